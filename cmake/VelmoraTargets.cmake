@@ -1,0 +1,41 @@
+# Helpers shared by every folder's CMakeLists.
+
+# velmora_layer(<target> [STATIC] DEPS <targets...> [SUBDIRS <dirs...>])
+# One target per folder: every .cpp/.c beside this CMakeLists (and in SUBDIRS) is a source.
+# A folder without sources yet becomes an INTERFACE target, so dependants can link it already.
+function(velmora_layer name)
+  cmake_parse_arguments(ARG "STATIC" "" "DEPS;SUBDIRS" ${ARGN})
+  set(globs ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  foreach(sub IN LISTS ARG_SUBDIRS)
+    list(APPEND globs ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.c)
+  endforeach()
+  file(GLOB srcs CONFIGURE_DEPENDS ${globs})
+  if(srcs)
+    if(ARG_STATIC)
+      add_library(${name} STATIC ${srcs})
+    else()
+      add_library(${name} SHARED ${srcs})
+    endif()
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# velmora_test(<name> DIR <folder under tests/> DEPS <targets...>)
+# One GoogleTest program per source folder; every .cpp in the folder belongs to it.
+function(velmora_test name)
+  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "VELMORA_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data")
+endfunction()
