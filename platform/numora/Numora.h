@@ -2,3 +2,4 @@
 #pragma once
 
 #include "platform/numora/Records.h"
+#include "platform/numora/Gpc.h"
