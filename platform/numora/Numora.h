@@ -18,3 +18,4 @@
 #include "platform/numora/PointString.h"
 #include "platform/numora/Matrix.h"
 #include "platform/numora/Frame.h"
+#include "platform/numora/Gpc.h"
