@@ -5,3 +5,5 @@
 #include "platform/numora/Bezier.h"
 #include "platform/numora/Ellipse.h"
 #include "platform/numora/Gpc.h"
+#include "platform/numora/Inter.h"
+#include "platform/numora/Inter3.h"
