@@ -2,3 +2,6 @@
 #pragma once
 
 #include "platform/numora/Records.h"
+#include "platform/numora/Bezier.h"
+#include "platform/numora/Ellipse.h"
+#include "platform/numora/Gpc.h"
