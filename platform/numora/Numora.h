@@ -2,3 +2,6 @@
 #pragma once
 
 #include "platform/numora/Records.h"
+#include "platform/numora/Knot.h"
+#include "platform/numora/Bcrv.h"
+#include "platform/numora/NurbsEditor.h"
