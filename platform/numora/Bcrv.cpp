@@ -347,18 +347,3 @@ int BCRV::IsPlanar(const BCRV* crv, double tol, double point[3], double vector[3
   std::copy(nrm.begin(), nrm.end(), vector);
   return 1;
 }
-
-int P4D_ToP3D(const double p4[4], double p3[3]) {
-  if (!p4 || !p3 || !(std::fabs(p4[3]) >= 1e-12)) return 0;
-  p3[0] = p4[0] / p4[3];
-  p3[1] = p4[1] / p4[3];
-  p3[2] = p4[2] / p4[3];
-  return 1;
-}
-
-double P3DH_Dist(const double a[4], const double b[4]) {
-  if (!a || !b) return 0.0;
-  double s = 0.0;
-  for (int k = 0; k < 4; ++k) s += (a[k] - b[k]) * (a[k] - b[k]);
-  return std::sqrt(s);
-}

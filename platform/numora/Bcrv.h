@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "platform/numora/Knot.h"
+#include "platform/numora/Point3d.h"  // P4D_ToP3D, P3DH_Dist
 #include "platform/numora/Records.h"
 
 // A circular arc: frame (centre = origin), radius, sweep in radians. It starts on the X axis
@@ -144,8 +145,3 @@ int BCRV_UniStr(int count, BCRV** curves, double tol);
 // Deviation between two curves: the mean distance of 11 points at equal parameters (mode 0)
 // or with b reversed (mode 1). Negative on bad input.
 double BCRV_InqADDegree(const BCRV* a, const BCRV* b, int mode);
-
-// Cartesian point of a homogeneous one; 0 when |w| < 1e-12.
-int P4D_ToP3D(const double p4[4], double p3[3]);
-// Euclidean distance of two homogeneous points in four dimensions.
-double P3DH_Dist(const double a[4], const double b[4]);
