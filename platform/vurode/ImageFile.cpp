@@ -27,7 +27,7 @@ struct Mask {
   explicit Mask(uint32_t m) : mask(m) {
     if (!m) return;
     while (!((m >> shift) & 1)) ++shift;
-    while (bits < 32 && ((m >> (shift + bits)) & 1)) ++bits;
+    while (shift + bits < 32 && ((m >> (shift + bits)) & 1)) ++bits;
   }
   uint8_t Get(uint32_t v) const {
     if (!mask) return 0;
