@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <array>
 #include <random>
 
 namespace {
