@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/numora/Records.h"
+#include "platform/numora/StrP3D.h"
 #include "platform/vurode/Camera.h"
 #include "platform/win/WinTypes.h"
 
@@ -44,6 +45,7 @@ class COpenGLDC {
   // One line strip through the points (nothing for fewer than two).
   void DrawPolyline(const double (*pts)[3], int count);
   void DrawPolyline(const tagPoint3d* pts, int count);
+  void DrawPolyline(const CStrP3D& str) { DrawPolyline(str.m_pPoints, str.m_nCount); }
 
   // Matrices and viewport as of the last Ready, in the form gluProject takes them.
   void GetModelViewMatrix(double m[16]) const;

@@ -45,6 +45,19 @@ TEST_F(OpenGLDCTest, ColoursKeepTheirChannelOrderAndDrawUnlit) {
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING)) << "the caller's lighting state is kept";
     EXPECT_GT(gl().CountPixels(c), 50) << std::hex << c;
   }
+  // A curve's point string draws the same strip.
+  dc().Ready();
+  dc().SetColor(RGB(0, 0, 255));
+  CStrP3D str;
+  ASSERT_TRUE(str.Create(2, false, false));
+  str.m_pPoints[0][0] = 0.5;
+  str.m_pPoints[0][1] = -30;
+  str.m_pPoints[1][0] = 0.5;
+  str.m_pPoints[1][1] = 30;
+  dc().DrawPolyline(str);
+  EXPECT_EQ(gl().PixelAt(32, 10), RGB(0, 0, 255));
+  EXPECT_EQ(gl().PixelAt(32, 50), RGB(0, 0, 255));
+  EXPECT_EQ(gl().PixelAt(31, 10), RGB(0, 0, 0));
   // Fewer than two points draw nothing.
   dc().Ready();
   const tagPoint3d one[] = {{0, 0, 0}};
