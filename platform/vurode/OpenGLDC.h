@@ -18,8 +18,8 @@ class COpenGLDC {
   COpenGLDC& operator=(const COpenGLDC&) = delete;
 
   // Reads the current context's capabilities and sets the drawing state this context relies
-  // on (depth test, one directional light with colour material). FALSE without a current
-  // context.
+  // on (depth test, one directional light with colour material; lighting itself off). FALSE
+  // without a current context.
   BOOL InitGL();
   // Sets the viewport and the camera's screen size.
   void SetScreenSize(int width, int height);

@@ -34,6 +34,14 @@ TEST_F(OpenGLDCTest, LineStripSetsExactlyItsPixels) {
 
 TEST_F(OpenGLDCTest, ColoursKeepTheirChannelOrderAndDrawUnlit) {
   SetPlanView(-32, 32, -32, 32);
+  // Plain GL drawing after InitGL keeps exact colours (lighting is off until a view enables it).
+  dc().Ready();
+  dc().SetColor(RGB(0, 196, 0));
+  glBegin(GL_LINE_STRIP);
+  glVertex2f(-30.0f, -10.5f);
+  glVertex2f(30.0f, -10.5f);
+  glEnd();
+  EXPECT_GT(gl().CountPixels(RGB(0, 196, 0)), 50);
   const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 200, 0), RGB(10, 20, 250), RGB(0, 196, 0)};
   for (COLORREF c : colours) {
     dc().Ready();
