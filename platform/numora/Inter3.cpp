@@ -1,26 +1,16 @@
 #include "platform/numora/Inter3.h"
 
 #include "platform/numora/Inter.h"
+#include "platform/numora/Point3d.h"
 
 #include <cmath>
 
 namespace {
 
-double Dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-double Len(const double a[3]) { return std::sqrt(Dot(a, a)); }
-
 void Sub(const double a[3], const double b[3], double out[3]) {
   for (int k = 0; k < 3; ++k) out[k] = a[k] - b[k];
 }
 
-void CrossV(const double a[3], const double b[3], double out[3]) {
-  const double x = a[1] * b[2] - a[2] * b[1];
-  const double y = a[2] * b[0] - a[0] * b[2];
-  const double z = a[0] * b[1] - a[1] * b[0];
-  out[0] = x;
-  out[1] = y;
-  out[2] = z;
-}
 
 void AddScaled(const double p[3], double s, const double d[3], double out[3]) {
   for (int k = 0; k < 3; ++k) out[k] = p[k] + s * d[k];
@@ -31,12 +21,12 @@ enum class Closest { kOk, kDegenerate, kParallel };
 // Parameters s, t of the closest points p1 + s·d1 and p2 + t·d2 of two infinite lines.
 Closest ClosestOnLines(const double p1[3], const double d1[3], const double p2[3], const double d2[3],
                        double minLen, double angTol, double& s, double& t) {
-  const double a = Dot(d1, d1), c = Dot(d2, d2);
+  const double a = V3D_Dot(d1, d1), c = V3D_Dot(d2, d2);
   if (!(a > 0.0) || !(c > 0.0) || std::sqrt(a) < minLen || std::sqrt(c) < minLen)
     return Closest::kDegenerate;
   double w[3];
   Sub(p1, p2, w);
-  const double b = Dot(d1, d2), d = Dot(d1, w), e = Dot(d2, w);
+  const double b = V3D_Dot(d1, d2), d = V3D_Dot(d1, w), e = V3D_Dot(d2, w);
   const double den = a * c - b * b;
   if (!(den > 0.0) || std::sqrt(den / (a * c)) < angTol) return Closest::kParallel;
   s = (b * e - c * d) / den;
@@ -47,17 +37,13 @@ Closest ClosestOnLines(const double p1[3], const double d1[3], const double p2[3
 double LineDist(const double p[3], const double d[3], const double q[3]) {
   double w[3], c[3];
   Sub(q, p, w);
-  CrossV(d, w, c);
-  return Len(c) / Len(d);
+  V3D_VProduct(d, w, c);
+  return V3D_Length(c) / V3D_Length(d);
 }
 
 // Local coordinates of a world point in a frame, and back.
 void ToFrame(const _rect_fm3d& f, const double p[3], double out[3]) {
-  double w[3];
-  Sub(p, f.origin, w);
-  out[0] = Dot(w, f.xAxis);
-  out[1] = Dot(w, f.yAxis);
-  out[2] = Dot(w, f.zAxis);
+  P3D_TransWorldPnt3DByOXYZ(f.origin, f.xAxis, f.yAxis, f.zAxis, p, out);
 }
 
 void FromFrame(const _rect_fm3d& f, double x, double y, double out[3]) {
@@ -85,7 +71,7 @@ int Inter3_LineLine(const double p1[3], const double d1[3], const double p2[3], 
   AddScaled(p2, t, d2, Q);
   double gap[3];
   Sub(P, Q, gap);
-  if (Len(gap) > tol) return INTER_NONE;
+  if (V3D_Length(gap) > tol) return INTER_NONE;
   for (int k = 0; k < 3; ++k) out[k] = 0.5 * (P[k] + Q[k]);
   return INTER_POINT;
 }
@@ -112,7 +98,7 @@ int Inter3_LineLineEx2(const double a0[3], const double a1[3], const double b0[3
   AddScaled(a0, s, da, pa);
   AddScaled(b0, t, db, pb);
   Sub(pa, pb, gap);
-  if (Len(gap) > tol) return 0;
+  if (V3D_Length(gap) > tol) return 0;
   fa = s;
   fb = t;
   for (int k = 0; k < 3; ++k) pt[k] = 0.5 * (pa[k] + pb[k]);
@@ -122,11 +108,12 @@ int Inter3_LineLineEx2(const double a0[3], const double a1[3], const double b0[3
 int Inter3_CirLin(const _rect_fm3d& frame, double r, const double p[3], const double dir[3],
                   double tol, double pts[2][3], int& n) {
   n = 0;
-  const double len = Len(dir);
+  const double len = V3D_Length(dir);
   if (!(len > 0.0) || !(r > 0.0)) return INTER3_NONE;
   double pl[3], dl[3];
   ToFrame(frame, p, pl);
-  for (int k = 0; k < 3; ++k) dl[k] = Dot(dir, k == 0 ? frame.xAxis : k == 1 ? frame.yAxis : frame.zAxis);
+  const double zero[3] = {0.0, 0.0, 0.0};
+  P3D_TransWorldPnt3DByOXYZ(zero, frame.xAxis, frame.yAxis, frame.zAxis, dir, dl);
   if (std::fabs(dl[2]) / len <= tol) {
     if (std::fabs(pl[2]) > tol) return INTER3_NONE;
     const double c[2] = {0.0, 0.0}, a[2] = {pl[0], pl[1]}, b[2] = {pl[0] + dl[0], pl[1] + dl[1]};
@@ -148,8 +135,8 @@ int Inter3_CirCir(const _rect_fm3d& f1, double r1, const _rect_fm3d& f2, double 
   n = 0;
   if (!(r1 > 0.0) || !(r2 > 0.0)) return INTER3_NONE;
   double axis[3];
-  CrossV(f1.zAxis, f2.zAxis, axis);
-  if (Len(axis) <= tol) {
+  V3D_VProduct(f1.zAxis, f2.zAxis, axis);
+  if (V3D_Length(axis) <= tol) {
     double c2[3];
     ToFrame(f1, f2.origin, c2);
     if (std::fabs(c2[2]) > tol) return INTER3_NONE;
@@ -168,7 +155,7 @@ int Inter3_CirCir(const _rect_fm3d& f1, double r1, const _rect_fm3d& f2, double 
   for (int i = 0; i < m; ++i) {
     double w[3];
     Sub(cand[i], f2.origin, w);
-    if (std::fabs(Len(w) - r2) > tol) continue;
+    if (std::fabs(V3D_Length(w) - r2) > tol) continue;
     for (int k = 0; k < 3; ++k) pts[n][k] = cand[i][k];
     ++n;
   }
@@ -177,12 +164,12 @@ int Inter3_CirCir(const _rect_fm3d& f1, double r1, const _rect_fm3d& f2, double 
 
 int Inter3_PlnLine(const double pt[3], const double n[3], const double a[3], const double b[3],
                    double tol, double out[3]) {
-  const double ln = Len(n);
+  const double ln = V3D_Length(n);
   if (!(ln > 0.0)) return 0;
   double wa[3], wb[3];
   Sub(a, pt, wa);
   Sub(b, pt, wb);
-  const double ha = Dot(wa, n) / ln, hb = Dot(wb, n) / ln;
+  const double ha = V3D_Dot(wa, n) / ln, hb = V3D_Dot(wb, n) / ln;
   if (!(std::fabs(ha - hb) >= tol) || ha == hb) return 0;
   const double s = ha / (ha - hb);
   for (int k = 0; k < 3; ++k) out[k] = a[k] + s * (b[k] - a[k]);
@@ -191,33 +178,33 @@ int Inter3_PlnLine(const double pt[3], const double n[3], const double a[3], con
 
 int Inter3_PlnRay(const double pt[3], const double n[3], const double origin[3], const double dir[3],
                   double angTol, double tol, double out[3]) {
-  const double ln = Len(n), ld = Len(dir);
+  const double ln = V3D_Length(n), ld = V3D_Length(dir);
   if (!(ln > 0.0) || !(ld > 0.0) || ln < tol || ld < tol) return 0;
-  const double dn = Dot(dir, n);
+  const double dn = V3D_Dot(dir, n);
   if (!(std::fabs(dn) / (ln * ld) >= angTol)) return 0;
   double w[3];
   Sub(pt, origin, w);
-  AddScaled(origin, Dot(w, n) / dn, dir, out);
+  AddScaled(origin, V3D_Dot(w, n) / dn, dir, out);
   return 1;
 }
 
 int Inter3_PlnPln(const double p1[3], const double n1[3], const double p2[3], const double n2[3],
                   double tol, double angTol, double linePt[3], double lineDir[3]) {
-  const double l1 = Len(n1), l2 = Len(n2);
+  const double l1 = V3D_Length(n1), l2 = V3D_Length(n2);
   if (!(l1 > 0.0) || !(l2 > 0.0) || l1 < tol || l2 < tol) return 0;
   double u1[3], u2[3], dir[3];
   for (int k = 0; k < 3; ++k) {
     u1[k] = n1[k] / l1;
     u2[k] = n2[k] / l2;
   }
-  CrossV(u1, u2, dir);
-  const double sine = Len(dir);
+  V3D_VProduct(u1, u2, dir);
+  const double sine = V3D_Length(dir);
   if (!(sine > 0.0) || sine < angTol) return 0;
   // Nearest point to p1 of the line: p1 + α·u1 + β·u2 on both planes.
-  const double c = Dot(u1, u2);
+  const double c = V3D_Dot(u1, u2);
   double w[3];
   Sub(p2, p1, w);
-  const double beta = Dot(u2, w) / (1.0 - c * c), alpha = -c * beta;
+  const double beta = V3D_Dot(u2, w) / (1.0 - c * c), alpha = -c * beta;
   for (int k = 0; k < 3; ++k) {
     linePt[k] = p1[k] + alpha * u1[k] + beta * u2[k];
     lineDir[k] = dir[k] / sine;

@@ -273,6 +273,30 @@ TEST(InterBezier, TouchingAndSharedStretches) {
   EXPECT_EQ(0, Inter_BezBez(arch, away, recs));
 }
 
+TEST(InterBezier, HostileInputFailsCleanly) {
+  const double nan = std::nan("");
+  const Seg arch = {{0, 0}, {1, 2}, {2, 2}, {3, 0}};
+  const Seg bad = {{0, 0}, {nan, 2}, {2, 2}, {3, 0}};
+  const Seg huge = {{-1e300, 0}, {1e300, 1e300}, {-1e300, -1e300}, {1e300, 0}};
+  const Seg point = {{1.5, 1.5}, {1.5, 1.5}, {1.5, 1.5}, {1.5, 1.5}};
+  _tagInterPnt recs[kInterBezBezMax];
+  EXPECT_EQ(0, Inter_BezBez(arch, bad, recs));
+  EXPECT_EQ(0, Inter_BezBez(arch, arch, recs, nan));
+  EXPECT_LE(Inter_BezBez(arch, huge, recs), kInterBezBezMax);
+  // A segment shrunk to a point on the other curve touches it there.
+  ASSERT_EQ(1, Inter_BezBez(arch, point, recs));
+  EXPECT_NEAR(0.5, recs[0].t1, 1e-6);
+  int n = -1;
+  const double a[2] = {0, 0}, b[2] = {1, nan};
+  EXPECT_EQ(0, Inter_LineBez(a, b, arch, n, recs));
+  EXPECT_EQ(0, n);
+  const double c[2] = {1, 1};
+  EXPECT_EQ(0, Inter_CirBez(c, nan, arch, recs));
+  EXPECT_EQ(0, Inter_CirBez(c, -1, arch, recs));
+  EXPECT_EQ(0, Inter_EllBezEx(c, 1, 0, 0, arch, recs));
+  EXPECT_LE(Inter_CirBez(c, 1, huge, recs), kInterCirBezMax);
+}
+
 TEST(InterBezier, SwapExchangesTheCurveFields) {
   _tagInterPnt r{1.5, -2.5, 3, 7, 0.25, 0.75, 2, 9};
   SwapIntPnt(r);
