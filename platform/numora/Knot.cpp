@@ -123,7 +123,8 @@ int KNOT_CalAccumChord(const double (*pts)[3], int n, double* params) {
 }
 
 int KNOT_CalByAC(int order, int n, const double* params, double* knots) {
-  if (!params || !knots || order < 1 || order > knot::kMaxOrder || n < order ||
+  // Averaging needs a degree of at least one.
+  if (!params || !knots || order < 2 || order > knot::kMaxOrder || n < order ||
       n > knot::kMaxCount)
     return 0;
   for (int i = 0; i + 1 < n; ++i)

@@ -82,13 +82,23 @@ _nurbs_surface* CNurbsEditor::OffsetSurf(const _nurbs_surface* srf, float d) {
     for (int c = 0; c < 3; ++c) o[c] = p[c] + d * n[c];
     return true;
   };
-  // Sample parameters: every span split into k pieces; k doubles until the fit holds.
-  auto params = [](const double* K, int p, int n, int k) {
+  // Sample parameters: every span split into k pieces, k doubling until the fit holds; nets
+  // with very many spans are sampled evenly instead (at most kMax values per direction).
+  constexpr size_t kMax = 401;
+  bool capped = false;
+  auto params = [&capped](const double* K, int p, int n, int k) {
     std::vector<double> t;
-    for (int i = p; i < n; ++i) {
-      const double a = K[i], b = K[i + 1];
-      if (!(b > a)) continue;
-      for (int s = 0; s < k; ++s) t.push_back(a + (b - a) * s / k);
+    int spans = 0;
+    for (int i = p; i < n; ++i) spans += K[i + 1] > K[i] ? 1 : 0;
+    if (size_t(spans) * size_t(k) + 1 > kMax) {
+      capped = true;
+      for (size_t s = 0; s + 1 < kMax; ++s) t.push_back(K[p] + (K[n] - K[p]) * double(s) / (kMax - 1));
+    } else {
+      for (int i = p; i < n; ++i) {
+        const double a = K[i], b = K[i + 1];
+        if (!(b > a)) continue;
+        for (int s = 0; s < k; ++s) t.push_back(a + (b - a) * s / k);
+      }
     }
     t.push_back(K[n]);
     return t;
@@ -96,7 +106,6 @@ _nurbs_surface* CNurbsEditor::OffsetSurf(const _nurbs_surface* srf, float d) {
   for (int k = 2; k <= 64; k *= 2) {
     std::vector<double> tu = params(srf->uKnots, srf->ku - 1, srf->nu, k);
     std::vector<double> tv = params(srf->vKnots, srf->kv - 1, srf->nv, k);
-    if (tu.size() > 400 || tv.size() > 400) break;
     const int m = int(tu.size()), n = int(tv.size());
     std::vector<double> Q(size_t(m) * size_t(n) * 3);
     for (int j = 0; j < n; ++j)
@@ -123,7 +132,7 @@ _nurbs_surface* CNurbsEditor::OffsetSurf(const _nurbs_surface* srf, float d) {
                                           (o[1] - S[0][0][1]) * (o[1] - S[0][0][1]) +
                                           (o[2] - S[0][0][2]) * (o[2] - S[0][0][2])));
       }
-    if (worst <= 1e-3 || k == 64) return bsrf::ToSrf(fit);
+    if (worst <= 1e-3 || k == 64 || capped) return bsrf::ToSrf(fit);
   }
   return nullptr;
 }
