@@ -34,19 +34,7 @@ int FindSpan(int n, int p, double u, const double* U) {
 }
 
 void BasisFuns(int span, double u, int p, const double* U, double* N) {
-  double left[kMaxOrder + 1], right[kMaxOrder + 1];
-  N[0] = 1.0;
-  for (int j = 1; j <= p; ++j) {
-    left[j] = u - U[span + 1 - j];
-    right[j] = U[span + j] - u;
-    double saved = 0.0;
-    for (int r = 0; r < j; ++r) {
-      const double tmp = N[r] / (right[r + 1] + left[j - r]);
-      N[r] = saved + right[r + 1] * tmp;
-      saved = left[j - r] * tmp;
-    }
-    N[j] = saved;
-  }
+  DersBasisFuns(span, u, p, 0, U, N);
 }
 
 void DersBasisFuns(int span, double u, int p, int nd, const double* U, double* ders) {

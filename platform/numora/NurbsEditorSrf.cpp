@@ -164,38 +164,32 @@ bool ExtendCurves(std::vector<Spline>& curves, double delta, bool natural) {
     if (natural) {
       // The last span as a Bezier, carried on by de Casteljau beyond its end.
       const double a = c.U[size_t(n - 1)] < b ? c.U[size_t(n - 1)] : c.U[size_t(p)];
-      if (a > c.U[size_t(p)]) {
-        Spline lo, hi;
-        if (!bcrv::SplitAt(c, a, &lo, &hi)) return false;
-        // hi is one Bezier span over [a, b]; lo ends with the shared point.
-        const double s = (b + delta - a) / (b - a);
-        std::vector<P4> B = hi.P;
-        std::vector<P4> left;
-        for (int r = 0; r <= p; ++r) {
-          left.push_back(B[0]);
-          for (int i = 0; i < p - r; ++i)
-            for (int k = 0; k < 4; ++k)
-              B[size_t(i)][size_t(k)] = (1 - s) * B[size_t(i)][size_t(k)] + s * B[size_t(i + 1)][size_t(k)];
-        }
-        Spline e;
-        e.p = p;
+      const bool inner = a > c.U[size_t(p)];
+      Spline lo, hi;
+      if (inner && !bcrv::SplitAt(c, a, &lo, &hi)) return false;
+      // The span's control points at level r of the subdivision at s > 1: the left part is
+      // the same polynomial over the longer interval [a, b + delta].
+      std::vector<P4> B = inner ? hi.P : c.P, left;
+      const double s = (b + delta - a) / (b - a);
+      for (int r = 0; r <= p; ++r) {
+        left.push_back(B[0]);
+        for (int i = 0; i < p - r; ++i)
+          for (int k = 0; k < 4; ++k)
+            B[size_t(i)][size_t(k)] = (1 - s) * B[size_t(i)][size_t(k)] + s * B[size_t(i + 1)][size_t(k)];
+      }
+      Spline e;
+      e.p = p;
+      if (inner) {
+        // lo ends with the span's first point; a keeps p copies.
         e.P = lo.P;
         e.P.insert(e.P.end(), left.begin() + 1, left.end());
-        e.U.assign(lo.U.begin(), lo.U.end() - 1);  // drop one copy of a: p copies stay
-        e.U.insert(e.U.end(), size_t(p + 1), b + delta);
-        c = std::move(e);
+        e.U.assign(lo.U.begin(), lo.U.end() - 1);
       } else {
-        const double s = (b + delta - a) / (b - a);
-        std::vector<P4> B = c.P, left;
-        for (int r = 0; r <= p; ++r) {
-          left.push_back(B[0]);
-          for (int i = 0; i < p - r; ++i)
-            for (int k = 0; k < 4; ++k)
-              B[size_t(i)][size_t(k)] = (1 - s) * B[size_t(i)][size_t(k)] + s * B[size_t(i + 1)][size_t(k)];
-        }
-        c.P = left;
-        for (int i = 0; i <= p; ++i) c.U[size_t(n + i)] = b + delta;
+        e.P = left;
+        e.U.assign(size_t(p + 1), a);
       }
+      e.U.insert(e.U.end(), size_t(p + 1), b + delta);
+      c = std::move(e);
     } else {
       // A straight homogeneous span along the end derivative: C1 with the curve.
       const double h = b - c.U[size_t(n - 1)];
