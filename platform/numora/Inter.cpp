@@ -686,9 +686,19 @@ int Inter_BezBez(const double seg1[4][2], const double seg2[4][2], _tagInterPnt 
     if (!dup) kept.push_back(h);
   }
 
-  if (!stack.empty() || static_cast<int>(kept.size()) > kInterBezBezMax) {
-    // More contacts than two cubics can have: they share a stretch. Report its ends, which
-    // are end points of one segment lying on the other.
+  // More contacts than two cubics can have, or contacts joined by a stretch where the curves
+  // stay within tol: they share that stretch.
+  bool shared = !stack.empty() || static_cast<int>(kept.size()) > kInterBezBezMax;
+  for (size_t i = 0; !shared && i + 1 < kept.size(); ++i) {
+    // On a shared stretch one segment is an affine reparameterisation of the other, so the
+    // parameter midpoints of two contacts meet as well.
+    double m1[2], m2[2];
+    BEZ_EvPos(seg1, 0.5 * (kept[i].s + kept[i + 1].s), m1);
+    BEZ_EvPos(seg2, 0.5 * (kept[i].t + kept[i + 1].t), m2);
+    shared = std::hypot(m1[0] - m2[0], m1[1] - m2[1]) <= tol;
+  }
+  if (shared) {
+    // The ends of a shared stretch are end points of one segment lying on the other.
     kept.clear();
     const double (*segs[2])[2] = {seg1, seg2};
     for (int which = 0; which < 2; ++which) {

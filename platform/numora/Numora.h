@@ -24,3 +24,4 @@
 #include "platform/numora/Knot.h"
 #include "platform/numora/Bcrv.h"
 #include "platform/numora/NurbsEditor.h"
+#include "platform/numora/Bsrf.h"

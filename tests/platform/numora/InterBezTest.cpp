@@ -268,6 +268,19 @@ TEST(InterBezier, TouchingAndSharedStretches) {
   EXPECT_EQ(0.0, recs[0].t1);
   EXPECT_EQ(1.0, recs[1].t1);
 
+  const Seg reversed = {{3, 0}, {2, 2}, {1, 2}, {0, 0}};
+  ASSERT_EQ(2, Inter_BezBez(arch, reversed, recs));
+  EXPECT_NEAR(1.0, recs[0].t2, 1e-9);
+  EXPECT_NEAR(0.0, recs[1].t2, 1e-9);
+  // A copy moved by less than the tolerance shares the whole stretch; by more, nothing.
+  Seg shifted;
+  for (int i = 0; i < 4; ++i) shifted[i][0] = arch[i][0], shifted[i][1] = arch[i][1] + 1e-7;
+  ASSERT_EQ(2, Inter_BezBez(arch, shifted, recs));
+  EXPECT_NEAR(0.0, recs[0].t1, 1e-9);
+  EXPECT_NEAR(1.0, recs[1].t1, 1e-9);
+  for (int i = 0; i < 4; ++i) shifted[i][1] = arch[i][1] + 1e-5;
+  EXPECT_EQ(0, Inter_BezBez(arch, shifted, recs));
+
   // Far apart.
   const Seg away = {{10, 10}, {11, 12}, {12, 12}, {13, 10}};
   EXPECT_EQ(0, Inter_BezBez(arch, away, recs));
