@@ -12,7 +12,7 @@
 
 NET4D NET4D_Create(int rows, int columns) {
   if (rows < 1 || columns < 1 || rows > knot::kMaxCount || columns > knot::kMaxCount ||
-      double(rows) * columns > double(knot::kMaxCount) * 4)
+      double(rows) * columns > double(knot::kMaxCount))
     return nullptr;
   NET4D net = static_cast<NET4D>(std::calloc(size_t(rows), sizeof(double(*)[4])));
   if (!net) return nullptr;

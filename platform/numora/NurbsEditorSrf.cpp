@@ -82,13 +82,23 @@ _nurbs_surface* CNurbsEditor::OffsetSurf(const _nurbs_surface* srf, float d) {
     for (int c = 0; c < 3; ++c) o[c] = p[c] + d * n[c];
     return true;
   };
-  // Sample parameters: every span split into k pieces; k doubles until the fit holds.
-  auto params = [](const double* K, int p, int n, int k) {
+  // Sample parameters: every span split into k pieces, k doubling until the fit holds; nets
+  // with very many spans are sampled evenly instead (at most kMax values per direction).
+  constexpr size_t kMax = 401;
+  bool capped = false;
+  auto params = [&capped](const double* K, int p, int n, int k) {
     std::vector<double> t;
-    for (int i = p; i < n; ++i) {
-      const double a = K[i], b = K[i + 1];
-      if (!(b > a)) continue;
-      for (int s = 0; s < k; ++s) t.push_back(a + (b - a) * s / k);
+    int spans = 0;
+    for (int i = p; i < n; ++i) spans += K[i + 1] > K[i] ? 1 : 0;
+    if (size_t(spans) * size_t(k) + 1 > kMax) {
+      capped = true;
+      for (size_t s = 0; s + 1 < kMax; ++s) t.push_back(K[p] + (K[n] - K[p]) * double(s) / (kMax - 1));
+    } else {
+      for (int i = p; i < n; ++i) {
+        const double a = K[i], b = K[i + 1];
+        if (!(b > a)) continue;
+        for (int s = 0; s < k; ++s) t.push_back(a + (b - a) * s / k);
+      }
     }
     t.push_back(K[n]);
     return t;
@@ -96,7 +106,6 @@ _nurbs_surface* CNurbsEditor::OffsetSurf(const _nurbs_surface* srf, float d) {
   for (int k = 2; k <= 64; k *= 2) {
     std::vector<double> tu = params(srf->uKnots, srf->ku - 1, srf->nu, k);
     std::vector<double> tv = params(srf->vKnots, srf->kv - 1, srf->nv, k);
-    if (tu.size() > 400 || tv.size() > 400) break;
     const int m = int(tu.size()), n = int(tv.size());
     std::vector<double> Q(size_t(m) * size_t(n) * 3);
     for (int j = 0; j < n; ++j)
@@ -123,7 +132,7 @@ _nurbs_surface* CNurbsEditor::OffsetSurf(const _nurbs_surface* srf, float d) {
                                           (o[1] - S[0][0][1]) * (o[1] - S[0][0][1]) +
                                           (o[2] - S[0][0][2]) * (o[2] - S[0][0][2])));
       }
-    if (worst <= 1e-3 || k == 64) return bsrf::ToSrf(fit);
+    if (worst <= 1e-3 || k == 64 || capped) return bsrf::ToSrf(fit);
   }
   return nullptr;
 }
@@ -155,38 +164,32 @@ bool ExtendCurves(std::vector<Spline>& curves, double delta, bool natural) {
     if (natural) {
       // The last span as a Bezier, carried on by de Casteljau beyond its end.
       const double a = c.U[size_t(n - 1)] < b ? c.U[size_t(n - 1)] : c.U[size_t(p)];
-      if (a > c.U[size_t(p)]) {
-        Spline lo, hi;
-        if (!bcrv::SplitAt(c, a, &lo, &hi)) return false;
-        // hi is one Bezier span over [a, b]; lo ends with the shared point.
-        const double s = (b + delta - a) / (b - a);
-        std::vector<P4> B = hi.P;
-        std::vector<P4> left;
-        for (int r = 0; r <= p; ++r) {
-          left.push_back(B[0]);
-          for (int i = 0; i < p - r; ++i)
-            for (int k = 0; k < 4; ++k)
-              B[size_t(i)][size_t(k)] = (1 - s) * B[size_t(i)][size_t(k)] + s * B[size_t(i + 1)][size_t(k)];
-        }
-        Spline e;
-        e.p = p;
+      const bool inner = a > c.U[size_t(p)];
+      Spline lo, hi;
+      if (inner && !bcrv::SplitAt(c, a, &lo, &hi)) return false;
+      // The span's control points at level r of the subdivision at s > 1: the left part is
+      // the same polynomial over the longer interval [a, b + delta].
+      std::vector<P4> B = inner ? hi.P : c.P, left;
+      const double s = (b + delta - a) / (b - a);
+      for (int r = 0; r <= p; ++r) {
+        left.push_back(B[0]);
+        for (int i = 0; i < p - r; ++i)
+          for (int k = 0; k < 4; ++k)
+            B[size_t(i)][size_t(k)] = (1 - s) * B[size_t(i)][size_t(k)] + s * B[size_t(i + 1)][size_t(k)];
+      }
+      Spline e;
+      e.p = p;
+      if (inner) {
+        // lo ends with the span's first point; a keeps p copies.
         e.P = lo.P;
         e.P.insert(e.P.end(), left.begin() + 1, left.end());
-        e.U.assign(lo.U.begin(), lo.U.end() - 1);  // drop one copy of a: p copies stay
-        e.U.insert(e.U.end(), size_t(p + 1), b + delta);
-        c = std::move(e);
+        e.U.assign(lo.U.begin(), lo.U.end() - 1);
       } else {
-        const double s = (b + delta - a) / (b - a);
-        std::vector<P4> B = c.P, left;
-        for (int r = 0; r <= p; ++r) {
-          left.push_back(B[0]);
-          for (int i = 0; i < p - r; ++i)
-            for (int k = 0; k < 4; ++k)
-              B[size_t(i)][size_t(k)] = (1 - s) * B[size_t(i)][size_t(k)] + s * B[size_t(i + 1)][size_t(k)];
-        }
-        c.P = left;
-        for (int i = 0; i <= p; ++i) c.U[size_t(n + i)] = b + delta;
+        e.P = left;
+        e.U.assign(size_t(p + 1), a);
       }
+      e.U.insert(e.U.end(), size_t(p + 1), b + delta);
+      c = std::move(e);
     } else {
       // A straight homogeneous span along the end derivative: C1 with the curve.
       const double h = b - c.U[size_t(n - 1)];

@@ -124,6 +124,19 @@ TEST(NurbsEditorSurface, PlaneCorners) {
     EXPECT_LT(Dist3(p, want[k]), 1e-15);
   }
   EXPECT_EQ(CNurbsEditor::MakePlane(o, 0, 5), nullptr);
+  // A single-span surface extends in both modes; the plane grows by exactly the distance.
+  for (int mode : {0, 1}) {
+    SrfPtr e(CNurbsEditor::Extend(s.get(), 1.0, 2, mode));
+    ASSERT_TRUE(e);
+    double p[3];
+    BSRF_EvPos(e.get(), 1.0, 1.0, p);
+    const double corner[3] = {6, 7, 3};
+    EXPECT_LT(Dist3(p, corner), 1e-12);
+    SrfPtr f(CNurbsEditor::Extend(s.get(), 0.5, 1, mode));
+    BSRF_EvPos(f.get(), 0.0, 0.0, p);
+    const double low[3] = {1, 1.5, 3};
+    EXPECT_LT(Dist3(p, low), 1e-12);
+  }
 }
 
 TEST(NurbsEditorSurface, ExtensionKeepsTheSurfaceAndReachesOut) {
