@@ -639,7 +639,7 @@ int Inter_BezBez(const double seg1[4][2], const double seg2[4][2], _tagInterPnt 
   first.depth = 0;
   stack.push_back(first);
   std::vector<Hit> hits;
-  int budget = 20000;  // shared stretches make the pairs multiply; the count check below tells
+  int budget = 20000;  // shared stretches multiply the pairs; running out counts as sharing
   while (!stack.empty() && budget-- > 0) {
     const Pair pr = stack.back();
     stack.pop_back();
