@@ -32,6 +32,8 @@ class CSnapAt {
   bool IsAligned(const double q[2]) const;
   // Reference point of perpendicular and tangent snaps; false when none is set.
   bool GetRefPoint(double ref[2]) const;
+  // The settings' alignment switch for mid points and ellipse quadrant points.
+  bool IsMidAlign() const;
 
   Position m_pos;        // cursor
   int m_nMask;           // SNAP_* kinds asked for

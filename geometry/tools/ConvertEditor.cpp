@@ -1,0 +1,4 @@
+#include "geometry/tools/ConvertEditor.h"
+
+// The 3D curve classes do not exist yet, so no 2D curve has a 3D form.
+CGeCurve3d* CConvertEditor::ToCurve3d(CGeCurve*, double) { return nullptr; }
