@@ -31,6 +31,9 @@ using LPSTR = char*;
 using LPVOID = void*;
 using LPCVOID = const void*;
 using HRESULT = int32_t;
+using LONGLONG = int64_t;
+using ULONGLONG = uint64_t;
+using PUINT = UINT*;
 
 #ifndef TRUE
 #define TRUE 1
