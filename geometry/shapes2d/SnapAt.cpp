@@ -29,8 +29,8 @@ bool CSnapAt::IsAligned(const double q[2]) const {
 }
 
 bool CSnapAt::GetRefPoint(double ref[2]) const {
-  if (!m_pKXGlobal || !m_pKXGlobal->IsRefPointSet()) return false;
-  m_pKXGlobal->GetRefPoint(ref);
+  if (!m_pKXGlobal || !m_pKXGlobal->IsSnapRefPointSet()) return false;
+  m_pKXGlobal->GetSnapRefPoint(ref);
   return true;
 }
 
