@@ -146,7 +146,7 @@ CGeShape2d* CGeCurve::Scale(const double base[2], const double f[2]) {
 
 CGeShape2d* CGeCurve::Shift(const double p[2], const double q[2]) {
   if (!m_pSWPoint || m_nSWPoint <= 0) return nullptr;
-  for (int i = 0; i < m_nSWPoint; ++i) P2D_Shift(p, q, m_pSWPoint[i], m_pSWPoint[i]);
+  for (int i = 0; i < m_nSWPoint; ++i) P2D_Shift(p, m_pSWPoint[i], q, m_pSWPoint[i]);
   CalcBox2d();
   return this;
 }

@@ -52,7 +52,7 @@ int CGeLine::GetSnapPos(CSnapAt* snap, CSnapResult& result) {
   if (!snap->m_bAlign) {
     _tagBox2D box;
     GetBox2d(&box);
-    BOX2D_Expand(&box, snap->m_dSnapDist);
+    BOX2D_Expand(snap->m_dSnapDist, &box);
     if (!snap->m_pos.IsInBox(box)) return 0;
   }
   if (mask & SNAP_END) {
@@ -153,7 +153,7 @@ int CGeLine::Pick(CPickRay& ray, int filter) {
   cursor.y = ray.m_ptOrigin[1];
   _tagBox2D box;
   GetBox2d(&box);
-  BOX2D_Expand(&box, ray.m_dRadius);
+  BOX2D_Expand(ray.m_dRadius, &box);
   if (!cursor.IsInBox(box)) return 0;
   const double q[2] = {ray.m_ptOrigin[0], ray.m_ptOrigin[1]};
   double foot[2];
@@ -324,8 +324,8 @@ CGeShape2d* CGeLine::Scale(const double base[2], const double f[2]) {
 }
 
 CGeShape2d* CGeLine::Shift(const double p[2], const double q[2]) {
-  P2D_Shift(p, q, m_ptStart, m_ptStart);
-  P2D_Shift(p, q, m_ptEnd, m_ptEnd);
+  P2D_Shift(p, m_ptStart, q, m_ptStart);
+  P2D_Shift(p, m_ptEnd, q, m_ptEnd);
   CGeCurve::Shift(p, q);
   return this;
 }
