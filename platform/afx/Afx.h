@@ -1,12 +1,18 @@
-// The class library in one include: value types, strings, exceptions and device contexts.
+// The class library in one include: objects and run-time classes, archives and files, strings,
+// exceptions, value types and device contexts.
 #pragma once
 
 #include "platform/win/WinGdi.h"
 #include "platform/win/WinTypes.h"
 
+#include "platform/afx/Archive.h"
 #include "platform/afx/DC.h"
+#include "platform/afx/DumpContext.h"
 #include "platform/afx/Exception.h"
+#include "platform/afx/File.h"
 #include "platform/afx/GdiObject.h"
+#include "platform/afx/MemFile.h"
+#include "platform/afx/Object.h"
 #include "platform/afx/Rect.h"
 #include "platform/afx/RecordingDC.h"
 #include "platform/afx/String.h"

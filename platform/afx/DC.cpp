@@ -1,5 +1,7 @@
 #include "platform/afx/DC.h"
 
+IMPLEMENT_DYNAMIC(CDC, CObject)
+
 CPoint CDC::MoveTo(int x, int y) {
   const CPoint old = m_pos;
   m_pos = CPoint(x, y);

@@ -6,12 +6,14 @@
 #include "platform/afx/GdiObject.h"
 #include "platform/afx/Rect.h"
 
-class CDC {
+class CDC : public CObject {
+  DECLARE_DYNAMIC(CDC)
+
  public:
   CDC() = default;
   CDC(const CDC&) = delete;
   CDC& operator=(const CDC&) = delete;
-  virtual ~CDC() = default;
+  ~CDC() override = default;
 
   // Returns the previous current position.
   CPoint MoveTo(int x, int y);

@@ -1,5 +1,9 @@
 #include "platform/afx/GdiObject.h"
 
+IMPLEMENT_DYNAMIC(CGdiObject, CObject)
+IMPLEMENT_DYNAMIC(CPen, CGdiObject)
+IMPLEMENT_DYNAMIC(CBrush, CGdiObject)
+
 BOOL CGdiObject::DeleteObject() {
   const BOOL was = m_bCreated;
   m_bCreated = FALSE;

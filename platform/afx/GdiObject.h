@@ -2,15 +2,18 @@
 // only; a device context reads them when it draws.
 #pragma once
 
+#include "platform/afx/Object.h"
 #include "platform/win/WinGdi.h"
 #include "platform/win/WinTypes.h"
 
-class CGdiObject {
+class CGdiObject : public CObject {
+  DECLARE_DYNAMIC(CGdiObject)
+
  public:
   CGdiObject() = default;
   CGdiObject(const CGdiObject&) = delete;
   CGdiObject& operator=(const CGdiObject&) = delete;
-  virtual ~CGdiObject() = default;
+  ~CGdiObject() override = default;
 
   // Created: a Create call (or the constructor with attributes) succeeded and no DeleteObject since.
   BOOL IsCreated() const { return m_bCreated; }
@@ -21,6 +24,8 @@ class CGdiObject {
 };
 
 class CPen : public CGdiObject {
+  DECLARE_DYNAMIC(CPen)
+
  public:
   CPen() = default;
   CPen(int nPenStyle, int nWidth, COLORREF crColor) { CreatePen(nPenStyle, nWidth, crColor); }
@@ -38,6 +43,8 @@ class CPen : public CGdiObject {
 };
 
 class CBrush : public CGdiObject {
+  DECLARE_DYNAMIC(CBrush)
+
  public:
   CBrush() = default;
   explicit CBrush(COLORREF crColor) { CreateSolidBrush(crColor); }

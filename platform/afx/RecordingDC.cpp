@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+IMPLEMENT_DYNAMIC(CRecordingDC, CDC)
+
 CRecordingDC::CRecordingDC(int nWidth, int nHeight, int nDpiX, int nDpiY)
     : m_nWidth(nWidth), m_nHeight(nHeight), m_nDpiX(nDpiX), m_nDpiY(nDpiY) {}
 

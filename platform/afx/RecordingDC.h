@@ -7,6 +7,8 @@
 #include <vector>
 
 class CRecordingDC : public CDC {
+  DECLARE_DYNAMIC(CRecordingDC)
+
  public:
   enum class Kind { MoveTo, LineTo, Polyline, PolyBezier, Ellipse, Rectangle, SetPixel };
 

@@ -19,3 +19,6 @@
 #include "platform/numora/Matrix.h"
 #include "platform/numora/Frame.h"
 #include "platform/numora/Gpc.h"
+#include "platform/numora/Knot.h"
+#include "platform/numora/Bcrv.h"
+#include "platform/numora/NurbsEditor.h"

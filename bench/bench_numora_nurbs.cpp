@@ -1,0 +1,59 @@
+// Speed of the B-spline kernel: curve evaluation, interpolation, surface evaluation.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "platform/numora/Bcrv.h"
+#include "platform/numora/NurbsEditor.h"
+
+namespace {
+
+std::vector<std::array<double, 3>> Wave(int n) {
+  std::vector<std::array<double, 3>> p(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    const double t = 20.0 * i / (n - 1);
+    p[size_t(i)] = {t, std::sin(t), 0.3 * std::cos(2.3 * t)};
+  }
+  return p;
+}
+
+}  // namespace
+
+// One million evaluations with first and second derivatives on a 200-point cubic.
+static void BM_CurveEv2Der_1M(benchmark::State& state) {
+  const auto pts = Wave(200);
+  BCRV* c = CNurbsEditor::GlobalInterp(reinterpret_cast<const double(*)[3]>(pts.data()), 200, 3);
+  double p[3], d1[3], d2[3];
+  for (auto _ : state) {
+    for (int i = 0; i < 1000000; ++i) {
+      BCRV_Ev2Der(c, i * 1e-6, p, d1, d2);
+      benchmark::DoNotOptimize(d2);
+    }
+  }
+  BCRV_Free(c);
+}
+BENCHMARK(BM_CurveEv2Der_1M)->Unit(benchmark::kMillisecond);
+
+static void BM_GlobalInterp_10k(benchmark::State& state) {
+  const auto pts = Wave(10000);
+  for (auto _ : state) {
+    BCRV* c =
+        CNurbsEditor::GlobalInterp(reinterpret_cast<const double(*)[3]>(pts.data()), 10000, 3);
+    benchmark::DoNotOptimize(c);
+    BCRV_Free(c);
+  }
+}
+BENCHMARK(BM_GlobalInterp_10k)->Unit(benchmark::kMillisecond);
+
+static void BM_GlobalApprox_10k(benchmark::State& state) {
+  const auto pts = Wave(10000);
+  for (auto _ : state) {
+    BCRV* c = CNurbsEditor::GlobalApproxErrBnd(
+        reinterpret_cast<const double(*)[3]>(pts.data()), 10000, 3, 0.001f);
+    benchmark::DoNotOptimize(c);
+    BCRV_Free(c);
+  }
+}
+BENCHMARK(BM_GlobalApprox_10k)->Unit(benchmark::kMillisecond);

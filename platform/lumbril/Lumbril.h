@@ -1,0 +1,4 @@
+// Umbrella header of the tracer's record layer.
+#pragma once
+
+#include "platform/lumbril/TraceSpline.h"

@@ -1,0 +1,12 @@
+// Umbrella header of the application-services layer: settings, view state, OpenGL drawing
+// context and camera, positions, scratch pool, timer and bitmaps.
+#pragma once
+
+#include "platform/vurode/Accessors.h"
+#include "platform/vurode/Camera.h"
+#include "platform/vurode/KXGlobal.h"
+#include "platform/vurode/MemPool.h"
+#include "platform/vurode/OpenGLDC.h"
+#include "platform/vurode/Position.h"
+#include "platform/vurode/Timer.h"
+#include "platform/vurode/ViewState.h"
