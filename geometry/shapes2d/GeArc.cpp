@@ -583,14 +583,16 @@ CGeShape2d* CGeArc::Scale(const double base[2], const double f[2]) {
     CGeCurve::Scale(base, f);
     return this;
   }
-  // An arc scaled unequally is no longer an arc: the answer is its Bezier form.
+  // An arc scaled unequally is no longer an arc: the answer would be its Bezier form, which
+  // needs the Bezier class; until that exists the caller gets null.
   CGeCurve::Scale(base, f);
-  return ToBezier();
+  return nullptr;
 }
 
 CGeShape2d* CGeArc::Shift(const double p[2], const double q[2]) {
+  // A sheared arc is answered by its Bezier form as well (see Scale).
   CGeCurve::Shift(p, q);
-  return ToBezier();
+  return nullptr;
 }
 
 // The Bezier and circle classes arrive with the curve family that owns them; until then an

@@ -1,7 +1,9 @@
 // Arc constructions, evaluation, discretisation and editing.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <numbers>
 #include <random>
@@ -177,7 +179,9 @@ TEST_F(ArcTest, DiscretePointCountsAndChordError) {
     CGeArc arc = MakeArc(kC, c.r, c.a0, c.a0 + c.sweep);
     arc.Discrete(c.tol);
     ASSERT_NE(arc.m_pSWPoint, nullptr);
-    if (c.points > 0) EXPECT_EQ(arc.m_nSWPoint, c.points);
+    if (c.points > 0) {
+      EXPECT_EQ(arc.m_nSWPoint, c.points);
+    }
     const double m = std::max(c.tol, 0.005);
     double s[2], e[2];
     arc.GetStartPoint(s);

@@ -2,7 +2,9 @@
 // base transforms, the Newton searches, base picking and the free functions.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <numbers>
 #include <random>

@@ -112,7 +112,9 @@ TEST_F(LineTest, SplitThresholds) {
     EXPECT_EQ(b != nullptr, c.tail) << c.t;
     const double total = (a ? a->EvTotalArcLength() : 0) + (b ? b->EvTotalArcLength() : 0);
     EXPECT_NEAR(total, 5.0, 1e-12);
-    if (a && b) EXPECT_NEAR(a->EvTotalArcLength(), 1.5, 1e-12);
+    if (a && b) {
+      EXPECT_NEAR(a->EvTotalArcLength(), 1.5, 1e-12);
+    }
   }
 }
 
