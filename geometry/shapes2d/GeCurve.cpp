@@ -315,7 +315,9 @@ CGeCurve* CGeCurve::DiscreteToPLine(double tol, double ang) {
 
 void CGeCurve::DiscreteToElement(CGeCurve3dList* list) {
   if (!list) return;
-  if (CGeCurve3d* curve = CConvertEditor::ToCurve3d(this, 0.0)) list->AddTail(curve);
+  CGeCurveList self;
+  self.AddTail(this);
+  CConvertEditor::CurveListToCurveList3D(&self, 0.0, *list);
 }
 
 int CGeCurve::GetDiscStep(double, double& step) {
