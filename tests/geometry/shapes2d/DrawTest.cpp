@@ -59,12 +59,13 @@ TEST_F(DrawTest, CrossingCurveIsClippedUnlessWhole) {
   CGeLine line(s, e);
   m_dc.ClearCalls();
   line.Draw(&m_dc, 0);
-  ASSERT_EQ(m_dc.GetCalls().size(), 1u);
-  EXPECT_TRUE(AllInside(m_dc.GetCalls()[0]));
+  ASSERT_FALSE(m_dc.GetCalls().empty());
+  for (const auto& call : m_dc.GetCalls()) EXPECT_TRUE(AllInside(call));
   m_dc.ClearCalls();
   line.Draw(&m_dc, 1);
-  ASSERT_EQ(m_dc.GetCalls().size(), 1u);
-  EXPECT_FALSE(AllInside(m_dc.GetCalls()[0]));
+  bool beyond = false;
+  for (const auto& call : m_dc.GetCalls()) beyond = beyond || !AllInside(call);
+  EXPECT_TRUE(beyond);
 }
 
 TEST_F(DrawTest, NothingOutsideTheViewOrWithoutAView) {
