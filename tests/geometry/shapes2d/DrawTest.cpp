@@ -44,9 +44,9 @@ TEST_F(DrawTest, ContainedCurveIsDrawnWhole) {
 }
 
 TEST_F(DrawTest, CrossingCurveIsClippedUnlessWhole) {
-  const double c[2] = {90, 50};
+  const double c[2] = {80, 50};
   CGeArc arc;
-  ASSERT_EQ(arc.CreateCSEAngle(c, 30.0, -1.0, 1.0), 1);  // runs out to x = 120
+  ASSERT_EQ(arc.CreateCSEAngle(c, 30.0, -1.0, 1.0), 1);  // from x = 96 out to x = 110
   arc.Draw(&m_dc, 0);
   ASSERT_GE(m_dc.Count(Kind::Polyline), 1u);
   for (const auto& call : m_dc.GetCalls()) EXPECT_TRUE(AllInside(call));
