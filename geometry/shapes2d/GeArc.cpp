@@ -553,7 +553,15 @@ void CGeArc::Mirror(const double p[2], const double d[2]) {
   P2D_Mirr(p, d, s, s);
   P2D_Mirr(p, d, m, m);
   P2D_Mirr(p, d, e, e);
-  Create3Pnt(s, m, e);
+  if (!Create3Pnt(s, m, e)) {
+    // A full turn has no three distinct points; mirror centre and start directly instead.
+    double start[2] = {m_ptCenter[0] + m_vStart[0], m_ptCenter[1] + m_vStart[1]};
+    P2D_Mirr(p, d, m_ptCenter, m_ptCenter);
+    P2D_Mirr(p, d, start, start);
+    m_vStart[0] = start[0] - m_ptCenter[0];
+    m_vStart[1] = start[1] - m_ptCenter[1];
+    m_dSweep = -m_dSweep;
+  }
   CGeCurve::Mirror(p, d);
 }
 

@@ -392,6 +392,19 @@ TEST_F(ArcTest, TransformsKeepDataAndBufferTogether) {
   EXPECT_NEAR(arc.EvTotalArcLength(), lenBefore, 1e-9);
 }
 
+TEST_F(ArcTest, MirroredFullTurnMovesItsCentre) {
+  CGeArc arc = MakeArc(kC, 2.0, 0.0, 2 * kPi);
+  arc.Discrete(0.01);
+  const double o[2] = {0, 0}, axis[2] = {0, 1};
+  arc.Mirror(o, axis);
+  EXPECT_NEAR(arc.m_ptCenter[0], -kC[0], 1e-12);
+  EXPECT_NEAR(arc.m_ptCenter[1], kC[1], 1e-12);
+  EXPECT_NEAR(arc.m_dSweep, -2 * kPi, 1e-12);
+  double s[2];
+  arc.GetStartPoint(s);
+  EXPECT_NEAR(Dist(arc.m_pSWPoint[0], s), 0.0, 1e-5);
+}
+
 TEST_F(ArcTest, MovingAnEndKeepsTheOtherEndAndItsTangent) {
   for (double sweep : {1.7, -1.7}) {
     CGeArc arc = MakeArc(kC, kR, 0.3, 0.3 + sweep);
