@@ -57,14 +57,19 @@ CGeArc* CGeArc::Copy() {
 
 int CGeArc::Create(const CGeArc* other) {
   if (!other) return 0;
-  m_ptCenter[0] = other->m_ptCenter[0];
-  m_ptCenter[1] = other->m_ptCenter[1];
-  m_dRadius = other->m_dRadius;
-  m_vStart[0] = other->m_vStart[0];
-  m_vStart[1] = other->m_vStart[1];
-  m_dSweep = other->m_dSweep;
+  SetArc(other->m_ptCenter, other->m_dRadius, other->m_vStart, other->m_dSweep);
   CalcBox2d();
   return 1;
+}
+
+void CGeArc::SetArc(const double centre[2], double radius, const double startVec[2],
+                    double sweep) {
+  m_ptCenter[0] = centre[0];
+  m_ptCenter[1] = centre[1];
+  m_dRadius = radius;
+  m_vStart[0] = startVec[0];
+  m_vStart[1] = startVec[1];
+  m_dSweep = sweep;
 }
 
 int CGeArc::Create3Pnt(const double p1[2], const double p2[2], const double p3[2]) {
@@ -80,24 +85,45 @@ int CGeArc::Create3Pnt(const double p1[2], const double p2[2], const double p3[2
   const double cr = Cross(v1, v2);
   if (std::fabs(cr) < 1e-12) return 0;
   if (cr < 0.0) sweep = -sweep;
-  m_ptCenter[0] = c[0];
-  m_ptCenter[1] = c[1];
-  m_dRadius = r;
-  m_vStart[0] = p1[0] - c[0];
-  m_vStart[1] = p1[1] - c[1];
-  m_dSweep = sweep;
+  const double vs[2] = {p1[0] - c[0], p1[1] - c[1]};
+  SetArc(c, r, vs, sweep);
   return 1;
 }
 
+namespace {
+
+// What both centre-start-end forms share: the mean radius, the start vector, the unsigned
+// angle between the radius vectors and their cross product; false when degenerate.
+bool CentreStartEnd(const double c[2], const double s[2], const double e[2], double& r,
+                    double vs[2], double& a, double& cr) {
+  r = 0.5 * (Dist(c, s) + Dist(c, e));
+  if (r < 1e-6) return false;
+  vs[0] = s[0] - c[0];
+  vs[1] = s[1] - c[1];
+  const double ve[2] = {e[0] - c[0], e[1] - c[1]};
+  a = V2D_GetAngle(vs, ve, 1e-6);
+  if (a < 1e-6) return false;
+  cr = Cross(vs, ve);
+  return true;
+}
+
+// Centre where the normal of `tan` through `through` meets the chord's perpendicular bisector.
+bool ChordNormalCentre(const double start[2], const double end[2], const double through[2],
+                       const double tan[2], double angTol, double c[2]) {
+  double u[2];
+  if (!V2D_GenUnit(start, end, u, 1e-6)) return false;
+  const double n1[2] = {-tan[1], tan[0]};
+  const double mid[2] = {0.5 * (start[0] + end[0]), 0.5 * (start[1] + end[1])};
+  const double n2[2] = {-u[1], u[0]};
+  return Inter_LineLine(through, n1, mid, n2, 1e-6, angTol, c) == 1;
+}
+
+}  // namespace
+
 int CGeArc::CreateCSE(const double centre[2], const double start[2], const double end[2],
                       int ccw) {
-  const double r = 0.5 * (Dist(centre, start) + Dist(centre, end));
-  if (r < 1e-6) return 0;
-  const double vs[2] = {start[0] - centre[0], start[1] - centre[1]};
-  const double ve[2] = {end[0] - centre[0], end[1] - centre[1]};
-  const double a = V2D_GetAngle(vs, ve, 1e-6);
-  if (a < 1e-6) return 0;
-  const double cr = Cross(vs, ve);
+  double r, vs[2], a, cr;
+  if (!CentreStartEnd(centre, start, end, r, vs, a, cr)) return 0;
   double sweep;
   if (std::fabs(cr) < 1e-12) {
     if (!(Dist(start, end) > r)) return 0;  // not a diameter after all
@@ -107,60 +133,36 @@ int CGeArc::CreateCSE(const double centre[2], const double start[2], const doubl
   } else {
     sweep = ccw ? a : -(kTwoPi - a);
   }
-  m_ptCenter[0] = centre[0];
-  m_ptCenter[1] = centre[1];
-  m_dRadius = r;
-  m_vStart[0] = vs[0];
-  m_vStart[1] = vs[1];
-  m_dSweep = sweep;
+  SetArc(centre, r, vs, sweep);
   return 1;
 }
 
 int CGeArc::CreateCSE(int major, const double centre[2], const double start[2],
                       const double end[2]) {
-  const double r = 0.5 * (Dist(centre, start) + Dist(centre, end));
-  if (r < 1e-6) return 0;
-  const double vs[2] = {start[0] - centre[0], start[1] - centre[1]};
-  const double ve[2] = {end[0] - centre[0], end[1] - centre[1]};
-  const double a = V2D_GetAngle(vs, ve, 1e-6);
-  if (a < 1e-6) return 0;
+  double r, vs[2], a, cr;
+  if (!CentreStartEnd(centre, start, end, r, vs, a, cr)) return 0;
   double sweep;
-  if (Cross(vs, ve) < 0.0)
+  if (cr < 0.0)
     sweep = major ? kTwoPi - a : -a;
   else
     sweep = major == 1 ? -(kTwoPi - a) : a;
-  m_ptCenter[0] = centre[0];
-  m_ptCenter[1] = centre[1];
-  m_dRadius = r;
-  m_vStart[0] = vs[0];
-  m_vStart[1] = vs[1];
-  m_dSweep = sweep;
+  SetArc(centre, r, vs, sweep);
   return 1;
 }
 
 int CGeArc::CreateCSEAngle(const double centre[2], double radius, double startAngle,
                            double endAngle) {
   if (radius < 1e-6) return 0;
-  m_ptCenter[0] = centre[0];
-  m_ptCenter[1] = centre[1];
-  m_dRadius = radius;
-  m_vStart[0] = radius * std::cos(startAngle);
-  m_vStart[1] = radius * std::sin(startAngle);
-  m_dSweep = endAngle - startAngle;
+  const double vs[2] = {radius * std::cos(startAngle), radius * std::sin(startAngle)};
+  SetArc(centre, radius, vs, endAngle - startAngle);
   return std::fabs(m_dSweep) < 1e-6 ? 0 : 1;
 }
 
 int CGeArc::CreateSESTan(const double start[2], const double end[2], const double startTan[2]) {
-  double u[2];
-  if (!V2D_GenUnit(start, end, u, 1e-6)) return 0;
   double tan[2] = {startTan[0], startTan[1]};
   if (!V2D_Unit(tan, 1e-6)) return 0;
-  // Centre: the normal at the start meets the chord's perpendicular bisector.
-  const double n1[2] = {-tan[1], tan[0]};
-  const double mid[2] = {0.5 * (start[0] + end[0]), 0.5 * (start[1] + end[1])};
-  const double n2[2] = {-u[1], u[0]};
   double c[2];
-  if (Inter_LineLine(start, n1, mid, n2, 1e-6, 0.00001, c) != 1) return 0;
+  if (!ChordNormalCentre(start, end, start, tan, 0.00001, c)) return 0;
   const double chord[2] = {end[0] - start[0], end[1] - start[1]};
   const double a = Cross(tan, chord);
   if (std::fabs(a) < 1e-6) return 0;
@@ -168,13 +170,8 @@ int CGeArc::CreateSESTan(const double start[2], const double end[2], const doubl
 }
 
 int CGeArc::CreateSEETan(const double start[2], const double end[2], const double endTan[2]) {
-  double u[2];
-  if (!V2D_GenUnit(start, end, u, 1e-6)) return 0;
-  const double n1[2] = {-endTan[1], endTan[0]};
-  const double mid[2] = {0.5 * (start[0] + end[0]), 0.5 * (start[1] + end[1])};
-  const double n2[2] = {-u[1], u[0]};
   double c[2];
-  if (Inter_LineLine(end, n1, mid, n2, 1e-6, 0.001, c) != 1) return 0;
+  if (!ChordNormalCentre(start, end, end, endTan, 0.001, c)) return 0;
   const double chord[2] = {end[0] - start[0], end[1] - start[1]};
   const double a = Cross(endTan, chord);
   if (std::fabs(a) < 1e-6) return 0;
@@ -206,12 +203,9 @@ int CGeArc::CreateSEAngle(const double start[2], const double end[2], double swe
   if (sweep < 0.0) n[0] = u[1], n[1] = -u[0];
   if (std::fabs(sweep) > kPi) n[0] = -n[0], n[1] = -n[1];
   const double k = std::sqrt(std::max(r * r - h * h, 0.0));
-  m_ptCenter[0] = 0.5 * (start[0] + end[0]) + k * n[0];
-  m_ptCenter[1] = 0.5 * (start[1] + end[1]) + k * n[1];
-  m_dRadius = r;
-  m_vStart[0] = start[0] - m_ptCenter[0];
-  m_vStart[1] = start[1] - m_ptCenter[1];
-  m_dSweep = sweep;
+  const double c[2] = {0.5 * (start[0] + end[0]) + k * n[0], 0.5 * (start[1] + end[1]) + k * n[1]};
+  const double vs[2] = {start[0] - c[0], start[1] - c[1]};
+  SetArc(c, r, vs, sweep);
   return 1;
 }
 
@@ -456,18 +450,7 @@ int CGeArc::GetNearestPoint(const double pt[2], double nearPt[2], double& t, uns
   double s[2], e[2];
   EvPos(0.0, s, 1);
   EvPos(1.0, e, 1);
-  const double toStart = Dist(pt, s);
-  const double toEnd = Dist(pt, e);
-  const double* best = e;  // ties go to the end
-  t = 1.0;
-  dist = toEnd;
-  if (toEnd > toStart) {
-    best = s;
-    t = 0.0;
-    dist = toStart;
-  }
-  nearPt[0] = best[0];
-  nearPt[1] = best[1];
+  NearerEnd(pt, s, e, nearPt, t, dist);
   return 1;
 }
 
@@ -613,12 +596,7 @@ CGeCurve* CGeArc::Offset(double dist) {
   const double r = m_dSweep > 0.0 ? m_dRadius - dist : m_dRadius + dist;
   if (r <= 1e-6) return nullptr;
   CGeArc* arc = new CGeArc;
-  arc->m_ptCenter[0] = m_ptCenter[0];
-  arc->m_ptCenter[1] = m_ptCenter[1];
-  arc->m_dRadius = r;
-  arc->m_vStart[0] = m_vStart[0];
-  arc->m_vStart[1] = m_vStart[1];
-  arc->m_dSweep = m_dSweep;
+  arc->SetArc(m_ptCenter, r, m_vStart, m_dSweep);
   arc->Discrete(gGetCurveDicTol());
   return arc;
 }

@@ -77,4 +77,7 @@ class CGeArc : public CGeCurve {
   double m_dRadius;
   double m_vStart[2];
   double m_dSweep;
+
+ private:
+  void SetArc(const double centre[2], double radius, const double startVec[2], double sweep);
 };

@@ -165,19 +165,24 @@ void CGeCurve::Draw(CDC* pDC, int bWhole) {
   CVurode* view = gGetVurode();
   if (!view) return;
   bool contained = false;
-  if (view->IsView2D() && view->GetCheckBoxFlag()) {
-    _tagBox2D viewBox;
-    view->GetViewBox(&viewBox);
-    _tagBox2D box;
-    GetBox2d(&box);
-    if (!BOX2D_IsInt(&viewBox, &box, 1.0)) return;
-    contained = BOX2D_IsContain(&viewBox, &box, 1.0) != 0;
-  }
+  if (IsOutsideView(view, contained)) return;
   if (!m_pSWPoint || m_nSWPoint <= 0) return;
   if (bWhole || contained)
     view->DrawPolyline(m_pSWPoint, m_nSWPoint, pDC);
   else
     view->ClipDrawPolyLine(m_pSWPoint, m_nSWPoint, pDC);
+}
+
+bool CGeCurve::IsOutsideView(CVurode* view, bool& contained) {
+  contained = false;
+  if (!view->IsView2D() || !view->GetCheckBoxFlag()) return false;
+  _tagBox2D viewBox;
+  view->GetViewBox(&viewBox);
+  _tagBox2D box;
+  GetBox2d(&box);
+  if (!BOX2D_IsInt(&viewBox, &box, 1.0)) return true;
+  contained = BOX2D_IsContain(&viewBox, &box, 1.0) != 0;
+  return false;
 }
 
 void CGeCurve::DrawGL(COpenGLDC*, int) {
@@ -403,6 +408,22 @@ int CGeCurve::GetNearestPoint(const double pt[2], double nearPt[2], double& t, u
     cur = next;
   }
   return 0;
+}
+
+void CGeCurve::NearerEnd(const double pt[2], const double start[2], const double end[2],
+                         double nearPt[2], double& t, double& dist) {
+  const double toStart = std::hypot(pt[0] - start[0], pt[1] - start[1]);
+  const double toEnd = std::hypot(pt[0] - end[0], pt[1] - end[1]);
+  const double* best = end;  // ties go to the end
+  t = 1.0;
+  dist = toEnd;
+  if (toEnd > toStart) {
+    best = start;
+    t = 0.0;
+    dist = toStart;
+  }
+  nearPt[0] = best[0];
+  nearPt[1] = best[1];
 }
 
 int CGeCurve::SolveTangentParam(double& t, int& seg, const double from[2], double touch[2]) {

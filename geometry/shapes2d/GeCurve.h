@@ -94,6 +94,12 @@ class CGeCurve : public CGeShape2d {
                            int bEnd);
   // Clamps a segment number into 1..GetSegmentCount(), reading 0 as 1.
   unsigned ValidSegment(unsigned seg);
+  // View-box test of drawing in a 2D view with the box check on: true when the curve lies
+  // outside the view; `contained` tells whether it lies wholly inside.
+  bool IsOutsideView(CVurode* view, bool& contained);
+  // The nearer of two end points to pt (ties go to the end), as a nearest-point answer.
+  static void NearerEnd(const double pt[2], const double start[2], const double end[2],
+                        double nearPt[2], double& t, double& dist);
 };
 
 // New empty curve of a type code; null for codes without a creatable class.

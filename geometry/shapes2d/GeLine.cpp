@@ -99,13 +99,8 @@ int CGeLine::GetSnapPos(CSnapAt* snap, CSnapResult& result) {
 void CGeLine::Draw(CDC* pDC, int bWhole) {
   CVurode* view = gGetVurode();
   if (!pDC || !view) return;
-  if (view->IsView2D() && view->GetCheckBoxFlag()) {
-    _tagBox2D viewBox;
-    view->GetViewBox(&viewBox);
-    _tagBox2D box;
-    GetBox2d(&box);
-    if (!BOX2D_IsInt(&viewBox, &box, 1.0)) return;
-  }
+  bool contained = false;
+  if (IsOutsideView(view, contained)) return;
   if (bWhole)
     view->DrawLine(m_ptStart, m_ptEnd, pDC);
   else
@@ -250,18 +245,7 @@ int CGeLine::GetNearestPoint(const double pt[2], double nearPt[2], double& t, un
     dist = Dist(pt, foot);
     return 1;
   }
-  const double toStart = Dist(pt, m_ptStart);
-  const double toEnd = Dist(pt, m_ptEnd);
-  const double* best = m_ptEnd;  // ties go to the end
-  t = 1.0;
-  dist = toEnd;
-  if (toEnd > toStart) {
-    best = m_ptStart;
-    t = 0.0;
-    dist = toStart;
-  }
-  nearPt[0] = best[0];
-  nearPt[1] = best[1];
+  NearerEnd(pt, m_ptStart, m_ptEnd, nearPt, t, dist);
   return 1;
 }
 
