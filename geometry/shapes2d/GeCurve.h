@@ -4,11 +4,11 @@
 #pragma once
 
 #include "geometry/shapes2d/GeShape2d.h"
+#include "platform/vurode/Vurode.h"
 
 class CPickRay;
 class CGeHitResult;
 class CGeCurve3d;
-class COpenGLDC;
 
 // Intermediate discretisations travel as single-precision point arrays.
 using CPoint2dArray = CArray<tagPoint2d, tagPoint2d&>;
