@@ -170,6 +170,29 @@ TEST_F(CurveBaseTest, BaseTransformsMoveTheBuffer) {
   EXPECT_NE(curve.m_pSWPoint[2][0], before);  // x moves with y under the shear
 }
 
+TEST_F(CurveBaseTest, SmallBaseQueries) {
+  CPolyTestCurve curve({{0, 0}, {3, 0}, {3, 4}});
+  _tagBox2D box;
+  curve.GetNodeBox(&box);  // the stored box, not recomputed
+  EXPECT_LT(box.max[0], box.min[0]);
+  curve.CalcBox2d();  // discretises first when there is no buffer
+  EXPECT_EQ(curve.m_nSWPoint, 3);
+  curve.GetNodeBox(&box);
+  EXPECT_EQ(box.max[1], 4.0);
+  curve.CalcScreenBox(&box);  // no view: an empty box
+  EXPECT_LT(box.max[0], box.min[0]);
+  double v[2], p[2];
+  EXPECT_EQ(curve.GetStartTan(v), 1);
+  EXPECT_EQ(v[0], 3.0);
+  EXPECT_EQ(curve.GetPointEx(0.5, p), 1);
+  EXPECT_EQ(p[0], 1.5);
+  EXPECT_EQ(curve.IsLongerThan(0.0), 0);  // the base knows no length
+  const double s[2] = {0, 0}, e[2] = {3, 4};
+  CGeLine line(s, e);
+  EXPECT_EQ(line.IsLongerThan(4.9), 1);
+  EXPECT_EQ(line.IsLongerThan(5.0), 0);
+}
+
 TEST_F(CurveBaseTest, SegmentNumbersStayInRange) {
   CPolyTestCurve curve({{0, 0}, {1, 0}, {1, 1}});
   double nearPt[2], t = 0.0, dist = 1e12;
