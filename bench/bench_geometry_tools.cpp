@@ -1,6 +1,7 @@
 // Curve-tool search structures: kd-tree queries against a linear scan, hull and index builds.
 #include "geometry/tools/HullLine.h"
 #include "geometry/tools/KdTree.h"
+#include "geometry/tools/RBTree.h"
 
 #include <benchmark/benchmark.h>
 
@@ -79,5 +80,35 @@ void BM_ConvexHull100k(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ConvexHull100k)->Unit(benchmark::kMillisecond);
+
+// The endpoint index over 100,000 distinct x coordinates, in random and in sorted order.
+void BM_EndpointIndexBuild100k(benchmark::State& state) {
+  std::vector<double> keys(100000);
+  for (size_t i = 0; i < keys.size(); ++i) keys[i] = double(i) * 0.05;
+  if (state.range(0) == 0) std::shuffle(keys.begin(), keys.end(), std::mt19937(5));
+  for (auto _ : state) {
+    RBTree tree;
+    for (double k : keys) benchmark::DoNotOptimize(tree.insertNode(k));
+  }
+}
+BENCHMARK(BM_EndpointIndexBuild100k)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A scan-beam lookup: the nodes within 0.1 of a position among 100,000 keys.
+void BM_EndpointIndexRange100k(benchmark::State& state) {
+  std::vector<double> keys(100000);
+  for (size_t i = 0; i < keys.size(); ++i) keys[i] = double(i) * 0.05;
+  std::shuffle(keys.begin(), keys.end(), std::mt19937(5));
+  RBTree tree;
+  for (double k : keys) tree.insertNode(k);
+  std::mt19937 rng(9);
+  std::uniform_real_distribution<double> x(0.0, 5000.0);
+  for (auto _ : state) {
+    CList<RBNode_*, RBNode_*> out;
+    const double c = x(rng);
+    tree.findNodeRange(c - 0.1, c + 0.1, out);
+    benchmark::DoNotOptimize(out.GetCount());
+  }
+}
+BENCHMARK(BM_EndpointIndexRange100k);
 
 }  // namespace

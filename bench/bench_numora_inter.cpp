@@ -1,5 +1,6 @@
 // Speed of the numeric kernel's intersections and polygon clipping.
 #include "platform/numora/Gpc.h"
+#include "platform/numora/Inter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,5 +39,33 @@ void BM_GpcClip10k(benchmark::State& state) {
   gpc_free_polygon(&b);
 }
 BENCHMARK(BM_GpcClip10k)->Arg(GPC_DIFF)->Arg(GPC_INT)->Arg(GPC_XOR)->Arg(GPC_UNION)->Unit(benchmark::kMillisecond);
+
+// Random pairs of segments in one square, so that most pairs cross one or more times.
+void BM_InterBezBez(benchmark::State& state) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> u(-10.0, 10.0);
+  constexpr int kPairs = 64;
+  double segs[kPairs][2][4][2];
+  for (auto& pair : segs)
+    for (auto& seg : pair)
+      for (auto& p : seg) p[0] = u(rng), p[1] = u(rng);
+  _tagInterPnt recs[kInterBezBezMax];
+  int i = 0, found = 0;
+  for (auto _ : state) {
+    found += Inter_BezBez(segs[i][0], segs[i][1], recs);
+    i = (i + 1) % kPairs;
+  }
+  state.counters["points/pair"] = benchmark::Counter(found, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_InterBezBez);
+
+// The worst case: nine crossings.
+void BM_InterBezBezNine(benchmark::State& state) {
+  const double a[4][2] = {{-1.2, -1.584}, {-0.4, 6.384}, {0.4, -6.384}, {1.2, 1.584}};
+  const double b[4][2] = {{-1.584, -1.2}, {6.384, -0.4}, {-6.384, 0.4}, {1.584, 1.2}};
+  _tagInterPnt recs[kInterBezBezMax];
+  for (auto _ : state) benchmark::DoNotOptimize(Inter_BezBez(a, b, recs));
+}
+BENCHMARK(BM_InterBezBezNine);
 
 }  // namespace

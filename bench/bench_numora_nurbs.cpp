@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/numora/Bcrv.h"
+#include "platform/numora/Bsrf.h"
 #include "platform/numora/NurbsEditor.h"
 
 namespace {
@@ -57,3 +58,24 @@ static void BM_GlobalApprox_10k(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_GlobalApprox_10k)->Unit(benchmark::kMillisecond);
+
+// Points of a bicubic 12 x 12 net on a 1000 x 1000 parameter grid.
+static void BM_SurfaceEvPos_1000x1000(benchmark::State& state) {
+  _nurbs_surface* s = BSRF_Create(4, 4, 12, 12);
+  for (int j = 0; j < 12; ++j)
+    for (int i = 0; i < 12; ++i) {
+      s->net[j][i][0] = i;
+      s->net[j][i][1] = j;
+      s->net[j][i][2] = std::sin(0.7 * i) * std::cos(0.5 * j);
+    }
+  double p[3];
+  for (auto _ : state) {
+    for (int j = 0; j < 1000; ++j)
+      for (int i = 0; i < 1000; ++i) {
+        BSRF_EvPos(s, i / 999.0, j / 999.0, p);
+        benchmark::DoNotOptimize(p);
+      }
+  }
+  BSRF_Free(s);
+}
+BENCHMARK(BM_SurfaceEvPos_1000x1000)->Unit(benchmark::kMillisecond);

@@ -60,22 +60,26 @@ void RF_TransWorldP3D(const _rect_fm3d* f, const double p[3], double out[3]) {
   RF_TransWorldV3D(f, d, out);
 }
 
-void RF_EvRFrame(const _rect_fm3d* f, const _rect_fm3d* a, _rect_fm3d* out) {
+namespace {
+// Maps a frame's origin as a point and its axes as vectors.
+void MapFrame(const _rect_fm3d* f, const _rect_fm3d* a, _rect_fm3d* out,
+              void (*point)(const _rect_fm3d*, const double*, double*),
+              void (*vec)(const _rect_fm3d*, const double*, double*)) {
   _rect_fm3d r = *a;
-  RF_TransWorldP3D(f, a->origin, r.origin);
-  RF_TransWorldV3D(f, a->xAxis, r.xAxis);
-  RF_TransWorldV3D(f, a->yAxis, r.yAxis);
-  RF_TransWorldV3D(f, a->zAxis, r.zAxis);
+  point(f, a->origin, r.origin);
+  vec(f, a->xAxis, r.xAxis);
+  vec(f, a->yAxis, r.yAxis);
+  vec(f, a->zAxis, r.zAxis);
   *out = r;
+}
+}  // namespace
+
+void RF_EvRFrame(const _rect_fm3d* f, const _rect_fm3d* a, _rect_fm3d* out) {
+  MapFrame(f, a, out, RF_TransWorldP3D, RF_TransWorldV3D);
 }
 
 void RF_MultRFrame(const _rect_fm3d* outer, const _rect_fm3d* a, _rect_fm3d* out) {
-  _rect_fm3d r = *a;
-  RF_TransLocalP3D(outer, a->origin, r.origin);
-  RF_TransLocalV3D(outer, a->xAxis, r.xAxis);
-  RF_TransLocalV3D(outer, a->yAxis, r.yAxis);
-  RF_TransLocalV3D(outer, a->zAxis, r.zAxis);
-  *out = r;
+  MapFrame(outer, a, out, RF_TransLocalP3D, RF_TransLocalV3D);
 }
 
 int RF_InvsRFrame(const _rect_fm3d* f, _rect_fm3d* out) {

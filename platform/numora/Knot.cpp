@@ -34,19 +34,7 @@ int FindSpan(int n, int p, double u, const double* U) {
 }
 
 void BasisFuns(int span, double u, int p, const double* U, double* N) {
-  double left[kMaxOrder + 1], right[kMaxOrder + 1];
-  N[0] = 1.0;
-  for (int j = 1; j <= p; ++j) {
-    left[j] = u - U[span + 1 - j];
-    right[j] = U[span + j] - u;
-    double saved = 0.0;
-    for (int r = 0; r < j; ++r) {
-      const double tmp = N[r] / (right[r + 1] + left[j - r]);
-      N[r] = saved + right[r + 1] * tmp;
-      saved = left[j - r] * tmp;
-    }
-    N[j] = saved;
-  }
+  DersBasisFuns(span, u, p, 0, U, N);
 }
 
 void DersBasisFuns(int span, double u, int p, int nd, const double* U, double* ders) {
@@ -123,7 +111,8 @@ int KNOT_CalAccumChord(const double (*pts)[3], int n, double* params) {
 }
 
 int KNOT_CalByAC(int order, int n, const double* params, double* knots) {
-  if (!params || !knots || order < 1 || order > knot::kMaxOrder || n < order ||
+  // Averaging needs a degree of at least one.
+  if (!params || !knots || order < 2 || order > knot::kMaxOrder || n < order ||
       n > knot::kMaxCount)
     return 0;
   for (int i = 0; i + 1 < n; ++i)

@@ -7,7 +7,7 @@
 int KNOT_CalAccumChord(const double (*pts)[3], int n, double* params);
 
 // Clamped knot vector (order + n knots on [0, 1]) from point parameters by averaging, so that
-// every basis function has its peak near a point. 1 on success, 0 for bad input.
+// every basis function has its peak near a point (order >= 2). 1 on success, 0 for bad input.
 int KNOT_CalByAC(int order, int n, const double* params, double* knots);
 
 // Rescales the knots so that the domain [U(order - 1), U(n)] becomes [0, 1]. 1 on success,

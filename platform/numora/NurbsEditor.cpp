@@ -162,10 +162,12 @@ double Gauss(const Spline& s, double a, double b) {
   return sum * h;
 }
 
+// Bisects until the two halves agree with the whole; the depth bound keeps a tolerance below
+// rounding (or a NaN) from splitting forever.
 double Adaptive(const Spline& s, double a, double b, double whole, double tol, int depth) {
   const double c = 0.5 * (a + b);
   const double l = Gauss(s, a, c), r = Gauss(s, c, b);
-  if (depth <= 0 || std::fabs(l + r - whole) <= tol) return l + r;
+  if (depth <= 0 || !(std::fabs(l + r - whole) > tol)) return l + r;
   return Adaptive(s, a, c, l, tol * 0.5, depth - 1) + Adaptive(s, c, b, r, tol * 0.5, depth - 1);
 }
 
@@ -188,9 +190,9 @@ double CNurbsEditor::LengthIn(const BCRV* crv, double t0, double t1, double tol)
   const double share = tol / double(cuts.size());
   for (size_t i = 0; i + 1 < cuts.size(); ++i) {
     const double a = cuts[i], b = cuts[i + 1];
-    if (b > a) len += Adaptive(s, a, b, Gauss(s, a, b), share, 30);
+    if (b > a) len += Adaptive(s, a, b, Gauss(s, a, b), share, 12);
   }
-  return len;
+  return std::isfinite(len) ? len : 0.0;
 }
 
 int CNurbsEditor::Split(double t, const BCRV* crv, BCRV*& first, BCRV*& second) {

@@ -32,7 +32,11 @@ struct ProgressState {
     Sink().OnShow(caption, flags);
   }
   void CloseIfHidden() {
-    if (!Visible()) Sink().OnHide();
+    if (Visible()) return;
+    // The request belonged to the display just closed; loops that poll without a display of
+    // their own must not inherit it.
+    cancel.store(false);
+    Sink().OnHide();
   }
 };
 
@@ -89,7 +93,8 @@ bool gIsProgressCancel() {
   ProgressState& s = State();
   const int n = s.polls.fetch_add(1) + 1;
   const int at = s.cancelAt.load();
-  if (at > 0 && n >= at) s.cancel.store(true);
+  // One request, as from the operator's button: it lasts as long as the display.
+  if (at > 0 && n == at) s.cancel.store(true);
   return s.cancel.load();
 }
 

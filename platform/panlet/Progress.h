@@ -55,7 +55,8 @@ class CQProgress {
   void SetRange(double share);
 };
 
-// True once a cancel was requested for the display now open. Each call counts as a poll.
+// True once a cancel was requested for the display now open; opening and closing the display
+// clear the request. Each call counts as a poll.
 bool gIsProgressCancel();
 // The operator's cancel request (from the display's button or another thread).
 void gCancelProgress();
@@ -75,7 +76,8 @@ double gGetProgressPos();
 bool gIsProgressShown();
 
 // Test hook: the `polls`-th poll of gIsProgressCancel from now (1 = the next one) requests a
-// cancel, as if the operator pressed the button just before it; polls <= 0 disarms the hook.
+// cancel, as if the operator pressed the button just before it (once: the request then lasts
+// until the display closes); polls <= 0 disarms the hook.
 void gSetProgressCancelAfter(int polls);
 // Number of polls since the hook was last set (or since the last reset).
 int gGetProgressPollCount();

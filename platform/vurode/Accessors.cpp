@@ -41,7 +41,7 @@ CString ProgramFolder() {
   std::error_code ec;
   const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   const auto folder = ec ? std::filesystem::current_path(ec) : exe.parent_path();
-  return CString(folder.wstring().c_str());
+  return CString::FromUtf8(folder.string());
 }
 
 }  // namespace

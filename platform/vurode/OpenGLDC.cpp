@@ -38,8 +38,9 @@ BOOL COpenGLDC::InitGL() {
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
   glEnable(GL_NORMALIZE);
+  // Light 0 and colour material are ready, lighting itself stays off: the 3D view switches it
+  // on for shaded drawing, and plain 2D drawing keeps its exact colours.
   glEnable(GL_LIGHT0);
-  glEnable(GL_LIGHTING);
   glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
   glEnable(GL_COLOR_MATERIAL);
   glShadeModel(GL_SMOOTH);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/numora/Records.h"
+#include "platform/numora/StrP3D.h"
 #include "platform/vurode/Camera.h"
 #include "platform/win/WinTypes.h"
 
@@ -17,8 +18,8 @@ class COpenGLDC {
   COpenGLDC& operator=(const COpenGLDC&) = delete;
 
   // Reads the current context's capabilities and sets the drawing state this context relies
-  // on (depth test, one directional light with colour material). FALSE without a current
-  // context.
+  // on (depth test, one directional light with colour material; lighting itself off). FALSE
+  // without a current context.
   BOOL InitGL();
   // Sets the viewport and the camera's screen size.
   void SetScreenSize(int width, int height);
@@ -44,6 +45,7 @@ class COpenGLDC {
   // One line strip through the points (nothing for fewer than two).
   void DrawPolyline(const double (*pts)[3], int count);
   void DrawPolyline(const tagPoint3d* pts, int count);
+  void DrawPolyline(const CStrP3D& str) { DrawPolyline(str.m_pPoints, str.m_nCount); }
 
   // Matrices and viewport as of the last Ready, in the form gluProject takes them.
   void GetModelViewMatrix(double m[16]) const;

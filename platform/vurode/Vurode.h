@@ -4,6 +4,7 @@
 
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/Camera.h"
+#include "platform/vurode/Dib.h"
 #include "platform/vurode/KXGlobal.h"
 #include "platform/vurode/MemPool.h"
 #include "platform/vurode/OpenGLDC.h"

@@ -1,6 +1,7 @@
 // Helpers shared by the B-spline test files.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>

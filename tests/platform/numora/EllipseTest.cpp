@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <array>
 #include <random>
 
 namespace {
@@ -20,6 +21,8 @@ const Ell kElls[] = {
     {"tall", {0, 0}, 1, 4, -1.1},
     {"circle", {3, 3}, 2, 2, 0.7},
     {"flat", {-1, 0.5}, 10, 0.1, 2.0},
+    {"axis_aligned", {0, 0}, 4, 1.5, 0},  // exact zeros hit the on-axis branches
+    {"axis_aligned_tall", {0, 0}, 1.5, 4, 0},
 };
 
 // Brute force over the parameter, then polished by golden-section in the best cell.

@@ -63,6 +63,7 @@ TEST(Knot, ChordParametersAveragedKnotsAndRescaling) {
   for (int i = 0; i < 8; ++i) EXPECT_DOUBLE_EQ(k[i], want[i]);
   const double bad[3] = {0, 0.7, 0.2};
   EXPECT_EQ(KNOT_CalByAC(2, 3, bad, k), 0);
+  EXPECT_EQ(KNOT_CalByAC(1, 5, prm, k), 0);  // no degree to average over
 
   double r[7] = {2, 2, 2, 3, 6, 6, 6};
   ASSERT_EQ(KNOT_Regu(3, 4, r), 1);

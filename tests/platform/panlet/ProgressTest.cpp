@@ -91,14 +91,30 @@ TEST_F(ProgressTest, DisarmedHookNeverCancels) {
   for (int i = 0; i < 100; ++i) ASSERT_FALSE(gIsProgressCancel());
 }
 
-TEST_F(ProgressTest, ANewDisplayForgetsAnEarlierCancel) {
+TEST_F(ProgressTest, ACancelEndsWithItsDisplay) {
   {
     CQProgress p;
     gCancelProgress();
     EXPECT_TRUE(gIsProgressCancel());
+    {
+      CQProgress nested;  // joins the cancelled display
+      EXPECT_TRUE(gIsProgressCancel());
+    }
+    EXPECT_TRUE(gIsProgressCancel());
   }
-  EXPECT_TRUE(gIsProgressCancel()) << "the caller can still tell that it was cancelled";
+  // A later loop that polls without a display of its own is not stopped by an old request.
+  EXPECT_FALSE(gIsProgressCancel());
+  gCancelProgress();  // a stray request before the next display opens
   CQProgress next;
+  EXPECT_FALSE(gIsProgressCancel());
+}
+
+TEST_F(ProgressTest, HookAlsoServesLoopsWithoutADisplayAndFiresOnce) {
+  gSetProgressCancelAfter(2);
+  EXPECT_FALSE(gIsProgressCancel());
+  EXPECT_TRUE(gIsProgressCancel());
+  EXPECT_TRUE(gIsProgressCancel());
+  { CQProgress next; }  // the request ends with the next display
   EXPECT_FALSE(gIsProgressCancel());
 }
 

@@ -34,6 +34,14 @@ TEST_F(OpenGLDCTest, LineStripSetsExactlyItsPixels) {
 
 TEST_F(OpenGLDCTest, ColoursKeepTheirChannelOrderAndDrawUnlit) {
   SetPlanView(-32, 32, -32, 32);
+  // Plain GL drawing after InitGL keeps exact colours (lighting is off until a view enables it).
+  dc().Ready();
+  dc().SetColor(RGB(0, 196, 0));
+  glBegin(GL_LINE_STRIP);
+  glVertex2f(-30.0f, -10.5f);
+  glVertex2f(30.0f, -10.5f);
+  glEnd();
+  EXPECT_GT(gl().CountPixels(RGB(0, 196, 0)), 50);
   const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 200, 0), RGB(10, 20, 250), RGB(0, 196, 0)};
   for (COLORREF c : colours) {
     dc().Ready();
@@ -45,6 +53,19 @@ TEST_F(OpenGLDCTest, ColoursKeepTheirChannelOrderAndDrawUnlit) {
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING)) << "the caller's lighting state is kept";
     EXPECT_GT(gl().CountPixels(c), 50) << std::hex << c;
   }
+  // A curve's point string draws the same strip.
+  dc().Ready();
+  dc().SetColor(RGB(0, 0, 255));
+  CStrP3D str;
+  ASSERT_TRUE(str.Create(2, false, false));
+  str.m_pPoints[0][0] = 0.5;
+  str.m_pPoints[0][1] = -30;
+  str.m_pPoints[1][0] = 0.5;
+  str.m_pPoints[1][1] = 30;
+  dc().DrawPolyline(str);
+  EXPECT_EQ(gl().PixelAt(32, 10), RGB(0, 0, 255));
+  EXPECT_EQ(gl().PixelAt(32, 50), RGB(0, 0, 255));
+  EXPECT_EQ(gl().PixelAt(31, 10), RGB(0, 0, 0));
   // Fewer than two points draw nothing.
   dc().Ready();
   const tagPoint3d one[] = {{0, 0, 0}};

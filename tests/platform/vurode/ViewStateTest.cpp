@@ -2,6 +2,7 @@
 #include "platform/vurode/Vurode.h"
 #include "support/VurodeFixture.h"
 
+#include <array>
 #include <cmath>
 #include <random>
 #include <vector>

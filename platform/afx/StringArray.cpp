@@ -1,0 +1,5 @@
+#include "platform/afx/StringArray.h"
+
+template class CArray<CString, const CString&>;
+
+IMPLEMENT_DYNAMIC(CStringArray, CObject)
