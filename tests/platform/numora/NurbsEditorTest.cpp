@@ -72,6 +72,9 @@ TEST(NurbsEditor, GlobalInterpPassesThroughItsPoints) {
   EXPECT_EQ(CNurbsEditor::GlobalInterp(Raw(two), 1, 3), nullptr);
   EXPECT_EQ(CNurbsEditor::GlobalInterp(Raw(two), 2, 0), nullptr);
   EXPECT_EQ(CNurbsEditor::GlobalInterp(nullptr, 2, 3), nullptr);
+  // A count far beyond the kernel's limit is refused before anything is read.
+  EXPECT_EQ(CNurbsEditor::GlobalInterp(Raw(two), 1 << 30, 3), nullptr);
+  EXPECT_EQ(CNurbsEditor::GlobalApproxErrBnd(Raw(two), 1 << 30, 3, 0.1f), nullptr);
 }
 
 TEST(NurbsEditor, ApproximationStaysWithinItsBoundWithFewerPoints) {
