@@ -11,6 +11,7 @@
 #include "platform/afx/DumpContext.h"
 #include "platform/afx/Exception.h"
 #include "platform/afx/File.h"
+#include "platform/afx/FileFind.h"
 #include "platform/afx/GdiObject.h"
 #include "platform/afx/List.h"
 #include "platform/afx/MemFile.h"

@@ -2,6 +2,7 @@
 
 #include "platform/afx/Exception.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <cwchar>
@@ -359,14 +360,17 @@ void CString::FormatV(const wchar_t* pszFormat, va_list args) {
   if (!pszFormat) AfxThrowInvalidArgException();
   const std::wstring fmt = TranslateFormat(pszFormat);
   std::vector<wchar_t> buf(256);
-  // vswprintf reports a too-small buffer and a bad conversion alike; give up past a sane size.
+  // vswprintf answers -1 for a buffer too small: grow it, up to a sane size.
   for (;;) {
     va_list copy;
     va_copy(copy, args);
+    errno = 0;
     const int n = std::vswprintf(buf.data(), buf.size(), fmt.c_str(), copy);
+    const int err = errno;
     va_end(copy);
     if (n >= 0) { Assign(buf.data(), n); return; }
-    if (buf.size() >= (size_t{1} << 24)) AfxThrowInvalidArgException();
+    // A narrow argument the C library cannot convert (it converts in the "C" locale).
+    if (err == EILSEQ || buf.size() >= (size_t{1} << 24)) AfxThrowInvalidArgException();
     buf.resize(buf.size() * 4);
   }
 }

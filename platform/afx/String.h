@@ -71,7 +71,8 @@ class CString {
   CString& TrimRight(const wchar_t* pszTargets);
   CString& Trim() { TrimRight(); return TrimLeft(); }
 
-  // printf-style; %s and %c take wide arguments, %S and %C narrow ones, %I64d a 64-bit integer.
+  // printf-style; %s and %c take wide arguments, %S and %C narrow (ASCII) ones, %I64d a 64-bit
+  // integer. A narrow argument that is not ASCII throws CInvalidArgException.
   void Format(const wchar_t* pszFormat, ...);
   void FormatV(const wchar_t* pszFormat, va_list args);
 

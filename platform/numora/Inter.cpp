@@ -377,31 +377,40 @@ struct Hit {
 
 // --- Lines and circles ---------------------------------------------------------------------
 
-int Inter_LineLineEx(const double a0[2], const double a1[2], const double b0[2], const double b1[2],
-                     double tol, double angTol, double out[2]) {
-  if (!Finite2(a0) || !Finite2(a1) || !Finite2(b0) || !Finite2(b1)) return INTER_NONE;
-  const double dax = a1[0] - a0[0], day = a1[1] - a0[1];
-  const double dbx = b1[0] - b0[0], dby = b1[1] - b0[1];
-  const double la = std::hypot(dax, day), lb = std::hypot(dbx, dby);
-  if (!(la > 0.0) || !(lb > 0.0) || la < tol || lb < tol) return INTER_NONE;
-  const double cr = Cross(dax, day, dbx, dby);
+namespace {
+
+// Lines through a0 along da and b0 along db; directions shorter than minLen are degenerate.
+int LineLine(const double a0[2], const double da[2], const double b0[2], const double db[2],
+             double minLen, double tol, double angTol, double out[2]) {
+  if (!Finite2(a0) || !Finite2(da) || !Finite2(b0) || !Finite2(db)) return INTER_NONE;
+  const double la = std::hypot(da[0], da[1]), lb = std::hypot(db[0], db[1]);
+  if (!(la > 0.0) || !(lb > 0.0) || la < minLen || lb < minLen) return INTER_NONE;
+  const double cr = Cross(da[0], da[1], db[0], db[1]);
   if (std::fabs(cr) <= angTol * la * lb) {
-    // Parallel: one carrier line when both ends of b lie on a's line.
-    const double h0 = Cross(dax, day, b0[0] - a0[0], b0[1] - a0[1]) / la;
-    const double h1 = Cross(dax, day, b1[0] - a0[0], b1[1] - a0[1]) / la;
+    // Parallel: one carrier line when b0 and b0 + db lie on a's line.
+    const double h0 = Cross(da[0], da[1], b0[0] - a0[0], b0[1] - a0[1]) / la;
+    const double h1 = h0 + Cross(da[0], da[1], db[0], db[1]) / la;
     return std::fabs(h0) <= tol && std::fabs(h1) <= tol ? INTER_OVERLAP : INTER_NONE;
   }
-  const double s = Cross(b0[0] - a0[0], b0[1] - a0[1], dbx, dby) / cr;
-  out[0] = a0[0] + s * dax;
-  out[1] = a0[1] + s * day;
+  const double s = Cross(b0[0] - a0[0], b0[1] - a0[1], db[0], db[1]) / cr;
+  out[0] = a0[0] + s * da[0];
+  out[1] = a0[1] + s * da[1];
   return INTER_POINT;
+}
+
+}  // namespace
+
+int Inter_LineLineEx(const double a0[2], const double a1[2], const double b0[2], const double b1[2],
+                     double tol, double angTol, double out[2]) {
+  const double da[2] = {a1[0] - a0[0], a1[1] - a0[1]};
+  const double db[2] = {b1[0] - b0[0], b1[1] - b0[1]};
+  return LineLine(a0, da, b0, db, tol, tol, angTol, out);
 }
 
 int Inter_LineLine(const double p1[2], const double d1[2], const double p2[2], const double d2[2],
                    double tol, double angTol, double out[2]) {
-  const double q1[2] = {p1[0] + d1[0], p1[1] + d1[1]};
-  const double q2[2] = {p2[0] + d2[0], p2[1] + d2[1]};
-  return Inter_LineLineEx(p1, q1, p2, q2, tol, angTol, out);
+  // A direction's length carries no meaning here; only a zero one is degenerate.
+  return LineLine(p1, d1, p2, d2, 0.0, tol, angTol, out);
 }
 
 int Inter_LineCirEx(const double p0[2], const double p1[2], const double c[2], double r, double tol,
@@ -630,7 +639,7 @@ int Inter_BezBez(const double seg1[4][2], const double seg2[4][2], _tagInterPnt 
   first.depth = 0;
   stack.push_back(first);
   std::vector<Hit> hits;
-  int budget = 20000;  // shared stretches make the pairs multiply; the count check below tells
+  int budget = 20000;  // shared stretches multiply the pairs; running out counts as sharing
   while (!stack.empty() && budget-- > 0) {
     const Pair pr = stack.back();
     stack.pop_back();

@@ -9,7 +9,7 @@
 
 // Results of the line/line intersections.
 enum {
-  INTER_NONE = 0,     // parallel and apart, or a line shorter than tol
+  INTER_NONE = 0,     // parallel and apart, or a degenerate line
   INTER_POINT = 1,    // one crossing point
   INTER_OVERLAP = 4,  // both lie on one carrier line (out is not written)
 };
@@ -21,11 +21,12 @@ inline constexpr int kInterCirBezMax = 8;
 inline constexpr int kInterEllBezMax = 8;
 inline constexpr int kInterBezBezMax = 9;
 
-// Infinite lines through p1 along d1 and through p2 along d2. Lines are parallel when the sine
-// of their angle is below angTol; parallel lines closer than tol overlap.
+// Infinite lines through p1 along d1 and through p2 along d2 (any non-zero length). Lines are
+// parallel when the sine of their angle is at most angTol; parallel lines closer than tol overlap.
 int Inter_LineLine(const double p1[2], const double d1[2], const double p2[2], const double d2[2],
                    double tol, double angTol, double out[2]);
-// Infinite carrier lines of a0→a1 and b0→b1; callers judge the fractions themselves.
+// Infinite carrier lines of a0→a1 and b0→b1; callers judge the fractions themselves. A line
+// shorter than tol has no direction: INTER_NONE.
 int Inter_LineLineEx(const double a0[2], const double a1[2], const double b0[2], const double b1[2],
                      double tol, double angTol, double out[2]);
 

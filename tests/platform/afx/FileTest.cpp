@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 #include <string>
 
 namespace {
@@ -73,4 +76,34 @@ TEST(CMemFile, GrowsSeeksAndFixedBuffersRefuseToGrow) {
   attached.SeekToEnd();
   EXPECT_THROW(attached.Write("x", 1), CMemoryException);
   EXPECT_EQ(attached.Detach(), fixed);
+}
+
+TEST(CFileFind, MatchesWildcardsAndLiteralBrackets) {
+  const std::string dir = ::testing::TempDir() + "cfilefind_dir/";
+  std::remove((dir + "a1.vlm").c_str());
+  ::mkdir(dir.c_str(), 0755);
+  const char* names[] = {"a1.vlm", "a2.vlm", "b.txt", "[x].vlm"};
+  for (const char* n : names) CFile(CString::FromUtf8(dir + n), CFile::modeCreate | CFile::modeWrite).Write("abc", 3);
+
+  CFileFind finder;
+  std::vector<std::string> found;
+  BOOL more = finder.FindFile(CString::FromUtf8(dir + "*.vlm"));
+  EXPECT_TRUE(more);
+  while (more) {
+    more = finder.FindNextFile();
+    found.push_back(finder.GetFileName().ToUtf8());
+    EXPECT_EQ(finder.GetLength(), 3u);
+    EXPECT_FALSE(finder.IsDirectory());
+  }
+  EXPECT_EQ(found, (std::vector<std::string>{"[x].vlm", "a1.vlm", "a2.vlm"}));
+  EXPECT_TRUE(finder.FindFile(CString::FromUtf8(dir + "[x].vlm")));  // brackets are literal
+  EXPECT_TRUE(finder.FindFile(CString::FromUtf8(dir + "a?.vlm")));
+  EXPECT_FALSE(finder.FindFile(CString::FromUtf8(dir + "missing.vlm")));
+  EXPECT_FALSE(finder.FindNextFile());
+  EXPECT_TRUE(finder.GetFilePath().IsEmpty());
+  ASSERT_TRUE(finder.FindFile(CString::FromUtf8(::testing::TempDir() + "cfilefind_dir")));
+  finder.FindNextFile();
+  EXPECT_TRUE(finder.IsDirectory());
+  for (const char* n : names) std::remove((dir + n).c_str());
+  ::rmdir(dir.c_str());
 }

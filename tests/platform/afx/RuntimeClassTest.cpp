@@ -2,8 +2,33 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <sstream>
+
+namespace {
+
+// The vtable slot of a virtual member function under the Itanium C++ ABI, where a pointer to a
+// virtual member holds 1 + the slot's byte offset.
+template <class F>
+std::ptrdiff_t SlotOf(F f) {
+  struct { uintptr_t ptr; std::ptrdiff_t adj; } rep;
+  static_assert(sizeof f == sizeof rep);
+  std::memcpy(&rep, &f, sizeof rep);
+  return static_cast<std::ptrdiff_t>((rep.ptr - 1) / sizeof(void*));
+}
+
+}  // namespace
+
+TEST(CObject, VirtualSlotsComeInTheAgreedOrder) {
+  // The destructor takes slots 1 and 2 (complete and deleting).
+  EXPECT_EQ(SlotOf(&CObject::GetRuntimeClass), 0);
+  EXPECT_EQ(SlotOf(&CObject::Serialize), 3);
+  EXPECT_EQ(SlotOf(&CObject::AssertValid), 4);
+  EXPECT_EQ(SlotOf(&CObject::Dump), 5);
+  EXPECT_EQ(SlotOf(&CTestNode::Serialize), 3);  // overrides keep their slot
+}
 
 TEST(CRuntimeClass, RecordsNameSizeSchemaAndBase) {
   const CRuntimeClass* c = RUNTIME_CLASS(CTestDerived);

@@ -81,6 +81,7 @@ TEST(CString, FormatUsesWideConventions) {
   std::wstring big(5000, L'x');
   s.Format(L"%s!", big.c_str());
   EXPECT_EQ(s.GetLength(), 5001);
+  EXPECT_THROW(s.Format(L"%S", "\xc3\xa9"), CInvalidArgException);
 }
 
 TEST(CString, IndexOutsideThrows) {

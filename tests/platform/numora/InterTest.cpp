@@ -59,9 +59,9 @@ TEST(InterLine, LineLineCodesAndPoints) {
     if (c.code == INTER_POINT) {
       EXPECT_NEAR(c.x, out[0], 1e-12);
       EXPECT_NEAR(c.y, out[1], 1e-12);
-      // The same lines given as point and direction.
-      const double d1[2] = {c.a1[0] - c.a0[0], c.a1[1] - c.a0[1]};
-      const double d2[2] = {c.b1[0] - c.b0[0], c.b1[1] - c.b0[1]};
+      // The same lines given as point and direction; a short direction is still a direction.
+      const double d1[2] = {1e-8 * (c.a1[0] - c.a0[0]), 1e-8 * (c.a1[1] - c.a0[1])};
+      const double d2[2] = {1e-8 * (c.b1[0] - c.b0[0]), 1e-8 * (c.b1[1] - c.b0[1])};
       double out2[2];
       ASSERT_EQ(INTER_POINT, Inter_LineLine(c.a0, d1, c.b0, d2, 1e-6, 1e-5, out2));
       EXPECT_NEAR(out[0], out2[0], 1e-12);
