@@ -79,3 +79,32 @@ static void BM_SurfaceEvPos_1000x1000(benchmark::State& state) {
   BSRF_Free(s);
 }
 BENCHMARK(BM_SurfaceEvPos_1000x1000)->Unit(benchmark::kMillisecond);
+
+// Nearest points on a revolved sphere: cold (no guess) and along a trace (previous answer as
+// the guess).
+static void BM_SurfaceSnap(benchmark::State& state) {
+  _arc arc{};
+  arc.frame.xAxis[2] = -1;
+  arc.frame.yAxis[0] = 1;
+  arc.frame.zAxis[1] = 1;
+  arc.radius = 5;
+  arc.sweep = M_PI;
+  BCRV* m = nullptr;
+  BCRV_GenArc(&arc, m);
+  const double o[3] = {0, 0, 0}, z[3] = {0, 0, 1};
+  _nurbs_surface* s = nullptr;
+  BSRF_GenRevolve(m, o, z, 2 * M_PI, s);
+  const bool traced = state.range(0) != 0;
+  double u = 1e12, v = 1e12, foot[3], dist;
+  int i = 0;
+  for (auto _ : state) {
+    const double a = 0.001 * (i++ % 5000);
+    const double p[3] = {5 * std::cos(a), 5 * std::sin(a), 0.3};
+    if (!traced) u = v = 1e12;
+    BSRF_SnapPnt(s, p, 1e-8, foot, u, v, dist);
+    benchmark::DoNotOptimize(dist);
+  }
+  BSRF_Free(s);
+  BCRV_Free(m);
+}
+BENCHMARK(BM_SurfaceSnap)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

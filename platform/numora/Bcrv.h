@@ -5,9 +5,11 @@
 // - Control points are homogeneous (w*x, w*y, w*z, w); weights must be positive.
 // - Every curve this layer makes has a clamped knot vector on the domain [0, 1].
 // - Arrays of a record are allocated with malloc and freed with free (BCRV_Free does both);
-//   a caller that replaces an array frees the old one with std::free (or KX_MemFree).
+//   a caller that replaces an array allocates the new one with malloc or KX_MemAlloc and frees
+//   the old one with std::free or KX_MemFree (the same allocator).
 // - Bad input (null records, counts below the order, decreasing knots, non-positive weights,
-//   counts above knot::kMaxCount) gives a clean failure: 0 or null, outputs untouched.
+//   counts above knot::kMaxCount) gives a clean failure: 0 or null (a record out-argument
+//   receives null), never a crash or an endless loop.
 #pragma once
 
 #include <cstdint>

@@ -464,6 +464,19 @@ int BSRF_SnapPnt(const _nurbs_surface* srf, const double p[3], double tol, doubl
   };
   std::vector<Seed> seeds;
   const bool guess = u >= u0 && u <= u1 && v >= v0 && v <= v1;
+  if (guess) {
+    // A guess that lands on the point itself needs no search (tracing callers snap points
+    // that lie on the surface, one after the other).
+    double a = u, b = v, f[3];
+    const double d = Newton(s, p, tol, a, b, f);
+    if (d <= tol) {
+      u = a;
+      v = b;
+      Put(foot, f);
+      dist = d;
+      return 1;
+    }
+  }
   // Grid seeds: denser for nets with many spans, capped.
   const int gu = std::clamp(2 * (s.nu - s.pu) + 6, 8, 48);
   const int gv = std::clamp(2 * (s.nv - s.pv) + 6, 8, 48);

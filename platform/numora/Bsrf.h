@@ -6,10 +6,11 @@
 // - The net holds nv rows, one per v index; row j is a separate array of nu homogeneous points
 //   (w*x, w*y, w*z, w) along u: net[j][i]. Shrinking nu in place therefore leaves a valid net.
 // - Surfaces made here have clamped knots on [0, 1] in both directions.
-// - Arrays are allocated with malloc (BSRF_Free releases everything; a caller replacing an array
-//   frees the old one with std::free or KX_MemFree, a net with NET4D_Free).
+// - Arrays are allocated with malloc (BSRF_Free releases everything). A caller replacing an
+//   array allocates with malloc or KX_MemAlloc (KNOT_Gen, NET4D_Create) and frees the old one
+//   with std::free or KX_MemFree, a net with NET4D_Free.
 // - Bad input (null records, counts below orders, decreasing knots, non-positive weights, counts
-//   above knot::kMaxCount) gives 0 or null and leaves outputs untouched.
+//   above knot::kMaxCount) gives 0 or null (a record out-argument receives null).
 #pragma once
 
 #include <vector>

@@ -94,7 +94,7 @@ BCRV* CNurbsEditor::GlobalApproxErrBnd(const double (*pts)[3], int count, int de
   for (int i = 0; i < count; ++i) {
     for (int k = 0; k < 3; ++k)
       if (!std::isfinite(pts[i][k])) return nullptr;
-    if (i > 0 && i + 1 < count) {
+    if (i > 0) {
       const double* a = &Q[Q.size() - 3];
       if (std::fabs(a[0] - pts[i][0]) + std::fabs(a[1] - pts[i][1]) +
               std::fabs(a[2] - pts[i][2]) <= 1e-12)
@@ -103,6 +103,7 @@ BCRV* CNurbsEditor::GlobalApproxErrBnd(const double (*pts)[3], int count, int de
     Q.insert(Q.end(), pts[i], pts[i] + 3);
   }
   const int m1 = int(Q.size() / 3);
+  if (m1 < 2) return nullptr;  // every point the same: no curve
   const int p = std::min({degree, m1 - 1, knot::kMaxOrder - 1});
   std::vector<double> t(static_cast<size_t>(m1));
   KNOT_CalAccumChord(reinterpret_cast<const double(*)[3]>(Q.data()), m1, t.data());

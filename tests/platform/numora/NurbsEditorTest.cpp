@@ -72,6 +72,9 @@ TEST(NurbsEditor, GlobalInterpPassesThroughItsPoints) {
   EXPECT_EQ(CNurbsEditor::GlobalInterp(Raw(two), 1, 3), nullptr);
   EXPECT_EQ(CNurbsEditor::GlobalInterp(Raw(two), 2, 0), nullptr);
   EXPECT_EQ(CNurbsEditor::GlobalInterp(nullptr, 2, 3), nullptr);
+  // A count far beyond the kernel's limit is refused before anything is read.
+  EXPECT_EQ(CNurbsEditor::GlobalInterp(Raw(two), 1 << 30, 3), nullptr);
+  EXPECT_EQ(CNurbsEditor::GlobalApproxErrBnd(Raw(two), 1 << 30, 3, 0.1f), nullptr);
 }
 
 TEST(NurbsEditor, ApproximationStaysWithinItsBoundWithFewerPoints) {
@@ -109,6 +112,13 @@ TEST(NurbsEditor, ApproximationStaysWithinItsBoundWithFewerPoints) {
   CrvPtr q(CNurbsEditor::GlobalApproxErrBnd(Raw(three), 3, 3, 0.001f));
   ASSERT_TRUE(q);
   EXPECT_LE(DistToCurve(q.get(), three[1].data()), 0.001);
+  // Repeated points (also at the end) are taken once; all-equal points give no curve.
+  const Pts dup = {{{0, 0, 0}}, {{1, 0, 0}}, {{1, 0, 0}}, {{2, 1, 0}}, {{3, 1, 0}}, {{3, 1, 0}}};
+  CrvPtr d(CNurbsEditor::GlobalApproxErrBnd(Raw(dup), 6, 2, 0.01f));
+  ASSERT_TRUE(d);
+  for (const auto& q : dup) EXPECT_LE(DistToCurve(d.get(), q.data()), 0.01);
+  const Pts same = {{{1, 1, 1}}, {{1, 1, 1}}, {{1, 1, 1}}};
+  EXPECT_EQ(CNurbsEditor::GlobalApproxErrBnd(Raw(same), 3, 2, 0.01f), nullptr);
   EXPECT_EQ(CNurbsEditor::GlobalApproxErrBnd(Raw(two), 1, 2, 0.1f), nullptr);
   EXPECT_EQ(CNurbsEditor::GlobalApproxErrBnd(Raw(two), 2, 2, -1.0f), nullptr);
 }
