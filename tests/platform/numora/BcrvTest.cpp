@@ -279,6 +279,11 @@ TEST(Bcrv, MergeJoinsPiecesOfMixedOrders) {
     const double da = std::fabs(std::hypot(p[0] - 1, p[1] - 1) - 1.0) + (p[0] < 1 - 1e-12 ? 1 : 0);
     EXPECT_LT(std::min(dl, da), 1e-12);
   }
+  // The joint is a C0 knot; elevating keeps it (and the shape).
+  CrvPtr up(m->Clone());
+  ASSERT_EQ(BCRV_ElvDeg(up.get(), 2), 1);
+  EXPECT_EQ(up->order, 5);
+  EXPECT_LT(MaxSampleGap(up.get(), m), 1e-12);
   double a[3], b[3];
   BCRV_EvPos(m, 0.0, a);
   BCRV_EvPos(m, 1.0, b);
