@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
@@ -498,6 +499,8 @@ CGeCurve* CreateCurve(int type) {
       return new CGeLine;
     case GE_TYPE_ARC:
       return new CGeArc;
+    case GE_TYPE_COMBCURVE:
+      return new CGeCombCurve;
     default:
       return nullptr;
   }
