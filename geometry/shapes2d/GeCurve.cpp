@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeCircle.h"
+#include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
@@ -498,6 +500,10 @@ CGeCurve* CreateCurve(int type) {
       return new CGeLine;
     case GE_TYPE_ARC:
       return new CGeArc;
+    case GE_TYPE_CIRCLE:
+      return new CGeCircle;
+    case GE_TYPE_ELLIPSE:
+      return new CGeEllipse;
     default:
       return nullptr;
   }
