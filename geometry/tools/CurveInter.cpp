@@ -81,16 +81,15 @@ int CCurveInter::CurveCurve(CGeCurve* c1, CGeCurve* c2, CInterPntArray* out) {
 }
 
 void CCurveInter::CallPair(int k1, int k2, CGeCurve* a, CGeCurve* b, CInterPntArray* out) {
-  auto* line = static_cast<CGeLine*>(a);
-  auto* arc = static_cast<CGeArc*>(a);
+  // The kinds were read from the type codes, so each cast names the object's own class.
   switch (k1 * 8 + k2) {
     case 0 * 8 + 0: {
       _tagInterPnt rec;
-      if (LineLine(line, static_cast<CGeLine*>(b), rec)) out->Add(rec);
+      if (LineLine(static_cast<CGeLine*>(a), static_cast<CGeLine*>(b), rec)) out->Add(rec);
       break;
     }
-    case 0 * 8 + 1: LineArc(line, static_cast<CGeArc*>(b), out); break;
-    case 1 * 8 + 1: ArcArc(arc, static_cast<CGeArc*>(b), out); break;
+    case 0 * 8 + 1: LineArc(static_cast<CGeLine*>(a), static_cast<CGeArc*>(b), out); break;
+    case 1 * 8 + 1: ArcArc(static_cast<CGeArc*>(a), static_cast<CGeArc*>(b), out); break;
     default: break;
   }
 }
