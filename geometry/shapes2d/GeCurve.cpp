@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeLine.h"
@@ -504,12 +505,14 @@ CGeCurve* CreateCurve(int type) {
       return new CGeCircle;
     case GE_TYPE_ELLIPSE:
       return new CGeEllipse;
+    case GE_TYPE_BEZIER:
+      return new CGeBezier;
     default:
       return nullptr;
   }
 }
 
-double geCurveLength(CGeCurve* curve, double t, unsigned) {
+double geCurveLength(CGeCurve* curve, double t, unsigned seg) {
   if (!curve) return 0.0;
   switch (curve->GetType()) {
     case GE_TYPE_LINE:
@@ -517,6 +520,8 @@ double geCurveLength(CGeCurve* curve, double t, unsigned) {
     case GE_TYPE_CIRCLE:
     case GE_TYPE_ELLIPSE:
       return curve->EvArcLength(0.0, t, 1);
+    case GE_TYPE_BEZIER:
+      return static_cast<CGeBezier*>(curve)->EvArcLength(0.0, 1, t, seg);
     default:
       return 0.0;
   }
