@@ -122,16 +122,19 @@ void CGeEllipse::Discrete(double tol, CPoint2dArray* pts, double, bool) {
   if (n < 1) return;
   const double step = (IsCcw() ? kTwoPi : -kTwoPi) / n;
   const double cs = std::cos(m_dRotation), sn = std::sin(m_dRotation);
+  const double cd = std::cos(step), sd = std::sin(step);
   const int base = static_cast<int>(pts->GetSize());
   pts->SetSize(base + n + 1);
   tagPoint2d* out = pts->GetData() + base;
+  // (cos phi, sin phi) advance by one rotation per point instead of two calls per point.
+  double cp = 1.0, sp = 0.0;
   for (int i = 0; i < n; ++i) {
-    const double phi = step * i;
-    const double q[2] = {m_ptCenter[0] + m_dA * std::cos(phi), m_ptCenter[1] + m_dB * std::sin(phi)};
-    double w[2];
-    P2D_Rot(m_ptCenter, cs, sn, q, w);
-    out[i].x = static_cast<float>(w[0]);
-    out[i].y = static_cast<float>(w[1]);
+    const double x = m_dA * cp, y = m_dB * sp;
+    out[i].x = static_cast<float>(m_ptCenter[0] + cs * x - sn * y);
+    out[i].y = static_cast<float>(m_ptCenter[1] + sn * x + cs * y);
+    const double c2 = cp * cd - sp * sd;
+    sp = cp * sd + sp * cd;
+    cp = c2;
   }
   out[n] = out[0];  // a closed curve ends exactly where it began
 }
