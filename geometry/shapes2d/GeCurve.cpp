@@ -6,6 +6,7 @@
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/tools/ConvertEditor.h"
@@ -501,6 +502,8 @@ CGeCurve* CreateCurve(int type) {
       return new CGeArc;
     case GE_TYPE_BEZIER:
       return new CGeBezier;
+    case GE_TYPE_POLYLINE:
+      return new CGePolyline;
     default:
       return nullptr;
   }
@@ -516,6 +519,8 @@ double geCurveLength(CGeCurve* curve, double t, unsigned seg) {
       return curve->EvArcLength(0.0, t, 1);
     case GE_TYPE_BEZIER:
       return static_cast<CGeBezier*>(curve)->EvArcLength(0.0, 1, t, seg);
+    case GE_TYPE_POLYLINE:
+      return static_cast<CGePolyline*>(curve)->EvArcLength(0.0, 1, t, seg);
     default:
       return 0.0;
   }

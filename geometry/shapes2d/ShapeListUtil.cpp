@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/tools/RBTree.h"
 
 namespace {
@@ -146,6 +147,7 @@ CGeCurve* geGenCurve(CPoint2dArray* pts) {
     const double e[2] = {(*pts)[1].x, (*pts)[1].y};
     return new CGeLine(s, e);
   }
-  // Longer strings need the polyline class, which this library does not have yet.
-  return nullptr;
+  auto* poly = new CGePolyline;
+  poly->Create(pts);
+  return poly;
 }
