@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeCurve.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/tools/CurveInterUtil.h"
@@ -89,7 +90,10 @@ void CCurveInter::CallPair(int k1, int k2, CGeCurve* a, CGeCurve* b, CInterPntAr
       break;
     }
     case 0 * 8 + 1: LineArc(static_cast<CGeLine*>(a), static_cast<CGeArc*>(b), out); break;
+    case 0 * 8 + 4: LineBez(static_cast<CGeLine*>(a), static_cast<CGeBezier*>(b), out); break;
     case 1 * 8 + 1: ArcArc(static_cast<CGeArc*>(a), static_cast<CGeArc*>(b), out); break;
+    case 1 * 8 + 4: ArcBez(static_cast<CGeArc*>(a), static_cast<CGeBezier*>(b), out); break;
+    case 4 * 8 + 4: BezBez(static_cast<CGeBezier*>(a), static_cast<CGeBezier*>(b), out); break;
     default: break;
   }
 }

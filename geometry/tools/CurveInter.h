@@ -11,6 +11,7 @@
 class CGeCurve;
 class CGeLine;
 class CGeArc;
+class CGeBezier;
 
 using CInterPntArray = CArray<_tagInterPnt, _tagInterPnt>;
 
@@ -25,6 +26,9 @@ class CCurveInter {
   int LineLine(CGeLine* l1, CGeLine* l2, _tagInterPnt& rec);
   int LineArc(CGeLine* line, CGeArc* arc, CInterPntArray* out);
   int ArcArc(CGeArc* a1, CGeArc* a2, CInterPntArray* out);
+  int LineBez(CGeLine* line, CGeBezier* bez, CInterPntArray* out);
+  int ArcBez(CGeArc* arc, CGeBezier* bez, CInterPntArray* out);
+  int BezBez(CGeBezier* a, CGeBezier* b, CInterPntArray* out);
 
   // Refines one crossing from the guess (t1, seg1), (t2, seg2) by Newton steps, moving to a
   // neighbouring segment when a step leaves the current one. 1 with the guesses updated and

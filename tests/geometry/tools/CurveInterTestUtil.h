@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -71,6 +72,75 @@ inline void ExpectSwapSymmetric(CGeCurve* a, CGeCurve* b, double tol) {
     }
     EXPECT_TRUE(matched) << "no swapped partner for (" << r.x << ", " << r.y << ")";
   }
+}
+
+// Crossings of two curves found by sampling both densely (n points per segment) and
+// intersecting the sampled chains pairwise: an answer independent of the kernel. `robust` is
+// cleared when a crossing is grazing (angle below 0.05 rad), lies near an end or a segment
+// joint, or lies near another crossing; such cases are ambiguous at sampling precision.
+struct Brute {
+  std::vector<std::array<double, 2>> pts;
+  bool robust = true;
+};
+
+inline Brute BruteCrossings(CGeCurve* a, CGeCurve* b, int n) {
+  struct Chain {
+    std::vector<std::array<double, 2>> p;
+    std::vector<std::array<double, 2>> ends;  // curve ends and segment joints
+  };
+  auto sample = [n](CGeCurve* c) {
+    Chain ch;
+    const int segs = c->GetSegmentCount();
+    for (int s = 1; s <= segs; ++s) {
+      for (int i = (s == 1 ? 0 : 1); i <= n; ++i) {
+        std::array<double, 2> q;
+        c->GetPointAt(double(i) / n, q.data(), unsigned(s));
+        ch.p.push_back(q);
+        if (i == 0 || i == n) ch.ends.push_back(q);
+      }
+    }
+    return ch;
+  };
+  const Chain ca = sample(a), cb = sample(b);
+  Brute out;
+  for (size_t i = 0; i + 1 < ca.p.size(); ++i) {
+    const auto &p0 = ca.p[i], &p1 = ca.p[i + 1];
+    const double dx = p1[0] - p0[0], dy = p1[1] - p0[1];
+    for (size_t j = 0; j + 1 < cb.p.size(); ++j) {
+      const auto &q0 = cb.p[j], &q1 = cb.p[j + 1];
+      const double ex = q1[0] - q0[0], ey = q1[1] - q0[1];
+      const double den = dx * ey - dy * ex;
+      if (den == 0.0) continue;
+      const double wx = q0[0] - p0[0], wy = q0[1] - p0[1];
+      const double s = (wx * ey - wy * ex) / den, u = (wx * dy - wy * dx) / den;
+      if (s < 0.0 || s >= 1.0 || u < 0.0 || u >= 1.0) continue;
+      const std::array<double, 2> x = {p0[0] + s * dx, p0[1] + s * dy};
+      const double sine = std::fabs(den) / (std::hypot(dx, dy) * std::hypot(ex, ey));
+      if (sine < 0.05) out.robust = false;
+      for (const auto* ends : {&ca.ends, &cb.ends})
+        for (const auto& e : *ends)
+          if (std::hypot(e[0] - x[0], e[1] - x[1]) < 0.01) out.robust = false;
+      for (const auto& y : out.pts)
+        if (std::hypot(y[0] - x[0], y[1] - x[1]) < 0.01) out.robust = false;
+      out.pts.push_back(x);
+    }
+  }
+  return out;
+}
+
+// The records match the sampled crossings one to one within tol. Returns false (checking
+// nothing) when the sampled answer is not robust.
+inline bool ExpectMatchesSampling(CGeCurve* a, CGeCurve* b, int n, double tol) {
+  const Brute brute = BruteCrossings(a, b, n);
+  if (!brute.robust) return false;
+  const auto recs = Inter(a, b);
+  EXPECT_EQ(recs.size(), brute.pts.size());
+  for (const auto& x : brute.pts) {
+    bool found = false;
+    for (const _tagInterPnt& r : recs) found = found || std::hypot(r.x - x[0], r.y - x[1]) < tol;
+    EXPECT_TRUE(found) << "sampled crossing (" << x[0] << ", " << x[1] << ") not reported";
+  }
+  return true;
 }
 
 }  // namespace citest
