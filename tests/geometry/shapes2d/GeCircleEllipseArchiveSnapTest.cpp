@@ -143,13 +143,14 @@ TEST_F(CircleEllipseArchiveTest, HostileSizesLoadWithBoundedBuffers) {
     ASSERT_NE(back, nullptr);
     EXPECT_LE(back->m_nSWPoint, 100001);
   }
-  for (double a : {1e300, nan}) {
+  for (double a : {1e300, 1e150, nan}) {
     CGeEllipse ell(c, 2.0, 1.0, 0.0, 1);
     auto bytes = Stored(&ell);
-    PutDbl(bytes, bytes.size() - 36, a);
+    PutDbl(bytes, bytes.size() - 28, a);  // the first semi-axis
     std::unique_ptr<CObject> ob(Load(bytes));
     auto* back = dynamic_cast<CGeEllipse*>(ob.get());
     ASSERT_NE(back, nullptr);
+    EXPECT_EQ(std::isnan(a), std::isnan(back->m_dA));
     EXPECT_LE(back->m_nSWPoint, 100001);
     double t = 0.0;
     unsigned seg = 0;
