@@ -11,6 +11,8 @@
 class CGeCurve;
 class CGeLine;
 class CGeArc;
+class CGeCircle;
+class CGeEllipse;
 class CGeBezier;
 
 using CInterPntArray = CArray<_tagInterPnt, _tagInterPnt>;
@@ -24,10 +26,23 @@ class CCurveInter {
 
   // At most one record: the crossing, or for overlapping lines one shared end point.
   int LineLine(CGeLine* l1, CGeLine* l2, _tagInterPnt& rec);
+  // Pair methods: the first curve's kind comes earlier in the order line, arc, circle,
+  // ellipse, Bezier, polyline, composite. Methods of one kind give nothing for one object
+  // passed twice.
   int LineArc(CGeLine* line, CGeArc* arc, CInterPntArray* out);
-  int ArcArc(CGeArc* a1, CGeArc* a2, CInterPntArray* out);
+  int LineCircle(CGeLine* line, CGeCircle* cir, CInterPntArray* out);
+  int LineEllipse(CGeLine* line, CGeEllipse* ell, CInterPntArray* out);
   int LineBez(CGeLine* line, CGeBezier* bez, CInterPntArray* out);
+  int ArcArc(CGeArc* a1, CGeArc* a2, CInterPntArray* out);
+  int ArcCir(CGeArc* arc, CGeCircle* cir, CInterPntArray* out);
+  int ArcEllipse(CGeArc* arc, CGeEllipse* ell, CInterPntArray* out);
   int ArcBez(CGeArc* arc, CGeBezier* bez, CInterPntArray* out);
+  int CirCir(CGeCircle* c1, CGeCircle* c2, CInterPntArray* out);
+  int CirEllipse(CGeCircle* cir, CGeEllipse* ell, CInterPntArray* out);
+  int CirBez(CGeCircle* cir, CGeBezier* bez, CInterPntArray* out);
+  int EllEll(CGeEllipse* e1, CGeEllipse* e2, CInterPntArray* out);
+  // Every crossing of each Bezier segment (up to six).
+  int EllBez(CGeEllipse* ell, CGeBezier* bez, CInterPntArray* out);
   int BezBez(CGeBezier* a, CGeBezier* b, CInterPntArray* out);
 
   // Refines one crossing from the guess (t1, seg1), (t2, seg2) by Newton steps, moving to a

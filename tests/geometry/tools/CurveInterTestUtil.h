@@ -139,6 +139,10 @@ inline bool ExpectMatchesSampling(CGeCurve* a, CGeCurve* b, int n, double tol) {
     bool found = false;
     for (const _tagInterPnt& r : recs) found = found || std::hypot(r.x - x[0], r.y - x[1]) < tol;
     EXPECT_TRUE(found) << "sampled crossing (" << x[0] << ", " << x[1] << ") not reported";
+    if (!found)
+      for (const _tagInterPnt& r : recs)
+        ADD_FAILURE() << "record " << r.x << " " << r.y << " seg " << r.seg1 << "/" << r.seg2
+                      << " t " << r.t1 << "/" << r.t2;
   }
   return true;
 }
