@@ -8,6 +8,7 @@
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/tools/ConvertEditor.h"
@@ -507,6 +508,8 @@ CGeCurve* CreateCurve(int type) {
       return new CGeEllipse;
     case GE_TYPE_BEZIER:
       return new CGeBezier;
+    case GE_TYPE_POLYLINE:
+      return new CGePolyline;
     default:
       return nullptr;
   }
@@ -522,6 +525,8 @@ double geCurveLength(CGeCurve* curve, double t, unsigned seg) {
       return curve->EvArcLength(0.0, t, 1);
     case GE_TYPE_BEZIER:
       return static_cast<CGeBezier*>(curve)->EvArcLength(0.0, 1, t, seg);
+    case GE_TYPE_POLYLINE:
+      return static_cast<CGePolyline*>(curve)->EvArcLength(0.0, 1, t, seg);
     default:
       return 0.0;
   }

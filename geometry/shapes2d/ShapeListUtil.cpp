@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/tools/RBTree.h"
 
 namespace {
@@ -71,29 +72,32 @@ void geDelCurveList(CGeCurveList* list) { DeleteObjects(list); }
 void geDelCurve3dList(CGeCurve3dList* list) { DeleteObjects(list); }
 void geDelSurfList(CGeSurfList* list) { DeleteObjects(list); }
 void geDelTrimLoopList(CGeTrimLoopList* list) { DeleteObjects(list); }
+void geDelGroupList(CGeGroupList* list) { DeleteObjects(list); }
 
-void geRankCurveInNearestDist(CGeCurveList* list) {
+namespace {
+
+// Loops and curves alike sit in their lists as CObjects that are curves.
+void RankByNearestStart(CObList* list) {
   if (!list || list->IsEmpty()) return;
-  std::vector<CGeCurve*> curves;
-  curves.reserve(static_cast<size_t>(list->GetCount()));
-  for (POSITION pos = list->GetHeadPosition(); pos;)
-    if (CGeCurve* c = list->GetNext(pos)) curves.push_back(c);
-  list->RemoveAll();
-  if (curves.empty()) return;
-  // Start points are fetched once; the remaining curves stay in list order so that the
-  // first of equally near starts wins.
   struct Entry {
     CGeCurve* curve;
     double start[2];
   };
+  // Start points are fetched once; the remaining entries stay in list order so that the
+  // first of equally near starts wins.
   std::vector<Entry> rest;
-  rest.reserve(curves.size());
-  for (size_t i = 1; i < curves.size(); ++i) {
-    rest.push_back({curves[i], {0.0, 0.0}});
-    curves[i]->GetStartPoint(rest.back().start);
+  rest.reserve(static_cast<size_t>(list->GetCount()));
+  for (POSITION pos = list->GetHeadPosition(); pos;) {
+    CObject* o = list->GetNext(pos);
+    if (!o) continue;
+    rest.push_back({static_cast<CGeCurve*>(o), {0.0, 0.0}});
+    rest.back().curve->GetStartPoint(rest.back().start);
   }
-  CGeCurve* cur = curves[0];
+  list->RemoveAll();
+  if (rest.empty()) return;
+  CGeCurve* cur = rest.front().curve;
   list->AddTail(cur);
+  rest.erase(rest.begin());
   while (!rest.empty()) {
     double end[2] = {0.0, 0.0};
     cur->GetEndPoint(end);
@@ -111,6 +115,11 @@ void geRankCurveInNearestDist(CGeCurveList* list) {
     rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(best));
   }
 }
+
+}  // namespace
+
+void geRankCurveInNearestDist(CGeCurveList* list) { RankByNearestStart(list); }
+void geRankLoopInNearestDist(CGeLoopList* list) { RankByNearestStart(list); }
 
 void RefinePointStr(double tol, double angle, CPoint2dArray& pts) {
   Refine<2>(tol, angle, pts,
@@ -146,6 +155,7 @@ CGeCurve* geGenCurve(CPoint2dArray* pts) {
     const double e[2] = {(*pts)[1].x, (*pts)[1].y};
     return new CGeLine(s, e);
   }
-  // Longer strings need the polyline class, which this library does not have yet.
-  return nullptr;
+  auto* poly = new CGePolyline;
+  poly->Create(pts);
+  return poly;
 }

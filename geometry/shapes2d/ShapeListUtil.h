@@ -4,10 +4,14 @@
 
 #include "geometry/shapes2d/GeCurve.h"
 
+class CGeLoop;
+class CGeGroup;
 class CGeSurf;
 class CGeTrimLoop;
 class RBTree;
 
+using CGeLoopList = CTypedPtrList<CObList, CGeLoop*>;
+using CGeGroupList = CTypedPtrList<CObList, CGeGroup*>;
 using CGeSurfList = CTypedPtrList<CObList, CGeSurf*>;
 using CGeTrimLoopList = CTypedPtrList<CObList, CGeTrimLoop*>;
 using CPoint3dArray = CArray<tagPoint3d, tagPoint3d&>;
@@ -18,10 +22,12 @@ void geDelCurveList(CGeCurveList* list);
 void geDelCurve3dList(CGeCurve3dList* list);
 void geDelSurfList(CGeSurfList* list);
 void geDelTrimLoopList(CGeTrimLoopList* list);
+void geDelGroupList(CGeGroupList* list);
 
 // Reorders the list so that each curve is the one (of those left) starting nearest to the end
 // of the one before; the head stays first, nulls are dropped, no curve is reversed.
 void geRankCurveInNearestDist(CGeCurveList* list);
+void geRankLoopInNearestDist(CGeLoopList* list);
 
 // Thins a single-precision point string in place: near duplicates (box test within tol) go,
 // and an intermediate point whose turn is flatter than `angle` and lies within tol of the
