@@ -8,6 +8,7 @@
 #include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeCurve.h"
 #include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/tools/CurveInterUtil.h"
 
 namespace curveinter {
@@ -90,6 +91,7 @@ void CCurveInter::CallPair(int k1, int k2, CGeCurve* a, CGeCurve* b, CInterPntAr
   auto cir = [](CGeCurve* c) { return static_cast<CGeCircle*>(c); };
   auto ell = [](CGeCurve* c) { return static_cast<CGeEllipse*>(c); };
   auto bez = [](CGeCurve* c) { return static_cast<CGeBezier*>(c); };
+  auto pl = [](CGeCurve* c) { return static_cast<CGePolyline*>(c); };
   switch (k1 * 8 + k2) {
     case 0 * 8 + 0: {
       _tagInterPnt rec;
@@ -100,16 +102,22 @@ void CCurveInter::CallPair(int k1, int k2, CGeCurve* a, CGeCurve* b, CInterPntAr
     case 0 * 8 + 2: LineCircle(line(a), cir(b), out); break;
     case 0 * 8 + 3: LineEllipse(line(a), ell(b), out); break;
     case 0 * 8 + 4: LineBez(line(a), bez(b), out); break;
+    case 0 * 8 + 5: LinePLine(line(a), pl(b), out); break;
     case 1 * 8 + 1: ArcArc(arc(a), arc(b), out); break;
     case 1 * 8 + 2: ArcCir(arc(a), cir(b), out); break;
     case 1 * 8 + 3: ArcEllipse(arc(a), ell(b), out); break;
     case 1 * 8 + 4: ArcBez(arc(a), bez(b), out); break;
+    case 1 * 8 + 5: ArcPLine(arc(a), pl(b), out); break;
     case 2 * 8 + 2: CirCir(cir(a), cir(b), out); break;
     case 2 * 8 + 3: CirEllipse(cir(a), ell(b), out); break;
     case 2 * 8 + 4: CirBez(cir(a), bez(b), out); break;
+    case 2 * 8 + 5: CirPLine(cir(a), pl(b), out); break;
     case 3 * 8 + 3: EllEll(ell(a), ell(b), out); break;
     case 3 * 8 + 4: EllBez(ell(a), bez(b), out); break;
+    case 3 * 8 + 5: EllPLine(ell(a), pl(b), out); break;
     case 4 * 8 + 4: BezBez(bez(a), bez(b), out); break;
+    case 4 * 8 + 5: BezPLine(bez(a), pl(b), out); break;
+    case 5 * 8 + 5: PLinePLine(pl(a), pl(b), nullptr, out); break;
     default: break;
   }
 }
