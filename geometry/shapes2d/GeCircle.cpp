@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/SnapAt.h"
@@ -40,6 +41,13 @@ double CGeCircle::TurnStep(double r, double tol) {
   if (!(r > 0.0) || !std::isfinite(r) || tol > r) return 0.1;
   const double n = std::min(SegmentsFor(2.0 * CMath::ACos((r - tol) / r)) + 1.0, kMaxTurnSegments);
   return 1.0 / std::max(n, 8.0);
+}
+
+double CGeCircle::WrapTurns(double length, double total) {
+  if (!(length > total)) return length;
+  // All turns come off at once, so a long length costs no more than a short one.
+  const double rest = std::fmod(length, total);
+  return rest < 1e-6 ? total : rest;
 }
 
 CGeCircle::CGeCircle() : m_ptCenter{0.0, 0.0}, m_dRadius(0.0), m_nDir(1) {}
@@ -94,6 +102,11 @@ CGeArc* CGeCircle::ToArc() {
 // The ellipse keeps the circle's direction, so that a clockwise hole stays one.
 CGeEllipse* CGeCircle::ToEllipse() {
   return new CGeEllipse(m_ptCenter, m_dRadius, m_dRadius, 0.0, IsCcw() ? 1 : 0);
+}
+
+CGeBezier* CGeCircle::ToBezier(int direction) {
+  return CGeEllipse::QuarterBezier(m_ptCenter, m_dRadius, m_dRadius, 0.0, 0.5522847498,
+                                   direction == 0 ? 0 : 1);
 }
 
 int CGeCircle::IsPointOn(const double pt[2], double& t) {
@@ -271,13 +284,7 @@ int CGeCircle::GetTanPt(const double from[2], double& t, int& seg, double touch[
 int CGeCircle::EvParam(double length, double& t, unsigned& seg) {
   const double total = kTwoPi * m_dRadius;
   if (!(total >= 1e-6) || !std::isfinite(length)) return 0;
-  // Whole turns come off at once (a long length must not cost one round per turn); a
-  // remainder of zero is a full turn, which is where t = 1 lies.
-  if (length > total) {
-    length = std::fmod(length, total);
-    if (length == 0.0) length = total;
-  }
-  t = length / total;
+  t = WrapTurns(length, total) / total;
   seg = 1;
   return 1;
 }
@@ -383,7 +390,9 @@ void CGeCircle::Split(double t, CGeCurve* out[2], int, int) {
   out[1] = tail;
 }
 
+// A sheared circle is answered by its Bezier form, which keeps the circle's direction.
 CGeShape2d* CGeCircle::Shift(const double p[2], const double q[2]) {
   CGeCurve::Shift(p, q);
-  return nullptr;
+  CGeBezier* bez = ToBezier(IsCcw() ? 1 : 0);
+  return bez ? bez->Shift(p, q) : nullptr;
 }

@@ -68,6 +68,9 @@ class CGeCircle : public CGeCurve {
   // unbounded work.
   static int TurnSegments(double r, double tol);
   static double TurnStep(double r, double tol);
+  // A length beyond one turn of length `total` reduced by whole turns, into (0, total]: a
+  // whole number of turns ends at the end, as taking one turn off at a time would.
+  static double WrapTurns(double length, double total);
 
   double m_ptCenter[2];
   double m_dRadius;

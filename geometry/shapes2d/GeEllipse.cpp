@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <numbers>
 
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/SnapAt.h"
@@ -120,16 +122,19 @@ void CGeEllipse::Discrete(double tol, CPoint2dArray* pts, double, bool) {
   if (n < 1) return;
   const double step = (IsCcw() ? kTwoPi : -kTwoPi) / n;
   const double cs = std::cos(m_dRotation), sn = std::sin(m_dRotation);
+  const double cd = std::cos(step), sd = std::sin(step);
   const int base = static_cast<int>(pts->GetSize());
   pts->SetSize(base + n + 1);
   tagPoint2d* out = pts->GetData() + base;
+  // (cos phi, sin phi) advance by one rotation per point instead of two calls per point.
+  double cp = 1.0, sp = 0.0;
   for (int i = 0; i < n; ++i) {
-    const double phi = step * i;
-    const double q[2] = {m_ptCenter[0] + m_dA * std::cos(phi), m_ptCenter[1] + m_dB * std::sin(phi)};
-    double w[2];
-    P2D_Rot(m_ptCenter, cs, sn, q, w);
-    out[i].x = static_cast<float>(w[0]);
-    out[i].y = static_cast<float>(w[1]);
+    const double x = m_dA * cp, y = m_dB * sp;
+    out[i].x = static_cast<float>(m_ptCenter[0] + cs * x - sn * y);
+    out[i].y = static_cast<float>(m_ptCenter[1] + sn * x + cs * y);
+    const double c2 = cp * cd - sp * sd;
+    sp = cp * sd + sp * cd;
+    cp = c2;
   }
   out[n] = out[0];  // a closed curve ends exactly where it began
 }
@@ -231,10 +236,7 @@ int CGeEllipse::EvParam(double length, double& t, unsigned& seg) {
   const double total = EvArcLength(0.0, 1.0, 1);
   // A point ellipse has no parameter for any length (and wrapping by zero would never end).
   if (!(total >= 1e-6) || !std::isfinite(length)) return 0;
-  if (length > total) {
-    length = std::fmod(length, total);
-    if (length == 0.0) length = total;
-  }
+  length = CGeCircle::WrapTurns(length, total);
   seg = 1;
   if (length < 1e-6) {
     t = 0.0;
@@ -310,7 +312,11 @@ void CGeEllipse::Transform(const double m[3][3]) {
 }
 
 CGeShape2d* CGeEllipse::Scale(const double base[2], const double f[2]) {
-  if (std::fabs(m_dRotation) > 1e-6 && std::fabs(m_dRotation - kTwoPi) > 1e-6) return nullptr;
+  // A turned ellipse scaled per axis is no ellipse of this form: answer with its Bezier form.
+  if (std::fabs(m_dRotation) > 1e-6 && std::fabs(m_dRotation - kTwoPi) > 1e-6) {
+    CGeBezier* bez = ToBezier();
+    return bez ? bez->Scale(base, f) : nullptr;
+  }
   double p0[2], p1[2];
   GetPointAt(0.0, p0, 1);
   GetPointAt(0.25, p1, 1);
@@ -332,8 +338,59 @@ CGeShape2d* CGeEllipse::Scale(const double base[2], const double f[2]) {
 
 CGeCurve* CGeEllipse::Offset(double) { return nullptr; }
 
-void CGeEllipse::Split(double, CGeCurve*[2], int, int) {}
+void CGeEllipse::Split(double t, CGeCurve* out[2], int, int) {
+  if (t < 0.0 || t > 1.0) return;
+  // At either end the cut leaves one piece: the whole ellipse in its Bezier form.
+  if (t <= 0.0001) {
+    out[0] = nullptr;
+    out[1] = ToBezier();
+    return;
+  }
+  if (t >= 0.9999) {
+    out[0] = ToBezier();
+    out[1] = nullptr;
+    return;
+  }
+  double p[2], foot[2], u = 0.0, dist = 1e12;
+  unsigned seg = 1;
+  EvPos(t, p, 1);
+  std::unique_ptr<CGeBezier> bez(ToBezier());
+  if (!bez || !bez->GetNearestPoint(p, foot, u, seg, dist)) return;
+  CGeBezier* left = nullptr;
+  CGeBezier* right = nullptr;
+  bez->Split(seg, u, left, right);
+  out[0] = left;
+  out[1] = right;
+}
 
-CGeShape2d* CGeEllipse::Shift(const double*, const double*) { return nullptr; }
+CGeShape2d* CGeEllipse::Shift(const double p[2], const double q[2]) {
+  CGeBezier* bez = ToBezier();
+  return bez ? bez->Shift(p, q) : nullptr;
+}
 
-CGeBezier* CGeEllipse::ToBezier() { return nullptr; }
+CGeBezier* CGeEllipse::ToBezier() {
+  return QuarterBezier(m_ptCenter, m_dA, m_dB, m_dRotation, 0.5522847498308, m_nDir);
+}
+
+CGeBezier* CGeEllipse::QuarterBezier(const double centre[2], double a, double b, double rotation,
+                                     double k, int direction) {
+  // Offsets of the 13 nodes along the own axes, counter-clockwise from the first axis' end.
+  static constexpr double kUnit[13][2] = {{1, 0},  {1, 1},   {1, 1},   {0, 1},  {-1, 1},
+                                          {-1, 1}, {-1, 0},  {-1, -1}, {-1, -1}, {0, -1},
+                                          {1, -1}, {1, -1},  {1, 0}};
+  // Which offsets are shortened to the handle length k: the controls' off-axis coordinate.
+  static constexpr bool kShortX[13] = {0, 0, 1, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0};
+  static constexpr bool kShortY[13] = {0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 0, 1, 0};
+  const double ysign = direction == 1 ? 1.0 : -1.0;
+  const double cs = std::cos(rotation), sn = std::sin(rotation);
+  double nodes[13][2];
+  for (int i = 0; i < 13; ++i) {
+    const double q[2] = {centre[0] + kUnit[i][0] * a * (kShortX[i] ? k : 1.0),
+                         centre[1] + ysign * kUnit[i][1] * b * (kShortY[i] ? k : 1.0)};
+    P2D_Rot(centre, cs, sn, q, nodes[i]);
+  }
+  auto bez = std::make_unique<CGeBezier>();
+  if (!bez->CreateEx(13, nodes)) return nullptr;
+  bez->m_nClosed = 1;
+  return bez.release();
+}

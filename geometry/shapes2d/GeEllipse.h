@@ -57,6 +57,12 @@ class CGeEllipse : public CGeCurve {
   // the ellipse's direction; the caller owns the result.
   virtual CGeBezier* ToBezier();
 
+  // Closed four-segment Bezier through the axis ends of the ellipse (centre, a, b, rotation)
+  // with handle factor k, counter-clockwise for direction 1; the circle's form uses it too.
+  // Caller owns the result; null when the construction fails.
+  static CGeBezier* QuarterBezier(const double centre[2], double a, double b, double rotation,
+                                  double k, int direction);
+
   double m_ptCenter[2];
   double m_dA;
   double m_dB;

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/PickRay.h"
@@ -362,6 +363,45 @@ TEST_F(CircleTest, OffsetGoesLeftOfTravelAndConversionsKeepTheDirection) {
     EXPECT_NEAR(arc->m_dSweep, dir ? 2 * kPi : -2 * kPi, 1e-15);
     std::unique_ptr<CGeEllipse> ell(circle.ToEllipse());
     EXPECT_NEAR(ell->EvArea(), circle.EvArea(), 1e-12);
+  }
+}
+
+TEST_F(CircleTest, BezierFormStaysWithinItsKnownErrorAndRunsEitherWay) {
+  const double c[2] = {-3.0, 7.0};
+  for (double r : {1.0, 40.0}) {
+    CGeCircle circle(c, r, 1);
+    std::unique_ptr<CGeBezier> ccw(circle.ToBezier(1)), cw(circle.ToBezier(0));
+    ASSERT_TRUE(ccw && cw);
+    ASSERT_EQ(ccw->GetNodeCount(), 13);
+    ASSERT_EQ(cw->GetNodeCount(), 13);
+    EXPECT_EQ(ccw->m_nClosed, 1);
+    for (int i = 0; i < 13; ++i) {
+      EXPECT_EQ(ccw->m_pNode[i].x, cw->m_pNode[12 - i].x) << i;
+      EXPECT_EQ(ccw->m_pNode[i].y, cw->m_pNode[12 - i].y) << i;
+    }
+    // The radial error of the four-arc form peaks at 2.72e-4 r.
+    double worst = 0.0;
+    for (int seg = 1; seg <= 4; ++seg)
+      for (int i = 0; i <= 200; ++i) {
+        double p[2];
+        ccw->GetPointAt(i / 200.0, p, static_cast<unsigned>(seg));
+        worst = std::max(worst, std::fabs(Dist(p, c) - r));
+      }
+    EXPECT_LT(worst, 2.73e-4 * r);
+    EXPECT_GT(worst, 2.0e-4 * r);  // the constant is the usual one, not an exact fit
+  }
+}
+
+TEST_F(CircleTest, ShearAnswersWithABezierOfTheSameSense) {
+  const double c[2] = {1.0, 0.0}, p[2] = {0.0, 0.0}, q[2] = {0.3, 0.0};
+  gSetCurveDicTol(1e-4);
+  for (int dir : {1, 0}) {
+    CGeCircle circle(c, 2.0, dir);
+    std::unique_ptr<CGeShape2d> out(circle.Shift(p, q));
+    ASSERT_TRUE(out);
+    auto* bez = static_cast<CGeCurve*>(out.get());
+    ASSERT_EQ(bez->GetType(), GE_TYPE_BEZIER);
+    EXPECT_NEAR(bez->EvArea(), circle.EvArea(), 0.01);  // a shear keeps areas
   }
 }
 
