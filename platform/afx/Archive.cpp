@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -458,25 +460,31 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
       AfxThrowArchiveException(CArchiveException::badClass, m_pFile->GetFilePath());
     return pOb;
   }
-  CObject* pOb = pClass->CreateObject();
+  if (m_nDepth >= kMaxLoadDepth)
+    AfxThrowArchiveException(CArchiveException::genericException, m_pFile->GetFilePath());
+  if (m_pMaps->nextIndex >= kMaxMapCount) AfxThrowArchiveException(CArchiveException::badIndex);
+  std::unique_ptr<CObject> pOb(pClass->CreateObject());
   if (!pOb) AfxThrowArchiveException(CArchiveException::badClass, m_pFile->GetFilePath());
-  if (m_pMaps->nextIndex >= kMaxMapCount) {
-    delete pOb;
-    AfxThrowArchiveException(CArchiveException::badIndex);
-  }
   const size_t slot = m_pMaps->loaded.size();
   try {
-    m_pMaps->loaded.push_back({pOb, false, 0});
-    ++m_pMaps->nextIndex;
-    m_nObjectSchema = nSchema;
+    m_pMaps->loaded.push_back({pOb.get(), false, 0});
+  } catch (const std::bad_alloc&) {
+    AfxThrowMemoryException();
+  }
+  ++m_pMaps->nextIndex;
+  m_nObjectSchema = nSchema;
+  struct DepthGuard {
+    int& depth;
+    ~DepthGuard() { --depth; }
+  } guard{++m_nDepth};
+  try {
     pOb->Serialize(*this);
   } catch (...) {
-    // The half-loaded object is ours to free; forget it so no later reference can reach it.
-    if (slot < m_pMaps->loaded.size()) m_pMaps->loaded[slot].p = nullptr;
-    delete pOb;
+    // The half-loaded object is freed; forget it so that no later reference can reach it.
+    m_pMaps->loaded[slot].p = nullptr;
     throw;
   }
-  return pOb;
+  return pOb.release();
 }
 
 UINT CArchive::GetObjectSchema() {

@@ -13,6 +13,7 @@ class CFile;
 class CArchive {
  public:
   enum Mode : UINT { store = 0, load = 1, bNoFlushOnDelete = 2, bNoByteSwap = 4 };
+  static constexpr int kMaxLoadDepth = 1000;
 
   // nBufSize and lpBuf only tune buffering; the archive always keeps a buffer of its own.
   CArchive(CFile* pFile, UINT nMode, int nBufSize = 4096, void* lpBuf = nullptr);
@@ -47,6 +48,8 @@ class CArchive {
   void WriteObject(const CObject* pOb);
   // pClassRefRequested (may be null) names the class the object must be or derive from.
   // New objects belong to the caller; on an exception the object being loaded is deleted.
+  // Objects nested deeper than kMaxLoadDepth fail with genericException instead of exhausting
+  // the stack.
   CObject* ReadObject(const CRuntimeClass* pClassRefRequested);
   void WriteClass(const CRuntimeClass* pClassRef);
   // With pObTag null an object reference throws badIndex; otherwise it is stored there (and
@@ -109,5 +112,6 @@ class CArchive {
   UINT m_nCur = 0;  // next byte to read, or bytes written so far
   UINT m_nEnd = 0;  // loading: bytes in the buffer
   UINT m_nObjectSchema = static_cast<UINT>(-1);
+  int m_nDepth = 0;  // objects being loaded inside one another
   Maps* m_pMaps = nullptr;
 };

@@ -339,3 +339,34 @@ TEST(CArchive, NoFlushOnDeleteDropsUnwrittenBytes) {
   }
   EXPECT_EQ(file.GetLength(), 0u);
 }
+
+namespace {
+
+// A chain of `depth` nodes, each the child of the one before.
+Bytes NestedNodes(int depth) {
+  const Bytes emptyName = {0xFF, 0xFE, 0xFF, 0x00};
+  Bytes out = Cat({{0xFF, 0xFF, 0x01, 0x00, 0x09, 0x00}, Ascii("CTestNode"), emptyName});
+  for (int i = 1; i < depth; ++i) out = Cat({out, {0x01, 0x80}, emptyName});
+  out = Cat({out, {0x00, 0x00}});                       // the innermost node has no child
+  for (int i = 0; i < depth; ++i) out = Cat({out, {0x00, 0x00}});  // and no node a reference
+  return out;
+}
+
+}  // namespace
+
+TEST(CArchive, NestingIsBoundedInsteadOfExhaustingTheStack) {
+  Load(NestedNodes(CArchive::kMaxLoadDepth), [](CArchive& ar) {
+    CTestNode* p = nullptr;
+    ar >> p;
+    int depth = 0;
+    for (CObject* q = p; q; q = static_cast<CTestNode*>(q)->m_pChild) ++depth;
+    EXPECT_EQ(depth, CArchive::kMaxLoadDepth);
+    delete p;
+  });
+  ExpectCause(NestedNodes(CArchive::kMaxLoadDepth + 1), CArchiveException::genericException,
+              [](CArchive& ar) {
+                CTestNode* p = nullptr;
+                ar >> p;
+                delete p;
+              });
+}

@@ -200,9 +200,11 @@ TEST(Bcrv, KnotInsertionElevationTrimAndReverseKeepTheShape) {
   CrvPtr base = MakeWavyCurve(11);
   {
     CrvPtr c(base->Clone());
-    const double ks[] = {0.05, 0.4, 0.5, 0.5, 0.93};
-    ASSERT_EQ(BCRV_InsKnots(c.get(), ks, 5), 1);
-    EXPECT_EQ(c->n, base->n + 5);
+    const double ks[] = {0.0, 0.05, 0.4, 0.5, 0.5, 0.93, 1.0};
+    ASSERT_EQ(BCRV_InsKnots(c.get(), ks, 7), 1);
+    EXPECT_EQ(c->n, base->n + 5);  // the end knots are already full
+    const double outside[] = {0.5, 1.5};
+    EXPECT_EQ(BCRV_InsKnots(c.get(), outside, 2), 0);
     EXPECT_LT(MaxSampleGap(c.get(), base.get()), 1e-12);
   }
   for (int times : {1, 2, 3}) {
@@ -279,6 +281,11 @@ TEST(Bcrv, MergeJoinsPiecesOfMixedOrders) {
     const double da = std::fabs(std::hypot(p[0] - 1, p[1] - 1) - 1.0) + (p[0] < 1 - 1e-12 ? 1 : 0);
     EXPECT_LT(std::min(dl, da), 1e-12);
   }
+  // The joint is a C0 knot; elevating keeps it (and the shape).
+  CrvPtr up(m->Clone());
+  ASSERT_EQ(BCRV_ElvDeg(up.get(), 2), 1);
+  EXPECT_EQ(up->order, 5);
+  EXPECT_LT(MaxSampleGap(up.get(), m), 1e-12);
   double a[3], b[3];
   BCRV_EvPos(m, 0.0, a);
   BCRV_EvPos(m, 1.0, b);
