@@ -17,24 +17,29 @@ constexpr double kThinAngle = 2.9670597283898;  // 170 degrees
 
 double Dist(const double a[2], const double b[2]) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
 
-// Every curve loaded into a composite during one outermost load, ancestors included: a
-// file that names one curve twice (or a composite inside itself) would otherwise hand one
-// object to two owners.
+// One outermost load: the composites still being read (a back reference to one of them
+// would nest a composite inside itself) and every curve already given to a composite (a
+// file naming one curve twice would hand it to two owners).
 struct LoadScope {
   static thread_local int depth;
-  static thread_local std::unordered_set<const CObject*> owned;
-  explicit LoadScope(const CObject* self) {
-    if (depth++ == 0) owned.clear();
-    owned.insert(self);
+  static thread_local std::unordered_set<const CObject*> open;
+  static thread_local std::unordered_set<const CObject*> adopted;
+  const CObject* self;
+  explicit LoadScope(const CObject* s) : self(s) {
+    if (depth++ == 0) adopted.clear();
+    open.insert(self);
   }
   ~LoadScope() {
-    if (--depth == 0) owned.clear();
+    open.erase(self);
+    if (--depth == 0) adopted.clear();
   }
   LoadScope(const LoadScope&) = delete;
   LoadScope& operator=(const LoadScope&) = delete;
+  static bool Adopt(const CObject* ob) { return !open.count(ob) && adopted.insert(ob).second; }
 };
 thread_local int LoadScope::depth = 0;
-thread_local std::unordered_set<const CObject*> LoadScope::owned;
+thread_local std::unordered_set<const CObject*> LoadScope::open;
+thread_local std::unordered_set<const CObject*> LoadScope::adopted;
 
 }  // namespace
 
@@ -62,7 +67,7 @@ void CGeCombCurve::Serialize(CArchive& ar) {
     }
     auto* curve = dynamic_cast<CGeCurve*>(ob);
     if (!curve) AfxThrowArchiveException(CArchiveException::badClass);
-    if (!LoadScope::owned.insert(curve).second)
+    if (!LoadScope::Adopt(curve))
       AfxThrowArchiveException(CArchiveException::badIndex);
     m_CurveList.AddTail(curve);
   }

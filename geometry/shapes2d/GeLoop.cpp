@@ -244,7 +244,8 @@ int CGeLoop::AdjustStartPointToOuterNode(int turn) {
     double s[2] = {0.0, 0.0};
     GetStartPoint(s);
     if (i >= 1 && Dist(s, s0) < 0.01) {
-      // Full circle without a suitable node: start in the middle of the head instead.
+      // Full circle without a suitable node: start in the middle of the head instead. The
+      // head's second half leads and its first half closes the chain.
       CGeCurve* head = m_CurveList.GetHead();
       if (!head) return 0;
       CGeCurve* pieces[2] = {nullptr, nullptr};
@@ -253,8 +254,8 @@ int CGeLoop::AdjustStartPointToOuterNode(int turn) {
         m_CurveList.RemoveHead();
         pieces[0]->CalcBox2d();
         pieces[1]->CalcBox2d();
-        m_CurveList.AddTail(pieces[1]);
-        m_CurveList.AddHead(pieces[0]);
+        m_CurveList.AddHead(pieces[1]);
+        m_CurveList.AddTail(pieces[0]);
         delete head;
         return 1;
       }
@@ -372,10 +373,11 @@ void CGeLoop::SeperateComCurve() {
   while (!all.IsEmpty()) {
     CGeCurve* c = all.RemoveHead();
     if (!c) continue;
-    CGeCombCurve::AddTail(c, 0);
     // An empty composite is neither taken nor freed by AddTail.
     if (c->GetType() == GE_TYPE_COMBCURVE && static_cast<CGeCombCurve*>(c)->m_CurveList.IsEmpty())
       delete c;
+    else
+      CGeCombCurve::AddTail(c, 0);
   }
   CalcBox2d();
 }

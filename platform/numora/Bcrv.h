@@ -133,7 +133,8 @@ int BCRV_Merge(int count, BCRV* const* curves, double tol, BCRV*& out);
 BCRV* BCRV_Trim(const BCRV* crv, double a, double b, double tol);
 
 // In place: degree elevation by times; knot refinement with count knots (non-decreasing,
-// inside the domain). 1 on success, 0 on failure (curve unchanged).
+// inside the domain; knots at its ends are skipped, and no knot goes beyond the degree's
+// multiplicity). 1 on success, 0 on failure (curve unchanged).
 int BCRV_ElvDeg(BCRV* crv, int times);
 int BCRV_InsKnots(BCRV* crv, const double* knots, int count);
 // Removes the knot u up to times times while the curve moves by at most tol (homogeneous

@@ -314,8 +314,12 @@ int BCRV_InsKnots(BCRV* crv, const double* knots, int count) {
   for (int i = 0; i + 1 < count; ++i)
     if (!(X[size_t(i)] <= X[size_t(i + 1)])) return 0;
   // Each knot goes in once per occurrence; InsertKnot caps multiplicities at the degree.
-  for (double x : X)
+  // A knot at a clamped end is already there as often as it can be.
+  const double a = s.U[size_t(s.p)], b = s.U[size_t(s.n())];
+  for (double x : X) {
+    if (std::fabs(x - a) <= 1e-10 || std::fabs(x - b) <= 1e-10) continue;
     if (!bcrv::InsertKnot(s, x, 1)) return 0;
+  }
   return bcrv::Assign(crv, s) ? 1 : 0;
 }
 

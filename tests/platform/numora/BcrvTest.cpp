@@ -200,9 +200,11 @@ TEST(Bcrv, KnotInsertionElevationTrimAndReverseKeepTheShape) {
   CrvPtr base = MakeWavyCurve(11);
   {
     CrvPtr c(base->Clone());
-    const double ks[] = {0.05, 0.4, 0.5, 0.5, 0.93};
-    ASSERT_EQ(BCRV_InsKnots(c.get(), ks, 5), 1);
-    EXPECT_EQ(c->n, base->n + 5);
+    const double ks[] = {0.0, 0.05, 0.4, 0.5, 0.5, 0.93, 1.0};
+    ASSERT_EQ(BCRV_InsKnots(c.get(), ks, 7), 1);
+    EXPECT_EQ(c->n, base->n + 5);  // the end knots are already full
+    const double outside[] = {0.5, 1.5};
+    EXPECT_EQ(BCRV_InsKnots(c.get(), outside, 2), 0);
     EXPECT_LT(MaxSampleGap(c.get(), base.get()), 1e-12);
   }
   for (int times : {1, 2, 3}) {

@@ -1,0 +1,69 @@
+// Intersections of two planar curves: one method per unordered pair of curve kinds, a
+// dispatcher over the type codes and a Newton refinement of a single crossing.
+// Records (_tagInterPnt) are appended to the caller's array; curve 1 and curve 2 are always the
+// first and second curve arguments of the call, whichever method computed the point. Every
+// method returns 1 when it appended at least one record, else 0 (null arguments give 0 at once).
+#pragma once
+
+#include "platform/afx/Afx.h"
+#include "platform/numora/Numora.h"
+
+class CGeCurve;
+class CGeLine;
+class CGeArc;
+class CGeCircle;
+class CGeEllipse;
+class CGeBezier;
+class CGePolyline;
+
+using CInterPntArray = CArray<_tagInterPnt, _tagInterPnt>;
+
+class CCurveInter {
+ public:
+  // Picks the pair method from the two type codes; a pair given in reverse order is computed
+  // the other way round and its records swapped back. Kinds outside the seven open curves
+  // (loops, offset curves, ...) give nothing.
+  int CurveCurve(CGeCurve* c1, CGeCurve* c2, CInterPntArray* out);
+
+  // At most one record: the crossing, or for overlapping lines one shared end point.
+  int LineLine(CGeLine* l1, CGeLine* l2, _tagInterPnt& rec);
+  // Pair methods: the first curve's kind comes earlier in the order line, arc, circle,
+  // ellipse, Bezier, polyline, composite. Methods of one kind give nothing for one object
+  // passed twice.
+  int LineArc(CGeLine* line, CGeArc* arc, CInterPntArray* out);
+  int LineCircle(CGeLine* line, CGeCircle* cir, CInterPntArray* out);
+  int LineEllipse(CGeLine* line, CGeEllipse* ell, CInterPntArray* out);
+  int LineBez(CGeLine* line, CGeBezier* bez, CInterPntArray* out);
+  int LinePLine(CGeLine* line, CGePolyline* pline, CInterPntArray* out);
+  int ArcArc(CGeArc* a1, CGeArc* a2, CInterPntArray* out);
+  int ArcCir(CGeArc* arc, CGeCircle* cir, CInterPntArray* out);
+  int ArcEllipse(CGeArc* arc, CGeEllipse* ell, CInterPntArray* out);
+  int ArcBez(CGeArc* arc, CGeBezier* bez, CInterPntArray* out);
+  // Keeps only points within the polyline segments' own ends, without tolerance.
+  int ArcPLine(CGeArc* arc, CGePolyline* pline, CInterPntArray* out);
+  int CirCir(CGeCircle* c1, CGeCircle* c2, CInterPntArray* out);
+  int CirEllipse(CGeCircle* cir, CGeEllipse* ell, CInterPntArray* out);
+  int CirBez(CGeCircle* cir, CGeBezier* bez, CInterPntArray* out);
+  int CirPLine(CGeCircle* cir, CGePolyline* pline, CInterPntArray* out);
+  int EllEll(CGeEllipse* e1, CGeEllipse* e2, CInterPntArray* out);
+  // Every crossing of each Bezier segment (up to six).
+  int EllBez(CGeEllipse* ell, CGeBezier* bez, CInterPntArray* out);
+  int EllPLine(CGeEllipse* ell, CGePolyline* pline, CInterPntArray* out);
+  int BezBez(CGeBezier* a, CGeBezier* b, CInterPntArray* out);
+  int BezPLine(CGeBezier* bez, CGePolyline* pline, CInterPntArray* out);
+  // Segments of either polyline outside the clip box (when one is given) are skipped.
+  int PLinePLine(CGePolyline* a, CGePolyline* b, _tagBox2D* clip, CInterPntArray* out);
+
+  // Refines one crossing from the guess (t1, seg1), (t2, seg2) by Newton steps, moving to a
+  // neighbouring segment when a step leaves the current one. 1 with the guesses updated and
+  // the point in pt; 0 otherwise (the parameters keep their last values).
+  int CurveCurveIterate(CGeCurve* c1, double& t1, int& seg1, CGeCurve* c2, double& t2, int& seg2,
+                        double pt[2]);
+
+ private:
+  // Runs the pair method for kinds k1 <= k2 (positions in the dispatcher's order).
+  void CallPair(int k1, int k2, CGeCurve* a, CGeCurve* b, CInterPntArray* out);
+  // Circles, ellipses and offsets of them wrap their parameter round instead of stopping at
+  // the ends.
+  static bool IsPeriodic(CGeCurve* c);
+};
