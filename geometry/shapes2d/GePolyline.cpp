@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/shapes2d/SnapAt.h"
@@ -243,18 +244,8 @@ int CGePolyline::IsLongerThan(double length) {
 }
 
 int CGePolyline::EvParam(double length, double& t, unsigned& seg) {
-  const double total = EvTotalArcLength();
   double len = length;
-  if (IsClosed(0.01)) {
-    // Without length there is nothing to wrap around: reducing by zero would never end.
-    if (!(total > 0.0) || !std::isfinite(len)) return 0;
-    if (len > total) {
-      len = std::fmod(len, total);
-      if (len == 0.0) len = total;
-    }
-  } else if (len > total) {
-    len = total;
-  }
+  if (!geWrapArcLength(len, EvTotalArcLength(), IsClosed(0.01) != 0)) return 0;
   double run = 0.0;
   for (int i = 1; i < m_nSWPoint; ++i) {
     const double d = Dist(m_pSWPoint[i - 1], m_pSWPoint[i]);
