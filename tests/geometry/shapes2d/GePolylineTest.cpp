@@ -389,6 +389,12 @@ TEST_F(PolylineTest, PickAndHit) {
   EXPECT_EQ(hit.m_nSeg, 4);
   EXPECT_NEAR(hit.m_ptHit[0], 7.5, 1e-9);
   EXPECT_NEAR(hit.m_ptHit[1], 2.0, 1e-9);
+  // A 3D pick must beat the best distance so far: the same ray again does not.
+  CPickRay again = down;
+  again.m_dDist3D = 1e12;
+  EXPECT_EQ(zig->Pick(again, 1), 1);
+  EXPECT_NEAR(again.m_dDist3D, 10.0, 1e-9);
+  EXPECT_EQ(zig->Pick(again, 1), 0);
 }
 
 TEST_F(PolylineTest, SnapsStopAtTheFirstOfferByDistance) {
