@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "geometry/shapes2d/GeBezier.h"
+#include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/shapes2d/SnapAt.h"
@@ -136,6 +137,17 @@ CGePolyline* CGePolyline::ToPolyline(unsigned first, unsigned last) {
   auto* piece = new CGePolyline;
   piece->Create(static_cast<int>(last - first + 1), m_pSWPoint + first);
   return piece;
+}
+
+CGeCombCurve* CGePolyline::ToBezier(unsigned seg) {
+  if (!HasSegment(seg)) return nullptr;
+  auto* comb = new CGeCombCurve;
+  comb->m_nClosed = m_nClosed;
+  if (seg >= 2) comb->AddTail(ToPolyline(0, seg - 1), 0);
+  comb->AddTail(geGenBezierFrmLine(m_pSWPoint[seg - 1], m_pSWPoint[seg]), 0);
+  if (static_cast<int>(seg) < m_nSWPoint - 1)
+    comb->AddTail(ToPolyline(seg, static_cast<unsigned>(m_nSWPoint - 1)), 0);
+  return comb;
 }
 
 // ---- evaluation ----

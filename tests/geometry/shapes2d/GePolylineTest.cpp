@@ -10,6 +10,8 @@
 #include <numbers>
 #include <vector>
 
+#include "geometry/shapes2d/GeBezier.h"
+#include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
@@ -277,6 +279,34 @@ TEST_F(PolylineTest, FilterLeanAndToPolyline) {
   EXPECT_EQ(Vertices(*copy), Vertices(*zig));
   CGePolyline empty;
   EXPECT_EQ(empty.Copy(), nullptr);
+}
+
+TEST_F(PolylineTest, ToBezierTurnsOneSegmentIntoAStraightBezier) {
+  auto zig = Zigzag();
+  struct Case {
+    unsigned seg;
+    std::vector<int> types;
+  };
+  const int P = GE_TYPE_POLYLINE, B = GE_TYPE_BEZIER;
+  for (const Case& c : {Case{1, {B, P}}, Case{2, {P, B, P}}, Case{5, {P, B}}}) {
+    std::unique_ptr<CGeCombCurve> comb(zig->ToBezier(c.seg));
+    ASSERT_NE(comb, nullptr) << c.seg;
+    std::vector<int> types;
+    for (POSITION pos = comb->m_CurveList.GetHeadPosition(); pos;)
+      types.push_back(comb->m_CurveList.GetNext(pos)->GetType());
+    EXPECT_EQ(types, c.types) << c.seg;
+    EXPECT_NEAR(comb->EvTotalArcLength(), zig->EvTotalArcLength(), 1e-9) << c.seg;
+  }
+  std::unique_ptr<CGeCombCurve> mid(zig->ToBezier(2));
+  auto* bez = static_cast<CGeBezier*>(mid->GetSubCurve(2));
+  ASSERT_EQ(bez->m_nNode, 4);
+  EXPECT_DOUBLE_EQ(bez->m_pNode[1].x, 4.0);
+  EXPECT_DOUBLE_EQ(bez->m_pNode[1].y, 4.0 - 4.0 / 3.0);
+  EXPECT_EQ(zig->ToBezier(0), nullptr);
+  EXPECT_EQ(zig->ToBezier(6), nullptr);
+  auto sq = Square();
+  std::unique_ptr<CGeCombCurve> closed(sq->ToBezier(3));
+  EXPECT_EQ(closed->m_nClosed, 1);
 }
 
 TEST_F(PolylineTest, DeletingVertices) {
