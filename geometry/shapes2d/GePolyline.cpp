@@ -258,6 +258,8 @@ int CGePolyline::IsLongerThan(double length) {
 int CGePolyline::EvParam(double length, double& t, unsigned& seg) {
   double len = length;
   if (!geWrapArcLength(len, EvTotalArcLength(), IsClosed(0.01) != 0)) return 0;
+  // A length before the start means the start, as on every other curve.
+  if (len < 0.0) len = 0.0;
   double run = 0.0;
   for (int i = 1; i < m_nSWPoint; ++i) {
     const double d = Dist(m_pSWPoint[i - 1], m_pSWPoint[i]);
@@ -268,7 +270,8 @@ int CGePolyline::EvParam(double length, double& t, unsigned& seg) {
     }
     run += d;
   }
-  return 1;
+  // No segment (or no usable length): nothing was found, so say so.
+  return 0;
 }
 
 // ---- discretisation: the vertices are the buffer ----

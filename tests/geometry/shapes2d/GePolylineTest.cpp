@@ -183,6 +183,14 @@ TEST_F(PolylineTest, EvParamOfAClosedChainWithoutLengthFails) {
   double t = -1;
   unsigned seg = 0;
   EXPECT_EQ(dot->EvParam(3.0, t, seg), 0);
+  // No segment, or no usable length, is a failure too; a length before the start is the start.
+  CGePolyline empty;
+  EXPECT_EQ(empty.EvParam(1.0, t, seg), 0);
+  auto zig = Zigzag();
+  EXPECT_EQ(zig->EvParam(std::nan(""), t, seg), 0);
+  ASSERT_EQ(zig->EvParam(-5.0, t, seg), 1);
+  EXPECT_EQ(seg, 1u);
+  EXPECT_EQ(t, 0.0);
 }
 
 TEST_F(PolylineTest, EvaluationAndNearestPointAgainstBruteForce) {
