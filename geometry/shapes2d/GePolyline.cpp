@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/shapes2d/SnapAt.h"
@@ -243,18 +244,8 @@ int CGePolyline::IsLongerThan(double length) {
 }
 
 int CGePolyline::EvParam(double length, double& t, unsigned& seg) {
-  const double total = EvTotalArcLength();
   double len = length;
-  if (IsClosed(0.01)) {
-    // Without length there is nothing to wrap around: reducing by zero would never end.
-    if (!(total > 0.0) || !std::isfinite(len)) return 0;
-    if (len > total) {
-      len = std::fmod(len, total);
-      if (len == 0.0) len = total;
-    }
-  } else if (len > total) {
-    len = total;
-  }
+  if (!geWrapArcLength(len, EvTotalArcLength(), IsClosed(0.01) != 0)) return 0;
   double run = 0.0;
   for (int i = 1; i < m_nSWPoint; ++i) {
     const double d = Dist(m_pSWPoint[i - 1], m_pSWPoint[i]);
@@ -411,20 +402,12 @@ void CGePolyline::DrawNode(CDC* pDC, int bStart, int bEnd) {
   }
 }
 
+// 2D picks and hits are the base's; in 3D a pick must beat the ray's best distance, and a
+// hit records where it met the chain.
 int CGePolyline::Pick(CPickRay& ray, int filter) {
+  if (ray.m_b2D) return CGeCurve::Pick(ray, filter);
   if (filter && !(GetType() & ray.m_nTypeMask)) return 0;
   if (!m_pSWPoint || m_nSWPoint < 2) return 0;
-  if (ray.m_b2D) {
-    const double q[2] = {ray.m_ptOrigin[0], ray.m_ptOrigin[1]};
-    _tagBox2D box;
-    GetBox2d(&box);
-    if (P2D_IsInBox2D(&box, q, ray.m_dRadius) == 1) return 0;
-    double foot[2], t = 0.0, d = kNoValue;
-    unsigned seg = 0;
-    if (!GetNearestPoint(q, foot, t, seg, d) || !(d < ray.m_dRadius)) return 0;
-    ray.m_dDist2D = std::min(ray.m_dDist2D, d);
-    return 1;
-  }
   double d = 0.0, t = 0.0;
   int index = 0;
   if (!SP2D_Pick3d(m_pSWPoint, m_nSWPoint, ray.m_ptOrigin, ray.m_vDir, ray.m_dRadius, d, t, index))
@@ -436,23 +419,9 @@ int CGePolyline::Pick(CPickRay& ray, int filter) {
 }
 
 int CGePolyline::Hit(CPickRay& ray, CGeHitResult& result) {
+  if (ray.m_b2D) return CGeCurve::Hit(ray, result);
   if (!(GetType() & ray.m_nTypeMask)) return 0;
   if (!m_pSWPoint || m_nSWPoint < 2) return 0;
-  if (ray.m_b2D) {
-    const double q[2] = {ray.m_ptOrigin[0], ray.m_ptOrigin[1]};
-    _tagBox2D box;
-    GetBox2d(&box);
-    if (!BOX2D_IsPtIn(&box, q, ray.m_dRadius)) return 0;
-    double foot[2], t = 0.0, d = kNoValue;
-    unsigned seg = 0;
-    if (!GetNearestPoint(q, foot, t, seg, d) || !(d < ray.m_dRadius)) return 0;
-    result.m_pCurve = this;
-    result.m_nSeg = static_cast<int>(seg);
-    result.m_dT = t;
-    result.m_ptHit[0] = foot[0];
-    result.m_ptHit[1] = foot[1];
-    return 1;
-  }
   double d = 0.0, t = 0.0;
   int index = 0;
   if (!SP2D_Pick3d(m_pSWPoint, m_nSWPoint, ray.m_ptOrigin, ray.m_vDir, ray.m_dRadius, d, t, index))

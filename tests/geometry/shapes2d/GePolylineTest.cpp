@@ -15,38 +15,15 @@
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/shapes2d/SnapAt.h"
 #include "support/VurodeFixture.h"
+#include "tests/geometry/shapes2d/GeBezierPolylineTestUtil.h"
 
 namespace {
 
 using Pt = std::array<double, 2>;
 
-std::vector<BYTE> Fields(CObject& ob) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    ob.Serialize(ar);
-    ar.Close();
-  }
-  std::vector<BYTE> bytes(static_cast<size_t>(file.GetLength()));
-  file.SeekToBegin();
-  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-  return bytes;
-}
-
-template <typename V>
-V Get(const std::vector<BYTE>& b, size_t at) {
-  V v;
-  std::memcpy(&v, b.data() + at, sizeof(V));
-  return v;
-}
-
-void LoadFrom(CGePolyline& pl, const std::vector<BYTE>& bytes) {
-  CMemFile file;
-  file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-  file.SeekToBegin();
-  CArchive ar(&file, CArchive::load);
-  pl.Serialize(ar);
-}
+using bezpoly_test::Fields;
+using bezpoly_test::Get;
+using bezpoly_test::LoadFrom;
 
 std::unique_ptr<CGePolyline> Make(std::initializer_list<Pt> pts) {
   std::vector<Pt> v(pts);
@@ -143,17 +120,8 @@ TEST_F(PolylineTest, ArchiveRecordIsClosedFlagCountThenVertices) {
   EXPECT_EQ(back.m_box.max[0], 12.0);
 
   // Through the persistent-object format.
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    ar << static_cast<CObject*>(sq.get());
-    ar.Close();
-  }
-  file.SeekToBegin();
-  CArchive ar(&file, CArchive::load);
-  CObject* ob = nullptr;
-  ar >> ob;
-  std::unique_ptr<CObject> owned(ob);
+  std::unique_ptr<CObject> owned(bezpoly_test::RoundTrip(sq.get()));
+  CObject* ob = owned.get();
   auto* loaded = dynamic_cast<CGePolyline*>(ob);
   ASSERT_NE(loaded, nullptr);
   EXPECT_EQ(Vertices(*loaded), Vertices(*sq));
@@ -421,6 +389,12 @@ TEST_F(PolylineTest, PickAndHit) {
   EXPECT_EQ(hit.m_nSeg, 4);
   EXPECT_NEAR(hit.m_ptHit[0], 7.5, 1e-9);
   EXPECT_NEAR(hit.m_ptHit[1], 2.0, 1e-9);
+  // A 3D pick must beat the best distance so far: the same ray again does not.
+  CPickRay again = down;
+  again.m_dDist3D = 1e12;
+  EXPECT_EQ(zig->Pick(again, 1), 1);
+  EXPECT_NEAR(again.m_dDist3D, 10.0, 1e-9);
+  EXPECT_EQ(zig->Pick(again, 1), 0);
 }
 
 TEST_F(PolylineTest, SnapsStopAtTheFirstOfferByDistance) {
