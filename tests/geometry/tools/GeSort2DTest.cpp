@@ -16,6 +16,7 @@ class CSortProbe : public CGeSort2D {
  public:
   using CGeSort2D::CGeSort2D;
   using CGeSort2D::DivideList;
+  using CGeSort2D::GetMinDist;
   using CGeSort2D::GetNearestCurve;
   using CGeSort2D::GetSpaceLength;
   using CGeSort2D::SortList;
@@ -85,6 +86,74 @@ TEST(Sort2DTest, DivideListSplitsAtTheLargestGap) {
     EXPECT_EQ(first.GetCount(), k.firstCount);
     if (k.result) {
       EXPECT_EQ(first.GetCount() + second.GetCount(), c.list.GetCount());
+    }
+  }
+}
+
+// Cheapest insertion by scanning every (chain, pool) pair at each step.
+void ScanSortList(CSortProbe& s, CGeCurveList* pool, CGeCurveList* chain) {
+  auto gap = [&](CGeCurve* a, CGeCurve* b) {
+    double l[2], st[2];
+    if (s.m_bStartLink)
+      a->GetStartPoint(l);
+    else
+      a->GetEndPoint(l);
+    b->GetStartPoint(st);
+    return P2D_Dist(l, st);
+  };
+  while (!pool->IsEmpty()) {
+    POSITION xPos, cPos;
+    s.GetMinDist(chain, pool, xPos, cPos);
+    CGeCurve* c = pool->GetAt(cPos);
+    pool->RemoveAt(cPos);
+    if (chain->GetCount() == 1) {
+      chain->AddTail(c);
+      continue;
+    }
+    CGeCurve* x = chain->GetAt(xPos);
+    POSITION p = xPos, n = xPos;
+    chain->GetPrev(p);
+    chain->GetNext(n);
+    double before = gap(c, x), after = 0;
+    if (p) {
+      before += gap(chain->GetAt(p), c);
+      after += gap(chain->GetAt(p), x);
+    }
+    if (n) {
+      before += gap(x, chain->GetAt(n));
+      after += gap(c, chain->GetAt(n));
+    }
+    if (!s.m_bStartLink)
+      after += gap(x, c);
+    else if (p)
+      after += gap(chain->GetAt(p), c);
+    if (before > after)
+      chain->InsertAfter(xPos, c);
+    else
+      chain->InsertBefore(xPos, c);
+  }
+}
+
+TEST(Sort2DTest, InsertionMatchesThePairScanOnTies) {
+  // Pieces on a lattice: many equal distances, so only the tie rules decide.
+  for (bool startLink : {false, true}) {
+    for (unsigned seed : {1u, 2u, 3u}) {
+      Curves c;
+      std::vector<CGeCurve*> v;
+      for (int i = 0; i < 7; ++i)
+        for (int j = 0; j < 7; ++j) v.push_back(c.Line(i, j, i + 0.5, j + (seed % 2) * 0.5));
+      std::shuffle(v.begin(), v.end(), std::mt19937(seed));
+      CSortProbe s(startLink);
+      CGeCurveList pool1, pool2, chain1, chain2;
+      chain1.AddTail(v[0]);
+      chain2.AddTail(v[0]);
+      for (size_t i = 1; i < v.size(); ++i) {
+        pool1.AddTail(v[i]);
+        pool2.AddTail(v[i]);
+      }
+      s.SortList(&pool1, &chain1);
+      ScanSortList(s, &pool2, &chain2);
+      EXPECT_EQ(Items(chain1), Items(chain2)) << "start link " << startLink << " seed " << seed;
     }
   }
 }
