@@ -5,6 +5,8 @@
 
 #include "geometry/shapes2d/GeCurve.h"
 
+class CGePolyline;
+
 class CGeCombCurve : public CGeCurve {
   DECLARE_SERIAL(CGeCombCurve)
 
@@ -73,6 +75,18 @@ class CGeCombCurve : public CGeCurve {
   // Editing.
   void SplitEx(double t, CGeCurve* pieces[2], int index);
   void ReDirection();
+  // Runs of lines/polylines and of Beziers each joined into one curve where possible.
+  void MergeSubCurve();
+  // Runs of lines and polylines joined into simplified polylines.
+  void Lean(double tol, double tol2);
+  // Runs rebuilt from their points and nodes: lines and polylines into one line or polyline,
+  // Beziers into one Bezier.
+  void Refine();
+  // New polyline through the thinned discretisation; null with fewer than two points.
+  CGePolyline* DiscretToPolyLine(double tol, double step);
+  // The n-th sub-curve as a Bezier: the composite itself when it already is one, otherwise a
+  // new composite (caller owns) of copies with that sub-curve converted.
+  CGeCombCurve* ToBezier(unsigned n);
 
   CGeCurveList m_CurveList;
 

@@ -7,7 +7,9 @@
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
+#include "geometry/tools/BezierToArc.h"
 
 IMPLEMENT_SERIAL(CGeLoop, CGeCombCurve, GE_SCHEMA_2D)
 
@@ -281,8 +283,13 @@ int CGeLoop::AdjustStartPointToOuterNode(int turn) {
     if (!head) return 0;
     const int type = head->GetType();
     if (type == GE_TYPE_LINE || type == GE_TYPE_ARC ||
-        (type == GE_TYPE_POLYLINE && head->GetSegmentCount() == 1)) {
+        (type == GE_TYPE_POLYLINE && head->m_nSWPoint == 2)) {
       m_CurveList.AddTail(m_CurveList.RemoveHead());
+    } else if (type == GE_TYPE_POLYLINE && head->m_nSWPoint > 2) {
+      // The polyline gives up its first segment to the tail and stays at the head.
+      auto* poly = static_cast<CGePolyline*>(head);
+      m_CurveList.AddTail(new CGeLine(poly->m_pSWPoint[0], poly->m_pSWPoint[1]));
+      poly->Create(poly->m_nSWPoint - 1, poly->m_pSWPoint + 1);
     }
   }
   return 1;
@@ -392,12 +399,9 @@ void CGeLoop::SeperatePolyline() {
       CGeCombCurve::AddTail(c, 1);
       continue;
     }
-    // Each segment's own end points are the polyline's consecutive vertices.
-    const int segs = c->GetSegmentCount();
-    for (int s = 1; s <= segs; ++s) {
-      double a[2] = {0.0, 0.0}, b[2] = {0.0, 0.0};
-      c->GetPointAt(0.0, a, static_cast<unsigned>(s));
-      c->GetPointAt(1.0, b, static_cast<unsigned>(s));
+    for (int i = 0; i + 1 < c->m_nSWPoint; ++i) {
+      const double* a = c->m_pSWPoint[i];
+      const double* b = c->m_pSWPoint[i + 1];
       if (Dist(a, b) >= 1e-6) m_CurveList.AddTail(new CGeLine(a, b));
     }
     delete c;
@@ -473,4 +477,38 @@ void CGeLoop::Stitch(double tol) {
     first->ModifyStartPoint(e);
   else if (prev->GetType() == GE_TYPE_LINE)
     prev->ModifyEndPoint(f);
+}
+
+void CGeLoop::Lean(double tol, double tol2) {
+  CGeCurveList result(10), run(10);
+  auto flush = [&](bool atEnd) {
+    if (run.GetCount() == 1) {
+      CGeCurve* only = run.RemoveHead();
+      if (atEnd && only->GetType() == GE_TYPE_POLYLINE) static_cast<CGePolyline*>(only)->Lean(tol);
+      result.AddTail(only);
+    } else if (!run.IsEmpty()) {
+      if (CGePolyline* poly = geCurveListToPolyLine(&run, tol, tol2)) {
+        poly->Lean(tol);
+        result.AddTail(poly);
+        geDelCurveList(&run);
+      } else {
+        while (!run.IsEmpty()) result.AddTail(run.RemoveHead());
+      }
+    }
+  };
+  while (!m_CurveList.IsEmpty()) {
+    CGeCurve* c = m_CurveList.RemoveHead();
+    if (!c) continue;
+    const int type = c->GetType();
+    if (type == GE_TYPE_LINE || type == GE_TYPE_POLYLINE) {
+      run.AddTail(c);
+    } else {
+      flush(false);
+      result.AddTail(c);
+    }
+  }
+  flush(true);
+  while (!result.IsEmpty()) m_CurveList.AddTail(result.RemoveHead());
+  // The arc merge takes its tolerance in single precision.
+  MergeConcentricArc(&m_CurveList, static_cast<float>(10.0f * static_cast<float>(tol)));
 }

@@ -61,6 +61,9 @@ class CGeLoop : public CGeCombCurve {
   void ArctoLine();
   void ArctoExtendLine();
   void Stitch(double tol);
+  // Runs of lines and polylines joined into simplified polylines, then neighbouring
+  // concentric arcs merged.
+  void Lean(double tol, double tol2);
 
   double m_dArea;
   double m_dValue2;
