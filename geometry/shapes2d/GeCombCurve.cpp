@@ -96,27 +96,24 @@ CGeCombCurve* CGeCombCurve::Copy() {
 
 // ---- list maintenance ----
 
-void CGeCombCurve::AddTail(CGeCurve* curve, int recalc) {
-  if (!curve) return;
-  if (curve->GetType() != GE_TYPE_COMBCURVE) {
-    m_CurveList.AddTail(curve);
-  } else {
-    auto* comb = static_cast<CGeCombCurve*>(curve);
-    if (comb->m_CurveList.IsEmpty()) return;
-    while (!comb->m_CurveList.IsEmpty()) m_CurveList.AddTail(comb->m_CurveList.RemoveHead());
-    delete comb;
-  }
-  if (recalc) CalcBox2d();
-}
+void CGeCombCurve::AddTail(CGeCurve* curve, int recalc) { Insert(curve, recalc, false); }
 
-void CGeCombCurve::AddHead(CGeCurve* curve, int recalc) {
+void CGeCombCurve::AddHead(CGeCurve* curve, int recalc) { Insert(curve, recalc, true); }
+
+void CGeCombCurve::Insert(CGeCurve* curve, int recalc, bool atHead) {
   if (!curve) return;
   if (curve->GetType() != GE_TYPE_COMBCURVE) {
-    m_CurveList.AddHead(curve);
+    atHead ? m_CurveList.AddHead(curve) : m_CurveList.AddTail(curve);
   } else {
     auto* comb = static_cast<CGeCombCurve*>(curve);
     if (comb->m_CurveList.IsEmpty()) return;
-    while (!comb->m_CurveList.IsEmpty()) m_CurveList.AddHead(comb->m_CurveList.RemoveTail());
+    // Members keep their order at either end.
+    while (!comb->m_CurveList.IsEmpty()) {
+      if (atHead)
+        m_CurveList.AddHead(comb->m_CurveList.RemoveTail());
+      else
+        m_CurveList.AddTail(comb->m_CurveList.RemoveHead());
+    }
     delete comb;
   }
   if (recalc) CalcBox2d();

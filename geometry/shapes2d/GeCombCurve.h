@@ -102,6 +102,7 @@ class CGeCombCurve : public CGeCurve {
   // is still thinned).
   void LeanRuns(double tol, double tol2, bool keepSingles);
   void SetBuffer(const CPoint2dArray& pts);
+  void Insert(CGeCurve* curve, int recalc, bool atHead);
   // Deletes every sub-curve and empties the list.
   void DeleteSubCurves();
 };
