@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/tools/ConvertEditor.h"
@@ -498,12 +500,16 @@ CGeCurve* CreateCurve(int type) {
       return new CGeLine;
     case GE_TYPE_ARC:
       return new CGeArc;
+    case GE_TYPE_BEZIER:
+      return new CGeBezier;
+    case GE_TYPE_POLYLINE:
+      return new CGePolyline;
     default:
       return nullptr;
   }
 }
 
-double geCurveLength(CGeCurve* curve, double t, unsigned) {
+double geCurveLength(CGeCurve* curve, double t, unsigned seg) {
   if (!curve) return 0.0;
   switch (curve->GetType()) {
     case GE_TYPE_LINE:
@@ -511,6 +517,10 @@ double geCurveLength(CGeCurve* curve, double t, unsigned) {
     case GE_TYPE_CIRCLE:
     case GE_TYPE_ELLIPSE:
       return curve->EvArcLength(0.0, t, 1);
+    case GE_TYPE_BEZIER:
+      return static_cast<CGeBezier*>(curve)->EvArcLength(0.0, 1, t, seg);
+    case GE_TYPE_POLYLINE:
+      return static_cast<CGePolyline*>(curve)->EvArcLength(0.0, 1, t, seg);
     default:
       return 0.0;
   }

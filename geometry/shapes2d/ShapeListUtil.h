@@ -1,10 +1,45 @@
-// Free helpers over point strings and shape lists.
+// Free helpers over shape lists and point strings: deleting typed lists with their contents,
+// ordering, thinning point strings and indexing curve starts by x.
 #pragma once
 
 #include "geometry/shapes2d/GeCurve.h"
 
-// Thins a single-precision point string by the distance and angle tolerances.
+class CGeLoop;
+class CGeGroup;
+class CGeSurf;
+class CGeTrimLoop;
+class RBTree;
+
+using CGeLoopList = CTypedPtrList<CObList, CGeLoop*>;
+using CGeGroupList = CTypedPtrList<CObList, CGeGroup*>;
+using CGeSurfList = CTypedPtrList<CObList, CGeSurf*>;
+using CGeTrimLoopList = CTypedPtrList<CObList, CGeTrimLoop*>;
+using CPoint3dArray = CArray<tagPoint3d, tagPoint3d&>;
+
+// Deleters: every non-null element is deleted, then the list is emptied; a null list is left
+// alone. The elements are deleted through CObject, so callers need not see their classes.
+void geDelCurveList(CGeCurveList* list);
+void geDelCurve3dList(CGeCurve3dList* list);
+void geDelSurfList(CGeSurfList* list);
+void geDelTrimLoopList(CGeTrimLoopList* list);
+void geDelGroupList(CGeGroupList* list);
+
+// Reorders the list so that each curve is the one (of those left) starting nearest to the end
+// of the one before; the head stays first, nulls are dropped, no curve is reversed.
+void geRankCurveInNearestDist(CGeCurveList* list);
+void geRankLoopInNearestDist(CGeLoopList* list);
+
+// Thins a single-precision point string in place: near duplicates (box test within tol) go,
+// and an intermediate point whose turn is flatter than `angle` and lies within tol of the
+// line through its neighbours is replaced by the next point. Strings of 2 points or fewer,
+// and angles above pi - 0.0001, are left unchanged.
 void RefinePointStr(double tol, double angle, CPoint2dArray& pts);
+void RefinePointStr3D(double tol, double angle, CPoint3dArray& pts);
+
+// Indexes the curves by start x: each tree node gets (as its user data, owned by the tree) a
+// CGeCurveList of the curves whose start x matches its key within the tree's tolerance. The
+// tree is set to delete those lists; tol is not used.
+void geCreateScanBeamTree(CGeCurveList* list, double tol, RBTree& tree);
 
 // New curve through the points: a line for two, a polyline for more; null for fewer than two.
 CGeCurve* geGenCurve(CPoint2dArray* pts);

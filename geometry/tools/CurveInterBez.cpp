@@ -1,0 +1,105 @@
+// Pairs with a Bezier curve: the curve is taken segment by segment, each handed to the kernel
+// as its four control points.
+#include <vector>
+
+#include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
+#include "geometry/shapes2d/GeLine.h"
+#include "geometry/tools/CurveInter.h"
+#include "geometry/tools/CurveInterGrid.h"
+#include "geometry/tools/CurveInterUtil.h"
+
+using namespace curveinter;
+
+namespace curveinter {
+
+std::vector<_tagBox2D> BezSegmentBoxes(CGeBezier* bez) {
+  const int n = bez->GetSegmentCount();
+  std::vector<_tagBox2D> boxes(size_t(n > 0 ? n : 0));
+  for (int i = 1; i <= n; ++i) {
+    double seg[4][2];
+    bez->GetCtrlPoint(unsigned(i), seg);
+    BEZ_GetBox(seg, &boxes[size_t(i - 1)]);
+  }
+  return boxes;
+}
+
+}  // namespace curveinter
+
+int CCurveInter::LineBez(CGeLine* line, CGeBezier* bez, CInterPntArray* out) {
+  if (!line || !bez || !out) return 0;
+  if (!BoxesMeet(line, bez, kBoxTol)) return 0;
+  _tagBox2D lineBox;
+  line->GetBox2d(&lineBox);
+  const INT_PTR before = out->GetSize();
+  const int count = bez->GetSegmentCount();
+  for (int i = 1; i <= count; ++i) {
+    double seg[4][2];
+    bez->GetCtrlPoint(unsigned(i), seg);
+    _tagBox2D segBox;
+    BEZ_GetBox(seg, &segBox);
+    if (!BOX2D_IsInt(&segBox, &lineBox, kBoxTol)) continue;
+    int n = 0;
+    _tagInterPnt recs[kInterLineBezMax];
+    if (Inter_LineBez(line->m_ptStart, line->m_ptEnd, seg, n, recs, 1e-6) != 1) continue;
+    for (int k = 0; k < n; ++k) {
+      if (!Inside(recs[k].t1, 1e-6)) continue;
+      recs[k].seg1 = 1;
+      recs[k].seg2 = i;
+      out->Add(recs[k]);
+    }
+  }
+  return out->GetSize() > before ? 1 : 0;
+}
+
+int CCurveInter::ArcBez(CGeArc* arc, CGeBezier* bez, CInterPntArray* out) {
+  if (!arc || !bez || !out) return 0;
+  if (!BoxesMeet(arc, bez, kBoxTol)) return 0;
+  const INT_PTR before = out->GetSize();
+  const int count = bez->GetSegmentCount();
+  for (int i = 1; i <= count; ++i) {
+    double seg[4][2];
+    bez->GetCtrlPoint(unsigned(i), seg);
+    _tagInterPnt recs[kInterCirBezMax];
+    const int n = Inter_CirBez(arc->m_ptCenter, arc->m_dRadius, seg, recs, 1e-6);
+    for (int k = 0; k < n; ++k) {
+      const double p[2] = {recs[k].x, recs[k].y};
+      double t;
+      if (!arc->IsPointOn(p, t)) continue;
+      recs[k].t1 = t;
+      recs[k].seg1 = 1;
+      recs[k].seg2 = i;
+      out->Add(recs[k]);
+    }
+  }
+  return out->GetSize() > before ? 1 : 0;
+}
+
+int CCurveInter::BezBez(CGeBezier* a, CGeBezier* b, CInterPntArray* out) {
+  if (!a || !b || !out || a == b) return 0;
+  if (!BoxesMeet(a, b, kBoxTol)) return 0;
+  const INT_PTR before = out->GetSize();
+  BoxGrid grid(BezSegmentBoxes(b));
+  std::vector<int> cand;
+  const int count = a->GetSegmentCount();
+  for (int i = 1; i <= count; ++i) {
+    double s1[4][2];
+    a->GetCtrlPoint(unsigned(i), s1);
+    _tagBox2D box;
+    BEZ_GetBox(s1, &box);
+    grid.Query(box, kBoxTol, cand);
+    for (int j0 : cand) {
+      const int j = j0 + 1;
+      double s2[4][2];
+      b->GetCtrlPoint(unsigned(j), s2);
+      _tagInterPnt recs[kInterBezBezMax];
+      const int n = Inter_BezBez(s1, s2, recs, 1e-6);
+      for (int k = 0; k < n; ++k) {
+        recs[k].seg1 = i;
+        recs[k].seg2 = j;
+        out->Add(recs[k]);
+      }
+    }
+  }
+  return out->GetSize() > before ? 1 : 0;
+}
