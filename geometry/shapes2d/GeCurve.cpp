@@ -5,6 +5,8 @@
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
+#include "geometry/shapes2d/GeCircle.h"
+#include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/PickRay.h"
@@ -500,6 +502,10 @@ CGeCurve* CreateCurve(int type) {
       return new CGeLine;
     case GE_TYPE_ARC:
       return new CGeArc;
+    case GE_TYPE_CIRCLE:
+      return new CGeCircle;
+    case GE_TYPE_ELLIPSE:
+      return new CGeEllipse;
     case GE_TYPE_BEZIER:
       return new CGeBezier;
     case GE_TYPE_POLYLINE:

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "geometry/shapes2d/GeLine.h"
-#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/tools/RBTree.h"
 
 namespace {
@@ -146,16 +145,4 @@ void geCreateScanBeamTree(CGeCurveList* list, double /*tol*/, RBTree& tree) {
     if (!node->user) node->user = new CGeCurveList(10);
     static_cast<CGeCurveList*>(node->user)->AddTail(c);
   }
-}
-
-CGeCurve* geGenCurve(CPoint2dArray* pts) {
-  if (!pts || pts->GetSize() < 2) return nullptr;
-  if (pts->GetSize() == 2) {
-    const double s[2] = {(*pts)[0].x, (*pts)[0].y};
-    const double e[2] = {(*pts)[1].x, (*pts)[1].y};
-    return new CGeLine(s, e);
-  }
-  auto* poly = new CGePolyline;
-  poly->Create(pts);
-  return poly;
 }

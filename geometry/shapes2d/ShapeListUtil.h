@@ -4,11 +4,15 @@
 
 #include "geometry/shapes2d/GeCurve.h"
 
+class CGeArc;
+class CGeBezier;
 class CGeLoop;
 class CGeGroup;
+class CGePolyline;
 class CGeSurf;
 class CGeTrimLoop;
 class RBTree;
+struct _at_spline_type;
 
 using CGeLoopList = CTypedPtrList<CObList, CGeLoop*>;
 using CGeGroupList = CTypedPtrList<CObList, CGeGroup*>;
@@ -43,3 +47,14 @@ void geCreateScanBeamTree(CGeCurveList* list, double tol, RBTree& tree);
 
 // New curve through the points: a line for two, a polyline for more; null for fewer than two.
 CGeCurve* geGenCurve(CPoint2dArray* pts);
+// Straight single-segment Bezier from a to b, control nodes at the thirds.
+CGeBezier* geGenBezierFrmLine(const double a[2], const double b[2]);
+// Bezier through the first four points (x, y) of a traced piece; null for a null record.
+CGeBezier* geGenBezier(const _at_spline_type* spline);
+// Polyline through a discretised copy of the curve; null for a null curve, tol < 0 or fewer
+// than two points.
+CGePolyline* geCurveToPolyline(CGeCurve* curve, double tol);
+// Polyline around the arc whose distance from the centre runs linearly from r[0] at the
+// arc's start to r[1] at its end, spaced by the curve tolerance; null for an arc that sweeps
+// nothing.
+CGePolyline* geCreateSweepBound(CGeArc* arc, const double r[2]);
