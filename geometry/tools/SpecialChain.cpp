@@ -4,8 +4,11 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <cstdint>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeLoop.h"
@@ -65,6 +68,61 @@ void OutputLoop(std::unique_ptr<CGeLoop> loop, CGeLoopList* loops) {
   loops->AddTail(loop.release());
 }
 
+// The start points of a chain's curves, in chain order, hashed on a grid of the closing gap:
+// finds where a chain comes back to itself without walking the chain. Curves leave only from
+// the end of the chain, as they do from the chain itself.
+class CChainStarts {
+ public:
+  void Push(CGeCurve* c) {
+    Start s;
+    c->GetStartPoint(s.p);
+    m_starts.push_back(s);
+    m_cells[Key(s.p)].push_back(m_starts.size() - 1);
+  }
+  void Pop() {
+    auto it = m_cells.find(Key(m_starts.back().p));
+    it->second.pop_back();  // the last curve is the last of its cell too
+    if (it->second.empty()) m_cells.erase(it);
+    m_starts.pop_back();
+  }
+  size_t Size() const { return m_starts.size(); }
+  // Index of the first curve starting within the gap of p in x and in y; Size() when none.
+  size_t Find(const double p[2]) const {
+    size_t best = m_starts.size();
+    const int64_t x = Coord(p[0]), y = Coord(p[1]);
+    for (int64_t i = x - 1; i <= x + 1; ++i)
+      for (int64_t j = y - 1; j <= y + 1; ++j) {
+        auto it = m_cells.find(Pack(i, j));
+        if (it == m_cells.end()) continue;
+        for (size_t k : it->second) {
+          const double* s = m_starts[k].p;
+          if (k < best && std::fabs(s[0] - p[0]) < kSplitGap && std::fabs(s[1] - p[1]) < kSplitGap)
+            best = k;
+        }
+      }
+    return best;
+  }
+
+ private:
+  struct Start {
+    double p[2];
+  };
+  static int64_t Coord(double v) {
+    const double k = std::floor(v / kSplitGap);
+    if (!(k > -1e15)) return -static_cast<int64_t>(1e15);
+    if (!(k < 1e15)) return static_cast<int64_t>(1e15);
+    return static_cast<int64_t>(k);
+  }
+  // Different cells may share a hash key; Find compares coordinates, so that costs only time.
+  static uint64_t Pack(int64_t x, int64_t y) {
+    return (static_cast<uint64_t>(x) * 0x9E3779B97F4A7C15ull) ^ static_cast<uint64_t>(y);
+  }
+  static uint64_t Key(const double p[2]) { return Pack(Coord(p[0]), Coord(p[1])); }
+
+  std::vector<Start> m_starts;
+  std::unordered_map<uint64_t, std::vector<size_t>> m_cells;
+};
+
 // Removes and deletes the loops appended after `before` (the list's tail before the call).
 void DropAppended(CGeLoopList* loops, POSITION before) {
   POSITION pos = before;
@@ -109,25 +167,23 @@ void CGeTool2D::MakeMinLoopTree(CGeCurveList* curves, int splitClosed, CGeLoopLi
       OutputLoop(std::move(loop), loops);
       continue;
     }
+    CChainStarts starts;
+    starts.Push(head);
 
     while (loop && !tree.IsEmpty()) {
       if (CGeCurve* next = SearchMinLkCurveTree(tree, E, D, tol)) {
         loop->m_CurveList.AddTail(next);
+        starts.Push(next);
         EndPoint(next, E);
         UnitEndTan(next, D);
         if (!splitClosed) continue;
-        POSITION pos = loop->m_CurveList.GetHeadPosition();
-        for (; pos; loop->m_CurveList.GetNext(pos)) {
-          double s[2];
-          StartPoint(loop->m_CurveList.GetAt(pos), s);
-          if (std::fabs(s[0] - E[0]) < kSplitGap && std::fabs(s[1] - E[1]) < kSplitGap) break;
-        }
-        if (!pos) continue;
+        const size_t k = starts.Find(E);
+        if (k == starts.Size()) continue;
+        // The chain came back to the start of its k-th curve: from there on it is a loop.
         auto closed = std::make_unique<CGeLoop>();
-        while (pos) {
-          POSITION at = pos;
-          closed->m_CurveList.AddTail(loop->m_CurveList.GetNext(pos));
-          loop->m_CurveList.RemoveAt(at);
+        while (starts.Size() > k) {
+          closed->m_CurveList.AddHead(loop->m_CurveList.RemoveTail());
+          starts.Pop();
         }
         OutputLoop(std::move(closed), loops);
         if (loop->m_CurveList.IsEmpty()) loop.reset();
@@ -136,6 +192,7 @@ void CGeTool2D::MakeMinLoopTree(CGeCurveList* curves, int splitClosed, CGeLoopLi
         OutputLoop(std::move(loop), loops);
       } else {
         delete loop->m_CurveList.RemoveTail();
+        starts.Pop();
         if (loop->m_CurveList.IsEmpty()) {
           loop.reset();
         } else {
