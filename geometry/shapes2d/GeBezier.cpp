@@ -704,6 +704,7 @@ void CGeBezier::Mirror(const double a[2], const double d[2]) {
 }
 
 CGeShape2d* CGeBezier::Scale(const double base[2], const double f[2]) {
+  if (!m_pNode || m_nNode <= 0) return nullptr;
   for (int i = 0; i < m_nNode; ++i) {
     m_pNode[i].x = base[0] + f[0] * (m_pNode[i].x - base[0]);
     m_pNode[i].y = base[1] + f[1] * (m_pNode[i].y - base[1]);
@@ -713,6 +714,7 @@ CGeShape2d* CGeBezier::Scale(const double base[2], const double f[2]) {
 }
 
 CGeShape2d* CGeBezier::Shift(const double a[2], const double b[2]) {
+  if (!m_pNode || m_nNode <= 0) return nullptr;
   for (int i = 0; i < m_nNode; ++i) {
     double p[2];
     Pt(m_pNode[i], p);

@@ -6,6 +6,7 @@
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeCircle.h"
+#include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GePolyline.h"
@@ -510,6 +511,8 @@ CGeCurve* CreateCurve(int type) {
       return new CGeBezier;
     case GE_TYPE_POLYLINE:
       return new CGePolyline;
+    case GE_TYPE_COMBCURVE:
+      return new CGeCombCurve;
     default:
       return nullptr;
   }

@@ -214,7 +214,7 @@ double CGeEllipse::EvArcLength(double t0, double t1, unsigned) {
   double newSum = speed(t0 + 0.5 * h);  // samples added by the latest refinement
   double oldSum = 0.0;                  // all interior samples before it
   double value = (ends + 4.0 * newSum) * h / 6.0;
-  if (std::fabs(value) <= 0.005) return value;
+  if (std::fabs(value) <= 0.005 || !std::isfinite(value)) return value;
   int n = 2;
   for (int round = 0; round < 20; ++round) {
     oldSum += newSum;
@@ -223,7 +223,9 @@ double CGeEllipse::EvArcLength(double t0, double t1, unsigned) {
     newSum = 0.0;
     for (int i = 1; i < n; i += 2) newSum += speed(t0 + i * dt);
     const double next = (ends + 2.0 * oldSum + 4.0 * newSum) * dt / 3.0;
-    const bool settled = std::fabs(next - value) <= 0.005;
+    // Beyond some 1e10 units the rounding of the sum itself exceeds 0.005; there the
+    // agreement of two values to double precision has to do.
+    const bool settled = std::fabs(next - value) <= std::max(0.005, 1e-13 * std::fabs(next));
     value = next;
     if (settled) break;
   }
@@ -235,7 +237,7 @@ double CGeEllipse::EvTotalArcLength() { return EvArcLength(0.0, 1.0, 1); }
 int CGeEllipse::EvParam(double length, double& t, unsigned& seg) {
   const double total = EvArcLength(0.0, 1.0, 1);
   // A point ellipse has no parameter for any length (and wrapping by zero would never end).
-  if (!(total >= 1e-6) || !std::isfinite(length)) return 0;
+  if (!(total >= 1e-6) || !std::isfinite(total) || !std::isfinite(length)) return 0;
   length = CGeCircle::WrapTurns(length, total);
   seg = 1;
   if (length < 1e-6) {

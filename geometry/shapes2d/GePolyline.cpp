@@ -67,12 +67,16 @@ CGePolyline* CGePolyline::Copy() {
 // ---- construction and vertices ----
 
 int CGePolyline::Create(int n, const double pts[][2]) {
-  if (pts && n >= 2) {
-    CopySWPoint(pts, n);
-    if (Dist(pts[0], pts[n - 1]) < 0.0001) m_nClosed = 1;
+  const bool ok = pts && n >= 2;
+  if (ok) {
+    // The points may lie in the buffer about to be replaced.
+    const Points copy(reinterpret_cast<const std::array<double, 2>*>(pts),
+                      reinterpret_cast<const std::array<double, 2>*>(pts) + n);
+    CopySWPoint(Data(copy), n);
+    if (Dist(copy[0].data(), copy[n - 1].data()) < 0.0001) m_nClosed = 1;
   }
   CalcBox2d();
-  return pts && n >= 2 ? 1 : 0;
+  return ok ? 1 : 0;
 }
 
 int CGePolyline::Create(CPoint2dArray* pts) {

@@ -58,3 +58,14 @@ CGePolyline* geCurveToPolyline(CGeCurve* curve, double tol);
 // arc's start to r[1] at its end, spaced by the curve tolerance; null for an arc that sweeps
 // nothing.
 CGePolyline* geCreateSweepBound(CGeArc* arc, const double r[2]);
+
+// Deletes the loops and empties the list; with detach the loops' sub-curves are taken out of
+// them first and survive (they belong to someone else).
+void geDelGeLoopList(CGeLoopList* list, bool detach);
+
+// 1 when every curve starts within tol of the previous end (a composite entry must itself be
+// linked); a null list or entry is not linked, an empty list is.
+int geIsLinkCurve2d(CGeCurveList* list, double tol);
+// Linked, not empty, and the last end strictly within tol of the first start.
+int geIsLoopCurve2d(CGeCurveList* list, double tol);
+

@@ -4,8 +4,11 @@
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
+#include "geometry/shapes2d/GeCircle.h"
+#include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeCurve.h"
 #include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/tools/CurveInterUtil.h"
 
 namespace curveinter {
@@ -83,17 +86,38 @@ int CCurveInter::CurveCurve(CGeCurve* c1, CGeCurve* c2, CInterPntArray* out) {
 
 void CCurveInter::CallPair(int k1, int k2, CGeCurve* a, CGeCurve* b, CInterPntArray* out) {
   // The kinds were read from the type codes, so each cast names the object's own class.
+  auto line = [](CGeCurve* c) { return static_cast<CGeLine*>(c); };
+  auto arc = [](CGeCurve* c) { return static_cast<CGeArc*>(c); };
+  auto cir = [](CGeCurve* c) { return static_cast<CGeCircle*>(c); };
+  auto ell = [](CGeCurve* c) { return static_cast<CGeEllipse*>(c); };
+  auto bez = [](CGeCurve* c) { return static_cast<CGeBezier*>(c); };
+  auto pl = [](CGeCurve* c) { return static_cast<CGePolyline*>(c); };
   switch (k1 * 8 + k2) {
     case 0 * 8 + 0: {
       _tagInterPnt rec;
-      if (LineLine(static_cast<CGeLine*>(a), static_cast<CGeLine*>(b), rec)) out->Add(rec);
+      if (LineLine(line(a), line(b), rec)) out->Add(rec);
       break;
     }
-    case 0 * 8 + 1: LineArc(static_cast<CGeLine*>(a), static_cast<CGeArc*>(b), out); break;
-    case 0 * 8 + 4: LineBez(static_cast<CGeLine*>(a), static_cast<CGeBezier*>(b), out); break;
-    case 1 * 8 + 1: ArcArc(static_cast<CGeArc*>(a), static_cast<CGeArc*>(b), out); break;
-    case 1 * 8 + 4: ArcBez(static_cast<CGeArc*>(a), static_cast<CGeBezier*>(b), out); break;
-    case 4 * 8 + 4: BezBez(static_cast<CGeBezier*>(a), static_cast<CGeBezier*>(b), out); break;
+    case 0 * 8 + 1: LineArc(line(a), arc(b), out); break;
+    case 0 * 8 + 2: LineCircle(line(a), cir(b), out); break;
+    case 0 * 8 + 3: LineEllipse(line(a), ell(b), out); break;
+    case 0 * 8 + 4: LineBez(line(a), bez(b), out); break;
+    case 0 * 8 + 5: LinePLine(line(a), pl(b), out); break;
+    case 1 * 8 + 1: ArcArc(arc(a), arc(b), out); break;
+    case 1 * 8 + 2: ArcCir(arc(a), cir(b), out); break;
+    case 1 * 8 + 3: ArcEllipse(arc(a), ell(b), out); break;
+    case 1 * 8 + 4: ArcBez(arc(a), bez(b), out); break;
+    case 1 * 8 + 5: ArcPLine(arc(a), pl(b), out); break;
+    case 2 * 8 + 2: CirCir(cir(a), cir(b), out); break;
+    case 2 * 8 + 3: CirEllipse(cir(a), ell(b), out); break;
+    case 2 * 8 + 4: CirBez(cir(a), bez(b), out); break;
+    case 2 * 8 + 5: CirPLine(cir(a), pl(b), out); break;
+    case 3 * 8 + 3: EllEll(ell(a), ell(b), out); break;
+    case 3 * 8 + 4: EllBez(ell(a), bez(b), out); break;
+    case 3 * 8 + 5: EllPLine(ell(a), pl(b), out); break;
+    case 4 * 8 + 4: BezBez(bez(a), bez(b), out); break;
+    case 4 * 8 + 5: BezPLine(bez(a), pl(b), out); break;
+    case 5 * 8 + 5: PLinePLine(pl(a), pl(b), nullptr, out); break;
     default: break;
   }
 }

@@ -11,7 +11,10 @@
 class CGeCurve;
 class CGeLine;
 class CGeArc;
+class CGeCircle;
+class CGeEllipse;
 class CGeBezier;
+class CGePolyline;
 
 using CInterPntArray = CArray<_tagInterPnt, _tagInterPnt>;
 
@@ -24,11 +27,32 @@ class CCurveInter {
 
   // At most one record: the crossing, or for overlapping lines one shared end point.
   int LineLine(CGeLine* l1, CGeLine* l2, _tagInterPnt& rec);
+  // Pair methods: the first curve's kind comes earlier in the order line, arc, circle,
+  // ellipse, Bezier, polyline, composite. Methods of one kind give nothing for one object
+  // passed twice.
   int LineArc(CGeLine* line, CGeArc* arc, CInterPntArray* out);
-  int ArcArc(CGeArc* a1, CGeArc* a2, CInterPntArray* out);
+  int LineCircle(CGeLine* line, CGeCircle* cir, CInterPntArray* out);
+  int LineEllipse(CGeLine* line, CGeEllipse* ell, CInterPntArray* out);
   int LineBez(CGeLine* line, CGeBezier* bez, CInterPntArray* out);
+  int LinePLine(CGeLine* line, CGePolyline* pline, CInterPntArray* out);
+  int ArcArc(CGeArc* a1, CGeArc* a2, CInterPntArray* out);
+  int ArcCir(CGeArc* arc, CGeCircle* cir, CInterPntArray* out);
+  int ArcEllipse(CGeArc* arc, CGeEllipse* ell, CInterPntArray* out);
   int ArcBez(CGeArc* arc, CGeBezier* bez, CInterPntArray* out);
+  // Keeps only points within the polyline segments' own ends, without tolerance.
+  int ArcPLine(CGeArc* arc, CGePolyline* pline, CInterPntArray* out);
+  int CirCir(CGeCircle* c1, CGeCircle* c2, CInterPntArray* out);
+  int CirEllipse(CGeCircle* cir, CGeEllipse* ell, CInterPntArray* out);
+  int CirBez(CGeCircle* cir, CGeBezier* bez, CInterPntArray* out);
+  int CirPLine(CGeCircle* cir, CGePolyline* pline, CInterPntArray* out);
+  int EllEll(CGeEllipse* e1, CGeEllipse* e2, CInterPntArray* out);
+  // Every crossing of each Bezier segment (up to six).
+  int EllBez(CGeEllipse* ell, CGeBezier* bez, CInterPntArray* out);
+  int EllPLine(CGeEllipse* ell, CGePolyline* pline, CInterPntArray* out);
   int BezBez(CGeBezier* a, CGeBezier* b, CInterPntArray* out);
+  int BezPLine(CGeBezier* bez, CGePolyline* pline, CInterPntArray* out);
+  // Segments of either polyline outside the clip box (when one is given) are skipped.
+  int PLinePLine(CGePolyline* a, CGePolyline* b, _tagBox2D* clip, CInterPntArray* out);
 
   // Refines one crossing from the guess (t1, seg1), (t2, seg2) by Newton steps, moving to a
   // neighbouring segment when a step leaves the current one. 1 with the guesses updated and

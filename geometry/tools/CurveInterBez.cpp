@@ -4,6 +4,8 @@
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
+#include "geometry/shapes2d/GeCircle.h"
+#include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/tools/CurveInter.h"
 #include "geometry/tools/CurveInterGrid.h"
@@ -67,6 +69,59 @@ int CCurveInter::ArcBez(CGeArc* arc, CGeBezier* bez, CInterPntArray* out) {
       double t;
       if (!arc->IsPointOn(p, t)) continue;
       recs[k].t1 = t;
+      recs[k].seg1 = 1;
+      recs[k].seg2 = i;
+      out->Add(recs[k]);
+    }
+  }
+  return out->GetSize() > before ? 1 : 0;
+}
+
+int CCurveInter::CirBez(CGeCircle* cir, CGeBezier* bez, CInterPntArray* out) {
+  if (!cir || !bez || !out) return 0;
+  if (!BoxesMeet(cir, bez, kBoxTol)) return 0;
+  const INT_PTR before = out->GetSize();
+  const int count = bez->GetSegmentCount();
+  for (int i = 1; i <= count; ++i) {
+    double seg[4][2];
+    bez->GetCtrlPoint(unsigned(i), seg);
+    _tagInterPnt recs[kInterCirBezMax];
+    const int n = Inter_CirBez(cir->m_ptCenter, cir->m_dRadius, seg, recs, 1e-6);
+    for (int k = 0; k < n; ++k) {
+      const double p[2] = {recs[k].x, recs[k].y};
+      double t;
+      if (!cir->IsPointOn(p, t)) continue;
+      recs[k].t1 = t;
+      recs[k].seg1 = 1;
+      recs[k].seg2 = i;
+      out->Add(recs[k]);
+    }
+  }
+  return out->GetSize() > before ? 1 : 0;
+}
+
+int CCurveInter::EllBez(CGeEllipse* ell, CGeBezier* bez, CInterPntArray* out) {
+  if (!ell || !bez || !out) return 0;
+  if (!BoxesMeet(ell, bez, kBoxTol)) return 0;
+  _tagBox2D ellBox;
+  ell->GetBox2d(&ellBox);
+  const INT_PTR before = out->GetSize();
+  const int count = bez->GetSegmentCount();
+  for (int i = 1; i <= count; ++i) {
+    double seg[4][2];
+    bez->GetCtrlPoint(unsigned(i), seg);
+    _tagBox2D segBox;
+    BEZ_GetBox(seg, &segBox);
+    if (!BOX2D_IsInt(&segBox, &ellBox, kBoxTol)) continue;
+    // Every crossing of the segment, not only the first: a segment can cross an ellipse
+    // up to six times.
+    _tagInterPnt recs[kInterEllBezMax];
+    const int n = Inter_EllBezEx(ell->m_ptCenter, ell->m_dA, ell->m_dB, ell->m_dRotation, seg, recs,
+                                 1e-6);
+    for (int k = 0; k < n; ++k) {
+      // The kernel counts the ellipse's parameter counter-clockwise; a clockwise ellipse
+      // runs the other way.
+      if (ell->m_nDir != 1) recs[k].t1 = 1.0 - recs[k].t1;
       recs[k].seg1 = 1;
       recs[k].seg2 = i;
       out->Add(recs[k]);

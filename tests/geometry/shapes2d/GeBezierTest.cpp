@@ -596,6 +596,9 @@ TEST_F(BezierTest, TransformInvariants) {
 TEST_F(BezierTest, CopyAndFactory) {
   CGeBezier empty;
   EXPECT_EQ(empty.Copy(), nullptr);
+  const double o[2] = {0, 0}, f[2] = {2, 2};
+  EXPECT_EQ(empty.Scale(o, f), nullptr);
+  EXPECT_EQ(empty.Shift(o, f), nullptr);
   std::unique_ptr<CGeCurve> made(CreateCurve(GE_TYPE_BEZIER));
   ASSERT_NE(dynamic_cast<CGeBezier*>(made.get()), nullptr);
   EXPECT_EQ(made->GetType(), 0x10);

@@ -1,5 +1,5 @@
 // Circle and ellipse records (exact layout, round trips, damaged and hostile files), their
-// snap candidates, and their place in the curve factory.
+// snap candidates and node markers, and their place in the curve factory.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,6 +13,7 @@
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/SnapAt.h"
+#include "platform/afx/RecordingDC.h"
 #include "platform/vurode/KXGlobal.h"
 #include "platform/vurode/ViewState.h"
 #include "support/VurodeFixture.h"
@@ -142,13 +143,14 @@ TEST_F(CircleEllipseArchiveTest, HostileSizesLoadWithBoundedBuffers) {
     ASSERT_NE(back, nullptr);
     EXPECT_LE(back->m_nSWPoint, 100001);
   }
-  for (double a : {1e300, nan}) {
+  for (double a : {1e300, 1e150, nan}) {
     CGeEllipse ell(c, 2.0, 1.0, 0.0, 1);
     auto bytes = Stored(&ell);
-    PutDbl(bytes, bytes.size() - 36, a);
+    PutDbl(bytes, bytes.size() - 28, a);  // the first semi-axis
     std::unique_ptr<CObject> ob(Load(bytes));
     auto* back = dynamic_cast<CGeEllipse*>(ob.get());
     ASSERT_NE(back, nullptr);
+    EXPECT_EQ(std::isnan(a), std::isnan(back->m_dA));
     EXPECT_LE(back->m_nSWPoint, 100001);
     double t = 0.0;
     unsigned seg = 0;
@@ -288,6 +290,37 @@ TEST_F(CircleEllipseSnapTest, EllipseTangentAndPerpendicularFromTheReference) {
   At(0.1, 2.1);  // the foot of the reference is the top vertex
   EXPECT_EQ(ell.GetSnapPos(&m_snap, r2), 1);
   Expect(r2, {{"Perp", 0.0, 2.0}});
+}
+
+TEST_F(CircleEllipseSnapTest, NodeMarkersSitAtStartQuarterAndCentre) {
+  gSetVurode(&m_view);
+  using Kind = CRecordingDC::Kind;
+  const double c[2] = {1.0, 2.0};
+  const auto expectAt = [&](const CRecordingDC::Call& call, Kind kind, const double p[2],
+                            int half) {
+    EXPECT_EQ(call.kind, kind);
+    const CPoint sp = m_view.WorldtoScreen(p);
+    ASSERT_EQ(call.points.size(), 2u);
+    EXPECT_EQ(call.points[0], CPoint(sp.x - half, sp.y - half));
+    EXPECT_EQ(call.points[1], CPoint(sp.x + half, sp.y + half));
+  };
+  CRecordingDC dc;
+  CGeCircle circle(c, 3.0, 0);
+  circle.DrawNode(&dc, 0, 0);  // the flags do not matter to closed curves
+  ASSERT_EQ(dc.GetCalls().size(), 2u);
+  const double start[2] = {4.0, 2.0};
+  expectAt(dc.GetCalls()[0], Kind::Ellipse, start, 4);
+  EXPECT_EQ(dc.GetCalls()[0].penColor, RGB(0, 125, 0));
+  expectAt(dc.GetCalls()[1], Kind::Rectangle, c, 3);
+
+  dc.ClearCalls();
+  CGeEllipse ell(c, 3.0, 2.0, std::numbers::pi / 2, 0);
+  ell.DrawNode(&dc, 0, 0);
+  ASSERT_EQ(dc.GetCalls().size(), 3u);
+  const double top[2] = {1.0, 5.0}, quarter[2] = {3.0, 2.0};  // clockwise: t = 0.25 on the right
+  expectAt(dc.GetCalls()[0], Kind::Ellipse, top, 4);
+  expectAt(dc.GetCalls()[1], Kind::Rectangle, quarter, 3);
+  expectAt(dc.GetCalls()[2], Kind::Rectangle, c, 3);
 }
 
 }  // namespace

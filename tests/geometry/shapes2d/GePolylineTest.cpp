@@ -90,6 +90,10 @@ TEST_F(PolylineTest, CreateSetsTheClosedFlagOnlyWhenTheEndsMeet) {
   ASSERT_EQ(sq->Create(2, line), 1);
   EXPECT_EQ(sq->m_nClosed, 1);
   EXPECT_EQ(sq->IsClosed(0.01), 0);
+  // Points taken from the chain's own vertices survive the replacement of the buffer.
+  auto zig = Zigzag();
+  ASSERT_EQ(zig->Create(3, zig->m_pSWPoint + 2), 1);
+  EXPECT_EQ(Vertices(*zig), (std::vector<Pt>{{6, 0}, {6, 0}, {9, 4}}));
 }
 
 TEST_F(PolylineTest, CreateFromAPointStringNeverLeavesACountWithoutBuffer) {

@@ -1,0 +1,86 @@
+// Curve intersection: two long polylines through the segment-box grid against the pairwise
+// double loop over all segment pairs (same tests, same records).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "geometry/shapes2d/GePolyline.h"
+#include "geometry/tools/CurveInter.h"
+
+namespace {
+
+// A random walk of n segments in a 1000 x 1000 square: long, self-crossing chains.
+std::unique_ptr<CGePolyline> Walk(unsigned seed, int n) {
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> ang(-3.14159265, 3.14159265);
+  std::vector<double> pts;
+  double x = 500, y = 500;
+  for (int i = 0; i <= n; ++i) {
+    pts.push_back(x);
+    pts.push_back(y);
+    const double a = ang(rng);
+    x = std::clamp(x + 8 * std::cos(a), 0.0, 1000.0);
+    y = std::clamp(y + 8 * std::sin(a), 0.0, 1000.0);
+  }
+  auto pl = std::make_unique<CGePolyline>();
+  pl->Create(n + 1, reinterpret_cast<const double(*)[2]>(pts.data()));
+  return pl;
+}
+
+// Every segment pair, with the box tests and acceptance of the grid search.
+int Naive(CGePolyline* a, CGePolyline* b, CInterPntArray* out) {
+  _tagBox2D boxB;
+  b->GetBox2d(&boxB);
+  for (int i = 1; i < a->m_nSWPoint; ++i) {
+    const double *p0 = a->m_pSWPoint[i - 1], *p1 = a->m_pSWPoint[i];
+    _tagBox2D bi;
+    L2D_GetBox(p0, p1, &bi);
+    if (!BOX2D_IsInt(&bi, &boxB, 0.01)) continue;
+    for (int j = 1; j < b->m_nSWPoint; ++j) {
+      const double *q0 = b->m_pSWPoint[j - 1], *q1 = b->m_pSWPoint[j];
+      _tagBox2D bj;
+      L2D_GetBox(q0, q1, &bj);
+      if (!BOX2D_IsInt(&bi, &bj, 0.01)) continue;
+      double pt[2];
+      if (Inter_LineLineEx(p0, p1, q0, q1, 1e-6, 0.001, pt) != INTER_POINT) continue;
+      const double s = L2D_GetParam(p0, p1, pt), t = L2D_GetParam(q0, q1, pt);
+      if (CInterval::ChkValInt(0, 1, 1e-6, s) || CInterval::ChkValInt(0, 1, 1e-6, t)) continue;
+      _tagInterPnt r{pt[0], pt[1], i, j, s, t, 1, 1};
+      out->Add(r);
+    }
+  }
+  return out->GetSize() > 0;
+}
+
+void BM_PLinePLine10k_Grid(benchmark::State& state) {
+  auto a = Walk(1, 10000), b = Walk(2, 10000);
+  CCurveInter ci;
+  INT_PTR found = 0;
+  for (auto _ : state) {
+    CInterPntArray out;
+    ci.CurveCurve(a.get(), b.get(), &out);
+    found = out.GetSize();
+    benchmark::DoNotOptimize(out.GetData());
+  }
+  state.counters["crossings"] = double(found);
+}
+BENCHMARK(BM_PLinePLine10k_Grid)->Unit(benchmark::kMillisecond);
+
+void BM_PLinePLine10k_Naive(benchmark::State& state) {
+  auto a = Walk(1, 10000), b = Walk(2, 10000);
+  INT_PTR found = 0;
+  for (auto _ : state) {
+    CInterPntArray out;
+    Naive(a.get(), b.get(), &out);
+    found = out.GetSize();
+    benchmark::DoNotOptimize(out.GetData());
+  }
+  state.counters["crossings"] = double(found);
+}
+BENCHMARK(BM_PLinePLine10k_Naive)->Unit(benchmark::kMillisecond);
+
+}  // namespace
