@@ -14,6 +14,7 @@
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/tools/GeTool2D.h"
+#include "geometry/tools/GeTool2DInternal.h"
 #include "geometry/tools/RBTree.h"
 #include "platform/numora/Numora.h"
 #include "platform/panlet/Progress.h"
@@ -122,20 +123,6 @@ class CChainStarts {
   std::vector<Start> m_starts;
   std::unordered_map<uint64_t, std::vector<size_t>> m_cells;
 };
-
-// Removes and deletes the loops appended after `before` (the list's tail before the call).
-void DropAppended(CGeLoopList* loops, POSITION before) {
-  POSITION pos = before;
-  if (pos)
-    loops->GetNext(pos);
-  else
-    pos = loops->GetHeadPosition();
-  while (pos) {
-    POSITION at = pos;
-    delete loops->GetNext(pos);
-    loops->RemoveAt(at);
-  }
-}
 
 }  // namespace
 
@@ -287,7 +274,7 @@ void CGeTool2D::CreateLinkedCurve(CGeCurveList* curves, CGeLoopList* loops) {
     loops->AddTail(loop.release());
   }
   // A cancelled call discards what it built, never what the list held before.
-  if (gIsProgressCancel()) DropAppended(loops, before);
+  if (gIsProgressCancel()) tool2d::DropAppended(loops, before);
 }
 
 bool CGeTool2D::RecedeLinkCurve(CGeCurveList* pool, CGeLoop* loop, POSITION pos, double tol) {

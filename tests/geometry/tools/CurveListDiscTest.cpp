@@ -77,7 +77,9 @@ TEST_F(CurveListDiscTest, PointsAlongAnArcKeepEqualChords) {
   const double chord = 2 * 10 * std::sin(1.0 / 20);
   for (int i = 0; i < pts.m_nCount; ++i) {
     EXPECT_NEAR(Dist(pts.m_pPoints[i], centre), 10, 1e-9);
-    if (i) EXPECT_NEAR(Dist(pts.m_pPoints[i], pts.m_pPoints[i - 1]), chord, 1e-9);
+    if (i) {
+      EXPECT_NEAR(Dist(pts.m_pPoints[i], pts.m_pPoints[i - 1]), chord, 1e-9);
+    }
   }
 }
 
@@ -208,7 +210,9 @@ TEST_F(CurveListDiscTest, SimpleCurvesKeepLengthAndKind) {
     CGeCurve* got = out.list.GetHead();
     EXPECT_EQ(got->GetType(), c.type);
     EXPECT_NE(got, c.curve);
-    if (!c.toPolyline) EXPECT_TRUE(OnlyLinesAndArcs(out.list));
+    if (!c.toPolyline) {
+      EXPECT_TRUE(OnlyLinesAndArcs(out.list));
+    }
     // Chords are shorter than the arcs they replace, by little.
     EXPECT_NEAR(got->EvTotalArcLength(), c.curve->EvTotalArcLength(), 0.01);
     EXPECT_LE(got->EvTotalArcLength(), c.curve->EvTotalArcLength() + 1e-9);

@@ -71,7 +71,7 @@ TEST_F(SpecialChainTest, MinLoopsDismantleOpenChainsAndKeepClosedOnes) {
 TEST_F(SpecialChainTest, MinLoopsOfAnOpenChainOutputNothing) {
   CurveListGuard in;
   AddPath(in.list, {{0, 0}, {1, 0}, {2, 1}, {3, 0}}, false);
-  in.list.AddTail(nullptr);
+  in.list.AddTail(static_cast<CGeCurve*>(nullptr));
   LoopListGuard out;
   CGeTool2D().MakeMinLoopTree(&in.list, 1, &out.list, 0.001);
   EXPECT_TRUE(out.list.IsEmpty());
