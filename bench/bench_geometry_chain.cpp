@@ -59,18 +59,16 @@ void BM_MakeMinLoopTree(benchmark::State& state) {
     geDelCurveList(&in);
     state.ResumeTiming();
   }
-  state.SetComplexityN(n);
+  state.SetItemsProcessed(state.iterations() * n);
 }
 
 BENCHMARK_TEMPLATE(BM_MakeMinLoopTree, Squares)
     ->RangeMultiplier(10)
     ->Range(1000, 100000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_MakeMinLoopTree, Polygon)
     ->RangeMultiplier(10)
     ->Range(1000, 100000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

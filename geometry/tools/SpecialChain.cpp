@@ -69,47 +69,60 @@ void OutputLoop(std::unique_ptr<CGeLoop> loop, CGeLoopList* loops) {
   loops->AddTail(loop.release());
 }
 
-// The start points of a chain's curves, in chain order, hashed on a grid of the closing gap:
-// finds where a chain comes back to itself without walking the chain. Curves leave only from
-// the end of the chain, as they do from the chain itself.
+// The start points of a chain's curves, in chain order: finds where a chain comes back to
+// itself without walking the chain. Short chains are scanned; a long one is hashed on a grid
+// twice the closing gap, so a query looks at 2 x 2 cells. Curves leave only from the end of
+// the chain, as they do from the chain itself.
 class CChainStarts {
  public:
   void Push(CGeCurve* c) {
     Start s;
     c->GetStartPoint(s.p);
     m_starts.push_back(s);
-    m_cells[Key(s.p)].push_back(m_starts.size() - 1);
+    if (m_hashed) m_cells[Key(s.p)].push_back(m_starts.size() - 1);
   }
   void Pop() {
-    auto it = m_cells.find(Key(m_starts.back().p));
-    it->second.pop_back();  // the last curve is the last of its cell too
-    if (it->second.empty()) m_cells.erase(it);
+    if (m_hashed) {
+      auto it = m_cells.find(Key(m_starts.back().p));
+      it->second.pop_back();  // the last curve is the last of its cell too
+      if (it->second.empty()) m_cells.erase(it);
+    }
     m_starts.pop_back();
   }
   size_t Size() const { return m_starts.size(); }
   // Index of the first curve starting within the gap of p in x and in y; Size() when none.
-  size_t Find(const double p[2]) const {
+  size_t Find(const double p[2]) {
+    if (!m_hashed && m_starts.size() > kScanned) {
+      for (size_t k = 0; k < m_starts.size(); ++k) m_cells[Key(m_starts[k].p)].push_back(k);
+      m_hashed = true;
+    }
     size_t best = m_starts.size();
-    const int64_t x = Coord(p[0]), y = Coord(p[1]);
-    for (int64_t i = x - 1; i <= x + 1; ++i)
-      for (int64_t j = y - 1; j <= y + 1; ++j) {
+    if (!m_hashed) {
+      for (size_t k = 0; k < m_starts.size(); ++k)
+        if (Near(m_starts[k].p, p)) return k;
+      return best;
+    }
+    for (int64_t i = Coord(p[0] - kSplitGap); i <= Coord(p[0] + kSplitGap); ++i)
+      for (int64_t j = Coord(p[1] - kSplitGap); j <= Coord(p[1] + kSplitGap); ++j) {
         auto it = m_cells.find(Pack(i, j));
         if (it == m_cells.end()) continue;
-        for (size_t k : it->second) {
-          const double* s = m_starts[k].p;
-          if (k < best && std::fabs(s[0] - p[0]) < kSplitGap && std::fabs(s[1] - p[1]) < kSplitGap)
-            best = k;
-        }
+        for (size_t k : it->second)
+          if (k < best && Near(m_starts[k].p, p)) best = k;
       }
     return best;
   }
 
  private:
+  static constexpr size_t kScanned = 32;
+  static constexpr double kCell = 2 * kSplitGap;
   struct Start {
     double p[2];
   };
+  static bool Near(const double s[2], const double p[2]) {
+    return std::fabs(s[0] - p[0]) < kSplitGap && std::fabs(s[1] - p[1]) < kSplitGap;
+  }
   static int64_t Coord(double v) {
-    const double k = std::floor(v / kSplitGap);
+    const double k = std::floor(v / kCell);
     if (!(k > -1e15)) return -static_cast<int64_t>(1e15);
     if (!(k < 1e15)) return static_cast<int64_t>(1e15);
     return static_cast<int64_t>(k);
@@ -121,6 +134,7 @@ class CChainStarts {
   static uint64_t Key(const double p[2]) { return Pack(Coord(p[0]), Coord(p[1])); }
 
   std::vector<Start> m_starts;
+  bool m_hashed = false;
   std::unordered_map<uint64_t, std::vector<size_t>> m_cells;
 };
 
