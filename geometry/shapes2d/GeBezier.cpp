@@ -392,19 +392,24 @@ int CGeBezier::IsLongerThan(double length) {
   return 0;
 }
 
-int CGeBezier::EvParam(double length, double& t, unsigned& seg) {
-  const double total = EvTotalArcLength();
-  double len = length;
-  if (IsClosed(0.01)) {
-    // Without length there is nothing to wrap around: reducing by zero would never end.
-    if (!(total > 0.0) || !std::isfinite(len)) return 0;
-    if (len > total) {
-      len = std::fmod(len, total);
-      if (len == 0.0) len = total;
-    }
-  } else if (len > total) {
-    len = total;
+bool geWrapArcLength(double& len, double total, bool closed) {
+  if (!closed) {
+    if (len > total) len = total;
+    return true;
   }
+  // Taking the total off until the length fits would never end without a total, and take
+  // unbounded time for huge lengths: the remainder gives the same place at once.
+  if (!(total > 0.0) || !std::isfinite(len)) return false;
+  if (len > total) {
+    len = std::fmod(len, total);
+    if (len == 0.0) len = total;
+  }
+  return true;
+}
+
+int CGeBezier::EvParam(double length, double& t, unsigned& seg) {
+  double len = length;
+  if (!geWrapArcLength(len, EvTotalArcLength(), IsClosed(0.01) != 0)) return 0;
   if (len <= kLengthSlack) {
     t = 0.0;
     seg = 1;
@@ -447,18 +452,8 @@ void CGeBezier::Discrete(double tol, CPoint2dArray* pts, double, bool) {
   if (pts) FlattenInto(*pts, tol);
 }
 
-void CGeBezier::Discrete(double tol) {
-  CPoint2dArray pts;
-  FlattenInto(pts, tol);
-  const int n = static_cast<int>(pts.GetSize());
-  if (n <= 1) return;
-  AllocSWMem(n);
-  for (int i = 0; i < n; ++i) {
-    m_pSWPoint[i][0] = pts[i].x;
-    m_pSWPoint[i][1] = pts[i].y;
-  }
-  CalcBox2d();
-}
+// The flattening ignores the angle, so the base's buffer rebuild serves.
+void CGeBezier::Discrete(double tol) { CGeCurve::Discrete(tol, gGetCurveDicAng()); }
 
 int CGeBezier::GetDiscStep(double tol, double& step) {
   const int count = GetSegmentCount();
@@ -674,64 +669,51 @@ void CGeBezier::SplitInNode(const int* idx, int m, CGeCurveList* list) {
 
 // ---- transforms ----
 
-void CGeBezier::Translate(const double v[2]) {
+template <class Fn>
+void CGeBezier::ForEachNode(Fn fn) {
   for (int i = 0; i < m_nNode; ++i) {
-    m_pNode[i].x += v[0];
-    m_pNode[i].y += v[1];
+    double p[2];
+    Pt(m_pNode[i], p);
+    fn(p);
+    SetPt(m_pNode[i], p);
   }
+}
+
+void CGeBezier::Translate(const double v[2]) {
+  ForEachNode([&](double p[2]) { p[0] += v[0], p[1] += v[1]; });
   CGeCurve::Translate(v);
 }
 
 void CGeBezier::Rotate(const double c[2], double angle) {
   const double cs = std::cos(angle), sn = std::sin(angle);
-  for (int i = 0; i < m_nNode; ++i) {
-    double p[2];
-    Pt(m_pNode[i], p);
-    P2D_Rot(c, cs, sn, p, p);
-    SetPt(m_pNode[i], p);
-  }
+  ForEachNode([&](double p[2]) { P2D_Rot(c, cs, sn, p, p); });
   CGeCurve::Rotate(c, angle);
 }
 
 void CGeBezier::Mirror(const double a[2], const double d[2]) {
-  for (int i = 0; i < m_nNode; ++i) {
-    double p[2];
-    Pt(m_pNode[i], p);
-    P2D_Mirr(a, d, p, p);
-    SetPt(m_pNode[i], p);
-  }
+  ForEachNode([&](double p[2]) { P2D_Mirr(a, d, p, p); });
   CGeCurve::Mirror(a, d);
 }
 
 CGeShape2d* CGeBezier::Scale(const double base[2], const double f[2]) {
   if (!m_pNode || m_nNode <= 0) return nullptr;
-  for (int i = 0; i < m_nNode; ++i) {
-    m_pNode[i].x = base[0] + f[0] * (m_pNode[i].x - base[0]);
-    m_pNode[i].y = base[1] + f[1] * (m_pNode[i].y - base[1]);
-  }
+  ForEachNode([&](double p[2]) {
+    p[0] = base[0] + f[0] * (p[0] - base[0]);
+    p[1] = base[1] + f[1] * (p[1] - base[1]);
+  });
   CGeCurve::Scale(base, f);
   return this;
 }
 
 CGeShape2d* CGeBezier::Shift(const double a[2], const double b[2]) {
   if (!m_pNode || m_nNode <= 0) return nullptr;
-  for (int i = 0; i < m_nNode; ++i) {
-    double p[2];
-    Pt(m_pNode[i], p);
-    P2D_Shift(a, p, b, p);
-    SetPt(m_pNode[i], p);
-  }
+  ForEachNode([&](double p[2]) { P2D_Shift(a, p, b, p); });
   CGeCurve::Shift(a, b);
   return this;
 }
 
 void CGeBezier::Transform(const double m[3][3]) {
-  for (int i = 0; i < m_nNode; ++i) {
-    double p[2];
-    Pt(m_pNode[i], p);
-    MAT33_MultPt(m, p, p);
-    SetPt(m_pNode[i], p);
-  }
+  ForEachNode([&](double p[2]) { MAT33_MultPt(m, p, p); });
   Discrete(gGetCurveDicTol());
 }
 

@@ -12,6 +12,11 @@ constexpr int BEZ_NODE_CORNER = 0;     // corner, or an end of an open curve
 constexpr int BEZ_NODE_SMOOTH = 1;     // both handles collinear
 constexpr int BEZ_NODE_SYMMETRIC = 2;  // collinear and of equal length (within 0.001)
 
+// Brings a length into a curve of total length `total` for the length-to-parameter search:
+// wrapped around a closed curve, clamped to the end of an open one. False for a closed curve
+// without length (there is nothing to wrap around) or a non-finite length on it.
+bool geWrapArcLength(double& len, double total, bool closed);
+
 class CBezierNode {
  public:
   CBezierNode() : x(0.0), y(0.0), kind(0) {}
@@ -112,4 +117,7 @@ class CGeBezier : public CGeCurve {
   bool HasSegment(unsigned seg) const;
   void FlattenInto(CPoint2dArray& pts, double tol) const;
   void FinishCreate();
+  // Applies fn to every node position.
+  template <class Fn>
+  void ForEachNode(Fn fn);
 };

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "geometry/shapes2d/GeBezier.h"
+#include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/shapes2d/SnapAt.h"
@@ -137,6 +139,17 @@ CGePolyline* CGePolyline::ToPolyline(unsigned first, unsigned last) {
   return piece;
 }
 
+CGeCombCurve* CGePolyline::ToBezier(unsigned seg) {
+  if (!HasSegment(seg)) return nullptr;
+  auto* comb = new CGeCombCurve;
+  comb->m_nClosed = m_nClosed;
+  if (seg >= 2) comb->AddTail(ToPolyline(0, seg - 1), 0);
+  comb->AddTail(geGenBezierFrmLine(m_pSWPoint[seg - 1], m_pSWPoint[seg]), 0);
+  if (static_cast<int>(seg) < m_nSWPoint - 1)
+    comb->AddTail(ToPolyline(seg, static_cast<unsigned>(m_nSWPoint - 1)), 0);
+  return comb;
+}
+
 // ---- evaluation ----
 
 int CGePolyline::GetSegmentCount() { return m_nSWPoint > 0 ? m_nSWPoint - 1 : 0; }
@@ -243,18 +256,10 @@ int CGePolyline::IsLongerThan(double length) {
 }
 
 int CGePolyline::EvParam(double length, double& t, unsigned& seg) {
-  const double total = EvTotalArcLength();
   double len = length;
-  if (IsClosed(0.01)) {
-    // Without length there is nothing to wrap around: reducing by zero would never end.
-    if (!(total > 0.0) || !std::isfinite(len)) return 0;
-    if (len > total) {
-      len = std::fmod(len, total);
-      if (len == 0.0) len = total;
-    }
-  } else if (len > total) {
-    len = total;
-  }
+  if (!geWrapArcLength(len, EvTotalArcLength(), IsClosed(0.01) != 0)) return 0;
+  // A length before the start means the start, as on every other curve.
+  if (len < 0.0) len = 0.0;
   double run = 0.0;
   for (int i = 1; i < m_nSWPoint; ++i) {
     const double d = Dist(m_pSWPoint[i - 1], m_pSWPoint[i]);
@@ -265,7 +270,8 @@ int CGePolyline::EvParam(double length, double& t, unsigned& seg) {
     }
     run += d;
   }
-  return 1;
+  // No segment (or no usable length): nothing was found, so say so.
+  return 0;
 }
 
 // ---- discretisation: the vertices are the buffer ----
@@ -411,20 +417,12 @@ void CGePolyline::DrawNode(CDC* pDC, int bStart, int bEnd) {
   }
 }
 
+// 2D picks and hits are the base's; in 3D a pick must beat the ray's best distance, and a
+// hit records where it met the chain.
 int CGePolyline::Pick(CPickRay& ray, int filter) {
+  if (ray.m_b2D) return CGeCurve::Pick(ray, filter);
   if (filter && !(GetType() & ray.m_nTypeMask)) return 0;
   if (!m_pSWPoint || m_nSWPoint < 2) return 0;
-  if (ray.m_b2D) {
-    const double q[2] = {ray.m_ptOrigin[0], ray.m_ptOrigin[1]};
-    _tagBox2D box;
-    GetBox2d(&box);
-    if (P2D_IsInBox2D(&box, q, ray.m_dRadius) == 1) return 0;
-    double foot[2], t = 0.0, d = kNoValue;
-    unsigned seg = 0;
-    if (!GetNearestPoint(q, foot, t, seg, d) || !(d < ray.m_dRadius)) return 0;
-    ray.m_dDist2D = std::min(ray.m_dDist2D, d);
-    return 1;
-  }
   double d = 0.0, t = 0.0;
   int index = 0;
   if (!SP2D_Pick3d(m_pSWPoint, m_nSWPoint, ray.m_ptOrigin, ray.m_vDir, ray.m_dRadius, d, t, index))
@@ -436,23 +434,9 @@ int CGePolyline::Pick(CPickRay& ray, int filter) {
 }
 
 int CGePolyline::Hit(CPickRay& ray, CGeHitResult& result) {
+  if (ray.m_b2D) return CGeCurve::Hit(ray, result);
   if (!(GetType() & ray.m_nTypeMask)) return 0;
   if (!m_pSWPoint || m_nSWPoint < 2) return 0;
-  if (ray.m_b2D) {
-    const double q[2] = {ray.m_ptOrigin[0], ray.m_ptOrigin[1]};
-    _tagBox2D box;
-    GetBox2d(&box);
-    if (!BOX2D_IsPtIn(&box, q, ray.m_dRadius)) return 0;
-    double foot[2], t = 0.0, d = kNoValue;
-    unsigned seg = 0;
-    if (!GetNearestPoint(q, foot, t, seg, d) || !(d < ray.m_dRadius)) return 0;
-    result.m_pCurve = this;
-    result.m_nSeg = static_cast<int>(seg);
-    result.m_dT = t;
-    result.m_ptHit[0] = foot[0];
-    result.m_ptHit[1] = foot[1];
-    return 1;
-  }
   double d = 0.0, t = 0.0;
   int index = 0;
   if (!SP2D_Pick3d(m_pSWPoint, m_nSWPoint, ray.m_ptOrigin, ray.m_vDir, ray.m_dRadius, d, t, index))

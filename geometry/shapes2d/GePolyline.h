@@ -6,6 +6,7 @@
 #include "geometry/shapes2d/GeCurve.h"
 
 class Position;
+class CGeCombCurve;
 
 class CGePolyline : public CGeCurve {
   DECLARE_SERIAL(CGePolyline)
@@ -59,6 +60,11 @@ class CGePolyline : public CGeCurve {
   void GetPoint(int i, Position& p);
   // New polyline of vertices first..last (caller owns); null unless first < last < count.
   CGePolyline* ToPolyline(unsigned first, unsigned last);
+
+  // Composite of the vertices before segment seg (a polyline), that segment as a straight
+  // Bezier, and the vertices after it (a polyline); caller owns it. Null unless seg is a
+  // segment.
+  CGeCombCurve* ToBezier(unsigned seg);
 
   // Arc length from (t1, segment i1) to (t2, segment i2).
   double EvArcLength(double t1, unsigned i1, double t2, unsigned i2);

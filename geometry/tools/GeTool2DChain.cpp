@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeLoop.h"
+#include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/tools/GeTool2D.h"
 #include "geometry/tools/GeTool2DInternal.h"
 #include "platform/panlet/Progress.h"
@@ -383,30 +383,9 @@ void CGeTool2D::ReCreateLoopInSelfDir(CGeCurveList* curves, CGeLoopList* loops, 
   if (gIsProgressCancel()) DropAppended(loops, before);
 }
 
+// The list tests of the shape-list utilities, except that an empty list is not linked here.
 int CGeTool2D::IsLinked(CGeCurveList* curves, double tol) {
-  if (!curves || curves->IsEmpty()) return 0;
-  double prevEnd[2] = {0, 0};
-  bool first = true;
-  for (POSITION pos = curves->GetHeadPosition(); pos;) {
-    CGeCurve* c = curves->GetNext(pos);
-    if (!c) return 0;
-    if (c->GetType() == GE_TYPE_COMBCURVE && !static_cast<CGeCombCurve*>(c)->IsLinked()) return 0;
-    double s[2];
-    c->GetStartPoint(s);
-    if (!first && !(P2D_Dist(prevEnd, s) <= tol)) return 0;
-    c->GetEndPoint(prevEnd);
-    first = false;
-  }
-  return 1;
+  return curves && !curves->IsEmpty() && geIsLinkCurve2d(curves, tol) ? 1 : 0;
 }
 
-int CGeTool2D::IsLoop(CGeCurveList* curves, double tol) {
-  if (!IsLinked(curves, tol)) return 0;
-  CGeCurve* first = curves->GetHead();
-  CGeCurve* last = curves->GetTail();
-  if (!first || !last) return 0;
-  double s[2], e[2];
-  first->GetStartPoint(s);
-  last->GetEndPoint(e);
-  return P2D_Dist(s, e) < tol ? 1 : 0;
-}
+int CGeTool2D::IsLoop(CGeCurveList* curves, double tol) { return geIsLoopCurve2d(curves, tol); }

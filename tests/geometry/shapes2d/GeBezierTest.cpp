@@ -12,40 +12,15 @@
 
 #include "geometry/shapes2d/GeBezier.h"
 #include "support/VurodeFixture.h"
+#include "tests/geometry/shapes2d/GeBezierPolylineTestUtil.h"
 
 namespace {
 
 using Pt = std::array<double, 2>;
 
-// Bytes an object's own Serialize writes.
-std::vector<BYTE> Fields(CObject& ob) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    ob.Serialize(ar);
-    ar.Close();
-  }
-  std::vector<BYTE> bytes(static_cast<size_t>(file.GetLength()));
-  file.SeekToBegin();
-  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-  return bytes;
-}
-
-template <typename V>
-V Get(const std::vector<BYTE>& b, size_t at) {
-  V v;
-  std::memcpy(&v, b.data() + at, sizeof(V));
-  return v;
-}
-
-// Loads a Bezier from raw field bytes.
-void LoadFrom(CGeBezier& bez, const std::vector<BYTE>& bytes) {
-  CMemFile file;
-  file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-  file.SeekToBegin();
-  CArchive ar(&file, CArchive::load);
-  bez.Serialize(ar);
-}
+using bezpoly_test::Fields;
+using bezpoly_test::Get;
+using bezpoly_test::LoadFrom;
 
 // A wavy open curve through five points.
 std::unique_ptr<CGeBezier> Wave() {
@@ -208,17 +183,8 @@ TEST_F(BezierTest, ArchiveRecordIsClosedFlagCountThenNodes) {
   }
 
   // Round trip through the persistent-object format, with the buffer rebuilt on loading.
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    ar << static_cast<CObject*>(ring.get());
-    ar.Close();
-  }
-  file.SeekToBegin();
-  CArchive ar(&file, CArchive::load);
-  CObject* ob = nullptr;
-  ar >> ob;
-  std::unique_ptr<CObject> owned(ob);
+  std::unique_ptr<CObject> owned(bezpoly_test::RoundTrip(ring.get()));
+  CObject* ob = owned.get();
   auto* back = dynamic_cast<CGeBezier*>(ob);
   ASSERT_NE(back, nullptr);
   ASSERT_EQ(back->m_nNode, 13);

@@ -130,6 +130,7 @@ TEST_F(CircleTest, TinyAndDegenerateRadiiNeverYieldNonFinitePoints) {
     CPoint2dArray pts;
     circle.Discrete(r, &pts, 0.1, false);
     ASSERT_GE(pts.GetSize(), 3);
+    EXPECT_LE(pts.GetSize(), 9);  // a speck needs a handful of points, not the upper bound
     for (int i = 0; i < pts.GetSize(); ++i) {
       EXPECT_TRUE(std::isfinite(pts[i].x));
       EXPECT_TRUE(std::isfinite(pts[i].y));

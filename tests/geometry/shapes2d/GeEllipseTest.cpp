@@ -179,13 +179,15 @@ TEST_F(EllipseTest, NearestPointMatchesBruteForce) {
 TEST_F(EllipseTest, TangentPointParameterIsTheEllipsesOwnInEitherDirection) {
   for (const Shape& s : kShapes) {
     auto e = Make(s);
-    // From well outside, along the second axis' normal.
+    // From well outside the ellipse.
     const double far = 3.0 * std::max(s.a, s.b);
     const double from[2] = {s.cx + far * std::cos(s.rot + 0.3), s.cy + far * std::sin(s.rot + 0.3)};
+    int found = 0;
     for (double guess : {0.1, 0.4, 0.6, 0.9}) {
       double t = guess, touch[2];
       int seg = 0;
       if (!e->GetTanPt(from, t, seg, touch)) continue;
+      ++found;
       EXPECT_EQ(seg, 1);
       double p[2], v[2];
       e->GetPointAt(t, p, 1);
@@ -195,7 +197,14 @@ TEST_F(EllipseTest, TangentPointParameterIsTheEllipsesOwnInEitherDirection) {
       EXPECT_NEAR((w[0] * v[1] - w[1] * v[0]) / (std::hypot(w[0], w[1]) * std::hypot(v[0], v[1])),
                   0.0, 1e-5);
     }
+    EXPECT_GE(found, 2) << s.a << " " << s.b;  // both tangents are reachable from some guess
   }
+  // From inside there is no tangent.
+  const double c[2] = {0, 0};
+  CGeEllipse e(c, 2.0, 1.0, 0.0, 1);
+  double t = 0.2, touch[2];
+  int seg = 0;
+  EXPECT_EQ(e.GetTanPt(c, t, seg, touch), 0);
 }
 
 TEST_F(EllipseTest, StepCountsAndDegenerateAxes) {
@@ -211,6 +220,7 @@ TEST_F(EllipseTest, StepCountsAndDegenerateAxes) {
   // Axes below half the tolerance would take acos of less than -1.
   CGeEllipse tiny(c, 0.001, 0.0005, 0.0, 1);
   ASSERT_GE(tiny.m_nSWPoint, 3);
+  EXPECT_LE(tiny.m_nSWPoint, 9);
   for (int i = 0; i < tiny.m_nSWPoint; ++i) EXPECT_TRUE(std::isfinite(tiny.m_pSWPoint[i][0]));
   CGeEllipse point(c, 0.0, 0.0, 0.0, 1);
   CPoint2dArray pts;

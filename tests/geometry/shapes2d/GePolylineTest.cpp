@@ -10,43 +10,22 @@
 #include <numbers>
 #include <vector>
 
+#include "geometry/shapes2d/GeBezier.h"
+#include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/shapes2d/SnapAt.h"
 #include "support/VurodeFixture.h"
+#include "tests/geometry/shapes2d/GeBezierPolylineTestUtil.h"
 
 namespace {
 
 using Pt = std::array<double, 2>;
 
-std::vector<BYTE> Fields(CObject& ob) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    ob.Serialize(ar);
-    ar.Close();
-  }
-  std::vector<BYTE> bytes(static_cast<size_t>(file.GetLength()));
-  file.SeekToBegin();
-  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-  return bytes;
-}
-
-template <typename V>
-V Get(const std::vector<BYTE>& b, size_t at) {
-  V v;
-  std::memcpy(&v, b.data() + at, sizeof(V));
-  return v;
-}
-
-void LoadFrom(CGePolyline& pl, const std::vector<BYTE>& bytes) {
-  CMemFile file;
-  file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-  file.SeekToBegin();
-  CArchive ar(&file, CArchive::load);
-  pl.Serialize(ar);
-}
+using bezpoly_test::Fields;
+using bezpoly_test::Get;
+using bezpoly_test::LoadFrom;
 
 std::unique_ptr<CGePolyline> Make(std::initializer_list<Pt> pts) {
   std::vector<Pt> v(pts);
@@ -143,17 +122,8 @@ TEST_F(PolylineTest, ArchiveRecordIsClosedFlagCountThenVertices) {
   EXPECT_EQ(back.m_box.max[0], 12.0);
 
   // Through the persistent-object format.
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    ar << static_cast<CObject*>(sq.get());
-    ar.Close();
-  }
-  file.SeekToBegin();
-  CArchive ar(&file, CArchive::load);
-  CObject* ob = nullptr;
-  ar >> ob;
-  std::unique_ptr<CObject> owned(ob);
+  std::unique_ptr<CObject> owned(bezpoly_test::RoundTrip(sq.get()));
+  CObject* ob = owned.get();
   auto* loaded = dynamic_cast<CGePolyline*>(ob);
   ASSERT_NE(loaded, nullptr);
   EXPECT_EQ(Vertices(*loaded), Vertices(*sq));
@@ -213,6 +183,14 @@ TEST_F(PolylineTest, EvParamOfAClosedChainWithoutLengthFails) {
   double t = -1;
   unsigned seg = 0;
   EXPECT_EQ(dot->EvParam(3.0, t, seg), 0);
+  // No segment, or no usable length, is a failure too; a length before the start is the start.
+  CGePolyline empty;
+  EXPECT_EQ(empty.EvParam(1.0, t, seg), 0);
+  auto zig = Zigzag();
+  EXPECT_EQ(zig->EvParam(std::nan(""), t, seg), 0);
+  ASSERT_EQ(zig->EvParam(-5.0, t, seg), 1);
+  EXPECT_EQ(seg, 1u);
+  EXPECT_EQ(t, 0.0);
 }
 
 TEST_F(PolylineTest, EvaluationAndNearestPointAgainstBruteForce) {
@@ -309,6 +287,34 @@ TEST_F(PolylineTest, FilterLeanAndToPolyline) {
   EXPECT_EQ(Vertices(*copy), Vertices(*zig));
   CGePolyline empty;
   EXPECT_EQ(empty.Copy(), nullptr);
+}
+
+TEST_F(PolylineTest, ToBezierTurnsOneSegmentIntoAStraightBezier) {
+  auto zig = Zigzag();
+  struct Case {
+    unsigned seg;
+    std::vector<int> types;
+  };
+  const int P = GE_TYPE_POLYLINE, B = GE_TYPE_BEZIER;
+  for (const Case& c : {Case{1, {B, P}}, Case{2, {P, B, P}}, Case{5, {P, B}}}) {
+    std::unique_ptr<CGeCombCurve> comb(zig->ToBezier(c.seg));
+    ASSERT_NE(comb, nullptr) << c.seg;
+    std::vector<int> types;
+    for (POSITION pos = comb->m_CurveList.GetHeadPosition(); pos;)
+      types.push_back(comb->m_CurveList.GetNext(pos)->GetType());
+    EXPECT_EQ(types, c.types) << c.seg;
+    EXPECT_NEAR(comb->EvTotalArcLength(), zig->EvTotalArcLength(), 1e-9) << c.seg;
+  }
+  std::unique_ptr<CGeCombCurve> mid(zig->ToBezier(2));
+  auto* bez = static_cast<CGeBezier*>(mid->GetSubCurve(2));
+  ASSERT_EQ(bez->m_nNode, 4);
+  EXPECT_DOUBLE_EQ(bez->m_pNode[1].x, 4.0);
+  EXPECT_DOUBLE_EQ(bez->m_pNode[1].y, 4.0 - 4.0 / 3.0);
+  EXPECT_EQ(zig->ToBezier(0), nullptr);
+  EXPECT_EQ(zig->ToBezier(6), nullptr);
+  auto sq = Square();
+  std::unique_ptr<CGeCombCurve> closed(sq->ToBezier(3));
+  EXPECT_EQ(closed->m_nClosed, 1);
 }
 
 TEST_F(PolylineTest, DeletingVertices) {
@@ -421,6 +427,12 @@ TEST_F(PolylineTest, PickAndHit) {
   EXPECT_EQ(hit.m_nSeg, 4);
   EXPECT_NEAR(hit.m_ptHit[0], 7.5, 1e-9);
   EXPECT_NEAR(hit.m_ptHit[1], 2.0, 1e-9);
+  // A 3D pick must beat the best distance so far: the same ray again does not.
+  CPickRay again = down;
+  again.m_dDist3D = 1e12;
+  EXPECT_EQ(zig->Pick(again, 1), 1);
+  EXPECT_NEAR(again.m_dDist3D, 10.0, 1e-9);
+  EXPECT_EQ(zig->Pick(again, 1), 0);
 }
 
 TEST_F(PolylineTest, SnapsStopAtTheFirstOfferByDistance) {
