@@ -1,5 +1,5 @@
-// Curve intersection: two long polylines through the segment-box grid against the pairwise
-// double loop over all segment pairs (same tests, same records).
+// Curve intersection: long polylines and composites through the box grids against the
+// pairwise loops over all segment or element pairs (same tests, same records).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -8,6 +8,8 @@
 #include <random>
 #include <vector>
 
+#include "geometry/shapes2d/GeCombCurve.h"
+#include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/tools/CurveInter.h"
 
@@ -82,5 +84,81 @@ void BM_PLinePLine10k_Naive(benchmark::State& state) {
   state.counters["crossings"] = double(found);
 }
 BENCHMARK(BM_PLinePLine10k_Naive)->Unit(benchmark::kMillisecond);
+
+// The walk's segments as a composite of lines.
+std::unique_ptr<CGeCombCurve> LineChain(CGePolyline* pl) {
+  auto comp = std::make_unique<CGeCombCurve>();
+  for (int i = 1; i < pl->m_nSWPoint; ++i)
+    comp->m_CurveList.AddTail(new CGeLine(pl->m_pSWPoint[i - 1], pl->m_pSWPoint[i]));
+  comp->CalcBox2d();
+  return comp;
+}
+
+// Polyline against a composite, and composite against composite, 10,000 pieces each.
+void BM_PLineComCurve10k_Grid(benchmark::State& state) {
+  auto a = Walk(1, 10000), w = Walk(2, 10000);
+  auto b = LineChain(w.get());
+  CCurveInter ci;
+  INT_PTR found = 0;
+  for (auto _ : state) {
+    CInterPntArray out;
+    ci.CurveCurve(a.get(), b.get(), &out);
+    found = out.GetSize();
+  }
+  state.counters["crossings"] = double(found);
+}
+BENCHMARK(BM_PLineComCurve10k_Grid)->Unit(benchmark::kMillisecond);
+
+// The dispatcher element by element: every element walks the whole polyline.
+void BM_PLineComCurve10k_Naive(benchmark::State& state) {
+  auto a = Walk(1, 10000), w = Walk(2, 10000);
+  auto b = LineChain(w.get());
+  CCurveInter ci;
+  INT_PTR found = 0;
+  for (auto _ : state) {
+    CInterPntArray out, tmp;
+    for (POSITION pos = b->m_CurveList.GetHeadPosition(); pos;) {
+      tmp.RemoveAll();
+      ci.CurveCurve(a.get(), b->m_CurveList.GetNext(pos), &tmp);
+      out.Append(tmp);
+    }
+    found = out.GetSize();
+  }
+  state.counters["crossings"] = double(found);
+}
+BENCHMARK(BM_PLineComCurve10k_Naive)->Unit(benchmark::kMillisecond);
+
+void BM_ComCurveComCurve10k_Grid(benchmark::State& state) {
+  auto wa = Walk(1, 10000), wb = Walk(2, 10000);
+  auto a = LineChain(wa.get()), b = LineChain(wb.get());
+  CCurveInter ci;
+  INT_PTR found = 0;
+  for (auto _ : state) {
+    CInterPntArray out;
+    ci.CurveCurve(a.get(), b.get(), &out);
+    found = out.GetSize();
+  }
+  state.counters["crossings"] = double(found);
+}
+BENCHMARK(BM_ComCurveComCurve10k_Grid)->Unit(benchmark::kMillisecond);
+
+// Every element pair through the dispatcher.
+void BM_ComCurveComCurve10k_Naive(benchmark::State& state) {
+  auto wa = Walk(1, 10000), wb = Walk(2, 10000);
+  auto a = LineChain(wa.get()), b = LineChain(wb.get());
+  CCurveInter ci;
+  INT_PTR found = 0;
+  for (auto _ : state) {
+    CInterPntArray out;
+    for (POSITION pa = a->m_CurveList.GetHeadPosition(); pa;) {
+      CGeCurve* ea = a->m_CurveList.GetNext(pa);
+      for (POSITION pb = b->m_CurveList.GetHeadPosition(); pb;)
+        ci.CurveCurve(ea, b->m_CurveList.GetNext(pb), &out);
+    }
+    found = out.GetSize();
+  }
+  state.counters["crossings"] = double(found);
+}
+BENCHMARK(BM_ComCurveComCurve10k_Naive)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -28,14 +28,14 @@ std::vector<_tagBox2D> BezSegmentBoxes(CGeBezier* bez) {
 
 }  // namespace curveinter
 
-int CCurveInter::LineBez(CGeLine* line, CGeBezier* bez, CInterPntArray* out) {
+int curveinter::LineBezIn(CGeLine* line, CGeBezier* bez, const std::vector<int>* only, CInterPntArray* out) {
   if (!line || !bez || !out) return 0;
   if (!BoxesMeet(line, bez, kBoxTol)) return 0;
   _tagBox2D lineBox;
   line->GetBox2d(&lineBox);
   const INT_PTR before = out->GetSize();
   const int count = bez->GetSegmentCount();
-  for (int i = 1; i <= count; ++i) {
+  for (int i : Segs(count, only)) {
     double seg[4][2];
     bez->GetCtrlPoint(unsigned(i), seg);
     _tagBox2D segBox;
@@ -54,20 +54,26 @@ int CCurveInter::LineBez(CGeLine* line, CGeBezier* bez, CInterPntArray* out) {
   return out->GetSize() > before ? 1 : 0;
 }
 
-int CCurveInter::ArcBez(CGeArc* arc, CGeBezier* bez, CInterPntArray* out) {
-  if (!arc || !bez || !out) return 0;
-  if (!BoxesMeet(arc, bez, kBoxTol)) return 0;
+namespace {
+
+// A circle or arc against each Bezier segment; isOn keeps the points on the first curve and
+// gives their parameter there.
+template <class First, class IsOn>
+int CircleBez(First* c, CGeBezier* bez, const std::vector<int>* only, CInterPntArray* out,
+              IsOn isOn) {
+  if (!c || !bez || !out) return 0;
+  if (!BoxesMeet(c, bez, kBoxTol)) return 0;
   const INT_PTR before = out->GetSize();
   const int count = bez->GetSegmentCount();
-  for (int i = 1; i <= count; ++i) {
+  for (int i : Segs(count, only)) {
     double seg[4][2];
     bez->GetCtrlPoint(unsigned(i), seg);
     _tagInterPnt recs[kInterCirBezMax];
-    const int n = Inter_CirBez(arc->m_ptCenter, arc->m_dRadius, seg, recs, 1e-6);
+    const int n = Inter_CirBez(c->m_ptCenter, c->m_dRadius, seg, recs, 1e-6);
     for (int k = 0; k < n; ++k) {
       const double p[2] = {recs[k].x, recs[k].y};
       double t;
-      if (!arc->IsPointOn(p, t)) continue;
+      if (!isOn(p, t)) continue;
       recs[k].t1 = t;
       recs[k].seg1 = 1;
       recs[k].seg2 = i;
@@ -77,37 +83,26 @@ int CCurveInter::ArcBez(CGeArc* arc, CGeBezier* bez, CInterPntArray* out) {
   return out->GetSize() > before ? 1 : 0;
 }
 
-int CCurveInter::CirBez(CGeCircle* cir, CGeBezier* bez, CInterPntArray* out) {
-  if (!cir || !bez || !out) return 0;
-  if (!BoxesMeet(cir, bez, kBoxTol)) return 0;
-  const INT_PTR before = out->GetSize();
-  const int count = bez->GetSegmentCount();
-  for (int i = 1; i <= count; ++i) {
-    double seg[4][2];
-    bez->GetCtrlPoint(unsigned(i), seg);
-    _tagInterPnt recs[kInterCirBezMax];
-    const int n = Inter_CirBez(cir->m_ptCenter, cir->m_dRadius, seg, recs, 1e-6);
-    for (int k = 0; k < n; ++k) {
-      const double p[2] = {recs[k].x, recs[k].y};
-      double t;
-      if (!cir->IsPointOn(p, t)) continue;
-      recs[k].t1 = t;
-      recs[k].seg1 = 1;
-      recs[k].seg2 = i;
-      out->Add(recs[k]);
-    }
-  }
-  return out->GetSize() > before ? 1 : 0;
+}  // namespace
+
+int curveinter::ArcBezIn(CGeArc* arc, CGeBezier* bez, const std::vector<int>* only,
+                         CInterPntArray* out) {
+  return CircleBez(arc, bez, only, out, [arc](const double p[2], double& t) { return arc->IsPointOn(p, t); });
 }
 
-int CCurveInter::EllBez(CGeEllipse* ell, CGeBezier* bez, CInterPntArray* out) {
+int curveinter::CirBezIn(CGeCircle* cir, CGeBezier* bez, const std::vector<int>* only,
+                         CInterPntArray* out) {
+  return CircleBez(cir, bez, only, out, [cir](const double p[2], double& t) { return cir->IsPointOn(p, t); });
+}
+
+int curveinter::EllBezIn(CGeEllipse* ell, CGeBezier* bez, const std::vector<int>* only, CInterPntArray* out) {
   if (!ell || !bez || !out) return 0;
   if (!BoxesMeet(ell, bez, kBoxTol)) return 0;
   _tagBox2D ellBox;
   ell->GetBox2d(&ellBox);
   const INT_PTR before = out->GetSize();
   const int count = bez->GetSegmentCount();
-  for (int i = 1; i <= count; ++i) {
+  for (int i : Segs(count, only)) {
     double seg[4][2];
     bez->GetCtrlPoint(unsigned(i), seg);
     _tagBox2D segBox;
@@ -130,14 +125,14 @@ int CCurveInter::EllBez(CGeEllipse* ell, CGeBezier* bez, CInterPntArray* out) {
   return out->GetSize() > before ? 1 : 0;
 }
 
-int CCurveInter::BezBez(CGeBezier* a, CGeBezier* b, CInterPntArray* out) {
+int curveinter::BezBezIn(CGeBezier* a, CGeBezier* b, const std::vector<int>* only, CInterPntArray* out) {
   if (!a || !b || !out || a == b) return 0;
   if (!BoxesMeet(a, b, kBoxTol)) return 0;
   const INT_PTR before = out->GetSize();
   BoxGrid grid(BezSegmentBoxes(b));
   std::vector<int> cand;
   const int count = a->GetSegmentCount();
-  for (int i = 1; i <= count; ++i) {
+  for (int i : Segs(count, only)) {
     double s1[4][2];
     a->GetCtrlPoint(unsigned(i), s1);
     _tagBox2D box;
@@ -157,4 +152,21 @@ int CCurveInter::BezBez(CGeBezier* a, CGeBezier* b, CInterPntArray* out) {
     }
   }
   return out->GetSize() > before ? 1 : 0;
+}
+
+// Whole-curve forms.
+int CCurveInter::LineBez(CGeLine* line, CGeBezier* bez, CInterPntArray* out) {
+  return LineBezIn(line, bez, nullptr, out);
+}
+int CCurveInter::ArcBez(CGeArc* arc, CGeBezier* bez, CInterPntArray* out) {
+  return ArcBezIn(arc, bez, nullptr, out);
+}
+int CCurveInter::CirBez(CGeCircle* cir, CGeBezier* bez, CInterPntArray* out) {
+  return CirBezIn(cir, bez, nullptr, out);
+}
+int CCurveInter::EllBez(CGeEllipse* ell, CGeBezier* bez, CInterPntArray* out) {
+  return EllBezIn(ell, bez, nullptr, out);
+}
+int CCurveInter::BezBez(CGeBezier* a, CGeBezier* b, CInterPntArray* out) {
+  return BezBezIn(a, b, nullptr, out);
 }
