@@ -58,32 +58,18 @@ int Naive(CGePolyline* a, CGePolyline* b, CInterPntArray* out) {
   return out->GetSize() > 0;
 }
 
-void BM_PLinePLine10k_Grid(benchmark::State& state) {
-  auto a = Walk(1, 10000), b = Walk(2, 10000);
-  CCurveInter ci;
+// Runs fill(out) per iteration and reports the crossings found.
+template <class Fill>
+void Measure(benchmark::State& state, Fill fill) {
   INT_PTR found = 0;
   for (auto _ : state) {
     CInterPntArray out;
-    ci.CurveCurve(a.get(), b.get(), &out);
+    fill(out);
     found = out.GetSize();
     benchmark::DoNotOptimize(out.GetData());
   }
   state.counters["crossings"] = double(found);
 }
-BENCHMARK(BM_PLinePLine10k_Grid)->Unit(benchmark::kMillisecond);
-
-void BM_PLinePLine10k_Naive(benchmark::State& state) {
-  auto a = Walk(1, 10000), b = Walk(2, 10000);
-  INT_PTR found = 0;
-  for (auto _ : state) {
-    CInterPntArray out;
-    Naive(a.get(), b.get(), &out);
-    found = out.GetSize();
-    benchmark::DoNotOptimize(out.GetData());
-  }
-  state.counters["crossings"] = double(found);
-}
-BENCHMARK(BM_PLinePLine10k_Naive)->Unit(benchmark::kMillisecond);
 
 // The walk's segments as a composite of lines.
 std::unique_ptr<CGeCombCurve> LineChain(CGePolyline* pl) {
@@ -94,18 +80,23 @@ std::unique_ptr<CGeCombCurve> LineChain(CGePolyline* pl) {
   return comp;
 }
 
+void BM_PLinePLine10k_Grid(benchmark::State& state) {
+  auto a = Walk(1, 10000), b = Walk(2, 10000);
+  Measure(state, [&](CInterPntArray& out) { CCurveInter().CurveCurve(a.get(), b.get(), &out); });
+}
+BENCHMARK(BM_PLinePLine10k_Grid)->Unit(benchmark::kMillisecond);
+
+void BM_PLinePLine10k_Naive(benchmark::State& state) {
+  auto a = Walk(1, 10000), b = Walk(2, 10000);
+  Measure(state, [&](CInterPntArray& out) { Naive(a.get(), b.get(), &out); });
+}
+BENCHMARK(BM_PLinePLine10k_Naive)->Unit(benchmark::kMillisecond);
+
 // Polyline against a composite, and composite against composite, 10,000 pieces each.
 void BM_PLineComCurve10k_Grid(benchmark::State& state) {
   auto a = Walk(1, 10000), w = Walk(2, 10000);
   auto b = LineChain(w.get());
-  CCurveInter ci;
-  INT_PTR found = 0;
-  for (auto _ : state) {
-    CInterPntArray out;
-    ci.CurveCurve(a.get(), b.get(), &out);
-    found = out.GetSize();
-  }
-  state.counters["crossings"] = double(found);
+  Measure(state, [&](CInterPntArray& out) { CCurveInter().CurveCurve(a.get(), b.get(), &out); });
 }
 BENCHMARK(BM_PLineComCurve10k_Grid)->Unit(benchmark::kMillisecond);
 
@@ -113,32 +104,18 @@ BENCHMARK(BM_PLineComCurve10k_Grid)->Unit(benchmark::kMillisecond);
 void BM_PLineComCurve10k_Naive(benchmark::State& state) {
   auto a = Walk(1, 10000), w = Walk(2, 10000);
   auto b = LineChain(w.get());
-  CCurveInter ci;
-  INT_PTR found = 0;
-  for (auto _ : state) {
-    CInterPntArray out, tmp;
-    for (POSITION pos = b->m_CurveList.GetHeadPosition(); pos;) {
-      tmp.RemoveAll();
-      ci.CurveCurve(a.get(), b->m_CurveList.GetNext(pos), &tmp);
-      out.Append(tmp);
-    }
-    found = out.GetSize();
-  }
-  state.counters["crossings"] = double(found);
+  Measure(state, [&](CInterPntArray& out) {
+    CCurveInter ci;
+    for (POSITION pos = b->m_CurveList.GetHeadPosition(); pos;)
+      ci.CurveCurve(a.get(), b->m_CurveList.GetNext(pos), &out);
+  });
 }
 BENCHMARK(BM_PLineComCurve10k_Naive)->Unit(benchmark::kMillisecond);
 
 void BM_ComCurveComCurve10k_Grid(benchmark::State& state) {
   auto wa = Walk(1, 10000), wb = Walk(2, 10000);
   auto a = LineChain(wa.get()), b = LineChain(wb.get());
-  CCurveInter ci;
-  INT_PTR found = 0;
-  for (auto _ : state) {
-    CInterPntArray out;
-    ci.CurveCurve(a.get(), b.get(), &out);
-    found = out.GetSize();
-  }
-  state.counters["crossings"] = double(found);
+  Measure(state, [&](CInterPntArray& out) { CCurveInter().CurveCurve(a.get(), b.get(), &out); });
 }
 BENCHMARK(BM_ComCurveComCurve10k_Grid)->Unit(benchmark::kMillisecond);
 
@@ -146,18 +123,14 @@ BENCHMARK(BM_ComCurveComCurve10k_Grid)->Unit(benchmark::kMillisecond);
 void BM_ComCurveComCurve10k_Naive(benchmark::State& state) {
   auto wa = Walk(1, 10000), wb = Walk(2, 10000);
   auto a = LineChain(wa.get()), b = LineChain(wb.get());
-  CCurveInter ci;
-  INT_PTR found = 0;
-  for (auto _ : state) {
-    CInterPntArray out;
+  Measure(state, [&](CInterPntArray& out) {
+    CCurveInter ci;
     for (POSITION pa = a->m_CurveList.GetHeadPosition(); pa;) {
       CGeCurve* ea = a->m_CurveList.GetNext(pa);
       for (POSITION pb = b->m_CurveList.GetHeadPosition(); pb;)
         ci.CurveCurve(ea, b->m_CurveList.GetNext(pb), &out);
     }
-    found = out.GetSize();
-  }
-  state.counters["crossings"] = double(found);
+  });
 }
 BENCHMARK(BM_ComCurveComCurve10k_Naive)->Unit(benchmark::kMillisecond);
 
