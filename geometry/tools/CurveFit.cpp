@@ -387,11 +387,12 @@ CGeCombCurve* geBiarcsFitCurve(const double pts[][2], const double tangents[][2]
   auto comb = std::make_unique<CGeCombCurve>();
   if (n == 2) {
     comb->AddTail(new CGeLine(pts[0], pts[1]), 0);
-    return comb.release();
+  } else {
+    CGeCurveList pieces;
+    FitBiarcs(pts, tangents, n, tol, pieces);
+    while (!pieces.IsEmpty()) comb->AddTail(pieces.RemoveHead(), 0);
   }
-  CGeCurveList pieces;
-  FitBiarcs(pts, tangents, n, tol, pieces);
-  while (!pieces.IsEmpty()) comb->AddTail(pieces.RemoveHead(), 0);
+  comb->CalcBox2d();
   return comb.release();
 }
 
