@@ -307,7 +307,7 @@ void CGeTool2D::StitchCurveList(CGeCurveList* curves, double tol) {
       first = c;
     prev = c;
   }
-  if (first && prev != first) stitch(prev, first);
+  if (first) stitch(prev, first);
 }
 
 void CGeTool2D::AddTailToCombCurve(CGeCombCurve* target, CGeCurve* curve) {

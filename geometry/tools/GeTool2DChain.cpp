@@ -187,20 +187,6 @@ bool IsEmptyComposite(CGeCurve* c) {
   return c->GetType() == GE_TYPE_COMBCURVE && c->GetSegmentCount() == 0;
 }
 
-// Removes and deletes the loops appended after `before` (the tail before the call).
-void DropAppended(CGeLoopList* loops, POSITION before) {
-  POSITION pos = before;
-  if (pos)
-    loops->GetNext(pos);
-  else
-    pos = loops->GetHeadPosition();
-  while (pos) {
-    POSITION at = pos;
-    delete loops->GetNext(pos);
-    loops->RemoveAt(at);
-  }
-}
-
 }  // namespace
 
 CGeCurve* CGeTool2D::GetHead(CGeCurveList* curves) {
@@ -331,7 +317,7 @@ void CGeTool2D::ReCreateLoop(CGeCurveList* curves, CGeLoopList* loops, double to
     }
   }
   // A cancelled call discards what it built, never what the list held before.
-  if (gIsProgressCancel()) DropAppended(loops, before);
+  if (gIsProgressCancel()) tool2d::DropAppended(loops, before);
 }
 
 void CGeTool2D::ReCreateLoopInSelfDir(CGeCurveList* curves, CGeLoopList* loops, double tol,
@@ -380,7 +366,7 @@ void CGeTool2D::ReCreateLoopInSelfDir(CGeCurveList* curves, CGeLoopList* loops, 
     loop->CalcBox2d();
     loops->AddTail(loop.release());
   }
-  if (gIsProgressCancel()) DropAppended(loops, before);
+  if (gIsProgressCancel()) tool2d::DropAppended(loops, before);
 }
 
 // The list tests of the shape-list utilities, except that an empty list is not linked here.
