@@ -310,7 +310,8 @@ void CGePolyline::FilterRepeatPoint(double tol) {
 }
 
 void CGePolyline::Lean(double tol) {
-  if (!m_pSWPoint || m_nSWPoint < 1) return;
+  // A single vertex would not survive the round trip through the point-string form.
+  if (!m_pSWPoint || m_nSWPoint < 2) return;
   CPoint2dArray pts;
   for (int i = 0; i < m_nSWPoint; ++i) {
     tagPoint2d p;

@@ -276,6 +276,12 @@ TEST_F(PolylineTest, FilterLeanAndToPolyline) {
   fine->Lean(0.001);
   EXPECT_EQ(fine->m_pSWPoint[0][0], static_cast<double>(0.1f));
   EXPECT_EQ(fine->m_pSWPoint[1][1], static_cast<double>(0.7f));
+  CGePolyline single(1);
+  const double at[2] = {0.3, 0.4};
+  single.SetPoint(0, at);
+  single.Lean(0.001);
+  ASSERT_EQ(single.m_nSWPoint, 1);
+  EXPECT_EQ(single.m_pSWPoint[0][1], 0.4);
 
   auto zig = Zigzag();
   std::unique_ptr<CGePolyline> part(zig->ToPolyline(1, 3));
