@@ -1,9 +1,15 @@
 #include "geometry/shapes2d/GeCombCurve.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <unordered_set>
+#include <vector>
 
+#include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
+#include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/shapes2d/SnapAt.h"
@@ -90,27 +96,24 @@ CGeCombCurve* CGeCombCurve::Copy() {
 
 // ---- list maintenance ----
 
-void CGeCombCurve::AddTail(CGeCurve* curve, int recalc) {
-  if (!curve) return;
-  if (curve->GetType() != GE_TYPE_COMBCURVE) {
-    m_CurveList.AddTail(curve);
-  } else {
-    auto* comb = static_cast<CGeCombCurve*>(curve);
-    if (comb->m_CurveList.IsEmpty()) return;
-    while (!comb->m_CurveList.IsEmpty()) m_CurveList.AddTail(comb->m_CurveList.RemoveHead());
-    delete comb;
-  }
-  if (recalc) CalcBox2d();
-}
+void CGeCombCurve::AddTail(CGeCurve* curve, int recalc) { Insert(curve, recalc, false); }
 
-void CGeCombCurve::AddHead(CGeCurve* curve, int recalc) {
+void CGeCombCurve::AddHead(CGeCurve* curve, int recalc) { Insert(curve, recalc, true); }
+
+void CGeCombCurve::Insert(CGeCurve* curve, int recalc, bool atHead) {
   if (!curve) return;
   if (curve->GetType() != GE_TYPE_COMBCURVE) {
-    m_CurveList.AddHead(curve);
+    atHead ? m_CurveList.AddHead(curve) : m_CurveList.AddTail(curve);
   } else {
     auto* comb = static_cast<CGeCombCurve*>(curve);
     if (comb->m_CurveList.IsEmpty()) return;
-    while (!comb->m_CurveList.IsEmpty()) m_CurveList.AddHead(comb->m_CurveList.RemoveTail());
+    // Members keep their order at either end.
+    while (!comb->m_CurveList.IsEmpty()) {
+      if (atHead)
+        m_CurveList.AddHead(comb->m_CurveList.RemoveTail());
+      else
+        m_CurveList.AddTail(comb->m_CurveList.RemoveHead());
+    }
     delete comb;
   }
   if (recalc) CalcBox2d();
@@ -547,9 +550,7 @@ void CGeCombCurve::JoinSubBuffers(double tol, CPoint2dArray& pts) {
   }
 }
 
-void CGeCombCurve::Discrete(double tol) {
-  CPoint2dArray pts;
-  JoinSubBuffers(tol, pts);
+void CGeCombCurve::SetBuffer(const CPoint2dArray& pts) {
   const int n = static_cast<int>(pts.GetSize());
   if (n < 1) return;
   AllocSWMem(n);
@@ -558,6 +559,12 @@ void CGeCombCurve::Discrete(double tol) {
     m_pSWPoint[i][1] = pts[i].y;
   }
   CalcBox2d();
+}
+
+void CGeCombCurve::Discrete(double tol) {
+  CPoint2dArray pts;
+  JoinSubBuffers(tol, pts);
+  SetBuffer(pts);
 }
 
 void CGeCombCurve::Discrete(double tol, CPoint2dArray* pts, double step, bool refine) {
@@ -569,14 +576,7 @@ void CGeCombCurve::Discrete(double tol, CPoint2dArray* pts, double step, bool re
 void CGeCombCurve::Discrete(double tol, double) {
   CPoint2dArray pts;
   Discrete(tol, &pts, kThinAngle, true);
-  const int n = static_cast<int>(pts.GetSize());
-  if (n < 1) return;
-  AllocSWMem(n);
-  for (int i = 0; i < n; ++i) {
-    m_pSWPoint[i][0] = pts[i].x;
-    m_pSWPoint[i][1] = pts[i].y;
-  }
-  CalcBox2d();
+  SetBuffer(pts);
 }
 
 void CGeCombCurve::DiscreteToElement(CGeCurve3dList* list) {
@@ -626,6 +626,11 @@ void CGeCombCurve::Split(double t, CGeCurve* pieces[2], int seg, int index) {
   if (!entry) return;
   CGeCurve* parts[2] = {nullptr, nullptr};
   entry->Split(t, parts, seg, 1);
+  AssemblePieces(at, parts, pieces, true);
+}
+
+void CGeCombCurve::AssemblePieces(POSITION at, CGeCurve* parts[2], CGeCurve* pieces[2],
+                                  bool unwrap) {
   auto* first = new CGeCombCurve;
   CopyRange(m_CurveList, m_CurveList.GetHeadPosition(), at, *first);
   if (parts[0]) first->m_CurveList.AddTail(parts[0]);
@@ -634,8 +639,8 @@ void CGeCombCurve::Split(double t, CGeCurve* pieces[2], int seg, int index) {
   POSITION after = at;
   m_CurveList.GetNext(after);
   CopyRange(m_CurveList, after, nullptr, *second);
-  pieces[0] = Finish(first, true);
-  pieces[1] = Finish(second, true);
+  pieces[0] = Finish(first, unwrap);
+  pieces[1] = Finish(second, unwrap);
 }
 
 void CGeCombCurve::SplitEx(double t, CGeCurve* pieces[2], int index) {
@@ -662,16 +667,7 @@ void CGeCombCurve::SplitEx(double t, CGeCurve* pieces[2], int index) {
   } else {
     entry->Split(t, parts, 0, 1);
   }
-  auto* first = new CGeCombCurve;
-  CopyRange(m_CurveList, m_CurveList.GetHeadPosition(), at, *first);
-  if (parts[0]) first->m_CurveList.AddTail(parts[0]);
-  auto* second = new CGeCombCurve;
-  if (parts[1]) second->m_CurveList.AddTail(parts[1]);
-  POSITION after = at;
-  m_CurveList.GetNext(after);
-  CopyRange(m_CurveList, after, nullptr, *second);
-  pieces[0] = Finish(first, false);
-  pieces[1] = Finish(second, false);
+  AssemblePieces(at, parts, pieces, false);
 }
 
 // ---- editing ----
@@ -695,4 +691,206 @@ void CGeCombCurve::ReDirection() {
       c->GetEndPoint(e0);
     }
   }
+}
+
+namespace {
+
+bool IsLinear(const CGeCurve* c) {
+  return c && (c->GetType() == GE_TYPE_LINE || c->GetType() == GE_TYPE_POLYLINE);
+}
+
+bool IsBezier(const CGeCurve* c) { return c && c->GetType() == GE_TYPE_BEZIER; }
+
+}  // namespace
+
+void CGeCombCurve::MergeSubCurve() {
+  CGeCurveList result(10), run(10);
+  bool bezierRun = false;
+  auto close = [&]() {
+    if (run.GetCount() == 1) {
+      result.AddTail(run.RemoveHead());
+    } else if (!run.IsEmpty()) {
+      CGeCurve* merged = nullptr;
+      if (bezierRun)
+        merged = geMergeBezier(&run);
+      else
+        merged = geMergeLine(&run);
+      if (merged) {
+        result.AddTail(merged);
+        geDelCurveList(&run);
+      } else {
+        while (!run.IsEmpty()) result.AddTail(run.RemoveHead());
+      }
+    }
+  };
+  while (!m_CurveList.IsEmpty()) {
+    CGeCurve* c = m_CurveList.RemoveHead();
+    if (!c) continue;
+    const bool linear = IsLinear(c), bezier = IsBezier(c);
+    if (!run.IsEmpty() && (!(linear || bezier) || bezier != bezierRun)) close();
+    if (linear || bezier) {
+      run.AddTail(c);
+      bezierRun = bezier;
+    } else {
+      result.AddTail(c);
+    }
+  }
+  close();
+  while (!result.IsEmpty()) m_CurveList.AddTail(result.RemoveHead());
+  if (m_CurveList.GetCount() == 1 && m_nClosed) m_CurveList.GetHead()->m_nClosed = 1;
+}
+
+void CGeCombCurve::Lean(double tol, double tol2) { LeanRuns(tol, tol2, false); }
+
+void CGeCombCurve::LeanRuns(double tol, double tol2, bool keepSingles) {
+  CGeCurveList result(10), run(10);
+  auto flush = [&](bool atEnd) {
+    if (keepSingles && run.GetCount() == 1) {
+      CGeCurve* only = run.RemoveHead();
+      if (atEnd && only->GetType() == GE_TYPE_POLYLINE) static_cast<CGePolyline*>(only)->Lean(tol);
+      result.AddTail(only);
+    } else if (!run.IsEmpty()) {
+      if (CGePolyline* poly = geCurveListToPolyLine(&run, tol, tol2)) {
+        poly->Lean(tol);
+        result.AddTail(poly);
+        geDelCurveList(&run);
+      } else {
+        while (!run.IsEmpty()) result.AddTail(run.RemoveHead());
+      }
+    }
+  };
+  while (!m_CurveList.IsEmpty()) {
+    CGeCurve* c = m_CurveList.RemoveHead();
+    if (!c) continue;
+    if (IsLinear(c)) {
+      run.AddTail(c);
+    } else {
+      flush(false);
+      result.AddTail(c);
+    }
+  }
+  flush(true);
+  while (!result.IsEmpty()) m_CurveList.AddTail(result.RemoveHead());
+}
+
+namespace {
+
+void AppendPoint(CPoint2dArray& run, const double p[2]) {
+  tagPoint2d q;
+  q.x = static_cast<float>(p[0]);
+  q.y = static_cast<float>(p[1]);
+  run.Add(q);
+}
+
+// Appended, or replacing the run's last point when it lies within 0.0001 of it.
+void JoinPoint(CPoint2dArray& run, const double p[2]) {
+  const INT_PTR n = run.GetSize();
+  const tagPoint2d& last = run[n - 1];
+  if (std::hypot(p[0] - last.x, p[1] - last.y) < 0.0001) run.RemoveAt(n - 1);
+  AppendPoint(run, p);
+}
+
+}  // namespace
+
+void CGeCombCurve::Refine() {
+  if (m_CurveList.GetCount() == 1) return;
+  CGeCurveList result(10);
+  CPoint2dArray points;
+  std::vector<CBezierNode> nodes;
+  auto emitPoints = [&]() {
+    if (points.GetSize() >= 2) result.AddTail(geGenCurve(&points));
+    points.RemoveAll();
+  };
+  auto emitNodes = [&]() {
+    if (nodes.size() >= 4) {
+      auto* bez = new CGeBezier;
+      if (bez->CreateEx(static_cast<unsigned>(nodes.size()), nodes.data()))
+        result.AddTail(bez);
+      else
+        delete bez;
+    }
+    nodes.clear();
+  };
+  while (!m_CurveList.IsEmpty()) {
+    CGeCurve* c = m_CurveList.RemoveHead();
+    if (!c) continue;
+    CGeCurve* next = m_CurveList.IsEmpty() ? nullptr : m_CurveList.GetHead();
+    const int type = c->GetType();
+    if (type == GE_TYPE_LINE || type == GE_TYPE_POLYLINE) {
+      std::vector<std::array<double, 2>> pts;
+      if (type == GE_TYPE_LINE) {
+        auto* line = static_cast<CGeLine*>(c);
+        pts = {{line->m_ptStart[0], line->m_ptStart[1]}, {line->m_ptEnd[0], line->m_ptEnd[1]}};
+      } else {
+        for (int i = 0; i < c->m_nSWPoint; ++i) pts.push_back({c->m_pSWPoint[i][0], c->m_pSWPoint[i][1]});
+      }
+      bool merged = true;
+      if (points.GetSize() > 0 && pts.size() >= 2) {
+        JoinPoint(points, pts[1].data());
+        for (size_t i = 2; i < pts.size(); ++i) AppendPoint(points, pts[i].data());
+      } else if (points.GetSize() == 0 && next && !IsLinear(next)) {
+        emitNodes();
+        result.AddTail(c);  // stays as it is: it is not merged, so it is not deleted either
+        merged = false;
+      } else {
+        for (const auto& p : pts) AppendPoint(points, p.data());
+      }
+      if (nodes.size() > 3) emitNodes();
+      if (merged) delete c;
+    } else if (type == GE_TYPE_BEZIER) {
+      auto* bez = static_cast<CGeBezier*>(c);
+      bool merged = true;
+      if (!nodes.empty()) {
+        for (int i = 1; i < bez->m_nNode; ++i) nodes.push_back(bez->m_pNode[i]);
+      } else if (next && !IsBezier(next)) {
+        emitPoints();
+        result.AddTail(c);
+        merged = false;
+      } else {
+        for (int i = 0; i < bez->m_nNode; ++i) nodes.push_back(bez->m_pNode[i]);
+      }
+      if (points.GetSize() > 1) emitPoints();
+      if (merged) delete c;
+    } else {
+      emitPoints();
+      emitNodes();
+      result.AddTail(c);
+    }
+  }
+  emitPoints();
+  emitNodes();
+  while (!result.IsEmpty()) m_CurveList.AddTail(result.RemoveHead());
+  CalcBox2d();
+}
+
+CGePolyline* CGeCombCurve::DiscretToPolyLine(double tol, double step) {
+  if (m_CurveList.IsEmpty()) return nullptr;
+  CPoint2dArray pts;
+  Discrete(tol, &pts, step, true);
+  if (pts.GetSize() < 2) return nullptr;
+  if (IsClosed(0.01)) pts[pts.GetSize() - 1] = pts[0];
+  auto* poly = new CGePolyline;
+  poly->Create(&pts);
+  return poly;
+}
+
+CGeCombCurve* CGeCombCurve::ToBezier(unsigned n) {
+  CGeCurve* target = GetSubCurve(static_cast<int>(n));
+  if (IsBezier(target)) return this;
+  auto* out = new CGeCombCurve;
+  out->m_nClosed = m_nClosed;
+  for (POSITION pos = m_CurveList.GetHeadPosition(); pos;) {
+    CGeCurve* c = m_CurveList.GetNext(pos);
+    if (!c) continue;
+    CGeCurve* piece = nullptr;
+    if (c != target)
+      piece = c->Copy();
+    else if (c->GetType() == GE_TYPE_LINE)
+      piece = static_cast<CGeLine*>(c)->ToBezier();
+    else if (c->GetType() == GE_TYPE_ARC)
+      piece = static_cast<CGeArc*>(c)->ToBezier();
+    if (piece) out->m_CurveList.AddTail(piece);
+  }
+  out->CalcBox2d();
+  return out;
 }

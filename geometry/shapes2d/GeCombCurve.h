@@ -5,6 +5,8 @@
 
 #include "geometry/shapes2d/GeCurve.h"
 
+class CGePolyline;
+
 class CGeCombCurve : public CGeCurve {
   DECLARE_SERIAL(CGeCombCurve)
 
@@ -73,6 +75,18 @@ class CGeCombCurve : public CGeCurve {
   // Editing.
   void SplitEx(double t, CGeCurve* pieces[2], int index);
   void ReDirection();
+  // Runs of lines/polylines and of Beziers each joined into one curve where possible.
+  void MergeSubCurve();
+  // Runs of lines and polylines joined into simplified polylines.
+  void Lean(double tol, double tol2);
+  // Runs rebuilt from their points and nodes: lines and polylines into one line or polyline,
+  // Beziers into one Bezier.
+  void Refine();
+  // New polyline through the thinned discretisation; null with fewer than two points.
+  CGePolyline* DiscretToPolyLine(double tol, double step);
+  // The n-th sub-curve as a Bezier: the composite itself when it already is one, otherwise a
+  // new composite (caller owns) of copies with that sub-curve converted.
+  CGeCombCurve* ToBezier(unsigned n);
 
   CGeCurveList m_CurveList;
 
@@ -81,6 +95,14 @@ class CGeCombCurve : public CGeCurve {
   CGeCurve* Locate(double t, unsigned index, double& u, unsigned& seg);
   // Joins the sub-curves' fresh buffers into pts, dropping each repeated first point.
   void JoinSubBuffers(double tol, CPoint2dArray& pts);
+  // The two pieces of a split at entry `at` from the parts of that entry: copies before plus
+  // the first part, the second part plus copies after. Empty pieces are null.
+  void AssemblePieces(POSITION at, CGeCurve* parts[2], CGeCurve* pieces[2], bool unwrap);
+  // Lean; with keepSingles a run of one curve stays as it is (a single polyline at the end
+  // is still thinned).
+  void LeanRuns(double tol, double tol2, bool keepSingles);
+  void SetBuffer(const CPoint2dArray& pts);
+  void Insert(CGeCurve* curve, int recalc, bool atHead);
   // Deletes every sub-curve and empties the list.
   void DeleteSubCurves();
 };

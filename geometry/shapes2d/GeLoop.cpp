@@ -7,7 +7,9 @@
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
+#include "geometry/tools/BezierToArc.h"
 
 IMPLEMENT_SERIAL(CGeLoop, CGeCombCurve, GE_SCHEMA_2D)
 
@@ -281,8 +283,13 @@ int CGeLoop::AdjustStartPointToOuterNode(int turn) {
     if (!head) return 0;
     const int type = head->GetType();
     if (type == GE_TYPE_LINE || type == GE_TYPE_ARC ||
-        (type == GE_TYPE_POLYLINE && head->GetSegmentCount() == 1)) {
+        (type == GE_TYPE_POLYLINE && head->m_nSWPoint == 2)) {
       m_CurveList.AddTail(m_CurveList.RemoveHead());
+    } else if (type == GE_TYPE_POLYLINE && head->m_nSWPoint > 2) {
+      // The polyline gives up its first segment to the tail and stays at the head.
+      auto* poly = static_cast<CGePolyline*>(head);
+      m_CurveList.AddTail(new CGeLine(poly->m_pSWPoint[0], poly->m_pSWPoint[1]));
+      poly->Create(poly->m_nSWPoint - 1, poly->m_pSWPoint + 1);
     }
   }
   return 1;
@@ -392,12 +399,9 @@ void CGeLoop::SeperatePolyline() {
       CGeCombCurve::AddTail(c, 1);
       continue;
     }
-    // Each segment's own end points are the polyline's consecutive vertices.
-    const int segs = c->GetSegmentCount();
-    for (int s = 1; s <= segs; ++s) {
-      double a[2] = {0.0, 0.0}, b[2] = {0.0, 0.0};
-      c->GetPointAt(0.0, a, static_cast<unsigned>(s));
-      c->GetPointAt(1.0, b, static_cast<unsigned>(s));
+    for (int i = 0; i + 1 < c->m_nSWPoint; ++i) {
+      const double* a = c->m_pSWPoint[i];
+      const double* b = c->m_pSWPoint[i + 1];
       if (Dist(a, b) >= 1e-6) m_CurveList.AddTail(new CGeLine(a, b));
     }
     delete c;
@@ -405,7 +409,7 @@ void CGeLoop::SeperatePolyline() {
   CalcBox2d();
 }
 
-void CGeLoop::ArctoLine() {
+void CGeLoop::ReplaceSmallArcs(bool viaApex) {
   for (POSITION pos = m_CurveList.GetHeadPosition(); pos;) {
     const POSITION at = pos;
     CGeCurve* c = m_CurveList.GetNext(pos);
@@ -415,31 +419,25 @@ void CGeLoop::ArctoLine() {
     double s[2], e[2];
     arc->GetStartPoint(s);
     arc->GetEndPoint(e);
-    m_CurveList.SetAt(at, new CGeLine(s, e));
+    if (!viaApex) {
+      m_CurveList.SetAt(at, new CGeLine(s, e));
+    } else {
+      // The end tangents meet on the bisector at r / |cos(sweep / 2)| from the centre.
+      const double* o = arc->m_ptCenter;
+      double u[2] = {(s[0] - o[0]) + (e[0] - o[0]), (s[1] - o[1]) + (e[1] - o[1])};
+      V2D_Unit(u, 1e-6);
+      const double reach = arc->m_dRadius / std::fabs(std::cos(arc->m_dSweep / 2.0));
+      const double apex[2] = {o[0] + u[0] * reach, o[1] + u[1] * reach};
+      m_CurveList.SetAt(at, new CGeLine(s, apex));
+      m_CurveList.InsertAfter(at, new CGeLine(apex, e));
+    }
     delete arc;
   }
 }
 
-void CGeLoop::ArctoExtendLine() {
-  for (POSITION pos = m_CurveList.GetHeadPosition(); pos;) {
-    const POSITION at = pos;
-    CGeCurve* c = m_CurveList.GetNext(pos);
-    if (!c || c->GetType() != GE_TYPE_ARC) continue;
-    auto* arc = static_cast<CGeArc*>(c);
-    if (!(std::fabs(arc->m_dSweep) < kArcLimit)) continue;
-    double s[2], e[2];
-    arc->GetStartPoint(s);
-    arc->GetEndPoint(e);
-    const double* o = arc->m_ptCenter;
-    double u[2] = {(s[0] - o[0]) + (e[0] - o[0]), (s[1] - o[1]) + (e[1] - o[1])};
-    V2D_Unit(u, 1e-6);
-    const double reach = arc->m_dRadius / std::fabs(std::cos(arc->m_dSweep / 2.0));
-    const double apex[2] = {o[0] + u[0] * reach, o[1] + u[1] * reach};
-    m_CurveList.SetAt(at, new CGeLine(s, apex));
-    m_CurveList.InsertAfter(at, new CGeLine(apex, e));
-    delete arc;
-  }
-}
+void CGeLoop::ArctoLine() { ReplaceSmallArcs(false); }
+
+void CGeLoop::ArctoExtendLine() { ReplaceSmallArcs(true); }
 
 void CGeLoop::Stitch(double tol) {
   if (m_CurveList.IsEmpty()) return;
@@ -473,4 +471,10 @@ void CGeLoop::Stitch(double tol) {
     first->ModifyStartPoint(e);
   else if (prev->GetType() == GE_TYPE_LINE)
     prev->ModifyEndPoint(f);
+}
+
+void CGeLoop::Lean(double tol, double tol2) {
+  LeanRuns(tol, tol2, true);
+  // The arc merge takes its tolerance in single precision.
+  MergeConcentricArc(&m_CurveList, static_cast<float>(10.0f * static_cast<float>(tol)));
 }

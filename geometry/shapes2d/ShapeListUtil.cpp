@@ -184,3 +184,9 @@ int geIsLoopCurve2d(CGeCurveList* list, double tol) {
   tail->GetEndPoint(e);
   return P2D_Dist(s, e) < tol ? 1 : 0;
 }
+
+// The joins come with the remaining list utilities; until then every run stays as it is,
+// which all callers accept (the curves are only not simplified).
+CGePolyline* geMergeLine(CGeCurveList*) { return nullptr; }
+CGeBezier* geMergeBezier(CGeCurveList*) { return nullptr; }
+CGePolyline* geCurveListToPolyLine(CGeCurveList*, double, double) { return nullptr; }

@@ -69,3 +69,9 @@ int geIsLinkCurve2d(CGeCurveList* list, double tol);
 // Linked, not empty, and the last end strictly within tol of the first start.
 int geIsLoopCurve2d(CGeCurveList* list, double tol);
 
+// Joining a run of lines and polylines (geMergeLine), of Beziers (geMergeBezier), or of any
+// linked curves discretised with tol and step (geCurveListToPolyLine) into one new curve;
+// null when they cannot be joined. Callers then keep the run as it is.
+CGePolyline* geMergeLine(CGeCurveList* list);
+CGeBezier* geMergeBezier(CGeCurveList* list);
+CGePolyline* geCurveListToPolyLine(CGeCurveList* list, double tol, double step);

@@ -5,9 +5,11 @@
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeCircle.h"
+#include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeCurve.h"
 #include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GeOffsetCrv.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/tools/CurveInterUtil.h"
 
@@ -92,6 +94,7 @@ void CCurveInter::CallPair(int k1, int k2, CGeCurve* a, CGeCurve* b, CInterPntAr
   auto ell = [](CGeCurve* c) { return static_cast<CGeEllipse*>(c); };
   auto bez = [](CGeCurve* c) { return static_cast<CGeBezier*>(c); };
   auto pl = [](CGeCurve* c) { return static_cast<CGePolyline*>(c); };
+  auto comp = [](CGeCurve* c) { return static_cast<CGeCombCurve*>(c); };
   switch (k1 * 8 + k2) {
     case 0 * 8 + 0: {
       _tagInterPnt rec;
@@ -103,21 +106,28 @@ void CCurveInter::CallPair(int k1, int k2, CGeCurve* a, CGeCurve* b, CInterPntAr
     case 0 * 8 + 3: LineEllipse(line(a), ell(b), out); break;
     case 0 * 8 + 4: LineBez(line(a), bez(b), out); break;
     case 0 * 8 + 5: LinePLine(line(a), pl(b), out); break;
+    case 0 * 8 + 6: LineComCurve(line(a), comp(b), out); break;
     case 1 * 8 + 1: ArcArc(arc(a), arc(b), out); break;
     case 1 * 8 + 2: ArcCir(arc(a), cir(b), out); break;
     case 1 * 8 + 3: ArcEllipse(arc(a), ell(b), out); break;
     case 1 * 8 + 4: ArcBez(arc(a), bez(b), out); break;
     case 1 * 8 + 5: ArcPLine(arc(a), pl(b), out); break;
+    case 1 * 8 + 6: ArcComCurve(arc(a), comp(b), out); break;
     case 2 * 8 + 2: CirCir(cir(a), cir(b), out); break;
     case 2 * 8 + 3: CirEllipse(cir(a), ell(b), out); break;
     case 2 * 8 + 4: CirBez(cir(a), bez(b), out); break;
     case 2 * 8 + 5: CirPLine(cir(a), pl(b), out); break;
+    case 2 * 8 + 6: CirComCurve(cir(a), comp(b), out); break;
     case 3 * 8 + 3: EllEll(ell(a), ell(b), out); break;
     case 3 * 8 + 4: EllBez(ell(a), bez(b), out); break;
     case 3 * 8 + 5: EllPLine(ell(a), pl(b), out); break;
+    case 3 * 8 + 6: EllComCurve(ell(a), comp(b), out); break;
     case 4 * 8 + 4: BezBez(bez(a), bez(b), out); break;
     case 4 * 8 + 5: BezPLine(bez(a), pl(b), out); break;
+    case 4 * 8 + 6: BezComCurve(bez(a), comp(b), out); break;
     case 5 * 8 + 5: PLinePLine(pl(a), pl(b), nullptr, out); break;
+    case 5 * 8 + 6: PLineComCurve(pl(a), comp(b), out); break;
+    case 6 * 8 + 6: ComCurveComCurve(comp(a), comp(b), out); break;
     default: break;
   }
 }
@@ -186,7 +196,11 @@ int CCurveInter::ArcArc(CGeArc* a1, CGeArc* a2, CInterPntArray* out) {
 // ---- Newton refinement ----
 
 bool CCurveInter::IsPeriodic(CGeCurve* c) {
-  const int type = c->GetType();
+  int type = c->GetType();
+  if (type == GE_TYPE_OFFSETCRV) {
+    CGeCurve* base = static_cast<CGeOffsetCrv*>(c)->m_pBase;
+    type = base ? base->GetType() : 0;
+  }
   return type == GE_TYPE_CIRCLE || type == GE_TYPE_ELLIPSE;
 }
 

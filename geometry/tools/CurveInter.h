@@ -15,6 +15,9 @@ class CGeCircle;
 class CGeEllipse;
 class CGeBezier;
 class CGePolyline;
+class CGeCombCurve;
+class CGeLoop;
+class CGeRegion;
 
 using CInterPntArray = CArray<_tagInterPnt, _tagInterPnt>;
 
@@ -54,6 +57,27 @@ class CCurveInter {
   // Segments of either polyline outside the clip box (when one is given) are skipped.
   int PLinePLine(CGePolyline* a, CGePolyline* b, _tagBox2D* clip, CInterPntArray* out);
 
+  // Composite pairs: segment on curve 2 is the element's position among the composite's
+  // non-null elements, sub-segment on curve 2 the segment within that element; a line, arc,
+  // circle or ellipse first curve gets segment 1, a Bezier or polyline keeps its own.
+  int LineComCurve(CGeLine* line, CGeCombCurve* comp, CInterPntArray* out);
+  int ArcComCurve(CGeArc* arc, CGeCombCurve* comp, CInterPntArray* out);
+  int CirComCurve(CGeCircle* cir, CGeCombCurve* comp, CInterPntArray* out);
+  int EllComCurve(CGeEllipse* ell, CGeCombCurve* comp, CInterPntArray* out);
+  int BezComCurve(CGeBezier* bez, CGeCombCurve* comp, CInterPntArray* out);
+  int PLineComCurve(CGePolyline* pline, CGeCombCurve* comp, CInterPntArray* out);
+  // Both curves numbered by element; the sub-segments hold the segments within the elements.
+  int ComCurveComCurve(CGeCombCurve* a, CGeCombCurve* b, CInterPntArray* out);
+
+  // Loops and regions (the dispatcher gives nothing for them). A region's records name the
+  // curve's position within its loop, not the loop.
+  int LineLoop(CGeLine* line, CGeLoop* loop, CInterPntArray* out);
+  int ArcLoop(CGeArc* arc, CGeLoop* loop, CInterPntArray* out);
+  int CirLoop(CGeCircle* cir, CGeLoop* loop, CInterPntArray* out);
+  int LineRegion(CGeLine* line, CGeRegion* region, CInterPntArray* out);
+  // Every pair of element curves, records as the two element curves give them.
+  int LoopLoop(CGeLoop* a, CGeLoop* b, CInterPntArray* out);
+
   // Refines one crossing from the guess (t1, seg1), (t2, seg2) by Newton steps, moving to a
   // neighbouring segment when a step leaves the current one. 1 with the guesses updated and
   // the point in pt; 0 otherwise (the parameters keep their last values).
@@ -63,6 +87,8 @@ class CCurveInter {
  private:
   // Runs the pair method for kinds k1 <= k2 (positions in the dispatcher's order).
   void CallPair(int k1, int k2, CGeCurve* a, CGeCurve* b, CInterPntArray* out);
+  // The composite pairs' common body, for any first curve.
+  int CurveComCurve(CGeCurve* first, CGeCombCurve* comp, CInterPntArray* out);
   // Circles, ellipses and offsets of them wrap their parameter round instead of stopping at
   // the ends.
   static bool IsPeriodic(CGeCurve* c);

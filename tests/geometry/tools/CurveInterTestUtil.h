@@ -9,6 +9,7 @@
 #include <cmath>
 #include <vector>
 
+#include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeCurve.h"
 #include "geometry/tools/CurveInter.h"
 
@@ -22,12 +23,19 @@ inline std::vector<_tagInterPnt> Inter(CGeCurve* a, CGeCurve* b) {
   return std::vector<_tagInterPnt>(out.GetData(), out.GetData() + out.GetSize());
 }
 
-// Point of a curve at a record's (parameter, segment); composites are checked through their
-// element by the callers that build them.
-inline void ExpectAt(CGeCurve* c, double t, int seg, const _tagInterPnt& r, double tol,
+// Point of a curve at a record's (parameter, segment); on a composite or loop the segment
+// names the element and the sub-segment the segment within it.
+inline void ExpectAt(CGeCurve* c, double t, int seg, int sub, const _tagInterPnt& r, double tol,
                      const char* which) {
   double p[2];
-  c->GetPointAt(t, p, static_cast<unsigned>(seg));
+  if (c->GetType() == 0x40 || c->GetType() == 0x80) {
+    CGeCurve* e = static_cast<CGeCombCurve*>(c)->GetSubCurve(seg);
+    ASSERT_NE(e, nullptr) << which << " has no element " << seg;
+    e->GetPointAt(t, p, static_cast<unsigned>(sub));
+  } else {
+    EXPECT_EQ(sub, 1) << which;
+    c->GetPointAt(t, p, static_cast<unsigned>(seg));
+  }
   EXPECT_NEAR(p[0], r.x, tol) << which << " at t=" << t << " seg=" << seg;
   EXPECT_NEAR(p[1], r.y, tol) << which << " at t=" << t << " seg=" << seg;
 }
@@ -35,8 +43,8 @@ inline void ExpectAt(CGeCurve* c, double t, int seg, const _tagInterPnt& r, doub
 inline void ExpectOnBoth(CGeCurve* a, CGeCurve* b, const std::vector<_tagInterPnt>& recs,
                          double tol) {
   for (const _tagInterPnt& r : recs) {
-    ExpectAt(a, r.t1, r.seg1, r, tol, "curve 1");
-    ExpectAt(b, r.t2, r.seg2, r, tol, "curve 2");
+    ExpectAt(a, r.t1, r.seg1, r.sub1, r, tol, "curve 1");
+    ExpectAt(b, r.t2, r.seg2, r.sub2, r, tol, "curve 2");
   }
 }
 
