@@ -403,6 +403,10 @@ void CGePolyline::Split(double t, CGeCurve* out[2], int seg, int) {
   out[1] = make(second);
 }
 
+void CGePolyline::BiArcAppx(double tol, CGeCurveList* list) {
+  if (m_pSWPoint) geBiarcsToList(m_pSWPoint, m_nSWPoint, tol, list);
+}
+
 // ---- drawing, picking and snapping ----
 
 void CGePolyline::DrawNode(CDC* pDC, int bStart, int bEnd) {

@@ -323,6 +323,25 @@ TEST_F(PolylineTest, ToBezierTurnsOneSegmentIntoAStraightBezier) {
   EXPECT_EQ(closed->m_nClosed, 1);
 }
 
+TEST_F(PolylineTest, BiarcApproximationKeepsTheCorners) {
+  auto zig = Zigzag();
+  CGeCurveList list;
+  zig->BiArcAppx(0.01, &list);
+  ASSERT_GT(list.GetCount(), 0);
+  double len = 0.0;
+  for (POSITION pos = list.GetHeadPosition(); pos;) len += list.GetNext(pos)->EvTotalArcLength();
+  EXPECT_NEAR(len, zig->EvTotalArcLength(), 0.05);
+  double s[2], e[2];
+  list.GetHead()->GetStartPoint(s);
+  list.GetTail()->GetEndPoint(e);
+  EXPECT_NEAR(s[0], 0.0, 1e-9);
+  EXPECT_NEAR(e[0], 12.0, 1e-9);
+  geDelCurveList(&list);
+  CGePolyline empty;
+  empty.BiArcAppx(0.01, &list);
+  EXPECT_TRUE(list.IsEmpty());
+}
+
 TEST_F(PolylineTest, DeletingVertices) {
   // Open chain: any vertex goes.
   auto open = Make({{0, 0}, {1, 0}, {2, 1}, {3, 0}});
