@@ -96,27 +96,24 @@ CGeCombCurve* CGeCombCurve::Copy() {
 
 // ---- list maintenance ----
 
-void CGeCombCurve::AddTail(CGeCurve* curve, int recalc) {
-  if (!curve) return;
-  if (curve->GetType() != GE_TYPE_COMBCURVE) {
-    m_CurveList.AddTail(curve);
-  } else {
-    auto* comb = static_cast<CGeCombCurve*>(curve);
-    if (comb->m_CurveList.IsEmpty()) return;
-    while (!comb->m_CurveList.IsEmpty()) m_CurveList.AddTail(comb->m_CurveList.RemoveHead());
-    delete comb;
-  }
-  if (recalc) CalcBox2d();
-}
+void CGeCombCurve::AddTail(CGeCurve* curve, int recalc) { Insert(curve, recalc, false); }
 
-void CGeCombCurve::AddHead(CGeCurve* curve, int recalc) {
+void CGeCombCurve::AddHead(CGeCurve* curve, int recalc) { Insert(curve, recalc, true); }
+
+void CGeCombCurve::Insert(CGeCurve* curve, int recalc, bool atHead) {
   if (!curve) return;
   if (curve->GetType() != GE_TYPE_COMBCURVE) {
-    m_CurveList.AddHead(curve);
+    atHead ? m_CurveList.AddHead(curve) : m_CurveList.AddTail(curve);
   } else {
     auto* comb = static_cast<CGeCombCurve*>(curve);
     if (comb->m_CurveList.IsEmpty()) return;
-    while (!comb->m_CurveList.IsEmpty()) m_CurveList.AddHead(comb->m_CurveList.RemoveTail());
+    // Members keep their order at either end.
+    while (!comb->m_CurveList.IsEmpty()) {
+      if (atHead)
+        m_CurveList.AddHead(comb->m_CurveList.RemoveTail());
+      else
+        m_CurveList.AddTail(comb->m_CurveList.RemoveHead());
+    }
     delete comb;
   }
   if (recalc) CalcBox2d();
@@ -553,9 +550,7 @@ void CGeCombCurve::JoinSubBuffers(double tol, CPoint2dArray& pts) {
   }
 }
 
-void CGeCombCurve::Discrete(double tol) {
-  CPoint2dArray pts;
-  JoinSubBuffers(tol, pts);
+void CGeCombCurve::SetBuffer(const CPoint2dArray& pts) {
   const int n = static_cast<int>(pts.GetSize());
   if (n < 1) return;
   AllocSWMem(n);
@@ -564,6 +559,12 @@ void CGeCombCurve::Discrete(double tol) {
     m_pSWPoint[i][1] = pts[i].y;
   }
   CalcBox2d();
+}
+
+void CGeCombCurve::Discrete(double tol) {
+  CPoint2dArray pts;
+  JoinSubBuffers(tol, pts);
+  SetBuffer(pts);
 }
 
 void CGeCombCurve::Discrete(double tol, CPoint2dArray* pts, double step, bool refine) {
@@ -575,14 +576,7 @@ void CGeCombCurve::Discrete(double tol, CPoint2dArray* pts, double step, bool re
 void CGeCombCurve::Discrete(double tol, double) {
   CPoint2dArray pts;
   Discrete(tol, &pts, kThinAngle, true);
-  const int n = static_cast<int>(pts.GetSize());
-  if (n < 1) return;
-  AllocSWMem(n);
-  for (int i = 0; i < n; ++i) {
-    m_pSWPoint[i][0] = pts[i].x;
-    m_pSWPoint[i][1] = pts[i].y;
-  }
-  CalcBox2d();
+  SetBuffer(pts);
 }
 
 void CGeCombCurve::DiscreteToElement(CGeCurve3dList* list) {
@@ -632,6 +626,11 @@ void CGeCombCurve::Split(double t, CGeCurve* pieces[2], int seg, int index) {
   if (!entry) return;
   CGeCurve* parts[2] = {nullptr, nullptr};
   entry->Split(t, parts, seg, 1);
+  AssemblePieces(at, parts, pieces, true);
+}
+
+void CGeCombCurve::AssemblePieces(POSITION at, CGeCurve* parts[2], CGeCurve* pieces[2],
+                                  bool unwrap) {
   auto* first = new CGeCombCurve;
   CopyRange(m_CurveList, m_CurveList.GetHeadPosition(), at, *first);
   if (parts[0]) first->m_CurveList.AddTail(parts[0]);
@@ -640,8 +639,8 @@ void CGeCombCurve::Split(double t, CGeCurve* pieces[2], int seg, int index) {
   POSITION after = at;
   m_CurveList.GetNext(after);
   CopyRange(m_CurveList, after, nullptr, *second);
-  pieces[0] = Finish(first, true);
-  pieces[1] = Finish(second, true);
+  pieces[0] = Finish(first, unwrap);
+  pieces[1] = Finish(second, unwrap);
 }
 
 void CGeCombCurve::SplitEx(double t, CGeCurve* pieces[2], int index) {
@@ -668,16 +667,7 @@ void CGeCombCurve::SplitEx(double t, CGeCurve* pieces[2], int index) {
   } else {
     entry->Split(t, parts, 0, 1);
   }
-  auto* first = new CGeCombCurve;
-  CopyRange(m_CurveList, m_CurveList.GetHeadPosition(), at, *first);
-  if (parts[0]) first->m_CurveList.AddTail(parts[0]);
-  auto* second = new CGeCombCurve;
-  if (parts[1]) second->m_CurveList.AddTail(parts[1]);
-  POSITION after = at;
-  m_CurveList.GetNext(after);
-  CopyRange(m_CurveList, after, nullptr, *second);
-  pieces[0] = Finish(first, false);
-  pieces[1] = Finish(second, false);
+  AssemblePieces(at, parts, pieces, false);
 }
 
 // ---- editing ----
@@ -750,16 +740,23 @@ void CGeCombCurve::MergeSubCurve() {
   if (m_CurveList.GetCount() == 1 && m_nClosed) m_CurveList.GetHead()->m_nClosed = 1;
 }
 
-void CGeCombCurve::Lean(double tol, double tol2) {
+void CGeCombCurve::Lean(double tol, double tol2) { LeanRuns(tol, tol2, false); }
+
+void CGeCombCurve::LeanRuns(double tol, double tol2, bool keepSingles) {
   CGeCurveList result(10), run(10);
-  auto flush = [&]() {
-    if (run.IsEmpty()) return;
-    if (CGePolyline* poly = geCurveListToPolyLine(&run, tol, tol2)) {
-      poly->Lean(tol);
-      result.AddTail(poly);
-      geDelCurveList(&run);
-    } else {
-      while (!run.IsEmpty()) result.AddTail(run.RemoveHead());
+  auto flush = [&](bool atEnd) {
+    if (keepSingles && run.GetCount() == 1) {
+      CGeCurve* only = run.RemoveHead();
+      if (atEnd && only->GetType() == GE_TYPE_POLYLINE) static_cast<CGePolyline*>(only)->Lean(tol);
+      result.AddTail(only);
+    } else if (!run.IsEmpty()) {
+      if (CGePolyline* poly = geCurveListToPolyLine(&run, tol, tol2)) {
+        poly->Lean(tol);
+        result.AddTail(poly);
+        geDelCurveList(&run);
+      } else {
+        while (!run.IsEmpty()) result.AddTail(run.RemoveHead());
+      }
     }
   };
   while (!m_CurveList.IsEmpty()) {
@@ -768,11 +765,11 @@ void CGeCombCurve::Lean(double tol, double tol2) {
     if (IsLinear(c)) {
       run.AddTail(c);
     } else {
-      flush();
+      flush(false);
       result.AddTail(c);
     }
   }
-  flush();
+  flush(true);
   while (!result.IsEmpty()) m_CurveList.AddTail(result.RemoveHead());
 }
 

@@ -409,7 +409,7 @@ void CGeLoop::SeperatePolyline() {
   CalcBox2d();
 }
 
-void CGeLoop::ArctoLine() {
+void CGeLoop::ReplaceSmallArcs(bool viaApex) {
   for (POSITION pos = m_CurveList.GetHeadPosition(); pos;) {
     const POSITION at = pos;
     CGeCurve* c = m_CurveList.GetNext(pos);
@@ -419,31 +419,25 @@ void CGeLoop::ArctoLine() {
     double s[2], e[2];
     arc->GetStartPoint(s);
     arc->GetEndPoint(e);
-    m_CurveList.SetAt(at, new CGeLine(s, e));
+    if (!viaApex) {
+      m_CurveList.SetAt(at, new CGeLine(s, e));
+    } else {
+      // The end tangents meet on the bisector at r / |cos(sweep / 2)| from the centre.
+      const double* o = arc->m_ptCenter;
+      double u[2] = {(s[0] - o[0]) + (e[0] - o[0]), (s[1] - o[1]) + (e[1] - o[1])};
+      V2D_Unit(u, 1e-6);
+      const double reach = arc->m_dRadius / std::fabs(std::cos(arc->m_dSweep / 2.0));
+      const double apex[2] = {o[0] + u[0] * reach, o[1] + u[1] * reach};
+      m_CurveList.SetAt(at, new CGeLine(s, apex));
+      m_CurveList.InsertAfter(at, new CGeLine(apex, e));
+    }
     delete arc;
   }
 }
 
-void CGeLoop::ArctoExtendLine() {
-  for (POSITION pos = m_CurveList.GetHeadPosition(); pos;) {
-    const POSITION at = pos;
-    CGeCurve* c = m_CurveList.GetNext(pos);
-    if (!c || c->GetType() != GE_TYPE_ARC) continue;
-    auto* arc = static_cast<CGeArc*>(c);
-    if (!(std::fabs(arc->m_dSweep) < kArcLimit)) continue;
-    double s[2], e[2];
-    arc->GetStartPoint(s);
-    arc->GetEndPoint(e);
-    const double* o = arc->m_ptCenter;
-    double u[2] = {(s[0] - o[0]) + (e[0] - o[0]), (s[1] - o[1]) + (e[1] - o[1])};
-    V2D_Unit(u, 1e-6);
-    const double reach = arc->m_dRadius / std::fabs(std::cos(arc->m_dSweep / 2.0));
-    const double apex[2] = {o[0] + u[0] * reach, o[1] + u[1] * reach};
-    m_CurveList.SetAt(at, new CGeLine(s, apex));
-    m_CurveList.InsertAfter(at, new CGeLine(apex, e));
-    delete arc;
-  }
-}
+void CGeLoop::ArctoLine() { ReplaceSmallArcs(false); }
+
+void CGeLoop::ArctoExtendLine() { ReplaceSmallArcs(true); }
 
 void CGeLoop::Stitch(double tol) {
   if (m_CurveList.IsEmpty()) return;
@@ -480,35 +474,7 @@ void CGeLoop::Stitch(double tol) {
 }
 
 void CGeLoop::Lean(double tol, double tol2) {
-  CGeCurveList result(10), run(10);
-  auto flush = [&](bool atEnd) {
-    if (run.GetCount() == 1) {
-      CGeCurve* only = run.RemoveHead();
-      if (atEnd && only->GetType() == GE_TYPE_POLYLINE) static_cast<CGePolyline*>(only)->Lean(tol);
-      result.AddTail(only);
-    } else if (!run.IsEmpty()) {
-      if (CGePolyline* poly = geCurveListToPolyLine(&run, tol, tol2)) {
-        poly->Lean(tol);
-        result.AddTail(poly);
-        geDelCurveList(&run);
-      } else {
-        while (!run.IsEmpty()) result.AddTail(run.RemoveHead());
-      }
-    }
-  };
-  while (!m_CurveList.IsEmpty()) {
-    CGeCurve* c = m_CurveList.RemoveHead();
-    if (!c) continue;
-    const int type = c->GetType();
-    if (type == GE_TYPE_LINE || type == GE_TYPE_POLYLINE) {
-      run.AddTail(c);
-    } else {
-      flush(false);
-      result.AddTail(c);
-    }
-  }
-  flush(true);
-  while (!result.IsEmpty()) m_CurveList.AddTail(result.RemoveHead());
+  LeanRuns(tol, tol2, true);
   // The arc merge takes its tolerance in single precision.
   MergeConcentricArc(&m_CurveList, static_cast<float>(10.0f * static_cast<float>(tol)));
 }

@@ -71,6 +71,8 @@ class CGeLoop : public CGeCombCurve {
   int32_t m_nFlags;
 
  private:
+  // Arcs sweeping less than a half circle become their chord, or the two end tangents.
+  void ReplaceSmallArcs(bool viaApex);
   // Puts head first and tail last around the rest, the sub-curves after `chosen` leading.
   void Reorder(POSITION chosen, CGeCurve* head, CGeCurve* tail);
 };

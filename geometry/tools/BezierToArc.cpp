@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "platform/numora/Numora.h"
 
@@ -364,6 +365,13 @@ void CBezierToArc::Create(const double pts[][2], int n) {
   m_nDegree = 0;
   if (!pts || n < 1 || n > kMaxDegree) return;
   for (int i = 0; i <= n; ++i) m_pts[i][0] = pts[i][0], m_pts[i][1] = pts[i][1];
+  m_nDegree = n;
+}
+
+void CBezierToArc::Create(const CBezierNode* nodes, int n) {
+  m_nDegree = 0;
+  if (!nodes || n < 1 || n > kMaxDegree) return;
+  for (int i = 0; i <= n; ++i) m_pts[i][0] = nodes[i].x, m_pts[i][1] = nodes[i].y;
   m_nDegree = n;
 }
 

@@ -5,6 +5,8 @@
 
 #include "geometry/shapes2d/GeCurve.h"
 
+class CBezierNode;
+
 class CBezierToArc {
  public:
   // Room for the control points of degree kMaxDegree.
@@ -14,9 +16,11 @@ class CBezierToArc {
   CBezierToArc(const double pts[][2], int n);
   ~CBezierToArc();
 
-  // n is the degree: n + 1 points are copied. A degree outside 1 .. kMaxDegree or a null
-  // array leaves the segment empty (degree 0), and an empty segment approximates to nothing.
+  // n is the degree: n + 1 points (or nodes, of which x and y are taken) are copied. A degree
+  // outside 1 .. kMaxDegree or a null array leaves the segment empty (degree 0), and an empty
+  // segment approximates to nothing.
   void Create(const double pts[][2], int n);
+  void Create(const CBezierNode* nodes, int n);
 
   int GetDegree() const { return m_nDegree; }
   // Bernstein evaluation at t.

@@ -1,0 +1,138 @@
+// Loop and region tools: chaining drawn curves into closed loops, orienting and nesting loops
+// into regions, loop booleans through the polygon clipper, and the visiting-order rankings.
+// The class holds no data; any instance, even a temporary, serves.
+#pragma once
+
+#include "geometry/shapes2d/GeCurve.h"
+
+class CGeCombCurve;
+class CGeLoop;
+class CGeRegion;
+class CGePolyline;
+class CStrP2D;
+class RBTree;
+using CGeLoopList = CTypedPtrList<CObList, CGeLoop*>;
+using CGeRegionList = CTypedPtrList<CObList, CGeRegion*>;
+
+class CGeTool2D {
+ public:
+  CGeTool2D& operator=(const CGeTool2D&) = default;
+
+  // --- Loop building -------------------------------------------------------------------
+  // Chains the curves into loops by end-point matching and turning angle. With copy the
+  // input stays untouched; otherwise its curves move into the loops. Polls for cancel:
+  // a cancelled call appends nothing.
+  void ReCreateLoop(CGeCurveList* curves, CGeLoopList* loops, double tol, bool closedOnly,
+                    bool copy);
+  // Chains copies of the curves in their own direction only.
+  void ReCreateLoopInSelfDir(CGeCurveList* curves, CGeLoopList* loops, double tol,
+                             bool closedOnly);
+  // 1 when every curve starts within tol of the previous one's end (composites must be
+  // linked themselves); 0 for a null or empty list or a null entry.
+  int IsLinked(CGeCurveList* curves, double tol);
+  // Linked, and the last end lies strictly closer than tol to the first start.
+  int IsLoop(CGeCurveList* curves, double tol);
+
+  // --- Loop lists and regions ----------------------------------------------------------
+  // Splits by CGeLoop::IsLoop(tol); both outputs share the input's pointers.
+  void ClassifyLoop(CGeLoopList* loops, CGeLoopList* notClosed, CGeLoopList* closed, double tol);
+  // Orients outer loops counter-clockwise and their holes clockwise; the list becomes each
+  // outer loop followed by its holes. Loops without points go to the tail, untouched.
+  void ReSortLoop(CGeLoopList* loops);
+  // Stable sort by cached area, descending (by magnitude or signed); drops null entries.
+  void SortLoopWithArea(CGeLoopList* loops, bool byMagnitude);
+  // Keeps the group's first loop and the holes not lying inside other holes.
+  void RefineRegionInLoop(CGeLoopList* group, CGeLoopList* out);
+  // Builds regions (outer loop, then holes) from the loops, moving them out of the list.
+  void CreateRegion(CGeLoopList* loops, CGeRegionList* regions);
+  void CreateRegionAtFast(CGeLoopList* loops, CGeRegionList* regions);
+  void CreateRegionInSelfDir(CGeLoopList* loops, CGeRegionList* regions);
+  // Like CreateRegion, but deletes tiny and open loops and islands inside holes.
+  void MakeRegion(CGeLoopList* loops, CGeRegionList* regions);
+
+  // --- List utilities ------------------------------------------------------------------
+  void StitchCurveList(CGeCurveList* curves, double tol);
+  // A composite hands its sub-curves over (it stays, empty, with the caller); any other
+  // curve is appended.
+  void AddTailToCombCurve(CGeCombCurve* target, CGeCurve* curve);
+  void DeleteCurve(CGeCurveList* curves);
+  // Union of the members' boxes into box; an empty or null list leaves box alone.
+  void GetBox(CGeCurveList* curves, _tagBox2D& box);
+  void GetBox(CGeLoopList* loops, _tagBox2D& box);
+  void GetBox(CGeRegionList* regions, _tagBox2D& box);
+  // The loop whose start point is nearest to pt; null for an empty list.
+  CGeLoop* SearchNearestLoop(CGeLoopList* loops, const double pt[2], bool remove);
+
+  // --- Ranking into visiting order (reorders in place, drops null entries) -------------
+  void RankRegionPosition(CGeRegionList* regions);
+  void RankRegionListNearest(CGeRegionList* regions);
+  void RankRegionNearest(CGeRegion* region);
+  void RankLoopListNearest(CGeLoopList* loops);
+  void RankLoopPosition(CGeLoopList* loops);
+  void RankLoopPosition(CGeLoopList* loops, double pt[2]);
+  void RankCurve(CGeCurveList* curves);
+  // pt is left at the last chosen curve's end point.
+  void RankCurve(CGeCurveList* curves, double pt[2]);
+  void RankLoopListInXAxis(CGeLoopList* loops);
+  void RankLoopListInYAxis(CGeLoopList* loops);
+  void RankRegionInXAxis(CGeRegion* region);
+  void RankRegionInYAxis(CGeRegion* region);
+  void RankRegionListInXAxis(CGeRegionList* regions);
+  void RankRegionListInYAxis(CGeRegionList* regions);
+  void NearestDistanceSort(CGeLoopList* loops, bool allowReverse);
+
+  // --- Simpler curves ------------------------------------------------------------------
+  // Points spaced by arc length from the start (the end only when the length is a multiple
+  // of step); 0 for step < 0.001, a curve shorter than step or an unsupported type.
+  int DiscreteToPoint(CGeCurve* curve, double step, CStrP2D& points);
+  // One polyline per curve of a list linked within 1e-6, appended to out.
+  int DiscretToLine(CGeCurveList* curves, CGeCurveList* out, double tol);
+  // One polyline through a chain linked within tol, shared ends once; caller owns it.
+  CGePolyline* DiscretToPolyLine(CGeCurveList* curves, double tol);
+  // Appends lines and arcs (or lines and polylines) standing for the curve; 0, appending
+  // nothing, when some piece has no simpler form.
+  int ConvertToSimpleCurve(CGeCurve* curve, CGeCurveList* out, double tol, bool toPolyline);
+
+  // --- Further chaining ----------------------------------------------------------------
+  // Chains through the start-x index, backing out of dead ends (whose curves are deleted),
+  // and outputs closed chains; with splitClosed each return of a chain to one of its own
+  // starts is split off as a loop at once. The curves leave the caller's list.
+  void MakeMinLoopTree(CGeCurveList* curves, int splitClosed, CGeLoopList* loops, double tol);
+  // Takes out of the index the curve starting at `end` that turns most from `direction`.
+  CGeCurve* SearchMinLkCurveTree(RBTree& tree, const double end[2], const double direction[2],
+                                 double tol);
+  // Covers a tree of curves with paths that walk back along their branches; the curves
+  // move into the paths, retraced pieces are copies. A cancelled call appends nothing.
+  void CreateLinkedCurve(CGeCurveList* curves, CGeLoopList* loops);
+  // Composites of copies that end where curves branch; short ones with a free end are
+  // dropped. Marks the input curves' attribute and may reverse them.
+  void AxisCrvToComCrv(CGeCurveList* curves, CGeCurveList* out, double tol, double minLength);
+
+ protected:
+  // Signed area of the polygon through a linked list's discretisation; 0 when not linked.
+  double EvArea(CGeCurveList* curves);
+  // Walks the curve at pos back and goes on into untouched branches from there.
+  bool RecedeLinkCurve(CGeCurveList* pool, CGeLoop* loop, POSITION pos, double tol);
+  // A copy of the one unused curve continuing a simple chain at `end`; count tells how many
+  // curves touch `end` (counting stops above 2).
+  CGeCurve* SearchSingleNeighbor(CGeCurveList* pool, const double end[2], double tol,
+                                 int& count);
+  // Cuts closed sub-loops out of an ordered list; their curves leave the list, and those of
+  // stretches that do not close are deleted.
+  void SearchLoop(CGeCurveList* curves, CGeLoopList* loops);
+  // A new loop of the prefix's curves followed by the suffix's.
+  CGeLoop* SearchSubLoop(CGeCurveList* prefix, CGeCurveList* suffix);
+  // Removes from list every curve of removed.
+  void ClearCurveList(CGeCurveList* list, CGeCurveList* removed);
+
+  // The first non-null curve, removed from the list; null when there is none.
+  CGeCurve* GetHead(CGeCurveList* curves);
+  // The pool curve that best continues a chain ending at `end` whose last curve points back
+  // along `back`: the largest counter-clockwise turn from back wins, a curve closed on
+  // itself is taken when met. forward tells whether it is to be walked as it is.
+  CGeCurve* SearchNext(CGeCurveList* pool, const double end[2], const double back[2], double tol,
+                       bool remove, bool& forward);
+  // Only curves starting at `end`; always removes its choice.
+  CGeCurve* SearchNextInSelfDir(CGeCurveList* pool, const double end[2], const double dir[2],
+                                double tol);
+};
