@@ -19,6 +19,10 @@ class CGeCombCurve;
 class CGeLoop;
 class CGeRegion;
 
+namespace curveinter {
+class BoxGrid;
+}
+
 using CInterPntArray = CArray<_tagInterPnt, _tagInterPnt>;
 
 class CCurveInter {
@@ -89,6 +93,9 @@ class CCurveInter {
   void CallPair(int k1, int k2, CGeCurve* a, CGeCurve* b, CInterPntArray* out);
   // The composite pairs' common body, for any first curve.
   int CurveComCurve(CGeCurve* first, CGeCombCurve* comp, CInterPntArray* out);
+  // CurveCurve (first, e) for a Bezier or polyline first curve, trying only the segments
+  // that the grid of its segment boxes finds near e.
+  void ChainElement(CGeCurve* first, curveinter::BoxGrid& grid, CGeCurve* e, CInterPntArray* out);
   // Circles, ellipses and offsets of them wrap their parameter round instead of stopping at
   // the ends.
   static bool IsPeriodic(CGeCurve* c);
