@@ -96,7 +96,8 @@ class CGeTool2D {
   // --- Further chaining ----------------------------------------------------------------
   // Chains through the start-x index, backing out of dead ends (whose curves are deleted),
   // and outputs closed chains; with splitClosed each return of a chain to one of its own
-  // starts is split off as a loop at once. The curves leave the caller's list.
+  // starts is split off as a loop at once. The curves leave the caller's list (tol > 0, else
+  // nothing happens).
   void MakeMinLoopTree(CGeCurveList* curves, int splitClosed, CGeLoopList* loops, double tol);
   // Takes out of the index the curve starting at `end` that turns most from `direction`.
   CGeCurve* SearchMinLkCurveTree(RBTree& tree, const double end[2], const double direction[2],

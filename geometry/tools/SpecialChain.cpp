@@ -144,7 +144,8 @@ class CChainStarts {
 
 void CGeTool2D::MakeMinLoopTree(CGeCurveList* curves, int splitClosed, CGeLoopList* loops,
                                 double tol) {
-  if (!curves || curves->IsEmpty() || !loops) return;
+  // Without a positive reach nothing could chain, and every curve would be deleted.
+  if (!curves || curves->IsEmpty() || !loops || !(tol > 0)) return;
   RBTree tree;
   geCreateScanBeamTree(curves, tol, tree);
   // The curves now live in the index and end up in loops or deleted: the caller's list must

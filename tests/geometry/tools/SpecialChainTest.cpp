@@ -125,7 +125,9 @@ TEST_F(SpecialChainTest, MinLoopsIgnoreNullAndEmptyArguments) {
   CurveListGuard in;
   AddPath(in.list, {{0, 0}, {1, 0}, {1, 1}}, true);
   tool.MakeMinLoopTree(&in.list, 1, nullptr, 0.01);
-  EXPECT_EQ(in.list.GetCount(), 3);  // untouched without an output list
+  tool.MakeMinLoopTree(&in.list, 1, &out.list, 0.0);
+  tool.MakeMinLoopTree(&in.list, 1, &out.list, NAN);
+  EXPECT_EQ(in.list.GetCount(), 3);  // untouched without an output list or a reach
   EXPECT_TRUE(out.list.IsEmpty());
 }
 
