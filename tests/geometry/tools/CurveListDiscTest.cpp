@@ -6,6 +6,7 @@
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeCombCurve.h"
+#include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "tests/geometry/tools/SpecialChainTestUtil.h"
 #include "tests/support/VurodeFixture.h"
@@ -187,6 +188,8 @@ TEST_F(CurveListDiscTest, SimpleCurvesKeepLengthAndKind) {
   comb.AddTail(Line({0, 2}, {-3, 2}), 1);
   std::unique_ptr<CGeArc> arc(Arc({1, 1}, 3, 0, 1));
   std::unique_ptr<CGeLine> line(Line({0, 0}, {3, 4}));
+  const double centre[2] = {2, 1};
+  CGeEllipse ellipse(centre, 3, 2, 0.4, 1);
   struct Case {
     const char* name;
     CGeCurve* curve;
@@ -200,6 +203,7 @@ TEST_F(CurveListDiscTest, SimpleCurvesKeepLengthAndKind) {
       {"arc as polyline", arc.get(), true, GE_TYPE_POLYLINE},
       {"composite", &comb, false, GE_TYPE_COMBCURVE},
       {"composite as polyline", &comb, true, GE_TYPE_POLYLINE},
+      {"ellipse as polyline", &ellipse, true, GE_TYPE_POLYLINE},
   };
   const double tol = 0.001;
   for (const Case& c : cases) {
