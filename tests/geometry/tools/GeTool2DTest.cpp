@@ -135,7 +135,20 @@ std::vector<Figure> Rounded() {
   return v;
 }
 
-const Scene kScenes[] = {{"Separate", Separate}, {"Nested", Nested}, {"Rounded", Rounded}};
+// Cells of concentric squares (1 to 4 deep), staggered so boxes interleave along x.
+std::vector<Figure> Cells() {
+  std::vector<Figure> v;
+  std::mt19937 rng(12);
+  for (int cell = 0; cell < 30; ++cell) {
+    const double x = 12.0 * (cell % 6) + (rng() % 5) * 0.5, y = 12.0 * (cell / 6) + (rng() % 3);
+    const int depth = 1 + static_cast<int>(rng() % 4);
+    for (int d = 0; d < depth; ++d) v.push_back(Square(x + d, y + d, 8 - 2.0 * d));
+  }
+  return v;
+}
+
+const Scene kScenes[] = {
+    {"Separate", Separate}, {"Nested", Nested}, {"Rounded", Rounded}, {"Cells", Cells}};
 
 // Copies of all curves, shuffled and about half of them reversed.
 void Scramble(const std::vector<Figure>& figs, unsigned seed, CGeCurveList& out) {
