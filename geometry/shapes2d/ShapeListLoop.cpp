@@ -8,6 +8,7 @@
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/GeRegion.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
+#include "geometry/tools/GeTool2D.h"
 
 void geDelGeLoopList(CGeLoopList* list, bool detach) {
   if (!list) return;
@@ -68,10 +69,11 @@ CGeCombCurve* geGenCombCurve(CGeCurve* curve) {
 }
 
 CGeCombCurve* geGenCombCurve(CGeCurveList* list) {
-  // The chain tests are the ones loop building uses; for a non-empty list they agree.
-  if (!list || list->IsEmpty() || !geIsLinkCurve2d(list, 0.02)) return nullptr;
+  // The chain tests are the loop builders' own.
+  CGeTool2D tool;
+  if (!list || list->IsEmpty() || !tool.IsLinked(list, 0.02)) return nullptr;
   auto* comb = new CGeCombCurve;
-  comb->m_nClosed = geIsLoopCurve2d(list, 0.02);
+  comb->m_nClosed = tool.IsLoop(list, 0.02);
   for (POSITION pos = list->GetHeadPosition(); pos;) comb->AddTail(list->GetNext(pos), 0);
   // The curves now belong to the composite, and composite entries were deleted when they
   // gave up their members: the list must not keep those pointers.

@@ -3,6 +3,7 @@
 // Records (_tagInterPnt) are appended to the caller's array; curve 1 and curve 2 are always the
 // first and second curve arguments of the call, whichever method computed the point. Every
 // method returns 1 when it appended at least one record, else 0 (null arguments give 0 at once).
+// Sub-segments are 1 in records that involve no composite curve.
 #pragma once
 
 #include "platform/afx/Afx.h"

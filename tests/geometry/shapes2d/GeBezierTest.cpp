@@ -493,6 +493,11 @@ TEST_F(BezierTest, FlatteningStaysWithinToleranceAndNeverExplodes) {
     EXPECT_GT(wave->m_nSWPoint, 100) << tol;
     EXPECT_LT(wave->m_nSWPoint, 40000) << tol;
   }
+  // A node that is not a number ends the halving at once instead of running it to the limit.
+  const double bad[4][2] = {{0, 0}, {std::nan(""), 1}, {2, 1}, {3, 0}};
+  CGeBezier nan;
+  ASSERT_EQ(nan.CreateEx(4, bad), 1);
+  EXPECT_LT(nan.m_nSWPoint, 10);
   // Four nodes or fewer than that flatten to nothing; the old buffer stays.
   CPoint2dArray pts;
   const double three[3][2] = {{0, 0}, {1, 1}, {2, 0}};

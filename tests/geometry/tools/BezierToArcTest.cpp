@@ -92,12 +92,7 @@ TEST_P(ArcApproximationCases, FollowsTheCurveWithinToleranceAsOneTangentChain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BezierToArc, ArcApproximationCases, ::testing::ValuesIn(kCases),
-                         [](const auto& info) {
-                           std::string n = info.param.name;
-                           for (char& ch : n)
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           return n;
-                         });
+                         CaseName);
 
 TEST(BezierToArc, QuarterCircleGivesOneArcOnTheCircle) {
   CBezierToArc seg = Make({{10, 0}, {10, 10 * kQuarter}, {10 * kQuarter, 10}, {0, 10}});

@@ -107,12 +107,7 @@ TEST_P(BiarcCircle, ArcsLieOnTheSampledCircle) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CurveFit, BiarcCircle, ::testing::ValuesIn(kCircles),
-                         [](const auto& info) {
-                           std::string n = info.param.name;
-                           for (char& ch : n)
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           return n;
-                         });
+                         CaseName);
 
 TEST(BiarcFit, FreeCurveStaysWithinToleranceAndTurnsSmoothlyAtJoints) {
   // A wave and a spiral sampled densely; the fit is checked against the exact curves.

@@ -15,6 +15,7 @@
 #include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
+#include "geometry/shapes2d/GeOffsetCrv.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/GeRegion.h"
 #include "support/VurodeFixture.h"
@@ -279,6 +280,13 @@ TEST_F(CurveInterCompTest, NewtonWrapsRoundACircleAndStepsAcrossSegments) {
   ASSERT_EQ(CCurveInter().CurveCurveIterate(ray.get(), t1, s1, &cir, t2, s2, pt), 1);
   EXPECT_NEAR(t2, 0.05 / (2 * kPi), 1e-4);
   EXPECT_NEAR(t1, 0.5, 1e-4);
+  // An offset of the circle wraps the same way (here radius 1.5, outside the ccw circle).
+  CGeOffsetCrv off;
+  off.Create(&cir, -0.5);
+  t1 = 0.7, t2 = 0.99, s1 = s2 = 1;
+  ASSERT_EQ(CCurveInter().CurveCurveIterate(ray.get(), t1, s1, &off, t2, s2, pt), 1);
+  EXPECT_NEAR(t2, 0.05 / (2 * kPi), 1e-4);
+  EXPECT_NEAR(t1, 0.75, 1e-4);
 
   // A guess at the end of polyline segment 1 whose crossing lies on segment 2.
   std::unique_ptr<CGePolyline> pl(NewPLine({{0, 0}, {2, 0}, {2, 4}}));
