@@ -4,6 +4,7 @@
 #pragma once
 
 #include "geometry/shapes2d/GeCurve.h"
+#include "platform/numora/Gpc.h"
 
 class CGeCombCurve;
 class CGeLoop;
@@ -49,6 +50,10 @@ class CGeTool2D {
   void CreateRegionInSelfDir(CGeLoopList* loops, CGeRegionList* regions);
   // Like CreateRegion, but deletes tiny and open loops and islands inside holes.
   void MakeRegion(CGeLoopList* loops, CGeRegionList* regions);
+  // result += subject <op> clip (the first loop of each list is the outer contour).
+  void LoopClip(CGeLoopList* subject, CGeLoopList* clip, gpc_op op, CGeLoopList* result);
+  // result += union of all loops; nothing unless two or more loops have points.
+  void LoopMerge(CGeLoopList* loops, CGeLoopList* result);
 
   // --- List utilities ------------------------------------------------------------------
   void StitchCurveList(CGeCurveList* curves, double tol);

@@ -198,10 +198,10 @@ CGeCurve* CGeTool2D::GetHead(CGeCurveList* curves) {
   return nullptr;
 }
 
-CGeCurve* CGeTool2D::SearchNext(CGeCurveList* pool, const double end[2], const double back[2],
-                                double tol, bool remove, bool& forward) {
-  if (!pool || pool->IsEmpty()) return nullptr;
-  NextChoice choice{end, back, tol, false};
+namespace {
+
+// Offers the pool's curves in list order; the position of the choice, or null.
+POSITION ScanPool(CGeCurveList* pool, NextChoice& choice) {
   POSITION chosen = nullptr;
   int i = 0;
   for (POSITION pos = pool->GetHeadPosition(); pos; ++i) {
@@ -212,6 +212,16 @@ CGeCurve* CGeTool2D::SearchNext(CGeCurveList* pool, const double end[2], const d
     choice.Offer(i, c);
     if (choice.choice != before) chosen = at;
   }
+  return chosen;
+}
+
+}  // namespace
+
+CGeCurve* CGeTool2D::SearchNext(CGeCurveList* pool, const double end[2], const double back[2],
+                                double tol, bool remove, bool& forward) {
+  if (!pool || pool->IsEmpty()) return nullptr;
+  NextChoice choice{end, back, tol, false};
+  const POSITION chosen = ScanPool(pool, choice);
   if (!chosen) return nullptr;
   forward = choice.forward;
   CGeCurve* c = pool->GetAt(chosen);
@@ -223,16 +233,7 @@ CGeCurve* CGeTool2D::SearchNextInSelfDir(CGeCurveList* pool, const double end[2]
                                          const double dir[2], double tol) {
   if (!pool || pool->IsEmpty()) return nullptr;
   NextChoice choice{end, dir, tol, true};
-  POSITION chosen = nullptr;
-  int i = 0;
-  for (POSITION pos = pool->GetHeadPosition(); pos; ++i) {
-    POSITION at = pos;
-    CGeCurve* c = pool->GetNext(pos);
-    if (!c) continue;
-    const int before = choice.choice;
-    choice.Offer(i, c);
-    if (choice.choice != before) chosen = at;
-  }
+  const POSITION chosen = ScanPool(pool, choice);
   if (!chosen) return nullptr;
   CGeCurve* c = pool->GetAt(chosen);
   pool->RemoveAt(chosen);
