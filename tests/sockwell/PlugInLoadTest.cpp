@@ -2,6 +2,7 @@
 #include "HostClasses.h"
 
 #include "platform/vurode/Accessors.h"
+#include "platform/win/Module.h"
 
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
@@ -150,6 +151,9 @@ TEST(PlugInLoad, RecordCopyTakesTheModuleOver) {
   other = target;
   EXPECT_EQ(target.m_hModule, nullptr);
   ASSERT_NE(other.m_hModule, nullptr);
+  EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(other.m_hModule, MAKEINTRESOURCEA(1))),
+            reinterpret_cast<void*>(other.m_Info.pfnFileExport));
+  EXPECT_EQ(GetProcAddress(other.m_hModule, MAKEINTRESOURCEA(2)), nullptr);
   other.ReleaseDLL();
   EXPECT_THAT(TestLogTake(), ElementsAre("a.vpf:release"));
   EXPECT_TRUE(other.FreeDLL());

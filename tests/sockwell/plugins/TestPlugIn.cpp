@@ -168,6 +168,9 @@ void MergeAccelerator(CPISMainFrame* frame) {
 }
 
 #ifndef TEST_PLUGIN_LEAN
+// Ordinal 1 names FileExport.
+extern const char* const ExportOrdinals[] = {"FileExport", nullptr};
+
 void FileImport(CString path, CPtrList*) { Log("import:" + path.ToUtf8()); }
 void FileExport(CString path) { Log("export:" + path.ToUtf8()); }
 #endif
