@@ -9,6 +9,7 @@
 #include "geometry/shapes2d/SnapAt.h"
 #include "platform/afx/GdiObject.h"
 #include "geometry/shapes3d/CurveSampling3d.h"
+#include "geometry/shapes3d/Snap3d.h"
 
 IMPLEMENT_SERIAL(CGeNrbCrv3d, CObject, GE_SCHEMA_3D)
 
@@ -423,37 +424,33 @@ void CGeNrbCrv3d::TransformLocal(const _rect_fm3d* frame) {
 // ---- snapping and drawing ----
 
 int CGeNrbCrv3d::GetSnapPos(CSnapAt* snap, CSnapResult& result) {
-  if (!m_pCurve || !snap || !snap->m_pKXGlobal || !snap->m_pVurode) return 0;
-  if (SnapBoxRejects(snap)) return 0;
+  CSnap3dRule rule;
+  if (!m_pCurve || !rule.Init(snap)) return 0;
+  _tagBox3D box;
+  GetBox(&box);
+  if (rule.BoxRejects(box)) return 0;
   const int before = result.GetSize();
-  const bool view3d = snap->m_pVurode->IsView3D();
-  const bool align = !view3d && snap->m_bAlign;
-  const auto within = [&](const double p[3]) { return SnapDist(snap, p) < snap->m_dSnapDist; };
-  const auto push = [&](const double p[3], bool mid) {
-    const Position pos(p[0], p[1], p[2]);
-    mid ? result.PushBackMid(pos) : result.PushBackEnd(pos);
-  };
   if (snap->m_nMask & SNAP_END) {
     double s[3], e[3];
     GetStartPoint(s);
     GetEndPoint(e);
-    if (align) {
-      if (within(s) || snap->IsAligned(s)) push(s, false);
-      if (within(e) || snap->IsAligned(e)) push(e, false);
-    } else if (within(s)) {
-      push(s, false);
-    } else if (within(e)) {
-      push(e, false);
+    if (rule.m_bAlign && !rule.m_b3D) {
+      for (const double* p : {s, e})
+        if (rule.Counts(p) || rule.Aligned(p)) result.PushBackEnd(SnapPos(p));
+    } else if (rule.Counts(s)) {
+      result.PushBackEnd(SnapPos(s));
+    } else if (rule.Counts(e)) {
+      result.PushBackEnd(SnapPos(e));
     }
   }
   if (snap->m_nMask & kSnapCtrlPt) {
     for (int i = 0; i < m_pCurve->n; ++i) {
       double p[3];
       if (!P4D_ToP3D(m_pCurve->ctrlPts[i], p)) continue;
-      if (view3d) {
-        if (within(p)) push(p, true);
-      } else if (within(p) || (align && snap->IsAligned(p))) {
-        push(p, false);
+      if (rule.m_b3D) {
+        if (rule.Counts(p)) result.PushBackMid(SnapPos(p));
+      } else if (rule.Counts(p) || rule.Aligned(p)) {
+        result.PushBackEnd(SnapPos(p));
       }
     }
   }
