@@ -1,29 +1,15 @@
 #include "geometry/shapes3d/Curve3dLoad.h"
 
-#include <unordered_set>
+#include "geometry/shapes3d/GeCurve3d.h"
 
-namespace {
-
-thread_local int g_depth = 0;
-thread_local std::unordered_set<const CObject*> g_open;
-thread_local std::unordered_set<const CObject*> g_adopted;
-
-}  // namespace
-
-CCurve3dLoadScope::CCurve3dLoadScope(const CObject* self) : m_self(self) {
-  if (g_depth++ == 0) g_adopted.clear();
-  g_open.insert(self);
-}
-
-CCurve3dLoadScope::~CCurve3dLoadScope() {
-  g_open.erase(m_self);
-  if (--g_depth == 0) g_adopted.clear();
-}
-
-bool CCurve3dLoadScope::Adopt(const CObject* ob) {
-  return !g_open.count(ob) && g_adopted.insert(ob).second;
-}
-
-void CCurve3dLoadScope::AdoptOrThrow(const CObject* ob) {
-  if (!Adopt(ob)) AfxThrowArchiveException(CArchiveException::badIndex);
+CGeCurve3d* geReadOwnedCurve3d(CArchive& ar) {
+  CObject* ob = ar.ReadObject(nullptr);
+  if (!ob) return nullptr;
+  if (!ar.IsLastObjectNew()) AfxThrowArchiveException(CArchiveException::badIndex);
+  auto* curve = dynamic_cast<CGeCurve3d*>(ob);
+  if (!curve) {
+    delete ob;
+    AfxThrowArchiveException(CArchiveException::badClass);
+  }
+  return curve;
 }

@@ -1,22 +1,12 @@
-// Ownership checks while 3D curves that own other curves are loaded from an archive: a back
-// reference to an object still being loaded would nest it inside itself, and a file naming one
-// curve twice would give it two owners. One scope spans the outermost owning object's load.
+// Reading a 3D curve that another curve will own (a composite's member, an offset curve's
+// base) from an archive.
 #pragma once
 
 #include "platform/afx/Afx.h"
 
-class CCurve3dLoadScope {
- public:
-  explicit CCurve3dLoadScope(const CObject* self);
-  ~CCurve3dLoadScope();
-  CCurve3dLoadScope(const CCurve3dLoadScope&) = delete;
-  CCurve3dLoadScope& operator=(const CCurve3dLoadScope&) = delete;
+class CGeCurve3d;
 
-  // Records ob as owned; false when it is still being loaded or was adopted before.
-  static bool Adopt(const CObject* ob);
-  // Throws the archive exception unless ob may be adopted.
-  static void AdoptOrThrow(const CObject* ob);
-
- private:
-  const CObject* m_self;
-};
+// The next object of the archive: null for a null entry, else a new 3D curve for the caller
+// to own. A back-reference (the object has an owner already, or is still being loaded) throws
+// the archive exception badIndex; an object of another class is freed and throws badClass.
+CGeCurve3d* geReadOwnedCurve3d(CArchive& ar);

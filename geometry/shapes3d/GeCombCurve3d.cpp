@@ -42,18 +42,7 @@ void CGeCombCurve3d::Serialize(CArchive& ar) {
     m_CurveList.Serialize(ar);
     return;
   }
-  CCurve3dLoadScope scope(this);
-  for (DWORD_PTR n = ar.ReadCount(); n > 0; --n) {
-    CObject* ob = ar.ReadObject(nullptr);
-    if (!ob) {
-      m_CurveList.AddTail(static_cast<CGeCurve3d*>(nullptr));
-      continue;
-    }
-    auto* curve = dynamic_cast<CGeCurve3d*>(ob);
-    if (!curve) AfxThrowArchiveException(CArchiveException::badClass);
-    CCurve3dLoadScope::AdoptOrThrow(curve);
-    m_CurveList.AddTail(curve);
-  }
+  for (DWORD_PTR n = ar.ReadCount(); n > 0; --n) m_CurveList.AddTail(geReadOwnedCurve3d(ar));
   DiscreteMe(gGetCurveDicTol());
 }
 

@@ -29,19 +29,13 @@ void CGeOffsetCrv3d::Serialize(CArchive& ar) {
     ar << m_dDist << m_vDir[0] << m_vDir[1] << m_vDir[2];
     return;
   }
-  CCurve3dLoadScope scope(this);
   // Only this class writes the list, with one base at most.
   const DWORD_PTR n = ar.ReadCount();
   if (n > 1) AfxThrowArchiveException(CArchiveException::badIndex);
   if (n == 1) {
-    CObject* ob = ar.ReadObject(nullptr);
-    if (ob) {
-      auto* base = dynamic_cast<CGeCurve3d*>(ob);
-      if (!base) AfxThrowArchiveException(CArchiveException::badClass);
-      CCurve3dLoadScope::AdoptOrThrow(base);
-      delete m_pBase;
-      m_pBase = base;
-    }
+    CGeCurve3d* base = geReadOwnedCurve3d(ar);
+    delete m_pBase;
+    m_pBase = base;
   }
   ar >> m_dDist >> m_vDir[0] >> m_vDir[1] >> m_vDir[2];
 }
