@@ -430,13 +430,7 @@ TEST_F(EllipseTest, BiArcApproximationFollowsTheEllipseSmoothly) {
           worstKink = std::max(worstKink, std::acos(std::min(1.0, cosKink)));
         }
         first = false;
-        for (int i = 0; i <= 32; ++i) {
-          double p[2], foot[2], t = 0.0, dist = 1e12;
-          unsigned seg = 0;
-          c->GetPointAt(i / 32.0, p, 1);
-          ASSERT_EQ(e->GetNearestPoint(p, foot, t, seg, dist), 1);
-          worst = std::max(worst, dist);
-        }
+        worst = std::max(worst, MaxDeviation(*c, *e));
         prevEnd[0] = pe[0], prevEnd[1] = pe[1];
         prevTan[0] = te[0], prevTan[1] = te[1];
       }
