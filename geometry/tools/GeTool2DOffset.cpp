@@ -197,6 +197,38 @@ bool BridgedOffset(CGeTool2D& tool, CGeLoop* loop, double dist, int type, CGeCur
   return true;
 }
 
+// The bridged pieces come in order, each starting where the one before ends. Chaining them by
+// an end-point search would let a later piece that starts within the chaining tolerance jump
+// ahead of a shorter one (dense outlines make bridges shorter than that tolerance), leaving
+// pieces behind as stray loops; so consecutive pieces are joined while they meet, and a last
+// chain that ends where the first starts is joined to it.
+void ChainInOrder(CGeCurveList& pieces, CGeLoopList* out, double tol) {
+  std::vector<std::unique_ptr<CGeLoop>> chains;
+  double end[2] = {0.0, 0.0};
+  while (!pieces.IsEmpty()) {
+    CGeCurve* c = pieces.RemoveHead();
+    if (!c) continue;
+    double s[2];
+    c->GetStartPoint(s);
+    if (chains.empty() || P2D_Dist(s, end) >= tol) chains.push_back(std::make_unique<CGeLoop>());
+    chains.back()->AddTail(c, 0);
+    c->GetEndPoint(end);
+  }
+  if (chains.size() > 1) {
+    double s[2];
+    chains.front()->GetStartPoint(s);
+    if (P2D_Dist(s, end) < tol) {
+      CGeCurveList& head = chains.front()->m_CurveList;
+      while (!head.IsEmpty()) chains.back()->AddTail(head.RemoveHead(), 0);
+      chains.erase(chains.begin());
+    }
+  }
+  for (auto& loop : chains) {
+    loop->CalcBox2d();
+    out->AddTail(loop.release());
+  }
+}
+
 }  // namespace
 
 // ---- offset entry points ------------------------------------------------------------------
@@ -205,10 +237,9 @@ void CGeTool2D::LoopOffset(CGeLoop* loop, double dist, int type, CGeLoopList* ou
   if (!loop || !out) return;
   CGeCurveList working(10);
   if (!BridgedOffset(*this, loop, dist, type, working)) return;
-  ReCreateLoopInSelfDir(&working, out, kChainTol, false);
+  ChainInOrder(working, out, kChainTol);
   for (POSITION pos = out->GetHeadPosition(); pos;)
     if (CGeLoop* l = out->GetNext(pos)) l->Lean(kLeanTol, kLeanAngle);
-  DeleteCurve(&working);
 }
 
 void CGeTool2D::OpenCurveOffset(CGeLoopList* loops, double dist, int type, CGeLoopList* out) {
