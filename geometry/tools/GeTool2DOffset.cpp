@@ -81,8 +81,9 @@ POSITION NextNonNull(CGeCurveList* list, POSITION pos) {
 }
 
 void DeleteAt(CGeCurveList* list, POSITION pos) {
-  delete list->GetAt(pos);
+  CGeCurve* c = list->GetAt(pos);
   list->RemoveAt(pos);
+  delete c;
 }
 
 // The side of c on which `probe` lies: +r on its left, -r otherwise.
@@ -651,10 +652,7 @@ void CGeTool2D::CloseCurve(CGeCurveList* curves, double tol) {
     if (!c) continue;
     c->GetEndPoint(e);
     if (P2D_Dist(s, e) < tol) {
-      while (curves->GetTailPosition() != at) {
-        delete curves->GetTail();
-        curves->RemoveTail();
-      }
+      while (curves->GetTailPosition() != at) delete curves->RemoveTail();
       return;
     }
   }
