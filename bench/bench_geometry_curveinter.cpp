@@ -1,5 +1,5 @@
-// Curve intersection: two long polylines through the segment-box grid against the pairwise
-// double loop over all segment pairs (same tests, same records).
+// Curve intersection: long polylines and composites through the box grids against the
+// pairwise loops over all segment or element pairs (same tests, same records).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -8,6 +8,8 @@
 #include <random>
 #include <vector>
 
+#include "geometry/shapes2d/GeCombCurve.h"
+#include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/tools/CurveInter.h"
 
@@ -56,31 +58,80 @@ int Naive(CGePolyline* a, CGePolyline* b, CInterPntArray* out) {
   return out->GetSize() > 0;
 }
 
-void BM_PLinePLine10k_Grid(benchmark::State& state) {
-  auto a = Walk(1, 10000), b = Walk(2, 10000);
-  CCurveInter ci;
+// Runs fill(out) per iteration and reports the crossings found.
+template <class Fill>
+void Measure(benchmark::State& state, Fill fill) {
   INT_PTR found = 0;
   for (auto _ : state) {
     CInterPntArray out;
-    ci.CurveCurve(a.get(), b.get(), &out);
+    fill(out);
     found = out.GetSize();
     benchmark::DoNotOptimize(out.GetData());
   }
   state.counters["crossings"] = double(found);
+}
+
+// The walk's segments as a composite of lines.
+std::unique_ptr<CGeCombCurve> LineChain(CGePolyline* pl) {
+  auto comp = std::make_unique<CGeCombCurve>();
+  for (int i = 1; i < pl->m_nSWPoint; ++i)
+    comp->m_CurveList.AddTail(new CGeLine(pl->m_pSWPoint[i - 1], pl->m_pSWPoint[i]));
+  comp->CalcBox2d();
+  return comp;
+}
+
+void BM_PLinePLine10k_Grid(benchmark::State& state) {
+  auto a = Walk(1, 10000), b = Walk(2, 10000);
+  Measure(state, [&](CInterPntArray& out) { CCurveInter().CurveCurve(a.get(), b.get(), &out); });
 }
 BENCHMARK(BM_PLinePLine10k_Grid)->Unit(benchmark::kMillisecond);
 
 void BM_PLinePLine10k_Naive(benchmark::State& state) {
   auto a = Walk(1, 10000), b = Walk(2, 10000);
-  INT_PTR found = 0;
-  for (auto _ : state) {
-    CInterPntArray out;
-    Naive(a.get(), b.get(), &out);
-    found = out.GetSize();
-    benchmark::DoNotOptimize(out.GetData());
-  }
-  state.counters["crossings"] = double(found);
+  Measure(state, [&](CInterPntArray& out) { Naive(a.get(), b.get(), &out); });
 }
 BENCHMARK(BM_PLinePLine10k_Naive)->Unit(benchmark::kMillisecond);
+
+// Polyline against a composite, and composite against composite, 10,000 pieces each.
+void BM_PLineComCurve10k_Grid(benchmark::State& state) {
+  auto a = Walk(1, 10000), w = Walk(2, 10000);
+  auto b = LineChain(w.get());
+  Measure(state, [&](CInterPntArray& out) { CCurveInter().CurveCurve(a.get(), b.get(), &out); });
+}
+BENCHMARK(BM_PLineComCurve10k_Grid)->Unit(benchmark::kMillisecond);
+
+// The dispatcher element by element: every element walks the whole polyline.
+void BM_PLineComCurve10k_Naive(benchmark::State& state) {
+  auto a = Walk(1, 10000), w = Walk(2, 10000);
+  auto b = LineChain(w.get());
+  Measure(state, [&](CInterPntArray& out) {
+    CCurveInter ci;
+    for (POSITION pos = b->m_CurveList.GetHeadPosition(); pos;)
+      ci.CurveCurve(a.get(), b->m_CurveList.GetNext(pos), &out);
+  });
+}
+BENCHMARK(BM_PLineComCurve10k_Naive)->Unit(benchmark::kMillisecond);
+
+void BM_ComCurveComCurve10k_Grid(benchmark::State& state) {
+  auto wa = Walk(1, 10000), wb = Walk(2, 10000);
+  auto a = LineChain(wa.get()), b = LineChain(wb.get());
+  Measure(state, [&](CInterPntArray& out) { CCurveInter().CurveCurve(a.get(), b.get(), &out); });
+}
+BENCHMARK(BM_ComCurveComCurve10k_Grid)->Unit(benchmark::kMillisecond);
+
+// Every element pair through the dispatcher.
+void BM_ComCurveComCurve10k_Naive(benchmark::State& state) {
+  auto wa = Walk(1, 10000), wb = Walk(2, 10000);
+  auto a = LineChain(wa.get()), b = LineChain(wb.get());
+  Measure(state, [&](CInterPntArray& out) {
+    CCurveInter ci;
+    for (POSITION pa = a->m_CurveList.GetHeadPosition(); pa;) {
+      CGeCurve* ea = a->m_CurveList.GetNext(pa);
+      for (POSITION pb = b->m_CurveList.GetHeadPosition(); pb;)
+        ci.CurveCurve(ea, b->m_CurveList.GetNext(pb), &out);
+    }
+  });
+}
+BENCHMARK(BM_ComCurveComCurve10k_Naive)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,11 +1,14 @@
-// Shape-list helpers on large inputs: point-string thinning, the start-x index and
-// nearest-start ordering.
+// Shape-list helpers on large inputs: point-string thinning, the start-x index,
+// nearest-start ordering and loops through the clipper record.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <random>
+#include <vector>
 
 #include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GeLoop.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/tools/RBTree.h"
 
@@ -70,5 +73,42 @@ void BM_RankCurveInNearestDist(benchmark::State& state) {
   geDelCurveList(&list);
 }
 BENCHMARK(BM_RankCurveInNearestDist)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->Complexity();
+
+// A loop of one closed polyline approximating a circle, n segments.
+CGeLoop* CircleLoop(int n, double cx, double r) {
+  std::vector<double> xy(static_cast<size_t>(2 * (n + 1)));
+  for (int i = 0; i <= n; ++i) {
+    const double a = 2 * 3.141592653589793 * (i % n) / n;
+    xy[2 * i] = cx + r * std::cos(a);
+    xy[2 * i + 1] = r * std::sin(a);
+  }
+  auto* poly = new CGePolyline;
+  poly->Create(n + 1, reinterpret_cast<const double(*)[2]>(xy.data()));
+  auto* loop = new CGeLoop;
+  loop->AddTail(poly, 0);
+  loop->Discrete(0.01);
+  return loop;
+}
+
+// Loops out to the clipper record and back, as the boolean tools use them.
+void BM_LoopListGpcRoundTrip(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  CGeLoopList loops;
+  loops.AddTail(CircleLoop(n, 0.0, 100.0));
+  loops.AddTail(CircleLoop(n, 0.0, 50.0));
+  for (auto _ : state) {
+    gpc_polygon poly;
+    gpc_init_polygon(&poly);
+    geLoopList2GPC(&loops, &poly);
+    CGeLoopList back;
+    geGPC2LoopList(&poly, &back);
+    gpc_free_polygon(&poly);
+    benchmark::DoNotOptimize(back.GetCount());
+    geDelGeLoopList(&back, false);
+  }
+  state.SetItemsProcessed(state.iterations() * 2 * n);
+  geDelGeLoopList(&loops, false);
+}
+BENCHMARK(BM_LoopListGpcRoundTrip)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

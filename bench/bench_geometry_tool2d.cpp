@@ -10,6 +10,7 @@
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/GeRegion.h"
+#include "geometry/tools/GeSort2D.h"
 #include "geometry/tools/GeTool2D.h"
 #include "tests/geometry/tools/GeTool2DTestNaive.h"
 
@@ -91,5 +92,30 @@ void BM_CreateRegion(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_CreateRegion)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// Random short segments ordered for travel by the insertion sorter.
+void BM_SortInNearDistance(benchmark::State& state) {
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> u(0, 1000);
+  std::vector<CGeCurve*> all;
+  for (int64_t i = 0; i < state.range(0); ++i) {
+    const double a[2] = {u(rng), u(rng)};
+    const double b[2] = {a[0] + u(rng) / 100, a[1] + u(rng) / 100};
+    all.push_back(new CGeLine(a, b));
+  }
+  const double start[2] = {0, 0};
+  for (auto _ : state) {
+    CGeCurveList list;
+    for (CGeCurve* c : all) list.AddTail(c);
+    CGeSort2D().SortInNearDistance(start, &list);
+    benchmark::DoNotOptimize(list.GetCount());
+  }
+  for (CGeCurve* c : all) delete c;
+}
+BENCHMARK(BM_SortInNearDistance)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <numbers>
 #include <vector>
 
+#include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/SnapAt.h"
+#include "geometry/tools/CurveFit.h"
 #include "geometry/tools/ConvertEditor.h"
 
 IMPLEMENT_SERIAL(CGeBezier, CObject, GE_SCHEMA_2D)
@@ -665,6 +667,30 @@ void CGeBezier::SplitInNode(const int* idx, int m, CGeCurveList* list) {
     prev = cut;
   }
   emit(prev, m_nNode - 1);
+}
+
+// ---- biarc approximation ----
+
+void geBiarcsToList(const double pts[][2], int n, double tol, CGeCurveList* list) {
+  if (!list) return;
+  std::unique_ptr<CGeCombCurve> comb(geBiarcsFitCurve(pts, nullptr, n, tol));
+  if (!comb) return;
+  while (!comb->m_CurveList.IsEmpty())
+    if (CGeCurve* c = comb->m_CurveList.RemoveHead()) list->AddTail(c);
+}
+
+void CGeBezier::BiArcAppx(double tol, CGeCurveList* list) {
+  if (!list || GetSegmentCount() < 1) return;
+  CPoint2dArray flat;
+  FlattenInto(flat, gGetCurveDicTol());
+  std::vector<double> pts;
+  pts.reserve(2 * static_cast<size_t>(flat.GetSize()));
+  for (int i = 0; i < flat.GetSize(); ++i) {
+    pts.push_back(flat[i].x);
+    pts.push_back(flat[i].y);
+  }
+  geBiarcsToList(reinterpret_cast<const double(*)[2]>(pts.data()),
+                 static_cast<int>(flat.GetSize()), tol < 0.01 ? 2.0 * tol : tol, list);
 }
 
 // ---- transforms ----

@@ -17,6 +17,10 @@ constexpr int BEZ_NODE_SYMMETRIC = 2;  // collinear and of equal length (within 
 // without length (there is nothing to wrap around) or a non-finite length on it.
 bool geWrapArcLength(double& len, double total, bool closed);
 
+// Lines and biarcs fitted through the points within tol, appended to the list (nothing when
+// the fit gives nothing).
+void geBiarcsToList(const double pts[][2], int n, double tol, CGeCurveList* list);
+
 class CBezierNode {
  public:
   CBezierNode() : x(0.0), y(0.0), kind(0) {}
@@ -72,6 +76,7 @@ class CGeBezier : public CGeCurve {
   int IsClosed(double tol) override;
   void Reverse() override;
   void Split(double t, CGeCurve* out[2], int nOpt1, int nOpt2) override;
+  void BiArcAppx(double tol, CGeCurveList* list) override;
   CGeShape2d* Shift(const double p[2], const double q[2]) override;
   void Transform(const double m[3][3]) override;
 

@@ -50,6 +50,7 @@ class CGeEllipse : public CGeCurve {
   void Reverse() override;
   CGeCurve* Offset(double dist) override;
   void Split(double t, CGeCurve* out[2], int nOpt1, int nOpt2) override;
+  void BiArcAppx(double tol, CGeCurveList* list) override;
   CGeShape2d* Shift(const double p[2], const double q[2]) override;
   void Transform(const double m[3][3]) override;
 

@@ -310,7 +310,8 @@ void CGePolyline::FilterRepeatPoint(double tol) {
 }
 
 void CGePolyline::Lean(double tol) {
-  if (!m_pSWPoint || m_nSWPoint < 1) return;
+  // A single vertex would not survive the round trip through the point-string form.
+  if (!m_pSWPoint || m_nSWPoint < 2) return;
   CPoint2dArray pts;
   for (int i = 0; i < m_nSWPoint; ++i) {
     tagPoint2d p;
@@ -400,6 +401,10 @@ void CGePolyline::Split(double t, CGeCurve* out[2], int seg, int) {
   };
   out[0] = make(first);
   out[1] = make(second);
+}
+
+void CGePolyline::BiArcAppx(double tol, CGeCurveList* list) {
+  if (m_pSWPoint) geBiarcsToList(m_pSWPoint, m_nSWPoint, tol, list);
 }
 
 // ---- drawing, picking and snapping ----

@@ -49,6 +49,7 @@ class CGePolyline : public CGeCurve {
   int IsLongerThan(double length) override;
   int IsClosed(double tol) override;
   void Split(double t, CGeCurve* out[2], int seg, int nOpt) override;
+  void BiArcAppx(double tol, CGeCurveList* list) override;
 
   // Copy of n >= 2 points (0 otherwise); sets the closed flag when the ends meet.
   int Create(int n, const double pts[][2]);

@@ -1,4 +1,5 @@
-// Curves built from point strings and tracer records, and the sweep boundary of an arc.
+// Curves built from point strings and tracer records, curve lists joined or merged into one
+// curve, and the sweep boundary of an arc.
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -19,6 +20,18 @@ CGePolyline* PolylineFrom(CPoint2dArray& pts) {
   if (!poly->Create(&pts)) return nullptr;
   return poly.release();
 }
+
+// Appends p to the joined string unless the string already holds points and p is the first
+// point of a new piece (it repeats the previous piece's end). Joined strings are single
+// precision, as discretisations are.
+void AppendJoined(CPoint2dArray& out, const double p[2], bool firstOfPiece) {
+  if (firstOfPiece && out.GetSize() > 0) return;
+  tagPoint2d q{static_cast<float>(p[0]), static_cast<float>(p[1])};
+  out.Add(q);
+}
+
+// Merging requires a chain linked within this gap.
+constexpr double kMergeGap = 0.05;
 
 CGeBezier* BezierFrom(const CPoint2dArray& nodes) {
   const INT_PTR n = nodes.GetSize();
@@ -74,6 +87,56 @@ CGePolyline* geCurveToPolyline(CGeCurve* curve, double tol) {
   auto poly = std::make_unique<CGePolyline>();
   if (!poly->Create(copy->m_nSWPoint, copy->m_pSWPoint)) return nullptr;
   return poly.release();
+}
+
+CGePolyline* geCurveListToPolyLine(CGeCurveList* list, double tol, double step) {
+  if (!list || !geIsLinkCurve2d(list, tol)) return nullptr;
+  CPoint2dArray joined;
+  for (POSITION pos = list->GetHeadPosition(); pos;) {
+    CGeCurve* c = list->GetNext(pos);
+    if (!c) continue;
+    CPoint2dArray piece;
+    c->Discrete(tol, &piece, step, false);
+    for (INT_PTR i = 0; i < piece.GetSize(); ++i) {
+      if (i == 0 && joined.GetSize() > 0) continue;
+      joined.Add(piece[i]);
+    }
+  }
+  return PolylineFrom(joined);
+}
+
+CGePolyline* geMergeLine(CGeCurveList* list) {
+  if (!list || list->IsEmpty() || !geIsLinkCurve2d(list, kMergeGap)) return nullptr;
+  CPoint2dArray joined;
+  for (POSITION pos = list->GetHeadPosition(); pos;) {
+    CGeCurve* c = list->GetNext(pos);
+    if (!c) continue;
+    if (c->GetType() == GE_TYPE_LINE) {
+      double s[2], e[2];
+      c->GetStartPoint(s);
+      c->GetEndPoint(e);
+      AppendJoined(joined, s, true);
+      AppendJoined(joined, e, false);
+    } else if (c->GetType() == GE_TYPE_POLYLINE) {
+      for (int i = 0; i < c->m_nSWPoint; ++i) AppendJoined(joined, c->m_pSWPoint[i], i == 0);
+    }
+  }
+  return PolylineFrom(joined);
+}
+
+CGeBezier* geMergeBezier(CGeCurveList* list) {
+  if (!list || list->IsEmpty() || !geIsLinkCurve2d(list, kMergeGap)) return nullptr;
+  CPoint2dArray nodes;
+  for (POSITION pos = list->GetHeadPosition(); pos;) {
+    CGeCurve* c = list->GetNext(pos);
+    if (!c || c->GetType() != GE_TYPE_BEZIER) continue;
+    const auto* bez = static_cast<CGeBezier*>(c);
+    for (int i = 0; i < bez->m_nNode; ++i) {
+      const double p[2] = {bez->m_pNode[i].x, bez->m_pNode[i].y};
+      AppendJoined(nodes, p, i == 0);
+    }
+  }
+  return BezierFrom(nodes);
 }
 
 CGePolyline* geCreateSweepBound(CGeArc* arc, const double r[2]) {

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "geometry/shapes2d/GeLine.h"
-#include "geometry/shapes2d/GeLoop.h"
 #include "geometry/tools/RBTree.h"
 
 namespace {
@@ -147,46 +146,3 @@ void geCreateScanBeamTree(CGeCurveList* list, double /*tol*/, RBTree& tree) {
     static_cast<CGeCurveList*>(node->user)->AddTail(c);
   }
 }
-void geDelGeLoopList(CGeLoopList* list, bool detach) {
-  if (!list) return;
-  for (POSITION pos = list->GetHeadPosition(); pos;) {
-    CGeLoop* loop = list->GetNext(pos);
-    if (!loop) continue;
-    if (detach) loop->m_CurveList.RemoveAll();
-    delete loop;
-  }
-  list->RemoveAll();
-}
-
-int geIsLinkCurve2d(CGeCurveList* list, double tol) {
-  if (!list) return 0;
-  bool first = true;
-  double end[2] = {0.0, 0.0};
-  for (POSITION pos = list->GetHeadPosition(); pos;) {
-    CGeCurve* c = list->GetNext(pos);
-    if (!c) return 0;
-    if (c->GetType() == GE_TYPE_COMBCURVE && !static_cast<CGeCombCurve*>(c)->IsLinked()) return 0;
-    double s[2] = {0.0, 0.0};
-    c->GetStartPoint(s);
-    if (!first && P2D_Dist(s, end) > tol) return 0;
-    c->GetEndPoint(end);
-    first = false;
-  }
-  return 1;
-}
-
-int geIsLoopCurve2d(CGeCurveList* list, double tol) {
-  if (!list || list->IsEmpty() || !geIsLinkCurve2d(list, tol)) return 0;
-  CGeCurve* head = list->GetHead();
-  CGeCurve* tail = list->GetTail();
-  double s[2] = {0.0, 0.0}, e[2] = {0.0, 0.0};
-  head->GetStartPoint(s);
-  tail->GetEndPoint(e);
-  return P2D_Dist(s, e) < tol ? 1 : 0;
-}
-
-// The joins come with the remaining list utilities; until then every run stays as it is,
-// which all callers accept (the curves are only not simplified).
-CGePolyline* geMergeLine(CGeCurveList*) { return nullptr; }
-CGeBezier* geMergeBezier(CGeCurveList*) { return nullptr; }
-CGePolyline* geCurveListToPolyLine(CGeCurveList*, double, double) { return nullptr; }

@@ -6,15 +6,19 @@
 
 class CGeArc;
 class CGeBezier;
+class CGeCombCurve;
 class CGeLoop;
+class CGeRegion;
 class CGeGroup;
 class CGePolyline;
 class CGeSurf;
 class CGeTrimLoop;
 class RBTree;
 struct _at_spline_type;
+struct gpc_polygon;
 
 using CGeLoopList = CTypedPtrList<CObList, CGeLoop*>;
+using CGeRegionList = CTypedPtrList<CObList, CGeRegion*>;
 using CGeGroupList = CTypedPtrList<CObList, CGeGroup*>;
 using CGeSurfList = CTypedPtrList<CObList, CGeSurf*>;
 using CGeTrimLoopList = CTypedPtrList<CObList, CGeTrimLoop*>;
@@ -27,6 +31,18 @@ void geDelCurve3dList(CGeCurve3dList* list);
 void geDelSurfList(CGeSurfList* list);
 void geDelTrimLoopList(CGeTrimLoopList* list);
 void geDelGroupList(CGeGroupList* list);
+// detach true: each loop's sub-curves are taken out first and survive (they belong to someone
+// else); false: the loops delete their sub-curves.
+void geDelGeLoopList(CGeLoopList* list, bool detach);
+// detach true: each region's loops are taken out first and survive; false: the regions
+// delete their loops with their sub-curves. An empty list is left alone.
+void geDelRegionList(CGeRegionList* list, bool detach);
+
+// 1 when every curve starts within tol of the previous end (a gap of exactly tol links) and
+// every composite entry is itself linked; a null list or entry is not linked, an empty list is.
+int geIsLinkCurve2d(CGeCurveList* list, double tol);
+// Linked, not empty, and the last end strictly closer than tol to the first start.
+int geIsLoopCurve2d(CGeCurveList* list, double tol);
 
 // Reorders the list so that each curve is the one (of those left) starting nearest to the end
 // of the one before; the head stays first, nulls are dropped, no curve is reversed.
@@ -59,19 +75,28 @@ CGePolyline* geCurveToPolyline(CGeCurve* curve, double tol);
 // nothing.
 CGePolyline* geCreateSweepBound(CGeArc* arc, const double r[2]);
 
-// Deletes the loops and empties the list; with detach the loops' sub-curves are taken out of
-// them first and survive (they belong to someone else).
-void geDelGeLoopList(CGeLoopList* list, bool detach);
-
-// 1 when every curve starts within tol of the previous end (a composite entry must itself be
-// linked); a null list or entry is not linked, an empty list is.
-int geIsLinkCurve2d(CGeCurveList* list, double tol);
-// Linked, not empty, and the last end strictly within tol of the first start.
-int geIsLoopCurve2d(CGeCurveList* list, double tol);
-
-// Joining a run of lines and polylines (geMergeLine), of Beziers (geMergeBezier), or of any
-// linked curves discretised with tol and step (geCurveListToPolyLine) into one new curve;
-// null when they cannot be joined. Callers then keep the run as it is.
+// Joining a linked list into one new curve; null when the list is not linked or nothing
+// joins. geCurveListToPolyLine discretises every curve with tol (step as the angle) and
+// joins the strings; geMergeLine joins the vertices of the lines and polylines and
+// geMergeBezier the nodes of the Beziers (others are skipped), both linked within 0.05.
+CGePolyline* geCurveListToPolyLine(CGeCurveList* list, double tol, double step);
 CGePolyline* geMergeLine(CGeCurveList* list);
 CGeBezier* geMergeBezier(CGeCurveList* list);
-CGePolyline* geCurveListToPolyLine(CGeCurveList* list, double tol, double step);
+
+// Composites. From one curve: a new composite holding the curve itself (null for a null curve
+// or a composite). From a list linked within 0.02: the curves move into a new composite
+// (composite entries give up their members) and the list is emptied; null, list untouched,
+// otherwise. From a loop: a composite of copies of its sub-curves, closed when the loop is;
+// geGenCombCurveFrmLoop gives null instead of an empty composite.
+CGeCombCurve* geGenCombCurve(CGeCurve* curve);
+CGeCombCurve* geGenCombCurve(CGeCurveList* list);
+CGeCombCurve* geGenComCurve(CGeLoop* loop);
+CGeCombCurve* geGenCombCurveFrmLoop(CGeLoop* loop);
+
+// Loops to clipper contours: one contour per non-null loop (its point buffer, discretised
+// with 0.01 when empty), the first an outer boundary and every further one a hole. Returns
+// the number of contours, which is all that happens for a null polygon; 0 for a null list.
+int geLoopList2GPC(CGeLoopList* list, gpc_polygon* poly);
+// Clipper contours to loops appended to the list: each a loop of one closed polyline,
+// thinned with 0.01. Hole flags are not read; orientations are the clipper's.
+void geGPC2LoopList(gpc_polygon* poly, CGeLoopList* list);

@@ -151,7 +151,9 @@ class Approximator {
         }
       }
       if (made->GetType() == GE_TYPE_ARC) {
+        // Unit length, so that a small arc's tangent is not taken for a cleared one.
         made->GetTanVecAt(1.0, tan, 1);
+        V2D_Unit(tan, 1e-12);
       } else {
         tan[0] = tan[1] = 0.0;
       }

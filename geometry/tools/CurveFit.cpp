@@ -265,39 +265,59 @@ class BezierFitter {
 
   void Append(const Cubic& c) { controls.insert(controls.end(), c.begin(), c.end()); }
 
+  struct Span {
+    int first, last;
+    V t1, t2;
+  };
+
+  // Spans are fitted left to right; a span that misses is split at its worst point. A work
+  // stack instead of recursion keeps long inputs with tight bounds off the call stack.
   void Fit(int first, int last, const V& t1, const V& t2) {
+    std::vector<Span> work{{first, last, t1, t2}};
+    while (!work.empty()) {
+      const Span sp = work.back();
+      work.pop_back();
+      int split;
+      if (FitSpan(sp, split)) continue;
+      V centre = Sub(m_p[split - 1], m_p[split + 1]);
+      // A point where the path turns straight back has no through direction.
+      if (!Unit(centre)) {
+        centre = Sub(m_p[split - 1], m_p[split]);
+        Unit(centre);
+      }
+      work.push_back({split, sp.last, Scale(centre, -1.0), sp.t2});
+      work.push_back({sp.first, split, sp.t1, centre});
+    }
+  }
+
+  // Appends one cubic for the span when it fits; otherwise names the worst point.
+  bool FitSpan(const Span& sp, int& split) {
+    const int first = sp.first, last = sp.last;
     if (last - first == 1) {
       const double d = Len(Sub(m_p[last], m_p[first])) / 3.0;
-      Append({m_p[first], Add(m_p[first], Scale(t1, d)), Add(m_p[last], Scale(t2, d)), m_p[last]});
-      return;
+      Append({m_p[first], Add(m_p[first], Scale(sp.t1, d)), Add(m_p[last], Scale(sp.t2, d)),
+              m_p[last]});
+      return true;
     }
     std::vector<double> u = ChordLength(first, last);
-    Cubic bez = Generate(first, last, u, t1, t2);
-    int split;
+    Cubic bez = Generate(first, last, u, sp.t1, sp.t2);
     double err = MaxError(first, last, bez, u, split);
     if (err < m_error) {
       Append(bez);
-      return;
+      return true;
     }
     if (err < m_error * m_error) {
       for (int i = 0; i < 4; ++i) {
         Reparameterize(first, last, u, bez);
-        bez = Generate(first, last, u, t1, t2);
+        bez = Generate(first, last, u, sp.t1, sp.t2);
         err = MaxError(first, last, bez, u, split);
         if (err < m_error) {
           Append(bez);
-          return;
+          return true;
         }
       }
     }
-    V centre = Sub(m_p[split - 1], m_p[split + 1]);
-    // A point where the path turns straight back has no through direction.
-    if (!Unit(centre)) {
-      centre = Sub(m_p[split - 1], m_p[split]);
-      Unit(centre);
-    }
-    Fit(first, split, t1, centre);
-    Fit(split, last, Scale(centre, -1.0), t2);
+    return false;
   }
 
   std::vector<double> ChordLength(int first, int last) const {
@@ -387,11 +407,12 @@ CGeCombCurve* geBiarcsFitCurve(const double pts[][2], const double tangents[][2]
   auto comb = std::make_unique<CGeCombCurve>();
   if (n == 2) {
     comb->AddTail(new CGeLine(pts[0], pts[1]), 0);
-    return comb.release();
+  } else {
+    CGeCurveList pieces;
+    FitBiarcs(pts, tangents, n, tol, pieces);
+    while (!pieces.IsEmpty()) comb->AddTail(pieces.RemoveHead(), 0);
   }
-  CGeCurveList pieces;
-  FitBiarcs(pts, tangents, n, tol, pieces);
-  while (!pieces.IsEmpty()) comb->AddTail(pieces.RemoveHead(), 0);
+  comb->CalcBox2d();
   return comb.release();
 }
 
@@ -402,7 +423,8 @@ CGeBezier* geFitCurve(const double pts[][2], int n, double error) {
   for (int i = 0; i < n; ++i)
     if (p.empty() || P2D_Dist(p.back().data(), pts[i]) > 1e-9) p.push_back({pts[i][0], pts[i][1]});
   if (p.size() < 2) return nullptr;
-  BezierFitter fitter(std::move(p), error);
+  // A bound of zero would be met only by exact ties, which split a span one point at a time.
+  BezierFitter fitter(std::move(p), std::max(error, 1e-12));
   fitter.Run();
   const std::vector<V>& acc = fitter.controls;
   if (acc.size() < 4) return nullptr;

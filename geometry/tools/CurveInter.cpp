@@ -45,6 +45,13 @@ double NearestParam(CGeCurve* c, const double p[2], bool* ok) {
   return t;
 }
 
+std::vector<int> Segs(int count, const std::vector<int>* only) {
+  if (only) return *only;
+  std::vector<int> all(static_cast<size_t>(count > 0 ? count : 0));
+  for (int i = 0; i < count; ++i) all[static_cast<size_t>(i)] = i + 1;
+  return all;
+}
+
 int KindIndex(int type) {
   switch (type) {
     case GE_TYPE_LINE: return 0;

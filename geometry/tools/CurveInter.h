@@ -3,6 +3,7 @@
 // Records (_tagInterPnt) are appended to the caller's array; curve 1 and curve 2 are always the
 // first and second curve arguments of the call, whichever method computed the point. Every
 // method returns 1 when it appended at least one record, else 0 (null arguments give 0 at once).
+// Sub-segments are 1 in records that involve no composite curve.
 #pragma once
 
 #include "platform/afx/Afx.h"
@@ -18,6 +19,10 @@ class CGePolyline;
 class CGeCombCurve;
 class CGeLoop;
 class CGeRegion;
+
+namespace curveinter {
+class BoxGrid;
+}
 
 using CInterPntArray = CArray<_tagInterPnt, _tagInterPnt>;
 
@@ -89,6 +94,9 @@ class CCurveInter {
   void CallPair(int k1, int k2, CGeCurve* a, CGeCurve* b, CInterPntArray* out);
   // The composite pairs' common body, for any first curve.
   int CurveComCurve(CGeCurve* first, CGeCombCurve* comp, CInterPntArray* out);
+  // CurveCurve (first, e) for a Bezier or polyline first curve, trying only the segments
+  // that the grid of its segment boxes finds near e.
+  void ChainElement(CGeCurve* first, curveinter::BoxGrid& grid, CGeCurve* e, CInterPntArray* out);
   // Circles, ellipses and offsets of them wrap their parameter round instead of stopping at
   // the ends.
   static bool IsPeriodic(CGeCurve* c);

@@ -42,14 +42,14 @@ bool SegMeets(const Chain& ch, int j, const _tagBox2D& box) {
 
 }  // namespace
 
-int CCurveInter::LinePLine(CGeLine* line, CGePolyline* pline, CInterPntArray* out) {
+int curveinter::LinePLineIn(CGeLine* line, CGePolyline* pline, const std::vector<int>* only, CInterPntArray* out) {
   if (!line || !pline || !out) return 0;
   if (!BoxesMeet(line, pline, kBoxTol)) return 0;
   const Chain ch(pline);
   _tagBox2D lineBox;
   line->GetBox2d(&lineBox);
   const INT_PTR before = out->GetSize();
-  for (int j = 1; j <= ch.segs; ++j) {
+  for (int j : Segs(ch.segs, only)) {
     if (!SegMeets(ch, j, lineBox)) continue;
     double pt[2];
     if (Inter_LineLineEx(line->m_ptStart, line->m_ptEnd, ch.From(j), ch.To(j), 1e-6, 0.001, pt) !=
@@ -62,12 +62,12 @@ int CCurveInter::LinePLine(CGeLine* line, CGePolyline* pline, CInterPntArray* ou
   return out->GetSize() > before ? 1 : 0;
 }
 
-int CCurveInter::ArcPLine(CGeArc* arc, CGePolyline* pline, CInterPntArray* out) {
+int curveinter::ArcPLineIn(CGeArc* arc, CGePolyline* pline, const std::vector<int>* only, CInterPntArray* out) {
   if (!arc || !pline || !out) return 0;
   if (!BoxesMeet(arc, pline, kBoxTol)) return 0;
   const Chain ch(pline);
   const INT_PTR before = out->GetSize();
-  for (int j = 1; j <= ch.segs; ++j) {
+  for (int j : Segs(ch.segs, only)) {
     int n = 0;
     double pts[2][2], ts[2];
     if (!Inter_LineCirEx(ch.From(j), ch.To(j), arc->m_ptCenter, arc->m_dRadius, 1e-6, n, pts, ts))
@@ -82,14 +82,14 @@ int CCurveInter::ArcPLine(CGeArc* arc, CGePolyline* pline, CInterPntArray* out) 
   return out->GetSize() > before ? 1 : 0;
 }
 
-int CCurveInter::CirPLine(CGeCircle* cir, CGePolyline* pline, CInterPntArray* out) {
+int curveinter::CirPLineIn(CGeCircle* cir, CGePolyline* pline, const std::vector<int>* only, CInterPntArray* out) {
   if (!cir || !pline || !out) return 0;
   if (!BoxesMeet(cir, pline, kBoxTol)) return 0;
   const Chain ch(pline);
   _tagBox2D cirBox;
   cir->GetBox2d(&cirBox);
   const INT_PTR before = out->GetSize();
-  for (int j = 1; j <= ch.segs; ++j) {
+  for (int j : Segs(ch.segs, only)) {
     if (!SegMeets(ch, j, cirBox)) continue;
     int n = 0;
     double pts[2][2], ts[2];
@@ -101,14 +101,14 @@ int CCurveInter::CirPLine(CGeCircle* cir, CGePolyline* pline, CInterPntArray* ou
   return out->GetSize() > before ? 1 : 0;
 }
 
-int CCurveInter::EllPLine(CGeEllipse* ell, CGePolyline* pline, CInterPntArray* out) {
+int curveinter::EllPLineIn(CGeEllipse* ell, CGePolyline* pline, const std::vector<int>* only, CInterPntArray* out) {
   if (!ell || !pline || !out) return 0;
   if (!BoxesMeet(ell, pline, kBoxTol)) return 0;
   const Chain ch(pline);
   _tagBox2D ellBox;
   ell->GetBox2d(&ellBox);
   const INT_PTR before = out->GetSize();
-  for (int j = 1; j <= ch.segs; ++j) {
+  for (int j : Segs(ch.segs, only)) {
     if (!SegMeets(ch, j, ellBox)) continue;
     int n = 0;
     double pts[2][2], ts[2];
@@ -121,22 +121,26 @@ int CCurveInter::EllPLine(CGeEllipse* ell, CGePolyline* pline, CInterPntArray* o
   return out->GetSize() > before ? 1 : 0;
 }
 
-int CCurveInter::BezPLine(CGeBezier* bez, CGePolyline* pline, CInterPntArray* out) {
+int curveinter::BezPLineIn(CGeBezier* bez, CGePolyline* pline, const std::vector<int>* onlyBez,
+                           const std::vector<int>* onlyPLine, CInterPntArray* out) {
   if (!bez || !pline || !out) return 0;
   if (!BoxesMeet(bez, pline, kBoxTol)) return 0;
   const Chain ch(pline);
-  BoxGrid grid(ch.Boxes());
+  const std::vector<int> js = Segs(ch.segs, onlyPLine);
+  std::vector<_tagBox2D> boxes(js.size());
+  for (size_t k = 0; k < js.size(); ++k) boxes[k] = ch.Box(js[k]);
+  BoxGrid grid(std::move(boxes));
   std::vector<int> cand;
   const INT_PTR before = out->GetSize();
   const int count = bez->GetSegmentCount();
-  for (int i = 1; i <= count; ++i) {
+  for (int i : Segs(count, onlyBez)) {
     double seg[4][2];
     bez->GetCtrlPoint(unsigned(i), seg);
     _tagBox2D segBox;
     BEZ_GetBox(seg, &segBox);
     grid.Query(segBox, kBoxTol, cand);
-    for (int j0 : cand) {
-      const int j = j0 + 1;
+    for (int k0 : cand) {
+      const int j = js[size_t(k0)];
       int n = 0;
       _tagInterPnt recs[kInterLineBezMax];
       if (Inter_LineBez(ch.From(j), ch.To(j), seg, n, recs, 1e-6) != 1) continue;
@@ -151,7 +155,8 @@ int CCurveInter::BezPLine(CGeBezier* bez, CGePolyline* pline, CInterPntArray* ou
   return out->GetSize() > before ? 1 : 0;
 }
 
-int CCurveInter::PLinePLine(CGePolyline* a, CGePolyline* b, _tagBox2D* clip, CInterPntArray* out) {
+int curveinter::PLinePLineIn(CGePolyline* a, CGePolyline* b, _tagBox2D* clip,
+                             const std::vector<int>* only, CInterPntArray* out) {
   if (!a || !b || !out || a == b) return 0;
   if (!BoxesMeet(a, b, kBoxTol)) return 0;
   const Chain ca(a), cb(b);
@@ -162,7 +167,7 @@ int CCurveInter::PLinePLine(CGePolyline* a, CGePolyline* b, _tagBox2D* clip, CIn
   BoxGrid grid(cb.Boxes());
   std::vector<int> cand;
   const INT_PTR before = out->GetSize();
-  for (int i = 1; i <= ca.segs; ++i) {
+  for (int i : Segs(ca.segs, only)) {
     const _tagBox2D bi = ca.Box(i);
     if (!BOX2D_IsInt(&bi, &boxB, kBoxTol)) continue;
     if (clip && !BOX2D_IsInt(&bi, clip, kBoxTol)) continue;
@@ -180,4 +185,24 @@ int CCurveInter::PLinePLine(CGePolyline* a, CGePolyline* b, _tagBox2D* clip, CIn
     }
   }
   return out->GetSize() > before ? 1 : 0;
+}
+
+// Whole-curve forms.
+int CCurveInter::LinePLine(CGeLine* line, CGePolyline* pline, CInterPntArray* out) {
+  return LinePLineIn(line, pline, nullptr, out);
+}
+int CCurveInter::ArcPLine(CGeArc* arc, CGePolyline* pline, CInterPntArray* out) {
+  return ArcPLineIn(arc, pline, nullptr, out);
+}
+int CCurveInter::CirPLine(CGeCircle* cir, CGePolyline* pline, CInterPntArray* out) {
+  return CirPLineIn(cir, pline, nullptr, out);
+}
+int CCurveInter::EllPLine(CGeEllipse* ell, CGePolyline* pline, CInterPntArray* out) {
+  return EllPLineIn(ell, pline, nullptr, out);
+}
+int CCurveInter::BezPLine(CGeBezier* bez, CGePolyline* pline, CInterPntArray* out) {
+  return BezPLineIn(bez, pline, nullptr, nullptr, out);
+}
+int CCurveInter::PLinePLine(CGePolyline* a, CGePolyline* b, _tagBox2D* clip, CInterPntArray* out) {
+  return PLinePLineIn(a, b, clip, nullptr, out);
 }

@@ -1,6 +1,8 @@
 // Helpers shared by the curve-intersection sources; not part of the library's interface.
 #pragma once
 
+#include <vector>
+
 #include "geometry/tools/CurveInter.h"
 
 namespace curveinter {
@@ -19,5 +21,32 @@ double NearestParam(CGeCurve* c, const double p[2], bool* ok = nullptr);
 // Position of a type code in the order line, arc, circle, ellipse, Bezier, polyline,
 // composite; -1 for any other code.
 int KindIndex(int type);
+
+// Segment numbers 1..count, or the given ascending subset of them.
+std::vector<int> Segs(int count, const std::vector<int>* only);
+// Box of every Bezier segment's control points, segment i at index i - 1.
+std::vector<_tagBox2D> BezSegmentBoxes(CGeBezier* bez);
+
+// The pair methods with the segments of the Bezier curve or polyline they walk restricted to
+// a list (null: all). A list that leaves out only segments whose boxes cannot meet the other
+// curve gives exactly the whole method's records.
+int LineBezIn(CGeLine* line, CGeBezier* bez, const std::vector<int>* only, CInterPntArray* out);
+int ArcBezIn(CGeArc* arc, CGeBezier* bez, const std::vector<int>* only, CInterPntArray* out);
+int CirBezIn(CGeCircle* cir, CGeBezier* bez, const std::vector<int>* only, CInterPntArray* out);
+int EllBezIn(CGeEllipse* ell, CGeBezier* bez, const std::vector<int>* only, CInterPntArray* out);
+// `only` restricts a's segments.
+int BezBezIn(CGeBezier* a, CGeBezier* b, const std::vector<int>* only, CInterPntArray* out);
+int LinePLineIn(CGeLine* line, CGePolyline* pline, const std::vector<int>* only,
+                CInterPntArray* out);
+int ArcPLineIn(CGeArc* arc, CGePolyline* pline, const std::vector<int>* only, CInterPntArray* out);
+int CirPLineIn(CGeCircle* cir, CGePolyline* pline, const std::vector<int>* only,
+               CInterPntArray* out);
+int EllPLineIn(CGeEllipse* ell, CGePolyline* pline, const std::vector<int>* only,
+               CInterPntArray* out);
+int BezPLineIn(CGeBezier* bez, CGePolyline* pline, const std::vector<int>* onlyBez,
+               const std::vector<int>* onlyPLine, CInterPntArray* out);
+// `only` restricts a's segments.
+int PLinePLineIn(CGePolyline* a, CGePolyline* b, _tagBox2D* clip, const std::vector<int>* only,
+                 CInterPntArray* out);
 
 }  // namespace curveinter

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -76,44 +78,89 @@ double CGeSort2D::GetMinDist(CGeCurveList* chain, CGeCurveList* pool, POSITION& 
 
 void CGeSort2D::SortList(CGeCurveList* pool, CGeCurveList* chain) {
   if (!pool || !chain) return;
-  while (!pool->IsEmpty()) {
-    POSITION xPos, cPos;
-    GetMinDist(chain, pool, xPos, cPos);
-    if (!cPos || !xPos) {
-      // No measurable distance (an empty chain or points beyond reach): append in order.
-      chain->AddTail(pool->RemoveHead());
-      continue;
+  if (chain->IsEmpty()) {
+    if (pool->IsEmpty()) return;
+    chain->AddTail(pool->RemoveHead());
+  }
+  // Each pool curve remembers its nearest chain link (the earliest in chain order among
+  // equals), so a step costs one pass over the chain and the pool instead of a scan of all
+  // pairs. Ties resolve as that scan would: chain order first, then pool order.
+  std::vector<CGeCurve*> items;
+  for (POSITION pos = pool->GetHeadPosition(); pos;)
+    if (CGeCurve* c = pool->GetNext(pos)) items.push_back(c);
+  pool->RemoveAll();
+  std::vector<double> bestD(items.size(), kNoValue);
+  std::vector<POSITION> bestX(items.size(), nullptr);
+  std::vector<char> alive(items.size(), 1);
+  std::unordered_map<POSITION, size_t> rank;
+  auto rerank = [&] {
+    rank.clear();
+    size_t r = 0;
+    for (POSITION pos = chain->GetHeadPosition(); pos; ++r) {
+      rank[pos] = r;
+      chain->GetNext(pos);
     }
-    CGeCurve* c = pool->GetAt(cPos);
-    pool->RemoveAt(cPos);
+  };
+  auto offer = [&](POSITION x, size_t i) {
+    double l[2], s[2];
+    LinkPoint(chain->GetAt(x), l);
+    items[i]->GetStartPoint(s);
+    const double d = P2D_Dist(l, s);
+    if (d < bestD[i] || (d == bestD[i] && bestX[i] && rank[x] < rank[bestX[i]])) {
+      bestD[i] = d;
+      bestX[i] = x;
+    }
+  };
+  rerank();
+  for (POSITION x = chain->GetHeadPosition(); x; chain->GetNext(x))
+    for (size_t i = 0; i < items.size(); ++i) offer(x, i);
+
+  for (size_t left = items.size(); left > 0; --left) {
+    long pick = -1;
+    for (size_t i = 0; i < items.size(); ++i) {
+      if (!alive[i] || !bestX[i]) continue;
+      if (pick < 0 || bestD[i] < bestD[pick] ||
+          (bestD[i] == bestD[pick] && rank[bestX[i]] < rank[bestX[pick]]))
+        pick = static_cast<long>(i);
+    }
+    if (pick < 0) {
+      // No measurable distance (points beyond reach): append in pool order.
+      for (size_t i = 0; i < items.size(); ++i)
+        if (alive[i]) chain->AddTail(items[i]);
+      return;
+    }
+    alive[pick] = 0;
+    CGeCurve* c = items[pick];
+    const POSITION xPos = bestX[pick];
+    POSITION added;
     if (chain->GetCount() == 1) {
-      chain->AddTail(c);
-      continue;
+      added = chain->AddTail(c);
+    } else {
+      CGeCurve* x = chain->GetAt(xPos);
+      POSITION p = xPos, n = xPos;
+      chain->GetPrev(p);
+      chain->GetNext(n);
+      CGeCurve* prev = p ? chain->GetAt(p) : nullptr;
+      CGeCurve* next = n ? chain->GetAt(n) : nullptr;
+      double before = Gap(c, x);
+      double after = 0;
+      if (prev) {
+        before += Gap(prev, c);
+        after += Gap(prev, x);
+      }
+      if (next) {
+        before += Gap(x, next);
+        after += Gap(c, next);
+      }
+      if (!m_bStartLink)
+        after += Gap(x, c);
+      else if (prev)
+        after += Gap(prev, c);
+      added = before > after ? chain->InsertAfter(xPos, c) : chain->InsertBefore(xPos, c);
     }
-    CGeCurve* x = chain->GetAt(xPos);
-    POSITION p = xPos, n = xPos;
-    chain->GetPrev(p);
-    chain->GetNext(n);
-    CGeCurve* prev = p ? chain->GetAt(p) : nullptr;
-    CGeCurve* next = n ? chain->GetAt(n) : nullptr;
-    double before = Gap(c, x);
-    double after = 0;
-    if (prev) {
-      before += Gap(prev, c);
-      after += Gap(prev, x);
-    }
-    if (next) {
-      before += Gap(x, next);
-      after += Gap(c, next);
-    }
-    if (!m_bStartLink)
-      after += Gap(x, c);
-    else if (prev)
-      after += Gap(prev, c);
-    if (before > after)
-      chain->InsertAfter(xPos, c);
-    else
-      chain->InsertBefore(xPos, c);
+    rerank();
+    for (size_t i = 0; i < items.size(); ++i)
+      if (alive[i]) offer(added, i);
   }
 }
 

@@ -57,6 +57,47 @@ void FinishRegion(std::unique_ptr<CGeRegion>& region, CGeRegionList* out) {
   out->AddTail(region.release());
 }
 
+// Among a fixed array of loops, finds those whose box may lie inside another's, so that
+// nesting tests skip loops that are plainly elsewhere. Boxes are taken when it is built; a
+// loop with a box that cannot be ordered is always a candidate.
+class CBoxSweep {
+ public:
+  explicit CBoxSweep(const std::vector<CGeLoop*>& loops) : m_boxes(loops.size()) {
+    for (size_t i = 0; i < loops.size(); ++i) {
+      m_boxes[i] = loops[i]->m_box;
+      const _tagBox2D& b = m_boxes[i];
+      if (std::isfinite(b.min[0]) && std::isfinite(b.max[0]) && b.max[0] >= b.min[0])
+        m_byMinX.push_back(i);
+      else
+        m_always.push_back(i);
+    }
+    std::sort(m_byMinX.begin(), m_byMinX.end(),
+              [&](size_t a, size_t b) { return m_boxes[a].min[0] < m_boxes[b].min[0]; });
+  }
+
+  // Ascending indices after `i` whose box may be contained in loop i's box.
+  void After(size_t i, std::vector<size_t>& out) const {
+    out.assign(m_always.begin(), m_always.end());
+    const _tagBox2D& o = m_boxes[i];
+    if (std::isfinite(o.min[0]) && std::isfinite(o.max[0])) {
+      const double m = 1e-9 * std::max({1.0, std::fabs(o.min[0]), std::fabs(o.max[0])});
+      auto lo = std::lower_bound(m_byMinX.begin(), m_byMinX.end(), o.min[0] - m,
+                                 [&](size_t a, double v) { return m_boxes[a].min[0] < v; });
+      for (auto it = lo; it != m_byMinX.end() && !(m_boxes[*it].min[0] > o.max[0] + m); ++it)
+        out.push_back(*it);
+    } else {
+      out.insert(out.end(), m_byMinX.begin(), m_byMinX.end());
+    }
+    out.erase(std::remove_if(out.begin(), out.end(), [i](size_t j) { return j <= i; }), out.end());
+    std::sort(out.begin(), out.end());
+  }
+
+ private:
+  std::vector<_tagBox2D> m_boxes;
+  std::vector<size_t> m_byMinX;
+  std::vector<size_t> m_always;
+};
+
 }  // namespace
 
 void CGeTool2D::ClassifyLoop(CGeLoopList* loops, CGeLoopList* notClosed, CGeLoopList* closed,
@@ -112,6 +153,8 @@ void CGeTool2D::ReSortLoop(CGeLoopList* loops) {
   }
   SortLoopWithArea(loops, true);
   std::vector<CGeLoop*> sorted = TakeAll(*loops);
+  const CBoxSweep sweep(sorted);
+  std::vector<size_t> near;
   std::vector<char> placed(sorted.size(), 0);
   std::vector<CGeLoop*> order;
   std::vector<CGeLoop*> noPoints;
@@ -125,7 +168,8 @@ void CGeTool2D::ReSortLoop(CGeLoopList* loops) {
     MakeCCW(outer);
     CGeLoopList group, kept;
     group.AddTail(outer);
-    for (size_t j = i + 1; j < sorted.size(); ++j) {
+    sweep.After(i, near);
+    for (size_t j : near) {
       if (placed[j] || !HasPoints(sorted[j])) continue;
       if (!outer->IsContainLoop(sorted[j], kNestTol)) continue;
       MakeCW(sorted[j]);
@@ -213,26 +257,35 @@ void CGeTool2D::CreateRegionInSelfDir(CGeLoopList* loops, CGeRegionList* regions
     }
   }
   SortLoopWithArea(loops, false);
-  while (!loops->IsEmpty()) {
-    CGeLoop* head = loops->RemoveHead();
-    if (!head) continue;
+  std::vector<CGeLoop*> v = TakeAll(*loops);
+  const CBoxSweep sweep(v);
+  std::vector<size_t> near, members;
+  std::vector<char> gone(v.size(), 0);
+  for (size_t i = 0; i < v.size(); ++i) {
+    if (gone[i]) continue;
+    gone[i] = 1;
+    CGeLoop* head = v[i];
     if (LoopArea(head) < 0) {
       delete head;
       continue;
     }
     CGeLoopList group, kept;
     group.AddTail(head);
-    for (POSITION pos = loops->GetHeadPosition(); pos;) {
-      CGeLoop* l = loops->GetNext(pos);
-      if (l && HasPoints(l) && !(LoopArea(l) > 0) && head->IsContainLoop(l, kNestTol))
-        group.AddTail(l);
+    members.assign(1, i);
+    sweep.After(i, near);
+    for (size_t j : near) {
+      if (!gone[j] && HasPoints(v[j]) && !(LoopArea(v[j]) > 0) &&
+          head->IsContainLoop(v[j], kNestTol)) {
+        group.AddTail(v[j]);
+        members.push_back(j);
+      }
     }
     RefineRegionInLoop(&group, &kept);
     auto region = std::make_unique<CGeRegion>();
-    for (POSITION pos = kept.GetHeadPosition(); pos;) {
-      CGeLoop* l = kept.GetNext(pos);
-      if (POSITION at = loops->Find(l)) loops->RemoveAt(at);
-      RegionLoops(region.get()).AddTail(l);
+    for (size_t j : members) {
+      if (kept.Find(v[j]) == nullptr) continue;
+      gone[j] = 1;
+      RegionLoops(region.get()).AddTail(v[j]);
     }
     FinishRegion(region, regions);
   }
@@ -257,6 +310,8 @@ void CGeTool2D::MakeRegion(CGeLoopList* loops, CGeRegionList* regions) {
       v.push_back(l);
   }
   SortByArea(v, false);
+  const CBoxSweep sweep(v);
+  std::vector<size_t> near;
   std::vector<CGeLoop*> noPoints;
   std::vector<char> gone(v.size(), 0);
   for (size_t i = 0; i < v.size(); ++i) {
@@ -274,7 +329,8 @@ void CGeTool2D::MakeRegion(CGeLoopList* loops, CGeRegionList* regions) {
     }
     auto region = std::make_unique<CGeRegion>();
     RegionLoops(region.get()).AddTail(head);
-    for (size_t j = i + 1; j < v.size(); ++j) {
+    sweep.After(i, near);
+    for (size_t j : near) {
       if (gone[j] || !HasPoints(v[j]) || !head->IsContainLoop(v[j], kNestTol)) continue;
       gone[j] = 1;
       if (LoopArea(v[j]) < 0)
@@ -307,7 +363,7 @@ void CGeTool2D::StitchCurveList(CGeCurveList* curves, double tol) {
       first = c;
     prev = c;
   }
-  if (first && prev != first) stitch(prev, first);
+  if (first) stitch(prev, first);
 }
 
 void CGeTool2D::AddTailToCombCurve(CGeCombCurve* target, CGeCurve* curve) {

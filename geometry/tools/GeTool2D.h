@@ -5,6 +5,7 @@
 
 #include "geometry/shapes2d/GeCurve.h"
 #include "geometry/tools/GeIsectPt.h"
+#include "platform/numora/Gpc.h"
 
 class CGeArc;
 class CGeCircle;
@@ -12,6 +13,9 @@ class CGeCombCurve;
 class CGeLine;
 class CGeLoop;
 class CGeRegion;
+class CGePolyline;
+class CStrP2D;
+class RBTree;
 using CGeLoopList = CTypedPtrList<CObList, CGeLoop*>;
 using CGeRegionList = CTypedPtrList<CObList, CGeRegion*>;
 
@@ -50,6 +54,10 @@ class CGeTool2D {
   void CreateRegionInSelfDir(CGeLoopList* loops, CGeRegionList* regions);
   // Like CreateRegion, but deletes tiny and open loops and islands inside holes.
   void MakeRegion(CGeLoopList* loops, CGeRegionList* regions);
+  // result += subject <op> clip (the first loop of each list is the outer contour).
+  void LoopClip(CGeLoopList* subject, CGeLoopList* clip, gpc_op op, CGeLoopList* result);
+  // result += union of all loops; nothing unless two or more loops have points.
+  void LoopMerge(CGeLoopList* loops, CGeLoopList* result);
 
   // --- List utilities ------------------------------------------------------------------
   void StitchCurveList(CGeCurveList* curves, double tol);
@@ -81,6 +89,34 @@ class CGeTool2D {
   void RankRegionListInXAxis(CGeRegionList* regions);
   void RankRegionListInYAxis(CGeRegionList* regions);
   void NearestDistanceSort(CGeLoopList* loops, bool allowReverse);
+
+  // --- Simpler curves ------------------------------------------------------------------
+  // Points spaced by arc length from the start (the end only when the length is a multiple
+  // of step); 0 for step < 0.001, a curve shorter than step or an unsupported type.
+  int DiscreteToPoint(CGeCurve* curve, double step, CStrP2D& points);
+  // One polyline per curve of a list linked within 1e-6, appended to out.
+  int DiscretToLine(CGeCurveList* curves, CGeCurveList* out, double tol);
+  // One polyline through a chain linked within tol, shared ends once; caller owns it.
+  CGePolyline* DiscretToPolyLine(CGeCurveList* curves, double tol);
+  // Appends lines and arcs (or lines and polylines) standing for the curve; 0, appending
+  // nothing, when some piece has no simpler form.
+  int ConvertToSimpleCurve(CGeCurve* curve, CGeCurveList* out, double tol, bool toPolyline);
+
+  // --- Further chaining ----------------------------------------------------------------
+  // Chains through the start-x index, backing out of dead ends (whose curves are deleted),
+  // and outputs closed chains; with splitClosed each return of a chain to one of its own
+  // starts is split off as a loop at once. The curves leave the caller's list (tol > 0, else
+  // nothing happens).
+  void MakeMinLoopTree(CGeCurveList* curves, int splitClosed, CGeLoopList* loops, double tol);
+  // Takes out of the index the curve starting at `end` that turns most from `direction`.
+  CGeCurve* SearchMinLkCurveTree(RBTree& tree, const double end[2], const double direction[2],
+                                 double tol);
+  // Covers a tree of curves with paths that walk back along their branches; the curves
+  // move into the paths, retraced pieces are copies. A cancelled call appends nothing.
+  void CreateLinkedCurve(CGeCurveList* curves, CGeLoopList* loops);
+  // Composites of copies that end where curves branch; short ones with a free end are
+  // dropped. Marks the input curves' attribute and may reverse them.
+  void AxisCrvToComCrv(CGeCurveList* curves, CGeCurveList* out, double tol, double minLength);
 
   // --- Offsets, fillets and trimming ---------------------------------------------------
   // Offset of a loop's sub-curves by distance (positive to the left of travel); corners are
@@ -136,6 +172,22 @@ class CGeTool2D {
                          double p2[2]);
 
  protected:
+  // Signed area of the polygon through a linked list's discretisation; 0 when not linked.
+  double EvArea(CGeCurveList* curves);
+  // Walks the curve at pos back and goes on into untouched branches from there.
+  bool RecedeLinkCurve(CGeCurveList* pool, CGeLoop* loop, POSITION pos, double tol);
+  // A copy of the one unused curve continuing a simple chain at `end`; count tells how many
+  // curves touch `end` (counting stops above 2).
+  CGeCurve* SearchSingleNeighbor(CGeCurveList* pool, const double end[2], double tol,
+                                 int& count);
+  // Cuts closed sub-loops out of an ordered list; their curves leave the list, and those of
+  // stretches that do not close are deleted.
+  void SearchLoop(CGeCurveList* curves, CGeLoopList* loops);
+  // A new loop of the prefix's curves followed by the suffix's.
+  CGeLoop* SearchSubLoop(CGeCurveList* prefix, CGeCurveList* suffix);
+  // Removes from list every curve of removed.
+  void ClearCurveList(CGeCurveList* list, CGeCurveList* removed);
+
   // The first non-null curve, removed from the list; null when there is none.
   CGeCurve* GetHead(CGeCurveList* curves);
   // The pool curve that best continues a chain ending at `end` whose last curve points back

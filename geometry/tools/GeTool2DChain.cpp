@@ -187,20 +187,6 @@ bool IsEmptyComposite(CGeCurve* c) {
   return c->GetType() == GE_TYPE_COMBCURVE && c->GetSegmentCount() == 0;
 }
 
-// Removes and deletes the loops appended after `before` (the tail before the call).
-void DropAppended(CGeLoopList* loops, POSITION before) {
-  POSITION pos = before;
-  if (pos)
-    loops->GetNext(pos);
-  else
-    pos = loops->GetHeadPosition();
-  while (pos) {
-    POSITION at = pos;
-    delete loops->GetNext(pos);
-    loops->RemoveAt(at);
-  }
-}
-
 }  // namespace
 
 CGeCurve* CGeTool2D::GetHead(CGeCurveList* curves) {
@@ -212,10 +198,10 @@ CGeCurve* CGeTool2D::GetHead(CGeCurveList* curves) {
   return nullptr;
 }
 
-CGeCurve* CGeTool2D::SearchNext(CGeCurveList* pool, const double end[2], const double back[2],
-                                double tol, bool remove, bool& forward) {
-  if (!pool || pool->IsEmpty()) return nullptr;
-  NextChoice choice{end, back, tol, false};
+namespace {
+
+// Offers the pool's curves in list order; the position of the choice, or null.
+POSITION ScanPool(CGeCurveList* pool, NextChoice& choice) {
   POSITION chosen = nullptr;
   int i = 0;
   for (POSITION pos = pool->GetHeadPosition(); pos; ++i) {
@@ -226,6 +212,16 @@ CGeCurve* CGeTool2D::SearchNext(CGeCurveList* pool, const double end[2], const d
     choice.Offer(i, c);
     if (choice.choice != before) chosen = at;
   }
+  return chosen;
+}
+
+}  // namespace
+
+CGeCurve* CGeTool2D::SearchNext(CGeCurveList* pool, const double end[2], const double back[2],
+                                double tol, bool remove, bool& forward) {
+  if (!pool || pool->IsEmpty()) return nullptr;
+  NextChoice choice{end, back, tol, false};
+  const POSITION chosen = ScanPool(pool, choice);
   if (!chosen) return nullptr;
   forward = choice.forward;
   CGeCurve* c = pool->GetAt(chosen);
@@ -237,16 +233,7 @@ CGeCurve* CGeTool2D::SearchNextInSelfDir(CGeCurveList* pool, const double end[2]
                                          const double dir[2], double tol) {
   if (!pool || pool->IsEmpty()) return nullptr;
   NextChoice choice{end, dir, tol, true};
-  POSITION chosen = nullptr;
-  int i = 0;
-  for (POSITION pos = pool->GetHeadPosition(); pos; ++i) {
-    POSITION at = pos;
-    CGeCurve* c = pool->GetNext(pos);
-    if (!c) continue;
-    const int before = choice.choice;
-    choice.Offer(i, c);
-    if (choice.choice != before) chosen = at;
-  }
+  const POSITION chosen = ScanPool(pool, choice);
   if (!chosen) return nullptr;
   CGeCurve* c = pool->GetAt(chosen);
   pool->RemoveAt(chosen);
@@ -331,7 +318,7 @@ void CGeTool2D::ReCreateLoop(CGeCurveList* curves, CGeLoopList* loops, double to
     }
   }
   // A cancelled call discards what it built, never what the list held before.
-  if (gIsProgressCancel()) DropAppended(loops, before);
+  if (gIsProgressCancel()) tool2d::DropAppended(loops, before);
 }
 
 void CGeTool2D::ReCreateLoopInSelfDir(CGeCurveList* curves, CGeLoopList* loops, double tol,
@@ -380,7 +367,7 @@ void CGeTool2D::ReCreateLoopInSelfDir(CGeCurveList* curves, CGeLoopList* loops, 
     loop->CalcBox2d();
     loops->AddTail(loop.release());
   }
-  if (gIsProgressCancel()) DropAppended(loops, before);
+  if (gIsProgressCancel()) tool2d::DropAppended(loops, before);
 }
 
 // The list tests of the shape-list utilities, except that an empty list is not linked here.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "geometry/shapes2d/GeBezier.h"
+#include "geometry/shapes2d/ShapeListUtil.h"
 #include "support/VurodeFixture.h"
 #include "tests/geometry/shapes2d/GeBezierPolylineTestUtil.h"
 
@@ -492,6 +493,11 @@ TEST_F(BezierTest, FlatteningStaysWithinToleranceAndNeverExplodes) {
     EXPECT_GT(wave->m_nSWPoint, 100) << tol;
     EXPECT_LT(wave->m_nSWPoint, 40000) << tol;
   }
+  // A node that is not a number ends the halving at once instead of running it to the limit.
+  const double bad[4][2] = {{0, 0}, {std::nan(""), 1}, {2, 1}, {3, 0}};
+  CGeBezier nan;
+  ASSERT_EQ(nan.CreateEx(4, bad), 1);
+  EXPECT_LT(nan.m_nSWPoint, 10);
   // Four nodes or fewer than that flatten to nothing; the old buffer stays.
   CPoint2dArray pts;
   const double three[3][2] = {{0, 0}, {1, 1}, {2, 0}};
@@ -557,6 +563,45 @@ TEST_F(BezierTest, TransformInvariants) {
   a->Translate(v);
   b->Transform(m);
   for (int i = 0; i < a->m_nNode; ++i) EXPECT_DOUBLE_EQ(a->m_pNode[i].x, b->m_pNode[i].x);
+}
+
+TEST_F(BezierTest, BiarcApproximationFollowsTheCurve) {
+  gSetCurveDicTol(0.001);
+  for (auto make : {Wave, Ring}) {
+    auto b = make();
+    CGeCurveList list;
+    b->BiArcAppx(0.02, &list);
+    ASSERT_GT(list.GetCount(), 0);
+    double len = 0.0, worst = 0.0;
+    double prevEnd[2] = {0, 0};
+    bool first = true;
+    for (POSITION pos = list.GetHeadPosition(); pos;) {
+      CGeCurve* c = list.GetNext(pos);
+      len += c->EvTotalArcLength();
+      double s[2];
+      c->GetStartPoint(s);
+      if (!first) {
+        EXPECT_LT(std::hypot(s[0] - prevEnd[0], s[1] - prevEnd[1]), 1e-3);
+      }
+      first = false;
+      c->GetEndPoint(prevEnd);
+      for (int k = 0; k <= 20; ++k) {
+        double p[2], foot[2], t = 0.0, d = 1e12;
+        unsigned seg = 0;
+        c->GetPointAt(k / 20.0, p, 1);
+        ASSERT_EQ(b->GetNearestPoint(p, foot, t, seg, d), 1);
+        worst = std::max(worst, d);
+      }
+    }
+    EXPECT_LT(worst, 0.02 + 0.002);
+    EXPECT_NEAR(len, b->EvTotalArcLength(), 0.01 * b->EvTotalArcLength());
+    geDelCurveList(&list);
+  }
+  CGeBezier empty;
+  CGeCurveList list;
+  empty.BiArcAppx(0.01, &list);
+  EXPECT_TRUE(list.IsEmpty());
+  Wave()->BiArcAppx(0.01, nullptr);
 }
 
 TEST_F(BezierTest, CopyAndFactory) {

@@ -276,6 +276,12 @@ TEST_F(PolylineTest, FilterLeanAndToPolyline) {
   fine->Lean(0.001);
   EXPECT_EQ(fine->m_pSWPoint[0][0], static_cast<double>(0.1f));
   EXPECT_EQ(fine->m_pSWPoint[1][1], static_cast<double>(0.7f));
+  CGePolyline single(1);
+  const double at[2] = {0.3, 0.4};
+  single.SetPoint(0, at);
+  single.Lean(0.001);
+  ASSERT_EQ(single.m_nSWPoint, 1);
+  EXPECT_EQ(single.m_pSWPoint[0][1], 0.4);
 
   auto zig = Zigzag();
   std::unique_ptr<CGePolyline> part(zig->ToPolyline(1, 3));
@@ -315,6 +321,25 @@ TEST_F(PolylineTest, ToBezierTurnsOneSegmentIntoAStraightBezier) {
   auto sq = Square();
   std::unique_ptr<CGeCombCurve> closed(sq->ToBezier(3));
   EXPECT_EQ(closed->m_nClosed, 1);
+}
+
+TEST_F(PolylineTest, BiarcApproximationKeepsTheCorners) {
+  auto zig = Zigzag();
+  CGeCurveList list;
+  zig->BiArcAppx(0.01, &list);
+  ASSERT_GT(list.GetCount(), 0);
+  double len = 0.0;
+  for (POSITION pos = list.GetHeadPosition(); pos;) len += list.GetNext(pos)->EvTotalArcLength();
+  EXPECT_NEAR(len, zig->EvTotalArcLength(), 0.05);
+  double s[2], e[2];
+  list.GetHead()->GetStartPoint(s);
+  list.GetTail()->GetEndPoint(e);
+  EXPECT_NEAR(s[0], 0.0, 1e-9);
+  EXPECT_NEAR(e[0], 12.0, 1e-9);
+  geDelCurveList(&list);
+  CGePolyline empty;
+  empty.BiArcAppx(0.01, &list);
+  EXPECT_TRUE(list.IsEmpty());
 }
 
 TEST_F(PolylineTest, DeletingVertices) {

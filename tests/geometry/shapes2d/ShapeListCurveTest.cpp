@@ -19,6 +19,17 @@ namespace {
 
 using ShapeListCurve = VurodeTest;
 
+CGeLine* Line(double x0, double y0, double x1, double y1) {
+  const double s[2] = {x0, y0}, e[2] = {x1, y1};
+  return new CGeLine(s, e);
+}
+
+CGePolyline* Poly(const std::vector<std::array<double, 2>>& v) {
+  auto* p = new CGePolyline;
+  EXPECT_EQ(p->Create(static_cast<int>(v.size()), reinterpret_cast<const double(*)[2]>(v.data())), 1);
+  return p;
+}
+
 CGeArc* Arc(double cx, double cy, double r, double a0, double a1) {
   auto* arc = new CGeArc;
   const double c[2] = {cx, cy};
@@ -94,6 +105,73 @@ TEST_F(ShapeListCurve, CurveToPolylineFollowsTheCurve) {
     EXPECT_LT(5.0 - std::hypot(mx, my), 0.0101);
   }
   EXPECT_NEAR(poly->m_pSWPoint[poly->m_nSWPoint - 1][0], -5.0, 1e-6);
+}
+
+TEST_F(ShapeListCurve, LinkedListJoinsIntoOnePolyline) {
+  CGeCurveList list;
+  list.AddTail(Line(-5, -3, 5, -3));
+  list.AddTail(Line(5, -3, 5, 0));
+  list.AddTail(Arc(0, 0, 5, 0, std::numbers::pi));
+  list.AddTail(Line(-5, 0, -5, -3));
+  size_t expected = 0;
+  for (POSITION pos = list.GetHeadPosition(); pos;) {
+    CPoint2dArray pts;
+    list.GetNext(pos)->Discrete(0.01, &pts, 2.9670597283898, false);
+    expected += static_cast<size_t>(pts.GetSize());
+  }
+  expected -= 3;  // each joint point once
+  std::unique_ptr<CGePolyline> poly(geCurveListToPolyLine(&list, 0.01, 2.9670597283898));
+  ASSERT_TRUE(poly);
+  EXPECT_EQ(static_cast<size_t>(poly->m_nSWPoint), expected);
+  EXPECT_EQ(poly->m_pSWPoint[0][0], -5.0);
+  EXPECT_EQ(poly->m_pSWPoint[poly->m_nSWPoint - 1][1], -3.0);
+  // Shoelace area of the closed joined string: rectangle plus half disc.
+  double area = 0.0;
+  for (int i = 0; i + 1 < poly->m_nSWPoint; ++i)
+    area += poly->m_pSWPoint[i][0] * poly->m_pSWPoint[i + 1][1] -
+            poly->m_pSWPoint[i + 1][0] * poly->m_pSWPoint[i][1];
+  EXPECT_NEAR(area / 2, 30.0 + std::numbers::pi * 25 / 2, 0.2);
+  list.AddTail(Line(0, 0, 1, 1));  // breaks the chain
+  EXPECT_EQ(geCurveListToPolyLine(&list, 0.01, 0.1), nullptr);
+  EXPECT_EQ(geCurveListToPolyLine(nullptr, 0.01, 0.1), nullptr);
+  geDelCurveList(&list);
+}
+
+TEST_F(ShapeListCurve, MergeLinesAndPolylines) {
+  CGeCurveList list;
+  list.AddTail(Line(0, 0, 1, 0));
+  list.AddTail(Poly({{1, 0}, {2, 1}, {3, 0}}));
+  list.AddTail(Arc(4, 0, 1, std::numbers::pi, 0));  // skipped, yet part of the chain
+  list.AddTail(Line(5, 0, 6, 0));
+  list.AddTail(Line(6, 0.05, 7, 0));  // a gap of exactly 0.05 still links
+  std::unique_ptr<CGePolyline> merged(geMergeLine(&list));
+  ASSERT_TRUE(merged);
+  const std::vector<std::array<double, 2>> want = {{0, 0}, {1, 0}, {2, 1}, {3, 0}, {6, 0}, {7, 0}};
+  ASSERT_EQ(merged->m_nSWPoint, 6);
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(merged->m_pSWPoint[i][0], want[i][0]);
+    EXPECT_EQ(merged->m_pSWPoint[i][1], want[i][1]);
+  }
+  list.AddTail(Line(7.06, 0, 8, 0));
+  EXPECT_EQ(geMergeLine(&list), nullptr);
+  geDelCurveList(&list);
+  EXPECT_EQ(geMergeLine(&list), nullptr);
+}
+
+TEST_F(ShapeListCurve, MergeBeziersJoinsTheirNodes) {
+  const double a[2] = {0, 0}, b[2] = {3, 0}, c[2] = {3, 3};
+  CGeCurveList list;
+  list.AddTail(geGenBezierFrmLine(a, b));
+  list.AddTail(geGenBezierFrmLine(b, c));
+  std::unique_ptr<CGeBezier> merged(geMergeBezier(&list));
+  ASSERT_TRUE(merged);
+  ASSERT_EQ(merged->m_nNode, 7);
+  EXPECT_EQ(merged->m_pNode[3].x, 3.0);
+  EXPECT_EQ(merged->m_pNode[6].y, 3.0);
+  geDelCurveList(&list);
+  list.AddTail(Line(0, 0, 1, 0));
+  EXPECT_EQ(geMergeBezier(&list), nullptr);  // no Bezier contributes any node
+  geDelCurveList(&list);
 }
 
 TEST_F(ShapeListCurve, SweepBoundRunsRadiusLinearlyAlongTheArc) {

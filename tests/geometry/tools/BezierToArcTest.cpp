@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "tests/geometry/tools/CurveFitTestUtil.h"
 
@@ -91,12 +92,7 @@ TEST_P(ArcApproximationCases, FollowsTheCurveWithinToleranceAsOneTangentChain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BezierToArc, ArcApproximationCases, ::testing::ValuesIn(kCases),
-                         [](const auto& info) {
-                           std::string n = info.param.name;
-                           for (char& ch : n)
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           return n;
-                         });
+                         CaseName);
 
 TEST(BezierToArc, QuarterCircleGivesOneArcOnTheCircle) {
   CBezierToArc seg = Make({{10, 0}, {10, 10 * kQuarter}, {10 * kQuarter, 10}, {0, 10}});
@@ -110,6 +106,24 @@ TEST(BezierToArc, QuarterCircleGivesOneArcOnTheCircle) {
   EXPECT_NEAR(arc->m_dRadius, 10.0, 1e-9);
   EXPECT_NEAR(arc->m_dSweep, kPi / 2.0, 1e-9);
   FreeList(out);
+}
+
+TEST(BezierToArc, NodesGiveTheSameSegmentAsTheirPoints) {
+  const std::vector<P> ctrl = {{1, 1}, {2, 5}, {6, 4}, {7, 0}};
+  const CBezierNode nodes[4] = {{1, 1, BEZ_NODE_SMOOTH}, {2, 5}, {6, 4}, {7, 0, BEZ_NODE_CORNER}};
+  CBezierToArc fromNodes;
+  fromNodes.Create(nodes, 3);
+  ASSERT_EQ(fromNodes.GetDegree(), 3);
+  for (double t : {0.1, 0.5, 0.9}) {
+    double p[2];
+    fromNodes.GetPoint(t, p);
+    EXPECT_NEAR(p[0], Exact(ctrl, t).x, 1e-12);
+    EXPECT_NEAR(p[1], Exact(ctrl, t).y, 1e-12);
+  }
+  fromNodes.Create(nodes, CBezierToArc::kMaxDegree + 1);
+  EXPECT_EQ(fromNodes.GetDegree(), 0);
+  fromNodes.Create(static_cast<const CBezierNode*>(nullptr), 3);
+  EXPECT_EQ(fromNodes.GetDegree(), 0);
 }
 
 TEST(BezierToArc, CollinearControlPointsGiveOneLine) {

@@ -132,6 +132,20 @@ TEST(BezierFit, PathTurningStraightBackStillFits) {
   for (P p : pts) EXPECT_LE(DistToPath(p, curve), 0.01);
 }
 
+TEST(BezierFit, ZeroBoundOnALongInputStillEnds) {
+  std::vector<P> line, wave;
+  for (int i = 0; i < 20000; ++i) {
+    line.push_back({0.5 * i, 0.25 * i});
+    wave.push_back({0.01 * i, std::sin(0.01 * i)});
+  }
+  for (const auto* pts : {&line, &wave}) {
+    auto bez = FitPoints(*pts, 0.0);
+    ASSERT_TRUE(bez);
+    const std::vector<P> curve = SampleBezier(*bez, 20);
+    for (size_t i = 0; i < pts->size(); i += 97) EXPECT_LE(DistToPath((*pts)[i], curve), 1e-5);
+  }
+}
+
 // ---- traced outlines ----
 
 _at_spline_type Linear(P a, P b) {

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include <string>
 #include <vector>
 
 #include "geometry/shapes2d/GeCurve.h"
@@ -110,6 +112,14 @@ inline double LargestJointTurn(CGeCurveList& list) {
   for (size_t i = 0; i + 1 < v.size(); ++i) turn = std::max(turn, JointTurn(v[i], v[i + 1]));
   return turn;
 }
+
+// Test name from a case's `name` field: letters and digits kept, the rest as underscores.
+inline constexpr auto CaseName = [](const auto& info) {
+  std::string n = info.param.name;
+  for (char& ch : n)
+    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  return n;
+};
 
 constexpr double kDegree = std::numbers::pi / 180.0;
 

@@ -46,7 +46,7 @@ using CurveInterBezTest = VurodeTest;
 TEST_F(CurveInterBezTest, RandomPairsMatchDenseSampling) {
   std::mt19937 rng(17);
   int checked = 0, crossings = 0;
-  for (int i = 0; i < 60; ++i) {
+  for (int i = 0; i < 40; ++i) {
     auto pa = RandomBezier(rng, 3 + i % 3), pb = RandomBezier(rng, 3);
     CGeBezier &a = *pa, &b = *pb;
     CGeLine line = RandomLine(rng);
@@ -55,7 +55,7 @@ TEST_F(CurveInterBezTest, RandomPairsMatchDenseSampling) {
     for (CGeCurve* other : others) {
       SCOPED_TRACE(testing::Message() << "case " << i << " type " << other->GetType());
       for (auto [c1, c2] : {std::pair<CGeCurve*, CGeCurve*>{&a, other}, {other, &a}}) {
-        if (citest::ExpectMatchesSampling(c1, c2, 400, 1e-3)) ++checked;
+        if (citest::ExpectMatchesSampling(c1, c2, 250, 2e-3)) ++checked;
         const auto recs = Inter(c1, c2);
         crossings += int(recs.size());
         citest::ExpectOnBoth(c1, c2, recs, 1e-5);
@@ -63,8 +63,8 @@ TEST_F(CurveInterBezTest, RandomPairsMatchDenseSampling) {
       citest::ExpectSwapSymmetric(&a, other, 1e-6);
     }
   }
-  EXPECT_GT(checked, 200);
-  EXPECT_GT(crossings, 200);
+  EXPECT_GT(checked, 130);
+  EXPECT_GT(crossings, 130);
 }
 
 TEST_F(CurveInterBezTest, RecordsNameTheBezierSegment) {

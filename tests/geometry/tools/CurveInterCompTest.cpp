@@ -15,6 +15,7 @@
 #include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
+#include "geometry/shapes2d/GeOffsetCrv.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/GeRegion.h"
 #include "support/VurodeFixture.h"
@@ -153,6 +154,67 @@ TEST_F(CurveInterCompTest, CompositePairsComeInElementOrder) {
   EXPECT_TRUE(Inter(a.get(), a.get()).empty());
 }
 
+TEST_F(CurveInterCompTest, LongChainsAgainstACompositeMatchTheElementByElementAnswer) {
+  // A long wiggly polyline and a long Bezier across a composite of every kind of element,
+  // a nested composite and a null entry included.
+  std::mt19937 rng(9);
+  std::uniform_real_distribution<double> w(-1.5, 1.5);
+  std::vector<std::array<double, 2>> zig;
+  for (int i = 0; i <= 400; ++i) zig.push_back({i * 0.05, 5 + 4 * std::sin(i * 0.11) + w(rng) * 0.3});
+  std::unique_ptr<CGePolyline> pl(NewPLine(zig));
+  std::vector<std::array<double, 2>> through;
+  for (int i = 0; i <= 40; ++i) through.push_back({i * 0.5, 5 + w(rng) * 3});
+  CGeBezier bez;
+  ASSERT_EQ(bez.Create(unsigned(through.size()), reinterpret_cast<const double(*)[2]>(through.data())), 1);
+
+  const double c1[2] = {4, 5}, c2[2] = {10, 5}, c3[2] = {16, 4};
+  auto* arc = new CGeArc;
+  ASSERT_EQ(arc->CreateCSEAngle(c1, 3, -2, 2.5), 1);
+  const double bn[4][2] = {{12, 0}, {13, 12}, {15, -2}, {17, 10}};
+  auto* bezEl = new CGeBezier;
+  ASSERT_EQ(bezEl->CreateEx(4, bn), 1);
+  auto nested = std::make_unique<CGeCombCurve>();
+  nested->m_CurveList.AddTail(NewLine(18, 0, 19, 10));
+  nested->m_CurveList.AddTail(NewPLine({{19, 10}, {19.5, 0}, {19.9, 9}}));
+  nested->CalcBox2d();
+  auto comp = Make<CGeCombCurve>({NewLine(0.5, 0, 1.5, 10), arc, nullptr, new CGeCircle(c2, 2.5, 0),
+                                  new CGeEllipse(c3, 3, 1.5, 0.4, 1), bezEl,
+                                  NewPLine({{1, 9}, {8, 1}, {12, 9}, {17, 1}}), nested.release()});
+  for (CGeCurve* chain : {static_cast<CGeCurve*>(pl.get()), static_cast<CGeCurve*>(&bez)}) {
+    SCOPED_TRACE(testing::Message() << "chain type " << chain->GetType());
+    const auto recs = Inter(chain, comp.get());
+    std::vector<_tagInterPnt> expect;
+    int k = 0;
+    for (POSITION pos = comp->m_CurveList.GetHeadPosition(); pos;) {
+      CGeCurve* e = comp->m_CurveList.GetNext(pos);
+      if (!e) continue;
+      ++k;
+      for (auto r : Inter(chain, e)) {
+        r.sub1 = 1, r.sub2 = r.seg2, r.seg2 = k;
+        expect.push_back(r);
+      }
+    }
+    ASSERT_GT(expect.size(), 20u);
+    ASSERT_EQ(recs.size(), expect.size());
+    for (size_t i = 0; i < recs.size(); ++i) {
+      EXPECT_EQ(recs[i].x, expect[i].x);
+      EXPECT_EQ(recs[i].y, expect[i].y);
+      EXPECT_EQ(recs[i].seg1, expect[i].seg1);
+      EXPECT_EQ(recs[i].seg2, expect[i].seg2);
+      EXPECT_EQ(recs[i].sub2, expect[i].sub2);
+      EXPECT_EQ(recs[i].t1, expect[i].t1);
+      EXPECT_EQ(recs[i].t2, expect[i].t2);
+    }
+    // A nested composite's records keep only one level below the element (as any record
+    // does), so only the plain elements are evaluated here.
+    std::vector<_tagInterPnt> plain;
+    for (const auto& r : recs)
+      if (r.seg2 != 7) plain.push_back(r);
+    ASSERT_LT(plain.size(), recs.size());
+    citest::ExpectOnBoth(chain, comp.get(), plain, 1e-5);
+  }
+}
+
 TEST_F(CurveInterCompTest, LoopsAndRegionsHaveTheirOwnEntryPoints) {
   // Square loop (0,0)-(4,4) and a square hole (1,1)-(3,3); the line y = 2 crosses each twice.
   auto square = [](double lo, double hi) {
@@ -218,6 +280,13 @@ TEST_F(CurveInterCompTest, NewtonWrapsRoundACircleAndStepsAcrossSegments) {
   ASSERT_EQ(CCurveInter().CurveCurveIterate(ray.get(), t1, s1, &cir, t2, s2, pt), 1);
   EXPECT_NEAR(t2, 0.05 / (2 * kPi), 1e-4);
   EXPECT_NEAR(t1, 0.5, 1e-4);
+  // An offset of the circle wraps the same way (here radius 1.5, outside the ccw circle).
+  CGeOffsetCrv off;
+  off.Create(&cir, -0.5);
+  t1 = 0.7, t2 = 0.99, s1 = s2 = 1;
+  ASSERT_EQ(CCurveInter().CurveCurveIterate(ray.get(), t1, s1, &off, t2, s2, pt), 1);
+  EXPECT_NEAR(t2, 0.05 / (2 * kPi), 1e-4);
+  EXPECT_NEAR(t1, 0.75, 1e-4);
 
   // A guess at the end of polyline segment 1 whose crossing lies on segment 2.
   std::unique_ptr<CGePolyline> pl(NewPLine({{0, 0}, {2, 0}, {2, 4}}));

@@ -179,7 +179,10 @@ TEST_F(RankTest, RegionsKeepTheirOuterLoopFirst) {
   EXPECT_EQ(Items(r->m_LoopList), (std::vector<CGeLoop*>{outer, holes[1], holes[2], holes[0]}));
 }
 
+// Far away, every distance exceeds the 1e12 "no value" sentinel; rankings still finish.
 TEST_F(RankTest, EveryRankingIsAPermutation) {
+  for (double offset : {0.0, 1e13}) {
+  SCOPED_TRACE(testing::Message() << "offset " << offset);
   using LoopRank = std::function<void(CGeTool2D&, CGeLoopList*)>;
   const std::pair<const char*, LoopRank> loopRanks[] = {
       {"RankLoopPosition", [](CGeTool2D& t, CGeLoopList* l) { t.RankLoopPosition(l); }},
@@ -194,7 +197,8 @@ TEST_F(RankTest, EveryRankingIsAPermutation) {
     SCOPED_TRACE(name);
     Loops o;
     std::vector<CGeLoop*> in;
-    for (int i = 0; i < 40; ++i) in.push_back(Rect(u(rng), u(rng), 1 + u(rng) / 10, 1 + u(rng) / 10));
+    for (int i = 0; i < 40; ++i)
+      in.push_back(Rect(offset + u(rng), u(rng), 1 + u(rng) / 10, 1 + u(rng) / 10));
     Fill(o.list, in);
     o.list.InsertAfter(o.list.FindIndex(3), static_cast<CGeLoop*>(nullptr));
     CGeTool2D t;
@@ -215,7 +219,7 @@ TEST_F(RankTest, EveryRankingIsAPermutation) {
     Regions o;
     std::vector<CGeRegion*> in;
     for (int i = 0; i < 30; ++i) {
-      const double x = 40.0 * (i % 6), y = 40.0 * (i / 6);
+      const double x = offset + 40.0 * (i % 6), y = 40.0 * (i / 6);
       CGeRegion* r = RegionOf(Rect(x, y, 30, 30));
       for (int h = 0; h < 4; ++h) r->m_LoopList.AddTail(Rect(x + 2 + u(rng) / 5, y + 2 + u(rng) / 5, 2, 2));
       in.push_back(r);
@@ -228,6 +232,7 @@ TEST_F(RankTest, EveryRankingIsAPermutation) {
     std::sort(in.begin(), in.end());
     std::sort(out.begin(), out.end());
     EXPECT_EQ(out, in);
+  }
   }
 }
 

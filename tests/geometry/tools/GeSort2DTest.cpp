@@ -16,6 +16,7 @@ class CSortProbe : public CGeSort2D {
  public:
   using CGeSort2D::CGeSort2D;
   using CGeSort2D::DivideList;
+  using CGeSort2D::GetMinDist;
   using CGeSort2D::GetNearestCurve;
   using CGeSort2D::GetSpaceLength;
   using CGeSort2D::SortList;
@@ -52,7 +53,6 @@ TEST(Sort2DTest, ShortListsStand) {
 
 TEST(Sort2DTest, CollinearPiecesComeBackInOrder) {
   {
-    const bool startLink = false;
     Curves c;
     std::vector<CGeCurve*> want;
     for (int i = 0; i < 12; ++i) want.push_back(c.Line(3.0 * i, 0, 3.0 * i + 1, 0));
@@ -60,9 +60,8 @@ TEST(Sort2DTest, CollinearPiecesComeBackInOrder) {
     std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(4));
     for (CGeCurve* k : shuffled) c.list.AddTail(k);
     const double p[2] = {-1, 0};
-    CSortProbe sorter(startLink);
-    sorter.SortInNearDistance(p, &c.list);
-    EXPECT_EQ(Items(c.list), want) << "start link " << startLink;
+    CGeSort2D().SortInNearDistance(p, &c.list);
+    EXPECT_EQ(Items(c.list), want);
   }
 }
 
@@ -91,20 +90,97 @@ TEST(Sort2DTest, DivideListSplitsAtTheLargestGap) {
   }
 }
 
+// Cheapest insertion by scanning every (chain, pool) pair at each step.
+void ScanSortList(CSortProbe& s, CGeCurveList* pool, CGeCurveList* chain) {
+  auto gap = [&](CGeCurve* a, CGeCurve* b) {
+    double l[2], st[2];
+    if (s.m_bStartLink)
+      a->GetStartPoint(l);
+    else
+      a->GetEndPoint(l);
+    b->GetStartPoint(st);
+    return P2D_Dist(l, st);
+  };
+  while (!pool->IsEmpty()) {
+    POSITION xPos, cPos;
+    s.GetMinDist(chain, pool, xPos, cPos);
+    CGeCurve* c = pool->GetAt(cPos);
+    pool->RemoveAt(cPos);
+    if (chain->GetCount() == 1) {
+      chain->AddTail(c);
+      continue;
+    }
+    CGeCurve* x = chain->GetAt(xPos);
+    POSITION p = xPos, n = xPos;
+    chain->GetPrev(p);
+    chain->GetNext(n);
+    double before = gap(c, x), after = 0;
+    if (p) {
+      before += gap(chain->GetAt(p), c);
+      after += gap(chain->GetAt(p), x);
+    }
+    if (n) {
+      before += gap(x, chain->GetAt(n));
+      after += gap(c, chain->GetAt(n));
+    }
+    if (!s.m_bStartLink)
+      after += gap(x, c);
+    else if (p)
+      after += gap(chain->GetAt(p), c);
+    if (before > after)
+      chain->InsertAfter(xPos, c);
+    else
+      chain->InsertBefore(xPos, c);
+  }
+}
+
+TEST(Sort2DTest, InsertionMatchesThePairScanOnTies) {
+  // Pieces on a lattice: many equal distances, so only the tie rules decide.
+  for (bool startLink : {false, true}) {
+    for (unsigned seed : {1u, 2u, 3u}) {
+      Curves c;
+      std::vector<CGeCurve*> v;
+      for (int i = 0; i < 7; ++i)
+        for (int j = 0; j < 7; ++j) v.push_back(c.Line(i, j, i + 0.5, j + (seed % 2) * 0.5));
+      std::shuffle(v.begin(), v.end(), std::mt19937(seed));
+      CSortProbe s(startLink);
+      CGeCurveList pool1, pool2, chain1, chain2;
+      chain1.AddTail(v[0]);
+      chain2.AddTail(v[0]);
+      for (size_t i = 1; i < v.size(); ++i) {
+        pool1.AddTail(v[i]);
+        pool2.AddTail(v[i]);
+      }
+      s.SortList(&pool1, &chain1);
+      ScanSortList(s, &pool2, &chain2);
+      EXPECT_EQ(Items(chain1), Items(chain2)) << "start link " << startLink << " seed " << seed;
+    }
+  }
+}
+
 TEST(Sort2DTest, SortingNeverLengthensTheInsertionChain) {
   std::mt19937 rng(6);
   std::uniform_real_distribution<double> u(0, 50);
-  for (int round = 0; round < 25; ++round) {
+  for (int round = 0; round < 26; ++round) {
+    // The last round lies beyond the 1e12 "no value" sentinel.
+    const double far = round == 25 ? 1e13 : 0;
     Curves c;
     CGeCurveList copy;
     for (int i = 0; i < 30; ++i) {
-      const double x = u(rng), y = u(rng);
+      const double x = far + u(rng), y = u(rng);
       CGeCurve* k = c.Line(x, y, x + u(rng) / 10, y + u(rng) / 10);
       c.list.AddTail(k);
       copy.AddTail(k);
     }
     const double p[2] = {0, 0};
     CSortProbe s(round % 2 == 1);
+    if (far > 0) {
+      // No start is nearer than the sentinel: the list stands instead of looping forever.
+      const std::vector<CGeCurve*> before = Items(c.list);
+      s.SortInNearDistance(p, &c.list);
+      EXPECT_EQ(Items(c.list), before);
+      continue;
+    }
     // The chain the improvement starts from.
     CGeCurveList chain;
     chain.AddTail(s.GetNearestCurve(p, &copy));

@@ -135,7 +135,20 @@ std::vector<Figure> Rounded() {
   return v;
 }
 
-const Scene kScenes[] = {{"Separate", Separate}, {"Nested", Nested}, {"Rounded", Rounded}};
+// Cells of concentric squares (1 to 4 deep), staggered so boxes interleave along x.
+std::vector<Figure> Cells() {
+  std::vector<Figure> v;
+  std::mt19937 rng(12);
+  for (int cell = 0; cell < 30; ++cell) {
+    const double x = 12.0 * (cell % 6) + (rng() % 5) * 0.5, y = 12.0 * (cell / 6) + (rng() % 3);
+    const int depth = 1 + static_cast<int>(rng() % 4);
+    for (int d = 0; d < depth; ++d) v.push_back(Square(x + d, y + d, 8 - 2.0 * d));
+  }
+  return v;
+}
+
+const Scene kScenes[] = {
+    {"Separate", Separate}, {"Nested", Nested}, {"Rounded", Rounded}, {"Cells", Cells}};
 
 // Copies of all curves, shuffled and about half of them reversed.
 void Scramble(const std::vector<Figure>& figs, unsigned seed, CGeCurveList& out) {
@@ -588,6 +601,85 @@ TEST_F(RegionTest, SortClassifyAndRefine) {
   for (CGeLoop* l : {big, s1, s2, inner}) group.AddTail(l);
   t.RefineRegionInLoop(&group, &kept);
   EXPECT_EQ(Items(kept), (std::vector<CGeLoop*>{big, s1, s2})) << "a hole inside a hole goes";
+}
+
+// Even-odd area of loops, from their point buffers by Boost.Geometry.
+double LoopsEvenOddArea(CGeLoopList& loops) {
+  BMulti acc;
+  for (CGeLoop* l : Items(loops)) {
+    l->EvArea(0.001);
+    BPolygon poly;
+    for (int i = 0; i < l->m_nSWPoint; ++i)
+      bg::append(poly.outer(), BPoint(l->m_pSWPoint[i][0], l->m_pSWPoint[i][1]));
+    bg::correct(poly);
+    BMulti next;
+    bg::sym_difference(acc, poly, next);
+    acc = next;
+  }
+  return bg::area(acc);
+}
+
+TEST_F(RegionTest, LoopClipByOperation) {
+  struct Case {
+    const char* name;
+    gpc_op op;
+    std::vector<Figure> (*clip)();
+    double area;
+    INT_PTR loops;
+  } cases[] = {
+      {"difference", GPC_DIFF, [] { std::vector<Figure> v; v.push_back(Square(2, 2, 4)); return v; }, 12, 1},
+      {"intersection", GPC_INT, [] { std::vector<Figure> v; v.push_back(Square(2, 2, 4)); return v; }, 4, 1},
+      {"exclusive or", GPC_XOR, [] { std::vector<Figure> v; v.push_back(Square(2, 2, 4)); return v; }, 24, 2},
+      {"union", GPC_UNION, [] { std::vector<Figure> v; v.push_back(Square(2, 2, 4)); return v; }, 28, 1},
+      {"hole cut out", GPC_DIFF, [] { std::vector<Figure> v; v.push_back(Square(1, 1, 1)); return v; }, 15, 2},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    Owned o;
+    CGeLoopList subject, clip;
+    subject.AddTail(LoopOf(Square(0, 0, 4)));
+    for (const Figure& f : k.clip()) clip.AddTail(LoopOf(f));
+    CGeLoop* earlier = LoopOf(Square(50, 50, 1));
+    o.loops.AddTail(earlier);
+    CGeTool2D().LoopClip(&subject, &clip, k.op, &o.loops);
+    EXPECT_EQ(o.loops.GetHead(), earlier) << "the result is appended";
+    delete o.loops.RemoveHead();
+    EXPECT_EQ(o.loops.GetCount(), k.loops);
+    EXPECT_NEAR(LoopsEvenOddArea(o.loops), k.area, 1e-6);
+    while (!subject.IsEmpty()) delete subject.RemoveHead();
+    while (!clip.IsEmpty()) delete clip.RemoveHead();
+  }
+}
+
+TEST_F(RegionTest, LoopMergeIsTheUnion) {
+  std::mt19937 rng(21);
+  std::uniform_real_distribution<double> u(0, 20);
+  Owned o;
+  BMulti want;
+  for (int i = 0; i < 25; ++i) {
+    const double x = u(rng), y = u(rng), size = 1 + u(rng) / 4;
+    o.loops.AddTail(LoopOf(Square(x, y, size)));
+    BPolygon sq;
+    for (const P& p : Square(x, y, size).outline) bg::append(sq.outer(), BPoint(p[0], p[1]));
+    bg::correct(sq);
+    BMulti next;
+    bg::union_(want, sq, next);
+    want = next;
+  }
+  for (CGeLoop* l : Items(o.loops)) l->EvArea(0.001);
+  CGeLoopList merged;
+  CGeTool2D().LoopMerge(&o.loops, &merged);
+  ASSERT_FALSE(merged.IsEmpty());
+  EXPECT_NEAR(LoopsEvenOddArea(merged), bg::area(want), 1e-4);  // vertices pass through floats
+  while (!merged.IsEmpty()) delete merged.RemoveHead();
+
+  // Only one loop with points: nothing to merge.
+  Owned one;
+  one.loops.AddTail(LoopOf(Square(0, 0, 1)));
+  one.loops.GetHead()->EvArea(0.001);
+  one.loops.AddTail(new CGeLoop);
+  CGeTool2D().LoopMerge(&one.loops, &merged);
+  EXPECT_TRUE(merged.IsEmpty());
 }
 
 TEST_F(RegionTest, ListUtilities) {
