@@ -3,7 +3,7 @@
 // The class holds no data; any instance, even a temporary, serves.
 #pragma once
 
-#include "geometry/shapes2d/GeCurve.h"
+#include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/tools/GeIsectPt.h"
 #include "platform/numora/Gpc.h"
 
@@ -16,8 +16,6 @@ class CGeRegion;
 class CGePolyline;
 class CStrP2D;
 class RBTree;
-using CGeLoopList = CTypedPtrList<CObList, CGeLoop*>;
-using CGeRegionList = CTypedPtrList<CObList, CGeRegion*>;
 
 class CGeTool2D {
  public:
