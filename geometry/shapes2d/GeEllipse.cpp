@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <vector>
 
 #include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeCircle.h"
@@ -373,6 +374,20 @@ void CGeEllipse::Split(double t, CGeCurve* out[2], int, int) {
   bez->Split(seg, u, left, right);
   out[0] = left;
   out[1] = right;
+}
+
+void CGeEllipse::BiArcAppx(double tol, CGeCurveList* list) {
+  if (!list) return;
+  CPoint2dArray flat;
+  Discrete(tol, &flat, 2.9670597283898, true);
+  std::vector<double> pts;
+  pts.reserve(2 * static_cast<size_t>(flat.GetSize()));
+  for (INT_PTR i = 0; i < flat.GetSize(); ++i) {
+    pts.push_back(flat[i].x);
+    pts.push_back(flat[i].y);
+  }
+  geBiarcsToList(reinterpret_cast<const double(*)[2]>(pts.data()),
+                 static_cast<int>(flat.GetSize()), tol, list);
 }
 
 CGeShape2d* CGeEllipse::Shift(const double p[2], const double q[2]) {

@@ -30,7 +30,8 @@ class CBezierToArc {
   void Split(double t, double left[][2], double right[][2]) const;
 
   // Appends lines and arcs in the segment's direction to out; 1 when out is non-empty. Curves
-  // out held before are left alone.
+  // out held before are left alone. Pieces that miss tol are halved (up to about 500 control
+  // points in all); a piece still missing after that is replaced by its chord.
   int ArcApproximation(double tol, CGeCurveList* out);
   // As ArcApproximation, but closed and strongly turning segments are first halved; tol is at
   // least 0.0001. 1 when it appended anything.

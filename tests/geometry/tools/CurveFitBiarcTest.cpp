@@ -11,6 +11,7 @@
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeCombCurve.h"
+#include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/tools/CurveFit.h"
 #include "tests/geometry/tools/CurveFitTestUtil.h"
@@ -135,6 +136,33 @@ TEST(BiarcFit, FreeCurveStaysWithinToleranceAndTurnsSmoothlyAtJoints) {
       EXPECT_LT(LargestJointTurn(list), 1e-6);
       EXPECT_LE(Hausdorff(SampleFunction(f, 4000), SampleList(list, 100)), tol);
     }
+  }
+}
+
+TEST(BiarcFit, EllipseApproximatesAsAClosedTangentChainOfArcs) {
+  const double c[2] = {1, 2};
+  for (int dir : {1, 0}) {
+    CGeEllipse ell(c, 6, 3, 0.4, dir);
+    CGeCurveList list;
+    ell.BiArcAppx(0.01, &list);
+    ASSERT_GT(list.GetCount(), 4);
+    EXPECT_LT(LargestGap(list), 1e-9);
+    double s[2], e[2];
+    list.GetHead()->GetStartPoint(s);
+    list.GetTail()->GetEndPoint(e);
+    EXPECT_LT(std::hypot(s[0] - e[0], s[1] - e[1]), 1e-5);
+    // Joints meet at the tangents estimated from the discretised points.
+    EXPECT_LT(LargestJointTurn(list), 1e-6);
+    const std::vector<P> exact = SampleFunction(
+        [&](double t) {
+          double p[2];
+          ell.EvPos(t, p, 1);
+          return P{p[0], p[1]};
+        },
+        4000);
+    // The points come from a discretisation within the same tolerance.
+    EXPECT_LE(Hausdorff(exact, SampleList(list, 100)), 2 * 0.01);
+    FreeList(list);
   }
 }
 

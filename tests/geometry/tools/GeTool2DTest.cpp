@@ -243,10 +243,16 @@ TEST_F(LoopBuildTest, IndexedSearchKeepsThePlainScanChoices) {
       const double b[2] = {double(rng() % 4), double(rng() % 4)};
       if (a[0] != b[0] || a[1] != b[1]) o.curves.AddTail(new CGeLine(a, b));
     }
-    for (bool closedOnly : {false, true}) {
+    for (int variant = 0; variant < 4; ++variant) {
+      const bool closedOnly = variant % 2, selfDir = variant / 2;
       CGeLoopList fast, slow;
-      CGeTool2D().ReCreateLoop(&o.curves, &fast, 0.001, closedOnly, true);
-      CNaiveLoopChain().Chain(&o.curves, &slow, 0.001, closedOnly);
+      if (selfDir) {
+        CGeTool2D().ReCreateLoopInSelfDir(&o.curves, &fast, 0.001, closedOnly);
+        CNaiveLoopChain().ChainInSelfDir(&o.curves, &slow, 0.001, closedOnly);
+      } else {
+        CGeTool2D().ReCreateLoop(&o.curves, &fast, 0.001, closedOnly, true);
+        CNaiveLoopChain().Chain(&o.curves, &slow, 0.001, closedOnly);
+      }
       std::vector<CGeLoop*> f = Items(fast), s = Items(slow);
       ASSERT_EQ(f.size(), s.size());
       for (size_t i = 0; i < f.size(); ++i) {
@@ -262,6 +268,43 @@ TEST_F(LoopBuildTest, IndexedSearchKeepsThePlainScanChoices) {
       for (CGeLoop* l : f) delete l;
       for (CGeLoop* l : s) delete l;
     }
+  }
+}
+
+TEST_F(LoopBuildTest, JunctionTakesTheLargestTurnOrALaterClosedCurve) {
+  // The chain arrives at the origin along +x, so back points along -x.
+  const double o[2] = {0, 0}, up[2] = {0, 5}, upLeft[2] = {-1, 5}, ahead[2] = {5, 0};
+  const double behind[2] = {-5, 0};
+  const double back[2] = {-1, 0}, centre[2] = {0, 1};
+  struct Case {
+    const char* name;
+    const double* second;  // end of the line offered after the closed curve
+    int pick;              // 0 the first line, 1 the closed curve, 2 the second line
+  } cases[] = {
+      {"a later line turning further wins", upLeft, 2},
+      {"a later line turning less leaves the closed curve", ahead, 1},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    Owned own;
+    CGeCurve* first = new CGeLine(o, up);  // counter-clockwise turn of 3/2 pi from back
+    auto* circle = new CGeArc;
+    ASSERT_TRUE(circle->CreateCSEAngle(centre, 1, -M_PI / 2, 1.5 * M_PI));
+    CGeCurve* second = new CGeLine(o, k.second);
+    CGeCurve* all[3] = {first, circle, second};
+    for (CGeCurve* c : all) own.curves.AddTail(c);
+    bool forward = false;
+    CNaiveLoopChain probe;
+    EXPECT_EQ(probe.SearchNext(&own.curves, o, back, 0.001, false, forward), all[k.pick]);
+    EXPECT_TRUE(forward);
+    // The indexed chaining makes the same choice: its first loop is the head and the pick.
+    own.curves.AddHead(new CGeLine(behind, o));
+    CGeTool2D().ReCreateLoop(&own.curves, &own.loops, 0.001, false, true);
+    ASSERT_FALSE(own.loops.IsEmpty());
+    CGeCurve* taken = own.loops.GetHead()->GetSubCurve(2);
+    ASSERT_NE(taken, nullptr);
+    EXPECT_EQ(taken->GetType(), all[k.pick]->GetType());
+    EXPECT_NEAR(taken->EvTotalArcLength(), all[k.pick]->EvTotalArcLength(), 1e-9);
   }
 }
 

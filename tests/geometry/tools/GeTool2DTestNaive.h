@@ -63,4 +63,30 @@ class CNaiveLoopChain : public CGeTool2D {
       loops->AddTail(loop.release());
     }
   }
+
+  // Same rules as ReCreateLoopInSelfDir, without progress polling.
+  void ChainInSelfDir(CGeCurveList* curves, CGeLoopList* loops, double tol, bool closedOnly) {
+    CGeCurveList pool;
+    for (POSITION pos = curves->GetHeadPosition(); pos;)
+      if (CGeCurve* c = curves->GetNext(pos)) pool.AddTail(c->Copy());
+    while (CGeCurve* head = GetHead(&pool)) {
+      double S[2], E[2], dir[2];
+      head->GetStartPoint(S);
+      head->GetEndPoint(E);
+      head->GetTanVecAt(1, dir, static_cast<unsigned>(head->GetSegmentCount()));
+      const bool selfClosed = P2D_Dist(S, E) < tol && head->IsLongerThan(2 * tol);
+      auto loop = std::make_unique<CGeLoop>();
+      loop->AddTail(head, 1);
+      if (!selfClosed) {
+        while (CGeCurve* c = SearchNextInSelfDir(&pool, E, dir, tol)) {
+          c->GetEndPoint(E);
+          c->GetTanVecAt(1, dir, static_cast<unsigned>(c->GetSegmentCount()));
+          loop->AddTail(c, 1);
+          if (P2D_Dist(S, E) < tol) break;
+        }
+        if (closedOnly && !(loop->IsLoop(tol) && loop->EvTotalArcLength() >= tol)) continue;
+      }
+      loops->AddTail(loop.release());
+    }
+  }
 };
