@@ -8,7 +8,6 @@
 
 #include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeCircle.h"
-#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/SnapAt.h"
 
@@ -142,15 +141,6 @@ void CGeEllipse::Discrete(double tol, CPoint2dArray* pts, double, bool) {
 }
 
 void CGeEllipse::Discrete(double tol) { CGeCurve::Discrete(tol, gGetCurveDicAng()); }
-
-void CGeEllipse::BiArcAppx(double tol, CGeCurveList* list) {
-  if (!list) return;
-  // The ellipse's own points at the fitting tolerance, fitted as the chain through them.
-  CPoint2dArray pts;
-  Discrete(tol, &pts, 2.9670597283898, true);
-  CGePolyline chain;
-  if (chain.Create(&pts)) chain.BiArcAppx(tol, list);
-}
 
 // ---- evaluation ----
 

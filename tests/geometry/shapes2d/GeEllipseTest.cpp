@@ -10,11 +10,9 @@
 #include <random>
 #include <vector>
 
-#include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/GeEllipse.h"
-#include "geometry/shapes2d/ShapeListUtil.h"
 #include "support/VurodeFixture.h"
 
 namespace {
@@ -392,56 +390,6 @@ TEST_F(EllipseTest, SplitReproducesTheEllipseOrKeepsItWholeAtAnEnd) {
       EXPECT_NEAR(whole->EvArea() / e->EvArea(), 1.0, 0.01);
     }
   }
-}
-
-// The arc approximation closes on the ellipse's start, runs in its direction, stays within
-// the tolerance, and turns smoothly wherever two fitted pieces meet.
-TEST_F(EllipseTest, BiArcApproximationFollowsTheEllipseSmoothly) {
-  for (const Shape& s : kShapes)
-    for (double tol : {0.01, 0.002}) {
-      SCOPED_TRACE(testing::Message() << "a " << s.a << " b " << s.b << " dir " << s.dir
-                                      << " tol " << tol);
-      auto e = Make(s);
-      CGeCurveList list;
-      e->BiArcAppx(tol, &list);
-      ASSERT_GT(list.GetCount(), 1);
-      double start[2], prevEnd[2], prevTan[2] = {0.0, 0.0}, t0Tan[2];
-      e->GetStartPoint(start);
-      e->GetTanVecAt(0.0, t0Tan, 1);
-      prevEnd[0] = start[0], prevEnd[1] = start[1];
-      double worst = 0.0, worstKink = 0.0;
-      int arcs = 0;
-      bool first = true;
-      for (POSITION pos = list.GetHeadPosition(); pos;) {
-        CGeCurve* c = list.GetNext(pos);
-        ASSERT_TRUE(c->GetType() == GE_TYPE_ARC || c->GetType() == GE_TYPE_LINE);
-        arcs += c->GetType() == GE_TYPE_ARC;
-        double ps[2], pe[2], ts[2], te[2];
-        c->GetStartPoint(ps);
-        c->GetEndPoint(pe);
-        c->GetTanVecAt(0.0, ts, 1);
-        c->GetTanVecAt(1.0, te, 1);
-        EXPECT_NEAR(Dist(ps, prevEnd), 0.0, 1e-5);  // float points of the ellipse
-        if (first) {
-          EXPECT_GT(ts[0] * t0Tan[0] + ts[1] * t0Tan[1], 0.0);  // the ellipse's direction
-        } else {
-          const double cosKink = (ts[0] * prevTan[0] + ts[1] * prevTan[1]) /
-                                 (std::hypot(ts[0], ts[1]) * std::hypot(prevTan[0], prevTan[1]));
-          worstKink = std::max(worstKink, std::acos(std::min(1.0, cosKink)));
-        }
-        first = false;
-        worst = std::max(worst, MaxDeviation(*c, *e));
-        prevEnd[0] = pe[0], prevEnd[1] = pe[1];
-        prevTan[0] = te[0], prevTan[1] = te[1];
-      }
-      EXPECT_NEAR(Dist(prevEnd, start), 0.0, 1e-5);
-      EXPECT_GT(arcs, 0);
-      EXPECT_LE(worst, tol);
-      EXPECT_LT(worstKink, 1e-6);
-      geDelCurveList(&list);
-    }
-  CGeEllipse e;
-  e.BiArcAppx(0.01, nullptr);  // no list: nothing to do
 }
 
 TEST_F(EllipseTest, ShearGoesThroughTheBezierAndLeavesTheEllipse) {
