@@ -2,11 +2,10 @@
 // from its source, and Clipper's offset as a second answer for figures with reflex corners.
 #include <gtest/gtest.h>
 
-#include <polyclipping/clipper.hpp>
-
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <polyclipping/clipper.hpp>
 #include <string>
 #include <vector>
 
@@ -56,26 +55,29 @@ class LoopOffsetTest : public VurodeTest {};
 struct SquareCase {
   const char* name;
   int type;
-  double d;        // > 0 grows the square, < 0 shrinks it
-  double angle;    // the square is also rotated, moved and possibly drawn clockwise
+  double d;      // > 0 grows the square, < 0 shrinks it
+  double angle;  // the square is also rotated, moved and possibly drawn clockwise
   bool clockwise;
 };
 
 double SquareArea(double s, double d, int type) {
   if (d < 0) return (s + 2 * d) * (s + 2 * d);  // inner corners are all trimmed crossings
   switch (type) {
-    case 0: return (s + 2 * d) * (s + 2 * d);
-    case 1: return s * s + 4 * s * d + kPi * d * d;
-    default: return (s + 2 * d) * (s + 2 * d) - 2 * d * d;
+    case 0:
+      return (s + 2 * d) * (s + 2 * d);
+    case 1:
+      return s * s + 4 * s * d + kPi * d * d;
+    default:
+      return (s + 2 * d) * (s + 2 * d) - 2 * d * d;
   }
 }
 
 TEST_F(LoopOffsetTest, SquareAreasMatchClosedFormsForEveryCornerStyle) {
   const double s = 10;
   const SquareCase cases[] = {
-      {"extended", 0, 2, 0, false},         {"round", 1, 2, 0, false},
-      {"straight", 2, 2, 0, false},         {"extended_cw", 0, 2, 0.5, true},
-      {"round_cw_rot", 1, 1.5, 2.0, true},  {"straight_rot", 2, 0.75, -0.7, false},
+      {"extended", 0, 2, 0, false},          {"round", 1, 2, 0, false},
+      {"straight", 2, 2, 0, false},          {"extended_cw", 0, 2, 0.5, true},
+      {"round_cw_rot", 1, 1.5, 2.0, true},   {"straight_rot", 2, 0.75, -0.7, false},
       {"inner_extended", 0, -2, 0.3, false}, {"inner_round", 1, -2, 0, true},
       {"inner_straight", 2, -3, 1.1, false},
   };
