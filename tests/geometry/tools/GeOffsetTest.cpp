@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
@@ -331,6 +332,31 @@ TEST_F(LoopOffsetTest, PolylineGivesOneOffsetLinePerNonEmptySegment) {
   EXPECT_DOUBLE_EQ(l1->m_ptEnd[0], 4);
   EXPECT_DOUBLE_EQ(l2->m_ptStart[0], 5);
   EXPECT_DOUBLE_EQ(l2->m_ptEnd[1], 3);
+  geDelCurveList(&out);
+}
+
+TEST_F(LoopOffsetTest, BezierGivesOffsetLinesOfItsDiscretisation) {
+  // Nearly a quarter circle of radius 10, counter-clockwise: its left side is the inside.
+  const double nodes[4][2] = {{10, 0}, {10, 5.5228}, {5.5228, 10}, {0, 10}};
+  CGeBezier bez;
+  ASSERT_TRUE(bez.CreateEx(4, nodes));
+  CGeCurveList src, out;
+  src.AddTail(&bez);
+  CGeTool2D().GenRawOffsetCurve(&src, 1, &out);
+  ASSERT_GT(out.GetCount(), 4);
+  const double tol = gGetCurveDicTol() + 1e-4;
+  for (POSITION pos = out.GetHeadPosition(); pos;) {
+    CGeCurve* piece = out.GetNext(pos);
+    ASSERT_EQ(piece->GetType(), GE_TYPE_LINE);
+    auto* l = static_cast<CGeLine*>(piece);
+    for (const double* p : {l->m_ptStart, l->m_ptEnd}) {
+      double nearPt[2], t = 0, d = 0;
+      unsigned seg = 1;
+      bez.GetNearestPoint(p, nearPt, t, seg, d);
+      EXPECT_NEAR(d, 1, tol);
+      EXPECT_LT(std::hypot(p[0], p[1]), 9.1);
+    }
+  }
   geDelCurveList(&out);
 }
 
