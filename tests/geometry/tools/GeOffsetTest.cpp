@@ -220,7 +220,8 @@ TEST_F(LoopOffsetTest, DenseOutlineOffsetsToOneClosedLoop) {
       CGeTool2D().LoopOffset(loop.get(), -grow, type, &out.list);
       CGeLoop* r = out.Only();
       ASSERT_NE(r, nullptr) << out.list.GetCount() << " loops";
-      EXPECT_TRUE(EndsMeet(r, 1e-6));
+      // Simplified runs of lines come back in single precision.
+      EXPECT_TRUE(EndsMeet(r, 1e-4));
       const std::vector<P> vertices = SampleLoop(r, 1);
       for (const P& p : vertices) {
         const double dist = PolygonDist(p, kWavy);
