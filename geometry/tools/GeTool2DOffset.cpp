@@ -23,10 +23,10 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kTiny = 1e-6;
-constexpr double kSnapGap = 0.01;       // gaps below this are closed by moving the next start
-constexpr double kPieceTol = 0.01;      // discretisation of edited pieces
-constexpr double kChainTol = 0.02;      // end matching when offset pieces are chained
-constexpr double kOpenPieceTol = 0.005; // discretisation and matching of open-chain pieces
+constexpr double kSnapGap = 0.01;        // gaps below this are closed by moving the next start
+constexpr double kPieceTol = 0.01;       // discretisation of edited pieces
+constexpr double kChainTol = 0.02;       // end matching when offset pieces are chained
+constexpr double kOpenPieceTol = 0.005;  // discretisation and matching of open-chain pieces
 constexpr double kLeanTol = 0.01;
 constexpr double kLeanAngle = 2.9670597283898;  // 170 degrees
 constexpr double kParamLo = 1e-6;
@@ -71,6 +71,35 @@ const double* NearerPair(const double pts[2][2], const double a[2], const double
   const double s0 = P2D_Dist(pts[0], a) + P2D_Dist(pts[0], b);
   const double s1 = P2D_Dist(pts[1], a) + P2D_Dist(pts[1], b);
   return s0 < s1 ? pts[0] : pts[1];
+}
+
+// A line and an arc made to meet where the line's carrier crosses the arc's circle: the line's
+// end and the arc's start when lineFirst, else the arc's end and the line's start. The arc keeps
+// its far end and its tangent there; the line keeps its other end.
+int MeetLineArc(CGeLine* line, CGeArc* arc, bool lineFirst) {
+  double far[2], farTan[2], near[2], pts[2][2], t[2];
+  arc->Ev1Der(lineFirst ? 1.0 : 0.0, far, farTan, 1);
+  if (lineFirst)
+    arc->GetStartPoint(near);
+  else
+    arc->GetEndPoint(near);
+  double* lineJoin = lineFirst ? line->m_ptEnd : line->m_ptStart;
+  int n = 0;
+  Inter_LineCirEx(line->m_ptStart, line->m_ptEnd, arc->m_ptCenter, arc->m_dRadius, kTiny, n, pts,
+                  t);
+  const double* p = nullptr;
+  // A single touching point must lie ahead of the line's kept end.
+  if (n == 1 && (lineFirst ? t[0] > 0.0 : t[0] < 1.0)) p = pts[0];
+  if (n == 2) p = NearerPair(pts, lineJoin, near);
+  if (!p) return 0;
+  CGeArc rebuilt;
+  if (!(lineFirst ? rebuilt.CreateSEETan(p, far, farTan) : rebuilt.CreateSESTan(far, p, farTan)))
+    return 0;
+  arc->Create(&rebuilt);
+  Copy2(lineJoin, p);
+  line->Discrete(kPieceTol);
+  arc->Discrete(kPieceTol);
+  return 1;
 }
 
 // Position of the first non-null entry after pos (pos itself excluded); null when none.
@@ -163,14 +192,13 @@ bool FindTangentCentre(CGeCurve* c1, CGeCurve* c2, double r, double sampleT1, do
 
 // Candidate pairs (i < j) whose boxes come within tol, in (i, j) order: a sweep over the
 // boxes sorted by their left edge instead of testing every pair.
-std::vector<std::pair<int, int>> OverlappingPairs(const std::vector<_tagBox2D>& boxes,
-                                                  double tol) {
+std::vector<std::pair<int, int>> OverlappingPairs(const std::vector<_tagBox2D>& boxes, double tol) {
   const int n = static_cast<int>(boxes.size());
   std::vector<int> order(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) order[static_cast<size_t>(i)] = i;
-  std::sort(order.begin(), order.end(),
-            [&](int a, int b) { return boxes[static_cast<size_t>(a)].min[0] <
-                                       boxes[static_cast<size_t>(b)].min[0]; });
+  std::sort(order.begin(), order.end(), [&](int a, int b) {
+    return boxes[static_cast<size_t>(a)].min[0] < boxes[static_cast<size_t>(b)].min[0];
+  });
   std::vector<std::pair<int, int>> pairs;
   for (size_t k = 0; k < order.size(); ++k) {
     const _tagBox2D& bk = boxes[static_cast<size_t>(order[k])];
@@ -401,46 +429,8 @@ int CGeTool2D::ExtendCurveEnd(CGeCurve* c1, CGeCurve* c2, double, CGeCurve** out
     l2->Discrete(kPieceTol);
     return 1;
   }
-  if (line1 && arc2) {
-    auto* l1 = static_cast<CGeLine*>(c1);
-    auto* a2 = static_cast<CGeArc*>(c2);
-    double end[2], endTan[2], start[2], pts[2][2], t[2];
-    a2->Ev1Der(1.0, end, endTan, 1);
-    a2->GetStartPoint(start);
-    int n = 0;
-    Inter_LineCirEx(l1->m_ptStart, l1->m_ptEnd, a2->m_ptCenter, a2->m_dRadius, kTiny, n, pts, t);
-    const double* p = nullptr;
-    if (n == 1 && t[0] > 0.0) p = pts[0];
-    if (n == 2) p = NearerPair(pts, l1->m_ptEnd, start);
-    if (!p) return 0;
-    CGeArc rebuilt;
-    if (!rebuilt.CreateSEETan(p, end, endTan)) return 0;
-    a2->Create(&rebuilt);
-    Copy2(l1->m_ptEnd, p);
-    l1->Discrete(kPieceTol);
-    a2->Discrete(kPieceTol);
-    return 1;
-  }
-  if (arc1 && line2) {
-    auto* a1 = static_cast<CGeArc*>(c1);
-    auto* l2 = static_cast<CGeLine*>(c2);
-    double start[2], startTan[2], end[2], pts[2][2], t[2];
-    a1->Ev1Der(0.0, start, startTan, 1);
-    a1->GetEndPoint(end);
-    int n = 0;
-    Inter_LineCirEx(l2->m_ptStart, l2->m_ptEnd, a1->m_ptCenter, a1->m_dRadius, kTiny, n, pts, t);
-    const double* p = nullptr;
-    if (n == 1 && t[0] < 1.0) p = pts[0];
-    if (n == 2) p = NearerPair(pts, l2->m_ptStart, end);
-    if (!p) return 0;
-    CGeArc rebuilt;
-    if (!rebuilt.CreateSESTan(start, p, startTan)) return 0;
-    a1->Create(&rebuilt);
-    Copy2(l2->m_ptStart, p);
-    a1->Discrete(kPieceTol);
-    l2->Discrete(kPieceTol);
-    return 1;
-  }
+  if (line1 && arc2) return MeetLineArc(static_cast<CGeLine*>(c1), static_cast<CGeArc*>(c2), true);
+  if (arc1 && line2) return MeetLineArc(static_cast<CGeLine*>(c2), static_cast<CGeArc*>(c1), false);
   if (arc1 && arc2) {
     auto* a1 = static_cast<CGeArc*>(c1);
     auto* a2 = static_cast<CGeArc*>(c2);
@@ -488,8 +478,8 @@ void CGeTool2D::TrimCurveEnd(CGeCurve* curve, double t, const double pt[2], int 
 
 CGeCurve* CGeTool2D::Split(CGeCurve* curve, double t0, double t1) {
   if (!curve) return nullptr;
-  if ((t0 < kParamLo && t1 <= kParamLo) || (t0 >= kParamHi && t1 > kParamHi) ||
-      t1 - t0 <= kTiny || (t0 < kParamLo && t1 > kParamHi))
+  if ((t0 < kParamLo && t1 <= kParamLo) || (t0 >= kParamHi && t1 > kParamHi) || t1 - t0 <= kTiny ||
+      (t0 < kParamLo && t1 > kParamHi))
     return nullptr;
   double a[2], b[2];
   curve->GetPointAt(t0, a, 1);
@@ -799,8 +789,8 @@ int CGeTool2D::GetTanPtAt2Curve(CGeCurve* c1, CGeCurve* c2, double& t1, double& 
   return 1;
 }
 
-int CGeTool2D::CalcPendPtBy2Curve(CGeCurve* c1, CGeCurve* c2, double& t1, double& t2,
-                                  double p1[2], double p2[2]) {
+int CGeTool2D::CalcPendPtBy2Curve(CGeCurve* c1, CGeCurve* c2, double& t1, double& t2, double p1[2],
+                                  double p2[2]) {
   if (!c1 || !c2 || !p1 || !p2) return 0;
   c1->GetPointAt(t1, p1, 1);
   c2->GetPointAt(t2, p2, 1);

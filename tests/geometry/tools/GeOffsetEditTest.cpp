@@ -117,7 +117,8 @@ TEST_F(OffsetEditTest, BridgeListInsertsBetweenNeighboursOnly) {
   for (POSITION pos = cs.list.GetHeadPosition(); pos;)
     if (CGeCurve* c = cs.list.GetNext(pos)) chain.push_back(c);
   ASSERT_EQ(chain.size(), 5u);
-  for (size_t i = 1; i < chain.size(); ++i) EXPECT_LT(Dist(End(chain[i - 1]), Start(chain[i])), 1e-12);
+  for (size_t i = 1; i < chain.size(); ++i)
+    EXPECT_LT(Dist(End(chain[i - 1]), Start(chain[i])), 1e-12);
 }
 
 // Each pair: the ends meet afterwards, the far ends stay, and each curve stays on its carrier.
@@ -154,7 +155,11 @@ TEST_F(OffsetEditTest, ExtendMakesLinesAndArcsMeetOnTheirCarriers) {
     for (CGeCurve* cur : {a.get(), b.get()})
       if (cur->GetType() == GE_TYPE_ARC) {
         auto* ar = static_cast<CGeArc*>(cur);
-        const P m = [&] { P p; ar->GetPointAt(0.5, p.data(), 1); return p; }();
+        const P m = [&] {
+          P p;
+          ar->GetPointAt(0.5, p.data(), 1);
+          return p;
+        }();
         EXPECT_NEAR(Dist(m, {ar->m_ptCenter[0], ar->m_ptCenter[1]}), ar->m_dRadius, 1e-9);
       }
   }
@@ -267,8 +272,8 @@ TEST_F(OffsetEditTest, BrokenCurvesAndDetoursArePruned) {
   CGeLine* a = cs.Line({0, 0}, {1, 0});
   cs.Line({5, 5}, {6, 6});  // detour between a and its continuation
   CGeLine* c = cs.Line({1.004, 0.004}, {2, 0});
-  cs.Line({9, 9}, {8, 8});  // detour between c and its continuation
-  cs.Line({2, 0}, {3, 0});  // nothing continues it: dropped
+  cs.Line({9, 9}, {8, 8});                  // detour between c and its continuation
+  cs.Line({2, 0}, {3, 0});                  // nothing continues it: dropped
   CGeLine* last = cs.Line({7, 7}, {7, 8});  // the last curve ends the walk and stays
   CGeTool2D().DelBrokenCurve(&cs.list, 0.005);
   ASSERT_EQ(cs.list.GetCount(), 3);
@@ -297,10 +302,10 @@ TEST_F(OffsetEditTest, CurvesTooCloseToALoopAreRemoved) {
   loops.AddTail(static_cast<CGeLoop*>(nullptr));
   loops.AddTail(loop.get());
   Curves cs;
-  cs.Line({2, 9.5}, {8, 9.5});          // 0.5 from the top edge
+  cs.Line({2, 9.5}, {8, 9.5});              // 0.5 from the top edge
   CGeLine* keep = cs.Line({2, 7}, {8, 7});  // 3 away
   CGeLine* outside = cs.Line({20, 0}, {30, 0});
-  cs.Line({10.2, 3}, {10.2, 6});        // 0.2 outside the right edge
+  cs.Line({10.2, 3}, {10.2, 6});  // 0.2 outside the right edge
   CGeTool2D().DelCollisonCurve(&loops, &cs.list, 1);
   ASSERT_EQ(cs.list.GetCount(), 2);
   EXPECT_EQ(cs.At(0), keep);

@@ -59,19 +59,53 @@ struct FilletCase {
 };
 
 const FilletCase kFillets[] = {
-    {"right_angle", [] { return Line({0, 0}, {10, 0}); }, [] { return Line({0, 0}, {0, 10}); },
-     1, {1, 1}},
-    {"crossing", [] { return Line({-5, 0}, {10, 0}); }, [] { return Line({0, -5}, {0, 10}); },
-     2, {-2, -2}},
+    {"right_angle",
+     [] {
+       return Line({0, 0}, {10, 0});
+     },
+     [] {
+       return Line({0, 0}, {0, 10});
+     },
+     1,
+     {1, 1}},
+    {"crossing",
+     [] {
+       return Line({-5, 0}, {10, 0});
+     },
+     [] {
+       return Line({0, -5}, {0, 10});
+     },
+     2,
+     {-2, -2}},
     // The clockwise arc crosses the line; the sample points pick the outer side of the arc.
-    {"line_arc", [] { return Line({-10, 0}, {10, 0}); },
-     []() -> std::unique_ptr<CGeCurve> { return Arc({0, 3}, 5, -0.2, -kPi + 0.2); }, 1,
+    {"line_arc",
+     [] {
+       return Line({-10, 0}, {10, 0});
+     },
+     []() -> std::unique_ptr<CGeCurve> {
+       return Arc({0, 3}, 5, -0.2, -kPi + 0.2);
+     },
+     1,
      {-std::sqrt(32.0), 1}},
     // A polyline has no closed-form offset: the centre comes from the offset-curve search.
-    {"polyline_line", [] { return Poly({{0, 0}, {10, 0}}); },
-     [] { return Line({0, 0}, {0, 10}); }, 1, {1, 1}},
-    {"line_polyline", [] { return Line({0, 0}, {0, 10}); },
-     [] { return Poly({{0, 0}, {10, 0}}); }, 1, {1, 1}},
+    {"polyline_line",
+     [] {
+       return Poly({{0, 0}, {10, 0}});
+     },
+     [] {
+       return Line({0, 0}, {0, 10});
+     },
+     1,
+     {1, 1}},
+    {"line_polyline",
+     [] {
+       return Line({0, 0}, {0, 10});
+     },
+     [] {
+       return Poly({{0, 0}, {10, 0}});
+     },
+     1,
+     {1, 1}},
 };
 
 TEST_F(OffsetTangentTest, FilletArcTouchesBothCurvesAtItsEnds) {
@@ -121,8 +155,8 @@ TEST_F(OffsetTangentTest, TangentCircleStartsFromTheGivenPositions) {
   auto b = Line({0, -5}, {0, 5});
   double t1 = 0.9, t2 = 0.1;
   int s1 = 1, s2 = 1;
-  std::unique_ptr<CGeCircle> cir(CGeTool2D().GetTanCircleAt2Curve(a.get(), b.get(), 1, t1, s1,
-                                                                  t2, s2));
+  std::unique_ptr<CGeCircle> cir(
+      CGeTool2D().GetTanCircleAt2Curve(a.get(), b.get(), 1, t1, s1, t2, s2));
   ASSERT_NE(cir, nullptr);
   EXPECT_NEAR(cir->m_ptCenter[0], 1, 1e-6);
   EXPECT_NEAR(cir->m_ptCenter[1], -1, 1e-6);
@@ -142,8 +176,8 @@ TEST_F(OffsetTangentTest, FilletFailsForMissingOrIdenticalCurvesAndParallelLines
 }
 
 // (p2 - p1) is perpendicular to both radii; same: both normals point the same way.
-void ExpectCommonTangent(const P& c1, double r1, const P& c2, double r2, const P& p1,
-                         const P& p2, bool same) {
+void ExpectCommonTangent(const P& c1, double r1, const P& c2, double r2, const P& p1, const P& p2,
+                         bool same) {
   const P w = {p2[0] - p1[0], p2[1] - p1[1]};
   const P n1 = {p1[0] - c1[0], p1[1] - c1[1]};
   const P n2 = {p2[0] - c2[0], p2[1] - c2[1]};
@@ -183,7 +217,8 @@ TEST_F(OffsetTangentTest, CommonTangentOfTwoArcs) {
   auto big = Arc({5, 0}, 2, 0.01, 2 * kPi - 0.01);
   auto small = Arc({0, 0}, 1, 0.01, 2 * kPi - 0.01);
   P p1, p2;
-  ASSERT_EQ(CGeTool2D().GetTanPtAt2Arc(big.get(), small.get(), 0.25, 0.25, p1.data(), p2.data()), 1);
+  ASSERT_EQ(CGeTool2D().GetTanPtAt2Arc(big.get(), small.get(), 0.25, 0.25, p1.data(), p2.data()),
+            1);
   ExpectCommonTangent({0, 0}, 1, {5, 0}, 2, p1, p2, true);
 }
 

@@ -2,15 +2,15 @@
 // from its source, and Clipper's offset as a second answer for figures with reflex corners.
 #include <gtest/gtest.h>
 
-#include <polyclipping/clipper.hpp>
-
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <polyclipping/clipper.hpp>
 #include <string>
 #include <vector>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
@@ -56,26 +56,29 @@ class LoopOffsetTest : public VurodeTest {};
 struct SquareCase {
   const char* name;
   int type;
-  double d;        // > 0 grows the square, < 0 shrinks it
-  double angle;    // the square is also rotated, moved and possibly drawn clockwise
+  double d;      // > 0 grows the square, < 0 shrinks it
+  double angle;  // the square is also rotated, moved and possibly drawn clockwise
   bool clockwise;
 };
 
 double SquareArea(double s, double d, int type) {
   if (d < 0) return (s + 2 * d) * (s + 2 * d);  // inner corners are all trimmed crossings
   switch (type) {
-    case 0: return (s + 2 * d) * (s + 2 * d);
-    case 1: return s * s + 4 * s * d + kPi * d * d;
-    default: return (s + 2 * d) * (s + 2 * d) - 2 * d * d;
+    case 0:
+      return (s + 2 * d) * (s + 2 * d);
+    case 1:
+      return s * s + 4 * s * d + kPi * d * d;
+    default:
+      return (s + 2 * d) * (s + 2 * d) - 2 * d * d;
   }
 }
 
 TEST_F(LoopOffsetTest, SquareAreasMatchClosedFormsForEveryCornerStyle) {
   const double s = 10;
   const SquareCase cases[] = {
-      {"extended", 0, 2, 0, false},         {"round", 1, 2, 0, false},
-      {"straight", 2, 2, 0, false},         {"extended_cw", 0, 2, 0.5, true},
-      {"round_cw_rot", 1, 1.5, 2.0, true},  {"straight_rot", 2, 0.75, -0.7, false},
+      {"extended", 0, 2, 0, false},          {"round", 1, 2, 0, false},
+      {"straight", 2, 2, 0, false},          {"extended_cw", 0, 2, 0.5, true},
+      {"round_cw_rot", 1, 1.5, 2.0, true},   {"straight_rot", 2, 0.75, -0.7, false},
       {"inner_extended", 0, -2, 0.3, false}, {"inner_round", 1, -2, 0, true},
       {"inner_straight", 2, -3, 1.1, false},
   };
@@ -217,7 +220,8 @@ TEST_F(LoopOffsetTest, DenseOutlineOffsetsToOneClosedLoop) {
       CGeTool2D().LoopOffset(loop.get(), -grow, type, &out.list);
       CGeLoop* r = out.Only();
       ASSERT_NE(r, nullptr) << out.list.GetCount() << " loops";
-      EXPECT_TRUE(EndsMeet(r, 1e-6));
+      // Simplified runs of lines come back in single precision.
+      EXPECT_TRUE(EndsMeet(r, 1e-4));
       const std::vector<P> vertices = SampleLoop(r, 1);
       for (const P& p : vertices) {
         const double dist = PolygonDist(p, kWavy);
@@ -329,6 +333,31 @@ TEST_F(LoopOffsetTest, PolylineGivesOneOffsetLinePerNonEmptySegment) {
   EXPECT_DOUBLE_EQ(l1->m_ptEnd[0], 4);
   EXPECT_DOUBLE_EQ(l2->m_ptStart[0], 5);
   EXPECT_DOUBLE_EQ(l2->m_ptEnd[1], 3);
+  geDelCurveList(&out);
+}
+
+TEST_F(LoopOffsetTest, BezierGivesOffsetLinesOfItsDiscretisation) {
+  // Nearly a quarter circle of radius 10, counter-clockwise: its left side is the inside.
+  const double nodes[4][2] = {{10, 0}, {10, 5.5228}, {5.5228, 10}, {0, 10}};
+  CGeBezier bez;
+  ASSERT_TRUE(bez.CreateEx(4, nodes));
+  CGeCurveList src, out;
+  src.AddTail(&bez);
+  CGeTool2D().GenRawOffsetCurve(&src, 1, &out);
+  ASSERT_GT(out.GetCount(), 4);
+  const double tol = gGetCurveDicTol() + 1e-4;
+  for (POSITION pos = out.GetHeadPosition(); pos;) {
+    CGeCurve* piece = out.GetNext(pos);
+    ASSERT_EQ(piece->GetType(), GE_TYPE_LINE);
+    auto* l = static_cast<CGeLine*>(piece);
+    for (const double* p : {l->m_ptStart, l->m_ptEnd}) {
+      double nearPt[2], t = 0, d = 0;
+      unsigned seg = 1;
+      bez.GetNearestPoint(p, nearPt, t, seg, d);
+      EXPECT_NEAR(d, 1, tol);
+      EXPECT_LT(std::hypot(p[0], p[1]), 9.1);
+    }
+  }
   geDelCurveList(&out);
 }
 
