@@ -32,7 +32,9 @@ TEST(CMenu, WrappersFollowTheirHandles) {
   EXPECT_EQ(bar.GetMenuString(9, text, MF_BYPOSITION), 0);
   EXPECT_TRUE(text.IsEmpty());
   CMenu::DeleteTempMap();
-  EXPECT_FALSE(bar.Attach(CreateMenu()));  // already attached
+  const HMENU spare = CreateMenu();
+  EXPECT_FALSE(bar.Attach(spare));  // already attached
+  DestroyMenu(spare);
   EXPECT_TRUE(bar.DestroyMenu());
   EXPECT_FALSE(IsMenu(popupHandle));
   EXPECT_EQ(bar.GetSafeHmenu(), nullptr);

@@ -70,7 +70,9 @@ TEST(Menu, DestroyedAndBogusHandlesFailSafely) {
   EXPECT_FALSE(DestroyMenu(bar));
   HMENU bogus = reinterpret_cast<HMENU>(static_cast<uintptr_t>(0x1234));
   EXPECT_EQ(GetSubMenu(bogus, 0), nullptr);
-  EXPECT_FALSE(AppendMenuW(CreateMenu(), MF_POPUP, reinterpret_cast<UINT_PTR>(bogus), L"x"));
+  HMENU other = CreateMenu();
+  EXPECT_FALSE(AppendMenuW(other, MF_POPUP, reinterpret_cast<UINT_PTR>(bogus), L"x"));
+  DestroyMenu(other);
 }
 
 TEST(Accelerator, CreateCopyDestroy) {
