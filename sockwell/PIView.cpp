@@ -47,18 +47,8 @@ BOOL CPIView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pH
 
 BOOL CPIView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   CPlugInGuardHold hold(m_pGuard);
-  if (message == WM_COMMAND) {
-    if (!OnCommand(wParam, lParam)) return FALSE;
-    if (pResult) *pResult = 1;
-    return TRUE;
-  }
-  if (message == WM_NOTIFY) {
-    const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
-    LRESULT result = 0;
-    if (!hdr || !hdr->hwndFrom || !OnNotify(wParam, lParam, &result)) return FALSE;
-    if (pResult) *pResult = result;
-    return TRUE;
-  }
+  // Commands reach the plug-in maps through OnCmdMsg; notifications go the class library's way.
+  if (message == WM_COMMAND || message == WM_NOTIFY) return CView::OnWndMsg(message, wParam, lParam, pResult);
   m_bSuppress = 0;
   const bool plugIns = !g_viewDestroyed && m_nMapCount > 0;
   BOOL remaining = FALSE;

@@ -87,30 +87,33 @@ void CPlugInApp::InitialisePlugIns() {
   m_pMaps = GetMessageMaps(this, m_nMapCount);
 }
 
-BOOL CPlugInApp::ProcessCommandMessageMaps(bool bPre, CPlugInMap** pMaps, int nCount, UINT nID, int nCode,
-                                           void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+namespace {
+// Marks each live bound map for the pass and calls it; every map runs even after one handled
+// the message.
+template <class Call>
+BOOL RunPass(bool bPre, CPlugInMap** pMaps, int nCount, Call call) {
   BOOL handled = FALSE;
   for (int i = 0; pMaps && i < nCount; ++i) {
     CPlugInMap* map = pMaps[i];
     if (!map || !map->GetPlugInFor()) continue;
     if (bPre) map->SetPreCall();
     else map->SetPostCall();
-    if (CallCommandMessageMap(map, nID, nCode, pExtra, pHandlerInfo)) handled = TRUE;
+    if (call(map)) handled = TRUE;
   }
   return handled;
+}
+}  // namespace
+
+BOOL CPlugInApp::ProcessCommandMessageMaps(bool bPre, CPlugInMap** pMaps, int nCount, UINT nID, int nCode,
+                                           void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+  return RunPass(bPre, pMaps, nCount,
+                 [&](CPlugInMap* map) { return CallCommandMessageMap(map, nID, nCode, pExtra, pHandlerInfo); });
 }
 
 BOOL CPlugInApp::ProcessWindowMessageMaps(bool bPre, CPlugInMap** pMaps, int nCount, UINT message, WPARAM wParam,
                                           LPARAM lParam, LRESULT* pResult) {
-  BOOL handled = FALSE;
-  for (int i = 0; pMaps && i < nCount; ++i) {
-    CPlugInMap* map = pMaps[i];
-    if (!map || !map->GetPlugInFor()) continue;
-    if (bPre) map->SetPreCall();
-    else map->SetPostCall();
-    if (CallWindowMessageMap(map, message, wParam, lParam, pResult)) handled = TRUE;
-  }
-  return handled;
+  return RunPass(bPre, pMaps, nCount,
+                 [&](CPlugInMap* map) { return CallWindowMessageMap(map, message, wParam, lParam, pResult); });
 }
 
 BOOL CPlugInApp::CallCommandMessageMap(CPlugInMap* pMap, UINT nID, int nCode, void* pExtra,

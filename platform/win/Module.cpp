@@ -1,6 +1,7 @@
 #include "platform/win/Module.h"
 
 #include "platform/win/Error.h"
+#include "platform/win/Utf8.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -16,34 +17,6 @@ std::mutex g_mutex;
 // handle for the same module).
 std::unordered_map<void*, int> g_handles;
 
-std::string ToUtf8Path(LPCWSTR w) {
-  std::string out;
-  for (; *w; ++w) {
-    char32_t c = static_cast<char32_t>(*w == L'\\' ? L'/' : *w);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-std::wstring Widen(const char* s) {
-  std::wstring out;
-  for (; s && *s; ++s) out += static_cast<wchar_t>(static_cast<unsigned char>(*s));
-  return out;
-}
 }  // namespace
 
 HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
@@ -51,13 +24,13 @@ HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  const std::string path = ToUtf8Path(lpLibFileName);
+  const std::string path = velmora::win::ToUtf8(lpLibFileName, true);
   void* h = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!h) {
     const char* why = ::dlerror();
     struct stat st{};
     const DWORD code = ::stat(path.c_str(), &st) == 0 ? ERROR_BAD_EXE_FORMAT : ERROR_MOD_NOT_FOUND;
-    velmora::win::SetLastErrorDetail(code, Widen(why).c_str());
+    velmora::win::SetLastErrorDetail(code, velmora::win::FromUtf8(why).c_str());
     return nullptr;
   }
   {
