@@ -145,21 +145,18 @@ int CRV_EvPos(double p[3], const ENT_Record* rec, double t) {
 }
 
 namespace {
-// Forward difference of an intersection curve's points or first derivatives; backward where
-// the forward step would leave the range (it would wrap to the other end).
+// Forward differences of an intersection curve's points (first or second order); backward
+// where the forward steps would leave the range (they would wrap to the other end).
 int IntcurDiff(const ENT_Record* rec, double t, int order, double base[3], double der[3]) {
   double r[2];
   if (!CRV_GetRange(rec, r)) return 0;
-  const double h = t + 1e-6 > r[1] ? -1e-6 : 1e-6;
-  double q[3], dq[3];
-  auto eval = [&](double s, double out[3], double* d) {
-    if (order == 1) return CRV_EvPos(out, rec, s);
-    return CRV_EvPosTan(d, out, rec, s);
-  };
-  double db[3];
-  if (!eval(t, base, db) || !eval(t + h, q, dq)) return 0;
+  const double h = t + order * 1e-6 > r[1] ? -1e-6 : 1e-6;
+  double p[3][3];
+  for (int k = 0; k <= order; ++k)
+    if (!CRV_EvPos(p[k], rec, t + k * h)) return 0;
+  kv::Copy(base, p[0]);
   for (int i = 0; i < 3; ++i)
-    der[i] = order == 1 ? (q[i] - base[i]) / h : (dq[i] - db[i]) / h;
+    der[i] = order == 1 ? (p[1][i] - p[0][i]) / h : (p[2][i] - 2 * p[1][i] + p[0][i]) / (h * h);
   return 1;
 }
 }  // namespace
@@ -225,8 +222,12 @@ bool NewtonFoot(const ENT_Record* rec, const double point[3], double& t, double 
       (rec->type == ENT_BSPLINE_CURVE && static_cast<const CRV_Bspline*>(rec)->range.closure == 2);
   double prev = std::numeric_limits<double>::infinity();
   for (int it = 0; it < 32; ++it) {
-    double C[3], T[3], w[3], u[3];
-    if (!CRV_EvPosTan(T, C, rec, t)) return false;
+    double C[3], T[3], C2[3] = {0, 0, 0}, w[3], u[3];
+    // B-splines take the curvature term of the step: without it the iteration is repelled
+    // from the foot of a point lying beyond the centre of curvature.
+    if (rec->type == ENT_BSPLINE_CURVE ? !CRV_EvDeriv2(C, T, C2, rec, t)
+                                       : !CRV_EvPosTan(T, C, rec, t))
+      return false;
     const double d = kv::Dist(C, point);
     if (std::fabs(d - prev) < TOL_precision) {
       kv::Copy(foot, C);
@@ -242,7 +243,8 @@ bool NewtonFoot(const ENT_Record* rec, const double point[3], double& t, double 
       kv::Copy(foot, C);
       return true;
     }
-    t += h / lt;
+    const double denom = lt * lt - kv::Dot(C2, w);
+    t += denom > 0.1 * lt * lt ? h * lt / denom : h / lt;
     // An open curve ends at its range: a parameter beyond it would name no point.
     if (!periodic) t = std::clamp(t, r[0], r[1]);
   }
