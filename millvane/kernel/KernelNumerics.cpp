@@ -274,8 +274,11 @@ int MAT_SolveQuadratic(double e, double f, double g, double m, double roots[2]) 
     return 1;
   }
   const double disc = f * f - 4.0 * e * g;
-  if (disc < -m) return 0;
-  if (disc <= m) {
+  // The discriminant's own rounding counts as zero, so a double root (an umbilic point of a
+  // surface) is not lost to a tiny negative value.
+  const double slack = m + 1e-14 * (f * f + 4.0 * std::fabs(e * g));
+  if (disc < -slack) return 0;
+  if (disc <= slack) {
     roots[0] = -f / (2.0 * e);
     return 1;
   }
