@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -24,10 +25,12 @@ CGeMesh* CGeMesh::Copy() {
 
 namespace {
 
+// The source may be the destination itself: its first n elements survive the resize.
 template <class T>
 void AppendArray(std::vector<T>& to, const std::vector<T>& from) {
-  to.reserve(to.size() + from.size());
-  to.insert(to.end(), from.begin(), from.end());
+  const size_t n = from.size(), old = to.size();
+  to.resize(old + n);
+  std::copy_n(from.data(), n, to.data() + old);
 }
 
 }  // namespace

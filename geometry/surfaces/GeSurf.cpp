@@ -58,7 +58,9 @@ void CGeSurf::CopyFromSurf(CGeSurf* src) {
   m_box = src->m_box;
   for (auto [from, to] : {std::pair{&src->m_UIsoCurveList, &m_UIsoCurveList},
                           std::pair{&src->m_VIsoCurveList, &m_VIsoCurveList}}) {
-    for (POSITION pos = from->GetHeadPosition(); pos;) {
+    // Counted first, so that copying a surface into itself ends.
+    POSITION pos = from->GetHeadPosition();
+    for (INT_PTR n = from->GetCount(); n > 0; --n) {
       CGeCurve3d* c = from->GetNext(pos);
       if (!c) continue;
       if (CGeCurve3d* copy = c->Copy()) to->AddTail(copy);

@@ -154,6 +154,20 @@ TEST_F(MeshTest, CopyTakesGeometryVertexNormalsAndEdgesOnly) {
   EXPECT_EQ(c->vertices.size(), 9u);
 }
 
+// Copying a mesh into itself doubles what it holds instead of running on over its own output.
+TEST_F(MeshTest, CopyIntoItselfEnds) {
+  CGeMesh m;
+  FillGrid(m, 3, [](float, float) { return 1.0f; });
+  m.normals.resize(9, {0, 0, 1});
+  m.m_UIsoCurveList.AddTail(Line(0, 0, 0, 1, 0, 0));
+  m.CopyFromMesh(&m);
+  EXPECT_EQ(m.vertices.size(), 18u);
+  EXPECT_EQ(m.faces.size(), 16u);
+  EXPECT_EQ(m.normals.size(), 18u);
+  EXPECT_EQ(m.vertices[9].z, 1.0f);
+  EXPECT_EQ(m.m_UIsoCurveList.GetCount(), 2);
+}
+
 TEST_F(MeshTest, BoxComesFromTheVerticesAloneAndStaysWhenEmpty) {
   CGeMesh m;
   const double p[3] = {7, 7, 7};
