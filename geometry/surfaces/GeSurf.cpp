@@ -16,11 +16,12 @@ namespace {
 
 // Reads one list of iso curves into a holding area and hands them over only when the whole
 // list is read. An entry that is not a 3D curve, or one this surface already holds (a
-// back-reference in the file), fails the load and is left to whoever owns it: deleting it
-// here could free an object of the archive's twice.
+// back-reference in the file), fails the load; it is freed only when this read created it,
+// since an object read earlier belongs to whoever took it then.
 void LoadIsoList(CArchive& ar, CGeCurve3dList& list, const CGeCurve3dList& other) {
   std::vector<std::unique_ptr<CGeCurve3d>> loaded;
   for (DWORD_PTR n = ar.ReadCount(); n > 0; --n) {
+    const DWORD before = ar.GetLoadedCount();
     CObject* pOb = nullptr;
     ar >> pOb;
     if (!pOb) {
@@ -28,11 +29,13 @@ void LoadIsoList(CArchive& ar, CGeCurve3dList& list, const CGeCurve3dList& other
       continue;
     }
     auto* curve = dynamic_cast<CGeCurve3d*>(pOb);
-    if (!curve) AfxThrowArchiveException(CArchiveException::badClass);
-    const bool seen = std::any_of(loaded.begin(), loaded.end(),
-                                  [curve](const auto& p) { return p.get() == curve; }) ||
-                      list.Find(curve) || other.Find(curve);
-    if (seen) AfxThrowArchiveException(CArchiveException::badIndex);
+    const bool seen = curve && (std::any_of(loaded.begin(), loaded.end(),
+                                            [curve](const auto& p) { return p.get() == curve; }) ||
+                                list.Find(curve) || other.Find(curve));
+    if (!curve || seen) {
+      if (ar.GetLoadedCount() != before) delete pOb;
+      AfxThrowArchiveException(curve ? CArchiveException::badIndex : CArchiveException::badClass);
+    }
     loaded.emplace_back(curve);
   }
   for (auto& p : loaded) list.AddTail(p.release());

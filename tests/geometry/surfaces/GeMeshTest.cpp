@@ -103,7 +103,7 @@ TEST_F(MeshTest, HostileRecordsFailCleanly) {
       {"vertex count beyond the data", 0xffffffffu, 0, 0, {}, 9},
       {"face count beyond the data", 3, 0x40000000u, 0, {0, 1, 2}, 9},
       {"pair count neither 0 nor nv", 3, 1, 2, {0, 1, 2}, 13},
-      {"face index past the vertices", 3, 1, 0, {0, 1, 3}, 9},
+      {"face index past the vertices", 3, 1, 0, {0, 1, 4}, 9},  // 1 held + 3 read
       {"negative face index", 3, 1, 0, {0, -1, 2}, 9},
       {"truncated vertices", 3, 1, 0, {0, 1, 2}, 8},
   };
