@@ -4,6 +4,3 @@
 CGeCurve3d* CConvertEditor::ToCurve3d(CGeCurve*, double) { return nullptr; }
 
 void CConvertEditor::CurveListToCurveList3D(CGeCurveList*, double, CGeCurve3dList&) {}
-
-// No NURBS curve class yet: the arc has no NURBS form.
-CGeCurve3d* CConvertEditor::ToNrbCrv3d(CGeArc3d*) { return nullptr; }
