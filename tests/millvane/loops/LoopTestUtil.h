@@ -1,6 +1,7 @@
 // Small builders and independent measures for the smart-loop tests.
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <vector>
 
