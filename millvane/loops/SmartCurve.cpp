@@ -464,7 +464,8 @@ CSmartLoop* CSmartCurve::ChainLoops() {
       double p[2];
       c->StartPoint(p);
       if (P2D_AbsDist(p, cur) > 0.001) continue;
-      if (c == chain->tail && (c->flags & kSectSplitStart)) continue;
+      // A short piece from a cut may not close onto itself; a whole circle from a cut may.
+      if (c == chain->tail && (c->flags & kSectSplitStart) && c->Length() < 0.002) continue;
       auto* loop = new CSmartCurve;
       loop->flags = flags;
       while (c) {
