@@ -153,8 +153,6 @@ TEST(SmartLoop, IslandsCopiesAndMiddleSection) {
 }
 
 TEST(SmartLoop, InsertNewLoopAdoptsContainedChildren) {
-  CSmartLoop root;
-  delete root.UpdateSect(Rect(0, 0, 100, 100)->curve);  // borrow a curve below
   std::unique_ptr<CSmartLoop> big(Rect(0, 0, 100, 100));
   CSmartLoop* c1 = Rect(10, 10, 20, 20);
   CSmartLoop* c2 = Rect(30, 10, 40, 20);
@@ -174,7 +172,6 @@ TEST(SmartLoop, InsertNewLoopAdoptsContainedChildren) {
   CSmartLoop* deep = Rect(12, 12, 14, 14);
   ASSERT_EQ(big->InsertNewLoop(deep), 1);
   EXPECT_EQ(deep->parent, c1);
-  root.curve = nullptr;
 }
 
 TEST(SmartCurve, ClosureAndJointHealing) {
@@ -228,12 +225,14 @@ TEST(SmartCurve, SplitFlagsAndFigureEightRechaining) {
   EXPECT_EQ(c->MarkSelfCrossings(), 1);
   c->SplitAtCuts();
   EXPECT_EQ(c->count, 6);
-  std::unique_ptr<CSmartLoop> loops(c->ChainLoops());
-  ASSERT_EQ(Count(loops.get()), 2);
-  EXPECT_NEAR(std::fabs(loops->area), 50.0, 1e-9);
-  EXPECT_NEAR(std::fabs(loops->next->area), 50.0, 1e-9);
-  EXPECT_LT(loops->area * loops->next->area, 0);
-  acDeleteLoopList(loops.release()->next);
+  CSmartLoop* loops = c->ChainLoops();
+  EXPECT_EQ(Count(loops), 2);
+  if (Count(loops) == 2) {
+    EXPECT_NEAR(std::fabs(loops->area), 50.0, 1e-9);
+    EXPECT_NEAR(std::fabs(loops->next->area), 50.0, 1e-9);
+    EXPECT_LT(loops->area * loops->next->area, 0);
+  }
+  acDeleteLoopList(loops);
 }
 
 TEST(SmartCurve, JointsAreNotCrossings) {
