@@ -1,0 +1,253 @@
+// Planar curves to NURBS records: exact for conics and Beziers, degree 1 for polylines, merged
+// for composites, null for what has no NURBS form.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
+#include "geometry/shapes2d/GeCircle.h"
+#include "geometry/shapes2d/GeCombCurve.h"
+#include "geometry/shapes2d/GeEllipse.h"
+#include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GeLoop.h"
+#include "geometry/shapes2d/GeOffsetCrv.h"
+#include "geometry/shapes2d/GePolyline.h"
+#include "geometry/tools/ConvertEditor.h"
+#include "platform/numora/Numora.h"
+
+namespace {
+
+struct Free {
+  void operator()(BCRV* c) const { BCRV_Free(c); }
+};
+using Rec = std::unique_ptr<BCRV, Free>;
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kSamples = 400;
+
+Rec ToNurbs(CGeCurve* c) { return Rec(CConvertEditor::ToNurbsCurve(c)); }
+
+// Shoelace area of the record sampled densely: its sign is the turning direction.
+double SampledArea(const BCRV* c) {
+  double a = 0.0, p[3], q[3];
+  BCRV_EvPos(c, 0.0, p);
+  for (int i = 1; i <= kSamples; ++i) {
+    BCRV_EvPos(c, double(i) / kSamples, q);
+    a += p[0] * q[1] - q[0] * p[1];
+    p[0] = q[0], p[1] = q[1];
+  }
+  return 0.5 * a;
+}
+
+double Dist2(const double a[2], const double b[3]) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
+
+void ExpectEnds(CGeCurve* curve, const BCRV* c, double tol) {
+  double s2[2], e2[2], s3[3], e3[3];
+  curve->GetStartPoint(s2);
+  curve->GetEndPoint(e2);
+  ASSERT_TRUE(BCRV_EvPos(c, 0.0, s3));
+  ASSERT_TRUE(BCRV_EvPos(c, 1.0, e3));
+  EXPECT_LT(Dist2(s2, s3), tol);
+  EXPECT_LT(Dist2(e2, e3), tol);
+  EXPECT_EQ(s3[2], 0.0);
+}
+
+// Every sample of the record lies on the planar curve (nearest-point distance).
+double MaxDeviation(CGeCurve* curve, const BCRV* c) {
+  double worst = 0.0;
+  for (int i = 0; i <= kSamples; ++i) {
+    double p[3], near[2], t = 0.0, d = 1e12;  // d: best so far, lowered by the search
+    unsigned seg = 0;
+    BCRV_EvPos(c, double(i) / kSamples, p);
+    curve->GetNearestPoint(p, near, t, seg, d);
+    worst = std::max(worst, Dist2(near, p));
+  }
+  return worst;
+}
+
+TEST(ConvertEditorNurbs, LineIsExactDegreeOne) {
+  const double a[2] = {1, 2}, b[2] = {-4, 7};
+  CGeLine line(a, b);
+  Rec c = ToNurbs(&line);
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->order, 2);
+  ExpectEnds(&line, c.get(), 1e-12);
+}
+
+struct ArcCase {
+  const char* name;
+  double start, end;  // degrees; end < start turns clockwise
+};
+
+TEST(ConvertEditorNurbs, ArcsLieOnTheirCircleAndKeepDirection) {
+  const ArcCase cases[] = {{"ccw quarter", 0, 90},        {"ccw across zero", 300, 400},
+                           {"ccw almost full", 10, 369},  {"cw half", 90, -90},
+                           {"cw across zero", 20, -30},   {"cw small", 200, 199}};
+  const double centre[2] = {3.5, -2.0}, r = 7.25;
+  for (const ArcCase& k : cases) {
+    SCOPED_TRACE(k.name);
+    CGeArc arc;
+    ASSERT_TRUE(arc.CreateCSEAngle(centre, r, k.start * kPi / 180, k.end * kPi / 180));
+    Rec c = ToNurbs(&arc);
+    ASSERT_TRUE(c);
+    ExpectEnds(&arc, c.get(), 1e-9);
+    double prev = 0.0, turned = 0.0, p[3];
+    for (int i = 0; i <= kSamples; ++i) {
+      BCRV_EvPos(c.get(), double(i) / kSamples, p);
+      EXPECT_NEAR(std::hypot(p[0] - centre[0], p[1] - centre[1]), r, 1e-9);
+      const double ang = std::atan2(p[1] - centre[1], p[0] - centre[0]);
+      if (i > 0) turned += std::remainder(ang - prev, 2 * kPi);
+      prev = ang;
+    }
+    // Turning the same way through the same angle rules out the complementary arc.
+    EXPECT_NEAR(turned, arc.m_dSweep, 1e-9);
+  }
+}
+
+TEST(ConvertEditorNurbs, ZeroSweepArcGivesNullNotAFullCircle) {
+  CGeArc arc;
+  const double centre[2] = {0, 0};
+  arc.CreateCSEAngle(centre, 2.0, 0.3, 1.0);
+  arc.m_dSweep = 0.0;
+  EXPECT_FALSE(ToNurbs(&arc));
+}
+
+TEST(ConvertEditorNurbs, CirclesAndEllipsesAreExactWithTheirDirection) {
+  const double centre[2] = {-1.5, 4.0};
+  for (int dir : {1, 0}) {
+    SCOPED_TRACE(dir);
+    CGeCircle circle(centre, 3.0, dir);
+    Rec c = ToNurbs(&circle);
+    ASSERT_TRUE(c);
+    double p[3];
+    for (int i = 0; i <= kSamples; ++i) {
+      BCRV_EvPos(c.get(), double(i) / kSamples, p);
+      EXPECT_NEAR(std::hypot(p[0] - centre[0], p[1] - centre[1]), 3.0, 1e-9);
+    }
+    ExpectEnds(&circle, c.get(), 1e-9);
+    EXPECT_NEAR(SampledArea(c.get()), (dir ? 1 : -1) * kPi * 9.0, 0.01);
+
+    const double a = 5.0, b = 2.0, rot = 0.6;
+    CGeEllipse ell(centre, a, b, rot, dir);
+    Rec e = ToNurbs(&ell);
+    ASSERT_TRUE(e);
+    for (int i = 0; i <= kSamples; ++i) {
+      BCRV_EvPos(e.get(), double(i) / kSamples, p);
+      const double dx = p[0] - centre[0], dy = p[1] - centre[1];
+      const double u = dx * std::cos(rot) + dy * std::sin(rot);
+      const double v = -dx * std::sin(rot) + dy * std::cos(rot);
+      EXPECT_NEAR(std::hypot(u / a, v / b), 1.0, 1e-9);
+    }
+    ExpectEnds(&ell, e.get(), 1e-9);
+    EXPECT_NEAR(SampledArea(e.get()), (dir ? 1 : -1) * kPi * a * b, 0.01);
+  }
+}
+
+// Cubic Bezier point by de Casteljau, independent of both the class and the kernel.
+void Casteljau(const double (*q)[2], double t, double out[2]) {
+  double w[4][2];
+  for (int i = 0; i < 4; ++i) w[i][0] = q[i][0], w[i][1] = q[i][1];
+  for (int r = 1; r < 4; ++r)
+    for (int i = 0; i < 4 - r; ++i)
+      for (int k = 0; k < 2; ++k) w[i][k] = (1 - t) * w[i][k] + t * w[i + 1][k];
+  out[0] = w[0][0], out[1] = w[0][1];
+}
+
+TEST(ConvertEditorNurbs, BezierSegmentsMapOntoKnotSpansExactly) {
+  // Three segments, the middle one collapsed to a point: the record must stay valid.
+  const double pts[][2] = {{0, 0}, {1, 2}, {3, 2}, {4, 0}, {4, 0}, {4, 0},
+                           {4, 0}, {5, -1}, {6, 3}, {8, 1}, {9, 9}};
+  CGeBezier bez;
+  ASSERT_TRUE(bez.CreateEx(11, pts));  // the tenth and eleventh node make no whole segment
+  Rec c = ToNurbs(&bez);
+  ASSERT_TRUE(c);
+  ASSERT_TRUE(BCRV_IsValid(c.get()));
+  EXPECT_EQ(c->order, 4);
+  ASSERT_EQ(c->n, 10);
+  const double* U = c->knots;
+  for (int s = 0; s < 3; ++s) {
+    const double u0 = U[3 + 3 * s], u1 = U[4 + 3 * s];
+    ASSERT_LT(u0, u1);
+    for (int i = 0; i <= 20; ++i) {
+      const double t = i / 20.0;
+      double want[2], got[3];
+      Casteljau(pts + 3 * s, t, want);
+      BCRV_EvPos(c.get(), u0 + t * (u1 - u0), got);
+      EXPECT_LT(Dist2(want, got), 1e-9) << "segment " << s << " t " << t;
+    }
+  }
+  // Knot spans follow the control-polygon lengths.
+  const double l1 = std::hypot(1, 2) + 2 + std::hypot(1, 2);
+  const double l3 = std::hypot(1, 1) + std::hypot(1, 4) + std::hypot(2, 2);
+  EXPECT_NEAR(U[4], l1 / (l1 + l3), 1e-5);
+}
+
+TEST(ConvertEditorNurbs, PolylinesBecomeLinesOrDegreeOneInterpolants) {
+  const double pts[][2] = {{0, 0}, {2, 0}, {2, 2}, {2, 2}, {5, 3}};
+  CGePolyline one;
+  one.Create(2, pts);
+  Rec line = ToNurbs(&one);
+  ASSERT_TRUE(line);
+  EXPECT_EQ(line->order, 2);
+  EXPECT_EQ(line->n, 2);
+
+  CGePolyline poly;
+  ASSERT_TRUE(poly.Create(5, pts));
+  Rec c = ToNurbs(&poly);
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->order, 2);
+  EXPECT_LT(MaxDeviation(&poly, c.get()), 1e-9);
+  ExpectEnds(&poly, c.get(), 1e-12);
+
+  CGePolyline single(1);
+  EXPECT_FALSE(ToNurbs(&single));
+}
+
+TEST(ConvertEditorNurbs, CompositesMergeTheirMembers) {
+  const double a[2] = {0, 0}, b[2] = {4, 0}, centre[2] = {4, 2}, d[2] = {4, 4}, e[2] = {0, 4};
+  CGeCombCurve comb;
+  comb.AddTail(new CGeLine(a, b), 1);
+  auto* arc = new CGeArc;
+  ASSERT_TRUE(arc->CreateCSEAngle(centre, 2.0, -kPi / 2, kPi / 2));
+  comb.AddTail(arc, 1);
+  comb.m_CurveList.AddTail(static_cast<CGeCurve*>(nullptr));
+  comb.AddTail(new CGeLine(d, e), 1);
+  Rec c = ToNurbs(&comb);
+  ASSERT_TRUE(c);
+  ExpectEnds(&comb, c.get(), 1e-9);
+  EXPECT_LT(MaxDeviation(&comb, c.get()), 1e-9);
+
+  // One member comes back as that member's record, unmerged.
+  CGeCombCurve single;
+  single.AddTail(new CGeLine(a, b), 1);
+  Rec s = ToNurbs(&single);
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->order, 2);
+  EXPECT_EQ(s->n, 2);
+
+  // Members that do not meet cannot be merged.
+  CGeCombCurve gap;
+  gap.AddTail(new CGeLine(a, b), 1);
+  gap.m_CurveList.AddTail(new CGeLine(d, e));
+  EXPECT_FALSE(ToNurbs(&gap));
+}
+
+TEST(ConvertEditorNurbs, ShapesWithoutANurbsFormGiveNull) {
+  const double a[2] = {0, 0}, b[2] = {4, 0}, c[2] = {0, 3};
+  CGeLoop loop;
+  loop.AddTail(new CGeLine(a, b), 1);
+  loop.AddTail(new CGeLine(b, c), 1);
+  loop.AddTail(new CGeLine(c, a), 1);
+  EXPECT_FALSE(ToNurbs(&loop));
+  CGeLine base(a, b);
+  CGeOffsetCrv off;
+  off.Create(&base, 1.0);
+  EXPECT_FALSE(ToNurbs(&off));
+  EXPECT_FALSE(ToNurbs(nullptr));
+  CGeBezier empty;
+  EXPECT_FALSE(ToNurbs(&empty));
+}
+
+}  // namespace
