@@ -451,6 +451,7 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
   RequireLoading();
   UINT nSchema = 0;
   DWORD obTag = 0;
+  m_bLastObjectNew = FALSE;
   CRuntimeClass* pClass = ReadClass(pClassRefRequested, &nSchema, &obTag);
   if (!pClass) {
     if (obTag >= m_pMaps->loaded.size() || m_pMaps->loaded[obTag].isClass)
@@ -484,7 +485,13 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
     m_pMaps->loaded[slot].p = nullptr;
     throw;
   }
+  // Set after Serialize, which may have read objects of its own.
+  m_bLastObjectNew = TRUE;
   return pOb.release();
+}
+
+DWORD CArchive::GetLoadedCount() const {
+  return m_pMaps ? static_cast<DWORD>(m_pMaps->loaded.size() - 1) : 0;
 }
 
 UINT CArchive::GetObjectSchema() {

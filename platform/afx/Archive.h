@@ -51,11 +51,17 @@ class CArchive {
   // Objects nested deeper than kMaxLoadDepth fail with genericException instead of exhausting
   // the stack.
   CObject* ReadObject(const CRuntimeClass* pClassRefRequested);
+  // Whether the last ReadObject made a new object (false for a null or a back-reference).
+  // Owners that adopt what they read refuse back-references: the object has an owner already.
+  BOOL IsLastObjectNew() const { return m_bLastObjectNew; }
   void WriteClass(const CRuntimeClass* pClassRef);
   // With pObTag null an object reference throws badIndex; otherwise it is stored there (and
   // null returned).
   CRuntimeClass* ReadClass(const CRuntimeClass* pClassRefRequested = nullptr, UINT* pSchema = nullptr,
                            DWORD* pObTag = nullptr);
+  // Classes and objects that loading has defined so far. A ReadObject that leaves it unchanged
+  // returned null or an object read before (which the caller does not own a second time).
+  DWORD GetLoadedCount() const;
   // Schema of the object being loaded, once: later calls return (UINT)-1.
   UINT GetObjectSchema();
   void SetObjectSchema(UINT nSchema) { m_nObjectSchema = nSchema; }
@@ -113,5 +119,6 @@ class CArchive {
   UINT m_nEnd = 0;  // loading: bytes in the buffer
   UINT m_nObjectSchema = static_cast<UINT>(-1);
   int m_nDepth = 0;  // objects being loaded inside one another
+  BOOL m_bLastObjectNew = FALSE;
   Maps* m_pMaps = nullptr;
 };

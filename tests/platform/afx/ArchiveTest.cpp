@@ -65,6 +65,33 @@ TEST(CArchive, ObjectTagsNewRepeatedNullAndBackReference) {
     EXPECT_EQ(pnull, nullptr);
     EXPECT_EQ(pa2, pa);  // the back-reference yields the same object
   });
+  Load(got, [](CArchive& ar) {
+    std::unique_ptr<CObject> oa(ar.ReadObject(nullptr));
+    EXPECT_TRUE(ar.IsLastObjectNew());
+    std::unique_ptr<CObject> ob(ar.ReadObject(nullptr));
+    EXPECT_TRUE(ar.IsLastObjectNew());
+    EXPECT_EQ(ar.ReadObject(nullptr), nullptr);
+    EXPECT_FALSE(ar.IsLastObjectNew());
+    EXPECT_EQ(ar.ReadObject(nullptr), oa.get());
+    EXPECT_FALSE(ar.IsLastObjectNew());
+  });
+}
+
+TEST(CArchive, LoadedCountGrowsOnlyWithNewClassesAndObjects) {
+  CTestValue a(1), b(2);
+  const Bytes got = Store([&](CArchive& ar) { ar << &a << &b << static_cast<CObject*>(nullptr) << &a; });
+  Load(got, [](CArchive& ar) {
+    EXPECT_EQ(ar.GetLoadedCount(), 0u);
+    CTestValue *pa, *pb, *pnull, *pa2;
+    ar >> pa;
+    std::unique_ptr<CTestValue> oa(pa);
+    EXPECT_EQ(ar.GetLoadedCount(), 2u);  // the class and the object
+    ar >> pb;
+    std::unique_ptr<CTestValue> ob(pb);
+    EXPECT_EQ(ar.GetLoadedCount(), 3u);
+    ar >> pnull >> pa2;
+    EXPECT_EQ(ar.GetLoadedCount(), 3u);  // null and a back-reference define nothing
+  });
 }
 
 TEST(CArchive, WriteCountEscapes) {
