@@ -234,37 +234,28 @@ void CGeMesh::Transform(const double m[4][4]) {
   CGeSurf::Transform(m);
 }
 
+void CGeMesh::ApplyFrame(const _rect_fm3d* frame, FramePointFn point, FramePointFn vector) {
+  auto through = [frame](FramePointFn fn) {
+    return [frame, fn](double* a) {
+      double out[3];
+      fn(frame, a, out);
+      for (int k = 0; k < 3; ++k) a[k] = out[k];
+    };
+  };
+  MapVertices(through(point));
+  MapVectors(normals, through(vector));
+  MapVectors(facenormals, through(vector));
+}
+
 void CGeMesh::Transform(const _rect_fm3d* frame) {
   if (vertices.empty()) return;
-  auto vec = [&](double* n) {
-    double out[3];
-    RF_TransWorldV3D(frame, n, out);
-    for (int k = 0; k < 3; ++k) n[k] = out[k];
-  };
-  MapVertices([&](double* a) {
-    double out[3];
-    RF_TransWorldP3D(frame, a, out);
-    for (int k = 0; k < 3; ++k) a[k] = out[k];
-  });
-  MapVectors(normals, vec);
-  MapVectors(facenormals, vec);
+  ApplyFrame(frame, RF_TransWorldP3D, RF_TransWorldV3D);
   CGeSurf::Transform(frame);
 }
 
 void CGeMesh::TransformLocal(const _rect_fm3d* frame) {
   if (vertices.empty()) return;
-  auto vec = [&](double* n) {
-    double out[3];
-    RF_TransLocalV3D(frame, n, out);
-    for (int k = 0; k < 3; ++k) n[k] = out[k];
-  };
-  MapVertices([&](double* a) {
-    double out[3];
-    RF_TransLocalP3D(frame, a, out);
-    for (int k = 0; k < 3; ++k) a[k] = out[k];
-  });
-  MapVectors(normals, vec);
-  MapVectors(facenormals, vec);
+  ApplyFrame(frame, RF_TransLocalP3D, RF_TransLocalV3D);
   CGeSurf::TransformLocal(frame);
 }
 
