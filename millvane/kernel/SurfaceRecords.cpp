@@ -441,15 +441,23 @@ int SRF_EvCurvature(double& k1, double& k2, double e1[3], double e2[3], const EN
   }
   double* dirs[2] = {e1, e2};
   const double ks[2] = {k1, k2};
+  bool found[2] = {false, false};
   for (int i = 0; i < 2; ++i) {
     const double r0[2] = {ks[i] * E - L, ks[i] * F - M};
     const double r1[2] = {ks[i] * F - M, ks[i] * G - Pn};
     double xy[2];
-    if (MAT_NullVector2(r0, r1, 1e-6, xy) == 100) return 0;
+    if (MAT_NullVector2(r0, r1, 1e-6, xy) == 100) continue;
     double d[3];
     for (int c = 0; c < 3; ++c) d[c] = xy[0] * Su[c] + xy[1] * Sv[c];
     if (!kv::Unit(dirs[i], d, 1e-20)) return 0;
+    found[i] = true;
   }
+  // Where one matrix vanishes although the curvatures differ, that direction is the tangent
+  // perpendicular to the other one.
+  if (found[0] == found[1]) return found[0] ? 1 : 0;
+  const int have = found[0] ? 0 : 1;
+  kv::Cross(dirs[1 - have], N, dirs[have]);
+  if (have == 1) kv::Scale(dirs[0], -1.0, dirs[0]);
   return 1;
 }
 
