@@ -71,6 +71,13 @@ bool EdgeCollapses(const ENT_Record* rec, int dir, double w, double a, double b)
   return true;
 }
 
+bool PlainNormal(const ENT_Record* rec, double u, double v, double n[3]) {
+  double P[3], Su[3], Sv[3], x[3];
+  if (!SRF_EvDeriv1(P, Su, Sv, rec, u, v)) return false;
+  kv::Cross(x, Su, Sv);
+  return kv::Len(Su) >= 1e-12 && kv::Len(Sv) >= 1e-12 && kv::Unit(n, x, 1e-24);
+}
+
 // Closure mode between the edges at w0 and w1 of direction dir.
 int EdgeClosure(const ENT_Record* rec, int dir, double w0, double w1, double a, double b) {
   bool normalsAgree = true;
@@ -79,12 +86,13 @@ int EdgeClosure(const ENT_Record* rec, int dir, double w0, double w1, double a, 
     double P[3], Q[3];
     if (!EdgePoint(rec, dir, w0, s, P) || !EdgePoint(rec, dir, w1, s, Q)) return 0;
     if (kv::Dist(P, Q) > TOL_precision) return 0;
-    double n0[3], n1[3], x[3];
+    double n0[3], n1[3];
     const double u0 = dir == 0 ? w0 : s, v0 = dir == 0 ? s : w0;
     const double u1 = dir == 0 ? w1 : s, v1 = dir == 0 ? s : w1;
-    if (!SRF_EvPosNormal(n0, rec, x, u0, v0) || !SRF_EvPosNormal(n1, rec, x, u1, v1) ||
-        kv::Dist(n0, n1) >= TOL_anglePrecision)
-      normalsAgree = false;
+    // Plain normals: the pole normal would need these very ranges. A sample at a pole has no
+    // plain normal on either side and says nothing about a crease.
+    const bool has0 = PlainNormal(rec, u0, v0, n0), has1 = PlainNormal(rec, u1, v1, n1);
+    if (has0 != has1 || (has0 && kv::Dist(n0, n1) >= TOL_anglePrecision)) normalsAgree = false;
   }
   return normalsAgree ? 2 : 1;
 }
