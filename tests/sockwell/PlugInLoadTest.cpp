@@ -173,8 +173,22 @@ TEST(PlugInLoad, UnloadingRemovesTheModulesPrototypes) {
   {
     CDraftonApp app;
     app.LoadPlugInDLLs();
-    EXPECT_EQ(registered(), before + 4);
+    EXPECT_EQ(registered(), before + 5);
     EXPECT_EQ(app.m_nMapCount, 1);  // the application's own map
   }
   EXPECT_EQ(registered(), before);
+}
+
+TEST(PlugInLoad, ExitInstanceDeletesTheApplicationsMaps) {
+  PlugInFolder folder;
+  folder.AddFull("a.vpf");
+  CDraftonApp app;
+  app.LoadPlugInDLLs();
+  ASSERT_EQ(app.m_nMapCount, 1);
+  EXPECT_EQ(app.m_pMaps[0]->GetPlugInFor(), &app);
+  app.SuppressThisMessage(true);
+  EXPECT_EQ(app.m_bSuppress, 1);
+  EXPECT_EQ(app.ExitInstance(), 0);
+  EXPECT_EQ(app.m_nMapCount, 0);
+  EXPECT_EQ(app.m_pMaps, nullptr);
 }

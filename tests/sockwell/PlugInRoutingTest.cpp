@@ -1,6 +1,8 @@
 // Binding plug-in maps to host objects and routing commands and window messages through them.
 #include "HostClasses.h"
 
+#include "sockwell/MySingleDocTemplate.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -68,7 +70,8 @@ TEST(PlugInRouting, BindsMapsByExactClassNameInRegistrationOrder) {
     maps[i]->Free();
   }
   delete[] maps;
-  EXPECT_EQ(CPlugInApp::GetMessageMaps(host.doc, n), nullptr);  // no map names the document
+  CWnd plain;  // no map names this class
+  EXPECT_EQ(CPlugInApp::GetMessageMaps(&plain, n), nullptr);
   EXPECT_EQ(n, 0);
 }
 
@@ -81,7 +84,7 @@ TEST(PlugInRouting, PreOwnPostOrderThroughFrameAndView) {
   // A command nobody handles stays unhandled; the document's own handler is reached through the view.
   EXPECT_FALSE(host.Command(999));
   EXPECT_TRUE(host.Command(300));
-  EXPECT_THAT(Entries(), ElementsAre("doc300:own"));
+  EXPECT_THAT(Entries(), ElementsAre("doc300:pre", "doc300:own", "doc300:post"));
 }
 
 TEST(PlugInRouting, SuppressSkipsTheHostHandlerForThatMessageOnly) {
@@ -187,4 +190,20 @@ TEST(PlugInRouting, ViewModalStateDisablesItsWindow) {
   EXPECT_FALSE(host.view->IsWindowEnabled());
   host.view->EndModalState();
   EXPECT_TRUE(host.view->IsWindowEnabled());
+}
+
+TEST(PlugInRouting, PreHandlerThatDeletesTheDocumentStopsRouting) {
+  Host host(1);
+  EXPECT_TRUE(host.doc->OnCmdMsg(301, CN_COMMAND, nullptr, nullptr));  // under ASan: no use after free
+  host.doc = nullptr;
+  EXPECT_TRUE(CPIDoc::IsDestroyed());
+  EXPECT_THAT(Entries(), ElementsAre("doc301:pre"));
+  host.frame->SetActiveView(nullptr);
+}
+
+TEST(MySingleDocTemplate, ReportsTheDocumentClassName) {
+  CMySingleDocTemplate withDoc(100, RUNTIME_CLASS(CDraftonDoc), RUNTIME_CLASS(CMainFrame), RUNTIME_CLASS(CDraftonView));
+  EXPECT_EQ(withDoc.GetDocClass(), L"CDraftonDoc");
+  CMySingleDocTemplate without(100, nullptr, RUNTIME_CLASS(CMainFrame), RUNTIME_CLASS(CDraftonView));
+  EXPECT_TRUE(without.GetDocClass().IsEmpty());
 }

@@ -102,6 +102,25 @@ ON_COMMAND(201, OnCmd201)
 ON_MESSAGE(0x40A, OnUser40A)
 END_MESSAGE_MAP()
 
+// Extends the document: command 300 (logged), 301 (deletes the document in the pre pass).
+class CDocPlugMap : public CPlugInMap {
+ public:
+  void Register() { AddObject(); }
+  const char* GetClass() override { return "CDraftonDoc"; }
+  CPlugInMap* CreateMapObject() override { return new CDocPlugMap; }
+  void OnCmd300() { Log(std::string("doc300:") + Pass(this)); }
+  void OnCmd301() {
+    Log(std::string("doc301:") + Pass(this));
+    if (IsPreCall()) delete GetPlugInFor();
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CDocPlugMap, CPlugInMap)
+ON_COMMAND(300, OnCmd300)
+ON_COMMAND(301, OnCmd301)
+END_MESSAGE_MAP()
+
 class CAppPlugMap : public CPlugInMap {
  public:
   void Register() { AddObject(); }
@@ -116,6 +135,7 @@ struct Prototypes {
   CWrongCaseMap wrongCase;
 #ifndef TEST_PLUGIN_LEAN
   CFramePlugMap frame;
+  CDocPlugMap doc;
   CAppPlugMap app;
 #endif
   Prototypes() {
@@ -123,6 +143,7 @@ struct Prototypes {
     wrongCase.Register();
 #ifndef TEST_PLUGIN_LEAN
     frame.Register();
+    doc.Register();
     app.Register();
 #endif
   }
