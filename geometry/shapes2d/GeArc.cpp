@@ -1,9 +1,14 @@
 #include "geometry/shapes2d/GeArc.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <memory>
 #include <numbers>
+#include <vector>
 
+#include "geometry/shapes2d/GeBezier.h"
+#include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/SnapAt.h"
 
 IMPLEMENT_SERIAL(CGeArc, CObject, GE_SCHEMA_2D)
@@ -24,6 +29,24 @@ double SegmentsFor(double sweep, double stepAngle) {
   const double q = std::fabs(sweep) / stepAngle;
   if (!(q < kMaxArcSegments)) return kMaxArcSegments;  // also catches NaN and infinity
   return std::trunc(q);
+}
+
+// Parameter at which a quarter-circle cubic about c has turned `angle` from its start, in its
+// own sense. The cubic does not turn evenly with its parameter: cutting at the plain fraction
+// of a quarter would miss the arc's end by up to a thousandth of the radius.
+double QuarterParamAt(const double seg[4][2], const double c[2], double angle) {
+  const double w[2] = {seg[0][0] - c[0], seg[0][1] - c[1]};
+  const double e[2] = {seg[3][0] - c[0], seg[3][1] - c[1]};
+  const double sense = Cross(w, e) < 0.0 ? -1.0 : 1.0;
+  double lo = 0.0, hi = 1.0;
+  while (hi - lo > 1e-15) {  // the turned angle grows monotonically along the quarter
+    const double t = 0.5 * (lo + hi);
+    double p[2];
+    BEZ_EvPos(seg, t, p);
+    const double v[2] = {p[0] - c[0], p[1] - c[1]};
+    (std::atan2(sense * Cross(w, v), w[0] * v[0] + w[1] * v[1]) < angle ? lo : hi) = t;
+  }
+  return 0.5 * (lo + hi);
 }
 
 }  // namespace
@@ -574,21 +597,67 @@ CGeShape2d* CGeArc::Scale(const double base[2], const double f[2]) {
     CGeCurve::Scale(base, f);
     return this;
   }
-  // An arc scaled unequally is no longer an arc: the answer would be its Bezier form, which
-  // needs the Bezier class; until that exists the caller gets null.
+  // Scaled unequally an arc is no longer an arc: the caller gets its Bezier form scaled; the
+  // arc's own buffer follows all the same.
   CGeCurve::Scale(base, f);
-  return nullptr;
+  std::unique_ptr<CGeBezier> bez(ToBezier());
+  if (!bez || !bez->Scale(base, f)) return nullptr;
+  return bez.release();
 }
 
 CGeShape2d* CGeArc::Shift(const double p[2], const double q[2]) {
-  // A sheared arc is answered by its Bezier form as well (see Scale).
+  // A sheared arc is no longer an arc either (see Scale).
   CGeCurve::Shift(p, q);
-  return nullptr;
+  std::unique_ptr<CGeBezier> bez(ToBezier());
+  if (!bez || !bez->Shift(p, q)) return nullptr;
+  return bez.release();
 }
 
-// The Bezier and circle classes arrive with the curve family that owns them; until then an
-// arc has no Bezier form and the callers get their null answer.
-CGeBezier* CGeArc::ToBezier() { return nullptr; }
+// Whole quarters of the circle's Bezier form in the arc's sense, the last one cut where it
+// has turned the rest of the sweep, all turned to the start angle. Quarters repeat round the
+// circle for a sweep beyond a full turn, so such an arc keeps its overlap.
+CGeBezier* CGeArc::ToBezier() {
+  const double quarter = 0.5 * kPi;
+  const double q = std::fabs(m_dSweep) / quarter;
+  if (!(q > 0.0) || !(q < kMaxArcSegments)) return nullptr;  // no sweep, or NaN / huge
+  const double whole = std::round(q);
+  int count;    // quarters used
+  double frac;  // how much of the last one
+  if (whole >= 1.0 && std::fabs(q - whole) * quarter <= 0.001) {
+    count = static_cast<int>(whole);
+    frac = 1.0;
+  } else {
+    count = static_cast<int>(std::floor(q)) + 1;
+    frac = q - std::floor(q);
+  }
+  CGeCircle circle;  // fields set directly: the constructor would discretise it for nothing
+  circle.m_ptCenter[0] = m_ptCenter[0];
+  circle.m_ptCenter[1] = m_ptCenter[1];
+  circle.m_dRadius = m_dRadius;
+  std::unique_ptr<CGeBezier> full(circle.ToBezier(m_dSweep > 0.0 ? 1 : 0));
+  if (!full || full->GetSegmentCount() != 4) return nullptr;
+
+  const double a0 = GetStartAngle(), cs = std::cos(a0), sn = std::sin(a0);
+  std::vector<std::array<double, 2>> nodes(3 * static_cast<size_t>(count) + 1);
+  for (int i = 0; i < count; ++i) {
+    double seg[4][2];
+    full->GetCtrlPoint(static_cast<unsigned>(i % 4 + 1), seg);
+    if (i == count - 1 && frac < 1.0) {
+      double right[4][2];
+      BEZ_Split(seg, QuarterParamAt(seg, m_ptCenter, frac * quarter), seg, right);
+    }
+    for (int j = i == 0 ? 0 : 1; j < 4; ++j)
+      P2D_Rot(m_ptCenter, cs, sn, seg[j], nodes[3 * i + j].data());
+  }
+  // The ends exactly on the arc, whatever rounding the rotation left.
+  GetStartPoint(nodes.front().data());
+  GetEndPoint(nodes.back().data());
+  auto bez = std::make_unique<CGeBezier>();
+  if (!bez->CreateEx(static_cast<unsigned>(nodes.size()),
+                     reinterpret_cast<const double(*)[2]>(nodes.data())))
+    return nullptr;
+  return bez.release();
+}
 
 // ---- derived curves ----
 

@@ -37,6 +37,9 @@ class CGeBezier : public CGeCurve {
  public:
   CGeBezier();
   ~CGeBezier() override;
+  // Nodes are owned through a raw array; duplicates are made with Copy().
+  CGeBezier(const CGeBezier&) = delete;
+  CGeBezier& operator=(const CGeBezier&) = delete;
 
   void Serialize(CArchive& ar) override;
 

@@ -270,12 +270,10 @@ int CGeCombCurve::IsLongerThan(double length) {
 
 namespace {
 
-// Length along c from its start to the decoded position (segment seg, parameter u).
-double LengthTo(CGeCurve* c, unsigned seg, double u) {
-  double sum = 0.0;
-  for (unsigned s = 1; s < seg; ++s) sum += c->EvArcLength(0.0, 1.0, s);
-  return sum + c->EvArcLength(0.0, u, seg);
-}
+// Length along c from its start to the decoded position (segment seg, parameter u). Every
+// curve's three-argument form measures from parameter t0 of its first segment (or sub-curve)
+// to t1 of segment seg, so one call covers the segments before seg as well.
+double LengthTo(CGeCurve* c, unsigned seg, double u) { return c->EvArcLength(0.0, u, seg); }
 
 }  // namespace
 

@@ -24,6 +24,23 @@ double Cross(const double a[2], const double b[2]) { return a[0] * b[1] - a[1] *
 
 CGeCurve::CGeCurve() : m_pSWPoint(nullptr), m_nSWPoint(0), m_nClosed(0) {}
 
+CGeCurve::CGeCurve(const CGeCurve& other)
+    : CGeShape2d(other), m_pSWPoint(nullptr), m_nSWPoint(0), m_nClosed(other.m_nClosed) {
+  CopySWPoint(other.m_pSWPoint, other.m_nSWPoint);
+}
+
+CGeCurve& CGeCurve::operator=(const CGeCurve& other) {
+  if (this != &other) {
+    CGeShape2d::operator=(other);
+    m_nClosed = other.m_nClosed;
+    delete[] m_pSWPoint;
+    m_pSWPoint = nullptr;
+    m_nSWPoint = 0;
+    CopySWPoint(other.m_pSWPoint, other.m_nSWPoint);
+  }
+  return *this;
+}
+
 CGeCurve::~CGeCurve() {
   delete[] m_pSWPoint;
   m_pSWPoint = nullptr;

@@ -20,6 +20,9 @@ class CGeCurve : public CGeShape2d {
  public:
   CGeCurve();
   ~CGeCurve() override;
+  // The point buffer is owned: copies get their own.
+  CGeCurve(const CGeCurve& other);
+  CGeCurve& operator=(const CGeCurve& other);
 
   void Serialize(CArchive& ar) override;
 

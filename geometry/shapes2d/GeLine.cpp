@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/SnapAt.h"
 
@@ -350,6 +352,13 @@ void CGeLine::Split(double t, CGeCurve* out[2], int, int) {
   out[1] = new CGeLine(p, m_ptEnd);
 }
 
-// The Bezier class arrives with the curve family that owns it; until then there is no
-// conversion to offer.
-CGeBezier* CGeLine::ToBezier() { return nullptr; }
+CGeBezier* CGeLine::ToBezier() {
+  const double d[2] = {m_ptEnd[0] - m_ptStart[0], m_ptEnd[1] - m_ptStart[1]};
+  const double nodes[4][2] = {{m_ptStart[0], m_ptStart[1]},
+                              {m_ptStart[0] + d[0] / 3.0, m_ptStart[1] + d[1] / 3.0},
+                              {m_ptStart[0] + 2.0 * d[0] / 3.0, m_ptStart[1] + 2.0 * d[1] / 3.0},
+                              {m_ptEnd[0], m_ptEnd[1]}};
+  auto bez = std::make_unique<CGeBezier>();
+  if (!bez->CreateEx(4, nodes)) return nullptr;
+  return bez.release();
+}

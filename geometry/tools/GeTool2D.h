@@ -4,9 +4,13 @@
 #pragma once
 
 #include "geometry/shapes2d/ShapeListUtil.h"
+#include "geometry/tools/GeIsectPt.h"
 #include "platform/numora/Gpc.h"
 
+class CGeArc;
+class CGeCircle;
 class CGeCombCurve;
+class CGeLine;
 class CGeLoop;
 class CGeRegion;
 class CGePolyline;
@@ -111,6 +115,59 @@ class CGeTool2D {
   // Composites of copies that end where curves branch; short ones with a free end are
   // dropped. Marks the input curves' attribute and may reverse them.
   void AxisCrvToComCrv(CGeCurveList* curves, CGeCurveList* out, double tol, double minLength);
+
+  // --- Offsets, fillets and trimming ---------------------------------------------------
+  // Offset of a loop's sub-curves by distance (positive to the left of travel); corners are
+  // closed by type: 0 extended, 1 rounded, 2 cut straight. Loops are appended to out.
+  void LoopOffset(CGeLoop* loop, double dist, int type, CGeLoopList* out);
+  // Each loop offset as an open chain; crossings are cut and dangling pieces dropped.
+  void OpenCurveOffset(CGeLoopList* loops, double dist, int type, CGeLoopList* out);
+  // Offset pieces of each curve appended to out; a line, arc or circle piece and its source
+  // hold each other's address in m_nAttrib.
+  void GenRawOffsetCurve(CGeCurveList* curves, double dist, CGeCurveList* out);
+  // New line p0-p1 moved by dist to its left; null for points closer than 1e-6.
+  CGeLine* GenOffsetLine(const double p0[2], const double p1[2], double dist);
+  // Closes the gap after each curve with BridgeCurve, inserting the bridges.
+  void BridgeCurveList(CGeCurveList* curves, double dist, int type);
+  // Makes c1's end meet c2's start: a tiny gap is snapped, a crossing trims both; otherwise
+  // the corner style decides. Returns a new bridging curve, or null when none is needed.
+  CGeCurve* BridgeCurve(CGeCurve* c1, CGeCurve* c2, double dist, int type);
+  // Lines and arcs only: 1 when c1 and c2 were extended to meet. *out is set to null.
+  int ExtendCurveEnd(CGeCurve* c1, CGeCurve* c2, double dist, CGeCurve** out);
+  // Cuts the start (atEnd 0) or end (atEnd 1) of a line or arc at t / pt.
+  void TrimCurveEnd(CGeCurve* curve, double t, const double pt[2], int atEnd);
+  // New line or arc over [t0, t1]; null for an empty range, the whole curve or other types.
+  CGeCurve* Split(CGeCurve* curve, double t0, double t1);
+  void EvCurveIntPt(CGeCurveList* curves, CGeIsectPtArray* points);
+  // Cuts every curve at its crossings with the others; 1 when anything was cut.
+  int SplitCurveOnIntPt(CGeCurveList* curves);
+  // curve becomes its first piece; the rest are appended to pieces.
+  void CreateSegCurveWithIntPt(CGeCurve* curve, CGeIsectPtArray* points, CGeCurveList* pieces);
+  void SwapIsectPt(_tagGeIsectPt& a, _tagGeIsectPt& b);
+  // Deletes curves that no later curve continues (within tol in x and y), and the detours
+  // between a curve and its first continuation.
+  void DelBrokenCurve(CGeCurveList* curves, double tol);
+  // Deletes the tail after the last curve that ends within tol of the first start.
+  void CloseCurve(CGeCurveList* curves, double tol);
+  // Deletes curves whose middle comes closer than dist - 0.005 to any loop.
+  void DelCollisonCurve(CGeLoopList* loops, CGeCurveList* curves, double dist);
+  // Arc of radius r tangent to both curves (new, or null); the out arguments receive the
+  // tangent positions on c1 and c2.
+  CGeArc* GetFilletArc(CGeCurve* c1, CGeCurve* c2, double r, double& t1, int& seg1, double& t2,
+                       int& seg2);
+  // As GetFilletArc, a full circle; t1 and t2 also choose the sides and start the search.
+  CGeCircle* GetTanCircleAt2Curve(CGeCurve* c1, CGeCurve* c2, double r, double& t1, int& seg1,
+                                  double& t2, int& seg2);
+  // Touching points of a common tangent of two arcs' circles; t1, t2 pick the side. When
+  // arc 2 is the smaller one, p1 lies on arc 2 and p2 on arc 1. 0 for nested or concentric
+  // circles.
+  int GetTanPtAt2Arc(CGeArc* a1, CGeArc* a2, double t1, double t2, double p1[2], double p2[2]);
+  // Common tangent of two curves by Newton steps from t1, t2 (updated on success).
+  int GetTanPtAt2Curve(CGeCurve* c1, CGeCurve* c2, double& t1, double& t2, double p1[2],
+                       double p2[2]);
+  // Mutually nearest points of two curves; 0 when they touch or do not settle.
+  int CalcPendPtBy2Curve(CGeCurve* c1, CGeCurve* c2, double& t1, double& t2, double p1[2],
+                         double p2[2]);
 
  protected:
   // Signed area of the polygon through a linked list's discretisation; 0 when not linked.

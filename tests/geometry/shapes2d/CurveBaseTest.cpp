@@ -377,3 +377,32 @@ TEST(CurveSlots, VirtualOperationsKeepTheirOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// A copied curve owns its own point buffer: changing or destroying one leaves the other whole.
+TEST(CurveCopy, CopiesOwnTheirPointBuffer) {
+  const double s[2] = {0.0, 0.0}, e[2] = {3.0, 4.0};
+  auto original = std::make_unique<CGeLine>(s, e);
+  ASSERT_GE(original->m_nSWPoint, 2);
+  CGeLine copy(*original);
+  ASSERT_NE(copy.m_pSWPoint, original->m_pSWPoint);
+  ASSERT_EQ(copy.m_nSWPoint, original->m_nSWPoint);
+  original->m_pSWPoint[0][0] = 99.0;
+  EXPECT_EQ(copy.m_pSWPoint[0][0], 0.0);
+
+  CGeLine assigned;
+  assigned = *original;
+  ASSERT_NE(assigned.m_pSWPoint, original->m_pSWPoint);
+  EXPECT_EQ(assigned.m_pSWPoint[0][0], 99.0);
+  original.reset();  // the copies' buffers must survive (ASan checks the reads below)
+  EXPECT_EQ(copy.m_pSWPoint[copy.m_nSWPoint - 1][1], 4.0);
+  EXPECT_EQ(assigned.m_pSWPoint[assigned.m_nSWPoint - 1][0], 3.0);
+
+  CGeLine empty;
+  assigned = empty;  // assigning an undiscretised curve clears the buffer
+  EXPECT_EQ(assigned.m_pSWPoint, nullptr);
+  EXPECT_EQ(assigned.m_nSWPoint, 0);
+}
+
+}  // namespace

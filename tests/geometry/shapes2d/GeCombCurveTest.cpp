@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "support/VurodeFixture.h"
 
@@ -31,27 +33,14 @@ std::unique_ptr<CGeCombCurve> Chain(const std::vector<std::array<double, 2>>& pt
   return comb;
 }
 
-// Two straight segments, (0,0)-(1,0) and (1,0)-(1,2): lengths 1 and 2 per segment, so a
-// length measured on the wrong segment shows.
-class TwoSegmentCurve : public CGeCurve {
- public:
-  int GetSegmentCount() override { return 2; }
-  double EvArcLength(double t0, double t1, unsigned seg) override {
-    if (seg == 1) return t1 - t0;
-    if (seg == 2) return 2.0 * (t1 - t0);
-    return 0.0;
-  }
-  double EvTotalArcLength() override { return 3.0; }
-  void GetStartPoint(double p[2]) override { p[0] = p[1] = 0.0; }
-  void GetEndPoint(double p[2]) override {
-    p[0] = 1.0;
-    p[1] = 2.0;
-  }
-  void CalcBox2d() override {
-    const double a[2] = {0.0, 0.0}, b[2] = {1.0, 2.0};
-    BOX2D_Init(&m_box, a, b);
-  }
-};
+// Polyline (0,0)-(1,0)-(1,2): lengths 1 and 2 per segment, so a length measured on the wrong
+// segment shows.
+CGePolyline* TwoSegmentPolyline() {
+  const double pts[3][2] = {{0, 0}, {1, 0}, {1, 2}};
+  auto* pl = new CGePolyline;
+  pl->Create(3, pts);
+  return pl;
+}
 
 std::vector<BYTE> Store(const CObject* ob) {
   CMemFile file;
@@ -157,7 +146,7 @@ TEST_F(CombCurveTest, EvParamWithoutLengthFailsInsteadOfLooping) {
 TEST_F(CombCurveTest, EvArcLengthMeasuresInsideEachSubCurvesOwnSegments) {
   CGeCombCurve comb;
   comb.AddTail(Line(-5, 0, 0, 0), 0);  // length 5
-  comb.AddTail(new TwoSegmentCurve, 0);  // 1 + 2
+  comb.AddTail(TwoSegmentPolyline(), 0);  // 1 + 2
   comb.AddTail(Line(1, 2, 1, 6), 0);   // length 4
   EXPECT_DOUBLE_EQ(comb.EvTotalArcLength(), 12.0);
   // Parameter 2.5 on the middle sub-curve: halfway along its second segment.
@@ -172,6 +161,33 @@ TEST_F(CombCurveTest, EvArcLengthMeasuresInsideEachSubCurvesOwnSegments) {
   EXPECT_EQ(comb.EvArcLength(-0.1, 1, 0.5, 1), 0.0);
   EXPECT_EQ(comb.IsLongerThan(11.9), 1);
   EXPECT_EQ(comb.IsLongerThan(12.0), 0);
+}
+
+// A lone multi-segment sub-curve: the composite's length to a point inside it must be the
+// sub-curve's own length to that point, whatever kind of curve carries the segments.
+TEST_F(CombCurveTest, EvArcLengthIntoMultiSegmentSubCurvesMatchesTheirOwnLength) {
+  const double nodes[7][2] = {{0, 0}, {1, 2}, {3, 2}, {4, 0}, {5, -3}, {7, -1}, {9, 1}};
+  auto* bez = new CGeBezier;
+  ASSERT_TRUE(bez->CreateEx(7, nodes));
+  auto* loop = new CGeLoop;  // kept whole as one sub-curve: its segments are its members
+  loop->AddTail(Line(0, 0, 3, 0), 0);
+  loop->AddTail(Line(3, 0, 3, 4), 0);
+  loop->AddTail(Line(3, 4, 0, 0), 0);
+  CGeCurve* kinds[] = {bez, TwoSegmentPolyline(), loop};
+  for (CGeCurve* sub : kinds) {
+    SCOPED_TRACE(sub->GetType());
+    // Independent answers from the sub-curve itself, measured from its start.
+    const double toMid2 = sub->EvArcLength(0.0, 0.5, 2);
+    const double toMid1 = sub->EvArcLength(0.0, 0.5, 1);
+    const double total = sub->EvTotalArcLength();
+    ASSERT_GT(toMid2, toMid1);
+    CGeCombCurve comb;
+    comb.AddTail(sub, 0);
+    comb.AddTail(Line(50, 50, 53, 54), 0);  // length 5 after it
+    EXPECT_NEAR(comb.EvArcLength(0.0, 1, 2.5, 1), toMid2, 1e-9);
+    EXPECT_NEAR(comb.EvArcLength(0.5, 1, 2.5, 1), toMid2 - toMid1, 1e-9);
+    EXPECT_NEAR(comb.EvArcLength(2.5, 1, 0.5, 2), total - toMid2 + 2.5, 1e-9);
+  }
 }
 
 TEST_F(CombCurveTest, ScaleKeepsEntriesThatCannotAnswer) {

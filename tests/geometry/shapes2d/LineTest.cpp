@@ -5,6 +5,7 @@
 #include <memory>
 #include <numbers>
 
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "support/VurodeFixture.h"
@@ -162,6 +163,25 @@ TEST_F(LineTest, TransformsMoveEndsBufferAndBox) {
   const double m[3][3] = {{0, -1, 1}, {1, 0, 2}, {0, 0, 1}};
   line.Transform(m);
   check("transform");
+}
+
+// Controls at the thirds make the cubic run along the line at the line's own speed, so its
+// points match the line's parameter for parameter.
+TEST_F(LineTest, BezierFormIsTheLineAtItsOwnParameters) {
+  CGeLine line(kS, kE);
+  std::unique_ptr<CGeBezier> bez(line.ToBezier());
+  ASSERT_TRUE(bez);
+  ASSERT_EQ(bez->GetSegmentCount(), 1);
+  EXPECT_EQ(bez->m_pNode[0].x, kS[0]);
+  EXPECT_EQ(bez->m_pNode[3].y, kE[1]);
+  for (double t : {0.0, 0.1, 1.0 / 3.0, 0.5, 0.8, 1.0}) {
+    double b[2], p[2];
+    bez->GetPointAt(t, b, 1);
+    line.GetPointAt(t, p, 1);
+    EXPECT_NEAR(Dist(b, p), 0.0, 1e-12) << t;
+  }
+  EXPECT_NEAR(bez->EvTotalArcLength(), 5.0, 1e-9);
+  EXPECT_GT(bez->m_nSWPoint, 1);
 }
 
 TEST_F(LineTest, DiscreteVariants) {
