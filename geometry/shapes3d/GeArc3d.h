@@ -38,7 +38,6 @@ class CGeArc3d : public CGeCurve3d {
   int GetSnapPos(CSnapAt* snap, CSnapResult& result) override;
   int GetNearestPoint3D(const double p[3], double out[3], double& t, unsigned& seg,
                         double& dist) override;
-  int Pick(CPickRay& ray, int filter) override;
   int IsPlanar(double tol, double point[3], double vector[3]) override;
   void Discrete(double tol, CStrP3D& str) override;
   int GetDiscStep(double tol, double& step) override;

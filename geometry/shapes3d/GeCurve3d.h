@@ -88,14 +88,13 @@ class CGeCurve3d : public CGeShape3d {
   int m_nTag;
 
  protected:
-  // Shape box := the cache's box, after the cached points changed.
+  // Recomputes the cache's box after its points moved and copies it into the shape box.
   void SyncBoxWithCache();
-  // Distance of a candidate snap point from the cursor: along the view direction in a 3D
-  // view, in xy otherwise.
-  static double SnapDist(CSnapAt* snap, const double p[3]);
-  // The 2D-view box test of the snaps (skipped with the alignment option).
-  bool SnapBoxRejects(CSnapAt* snap);
-  // End markers of DrawNode: first point as an ellipse with its own pen, the others as
-  // rectangles with the current pen.
+  // Whether the extension data word asks for the highlight colour.
+  bool UsesExtColor() const;
+  // GDI drawing of a point chain as Draw does it: view culling, pen, clipped polyline.
+  void DrawPoints(CDC* pDC, int nMode, const double (*pts)[3], int n);
+  // One node marker, ±3 pixels about the point's screen position: the first point as an
+  // ellipse with its own pen, the others as rectangles with the current pen.
   static void DrawNodeMarker(CDC* pDC, CVurode* view, const double p[3], bool first);
 };

@@ -36,7 +36,6 @@ class CGePolyline3d : public CGeCurve3d {
   void DrawGL(COpenGLDC* pDC, int nMode) override;
   void DrawNode(CDC* pDC, int bFirst, int bLast) override;
   int GetSnapPos(CSnapAt* snap, CSnapResult& result) override;
-  int Pick(CPickRay& ray, int filter) override;
   int IsPlanar(double tol, double point[3], double vector[3]) override;
   void Discrete(double tol, CStrP3D& str) override;
   // More than 15 vertices: fitted NURBS pieces; otherwise one line per segment.

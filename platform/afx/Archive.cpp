@@ -451,6 +451,7 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
   RequireLoading();
   UINT nSchema = 0;
   DWORD obTag = 0;
+  m_bLastObjectNew = FALSE;
   CRuntimeClass* pClass = ReadClass(pClassRefRequested, &nSchema, &obTag);
   if (!pClass) {
     if (obTag >= m_pMaps->loaded.size() || m_pMaps->loaded[obTag].isClass)
@@ -484,6 +485,8 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
     m_pMaps->loaded[slot].p = nullptr;
     throw;
   }
+  // Set after Serialize, which may have read objects of its own.
+  m_bLastObjectNew = TRUE;
   return pOb.release();
 }
 

@@ -51,6 +51,9 @@ class CArchive {
   // Objects nested deeper than kMaxLoadDepth fail with genericException instead of exhausting
   // the stack.
   CObject* ReadObject(const CRuntimeClass* pClassRefRequested);
+  // Whether the last ReadObject made a new object (false for a null or a back-reference).
+  // Owners that adopt what they read refuse back-references: the object has an owner already.
+  BOOL IsLastObjectNew() const { return m_bLastObjectNew; }
   void WriteClass(const CRuntimeClass* pClassRef);
   // With pObTag null an object reference throws badIndex; otherwise it is stored there (and
   // null returned).
@@ -113,5 +116,6 @@ class CArchive {
   UINT m_nEnd = 0;  // loading: bytes in the buffer
   UINT m_nObjectSchema = static_cast<UINT>(-1);
   int m_nDepth = 0;  // objects being loaded inside one another
+  BOOL m_bLastObjectNew = FALSE;
   Maps* m_pMaps = nullptr;
 };

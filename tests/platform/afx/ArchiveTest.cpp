@@ -65,6 +65,16 @@ TEST(CArchive, ObjectTagsNewRepeatedNullAndBackReference) {
     EXPECT_EQ(pnull, nullptr);
     EXPECT_EQ(pa2, pa);  // the back-reference yields the same object
   });
+  Load(got, [](CArchive& ar) {
+    std::unique_ptr<CObject> oa(ar.ReadObject(nullptr));
+    EXPECT_TRUE(ar.IsLastObjectNew());
+    std::unique_ptr<CObject> ob(ar.ReadObject(nullptr));
+    EXPECT_TRUE(ar.IsLastObjectNew());
+    EXPECT_EQ(ar.ReadObject(nullptr), nullptr);
+    EXPECT_FALSE(ar.IsLastObjectNew());
+    EXPECT_EQ(ar.ReadObject(nullptr), oa.get());
+    EXPECT_FALSE(ar.IsLastObjectNew());
+  });
 }
 
 TEST(CArchive, WriteCountEscapes) {
