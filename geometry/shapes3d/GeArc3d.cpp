@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "geometry/shapes3d/Snap3d.h"
-#include "geometry/tools/ConvertEditor.h"
 
 IMPLEMENT_SERIAL(CGeArc3d, CObject, GE_SCHEMA_3D)
 
@@ -101,23 +100,13 @@ void CGeArc3d::Mirror(const double p[2], const double q[2]) {
   CGeCurve3d::Mirror(p, q);
 }
 
-CGeShape3d* CGeArc3d::Shift(const double p[2], const double q[2]) {
-  CGeCurve3d* nurbs = CConvertEditor::ToNrbCrv3d(this);
-  if (nurbs) nurbs->Shift(p, q);
-  return nurbs;
-}
+// A sheared or unequally scaled arc is a NURBS curve, which this library cannot make yet: no
+// new shape, and the arc stays as it is.
+CGeShape3d* CGeArc3d::Shift(const double*, const double*) { return nullptr; }
 
-CGeShape3d* CGeArc3d::Scale(const double base[2], const double f[2]) {
-  CGeCurve3d* nurbs = CConvertEditor::ToNrbCrv3d(this);
-  if (nurbs) nurbs->Scale(base, f);
-  return nurbs;
-}
+CGeShape3d* CGeArc3d::Scale(const double*, const double*) { return nullptr; }
 
-CGeShape3d* CGeArc3d::Scale3D(const double base[3], const double f[3]) {
-  CGeCurve3d* nurbs = CConvertEditor::ToNrbCrv3d(this);
-  if (nurbs) nurbs->Scale3D(base, f);
-  return nurbs;
-}
+CGeShape3d* CGeArc3d::Scale3D(const double*, const double*) { return nullptr; }
 
 void CGeArc3d::Mirror3D(const double p[3], const double q[3]) {
   if (!p || !q) return;

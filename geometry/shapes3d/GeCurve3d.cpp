@@ -44,8 +44,9 @@ void CGeCurve3d::Serialize(CArchive& ar) {
     CGeShape3d::Serialize(ar);
     return;
   }
+  // Without a settings object the stream is one this library wrote: it has the shape part.
   CKXGlobal* settings = gGetKXGlobal();
-  if (settings && settings->GetDocVersion() >= kFirstVersionWithShapePart)
+  if (!settings || settings->GetDocVersion() >= kFirstVersionWithShapePart)
     CGeShape3d::Serialize(ar);
 }
 

@@ -23,7 +23,8 @@ class CGeCurve3d : public CGeShape3d {
   CGeCurve3d();
   ~CGeCurve3d() override;
 
-  // Stores the shape part always; loads it only from documents of version 5 or later.
+  // Stores the shape part always; loads it unless the document being loaded is older than
+  // version 5.
   void Serialize(CArchive& ar) override;
 
   CGeCurve3d* Copy() override;

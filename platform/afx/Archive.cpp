@@ -490,6 +490,10 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
   return pOb.release();
 }
 
+DWORD CArchive::GetLoadedCount() const {
+  return m_pMaps ? static_cast<DWORD>(m_pMaps->loaded.size() - 1) : 0;
+}
+
 UINT CArchive::GetObjectSchema() {
   const UINT n = m_nObjectSchema;
   m_nObjectSchema = static_cast<UINT>(-1);

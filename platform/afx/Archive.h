@@ -59,6 +59,9 @@ class CArchive {
   // null returned).
   CRuntimeClass* ReadClass(const CRuntimeClass* pClassRefRequested = nullptr, UINT* pSchema = nullptr,
                            DWORD* pObTag = nullptr);
+  // Classes and objects that loading has defined so far. A ReadObject that leaves it unchanged
+  // returned null or an object read before (which the caller does not own a second time).
+  DWORD GetLoadedCount() const;
   // Schema of the object being loaded, once: later calls return (UINT)-1.
   UINT GetObjectSchema();
   void SetObjectSchema(UINT nSchema) { m_nObjectSchema = nSchema; }

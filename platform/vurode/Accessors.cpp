@@ -15,6 +15,8 @@ struct Registry {
   double curveAng = kDefaultCurveDicAng;
   double surfShowTol = kDefaultSurfShowDiscTol;
   double surfNCTol = kDefaultSurfNCDiscTol;
+  double gpPre[3] = {kDefaultGpPre[0], kDefaultGpPre[1], kDefaultGpPre[2]};
+  double gpTra[3] = {kDefaultGpTra[0], kDefaultGpTra[1], kDefaultGpTra[2]};
   CKXGlobal* global = nullptr;
   std::unique_ptr<CKXGlobal> ownedGlobal;
   CVurode* vurode = nullptr;
@@ -55,6 +57,25 @@ BOOL gSetCurveDicTol(double tol) { return SetPositive(Reg().curveTol, tol, HUGE_
 BOOL gSetCurveDicAng(double ang) { return SetPositive(Reg().curveAng, ang, std::numbers::pi); }
 BOOL gSetSurfShowDiscTol(double tol) { return SetPositive(Reg().surfShowTol, tol, HUGE_VAL); }
 BOOL gSetSurfNCDiscTol(double tol) { return SetPositive(Reg().surfNCTol, tol, HUGE_VAL); }
+
+namespace {
+BOOL SetTriple(double (&slot)[3], const double v[3]) {
+  if (!v) return FALSE;
+  for (int i = 0; i < 3; ++i)
+    if (!std::isfinite(v[i]) || !(v[i] > 0.0)) return FALSE;
+  for (int i = 0; i < 3; ++i) slot[i] = v[i];
+  return TRUE;
+}
+}  // namespace
+
+void VLM_Get_gp_pre(double out[3]) {
+  for (int i = 0; i < 3; ++i) out[i] = Reg().gpPre[i];
+}
+void VLM_Get_gp_tra(double out[3]) {
+  for (int i = 0; i < 3; ++i) out[i] = Reg().gpTra[i];
+}
+BOOL VLM_Set_gp_pre(const double v[3]) { return SetTriple(Reg().gpPre, v); }
+BOOL VLM_Set_gp_tra(const double v[3]) { return SetTriple(Reg().gpTra, v); }
 
 CKXGlobal* gGetKXGlobal() { return Reg().global; }
 
@@ -102,6 +123,10 @@ void gRestoreVurodeDefaults() {
   r.curveAng = kDefaultCurveDicAng;
   r.surfShowTol = kDefaultSurfShowDiscTol;
   r.surfNCTol = kDefaultSurfNCDiscTol;
+  for (int i = 0; i < 3; ++i) {
+    r.gpPre[i] = kDefaultGpPre[i];
+    r.gpTra[i] = kDefaultGpTra[i];
+  }
   r.global = nullptr;
   r.ownedGlobal.reset();
   r.vurode = nullptr;

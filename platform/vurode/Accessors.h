@@ -33,6 +33,17 @@ BOOL gSetCurveDicAng(double ang);
 BOOL gSetSurfShowDiscTol(double tol);
 BOOL gSetSurfNCDiscTol(double tol);
 
+// Surface-kernel tolerance triples: discretisation (chord, maximum angle in radians, maximum
+// step) and surface-surface tracing (three distances, in the order the tracer takes them).
+inline constexpr double kDefaultGpPre[3] = {0.001, 0.2, 0.01};
+inline constexpr double kDefaultGpTra[3] = {0.0005, 0.1, 0.005};
+void VLM_Get_gp_pre(double out[3]);
+void VLM_Get_gp_tra(double out[3]);
+// Replace the whole triple; refused (FALSE, old triple kept) unless every value is finite and
+// positive.
+BOOL VLM_Set_gp_pre(const double v[3]);
+BOOL VLM_Set_gp_tra(const double v[3]);
+
 // The settings object, or null before the program made one.
 CKXGlobal* gGetKXGlobal();
 // Makes a settings object owned by this layer (replacing one it made before) and installs it.

@@ -539,11 +539,11 @@ TEST_F(NrbCrv3dTest, HostileRecordsFailCleanly) {
     auto b = good;
     PutInt(b, at + 4, k.order);
     PutInt(b, at + 8, k.count);
-    EXPECT_THROW(delete LoadFields<CGeNrbCrv3d>(b), CArchiveException) << k.name;
+    EXPECT_THROW(delete LoadNew<CGeNrbCrv3d>(b), CArchiveException) << k.name;
   }
   auto cut = good;
   cut.resize(cut.size() - 8);  // the last knot is missing
-  EXPECT_THROW(delete LoadFields<CGeNrbCrv3d>(cut), CArchiveException);
+  EXPECT_THROW(delete LoadNew<CGeNrbCrv3d>(cut), CArchiveException);
 
   // Decreasing knots: the record is refused but the stream stays in step.
   auto b = good;

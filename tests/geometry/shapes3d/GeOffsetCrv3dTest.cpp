@@ -228,7 +228,7 @@ TEST_F(OffsetCrv3dTest, ArchiveRecordAndHostileLists) {
   // Two list entries, or a base that is no 3D curve, are refused.
   auto two = e;
   two[curvePart] = 2;
-  EXPECT_THROW(delete LoadFields<CGeOffsetCrv3d>(two), CArchiveException);
+  EXPECT_THROW(delete LoadNew<CGeOffsetCrv3d>(two), CArchiveException);
   const double s2[2] = {0, 0}, e2[2] = {1, 1};
   CGeLine flat(s2, e2);
   CMemFile file;

@@ -77,6 +77,23 @@ TEST(CArchive, ObjectTagsNewRepeatedNullAndBackReference) {
   });
 }
 
+TEST(CArchive, LoadedCountGrowsOnlyWithNewClassesAndObjects) {
+  CTestValue a(1), b(2);
+  const Bytes got = Store([&](CArchive& ar) { ar << &a << &b << static_cast<CObject*>(nullptr) << &a; });
+  Load(got, [](CArchive& ar) {
+    EXPECT_EQ(ar.GetLoadedCount(), 0u);
+    CTestValue *pa, *pb, *pnull, *pa2;
+    ar >> pa;
+    std::unique_ptr<CTestValue> oa(pa);
+    EXPECT_EQ(ar.GetLoadedCount(), 2u);  // the class and the object
+    ar >> pb;
+    std::unique_ptr<CTestValue> ob(pb);
+    EXPECT_EQ(ar.GetLoadedCount(), 3u);
+    ar >> pnull >> pa2;
+    EXPECT_EQ(ar.GetLoadedCount(), 3u);  // null and a back-reference define nothing
+  });
+}
+
 TEST(CArchive, WriteCountEscapes) {
   struct { DWORD n; Bytes bytes; } cases[] = {
       {0, {0x00, 0x00}},

@@ -43,6 +43,40 @@ TEST_F(AccessorsTest, TolerancesHaveDefaultsAndRefuseNonsense) {
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(c.get(), c.def) << c.name;
 }
 
+TEST_F(AccessorsTest, SurfaceTriplesAreSetWholeAndRestored) {
+  struct TripleCase {
+    const char* name;
+    void (*get)(double*);
+    BOOL (*set)(const double*);
+    const double* def;
+  };
+  const TripleCase cases[] = {{"pre", VLM_Get_gp_pre, VLM_Set_gp_pre, kDefaultGpPre},
+                              {"tra", VLM_Get_gp_tra, VLM_Set_gp_tra, kDefaultGpTra}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    double t[3];
+    c.get(t);
+    for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(t[i], c.def[i]);
+    const double good[3] = {0.25, 0.5, 0.75};
+    EXPECT_TRUE(c.set(good));
+    // One bad component refuses the whole triple.
+    const double bad[3] = {0.1, 0.0, 0.1};
+    EXPECT_FALSE(c.set(bad));
+    EXPECT_FALSE(c.set(nullptr));
+    c.get(t);
+    for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(t[i], good[i]);
+  }
+  // The chord is the finest of the discretisation values, the angle in radians below pi/2.
+  EXPECT_LT(kDefaultGpPre[0], kDefaultGpPre[2]);
+  EXPECT_LT(kDefaultGpPre[1], std::numbers::pi / 2);
+  gRestoreVurodeDefaults();
+  for (const auto& c : cases) {
+    double t[3];
+    c.get(t);
+    for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(t[i], c.def[i]) << c.name;
+  }
+}
+
 TEST_F(AccessorsTest, SharedObjectsAreInstalledAndRestored) {
   CVurode view;
   COpenGLDC gldc;

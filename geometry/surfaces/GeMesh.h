@@ -1,0 +1,103 @@
+// Triangle mesh: single-precision vertices, faces of three vertex indices, optional vertex
+// parameters, normals and topology tables built on demand. The toolpath engine and OpenGL read
+// the arrays in place, so their order and element layouts are fixed.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "geometry/surfaces/GeSurf.h"
+
+constexpr unsigned GE_SCHEMA_3D_MESH = 0x80000001u;
+
+class CGeMesh : public CGeSurf {
+  DECLARE_SERIAL(CGeMesh)
+
+ public:
+  // One triangle; the index order is its winding.
+  struct Face {
+    int32_t v[3];
+    int32_t& operator[](int i) { return v[i]; }
+    const int32_t& operator[](int i) const { return v[i]; }
+    // Position (0..2) of vertex index i in the face, -1 when the face does not use it.
+    int indexof(int32_t i) const { return v[0] == i ? 0 : v[1] == i ? 1 : v[2] == i ? 2 : -1; }
+  };
+  // One undirected edge: smaller and larger vertex index, then two words nothing reads.
+  struct Edge {
+    int32_t v0;
+    int32_t v1;
+    int32_t reserved[2];
+  };
+  // Surface parameters of one vertex.
+  struct UVPair {
+    float u;
+    float v;
+  };
+  // Encodings of the strip list: each strip as its length then its vertices, or as its
+  // vertices then -1.
+  enum tstrip_rep { LEN = 0, TERM = 1 };
+
+  CGeMesh();
+  ~CGeMesh() override;
+
+  void Serialize(CArchive& ar) override;
+  int GetType() const override;
+  CGeMesh* Copy() override;
+  void CalcBox() override;
+  void Translate(const double v[2]) override;
+  void Translate3D(const double v[3]) override;
+  void Rotate(const double c[2], double angle) override;
+  void Rotate3D(const double p[3], const double axis[3], double angle) override;
+  void Mirror(const double p[2], const double q[2]) override;
+  CGeShape3d* Shift(const double p[2], const double q[2]) override;
+  CGeShape3d* Scale(const double base[2], const double f[2]) override;
+  CGeShape3d* Scale3D(const double base[3], const double f[3]) override;
+  void Mirror3D(const double p[3], const double q[3]) override;
+  void Transform(const _rect_fm3d* frame) override;
+  void Transform(const double m[4][4]) override;
+  void TransformLocal(const _rect_fm3d* frame) override;
+  void Draw(CDC* pDC) override;
+  void DrawGL(COpenGLDC* pDC, int nMode) override;
+  int Pick(CPickRay& ray, int filter) override;
+
+  // Sections by the planes x = const and y = const, appended to the list.
+  virtual void XIsoCurve(float x, CGeCurve3dList* list);
+  virtual void YIsoCurve(float y, CGeCurve3dList* list);
+
+  int numFaces() const { return static_cast<int>(faces.size()); }
+  // Appends the source's vertices, parameter pairs, edges, faces and vertex normals, then its
+  // box and iso-curve copies. Tables that can be rebuilt on demand are not copied.
+  void CopyFromMesh(CGeMesh* src);
+  // Draws the edge list as lines, building it first when empty.
+  void DrawEdge();
+  // Depth along z and (u, v) at the weights w of face idx over the given points (one triple per
+  // vertex); u and v stay 0 without parameter pairs. 0 when points is null.
+  int FacetCalZDepth(const double (*points)[3], const int* idx, const double* w, double* depth,
+                     double* u, double* v);
+
+  // Tables derived from faces and vertices, built on demand.
+  void Need_VertexNormals();
+  void GenEdgeTopo();
+
+  // In this order; each array is owned by the mesh.
+  std::vector<Face> faces;
+  std::vector<Edge> edges;
+  std::vector<CPoint3d> vertices;
+  std::vector<UVPair> uvs;  // empty, or one pair per vertex
+  std::vector<CVector3d> normals;      // per vertex; empty until computed
+  std::vector<CVector3d> facenormals;  // per face; empty until computed
+  std::vector<int32_t> tstrips;
+  std::vector<std::vector<int32_t>> neighbors;
+  std::vector<std::vector<int32_t>> adjacentfaces;
+  std::vector<Face> across_edge;  // per face the face across each corner's opposite edge, or -1
+
+ private:
+  // Applies f to every vertex widened to double and rounds the result back to float.
+  template <class F>
+  void MapVertices(F&& f);
+  template <class F>
+  static void MapVectors(std::vector<CVector3d>& vs, F&& f);
+};
+
+static_assert(sizeof(CGeMesh::Face) == 12 && sizeof(CGeMesh::Edge) == 16 &&
+              sizeof(CGeMesh::UVPair) == 8);

@@ -1,0 +1,484 @@
+#include "millvane/loops/SmartCurve.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "millvane/loops/SmartLoop.h"
+#include "platform/numora/Math.h"
+#include "platform/numora/Point2d.h"
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+
+bool BoxesMeet(const double a[4], const double b[4], double m) {
+  return a[0] <= b[2] + m && b[0] <= a[2] + m && a[1] <= b[3] + m && b[1] <= a[3] + m;
+}
+
+// Keeps one end of an arc and moves the other to p, keeping the direction; the radius grows to
+// half the chord when too small, and the centre side that keeps the sweep closest wins.
+void RefitArc(CSmartArc* a, bool keepStart, const double p[2]) {
+  double fixed[2];
+  a->EvPoint(keepStart ? 0.0 : 1.0, fixed);
+  const bool ccw = a->IsCcw();
+  const double oldSweep = a->Sweep();
+  const double* s = keepStart ? fixed : p;
+  const double* e = keepStart ? p : fixed;
+  double u[2] = {e[0] - s[0], e[1] - s[1]};
+  const double half = 0.5 * std::hypot(u[0], u[1]);
+  if (!V2D_Unit(u, 1e-12)) return;
+  const double r = std::max(a->radius, half);
+  const double h = std::sqrt(std::max(0.0, r * r - half * half));
+  const double mid[2] = {0.5 * (s[0] + e[0]), 0.5 * (s[1] + e[1])};
+  double bestDiff = 1e300;
+  for (double side : {1.0, -1.0}) {
+    const double c[2] = {mid[0] - side * h * u[1], mid[1] + side * h * u[0]};
+    double a0 = std::atan2(s[1] - c[1], s[0] - c[0]);
+    double a1 = std::atan2(e[1] - c[1], e[0] - c[0]);
+    if (ccw) {
+      while (a1 <= a0) a1 += kTwoPi;
+    } else {
+      while (a1 >= a0) a1 -= kTwoPi;
+    }
+    const double diff = std::fabs((a1 - a0) - oldSweep);
+    if (diff < bestDiff) {
+      bestDiff = diff;
+      a->centre[0] = c[0];
+      a->centre[1] = c[1];
+      a->radius = r;
+      a->startAngle = a0;
+      a->endAngle = a1;
+    }
+  }
+  a->UpdateBox();
+}
+
+// Signed turn from tangent a to tangent b: positive to the left.
+double SignedTurn(const double a[2], const double b[2]) {
+  const double f = CMath::ACos(a[0] * b[0] + a[1] * b[1]);
+  return (a[0] * b[1] - a[1] * b[0]) < 0.0 ? -f : f;
+}
+
+}  // namespace
+
+CSmartCurve::~CSmartCurve() {
+  CSmartSect* s = head;
+  while (s) {
+    CSmartSect* n = s->next;
+    delete s;
+    s = n;
+  }
+}
+
+int CSmartCurve::AppendSect(CSmartSect* s) {
+  if (!s) return 0;
+  s->next = nullptr;
+  s->prev = tail;
+  if (tail) tail->next = s;
+  else head = s;
+  tail = s;
+  ++count;
+  return 1;
+}
+
+int CSmartCurve::InsertSectAfter(CSmartSect* s, CSmartSect* after) {
+  if (!s) return 0;
+  if (!after) {
+    s->prev = nullptr;
+    s->next = head;
+    if (head) head->prev = s;
+    else tail = s;
+    head = s;
+  } else {
+    s->prev = after;
+    s->next = after->next;
+    if (after->next) after->next->prev = s;
+    else tail = s;
+    after->next = s;
+  }
+  ++count;
+  return 1;
+}
+
+void CSmartCurve::DetachSect(CSmartSect* s) {
+  if (s->prev) s->prev->next = s->next;
+  else head = s->next;
+  if (s->next) s->next->prev = s->prev;
+  else tail = s->prev;
+  s->next = s->prev = nullptr;
+  --count;
+}
+
+int CSmartCurve::IsClosed() const {
+  if (!head || !tail) return 0;
+  double a[2], b[2];
+  head->StartPoint(a);
+  tail->EndPoint(b);
+  return P2D_AbsDist(a, b) <= 0.001 ? 1 : 0;
+}
+
+int CSmartCurve::ReverseCurve() {
+  if (!head) return 0;
+  for (CSmartSect* s = head; s;) {
+    CSmartSect* n = s->next;
+    std::swap(s->next, s->prev);
+    s->Reverse();
+    s = n;
+  }
+  std::swap(head, tail);
+  return 1;
+}
+
+void CSmartCurve::CurveBox(double min[2], double max[2]) const {
+  min[0] = min[1] = 1e300;
+  max[0] = max[1] = -1e300;
+  for (CSmartSect* s = head; s; s = s->next) {
+    min[0] = std::min(min[0], s->box[0]);
+    min[1] = std::min(min[1], s->box[1]);
+    max[0] = std::max(max[0], s->box[2]);
+    max[1] = std::max(max[1], s->box[3]);
+  }
+}
+
+CSmartCurve* CSmartCurve::CloneCurve() const {
+  auto* c = new CSmartCurve;
+  for (CSmartSect* s = head; s; s = s->next) c->AppendSect(s->Clone());
+  c->flags = flags;
+  return c;
+}
+
+int CSmartCurve::PointAtFraction(double x, double out[2]) const {
+  if (!head) return 0;
+  int k = std::clamp(static_cast<int>(count * x), 0, count - 1);
+  CSmartSect* s = head;
+  while (k-- > 0 && s->next) s = s->next;
+  return s->EvPoint(x, out);
+}
+
+CSmartSect* CSmartCurve::NearestStart(const double p[2], double& dist, double out[2]) const {
+  CSmartSect* best = nullptr;
+  dist = 1e12;
+  for (CSmartSect* s = head; s; s = s->next) {
+    double q[2];
+    s->StartPoint(q);
+    const double d = P2D_Dist(p, q);
+    if (d < dist) {
+      dist = d;
+      best = s;
+      out[0] = q[0];
+      out[1] = q[1];
+    }
+  }
+  return best;
+}
+
+void CSmartCurve::StartAt(CSmartSect* s) {
+  if (!s || s == head) return;
+  // Close the ring, then open it before s.
+  tail->next = head;
+  head->prev = tail;
+  head = s;
+  tail = s->prev;
+  tail->next = nullptr;
+  head->prev = nullptr;
+}
+
+void CSmartCurve::RotateCurve(double angle) {
+  const double c = std::cos(angle), s = std::sin(angle);
+  for (CSmartSect* x = head; x; x = x->next) x->Rotate(c, s);
+}
+
+void CSmartCurve::MoveSects(CSmartCurve* from, CSmartCurve* to) {
+  while (from->head) {
+    CSmartSect* s = from->head;
+    from->DetachSect(s);
+    to->AppendSect(s);
+  }
+  delete from;
+}
+
+int CSmartCurve::MarkSelfCrossings() {
+  if (!head) return 0;
+  std::vector<CSmartSect*> sects;
+  for (CSmartSect* s = head; s; s = s->next) sects.push_back(s);
+  const int n = static_cast<int>(sects.size());
+  // Buckets of ten consecutive sections let the inner scan skip whole runs by box.
+  const bool useBuckets = n >= 10;
+  std::vector<std::array<double, 4>> bucketBox;
+  if (useBuckets) {
+    bucketBox.assign((n + 9) / 10, {1e300, 1e300, -1e300, -1e300});
+    for (int i = 0; i < n; ++i) {
+      sects[i]->group = i / 10;
+      auto& b = bucketBox[i / 10];
+      b[0] = std::min(b[0], sects[i]->box[0]);
+      b[1] = std::min(b[1], sects[i]->box[1]);
+      b[2] = std::max(b[2], sects[i]->box[2]);
+      b[3] = std::max(b[3], sects[i]->box[3]);
+    }
+  }
+  // 1 when b starts where a ends (within 1e-6).
+  auto joined = [](const CSmartSect* a, const CSmartSect* b, double j[2]) {
+    double e[2], s[2];
+    a->EndPoint(e);
+    b->StartPoint(s);
+    j[0] = e[0];
+    j[1] = e[1];
+    return P2D_AbsDist(e, s) < 1e-6;
+  };
+  int found = 0;
+  for (int i = 0; i < n; ++i) {
+    CSmartSect* a = sects[i];
+    for (int k = i + 1; k < n; ++k) {
+      if (useBuckets && k % 10 == 0 && !BoxesMeet(bucketBox[k / 10].data(), a->box, 0.0001)) {
+        k += 9;
+        continue;
+      }
+      CSmartSect* b = sects[k];
+      if (!BoxesMeet(a->box, b->box, 0.0001)) continue;
+      int joints = 0;
+      double joint[2] = {0, 0}, j[2];
+      if (k == i + 1 && joined(a, b, j)) {
+        ++joints;
+        joint[0] = j[0];
+        joint[1] = j[1];
+      }
+      if (i == 0 && k == n - 1 && joined(b, a, j)) {
+        ++joints;
+        joint[0] = j[0];
+        joint[1] = j[1];
+      }
+      if (joints == 2) continue;  // a closed chain of two sections
+      if (joints == 1 && a->IsLine() && b->IsLine()) continue;
+      double pts[2][2];
+      const int m = acSectSectInt(a, b, pts);
+      bool jointSeen = false;
+      for (int q = 0; q < m; ++q) {
+        if (joints == 1 && !jointSeen && P2D_AbsDist(pts[q], joint) < 1e-6) {
+          jointSeen = true;
+          continue;
+        }
+        const double ta = a->ParamOf(pts[q]), tb = b->ParamOf(pts[q]);
+        if (ta >= -1e-6) a->AddCutPoint(pts[q][0], pts[q][1], ta);
+        if (tb >= -1e-6) b->AddCutPoint(pts[q][0], pts[q][1], tb);
+        found = 1;
+      }
+    }
+  }
+  return found;
+}
+
+namespace {
+
+// The pieces of a section between its start, its cut points and its end; each piece gets
+// 0x01 when it starts at a cut and 0x02 when it ends at one.
+std::vector<CSmartSect*> PiecesOf(const CSmartSect* s) {
+  std::vector<SmartParamPt> recs;
+  double p[2];
+  s->StartPoint(p);
+  recs.push_back({p[0], p[1], 0.0});
+  for (CSmartPoint* c = s->cutPoints->head; c; c = c->next) recs.push_back({c->x, c->y, c->t});
+  s->EndPoint(p);
+  recs.push_back({p[0], p[1], 1.0});
+  std::vector<CSmartSect*> out;
+  const size_t last = recs.size() - 1;
+  size_t from = 0;
+  for (size_t k = 0; k < last; ++k) {
+    CSmartSect* piece = s->SubSect(recs[from], recs[k + 1]);
+    if (!piece) continue;  // the next piece starts where this one would have
+    if (k > 0) piece->flags |= kSectSplitStart;
+    if (k + 1 < last) piece->flags |= kSectSplitEnd;
+    out.push_back(piece);
+    from = k + 1;
+  }
+  return out;
+}
+
+// A full circle with cuts is turned to start at its first cut so no piece straddles its seam.
+void TurnCircleToFirstCut(CSmartArc* a) {
+  if (std::fabs(a->Sweep()) <= 6.283175307179587 || !a->cutPoints || !a->cutPoints->head) return;
+  const double t0 = a->cutPoints->head->t;
+  const double shift = a->Sweep() * t0;
+  a->startAngle += shift;
+  a->endAngle += shift;
+  for (CSmartPoint* c = a->cutPoints->head; c; c = c->next) c->t -= t0;
+}
+
+}  // namespace
+
+void CSmartCurve::SplitAtCuts() {
+  for (CSmartSect* s = head; s;) {
+    CSmartSect* n = s->next;
+    if (s->CutCount() > 0) {
+      CSmartSect* after = s->prev;
+      for (CSmartSect* piece : PiecesOf(s)) {
+        InsertSectAfter(piece, after);
+        after = piece;
+      }
+      DetachSect(s);
+      delete s;
+    }
+    s = n;
+  }
+}
+
+CSmartCurve* CSmartCurve::SplitIntoCurves() const {
+  CSmartCurve* first = nullptr;
+  CSmartCurve* last = nullptr;
+  auto begin = [&]() {
+    auto* c = new CSmartCurve;
+    c->flags = flags;
+    if (last) last->next = c;
+    else first = c;
+    last = c;
+  };
+  for (CSmartSect* s = head; s; s = s->next) {
+    if (s->CutCount() == 0) {
+      CSmartSect* c = s->Clone();
+      c->origin = s->origin;  // keep pointing at the ancestor
+      c->flags = s->flags;
+      if (!last) begin();
+      last->AppendSect(c);
+      continue;
+    }
+    if (s->IsArc()) TurnCircleToFirstCut(static_cast<CSmartArc*>(s));
+    for (CSmartSect* piece : PiecesOf(s)) {
+      if (!last || (piece->flags & kSectSplitStart)) begin();
+      last->AppendSect(piece);
+    }
+  }
+  return first;
+}
+
+void CSmartCurve::HealJoints() {
+  if (!head) return;
+  if (head == tail) {
+    if (head->IsArc()) {
+      auto* a = static_cast<CSmartArc*>(head);
+      if (std::fabs(a->Sweep()) > 6.0) {
+        if (a->IsCcw()) a->endAngle = a->startAngle + kTwoPi;
+        else a->startAngle = a->endAngle + kTwoPi;
+        a->UpdateBox();
+      }
+    }
+    return;
+  }
+  for (CSmartSect* s = head; s; s = s->next) {
+    CSmartSect* n = s->next ? s->next : head;
+    double e[2], b[2];
+    s->EndPoint(e);
+    n->StartPoint(b);
+    const double gap = P2D_AbsDist(e, b);
+    if (gap <= 1e-9) continue;
+    // The closing joint of an open chain is not a joint: leave it open.
+    if (!s->next && gap > 0.001) continue;
+    if (s->IsLine()) {
+      s->SetEndAt(1, b, 1);
+    } else if (n->IsLine()) {
+      n->SetEndAt(0, e, 1);
+    } else {
+      const double mid[2] = {0.5 * (e[0] + b[0]), 0.5 * (e[1] + b[1])};
+      RefitArc(static_cast<CSmartArc*>(s), true, mid);
+      RefitArc(static_cast<CSmartArc*>(n), false, mid);
+    }
+  }
+}
+
+CSmartLoop* CSmartCurve::ChainLoops() {
+  CSmartLoop* first = nullptr;
+  CSmartLoop* last = nullptr;
+  auto emit = [&](CSmartCurve* c) {
+    auto* loop = new CSmartLoop;
+    loop->UpdateSect(c);
+    if (std::fabs(loop->area) < 1e-8) {
+      delete loop;
+      return;
+    }
+    loop->prev = last;
+    if (last) last->next = loop;
+    else first = loop;
+    last = loop;
+  };
+
+  std::unique_ptr<CSmartCurve> chain;
+  double cur[2], tan[2];
+  while (head || chain) {
+    if (!chain) {
+      head->StartPoint(cur);
+      head->EvTangent(0.0, tan);
+      chain = std::make_unique<CSmartCurve>();
+      chain->flags = flags;
+    }
+    // Continuation at cur: a piece that does not start at a cut wins at once, else the
+    // sharpest left turn.
+    CSmartSect* pick = nullptr;
+    double bestTurn = -6.0;
+    for (CSmartSect* s = head; s; s = s->next) {
+      if (!acPtInBox(0.003, s->box, cur)) continue;
+      double p[2];
+      s->StartPoint(p);
+      if (P2D_AbsDist(p, cur) > 0.001) continue;
+      if (!(s->flags & kSectSplitStart)) {
+        pick = s;
+        break;
+      }
+      double t[2];
+      s->EvTangent(0.0, t);
+      const double turn = SignedTurn(tan, t);
+      if (turn > bestTurn) {
+        bestTurn = turn;
+        pick = s;
+      }
+    }
+    if (!pick) {
+      if (chain->count < 2) {
+        chain.reset();
+        continue;
+      }
+      CSmartSect* gone = chain->tail;
+      chain->DetachSect(gone);
+      delete gone;
+      chain->tail->SetEndAt(1, cur, 1);
+      chain->tail->EvTangent(1.0, tan);
+      continue;
+    }
+    // Take it and the run that follows it without a cut.
+    CSmartSect* s = pick;
+    do {
+      CSmartSect* n = s->next;
+      DetachSect(s);
+      chain->AppendSect(s);
+      s->EndPoint(cur);
+      s->EvTangent(1.0, tan);
+      s = n;
+      if (!s || (s->flags & kSectSplitStart)) break;
+      double p[2];
+      s->StartPoint(p);
+      if (P2D_AbsDist(p, cur) > 0.0001) break;
+    } while (true);
+    // Closed onto a section already in the chain?
+    for (CSmartSect* c = chain->head; c; c = c->next) {
+      if (!acPtInBox(0.001, c->box, cur)) continue;
+      double p[2];
+      c->StartPoint(p);
+      if (P2D_AbsDist(p, cur) > 0.001) continue;
+      // A short piece from a cut may not close onto itself; a whole circle from a cut may.
+      if (c == chain->tail && (c->flags & kSectSplitStart) && c->Length() < 0.002) continue;
+      auto* loop = new CSmartCurve;
+      loop->flags = flags;
+      while (c) {
+        CSmartSect* n = c->next;
+        chain->DetachSect(c);
+        loop->AppendSect(c);
+        c = n;
+      }
+      emit(loop);
+      if (!chain->head) chain.reset();
+      else chain->tail->EvTangent(1.0, tan);
+      break;
+    }
+  }
+  return first;
+}

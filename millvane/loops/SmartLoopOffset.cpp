@@ -1,0 +1,300 @@
+// Loop offsets: section offsets joined by the corner rules, cut at self-crossings and
+// re-chained, then filtered; contour offsets combine them with the loop booleans.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "millvane/loops/SmartLoop.h"
+#include "platform/numora/Math.h"
+#include "platform/numora/Point2d.h"
+
+namespace {
+
+// Whole line or circle of a section crossed with another's.
+int WholeInt(const CSmartSect* a, const CSmartSect* b, double out[2][2]) {
+  if (a->IsLine() && b->IsLine()) {
+    const auto* la = static_cast<const CSmartLine*>(a);
+    const auto* lb = static_cast<const CSmartLine*>(b);
+    return acLineLineInt(la->start, la->end, lb->start, lb->end, out[0]);
+  }
+  if (a->IsLine() || b->IsLine()) {
+    const auto* l = static_cast<const CSmartLine*>(a->IsLine() ? a : b);
+    const auto* c = static_cast<const CSmartArc*>(a->IsLine() ? b : a);
+    return acLineCircleInt(c->radius, c->centre, l->start, l->end, out);
+  }
+  const auto* ca = static_cast<const CSmartArc*>(a);
+  const auto* cb = static_cast<const CSmartArc*>(b);
+  return acCircleCircleInt(ca->radius, cb->radius, ca->centre, cb->centre, out);
+}
+
+// Joint between the offsets of s and its successor n. May move the offsets' ends; returns a
+// new joint section or null.
+CSmartSect* Corner(CSmartSect* s, CSmartSect* n, const QNC_CornerType& corner, double d) {
+  const double a1 = corner.angle1 * 0.01745329251994;
+  const double a2 = corner.angle2 * 0.01745329251994;
+  double na[2], nb[2];
+  s->EvNormal(1.0, na);
+  n->EvNormal(0.0, nb);
+  CSmartSect* S = s->offsetCopy;
+  CSmartSect* N = n->offsetCopy;
+  if (!S || !N) {
+    double p[2];
+    s->EvPoint(1.0, p);
+    const double g0[2] = {p[0] + d * na[0], p[1] + d * na[1]};
+    const double g1[2] = {p[0] + d * nb[0], p[1] + d * nb[1]};
+    if (P2D_AbsDist(g0, g1) < 1e-6) return nullptr;
+    return CSmartArc::FromTwoPoints(g0, g1, d);
+  }
+  double f = CMath::ACos(na[0] * nb[0] + na[1] * nb[1]);
+  if (f == 0.0) return nullptr;
+  if (f < 0.01 && s != n && (s->IsArc() || n->IsArc())) {
+    // Nearly tangent: close the joint by moving ends.
+    double se[2], ns[2];
+    S->EndPoint(se);
+    N->StartPoint(ns);
+    if (N->IsLine()) {
+      N->SetEndAt(0, se, 1);
+    } else if (S->IsLine()) {
+      S->SetEndAt(1, ns, 1);
+    } else {
+      double pts[2][2];
+      const int m = WholeInt(S, N, pts);
+      if (m == 2) {
+        const int k = P2D_Dist(pts[0], se) <= P2D_Dist(pts[1], se) ? 0 : 1;
+        S->SetEndAt(1, pts[k], 1);
+      } else if (m == 1) {
+        S->SetEndAt(1, pts[0], 1);
+      }
+      S->EndPoint(se);
+      N->SetEndAt(0, se, 1);
+    }
+    return nullptr;
+  }
+  double e = na[1] * nb[0] - na[0] * nb[1];
+  if (std::fabs(e) < 0.00001 && s->IsArc() && n->IsArc()) {
+    double ma[2], mb[2];
+    s->EvNormal(0.9, ma);
+    n->EvNormal(0.1, mb);
+    e = ma[1] * mb[0] - ma[0] * mb[1];
+  }
+  if (e < 0.0) f = -f;  // positive: right turn, the offsets leave a gap
+
+  if (!(corner.kind == 4 && f > 0.05)) {
+    const bool sharp = f < a2 || (f < a1 && corner.kind == 0) || corner.kind == 3;
+    if (sharp) {
+      double pts[2][2];
+      const int m = WholeInt(S, N, pts);
+      int best = -1;
+      double bestU = 0.0;
+      for (int i = 0; i < m; ++i) {
+        const double u = S->ParamOf(pts[i]), v = N->ParamOf(pts[i]);
+        const bool ok = f > 0.0 ? (u > 1.0 && v < 0.0) : (u > 0.01 && u < 1.0 && v > 0.0 && v < 0.99);
+        if (!ok) continue;
+        if (best < 0 || (f > 0.0 ? u < bestU : u > bestU)) {
+          best = i;
+          bestU = u;
+        }
+      }
+      if (best >= 0) {
+        S->SetEndAt(1, pts[best], 1);
+        N->SetEndAt(0, pts[best], 1);
+        return nullptr;
+      }
+    } else if (s->IsLine() && n->IsLine() && corner.kind == 1) {
+      const double c = d * std::tan(f / 4.0);
+      double se[2], ns[2], ts[2], tn[2];
+      S->EndPoint(se);
+      N->StartPoint(ns);
+      S->EvTangent(1.0, ts);
+      N->EvTangent(0.0, tn);
+      const double p[2] = {se[0] + c * ts[0], se[1] + c * ts[1]};
+      const double q[2] = {ns[0] - c * tn[0], ns[1] - c * tn[1]};
+      S->SetEndAt(1, p, 1);
+      N->SetEndAt(0, q, 1);
+      return new CSmartLine(p, q);
+    }
+    if (f < 0.001) return nullptr;  // overlaps are cut away with the self-crossings
+  }
+  double se[2], ns[2];
+  S->EndPoint(se);
+  N->StartPoint(ns);
+  return CSmartArc::FromTwoPoints(se, ns, d);
+}
+
+}  // namespace
+
+CSmartLoop* CSmartLoop::OffsetLoop(double d, const QNC_CornerType& corner) {
+  if (!curve) return nullptr;
+  if (d < 1e-6) return CopyLoop();
+  CSmartCurve scratch;
+  for (CSmartSect* s = curve->head; s; s = s->next) {
+    s->offsetCopy = s->Offset(d);
+    scratch.AppendSect(s->offsetCopy);
+  }
+  // Joints go directly after the offset of their first section, keeping the chain in order.
+  CSmartSect* lastMade = nullptr;
+  for (CSmartSect* s = curve->head; s; s = s->next) {
+    CSmartSect* n = s->next ? s->next : curve->head;
+    if (s->offsetCopy) lastMade = s->offsetCopy;
+    CSmartSect* j = Corner(s, n, corner, d);
+    if (!j) continue;
+    j->tag = n->tag;
+    j->origin = n;
+    scratch.InsertSectAfter(j, lastMade);
+    lastMade = j;
+  }
+  for (CSmartSect* s = scratch.head; s; s = s->next) s->UpdateBox();
+  scratch.MarkSelfCrossings();
+  scratch.SplitAtCuts();
+  CSmartLoop* loops = scratch.ChainLoops();
+  // The offset sections are gone (split and re-chained); forget them.
+  for (CSmartSect* s = curve->head; s; s = s->next) s->offsetCopy = nullptr;
+
+  double srcStart[2];
+  curve->head->StartPoint(srcStart);
+  CSmartLoop* result = nullptr;
+  while (loops) {
+    CSmartLoop* l = loops;
+    loops = loops->next;
+    l->next = l->prev = nullptr;
+    bool keep;
+    if (area > 0.0) keep = !(l->area < 1e-8 || l->area > area);
+    else keep = !(l->area < 0.0 && l->area > area);
+    if (keep) {
+      double mid[2];
+      l->curve->PointAtFraction(0.5, mid);
+      keep = !(d > MinDistPoint(mid) + 0.001);
+    }
+    if (!keep) {
+      delete l;
+      continue;
+    }
+    double dist, at[2];
+    l->curve->StartAt(l->curve->NearestStart(srcStart, dist, at));
+    l->curve->flags = curve->flags;
+    l->height = height;
+    l->DefineBox();
+    result = acJoinLoopLists(result, l);
+  }
+  return result;
+}
+
+CSmartLoop* CSmartLoop::OffsetIsland(double d, const QNC_CornerType& corner, int firstKind) {
+  CSmartLoop* accepted = nullptr;
+  int k = 0;
+  for (CSmartLoop* isl = islands; isl; isl = isl->next) {
+    CSmartLoop* res = isl->OffsetLoop(d, corner);
+    CSmartLoop* outer = nullptr;
+    int positives = 0;
+    for (CSmartLoop* r = res; r; r = r->next) {
+      r->ReverseLoop(1);
+      if (r->area > 0.0) {
+        ++positives;
+        outer = r;
+      }
+    }
+    if (positives != 1) {
+      acDeleteLoopList(res);
+      continue;
+    }
+    while (res) {
+      CSmartLoop* r = res;
+      res = res->next;
+      r->next = r->prev = nullptr;
+      if (r != outer) outer->AddIsland(r);
+    }
+    outer->kind = firstKind + (++k);
+    accepted = acJoinLoopLists(accepted, outer);
+  }
+  return WeldContours(accepted);
+}
+
+CSmartLoop* CSmartLoop::OffsetContour(int mode, double d, double dIsland,
+                                      const QNC_CornerType& corner) {
+  if (dIsland < 0.0) dIsland = d;
+  if (mode == 0) {
+    CSmartLoop* outer = OffsetLoop(d, corner);
+    for (CSmartLoop* l = outer; l; l = l->next) l->kind = 0;
+    CSmartLoop* grown = OffsetIsland(dIsland, corner, 1);
+    return SubtractContours(outer, grown);
+  }
+  if (mode != 2) return CopyContour();
+
+  ReverseContour(1);
+  CSmartLoop* outer = OffsetLoop(d, corner);
+  if (!outer) {
+    ReverseContour(1);
+    return nullptr;
+  }
+  for (CSmartLoop* l = outer; l; l = l->next) {
+    l->ReverseLoop(1);
+    l->kind = 0;
+  }
+  CSmartLoop* result = BuildContour(outer);
+  CSmartLoop* shrunk = nullptr;
+  for (CSmartLoop* isl = islands; isl; isl = isl->next) {
+    CSmartLoop* r = isl->OffsetLoop(dIsland, corner);
+    for (CSmartLoop* l = r; l; l = l->next) l->kind = 1;
+    shrunk = acJoinLoopLists(shrunk, r);
+  }
+  shrunk = WeldContours(shrunk);
+  result = SubtractContours(result, shrunk);
+  ReverseContour(1);
+  return result;
+}
+
+CSmartLoop* CSmartLoop::OffsetContourList(CSmartLoop* list, int mode, const double dist[2],
+                                          const QNC_CornerType& corner) {
+  CSmartLoop* result = nullptr;
+  int pos = 1;
+  for (CSmartLoop* c = list; c; c = c->next, ++pos) {
+    CSmartLoop* r = c->OffsetContour(mode, dist[0], dist[1], corner);
+    for (CSmartLoop* l = r; l; l = l->next) l->kind = pos;
+    result = acJoinLoopLists(result, r);
+  }
+  if (mode == 2) {
+    result = WeldContours(result);
+    for (CSmartLoop* l = result; l; l = l->next) l->ReverseContour(0);
+  }
+  return result;
+}
+
+CSmartLoop* CSmartLoop::BuildContour(CSmartLoop* list) {
+  std::vector<CSmartLoop*> arr;
+  while (list) {
+    CSmartLoop* l = list;
+    list = list->next;
+    l->next = l->prev = nullptr;
+    if (l->area < 0.0) l->ReverseLoop(1);
+    if (l->area < 1e-8) delete l;
+    else arr.push_back(l);
+  }
+  std::stable_sort(arr.begin(), arr.end(),
+                   [](const CSmartLoop* a, const CSmartLoop* b) { return a->area < b->area; });
+  auto overlap = [](const CSmartLoop* a, const CSmartLoop* b) {
+    return a->box[0] <= b->box[3] + 0.001 && b->box[0] <= a->box[3] + 0.001 &&
+           a->box[1] <= b->box[4] + 0.001 && b->box[1] <= a->box[4] + 0.001;
+  };
+  std::vector<CSmartLoop*> top;
+  for (size_t i = 0; i < arr.size(); ++i) {
+    CSmartLoop* l = arr[i];
+    CSmartLoop* host = nullptr;
+    for (size_t k = i + 1; k < arr.size() && !host; ++k)
+      if (overlap(l, arr[k]) && arr[k]->IsLoopOn(l)) host = arr[k];
+    if (host) {
+      l->ReverseContour(1);
+      host->AddIsland(l);
+    } else {
+      top.push_back(l);
+    }
+  }
+  CSmartLoop root;
+  root.area = -1.0;
+  for (CSmartLoop* l : top) root.AddIsland(l);
+  for (CSmartLoop* l : top) l->ResortIsland(nullptr);
+  if (top.size() > 1) {
+    root.islands = SortByDist(root.islands);
+    for (CSmartLoop* l = root.islands; l; l = l->next) l->parent = &root;
+  }
+  return root.ExtractContour(0);
+}

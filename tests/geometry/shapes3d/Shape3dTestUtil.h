@@ -1,0 +1,102 @@
+// Helpers of the 3D shape tests: raw archive records, hostile streams and point comparisons.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/afx/Afx.h"
+#include "support/VurodeFixture.h"
+
+namespace shapes3d_test {
+
+// Bytes an object's own Serialize writes.
+inline std::vector<BYTE> Fields(CObject& ob) {
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    ob.Serialize(ar);
+    ar.Close();
+  }
+  std::vector<BYTE> bytes(static_cast<size_t>(file.GetLength()));
+  file.SeekToBegin();
+  if (!bytes.empty()) file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+  return bytes;
+}
+
+// Lets an object's Serialize read the bytes.
+inline void LoadFields(CObject& ob, std::vector<BYTE> bytes) {
+  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+  CArchive ar(&file, CArchive::load);
+  ob.Serialize(ar);
+}
+
+// Stores through the persistent-object format and loads back an object of class T.
+template <typename T>
+std::unique_ptr<T> RoundTrip(const CObject* ob) {
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    ar << ob;
+    ar.Close();
+  }
+  file.SeekToBegin();
+  CArchive ar(&file, CArchive::load);
+  T* loaded = nullptr;
+  ar >> loaded;
+  return std::unique_ptr<T>(loaded);
+}
+
+inline int32_t Int(const std::vector<BYTE>& b, size_t at) {
+  int32_t v;
+  std::memcpy(&v, b.data() + at, 4);
+  return v;
+}
+inline double Dbl(const std::vector<BYTE>& b, size_t at) {
+  double v;
+  std::memcpy(&v, b.data() + at, 8);
+  return v;
+}
+
+// Builds a little-endian record by hand.
+struct Record {
+  std::vector<BYTE> bytes;
+  Record& I(int32_t v) { return Put(&v, 4); }
+  Record& D(double v) { return Put(&v, 8); }
+  Record& Put(const void* p, size_t n) {
+    const auto* b = static_cast<const BYTE*>(p);
+    bytes.insert(bytes.end(), b, b + n);
+    return *this;
+  }
+};
+
+inline double Dist(const double a[3], const double b[3]) {
+  return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
+                   (a[2] - b[2]) * (a[2] - b[2]));
+}
+
+// Distance from p to the segment a-b.
+inline double SegDist(const double p[3], const double a[3], const double b[3]) {
+  double ab[3], ap[3];
+  for (int k = 0; k < 3; ++k) {
+    ab[k] = b[k] - a[k];
+    ap[k] = p[k] - a[k];
+  }
+  const double l2 = ab[0] * ab[0] + ab[1] * ab[1] + ab[2] * ab[2];
+  double t = l2 > 0.0 ? (ap[0] * ab[0] + ap[1] * ab[1] + ap[2] * ab[2]) / l2 : 0.0;
+  t = std::fmin(1.0, std::fmax(0.0, t));
+  const double f[3] = {a[0] + t * ab[0], a[1] + t * ab[1], a[2] + t * ab[2]};
+  return Dist(p, f);
+}
+
+#define EXPECT_PT_NEAR(a, b, tol)          \
+  do {                                     \
+    EXPECT_NEAR((a)[0], (b)[0], tol);      \
+    EXPECT_NEAR((a)[1], (b)[1], tol);      \
+    EXPECT_NEAR((a)[2], (b)[2], tol);      \
+  } while (0)
+
+}  // namespace shapes3d_test

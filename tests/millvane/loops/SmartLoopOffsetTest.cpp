@@ -1,0 +1,261 @@
+// Loop offsets: squares and circles against closed forms, corner kinds, filters, and
+// polygons against Clipper's round-joined offset.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/millvane/loops/ClipperRef.h"
+
+using namespace looptest;
+
+namespace {
+
+const QNC_CornerType kRound = {2, 165.0, 15.0};
+
+// Dense doubled area of a contour list, islands included.
+double DenseArea(const CSmartLoop* l) {
+  double s = 0;
+  for (; l; l = l->next) {
+    s += Area2(Sample(l));
+    for (CSmartLoop* i = l->islands; i; i = i->next) s += Area2(Sample(i));
+  }
+  return s;
+}
+
+int ArcCount(const CSmartLoop* l) {
+  int n = 0;
+  for (CSmartSect* s = l->curve->head; s; s = s->next) n += s->IsArc();
+  return n;
+}
+
+struct Owned {
+  CSmartLoop* l;
+  explicit Owned(CSmartLoop* x) : l(x) {}
+  ~Owned() { acDeleteLoopList(l); }
+};
+
+TEST(SmartLoopOffset, SquareCornerKinds) {
+  const double t = std::tan(kPi / 8);
+  const struct {
+    const char* name;
+    int kind;
+    double area;     // of the grown 12 x 12 outline
+    int arcs, sects;
+  } cases[] = {
+      {"round", 2, 144 - (4 - kPi), 4, 8},
+      {"sharp below angle1", 0, 144, 0, 4},
+      {"always sharp", 3, 144, 0, 4},
+      {"chamfer", 1, 144 - 2 * (1 - t) * (1 - t), 0, 8},
+      {"round above 0.05", 4, 144 - (4 - kPi), 4, 8},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<CSmartLoop> sq(Rect(0, 0, 10, 10));
+    sq->ReverseLoop(1);  // clockwise: a positive offset grows it
+    Owned r(sq->OffsetLoop(1.0, {c.kind, 165.0, 15.0}));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_NEAR(DenseArea(r.l), -2 * c.area, 1e-4);
+    EXPECT_EQ(ArcCount(r.l), c.arcs);
+    EXPECT_EQ(r.l->curve->count, c.sects);
+    EXPECT_NEAR(r.l->box[0], -1, 1e-9);
+    EXPECT_NEAR(r.l->box[4], 11, 1e-9);
+    for (CSmartSect* s = r.l->curve->head; c.kind == 1 && s; s = s->next) {
+      if (s->Length() < 5) {
+        EXPECT_NEAR(s->Length(), 2 * t, 1e-9);
+      }
+    }
+    // The source is untouched.
+    EXPECT_EQ(sq->area, -200.0);
+  }
+}
+
+TEST(SmartLoopOffset, InwardSquareAndItsLimits) {
+  std::unique_ptr<CSmartLoop> sq(Rect(0, 0, 10, 10));
+  {
+    Owned r(sq->OffsetLoop(1.0, kRound));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_NEAR(r.l->area, 128.0, 1e-9);  // overlapping corners trimmed sharp
+    EXPECT_EQ(r.l->curve->count, 4);
+    double s[2];
+    r.l->curve->head->StartPoint(s);
+    EXPECT_NEAR(s[0], 1, 1e-9);  // starts nearest the source's start
+    EXPECT_NEAR(s[1], 1, 1e-9);
+  }
+  {
+    Owned r(sq->OffsetLoop(4.999, kRound));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_NEAR(r.l->area, 2 * 0.002 * 0.002, 1e-12);
+  }
+  EXPECT_EQ(sq->OffsetLoop(5.0000001, kRound), nullptr);
+  for (double d : {1e-7, -1.0}) {
+    Owned r(sq->OffsetLoop(d, kRound));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_EQ(r.l->area, 200.0);
+    EXPECT_NE(r.l->curve, sq->curve);
+  }
+  CSmartLoop empty;
+  EXPECT_EQ(empty.OffsetLoop(1.0, kRound), nullptr);
+}
+
+TEST(SmartLoopOffset, SharpLimitOfKindZero) {
+  // Clockwise isosceles triangles: the apex turn is 180 minus the apex angle.
+  for (auto [apexDeg, arcs] : {std::pair{10.0, 1}, std::pair{20.0, 0}}) {
+    const double h = 20, half = h * std::tan(apexDeg / 2 * kPi / 180);
+    Pts tri = {{0, 0}, {half, -h}, {-half, -h}};  // apex first; clockwise
+    std::unique_ptr<CSmartLoop> l(Polygon(tri));
+    ASSERT_LT(l->area, 0);
+    Owned r(l->OffsetLoop(1.0, {0, 165.0, 15.0}));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_EQ(ArcCount(r.l), arcs) << apexDeg;
+    if (!arcs) {
+      EXPECT_NEAR(r.l->box[4], 1 / std::sin(apexDeg / 2 * kPi / 180), 1e-9);
+    }
+  }
+}
+
+TEST(SmartLoopOffset, CirclesKeepTheirCentre) {
+  for (bool ccw : {true, false}) {
+    std::unique_ptr<CSmartLoop> c(Circle(1, -1, 5, ccw));
+    Owned r(c->OffsetLoop(2.0, kRound));
+    ASSERT_EQ(Count(r.l), 1);
+    ASSERT_EQ(r.l->curve->count, 1);
+    auto* a = static_cast<CSmartArc*>(r.l->curve->head);
+    EXPECT_DOUBLE_EQ(a->radius, ccw ? 3.0 : 7.0);
+    EXPECT_EQ(a->centre[0], 1.0);
+    const double exact = 2 * kPi * a->radius * a->radius;
+    EXPECT_NEAR(DenseArea(r.l), (ccw ? 1 : -1) * exact, 1e-5 * exact);
+  }
+  std::unique_ptr<CSmartLoop> small(Circle(0, 0, 1));
+  EXPECT_EQ(small->OffsetLoop(1.0, kRound), nullptr);
+}
+
+TEST(SmartLoopOffset, NeckSplitsIntoTwoLoops) {
+  // Two 10 x 10 rooms joined by a corridor 2 wide.
+  Pts dumbbell = {{0, 0}, {10, 0}, {10, 4}, {14, 4}, {14, 0}, {24, 0},
+                  {24, 10}, {14, 10}, {14, 6}, {10, 6}, {10, 10}, {0, 10}};
+  std::unique_ptr<CSmartLoop> l(Polygon(dumbbell));
+  Owned r(l->OffsetLoop(1.5, kRound));
+  ASSERT_EQ(Count(r.l), 2);
+  EXPECT_NEAR(DenseArea(r.l), ClipperOffsetArea2({dumbbell}, -1.5), 1e-4 * 197);
+  for (CSmartLoop* x = r.l; x; x = x->next) {
+    // Each room shrinks to 7 x 7 plus a lens reaching into the corridor's mouth.
+    EXPECT_GT(Area2(Sample(x)), 2 * 49.0);
+    EXPECT_LT(Area2(Sample(x)), 2 * 49.5);
+    double s[2];
+    x->curve->head->StartPoint(s);
+    double best = 1e9;
+    for (CSmartSect* t = x->curve->head; t; t = t->next) {
+      double q[2];
+      t->StartPoint(q);
+      best = std::min(best, std::hypot(q[0], q[1]));
+    }
+    EXPECT_NEAR(std::hypot(s[0], s[1]), best, 1e-12);
+  }
+}
+
+TEST(SmartLoopOffset, PolygonsAgreeWithClipper) {
+  Pts star;
+  for (int i = 0; i < 14; ++i) {
+    const double r = i % 2 ? 4.0 : 9.0, a = 0.2 + i * kPi / 7;
+    star.push_back({r * std::cos(a), r * std::sin(a)});
+  }
+  Pts blob = {{0, 0}, {12, -1}, {14, 6}, {8, 5}, {9, 11}, {2, 12}, {4, 6}};
+  for (const Pts* poly : {&star, &blob}) {
+    for (double d : {0.3, 0.8}) {
+      for (bool grow : {true, false}) {
+        std::unique_ptr<CSmartLoop> l(Polygon(*poly));
+        if (grow) l->ReverseLoop(1);
+        Owned r(l->OffsetLoop(d, kRound));
+        ASSERT_TRUE(r.l);
+        const double ours = std::fabs(DenseArea(r.l));
+        const double ref = ClipperOffsetArea2({*poly}, grow ? d : -d);
+        EXPECT_NEAR(ours, ref, 2e-3 * ref) << "d " << d << (grow ? " out" : " in");
+        // Every result point lies at the offset distance from the source.
+        for (CSmartLoop* x = r.l; x; x = x->next)
+          for (auto& p : Sample(x, 50)) EXPECT_NEAR(l->MinDistPoint(p.data()), d, 1e-6);
+      }
+    }
+  }
+}
+
+TEST(SmartLoopOffset, ContourModes) {
+  auto ring = [] {
+    CSmartLoop* outer = Rect(0, 0, 20, 20);
+    CSmartLoop* hole = Rect(8, 8, 12, 12);
+    hole->ReverseLoop(1);
+    outer->AddIsland(hole);
+    return outer;
+  };
+  {
+    std::unique_ptr<CSmartLoop> c(ring());
+    Owned r(c->OffsetContour(0, 1.0, -1.0, kRound));
+    ASSERT_EQ(Count(r.l), 1);
+    ASSERT_EQ(IslandCount(r.l), 1);
+    EXPECT_NEAR(r.l->area, 2 * 324.0, 1e-9);
+    EXPECT_NEAR(Area2(Sample(r.l->islands)), -2 * (32 + kPi), 1e-4);
+  }
+  {
+    std::unique_ptr<CSmartLoop> c(ring());
+    Owned r(c->OffsetContour(2, 1.0, -1.0, kRound));
+    ASSERT_EQ(Count(r.l), 1);
+    ASSERT_EQ(IslandCount(r.l), 1);
+    EXPECT_NEAR(Area2(Sample(r.l)), 2 * (400 + 80 + kPi), 1e-4);
+    EXPECT_NEAR(r.l->islands->area, -2 * 4.0, 1e-9);
+    // The source comes back as it was.
+    EXPECT_EQ(c->area, 800.0);
+    EXPECT_NEAR(c->Area(), 800.0, 1e-9);
+    EXPECT_EQ(c->islands->area, -32.0);
+  }
+  {
+    std::unique_ptr<CSmartLoop> c(ring());
+    Owned r(c->OffsetContour(7, 1.0, -1.0, kRound));
+    EXPECT_EQ(IslandCount(r.l), 1);
+    EXPECT_EQ(r.l->area, 800.0);
+  }
+}
+
+TEST(SmartLoopOffset, ContourListOutwardUnitesAndRunsClockwise) {
+  // Two squares 1.5 apart grow by 1 into one outline.
+  CSmartLoop* a = Rect(0, 0, 10, 10);
+  CSmartLoop* b = Rect(11.5, 0, 21.5, 10);
+  a->next = b;
+  b->prev = a;
+  const double dist[2] = {1.0, 1.0};
+  Owned r(CSmartLoop::OffsetContourList(a, 2, dist, kRound));
+  acDeleteLoopList(a);
+  ASSERT_EQ(Count(r.l), 1);
+  EXPECT_GT(r.l->area, 0);                 // stored area stays positive
+  EXPECT_LT(Area2(Sample(r.l)), 0);        // while the chain runs clockwise
+  const Pts pa = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+  const Pts pb = {{11.5, 0}, {21.5, 0}, {21.5, 10}, {11.5, 10}};
+  EXPECT_NEAR(-Area2(Sample(r.l)), ClipperOffsetArea2({pa, pb}, 1.0), 1e-4 * 562);
+}
+
+TEST(SmartLoopOffset, BuildContourNestsAndFlattens) {
+  // Outer square, a hole in it, a square inside the hole, and a separate square.
+  CSmartLoop* loops[] = {Rect(2, 2, 8, 8), Rect(0, 0, 10, 10), Rect(4, 4, 6, 6),
+                         Rect(20, 0, 25, 5)};
+  loops[0]->ReverseLoop(1);  // orientation of the input does not matter
+  for (int i = 0; i < 3; ++i) {
+    loops[i]->next = loops[i + 1];
+    loops[i + 1]->prev = loops[i];
+  }
+  Owned r(CSmartLoop::BuildContour(loops[0]));
+  ASSERT_EQ(Count(r.l), 3);
+  int withIsland = 0;
+  for (CSmartLoop* x = r.l; x; x = x->next) {
+    EXPECT_GT(x->area, 0);
+    if (x->islands) {
+      ++withIsland;
+      EXPECT_EQ(x->area, 200.0);
+      EXPECT_EQ(x->islands->area, -72.0);
+      // The square found inside the hole is listed before its container.
+      bool seenInner = false;
+      for (CSmartLoop* y = r.l; y != x; y = y->next) seenInner |= y->area == 8.0;
+      EXPECT_TRUE(seenInner);
+    }
+  }
+  EXPECT_EQ(withIsland, 1);
+}
+
+}  // namespace
