@@ -291,6 +291,16 @@ int CGeCurve3d::GetTanPt(const double p[3], double& t, double out[3], double& di
 
 int CGeCurve3d::Pick(CPickRay& ray, int filter) {
   if (filter && !(GetType() & ray.m_nTypeMask)) return 0;
+  // A ray that passes the cache's box farther than its half diagonal plus the radius meets no
+  // cached segment: crowded views reject most curves here without walking their points.
+  const _tagBox3D& box = m_strDisc.m_box;
+  if (m_strDisc.m_nCount > 2 && BOX3D_IsValid(&box)) {
+    const double centre[3] = {(box.min[0] + box.max[0]) / 2, (box.min[1] + box.max[1]) / 2,
+                              (box.min[2] + box.max[2]) / 2};
+    if (L3D_DistToPnt(ray.m_ptOrigin, ray.m_vDir, centre) >
+        P3D_Dist(box.min, box.max) / 2 + ray.m_dRadius)
+      return 0;
+  }
   double depth = 0.0, t = 0.0;
   int seg = 0;
   if (!m_strDisc.Pick3d(ray.m_ptOrigin, ray.m_vDir, ray.m_dRadius, depth, t, seg)) return 0;

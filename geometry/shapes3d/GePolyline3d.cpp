@@ -343,9 +343,12 @@ int CGePolyline3d::EvParam(double length, double& t, unsigned& seg) {
   if (!m_pVertex || m_nCount < 2) return 0;
   const double total = EvTotalArcLength();
   if (IsClosed(0.01)) {
-    // Wrap once by division: subtracting in a loop would run for ages on long lengths.
-    if (total > 0.0 && length > total) length -= std::ceil(length / total - 1.0) * total;
-    if (length > total) length = total;
+    // Wrapped into (0, total] by division: subtracting turn by turn would run for ages on
+    // long lengths and for ever on a chain without length.
+    if (length > total) {
+      const double rest = total > 0.0 ? std::fmod(length, total) : 0.0;
+      length = rest > 0.0 ? rest : total;
+    }
   } else if (length > total) {
     length = total;
   }

@@ -234,37 +234,28 @@ void CGeMesh::Transform(const double m[4][4]) {
   CGeSurf::Transform(m);
 }
 
+void CGeMesh::ApplyFrame(const _rect_fm3d* frame, FramePointFn point, FramePointFn vector) {
+  auto through = [frame](FramePointFn fn) {
+    return [frame, fn](double* a) {
+      double out[3];
+      fn(frame, a, out);
+      for (int k = 0; k < 3; ++k) a[k] = out[k];
+    };
+  };
+  MapVertices(through(point));
+  MapVectors(normals, through(vector));
+  MapVectors(facenormals, through(vector));
+}
+
 void CGeMesh::Transform(const _rect_fm3d* frame) {
   if (vertices.empty()) return;
-  auto vec = [&](double* n) {
-    double out[3];
-    RF_TransWorldV3D(frame, n, out);
-    for (int k = 0; k < 3; ++k) n[k] = out[k];
-  };
-  MapVertices([&](double* a) {
-    double out[3];
-    RF_TransWorldP3D(frame, a, out);
-    for (int k = 0; k < 3; ++k) a[k] = out[k];
-  });
-  MapVectors(normals, vec);
-  MapVectors(facenormals, vec);
+  ApplyFrame(frame, RF_TransWorldP3D, RF_TransWorldV3D);
   CGeSurf::Transform(frame);
 }
 
 void CGeMesh::TransformLocal(const _rect_fm3d* frame) {
   if (vertices.empty()) return;
-  auto vec = [&](double* n) {
-    double out[3];
-    RF_TransLocalV3D(frame, n, out);
-    for (int k = 0; k < 3; ++k) n[k] = out[k];
-  };
-  MapVertices([&](double* a) {
-    double out[3];
-    RF_TransLocalP3D(frame, a, out);
-    for (int k = 0; k < 3; ++k) a[k] = out[k];
-  });
-  MapVectors(normals, vec);
-  MapVectors(facenormals, vec);
+  ApplyFrame(frame, RF_TransLocalP3D, RF_TransLocalV3D);
   CGeSurf::TransformLocal(frame);
 }
 
@@ -384,8 +375,16 @@ int CGeMesh::Pick(CPickRay& ray, int filter) {
     if (static_cast<uint32_t>(f.v[0]) >= n || static_cast<uint32_t>(f.v[1]) >= n ||
         static_cast<uint32_t>(f.v[2]) >= n)
       continue;  // a face naming a missing vertex cannot be hit
+    const double* a = pts[f.v[0]];
+    const double* b = pts[f.v[1]];
+    const double* c = pts[f.v[2]];
+    // Cheap rejection: a triangle wholly on one side of the radius band misses the ray.
+    const double r = std::max(ray.m_dRadius, 0.0);
+    if ((a[0] > r && b[0] > r && c[0] > r) || (a[0] < -r && b[0] < -r && c[0] < -r) ||
+        (a[1] > r && b[1] > r && c[1] > r) || (a[1] < -r && b[1] < -r && c[1] < -r))
+      continue;
     double w[3];
-    if (TRI2_ChkOriInTri2DEx(pts[f.v[0]], pts[f.v[1]], pts[f.v[2]], ray.m_dRadius, w) != 0) continue;
+    if (TRI2_ChkOriInTri2DEx(a, b, c, ray.m_dRadius, w) != 0) continue;
     double depth, u, v;
     FacetCalZDepth(pts, f.v, w, &depth, &u, &v);
     if (depth < ray.m_dDist3D) {

@@ -97,6 +97,9 @@ class CGeMesh : public CGeSurf {
   void MapVertices(F&& f);
   template <class F>
   static void MapVectors(std::vector<CVector3d>& vs, F&& f);
+  // Vertices by the frame's point map, vertex and face normals by its vector map.
+  using FramePointFn = void (*)(const _rect_fm3d*, const double*, double*);
+  void ApplyFrame(const _rect_fm3d* frame, FramePointFn point, FramePointFn vector);
 };
 
 static_assert(sizeof(CGeMesh::Face) == 12 && sizeof(CGeMesh::Edge) == 16 &&

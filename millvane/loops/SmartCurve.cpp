@@ -372,8 +372,6 @@ void CSmartCurve::HealJoints() {
     n->StartPoint(b);
     const double gap = P2D_AbsDist(e, b);
     if (gap <= 1e-9) continue;
-    // The closing joint of an open chain is not a joint: leave it open.
-    if (!s->next && gap > 0.001) continue;
     if (s->IsLine()) {
       s->SetEndAt(1, b, 1);
     } else if (n->IsLine()) {

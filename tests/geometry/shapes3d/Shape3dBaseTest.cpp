@@ -265,3 +265,68 @@ TEST_F(Shape3dBase, NearestPointsOfTheCacheMatchBruteForce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Shape3dBase, CachePickAgreesWithTheFullWalkOfTheCache) {
+  const double p1[3] = {0, 0, 0}, p2[3] = {5, 5, 2}, p3[3] = {10, 0, 1};
+  CGeArc3d arc;
+  ASSERT_EQ(arc.Create3Pnt(p1, p2, p3), 1);
+  arc.DiscreteMe(0.01);
+  unsigned seed = 21;
+  auto rnd = [&] {
+    seed = seed * 1664525u + 1013904223u;
+    return ((seed >> 8) % 24000) / 1000.0 - 7.0;
+  };
+  int hits = 0;
+  for (int i = 0; i < 2000; ++i) {
+    CPickRay ray;
+    ray.m_b2D = 0;
+    ray.m_dRadius = 0.3;
+    // Aimed near a point of the arc, from some way off and at a slant.
+    double target[3];
+    arc.GetPointAt((rnd() + 7.0) / 24.0, target, 1);
+    const double d[3] = {0.1 * rnd(), 0.1 * rnd(), -1.0};
+    const double o[3] = {target[0] + 0.1 * rnd() - 30 * d[0], target[1] + 0.1 * rnd() - 30 * d[1],
+                         target[2] + 30.0};
+    for (int k = 0; k < 3; ++k) {
+      ray.m_ptOrigin[k] = o[k];
+      ray.m_vDir[k] = d[k];
+    }
+    double depth, t;
+    int seg;
+    const int walk = arc.m_strDisc.Pick3d(o, d, 0.3, depth, t, seg);
+    ASSERT_EQ(arc.Pick(ray, 1), walk) << i;
+    if (!walk) continue;
+    ++hits;
+    EXPECT_EQ(ray.m_nIndex, seg);
+    EXPECT_EQ(ray.m_dDist3D, depth);
+  }
+  EXPECT_GT(hits, 200);  // many rays do meet the arc
+  EXPECT_LT(hits, 1900);  // and many do not
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Shape3dBase, ClassesAreRegisteredForArchivesByName) {
+  struct Row {
+    const char* name;
+    int type;
+  };
+  for (const Row& r : {Row{"CGePoint3d", 0x200}, Row{"CGeLine3d", 0x400}, Row{"CGeArc3d", 0x800},
+                       Row{"CGePolyline3d", 0x1000}}) {
+    CRuntimeClass* rc = CRuntimeClass::FromName(r.name);
+    ASSERT_NE(rc, nullptr) << r.name;
+    EXPECT_EQ(rc->m_wSchema, 0x80000001u);
+    EXPECT_EQ(rc->m_pBaseClass, RUNTIME_CLASS(CObject));
+    std::unique_ptr<CObject> ob(rc->CreateObject());
+    ASSERT_TRUE(ob);
+    EXPECT_EQ(static_cast<CGeShape3d*>(ob.get())->GetType(), r.type);
+  }
+  EXPECT_EQ(CRuntimeClass::FromName("CGeShape3d"), nullptr);
+  EXPECT_EQ(CRuntimeClass::FromName("CGeCurve3d"), nullptr);
+}
+
+}  // namespace

@@ -92,11 +92,16 @@ inline double SegDist(const double p[3], const double a[3], const double b[3]) {
   return Dist(p, f);
 }
 
-#define EXPECT_PT_NEAR(a, b, tol)          \
-  do {                                     \
-    EXPECT_NEAR((a)[0], (b)[0], tol);      \
-    EXPECT_NEAR((a)[1], (b)[1], tol);      \
-    EXPECT_NEAR((a)[2], (b)[2], tol);      \
-  } while (0)
+// Points (anything indexable by 0..2) equal within tol in every coordinate.
+template <typename A, typename B>
+::testing::AssertionResult PtNear(const A& a, const B& b, double tol) {
+  for (int k = 0; k < 3; ++k)
+    if (!(std::fabs(a[k] - b[k]) <= tol))
+      return ::testing::AssertionFailure() << "(" << a[0] << ", " << a[1] << ", " << a[2]
+                                           << ") vs (" << b[0] << ", " << b[1] << ", " << b[2]
+                                           << ")";
+  return ::testing::AssertionSuccess();
+}
+#define EXPECT_PT_NEAR(a, b, tol) EXPECT_TRUE(::shapes3d_test::PtNear((a), (b), (tol)))
 
 }  // namespace shapes3d_test

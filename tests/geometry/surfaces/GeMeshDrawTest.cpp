@@ -62,6 +62,23 @@ TEST_F(MeshGL, ShadedMeshIsOneDrawOfTheArraysInPlace) {
   EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
 }
 
+// Buffer objects left bound by other drawing would turn the client pointers into offsets.
+TEST_F(MeshGL, BoundBufferObjectsDoNotRedirectTheArrays) {
+  if (!dc().IsSupportBufferObject()) GTEST_SKIP() << "no buffer objects";
+  CGeMesh m;
+  FillSquare(m);
+  GLuint ids[2];
+  dc().GenBuffers(2, ids);
+  const float junk[12] = {};
+  dc().BindBuffer(GL_ARRAY_BUFFER, ids[0]);
+  dc().BufferData(GL_ARRAY_BUFFER, sizeof junk, junk, GL_STATIC_DRAW);
+  dc().BindBuffer(GL_ELEMENT_ARRAY_BUFFER, ids[1]);
+  dc().BufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof junk, junk, GL_STATIC_DRAW);
+  EXPECT_TRUE(Draw(m).first);
+  EXPECT_GT(gl().CountPixels(kInk), 31 * 31);
+  dc().DeleteBuffers(2, ids);
+}
+
 TEST_F(MeshGL, FaceNormalsDrawFlatInImmediateModeAndStaleOnesAreNotRead) {
   CGeMesh m;
   FillSquare(m);

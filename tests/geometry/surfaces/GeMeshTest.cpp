@@ -457,6 +457,23 @@ TEST_F(MeshTest, PickHonoursMaskRadiusAndMissingPairs) {
   EXPECT_EQ(m.FacetCalZDepth(nullptr, idx, w, &dz, &uu, &vv), 0);
 }
 
+TEST_F(MeshTest, OfTwoFacesAtTheSameDepthTheEarlierWins) {
+  CGeMesh m;
+  m.vertices = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {0, 0, 0}, {2, 0, 0}, {0, 2, 0}};
+  m.uvs = {{1, 1}, {1, 1}, {1, 1}, {5, 5}, {5, 5}, {5, 5}};
+  m.faces = {{{0, 1, 2}}, {{3, 4, 5}}};
+  for (bool swapped : {false, true}) {
+    if (swapped) std::swap(m.faces[0], m.faces[1]);
+    CPickRay r;
+    r.m_b2D = 0;
+    r.m_ptOrigin[0] = 0.5, r.m_ptOrigin[1] = 0.5, r.m_ptOrigin[2] = 3;
+    r.m_vDir[0] = 0, r.m_vDir[1] = 0, r.m_vDir[2] = -1;
+    r.m_dRadius = 0;
+    EXPECT_EQ(m.Pick(r, 1), 1);
+    EXPECT_FLOAT_EQ(r.m_dParam, swapped ? 5 : 1);
+  }
+}
+
 TEST_F(MeshTest, PickInA2DViewAsksTheIsoCurves) {
   CGeMesh m;
   m.vertices = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}};

@@ -195,15 +195,6 @@ TEST(SmartCurve, ClosureAndJointHealing) {
     (s->next ? s->next : c.head)->StartPoint(n);
     EXPECT_LT(std::hypot(e[0] - n[0], e[1] - n[1]), 1e-9);
   }
-  // An open chain is not closed up by healing.
-  CSmartCurve open;
-  const double q[3][2] = {{0, 0}, {5, 0}, {5, 5}};
-  open.AppendSect(new CSmartLine(q[0], q[1]));
-  open.AppendSect(new CSmartLine(q[1], q[2]));
-  open.HealJoints();
-  double end[2];
-  open.tail->EndPoint(end);
-  EXPECT_EQ(end[1], 5.0);
 }
 
 TEST(SmartCurve, SplitFlagsAndFigureEightRechaining) {
