@@ -12,15 +12,6 @@ namespace {
 
 const QNC_CornerType kRound = {2, 165.0, 15.0};
 
-// Dense doubled area of a contour list, islands included.
-double DenseArea(const CSmartLoop* l) {
-  double s = 0;
-  for (; l; l = l->next) {
-    s += Area2(Sample(l));
-    for (CSmartLoop* i = l->islands; i; i = i->next) s += Area2(Sample(i));
-  }
-  return s;
-}
 
 int ArcCount(const CSmartLoop* l) {
   int n = 0;
@@ -28,11 +19,6 @@ int ArcCount(const CSmartLoop* l) {
   return n;
 }
 
-struct Owned {
-  CSmartLoop* l;
-  explicit Owned(CSmartLoop* x) : l(x) {}
-  ~Owned() { acDeleteLoopList(l); }
-};
 
 TEST(SmartLoopOffset, SquareCornerKinds) {
   const double t = std::tan(kPi / 8);
