@@ -7,8 +7,17 @@
 #include "platform/numora/Numora.h"
 
 namespace {
+
 constexpr double kNoArea = 1e12;
+
+double SumOver(CGeCurve3dList& list, double (CGeCurve3d::*length)()) {
+  double sum = 0.0;
+  for (POSITION pos = list.GetHeadPosition(); pos;)
+    if (CGeCurve3d* c = list.GetNext(pos)) sum += (c->*length)();
+  return sum;
 }
+
+}  // namespace
 
 CGeLoop3d::CGeLoop3d() : m_dArea(0.0) {}
 
@@ -31,18 +40,10 @@ void CGeLoop3d::Reverse() {
   CGeCombCurve3d::Reverse();
 }
 
-double CGeLoop3d::EvTotalArcLength() {
-  double sum = 0.0;
-  for (POSITION pos = m_CurveList.GetHeadPosition(); pos;)
-    if (CGeCurve3d* c = m_CurveList.GetNext(pos)) sum += c->EvTotalArcLength();
-  return sum;
-}
+double CGeLoop3d::EvTotalArcLength() { return SumOver(m_CurveList, &CGeCurve3d::EvTotalArcLength); }
 
 double CGeLoop3d::EvTotalArcLength2D() {
-  double sum = 0.0;
-  for (POSITION pos = m_CurveList.GetHeadPosition(); pos;)
-    if (CGeCurve3d* c = m_CurveList.GetNext(pos)) sum += c->EvTotalArcLength2D();
-  return sum;
+  return SumOver(m_CurveList, &CGeCurve3d::EvTotalArcLength2D);
 }
 
 void CGeLoop3d::AddTail(CGeCurve3d* curve) {
