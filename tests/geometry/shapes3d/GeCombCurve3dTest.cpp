@@ -442,8 +442,14 @@ TEST_F(CombCurve3dTest, ArchiveRoundTripAndHostileMembers) {
   c->GetPointAt(0.3, b, 4);
   EXPECT_LT(Dist(a, b), 1e-12);
 
-  const auto bytes = Fields(*c);
+  auto bytes = Fields(*c);
   EXPECT_EQ(bytes[6 * 8 + 4], 4);  // the list count follows the curve part
+  // A count beyond what the file holds fails before anything is allocated.
+  std::vector<BYTE> huge(bytes.begin(), bytes.begin() + 6 * 8 + 4);
+  for (BYTE x : {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}) huge.push_back(x);
+  EXPECT_THROW(delete LoadNew<CGeCombCurve3d>(huge), CArchiveException);
+  bytes.resize(bytes.size() - 10);  // the last member cut short
+  EXPECT_THROW(delete LoadNew<CGeCombCurve3d>(bytes), CArchiveException);
 
   // The same curve twice would have two owners; a 2D curve is no member.
   CGeLine3d* shared = Line(0, 0, 0, 1, 0, 0);
