@@ -207,7 +207,7 @@ int SRF_EvPos(double p[3], const ENT_Record* rec, double u, double v) {
 namespace {
 
 // Offset partials from the base's first and second derivatives; false when the base normal
-// vanishes. Returns through `fallback` whether the base has a short partial.
+// vanishes. shortPartial tells the caller to fall back on differences instead.
 bool OffsetAnalytic(const SRF_Offset* o, double u, double v, double p[3], double Su[3],
                     double Sv[3], bool& shortPartial) {
   double B[3], Bu[3], Bv[3], Buu[3], Buv[3], Bvv[3];
