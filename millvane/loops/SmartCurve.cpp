@@ -252,19 +252,7 @@ int CSmartCurve::MarkSelfCrossings() {
       }
       if (joints == 2) continue;  // a closed chain of two sections
       if (joints == 1 && a->IsLine() && b->IsLine()) continue;
-      double pts[2][2];
-      const int m = acSectSectInt(a, b, pts);
-      bool jointSeen = false;
-      for (int q = 0; q < m; ++q) {
-        if (joints == 1 && !jointSeen && P2D_AbsDist(pts[q], joint) < 1e-6) {
-          jointSeen = true;
-          continue;
-        }
-        const double ta = a->ParamOf(pts[q]), tb = b->ParamOf(pts[q]);
-        if (ta >= -1e-6) a->AddCutPoint(pts[q][0], pts[q][1], ta);
-        if (tb >= -1e-6) b->AddCutPoint(pts[q][0], pts[q][1], tb);
-        found = 1;
-      }
+      if (acCutSects(a, b, joints == 1 ? joint : nullptr)) found = 1;
     }
   }
   return found;

@@ -81,6 +81,16 @@ CSmartLoop* Assemble(std::vector<CSmartCurve*>& pieces) {
   return Link(Nest(Detach(chain.ChainLoops()), false, nullptr));
 }
 
+// Clears old cuts and cuts every pair of contours of different kinds against each other.
+std::vector<CSmartLoop*> DetachAndCutByKind(CSmartLoop* list) {
+  std::vector<CSmartLoop*> cs = Detach(list);
+  for (CSmartLoop* c : cs) c->InitBuffer();
+  for (size_t i = 0; i < cs.size(); ++i)
+    for (size_t k = i + 1; k < cs.size(); ++k)
+      if (cs[i]->kind != cs[k]->kind) cs[i]->ContourContourInt(cs[k]);
+  return cs;
+}
+
 std::vector<CSmartCurve*> Break(const CSmartLoop* c) {
   std::vector<CSmartCurve*> v;
   for (CSmartCurve* p = c->ContourBreak(); p;) {
@@ -103,15 +113,7 @@ int CSmartLoop::LoopLoopInt(CSmartLoop* other) {
   int found = 0;
   for (CSmartSect* a = curve->head; a; a = a->next) {
     for (CSmartSect* b = other->curve->head; b; b = b->next) {
-      if (!BoxesMeet(a->box, b->box, 0.0001)) continue;
-      double pts[2][2];
-      const int m = acSectSectInt(a, b, pts);
-      for (int i = 0; i < m; ++i) {
-        const double ta = a->ParamOf(pts[i]), tb = b->ParamOf(pts[i]);
-        if (ta >= -1e-6) a->AddCutPoint(pts[i][0], pts[i][1], ta);
-        if (tb >= -1e-6) b->AddCutPoint(pts[i][0], pts[i][1], tb);
-        found = 1;
-      }
+      if (BoxesMeet(a->box, b->box, 0.0001) && acCutSects(a, b, nullptr)) found = 1;
     }
   }
   return found;
@@ -155,11 +157,7 @@ CSmartCurve* CSmartLoop::ContourBreak() const {
 CSmartLoop* CSmartLoop::WeldContours(CSmartLoop* list) {
   if (!list) return nullptr;
   if (!list->next) return list;
-  std::vector<CSmartLoop*> cs = Detach(list);
-  for (CSmartLoop* c : cs) c->InitBuffer();
-  for (size_t i = 0; i < cs.size(); ++i)
-    for (size_t k = i + 1; k < cs.size(); ++k)
-      if (cs[i]->kind != cs[k]->kind) cs[i]->ContourContourInt(cs[k]);
+  std::vector<CSmartLoop*> cs = DetachAndCutByKind(list);
   std::vector<CSmartCurve*> kept;
   for (size_t i = 0; i < cs.size(); ++i) {
     for (CSmartCurve* p : Break(cs[i])) {
@@ -178,11 +176,7 @@ CSmartLoop* CSmartLoop::WeldContours(CSmartLoop* list) {
 
 CSmartLoop* CSmartLoop::IntersectLoop(CSmartLoop* list) {
   if (!list) return nullptr;
-  std::vector<CSmartLoop*> cs = Detach(list);
-  for (CSmartLoop* c : cs) c->InitBuffer();
-  for (size_t i = 0; i < cs.size(); ++i)
-    for (size_t k = i + 1; k < cs.size(); ++k)
-      if (cs[i]->kind != cs[k]->kind) cs[i]->ContourContourInt(cs[k]);
+  std::vector<CSmartLoop*> cs = DetachAndCutByKind(list);
   std::vector<int32_t> kinds;
   for (CSmartLoop* c : cs)
     if (std::find(kinds.begin(), kinds.end(), c->kind) == kinds.end()) kinds.push_back(c->kind);

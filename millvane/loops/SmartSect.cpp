@@ -493,6 +493,24 @@ int acSectSectInt(const CSmartSect* a, const CSmartSect* b, double out[2][2]) {
   return k;
 }
 
+int acCutSects(CSmartSect* a, CSmartSect* b, const double* skip) {
+  double pts[2][2];
+  const int m = acSectSectInt(a, b, pts);
+  int found = 0;
+  bool skipped = false;
+  for (int i = 0; i < m; ++i) {
+    if (skip && !skipped && P2D_AbsDist(pts[i], skip) < 1e-6) {
+      skipped = true;
+      continue;
+    }
+    const double ta = a->ParamOf(pts[i]), tb = b->ParamOf(pts[i]);
+    if (ta >= -1e-6) a->AddCutPoint(pts[i][0], pts[i][1], ta);
+    if (tb >= -1e-6) b->AddCutPoint(pts[i][0], pts[i][1], tb);
+    ++found;
+  }
+  return found;
+}
+
 int acPtInBox(double margin, const double box[4], const double p[2]) {
   return (p[0] >= box[0] - margin && p[0] <= box[2] + margin && p[1] >= box[1] - margin &&
           p[1] <= box[3] + margin)

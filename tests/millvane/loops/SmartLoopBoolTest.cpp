@@ -11,11 +11,6 @@ using namespace looptest;
 
 namespace {
 
-struct Owned {
-  CSmartLoop* l;
-  explicit Owned(CSmartLoop* x) : l(x) {}
-  ~Owned() { acDeleteLoopList(l); }
-};
 
 CSmartLoop* Chain(std::initializer_list<CSmartLoop*> ls) {
   CSmartLoop* head = nullptr;
@@ -28,14 +23,6 @@ CSmartLoop* Kind(CSmartLoop* l, int k) {
   return l;
 }
 
-double DenseArea(const CSmartLoop* l) {
-  double s = 0;
-  for (; l; l = l->next) {
-    s += Area2(Sample(l));
-    for (CSmartLoop* i = l->islands; i; i = i->next) s += Area2(Sample(i));
-  }
-  return s;
-}
 
 // Operand pairs: each builds fresh loops (the operations consume them).
 struct Pair {

@@ -12,15 +12,6 @@ namespace {
 
 const QNC_CornerType kRound = {2, 165.0, 15.0};
 
-// Dense doubled area of a contour list, islands included.
-double DenseArea(const CSmartLoop* l) {
-  double s = 0;
-  for (; l; l = l->next) {
-    s += Area2(Sample(l));
-    for (CSmartLoop* i = l->islands; i; i = i->next) s += Area2(Sample(i));
-  }
-  return s;
-}
 
 int ArcCount(const CSmartLoop* l) {
   int n = 0;
@@ -28,11 +19,6 @@ int ArcCount(const CSmartLoop* l) {
   return n;
 }
 
-struct Owned {
-  CSmartLoop* l;
-  explicit Owned(CSmartLoop* x) : l(x) {}
-  ~Owned() { acDeleteLoopList(l); }
-};
 
 TEST(SmartLoopOffset, SquareCornerKinds) {
   const double t = std::tan(kPi / 8);
@@ -256,6 +242,88 @@ TEST(SmartLoopOffset, BuildContourNestsAndFlattens) {
     }
   }
   EXPECT_EQ(withIsland, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A square with a half-disc bitten out of its top edge: arcs meeting lines at right angles.
+CSmartLoop* Bitten() {
+  auto* c = new CSmartCurve;
+  const double p0[2] = {0, 0}, p1[2] = {10, 0}, p2[2] = {10, 10}, p3[2] = {7, 10}, p4[2] = {3, 10},
+               p5[2] = {0, 10}, ctr[2] = {5, 10};
+  c->AppendSect(new CSmartLine(p0, p1));
+  c->AppendSect(new CSmartLine(p1, p2));
+  c->AppendSect(new CSmartLine(p2, p3));
+  c->AppendSect(new CSmartArc(ctr, 2.0, 0.0, -kPi));  // clockwise, dipping into the square
+  c->AppendSect(new CSmartLine(p4, p5));
+  c->AppendSect(new CSmartLine(p5, p0));
+  auto* l = new CSmartLoop;
+  l->UpdateSect(c);
+  return l;
+}
+
+// A slot: lines tangent to half circles.
+CSmartLoop* SlotLoop() {
+  auto* c = new CSmartCurve;
+  const double a[2] = {0, -1}, b[2] = {4, -1}, d[2] = {4, 1}, e[2] = {0, 1}, cr[2] = {4, 0},
+               cl[2] = {0, 0};
+  c->AppendSect(new CSmartLine(a, b));
+  c->AppendSect(new CSmartArc(cr, 1.0, -kPi / 2, kPi / 2));
+  c->AppendSect(new CSmartLine(d, e));
+  c->AppendSect(new CSmartArc(cl, 1.0, kPi / 2, 1.5 * kPi));
+  auto* l = new CSmartLoop;
+  l->UpdateSect(c);
+  return l;
+}
+
+TEST(SmartLoopOffset, ShapesWithArcs) {
+  // Slot: tangent joints need no corner; the offset is a slot of radius 1 -+ d.
+  for (auto [d, grow] : {std::pair{0.5, false}, std::pair{1.0, true}}) {
+    std::unique_ptr<CSmartLoop> s(SlotLoop());
+    if (grow) s->ReverseLoop(1);
+    Owned r(s->OffsetLoop(d, kRound));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_EQ(r.l->curve->count, 4);
+    const double rr = grow ? 1 + d : 1 - d;
+    EXPECT_NEAR(std::fabs(DenseArea(r.l)), 2 * (4 * 2 * rr + kPi * rr * rr), 1e-4);
+  }
+  // The bitten square against Clipper, both ways and at a distance that closes the bite.
+  for (double d : {0.4, 1.0, 3.0}) {
+    for (bool grow : {false, true}) {
+      std::unique_ptr<CSmartLoop> b(Bitten());
+      const Pts dense = Sample(b.get(), 2000);
+      if (grow) b->ReverseLoop(1);
+      Owned r(b->OffsetLoop(d, kRound));
+      ASSERT_TRUE(r.l) << d;
+      const double ref = ClipperOffsetArea2({dense}, grow ? d : -d);
+      EXPECT_NEAR(std::fabs(DenseArea(r.l)), ref, 2e-4 * ref) << d << (grow ? " out" : " in");
+      for (CSmartLoop* x = r.l; x; x = x->next)
+        for (auto& p : Sample(x, 50)) EXPECT_NEAR(b->MinDistPoint(p.data()), d, 1e-6);
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SmartLoopOffset, PocketStepWhereAGrownIslandMeetsTheWall) {
+  std::unique_ptr<CSmartLoop> c(Rect(0, 0, 20, 20));
+  c->AddIsland(Circle(5, 10, 3, false));
+  c->AddIsland(Circle(14, 10, 2, false));
+  Owned r(c->OffsetContour(0, 2.0, -1.0, kRound));
+  ASSERT_EQ(Count(r.l), 1);
+  EXPECT_EQ(IslandCount(r.l), 1);  // the first island merged into the wall, the second stays
+  const Pts wall = {{2, 2}, {18, 2}, {18, 18}, {2, 18}};
+  auto path = [](CSmartLoop* l) {
+    std::unique_ptr<CSmartLoop> own(l);
+    return ToPath(Sample(own.get(), 2000));
+  };
+  const ClipperLib::Paths holes = {path(Circle(5, 10, 5)), path(Circle(14, 10, 4))};
+  const double ref = ClipperBoolArea2({ToPath(wall)}, holes, ClipperLib::ctDifference);
+  EXPECT_NEAR(DenseArea(r.l), ref, 1e-4 * ref);
 }
 
 }  // namespace
