@@ -91,6 +91,34 @@ std::vector<CSmartLoop*> DetachAndCutByKind(CSmartLoop* list) {
   return cs;
 }
 
+// Where a piece lies against a contour: 0 outside, 1 inside, 2 along its boundary the same
+// way, 3 along it the opposite way. A mid point on the boundary is decided by the piece's
+// section mid points; when all of them are on it too, the piece runs along the boundary.
+int PieceVs(const CSmartCurve* p, const CSmartLoop* c) {
+  double q[2];
+  p->PointAtFraction(0.5, q);
+  int r = CSmartLoop::IsOnContour(c, q);
+  for (CSmartSect* s = p->head; r == 2 && s; s = s->next) {
+    s->EvPoint(0.5, q);
+    r = CSmartLoop::IsOnContour(c, q);
+  }
+  if (r != 2) return r;
+  double t[2], best = 1e300, bt[2] = {0, 0}, foot[2];
+  p->head->EvTangent(0.5, t);
+  p->head->EvPoint(0.5, q);
+  for (const CSmartLoop* l = c; l; l = (l == c ? c->islands : l->next)) {
+    if (!l->curve) continue;
+    for (CSmartSect* s = l->curve->head; s; s = s->next) {
+      const double d = s->NearestPoint(q, foot);
+      if (d < best) {
+        best = d;
+        s->EvTangent(s->ParamOf(foot), bt);
+      }
+    }
+  }
+  return t[0] * bt[0] + t[1] * bt[1] > 0.0 ? 2 : 3;
+}
+
 std::vector<CSmartCurve*> Break(const CSmartLoop* c) {
   std::vector<CSmartCurve*> v;
   for (CSmartCurve* p = c->ContourBreak(); p;) {
@@ -161,12 +189,15 @@ CSmartLoop* CSmartLoop::WeldContours(CSmartLoop* list) {
   std::vector<CSmartCurve*> kept;
   for (size_t i = 0; i < cs.size(); ++i) {
     for (CSmartCurve* p : Break(cs[i])) {
-      double mid[2];
-      p->PointAtFraction(0.5, mid);
-      bool inOther = false;
-      for (size_t k = 0; k < cs.size() && !inOther; ++k)
-        if (k != i && IsOnContour(cs[k], mid)) inOther = true;
-      if (inOther) delete p;
+      // Inside another contour, or along its boundary: of a shared stretch running the same
+      // way one copy stays (the first contour's); running opposite ways it is interior.
+      bool drop = false;
+      for (size_t k = 0; k < cs.size() && !drop; ++k) {
+        if (k == i) continue;
+        const int r = PieceVs(p, cs[k]);
+        drop = r == 1 || r == 3 || (r == 2 && k < i);
+      }
+      if (drop) delete p;
       else kept.push_back(p);
     }
   }
@@ -183,14 +214,15 @@ CSmartLoop* CSmartLoop::IntersectLoop(CSmartLoop* list) {
   std::vector<CSmartCurve*> kept;
   for (size_t i = 0; i < cs.size(); ++i) {
     for (CSmartCurve* p : Break(cs[i])) {
-      double mid[2];
-      p->PointAtFraction(0.5, mid);
       bool survives = true;
       for (int32_t k : kinds) {
         if (k == cs[i]->kind) continue;
         bool inKind = false;
-        for (size_t j = 0; j < cs.size() && !inKind; ++j)
-          if (cs[j]->kind == k && IsOnContour(cs[j], mid)) inKind = true;
+        for (size_t j = 0; j < cs.size() && !inKind; ++j) {
+          if (cs[j]->kind != k) continue;
+          const int r = PieceVs(p, cs[j]);
+          inKind = r == 1 || (r == 2 && j > i);  // one copy of a shared stretch
+        }
         if (!inKind) {
           survives = false;
           break;
@@ -204,26 +236,6 @@ CSmartLoop* CSmartLoop::IntersectLoop(CSmartLoop* list) {
   return Assemble(kept);
 }
 
-namespace {
-
-// 1 when a piece lies in some contour of the list; a mid point on a boundary is decided by
-// the piece's section mid points.
-bool PieceInside(const CSmartCurve* p, const std::vector<CSmartLoop*>& others) {
-  double mid[2];
-  p->PointAtFraction(0.5, mid);
-  for (CSmartLoop* c : others) {
-    int r = CSmartLoop::IsOnContour(c, mid);
-    for (CSmartSect* s = p->head; r == 2 && s; s = s->next) {
-      double q[2];
-      s->EvPoint(0.5, q);
-      r = CSmartLoop::IsOnContour(c, q);
-    }
-    if (r == 1) return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 CSmartLoop* CSmartLoop::SubtractContours(CSmartLoop* a, CSmartLoop* b) {
   if (!a) {
@@ -239,12 +251,20 @@ CSmartLoop* CSmartLoop::SubtractContours(CSmartLoop* a, CSmartLoop* b) {
   std::vector<CSmartCurve*> kept;
   for (CSmartLoop* x : as)
     for (CSmartCurve* p : Break(x)) {
-      if (PieceInside(p, bs)) delete p;
+      // Inside the subtrahend, or along its boundary the same way (it is taken away too).
+      bool drop = false;
+      for (size_t k = 0; k < bs.size() && !drop; ++k) {
+        const int r = PieceVs(p, bs[k]);
+        drop = r == 1 || r == 2;
+      }
+      if (drop) delete p;
       else kept.push_back(p);
     }
   for (CSmartLoop* y : bs)
     for (CSmartCurve* p : Break(y)) {
-      if (PieceInside(p, as)) {
+      bool inside = false;
+      for (size_t k = 0; k < as.size() && !inside; ++k) inside = PieceVs(p, as[k]) == 1;
+      if (inside) {
         p->ReverseCurve();
         kept.push_back(p);
       } else {
