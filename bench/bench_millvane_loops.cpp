@@ -95,6 +95,6 @@ void BM_SortByDist(benchmark::State& st) {
   }
   st.SetComplexityN(n);
 }
-BENCHMARK(BM_SortByDist)->RangeMultiplier(4)->Range(16, 256)->Complexity()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortByDist)->RangeMultiplier(4)->Range(16, 1024)->Complexity()->Unit(benchmark::kMillisecond);
 
 }  // namespace

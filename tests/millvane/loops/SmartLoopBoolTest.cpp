@@ -210,3 +210,39 @@ TEST(SmartLoopOrder, ExtractAndResort) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SmartLoopBool, SharedEdgesAreNeitherLostNorDoubled) {
+  // Identical operands: the union and the common part are the square, the difference empty.
+  {
+    Owned r(CSmartLoop::WeldContours(Chain({Kind(Rect(0, 0, 10, 10), 1), Kind(Rect(0, 0, 10, 10), 2)})));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_EQ(r.l->area, 200.0);
+  }
+  {
+    Owned r(CSmartLoop::IntersectLoop(Chain({Kind(Rect(0, 0, 10, 10), 1), Kind(Rect(0, 0, 10, 10), 2)})));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_EQ(r.l->area, 200.0);
+  }
+  EXPECT_EQ(CSmartLoop::SubtractContours(Rect(0, 0, 10, 10), Rect(0, 0, 10, 10)), nullptr);
+  // Side by side: the shared edge is interior to the union and stays with the difference.
+  {
+    Owned r(CSmartLoop::WeldContours(Chain({Kind(Rect(0, 0, 10, 10), 1), Kind(Rect(10, 0, 20, 10), 2)})));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_EQ(r.l->area, 400.0);
+  }
+  {
+    Owned r(CSmartLoop::SubtractContours(Rect(0, 0, 10, 10), Rect(10, 2, 20, 8)));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_EQ(r.l->area, 200.0);
+  }
+  // Overlapping along part of an edge.
+  {
+    Owned r(CSmartLoop::WeldContours(Chain({Kind(Rect(0, 0, 10, 10), 1), Kind(Rect(5, 0, 15, 6), 2)})));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_EQ(r.l->area, 2 * (100 + 30.0));
+  }
+}
+
+}  // namespace

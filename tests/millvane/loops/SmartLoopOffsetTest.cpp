@@ -327,3 +327,37 @@ TEST(SmartLoopOffset, PocketStepWhereAGrownIslandMeetsTheWall) {
 }
 
 }  // namespace
+
+namespace {
+
+// Square of side 10 with corners rounded to radius r (counter-clockwise).
+CSmartLoop* RoundedSquare(double r) {
+  auto* c = new CSmartCurve;
+  const double s = 10;
+  const double ctr[4][2] = {{s - r, r}, {s - r, s - r}, {r, s - r}, {r, r}};
+  for (int k = 0; k < 4; ++k) {
+    const double a0 = -kPi / 2 + k * kPi / 2;
+    double p[2] = {ctr[(k + 3) % 4][0] + r * std::cos(a0), ctr[(k + 3) % 4][1] + r * std::sin(a0)};
+    double q[2] = {ctr[k][0] + r * std::cos(a0), ctr[k][1] + r * std::sin(a0)};
+    c->AppendSect(new CSmartLine(p, q));
+    c->AppendSect(new CSmartArc(ctr[k], r, a0, a0 + kPi / 2));
+  }
+  auto* l = new CSmartLoop;
+  l->UpdateSect(c);
+  return l;
+}
+
+TEST(SmartLoopOffset, FilletsSmallerThanTheDistanceVanish) {
+  std::unique_ptr<CSmartLoop> l(RoundedSquare(0.5));
+  Owned r(l->OffsetLoop(1.0, kRound));
+  ASSERT_EQ(Count(r.l), 1);
+  EXPECT_NEAR(r.l->area, 2 * 64.0, 1e-9);  // the inner outline is sharp
+  EXPECT_EQ(r.l->curve->count, 4);
+  // A larger fillet survives with the radius reduced by the distance.
+  std::unique_ptr<CSmartLoop> big(RoundedSquare(3.0));
+  Owned s(big->OffsetLoop(1.0, kRound));
+  ASSERT_EQ(Count(s.l), 1);
+  EXPECT_NEAR(DenseArea(s.l), 2 * (64 - (4 - kPi) * 4), 1e-4);
+}
+
+}  // namespace
