@@ -207,7 +207,9 @@ bool SampleSteps(const _nurbs_surface* srf, double& du, double& dv) {
   if (!(du > 0) || !(dv > 0)) return false;
   du = std::min(du, 0.02);
   dv = std::min(dv, 0.02);
-  return true;
+  // A surface so large that its steps would ask for more samples than a grid may hold fails
+  // instead of exhausting memory.
+  return (1 / du + 2) * (1 / dv + 2) <= double(GE_GRID_MAX_NODES);
 }
 
 // 0, step, 2 step, ... by repeated addition; a value at or above 1 becomes 1 and ends the list.

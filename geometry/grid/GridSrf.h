@@ -19,7 +19,7 @@ CTGrid<float>* geGetGridSrf(CGeMeshList& meshes, float dx, float dy, float margi
 CTGrid<float>* geGetFloatGridSrf(CGeMeshList& meshes, float dx, float dy, float margin);
 
 // Mesh by regular parameter sampling (steps within 0.02), six iso polylines each way; null on
-// failure.
+// failure, and for steps that would need more samples than a grid may hold.
 CGeMesh* geToMesh(_nurbs_surface* srf);
 // Mesh from the numeric kernel's adaptive tessellation (a triangle soup with normals) and the
 // same wireframe; null on failure.

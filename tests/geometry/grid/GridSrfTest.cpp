@@ -274,6 +274,12 @@ TEST(NurbsToMesh, UniformSamplingStaysWithinTolerance) {
     ASSERT_GT((b.x - a.x) * (d.y - a.y) - (b.y - a.y) * (d.x - a.x), 0);
   }
   ExpectWireframe(*mesh, s);
+  // Bent over millions of units the steps would need more samples than a grid may hold.
+  for (int j = 0; j < 3; ++j)
+    for (int i = 0; i < 3; ++i)
+      for (int k = 0; k < 3; ++k) s->net[j][i][k] *= 1e6;
+  EXPECT_EQ(geToMesh(s), nullptr);
+  EXPECT_EQ(geToMeshAdapte(s), nullptr);
   BSRF_Free(s);
 }
 
