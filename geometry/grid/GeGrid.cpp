@@ -72,18 +72,30 @@ void CGeGrid::DeleteLayers() {
   m_pCurLayer = nullptr;
 }
 
-void CGeGrid::FreeNodeBuffers() {
-  delete[] m_pNodes;
-  m_pNodes = nullptr;
+void CGeGrid::ClearAllTriStrip() {
   delete[] m_pAllStrip;
   m_pAllStrip = nullptr;
   m_nAllStrip = 0;
+}
+
+void CGeGrid::ClearRoughTriStrip() {
   delete[] m_pRoughStrip;
   m_pRoughStrip = nullptr;
   m_nRoughStrip = 0;
+}
+
+void CGeGrid::ClearLocTriStrip() {
   delete[] m_pLocStrip;
   m_pLocStrip = nullptr;
   m_nLocStrip = m_nLocCapacity = 0;
+}
+
+void CGeGrid::FreeNodeBuffers() {
+  delete[] m_pNodes;
+  m_pNodes = nullptr;
+  ClearAllTriStrip();
+  ClearRoughTriStrip();
+  ClearLocTriStrip();
   delete[] m_pColors;
   m_pColors = nullptr;
 }
@@ -209,12 +221,8 @@ void CGeGrid::SetShowRange(unsigned left, unsigned top, unsigned right, unsigned
   const CRect r{int(left), int(top), int(right), int(bottom)};
   if (r == m_rcShow) return;
   m_rcShow = r;
-  delete[] m_pAllStrip;
-  m_pAllStrip = nullptr;
-  m_nAllStrip = 0;
-  delete[] m_pRoughStrip;
-  m_pRoughStrip = nullptr;
-  m_nRoughStrip = 0;
+  ClearAllTriStrip();
+  ClearRoughTriStrip();
 }
 
 CRect CGeGrid::CreateLocalRect(std::vector<SRlfNode>* nodes) const {

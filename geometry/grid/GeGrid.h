@@ -87,6 +87,11 @@ class CGeGrid : public CGeSurf {
   // Fractal terrain (fixed seed) stretched over the grid and scaled to 0 .. height.
   void SquareDiamond(float height);
 
+  // Free a strip index list and zero its count (the local one also its capacity).
+  void ClearAllTriStrip();
+  void ClearRoughTriStrip();
+  void ClearLocTriStrip();
+
   // Screen positions of every step-th node for picking; needs a drawing context and a view.
   void CreateScreenVet();
   void ClearScreenVet();

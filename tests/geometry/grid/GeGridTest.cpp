@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <random>
 
 #include "support/VurodeFixture.h"
@@ -226,6 +227,39 @@ TEST(GeGrid, ScaleHeights) {
   EXPECT_FLOAT_EQ(g.Node(0, 0).z, -2);
   EXPECT_FLOAT_EQ(g.Node(2, 2).z, 6);
   EXPECT_FLOAT_EQ(g.Node(1, 1).z, 2);
+}
+
+TEST(GeGrid, ArchiveHoldsNoGridData) {
+  CGeGrid g;
+  float o[3] = {0, 0, 0};
+  ASSERT_EQ(g.Create(o, 1, 4, 4, 0), 1);
+  g.SetZHeight(1, 1, 3);
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    g.Serialize(ar);
+    EXPECT_EQ(g.SerializeEx(ar), 1);
+    ar.Close();
+  }
+  EXPECT_EQ(file.GetLength(), 0u);
+  // Through the object format only the class record travels; the loaded grid is empty.
+  {
+    CArchive ar(&file, CArchive::store);
+    const CObject* ob = &g;
+    ar << ob;
+    ar.Close();
+  }
+  file.SeekToBegin();
+  CArchive in(&file, CArchive::load);
+  CObject* loaded = nullptr;
+  in >> loaded;
+  std::unique_ptr<CObject> owner(loaded);
+  auto* grid = dynamic_cast<CGeGrid*>(loaded);
+  ASSERT_NE(grid, nullptr);
+  EXPECT_STREQ(grid->GetRuntimeClass()->m_lpszClassName, "CGeGrid");
+  EXPECT_EQ(grid->GetRuntimeClass()->m_wSchema, 0x80000001u);
+  EXPECT_EQ(grid->m_pNodes, nullptr);
+  EXPECT_EQ(grid->GetCurLayer(), nullptr);
 }
 
 class GeGridPick : public VurodeTest {};
