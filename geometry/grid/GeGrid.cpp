@@ -167,6 +167,7 @@ int CGeGrid::Create(float* const origin, float cell, int cols, int rows, float z
   m_LayerList.AddTail(layer);
   m_pCurLayer = layer;
   layer->m_pHeight = m_pHeights;
+  layer->m_bCurrent = true;
   return 1;
 }
 
@@ -252,11 +253,7 @@ void CGeGrid::ModifyOrigin(float* const origin) {
   m_box.max[1] = origin[1] + double(m_fCell) * m_nRows;
 }
 
-namespace {
-
-// Cell of an offset along one axis: the lower node, and the upper one when the offset lies
-// past the lower node and a further node exists; both limited to the grid.
-void CellAlong(float d, float cell, int count, int& lo, int& hi) {
+void CGeGrid::CellAlong(float d, float cell, int count, int& lo, int& hi) {
   const double t = std::trunc(double(d) / cell);
   // Clamp before converting so that far offsets cannot overflow.
   lo = t < -1 ? -1 : t > count ? count : int(t);
@@ -265,21 +262,10 @@ void CellAlong(float d, float cell, int count, int& lo, int& hi) {
   hi = std::clamp(hi, 0, count - 1);
 }
 
-}  // namespace
-
 float CGeGrid::Interplate(float dx, float dy) const {
   if (!m_pNodes) return 0;
-  int i0, i1, j0, j1;
-  CellAlong(dx, m_fCell, int(m_nCols), i0, i1);
-  CellAlong(dy, m_fCell, int(m_nRows), j0, j1);
-  auto z = [&](int i, int j) { return m_pNodes[i + size_t(j) * m_nCols].z; };
-  const float z00 = z(i0, j0), z01 = z(i0, j1), z10 = z(i1, j0), z11 = z(i1, j1);
-  const float cell = m_fCell;
-  const float a = dy - cell * j0, b = cell * j1 - dy, c = cell * i1 - dx, d = dx - cell * i0;
-  if (i1 == i0) return j1 == j0 ? z00 : (z01 * a + z00 * b) / cell;
-  if (j1 == j0) return (z00 * c + z10 * d) / cell;
-  return 0.25f * (((z00 + z01) * c + (z10 + z11) * d) / cell +
-                  (a * (z11 + z01) + b * (z00 + z10)) / cell);
+  return InterplateWith([&](int i, int j) { return m_pNodes[i + size_t(j) * m_nCols].z; }, m_nCols,
+                        m_nRows, m_fCell, dx, dy);
 }
 
 int CGeGrid::Get_Index(float v, int axis) const {
@@ -307,8 +293,12 @@ int CGeGrid::IsValidLayer(CRlfLayer* layer) const {
 void CGeGrid::SetCurLayer(CRlfLayer* layer) {
   // A foreign layer (possibly of another size) must never receive the working heights.
   if (layer == m_pCurLayer || !IsValidLayer(layer)) return;
-  if (m_pCurLayer) m_pCurLayer->CreateRlfRowIndexFromHeight();
+  if (m_pCurLayer) {
+    m_pCurLayer->CreateRlfRowIndexFromHeight();
+    m_pCurLayer->m_bCurrent = false;
+  }
   layer->m_pHeight = m_pHeights;
+  layer->m_bCurrent = true;
   if (layer->m_pRowIndex)
     layer->CreateHeightFromRowIndex();
   else if (m_pHeights)  // a new layer has no heights yet, not the previous layer's

@@ -3,6 +3,8 @@
 // from an ordered list of relief layers; the current layer edits the grid's working heights.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -12,6 +14,8 @@
 class CDib;
 class COpenGLDC;
 class CGeGrid;
+template <class T>
+class CTGrid;
 
 // Node record in OpenGL's interleaved N3F_V3F layout.
 struct SGridNode {
@@ -67,6 +71,9 @@ class CGeGrid : public CGeSurf {
   // Height at offset (dx, dy) from the origin: the mean of the interpolations along the four
   // sides of the cell, clamped to the grid.
   float Interplate(float dx, float dy) const;
+  // The same rule over any cols x rows heights z(col, row).
+  template <class Z>
+  static float InterplateWith(Z z, unsigned cols, unsigned rows, float cell, float dx, float dy);
   // Column (axis 0) or row (axis 1) whose node coordinate is nearest to v.
   int Get_Index(float v, int axis) const;
   // Node nearest to a screen point: position and (column, row); 0 without a drawing context.
@@ -77,6 +84,25 @@ class CGeGrid : public CGeSurf {
   // heights. The layer must belong to this grid.
   void SetCurLayer(CRlfLayer* layer);
   int IsValidLayer(CRlfLayer* layer) const;
+  // Hides every layer but the current one, remembering the visibilities; then recomposes.
+  void OnlyShowCurLayer();
+  // Gives the layers back the visibilities the last OnlyShowCurLayer saved; then recomposes.
+  void RestoreLayerVisbility();
+  // Node heights composed from the visible layers, bottom first; normals and box follow.
+  void UpdateZHeight();
+  // The same for the listed nodes only; raises the modified flag.
+  void UpdateZHeight(std::vector<SRlfNode>* nodes);
+  // Combines the value grid into the current layer at the listed nodes, then recomposes them.
+  void UpdateZHeight(CTGrid<float>* grid, std::vector<SRlfNode>* nodes);
+  // Runs of the composed heights in linear order over the whole grid.
+  void CreateHeightIndexDataAll(std::vector<RlfIndexData>& spans) const;
+  // Runs of the composed heights over a node window (inclusive), numbered from 0 row by row
+  // within it; box gets the window's corner positions and height range.
+  void CreateHeightIndexDataLocal(CRect window, std::vector<RlfIndexData>& spans,
+                                  _tagBox3D& box) const;
+  // Normals of the listed nodes and their pick-cache entries; needs a drawing context.
+  void UpdateNormal(std::vector<SRlfNode>* nodes);
+
   int IsModified() const { return m_bModified; }
   void SetModified(int modified) { m_bModified = modified; }
 
@@ -139,6 +165,23 @@ class CGeGrid : public CGeSurf {
  private:
   void FreeNodeBuffers();
   void DeleteLayers();
+  // Lower and upper node of the cell holding offset d along one axis, limited to the grid.
+  static void CellAlong(float d, float cell, int count, int& lo, int& hi);
+  // Composes one layer into the listed nodes (all nodes when null).
+  void ComposeLayer(const CRlfLayer& layer, const std::vector<SRlfNode>* nodes, bool skipAbsent);
   // Screen position of a world point as the pick cache stores it.
   static SScreenVet ProjectToScreen(const COpenGLDC& dc, const float p[3]);
 };
+
+template <class Z>
+float CGeGrid::InterplateWith(Z z, unsigned cols, unsigned rows, float cell, float dx, float dy) {
+  int i0, i1, j0, j1;
+  CellAlong(dx, cell, int(cols), i0, i1);
+  CellAlong(dy, cell, int(rows), j0, j1);
+  const float z00 = z(i0, j0), z01 = z(i0, j1), z10 = z(i1, j0), z11 = z(i1, j1);
+  const float a = dy - cell * j0, b = cell * j1 - dy, c = cell * i1 - dx, d = dx - cell * i0;
+  if (i1 == i0) return j1 == j0 ? z00 : (z01 * a + z00 * b) / cell;
+  if (j1 == j0) return (z00 * c + z10 * d) / cell;
+  return 0.25f * (((z00 + z01) * c + (z10 + z11) * d) / cell +
+                  (a * (z11 + z01) + b * (z00 + z10)) / cell);
+}

@@ -4,6 +4,7 @@
 
 #include "geometry/grid/GeGrid.h"
 #include "platform/numora/Numora.h"
+#include "platform/vurode/Accessors.h"
 
 void CGeGrid::ComputerNormal() {
   if (!m_pNodes) return;
@@ -48,4 +49,41 @@ void CGeGrid::ScaleHeights(float a, float b) {
       m_pNodes[k].z = lo + (hi - lo) * (m_pNodes[k].z - zmin) / (zmax - zmin);
   m_box.min[2] = lo;
   m_box.max[2] = hi;
+}
+
+void CGeGrid::UpdateNormal(std::vector<SRlfNode>* nodes) {
+  COpenGLDC* dc = gGetOpenGLDC();
+  if (!dc || !nodes || !m_pNodes) return;
+  const size_t n = size_t(m_nCols) * m_nRows;
+  const double cell = m_fCell;
+  for (const SRlfNode& node : *nodes) {
+    if (node.index >= n) continue;
+    const int c = int(node.index % m_nCols), r = int(node.index / m_nCols);
+    SGridNode& p = m_pNodes[node.index];
+    if (m_pScreenVet && m_nStepX && m_nStepY && c % m_nStepX == 0 && r % m_nStepY == 0 &&
+        c / m_nStepX < m_nSampleCols && r / m_nStepY < m_nSampleRows)
+      m_pScreenVet[c / m_nStepX + size_t(r / m_nStepY) * m_nSampleCols] = ProjectToScreen(*dc, &p.x);
+    // Neighbour vectors right, up, left, down; a missing neighbour drops its two triangles.
+    const int dc4[4] = {1, 0, -1, 0}, dr4[4] = {0, 1, 0, -1};
+    double v[4][3];
+    bool has[4];
+    for (int k = 0; k < 4; ++k) {
+      const int nc = c + dc4[k], nr = r + dr4[k];
+      has[k] = nc >= 0 && nr >= 0 && nc < int(m_nCols) && nr < int(m_nRows);
+      v[k][0] = cell * dc4[k];
+      v[k][1] = cell * dr4[k];
+      v[k][2] = has[k] ? double(Node(nc, nr).z) - p.z : 0;
+    }
+    double sum[3] = {0, 0, 0};
+    for (int k = 0; k < 4; ++k) {
+      if (!has[k] || !has[(k + 1) % 4]) continue;
+      double w[3];
+      V3D_VProduct(v[k], v[(k + 1) % 4], w);
+      for (int i = 0; i < 3; ++i) sum[i] += w[i];
+    }
+    V3D_Unit(sum, 1e-6);
+    p.nx = float(sum[0]);
+    p.ny = float(sum[1]);
+    p.nz = float(sum[2]);
+  }
 }
