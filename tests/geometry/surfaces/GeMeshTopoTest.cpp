@@ -106,7 +106,9 @@ TEST_P(MeshTopoTable, EdgeListHoldsEveryEdgeOnceGroupedBySmallerVertex) {
   for (size_t i = 0; i < m.edges.size(); ++i) {
     const CGeMesh::Edge& e = m.edges[i];
     EXPECT_LT(e.v0, e.v1);
-    if (i) EXPECT_LE(m.edges[i - 1].v0, e.v0);
+    if (i) {
+      EXPECT_LE(m.edges[i - 1].v0, e.v0);
+    }
     got.insert({e.v0, e.v1});
     uint32_t at = 99999;
     EXPECT_EQ(m.FindEdge(e.v1, e.v0, at), 1);
@@ -164,7 +166,10 @@ TEST_F(MeshTopo, EdgeListAndFindEdgeOnSmallCases) {
   m.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
   m.faces = {{{0, 1, 2}}, {{1, 3, 2}}};
   m.GenEdgeTopo();
-  EXPECT_EQ(m.edges.size(), 5u);
+  // Per smaller vertex, the edge met last comes first.
+  std::vector<std::pair<int, int>> order;
+  for (const auto& e : m.edges) order.push_back({e.v0, e.v1});
+  EXPECT_EQ(order, (std::vector<std::pair<int, int>>{{0, 2}, {0, 1}, {1, 3}, {1, 2}, {2, 3}}));
   EXPECT_EQ(m.FindEdge(0, 3, at), 0);
   EXPECT_EQ(at, 7u);
   EXPECT_EQ(m.FindEdge(2, 1, at), 1);
