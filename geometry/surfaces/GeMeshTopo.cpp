@@ -2,7 +2,6 @@
 // edges, the edge list, face and vertex normals, triangle strips.
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 #include "geometry/surfaces/GeMesh.h"
 #include "platform/numora/Box.h"
@@ -95,18 +94,44 @@ void CGeMesh::Need_Across_Edge() {
 
 // ---- edge list ----
 
+// The same list the per-vertex edge lists of AddEdgeSect give (per smaller vertex, the edge met
+// last first), but a vertex shared by many faces costs no list walk per edge.
 void CGeMesh::GenEdgeTopo() {
   edges.clear();
   const size_t nv = vertices.size();
-  std::vector<COppPnt*> heads(nv, nullptr);
-  for (Face& f : faces) AddEdgeSect(heads.data(), f.v, 0);
-  for (size_t i = 0; i < nv; ++i)
-    for (COppPnt* node = heads[i]; node;) {
-      edges.push_back({static_cast<int32_t>(i), node->other, {0, 0}});
-      COppPnt* next = node->next;
-      delete node;
-      node = next;
-    }
+  // Edge occurrences (face * 3 + k: the edge from corner k to corner k + 1) grouped by their
+  // smaller vertex, in the order they are met.
+  std::vector<int32_t> start(nv + 1, 0);
+  const auto ends = [&](size_t occ, int32_t& lo, int32_t& hi) {
+    const Face& f = faces[occ / 3];
+    const int32_t a = f.v[occ % 3], b = f.v[(occ + 1) % 3];
+    lo = std::min(a, b);
+    hi = std::max(a, b);
+  };
+  const size_t nocc = faces.size() * 3;
+  int32_t lo, hi;
+  for (size_t o = 0; o < nocc; ++o) {
+    ends(o, lo, hi);
+    ++start[lo + 1];
+  }
+  for (size_t v = 0; v < nv; ++v) start[v + 1] += start[v];
+  std::vector<int32_t> byLo(nocc), fill(start.begin(), start.end() - 1);
+  for (size_t o = 0; o < nocc; ++o) {
+    ends(o, lo, hi);
+    byLo[fill[lo]++] = hi;
+  }
+  std::vector<int32_t> seen(nv, 0);  // seen[hi] == lo + 1: edge lo-hi already listed
+  edges.reserve(nocc / 2 + nv);
+  for (size_t v = 0; v < nv; ++v) {
+    const size_t first = edges.size();
+    const int32_t mark = static_cast<int32_t>(v) + 1;
+    for (int32_t k = start[v]; k < start[v + 1]; ++k)
+      if (seen[byLo[k]] != mark) {
+        seen[byLo[k]] = mark;
+        edges.push_back({static_cast<int32_t>(v), byLo[k], {0, 0}});
+      }
+    std::reverse(edges.begin() + first, edges.end());
+  }
 }
 
 void CGeMesh::AddEdgeSect(COppPnt** heads, int32_t* face, int flag) {

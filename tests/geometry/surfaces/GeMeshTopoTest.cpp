@@ -175,6 +175,23 @@ TEST_F(MeshTopo, EdgeListAndFindEdgeOnSmallCases) {
   EXPECT_EQ(m.FindEdge(2, 1, at), 1);
   EXPECT_EQ(m.edges[at].v0, 1);
   EXPECT_EQ(m.edges[at].v1, 2);
+
+  // The per-vertex lists of AddEdgeSect hold the same edges; another mark lists an edge again.
+  std::vector<COppPnt*> heads(m.vertices.size(), nullptr);
+  for (auto& f : m.faces) m.AddEdgeSect(heads.data(), f.v, 0);
+  m.AddEdgeSect(heads.data(), m.faces[0].v, 2, 1, 0);
+  m.AddEdgeSect(heads.data(), m.faces[0].v, 2, 1, 0x101);  // compared as a signed byte: mark 1
+  std::vector<std::pair<int, int>> listed;
+  for (size_t v = 0; v < heads.size(); ++v)
+    for (COppPnt* n = heads[v]; n;) {
+      EXPECT_EQ(n->word, 3);
+      listed.push_back({static_cast<int>(v), n->other});
+      COppPnt* next = n->next;
+      delete n;
+      n = next;
+    }
+  EXPECT_EQ(listed, (std::vector<std::pair<int, int>>{{0, 2}, {0, 1}, {1, 2}, {1, 3}, {1, 2}, {2, 3}}));
+
   FillCube(m, 1.0f);
   m.GenEdgeTopo();
   // Euler: V - E + F = 2 for the closed cube.
