@@ -31,6 +31,8 @@ class CGePolyline : public CGeCurve {
   void Discrete(double tol, CPoint2dArray* pts, double ang, bool refine) override;
   void Discrete(double tol, double ang) override;
   void Discrete(double tol) override;
+  // More than 15 vertices: fitted NURBS pieces; otherwise one 3D line per segment (z = 0).
+  void DiscreteToElement(CGeCurve3dList* list) override;
   int GetDiscStep(double tol, double& step) override;
   int GetSegmentCount() override;
   void GetStartPoint(double p[2]) override;

@@ -43,6 +43,9 @@ void geDelRegionList(CGeRegionList* list, bool detach);
 int geIsLinkCurve2d(CGeCurveList* list, double tol);
 // Linked, not empty, and the last end strictly closer than tol to the first start.
 int geIsLoopCurve2d(CGeCurveList* list, double tol);
+// The same for 3D curves, a composite 3D entry being tested with its own IsLinked.
+int geIsLinkCurve3d(CGeCurve3dList* list, double tol);
+int geIsLoopCurve3d(CGeCurve3dList* list, double tol);
 
 // Reorders the list so that each curve is the one (of those left) starting nearest to the end
 // of the one before; the head stays first, nulls are dropped, no curve is reversed.

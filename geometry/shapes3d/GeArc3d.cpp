@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "geometry/shapes3d/GeNrbCrv3d.h"
 #include "geometry/shapes3d/Snap3d.h"
+#include "geometry/tools/ConvertEditor.h"
 
 IMPLEMENT_SERIAL(CGeArc3d, CObject, GE_SCHEMA_3D)
 
@@ -100,13 +102,32 @@ void CGeArc3d::Mirror(const double p[2], const double q[2]) {
   CGeCurve3d::Mirror(p, q);
 }
 
-// A sheared or unequally scaled arc is a NURBS curve, which this library cannot make yet: no
-// new shape, and the arc stays as it is.
-CGeShape3d* CGeArc3d::Shift(const double*, const double*) { return nullptr; }
+// A sheared or unequally scaled arc is no arc: the answer is a new NURBS curve of the mapped
+// arc (null when the arc has no NURBS form), and the arc itself stays as it is.
+template <typename Map>
+static CGeShape3d* MappedNurbs(CGeArc3d* arc, Map map) {
+  BCRV* crv = CConvertEditor::ToNurbsCurve(arc);
+  if (!crv) return nullptr;
+  map(*crv);
+  return new CGeNrbCrv3d(crv);
+}
 
-CGeShape3d* CGeArc3d::Scale(const double*, const double*) { return nullptr; }
+CGeShape3d* CGeArc3d::Shift(const double p[2], const double q[2]) {
+  if (!p || !q) return nullptr;
+  const double p3[3] = {p[0], p[1], 0.0}, q3[3] = {q[0], q[1], 0.0};
+  return MappedNurbs(this, [&](BCRV& c) { c.Shift(p3, q3); });
+}
 
-CGeShape3d* CGeArc3d::Scale3D(const double*, const double*) { return nullptr; }
+CGeShape3d* CGeArc3d::Scale(const double base[2], const double f[2]) {
+  if (!base || !f) return nullptr;
+  const double b3[3] = {base[0], base[1], 0.0}, f3[3] = {f[0], f[1], 1.0};
+  return MappedNurbs(this, [&](BCRV& c) { c.Scale(b3, f3); });
+}
+
+CGeShape3d* CGeArc3d::Scale3D(const double base[3], const double f[3]) {
+  if (!base || !f) return nullptr;
+  return MappedNurbs(this, [&](BCRV& c) { c.Scale(base, f); });
+}
 
 void CGeArc3d::Mirror3D(const double p[3], const double q[3]) {
   if (!p || !q) return;

@@ -225,13 +225,11 @@ int CGeCombCurve3d::IsPlanar(double tol, double point[3], double vector[3]) {
     }
     if (r == GE_PLANAR_LINE && b == GE_PLANAR_LINE) {
       double n[3];
-      if (!V3D_IsParallel(vector, v, 0.001)) {
-        V3D_VProductUnit(vector, v, n);
-      } else {
-        const double d[3] = {p[0] - point[0], p[1] - point[1], p[2] - point[2]};
-        if (L3D_DistToPnt(point, vector, p) <= tol) return;  // still one line
-        V3D_VProductUnit(vector, d, n);
-      }
+      const double d[3] = {p[0] - point[0], p[1] - point[1], p[2] - point[2]};
+      // Parallel pieces on one line stay straight; otherwise they span the plane.
+      const bool parallel = V3D_IsParallel(vector, v, 0.001) != 0;
+      if (parallel && L3D_DistToPnt(point, vector, p) <= tol) return;
+      if (!V3D_VProductUnit(vector, parallel ? d : v, n)) return;
       std::copy(n, n + 3, vector);
       r = GE_PLANAR_PLANE;
       ok = DistToPlane(p, point, vector) <= tol;

@@ -252,8 +252,7 @@ int CGeCurve3d::GetNearestPoint3D(const double p[3], double out[3], double& t, u
 int CGeCurve3d::GetTanPt(const double p[3], double& t, double out[3], double& dist) {
   if (!p || !out) return 0;
   const bool closed = IsClosed(0.01) != 0;
-  t = std::fmin(std::fmax(t, 0.0), 1.0);
-  if (std::isnan(t)) t = 0.0;
+  t = std::fmin(std::fmax(t, 0.0), 1.0);  // a NaN guess becomes 0
   double best = 1e20, bestT = t, bestPt[3] = {0.0, 0.0, 0.0};
   for (int iter = 0; iter < 32; ++iter) {
     double c[3], d1[3], d2[3];

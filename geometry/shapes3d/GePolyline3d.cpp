@@ -9,13 +9,19 @@
 #include "geometry/shapes3d/GeLine3d.h"
 #include "geometry/shapes3d/PointMap3d.h"
 #include "geometry/shapes3d/Snap3d.h"
-#include "geometry/tools/CurveFit.h"
+#include "geometry/shapes3d/GeNrbCrv3d.h"
+#include "geometry/tools/GeTool3D.h"
 
 IMPLEMENT_SERIAL(CGePolyline3d, CObject, GE_SCHEMA_3D)
 
 namespace {
 
 using Vertex = std::array<double, 3>;
+
+// Above this many vertices fitted curves stand for the chain of segments.
+constexpr int kMaxLineVertices = 15;
+constexpr double kFitDeviation = 0.2;
+constexpr double kFitCornerAngle = 2.617993877991;  // 150 degrees
 
 void Lerp(const double a[3], const double b[3], double t, double out[3]) {
   for (int k = 0; k < 3; ++k) out[k] = a[k] + t * (b[k] - a[k]);
@@ -253,16 +259,21 @@ void CGePolyline3d::Discrete(double, CStrP3D& str) {
 }
 
 void CGePolyline3d::DiscreteToElement(CGeCurve3dList* list) {
-  if (!list || !m_pVertex || m_nCount < 2) return;
-  if (m_nCount > 15) {
-    if (CGeCurve3d* fitted = geFitCurve3d(m_pVertex, m_nCount, 0.2, 2.617993877991)) {
-      fitted->DiscreteToElement(list);  // one NURBS curve per fitted piece
-      delete fitted;
-      return;
-    }
-    // Nothing fitted: the segments below keep the geometry instead of dropping it.
+  if (!list || !m_pVertex) return;
+  geAppendChainElements(m_pVertex, m_nCount, list);
+}
+
+void geAppendChainElements(const double (*pts)[3], int n, CGeCurve3dList* list) {
+  if (!list || !pts || n < 2) return;
+  if (n > kMaxLineVertices) {
+    std::vector<BCRV*> pieces;
+    CGeTool3D::GlobalInterp(pts, n, 2, kFitDeviation, kFitCornerAngle, pieces);
+    for (BCRV* c : pieces)
+      if (c) list->AddTail(new CGeNrbCrv3d(c));
+    // Without a fit the segments themselves keep the chain.
+    if (!pieces.empty()) return;
   }
-  for (int i = 1; i < m_nCount; ++i) list->AddTail(new CGeLine3d(m_pVertex[i - 1], m_pVertex[i]));
+  for (int i = 1; i < n; ++i) list->AddTail(new CGeLine3d(pts[i - 1], pts[i]));
 }
 
 int CGePolyline3d::GetDiscStep(double, double& step) {

@@ -69,3 +69,7 @@ class CGePolyline3d : public CGeCurve3d {
   double (*m_pVertex)[3];  // owned, array new
   int m_nCount;
 };
+
+// 3D elements of a point chain, appended to list: NURBS pieces fitted through more than 15
+// points, otherwise (or when no piece could be fitted) one line per segment.
+void geAppendChainElements(const double (*pts)[3], int n, CGeCurve3dList* list);

@@ -8,6 +8,9 @@
 
 #include "geometry/surfaces/GeSurf.h"
 
+template <class T>
+class CTGrid;
+
 constexpr unsigned GE_SCHEMA_3D_MESH = 0x80000001u;
 
 // Node of the temporary per-vertex edge lists that GenEdgeTopo builds: the edge's larger vertex,
@@ -79,6 +82,11 @@ class CGeMesh : public CGeSurf {
   // Sections by the planes x = const and y = const, appended to the list.
   virtual void XIsoCurve(float x, CGeCurve3dList* list);
   virtual void YIsoCurve(float y, CGeCurve3dList* list);
+
+  // Appends one vertex per grid node (row by row) and two counter-clockwise faces per cell,
+  // then vertex normals and the box; face indices count from 0, so the mesh should be empty.
+  // 0 for a null grid.
+  int Create(CTGrid<float>* grid);
 
   int numFaces() const { return static_cast<int>(faces.size()); }
   // Appends the source's vertices, parameter pairs, edges, faces and vertex normals, then its

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "geometry/shapes2d/GeCurve.h"
+#include "geometry/shapes3d/GeNrbCrv3d.h"
 
 struct BCRV;
 class CGeLine;
@@ -17,7 +18,6 @@ class CGeLoop;
 class CGeLine3d;
 class CGeArc3d;
 class CGePolyline3d;
-class CGeNrbCrv3d;
 class CGeCombCurve3d;
 class CGeLoop3d;
 

@@ -1,6 +1,7 @@
 // Curves to kernel NURBS records.
 #include <cmath>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "geometry/shapes2d/GeArc.h"
@@ -10,6 +11,11 @@
 #include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GePolyline.h"
+#include "geometry/shapes3d/GeArc3d.h"
+#include "geometry/shapes3d/GeCombCurve3d.h"
+#include "geometry/shapes3d/GeLine3d.h"
+#include "geometry/shapes3d/GeNrbCrv3d.h"
+#include "geometry/shapes3d/GePolyline3d.h"
 #include "geometry/tools/ConvertEditor.h"
 #include "geometry/tools/ConvertEditorInternal.h"
 #include "platform/numora/Numora.h"
@@ -43,6 +49,25 @@ BCRV* FromVertices(const Pt3* pts, int n) {
   if (!pts || n < 2) return nullptr;
   if (n == 2) return GenLine(pts[0], pts[1]);
   return CNurbsEditor::GlobalInterp(pts, n, 1);
+}
+
+BCRV* Arc3d(CGeArc3d* arc) {
+  _arc rec{arc->m_frame, arc->m_dRadius, arc->m_dSweep};
+  BCRV* c = nullptr;
+  BCRV_GenArc(&rec, c);
+  return c;
+}
+
+// The new curve object takes the record; null when there is none.
+CGeNrbCrv3d* Wrap(BCRV* c) {
+  if (!c) return nullptr;
+  auto* nrb = new (std::nothrow) CGeNrbCrv3d;
+  if (!nrb) {
+    BCRV_Free(c);
+    return nullptr;
+  }
+  nrb->SetCurve(c);
+  return nrb;
 }
 
 BCRV* Line2d(CGeLine* line) {
@@ -168,3 +193,37 @@ BCRV* CConvertEditor::ToNurbsCurve(CGeCurve* curve) {
       return nullptr;
   }
 }
+
+BCRV* CConvertEditor::ToNurbsCurve(CGeCurve3d* curve) {
+  if (!curve) return nullptr;
+  switch (curve->GetType()) {
+    case GE_TYPE_LINE3D: {
+      auto* line = static_cast<CGeLine3d*>(curve);
+      return GenLine(line->m_ptStart, line->m_ptEnd);
+    }
+    case GE_TYPE_ARC3D:
+      return Arc3d(static_cast<CGeArc3d*>(curve));
+    case GE_TYPE_POLYLINE3D: {
+      auto* poly = static_cast<CGePolyline3d*>(curve);
+      return FromVertices(poly->m_pVertex, poly->m_nCount);
+    }
+    case GE_TYPE_NRBCRV3D: {
+      const BCRV* c = static_cast<CGeNrbCrv3d*>(curve)->GetCurve();
+      return c ? c->Clone() : nullptr;
+    }
+    case GE_TYPE_COMBCURVE3D:
+      return MergeMembers(static_cast<CGeCombCurve3d*>(curve)->m_CurveList,
+                          [](CGeCurve3d* c) { return ToNurbsCurve(c); });
+    default:
+      return nullptr;
+  }
+}
+
+CGeNrbCrv3d* CConvertEditor::ToNrbCrv3d(CGeLine* line) { return Wrap(ToNurbsCurve(line)); }
+CGeNrbCrv3d* CConvertEditor::ToNrbCrv3d(CGeArc* arc) { return Wrap(ToNurbsCurve(arc)); }
+CGeNrbCrv3d* CConvertEditor::ToNrbCrv3d(CGeArc3d* arc) { return Wrap(ToNurbsCurve(arc)); }
+CGeNrbCrv3d* CConvertEditor::ToNrbCrv3d(CGeCircle* circle) { return Wrap(ToNurbsCurve(circle)); }
+CGeNrbCrv3d* CConvertEditor::ToNrbCrv3d(CGeEllipse* ellipse) {
+  return Wrap(ToNurbsCurve(ellipse));
+}
+CGeNrbCrv3d* CConvertEditor::ToNrbCrv3d(CGeBezier* bezier) { return Wrap(ToNurbsCurve(bezier)); }

@@ -7,7 +7,6 @@
 
 class CGeCombCurve;
 class CGeBezier;
-class CGeCurve3d;
 
 // Lines and tangent biarcs through pts[0 .. n-1], deviating at most tol at the points and at
 // the midpoints between them. tangents (optional) gives the direction at each point; without
@@ -20,11 +19,6 @@ CGeCombCurve* geBiarcsFitCurve(const double pts[][2], const double tangents[][2]
 // point from the curve. Repeated consecutive points are dropped first. The caller owns the
 // result; null for fewer than two distinct points.
 CGeBezier* geFitCurve(const double pts[][2], int n, double error);
-
-// NURBS pieces through the 3D points pts[0 .. n-1], a new piece wherever the points deviate
-// more than maxDev or turn sharper than minAngle: one piece as a NURBS curve, several as a
-// composite of them. The caller owns the result; null when no piece could be fitted.
-CGeCurve3d* geFitCurve3d(const double pts[][3], int n, double maxDev, double minAngle);
 
 // One composite curve of lines, polylines and Bezier curves per connected run of each traced
 // outline, appended to out.

@@ -261,9 +261,9 @@ int CRV_SnapPoint(double foot[3], const double point[3], double& t, ENT_Record* 
       double w[3];
       kv::Sub(w, point, l->origin);
       const double dd = kv::Dot(l->direction, l->direction);
-      // The parameter counts multiples of the direction, whatever its length.
-      if (dd < 1e-24) return 0;
-      t = kv::Dot(w, l->direction) / dd;
+      // The parameter counts multiples of the direction, whatever its length; a null
+      // direction leaves only the origin.
+      t = dd < 1e-24 ? 0.0 : kv::Dot(w, l->direction) / dd;
       kv::Axpy(foot, l->origin, t, l->direction);
       return 1;
     }

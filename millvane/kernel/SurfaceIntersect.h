@@ -10,11 +10,13 @@
 int SSI_SolvePoint(double point[3], double uvA[2], double uvB[2], const ENT_Record* A,
                    const ENT_Record* B, const double P0[3], const double t[3], double tol);
 
-// Node of the curve chain: one traced intersection curve.
+// Node of the kernel's chain of curves (from KX_MemAlloc): one traced intersection curve.
 struct SSI_CurveNode {
   SSI_CurveNode* prev;
   SSI_CurveNode* next;
+  int32_t flag;     // 0
   _intcur* curve;
+  double weight;    // 1.0
 };
 
 // Traces the intersection of A (the higher type code) and B inside their boxes. Isolated

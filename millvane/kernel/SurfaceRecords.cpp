@@ -71,6 +71,13 @@ bool EdgeCollapses(const ENT_Record* rec, int dir, double w, double a, double b)
   return true;
 }
 
+bool PlainNormal(const ENT_Record* rec, double u, double v, double n[3]) {
+  double P[3], Su[3], Sv[3], x[3];
+  if (!SRF_EvDeriv1(P, Su, Sv, rec, u, v)) return false;
+  kv::Cross(x, Su, Sv);
+  return kv::Len(Su) >= 1e-12 && kv::Len(Sv) >= 1e-12 && kv::Unit(n, x, 1e-24);
+}
+
 // Closure mode between the edges at w0 and w1 of direction dir.
 int EdgeClosure(const ENT_Record* rec, int dir, double w0, double w1, double a, double b) {
   bool normalsAgree = true;
@@ -79,12 +86,13 @@ int EdgeClosure(const ENT_Record* rec, int dir, double w0, double w1, double a, 
     double P[3], Q[3];
     if (!EdgePoint(rec, dir, w0, s, P) || !EdgePoint(rec, dir, w1, s, Q)) return 0;
     if (kv::Dist(P, Q) > TOL_precision) return 0;
-    double n0[3], n1[3], x[3];
+    double n0[3], n1[3];
     const double u0 = dir == 0 ? w0 : s, v0 = dir == 0 ? s : w0;
     const double u1 = dir == 0 ? w1 : s, v1 = dir == 0 ? s : w1;
-    if (!SRF_EvPosNormal(n0, rec, x, u0, v0) || !SRF_EvPosNormal(n1, rec, x, u1, v1) ||
-        kv::Dist(n0, n1) >= TOL_anglePrecision)
-      normalsAgree = false;
+    // Plain normals: the pole normal would need these very ranges. A sample at a pole has no
+    // plain normal on either side and says nothing about a crease.
+    const bool has0 = PlainNormal(rec, u0, v0, n0), has1 = PlainNormal(rec, u1, v1, n1);
+    if (has0 != has1 || (has0 && kv::Dist(n0, n1) >= TOL_anglePrecision)) normalsAgree = false;
   }
   return normalsAgree ? 2 : 1;
 }
@@ -199,7 +207,7 @@ int SRF_EvPos(double p[3], const ENT_Record* rec, double u, double v) {
 namespace {
 
 // Offset partials from the base's first and second derivatives; false when the base normal
-// vanishes. Returns through `fallback` whether the base has a short partial.
+// vanishes. shortPartial tells the caller to fall back on differences instead.
 bool OffsetAnalytic(const SRF_Offset* o, double u, double v, double p[3], double Su[3],
                     double Sv[3], bool& shortPartial) {
   double B[3], Bu[3], Bv[3], Buu[3], Buv[3], Bvv[3];
@@ -441,15 +449,23 @@ int SRF_EvCurvature(double& k1, double& k2, double e1[3], double e2[3], const EN
   }
   double* dirs[2] = {e1, e2};
   const double ks[2] = {k1, k2};
+  bool found[2] = {false, false};
   for (int i = 0; i < 2; ++i) {
     const double r0[2] = {ks[i] * E - L, ks[i] * F - M};
     const double r1[2] = {ks[i] * F - M, ks[i] * G - Pn};
     double xy[2];
-    if (MAT_NullVector2(r0, r1, 1e-6, xy) == 100) return 0;
+    if (MAT_NullVector2(r0, r1, 1e-6, xy) == 100) continue;
     double d[3];
     for (int c = 0; c < 3; ++c) d[c] = xy[0] * Su[c] + xy[1] * Sv[c];
     if (!kv::Unit(dirs[i], d, 1e-20)) return 0;
+    found[i] = true;
   }
+  // Where one matrix vanishes although the curvatures differ, that direction is the tangent
+  // perpendicular to the other one.
+  if (found[0] == found[1]) return found[0] ? 1 : 0;
+  const int have = found[0] ? 0 : 1;
+  kv::Cross(dirs[1 - have], N, dirs[have]);
+  if (have == 1) kv::Scale(dirs[0], -1.0, dirs[0]);
   return 1;
 }
 

@@ -252,19 +252,7 @@ int CSmartCurve::MarkSelfCrossings() {
       }
       if (joints == 2) continue;  // a closed chain of two sections
       if (joints == 1 && a->IsLine() && b->IsLine()) continue;
-      double pts[2][2];
-      const int m = acSectSectInt(a, b, pts);
-      bool jointSeen = false;
-      for (int q = 0; q < m; ++q) {
-        if (joints == 1 && !jointSeen && P2D_AbsDist(pts[q], joint) < 1e-6) {
-          jointSeen = true;
-          continue;
-        }
-        const double ta = a->ParamOf(pts[q]), tb = b->ParamOf(pts[q]);
-        if (ta >= -1e-6) a->AddCutPoint(pts[q][0], pts[q][1], ta);
-        if (tb >= -1e-6) b->AddCutPoint(pts[q][0], pts[q][1], tb);
-        found = 1;
-      }
+      if (acCutSects(a, b, joints == 1 ? joint : nullptr)) found = 1;
     }
   }
   return found;
@@ -372,8 +360,6 @@ void CSmartCurve::HealJoints() {
     n->StartPoint(b);
     const double gap = P2D_AbsDist(e, b);
     if (gap <= 1e-9) continue;
-    // The closing joint of an open chain is not a joint: leave it open.
-    if (!s->next && gap > 0.001) continue;
     if (s->IsLine()) {
       s->SetEndAt(1, b, 1);
     } else if (n->IsLine()) {
@@ -435,6 +421,16 @@ CSmartLoop* CSmartCurve::ChainLoops() {
     if (!pick) {
       if (chain->count < 2) {
         chain.reset();
+        continue;
+      }
+      // A piece taken at a crossing that leads nowhere is a stub: drop it and choose again at
+      // the crossing, rather than wearing the whole chain away.
+      if (chain->tail->flags & kSectSplitStart) {
+        CSmartSect* stub = chain->tail;
+        chain->DetachSect(stub);
+        delete stub;
+        chain->tail->EndPoint(cur);
+        chain->tail->EvTangent(1.0, tan);
         continue;
       }
       CSmartSect* gone = chain->tail;

@@ -32,8 +32,14 @@ class CSmartCurve {
   int MarkSelfCrossings();
   void SplitAtCuts();
   CSmartCurve* SplitIntoCurves() const;
+  void SplitInPlace();
   void HealJoints();
   CSmartLoop* ChainLoops();
+  // Appends lines and arcs through a row of n + 1 points; limits = {tolerance, minimum cosine
+  // of a long chord against the arc's tangent}; midPoints (optional) holds one point per gap
+  // that the arc must also pass within the tolerance.
+  void FitArcs(int n, const double (*points)[2], const double limits[2],
+               const double (*midPoints)[2]);
 
   int64_t spare = 0;
   int32_t count = 0;

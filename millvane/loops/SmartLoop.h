@@ -62,6 +62,17 @@ class CSmartLoop {
   int IsPtOnContour(const double p[2]) const;
   int IsLoopOn(const CSmartLoop* loop) const;
   double MinDistPoint(const double p[2]) const;
+  int IsLineInt(const CSmartLine* line) const;
+  int LineIntCurve(const CSmartLine* line, CSmartCurve*& out) const;
+  int GetYLineInt(double y, double (*points)[2], CSmartSect** sects, int max) const;
+  int GetYLineIntContour(double y, double (*points)[2], int max) const;
+  int GetLineInt(const double p[2], const double q[2], double (*points)[2], CSmartSect** sects,
+                 int max) const;
+  int GetCircleInt(const double centre[2], double radius, double (*points)[2],
+                   CSmartSect** sects, int max) const;
+  int GetCircleInt(const CSmartArc* arc, double (*points)[4], CSmartSect** sects, int max) const;
+  // Merges vertex duplicates of crossings on one horizontal line and sorts them along x.
+  static int SortPointSect(double (*points)[2], CSmartSect** sects, int count);
 
   // Offsets (positive distance moves sections to their left).
   CSmartLoop* OffsetLoop(double d, const QNC_CornerType& corner);

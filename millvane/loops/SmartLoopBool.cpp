@@ -81,6 +81,44 @@ CSmartLoop* Assemble(std::vector<CSmartCurve*>& pieces) {
   return Link(Nest(Detach(chain.ChainLoops()), false, nullptr));
 }
 
+// Clears old cuts and cuts every pair of contours of different kinds against each other.
+std::vector<CSmartLoop*> DetachAndCutByKind(CSmartLoop* list) {
+  std::vector<CSmartLoop*> cs = Detach(list);
+  for (CSmartLoop* c : cs) c->InitBuffer();
+  for (size_t i = 0; i < cs.size(); ++i)
+    for (size_t k = i + 1; k < cs.size(); ++k)
+      if (cs[i]->kind != cs[k]->kind) cs[i]->ContourContourInt(cs[k]);
+  return cs;
+}
+
+// Where a piece lies against a contour: 0 outside, 1 inside, 2 along its boundary the same
+// way, 3 along it the opposite way. A mid point on the boundary is decided by the piece's
+// section mid points; when all of them are on it too, the piece runs along the boundary.
+int PieceVs(const CSmartCurve* p, const CSmartLoop* c) {
+  double q[2];
+  p->PointAtFraction(0.5, q);
+  int r = CSmartLoop::IsOnContour(c, q);
+  for (CSmartSect* s = p->head; r == 2 && s; s = s->next) {
+    s->EvPoint(0.5, q);
+    r = CSmartLoop::IsOnContour(c, q);
+  }
+  if (r != 2) return r;
+  double t[2], best = 1e300, bt[2] = {0, 0}, foot[2];
+  p->head->EvTangent(0.5, t);
+  p->head->EvPoint(0.5, q);
+  for (const CSmartLoop* l = c; l; l = (l == c ? c->islands : l->next)) {
+    if (!l->curve) continue;
+    for (CSmartSect* s = l->curve->head; s; s = s->next) {
+      const double d = s->NearestPoint(q, foot);
+      if (d < best) {
+        best = d;
+        s->EvTangent(s->ParamOf(foot), bt);
+      }
+    }
+  }
+  return t[0] * bt[0] + t[1] * bt[1] > 0.0 ? 2 : 3;
+}
+
 std::vector<CSmartCurve*> Break(const CSmartLoop* c) {
   std::vector<CSmartCurve*> v;
   for (CSmartCurve* p = c->ContourBreak(); p;) {
@@ -103,15 +141,7 @@ int CSmartLoop::LoopLoopInt(CSmartLoop* other) {
   int found = 0;
   for (CSmartSect* a = curve->head; a; a = a->next) {
     for (CSmartSect* b = other->curve->head; b; b = b->next) {
-      if (!BoxesMeet(a->box, b->box, 0.0001)) continue;
-      double pts[2][2];
-      const int m = acSectSectInt(a, b, pts);
-      for (int i = 0; i < m; ++i) {
-        const double ta = a->ParamOf(pts[i]), tb = b->ParamOf(pts[i]);
-        if (ta >= -1e-6) a->AddCutPoint(pts[i][0], pts[i][1], ta);
-        if (tb >= -1e-6) b->AddCutPoint(pts[i][0], pts[i][1], tb);
-        found = 1;
-      }
+      if (BoxesMeet(a->box, b->box, 0.0001) && acCutSects(a, b, nullptr)) found = 1;
     }
   }
   return found;
@@ -155,20 +185,19 @@ CSmartCurve* CSmartLoop::ContourBreak() const {
 CSmartLoop* CSmartLoop::WeldContours(CSmartLoop* list) {
   if (!list) return nullptr;
   if (!list->next) return list;
-  std::vector<CSmartLoop*> cs = Detach(list);
-  for (CSmartLoop* c : cs) c->InitBuffer();
-  for (size_t i = 0; i < cs.size(); ++i)
-    for (size_t k = i + 1; k < cs.size(); ++k)
-      if (cs[i]->kind != cs[k]->kind) cs[i]->ContourContourInt(cs[k]);
+  std::vector<CSmartLoop*> cs = DetachAndCutByKind(list);
   std::vector<CSmartCurve*> kept;
   for (size_t i = 0; i < cs.size(); ++i) {
     for (CSmartCurve* p : Break(cs[i])) {
-      double mid[2];
-      p->PointAtFraction(0.5, mid);
-      bool inOther = false;
-      for (size_t k = 0; k < cs.size() && !inOther; ++k)
-        if (k != i && IsOnContour(cs[k], mid)) inOther = true;
-      if (inOther) delete p;
+      // Inside another contour, or along its boundary: of a shared stretch running the same
+      // way one copy stays (the first contour's); running opposite ways it is interior.
+      bool drop = false;
+      for (size_t k = 0; k < cs.size() && !drop; ++k) {
+        if (k == i) continue;
+        const int r = PieceVs(p, cs[k]);
+        drop = r == 1 || r == 3 || (r == 2 && k < i);
+      }
+      if (drop) delete p;
       else kept.push_back(p);
     }
   }
@@ -178,25 +207,22 @@ CSmartLoop* CSmartLoop::WeldContours(CSmartLoop* list) {
 
 CSmartLoop* CSmartLoop::IntersectLoop(CSmartLoop* list) {
   if (!list) return nullptr;
-  std::vector<CSmartLoop*> cs = Detach(list);
-  for (CSmartLoop* c : cs) c->InitBuffer();
-  for (size_t i = 0; i < cs.size(); ++i)
-    for (size_t k = i + 1; k < cs.size(); ++k)
-      if (cs[i]->kind != cs[k]->kind) cs[i]->ContourContourInt(cs[k]);
+  std::vector<CSmartLoop*> cs = DetachAndCutByKind(list);
   std::vector<int32_t> kinds;
   for (CSmartLoop* c : cs)
     if (std::find(kinds.begin(), kinds.end(), c->kind) == kinds.end()) kinds.push_back(c->kind);
   std::vector<CSmartCurve*> kept;
   for (size_t i = 0; i < cs.size(); ++i) {
     for (CSmartCurve* p : Break(cs[i])) {
-      double mid[2];
-      p->PointAtFraction(0.5, mid);
       bool survives = true;
       for (int32_t k : kinds) {
         if (k == cs[i]->kind) continue;
         bool inKind = false;
-        for (size_t j = 0; j < cs.size() && !inKind; ++j)
-          if (cs[j]->kind == k && IsOnContour(cs[j], mid)) inKind = true;
+        for (size_t j = 0; j < cs.size() && !inKind; ++j) {
+          if (cs[j]->kind != k) continue;
+          const int r = PieceVs(p, cs[j]);
+          inKind = r == 1 || (r == 2 && j > i);  // one copy of a shared stretch
+        }
         if (!inKind) {
           survives = false;
           break;
@@ -210,26 +236,6 @@ CSmartLoop* CSmartLoop::IntersectLoop(CSmartLoop* list) {
   return Assemble(kept);
 }
 
-namespace {
-
-// 1 when a piece lies in some contour of the list; a mid point on a boundary is decided by
-// the piece's section mid points.
-bool PieceInside(const CSmartCurve* p, const std::vector<CSmartLoop*>& others) {
-  double mid[2];
-  p->PointAtFraction(0.5, mid);
-  for (CSmartLoop* c : others) {
-    int r = CSmartLoop::IsOnContour(c, mid);
-    for (CSmartSect* s = p->head; r == 2 && s; s = s->next) {
-      double q[2];
-      s->EvPoint(0.5, q);
-      r = CSmartLoop::IsOnContour(c, q);
-    }
-    if (r == 1) return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 CSmartLoop* CSmartLoop::SubtractContours(CSmartLoop* a, CSmartLoop* b) {
   if (!a) {
@@ -245,12 +251,20 @@ CSmartLoop* CSmartLoop::SubtractContours(CSmartLoop* a, CSmartLoop* b) {
   std::vector<CSmartCurve*> kept;
   for (CSmartLoop* x : as)
     for (CSmartCurve* p : Break(x)) {
-      if (PieceInside(p, bs)) delete p;
+      // Inside the subtrahend, or along its boundary the same way (it is taken away too).
+      bool drop = false;
+      for (size_t k = 0; k < bs.size() && !drop; ++k) {
+        const int r = PieceVs(p, bs[k]);
+        drop = r == 1 || r == 2;
+      }
+      if (drop) delete p;
       else kept.push_back(p);
     }
   for (CSmartLoop* y : bs)
     for (CSmartCurve* p : Break(y)) {
-      if (PieceInside(p, as)) {
+      bool inside = false;
+      for (size_t k = 0; k < as.size() && !inside; ++k) inside = PieceVs(p, as[k]) == 1;
+      if (inside) {
         p->ReverseCurve();
         kept.push_back(p);
       } else {
@@ -327,61 +341,74 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
   }
   std::vector<double> dist(static_cast<size_t>(count) * count);
   for (int i = 0; i < count; ++i)
-    for (int k = 0; k < count; ++k) dist[i * count + k] = std::sqrt(Len2(pt[i].data(), pt[k].data()));
-  std::vector<std::deque<int>> chains;
-  for (int i = 0; i < count; ++i) chains.push_back({i});
-  // 2-opt on one chain: reverse the stretch between two properly crossing segments.
-  auto untangle = [&](std::deque<int>& c) {
+    for (int k = 0; k < count; ++k) dist[size_t(i) * count + k] = std::sqrt(Len2(pt[i].data(), pt[k].data()));
+
+  // Joining the two chains whose nearest ends are closest, over and over, is the same as taking
+  // the point pairs in ascending distance and keeping each that links ends of two chains.
+  std::vector<std::pair<int, int>> pairs;
+  pairs.reserve(size_t(count) * (count - 1) / 2);
+  for (int i = 0; i < count; ++i)
+    for (int k = i + 1; k < count; ++k) pairs.push_back({i, k});
+  std::stable_sort(pairs.begin(), pairs.end(), [&](const auto& x, const auto& y) {
+    return dist[size_t(x.first) * count + x.second] < dist[size_t(y.first) * count + y.second];
+  });
+  std::vector<int> chainOf(count), degree(count, 0);
+  std::vector<std::deque<int>> chains(count);
+  for (int i = 0; i < count; ++i) {
+    chainOf[i] = i;
+    chains[i] = {i};
+  }
+  // A crossing of segment s with another is undone by reversing the stretch between them (2-opt);
+  // only segments made by a join or a reversal can cross, so only they are checked.
+  auto crossAt = [&](const std::deque<int>& c, int i, int k) {
+    const double* a0 = pt[c[i]].data();
+    const double* a1 = pt[c[i + 1]].data();
+    const double* b0 = pt[c[k]].data();
+    const double* b1 = pt[c[k + 1]].data();
+    if (P2D_AbsDist(a0, b0) < 0.001) return false;
+    double x[2][2];
+    if (acSegSegInt(a0, a1, b0, b1, x) != 1) return false;
+    return P2D_Dist(x[0], a0) > 0.001 && P2D_Dist(x[0], a1) > 0.001 && P2D_Dist(x[0], b0) > 0.001 &&
+           P2D_Dist(x[0], b1) > 0.001;
+  };
+  auto untangle = [&](std::deque<int>& c, int fresh) {
     const int n = static_cast<int>(c.size());
-    for (int guard = 0; guard < 4 * n * n; ++guard) {
-      bool changed = false;
-      for (int i = 0; i + 1 < n && !changed; ++i) {
-        for (int k = i + 2; k + 1 < n && !changed; ++k) {
-          const double* a0 = pt[c[i]].data();
-          const double* a1 = pt[c[i + 1]].data();
-          const double* b0 = pt[c[k]].data();
-          const double* b1 = pt[c[k + 1]].data();
-          if (P2D_AbsDist(a0, b0) < 0.001) continue;
-          double x[2][2];
-          if (acSegSegInt(a0, a1, b0, b1, x) != 1) continue;
-          if (P2D_Dist(x[0], a0) <= 0.001 || P2D_Dist(x[0], a1) <= 0.001 ||
-              P2D_Dist(x[0], b0) <= 0.001 || P2D_Dist(x[0], b1) <= 0.001)
-            continue;
-          std::reverse(c.begin() + i + 1, c.begin() + k + 1);
-          changed = true;
-        }
+    std::vector<int> work = {fresh};
+    for (long guard = 0; !work.empty() && guard < 4L * n * n; ++guard) {
+      const int s = work.back();
+      work.pop_back();
+      for (int o = 0; o + 1 < n; ++o) {
+        if (std::abs(o - s) < 2) continue;
+        const int i = std::min(s, o), k = std::max(s, o);
+        if (!crossAt(c, i, k)) continue;
+        std::reverse(c.begin() + i + 1, c.begin() + k + 1);
+        work.push_back(i);
+        work.push_back(k);
+        break;
       }
-      if (!changed) break;
     }
   };
-  while (chains.size() > 1) {
-    double best = 1e300;
-    size_t bi = 0, bk = 1;
-    int ends = 0;  // bit 0: a's end (else start), bit 1: b's end
-    for (size_t i = 0; i < chains.size(); ++i)
-      for (size_t k = i + 1; k < chains.size(); ++k) {
-        const int ai[2] = {chains[i].front(), chains[i].back()};
-        const int bk2[2] = {chains[k].front(), chains[k].back()};
-        for (int ea = 0; ea < 2; ++ea)
-          for (int eb = 0; eb < 2; ++eb) {
-            const double d = dist[ai[ea] * count + bk2[eb]];
-            if (d < best) {
-              best = d;
-              bi = i;
-              bk = k;
-              ends = ea | (eb << 1);
-            }
-          }
-      }
-    std::deque<int> a = chains[bi], b = chains[bk];
-    if (!(ends & 1)) std::reverse(a.begin(), a.end());  // touch at a's end
-    if (ends & 2) std::reverse(b.begin(), b.end());     // b continues from its start
-    for (int x : b) a.push_back(x);
-    untangle(a);
-    chains.erase(chains.begin() + bk);
-    chains[bi] = std::move(a);
+  int left = count;
+  for (const auto& [i, k] : pairs) {
+    if (left == 1) break;
+    if (degree[i] > 1 || degree[k] > 1 || chainOf[i] == chainOf[k]) continue;
+    std::deque<int> a = std::move(chains[chainOf[i]]), b = std::move(chains[chainOf[k]]);
+    const int gone = chainOf[k], kept = chainOf[i];
+    if (a.back() != i) std::reverse(a.begin(), a.end());
+    if (b.front() != k) std::reverse(b.begin(), b.end());
+    const int link = static_cast<int>(a.size()) - 1;
+    for (int x : b) {
+      a.push_back(x);
+      chainOf[x] = kept;
+    }
+    ++degree[i];
+    ++degree[k];
+    untangle(a, link);
+    chains[kept] = std::move(a);
+    chains[gone].clear();
+    --left;
   }
-  std::deque<int>& c = chains[0];
+  std::deque<int>& c = chains[chainOf[0]];
   if (pt[c.back()][0] < pt[c.front()][0]) std::reverse(c.begin(), c.end());
   std::vector<CSmartLoop*> out;
   for (int i : c) out.push_back(loops[i]);

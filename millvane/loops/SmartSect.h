@@ -139,6 +139,9 @@ int acCircleCircleInt(double r1, double r2, const double c1[2], const double c2[
                       double out[2][2]);
 // Crossings lying on both sections' spans.
 int acSectSectInt(const CSmartSect* a, const CSmartSect* b, double out[2][2]);
+// Stores the crossings of a and b as cut points on both (a parameter below -1e-6 is not
+// stored); one crossing within 1e-6 of skip (a shared joint) is passed over. The count stored.
+int acCutSects(CSmartSect* a, CSmartSect* b, const double* skip);
 int acPtInBox(double margin, const double box[4], const double p[2]);
 double acDistN(int n, const double* a, const double* b);
 // Chord points of an arc (tolerance at least 0.001); writes steps + 1 points (out holds at

@@ -1,5 +1,5 @@
 // Umbrella header of the application-services layer: settings, view state, OpenGL drawing
-// context and camera, positions, scratch pool, timer and bitmaps.
+// context and camera, positions, scratch pool, timer, bitmaps and cutting tools.
 #pragma once
 
 #include "platform/vurode/Accessors.h"
@@ -11,3 +11,4 @@
 #include "platform/vurode/Position.h"
 #include "platform/vurode/Timer.h"
 #include "platform/vurode/ViewState.h"
+#include "platform/vurode/Tool.h"

@@ -28,6 +28,15 @@ struct Circle {
   }
 };
 
+// Arc of the circle from angle a1 through a2 to a3, by three points.
+void ArcOf(const Circle& circ, double a1, double a2, double a3, CGeArc3d& arc) {
+  double p1[3], p2[3], p3[3];
+  circ.At(a1, p1);
+  circ.At(a2, p2);
+  circ.At(a3, p3);
+  ASSERT_EQ(arc.Create3Pnt(p1, p2, p3), 1);
+}
+
 void ExpectOnCircle(CGeArc3d& arc, const Circle& circ, double tol) {
   EXPECT_NEAR(arc.m_dRadius, circ.r, tol);
   EXPECT_PT_NEAR(arc.m_frame.origin, circ.c, tol);
@@ -157,12 +166,10 @@ TEST_F(Arc3d, CirclesInTheCoordinatePlanes) {
 
 TEST_F(Arc3d, DiscretisationStaysWithinTheTolerance) {
   const Circle circ;
-  double p1[3], p2[3], p3[3];
-  circ.At(0.0, p1);
-  circ.At(2.0, p2);
-  circ.At(4.0, p3);
   CGeArc3d arc;
-  ASSERT_EQ(arc.Create3Pnt(p1, p2, p3), 1);
+  ArcOf(circ, 0.0, 2.0, 4.0, arc);
+  double p3[3];
+  arc.GetEndPoint(p3);
   for (const double tol : {0.5, 0.05, 0.005, 0.0001}) {
     arc.DiscreteMe(tol);
     const double t2 = std::max(tol, 0.005);
@@ -209,12 +216,8 @@ TEST_F(Arc3d, HostileRecordsStayBounded) {
 
 TEST_F(Arc3d, ReverseRunsTheSameArcBackwards) {
   const Circle circ;
-  double p1[3], p2[3], p3[3];
-  circ.At(0.1, p1);
-  circ.At(1.0, p2);
-  circ.At(2.9, p3);
   CGeArc3d arc;
-  ASSERT_EQ(arc.Create3Pnt(p1, p2, p3), 1);
+  ArcOf(circ, 0.1, 1.0, 2.9, arc);
   arc.DiscreteMe(0.01);
   CGeArc3d rev = arc;
   rev.m_strDisc = arc.m_strDisc;
@@ -264,12 +267,8 @@ TEST_F(Arc3d, SplitPiecesJoinOnTheSameCircle) {
 
 TEST_F(Arc3d, NearestPointMatchesBruteForce) {
   const Circle circ;
-  double p1[3], p2[3], p3[3];
-  circ.At(0.0, p1);
-  circ.At(1.5, p2);
-  circ.At(4.0, p3);
   CGeArc3d arc;
-  ASSERT_EQ(arc.Create3Pnt(p1, p2, p3), 1);
+  ArcOf(circ, 0.0, 1.5, 4.0, arc);
   unsigned seed = 11;
   auto rnd = [&] {
     seed = seed * 1664525u + 1013904223u;
@@ -335,12 +334,10 @@ TEST_F(Arc3d, LengthParameterAndDerivatives) {
 TEST_F(Arc3d, RecordFieldOrderAndRoundTrip) {
   gNewKXGlobal();
   const Circle circ;
-  double p1[3], p2[3], p3[3];
-  circ.At(0.0, p1);
-  circ.At(1.0, p2);
-  circ.At(2.0, p3);
   CGeArc3d arc;
-  ASSERT_EQ(arc.Create3Pnt(p1, p2, p3), 1);
+  ArcOf(circ, 0.0, 1.0, 2.0, arc);
+  double p1[3];
+  arc.GetStartPoint(p1);
   arc.DiscreteMe(0.01);
   arc.m_frame.spare = 42.5;
   const auto b = Fields(arc);

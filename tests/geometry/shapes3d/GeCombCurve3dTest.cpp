@@ -7,6 +7,9 @@
 
 #include "Curve3dTestUtil.h"
 #include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/PickRay.h"
+#include "geometry/shapes2d/SnapAt.h"
+#include "platform/afx/RecordingDC.h"
 #include "geometry/shapes3d/GeCombCurve3d.h"
 #include "geometry/shapes3d/GeGroup3d.h"
 #include "geometry/shapes3d/GeLine3d.h"
@@ -358,6 +361,52 @@ TEST_F(CombCurve3dTest, TransformsMoveSubCurvesCacheAndBox) {
   }
 }
 
+TEST_F(CombCurve3dTest, PickSnapAndNodesGoThroughTheSubCurves) {
+  CVurode view;
+  view.SetViewRect(CRect(0, 0, 400, 400));
+  view.SetScale(20.0);
+  view.SetOrigin(1.0, 1.0);
+  gSetVurode(&view);
+  auto sq = Square();
+  sq->DiscreteMe(0.01);
+
+  CPickRay ray;
+  ray.m_b2D = 1;
+  ray.m_dRadius = 0.1;
+  ray.m_ptOrigin[0] = 2.05, ray.m_ptOrigin[1] = 1.0;  // next to the right side
+  EXPECT_EQ(sq->Pick(ray, 1), 1);
+  ray.m_nTypeMask = GE_TYPE_LINE3D;  // the composite's own bit is filtered out first
+  EXPECT_EQ(sq->Pick(ray, 1), 0);
+  ray.m_nTypeMask = GE_TYPE_ALL;
+  ray.m_ptOrigin[0] = 1.0;  // inside the square, far from every side
+  EXPECT_EQ(sq->Pick(ray, 1), 0);
+  ray.m_ptOrigin[0] = 5.0;  // outside the grown box
+  EXPECT_EQ(sq->Pick(ray, 1), 0);
+
+  CSnapAt snap;
+  snap.m_pVurode = &view;
+  snap.m_pKXGlobal = gGetKXGlobal();
+  snap.m_dSnapDist = 0.2;
+  snap.m_nMask = SNAP_END;
+  snap.m_pos = Position(2.05, 1.95, 0.0);  // at the corner where sides 2 and 3 meet
+  CSnapResult result;
+  EXPECT_EQ(sq->GetSnapPos(&snap, result), 1);
+  ASSERT_GE(result.GetSize(), 2);
+  for (int i = 0; i < result.GetSize(); ++i) {
+    EXPECT_EQ(result.GetPos(i).x, 2.0);
+    EXPECT_EQ(result.GetPos(i).y, 2.0);
+  }
+
+  // First marker once; a closed chain skips the last end, which is the first point again.
+  CRecordingDC closed, open;
+  sq->DrawNode(&closed, 0, 0);
+  EXPECT_EQ(closed.Count(CRecordingDC::Kind::Ellipse), 1u);
+  EXPECT_EQ(closed.Count(CRecordingDC::Kind::Rectangle), 3u);
+  Staircase()->DrawNode(&open, 0, 0);
+  EXPECT_EQ(open.Count(CRecordingDC::Kind::Ellipse), 1u);
+  EXPECT_EQ(open.Count(CRecordingDC::Kind::Rectangle), 3u);
+}
+
 TEST_F(CombCurve3dTest, CopyIsDeepAndExtDataReachesNestedMembers) {
   auto c = Staircase();
   c->m_nTag = 3;
@@ -393,8 +442,14 @@ TEST_F(CombCurve3dTest, ArchiveRoundTripAndHostileMembers) {
   c->GetPointAt(0.3, b, 4);
   EXPECT_LT(Dist(a, b), 1e-12);
 
-  const auto bytes = Fields(*c);
+  auto bytes = Fields(*c);
   EXPECT_EQ(bytes[6 * 8 + 4], 4);  // the list count follows the curve part
+  // A count beyond what the file holds fails before anything is allocated.
+  std::vector<BYTE> huge(bytes.begin(), bytes.begin() + 6 * 8 + 4);
+  for (BYTE x : {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}) huge.push_back(x);
+  EXPECT_THROW(delete LoadNew<CGeCombCurve3d>(huge), CArchiveException);
+  bytes.resize(bytes.size() - 10);  // the last member cut short
+  EXPECT_THROW(delete LoadNew<CGeCombCurve3d>(bytes), CArchiveException);
 
   // The same curve twice would have two owners; a 2D curve is no member.
   CGeLine3d* shared = Line(0, 0, 0, 1, 0, 0);

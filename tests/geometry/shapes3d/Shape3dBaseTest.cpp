@@ -307,3 +307,26 @@ TEST_F(Shape3dBase, CachePickAgreesWithTheFullWalkOfTheCache) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Shape3dBase, ClassesAreRegisteredForArchivesByName) {
+  struct Row {
+    const char* name;
+    int type;
+  };
+  for (const Row& r : {Row{"CGePoint3d", 0x200}, Row{"CGeLine3d", 0x400}, Row{"CGeArc3d", 0x800},
+                       Row{"CGePolyline3d", 0x1000}}) {
+    CRuntimeClass* rc = CRuntimeClass::FromName(r.name);
+    ASSERT_NE(rc, nullptr) << r.name;
+    EXPECT_EQ(rc->m_wSchema, 0x80000001u);
+    EXPECT_EQ(rc->m_pBaseClass, RUNTIME_CLASS(CObject));
+    std::unique_ptr<CObject> ob(rc->CreateObject());
+    ASSERT_TRUE(ob);
+    EXPECT_EQ(static_cast<CGeShape3d*>(ob.get())->GetType(), r.type);
+  }
+  EXPECT_EQ(CRuntimeClass::FromName("CGeShape3d"), nullptr);
+  EXPECT_EQ(CRuntimeClass::FromName("CGeCurve3d"), nullptr);
+}
+
+}  // namespace

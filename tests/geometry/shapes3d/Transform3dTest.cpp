@@ -210,13 +210,41 @@ INSTANTIATE_TEST_SUITE_P(Curves, Transform3d, ::testing::Values(0x400, 0x800, 0x
                                                         : std::string("Polyline");
                          });
 
-TEST_F(VurodeTest, ArcKeepsItselfUnderShearAndScale) {
-  auto arc = MakeCurve(0x800);
-  const Snapshot before = Take(*arc, 0x800);
-  std::unique_ptr<CGeShape3d> a(arc->Shift(kC, kQ2)), b(arc->Scale(kB2, kF2)),
-      c(arc->Scale3D(kB3, kF3));
-  for (CGeShape3d* r : {a.get(), b.get(), c.get()}) EXPECT_NE(r, arc.get());
-  const Snapshot after = Take(*arc, 0x800);
+TEST_F(VurodeTest, ArcAnswersShearAndScaleWithANewNurbsCurve) {
+  const double centre[3] = {1, 2, 3};
+  CGeArc3d arc;
+  ASSERT_EQ(arc.CreateCricleXZ(centre, 2.0), 1);
+  arc.m_dSweep = 4.0;
+  arc.DiscreteMe(0.001);
+  const Snapshot before = Take(arc, 0x800);
+  const double p[2] = {0.5, -1.0}, q[2] = {0.5, 0.0}, b2[2] = {1.0, 1.0}, f2[2] = {2.0, 1.0};
+  const double b3[3] = {0.0, 1.0, 2.0}, f3[3] = {1.0, 2.0, 3.0};
+  struct Row {
+    std::function<CGeShape3d*()> make;
+    std::function<void(const double*, double*)> undo;  // back to the arc's points
+  };
+  const Row rows[] = {
+      {[&] { return arc.Shift(p, q); },
+       [&](const double* x, double* o) { o[0] = x[0] - q[0] * (x[1] - p[1]); o[1] = x[1]; o[2] = x[2]; }},
+      {[&] { return arc.Scale(b2, f2); },
+       [&](const double* x, double* o) { o[0] = b2[0] + (x[0] - b2[0]) / f2[0]; o[1] = x[1]; o[2] = x[2]; }},
+      {[&] { return arc.Scale3D(b3, f3); },
+       [&](const double* x, double* o) { for (int k = 0; k < 3; ++k) o[k] = b3[k] + (x[k] - b3[k]) / f3[k]; }},
+  };
+  for (const Row& r : rows) {
+    std::unique_ptr<CGeShape3d> shape(r.make());
+    ASSERT_TRUE(shape);
+    ASSERT_EQ(shape->GetType(), 0x2000);
+    auto* nurbs = static_cast<CGeCurve3d*>(shape.get());
+    ASSERT_GT(nurbs->m_strDisc.m_nCount, 10);
+    for (int i = 0; i < nurbs->m_strDisc.m_nCount; ++i) {
+      double o[3];
+      r.undo(nurbs->m_strDisc.m_pPoints[i], o);
+      EXPECT_NEAR(P3D_Dist(o, centre), 2.0, 1e-6);  // on the arc's circle
+      EXPECT_NEAR(o[1], centre[1], 1e-9);           // in its plane
+    }
+  }
+  const Snapshot after = Take(arc, 0x800);
   for (size_t i = 0; i < before.exact.size(); ++i) EXPECT_PT_NEAR(after.exact[i], before.exact[i], 0.0);
 }
 

@@ -14,6 +14,12 @@
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/GeOffsetCrv.h"
 #include "geometry/shapes2d/GePolyline.h"
+#include "geometry/shapes2d/GeLoop3d.h"
+#include "geometry/shapes3d/GeArc3d.h"
+#include "geometry/shapes3d/GeCombCurve3d.h"
+#include "geometry/shapes3d/GeLine3d.h"
+#include "geometry/shapes3d/GeNrbCrv3d.h"
+#include "geometry/shapes3d/GePolyline3d.h"
 #include "geometry/tools/ConvertEditor.h"
 #include "platform/numora/Numora.h"
 
@@ -28,6 +34,12 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr int kSamples = 400;
 
 Rec ToNurbs(CGeCurve* c) { return Rec(CConvertEditor::ToNurbsCurve(c)); }
+Rec ToNurbs(CGeCurve3d* c) { return Rec(CConvertEditor::ToNurbsCurve(c)); }
+
+double Dist3(const double a[3], const double b[3]) {
+  return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
+                   (a[2] - b[2]) * (a[2] - b[2]));
+}
 
 // Shoelace area of the record sampled densely: its sign is the turning direction.
 double SampledArea(const BCRV* c) {
@@ -245,9 +257,99 @@ TEST(ConvertEditorNurbs, ShapesWithoutANurbsFormGiveNull) {
   CGeOffsetCrv off;
   off.Create(&base, 1.0);
   EXPECT_FALSE(ToNurbs(&off));
-  EXPECT_FALSE(ToNurbs(nullptr));
+  EXPECT_FALSE(ToNurbs(static_cast<CGeCurve*>(nullptr)));
   CGeBezier empty;
   EXPECT_FALSE(ToNurbs(&empty));
+}
+
+TEST(ConvertEditorNurbs3d, TiltedArcIsExactInItsPlane) {
+  CGeArc3d arc;
+  const double p1[3] = {1, 2, 3}, p2[3] = {4, -1, 5}, p3[3] = {0, -2, 7};
+  ASSERT_TRUE(arc.Create3Pnt(p1, p2, p3));
+  Rec c = ToNurbs(&arc);
+  ASSERT_TRUE(c);
+  const _rect_fm3d& f = arc.m_frame;
+  double p[3], s[3], e[3];
+  for (int i = 0; i <= kSamples; ++i) {
+    BCRV_EvPos(c.get(), double(i) / kSamples, p);
+    const double d[3] = {p[0] - f.origin[0], p[1] - f.origin[1], p[2] - f.origin[2]};
+    EXPECT_NEAR(V3D_Length(d), arc.m_dRadius, 1e-9);
+    EXPECT_NEAR(V3D_Dot(d, f.zAxis), 0.0, 1e-9);
+  }
+  BCRV_EvPos(c.get(), 0.0, s);
+  BCRV_EvPos(c.get(), 1.0, e);
+  EXPECT_LT(Dist3(s, p1), 1e-9);
+  EXPECT_LT(Dist3(e, p3), 1e-9);
+  // The middle point lies on the arc the three points name, not on its complement.
+  double mid[3], t = 0.0;
+  BCRV_EvPos(c.get(), 0.5, mid);
+  ASSERT_TRUE(arc.GetParam(mid, t));
+  EXPECT_GT(t, 0.0);
+  EXPECT_LT(t, 1.0);
+
+  std::unique_ptr<CGeNrbCrv3d> nrb(CConvertEditor::ToNrbCrv3d(&arc));
+  ASSERT_TRUE(nrb);
+  ASSERT_TRUE(nrb->GetCurve());
+  EXPECT_NE(nrb->GetCurve(), c.get());
+}
+
+TEST(ConvertEditorNurbs3d, LinesPolylinesCopiesAndComposites) {
+  const double a[3] = {0, 0, 1}, b[3] = {3, 4, 1}, d[3] = {3, 4, 6};
+  CGeLine3d line(a, b);
+  Rec l = ToNurbs(&line);
+  ASSERT_TRUE(l);
+  EXPECT_EQ(l->order, 2);
+
+  const double v[4][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 2}, {0, 1, 2}};
+  CGePolyline3d poly;
+  ASSERT_TRUE(poly.Create(4, v));
+  Rec pl = ToNurbs(&poly);
+  ASSERT_TRUE(pl);
+  EXPECT_EQ(pl->order, 2);
+  double p[3];
+  BCRV_EvPos(pl.get(), 1.0, p);
+  EXPECT_LT(Dist3(p, v[3]), 1e-12);
+  // Every vertex lies on the degree-1 curve: check via the control points.
+  ASSERT_EQ(pl->n, 4);
+  for (int i = 0; i < 4; ++i) {
+    double q[3];
+    ASSERT_TRUE(pl->GetCtrlPt(i, q));
+    EXPECT_LT(Dist3(q, v[i]), 1e-12);
+  }
+
+  // A NURBS curve is cloned: the result is independent of the curve's own record.
+  CGeNrbCrv3d nrb(l.release());
+  Rec clone = ToNurbs(&nrb);
+  ASSERT_TRUE(clone);
+  EXPECT_NE(clone.get(), nrb.GetCurve());
+
+  CGeCombCurve3d comb;
+  comb.AddTail(new CGeLine3d(a, b));
+  comb.AddTail(new CGeLine3d(b, d));
+  Rec merged = ToNurbs(&comb);
+  ASSERT_TRUE(merged);
+  double s[3], e[3], m[3];
+  BCRV_EvPos(merged.get(), 0.0, s);
+  BCRV_EvPos(merged.get(), 1.0, e);
+  EXPECT_LT(Dist3(s, a), 1e-12);
+  EXPECT_LT(Dist3(e, d), 1e-12);
+  // The corner is on the merged curve (both legs are 5 long).
+  BCRV_EvPos(merged.get(), 0.5, m);
+  EXPECT_LT(Dist3(m, b), 1e-9);
+
+  CGeCombCurve3d single;
+  single.AddTail(new CGeLine3d(a, b));
+  Rec one = ToNurbs(&single);
+  ASSERT_TRUE(one);
+  EXPECT_EQ(one->n, 2);
+
+  CGeLoop3d loop;
+  loop.AddTail(new CGeLine3d(a, b));
+  loop.AddTail(new CGeLine3d(b, a));
+  EXPECT_FALSE(ToNurbs(&loop));
+  CGePolyline3d empty;
+  EXPECT_FALSE(ToNurbs(&empty));
+  EXPECT_FALSE(CConvertEditor::ToNrbCrv3d(static_cast<CGeLine*>(nullptr)));
 }
 
 }  // namespace

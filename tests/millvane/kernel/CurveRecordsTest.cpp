@@ -147,6 +147,15 @@ TEST_F(CurveRecordsTest, SnapAgreesWithBruteForce) {
       EXPECT_LE(t, range[1]);
     }
   }
+  // The circle's centre (and its axis) has no nearest point: the start of the circle stands in.
+  Rec circle = TiltedCircle(1.5);
+  const _rect_fm3d f = kt::TiltedFrame(1, 2, -1);
+  double axisPt[3], cf[3], ct = 3.0;
+  for (int i = 0; i < 3; ++i) axisPt[i] = f.origin[i] + 2.0 * f.zAxis[i];
+  ASSERT_EQ(CRV_SnapPoint(cf, axisPt, ct, circle.get()), 1);
+  EXPECT_EQ(ct, 0.0);
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(cf[i], f.origin[i] + 1.5 * f.xAxis[i], 1e-14);
+
   // A line: t counts multiples of its direction.
   const double o[3] = {1, 1, 0}, dir[3] = {2, 0, 0}, p[3] = {5, 3, 0};
   Rec line(CRV_NewLine(o, dir));

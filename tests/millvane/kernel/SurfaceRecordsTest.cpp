@@ -249,6 +249,19 @@ TEST_F(SurfaceRecordsTest, SphereAsBsplineKeepsPoles) {
       EXPECT_NEAR(kt::Dist(n, c), 0.0, 1e-6) << "outward, also at the poles " << u << " " << v;
     }
 
+  // An offset of the poled surface: its ranges and its pole normals.
+  Rec off(SRF_NewOffset(bs.get(), 0.5));
+  ASSERT_EQ(SRF_GetParamRanges(off.get(), &U, &V), 1);
+  EXPECT_EQ(V.startKind, 3);
+  EXPECT_EQ(V.endKind, 3);
+  for (double v : {0.0, 1.0}) {
+    double p[3], n[3], c[3];
+    ASSERT_EQ(SRF_EvPosNormal(n, off.get(), p, 0.4, v), 1) << v;
+    for (int i = 0; i < 3; ++i) c[i] = (p[i] - f.origin[i]) / 2.0;
+    EXPECT_NEAR(Len(c), 1.0, 1e-9);
+    EXPECT_NEAR(kt::Dist(n, c), 0.0, 1e-6) << v;
+  }
+
   const _tagBox2D flat{{0, 0}, {1, 1}};
   Rec dot = Sphere(1e-7);
   EXPECT_EQ(SRF_ToBspline(0.001, dot.get(), &flat, out, &flag), -4);

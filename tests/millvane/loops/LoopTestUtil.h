@@ -94,6 +94,25 @@ inline double TotalArea(const CSmartLoop* l) {
   return s;
 }
 
+// Dense doubled area of a contour list, islands included.
+inline double DenseArea(const CSmartLoop* l) {
+  double s = 0;
+  for (; l; l = l->next) {
+    s += Area2(Sample(l));
+    for (CSmartLoop* i = l->islands; i; i = i->next) s += Area2(Sample(i));
+  }
+  return s;
+}
+
+// Owns a next-linked result list.
+struct Owned {
+  CSmartLoop* l;
+  explicit Owned(CSmartLoop* x) : l(x) {}
+  ~Owned() { acDeleteLoopList(l); }
+  Owned(const Owned&) = delete;
+  Owned& operator=(const Owned&) = delete;
+};
+
 inline double Perimeter(const CSmartLoop* l) {
   double s = 0;
   for (CSmartSect* x = l->curve->head; x; x = x->next) s += x->Length();

@@ -11,11 +11,6 @@ using namespace looptest;
 
 namespace {
 
-struct Owned {
-  CSmartLoop* l;
-  explicit Owned(CSmartLoop* x) : l(x) {}
-  ~Owned() { acDeleteLoopList(l); }
-};
 
 CSmartLoop* Chain(std::initializer_list<CSmartLoop*> ls) {
   CSmartLoop* head = nullptr;
@@ -28,14 +23,6 @@ CSmartLoop* Kind(CSmartLoop* l, int k) {
   return l;
 }
 
-double DenseArea(const CSmartLoop* l) {
-  double s = 0;
-  for (; l; l = l->next) {
-    s += Area2(Sample(l));
-    for (CSmartLoop* i = l->islands; i; i = i->next) s += Area2(Sample(i));
-  }
-  return s;
-}
 
 // Operand pairs: each builds fresh loops (the operations consume them).
 struct Pair {
@@ -220,6 +207,42 @@ TEST(SmartLoopOrder, ExtractAndResort) {
   Owned n(CSmartLoop::ResortContour(Chain({Rect(1, 1, 2, 2), Rect(0, 0, 10, 10), Rect(5, 5, 6, 6)}), 1, 1));
   EXPECT_EQ(Count(n.l), 3);  // flattened: the small ones, then their container
   EXPECT_EQ(n.l->next->next->area, 200.0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SmartLoopBool, SharedEdgesAreNeitherLostNorDoubled) {
+  // Identical operands: the union and the common part are the square, the difference empty.
+  {
+    Owned r(CSmartLoop::WeldContours(Chain({Kind(Rect(0, 0, 10, 10), 1), Kind(Rect(0, 0, 10, 10), 2)})));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_EQ(r.l->area, 200.0);
+  }
+  {
+    Owned r(CSmartLoop::IntersectLoop(Chain({Kind(Rect(0, 0, 10, 10), 1), Kind(Rect(0, 0, 10, 10), 2)})));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_EQ(r.l->area, 200.0);
+  }
+  EXPECT_EQ(CSmartLoop::SubtractContours(Rect(0, 0, 10, 10), Rect(0, 0, 10, 10)), nullptr);
+  // Side by side: the shared edge is interior to the union and stays with the difference.
+  {
+    Owned r(CSmartLoop::WeldContours(Chain({Kind(Rect(0, 0, 10, 10), 1), Kind(Rect(10, 0, 20, 10), 2)})));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_EQ(r.l->area, 400.0);
+  }
+  {
+    Owned r(CSmartLoop::SubtractContours(Rect(0, 0, 10, 10), Rect(10, 2, 20, 8)));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_EQ(r.l->area, 200.0);
+  }
+  // Overlapping along part of an edge.
+  {
+    Owned r(CSmartLoop::WeldContours(Chain({Kind(Rect(0, 0, 10, 10), 1), Kind(Rect(5, 0, 15, 6), 2)})));
+    ASSERT_EQ(Count(r.l), 1);
+    EXPECT_EQ(r.l->area, 2 * (100 + 30.0));
+  }
 }
 
 }  // namespace

@@ -195,15 +195,6 @@ TEST(SmartCurve, ClosureAndJointHealing) {
     (s->next ? s->next : c.head)->StartPoint(n);
     EXPECT_LT(std::hypot(e[0] - n[0], e[1] - n[1]), 1e-9);
   }
-  // An open chain is not closed up by healing.
-  CSmartCurve open;
-  const double q[3][2] = {{0, 0}, {5, 0}, {5, 5}};
-  open.AppendSect(new CSmartLine(q[0], q[1]));
-  open.AppendSect(new CSmartLine(q[1], q[2]));
-  open.HealJoints();
-  double end[2];
-  open.tail->EndPoint(end);
-  EXPECT_EQ(end[1], 5.0);
 }
 
 TEST(SmartCurve, SplitFlagsAndFigureEightRechaining) {
@@ -251,6 +242,50 @@ TEST(SmartCurve, JointsAreNotCrossings) {
   const double s = 42 / 51.25;
   EXPECT_NEAR(d.head->cutPoints->head->x, -3 + 7 * s, 1e-9);
   EXPECT_NEAR(d.head->next->cutPoints->head->t, s, 1e-9);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SmartLoop, ContourWideSettingsRotationAndReversal) {
+  std::unique_ptr<CSmartLoop> c(Rect(0, 0, 10, 10));
+  CSmartLoop* h1 = Rect(1, 1, 2, 2);
+  CSmartLoop* h2 = Circle(6, 6, 1, false);
+  h1->ReverseLoop(1);
+  c->AddIsland(h1);
+  c->AddIsland(h2);
+  c->SetContourInfo(3.5, 0);
+  int ordinal = 2;
+  for (CSmartLoop* l = c.get(); l; l = (l == c.get() ? c->islands : l->next), ++ordinal) {
+    EXPECT_EQ(l->height, 3.5);
+    for (CSmartSect* s = l->curve->head; s; s = s->next) EXPECT_EQ(s->group, ordinal);
+  }
+  c->SetBoundInfo(1);
+  EXPECT_EQ(h2->curve->head->flags, kSectBound);
+  c->SetBoundInfo(0);
+  EXPECT_EQ(c->curve->tail->flags, kSectNotBound);
+
+  // A half turn keeps every area and moves the boxes through the origin.
+  const double before = c->area, hole = h1->area;
+  c->RotateContour(kPi);
+  EXPECT_NEAR(c->Area(), before, 1e-9);
+  EXPECT_NEAR(h1->Area(), hole, 1e-9);
+  EXPECT_NEAR(c->box[0], -10, 1e-9);
+  EXPECT_NEAR(c->box[4], 0, 1e-9);
+  EXPECT_NEAR(h2->box[3], -5, 1e-9);
+
+  // Reversal with negation flips every stored area; without, only the chains turn.
+  c->ReverseContour(1);
+  EXPECT_EQ(c->area, -before);
+  EXPECT_EQ(h1->area, -hole);
+  EXPECT_NEAR(c->Area(), -before, 1e-9);
+  c->ReverseContour(0);
+  EXPECT_EQ(c->area, -before);
+  EXPECT_NEAR(c->Area(), before, 1e-9);
+  EXPECT_EQ(c->InitBuffer(), 1);
+  CSmartLoop bare;
+  EXPECT_EQ(bare.InitBuffer(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,39 @@
+#include "millvane/paths/PathGroup.h"
+
+#include "millvane/paths/PathCombine.h"
+#include "millvane/paths/PathEntity.h"
+
+void InitPathGroup(CPathGroup& g, int16_t kind) {
+  g.kind = kind;
+  g.word0 = -1;
+  g.value1[0] = g.value1[1] = -1.0;
+  g.word1 = 9;
+  for (double& v : g.value2) v = -1.0;
+  g.word2 = 1;
+  g.word3 = 0;
+}
+
+CPathGroup::CPathGroup(int16_t k) : value0(0.0) { InitPathGroup(*this, k); }
+
+CPathGroup::~CPathGroup() { FreeContents(); }
+
+void CPathGroup::FreeContents() {
+  while (head) {
+    CPathCombine* c = head;
+    head = c->next;
+    c->Delete();
+  }
+  tail = nullptr;
+}
+
+void CPathGroup::AppendChains(CPathCombine* chain, double depth) {
+  if (!chain) return;
+  if (tail)
+    tail->next = chain;
+  else
+    head = chain;
+  for (CPathCombine* c = chain; c; c = c->next) {
+    for (CPathEntity* e = c->head; e; e = e->next) e->Translate(0.0, 0.0, -depth);
+    tail = c;
+  }
+}

@@ -1,0 +1,221 @@
+#include "platform/afx/Wnd.h"
+
+#include "platform/afx/Menu.h"
+
+#include <unordered_map>
+
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+
+namespace {
+// Live windows by handle. GUI thread only, as every window call.
+std::unordered_map<HWND, CWnd*>& Handles() {
+  static std::unordered_map<HWND, CWnd*> map;
+  return map;
+}
+uintptr_t g_nextHandle = 0x10000;
+
+struct CurrentMessage {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+thread_local CurrentMessage t_current{WM_NULL, 0, 0};
+}  // namespace
+
+CWnd::~CWnd() {
+  if (m_hWnd) {
+    // A window object going away with its window: take the window down without PostNcDestroy
+    // deleting the object a second time.
+    Handles().erase(m_hWnd);
+    m_hWnd = nullptr;
+  }
+}
+
+CWnd* CWnd::FromHandle(HWND hWnd) {
+  auto it = Handles().find(hWnd);
+  return it == Handles().end() ? nullptr : it->second;
+}
+
+BOOL CWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                  UINT nID, void* pContext) {
+  if (m_hWnd) return FALSE;
+  m_hWnd = reinterpret_cast<HWND>(g_nextHandle++);
+  Handles()[m_hWnd] = this;
+  m_pParent = pParentWnd;
+  m_nID = nID;
+  CREATESTRUCTW cs{};
+  cs.lpCreateParams = pContext;
+  cs.hwndParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
+  cs.x = rect.left;
+  cs.y = rect.top;
+  cs.cx = rect.right - rect.left;
+  cs.cy = rect.bottom - rect.top;
+  cs.style = static_cast<LONG>(dwStyle);
+  cs.lpszName = lpszWindowName;
+  cs.lpszClass = lpszClassName;
+  if (AfxCallWndProc(this, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+    DestroyWindow();
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CWnd::DestroyWindow() {
+  if (!m_hWnd) return FALSE;
+  const HWND h = m_hWnd;
+  AfxCallWndProc(this, WM_DESTROY, 0, 0);
+  // WM_DESTROY handlers may not delete the object; the handle tells whether it is still there.
+  if (FromHandle(h) != this) return TRUE;
+  AfxCallWndProc(this, WM_NCDESTROY, 0, 0);
+  Handles().erase(h);
+  m_hWnd = nullptr;
+  PostNcDestroy();
+  return TRUE;
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return m_hWnd ? AfxCallWndProc(this, message, wParam, lParam) : 0;
+}
+
+BOOL CWnd::EnableWindow(BOOL bEnable) {
+  const BOOL wasDisabled = !m_bEnabled;
+  m_bEnabled = bEnable ? TRUE : FALSE;
+  return wasDisabled;
+}
+
+CMenu* CWnd::GetMenu() const { return m_hMenu ? CMenu::FromHandle(m_hMenu) : nullptr; }
+
+BOOL CWnd::SetMenu(CMenu* pMenu) {
+  m_hMenu = pMenu ? pMenu->GetSafeHmenu() : nullptr;
+  return TRUE;
+}
+
+LRESULT AfxCallWndProc(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  const CurrentMessage saved = t_current;
+  t_current = {message, wParam, lParam};
+  struct Restore {
+    CurrentMessage saved;
+    ~Restore() { t_current = saved; }
+  } restore{saved};
+  return pWnd->WindowProc(message, wParam, lParam);
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (!OnWndMsg(message, wParam, lParam, &result)) result = DefWindowProc(message, wParam, lParam);
+  return result;
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  if (message == WM_COMMAND) {
+    if (!OnCommand(wParam, lParam)) return FALSE;
+    if (pResult) *pResult = 1;
+    return TRUE;
+  }
+  if (message == WM_NOTIFY) {
+    LRESULT result = 0;
+    if (!OnNotify(wParam, lParam, &result)) return FALSE;
+    if (pResult) *pResult = result;
+    return TRUE;
+  }
+  return AfxWndMsgThroughMap(this, this, message, wParam, lParam, pResult);
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM, LPARAM) {
+  if (message == WM_CLOSE) DestroyWindow();
+  return 0;
+}
+
+LRESULT CWnd::Default() { return DefWindowProc(t_current.message, t_current.wParam, t_current.lParam); }
+
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
+  const UINT nID = LOWORD(wParam);
+  // Menus and accelerators send no control handle; their code is a plain command.
+  const int nCode = lParam == 0 ? CN_COMMAND : HIWORD(wParam);
+  return OnCmdMsg(nID, nCode, nullptr, nullptr);
+}
+
+BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) {
+  auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+  if (!hdr || !hdr->hwndFrom) return FALSE;
+  AFX_NOTIFY notify{pResult, hdr};
+  const int nCode = static_cast<int>(MAKELONG(static_cast<WORD>(hdr->code), static_cast<WORD>(WM_NOTIFY)));
+  return OnCmdMsg(static_cast<UINT>(hdr->idFrom), nCode, &notify, nullptr);
+}
+
+int CWnd::OnCreate(LPCREATESTRUCT) { return static_cast<int>(Default()); }
+void CWnd::OnDestroy() { Default(); }
+void CWnd::OnClose() { Default(); }
+void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
+
+namespace {
+CPoint PointOf(LPARAM l) { return CPoint(GET_X_LPARAM(l), GET_Y_LPARAM(l)); }
+CWnd* WndOf(uintptr_t h) { return CWnd::FromHandle(reinterpret_cast<HWND>(h)); }
+
+// Calls one window-message handler; returns FALSE only for a mouse-wheel handler that declines.
+BOOL DispatchWndMsg(CCmdTarget* t, CWnd* host, const AFX_MSGMAP_ENTRY* e, WPARAM w, LPARAM l, LRESULT* pResult) {
+  LRESULT r = 0;
+  const AFX_PMSG pfn = e->pfn;
+  switch (e->nSig) {
+    case AfxSig_l_w_l: r = (t->*AfxMsgUncast<LRESULT(WPARAM, LPARAM)>(pfn))(w, l); break;
+    case AfxSig_v_v: (t->*AfxMsgUncast<void()>(pfn))(); break;
+    case AfxSig_i_pcs: r = (t->*AfxMsgUncast<int(LPCREATESTRUCT)>(pfn))(reinterpret_cast<LPCREATESTRUCT>(l)); break;
+    case AfxSig_v_u_i_i:
+      (t->*AfxMsgUncast<void(UINT, int, int)>(pfn))(static_cast<UINT>(w), GET_X_LPARAM(l), GET_Y_LPARAM(l));
+      break;
+    case AfxSig_v_up: (t->*AfxMsgUncast<void(UINT_PTR)>(pfn))(w); break;
+    case AfxSig_v_u_p: (t->*AfxMsgUncast<void(UINT, CPoint)>(pfn))(static_cast<UINT>(w), PointOf(l)); break;
+    case AfxSig_b_u_s_p:
+      r = (t->*AfxMsgUncast<BOOL(UINT, short, CPoint)>(pfn))(LOWORD(w), GET_WHEEL_DELTA_WPARAM(w), PointOf(l));
+      if (!r) return FALSE;
+      break;
+    case AfxSig_v_u_u_u:
+      (t->*AfxMsgUncast<void(UINT, UINT, UINT)>(pfn))(static_cast<UINT>(w), LOWORD(static_cast<uintptr_t>(l)),
+                                                      HIWORD(static_cast<uintptr_t>(l)));
+      break;
+    case AfxSig_b_W_u_u:
+      r = (t->*AfxMsgUncast<BOOL(CWnd*, UINT, UINT)>(pfn))(WndOf(w), LOWORD(static_cast<uintptr_t>(l)),
+                                                           HIWORD(static_cast<uintptr_t>(l)));
+      break;
+    case AfxSig_v_W_p: (t->*AfxMsgUncast<void(CWnd*, CPoint)>(pfn))(WndOf(w), PointOf(l)); break;
+    case AfxSig_v_u_l: (t->*AfxMsgUncast<void(UINT, LPARAM)>(pfn))(static_cast<UINT>(w), l); break;
+    case AfxSig_v_u_u_W:
+      (t->*AfxMsgUncast<void(UINT, UINT, CWnd*)>(pfn))(LOWORD(w), HIWORD(w), WndOf(static_cast<uintptr_t>(l)));
+      break;
+    case AfxSig_v_W: (t->*AfxMsgUncast<void(CWnd*)>(pfn))(WndOf(w)); break;
+    case AfxSig_v_u_W_b:
+      (t->*AfxMsgUncast<void(UINT, CWnd*, BOOL)>(pfn))(LOWORD(w), WndOf(static_cast<uintptr_t>(l)), HIWORD(w) != 0);
+      break;
+    case AfxSig_v_b_W_W: {
+      CWnd* activated = WndOf(static_cast<uintptr_t>(l));
+      const BOOL isHost = host && activated == host;
+      (t->*AfxMsgUncast<void(BOOL, CWnd*, CWnd*)>(pfn))(isHost, activated, WndOf(w));
+      break;
+    }
+    case AfxSig_v_u_pcw:
+      (t->*AfxMsgUncast<void(UINT, LPCWSTR)>(pfn))(static_cast<UINT>(w), reinterpret_cast<LPCWSTR>(l));
+      break;
+    default: return FALSE;
+  }
+  if (pResult) *pResult = r;
+  return TRUE;
+}
+}  // namespace
+
+BOOL AfxWndMsgThroughMap(CCmdTarget* pTarget, CWnd* pHostWnd, UINT message, WPARAM wParam, LPARAM lParam,
+                         LRESULT* pResult) {
+  if (!pTarget) return FALSE;
+  for (const AFX_MSGMAP* map = pTarget->GetMessageMap(); map && map->pfnGetBaseMap; map = map->pfnGetBaseMap()) {
+    if (message >= 0xC000) {
+      for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e && e->nSig != AfxSig_end; ++e) {
+        if (e->nMessage != 0xC000 || *reinterpret_cast<const UINT*>(e->nSig) != message) continue;
+        const LRESULT r = (pTarget->*AfxMsgUncast<LRESULT(WPARAM, LPARAM)>(e->pfn))(wParam, lParam);
+        if (pResult) *pResult = r;
+        return TRUE;
+      }
+    } else if (const AFX_MSGMAP_ENTRY* e = AfxFindMessageEntry(map->lpEntries, message, 0, 0)) {
+      return DispatchWndMsg(pTarget, pHostWnd, e, wParam, lParam, pResult);
+    }
+  }
+  return FALSE;
+}
