@@ -13,6 +13,22 @@ class CTGrid;
 
 constexpr unsigned GE_SCHEMA_3D_MESH = 0x80000001u;
 
+// Node of the temporary per-vertex edge lists that GenEdgeTopo builds: the edge's larger vertex,
+// the face it came from, a word that is always 3, the caller's mark, the next node.
+struct COppPnt {
+  int32_t other;
+  int32_t* face;
+  int32_t word;
+  signed char mark;
+  COppPnt* next;
+};
+
+// A boundary edge by its two vertex indices.
+struct SEdge {
+  int32_t v0;
+  int32_t v1;
+};
+
 class CGeMesh : public CGeSurf {
   DECLARE_SERIAL(CGeMesh)
 
@@ -83,9 +99,42 @@ class CGeMesh : public CGeSurf {
   int FacetCalZDepth(const double (*points)[3], const int* idx, const double* w, double* depth,
                      double* u, double* v);
 
-  // Tables derived from faces and vertices, built on demand.
-  void Need_VertexNormals();
+  // Tables derived from faces and vertices, built on demand and kept until the owner clears
+  // them; the Need_ operations do nothing when their table is already there.
+  void Need_Neighbors();
+  void Need_Adjacentfaces();
+  void Need_Across_Edge();
+  // Every undirected edge once, grouped by its smaller vertex.
   void GenEdgeTopo();
+  void AddEdgeSect(COppPnt** heads, int32_t* face, int flag);
+  void AddEdgeSect(COppPnt** heads, int32_t* face, int a, int b, int flag);
+  // 1 and the position of edge a-b (either order) in the edge list, else 0.
+  int FindEdge(uint32_t a, uint32_t b, uint32_t& index);
+  // Replaces the faces by two triangles per quad of a row-by-row vertex layout; closed joins the
+  // last column onto the first. perRow, or -1 when the layout does not fit, 0 without vertices.
+  int GenFaceTopo(int perRow, int rows, bool closed);
+  void Need_FaceNormal();
+  // Computes the vertex normals unless there is one per vertex already.
+  void Need_VertexNormals();
+  void Need_TStrips();
+  void Convert_Strips(tstrip_rep rep);
+
+  // Vertex processing.
+  void Umbrella(float step);
+  void Lmsmooth(int iterations);
+  void Inflate(float d);
+  void Noisify(float amount);
+  void ComputerIsoCurve(int nx, int ny);
+  // Whether some face lies straight above the point (the second point is not used).
+  bool ProjectZ(tagPoint3d pt, tagPoint3d unused);
+  void GenOuterBndEdge(std::vector<SEdge>& edges);
+  void GenInerBndEdge(std::vector<SEdge>& edges);
+  void Diffuse_normals(float sigma);
+
+  // The generator behind Noisify: one process-wide state, 0 when the library loads.
+  static void SeedNoise(uint32_t seed);
+  // Next value in [0, 1].
+  static float NoiseRandom();
 
   // In this order; each array is owned by the mesh.
   std::vector<Face> faces;

@@ -423,6 +423,16 @@ CSmartLoop* CSmartCurve::ChainLoops() {
         chain.reset();
         continue;
       }
+      // A piece taken at a crossing that leads nowhere is a stub: drop it and choose again at
+      // the crossing, rather than wearing the whole chain away.
+      if (chain->tail->flags & kSectSplitStart) {
+        CSmartSect* stub = chain->tail;
+        chain->DetachSect(stub);
+        delete stub;
+        chain->tail->EndPoint(cur);
+        chain->tail->EvTangent(1.0, tan);
+        continue;
+      }
       CSmartSect* gone = chain->tail;
       chain->DetachSect(gone);
       delete gone;

@@ -113,7 +113,16 @@ CSmartSect* Corner(CSmartSect* s, CSmartSect* n, const QNC_CornerType& corner, d
       N->SetEndAt(0, q, 1);
       return new CSmartLine(p, q);
     }
-    if (f < 0.001) return nullptr;  // overlaps are cut away with the self-crossings
+    if (f < 0.001) {
+      // Overlaps are cut away with the self-crossings; but offsets that were trimmed past each
+      // other neither meet nor cross, and the gap would lose the whole loop: bridge it.
+      double se[2], ns[2], x[2][2];
+      S->EndPoint(se);
+      N->StartPoint(ns);
+      if (f < 0.0 && P2D_AbsDist(se, ns) > 1e-6 && acSectSectInt(S, N, x) == 0)
+        return new CSmartLine(se, ns);
+      return nullptr;
+    }
   }
   double se[2], ns[2];
   S->EndPoint(se);
@@ -144,9 +153,15 @@ CSmartLoop* CSmartLoop::OffsetLoop(double d, const QNC_CornerType& corner) {
     lastMade = j;
   }
   for (CSmartSect* s = scratch.head; s; s = s->next) s->UpdateBox();
+  // Re-chaining at crossings keeps the faces on the left of the chain, which are the inside
+  // only of a counter-clockwise chain: a clockwise offset is re-chained reversed.
+  const bool cw = area <= 0.0;
+  if (cw) scratch.ReverseCurve();
   scratch.MarkSelfCrossings();
   scratch.SplitAtCuts();
   CSmartLoop* loops = scratch.ChainLoops();
+  if (cw)
+    for (CSmartLoop* l = loops; l; l = l->next) l->ReverseLoop(1);
   // The offset sections are gone (split and re-chained); forget them.
   for (CSmartSect* s = curve->head; s; s = s->next) s->offsetCopy = nullptr;
 

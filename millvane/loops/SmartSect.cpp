@@ -33,6 +33,26 @@ void BoxOf2(double box[4], const double a[2], const double b[2]) {
   box[3] = std::max(a[1], b[1]);
 }
 
+// Keeps q as the nearest point so far when it is nearer than best.
+void Nearer(const double p[2], const double q[2], double& best, double out[2]) {
+  const double d = P2D_Dist(p, q);
+  if (d < best) {
+    best = d;
+    out[0] = q[0];
+    out[1] = q[1];
+  }
+}
+
+// The nearer end of a section: where every nearest-point search starts.
+double NearerEnd(const CSmartSect* s, const double p[2], double out[2]) {
+  double a[2], b[2], best = 1e300;
+  s->StartPoint(a);
+  s->EndPoint(b);
+  Nearer(p, a, best, out);
+  Nearer(p, b, best, out);
+  return best;
+}
+
 }  // namespace
 
 // ---- base ----
@@ -112,15 +132,7 @@ int CSmartLine::SetEndAt(int which, const double p[2], int updateBox) {
 }
 
 double CSmartLine::NearestPoint(const double p[2], double out[2]) const {
-  double ds = P2D_Dist(p, start), de = P2D_Dist(p, end);
-  double best = ds;
-  out[0] = start[0];
-  out[1] = start[1];
-  if (de < ds) {
-    best = de;
-    out[0] = end[0];
-    out[1] = end[1];
-  }
+  double best = NearerEnd(this, p, out);
   const double d[2] = {end[0] - start[0], end[1] - start[1]};
   const double len2 = d[0] * d[0] + d[1] * d[1];
   const double fromStart = (p[0] - start[0]) * d[0] + (p[1] - start[1]) * d[1];
@@ -128,12 +140,7 @@ double CSmartLine::NearestPoint(const double p[2], double out[2]) const {
   if (fromStart > 1e-6 && fromEnd < -1e-6 && len2 > 1e-6) {
     const double t = fromStart / len2;
     const double f[2] = {start[0] + d[0] * t, start[1] + d[1] * t};
-    const double df = P2D_Dist(p, f);
-    if (df < best) {
-      best = df;
-      out[0] = f[0];
-      out[1] = f[1];
-    }
+    Nearer(p, f, best, out);
   }
   return best;
 }
@@ -292,28 +299,12 @@ int CSmartArc::SetEndAt(int which, const double p[2], int updateBox) {
 }
 
 double CSmartArc::NearestPoint(const double p[2], double out[2]) const {
-  double s[2], e[2];
-  EvPoint(0.0, s);
-  EvPoint(1.0, e);
-  double ds = P2D_Dist(p, s), de = P2D_Dist(p, e);
-  double best = ds;
-  out[0] = s[0];
-  out[1] = s[1];
-  if (de < ds) {
-    best = de;
-    out[0] = e[0];
-    out[1] = e[1];
-  }
+  double best = NearerEnd(this, p, out);
   const double t = ParamOf(p);
   if (t > 0.001 && t < 0.999) {
     double q[2];
     EvPoint(t, q);
-    const double dq = P2D_Dist(p, q);
-    if (dq < best) {
-      best = dq;
-      out[0] = q[0];
-      out[1] = q[1];
-    }
+    Nearer(p, q, best, out);
   }
   return best;
 }

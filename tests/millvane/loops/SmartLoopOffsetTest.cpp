@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 
 #include "tests/millvane/loops/ClipperRef.h"
 
@@ -358,6 +359,128 @@ TEST(SmartLoopOffset, FilletsSmallerThanTheDistanceVanish) {
   Owned s(big->OffsetLoop(1.0, kRound));
   ASSERT_EQ(Count(s.l), 1);
   EXPECT_NEAR(DenseArea(s.l), 2 * (64 - (4 - kPi) * 4), 1e-4);
+}
+
+}  // namespace
+
+namespace {
+
+// Jagged star-shaped polygons with narrow notches: offsets in and out against Clipper. Narrow
+// notches make offsets trimmed past each other, grown outlines fold over themselves, and
+// crossings leave dead-end stubs; none of it may lose the loop.
+TEST(SmartLoopOffset, JaggedPolygonsAgreeWithClipper) {
+  std::mt19937 rng(11);
+  auto u = [&] { return rng() / 4294967296.0; };
+  int checked = 0, close = 0;
+  for (int it = 0; it < 150; ++it) {
+    const int n = 5 + int(u() * 25);
+    Pts p;
+    for (int i = 0; i < n; ++i) {
+      const double a = 2 * kPi * i / n + u() * 0.1, r = 3 + 7 * u();
+      p.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    for (double d : {0.2, 0.7, 1.5}) {
+      for (bool grow : {false, true}) {
+        std::unique_ptr<CSmartLoop> l(Polygon(p));
+        if (grow) l->ReverseLoop(1);
+        Owned r(l->OffsetLoop(d, kRound));
+        const double ref = ClipperOffsetArea2({p}, grow ? d : -d);
+        if (ref < 5) continue;  // slivers: discretisation dominates
+        ++checked;
+        const double ours = std::fabs(DenseArea(r.l));
+        EXPECT_NEAR(ours, ref, 0.03 * ref) << it << " d " << d << (grow ? " out" : " in");
+        close += std::fabs(ours - ref) < 2e-3 * ref;
+      }
+    }
+  }
+  EXPECT_GT(checked, 700);
+  EXPECT_GE(close, checked - 2);  // all but the odd bay closed by a bridged joint
+}
+
+TEST(SmartLoopOffset, NotchedOutlinesKeepTheirWholeOffset) {
+  const struct {
+    const char* name;
+    double d;
+    bool grow;
+    Pts poly;
+  } cases[] = {
+      // Offsets trimmed past each other at a notch leave a gap: bridged, not lost.
+      {"offsets trimmed past each other", 0.7, true,
+       {{6.1304860736729232, 0.44168424510410254}, {5.6471464518672363, 1.5729622426363494},
+        {5.8557251987070691, 3.5755948138391984}, {2.0873352903880833, 2.2249164508900923},
+        {5.0005975656318871, 7.8498108298807994}, {1.6513225840053471, 5.4862048131122521},
+        {0.3813017359355852, 6.0316328542686293}, {-1.3114670653948164, 5.8971123074840337},
+        {-1.3564393290603065, 3.1969472716759477}, {-3.9742523177011053, 5.3128654326262996},
+        {-3.5325112985716873, 3.0660507684866087}, {-6.47279621203828, 3.1651287138466997},
+        {-7.033958320430683, 1.0769392012833536}, {-9.9173992698169986, -0.3111510104986972},
+        {-7.2145960815429602, -1.8431281094523788}, {-3.3327411930712363, -2.1656415374222915},
+        {-2.6419579465840659, -2.4391113571731369}, {-3.5331203937051709, -5.4444854289799185},
+        {-1.4271397362036968, -4.4442464717044237}, {-0.24605978762797398, -3.3151625920351488},
+        {2.0125672974854649, -9.5259844883621714}, {1.3298303220392971, -3.2483384518500062},
+        {4.2040114170171439, -5.84215941655662}, {4.6597806001217084, -3.7823834678739083},
+        {6.5384164668411682, -2.9591070374974673}, {9.7587521801754864, -1.4529513782031309}}},
+      // A grown outline that folds over a bay comes back as one outline, not two overlapping.
+      {"grown outline folding over itself", 3.0, true,
+       {{2.252486, 0.029320}, {9.326825, 3.148915}, {7.006939, 4.499639}, {4.829122, 4.833185},
+        {4.693310, 7.328380}, {1.621608, 4.330239}, {0.722852, 7.115005}, {-0.856720, 6.277682},
+        {-2.853588, 6.637120}, {-1.340423, 1.599019}, {-5.591078, 4.257553}, {-8.598449, 3.920888},
+        {-8.273712, 1.648645}, {-4.436518, -0.091831}, {-5.597112, -1.875252}, {-4.873953, -2.900850},
+        {-6.700952, -6.124195}, {-2.364986, -3.756157}, {-0.476398, -1.594860}, {-0.173540, -7.458071},
+        {0.491795, -3.296789}, {0.771280, -1.665034}, {3.475395, -4.387822}, {0.961713, -0.702626},
+        {9.186747, -3.903406}, {5.159872, -0.910140}}},
+      // Growing past narrow spikes: no sliver of the grown region is cut off.
+      {"grown past narrow spikes", 1.5, true,
+       {{8.772098, 0.523012}, {2.852391, 0.846440}, {4.899310, 2.813050}, {5.304848, 4.126002},
+        {1.244569, 1.798943}, {3.923437, 7.589395}, {1.533433, 5.797715}, {0.068065, 1.300520},
+        {-0.953797, 4.820361}, {-3.061709, 6.051170}, {-4.786651, 6.102426}, {-4.812959, 4.556188},
+        {-5.044621, 2.779384}, {-2.811167, 0.677938}, {-1.772270, 0.126657}, {-1.448190, -0.265339},
+        {-3.789583, -1.277516}, {-1.884061, -1.405414}, {-1.471332, -1.413008}, {-3.949397, -6.748562},
+        {-0.925143, -2.799844}, {-0.261147, -3.602785}, {0.154165, -2.073383}, {0.413499, -1.098899},
+        {2.056211, -3.656773}, {4.732030, -5.371642}, {1.719523, -1.093074}, {2.233765, -0.773553},
+        {8.815223, -1.898756}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<CSmartLoop> l(Polygon(c.poly));
+    if (c.grow) l->ReverseLoop(1);
+    Owned r(l->OffsetLoop(c.d, kRound));
+    ASSERT_EQ(Count(r.l), 1);
+    const double ref = ClipperOffsetArea2({c.poly}, c.grow ? c.d : -c.d);
+    EXPECT_NEAR(std::fabs(DenseArea(r.l)), ref, 2e-3 * ref);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Offsetting by a and then by b equals offsetting by a + b (round corners): the second offset
+// works on loops full of corner arcs.
+TEST(SmartLoopOffset, TwoStepsEqualOne) {
+  std::mt19937 rng(7);
+  auto u = [&] { return rng() / 4294967296.0; };
+  for (int it = 0; it < 40; ++it) {
+    const int n = 5 + int(u() * 20);
+    Pts p;
+    for (int i = 0; i < n; ++i) {
+      const double a = 2 * kPi * i / n + u() * 0.1, r = 3 + 7 * u();
+      p.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    for (bool grow : {false, true}) {
+      const double d1 = 0.2 + u(), d2 = 0.2 + u();
+      std::unique_ptr<CSmartLoop> l(Polygon(p));
+      if (grow) l->ReverseLoop(1);
+      Owned first(l->OffsetLoop(d1, kRound));
+      double twoSteps = 0;
+      for (CSmartLoop* x = first.l; x; x = x->next) {
+        Owned second(x->OffsetLoop(d2, kRound));
+        twoSteps += DenseArea(second.l);
+      }
+      const double ref = ClipperOffsetArea2({p}, grow ? d1 + d2 : -(d1 + d2));
+      if (ref < 5) continue;
+      EXPECT_NEAR(std::fabs(twoSteps), ref, 3e-3 * ref) << it << (grow ? " out" : " in");
+    }
+  }
 }
 
 }  // namespace
