@@ -155,6 +155,16 @@ TEST_F(MeshTopo, AcrossEdgeNeedsMatchingWinding) {
   EXPECT_EQ(same.across_edge[1][1], 0);
   for (const auto& f : opposite.across_edge)
     for (int j = 0; j < 3; ++j) EXPECT_EQ(f[j], -1);
+
+  // Edge 0-1 has three faces: each links to the first matching face of its search, and the
+  // last link into face 1 wins.
+  CGeMesh nm;
+  FillNonManifold(nm);
+  nm.Need_Across_Edge();
+  std::vector<std::vector<int32_t>> table;
+  for (const auto& f : nm.across_edge) table.push_back({f[0], f[1], f[2]});
+  EXPECT_EQ(table, (std::vector<std::vector<int32_t>>{
+                       {-1, -1, 1}, {-1, 3, 2}, {-1, -1, 1}, {-1, -1, 1}, {-1, -1, -1}}));
 }
 
 TEST_F(MeshTopo, EdgeListAndFindEdgeOnSmallCases) {
