@@ -55,6 +55,19 @@ void CGeGrid::ComposeLayer(const CRlfLayer& layer, const std::vector<SRlfNode>* 
     if (skipAbsent && !(std::fabs(h) > RLF_HEIGHT_EPS)) return;
     m_pNodes[k].z = Combine(layer.m_nMode, m_pNodes[k].z, h);
   };
+  if (!nodes && !current) {
+    // Spans hold exactly the present heights: walking them skips the absent ones without a
+    // span search per node.
+    if (!layer.m_pRowIndex) return;
+    for (unsigned r = 0; r < m_nRows; ++r)
+      for (const RlfIndexData& s : layer.m_pRowIndex[r])
+        for (int32_t c = s.first; c <= s.last; ++c) {
+          const float h = s.heights[c - s.first];
+          float& z = m_pNodes[c + size_t(r) * m_nCols].z;
+          if (std::fabs(h) > RLF_HEIGHT_EPS) z = Combine(layer.m_nMode, z, h);
+        }
+    return;
+  }
   if (!nodes) {
     for (size_t k = 0; k < n; ++k) compose(k);
     return;
