@@ -9,6 +9,8 @@
 #include "geometry/grid/GeGrid.h"
 #include "geometry/grid/RlfLayer.h"
 #include "geometry/grid/TGrid.h"
+#include "platform/vurode/OpenGLDC.h"
+#include "platform/vurode/ViewState.h"
 #include "support/VurodeFixture.h"
 
 namespace {
@@ -464,4 +466,58 @@ TEST(RlfLayerCompose, RunsOfComposedHeights) {
   EXPECT_EQ(box.max[1], 2);
   EXPECT_EQ(box.min[2], 0);
   EXPECT_EQ(box.max[2], 3);
+}
+
+TEST_F(RlfLayerServices, ListedNodeNormalsAndPickCache) {
+  Relief r(9, 7);
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<float> z(-2, 2);
+  for (unsigned row = 0; row < 7; ++row)
+    for (unsigned c = 0; c < 9; ++c) r.g.SetZHeight(int(c), int(row), z(rng));
+  std::vector<SRlfNode> nodes;
+  for (uint32_t k = 0; k < r.N(); ++k) nodes.push_back({k, 0});
+  r.g.UpdateNormal(&nodes);  // no drawing context: nothing
+  EXPECT_EQ(r.g.m_pNodes[10].nz, 1);
+
+  CVurode view;
+  COpenGLDC dc;
+  gSetVurode(&view);
+  gSetOpenGLDC(&dc);
+  const double eye[3] = {2, -6, 20}, ref[3] = {4, 3, 0}, up[3] = {0, 1, 0};
+  dc.GetCamera().set_view(eye, ref, up);
+  dc.GetCamera().set_screen(200, 150);
+  dc.GetCamera().set_view_rect(12, 9);
+  r.g.CreateScreenVet();
+  ASSERT_NE(r.g.m_pScreenVet, nullptr);
+  // Move the nodes, refresh the listed ones; the cache must match one made afresh.
+  for (size_t k = 0; k < r.N(); ++k) r.g.m_pNodes[k].z += 3 * float(k % 5);
+  r.g.UpdateNormal(&nodes);
+  std::vector<SScreenVet> updated(r.g.m_pScreenVet, r.g.m_pScreenVet + size_t(r.g.m_nSampleCols) * r.g.m_nSampleRows);
+  r.g.ClearScreenVet();
+  r.g.CreateScreenVet();
+  for (size_t i = 0; i < updated.size(); ++i) {
+    EXPECT_EQ(updated[i].x, r.g.m_pScreenVet[i].x) << i;
+    EXPECT_EQ(updated[i].y, r.g.m_pScreenVet[i].y) << i;
+  }
+  // Inside, the four neighbour triangles sum to the central-difference normal.
+  for (unsigned row = 1; row + 1 < 7; ++row)
+    for (unsigned c = 1; c + 1 < 9; ++c) {
+      const double zl = r.g.Node(c - 1, row).z, zr = r.g.Node(c + 1, row).z;
+      const double zd = r.g.Node(c, row - 1).z, zu = r.g.Node(c, row + 1).z;
+      const double len = std::sqrt((zl - zr) * (zl - zr) + (zd - zu) * (zd - zu) + 4);
+      const SGridNode& p = r.g.Node(c, row);
+      EXPECT_NEAR(p.nx, (zl - zr) / len, 1e-5);
+      EXPECT_NEAR(p.ny, (zd - zu) / len, 1e-5);
+      EXPECT_NEAR(p.nz, 2 / len, 1e-5);
+    }
+  // On a plane every node, corners included, gets the plane's normal.
+  for (unsigned row = 0; row < 7; ++row)
+    for (unsigned c = 0; c < 9; ++c) r.g.SetZHeight(int(c), int(row), 0.5f * float(c) - 0.25f * float(row));
+  r.g.UpdateNormal(&nodes);
+  const double len = std::sqrt(0.25 + 0.0625 + 1);
+  for (size_t k : {size_t(0), size_t(8), r.N() - 1, size_t(30)}) {
+    EXPECT_NEAR(r.g.m_pNodes[k].nx, -0.5 / len, 1e-5) << k;
+    EXPECT_NEAR(r.g.m_pNodes[k].ny, 0.25 / len, 1e-5) << k;
+    EXPECT_NEAR(r.g.m_pNodes[k].nz, 1 / len, 1e-5) << k;
+  }
 }
