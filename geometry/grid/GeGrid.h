@@ -12,6 +12,8 @@
 #include "geometry/surfaces/GeSurf.h"
 
 class CDib;
+class CGeCurve;
+class CGeCurve3d;
 class COpenGLDC;
 class CGeGrid;
 template <class T>
@@ -113,6 +115,51 @@ class CGeGrid : public CGeSurf {
   // Fractal terrain (fixed seed) stretched over the grid and scaled to 0 .. height.
   void SquareDiamond(float height);
 
+  // Node colours and the mask (fourth colour byte, 0 .. 100). Everything below needs the colour
+  // array and does nothing without it; columns and rows outside the grid are skipped.
+  void InitVertexColor();
+  // colour: red in the low byte, then green, blue; the mask value becomes 0.
+  void SetColor(unsigned col, unsigned row, unsigned long colour);
+  void ClearColor();
+  void ClearColor(int col, int row);
+  // Paints the nodes nearest to a segment given in world x, y.
+  void ColorOnLine(float x1, float y1, float x2, float y2, unsigned long colour);
+  void ColorOnCurve(CGeCurve* curve, unsigned long colour);
+  // Paints the 4-connected nodes of mask value at most 1 around the seed; the rectangle gets
+  // the painted nodes' bounds grown by one node where the grid allows.
+  void ColorFloodFill(unsigned col, unsigned row, int& left, int& top, int& right, int& bottom,
+                      unsigned long colour);
+  // Masks a node whose height lies in the mask height window; values above 100 count as 100.
+  void SetMask(int col, int row, unsigned char value);
+  void MaskAll();
+  void ClearMask();
+  void ClearMask(int col, int row);
+  void SetVetZeroFlag();
+  // Masks every node of the show window whose height is at most z; all others are cleared.
+  void MaskUnderZ(float z);
+  void InverseMask();
+  void MaskOnLine(float x1, float y1, float x2, float y2);
+  void MaskOnCurve(CGeCurve* curve);
+  void MaskFloodFill(unsigned col, unsigned row, int& left, int& top, int& right, int& bottom);
+  void BlurMask();
+  // Raises every mask value below a floor set by the spread of the values.
+  void SharpenMask();
+  // Colour of a node with mask value m (0 plain .. 100 fully masked).
+  static void MaskedColor(unsigned char m, uint8_t rgb[3]);
+
+  // One sweep moving each inner node not fully masked a third of the way to its 4-neighbour mean.
+  void LapSmooth();
+  // Displaces every node along its normal's z by amplitude x a random number in [-1, 1).
+  void Noisify(float amplitude);
+  // Weighted 3 x 3 sum around a node, mirroring missing neighbours through it; 0 off the grid.
+  float GetMeanZ(int row, int col, float centre, float edge, float corner) const;
+  // Grids are not sliced.
+  void SliceXY(float z, CTypedPtrList<CObList, CGeCurve3d*>& curves);
+  // The generator behind Noisify: one process-wide state, 0 when the library loads.
+  static void SeedNoise(uint32_t seed);
+  // Next value in [0, 1).
+  static double NoiseRandom();
+
   // Free a strip index list and zero its count (the local one also its capacity).
   void ClearAllTriStrip();
   void ClearRoughTriStrip();
@@ -171,6 +218,10 @@ class CGeGrid : public CGeSurf {
   void ComposeLayer(const CRlfLayer& layer, const std::vector<SRlfNode>* nodes, bool skipAbsent);
   // Screen position of a world point as the pick cache stores it.
   static SScreenVet ProjectToScreen(const COpenGLDC& dc, const float p[3]);
+  // Filtered mask value of one in-grid node.
+  unsigned char Convolve(int col, int row, float (*const kernel)[3]);
+  // Filters the mask of the show window from the values before the call.
+  void Convolve(float (*const kernel)[3]);
 };
 
 template <class Z>

@@ -1,8 +1,11 @@
-// Height edits of the relief grid: normals and rescaling.
+// Edits of the relief grid: node colours and the mask, normals and rescaling.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <utility>
 
 #include "geometry/grid/GeGrid.h"
+#include "geometry/shapes2d/GeCurve.h"
 #include "platform/numora/Numora.h"
 #include "platform/vurode/Accessors.h"
 
@@ -44,9 +47,11 @@ void CGeGrid::ScaleHeights(float a, float b) {
     zmin = std::min(zmin, m_pNodes[k].z);
     zmax = std::max(zmax, m_pNodes[k].z);
   }
-  if (std::fabs(zmax - zmin) > 0.001f)
+  if (std::fabs(zmax - zmin) > 0.001f) {
     for (size_t k = 0; k < n; ++k)
       m_pNodes[k].z = lo + (hi - lo) * (m_pNodes[k].z - zmin) / (zmax - zmin);
+    m_bModified = 1;
+  }
   m_box.min[2] = lo;
   m_box.max[2] = hi;
 }
@@ -86,4 +91,289 @@ void CGeGrid::UpdateNormal(std::vector<SRlfNode>* nodes) {
     p.ny = float(sum[1]);
     p.nz = float(sum[2]);
   }
+}
+
+namespace {
+
+// Nearest node index of a node coordinate; -1 when it rounds to no node of [0, count).
+int NearestNode(double u, uint32_t count) {
+  const double i = std::floor(u + 0.5);
+  return i >= 0 && i < count ? int(i) : -1;
+}
+
+// Calls paint(col, row) for the nodes nearest to a segment in world x, y: one node per step of
+// the longer axis. Steps that fall outside the grid are never visited, so far-off or huge
+// coordinates cost nothing.
+template <class F>
+void WalkLine(const CGeGrid& g, float x1, float y1, float x2, float y2, F paint) {
+  if (!g.m_pNodes || !(g.m_fCell > 0)) return;
+  const float k = 1.0f / g.m_fCell;
+  double u[2] = {float(x1 - g.m_dOriginX) * k, float(x2 - g.m_dOriginX) * k};
+  double v[2] = {float(y1 - g.m_dOriginY) * k, float(y2 - g.m_dOriginY) * k};
+  for (int i = 0; i < 2; ++i)
+    if (!std::isfinite(u[i]) || !std::isfinite(v[i])) return;
+  if (std::fabs(u[1] - u[0]) < 0.001 && std::fabs(v[1] - v[0]) < 0.001) {
+    const int c = NearestNode(u[0], g.m_nCols), r = NearestNode(v[0], g.m_nRows);
+    if (c >= 0 && r >= 0) paint(c, r);
+    return;
+  }
+  // s: the stepping axis, t: the other one.
+  const bool alongU = std::fabs(u[1] - u[0]) >= std::fabs(v[1] - v[0]);
+  double* s = alongU ? u : v;
+  double* t = alongU ? v : u;
+  const uint32_t sCount = alongU ? g.m_nCols : g.m_nRows, tCount = alongU ? g.m_nRows : g.m_nCols;
+  if (s[1] < s[0]) std::swap(s[0], s[1]), std::swap(t[0], t[1]);
+  const double slope = (t[1] - t[0]) / (s[1] - s[0]);
+  const double steps = std::floor(s[1] + 0.5 - s[0]);
+  const double first = std::max(0.0, std::floor(-1.0 - s[0]));
+  const double last = std::min(steps, std::ceil(double(sCount) - s[0]));
+  for (double i = first; i <= last; ++i) {
+    const int a = NearestNode(s[0] + i, sCount), b = NearestNode(t[0] + slope * i, tCount);
+    if (a >= 0 && b >= 0) alongU ? paint(a, b) : paint(b, a);
+  }
+}
+
+// Visits the seed and every node 4-connected to it through nodes of mask value at most 1, each
+// once, calling fill(col, row); the rectangle gets their bounds grown by one node.
+template <class F>
+void FloodFill(CGeGrid& g, unsigned col, unsigned row, int& left, int& top, int& right,
+               int& bottom, F fill) {
+  if (!g.m_pColors || col >= g.m_nCols || row >= g.m_nRows) return;
+  const uint32_t cols = g.m_nCols, rows = g.m_nRows;
+  left = right = int(col);
+  top = bottom = int(row);
+  std::vector<uint8_t> seen(size_t(cols) * rows, 0);
+  std::vector<std::pair<uint32_t, uint32_t>> stack;  // (row, col)
+  stack.reserve(seen.size());
+  stack.emplace_back(row, col);
+  seen[col + size_t(row) * cols] = 1;
+  while (!stack.empty()) {
+    const auto [r, c] = stack.back();
+    stack.pop_back();
+    fill(c, r);
+    const int64_t next[4][2] = {{r + 1, c}, {r, c + 1}, {int64_t(r) - 1, c}, {r, int64_t(c) - 1}};
+    for (const auto& n : next) {
+      if (n[0] < 0 || n[1] < 0 || n[0] >= rows || n[1] >= cols) continue;
+      const size_t k = size_t(n[1]) + size_t(n[0]) * cols;
+      if (seen[k] || g.m_pColors[k][3] > 1) continue;
+      seen[k] = 1;
+      stack.emplace_back(uint32_t(n[0]), uint32_t(n[1]));
+      left = std::min(left, int(n[1]));
+      right = std::max(right, int(n[1]));
+      top = std::min(top, int(n[0]));
+      bottom = std::max(bottom, int(n[0]));
+    }
+  }
+  if (left > 0) --left;
+  if (top > 0) --top;
+  if (right < int(cols) - 1) ++right;
+  if (bottom < int(rows) - 1) ++bottom;
+}
+
+// Calls f(x1, y1, x2, y2) for each pair of consecutive points of a curve's point buffer.
+template <class F>
+void ForEachSegment(const CGeCurve* curve, F f) {
+  for (int i = 1; curve && i < curve->m_nSWPoint; ++i) {
+    const double* a = curve->m_pSWPoint[i - 1];
+    const double* b = curve->m_pSWPoint[i];
+    f(float(a[0]), float(a[1]), float(b[0]), float(b[1]));
+  }
+}
+
+void SetPlain(uint8_t* colour) { std::memcpy(colour, GRID_PLAIN_RGB, 3); }
+
+// The show rectangle (edges included) limited to the grid; false when nothing of it is inside.
+bool ShowWindow(const CGeGrid& g, int& l, int& t, int& r, int& b) {
+  const CRect s = g.GetShowRect();
+  l = std::max(0, int(s.left));
+  t = std::max(0, int(s.top));
+  r = int(std::min<int64_t>(s.right, int64_t(g.m_nCols) - 1));
+  b = int(std::min<int64_t>(s.bottom, int64_t(g.m_nRows) - 1));
+  return g.m_pColors && l <= r && t <= b;
+}
+
+bool InShowWindow(const CGeGrid& g, int col, int row) {
+  int l, t, r, b;
+  return ShowWindow(g, l, t, r, b) && col >= l && col <= r && row >= t && row <= b;
+}
+
+}  // namespace
+
+void CGeGrid::MaskedColor(unsigned char m, uint8_t rgb[3]) {
+  const float t = std::min<int>(m, 100) / 100.0f;
+  for (int i = 0; i < 3; ++i)
+    rgb[i] = uint8_t(int(GRID_PLAIN_RGB[i] - t * (GRID_PLAIN_RGB[i] - GRID_MASKED_RGB[i])));
+}
+
+void CGeGrid::InitVertexColor() {
+  const size_t n = m_pNodes ? size_t(m_nCols) * m_nRows : 0;
+  if (!n) return;
+  if (!m_pColors) m_pColors = new uint8_t[n][4];
+  for (size_t k = 0; k < n; ++k) {
+    SetPlain(m_pColors[k]);
+    m_pColors[k][3] = 0;
+  }
+}
+
+void CGeGrid::SetColor(unsigned col, unsigned row, unsigned long colour) {
+  if (!m_pColors || col >= m_nCols || row >= m_nRows) return;
+  uint8_t* p = m_pColors[col + size_t(row) * m_nCols];
+  p[0] = uint8_t(colour & 0xff);
+  p[1] = uint8_t((colour >> 8) & 0xff);
+  p[2] = uint8_t((colour >> 16) & 0xff);
+  p[3] = 0;
+}
+
+void CGeGrid::ClearColor() {
+  if (!m_pColors) return;
+  for (size_t k = 0, n = size_t(m_nCols) * m_nRows; k < n; ++k) SetPlain(m_pColors[k]);
+}
+
+void CGeGrid::ClearColor(int col, int row) {
+  if (InShowWindow(*this, col, row)) SetPlain(m_pColors[col + size_t(row) * m_nCols]);
+}
+
+void CGeGrid::ColorOnLine(float x1, float y1, float x2, float y2, unsigned long colour) {
+  if (m_pColors) WalkLine(*this, x1, y1, x2, y2, [&](int c, int r) { SetColor(c, r, colour); });
+}
+
+void CGeGrid::ColorOnCurve(CGeCurve* curve, unsigned long colour) {
+  ForEachSegment(curve, [&](float x1, float y1, float x2, float y2) {
+    ColorOnLine(x1, y1, x2, y2, colour);
+  });
+}
+
+void CGeGrid::ColorFloodFill(unsigned col, unsigned row, int& left, int& top, int& right,
+                             int& bottom, unsigned long colour) {
+  FloodFill(*this, col, row, left, top, right, bottom,
+            [&](unsigned c, unsigned r) { SetColor(c, r, colour); });
+}
+
+void CGeGrid::SetMask(int col, int row, unsigned char value) {
+  if (!m_pColors || col < 0 || row < 0 || unsigned(col) >= m_nCols || unsigned(row) >= m_nRows)
+    return;
+  const size_t k = col + size_t(row) * m_nCols;
+  const float z = m_pNodes[k].z;
+  if (z < m_fMaskLow + 0.0001f || z >= m_fMaskHigh) return;
+  value = std::min<unsigned char>(value, 100);
+  MaskedColor(value, m_pColors[k]);
+  m_pColors[k][3] = value;
+}
+
+void CGeGrid::MaskAll() {
+  if (!m_pColors) return;
+  for (size_t k = 0, n = size_t(m_nCols) * m_nRows; k < n; ++k) {
+    std::memcpy(m_pColors[k], GRID_MASKED_RGB, 3);
+    m_pColors[k][3] = 100;
+  }
+}
+
+void CGeGrid::ClearMask() {
+  if (!m_pColors) return;
+  for (size_t k = 0, n = size_t(m_nCols) * m_nRows; k < n; ++k) {
+    SetPlain(m_pColors[k]);
+    m_pColors[k][3] = 0;
+  }
+}
+
+void CGeGrid::ClearMask(int col, int row) {
+  if (!InShowWindow(*this, col, row)) return;
+  uint8_t* p = m_pColors[col + size_t(row) * m_nCols];
+  SetPlain(p);
+  p[3] = 0;
+}
+
+void CGeGrid::SetVetZeroFlag() {
+  if (!m_pColors) return;
+  for (size_t k = 0, n = size_t(m_nCols) * m_nRows; k < n; ++k) m_pColors[k][3] &= 0xfe;
+}
+
+void CGeGrid::MaskUnderZ(float z) {
+  ClearMask();
+  int l, t, r, b;
+  if (!ShowWindow(*this, l, t, r, b)) return;
+  for (int row = t; row <= b; ++row)
+    for (int col = l; col <= r; ++col) {
+      const size_t k = col + size_t(row) * m_nCols;
+      if (m_pNodes[k].z > z) continue;
+      std::memcpy(m_pColors[k], GRID_MASKED_RGB, 3);
+      m_pColors[k][3] = 100;
+    }
+}
+
+void CGeGrid::InverseMask() {
+  int l, t, r, b;
+  if (!ShowWindow(*this, l, t, r, b)) return;
+  for (int row = t; row <= b; ++row)
+    for (int col = l; col <= r; ++col) {
+      uint8_t* p = m_pColors[col + size_t(row) * m_nCols];
+      const bool masked = p[3] != 0;
+      std::memcpy(p, masked ? GRID_PLAIN_RGB : GRID_MASKED_RGB, 3);
+      p[3] = masked ? 0 : 100;
+    }
+}
+
+void CGeGrid::MaskOnLine(float x1, float y1, float x2, float y2) {
+  if (m_pColors) WalkLine(*this, x1, y1, x2, y2, [&](int c, int r) { SetMask(c, r, 100); });
+}
+
+void CGeGrid::MaskOnCurve(CGeCurve* curve) {
+  ForEachSegment(curve, [&](float x1, float y1, float x2, float y2) {
+    MaskOnLine(x1, y1, x2, y2);
+  });
+}
+
+void CGeGrid::MaskFloodFill(unsigned col, unsigned row, int& left, int& top, int& right,
+                            int& bottom) {
+  FloodFill(*this, col, row, left, top, right, bottom,
+            [&](unsigned c, unsigned r) { SetMask(int(c), int(r), 100); });
+}
+
+unsigned char CGeGrid::Convolve(int col, int row, float (*const kernel)[3]) {
+  double sum = 0, weight = 0;
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) {
+      const int c = col - 1 + i, r = row - 1 + j;
+      if (c < 0 || r < 0 || c >= int(m_nCols) || r >= int(m_nRows)) continue;
+      sum += double(kernel[i][j]) * m_pColors[c + size_t(r) * m_nCols][3];
+      weight += kernel[i][j];
+    }
+  if (weight <= 0) weight = 1;
+  // The small lift keeps float rounding from eroding a uniform mask by one at every pass.
+  const double value = std::clamp(sum / weight + 1e-4, 0.0, 100.0);
+  return static_cast<unsigned char>(value);
+}
+
+void CGeGrid::Convolve(float (*const kernel)[3]) {
+  int l, t, r, b;
+  if (!ShowWindow(*this, l, t, r, b)) return;
+  // Every node is filtered from the values before the call, so the result does not lean
+  // towards the scan direction.
+  std::vector<unsigned char> filtered;
+  filtered.reserve(size_t(r - l + 1) * (b - t + 1));
+  for (int row = t; row <= b; ++row)
+    for (int col = l; col <= r; ++col) filtered.push_back(Convolve(col, row, kernel));
+  size_t k = 0;
+  for (int row = t; row <= b; ++row)
+    for (int col = l; col <= r; ++col) SetMask(col, row, filtered[k++]);
+}
+
+void CGeGrid::BlurMask() {
+  float kernel[3][3] = {{0.045f, 0.122f, 0.045f}, {0.122f, 0.332f, 0.122f}, {0.045f, 0.122f, 0.045f}};
+  Convolve(kernel);
+}
+
+void CGeGrid::SharpenMask() {
+  if (!m_pColors) return;
+  const size_t n = size_t(m_nCols) * m_nRows;
+  int lo = 255, hi = 0;
+  for (size_t k = 0; k < n; ++k) {
+    lo = std::min<int>(lo, m_pColors[k][3]);
+    hi = std::max<int>(hi, m_pColors[k][3]);
+  }
+  const int step = (hi - lo) / 5;
+  // Mask values stay within 0 .. 100 even when the values already sit near the top.
+  const int floor = std::min(100, step > 1 ? lo + step : lo + 2);
+  for (size_t k = 0; k < n; ++k)
+    if (m_pColors[k][3] < floor) m_pColors[k][3] = uint8_t(floor);
 }
