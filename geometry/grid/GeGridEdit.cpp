@@ -124,11 +124,15 @@ void WalkLine(const CGeGrid& g, float x1, float y1, float x2, float y2, F paint)
   const uint32_t sCount = alongU ? g.m_nCols : g.m_nRows, tCount = alongU ? g.m_nRows : g.m_nCols;
   if (s[1] < s[0]) std::swap(s[0], s[1]), std::swap(t[0], t[1]);
   const double slope = (t[1] - t[0]) / (s[1] - s[0]);
-  const double steps = std::floor(s[1] + 0.5 - s[0]);
-  const double first = std::max(0.0, std::floor(-1.0 - s[0]));
-  const double last = std::min(steps, std::ceil(double(sCount) - s[0]));
-  for (double i = first; i <= last; ++i) {
-    const int a = NearestNode(s[0] + i, sCount), b = NearestNode(t[0] + slope * i, tCount);
+  // Steps before the grid are skipped whole (keeping the step phase), steps past it never
+  // taken, so the loop is bounded by the grid size whatever the end points.
+  const double skip = s[0] < -2 ? std::ceil(-2 - s[0]) : 0;
+  const double end = std::min(s[1] + 0.5, double(sCount) + 1);
+  const double base = s[0] + skip;
+  const double count = std::floor(end - base);
+  for (int64_t i = 0; i <= int64_t(count); ++i) {
+    const int a = NearestNode(base + double(i), sCount);
+    const int b = NearestNode(t[0] + slope * (skip + double(i)), tCount);
     if (a >= 0 && b >= 0) alongU ? paint(a, b) : paint(b, a);
   }
 }
