@@ -95,7 +95,7 @@ TEST(GeTrimSurf, LoopsAreOrientedOuterCounterClockwiseHolesClockwise) {
   EXPECT_GT(outer->EvArea(0.01), 0.99);
   EXPECT_NEAR(hole->EvArea(0.01), -0.04, 1e-12);
   double p[2];
-  degenerate->m_BndList.GetHead()->m_pParaCrv->GetPointAt(0.34, p, 0);
+  degenerate->m_BndList.GetHead()->GetParaPoint(0.2, p);
   EXPECT_GT(p[0], 0.7);  // not reversed: still heading for (0.8, 0.6) first
 
   // ReguTrimLoopDir restores the rule after a loop was turned around.
