@@ -19,21 +19,18 @@ using P = std::array<double, 3>;
 using Key = std::tuple<long, long, long>;
 
 Key KeyOf(const double p[3]) {
-  return {std::lround(p[0] * 1000), std::lround(p[1] * 1000),
-          std::lround(p[2] * 1000)};
+  return {std::lround(p[0] * 1000), std::lround(p[1] * 1000), std::lround(p[2] * 1000)};
 }
 
 // Edges of a closed polygon through the vertices, in order.
-std::vector<std::pair<P, P>> Edges(const std::vector<P> &v) {
+std::vector<std::pair<P, P>> Edges(const std::vector<P>& v) {
   std::vector<std::pair<P, P>> e;
   for (size_t i = 0; i < v.size(); ++i)
     e.push_back({v[i], v[(i + 1) % v.size()]});
   return e;
 }
 
-CGeLine3d *Line(const P &a, const P &b) {
-  return new CGeLine3d(a.data(), b.data());
-}
+CGeLine3d* Line(const P& a, const P& b) { return new CGeLine3d(a.data(), b.data()); }
 
 // Square with a wavy z, a triangle far away and a pentagon: the independent
 // answer is the vertex set of each polygon.
@@ -43,10 +40,10 @@ std::vector<std::vector<P>> Polygons() {
           {{20, 0, 0}, {22, 1, 0.3}, {21.5, 3, 0}, {18.5, 3, 1}, {18, 1, 0}}};
 }
 
-void Shuffled(CGeCurve3dList &list, unsigned seed) {
+void Shuffled(CGeCurve3dList& list, unsigned seed) {
   std::vector<std::pair<P, P>> all;
-  for (const auto &poly : Polygons())
-    for (const auto &e : Edges(poly))
+  for (const auto& poly : Polygons())
+    for (const auto& e : Edges(poly))
       all.push_back(e);
   std::mt19937 rng(seed);
   std::shuffle(all.begin(), all.end(), rng);
@@ -58,10 +55,10 @@ void Shuffled(CGeCurve3dList &list, unsigned seed) {
 }
 
 // Each loop as the set of its vertices, and a check that it is a closed chain.
-std::set<std::set<Key>> LoopVertexSets(CGeLoop3dList &loops, double tol) {
+std::set<std::set<Key>> LoopVertexSets(CGeLoop3dList& loops, double tol) {
   std::set<std::set<Key>> out;
   for (POSITION pos = loops.GetHeadPosition(); pos;) {
-    CGeLoop3d *l = loops.GetNext(pos);
+    CGeLoop3d* l = loops.GetNext(pos);
     EXPECT_EQ(l->IsLoop3d(tol), 1);
     std::set<Key> keys;
     for (POSITION q = l->m_CurveList.GetHeadPosition(); q;) {
@@ -77,31 +74,28 @@ std::set<std::set<Key>> LoopVertexSets(CGeLoop3dList &loops, double tol) {
 
 std::set<std::set<Key>> Expected() {
   std::set<std::set<Key>> out;
-  for (const auto &poly : Polygons()) {
+  for (const auto& poly : Polygons()) {
     std::set<Key> keys;
-    for (const P &p : poly)
+    for (const P& p : poly)
       keys.insert(KeyOf(p.data()));
     out.insert(keys);
   }
   return out;
 }
 
-CGeLoop3d *Square(double x0, double y0, double size, bool ccw) {
-  std::vector<P> v{{x0, y0, 0},
-                   {x0 + size, y0, 0},
-                   {x0 + size, y0 + size, 0},
-                   {x0, y0 + size, 0}};
+CGeLoop3d* Square(double x0, double y0, double size, bool ccw) {
+  std::vector<P> v{{x0, y0, 0}, {x0 + size, y0, 0}, {x0 + size, y0 + size, 0}, {x0, y0 + size, 0}};
   if (!ccw)
     std::reverse(v.begin(), v.end());
-  auto *loop = new CGeLoop3d();
-  for (const auto &[a, b] : Edges(v))
+  auto* loop = new CGeLoop3d();
+  for (const auto& [a, b] : Edges(v))
     loop->AddTail(Line(a, b));
   return loop;
 }
 
 using GeTool3DLoopTest = VurodeTest;
 
-} // namespace
+}  // namespace
 
 TEST_F(GeTool3DLoopTest, ShuffledReversedSegmentsChainBackIntoThePolygons) {
   for (unsigned seed = 1; seed <= 20; ++seed) {
@@ -127,7 +121,7 @@ TEST_F(GeTool3DLoopTest, ShuffledReversedSegmentsChainBackIntoThePolygons) {
 TEST_F(GeTool3DLoopTest, MakeLoop3dNeverReversesTheCallersCurves) {
   CGeCurve3dList curves;
   curves.AddTail(Line({0, 0, 0}, {1, 0, 0}));
-  curves.AddTail(Line({2, 0, 0}, {1, 0, 0})); // must be reversed to chain
+  curves.AddTail(Line({2, 0, 0}, {1, 0, 0}));  // must be reversed to chain
   CGeTool3D tool;
   CGeLoop3dList loops;
   tool.MakeLoop3d(&curves, &loops);
@@ -163,20 +157,20 @@ TEST_F(GeTool3DLoopTest, ReSortLoopOrientsAndNests) {
   // C contains B contains A, plus D beside C; all given clockwise and smallest
   // first.
   CGeLoop3dList loops;
-  CGeLoop3d *A = Square(4, 4, 2, false);
-  CGeLoop3d *B = Square(2, 2, 6, true);
-  CGeLoop3d *C = Square(0, 0, 10, false);
-  CGeLoop3d *D = Square(20, 0, 3, false);
+  CGeLoop3d* A = Square(4, 4, 2, false);
+  CGeLoop3d* B = Square(2, 2, 6, true);
+  CGeLoop3d* C = Square(0, 0, 10, false);
+  CGeLoop3d* D = Square(20, 0, 3, false);
   loops.AddTail(A);
   loops.AddTail(D);
   loops.AddTail(B);
   loops.AddTail(C);
   CGeTool3D tool;
   tool.ReSortLoop(&loops);
-  std::vector<CGeLoop3d *> got;
+  std::vector<CGeLoop3d*> got;
   for (POSITION pos = loops.GetHeadPosition(); pos;)
     got.push_back(loops.GetNext(pos));
-  ASSERT_EQ(got, (std::vector<CGeLoop3d *>{C, B, D, A}));
+  ASSERT_EQ(got, (std::vector<CGeLoop3d*>{C, B, D, A}));
   EXPECT_GT(C->m_dArea, 0);
   EXPECT_LT(B->m_dArea, 0);
   EXPECT_GT(D->m_dArea, 0);
@@ -184,7 +178,7 @@ TEST_F(GeTool3DLoopTest, ReSortLoopOrientsAndNests) {
   EXPECT_NEAR(std::fabs(B->m_dArea), 36, 1e-6);
   // A recomputed area agrees with the cached sign after the reversals.
   B->m_dArea = 1e12;
-  CGeLoop3d *fresh = B->Copy();
+  CGeLoop3d* fresh = B->Copy();
   EXPECT_LT(fresh->EvArea(0.01), 0);
   delete fresh;
   geDelLoop3dList(&loops);
@@ -192,10 +186,9 @@ TEST_F(GeTool3DLoopTest, ReSortLoopOrientsAndNests) {
 
 TEST_F(GeTool3DLoopTest, NearestDistanceSortCurvesAndLoops) {
   CGeCurve3dList curves;
-  CGeLine3d *first = Line({0, 0, 0}, {1, 0, 0});
-  CGeLine3d *far = Line({9, 0, 0}, {10, 0, 0});
-  CGeLine3d *nearEnd =
-      Line({3, 0, 0}, {1.1, 0, 0}); // its end is nearest: reversed
+  CGeLine3d* first = Line({0, 0, 0}, {1, 0, 0});
+  CGeLine3d* far = Line({9, 0, 0}, {10, 0, 0});
+  CGeLine3d* nearEnd = Line({3, 0, 0}, {1.1, 0, 0});  // its end is nearest: reversed
   curves.AddTail(first);
   curves.AddTail(far);
   curves.AddTail(nearEnd);
@@ -214,11 +207,11 @@ TEST_F(GeTool3DLoopTest, NearestDistanceSortCurvesAndLoops) {
   // nearer.
   for (bool allow : {false, true}) {
     CGeLoop3dList loops;
-    auto *l0 = new CGeLoop3d();
+    auto* l0 = new CGeLoop3d();
     l0->AddTail(Line({0, 0, 0}, {1, 0, 0}));
-    auto *l1 = new CGeLoop3d();
+    auto* l1 = new CGeLoop3d();
     l1->AddTail(Line({8, 0, 0}, {1.2, 0, 0}));
-    auto *l2 = new CGeLoop3d();
+    auto* l2 = new CGeLoop3d();
     l2->AddTail(Line({2, 0, 0}, {5, 0, 0}));
     loops.AddTail(l0);
     loops.AddTail(l1);
@@ -239,7 +232,7 @@ TEST_F(GeTool3DLoopTest, CancelKeepsTheCallersEarlierLoopsAndCurves) {
     Shuffled(curves, 7);
     const int n = static_cast<int>(curves.GetCount());
     CGeLoop3dList loops;
-    CGeLoop3d *earlier = Square(50, 50, 1, true);
+    CGeLoop3d* earlier = Square(50, 50, 1, true);
     loops.AddTail(earlier);
     gResetProgress();
     gSetProgressCancelAfter(at);
@@ -281,7 +274,7 @@ TEST_F(GeTool3DLoopTest, ClearCornerStartsLowAndIgnoresTol) {
     EXPECT_TRUE(curves.IsEmpty());
     ASSERT_EQ(loops.GetCount(), 2);
     EXPECT_EQ(loops.GetHead()->m_CurveList.GetCount(), 1);
-    CGeLoop3d *stair = loops.GetTail();
+    CGeLoop3d* stair = loops.GetTail();
     EXPECT_EQ(stair->m_CurveList.GetCount(), 3);
     EXPECT_EQ(stair->IsLinked(1e-9), 1);
     geDelLoop3dList(&loops);
@@ -301,11 +294,11 @@ TEST_F(GeTool3DLoopTest, LinkedChainsRetraceBranches) {
   EXPECT_TRUE(curves.IsEmpty());
   int total = 0;
   for (POSITION pos = loops.GetHeadPosition(); pos;) {
-    CGeLoop3d *l = loops.GetNext(pos);
+    CGeLoop3d* l = loops.GetNext(pos);
     EXPECT_EQ(l->IsLinked(1e-6), 1);
     total += static_cast<int>(l->m_CurveList.GetCount());
   }
-  EXPECT_GE(total, 4); // every curve plus at least one retraced copy
+  EXPECT_GE(total, 4);  // every curve plus at least one retraced copy
   geDelLoop3dList(&loops);
 }
 
@@ -323,7 +316,7 @@ TEST_F(GeTool3DLoopTest, AxisCurvesJoinBetweenBranchPoints) {
   tool.AxisCrvToComCrv(&curves, &out, 0.001, 0.5);
   ASSERT_EQ(out.GetCount(), 3);
   for (POSITION pos = out.GetHeadPosition(); pos;) {
-    auto *c = static_cast<CGeCombCurve3d *>(out.GetNext(pos));
+    auto* c = static_cast<CGeCombCurve3d*>(out.GetNext(pos));
     EXPECT_EQ(c->m_CurveList.GetCount(), 2);
     EXPECT_NEAR(c->EvTotalArcLength2D(), 2.0, 1e-9);
   }
@@ -338,7 +331,7 @@ TEST_F(GeTool3DLoopTest, LinkAndLoopTests) {
   EXPECT_EQ(tool.IsLinked(&empty, 0.01), 1);
   EXPECT_EQ(tool.IsLoop3d(&empty, 0.01), 0);
   CGeCurve3dList tri;
-  for (const auto &[a, b] : Edges({{0, 0, 0}, {1, 0, 1}, {0, 1, 2}}))
+  for (const auto& [a, b] : Edges({{0, 0, 0}, {1, 0, 1}, {0, 1, 2}}))
     tri.AddTail(Line(a, b));
   EXPECT_EQ(tool.IsLoop3d(&tri, 0.01), 1);
   tri.GetTail()->Reverse();
