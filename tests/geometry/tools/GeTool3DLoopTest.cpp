@@ -338,3 +338,28 @@ TEST_F(GeTool3DLoopTest, LinkAndLoopTests) {
   EXPECT_EQ(tool.IsLinked(&tri, 0.01), 0);
   geDelCurve3dList(&tri);
 }
+
+TEST_F(GeTool3DLoopTest, NextCurveIsTheLeftmostTurnInTheXyProjection) {
+  // At (1,0,0): a right turn, a straight run that climbs steeply (straight only in xy), and
+  // optionally a left turn that dives. The largest counter-clockwise angle from the way
+  // back wins: left, else straight; candidates ending there are walked reversed.
+  for (bool withLeft : {false, true}) {
+    CGeCurve3dList curves;
+    curves.AddTail(Line({0, 0, 0}, {1, 0, 0}));
+    curves.AddTail(Line({1, -1, 0}, {1, 0, 0}));
+    curves.AddTail(Line({1, 0, 0}, {2, 0, 5}));
+    if (withLeft) curves.AddTail(Line({1, 1, -3}, {1, 0, 0}));
+    CGeTool3D tool;
+    CGeLoop3dList loops;
+    tool.ReCreateLoop3d(&curves, &loops, 0.001, false);
+    ASSERT_FALSE(loops.IsEmpty());
+    CGeLoop3d* first = loops.GetHead();
+    ASSERT_EQ(first->m_CurveList.GetCount(), 2);
+    // The chain met a dead end and grew from the head's start: it stays reversed.
+    double e[3];
+    first->GetStartPoint(e);
+    EXPECT_EQ(KeyOf(e), withLeft ? KeyOf(P{1, 1, -3}.data()) : KeyOf(P{2, 0, 5}.data()));
+    geDelLoop3dList(&loops);
+    geDelCurve3dList(&curves);
+  }
+}
