@@ -403,8 +403,6 @@ CGeCurve3d* CGeTool3D::SearchNearestCurve(RBTree& tree, const double point[3], d
       CGeCurve3d* c = curves[static_cast<size_t>(i)];
       if (!c) {
         // Taken out of play through its other end's node.
-        if (at == foundAt)
-          foundAt = nullptr;
         list->RemoveAt(at);
         continue;
       }
