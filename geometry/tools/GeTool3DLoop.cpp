@@ -650,7 +650,6 @@ void CGeTool3D::CreateLinkedCurve(CGeCurve3dList* curves, CGeLoop3dList* loops) 
           made.push_back(c);
         }
       }
-      loop->SeperateComCurve();
     }
     loops->AddTail(loop.release());
   }
@@ -666,6 +665,9 @@ void CGeTool3D::CreateLinkedCurve(CGeCurve3dList* curves, CGeLoop3dList* loops) 
   while (pos) {
     POSITION at = pos;
     CGeLoop3d* loop = loops->GetNext(pos);
+    // Composites are opened only now, so a cancel above can still tell the retrace copies
+    // from the caller's curves.
+    loop->SeperateComCurve();
     if (loop->EvTotalArcLength() < kShortChain) {
       delete loop;
       loops->RemoveAt(at);
