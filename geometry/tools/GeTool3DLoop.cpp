@@ -403,8 +403,6 @@ CGeCurve3d* CGeTool3D::SearchNearestCurve(RBTree& tree, const double point[3], d
       CGeCurve3d* c = curves[static_cast<size_t>(i)];
       if (!c) {
         // Taken out of play through its other end's node.
-        if (at == foundAt)
-          foundAt = nullptr;
         list->RemoveAt(at);
         continue;
       }
@@ -652,7 +650,6 @@ void CGeTool3D::CreateLinkedCurve(CGeCurve3dList* curves, CGeLoop3dList* loops) 
           made.push_back(c);
         }
       }
-      loop->SeperateComCurve();
     }
     loops->AddTail(loop.release());
   }
@@ -668,6 +665,9 @@ void CGeTool3D::CreateLinkedCurve(CGeCurve3dList* curves, CGeLoop3dList* loops) 
   while (pos) {
     POSITION at = pos;
     CGeLoop3d* loop = loops->GetNext(pos);
+    // Composites are opened only now, so a cancel above can still tell the retrace copies
+    // from the caller's curves.
+    loop->SeperateComCurve();
     if (loop->EvTotalArcLength() < kShortChain) {
       delete loop;
       loops->RemoveAt(at);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "geometry/shapes2d/GeLoop3d.h"
+#include "geometry/shapes3d/GeArc3d.h"
 #include "geometry/shapes3d/GeLine3d.h"
 #include "geometry/tools/GeTool3D.h"
 #include "platform/panlet/Progress.h"
@@ -337,4 +338,52 @@ TEST_F(GeTool3DLoopTest, LinkAndLoopTests) {
   tri.GetTail()->Reverse();
   EXPECT_EQ(tool.IsLinked(&tri, 0.01), 0);
   geDelCurve3dList(&tri);
+}
+
+TEST_F(GeTool3DLoopTest, NextCurveIsTheLeftmostTurnInTheXyProjection) {
+  // At (1,0,0): a right turn, a straight run that climbs steeply (straight only in xy), and
+  // optionally a left turn that dives. The largest counter-clockwise angle from the way
+  // back wins: left, else straight; candidates ending there are walked reversed.
+  for (bool withLeft : {false, true}) {
+    CGeCurve3dList curves;
+    curves.AddTail(Line({0, 0, 0}, {1, 0, 0}));
+    curves.AddTail(Line({1, -1, 0}, {1, 0, 0}));
+    curves.AddTail(Line({1, 0, 0}, {2, 0, 5}));
+    if (withLeft) curves.AddTail(Line({1, 1, -3}, {1, 0, 0}));
+    CGeTool3D tool;
+    CGeLoop3dList loops;
+    tool.ReCreateLoop3d(&curves, &loops, 0.001, false);
+    ASSERT_FALSE(loops.IsEmpty());
+    CGeLoop3d* first = loops.GetHead();
+    ASSERT_EQ(first->m_CurveList.GetCount(), 2);
+    // The chain met a dead end and grew from the head's start: it stays reversed.
+    double e[3];
+    first->GetStartPoint(e);
+    EXPECT_EQ(KeyOf(e), withLeft ? KeyOf(P{1, 1, -3}.data()) : KeyOf(P{2, 0, 5}.data()));
+    geDelLoop3dList(&loops);
+    geDelCurve3dList(&curves);
+  }
+}
+
+TEST_F(GeTool3DLoopTest, ClosedCurveIsALoopAtOnce) {
+  // A full circle with a line leaving its seam: the circle alone is the first loop, with or
+  // without closedOnly; the line never joins it.
+  for (bool closedOnly : {false, true}) {
+    CGeCurve3dList curves;
+    auto* circle = new CGeArc3d();
+    const double centre[3] = {0, 0, 2};
+    ASSERT_NE(circle->CreateCricleXY(centre, 1.0), 0);
+    double s[3];
+    circle->GetStartPoint(s);
+    curves.AddTail(circle);
+    curves.AddTail(Line({s[0], s[1], s[2]}, {s[0] + 1, s[1], s[2]}));
+    CGeTool3D tool;
+    CGeLoop3dList loops;
+    tool.ReCreateLoop3d(&curves, &loops, 0.001, closedOnly);
+    ASSERT_EQ(loops.GetCount(), closedOnly ? 1 : 2);
+    EXPECT_EQ(loops.GetHead()->m_CurveList.GetCount(), 1);
+    EXPECT_EQ(loops.GetHead()->m_CurveList.GetHead()->GetType(), GE_TYPE_ARC3D);
+    geDelLoop3dList(&loops);
+    geDelCurve3dList(&curves);
+  }
 }
