@@ -190,7 +190,8 @@ int CNcPline::ChkTol_InsPt(CMillModel* model, double tol, int mode) {
     if (mode == 0) {
       model->Mark_XInter(x0, x1);
     } else if (mode == 1) {
-      const _tagBox3D b{{x0, y0, std::min(p->z, q->z)}, {x1, y1, std::max(p->z, q->z)}};
+      // Anything above the segment may raise its probes, however high: the box is open upward.
+      const _tagBox3D b{{x0, y0, std::min(p->z, q->z)}, {x1, y1, 1e300}};
       model->Mark_Box3D(b);
     } else if (std::fabs(p->y - q->y) <= 1e-6) {
       model->Mark_XInter(x0, x1);

@@ -51,11 +51,14 @@ inline std::unique_ptr<CGeMesh> Hemisphere(double r, int rings, int seg) {
 }
 
 // A model of one mesh prepared for the tool, with its whole extent marked as region.
-inline std::unique_ptr<CMillModel> ModelOf(CGeMesh* mesh, CTool* tool, double lowDepth) {
+inline std::unique_ptr<CMillModel> ModelOf(std::initializer_list<CGeMesh*> meshes, CTool* tool,
+                                           double lowDepth) {
   auto model = std::make_unique<CMillModel>();
-  auto* nm = new CNcMesh;
-  nm->Init(mesh);
-  model->meshes.push_back(nm);
+  for (CGeMesh* mesh : meshes) {
+    auto* nm = new CNcMesh;
+    nm->Init(mesh);
+    model->meshes.push_back(nm);
+  }
   model->SetTool(tool);
   model->SetMillDepth(0.0, lowDepth);
   _tagBox3D b;
