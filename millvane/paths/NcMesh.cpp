@@ -28,6 +28,19 @@ void BoxOf(const double* a, const double* b, _tagBox3D& box) {
   }
 }
 
+// A tip outside a facet's (offset) box or an edge's (radius-widened) box cannot touch it; the
+// small margin keeps contacts on a box side.
+bool InXY(const _tagBox3D& b, double x, double y) {
+  return x >= b.min[0] - 1e-9 && x <= b.max[0] + 1e-9 && y >= b.min[1] - 1e-9 && y <= b.max[1] + 1e-9;
+}
+
+double SegDistXY(const double* a, const double* b, double x, double y) {
+  const double ex = b[0] - a[0], ey = b[1] - a[1], l2 = ex * ex + ey * ey;
+  double t = l2 > 0 ? ((x - a[0]) * ex + (y - a[1]) * ey) / l2 : 0.0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(a[0] + t * ex - x, a[1] + t * ey - y);
+}
+
 // Keeps the entries of list[0, n) that pass, in place, kept ones first; returns their count.
 template <class Pred>
 int Partition(std::vector<int>& list, int n, Pred keep) {
@@ -258,7 +271,7 @@ int CNcMesh::Get_CC_Height(CTool* t, double p[3]) const {
   const double z0 = p[2];
   for (int k = 0; k < m_nActFacet; ++k) {
     const Facet& f = facets[m_actFacet[k]];
-    if (f.box.max[2] < p[2]) continue;
+    if (f.box.max[2] < p[2] || !InXY(f.box, p[0], p[1])) continue;
     const double h = FacetHeight(m_actFacet[k], p[0] - f.off[0], p[1] - f.off[1]) + f.off[2];
     if (h > p[2]) p[2] = h;
   }
@@ -266,7 +279,11 @@ int CNcMesh::Get_CC_Height(CTool* t, double p[3]) const {
     for (int k = 0; k < m_nActEdge; ++k) {
       const Edge& e = edges[m_actEdge[k]];
       const double *A = V(e.v[0]), *B = V(e.v[1]);
-      if (A[2] < p[2] && B[2] < p[2]) continue;
+      if ((A[2] < p[2] && B[2] < p[2]) || !InXY(e.box, p[0], p[1])) continue;
+      // No point of the edge stands higher than its top end nor nearer than its nearest point,
+      // so that bounds the tip before the costly contact search.
+      const double d = SegDistXY(A, B, p[0], p[1]);
+      if (d > t->MaxRadius() || std::max(A[2], B[2]) - t->HeightAt(d) <= p[2]) continue;
       const double h = std::max({t->Zval_EdgeCC(A, B, p[0], p[1]), t->Zval_VertCC(A, p[0], p[1]),
                                  t->Zval_VertCC(B, p[0], p[1])});
       if (h > p[2]) p[2] = h;
@@ -281,7 +298,7 @@ int CNcMesh::Get_CC_Height(CTool*, CNcPoint& p) const {
   const double z0 = p.z;
   for (int k = 0; k < m_nActFacet; ++k) {
     const Facet& f = facets[m_actFacet[k]];
-    if (f.box.max[2] < p.z) continue;
+    if (f.box.max[2] < p.z || !InXY(f.box, p.x, p.y)) continue;
     const double h = FacetHeight(m_actFacet[k], p.x - f.off[0], p.y - f.off[1]) + f.off[2];
     if (h > p.z) p.z = h;
   }
