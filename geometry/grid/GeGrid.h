@@ -11,6 +11,7 @@
 #include "geometry/grid/RlfLayer.h"
 #include "geometry/surfaces/GeSurf.h"
 
+class CBitmap;
 class CDib;
 class COpenGLDC;
 class CGeGrid;
@@ -149,6 +150,16 @@ class CGeGrid : public CGeSurf {
   // About six rows and six columns as lines.
   void DrawGL_WireFrame(COpenGLDC* dc);
   void SetDefaultMaterial();
+  // The show rectangle as a picture `width` pixels wide, the grid's highest row on top: heights
+  // in relief colours, or grey from the lowest (black) to the highest (white) when `grey` is
+  // set. Nothing for a null bitmap, a width below 1 or a show rectangle without area.
+  void GetBitmap(CBitmap* bitmap, int width, int grey);
+  // The grey picture at a given size.
+  void CreateBitmap(CBitmap* bitmap, int width, int height);
+  // The relief picture over the grid's place in a 2D view, made anew after the heights changed.
+  void DrawImage(CDC* dc);
+  // Paints a picture file onto the node colours, keeping the mask values.
+  void SetMaterial(CString path);
 
   // Screen positions of every step-th node for picking; needs a drawing context and a view.
   void CreateScreenVet();
