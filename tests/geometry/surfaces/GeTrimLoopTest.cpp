@@ -152,6 +152,24 @@ TEST(GeTrimBnd, SampledSpaceCurvesFollowTheSurfaceWithinTolerance) {
   EXPECT_EQ(edge->m_pEucCrv, kept);
 }
 
+TEST(GeTrimBnd, NurbsSpaceCurveKeepsTheEndsOfThePolyline) {
+  CGeTrimBnd none;
+  EXPECT_EQ(none.GetNurbEucCrv(), nullptr);
+  const double pts[5][3] = {{0, 0, 0}, {1, 1, 0}, {2, 1.5, 0.5}, {3, 1, 1}, {4, 0, 1}};
+  auto* pl = new CGePolyline3d();
+  pl->Create(5, pts);
+  CGeTrimBnd bnd(nullptr, pl, nullptr);
+  CGeCurve3d* c = bnd.GetNurbEucCrv();
+  ASSERT_EQ(c, bnd.m_pEucCrv);
+  ASSERT_TRUE(c->GetType() == 0x1000 || c->GetType() == 0x2000);
+  double s[3], e[3];
+  c->GetStartPoint(s);
+  c->GetEndPoint(e);
+  EXPECT_LT(Dist3(s, pts[0]), 1e-9);
+  EXPECT_LT(Dist3(e, pts[4]), 1e-9);
+  EXPECT_EQ(bnd.GetNurbEucCrv(), c);  // a second call changes nothing
+}
+
 TEST(GeTrimBnd, StraightBoundaryOnAPlaneGivesOneSamplePerInterval) {
   const double o[3] = {0, 0, 0};
   CGeTrimSurf plane(CNurbsEditor::MakePlane(o, 10, 5), _tagBox2D{{0, 0}, {1, 1}});

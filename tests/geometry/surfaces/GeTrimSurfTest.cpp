@@ -140,6 +140,28 @@ TEST(GeTrimSurf, IsTrimedOnlyWhenLoopsCutTheDomain) {
   EXPECT_EQ(bare.IsTrimed(), 0);
 }
 
+TEST(GeTrimSurf, CrossingsAreSortedAlongTheLineAndSharedCornersCountOnce) {
+  auto s = Framed();
+  // The diagonal meets two boundaries at each of the corners (0, 0) and (1, 1).
+  const double a[2] = {1.5, 1.5}, b[2] = {-0.5, -0.5};
+  CGeLine diag(a, b);
+  CInterPntArray pts;
+  s->GetParamSpaceIntPoint(&diag, &pts);
+  ASSERT_EQ(pts.GetSize(), 2);
+  EXPECT_NEAR(pts[0].x, 0, 1e-9);
+  EXPECT_NEAR(pts[1].x, 1, 1e-9);
+  // A vertical line sorts by v.
+  const double c[2] = {0.25, 2}, d[2] = {0.25, -1};
+  CGeLine up(c, d);
+  pts.RemoveAll();
+  s->GetParamSpaceIntPoint(&up, &pts);
+  ASSERT_EQ(pts.GetSize(), 2);
+  EXPECT_NEAR(pts[0].y, 0, 1e-9);
+  EXPECT_NEAR(pts[1].y, 1, 1e-9);
+  s->GetParamSpaceIntPoint(nullptr, &pts);
+  EXPECT_EQ(pts.GetSize(), 2);
+}
+
 TEST(GeTrimSurf, RectangularLoopRunsCounterClockwiseOverIsoCurves) {
   CGeTrimSurf s(WavySurface(), _tagBox2D{{0, 0}, {0, 0}});
   std::unique_ptr<CGeTrimLoop> loop(s.GenRectTrimLoop(0, 1, 0, 1));
