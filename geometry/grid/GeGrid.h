@@ -11,6 +11,7 @@
 #include "geometry/grid/RlfLayer.h"
 #include "geometry/surfaces/GeSurf.h"
 
+class CBitmap;
 class CDib;
 class CGeCurve;
 class CGeCurve3d;
@@ -164,6 +165,48 @@ class CGeGrid : public CGeSurf {
   void ClearAllTriStrip();
   void ClearRoughTriStrip();
   void ClearLocTriStrip();
+
+  // Drawing. Nodes go to OpenGL as they are (interleaved normal and position) and one index
+  // list draws a node rectangle as a single triangle strip, rows joined by degenerate
+  // triangles.
+  void DrawGL(COpenGLDC* pDC, int nMode) override;
+  // Strip over `rect` (clamped to the grid) taking every step-th row and column. The list is
+  // reused while `capacity` suffices; `count` gets the number of indices. Needs a drawing
+  // context.
+  void CreateTStrip(CRect rect, unsigned step, uint32_t*& list, uint32_t& count,
+                    uint32_t& capacity);
+  void CreateAllStrip(CRect rect);
+  void CreateRoughStrip(CRect rect);
+  // Starts on even rows and columns so that it meets the rough strip's nodes.
+  void CreateLocalStrip(CRect rect);
+  // Copies the node array into a buffer object on the graphics card.
+  void BuildVBOs();
+  // Keeps the view's colour buffer to redraw under local updates.
+  void GetFrameBuff();
+  void ClearFrameBuff();
+  // The show rectangle from the whole or (when two cells cover at most a pixel) rough strip;
+  // only type 0 draws.
+  void DrawGL_AllUpdate(int type);
+  // The cached frame, then the local strip over it.
+  void DrawGL_AllUpdateEx(int type);
+  // The local strip straight over what is on screen.
+  void DrawGL_LoaclUpdate(int type);
+  // One black line along a node row or column of the show rectangle.
+  void DrawGL_Row(COpenGLDC* dc, int row);
+  void DrawGL_Col(COpenGLDC* dc, int col);
+  // About six rows and six columns as lines.
+  void DrawGL_WireFrame(COpenGLDC* dc);
+  void SetDefaultMaterial();
+  // The show rectangle as a picture `width` pixels wide, the grid's highest row on top: heights
+  // in relief colours, or grey from the lowest (black) to the highest (white) when `grey` is
+  // set. Nothing for a null bitmap, a width below 1 or a show rectangle without area.
+  void GetBitmap(CBitmap* bitmap, int width, int grey);
+  // The grey picture at a given size.
+  void CreateBitmap(CBitmap* bitmap, int width, int height);
+  // The relief picture over the grid's place in a 2D view, made anew after the heights changed.
+  void DrawImage(CDC* dc);
+  // Paints a picture file onto the node colours, keeping the mask values.
+  void SetMaterial(CString path);
 
   // Screen positions of every step-th node for picking; needs a drawing context and a view.
   void CreateScreenVet();

@@ -7,6 +7,7 @@
 
 #include "platform/afx/Archive.h"
 #include "platform/afx/Array.h"
+#include "platform/afx/Bitmap.h"
 #include "platform/afx/DC.h"
 #include "platform/afx/DumpContext.h"
 #include "platform/afx/Exception.h"
@@ -15,6 +16,7 @@
 #include "platform/afx/GdiObject.h"
 #include "platform/afx/List.h"
 #include "platform/afx/MemFile.h"
+#include "platform/afx/MemoryDC.h"
 #include "platform/afx/ObList.h"
 #include "platform/afx/Object.h"
 #include "platform/afx/Rect.h"

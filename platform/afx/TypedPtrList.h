@@ -21,8 +21,10 @@ class CTypedPtrList : public BASE_CLASS {
   TYPE GetAt(POSITION position) const { return Cast(Base::GetAt(position)); }
   void SetAt(POSITION pos, TYPE newElement) { Base::SetAt(pos, newElement); }
 
-  POSITION AddHead(TYPE newElement) { return Base::AddHead(newElement); }
-  POSITION AddTail(TYPE newElement) { return Base::AddTail(newElement); }
+  // The element goes in as the base's element type, so that a list of lists cannot pick the
+  // base's append-a-whole-list overload.
+  POSITION AddHead(TYPE newElement) { return Base::AddHead(Elem(newElement)); }
+  POSITION AddTail(TYPE newElement) { return Base::AddTail(Elem(newElement)); }
   void AddHead(CTypedPtrList* pNewList) { Base::AddHead(pNewList); }
   void AddTail(CTypedPtrList* pNewList) { Base::AddTail(pNewList); }
   POSITION InsertBefore(POSITION position, TYPE newElement) { return Base::InsertBefore(position, newElement); }
@@ -33,4 +35,5 @@ class CTypedPtrList : public BASE_CLASS {
 
  private:
   static TYPE Cast(typename Base::BASE_TYPE p) { return static_cast<TYPE>(p); }
+  static typename Base::BASE_TYPE Elem(TYPE p) { return p; }
 };

@@ -1,5 +1,7 @@
 #include "platform/vurode/Dib.h"
 
+#include <memory>
+
 #include "platform/vurode/ImageFile.h"
 
 CDib::CDib() : m_width(0), m_height(0), m_refs(0) {}
@@ -25,6 +27,18 @@ BOOL CDib::Create(int width, int height) {
   m_height = height;
   m_bits.assign(size_t(width) * height, DibPixel{0, 0, 0, 255});
   return TRUE;
+}
+
+CDib* CDib::DDBToDIB(const CBitmap* bitmap) {
+  if (!bitmap) return nullptr;
+  auto dib = std::make_unique<CDib>();
+  if (!dib->Create(bitmap->GetWidth(), bitmap->GetHeight())) return nullptr;
+  for (int y = 0; y < dib->m_height; ++y)
+    for (int x = 0; x < dib->m_width; ++x) {
+      const COLORREF c = bitmap->GetPixel(x, y);
+      dib->At(x, y) = DibPixel{GetBValue(c), GetGValue(c), GetRValue(c), 255};
+    }
+  return dib.release();
 }
 
 void CDib::Assign(int width, int height, const std::vector<uint8_t>& rgba) {

@@ -3,6 +3,7 @@
 // background colour for pictures with transparency.
 #pragma once
 
+#include "platform/afx/Bitmap.h"
 #include "platform/afx/DC.h"
 #include "platform/afx/String.h"
 #include "platform/win/WinTypes.h"
@@ -28,6 +29,9 @@ class CDib {
   BOOL ReadFile(const CString& path);
   // A width x height picture of opaque black; FALSE for sizes out of range.
   BOOL Create(int width, int height);
+  // A new opaque picture of a bitmap's pixels, which the caller owns; null for a null or empty
+  // bitmap.
+  static CDib* DDBToDIB(const CBitmap* bitmap);
   BOOL IsEmpty() const { return m_width == 0; }
   int GetWidth() const { return m_width; }
   int GetHeight() const { return m_height; }

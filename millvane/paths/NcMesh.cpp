@@ -1,0 +1,317 @@
+#include "millvane/paths/NcMesh.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "geometry/surfaces/GeMesh.h"
+#include "millvane/paths/NcPline.h"
+#include "platform/numora/Box.h"
+#include "platform/vurode/Tool.h"
+
+namespace {
+
+bool XYMeets(const _tagBox3D& a, const _tagBox2D& b, double tol) {
+  return a.min[0] - tol <= b.max[0] && b.min[0] - tol <= a.max[0] && a.min[1] - tol <= b.max[1] &&
+         b.min[1] - tol <= a.max[1];
+}
+
+bool Meets3D(const _tagBox3D& a, const _tagBox3D& b, double tol) {
+  for (int i = 0; i < 3; ++i)
+    if (a.min[i] - tol > b.max[i] || b.min[i] - tol > a.max[i]) return false;
+  return true;
+}
+
+void BoxOf(const double* a, const double* b, _tagBox3D& box) {
+  for (int i = 0; i < 3; ++i) {
+    box.min[i] = std::min(a[i], b[i]);
+    box.max[i] = std::max(a[i], b[i]);
+  }
+}
+
+// A tip outside a facet's (offset) box or an edge's (radius-widened) box cannot touch it; the
+// small margin keeps contacts on a box side.
+bool InXY(const _tagBox3D& b, double x, double y) {
+  return x >= b.min[0] - 1e-9 && x <= b.max[0] + 1e-9 && y >= b.min[1] - 1e-9 && y <= b.max[1] + 1e-9;
+}
+
+double SegDistXY(const double* a, const double* b, double x, double y) {
+  const double ex = b[0] - a[0], ey = b[1] - a[1], l2 = ex * ex + ey * ey;
+  double t = l2 > 0 ? ((x - a[0]) * ex + (y - a[1]) * ey) / l2 : 0.0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(a[0] + t * ex - x, a[1] + t * ey - y);
+}
+
+// Keeps the entries of list[0, n) that pass, in place, kept ones first; returns their count.
+template <class Pred>
+int Partition(std::vector<int>& list, int n, Pred keep) {
+  return static_cast<int>(std::stable_partition(list.begin(), list.begin() + n, keep) - list.begin());
+}
+
+template <class Pred>
+int Select(std::vector<int>& out, size_t total, Pred keep) {
+  int n = 0;
+  for (size_t i = 0; i < total; ++i)
+    if (keep(static_cast<int>(i))) out[n++] = static_cast<int>(i);
+  return n;
+}
+
+}  // namespace
+
+CNcMesh::CNcMesh() { BOX3D_Init0(&box); }
+
+CNcMesh::~CNcMesh() { delete tool; }
+
+void CNcMesh::Init(CGeMesh* mesh) {
+  if (!mesh) return;
+  if (mesh->edges.empty()) mesh->GenEdgeTopo();
+  if (mesh->vertices.size() < 3 || mesh->faces.empty() || mesh->edges.size() < 3) return;
+  const size_t nv = mesh->vertices.size();
+  vertices.resize(3 * nv);
+  for (size_t i = 0; i < nv; ++i) {
+    vertices[3 * i] = mesh->vertices[i].x;
+    vertices[3 * i + 1] = mesh->vertices[i].y;
+    vertices[3 * i + 2] = mesh->vertices[i].z;
+  }
+  // Indices outside the vertex array would be read blindly by every query: drop such faces.
+  facets.clear();
+  facets.reserve(mesh->faces.size());
+  auto ok = [nv](int32_t i) { return i >= 0 && static_cast<size_t>(i) < nv; };
+  for (const CGeMesh::Face& f : mesh->faces) {
+    if (!ok(f[0]) || !ok(f[1]) || !ok(f[2])) continue;
+    Facet t{};
+    for (int k = 0; k < 3; ++k) t.v[k] = f[k];
+    BOX3D_Init0(&t.box);
+    facets.push_back(t);
+  }
+  edges.clear();
+  edges.reserve(mesh->edges.size());
+  for (const CGeMesh::Edge& e : mesh->edges) {
+    if (!ok(e.v0) || !ok(e.v1)) continue;
+    Edge t{};
+    t.v[0] = e.v0;
+    t.v[1] = e.v1;
+    BOX3D_Init0(&t.box);
+    edges.push_back(t);
+  }
+  m_regFacet.assign(facets.size(), 0);
+  m_actFacet.assign(facets.size(), 0);
+  m_regEdge.assign(edges.size(), 0);
+  m_actEdge.assign(edges.size(), 0);
+  m_nActFacet = m_nRegFacet = m_nActEdge = m_nRegEdge = 0;
+}
+
+void CNcMesh::SetTool(CTool* t) {
+  delete tool;
+  tool = nullptr;
+  if (t) {
+    tool = t->Copy();
+    tool->SetAidParam();
+  }
+  if (vertices.empty()) return;
+  const bool offsets = t && t->GetDia() >= 0.01;
+  for (Facet& f : facets) {
+    const double *A = V(f.v[0]), *B = V(f.v[1]), *C = V(f.v[2]);
+    const double u[3] = {C[0] - A[0], C[1] - A[1], C[2] - A[2]};
+    const double w[3] = {C[0] - B[0], C[1] - B[1], C[2] - B[2]};
+    double n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
+    const double len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (len < 1e-6) {
+      n[0] = n[1] = 0.0;
+      n[2] = 1.0;
+    } else {
+      for (double& c : n) c /= len;
+      if (n[2] < 0.0)
+        for (double& c : n) c = -c;
+    }
+    f.off[0] = f.off[1] = f.off[2] = 0.0;
+    if (offsets) t->Eval_FacetCC_OffVec(n, f.off);
+    BOX3D_Init0(&f.box);
+    for (int k = 0; k < 3; ++k) {
+      const double* P = V(f.v[k]);
+      const double q[3] = {P[0] + f.off[0], P[1] + f.off[1], P[2] + f.off[2]};
+      BOX3D_Extend(&f.box, q);
+    }
+  }
+  const double r = t ? 0.5 * t->GetDia() : 0.0;
+  for (Edge& e : edges) {
+    BoxOf(V(e.v[0]), V(e.v[1]), e.box);
+    for (int i = 0; i < 2; ++i) {
+      e.box.min[i] -= r;
+      e.box.max[i] += r;
+    }
+  }
+  CalcBox();
+}
+
+void CNcMesh::CalcBox() {
+  BOX3D_Init0(&box);
+  for (const Edge& e : edges) BOX3D_Union(&box, &e.box);
+  for (const Facet& f : facets) BOX3D_Union(&box, &f.box);
+}
+
+void CNcMesh::RotateZ(double c, double s) {
+  for (size_t i = 0; i + 2 < vertices.size(); i += 3) {
+    const double x = vertices[i], y = vertices[i + 1];
+    vertices[i] = c * x - s * y;
+    vertices[i + 1] = s * x + c * y;
+  }
+  CalcBox();
+}
+
+void CNcMesh::Mark_Box3D(const _tagBox3D& b) {
+  m_nActFacet = m_nActEdge = 0;
+  if (!Meets3D(box, b, 0.005)) return;
+  m_nActFacet = Select(m_actFacet, facets.size(), [&](int i) { return Meets3D(facets[i].box, b, 0.005); });
+  m_nActEdge = Select(m_actEdge, edges.size(), [&](int i) { return Meets3D(edges[i].box, b, 0.005); });
+}
+
+void CNcMesh::Mark_Box2D(const _tagBox2D& b) {
+  m_nActFacet = m_nActEdge = m_nRegFacet = m_nRegEdge = 0;
+  if (!XYMeets(box, b, 0.01)) return;
+  m_nRegFacet = Select(m_regFacet, facets.size(), [&](int i) { return XYMeets(facets[i].box, b, 0.01); });
+  m_nRegEdge = Select(m_regEdge, edges.size(), [&](int i) { return XYMeets(edges[i].box, b, 0.01); });
+  std::copy_n(m_regFacet.begin(), m_nRegFacet, m_actFacet.begin());
+  std::copy_n(m_regEdge.begin(), m_nRegEdge, m_actEdge.begin());
+  m_nActFacet = m_nRegFacet;
+  m_nActEdge = m_nRegEdge;
+}
+
+void CNcMesh::Mark_SubBox2D(const _tagBox2D& b) {
+  m_nActFacet = m_nActEdge = 0;
+  if (!XYMeets(box, b, 0.01)) return;
+  m_nActFacet = Partition(m_regFacet, m_nRegFacet, [&](int i) { return XYMeets(facets[i].box, b, 0.005); });
+  m_nActEdge = Partition(m_regEdge, m_nRegEdge, [&](int i) { return XYMeets(edges[i].box, b, 0.005); });
+  std::copy_n(m_regFacet.begin(), m_nActFacet, m_actFacet.begin());
+  std::copy_n(m_regEdge.begin(), m_nActEdge, m_actEdge.begin());
+}
+
+void CNcMesh::Mark_IsoYLine(double y) {
+  m_nActFacet = m_nActEdge = m_nRegFacet = m_nRegEdge = 0;
+  if (y < box.min[1] || y > box.max[1]) return;
+  auto in = [y](const _tagBox3D& b) { return b.min[1] <= y && y <= b.max[1]; };
+  m_nRegFacet = Select(m_regFacet, facets.size(), [&](int i) { return in(facets[i].box); });
+  m_nRegEdge = Select(m_regEdge, edges.size(), [&](int i) { return in(edges[i].box); });
+  std::copy_n(m_regFacet.begin(), m_nRegFacet, m_actFacet.begin());
+  std::copy_n(m_regEdge.begin(), m_nRegEdge, m_actEdge.begin());
+  m_nActFacet = m_nRegFacet;
+  m_nActEdge = m_nRegEdge;
+}
+
+namespace {
+
+// Narrows the region to the entries whose range along axis, widened by 0.01, meets [a, b].
+template <class T>
+int NarrowAxis(std::vector<int>& reg, int nReg, std::vector<int>& act, const std::vector<T>& items, int axis,
+               double a, double b) {
+  const int n = Partition(reg, nReg, [&](int i) {
+    return items[i].box.min[axis] - 0.01 <= b && a <= items[i].box.max[axis] + 0.01;
+  });
+  std::copy_n(reg.begin(), n, act.begin());
+  return n;
+}
+
+}  // namespace
+
+void CNcMesh::Mark_XInter(double x0, double x1) {
+  m_nActFacet = m_nActEdge = 0;
+  if (x0 > box.max[0] || x1 < box.min[0]) return;
+  m_nActFacet = NarrowAxis(m_regFacet, m_nRegFacet, m_actFacet, facets, 0, x0, x1);
+  m_nActEdge = NarrowAxis(m_regEdge, m_nRegEdge, m_actEdge, edges, 0, x0, x1);
+}
+
+void CNcMesh::Mark_YInter(double y0, double y1) {
+  m_nActFacet = m_nActEdge = 0;
+  if (y0 > box.max[1] || y1 < box.min[1]) return;
+  m_nActFacet = NarrowAxis(m_regFacet, m_nRegFacet, m_actFacet, facets, 1, y0, y1);
+  m_nActEdge = NarrowAxis(m_regEdge, m_nRegEdge, m_actEdge, edges, 1, y0, y1);
+}
+
+double CNcMesh::FacetHeight(int f, double x, double y) const {
+  const double* P[3] = {V(facets[f].v[0]), V(facets[f].v[1]), V(facets[f].v[2])};
+  // Section by the line through (x, y) along axis 0 (Y = y) or 1 (X = x): crossings as
+  // (position along the line, z).
+  auto section = [&](int fixed, double at, double dedup, double& out) {
+    const int run = 1 - fixed;
+    double cs[3][2];
+    int n = 0;
+    for (int k = 0; k < 3; ++k) {
+      const double *a = P[k], *b = P[(k + 1) % 3];
+      const double d = b[fixed] - a[fixed];
+      if (std::fabs(d) < 1e-5) continue;
+      if (at < std::min(a[fixed], b[fixed]) || at > std::max(a[fixed], b[fixed])) continue;
+      const double t = (at - a[fixed]) / d;
+      const double s = a[run] + t * (b[run] - a[run]);
+      const double z = a[2] + t * (b[2] - a[2]);
+      bool dup = false;
+      for (int j = 0; j < n; ++j) dup = dup || std::fabs(cs[j][0] - s) < dedup;
+      if (!dup) {
+        cs[n][0] = s;
+        cs[n][1] = z;
+        ++n;
+      }
+    }
+    if (n != 2) return n;
+    const double pos = fixed == 1 ? x : y;
+    const double span = cs[1][0] - cs[0][0];
+    const double u = (pos - cs[0][0]) / span;
+    out = (u > 0.0 && u < 1.0) ? cs[0][1] + u * (cs[1][1] - cs[0][1]) : kToolNoContact;
+    return 2;
+  };
+  double h = kToolNoContact;
+  const int n = section(1, y, 0.001, h);
+  if (n == 2) return h;
+  if (n == 1 || n == 3) {
+    if (section(0, x, 0.0001, h) == 2) return h;
+  }
+  return kToolNoContact;
+}
+
+int CNcMesh::Get_CC_Height(CTool* t, double p[3]) const {
+  if (p[2] > box.max[2]) return 0;
+  const double z0 = p[2];
+  for (int k = 0; k < m_nActFacet; ++k) {
+    const Facet& f = facets[m_actFacet[k]];
+    if (f.box.max[2] < p[2] || !InXY(f.box, p[0], p[1])) continue;
+    const double h = FacetHeight(m_actFacet[k], p[0] - f.off[0], p[1] - f.off[1]) + f.off[2];
+    if (h > p[2]) p[2] = h;
+  }
+  if (t) {
+    for (int k = 0; k < m_nActEdge; ++k) {
+      const Edge& e = edges[m_actEdge[k]];
+      const double *A = V(e.v[0]), *B = V(e.v[1]);
+      if ((A[2] < p[2] && B[2] < p[2]) || !InXY(e.box, p[0], p[1])) continue;
+      // No point of the edge stands higher than its top end nor nearer than its nearest point,
+      // so that bounds the tip before the costly contact search.
+      const double d = SegDistXY(A, B, p[0], p[1]);
+      if (d > t->MaxRadius() || std::max(A[2], B[2]) - t->HeightAt(d) <= p[2]) continue;
+      const double h = std::max({t->Zval_EdgeCC(A, B, p[0], p[1]), t->Zval_VertCC(A, p[0], p[1]),
+                                 t->Zval_VertCC(B, p[0], p[1])});
+      if (h > p[2]) p[2] = h;
+    }
+  }
+  return p[2] > z0 ? 1 : 0;
+}
+
+int CNcMesh::Get_CC_Height(CTool*, CNcPoint& p) const {
+  p.tag = 1;
+  if (p.z > box.max[2]) return 0;
+  const double z0 = p.z;
+  for (int k = 0; k < m_nActFacet; ++k) {
+    const Facet& f = facets[m_actFacet[k]];
+    if (f.box.max[2] < p.z || !InXY(f.box, p.x, p.y)) continue;
+    const double h = FacetHeight(m_actFacet[k], p.x - f.off[0], p.y - f.off[1]) + f.off[2];
+    if (h > p.z) p.z = h;
+  }
+  return p.z > z0 ? 1 : 0;
+}
+
+int CNcMesh::ProjectPoint(double x, double y, double& z) const {
+  const double z0 = z;
+  for (int k = 0; k < m_nActFacet; ++k) {
+    const Facet& f = facets[m_actFacet[k]];
+    if (x < f.box.min[0] || x > f.box.max[0] || y < f.box.min[1] || y > f.box.max[1]) continue;
+    const double h = FacetHeight(m_actFacet[k], x, y);
+    if (h > z) z = h;
+  }
+  return z > z0 ? 1 : 0;
+}

@@ -1,0 +1,70 @@
+// One triangle mesh prepared for drop-cutter height queries with a given cutter: per-facet
+// boxes and cutter offset vectors, per-edge boxes, and two levels of candidate lists. A region
+// is chosen for a whole pass; the active lists are narrowed from it for one path segment, and
+// heights are taken from the active lists only.
+#pragma once
+
+#include <vector>
+
+#include "platform/numora/Records.h"
+
+class CGeMesh;
+class CTool;
+struct CNcPoint;
+
+class CNcMesh {
+ public:
+  struct Facet {
+    int v[3];
+    _tagBox3D box;  // of the vertices moved by the offset vector
+    double off[3];  // contact point to tool tip for the facet's plane
+  };
+  struct Edge {
+    int v[2];
+    _tagBox3D box;
+  };
+
+  CNcMesh();
+  ~CNcMesh();
+  CNcMesh(const CNcMesh&) = delete;
+  CNcMesh& operator=(const CNcMesh&) = delete;
+
+  void Init(CGeMesh* mesh);
+  void SetTool(CTool* tool);
+  void CalcBox();
+  void RotateZ(double cosA, double sinA);
+
+  void Mark_Box3D(const _tagBox3D& box);
+  void Mark_Box2D(const _tagBox2D& box);
+  void Mark_SubBox2D(const _tagBox2D& box);
+  void Mark_IsoYLine(double y);
+  void Mark_XInter(double x0, double x1);
+  void Mark_YInter(double y0, double y1);
+
+  // Raises p[2] to the tip height touching the active facets and edges; 1 when it rose.
+  int Get_CC_Height(CTool* tool, double p[3]) const;
+  // Active facets only; tags the point 1.
+  int Get_CC_Height(CTool* tool, CNcPoint& p) const;
+  int ProjectPoint(double x, double y, double& z) const;
+
+  // Height of facet f's own plane at (x, y) by sections; kToolNoContact outside.
+  double FacetHeight(int f, double x, double y) const;
+
+  int ActiveFacetCount() const { return m_nActFacet; }
+  int ActiveEdgeCount() const { return m_nActEdge; }
+  int RegionFacetCount() const { return m_nRegFacet; }
+  int RegionEdgeCount() const { return m_nRegEdge; }
+
+  _tagBox3D box;
+  CTool* tool = nullptr;
+  std::vector<double> vertices;  // x, y, z per vertex
+  std::vector<Facet> facets;
+  std::vector<Edge> edges;
+
+ private:
+  const double* V(int i) const { return &vertices[3 * static_cast<size_t>(i)]; }
+  // Region and active candidates are kept apart so that a 3D-box narrowing, which may pick
+  // facets outside the region, leaves the region intact.
+  std::vector<int> m_regFacet, m_actFacet, m_regEdge, m_actEdge;
+  int m_nActFacet = 0, m_nRegFacet = 0, m_nActEdge = 0, m_nRegEdge = 0;
+};
