@@ -219,6 +219,11 @@ void CGeGrid::DrawGL_AllUpdateEx(int) {
     UnbindBuffers(dc);
     if (m_nNodeBuf) {
       dc->BindBuffer(GL_ARRAY_BUFFER, m_nNodeBuf);
+      // Edits change the nodes in memory after the buffer was filled: the touched span is
+      // sent again before it is drawn.
+      const auto [lo, hi] = std::minmax_element(m_pLocStrip, m_pLocStrip + m_nLocStrip);
+      dc->BufferSubData(GL_ARRAY_BUFFER, size_t(*lo) * sizeof(SGridNode),
+                        size_t(*hi - *lo + 1) * sizeof(SGridNode), m_pNodes + *lo);
       BeginNodeArrays(nullptr, nullptr, false);
     } else {
       BeginNodeArrays(m_pNodes, nullptr, false);

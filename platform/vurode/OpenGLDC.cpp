@@ -15,7 +15,8 @@ COpenGLDC::COpenGLDC()
       m_genBuffers(nullptr),
       m_bindBuffer(nullptr),
       m_bufferData(nullptr),
-      m_deleteBuffers(nullptr) {
+      m_deleteBuffers(nullptr),
+      m_bufferSubData(nullptr) {
   m_camera.GetModelViewMatrix(m_modelView);
   m_camera.GetProjectionMatrix(m_projection);
 }
@@ -32,6 +33,7 @@ BOOL COpenGLDC::InitGL() {
     m_bindBuffer = glBindBuffer;
     m_bufferData = reinterpret_cast<PfnBufferData>(glBufferData);
     m_deleteBuffers = glDeleteBuffers;
+    m_bufferSubData = reinterpret_cast<PfnBufferSubData>(glBufferSubData);
   }
   m_hasBuffers = m_genBuffers != nullptr;
 
@@ -148,6 +150,11 @@ void COpenGLDC::BindBuffer(GLenum target, GLuint id) {
 
 void COpenGLDC::BufferData(GLenum target, size_t bytes, const void* data, GLenum usage) {
   if (m_bufferData) m_bufferData(target, static_cast<ptrdiff_t>(bytes), data, usage);
+}
+
+void COpenGLDC::BufferSubData(GLenum target, size_t offset, size_t bytes, const void* data) {
+  if (m_bufferSubData && data && bytes)
+    m_bufferSubData(target, static_cast<ptrdiff_t>(offset), static_cast<ptrdiff_t>(bytes), data);
 }
 
 void COpenGLDC::DeleteBuffers(GLsizei n, const GLuint* ids) {

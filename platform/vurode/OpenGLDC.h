@@ -58,6 +58,8 @@ class COpenGLDC {
   void GenBuffers(GLsizei n, GLuint* ids);
   void BindBuffer(GLenum target, GLuint id);
   void BufferData(GLenum target, size_t bytes, const void* data, GLenum usage);
+  // Replaces `bytes` bytes of the bound buffer from byte `offset` on.
+  void BufferSubData(GLenum target, size_t offset, size_t bytes, const void* data);
   void DeleteBuffers(GLsizei n, const GLuint* ids);
 
  protected:
@@ -74,8 +76,10 @@ class COpenGLDC {
   using PfnBindBuffer = void (*)(GLenum, GLuint);
   using PfnBufferData = void (*)(GLenum, ptrdiff_t, const void*, GLenum);
   using PfnDeleteBuffers = void (*)(GLsizei, const GLuint*);
+  using PfnBufferSubData = void (*)(GLenum, ptrdiff_t, ptrdiff_t, const void*);
   PfnGenBuffers m_genBuffers;
   PfnBindBuffer m_bindBuffer;
   PfnBufferData m_bufferData;
   PfnDeleteBuffers m_deleteBuffers;
+  PfnBufferSubData m_bufferSubData;
 };

@@ -251,8 +251,16 @@ TEST_F(GridDraw, LocalUpdateRedrawsTouchedNodesOverTheCachedFrame) {
       for (int c = 2; c <= 4; ++c)
         for (int k = 0; k < 3; ++k) grid.m_pColors[c + r * 5][k] = GRID_MASKED_RGB[k];
     grid.CreateLocalStrip(CRect(3, 3, 4, 4));  // from (2, 2)
+    grid.SetZHeight(3, 3, 0.5f);
     grid.DrawGL_AllUpdateEx(7);
     dc().Finish();
+    if (vbo && grid.m_nNodeBuf) {  // the edited node reached the buffer
+      SGridNode node;
+      glBindBuffer(GL_ARRAY_BUFFER, grid.m_nNodeBuf);
+      glGetBufferSubData(GL_ARRAY_BUFFER, (3 + 3 * 5) * 24, 24, &node);
+      glBindBuffer(GL_ARRAY_BUFFER, 0);
+      EXPECT_EQ(node.z, 0.5f);
+    }
     EXPECT_EQ(At(-6, -6), kPlain);
     EXPECT_EQ(At(6, 6), kMasked);
     EXPECT_EQ(At(2, 2), kMasked);
@@ -289,6 +297,25 @@ TEST_F(GridDraw, FrameCacheFollowsTheViewSize) {
   EXPECT_EQ(g.m_nFrameH, 17);
   g.ClearFrameBuff();
   EXPECT_EQ(g.m_pFrame, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GridDraw, DefaultMaterialOnFrontFaces) {
+  glDisable(GL_COLOR_MATERIAL);  // else ambient and diffuse follow the current colour
+  g.SetDefaultMaterial();
+  GLfloat v[4] = {};
+  glGetMaterialfv(GL_FRONT, GL_DIFFUSE, v);
+  EXPECT_FLOAT_EQ(v[0], 0.75164f);
+  EXPECT_FLOAT_EQ(v[2], 0.22648f);
+  glGetMaterialfv(GL_FRONT, GL_AMBIENT, v);
+  EXPECT_FLOAT_EQ(v[1], 0.5f);
+  glGetMaterialfv(GL_FRONT, GL_SPECULAR, v);
+  EXPECT_FLOAT_EQ(v[0], 0.628281f);
+  glGetMaterialfv(GL_FRONT, GL_SHININESS, v);
+  EXPECT_FLOAT_EQ(v[0], 20.0f);
 }
 
 }  // namespace

@@ -124,6 +124,14 @@ TEST_F(OpenGLDCTest, BufferObjectsRoundTripThroughTheEntryPoints) {
   GLint size = 0;
   glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
   EXPECT_EQ(size, static_cast<GLint>(sizeof data));
+  const float part[2] = {9, 8};
+  dc().BufferSubData(GL_ARRAY_BUFFER, 2 * sizeof(float), sizeof part, part);
+  float back[6] = {};
+  glGetBufferSubData(GL_ARRAY_BUFFER, 0, sizeof back, back);
+  EXPECT_EQ(back[1], 2.0f);
+  EXPECT_EQ(back[2], 9.0f);
+  EXPECT_EQ(back[3], 8.0f);
+  EXPECT_EQ(back[4], 5.0f);
   dc().BindBuffer(GL_ARRAY_BUFFER, 0);
   dc().DeleteBuffers(1, &id);
   EXPECT_FALSE(glIsBuffer(id));
