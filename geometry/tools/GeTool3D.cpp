@@ -372,6 +372,11 @@ void CGeTool3D::GlobalInterp(const double (*pts)[3], int n, int p, double maxDev
   for (int i = 2; i < n; ++i) {
     const double* X = pts[i];
     if (P3D_Dist(buf[k], X) < 0.005) continue;
+    // A repeated first point gives no direction to judge by: let X take its place.
+    if (k == 1 && P3D_Dist(buf[0], buf[1]) < 0.005) {
+      put(1, X);
+      continue;
+    }
     double dev = L3D_DistToPntEx(buf[k], buf[k - 1], X);
     double back[3], ahead[3];
     double angle = 0.0;

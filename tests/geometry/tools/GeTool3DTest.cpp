@@ -132,6 +132,16 @@ TEST(GeTool3DInterp, DeviationSplitsAndNearPointsAreSkipped) {
   ASSERT_EQ(one.v.size(), 1u);
   EXPECT_LT(Dist(Ev(one.v[0], 1).data(), near[1].data()), 1e-9);
 
+  // A doubled first vertex makes no extra piece.
+  for (V second : {V{0, 0, 0}, V{0.001, 0.002, 0}}) {
+    std::vector<V> doubled = {{0, 0, 0}, second, {1, 0, 0}, {2, 0.1, 0}, {3, 0, 0}};
+    Pieces start;
+    CGeTool3D::GlobalInterp(Raw(doubled), 5, 2, 0.2, 2.5, start.v);
+    ASSERT_EQ(start.v.size(), 1u);
+    EXPECT_LT(Dist(Ev(start.v[0], 0).data(), doubled[0].data()), 1e-9);
+    EXPECT_LT(Dist(Ev(start.v[0], 1).data(), doubled[4].data()), 1e-9);
+  }
+
   Pieces none;
   CGeTool3D::GlobalInterp(Raw(pts), 1, 2, 0.2, 2.5, none.v);
   CGeTool3D::GlobalInterp(Raw(pts), 4, 0, 0.2, 2.5, none.v);
