@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <unordered_set>
 #include <vector>
 
 #include "geometry/shapes2d/GeArc.h"
@@ -23,30 +22,6 @@ constexpr double kThinAngle = 2.9670597283898;  // 170 degrees
 
 double Dist(const double a[2], const double b[2]) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
 
-// One outermost load: the composites still being read (a back reference to one of them
-// would nest a composite inside itself) and every curve already given to a composite (a
-// file naming one curve twice would hand it to two owners).
-struct LoadScope {
-  static thread_local int depth;
-  static thread_local std::unordered_set<const CObject*> open;
-  static thread_local std::unordered_set<const CObject*> adopted;
-  const CObject* self;
-  explicit LoadScope(const CObject* s) : self(s) {
-    if (depth++ == 0) adopted.clear();
-    open.insert(self);
-  }
-  ~LoadScope() {
-    open.erase(self);
-    if (--depth == 0) adopted.clear();
-  }
-  LoadScope(const LoadScope&) = delete;
-  LoadScope& operator=(const LoadScope&) = delete;
-  static bool Adopt(const CObject* ob) { return !open.count(ob) && adopted.insert(ob).second; }
-};
-thread_local int LoadScope::depth = 0;
-thread_local std::unordered_set<const CObject*> LoadScope::open;
-thread_local std::unordered_set<const CObject*> LoadScope::adopted;
-
 }  // namespace
 
 CGeCombCurve::CGeCombCurve() : m_CurveList(10) {}
@@ -64,17 +39,20 @@ void CGeCombCurve::Serialize(CArchive& ar) {
     m_CurveList.Serialize(ar);
     return;
   }
-  LoadScope scope(this);
   for (DWORD_PTR n = ar.ReadCount(); n > 0; --n) {
     CObject* ob = ar.ReadObject(nullptr);
     if (!ob) {
       m_CurveList.AddTail(static_cast<CGeCurve*>(nullptr));
       continue;
     }
+    // A reference back to an object read before (a curve named twice, or a composite still
+    // being read) would give it a second owner.
+    if (!ar.IsLastObjectNew()) AfxThrowArchiveException(CArchiveException::badIndex);
     auto* curve = dynamic_cast<CGeCurve*>(ob);
-    if (!curve) AfxThrowArchiveException(CArchiveException::badClass);
-    if (!LoadScope::Adopt(curve))
-      AfxThrowArchiveException(CArchiveException::badIndex);
+    if (!curve) {
+      delete ob;
+      AfxThrowArchiveException(CArchiveException::badClass);
+    }
     m_CurveList.AddTail(curve);
   }
   Discrete(gGetCurveDicTol());

@@ -15,25 +15,21 @@ CGeSurf::~CGeSurf() { ClearIsoCurve(); }
 namespace {
 
 // Reads one list of iso curves into a holding area and hands them over only when the whole
-// list is read. An entry that is not a 3D curve, or one this surface already holds (a
-// back-reference in the file), fails the load; it is freed only when this read created it,
-// since an object read earlier belongs to whoever took it then.
-void LoadIsoList(CArchive& ar, CGeCurve3dList& list, const CGeCurve3dList& other) {
+// list is read. An entry that is not a 3D curve, or a back-reference to an object read
+// before (it already has an owner), fails the load; it is freed only when this read created it.
+void LoadIsoList(CArchive& ar, CGeCurve3dList& list) {
   std::vector<std::unique_ptr<CGeCurve3d>> loaded;
   for (DWORD_PTR n = ar.ReadCount(); n > 0; --n) {
-    const DWORD before = ar.GetLoadedCount();
     CObject* pOb = nullptr;
     ar >> pOb;
     if (!pOb) {
       loaded.emplace_back();
       continue;
     }
+    const bool isNew = ar.IsLastObjectNew();
     auto* curve = dynamic_cast<CGeCurve3d*>(pOb);
-    const bool seen = curve && (std::any_of(loaded.begin(), loaded.end(),
-                                            [curve](const auto& p) { return p.get() == curve; }) ||
-                                list.Find(curve) || other.Find(curve));
-    if (!curve || seen) {
-      if (ar.GetLoadedCount() != before) delete pOb;
+    if (!curve || !isNew) {
+      if (isNew) delete pOb;
       AfxThrowArchiveException(curve ? CArchiveException::badIndex : CArchiveException::badClass);
     }
     loaded.emplace_back(curve);
@@ -49,8 +45,8 @@ void CGeSurf::Serialize(CArchive& ar) {
     m_UIsoCurveList.Serialize(ar);
     m_VIsoCurveList.Serialize(ar);
   } else {
-    LoadIsoList(ar, m_UIsoCurveList, m_VIsoCurveList);
-    LoadIsoList(ar, m_VIsoCurveList, m_UIsoCurveList);
+    LoadIsoList(ar, m_UIsoCurveList);
+    LoadIsoList(ar, m_VIsoCurveList);
   }
 }
 
