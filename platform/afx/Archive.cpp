@@ -4,6 +4,7 @@
 #include "platform/afx/File.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -159,6 +160,18 @@ void CArchive::CheckCount(ULONGLONG nCount, ULONGLONG nElementSize) const {
   ULONGLONG bytes;
   if (__builtin_mul_overflow(nCount, nElementSize, &bytes) || bytes > GetBytesRemaining())
     AfxThrowArchiveException(CArchiveException::endOfFile, m_pFile->GetFilePath());
+}
+
+void CArchive::CheckFinite(const double* pValues, size_t nCount) const {
+  for (size_t i = 0; i < nCount; ++i)
+    if (!std::isfinite(pValues[i]))
+      AfxThrowArchiveException(CArchiveException::genericException, m_pFile->GetFilePath());
+}
+
+void CArchive::CheckFinite(const float* pValues, size_t nCount) const {
+  for (size_t i = 0; i < nCount; ++i)
+    if (!std::isfinite(pValues[i]))
+      AfxThrowArchiveException(CArchiveException::genericException, m_pFile->GetFilePath());
 }
 
 // --- scalar values, little-endian whatever the host order

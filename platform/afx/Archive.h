@@ -7,6 +7,9 @@
 #include "platform/afx/Object.h"
 #include "platform/afx/String.h"
 
+#include <cstddef>
+#include <type_traits>
+
 class CDocument;
 class CFile;
 
@@ -43,6 +46,17 @@ class CArchive {
   // Throws CArchiveException(endOfFile) when nCount elements of nElementSize bytes each cannot
   // be in the rest of the file: call before allocating for a count read from the file.
   void CheckCount(ULONGLONG nCount, ULONGLONG nElementSize = 1) const;
+
+  // Loading: throws CArchiveException(genericException) when any of the values is NaN or
+  // infinite. No stored drawing holds such a number, so a record that does is refused whole.
+  void CheckFinite(const double* pValues, size_t nCount) const;
+  void CheckFinite(const float* pValues, size_t nCount) const;
+  template <class... T>
+    requires(std::is_arithmetic_v<T> && ...)
+  void CheckFinite(T... values) const {
+    const double v[] = {static_cast<double>(values)...};
+    CheckFinite(v, sizeof...(T));
+  }
 
   // Objects: null, a back-reference, or class tag + the object's Serialize output.
   void WriteObject(const CObject* pOb);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cstring>
 #include <memory>
 #include <string>
@@ -292,6 +294,19 @@ TEST(CArchive, HugeCountsAndLengthsFailBeforeAllocating) {
     EXPECT_NO_THROW(ar.CheckCount(2, 8));
     EXPECT_THROW(ar.CheckCount(3, 8), CArchiveException);
     EXPECT_THROW(ar.CheckCount(1ull << 62, 8), CArchiveException);  // product overflows
+  });
+}
+
+TEST(CArchive, NonFiniteValuesAreRefused) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  Load(Bytes(4), [&](CArchive& ar) {
+    EXPECT_NO_THROW(ar.CheckFinite(0.0, -1e300, 5.0f, 7));
+    EXPECT_THROW(ar.CheckFinite(1.0, nan), CArchiveException);
+    EXPECT_THROW(ar.CheckFinite(-inf), CArchiveException);
+    const float floats[] = {1.0f, std::numeric_limits<float>::infinity()};
+    EXPECT_THROW(ar.CheckFinite(floats, 2), CArchiveException);
+    EXPECT_NO_THROW(ar.CheckFinite(floats, 1));
   });
 }
 
