@@ -36,6 +36,8 @@ function(velmora_test name)
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "VELMORA_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data")
+  # Test data (corpora of cases, sample files) lives in tests/data; the path is compiled in so a
+  # test program finds it whatever folder it runs from.
+  target_compile_definitions(${name} PRIVATE VELMORA_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()

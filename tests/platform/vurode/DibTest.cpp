@@ -12,7 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path DataDir() { return fs::path(__FILE__).parent_path() / "data"; }
+fs::path DataDir() { return fs::path(VELMORA_TEST_DATA_DIR); }
 
 CString Path(const fs::path& p) { return CString::FromUtf8(p.string()); }
 
