@@ -17,9 +17,13 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
-// Upper bound on the segments of one arc, so that huge radii or zero tolerances cannot ask
-// for unbounded memory.
-constexpr double kMaxArcSegments = 100000.0;
+// Upper bound on the segments of one arc, so that huge radii, huge sweeps or zero tolerances
+// cannot ask for unbounded memory. The buffer holds single-precision points: at 2^14 segments
+// a turn the chords lie closer to the circle than a float can resolve its points, so finer
+// steps would add points and no accuracy.
+constexpr double kMaxArcSegments = 16384.0;
+// Quarters of a Bezier form at most (a sweep of many turns repeats them).
+constexpr double kMaxQuarters = 100000.0;
 
 double Dist(const double a[2], const double b[2]) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
 double Cross(const double a[2], const double b[2]) { return a[0] * b[1] - a[1] * b[0]; }
@@ -60,7 +64,13 @@ void CGeArc::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     ar << m_ptCenter[0] << m_ptCenter[1] << m_dRadius << m_vStart[0] << m_vStart[1] << m_dSweep;
   } else {
-    ar >> m_ptCenter[0] >> m_ptCenter[1] >> m_dRadius >> m_vStart[0] >> m_vStart[1] >> m_dSweep;
+    // Any finite sweep is kept, a turn and more included (constructions can make such arcs);
+    // the segment bound keeps its buffer small whatever the sweep or radius.
+    double v[6];
+    ar >> v[0] >> v[1] >> v[2] >> v[3] >> v[4] >> v[5];
+    ar.CheckFinite(v, 6);
+    const double centre[2] = {v[0], v[1]}, start[2] = {v[3], v[4]};
+    SetArc(centre, v[2], start, v[5]);
     Discrete(gGetCurveDicTol());
   }
 }
@@ -619,7 +629,7 @@ CGeShape2d* CGeArc::Shift(const double p[2], const double q[2]) {
 CGeBezier* CGeArc::ToBezier() {
   const double quarter = 0.5 * kPi;
   const double q = std::fabs(m_dSweep) / quarter;
-  if (!(q > 0.0) || !(q < kMaxArcSegments)) return nullptr;  // no sweep, or NaN / huge
+  if (!(q > 0.0) || !(q < kMaxQuarters)) return nullptr;  // no sweep, or NaN / huge
   const double whole = std::round(q);
   int count;    // quarters used
   double frac;  // how much of the last one

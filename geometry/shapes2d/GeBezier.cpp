@@ -16,8 +16,10 @@ IMPLEMENT_SERIAL(CGeBezier, CObject, GE_SCHEMA_2D)
 namespace {
 
 constexpr double kNoValue = 1e12;
-// Flattening stops here whatever the tolerance: 2^20 points per segment at most.
-constexpr int kMaxFlattenDepth = 20;
+// Flattening stops here whatever the tolerance: 2^12 points per segment at most. Each halving
+// quarters the flatness, so twelve of them bring it to 2^-24 of the segment's extent, below
+// what the single-precision buffer resolves; huge coordinates cannot ask for more.
+constexpr int kMaxFlattenDepth = 13;
 // A tolerance at or below zero would always reach the depth limit; this keeps it meaningful.
 constexpr double kMinFlattenTol = 1e-6;
 // Slack of the arc-length search: lengths within it count as reached.
@@ -119,7 +121,10 @@ void CGeBezier::Serialize(CArchive& ar) {
   if (n < 0 || static_cast<ULONGLONG>(n) * kNodeBytes > ar.GetBytesRemaining())
     AfxThrowArchiveException(CArchiveException::endOfFile);
   std::unique_ptr<CBezierNode[]> nodes(n > 0 ? new CBezierNode[static_cast<size_t>(n)] : nullptr);
-  for (int i = 0; i < n; ++i) ar >> nodes[i].x >> nodes[i].y >> nodes[i].kind;
+  for (int i = 0; i < n; ++i) {
+    ar >> nodes[i].x >> nodes[i].y >> nodes[i].kind;
+    ar.CheckFinite(nodes[i].x, nodes[i].y);
+  }
   SetNodes(nodes.release(), n);
   Discrete(gGetCurveDicTol());
 }

@@ -16,8 +16,10 @@ namespace {
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 // Upper bound on the segments of one full turn: a huge radius (or one read from a hostile
-// file) with a small tolerance must not ask for unbounded memory.
-constexpr double kMaxTurnSegments = 100000.0;
+// file) with a small tolerance must not ask for unbounded memory. The buffer holds
+// single-precision points: at 2^14 segments the chords lie closer to the circle than a float
+// can resolve its points, so finer steps would add points and no accuracy.
+constexpr double kMaxTurnSegments = 16384.0;
 
 double Dist(const double a[2], const double b[2]) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
 
@@ -66,8 +68,13 @@ void CGeCircle::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     ar << m_ptCenter[0] << m_ptCenter[1] << m_dRadius << static_cast<int32_t>(m_nDir);
   } else {
+    double v[3];
     int32_t dir = 1;
-    ar >> m_ptCenter[0] >> m_ptCenter[1] >> m_dRadius >> dir;
+    ar >> v[0] >> v[1] >> v[2] >> dir;
+    ar.CheckFinite(v, 3);
+    m_ptCenter[0] = v[0];
+    m_ptCenter[1] = v[1];
+    m_dRadius = v[2];
     m_nDir = dir;
     Discrete(gGetCurveDicTol());
     CalcBox2d();

@@ -37,8 +37,15 @@ void CGeEllipse::Serialize(CArchive& ar) {
     ar << m_ptCenter[0] << m_ptCenter[1] << m_dA << m_dB << m_dRotation
        << static_cast<int32_t>(m_nDir);
   } else {
+    double v[5];
     int32_t dir = 1;
-    ar >> m_ptCenter[0] >> m_ptCenter[1] >> m_dA >> m_dB >> m_dRotation >> dir;
+    ar >> v[0] >> v[1] >> v[2] >> v[3] >> v[4] >> dir;
+    ar.CheckFinite(v, 5);
+    m_ptCenter[0] = v[0];
+    m_ptCenter[1] = v[1];
+    m_dA = v[2];
+    m_dB = v[3];
+    m_dRotation = v[4];
     m_nDir = dir;
     Discrete(gGetCurveDicTol());
   }

@@ -31,7 +31,13 @@ void CGeLine::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     ar << m_ptStart[0] << m_ptStart[1] << m_ptEnd[0] << m_ptEnd[1];
   } else {
-    ar >> m_ptStart[0] >> m_ptStart[1] >> m_ptEnd[0] >> m_ptEnd[1];
+    double v[4];
+    ar >> v[0] >> v[1] >> v[2] >> v[3];
+    ar.CheckFinite(v, 4);
+    m_ptStart[0] = v[0];
+    m_ptStart[1] = v[1];
+    m_ptEnd[0] = v[2];
+    m_ptEnd[1] = v[3];
     Discrete(gGetCurveDicTol());
   }
 }

@@ -48,7 +48,10 @@ void CGePolyline::Serialize(CArchive& ar) {
   if (n < 0 || static_cast<ULONGLONG>(n) * 16u > ar.GetBytesRemaining())
     AfxThrowArchiveException(CArchiveException::endOfFile);
   Points pts(static_cast<size_t>(n));
-  for (auto& p : pts) ar >> p[0] >> p[1];
+  for (auto& p : pts) {
+    ar >> p[0] >> p[1];
+    ar.CheckFinite(p[0], p[1]);
+  }
   delete[] m_pSWPoint;
   m_pSWPoint = nullptr;
   m_nSWPoint = 0;

@@ -33,10 +33,15 @@ void CLayer::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     ar << m_crColor << static_cast<int32_t>(m_nID) << static_cast<int32_t>(m_nFlag) << m_strName;
   } else {
+    // Read whole before anything changes, so a truncated record leaves the layer as it was.
+    uint32_t color = 0;
     int32_t id = 0;
     int32_t flag = 0;
-    ar >> m_crColor >> id >> flag >> m_strName;
+    CString name;
+    ar >> color >> id >> flag >> name;
+    m_crColor = color;
     m_nID = id;
     m_nFlag = flag;
+    m_strName = name;
   }
 }

@@ -8,14 +8,12 @@ namespace {
 
 // Below this parameter width a pair is kept as it is: doubles cannot split it much further.
 constexpr double kMinParamWidth = 1e-9;
-// Far beyond any useful discretisation; reaching it means the tolerances cannot be met.
-constexpr size_t kMaxSamples = 1u << 20;
 
 }  // namespace
 
 void RefineCurveSamples(std::vector<CurveSample3d>& samples,
                         const std::function<void(double t, double p[3])>& eval, double chordTol,
-                        double angTol) {
+                        double angTol, size_t maxSamples) {
   if (samples.size() < 2) return;
   std::vector<CurveSample3d> out;
   out.reserve(samples.size() * 2);
@@ -26,7 +24,7 @@ void RefineCurveSamples(std::vector<CurveSample3d>& samples,
     while (!pending.empty()) {
       const CurveSample3d& a = out.back();
       const CurveSample3d b = pending.back();
-      bool accept = b.t - a.t < kMinParamWidth || out.size() + pending.size() >= kMaxSamples;
+      bool accept = b.t - a.t < kMinParamWidth || out.size() + pending.size() >= maxSamples;
       CurveSample3d m;
       if (!accept) {
         m.t = 0.5 * (a.t + b.t);

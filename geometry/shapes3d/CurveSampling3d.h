@@ -2,6 +2,7 @@
 // evaluator (NURBS and offset curves).
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -16,11 +17,12 @@ struct CurveSample3d {
 // is inserted until M lies within chordTol of the chord AB and the angle A-M-B is at least
 // angTol (a vanishing angle counts as straight). Each inserted point is tested again against
 // its left neighbour first, so the result stays ordered. Pairs narrower than a parameter floor,
-// and everything once the string reaches a size cap, are accepted as they stand so that a zero
+// and everything once the string reaches maxSamples, are accepted as they stand so that a zero
 // tolerance or a cusp cannot refine forever.
+inline constexpr size_t kMaxCurveSamples = size_t(1) << 20;
 void RefineCurveSamples(std::vector<CurveSample3d>& samples,
                         const std::function<void(double t, double p[3])>& eval, double chordTol,
-                        double angTol);
+                        double angTol, size_t maxSamples = kMaxCurveSamples);
 
 // The samples, points and parameters, into str (any previous contents replaced); its box is
 // recomputed. An empty sample list leaves str empty with an empty box.

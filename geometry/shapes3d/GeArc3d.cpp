@@ -12,8 +12,9 @@ IMPLEMENT_SERIAL(CGeArc3d, CObject, GE_SCHEMA_3D)
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// Upper bound of the chords of one arc: a radius from a damaged file must not exhaust memory.
-constexpr double kMaxArcChords = 100000.0;
+// Upper bound of the chords of one arc: a radius or sweep from a damaged file must not exhaust
+// memory. The same bound as the planar arc's, where finer chords no longer add accuracy.
+constexpr double kMaxArcChords = 16384.0;
 
 void Sub(const double a[3], const double b[3], double out[3]) {
   for (int k = 0; k < 3; ++k) out[k] = a[k] - b[k];
@@ -38,15 +39,26 @@ CGeArc3d::~CGeArc3d() = default;
 
 void CGeArc3d::Serialize(CArchive& ar) {
   CGeCurve3d::Serialize(ar);
-  _rect_fm3d& f = m_frame;
   if (ar.IsStoring()) {
+    const _rect_fm3d& f = m_frame;
     ar << m_dRadius << m_dSweep << f.origin[0] << f.origin[1] << f.origin[2] << f.xAxis[0]
        << f.xAxis[1] << f.xAxis[2] << f.yAxis[0] << f.yAxis[1] << f.yAxis[2] << f.zAxis[0]
        << f.zAxis[1] << f.zAxis[2] << f.spare;
   } else {
-    ar >> m_dRadius >> m_dSweep >> f.origin[0] >> f.origin[1] >> f.origin[2] >> f.xAxis[0] >>
+    // Any finite sweep is kept; the chord bound keeps the cache small whatever its size.
+    double radius = 0.0, sweep = 0.0;
+    _rect_fm3d f = m_frame;
+    ar >> radius >> sweep >> f.origin[0] >> f.origin[1] >> f.origin[2] >> f.xAxis[0] >>
         f.xAxis[1] >> f.xAxis[2] >> f.yAxis[0] >> f.yAxis[1] >> f.yAxis[2] >> f.zAxis[0] >>
         f.zAxis[1] >> f.zAxis[2] >> f.spare;
+    ar.CheckFinite(radius, sweep, f.spare);
+    ar.CheckFinite(f.origin, 3);
+    ar.CheckFinite(f.xAxis, 3);
+    ar.CheckFinite(f.yAxis, 3);
+    ar.CheckFinite(f.zAxis, 3);
+    m_dRadius = radius;
+    m_dSweep = sweep;
+    m_frame = f;
     Discrete(gGetCurveDicTol(), m_strDisc);
   }
 }

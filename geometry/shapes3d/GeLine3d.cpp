@@ -38,7 +38,13 @@ void CGeLine3d::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     ar << m_ptStart[0] << m_ptStart[1] << m_ptStart[2] << m_ptEnd[0] << m_ptEnd[1] << m_ptEnd[2];
   } else {
-    ar >> m_ptStart[0] >> m_ptStart[1] >> m_ptStart[2] >> m_ptEnd[0] >> m_ptEnd[1] >> m_ptEnd[2];
+    double v[6];
+    ar >> v[0] >> v[1] >> v[2] >> v[3] >> v[4] >> v[5];
+    ar.CheckFinite(v, 6);
+    for (int k = 0; k < 3; ++k) {
+      m_ptStart[k] = v[k];
+      m_ptEnd[k] = v[3 + k];
+    }
     Discrete(gGetCurveDicTol(), m_strDisc);
   }
 }

@@ -58,6 +58,10 @@ constexpr int kSnapCtrlPt = 0x200;
 
 // Smallest first sampling step: finer work belongs to the refinement, which is capped.
 constexpr double kMinInitialStep = 1e-4;
+// Samples per control point at most. Far more than any smooth span needs at a sensible
+// tolerance; it ties the work of a record (one read from a file included) to its size, so
+// extreme weights or coordinates cannot make a small record refine without end.
+constexpr size_t kMaxSamplesPerCtrlPt = 2048;
 
 }  // namespace
 
@@ -183,12 +187,15 @@ void CGeNrbCrv3d::Serialize(CArchive& ar) {
   ar.CheckCount(uint64_t(count) * 5u + uint64_t(order), sizeof(double));
   BcrvPtr crv(BCRV_New(order, count));
   if (!crv) AfxThrowArchiveException(CArchiveException::badIndex);
-  for (int i = 0; i < count; ++i)
+  for (int i = 0; i < count; ++i) {
     for (int j = 0; j < 4; ++j) ar >> crv->ctrlPts[i][j];
+    ar.CheckFinite(crv->ctrlPts[i], 4);
+  }
   for (int i = 0; i < order + count; ++i) ar >> crv->knots[i];
-  // A malformed record (decreasing knots, weights not positive) is dropped: the stream is
-  // still in step, and a curve without a record answers nothing.
-  if (!BCRV_IsValid(crv.get())) return;
+  ar.CheckFinite(crv->knots, size_t(order + count));
+  // No curve has a weight at or below zero or decreasing knots: such a record is damage, and
+  // dropping it quietly would lose the curve without a word.
+  if (!BCRV_IsValid(crv.get())) AfxThrowArchiveException(CArchiveException::genericException);
   BCRV_Free(m_pCurve);
   m_pCurve = crv.release();
   DiscreteMe(gGetCurveDicTol());
@@ -312,7 +319,8 @@ void CGeNrbCrv3d::Discrete(double tol, CStrP3D& str) {
     double step = 0.02;
     BCRV_GetMaxiStepLin(c, tol, step);
     if (step > 0.5) step = 0.1;
-    step = std::max(step, kMinInitialStep);
+    const size_t maxSamples = kMaxSamplesPerCtrlPt * size_t(c->n);
+    step = std::max({step, kMinInitialStep, 1.0 / double(maxSamples - 1)});
     const double chord = gGetCurveDicTol();
     const double angle = gGetCurveDicAng();
     std::vector<CurveSample3d> samples;
@@ -324,7 +332,7 @@ void CGeNrbCrv3d::Discrete(double tol, CStrP3D& str) {
       if (s.t >= 1.0) break;
     }
     RefineCurveSamples(
-        samples, [c](double t, double p[3]) { BCRV_EvPos(c, t, p); }, chord, angle);
+        samples, [c](double t, double p[3]) { BCRV_EvPos(c, t, p); }, chord, angle, maxSamples);
     SamplesToString(samples, str);
   }
   str.CalcBox();

@@ -1,6 +1,7 @@
 #include "geometry/shapes3d/GeOffsetCrv3d.h"
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "geometry/shapes3d/Curve3dLoad.h"
@@ -32,12 +33,18 @@ void CGeOffsetCrv3d::Serialize(CArchive& ar) {
   // Only this class writes the list, with one base at most.
   const DWORD_PTR n = ar.ReadCount();
   if (n > 1) AfxThrowArchiveException(CArchiveException::badIndex);
+  // Nothing changes until the whole record has been read and found sound.
+  std::unique_ptr<CGeCurve3d> base;
+  if (n == 1) base.reset(geReadOwnedCurve3d(ar));
+  double v[4];
+  ar >> v[0] >> v[1] >> v[2] >> v[3];
+  ar.CheckFinite(v, 4);
   if (n == 1) {
-    CGeCurve3d* base = geReadOwnedCurve3d(ar);
     delete m_pBase;
-    m_pBase = base;
+    m_pBase = base.release();
   }
-  ar >> m_dDist >> m_vDir[0] >> m_vDir[1] >> m_vDir[2];
+  m_dDist = v[0];
+  for (int k = 0; k < 3; ++k) m_vDir[k] = v[1 + k];
 }
 
 CGeOffsetCrv3d* CGeOffsetCrv3d::Copy() {

@@ -15,10 +15,14 @@ CGePoint3d::~CGePoint3d() = default;
 
 void CGePoint3d::Serialize(CArchive& ar) {
   CGeShape3d::Serialize(ar);
-  if (ar.IsStoring())
+  if (ar.IsStoring()) {
     ar << m_pt[0] << m_pt[1] << m_pt[2];
-  else
-    ar >> m_pt[0] >> m_pt[1] >> m_pt[2];
+    return;
+  }
+  double p[3];
+  ar >> p[0] >> p[1] >> p[2];
+  ar.CheckFinite(p, 3);
+  for (int k = 0; k < 3; ++k) m_pt[k] = p[k];
 }
 
 int CGePoint3d::GetType() const { return GE_TYPE_POINT3D; }

@@ -69,16 +69,19 @@ void CGePolyline3d::Serialize(CArchive& ar) {
   }
   int count = 0;
   ar >> count;
-  delete[] m_pVertex;
-  m_pVertex = nullptr;
-  m_nCount = 0;  // a polyline without vertex array never claims vertices
+  // The vertices are read whole before the old ones go, so a damaged record changes nothing.
+  std::unique_ptr<double[][3]> v;
   if (count >= 2) {
     ar.CheckCount(static_cast<ULONGLONG>(count), 3 * sizeof(double));
-    std::unique_ptr<double[][3]> v(new double[count][3]);
-    for (int i = 0; i < count; ++i) ar >> v[i][0] >> v[i][1] >> v[i][2];
-    m_pVertex = v.release();
-    m_nCount = count;
+    v.reset(new double[count][3]);
+    for (int i = 0; i < count; ++i) {
+      ar >> v[i][0] >> v[i][1] >> v[i][2];
+      ar.CheckFinite(v[i], 3);
+    }
   }
+  delete[] m_pVertex;
+  m_pVertex = v.release();
+  m_nCount = m_pVertex ? count : 0;  // a polyline without vertex array never claims vertices
   Discrete(gGetCurveDicTol(), m_strDisc);
 }
 

@@ -11,9 +11,15 @@ void CGeShape3d::Serialize(CArchive& ar) {
     ar << m_box.min[0] << m_box.min[1] << m_box.min[2] << m_box.max[0] << m_box.max[1]
        << m_box.max[2] << static_cast<int>(m_nExtData);
   } else {
+    // An empty box is stored as +-1e300, so a non-finite corner is damage, never a state.
+    double b[6];
     int ext = 0;
-    ar >> m_box.min[0] >> m_box.min[1] >> m_box.min[2] >> m_box.max[0] >> m_box.max[1] >>
-        m_box.max[2] >> ext;
+    ar >> b[0] >> b[1] >> b[2] >> b[3] >> b[4] >> b[5] >> ext;
+    ar.CheckFinite(b, 6);
+    for (int k = 0; k < 3; ++k) {
+      m_box.min[k] = b[k];
+      m_box.max[k] = b[3 + k];
+    }
     m_nExtData = ext;
   }
 }

@@ -134,24 +134,30 @@ TEST_F(CircleEllipseArchiveTest, DamagedRecordsFailWithTheArchiveException) {
 TEST_F(CircleEllipseArchiveTest, HostileSizesLoadWithBoundedBuffers) {
   const double c[2] = {0.0, 0.0};
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  for (double r : {1e300, nan, -5.0}) {
+  for (double r : {1e300, -5.0}) {
     CGeCircle circle(c, 1.0, 1);
     auto bytes = Stored(&circle);
     PutDbl(bytes, bytes.size() - 12, r);
     std::unique_ptr<CObject> ob(Load(bytes));
     auto* back = dynamic_cast<CGeCircle*>(ob.get());
     ASSERT_NE(back, nullptr);
-    EXPECT_LE(back->m_nSWPoint, 100001);
+    EXPECT_LE(back->m_nSWPoint, 16385);
   }
-  for (double a : {1e300, 1e150, nan}) {
+  {
+    CGeCircle circle(c, 1.0, 1);
+    auto bytes = Stored(&circle);
+    PutDbl(bytes, bytes.size() - 12, nan);
+    EXPECT_THROW(delete Load(bytes), CArchiveException);  // no circle has a NaN radius
+  }
+  for (double a : {1e300, 1e150}) {
     CGeEllipse ell(c, 2.0, 1.0, 0.0, 1);
     auto bytes = Stored(&ell);
     PutDbl(bytes, bytes.size() - 28, a);  // the first semi-axis
     std::unique_ptr<CObject> ob(Load(bytes));
     auto* back = dynamic_cast<CGeEllipse*>(ob.get());
     ASSERT_NE(back, nullptr);
-    EXPECT_EQ(std::isnan(a), std::isnan(back->m_dA));
-    EXPECT_LE(back->m_nSWPoint, 100001);
+    EXPECT_EQ(back->m_dA, a);
+    EXPECT_LE(back->m_nSWPoint, 16385);
     double t = 0.0;
     unsigned seg = 0;
     back->EvParam(1.0, t, seg);  // must come back, whatever it answers
