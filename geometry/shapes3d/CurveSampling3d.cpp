@@ -24,7 +24,9 @@ void RefineCurveSamples(std::vector<CurveSample3d>& samples,
     while (!pending.empty()) {
       const CurveSample3d& a = out.back();
       const CurveSample3d b = pending.back();
-      bool accept = b.t - a.t < kMinParamWidth || out.size() + pending.size() >= maxSamples;
+      // Initial samples not yet reached count too, so the result never exceeds the cap.
+      const size_t total = out.size() + pending.size() + (samples.size() - 1 - i);
+      bool accept = b.t - a.t < kMinParamWidth || total >= maxSamples;
       CurveSample3d m;
       if (!accept) {
         m.t = 0.5 * (a.t + b.t);

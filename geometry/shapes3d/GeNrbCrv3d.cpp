@@ -61,7 +61,7 @@ constexpr double kMinInitialStep = 1e-4;
 // Samples per control point at most. Far more than any smooth span needs at a sensible
 // tolerance; it ties the work of a record (one read from a file included) to its size, so
 // extreme weights or coordinates cannot make a small record refine without end.
-constexpr size_t kMaxSamplesPerCtrlPt = 2048;
+constexpr size_t kMaxSamplesPerCtrlPt = 512;
 
 }  // namespace
 
