@@ -2,12 +2,16 @@
 // at their mutual crossings, end trimming and extension, and pruning of offset pieces.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
+#include "geometry/shapes2d/GeCircle.h"
+#include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
@@ -28,6 +32,97 @@ constexpr double kLeanTol = 0.01;
 constexpr double kLeanAngle = 2.9670597283898;  // 170 degrees
 constexpr double kParamLo = 1e-6;
 constexpr double kParamHi = 0.999999;
+
+// Offsets are refused where coordinates and distance together reach 2^30: there the spacing of
+// doubles comes near the 1e-6 end-point tolerances the pieces are joined with, and the results
+// could no longer be clipped (the polygon clipper's range ends there too).
+constexpr double kMaxReach = 1073741824.0;
+
+// The largest coordinate magnitude the curve's defining data reaches; infinity when any of it
+// is not finite. Types that offset to nothing reach nothing.
+double Reach(CGeCurve* c, int depth = 0);
+
+double ListReach(CGeCurveList& list, int depth) {
+  double r = 0.0;
+  for (POSITION pos = list.GetHeadPosition(); pos;)
+    if (CGeCurve* c = list.GetNext(pos)) r = std::max(r, Reach(c, depth));
+  return r;
+}
+
+double PointReach(const double p0[2], const double p1[2]) {
+  double r = 0.0;
+  for (double v : {p0[0], p0[1], p1[0], p1[1]})
+    r = std::isfinite(v) ? std::max(r, std::fabs(v)) : std::numeric_limits<double>::infinity();
+  return r;
+}
+
+double Reach(CGeCurve* c, int depth) {
+  constexpr double kBad = std::numeric_limits<double>::infinity();
+  double r = 0.0;
+  auto take = [&r](double v) {
+    const double a = std::fabs(v);
+    r = std::isfinite(a) ? std::max(r, a) : kBad;
+  };
+  // Angles and directions only need to be finite.
+  auto check = [&r](double v) {
+    if (!std::isfinite(v)) r = kBad;
+  };
+  auto disc = [&](const double centre[2], double radius) {
+    take(centre[0]);
+    take(centre[1]);
+    if (r < kBad) take(std::max(std::fabs(centre[0]), std::fabs(centre[1])) + std::fabs(radius));
+  };
+  switch (c->GetType()) {
+    case GE_TYPE_LINE:
+      r = PointReach(static_cast<CGeLine*>(c)->m_ptStart, static_cast<CGeLine*>(c)->m_ptEnd);
+      break;
+    case GE_TYPE_ARC: {
+      auto* a = static_cast<CGeArc*>(c);
+      disc(a->m_ptCenter, a->m_dRadius);
+      for (double v : {a->m_vStart[0], a->m_vStart[1], a->m_dSweep}) check(v);
+      break;
+    }
+    case GE_TYPE_CIRCLE: {
+      auto* k = static_cast<CGeCircle*>(c);
+      disc(k->m_ptCenter, k->m_dRadius);
+      break;
+    }
+    case GE_TYPE_ELLIPSE: {
+      auto* e = static_cast<CGeEllipse*>(c);
+      disc(e->m_ptCenter, std::max(std::fabs(e->m_dA), std::fabs(e->m_dB)));
+      check(e->m_dRotation);
+      break;
+    }
+    case GE_TYPE_BEZIER: {
+      auto* b = static_cast<CGeBezier*>(c);
+      for (int i = 0; i < b->m_nNode; ++i) {
+        take(b->m_pNode[i].x);
+        take(b->m_pNode[i].y);
+      }
+      break;
+    }
+    case GE_TYPE_POLYLINE:
+      for (int i = 0; i < c->m_nSWPoint; ++i) {
+        take(c->m_pSWPoint[i][0]);
+        take(c->m_pSWPoint[i][1]);
+      }
+      break;
+    case GE_TYPE_COMBCURVE: {
+      // A composite nested absurdly deep (or inside itself) is refused, not followed.
+      if (depth > 64) return kBad;
+      r = ListReach(static_cast<CGeCombCurve*>(c)->m_CurveList, depth + 1);
+      break;
+    }
+    default:
+      break;
+  }
+  return r;
+}
+
+// Whether an offset by dist of something reaching `reach` stays within the usable range.
+bool OffsetInRange(double reach, double dist) {
+  return std::isfinite(dist) && reach + std::fabs(dist) < kMaxReach;
+}
 
 bool IsLine(const CGeCurve* c) { return c->GetType() == GE_TYPE_LINE; }
 bool IsArc(const CGeCurve* c) { return c->GetType() == GE_TYPE_ARC; }
@@ -182,7 +277,7 @@ void ChainInOrder(CGeCurveList& pieces, CGeLoopList* out, double tol) {
 // ---- offset entry points ------------------------------------------------------------------
 
 void CGeTool2D::LoopOffset(CGeLoop* loop, double dist, int type, CGeLoopList* out) {
-  if (!loop || !out) return;
+  if (!loop || !out || !OffsetInRange(ListReach(loop->m_CurveList, 0), dist)) return;
   CGeCurveList working(10);
   if (!BridgedOffset(*this, loop, dist, type, working)) return;
   ChainInOrder(working, out, kChainTol);
@@ -194,7 +289,7 @@ void CGeTool2D::OpenCurveOffset(CGeLoopList* loops, double dist, int type, CGeLo
   if (!loops || !out) return;
   for (POSITION pos = loops->GetHeadPosition(); pos;) {
     CGeLoop* loop = loops->GetNext(pos);
-    if (!loop) continue;
+    if (!loop || !OffsetInRange(ListReach(loop->m_CurveList, 0), dist)) continue;
     CGeCurveList working(10);
     if (!BridgedOffset(*this, loop, dist, type, working)) continue;
     SplitCurveOnIntPt(&working);
@@ -214,10 +309,11 @@ void CGeTool2D::OpenCurveOffset(CGeLoopList* loops, double dist, int type, CGeLo
 }
 
 void CGeTool2D::GenRawOffsetCurve(CGeCurveList* curves, double dist, CGeCurveList* out) {
-  if (!curves || !out) return;
+  if (!curves || !out || !std::isfinite(dist)) return;
   for (POSITION pos = curves->GetHeadPosition(); pos;) {
     CGeCurve* c = curves->GetNext(pos);
-    if (!c) continue;
+    // A curve out of range offsets to nothing, like one whose offset fails.
+    if (!c || !OffsetInRange(Reach(c), dist)) continue;
     switch (c->GetType()) {
       case GE_TYPE_LINE:
       case GE_TYPE_ARC:
@@ -257,7 +353,7 @@ void CGeTool2D::GenRawOffsetCurve(CGeCurveList* curves, double dist, CGeCurveLis
 
 CGeLine* CGeTool2D::GenOffsetLine(const double p0[2], const double p1[2], double dist) {
   double n[2];
-  if (P2D_Dist(p0, p1) < kTiny || !V2D_GenUnit(p0, p1, n, kTiny)) return nullptr;
+  if (!OffsetInRange(PointReach(p0, p1), dist) || P2D_Dist(p0, p1) < kTiny || !V2D_GenUnit(p0, p1, n, kTiny)) return nullptr;
   V2D_Rot(n, kPi / 2);
   const double a[2] = {p0[0] + dist * n[0], p0[1] + dist * n[1]};
   const double b[2] = {p1[0] + dist * n[0], p1[1] + dist * n[1]};
@@ -376,14 +472,16 @@ int CGeTool2D::ExtendCurveEnd(CGeCurve* c1, CGeCurve* c2, double, CGeCurve** out
 
 void CGeTool2D::TrimCurveEnd(CGeCurve* curve, double t, const double pt[2], int atEnd) {
   if (!curve) return;
+  // A cut at a non-finite place would leave the curve without a shape: it stays as it is.
   if (IsLine(curve)) {
+    if (!pt || !std::isfinite(pt[0]) || !std::isfinite(pt[1])) return;
     if (atEnd)
       curve->ModifyEndPoint(pt);
     else
       curve->ModifyStartPoint(pt);
     // Keep the cached points in step with the end points.
     curve->Discrete(kPieceTol);
-  } else if (IsArc(curve)) {
+  } else if (IsArc(curve) && std::isfinite(t)) {
     CGeCurve* pieces[2] = {nullptr, nullptr};
     curve->Split(t, pieces, 1, 1);
     std::unique_ptr<CGeCurve> before(pieces[0]), after(pieces[1]);
@@ -396,7 +494,7 @@ void CGeTool2D::TrimCurveEnd(CGeCurve* curve, double t, const double pt[2], int 
 }
 
 CGeCurve* CGeTool2D::Split(CGeCurve* curve, double t0, double t1) {
-  if (!curve) return nullptr;
+  if (!curve || !std::isfinite(t0) || !std::isfinite(t1)) return nullptr;
   if ((t0 < kParamLo && t1 <= kParamLo) || (t0 >= kParamHi && t1 > kParamHi) || t1 - t0 <= kTiny ||
       (t0 < kParamLo && t1 > kParamHi))
     return nullptr;
@@ -511,7 +609,8 @@ void CGeTool2D::SwapIsectPt(_tagGeIsectPt& a, _tagGeIsectPt& b) { std::swap(a, b
 // ---- pruning ------------------------------------------------------------------------------
 
 void CGeTool2D::DelBrokenCurve(CGeCurveList* curves, double tol) {
-  if (!curves) return;
+  // No curve continues another within a NaN tolerance: every one would go.
+  if (!curves || !std::isfinite(tol)) return;
   POSITION pos = curves->GetHeadPosition();
   while (pos) {
     CGeCurve* p = curves->GetAt(pos);
@@ -568,7 +667,8 @@ void CGeTool2D::CloseCurve(CGeCurveList* curves, double tol) {
 }
 
 void CGeTool2D::DelCollisonCurve(CGeLoopList* loops, CGeCurveList* curves, double dist) {
-  if (!loops || !curves || loops->IsEmpty() || curves->IsEmpty()) return;
+  // An infinite distance would delete every curve, a NaN one none.
+  if (!loops || !curves || loops->IsEmpty() || curves->IsEmpty() || !std::isfinite(dist)) return;
   const double limit = dist - 0.005;
   for (POSITION pos = curves->GetHeadPosition(); pos;) {
     POSITION at = pos;
