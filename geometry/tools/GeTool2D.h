@@ -54,7 +54,8 @@ class CGeTool2D {
   void MakeRegion(CGeLoopList* loops, CGeRegionList* regions);
   // result += subject <op> clip (the first loop of each list is the outer contour).
   void LoopClip(CGeLoopList* subject, CGeLoopList* clip, gpc_op op, CGeLoopList* result);
-  // result += union of all loops; nothing unless two or more loops have points.
+  // result += union of all loops; nothing unless two or more loops have points, and nothing
+  // when a union fails (a coordinate beyond the clipper's range). Loops come in no set order.
   void LoopMerge(CGeLoopList* loops, CGeLoopList* result);
 
   // --- List utilities ------------------------------------------------------------------
