@@ -17,6 +17,28 @@ namespace curveinter {
 
 bool Inside(double t, double tol) { return CInterval::ChkValInt(0.0, 1.0, tol, t) == 0; }
 
+int SegmentLines(const double a0[2], const double a1[2], const double b0[2], const double b1[2],
+                 double tol, double angTol, double out[2]) {
+  const int res = Inter_LineLineEx(a0, a1, b0, b1, tol, angTol, out);
+  if (res != INTER_NONE) return res;
+  // None came for non-finite or too short lines (they stay none) or for lines parallel by the
+  // angle test whose b does not lie along a's line.
+  const double da[2] = {a1[0] - a0[0], a1[1] - a0[1]};
+  const double db[2] = {b1[0] - b0[0], b1[1] - b0[1]};
+  const double la = std::hypot(da[0], da[1]), lb = std::hypot(db[0], db[1]);
+  if (!std::isfinite(la) || !std::isfinite(lb) || la < tol || lb < tol) return INTER_NONE;
+  // Signed distances of b's ends from a's line.
+  const double h0 = (da[0] * (b0[1] - a0[1]) - da[1] * (b0[0] - a0[0])) / la;
+  const double h1 = (da[0] * (b1[1] - a0[1]) - da[1] * (b1[0] - a0[0])) / la;
+  if (h0 == h1) return INTER_NONE;
+  // Interpolating along b by those distances stays accurate however small the angle is; the
+  // callers' parameter windows judge the point as they judge any other.
+  const double s = h0 / (h0 - h1);
+  out[0] = b0[0] + s * db[0];
+  out[1] = b0[1] + s * db[1];
+  return std::isfinite(out[0]) && std::isfinite(out[1]) ? INTER_POINT : INTER_NONE;
+}
+
 bool BoxesMeet(CGeCurve* a, CGeCurve* b, double tol) {
   _tagBox2D ba, bb;
   a->GetBox2d(&ba);
@@ -149,7 +171,7 @@ int CCurveInter::LineLine(CGeLine* l1, CGeLine* l2, _tagInterPnt& rec) {
   const double* b0 = l2->m_ptStart;
   const double* b1 = l2->m_ptEnd;
   double pt[2];
-  const int res = Inter_LineLineEx(a0, a1, b0, b1, 1e-6, 1e-5, pt);
+  const int res = SegmentLines(a0, a1, b0, b1, 1e-6, 1e-5, pt);
   if (res == INTER_POINT) {
     const double t1 = L2D_GetParam(a0, a1, pt);
     const double t2 = L2D_GetParam(b0, b1, pt);

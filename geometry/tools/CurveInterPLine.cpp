@@ -52,7 +52,7 @@ int curveinter::LinePLineIn(CGeLine* line, CGePolyline* pline, const std::vector
   for (int j : Segs(ch.segs, only)) {
     if (!SegMeets(ch, j, lineBox)) continue;
     double pt[2];
-    if (Inter_LineLineEx(line->m_ptStart, line->m_ptEnd, ch.From(j), ch.To(j), 1e-6, 0.001, pt) !=
+    if (SegmentLines(line->m_ptStart, line->m_ptEnd, ch.From(j), ch.To(j), 1e-6, 0.001, pt) !=
         INTER_POINT)
       continue;
     const double tl = L2D_GetParam(line->m_ptStart, line->m_ptEnd, pt);
@@ -176,7 +176,7 @@ int curveinter::PLinePLineIn(CGePolyline* a, CGePolyline* b, _tagBox2D* clip,
       const int j = j0 + 1;
       if (clip && !BOX2D_IsInt(&grid.Box(j0), clip, kBoxTol)) continue;
       double pt[2];
-      if (Inter_LineLineEx(ca.From(i), ca.To(i), cb.From(j), cb.To(j), 1e-6, 0.001, pt) !=
+      if (SegmentLines(ca.From(i), ca.To(i), cb.From(j), cb.To(j), 1e-6, 0.001, pt) !=
           INTER_POINT)
         continue;
       const double ti = L2D_GetParam(ca.From(i), ca.To(i), pt);

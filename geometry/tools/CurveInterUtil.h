@@ -14,6 +14,11 @@ inline constexpr double kBoxTol = 0.01;
 bool Inside(double t, double tol);
 // The two curves' whole boxes overlap or miss by at most tol.
 bool BoxesMeet(CGeCurve* a, CGeCurve* b, double tol);
+// Crossing of the carrier lines of a0-a1 and b0-b1 as Inter_LineLineEx(tol, angTol) finds it,
+// except that lines it calls parallel by angle alone still cross unless b lies along a's line
+// within tol or exactly parallel to it: long segments meeting at a shallow angle cross too.
+int SegmentLines(const double a0[2], const double a1[2], const double b0[2], const double b1[2],
+                 double tol, double angTol, double out[2]);
 // Record with both sub-segments 1.
 _tagInterPnt MakeRec(const double p[2], int seg1, int seg2, double t1, double t2);
 // Parameter of p on c from the curve's nearest-point search; ok tells whether it succeeded.

@@ -54,7 +54,8 @@ class CGeTool2D {
   void MakeRegion(CGeLoopList* loops, CGeRegionList* regions);
   // result += subject <op> clip (the first loop of each list is the outer contour).
   void LoopClip(CGeLoopList* subject, CGeLoopList* clip, gpc_op op, CGeLoopList* result);
-  // result += union of all loops; nothing unless two or more loops have points.
+  // result += union of all loops; nothing unless two or more loops have points, and nothing
+  // when a union fails (a coordinate beyond the clipper's range). Loops come in no set order.
   void LoopMerge(CGeLoopList* loops, CGeLoopList* result);
 
   // --- List utilities ------------------------------------------------------------------
@@ -118,7 +119,9 @@ class CGeTool2D {
 
   // --- Offsets, fillets and trimming ---------------------------------------------------
   // Offset of a loop's sub-curves by distance (positive to the left of travel); corners are
-  // closed by type: 0 extended, 1 rounded, 2 cut straight. Loops are appended to out.
+  // closed by type: 0 extended, 1 rounded, 2 cut straight. Loops are appended to out;
+  // nothing is for a non-finite distance or curve data, or when coordinates and distance
+  // together reach 2^30 (OpenCurveOffset skips such a loop, GenRawOffsetCurve such a curve).
   void LoopOffset(CGeLoop* loop, double dist, int type, CGeLoopList* out);
   // Each loop offset as an open chain; crossings are cut and dangling pieces dropped.
   void OpenCurveOffset(CGeLoopList* loops, double dist, int type, CGeLoopList* out);

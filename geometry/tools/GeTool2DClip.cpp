@@ -1,5 +1,6 @@
 // Loop booleans through the polygon clipper.
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "geometry/shapes2d/GeLoop.h"
@@ -9,6 +10,24 @@
 #include "geometry/tools/GeTool2DInternal.h"
 
 using namespace tool2d;
+
+namespace {
+
+// A clipper polygon released with its holder.
+struct Polygon {
+  gpc_polygon p;
+  Polygon() { gpc_init_polygon(&p); }
+  Polygon(Polygon&& o) noexcept : p(o.p) { gpc_init_polygon(&o.p); }
+  Polygon& operator=(Polygon&& o) noexcept {
+    std::swap(p, o.p);
+    return *this;
+  }
+  Polygon(const Polygon&) = delete;
+  Polygon& operator=(const Polygon&) = delete;
+  ~Polygon() { gpc_free_polygon(&p); }
+};
+
+}  // namespace
 
 void CGeTool2D::LoopClip(CGeLoopList* subject, CGeLoopList* clip, gpc_op op,
                          CGeLoopList* result) {
@@ -27,44 +46,29 @@ void CGeTool2D::LoopClip(CGeLoopList* subject, CGeLoopList* clip, gpc_op op,
 
 void CGeTool2D::LoopMerge(CGeLoopList* loops, CGeLoopList* result) {
   if (!loops || loops->GetCount() < 2 || !result) return;
-  std::vector<CGeLoop*> v;
+  std::vector<Polygon> level;
   for (POSITION pos = loops->GetHeadPosition(); pos;) {
     CGeLoop* l = loops->GetNext(pos);
-    if (HasPoints(l)) v.push_back(l);
-  }
-  if (v.size() < 2) return;
-  gpc_polygon acc, u;
-  gpc_init_polygon(&acc);
-  gpc_init_polygon(&u);
-  {
+    if (!HasPoints(l)) continue;
     CGeLoopList one;
-    one.AddTail(v[0]);
-    geLoopList2GPC(&one, &acc);
+    one.AddTail(l);
+    level.emplace_back();
+    geLoopList2GPC(&one, &level.back().p);
   }
-  for (size_t i = 1; i < v.size(); ++i) {
-    if (u.num_contours > 0) {
-      // The clipper fills even-odd; the flags only tell the outer contour from holes.
-      gpc_free_polygon(&acc);
-      if (gpc_create_polygon(&acc, u.num_contours)) {
-        for (int c = 0; c < u.num_contours; ++c) {
-          acc.hole[c] = c == 0 ? 0 : 1;
-          const gpc_vertex_list& src = u.contour[c];
-          if (gpc_create_vertex(&acc.contour[c], src.num_vertices))
-            std::copy(src.vertex, src.vertex + src.num_vertices, acc.contour[c].vertex);
-        }
-      }
+  if (level.size() < 2) return;
+  // Neighbours are united in rounds, a tree of unions: each contour passes through about
+  // log2(n) clips instead of up to n when the loops are added one by one. The clipper fills
+  // even-odd, and a union's contours (outer boundaries, holes, islands) do not overlap, so a
+  // union serves as the next round's input as it is.
+  while (level.size() > 1) {
+    std::vector<Polygon> next((level.size() + 1) / 2);
+    for (size_t i = 0; i + 1 < level.size(); i += 2) {
+      // A union that fails (a coordinate beyond the clipper's range) would drop its loops
+      // from the result: nothing is output instead of a union with loops missing.
+      if (!gpc_polygon_clip(GPC_UNION, &level[i].p, &level[i + 1].p, &next[i / 2].p)) return;
     }
-    gpc_polygon next;
-    gpc_init_polygon(&next);
-    CGeLoopList one;
-    one.AddTail(v[i]);
-    geLoopList2GPC(&one, &next);
-    gpc_free_polygon(&u);  // the clip overwrites its result without freeing it
-    gpc_polygon_clip(GPC_UNION, &acc, &next, &u);
-    gpc_free_polygon(&next);
+    if (level.size() % 2) std::swap(next.back(), level.back());
+    level.swap(next);
   }
-  geGPC2LoopList(&u, result);
-  gpc_free_polygon(&acc);
-  gpc_free_polygon(&u);
+  geGPC2LoopList(&level[0].p, result);
 }
-

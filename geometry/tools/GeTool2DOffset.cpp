@@ -1,19 +1,20 @@
 // Offsets of loops and open chains, the corner bridges between offset pieces, cutting curves
-// at their mutual crossings, end trimming and extension, and the tangency constructions
-// (fillet arcs, tangent circles, common tangents and common perpendiculars).
+// at their mutual crossings, end trimming and extension, and pruning of offset pieces.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GeCircle.h"
+#include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
-#include "geometry/shapes2d/GeOffsetCrv.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/tools/CurveInter.h"
 #include "geometry/tools/GeTool2D.h"
@@ -31,13 +32,100 @@ constexpr double kLeanTol = 0.01;
 constexpr double kLeanAngle = 2.9670597283898;  // 170 degrees
 constexpr double kParamLo = 1e-6;
 constexpr double kParamHi = 0.999999;
-constexpr double kNewtonTol = 0.0001;
-constexpr int kMaxIter = 32;
+
+// Offsets are refused where coordinates and distance together reach 2^30: there the spacing of
+// doubles comes near the 1e-6 end-point tolerances the pieces are joined with, and the results
+// could no longer be clipped (the polygon clipper's range ends there too).
+constexpr double kMaxReach = 1073741824.0;
+
+// The largest coordinate magnitude the curve's defining data reaches; infinity when any of it
+// is not finite. Types that offset to nothing reach nothing.
+double Reach(CGeCurve* c, int depth = 0);
+
+double ListReach(CGeCurveList& list, int depth) {
+  double r = 0.0;
+  for (POSITION pos = list.GetHeadPosition(); pos;)
+    if (CGeCurve* c = list.GetNext(pos)) r = std::max(r, Reach(c, depth));
+  return r;
+}
+
+double PointReach(const double p0[2], const double p1[2]) {
+  double r = 0.0;
+  for (double v : {p0[0], p0[1], p1[0], p1[1]})
+    r = std::isfinite(v) ? std::max(r, std::fabs(v)) : std::numeric_limits<double>::infinity();
+  return r;
+}
+
+double Reach(CGeCurve* c, int depth) {
+  constexpr double kBad = std::numeric_limits<double>::infinity();
+  double r = 0.0;
+  auto take = [&r](double v) {
+    const double a = std::fabs(v);
+    r = std::isfinite(a) ? std::max(r, a) : kBad;
+  };
+  // Angles and directions only need to be finite.
+  auto check = [&r](double v) {
+    if (!std::isfinite(v)) r = kBad;
+  };
+  auto disc = [&](const double centre[2], double radius) {
+    take(centre[0]);
+    take(centre[1]);
+    if (r < kBad) take(std::max(std::fabs(centre[0]), std::fabs(centre[1])) + std::fabs(radius));
+  };
+  switch (c->GetType()) {
+    case GE_TYPE_LINE:
+      r = PointReach(static_cast<CGeLine*>(c)->m_ptStart, static_cast<CGeLine*>(c)->m_ptEnd);
+      break;
+    case GE_TYPE_ARC: {
+      auto* a = static_cast<CGeArc*>(c);
+      disc(a->m_ptCenter, a->m_dRadius);
+      for (double v : {a->m_vStart[0], a->m_vStart[1], a->m_dSweep}) check(v);
+      break;
+    }
+    case GE_TYPE_CIRCLE: {
+      auto* k = static_cast<CGeCircle*>(c);
+      disc(k->m_ptCenter, k->m_dRadius);
+      break;
+    }
+    case GE_TYPE_ELLIPSE: {
+      auto* e = static_cast<CGeEllipse*>(c);
+      disc(e->m_ptCenter, std::max(std::fabs(e->m_dA), std::fabs(e->m_dB)));
+      check(e->m_dRotation);
+      break;
+    }
+    case GE_TYPE_BEZIER: {
+      auto* b = static_cast<CGeBezier*>(c);
+      for (int i = 0; i < b->m_nNode; ++i) {
+        take(b->m_pNode[i].x);
+        take(b->m_pNode[i].y);
+      }
+      break;
+    }
+    case GE_TYPE_POLYLINE:
+      for (int i = 0; i < c->m_nSWPoint; ++i) {
+        take(c->m_pSWPoint[i][0]);
+        take(c->m_pSWPoint[i][1]);
+      }
+      break;
+    case GE_TYPE_COMBCURVE: {
+      // A composite nested absurdly deep (or inside itself) is refused, not followed.
+      if (depth > 64) return kBad;
+      r = ListReach(static_cast<CGeCombCurve*>(c)->m_CurveList, depth + 1);
+      break;
+    }
+    default:
+      break;
+  }
+  return r;
+}
+
+// Whether an offset by dist of something reaching `reach` stays within the usable range.
+bool OffsetInRange(double reach, double dist) {
+  return std::isfinite(dist) && reach + std::fabs(dist) < kMaxReach;
+}
 
 bool IsLine(const CGeCurve* c) { return c->GetType() == GE_TYPE_LINE; }
 bool IsArc(const CGeCurve* c) { return c->GetType() == GE_TYPE_ARC; }
-
-double Cross(const double a[2], const double b[2]) { return a[0] * b[1] - a[1] * b[0]; }
 
 void Copy2(double dst[2], const double src[2]) {
   dst[0] = src[0];
@@ -115,80 +203,6 @@ void DeleteAt(CGeCurveList* list, POSITION pos) {
   delete c;
 }
 
-// The side of c on which `probe` lies: +r on its left, -r otherwise.
-double SideOf(CGeCurve* c, const double probe[2], double r) {
-  double nearPt[2], t = 0.0, dist = 0.0;
-  unsigned seg = 1;
-  c->GetNearestPoint(probe, nearPt, t, seg, dist);
-  double u[2] = {0.0, 0.0}, tan[2] = {0.0, 0.0};
-  V2D_GenUnit(nearPt, probe, u, kTiny);
-  c->GetTanVecAt(t, tan, seg);
-  V2D_Unit(tan, kTiny);
-  return u[1] * tan[0] - u[0] * tan[1] > 0.0001 ? r : -r;
-}
-
-struct TangentFit {
-  double centre[2];
-  double p1[2], p2[2];  // touching points on c1 and c2
-  double t1, t2;
-  int seg1, seg2;
-  bool iterated;  // found by the offset-curve search rather than by offset intersection
-};
-
-// Centre of the circle of radius r touching both curves: the crossing of their offsets
-// nearest to c1's start, or, when a curve has no closed-form offset, a Newton search on
-// offset curves started from the guesses.
-bool FindTangentCentre(CGeCurve* c1, CGeCurve* c2, double r, double sampleT1, double sampleT2,
-                       double t1, int seg1, double t2, int seg2, TangentFit& fit) {
-  if (!c1 || !c2 || c1 == c2) return false;
-  double start[2], a[2], b[2];
-  c1->GetStartPoint(start);
-  c1->GetPointAt(sampleT1, a, 1);
-  c2->GetPointAt(sampleT2, b, 1);
-  const double d1 = SideOf(c1, b, r);
-  const double d2 = SideOf(c2, a, r);
-
-  std::unique_ptr<CGeCurve> o1(c1->Offset(d1));
-  std::unique_ptr<CGeCurve> o2(c2->Offset(d2));
-  CCurveInter inter;
-  if (o1 && o2) {
-    CInterPntArray hits;
-    inter.CurveCurve(o1.get(), o2.get(), &hits);
-    double best = tool2d::kNoValue;
-    int bestIdx = -1;
-    for (INT_PTR i = 0; i < hits.GetSize(); ++i) {
-      const double p[2] = {hits[i].x, hits[i].y};
-      const double dd = P2D_Dist(p, start);
-      if (dd < best) {
-        best = dd;
-        bestIdx = static_cast<int>(i);
-      }
-    }
-    if (bestIdx < 0) return false;
-    const _tagInterPnt& h = hits[bestIdx];
-    fit.centre[0] = h.x;
-    fit.centre[1] = h.y;
-    fit.t1 = h.t1;
-    fit.seg1 = h.seg1;
-    fit.t2 = h.t2;
-    fit.seg2 = h.seg2;
-    fit.iterated = false;
-  } else {
-    // The offset that did exist is released by its holder here.
-    CGeOffsetCrv off1, off2;
-    off1.Create(c1, d1);
-    off2.Create(c2, d2);
-    if (!inter.CurveCurveIterate(&off1, t1, seg1, &off2, t2, seg2, fit.centre)) return false;
-    fit.t1 = t1;
-    fit.seg1 = seg1;
-    fit.t2 = t2;
-    fit.seg2 = seg2;
-    fit.iterated = true;
-  }
-  c1->GetPointAt(fit.t1, fit.p1, static_cast<unsigned>(fit.seg1));
-  c2->GetPointAt(fit.t2, fit.p2, static_cast<unsigned>(fit.seg2));
-  return true;
-}
 
 // Candidate pairs (i < j) whose boxes come within tol, in (i, j) order: a sweep over the
 // boxes sorted by their left edge instead of testing every pair.
@@ -263,7 +277,7 @@ void ChainInOrder(CGeCurveList& pieces, CGeLoopList* out, double tol) {
 // ---- offset entry points ------------------------------------------------------------------
 
 void CGeTool2D::LoopOffset(CGeLoop* loop, double dist, int type, CGeLoopList* out) {
-  if (!loop || !out) return;
+  if (!loop || !out || !OffsetInRange(ListReach(loop->m_CurveList, 0), dist)) return;
   CGeCurveList working(10);
   if (!BridgedOffset(*this, loop, dist, type, working)) return;
   ChainInOrder(working, out, kChainTol);
@@ -275,7 +289,7 @@ void CGeTool2D::OpenCurveOffset(CGeLoopList* loops, double dist, int type, CGeLo
   if (!loops || !out) return;
   for (POSITION pos = loops->GetHeadPosition(); pos;) {
     CGeLoop* loop = loops->GetNext(pos);
-    if (!loop) continue;
+    if (!loop || !OffsetInRange(ListReach(loop->m_CurveList, 0), dist)) continue;
     CGeCurveList working(10);
     if (!BridgedOffset(*this, loop, dist, type, working)) continue;
     SplitCurveOnIntPt(&working);
@@ -295,10 +309,11 @@ void CGeTool2D::OpenCurveOffset(CGeLoopList* loops, double dist, int type, CGeLo
 }
 
 void CGeTool2D::GenRawOffsetCurve(CGeCurveList* curves, double dist, CGeCurveList* out) {
-  if (!curves || !out) return;
+  if (!curves || !out || !std::isfinite(dist)) return;
   for (POSITION pos = curves->GetHeadPosition(); pos;) {
     CGeCurve* c = curves->GetNext(pos);
-    if (!c) continue;
+    // A curve out of range offsets to nothing, like one whose offset fails.
+    if (!c || !OffsetInRange(Reach(c), dist)) continue;
     switch (c->GetType()) {
       case GE_TYPE_LINE:
       case GE_TYPE_ARC:
@@ -338,7 +353,7 @@ void CGeTool2D::GenRawOffsetCurve(CGeCurveList* curves, double dist, CGeCurveLis
 
 CGeLine* CGeTool2D::GenOffsetLine(const double p0[2], const double p1[2], double dist) {
   double n[2];
-  if (P2D_Dist(p0, p1) < kTiny || !V2D_GenUnit(p0, p1, n, kTiny)) return nullptr;
+  if (!OffsetInRange(PointReach(p0, p1), dist) || P2D_Dist(p0, p1) < kTiny || !V2D_GenUnit(p0, p1, n, kTiny)) return nullptr;
   V2D_Rot(n, kPi / 2);
   const double a[2] = {p0[0] + dist * n[0], p0[1] + dist * n[1]};
   const double b[2] = {p1[0] + dist * n[0], p1[1] + dist * n[1]};
@@ -457,14 +472,16 @@ int CGeTool2D::ExtendCurveEnd(CGeCurve* c1, CGeCurve* c2, double, CGeCurve** out
 
 void CGeTool2D::TrimCurveEnd(CGeCurve* curve, double t, const double pt[2], int atEnd) {
   if (!curve) return;
+  // A cut at a non-finite place would leave the curve without a shape: it stays as it is.
   if (IsLine(curve)) {
+    if (!pt || !std::isfinite(pt[0]) || !std::isfinite(pt[1])) return;
     if (atEnd)
       curve->ModifyEndPoint(pt);
     else
       curve->ModifyStartPoint(pt);
     // Keep the cached points in step with the end points.
     curve->Discrete(kPieceTol);
-  } else if (IsArc(curve)) {
+  } else if (IsArc(curve) && std::isfinite(t)) {
     CGeCurve* pieces[2] = {nullptr, nullptr};
     curve->Split(t, pieces, 1, 1);
     std::unique_ptr<CGeCurve> before(pieces[0]), after(pieces[1]);
@@ -477,7 +494,7 @@ void CGeTool2D::TrimCurveEnd(CGeCurve* curve, double t, const double pt[2], int 
 }
 
 CGeCurve* CGeTool2D::Split(CGeCurve* curve, double t0, double t1) {
-  if (!curve) return nullptr;
+  if (!curve || !std::isfinite(t0) || !std::isfinite(t1)) return nullptr;
   if ((t0 < kParamLo && t1 <= kParamLo) || (t0 >= kParamHi && t1 > kParamHi) || t1 - t0 <= kTiny ||
       (t0 < kParamLo && t1 > kParamHi))
     return nullptr;
@@ -592,7 +609,8 @@ void CGeTool2D::SwapIsectPt(_tagGeIsectPt& a, _tagGeIsectPt& b) { std::swap(a, b
 // ---- pruning ------------------------------------------------------------------------------
 
 void CGeTool2D::DelBrokenCurve(CGeCurveList* curves, double tol) {
-  if (!curves) return;
+  // No curve continues another within a NaN tolerance: every one would go.
+  if (!curves || !std::isfinite(tol)) return;
   POSITION pos = curves->GetHeadPosition();
   while (pos) {
     CGeCurve* p = curves->GetAt(pos);
@@ -649,7 +667,8 @@ void CGeTool2D::CloseCurve(CGeCurveList* curves, double tol) {
 }
 
 void CGeTool2D::DelCollisonCurve(CGeLoopList* loops, CGeCurveList* curves, double dist) {
-  if (!loops || !curves || loops->IsEmpty() || curves->IsEmpty()) return;
+  // An infinite distance would delete every curve, a NaN one none.
+  if (!loops || !curves || loops->IsEmpty() || curves->IsEmpty() || !std::isfinite(dist)) return;
   const double limit = dist - 0.005;
   for (POSITION pos = curves->GetHeadPosition(); pos;) {
     POSITION at = pos;
@@ -683,123 +702,4 @@ void CGeTool2D::DelCollisonCurve(CGeLoopList* loops, CGeCurveList* curves, doubl
     }
     if (best < limit) DeleteAt(curves, at);
   }
-}
-
-// ---- tangency constructions ---------------------------------------------------------------
-
-CGeArc* CGeTool2D::GetFilletArc(CGeCurve* c1, CGeCurve* c2, double r, double& t1, int& seg1,
-                                double& t2, int& seg2) {
-  TangentFit fit;
-  if (!FindTangentCentre(c1, c2, r, 0.1, 0.1, 0.1, 1, 0.1, 1, fit)) return nullptr;
-  auto arc = std::make_unique<CGeArc>();
-  if (!arc->CreateCSE(0, fit.centre, fit.p1, fit.p2)) return nullptr;
-  if (fit.iterated && std::fabs(arc->m_dSweep) < 0.0001) return nullptr;
-  arc->Discrete(gGetCurveDicTol());
-  t1 = fit.t1;
-  seg1 = fit.seg1;
-  t2 = fit.t2;
-  seg2 = fit.seg2;
-  return arc.release();
-}
-
-CGeCircle* CGeTool2D::GetTanCircleAt2Curve(CGeCurve* c1, CGeCurve* c2, double r, double& t1,
-                                           int& seg1, double& t2, int& seg2) {
-  TangentFit fit;
-  if (!FindTangentCentre(c1, c2, r, t1, t2, t1, seg1, t2, seg2, fit)) return nullptr;
-  t1 = fit.t1;
-  seg1 = fit.seg1;
-  t2 = fit.t2;
-  seg2 = fit.seg2;
-  return new CGeCircle(fit.centre, r, 1);
-}
-
-int CGeTool2D::GetTanPtAt2Arc(CGeArc* a1, CGeArc* a2, double t1, double t2, double p1[2],
-                              double p2[2]) {
-  if (!a1 || !a2 || !p1 || !p2) return 0;
-  double h1[2], h2[2];
-  a1->GetPointAt(t1, h1, 1);
-  a2->GetPointAt(t2, h2, 1);
-  const bool swapped = a1->m_dRadius > a2->m_dRadius;
-  if (swapped) {
-    std::swap(a1, a2);
-    P2D_Swap(h1, h2);
-  }
-  const double* c1 = a1->m_ptCenter;
-  const double* c2 = a2->m_ptCenter;
-  const double r1 = a1->m_dRadius, r2 = a2->m_dRadius;
-  const double d = P2D_Dist(c1, c2);
-  // Concentric circles have no common tangent and no direction between the centres.
-  if (d <= std::fabs(r1 - r2) || d < kTiny) return 0;
-  double u[2], v1[2] = {0.0, 0.0}, v2[2] = {0.0, 0.0};
-  V2D_GenUnit(c1, c2, u, kTiny);
-  V2D_GenUnit(c1, h1, v1, kTiny);
-  V2D_GenUnit(c1, h2, v2, kTiny);
-  bool s1 = Cross(u, v1) > 0.0;
-  const bool s2 = Cross(u, v2) > 0.0;
-  const double m = r1 + r2, x = (r2 - r1) / d;
-  const double q1[2] = {c1[0] + r1 * u[0], c1[1] + r1 * u[1]};
-  const double q2[2] = {c2[0] - r2 * u[0], c2[1] - r2 * u[1]};
-  double a = 0.0, b = 0.0;
-  if (d > m && s1 != s2) {
-    a = b = kPi / 2 - std::asin(m / d);  // crossing tangent
-  } else {
-    a = std::asin(x) + kPi / 2;
-    b = std::asin(x) - kPi / 2;
-    if (d <= m && swapped) s1 = s2;
-  }
-  if (!s1) {
-    a = -a;
-    b = -b;
-  }
-  P2D_Rot(c1, a, q1, p1);
-  P2D_Rot(c2, b, q2, p2);
-  return 1;
-}
-
-int CGeTool2D::GetTanPtAt2Curve(CGeCurve* c1, CGeCurve* c2, double& t1, double& t2, double p1[2],
-                                double p2[2]) {
-  if (!c1 || !c2 || !p1 || !p2) return 0;
-  auto wrap = [](double t) { return t < 0.0 ? t + 1.0 : (t > 1.0 ? t - 1.0 : t); };
-  double u1 = t1, u2 = t2, f1 = 0.0, f2 = 0.0;
-  bool converged = false;
-  for (int it = 0; it < kMaxIter && !converged; ++it) {
-    double a[2], d1[2], dd1[2], b[2], d2[2], dd2[2];
-    c1->Ev2Der(u1, a, d1, dd1, 1);
-    c2->Ev2Der(u2, b, d2, dd2, 1);
-    const double w[2] = {b[0] - a[0], b[1] - a[1]};
-    f1 = Cross(w, d1);
-    f2 = Cross(w, d2);
-    const double g1 = 2 * f1 * Cross(w, dd1);
-    const double g2 = 2 * f2 * Cross(w, dd2);
-    if (std::fabs(g1) < kNewtonTol || std::fabs(g2) < kNewtonTol) return 0;
-    const double n1 = wrap(u1 - f1 * f1 / g1);
-    const double n2 = wrap(u2 - f2 * f2 / g2);
-    converged = (std::fabs(n1 - u1) < kTiny || f1 * f1 < kNewtonTol) &&
-                (std::fabs(n2 - u2) < kTiny || f2 * f2 < kNewtonTol);
-    u1 = n1;
-    u2 = n2;
-  }
-  if (!converged) return 0;
-  auto atEnd = [](double t) { return t < kTiny || t > 1.0 - kTiny; };
-  if ((atEnd(u1) && f1 * f1 > kNewtonTol) || (atEnd(u2) && f2 * f2 > kNewtonTol)) return 0;
-  t1 = u1;
-  t2 = u2;
-  c1->GetPointAt(t1, p1, 1);
-  c2->GetPointAt(t2, p2, 1);
-  return 1;
-}
-
-int CGeTool2D::CalcPendPtBy2Curve(CGeCurve* c1, CGeCurve* c2, double& t1, double& t2, double p1[2],
-                                  double p2[2]) {
-  if (!c1 || !c2 || !p1 || !p2) return 0;
-  c1->GetPointAt(t1, p1, 1);
-  c2->GetPointAt(t2, p2, 1);
-  for (int it = 0; it < kMaxIter; ++it) {
-    unsigned seg = 1;
-    double r1 = 0.0, r2 = 0.0;
-    c1->GetNearestPoint(p2, p1, t1, seg, r1);
-    c2->GetNearestPoint(p1, p2, t2, seg, r2);
-    if (std::fabs(r1 - r2) < kNewtonTol) return (r1 < kNewtonTol || r2 < kNewtonTol) ? 0 : 1;
-  }
-  return 0;
 }
