@@ -3,8 +3,6 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <memory>
-#include <vector>
 
 #include "geometry/shapes2d/PickRay.h"
 
