@@ -151,7 +151,8 @@ class CArchive {
 // (badIndex), as its object has an owner already or is still being loaded.
 template <class T>
 T* AfxReadOwnedObject(CArchive& ar) {
-  CObject* pOb = ar.ReadObject(nullptr, [](const CObject* p) -> BOOL { return dynamic_cast<const T*>(p) != nullptr; });
+  CObject* pOb =
+      ar.ReadObject(nullptr, [](const CObject* p) -> BOOL { return dynamic_cast<const T*>(p) != nullptr; });
   if (!pOb) return nullptr;
   if (!ar.IsLastObjectNew()) AfxThrowArchiveException(CArchiveException::badIndex);
   return dynamic_cast<T*>(pOb);
