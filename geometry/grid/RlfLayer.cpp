@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <new>
+#include <stdexcept>
+#include <vector>
 
 #include "geometry/grid/GeGrid.h"
 #include "geometry/grid/TGrid.h"
@@ -121,35 +124,53 @@ void CRlfLayer::Serialize(CArchive& ar) {
   unsigned cols = 0, rows = 0, count = 0;
   ar >> mode >> cols >> rows >> count;
   const size_t nodes = size_t(cols) * rows;
-  // A lent buffer holds exactly the layer's present size: a record of another size would
-  // write outside it.
-  if (nodes > GE_GRID_MAX_NODES || (m_pHeight && (cols != m_nCols || rows != m_nRows)))
+  // A layer has nodes in both directions or none. A lent buffer holds exactly the layer's
+  // present size: a record of another size would write outside it.
+  if ((cols == 0) != (rows == 0) || nodes > GE_GRID_MAX_NODES ||
+      (m_pHeight && (cols != m_nCols || rows != m_nRows)))
     AfxThrowArchiveException(CArchiveException::genericException);
+  // The row index takes memory for every row, which the record does not back with bytes. With
+  // a lent buffer its owner has paid for the size already; without one, a tall layer must at
+  // least be matched by what the archive still holds.
+  constexpr unsigned kRowsWithoutBuffer = 1u << 16;
+  if (!m_pHeight && rows > kRowsWithoutBuffer) ar.CheckCount(rows);
   ar.CheckCount(count, 3 * 4);  // a span holds at least first, last and one height
-  std::vector<RlfIndexData> spans(count);
-  int64_t prevLast = -1;
-  for (RlfIndexData& s : spans) {
-    ar >> s.first >> s.last;
-    // Spans are written in ascending order without overlap, every index inside the grid.
-    if (s.first <= prevLast || s.last < s.first || size_t(s.last) >= nodes)
-      AfxThrowArchiveException(CArchiveException::genericException);
-    prevLast = s.last;
-    const size_t n = size_t(s.last) - size_t(s.first) + 1;
-    ar.CheckCount(n, 4);
-    s.heights.resize(n);
-    for (float& h : s.heights) ar >> h;
-  }
 
-  std::unique_ptr<std::vector<RlfIndexData>[]> rowIndex(new std::vector<RlfIndexData>[rows]);
-  std::vector<RlfIndexData> none;
-  CRlfRunBuilder runs(none);
-  unsigned curRow = 0;
-  for (const RlfIndexData& s : spans)
-    for (size_t k = size_t(s.first); k <= size_t(s.last); ++k) {
-      const unsigned r = unsigned(k / cols);
-      if (r != curRow || k == size_t(s.first)) runs.Restart(rowIndex[curRow = r]);
-      runs.Add(int32_t(k % cols), s.heights[k - size_t(s.first)]);
+  // Sizes are checked against the archive before anything is allocated; memory that still
+  // cannot be had is the archive's failure, as this is called directly while a buffer is lent.
+  std::vector<RlfIndexData> spans;
+  std::unique_ptr<std::vector<RlfIndexData>[]> rowIndex;
+  try {
+    spans.resize(count);
+    int64_t prevLast = -1;
+    for (RlfIndexData& s : spans) {
+      ar >> s.first >> s.last;
+      // Spans are written in ascending order without overlap, every index inside the grid.
+      if (s.first <= prevLast || s.last < s.first || size_t(s.last) >= nodes)
+        AfxThrowArchiveException(CArchiveException::genericException);
+      prevLast = s.last;
+      const size_t n = size_t(s.last) - size_t(s.first) + 1;
+      ar.CheckCount(n, 4);
+      s.heights.resize(n);
+      for (float& h : s.heights) ar >> h;
+      ar.CheckFinite(s.heights.data(), n);
     }
+
+    rowIndex.reset(new std::vector<RlfIndexData>[rows]);
+    std::vector<RlfIndexData> none;
+    CRlfRunBuilder runs(none);
+    unsigned curRow = 0;
+    for (const RlfIndexData& s : spans)
+      for (size_t k = size_t(s.first); k <= size_t(s.last); ++k) {
+        const unsigned r = unsigned(k / cols);
+        if (r != curRow || k == size_t(s.first)) runs.Restart(rowIndex[curRow = r]);
+        runs.Add(int32_t(k % cols), s.heights[k - size_t(s.first)]);
+      }
+  } catch (const std::bad_alloc&) {
+    AfxThrowArchiveException(CArchiveException::genericException);
+  } catch (const std::length_error&) {
+    AfxThrowArchiveException(CArchiveException::genericException);
+  }
 
   ClearRlfRowIndex();
   m_nMode = mode;

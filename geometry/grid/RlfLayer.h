@@ -64,6 +64,8 @@ class CRlfLayer : public CLayer {
   // Storing writes the layer's own heights (the buffer while it is current, else its spans).
   // Loading needs a lent buffer to match the stored size (cols and rows set with the buffer) or
   // no buffer at all (the spans alone are loaded); corrupt records throw and change nothing.
+  // Without a buffer, a layer of more than 65536 rows needs as many bytes left in the archive,
+  // so that a short record cannot claim a huge row index.
   void Serialize(CArchive& ar) override;
 
   void ClearRlfRowIndex();

@@ -39,22 +39,8 @@ void CGeCombCurve::Serialize(CArchive& ar) {
     m_CurveList.Serialize(ar);
     return;
   }
-  for (DWORD_PTR n = ar.ReadCount(); n > 0; --n) {
-    CObject* ob = ar.ReadObject(nullptr);
-    if (!ob) {
-      m_CurveList.AddTail(static_cast<CGeCurve*>(nullptr));
-      continue;
-    }
-    // A reference back to an object read before (a curve named twice, or a composite still
-    // being read) would give it a second owner.
-    if (!ar.IsLastObjectNew()) AfxThrowArchiveException(CArchiveException::badIndex);
-    auto* curve = dynamic_cast<CGeCurve*>(ob);
-    if (!curve) {
-      delete ob;
-      AfxThrowArchiveException(CArchiveException::badClass);
-    }
-    m_CurveList.AddTail(curve);
-  }
+  // Only curves are read, each new (a back-reference would give a curve a second owner).
+  AfxReadOwnedObjects<CGeCurve>(ar, m_CurveList);
   Discrete(gGetCurveDicTol());
 }
 

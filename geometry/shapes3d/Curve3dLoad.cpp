@@ -2,14 +2,4 @@
 
 #include "geometry/shapes3d/GeCurve3d.h"
 
-CGeCurve3d* geReadOwnedCurve3d(CArchive& ar) {
-  CObject* ob = ar.ReadObject(nullptr);
-  if (!ob) return nullptr;
-  if (!ar.IsLastObjectNew()) AfxThrowArchiveException(CArchiveException::badIndex);
-  auto* curve = dynamic_cast<CGeCurve3d*>(ob);
-  if (!curve) {
-    delete ob;
-    AfxThrowArchiveException(CArchiveException::badClass);
-  }
-  return curve;
-}
+CGeCurve3d* geReadOwnedCurve3d(CArchive& ar) { return AfxReadOwnedObject<CGeCurve3d>(ar); }

@@ -7,6 +7,6 @@
 class CGeCurve3d;
 
 // The next object of the archive: null for a null entry, else a new 3D curve for the caller
-// to own. A back-reference (the object has an owner already, or is still being loaded) throws
-// the archive exception badIndex; an object of another class is freed and throws badClass.
+// to own (AfxReadOwnedObject: another class is refused before it loads, a back-reference
+// throws badIndex).
 CGeCurve3d* geReadOwnedCurve3d(CArchive& ar);

@@ -5,7 +5,6 @@
 
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/SnapAt.h"
-#include "geometry/shapes3d/Curve3dLoad.h"
 #include "geometry/shapes3d/GePolyline3d.h"
 
 IMPLEMENT_SERIAL(CGeCombCurve3d, CObject, GE_SCHEMA_3D)
@@ -42,7 +41,7 @@ void CGeCombCurve3d::Serialize(CArchive& ar) {
     m_CurveList.Serialize(ar);
     return;
   }
-  for (DWORD_PTR n = ar.ReadCount(); n > 0; --n) m_CurveList.AddTail(geReadOwnedCurve3d(ar));
+  AfxReadOwnedObjects<CGeCurve3d>(ar, m_CurveList);
   DiscreteMe(gGetCurveDicTol());
 }
 

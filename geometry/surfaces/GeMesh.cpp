@@ -83,12 +83,14 @@ void CGeMesh::Serialize(CArchive& ar) {
     for (uint32_t i = 0; i < np; ++i) {
       uint32_t u, v;
       ar >> u >> v;
+      ar.CheckFinite(std::bit_cast<float>(u), std::bit_cast<float>(v));
       uvs.push_back({std::bit_cast<float>(u), std::bit_cast<float>(v)});
     }
     vertices.reserve(oldVertices + nv);
     for (uint32_t i = 0; i < nv; ++i) {
       uint32_t x, y, z;
       ar >> x >> y >> z;
+      ar.CheckFinite(std::bit_cast<float>(x), std::bit_cast<float>(y), std::bit_cast<float>(z));
       vertices.emplace_back(std::bit_cast<float>(x), std::bit_cast<float>(y), std::bit_cast<float>(z));
     }
   } catch (...) {

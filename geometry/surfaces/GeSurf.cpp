@@ -3,8 +3,6 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <memory>
-#include <vector>
 
 #include "geometry/shapes2d/PickRay.h"
 
@@ -12,41 +10,15 @@ CGeSurf::CGeSurf() : m_UIsoCurveList(10), m_VIsoCurveList(10) {}
 
 CGeSurf::~CGeSurf() { ClearIsoCurve(); }
 
-namespace {
-
-// Reads one list of iso curves into a holding area and hands them over only when the whole
-// list is read. An entry that is not a 3D curve, or a back-reference to an object read
-// before (it already has an owner), fails the load; it is freed only when this read created it.
-void LoadIsoList(CArchive& ar, CGeCurve3dList& list) {
-  std::vector<std::unique_ptr<CGeCurve3d>> loaded;
-  for (DWORD_PTR n = ar.ReadCount(); n > 0; --n) {
-    CObject* pOb = nullptr;
-    ar >> pOb;
-    if (!pOb) {
-      loaded.emplace_back();
-      continue;
-    }
-    const bool isNew = ar.IsLastObjectNew();
-    auto* curve = dynamic_cast<CGeCurve3d*>(pOb);
-    if (!curve || !isNew) {
-      if (isNew) delete pOb;
-      AfxThrowArchiveException(curve ? CArchiveException::badIndex : CArchiveException::badClass);
-    }
-    loaded.emplace_back(curve);
-  }
-  for (auto& p : loaded) list.AddTail(p.release());
-}
-
-}  // namespace
-
 void CGeSurf::Serialize(CArchive& ar) {
   CGeShape3d::Serialize(ar);
   if (ar.IsStoring()) {
     m_UIsoCurveList.Serialize(ar);
     m_VIsoCurveList.Serialize(ar);
   } else {
-    LoadIsoList(ar, m_UIsoCurveList);
-    LoadIsoList(ar, m_VIsoCurveList);
+    // Each list holds new 3D curves only; another class is refused before it loads.
+    AfxReadOwnedObjects<CGeCurve3d>(ar, m_UIsoCurveList);
+    AfxReadOwnedObjects<CGeCurve3d>(ar, m_VIsoCurveList);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -20,6 +21,10 @@ constexpr WORD kClassTag = 0x8000;
 constexpr WORD kBigObjectTag = 0x7FFF;  // a DWORD index follows
 constexpr DWORD kBigClassTag = 0x80000000u;
 constexpr DWORD kMaxMapCount = 0x3FFFFFFEu;
+
+[[noreturn]] void ThrowLoadOutOfMemory(const CFile* pFile) {
+  AfxThrowArchiveException(CArchiveException::genericException, pFile->GetFilePath());
+}
 
 }  // namespace
 
@@ -460,7 +465,7 @@ CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* pClassRefRequested, UINT
   return pClass;
 }
 
-CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
+CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested, AcceptFn pfnAccept) {
   RequireLoading();
   UINT nSchema = 0;
   DWORD obTag = 0;
@@ -470,20 +475,28 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
     if (obTag >= m_pMaps->loaded.size() || m_pMaps->loaded[obTag].isClass)
       AfxThrowArchiveException(CArchiveException::badIndex, m_pFile->GetFilePath());
     auto* pOb = static_cast<CObject*>(m_pMaps->loaded[obTag].p);
-    if (pOb && pClassRefRequested && !pOb->IsKindOf(pClassRefRequested))
+    if (pOb && ((pClassRefRequested && !pOb->IsKindOf(pClassRefRequested)) || (pfnAccept && !pfnAccept(pOb))))
       AfxThrowArchiveException(CArchiveException::badClass, m_pFile->GetFilePath());
     return pOb;
   }
   if (m_nDepth >= kMaxLoadDepth)
     AfxThrowArchiveException(CArchiveException::genericException, m_pFile->GetFilePath());
   if (m_pMaps->nextIndex >= kMaxMapCount) AfxThrowArchiveException(CArchiveException::badIndex);
-  std::unique_ptr<CObject> pOb(pClass->CreateObject());
-  if (!pOb) AfxThrowArchiveException(CArchiveException::badClass, m_pFile->GetFilePath());
-  const size_t slot = m_pMaps->loaded.size();
+  // Running out of memory while an object loads is the file's fault (a size it could not back),
+  // so callers see it as the archive exception like every other refusal.
+  std::unique_ptr<CObject> pOb;
+  size_t slot = 0;
   try {
+    pOb.reset(pClass->CreateObject());
+    if (!pOb) AfxThrowArchiveException(CArchiveException::badClass, m_pFile->GetFilePath());
+    if (pfnAccept && !pfnAccept(pOb.get()))
+      AfxThrowArchiveException(CArchiveException::badClass, m_pFile->GetFilePath());
+    slot = m_pMaps->loaded.size();
     m_pMaps->loaded.push_back({pOb.get(), false, 0});
   } catch (const std::bad_alloc&) {
-    AfxThrowMemoryException();
+    ThrowLoadOutOfMemory(m_pFile);
+  } catch (const CMemoryException&) {
+    ThrowLoadOutOfMemory(m_pFile);
   }
   ++m_pMaps->nextIndex;
   m_nObjectSchema = nSchema;
@@ -496,7 +509,15 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
   } catch (...) {
     // The half-loaded object is freed; forget it so that no later reference can reach it.
     m_pMaps->loaded[slot].p = nullptr;
-    throw;
+    try {
+      throw;
+    } catch (const std::bad_alloc&) {
+      ThrowLoadOutOfMemory(m_pFile);
+    } catch (const std::length_error&) {
+      ThrowLoadOutOfMemory(m_pFile);
+    } catch (const CMemoryException&) {
+      ThrowLoadOutOfMemory(m_pFile);
+    }
   }
   // Set after Serialize, which may have read objects of its own.
   m_bLastObjectNew = TRUE;

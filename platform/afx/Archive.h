@@ -4,11 +4,14 @@
 // against what the file still holds and throws CArchiveException rather than trusting it.
 #pragma once
 
+#include "platform/afx/Exception.h"
 #include "platform/afx/Object.h"
 #include "platform/afx/String.h"
 
 #include <cstddef>
+#include <memory>
 #include <type_traits>
+#include <vector>
 
 class CDocument;
 class CFile;
@@ -60,11 +63,16 @@ class CArchive {
 
   // Objects: null, a back-reference, or class tag + the object's Serialize output.
   void WriteObject(const CObject* pOb);
-  // pClassRefRequested (may be null) names the class the object must be or derive from.
-  // New objects belong to the caller; on an exception the object being loaded is deleted.
+  // pClassRefRequested (may be null) names the class the object must be or derive from; a
+  // class outside it is refused (badClass) before any object is made. pfnAccept (may be null)
+  // serves bases without a run-time class of their own: it sees a new object once made and
+  // before it loads, and a back-reference's object; false refuses it (badClass).
+  // New objects belong to the caller; on an exception the object being loaded is deleted. An
+  // allocation failure while an object loads becomes the archive exception (genericException).
   // Objects nested deeper than kMaxLoadDepth fail with genericException instead of exhausting
   // the stack.
-  CObject* ReadObject(const CRuntimeClass* pClassRefRequested);
+  using AcceptFn = BOOL (*)(const CObject* pOb);
+  CObject* ReadObject(const CRuntimeClass* pClassRefRequested, AcceptFn pfnAccept = nullptr);
   // Whether the last ReadObject made a new object (false for a null or a back-reference).
   // Owners that adopt what they read refuse back-references: the object has an owner already.
   BOOL IsLastObjectNew() const { return m_bLastObjectNew; }
@@ -136,3 +144,32 @@ class CArchive {
   BOOL m_bLastObjectNew = FALSE;
   Maps* m_pMaps = nullptr;
 };
+
+// Reads an object that the caller is to own: null for a null entry, else a new object of class
+// T or one derived from it. Another class is refused (badClass) before it loads, so no class's
+// load cost is reachable through a container that expects T; a back-reference is refused
+// (badIndex), as its object has an owner already or is still being loaded.
+template <class T>
+T* AfxReadOwnedObject(CArchive& ar) {
+  CObject* pOb =
+      ar.ReadObject(nullptr, [](const CObject* p) -> BOOL { return dynamic_cast<const T*>(p) != nullptr; });
+  if (!pOb) return nullptr;
+  if (!ar.IsLastObjectNew()) AfxThrowArchiveException(CArchiveException::badIndex);
+  return dynamic_cast<T*>(pOb);
+}
+
+// Reads a counted list of objects for list (a typed pointer list of T*) to own, each as
+// AfxReadOwnedObject reads it, null entries kept. Nothing is appended before the whole list is
+// read; a failure frees what was read.
+template <class T, class LIST>
+void AfxReadOwnedObjects(CArchive& ar, LIST& list) {
+  std::vector<std::unique_ptr<T>> loaded;
+  for (DWORD_PTR n = ar.ReadCount(); n > 0; --n) {
+    std::unique_ptr<T> pOb(AfxReadOwnedObject<T>(ar));
+    loaded.push_back(std::move(pOb));
+  }
+  for (std::unique_ptr<T>& pOb : loaded) {
+    list.AddTail(pOb.get());
+    pOb.release();
+  }
+}

@@ -10,7 +10,7 @@ class CObList : public CList<CObject*, CObject*> {
  public:
   explicit CObList(INT_PTR nBlockSize = 10) : CList(nBlockSize) {}
   // The element count (WriteCount), then each element as an object (null allowed). Loading
-  // appends; on an exception the elements read so far stay in the list for its owner to free.
+  // appends; on an exception the list is left as it was and the objects the load made are freed.
   void Serialize(CArchive& ar) override;
 };
 

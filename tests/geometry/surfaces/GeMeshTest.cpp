@@ -27,11 +27,11 @@ CGeLine3d* Line(double x0, double y0, double z0, double x1, double y1, double z1
   return new CGeLine3d(a, b);
 }
 
-// One triangle with parameter pairs and odd float values (negative zero, a quiet NaN with
-// payload, a denormal) that must come back bit for bit.
+// One triangle with parameter pairs and odd float values (negative zero, the largest finite
+// float, a denormal) that must come back bit for bit.
 void FillOddTriangle(CGeMesh& m) {
   m.vertices = {{-0.0f, 1.5f, std::numeric_limits<float>::denorm_min()},
-                {std::bit_cast<float>(0x7fc01234u), -2.25f, 3.0f},
+                {std::numeric_limits<float>::lowest(), -2.25f, 3.0f},
                 {1e30f, 0.1f, -7.0f}};
   m.faces = {{{2, 0, 1}}};
   m.uvs = {{0.0f, 1.0f}, {0.5f, -0.0f}, {1.0f, 0.25f}};
