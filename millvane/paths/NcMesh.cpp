@@ -34,11 +34,13 @@ bool InXY(const _tagBox3D& b, double x, double y) {
   return x >= b.min[0] - 1e-9 && x <= b.max[0] + 1e-9 && y >= b.min[1] - 1e-9 && y <= b.max[1] + 1e-9;
 }
 
-double SegDistXY(const double* a, const double* b, double x, double y) {
+// Squared XY distance from (x, y) to segment a-b.
+double SegDist2XY(const double* a, const double* b, double x, double y) {
   const double ex = b[0] - a[0], ey = b[1] - a[1], l2 = ex * ex + ey * ey;
   double t = l2 > 0 ? ((x - a[0]) * ex + (y - a[1]) * ey) / l2 : 0.0;
   t = std::clamp(t, 0.0, 1.0);
-  return std::hypot(a[0] + t * ex - x, a[1] + t * ey - y);
+  const double dx = a[0] + t * ex - x, dy = a[1] + t * ey - y;
+  return dx * dx + dy * dy;
 }
 
 // Keeps the entries of list[0, n) that pass, in place, kept ones first; returns their count.
@@ -276,14 +278,20 @@ int CNcMesh::Get_CC_Height(CTool* t, double p[3]) const {
     if (h > p[2]) p[2] = h;
   }
   if (t) {
+    const double reach = t->MaxRadius(), reach2 = reach * reach;
     for (int k = 0; k < m_nActEdge; ++k) {
       const Edge& e = edges[m_actEdge[k]];
+      // The box's z range is the edge's own (only x and y are widened): an edge wholly below
+      // the tip cannot raise it. Both tests run on the edge record alone.
+      if (e.box.max[2] < p[2] || !InXY(e.box, p[0], p[1])) continue;
       const double *A = V(e.v[0]), *B = V(e.v[1]);
-      if ((A[2] < p[2] && B[2] < p[2]) || !InXY(e.box, p[0], p[1])) continue;
+      // An edge whose nearest point lies beyond the cutter's reach cannot touch it; the box
+      // only knows the edge's extent, not its direction.
+      const double d2 = SegDist2XY(A, B, p[0], p[1]);
+      if (d2 > reach2) continue;
       // No point of the edge stands higher than its top end nor nearer than its nearest point,
-      // so that bounds the tip before the costly contact search.
-      const double d = SegDistXY(A, B, p[0], p[1]);
-      if (d > t->MaxRadius() || std::max(A[2], B[2]) - t->HeightAt(d) <= p[2]) continue;
+      // so that bounds the tip before the contact itself.
+      if (e.box.max[2] - t->HeightAt(std::sqrt(d2)) <= p[2]) continue;
       const double h = std::max({t->Zval_EdgeCC(A, B, p[0], p[1]), t->Zval_VertCC(A, p[0], p[1]),
                                  t->Zval_VertCC(B, p[0], p[1])});
       if (h > p[2]) p[2] = h;

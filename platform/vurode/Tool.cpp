@@ -131,7 +131,8 @@ void CTool::Eval_FacetCC_OffVec(const double* n, double* out) const {
 }
 
 double CTool::Zval_VertCC(const double* v, double x, double y) const {
-  const double d = std::hypot(v[0] - x, v[1] - y);
+  const double dx = v[0] - x, dy = v[1] - y;
+  const double d = std::sqrt(dx * dx + dy * dy);
   if (d > MaxRadius() + 1e-12) return kToolNoContact;
   return v[2] - HeightAt(d);
 }
@@ -141,7 +142,8 @@ double CTool::Zval_EdgeCC(const double* a, const double* b, double x, double y) 
   const double e[2] = {b[0] - a[0], b[1] - a[1]};
   const double w[2] = {a[0] - x, a[1] - y};
   auto tipAt = [&](double t) {
-    const double d = std::hypot(w[0] + t * e[0], w[1] + t * e[1]);
+    const double dx = w[0] + t * e[0], dy = w[1] + t * e[1];
+    const double d = std::sqrt(dx * dx + dy * dy);
     return a[2] + t * (b[2] - a[2]) - HeightAt(std::min(d, rmax));
   };
   const double A = e[0] * e[0] + e[1] * e[1];
@@ -155,10 +157,27 @@ double CTool::Zval_EdgeCC(const double* a, const double* b, double x, double y) 
   const double disc = B * B - 4.0 * A * C;
   if (disc < 0.0) return kToolNoContact;
   const double root = std::sqrt(disc);
-  double t0 = std::max(0.0, (-B - root) / (2.0 * A));
-  double t1 = std::min(1.0, (-B + root) / (2.0 * A));
+  const double t0 = std::max(0.0, (-B - root) / (2.0 * A));
+  const double t1 = std::min(1.0, (-B + root) / (2.0 * A));
   if (t0 > t1) return kToolNoContact;
-  // The tip height along the edge is concave (convex cutter over a line): golden-section search.
+  // The tip height along the edge is concave (convex cutter over a line), so its highest point
+  // on the reachable stretch [t0, t1] is the unconstrained highest point clamped to it.
+  if (m_height == 0.0 && m_round == 0.0) {
+    // A flat disc: the tip follows the edge's own height, highest at an end of the stretch.
+    return std::max(tipAt(t0), tipAt(t1));
+  }
+  if (m_height == 0.0 && m_top == 0.0) {
+    // A ball: in the vertical plane through the edge the sphere's section is a circle of radius
+    // s about the axis' foot point; a circle resting on a line of slope dz/L touches it
+    // s dz / hypot(L, dz) further along (uphill) than the foot point.
+    const double tf = -B / (2.0 * A);
+    const double fx = w[0] + tf * e[0], fy = w[1] + tf * e[1];
+    const double s = std::sqrt(std::max(0.0, rmax * rmax - (fx * fx + fy * fy)));
+    const double dz = b[2] - a[2];
+    const double t = tf + s * dz / (std::sqrt(A) * std::sqrt(A + dz * dz));
+    return tipAt(std::clamp(t, t0, t1));
+  }
+  // Other profiles (a torus or a cone against a line): golden-section search.
   const double g = 0.5 * (std::sqrt(5.0) - 1.0);
   double lo = t0, hi = t1;
   double m1 = hi - g * (hi - lo), m2 = lo + g * (hi - lo);

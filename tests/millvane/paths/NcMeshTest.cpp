@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "millvane/paths/NcPline.h"
 #include "platform/numora/Box.h"
 #include "tests/millvane/paths/NcTestMeshes.h"
+#include "tests/platform/vurode/EdgeContactSearch.h"
 
 namespace {
 
@@ -94,6 +99,55 @@ TEST(NcMesh, ContactOnSphereAgreesWithSampledTrianglesAndClosedForm) {
         EXPECT_GE(h, exact - 0.05);
       }
     }
+  }
+}
+
+// Every facet and every edge of the mesh, no candidate lists and no early rejection; edges by
+// the reference search along the edge.
+double BruteContact(const CNcMesh& m, const CTool& tool, double x, double y, double z) {
+  for (size_t f = 0; f < m.facets.size(); ++f) {
+    const double* o = m.facets[f].off;
+    z = std::max(z, m.FacetHeight(int(f), x - o[0], y - o[1]) + o[2]);
+  }
+  for (const CNcMesh::Edge& e : m.edges) {
+    const double *a = &m.vertices[3 * e.v[0]], *b = &m.vertices[3 * e.v[1]];
+    z = std::max({z, tooltest::SearchEdgeContact(tool, a, b, x, y), tool.Zval_VertCC(a, x, y),
+                  tool.Zval_VertCC(b, x, y)});
+  }
+  return z;
+}
+
+// The marked query equals the brute force, whether the candidates were narrowed as a sweep row
+// narrows them or not, and whatever height the query starts from.
+TEST(NcMesh, DropCutterMatchesBruteForce) {
+  auto dome = nctest::Hemisphere(12.0, 10, 24);
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> u(-15, 15), lift(-3, 1);
+  std::vector<ToolCase> tools = Tools();
+  tools.push_back({"cone", std::make_unique<CTConnic>(6.0, 1.0, 0.6), 3.0, 0.0});
+  for (ToolCase& tc : tools) {
+    CNcMesh m;
+    m.Init(dome.get());
+    m.SetTool(tc.tool.get());
+    int raised = 0;
+    for (int i = 0; i < 150; ++i) {
+      const double x = u(rng), y = u(rng);
+      SCOPED_TRACE(std::string(tc.name) + " at " + std::to_string(x) + "," + std::to_string(y));
+      const double want = BruteContact(m, *tc.tool, x, y, -1e6);
+      MarkAll(m);
+      EXPECT_NEAR(Query(m, tc.tool.get(), x, y), want, 1e-9);
+      m.Mark_IsoYLine(y);
+      m.Mark_XInter(x - 0.7, x + 1.3);
+      EXPECT_NEAR(Query(m, tc.tool.get(), x, y), want, 1e-9);
+      // Starting near the answer exercises every rejection against the running height.
+      const double z0 = (want > -1e5 ? want : 0.0) + lift(rng);
+      double p[3] = {x, y, z0};
+      const int rose = m.Get_CC_Height(tc.tool.get(), p);
+      EXPECT_NEAR(p[2], std::max(z0, want), 1e-9);
+      EXPECT_EQ(rose, want > z0 ? 1 : 0);
+      raised += rose;
+    }
+    EXPECT_GT(raised, 30);
   }
 }
 

@@ -14,6 +14,7 @@
 #include "platform/afx/Archive.h"
 #include "platform/afx/Exception.h"
 #include "platform/afx/MemFile.h"
+#include "tests/platform/vurode/EdgeContactSearch.h"
 
 namespace {
 
@@ -109,6 +110,49 @@ TEST(ToolTest, EdgeContactMatchesSampledVertices) {
   CTBall ball(2);
   const double p[3] = {0.5, 0, 1}, q[3] = {0.5, 0, 4};  // a vertical edge: its top counts
   EXPECT_NEAR(ball.Zval_EdgeCC(p, q, 0, 0), 4 - (1 - std::sqrt(0.75)), 1e-12);
+}
+
+// Ball and flat cutters answer edge contacts in closed form: the same heights as the search
+// over the edge, for edges of every slope and reach, including near-vertical and tangent ones.
+TEST(ToolTest, EdgeContactClosedFormsMatchTheSearch) {
+  std::mt19937 rng(1234);
+  std::uniform_real_distribution<double> u(-1, 1), dia(0.02, 20), unit(0, 1);
+  int touched = 0, tested = 0;
+  for (int trial = 0; trial < 4000; ++trial) {
+    const double d = dia(rng);
+    std::unique_ptr<CTool> t;
+    switch (trial % 4) {
+      case 0: t = std::make_unique<CTBall>(d); break;
+      case 1: t = std::make_unique<CTCylindrical>(d); break;
+      case 2: t.reset(CTBall(d).GetInflateTool(0.5f)); break;  // still a ball
+      default: t.reset(CTool().GetInflateTool(static_cast<float>(d / 2))); break;  // a ball grown from a point
+    }
+    const double R = t->MaxRadius(), span = 1.5 * R;
+    double a[3] = {span * u(rng), span * u(rng), R * u(rng)}, b[3] = {span * u(rng), span * u(rng), R * u(rng)};
+    switch (trial % 5) {
+      case 1: b[2] = a[2]; break;  // level
+      case 2: b[0] = a[0] + 1e-7 * u(rng), b[1] = a[1] + 1e-7 * u(rng); break;  // nearly vertical
+      case 3: {                    // passing at the cutter's reach, within rounding
+        const double ang = 2 * M_PI * unit(rng), len = span * (0.1 + unit(rng));
+        const double c[2] = {R * std::cos(ang), R * std::sin(ang)}, dir[2] = {-std::sin(ang), std::cos(ang)};
+        a[0] = c[0] - len * dir[0], a[1] = c[1] - len * dir[1];
+        b[0] = c[0] + len * dir[0], b[1] = c[1] + len * dir[1];
+        break;
+      }
+      default: break;
+    }
+    const double x = 0.2 * R * u(rng), y = 0.2 * R * u(rng);
+    const double want = tooltest::SearchEdgeContact(*t, a, b, x, y);
+    const double got = t->Zval_EdgeCC(a, b, x, y);
+    ++tested;
+    if (want == kToolNoContact) {
+      EXPECT_EQ(got, kToolNoContact) << trial;
+      continue;
+    }
+    ++touched;
+    EXPECT_NEAR(got, want, 1e-9) << "trial " << trial << " type " << t->Type();
+  }
+  EXPECT_GT(touched, tested / 2);
 }
 
 // The contact point tip - offset touches the plane of normal n: no point of the cutter's
