@@ -16,11 +16,21 @@ namespace {
 
 double NonNegative(double v) { return std::isfinite(v) && v > 0.0 ? v : 0.0; }
 
+// A cutter dimension: negative ones are taken as 0, but one that is not a finite number stays
+// NaN, so that the cutter it belongs to reports it instead of passing for a smaller cutter.
+double Dimension(double v) { return std::isfinite(v) ? std::max(v, 0.0) : std::nan(""); }
+
 }  // namespace
 
 CTool::CTool() = default;
 
 void CTool::SetProfile(double bottom, double top, double height, double round) {
+  if (!std::isfinite(bottom) || !std::isfinite(top) || !std::isfinite(height) || !std::isfinite(round)) {
+    // No cutter of any size: every radius, height and contact answer is NaN, and so is GetDia.
+    m_bottom = m_top = m_height = m_round = std::nan("");
+    SetAidParam();
+    return;
+  }
   m_bottom = NonNegative(bottom);
   m_top = std::max(m_bottom, NonNegative(top));
   m_height = NonNegative(height);
@@ -202,8 +212,9 @@ double CTool::Zval_EdgeCC(const double* a, const double* b, double x, double y) 
 
 double CTool::IntervalDist(double v) const {
   const double percent = std::clamp(std::isfinite(v) ? v : 1.0, 1.0, 100.0);
-  // Never a zero step, so that a sweep over any width ends.
-  return std::max(GetDia() * percent / 100.0, 0.01);
+  // Never a zero or NaN step, so that a sweep over any width ends.
+  const double dia = GetDia();
+  return std::max(std::isfinite(dia) ? dia * percent / 100.0 : 0.0, 0.01);
 }
 
 CTCylindrical::CTCylindrical() = default;
@@ -212,8 +223,8 @@ int CTCylindrical::Type() const { return 1; }
 
 CTConnic::CTConnic() = default;
 CTConnic::CTConnic(double dia, double tipDia, double halfAngle) {
-  const double top = NonNegative(dia) / 2, bottom = std::min(NonNegative(tipDia) / 2, top);
-  const double angle = std::clamp(std::isfinite(halfAngle) ? halfAngle : 0.0, 1e-6, M_PI / 2);
+  const double top = Dimension(dia) / 2, bottom = std::min(Dimension(tipDia) / 2, top);
+  const double angle = std::isfinite(halfAngle) ? std::clamp(halfAngle, 1e-6, M_PI / 2) : std::nan("");
   SetProfile(bottom, top, (top - bottom) / std::tan(angle), 0.0);
 }
 int CTConnic::Type() const { return 2; }
@@ -224,7 +235,7 @@ int CTBall::Type() const { return 3; }
 
 CTBull::CTBull() = default;
 CTBull::CTBull(double dia, double cornerRadius) {
-  const double r = NonNegative(dia) / 2, c = std::min(NonNegative(cornerRadius), r);
+  const double r = Dimension(dia) / 2, c = std::min(Dimension(cornerRadius), r);
   SetProfile(r - c, r - c, 0.0, c);
 }
 int CTBull::Type() const { return 4; }

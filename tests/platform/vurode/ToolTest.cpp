@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -292,4 +293,32 @@ TEST(ToolTest, CopyIsAnEqualCutterOfTheSameClass) {
     const double v[3] = {0.3, 0.1, 2};
     EXPECT_EQ(c->Zval_VertCC(v, 1, 1), t->Zval_VertCC(v, 1, 1)) << k.name;
   }
+}
+
+// A dimension that is not a finite number gives a cutter that says so (GetDia NaN, NaN
+// contacts) instead of a smaller cutter; the sweep step stays a usable number.
+TEST(ToolTest, NonFiniteDimensionsGiveANaNCutter) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  const std::function<CTool*()> makes[] = {
+      [=] { return new CTBall(nan); },          [=] { return new CTCylindrical(inf); },
+      [=] { return new CTBull(nan, 1); },       [=] { return new CTBull(8, nan); },
+      [=] { return new CTConnic(nan, 1, 0.5); }, [=] { return new CTConnic(6, inf, 0.5); },
+      [=] { return new CTConnic(6, 1, nan); }};
+  const double v[3] = {0, 0, 0}, n[3] = {0, 0, 1};
+  for (size_t i = 0; i < std::size(makes); ++i) {
+    SCOPED_TRACE(i);
+    std::unique_ptr<CTool> t(makes[i]());
+    EXPECT_TRUE(std::isnan(t->GetDia()));
+    EXPECT_TRUE(std::isnan(t->Zval_VertCC(v, 0.1, 0)));
+    double off[3];
+    t->Eval_FacetCC_OffVec(n, off);
+    EXPECT_TRUE(std::isnan(off[2]));
+    std::unique_ptr<CTool> c(t->Copy());
+    EXPECT_TRUE(std::isnan(c->GetDia()));
+    const double step = t->IntervalDist(50);
+    EXPECT_TRUE(std::isfinite(step) && step >= 0.01) << step;
+  }
+  // Negative sizes are still taken as 0, not refused.
+  EXPECT_EQ(CTBall(-2).GetDia(), 0.0f);
+  EXPECT_EQ(CTBull(8, -1).GetDia(), 8.0f);
 }
