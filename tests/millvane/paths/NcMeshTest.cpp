@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -167,6 +168,41 @@ TEST(NcMesh, QueriesOutsideReachOrAboveLeaveHeight) {
   double p[3] = {0, 0, -100};
   EXPECT_EQ(m.Get_CC_Height(&ball, p), 0);
   EXPECT_EQ(p[2], -100);
+}
+
+TEST(NcMesh, RefusedMeshOrCutterAnswersNothing) {
+  auto good = nctest::TiltedPlane(0.0, 10.0, 2);
+  auto bad = nctest::TiltedPlane(0.0, 10.0, 2);
+  bad->vertices[4].x = std::numeric_limits<float>::infinity();
+  CTBall ball(2.0), nanBall(std::nan(""));
+  CNcMesh m;
+  auto answers = [&](CTool* t) {
+    MarkAll(m);
+    double p[3] = {1, 3, -5};
+    const int r = m.Get_CC_Height(t, p);
+    EXPECT_EQ(r, p[2] > -5 ? 1 : 0);
+    return r == 1;
+  };
+  m.Init(good.get());
+  m.SetTool(&ball);
+  EXPECT_FALSE(m.IsRefused());
+  EXPECT_TRUE(answers(&ball));
+  m.SetTool(&nanBall);
+  EXPECT_TRUE(m.IsRefused());
+  EXPECT_EQ(m.tool, nullptr);
+  EXPECT_FALSE(answers(&ball));
+  m.SetTool(nullptr);  // no cutter is not a bad cutter: facet heights
+  EXPECT_FALSE(m.IsRefused());
+  EXPECT_TRUE(answers(nullptr));
+  m.Init(bad.get());
+  m.SetTool(&ball);
+  EXPECT_TRUE(m.IsRefused());
+  EXPECT_TRUE(m.vertices.empty() && m.facets.empty() && m.edges.empty());
+  EXPECT_FALSE(answers(&ball));
+  m.Init(good.get());
+  m.SetTool(&ball);
+  EXPECT_FALSE(m.IsRefused());
+  EXPECT_TRUE(answers(&ball));
 }
 
 TEST(NcMesh, TinyToolGivesFacetSurfaceHeights) {
