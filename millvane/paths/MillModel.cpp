@@ -28,8 +28,13 @@ void CMillModel::SetMillDepth(double d1, double d2) {
   depth2 = d2;
 }
 
+bool CMillModel::Refused() const {
+  if (tool && !std::isfinite(tool->GetDia())) return true;
+  return std::any_of(meshes.begin(), meshes.end(), [](const CNcMesh* m) { return m->IsRefused(); });
+}
+
 int CMillModel::GetBox(_tagBox3D& b) const {
-  if (!tool || meshes.empty()) return 0;
+  if (!tool || meshes.empty() || Refused()) return 0;
   BOX3D_Init0(&b);
   for (const CNcMesh* m : meshes) BOX3D_Union(&b, &m->box);
   return 1;
@@ -41,13 +46,20 @@ void CMillModel::RotateWithZAxis(double angle) {
 }
 
 int CMillModel::Get_CC_Height(double p[3]) const {
+  // A z of -inf may stand for "from below everything"; the answer is checked instead.
+  if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || std::isnan(p[2]) || Refused()) return 0;
+  const double z0 = p[2];
   for (const CNcMesh* m : meshes) m->Get_CC_Height(tool, p);
+  if (!std::isfinite(p[2])) {
+    p[2] = z0;
+    return 0;
+  }
   return 1;
 }
 
 int CMillModel::Get_CC_Height(CNcPoint& p) const {
   double q[3] = {p.x, p.y, p.z};
-  Get_CC_Height(q);
+  if (!Get_CC_Height(q)) return 0;
   p.z = q[2];
   return 1;
 }
@@ -80,6 +92,10 @@ int CMillModel::ProjectPoint(double x, double y, double& z) const {
 CNcPline* CMillModel::CreateLinePath(const double p0[3], const double p1[3], double step, double tol) {
   auto* pl = new CNcPline;
   pl->Init(p0, p1, step);
+  if (pl->GetCount() < 2) {  // Init refused the line
+    delete pl;
+    return nullptr;
+  }
   const int ok = p1[1] != p0[1] ? pl->ChkTol_InsPt(this, tol, 1) : pl->IsoY_ChkTol_InsPt(this, tol);
   if (!ok) {
     delete pl;

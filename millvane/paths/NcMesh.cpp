@@ -34,11 +34,13 @@ bool InXY(const _tagBox3D& b, double x, double y) {
   return x >= b.min[0] - 1e-9 && x <= b.max[0] + 1e-9 && y >= b.min[1] - 1e-9 && y <= b.max[1] + 1e-9;
 }
 
-double SegDistXY(const double* a, const double* b, double x, double y) {
+// Squared XY distance from (x, y) to segment a-b.
+double SegDist2XY(const double* a, const double* b, double x, double y) {
   const double ex = b[0] - a[0], ey = b[1] - a[1], l2 = ex * ex + ey * ey;
   double t = l2 > 0 ? ((x - a[0]) * ex + (y - a[1]) * ey) / l2 : 0.0;
   t = std::clamp(t, 0.0, 1.0);
-  return std::hypot(a[0] + t * ex - x, a[1] + t * ey - y);
+  const double dx = a[0] + t * ex - x, dy = a[1] + t * ey - y;
+  return dx * dx + dy * dy;
 }
 
 // Keeps the entries of list[0, n) that pass, in place, kept ones first; returns their count.
@@ -63,6 +65,22 @@ CNcMesh::~CNcMesh() { delete tool; }
 
 void CNcMesh::Init(CGeMesh* mesh) {
   if (!mesh) return;
+  for (const CPoint3d& v : mesh->vertices) {
+    if (std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z)) continue;
+    // Every facet at such a vertex would vanish from the queries and let the cutter drop.
+    vertices.clear();
+    facets.clear();
+    edges.clear();
+    m_regFacet.clear();
+    m_actFacet.clear();
+    m_regEdge.clear();
+    m_actEdge.clear();
+    m_nActFacet = m_nRegFacet = m_nActEdge = m_nRegEdge = 0;
+    BOX3D_Init0(&box);
+    m_badMesh = true;
+    return;
+  }
+  m_badMesh = false;
   if (mesh->edges.empty()) mesh->GenEdgeTopo();
   if (mesh->vertices.size() < 3 || mesh->faces.empty() || mesh->edges.size() < 3) return;
   const size_t nv = mesh->vertices.size();
@@ -103,6 +121,8 @@ void CNcMesh::Init(CGeMesh* mesh) {
 void CNcMesh::SetTool(CTool* t) {
   delete tool;
   tool = nullptr;
+  m_badTool = t && !std::isfinite(t->GetDia());
+  if (m_badTool) return;
   if (t) {
     tool = t->Copy();
     tool->SetAidParam();
@@ -267,26 +287,33 @@ double CNcMesh::FacetHeight(int f, double x, double y) const {
 }
 
 int CNcMesh::Get_CC_Height(CTool* t, double p[3]) const {
+  if (IsRefused()) return 0;
   if (p[2] > box.max[2]) return 0;
   const double z0 = p[2];
   for (int k = 0; k < m_nActFacet; ++k) {
     const Facet& f = facets[m_actFacet[k]];
     if (f.box.max[2] < p[2] || !InXY(f.box, p[0], p[1])) continue;
     const double h = FacetHeight(m_actFacet[k], p[0] - f.off[0], p[1] - f.off[1]) + f.off[2];
-    if (h > p[2]) p[2] = h;
+    if (h > p[2] || std::isnan(h)) p[2] = h;
   }
   if (t) {
+    const double reach = t->MaxRadius(), reach2 = reach * reach;
     for (int k = 0; k < m_nActEdge; ++k) {
       const Edge& e = edges[m_actEdge[k]];
+      // The box's z range is the edge's own (only x and y are widened): an edge wholly below
+      // the tip cannot raise it. Both tests run on the edge record alone.
+      if (e.box.max[2] < p[2] || !InXY(e.box, p[0], p[1])) continue;
       const double *A = V(e.v[0]), *B = V(e.v[1]);
-      if ((A[2] < p[2] && B[2] < p[2]) || !InXY(e.box, p[0], p[1])) continue;
+      // An edge whose nearest point lies beyond the cutter's reach cannot touch it; the box
+      // only knows the edge's extent, not its direction.
+      const double d2 = SegDist2XY(A, B, p[0], p[1]);
+      if (d2 > reach2) continue;
       // No point of the edge stands higher than its top end nor nearer than its nearest point,
-      // so that bounds the tip before the costly contact search.
-      const double d = SegDistXY(A, B, p[0], p[1]);
-      if (d > t->MaxRadius() || std::max(A[2], B[2]) - t->HeightAt(d) <= p[2]) continue;
+      // so that bounds the tip before the contact itself.
+      if (e.box.max[2] - t->HeightAt(std::sqrt(d2)) <= p[2]) continue;
       const double h = std::max({t->Zval_EdgeCC(A, B, p[0], p[1]), t->Zval_VertCC(A, p[0], p[1]),
                                  t->Zval_VertCC(B, p[0], p[1])});
-      if (h > p[2]) p[2] = h;
+      if (h > p[2] || std::isnan(h)) p[2] = h;
     }
   }
   return p[2] > z0 ? 1 : 0;
@@ -294,18 +321,20 @@ int CNcMesh::Get_CC_Height(CTool* t, double p[3]) const {
 
 int CNcMesh::Get_CC_Height(CTool*, CNcPoint& p) const {
   p.tag = 1;
+  if (IsRefused()) return 0;
   if (p.z > box.max[2]) return 0;
   const double z0 = p.z;
   for (int k = 0; k < m_nActFacet; ++k) {
     const Facet& f = facets[m_actFacet[k]];
     if (f.box.max[2] < p.z || !InXY(f.box, p.x, p.y)) continue;
     const double h = FacetHeight(m_actFacet[k], p.x - f.off[0], p.y - f.off[1]) + f.off[2];
-    if (h > p.z) p.z = h;
+    if (h > p.z || std::isnan(h)) p.z = h;
   }
   return p.z > z0 ? 1 : 0;
 }
 
 int CNcMesh::ProjectPoint(double x, double y, double& z) const {
+  if (IsRefused()) return 0;
   const double z0 = z;
   for (int k = 0; k < m_nActFacet; ++k) {
     const Facet& f = facets[m_actFacet[k]];

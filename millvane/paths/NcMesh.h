@@ -29,8 +29,13 @@ class CNcMesh {
   CNcMesh(const CNcMesh&) = delete;
   CNcMesh& operator=(const CNcMesh&) = delete;
 
+  // A mesh with a vertex that is not a finite number is refused: nothing of it is kept.
   void Init(CGeMesh* mesh);
+  // A cutter whose diameter is not a finite number is refused: no copy is kept.
   void SetTool(CTool* tool);
+  // True after Init refused its mesh, or while the last SetTool refused its cutter. A refused
+  // mesh answers no height; leaving it out would drop the cutter through where it should be.
+  bool IsRefused() const { return m_badMesh || m_badTool; }
   void CalcBox();
   void RotateZ(double cosA, double sinA);
 
@@ -41,7 +46,8 @@ class CNcMesh {
   void Mark_XInter(double x0, double x1);
   void Mark_YInter(double y0, double y1);
 
-  // Raises p[2] to the tip height touching the active facets and edges; 1 when it rose.
+  // Raises p[2] to the tip height touching the active facets and edges; 1 when it rose. A
+  // contact that is not a number makes p[2] NaN, for the caller to see.
   int Get_CC_Height(CTool* tool, double p[3]) const;
   // Active facets only; tags the point 1.
   int Get_CC_Height(CTool* tool, CNcPoint& p) const;
@@ -67,4 +73,5 @@ class CNcMesh {
   // facets outside the region, leaves the region intact.
   std::vector<int> m_regFacet, m_actFacet, m_regEdge, m_actEdge;
   int m_nActFacet = 0, m_nRegFacet = 0, m_nActEdge = 0, m_nRegEdge = 0;
+  bool m_badMesh = false, m_badTool = false;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "geometry/shapes3d/GePolyline3d.h"
@@ -14,10 +15,6 @@
 #include "platform/vurode/MemPool.h"
 
 namespace {
-
-// Progress of a group refinement: points of all lines, and points done.
-int g_ncTotal = 0;
-int g_ncDone = 0;
 
 // Refinement stops splitting below this chord: a kink in the contact surface (a cutter
 // rolling over a mesh edge) would otherwise be chased forever.
@@ -63,9 +60,15 @@ void CNcPline::DelAllPoint() {
 
 void CNcPline::Init(const double p0[3], const double p1[3], double step) {
   DelAllPoint();
+  const double d = std::hypot(p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]);  // no overflow when far
+  // A far end point or a tiny step would fill memory before anything else went wrong; an end
+  // point that is not finite has no line to put points on.
+  const bool tooMany = d >= 1e-6 && d >= step && step > 0.0 && !(d / step <= kMaxInitPoints);
+  if (tooMany || !std::isfinite(d)) {
+    CalcBox();
+    return;
+  }
   AddTail(p0);
-  const double d = std::sqrt((p1[0] - p0[0]) * (p1[0] - p0[0]) + (p1[1] - p0[1]) * (p1[1] - p0[1]) +
-                             (p1[2] - p0[2]) * (p1[2] - p0[2]));
   // A step that is not positive would never advance.
   if (d >= 1e-6 && d >= step && step > 0.0) {
     const CNcPoint a = *GetHead();
@@ -173,14 +176,17 @@ void CNcPline::InsPoint(double step) {
 }
 
 int CNcPline::ChkTol_InsPt(CMillModel* model, double tol, int mode) {
-  if (GetCount() < 2 || !model) return 0;
+  return Refine(model, tol, mode, 0.0) == Refined::Done ? 1 : 0;
+}
+
+CNcPline::Refined CNcPline::Refine(CMillModel* model, double tol, int mode, double step) {
+  if (GetCount() < 2 || !model) return Refined::Failed;
   CQProgress progress;
-  const double step = g_ncTotal ? 1.0 / g_ncTotal : 0.0;
   const bool keepProbeZ = kind == 2 || kind == 3;
   POSITION pos = GetHeadPosition();
   POSITION ppos = pos;
   CNcPoint* p = GetNext(pos);
-  model->Get_CC_Height(*p);
+  bool first = true;
   bool cancel = false;
   while (pos && !cancel) {
     POSITION qpos = pos;
@@ -200,7 +206,11 @@ int CNcPline::ChkTol_InsPt(CMillModel* model, double tol, int mode) {
     } else {
       model->Mark_SubBox2D(_tagBox2D{{x0, y0}, {x1, y1}});
     }
-    model->Get_CC_Height(*q);
+    // The first point is queried once the first segment is marked: the candidates left from
+    // an earlier query elsewhere could miss the part under it.
+    if (first && !model->Get_CC_Height(*p)) return Refined::Failed;
+    first = false;
+    if (!model->Get_CC_Height(*q)) return Refined::Failed;
     // Refine the stretch p..q segment by segment.
     POSITION apos = ppos;
     while (apos != qpos) {
@@ -215,11 +225,12 @@ int CNcPline::ChkTol_InsPt(CMillModel* model, double tol, int mode) {
         apos = bpos;
         continue;
       }
-      CNcPoint* pr[2] = {Lerp(*a, *b, 0.3), Lerp(*a, *b, 0.6)};
+      std::unique_ptr<CNcPoint> pr[2] = {std::unique_ptr<CNcPoint>(Lerp(*a, *b, 0.3)),
+                                         std::unique_ptr<CNcPoint>(Lerp(*a, *b, 0.6))};
       double d[2];
       for (int i = 0; i < 2; ++i) {
         if (!keepProbeZ) pr[i]->z = model->depth2;
-        model->Get_CC_Height(*pr[i]);
+        if (!model->Get_CC_Height(*pr[i])) return Refined::Failed;
         d[i] = DistToLine(*a, *b, *pr[i]);
       }
       int pick = -1;
@@ -229,22 +240,17 @@ int CNcPline::ChkTol_InsPt(CMillModel* model, double tol, int mode) {
         const double g0 = AngleAt(*a, *pr[0], *pr[1]), g1 = AngleAt(*pr[0], *pr[1], *b);
         if (std::min(g0, g1) < kMaxAngle) pick = g1 < g0 ? 1 : 0;
       }
-      if (pick >= 0) {
-        CTypedPtrList::InsertAfter(apos, pr[pick]);
-        delete pr[1 - pick];
-      } else {
-        delete pr[0];
-        delete pr[1];
+      if (pick >= 0)
+        CTypedPtrList::InsertAfter(apos, pr[pick].release());
+      else
         apos = bpos;
-      }
     }
-    ++g_ncDone;
-    if (cancel || gIsProgressCancel()) return 0;
+    if (cancel || gIsProgressCancel()) return Refined::Cancelled;
     if (step > 0.0) progress.SetRange(step);
     p = q;
     ppos = qpos;
   }
-  return 1;
+  return Refined::Done;
 }
 
 int CNcPline::IsoY_ChkTol_InsPt(CMillModel* model, double tol) {
@@ -329,18 +335,21 @@ void CNcPlineGrp::CalcBox() {
 
 int CNcPlineGrp::ChkTol_InsPt(CMillModel* model, double tol) {
   CalcBox();
-  g_ncDone = 0;
-  g_ncTotal = 0;
-  for (POSITION pos = GetHeadPosition(); pos;) g_ncTotal += static_cast<int>(GetNext(pos)->GetCount());
+  // Each segment of every line advances the display by one share of the group's points.
+  double total = 0.0;
+  for (POSITION pos = GetHeadPosition(); pos;) total += static_cast<double>(GetNext(pos)->GetCount());
+  const double step = total > 0.0 ? 1.0 / total : 0.0;
+  bool failed = false;
   for (POSITION pos = GetHeadPosition(); pos;) {
     CNcPline* pl = GetNext(pos);
     _tagBox2D b{{pl->box.min[0], pl->box.min[1]}, {pl->box.max[0], pl->box.max[1]}};
     if (b.max[0] - b.min[0] < tol || b.max[1] - b.min[1] < tol) BOX2D_Expand(10.0 * tol, &b);
     if (model) model->Mark_Box2D(b);
-    pl->ChkTol_InsPt(model, tol, 2);
+    // A line too short to refine, or no model, leaves the line as it is; that is no failure.
+    if (pl->GetCount() >= 2 && model && pl->Refine(model, tol, 2, step) == CNcPline::Refined::Failed)
+      failed = true;
   }
-  g_ncDone = g_ncTotal = 0;
-  return 1;
+  return failed ? 0 : 1;
 }
 
 int CNcPlineGrp::LinkLines(CMillModel* model, double maxLink) {

@@ -28,7 +28,12 @@ class CNcPline : public CTypedPtrList<CPtrList, CNcPoint*> {
   using CTypedPtrList<CPtrList, CNcPoint*>::AddTail;
   using CTypedPtrList<CPtrList, CNcPoint*>::InsertBefore;
 
+  // Most points Init makes on one line.
+  static constexpr int kMaxInitPoints = 1000000;
+
   void DelAllPoint();
+  // Leaves the polyline empty when an end point is not finite or the step would put more than
+  // kMaxInitPoints points on the line.
   void Init(const double p0[3], const double p1[3], double step);
   void CalcBox();
   void Reverse();
@@ -45,7 +50,8 @@ class CNcPline : public CTypedPtrList<CPtrList, CNcPoint*> {
   void InsertBefore(CNcPoint* point, CNcPoint* before);
   int AddToPathCombine(CPathCombine* chain) const;
   void InsPoint(double step);
-  // 0 for fewer than 2 points, no model, or cancellation (points inserted so far are kept).
+  // 0 for fewer than 2 points, no model, cancellation or a height the model could not give
+  // (points inserted so far are kept).
   int ChkTol_InsPt(CMillModel* model, double tol, int mode);
   int IsoY_ChkTol_InsPt(CMillModel* model, double tol);
   void Simplify(double tol);
@@ -56,6 +62,12 @@ class CNcPline : public CTypedPtrList<CPtrList, CNcPoint*> {
   int kind = 1;   // 1 sweep line, 2 link; 2 and 3 keep their probe heights
   _tagBox3D box;
   int spare = 0;
+
+ private:
+  friend class CNcPlineGrp;
+  enum class Refined { Done, Cancelled, Failed };
+  // ChkTol_InsPt advancing the progress display by progressStep per segment (0: not at all).
+  Refined Refine(CMillModel* model, double tol, int mode, double progressStep);
 };
 
 class CNcPlineGrp : public CTypedPtrList<CPtrList, CNcPline*> {
@@ -67,6 +79,8 @@ class CNcPlineGrp : public CTypedPtrList<CPtrList, CNcPline*> {
 
   void DelAll();
   void CalcBox();
+  // 0 when a height the model could not give stopped a polyline's refinement (the others are
+  // still refined); a cancelled refinement still answers 1.
   int ChkTol_InsPt(CMillModel* model, double tol);
   // Joins lines of consecutive numbers into zig-zags with links no longer than maxLink (XY).
   int LinkLines(CMillModel* model, double maxLink);

@@ -97,7 +97,8 @@ void CPathEntity::CopyHeader(const CPathEntity& from) {
   header[1] = from.header[1];
 }
 
-// Steps 1 and 2 of every split: lengths too close to either end hand back a clone.
+// Shared start of every Split: a length within the slack of either end splits nothing off, so
+// the whole entity comes back as a clone on that side and the other side is null.
 static bool SplitAtEnds(const CPathEntity& e, double length, double total, CPathEntity*& first,
                         CPathEntity*& second) {
   if (length < kSplitSlack) {

@@ -13,7 +13,7 @@ class CPathEntity {
   CPathEntity(const CPathEntity&) = delete;
   CPathEntity& operator=(const CPathEntity&) = delete;
 
-  // Virtual operations in their published order.
+  // Callers built against this library index these virtual operations by position: keep the order.
   virtual ~CPathEntity();
   virtual int GetType() const = 0;
   virtual void Rotate(double cosA, double sinA) = 0;

@@ -16,11 +16,21 @@ namespace {
 
 double NonNegative(double v) { return std::isfinite(v) && v > 0.0 ? v : 0.0; }
 
+// A cutter dimension: negative ones are taken as 0, but one that is not a finite number stays
+// NaN, so that the cutter it belongs to reports it instead of passing for a smaller cutter.
+double Dimension(double v) { return std::isfinite(v) ? std::max(v, 0.0) : std::nan(""); }
+
 }  // namespace
 
 CTool::CTool() = default;
 
 void CTool::SetProfile(double bottom, double top, double height, double round) {
+  if (!std::isfinite(bottom) || !std::isfinite(top) || !std::isfinite(height) || !std::isfinite(round)) {
+    // No cutter of any size: every radius, height and contact answer is NaN, and so is GetDia.
+    m_bottom = m_top = m_height = m_round = std::nan("");
+    SetAidParam();
+    return;
+  }
   m_bottom = NonNegative(bottom);
   m_top = std::max(m_bottom, NonNegative(top));
   m_height = NonNegative(height);
@@ -131,7 +141,8 @@ void CTool::Eval_FacetCC_OffVec(const double* n, double* out) const {
 }
 
 double CTool::Zval_VertCC(const double* v, double x, double y) const {
-  const double d = std::hypot(v[0] - x, v[1] - y);
+  const double dx = v[0] - x, dy = v[1] - y;
+  const double d = std::sqrt(dx * dx + dy * dy);
   if (d > MaxRadius() + 1e-12) return kToolNoContact;
   return v[2] - HeightAt(d);
 }
@@ -141,7 +152,8 @@ double CTool::Zval_EdgeCC(const double* a, const double* b, double x, double y) 
   const double e[2] = {b[0] - a[0], b[1] - a[1]};
   const double w[2] = {a[0] - x, a[1] - y};
   auto tipAt = [&](double t) {
-    const double d = std::hypot(w[0] + t * e[0], w[1] + t * e[1]);
+    const double dx = w[0] + t * e[0], dy = w[1] + t * e[1];
+    const double d = std::sqrt(dx * dx + dy * dy);
     return a[2] + t * (b[2] - a[2]) - HeightAt(std::min(d, rmax));
   };
   const double A = e[0] * e[0] + e[1] * e[1];
@@ -155,10 +167,27 @@ double CTool::Zval_EdgeCC(const double* a, const double* b, double x, double y) 
   const double disc = B * B - 4.0 * A * C;
   if (disc < 0.0) return kToolNoContact;
   const double root = std::sqrt(disc);
-  double t0 = std::max(0.0, (-B - root) / (2.0 * A));
-  double t1 = std::min(1.0, (-B + root) / (2.0 * A));
+  const double t0 = std::max(0.0, (-B - root) / (2.0 * A));
+  const double t1 = std::min(1.0, (-B + root) / (2.0 * A));
   if (t0 > t1) return kToolNoContact;
-  // The tip height along the edge is concave (convex cutter over a line): golden-section search.
+  // The tip height along the edge is concave (convex cutter over a line), so its highest point
+  // on the reachable stretch [t0, t1] is the unconstrained highest point clamped to it.
+  if (m_height == 0.0 && m_round == 0.0) {
+    // A flat disc: the tip follows the edge's own height, highest at an end of the stretch.
+    return std::max(tipAt(t0), tipAt(t1));
+  }
+  if (m_height == 0.0 && m_top == 0.0) {
+    // A ball: in the vertical plane through the edge the sphere's section is a circle of radius
+    // s about the axis' foot point; a circle resting on a line of slope dz/L touches it
+    // s dz / hypot(L, dz) further along (uphill) than the foot point.
+    const double tf = -B / (2.0 * A);
+    const double fx = w[0] + tf * e[0], fy = w[1] + tf * e[1];
+    const double s = std::sqrt(std::max(0.0, rmax * rmax - (fx * fx + fy * fy)));
+    const double dz = b[2] - a[2];
+    const double t = tf + s * dz / (std::sqrt(A) * std::sqrt(A + dz * dz));
+    return tipAt(std::clamp(t, t0, t1));
+  }
+  // Other profiles (a torus or a cone against a line): golden-section search.
   const double g = 0.5 * (std::sqrt(5.0) - 1.0);
   double lo = t0, hi = t1;
   double m1 = hi - g * (hi - lo), m2 = lo + g * (hi - lo);
@@ -183,8 +212,9 @@ double CTool::Zval_EdgeCC(const double* a, const double* b, double x, double y) 
 
 double CTool::IntervalDist(double v) const {
   const double percent = std::clamp(std::isfinite(v) ? v : 1.0, 1.0, 100.0);
-  // Never a zero step, so that a sweep over any width ends.
-  return std::max(GetDia() * percent / 100.0, 0.01);
+  // Never a zero or NaN step, so that a sweep over any width ends.
+  const double dia = GetDia();
+  return std::max(std::isfinite(dia) ? dia * percent / 100.0 : 0.0, 0.01);
 }
 
 CTCylindrical::CTCylindrical() = default;
@@ -193,8 +223,8 @@ int CTCylindrical::Type() const { return 1; }
 
 CTConnic::CTConnic() = default;
 CTConnic::CTConnic(double dia, double tipDia, double halfAngle) {
-  const double top = NonNegative(dia) / 2, bottom = std::min(NonNegative(tipDia) / 2, top);
-  const double angle = std::clamp(std::isfinite(halfAngle) ? halfAngle : 0.0, 1e-6, M_PI / 2);
+  const double top = Dimension(dia) / 2, bottom = std::min(Dimension(tipDia) / 2, top);
+  const double angle = std::isfinite(halfAngle) ? std::clamp(halfAngle, 1e-6, M_PI / 2) : std::nan("");
   SetProfile(bottom, top, (top - bottom) / std::tan(angle), 0.0);
 }
 int CTConnic::Type() const { return 2; }
@@ -205,7 +235,7 @@ int CTBall::Type() const { return 3; }
 
 CTBull::CTBull() = default;
 CTBull::CTBull(double dia, double cornerRadius) {
-  const double r = NonNegative(dia) / 2, c = std::min(NonNegative(cornerRadius), r);
+  const double r = Dimension(dia) / 2, c = std::min(Dimension(cornerRadius), r);
   SetProfile(r - c, r - c, 0.0, c);
 }
 int CTBull::Type() const { return 4; }

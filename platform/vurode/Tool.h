@@ -1,7 +1,9 @@
 // Cutting tools for drop-cutter queries. Every cutter is one convex solid of revolution: a core
 // (a disc, or a cone frustum from a bottom radius up to a top radius) grown by a rounding
 // radius. The kinds only choose the core and the rounding; all contact geometry is shared.
-// Heights are measured from the tool tip (the lowest point), radii from the axis.
+// Heights are measured from the tool tip (the lowest point), radii from the axis. A cutter made
+// from a dimension that is not a finite number is NaN throughout: GetDia answers NaN, and
+// callers refuse such a cutter.
 #pragma once
 
 #include "platform/afx/Object.h"

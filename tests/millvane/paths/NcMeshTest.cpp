@@ -2,10 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "millvane/paths/NcPline.h"
 #include "platform/numora/Box.h"
 #include "tests/millvane/paths/NcTestMeshes.h"
+#include "tests/platform/vurode/EdgeContactSearch.h"
 
 namespace {
 
@@ -97,6 +103,55 @@ TEST(NcMesh, ContactOnSphereAgreesWithSampledTrianglesAndClosedForm) {
   }
 }
 
+// Every facet and every edge of the mesh, no candidate lists and no early rejection; edges by
+// the reference search along the edge.
+double BruteContact(const CNcMesh& m, const CTool& tool, double x, double y, double z) {
+  for (size_t f = 0; f < m.facets.size(); ++f) {
+    const double* o = m.facets[f].off;
+    z = std::max(z, m.FacetHeight(int(f), x - o[0], y - o[1]) + o[2]);
+  }
+  for (const CNcMesh::Edge& e : m.edges) {
+    const double *a = &m.vertices[3 * e.v[0]], *b = &m.vertices[3 * e.v[1]];
+    z = std::max({z, tooltest::SearchEdgeContact(tool, a, b, x, y), tool.Zval_VertCC(a, x, y),
+                  tool.Zval_VertCC(b, x, y)});
+  }
+  return z;
+}
+
+// The marked query equals the brute force, whether the candidates were narrowed as a sweep row
+// narrows them or not, and whatever height the query starts from.
+TEST(NcMesh, DropCutterMatchesBruteForce) {
+  auto dome = nctest::Hemisphere(12.0, 10, 24);
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> u(-15, 15), lift(-3, 1);
+  std::vector<ToolCase> tools = Tools();
+  tools.push_back({"cone", std::make_unique<CTConnic>(6.0, 1.0, 0.6), 3.0, 0.0});
+  for (ToolCase& tc : tools) {
+    CNcMesh m;
+    m.Init(dome.get());
+    m.SetTool(tc.tool.get());
+    int raised = 0;
+    for (int i = 0; i < 150; ++i) {
+      const double x = u(rng), y = u(rng);
+      SCOPED_TRACE(std::string(tc.name) + " at " + std::to_string(x) + "," + std::to_string(y));
+      const double want = BruteContact(m, *tc.tool, x, y, -1e6);
+      MarkAll(m);
+      EXPECT_NEAR(Query(m, tc.tool.get(), x, y), want, 1e-9);
+      m.Mark_IsoYLine(y);
+      m.Mark_XInter(x - 0.7, x + 1.3);
+      EXPECT_NEAR(Query(m, tc.tool.get(), x, y), want, 1e-9);
+      // Starting near the answer exercises every rejection against the running height.
+      const double z0 = (want > -1e5 ? want : 0.0) + lift(rng);
+      double p[3] = {x, y, z0};
+      const int rose = m.Get_CC_Height(tc.tool.get(), p);
+      EXPECT_NEAR(p[2], std::max(z0, want), 1e-9);
+      EXPECT_EQ(rose, want > z0 ? 1 : 0);
+      raised += rose;
+    }
+    EXPECT_GT(raised, 30);
+  }
+}
+
 TEST(NcMesh, QueriesOutsideReachOrAboveLeaveHeight) {
   auto mesh = nctest::TiltedPlane(0.5, 10.0, 2);
   CTBall ball(2.0);
@@ -113,6 +168,41 @@ TEST(NcMesh, QueriesOutsideReachOrAboveLeaveHeight) {
   double p[3] = {0, 0, -100};
   EXPECT_EQ(m.Get_CC_Height(&ball, p), 0);
   EXPECT_EQ(p[2], -100);
+}
+
+TEST(NcMesh, RefusedMeshOrCutterAnswersNothing) {
+  auto good = nctest::TiltedPlane(0.0, 10.0, 2);
+  auto bad = nctest::TiltedPlane(0.0, 10.0, 2);
+  bad->vertices[4].x = std::numeric_limits<float>::infinity();
+  CTBall ball(2.0), nanBall(std::nan(""));
+  CNcMesh m;
+  auto answers = [&](CTool* t) {
+    MarkAll(m);
+    double p[3] = {1, 3, -5};
+    const int r = m.Get_CC_Height(t, p);
+    EXPECT_EQ(r, p[2] > -5 ? 1 : 0);
+    return r == 1;
+  };
+  m.Init(good.get());
+  m.SetTool(&ball);
+  EXPECT_FALSE(m.IsRefused());
+  EXPECT_TRUE(answers(&ball));
+  m.SetTool(&nanBall);
+  EXPECT_TRUE(m.IsRefused());
+  EXPECT_EQ(m.tool, nullptr);
+  EXPECT_FALSE(answers(&ball));
+  m.SetTool(nullptr);  // no cutter is not a bad cutter: facet heights
+  EXPECT_FALSE(m.IsRefused());
+  EXPECT_TRUE(answers(nullptr));
+  m.Init(bad.get());
+  m.SetTool(&ball);
+  EXPECT_TRUE(m.IsRefused());
+  EXPECT_TRUE(m.vertices.empty() && m.facets.empty() && m.edges.empty());
+  EXPECT_FALSE(answers(&ball));
+  m.Init(good.get());
+  m.SetTool(&ball);
+  EXPECT_FALSE(m.IsRefused());
+  EXPECT_TRUE(answers(&ball));
 }
 
 TEST(NcMesh, TinyToolGivesFacetSurfaceHeights) {

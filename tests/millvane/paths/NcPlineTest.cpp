@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -45,6 +46,37 @@ TEST(NcPline, InitSpacesPointsByStep) {
     for (size_t i = 0; i < xs.size(); ++i) EXPECT_NEAR(xs[i], c.xs[i], 1e-12);
     EXPECT_EQ(pl.box.max[0], c.len);  // the box follows the points
   }
+}
+
+// A line that would take more than kMaxInitPoints points, or has an end point that is not a
+// number, is left empty instead of filling memory; CreateLinePath answers null for it.
+TEST(NcPline, InitRefusesAbsurdLines) {
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+  const double limit = CNcPline::kMaxInitPoints;
+  struct Case {
+    double x0, x1, y1, step;
+    int count;  // 0: refused
+  } cases[] = {{0, 100, 0, 1e-7, 0},         {-1e300, 1e300, 0, 5, 0},
+               {0, 1, 5, 1e-300, 0},         {0, inf, 0, 5, 0},
+               {nan, 10, 0, 5, 0},           {0, 10, nan, 5, 0},
+               {0, limit + 1, 0, 0.999, 0},  {0, 1000, 0, 0.1, 10001},
+               {0, 1e300, 0, 1e300, 2},      {0, 1e300, 0, nan, 2}};
+  auto model = std::make_unique<CMillModel>();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.x0 << " .. " << c.x1 << " y " << c.y1 << " step " << c.step);
+    const double a[3] = {c.x0, 0, 0}, b[3] = {c.x1, c.y1, 0};
+    CNcPline pl;
+    pl.AddTail(a);  // replaced, refused or not
+    pl.Init(a, b, c.step);
+    EXPECT_EQ(pl.GetCount(), c.count);
+    if (c.count == 0) {
+      EXPECT_EQ(model->CreateLinePath(a, b, c.step, 0.01), nullptr);
+    }
+  }
+  CNcPline pl;
+  const double a[3] = {0, 0, std::nan("")}, b[3] = {1, 0, 0};
+  pl.Init(a, b, 0.1);
+  EXPECT_TRUE(pl.IsEmpty());
 }
 
 TEST(NcPline, InsPointSplitsByXYDistanceWithCap) {
@@ -230,6 +262,75 @@ TEST_F(NcRefine, LinePathsOnSphereDoNotGouge) {
     pl->Simplify(tol / 4);
     EXPECT_LE(WorstGouge(*pl, *model), bound + tol / 4);
   }
+}
+
+// The first point of a line is dropped onto what lies under it, whatever an earlier query
+// left marked.
+TEST_F(NcRefine, FirstPointIgnoresEarlierMarking) {
+  auto plane = nctest::TiltedPlane(0.0, 20.0, 4);
+  CTBall ball(4.0);
+  auto model = nctest::ModelOf({plane.get()}, &ball, -50.0);
+  const double a[3] = {-10, -3, -50}, b[3] = {10, 5, -50};
+  for (int mode : {0, 1, 2}) {
+    model->Mark_Box2D(_tagBox2D{{100, 100}, {101, 101}});  // far off: nothing marked
+    CNcPline pl;
+    pl.Init(a, b, 5.0);
+    if (mode == 0) model->Mark_Box2D(_tagBox2D{{-20, -20}, {20, 20}});  // the pass's region
+    if (mode == 2) model->Mark_Box2D(_tagBox2D{{-20, -20}, {20, 20}});
+    ASSERT_EQ(pl.ChkTol_InsPt(model.get(), 0.01, mode), 1);
+    model->Mark_Box2D(_tagBox2D{{100, 100}, {101, 101}});
+    for (const CNcPoint& p : Points(pl)) EXPECT_NEAR(p.z, 0.0, 1e-9) << mode << " at " << p.x;
+  }
+}
+
+// A model that cannot answer (here a cutter of NaN size) fails the refinement instead of
+// leaving the points at the mill depth; the points stay finite.
+TEST_F(NcRefine, FailedHeightsFailTheRefinement) {
+  auto plane = nctest::TiltedPlane(0.0, 20.0, 4);
+  CTBall nanBall(std::nan(""));
+  auto model = nctest::ModelOf({plane.get()}, &nanBall, -50.0);
+  const double a[3] = {-10, -3, -50}, b[3] = {10, 5, -50}, c[3] = {10, -3, -50};
+  CNcPline pl;
+  pl.Init(a, b, 5.0);
+  EXPECT_EQ(pl.ChkTol_InsPt(model.get(), 0.01, 1), 0);
+  pl.Init(a, c, 5.0);
+  EXPECT_EQ(pl.IsoY_ChkTol_InsPt(model.get(), 0.01), 0);
+  for (const CNcPoint& p : Points(pl)) EXPECT_EQ(p.z, -50.0);
+  EXPECT_EQ(model->CreateLinePath(a, b, 5.0, 0.01), nullptr);
+  EXPECT_EQ(model->CreateLinePath(a, c, 5.0, 0.01), nullptr);
+  CNcPlineGrp grp;
+  for (const double* e : {b, c}) {
+    auto* line = new CNcPline;
+    line->Init(a, e, 5.0);
+    grp.AddTail(line);
+  }
+  EXPECT_EQ(grp.ChkTol_InsPt(model.get(), 0.01), 0);
+  EXPECT_EQ(grp.ChkTol_InsPt(nullptr, 0.01), 1);  // no model: nothing to refine against
+}
+
+// A group refinement advances the display by one share of the group's points per segment;
+// a line refined on its own does not advance it.
+TEST_F(NcRefine, ProgressSharesArePerGroup) {
+  auto plane = nctest::TiltedPlane(0.0, 20.0, 4);
+  CTBall ball(2.0);
+  auto model = nctest::ModelOf({plane.get()}, &ball, -5.0);
+  gShowThreadProg(L"refine", 1);
+  CNcPlineGrp grp;
+  int points = 0, segments = 0;
+  for (int k = 0; k < 3; ++k) {
+    auto* pl = new CNcPline;
+    const double a[3] = {-10, k * 2.0, -5}, b[3] = {10 - 5.0 * k, k * 2.0, -5};
+    pl->Init(a, b, 5.0);
+    points += static_cast<int>(pl->GetCount());
+    segments += static_cast<int>(pl->GetCount()) - 1;
+    grp.AddTail(pl);
+  }
+  ASSERT_EQ(grp.ChkTol_InsPt(model.get(), 0.01), 1);
+  EXPECT_NEAR(gGetProgressPos(), double(segments) / points, 1e-12);
+  const double before = gGetProgressPos();
+  ASSERT_EQ(grp.GetHead()->ChkTol_InsPt(model.get(), 0.01, 2), 1);
+  EXPECT_EQ(gGetProgressPos(), before);
+  gHideThreadProg();
 }
 
 TEST_F(NcRefine, CancellationReturnsZeroAndKeepsPoints) {

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -14,6 +15,7 @@
 #include "platform/afx/Archive.h"
 #include "platform/afx/Exception.h"
 #include "platform/afx/MemFile.h"
+#include "tests/platform/vurode/EdgeContactSearch.h"
 
 namespace {
 
@@ -109,6 +111,49 @@ TEST(ToolTest, EdgeContactMatchesSampledVertices) {
   CTBall ball(2);
   const double p[3] = {0.5, 0, 1}, q[3] = {0.5, 0, 4};  // a vertical edge: its top counts
   EXPECT_NEAR(ball.Zval_EdgeCC(p, q, 0, 0), 4 - (1 - std::sqrt(0.75)), 1e-12);
+}
+
+// Ball and flat cutters answer edge contacts in closed form: the same heights as the search
+// over the edge, for edges of every slope and reach, including near-vertical and tangent ones.
+TEST(ToolTest, EdgeContactClosedFormsMatchTheSearch) {
+  std::mt19937 rng(1234);
+  std::uniform_real_distribution<double> u(-1, 1), dia(0.02, 20), unit(0, 1);
+  int touched = 0, tested = 0;
+  for (int trial = 0; trial < 4000; ++trial) {
+    const double d = dia(rng);
+    std::unique_ptr<CTool> t;
+    switch (trial % 4) {
+      case 0: t = std::make_unique<CTBall>(d); break;
+      case 1: t = std::make_unique<CTCylindrical>(d); break;
+      case 2: t.reset(CTBall(d).GetInflateTool(0.5f)); break;  // still a ball
+      default: t.reset(CTool().GetInflateTool(static_cast<float>(d / 2))); break;  // a ball grown from a point
+    }
+    const double R = t->MaxRadius(), span = 1.5 * R;
+    double a[3] = {span * u(rng), span * u(rng), R * u(rng)}, b[3] = {span * u(rng), span * u(rng), R * u(rng)};
+    switch (trial % 5) {
+      case 1: b[2] = a[2]; break;  // level
+      case 2: b[0] = a[0] + 1e-7 * u(rng), b[1] = a[1] + 1e-7 * u(rng); break;  // nearly vertical
+      case 3: {                    // passing at the cutter's reach, within rounding
+        const double ang = 2 * M_PI * unit(rng), len = span * (0.1 + unit(rng));
+        const double c[2] = {R * std::cos(ang), R * std::sin(ang)}, dir[2] = {-std::sin(ang), std::cos(ang)};
+        a[0] = c[0] - len * dir[0], a[1] = c[1] - len * dir[1];
+        b[0] = c[0] + len * dir[0], b[1] = c[1] + len * dir[1];
+        break;
+      }
+      default: break;
+    }
+    const double x = 0.2 * R * u(rng), y = 0.2 * R * u(rng);
+    const double want = tooltest::SearchEdgeContact(*t, a, b, x, y);
+    const double got = t->Zval_EdgeCC(a, b, x, y);
+    ++tested;
+    if (want == kToolNoContact) {
+      EXPECT_EQ(got, kToolNoContact) << trial;
+      continue;
+    }
+    ++touched;
+    EXPECT_NEAR(got, want, 1e-9) << "trial " << trial << " type " << t->Type();
+  }
+  EXPECT_GT(touched, tested / 2);
 }
 
 // The contact point tip - offset touches the plane of normal n: no point of the cutter's
@@ -248,4 +293,32 @@ TEST(ToolTest, CopyIsAnEqualCutterOfTheSameClass) {
     const double v[3] = {0.3, 0.1, 2};
     EXPECT_EQ(c->Zval_VertCC(v, 1, 1), t->Zval_VertCC(v, 1, 1)) << k.name;
   }
+}
+
+// A dimension that is not a finite number gives a cutter that says so (GetDia NaN, NaN
+// contacts) instead of a smaller cutter; the sweep step stays a usable number.
+TEST(ToolTest, NonFiniteDimensionsGiveANaNCutter) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  const std::function<CTool*()> makes[] = {
+      [=] { return new CTBall(nan); },          [=] { return new CTCylindrical(inf); },
+      [=] { return new CTBull(nan, 1); },       [=] { return new CTBull(8, nan); },
+      [=] { return new CTConnic(nan, 1, 0.5); }, [=] { return new CTConnic(6, inf, 0.5); },
+      [=] { return new CTConnic(6, 1, nan); }};
+  const double v[3] = {0, 0, 0}, n[3] = {0, 0, 1};
+  for (size_t i = 0; i < std::size(makes); ++i) {
+    SCOPED_TRACE(i);
+    std::unique_ptr<CTool> t(makes[i]());
+    EXPECT_TRUE(std::isnan(t->GetDia()));
+    EXPECT_TRUE(std::isnan(t->Zval_VertCC(v, 0.1, 0)));
+    double off[3];
+    t->Eval_FacetCC_OffVec(n, off);
+    EXPECT_TRUE(std::isnan(off[2]));
+    std::unique_ptr<CTool> c(t->Copy());
+    EXPECT_TRUE(std::isnan(c->GetDia()));
+    const double step = t->IntervalDist(50);
+    EXPECT_TRUE(std::isfinite(step) && step >= 0.01) << step;
+  }
+  // Negative sizes are still taken as 0, not refused.
+  EXPECT_EQ(CTBall(-2).GetDia(), 0.0f);
+  EXPECT_EQ(CTBull(8, -1).GetDia(), 8.0f);
 }
