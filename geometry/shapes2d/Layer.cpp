@@ -4,14 +4,13 @@
 
 IMPLEMENT_SERIAL(CLayer, CObject, GE_SCHEMA_2D)
 
-int CLayer::m_nMaxID = 0;
+std::atomic<int> CLayer::m_nMaxID{0};
 
-CLayer::CLayer() : m_crColor(0), m_nID(m_nMaxID), m_nFlag(FLAG_VISIBLE) {}
+CLayer::CLayer() : m_crColor(0), m_nID(m_nMaxID.load()), m_nFlag(FLAG_VISIBLE) {}
 
+// Taking the value and advancing it is one step.
 CLayer::CLayer(const CString& name)
-    : m_crColor(0), m_nID(m_nMaxID), m_nFlag(FLAG_VISIBLE), m_strName(name) {
-  ++m_nMaxID;
-}
+    : m_crColor(0), m_nID(m_nMaxID.fetch_add(1)), m_nFlag(FLAG_VISIBLE), m_strName(name) {}
 
 CLayer::~CLayer() = default;
 

@@ -1,6 +1,7 @@
 // Drawing layer: colour, numeric ID, a word of flags and a name.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "platform/afx/Afx.h"
@@ -37,7 +38,8 @@ class CLayer : public CObject {
   CString GetName() const { return m_strName; }
 
   // ID counter: the default constructor takes its value, the named one takes and advances it.
-  static int m_nMaxID;
+  // Atomic, so that layers named on different threads never share an ID.
+  static std::atomic<int> m_nMaxID;
 
   uint32_t m_crColor;  // COLORREF 0x00BBGGRR
   int m_nID;

@@ -10,6 +10,7 @@ namespace {
 constexpr int kRed = 1;
 constexpr int kBlack = 0;
 
+// Never written after start-up, so that trees on different threads do not touch each other.
 RBNode_ gNil = {&gNil, &gNil, nullptr, kBlack, 0.0, nullptr};
 
 }  // namespace
@@ -144,7 +145,9 @@ void RBTree::deleteNode(RBNode_* z) {
     while (y->left != &gNil) y = y->left;
   }
   RBNode_* x = y->left != &gNil ? y->left : y->right;
-  x->parent = y->parent;  // also on the sentinel: the fix-up climbs from it
+  // The fix-up is told x's parent rather than reading it from x, which may be the sentinel.
+  RBNode_* xParent = y->parent;
+  if (x != &gNil) x->parent = xParent;
   if (!y->parent) {
     m_root = x;
   } else if (y == y->parent->left) {
@@ -156,9 +159,8 @@ void RBTree::deleteNode(RBNode_* z) {
     z->key = y->key;
     z->user = y->user;
   }
-  if (y->color == kBlack) deleteFixup(x);
+  if (y->color == kBlack) deleteFixup(x, xParent);
   delete y;
-  gNil.parent = nullptr;  // other trees share the sentinel: leave no pointer into this one
 }
 
 // One side's child; `right` picks the side, so each balancing step is written once for
@@ -208,9 +210,9 @@ void RBTree::insertFixup(RBNode_* z) {
   m_root->color = kBlack;
 }
 
-void RBTree::deleteFixup(RBNode_* x) {
+// x's sibling is never the sentinel (y was black), so `side` is unambiguous even when x is.
+void RBTree::deleteFixup(RBNode_* x, RBNode_* p) {
   while (x != m_root && x->color == kBlack) {
-    RBNode_* p = x->parent;
     const bool side = x == p->right;
     RBNode_* w = Child(p, !side);
     if (w->color == kRed) {
@@ -222,6 +224,7 @@ void RBTree::deleteFixup(RBNode_* x) {
     if (w->left->color == kBlack && w->right->color == kBlack) {
       w->color = kRed;
       x = p;
+      p = x->parent;
     } else {
       if (Child(w, !side)->color == kBlack) {
         Child(w, side)->color = kBlack;
@@ -236,5 +239,5 @@ void RBTree::deleteFixup(RBNode_* x) {
       x = m_root;
     }
   }
-  x->color = kBlack;
+  if (x != &gNil) x->color = kBlack;
 }

@@ -34,7 +34,8 @@ class RBTree {
     delete static_cast<T*>(p);
   }
 
-  // The leaf sentinel shared by all trees; GetPredecessorOf may return it.
+  // The leaf sentinel shared by all trees; GetPredecessorOf may return it. No tree writes to
+  // it, so trees may be used on different threads at once.
   static RBNode_* Nil();
   RBNode_* GetRoot() const { return m_root; }
   bool IsEmpty() const { return m_root == Nil(); }
@@ -58,7 +59,8 @@ class RBTree {
   void rotateLeft(RBNode_* x);
   void rotateRight(RBNode_* x);
   void insertFixup(RBNode_* z);
-  void deleteFixup(RBNode_* x);
+  // x took the removed node's place under parent (x may be the sentinel).
+  void deleteFixup(RBNode_* x, RBNode_* parent);
 
  private:
   bool Matches(const RBNode_* n, double key) const;

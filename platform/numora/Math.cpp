@@ -1,11 +1,13 @@
 #include "platform/numora/Math.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace {
-double gTol = 1e-4;
-double gAng = 0.01;
+// Read by kernels on any thread; atomic so that a change is never seen half-written.
+std::atomic<double> gTol{1e-4};
+std::atomic<double> gAng{0.01};
 }  // namespace
 
 double CMath::ACos(double c) {
@@ -13,7 +15,7 @@ double CMath::ACos(double c) {
   return std::acos(std::clamp(c, -1.0, 1.0));
 }
 
-double CMath::GetTol() { return gTol; }
-void CMath::SetTol(double tol) { gTol = tol; }
-double CMath::GetAng() { return gAng; }
-void CMath::SetAng(double ang) { gAng = ang; }
+double CMath::GetTol() { return gTol.load(); }
+void CMath::SetTol(double tol) { gTol.store(tol); }
+double CMath::GetAng() { return gAng.load(); }
+void CMath::SetAng(double ang) { gAng.store(ang); }

@@ -48,6 +48,7 @@ ProgressState& State() {
 }  // namespace
 
 void CProgressLog::Add(ProgressEvent e) {
+  std::lock_guard lock(m_lock);
   if (m_events.size() >= kCapacity)
     m_events.erase(m_events.begin(), m_events.begin() + kCapacity / 2);
   m_events.push_back(std::move(e));
@@ -61,9 +62,15 @@ void CProgressLog::OnPos(double pos) { Add({ProgressEvent::Pos, pos, {}, 0}); }
 
 void CProgressLog::OnHide() { Add({ProgressEvent::Hide, 0.0, {}, 0}); }
 
-std::vector<ProgressEvent> CProgressLog::Events() const { return m_events; }
+std::vector<ProgressEvent> CProgressLog::Events() const {
+  std::lock_guard lock(m_lock);
+  return m_events;
+}
 
-void CProgressLog::Clear() { m_events.clear(); }
+void CProgressLog::Clear() {
+  std::lock_guard lock(m_lock);
+  m_events.clear();
+}
 
 CQProgress::CQProgress() {
   ProgressState& s = State();
@@ -91,10 +98,11 @@ void CQProgress::SetRange(double share) {
 
 bool gIsProgressCancel() {
   ProgressState& s = State();
-  const int n = s.polls.fetch_add(1) + 1;
+  // Compared before counting on, so a run long enough to wrap the counter stays defined.
+  const int before = s.polls.fetch_add(1);
   const int at = s.cancelAt.load();
   // One request, as from the operator's button: it lasts as long as the display.
-  if (at > 0 && n == at) s.cancel.store(true);
+  if (at > 0 && before == at - 1) s.cancel.store(true);
   return s.cancel.load();
 }
 

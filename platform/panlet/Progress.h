@@ -4,6 +4,7 @@
 // events so that tests and headless runs can read them.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,8 @@ class CProgressSink {
 };
 
 // The built-in sink: a bounded event log (the oldest half is dropped when full, so a long
-// headless run cannot grow it without limit).
+// headless run cannot grow it without limit). It may be read on one thread while a worker
+// reports into it.
 class CProgressLog : public CProgressSink {
  public:
   static constexpr size_t kCapacity = 8192;
@@ -39,11 +41,14 @@ class CProgressLog : public CProgressSink {
 
  private:
   void Add(ProgressEvent e);
+  mutable std::mutex m_lock;
   std::vector<ProgressEvent> m_events;
 };
 
 // Opens the progress display for its lifetime; nested objects share the open display, and
-// only the outermost one closes it.
+// only the outermost one closes it. The display is one per process: objects on several threads
+// share it too. Sinks are called on the reporting thread with the display locked, so a sink must
+// not call back into these functions.
 class CQProgress {
  public:
   CQProgress();
@@ -56,7 +61,7 @@ class CQProgress {
 };
 
 // True once a cancel was requested for the display now open; opening and closing the display
-// clear the request. Each call counts as a poll.
+// clear the request. Each call counts as a poll. Any thread may poll and cancel.
 bool gIsProgressCancel();
 // The operator's cancel request (from the display's button or another thread).
 void gCancelProgress();

@@ -2,28 +2,35 @@
 
 #include "platform/vurode/KXGlobal.h"
 
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <numbers>
 #include <system_error>
 
 namespace {
 
+// Kernels on worker threads read these while the GUI thread sets them. Single values are
+// atomics; the triples, the owned settings object and the application path change under
+// `lock`, so a reader sees a triple either wholly before or wholly after a setter.
 struct Registry {
-  double curveTol = kDefaultCurveDicTol;
-  double curveAng = kDefaultCurveDicAng;
-  double surfShowTol = kDefaultSurfShowDiscTol;
-  double surfNCTol = kDefaultSurfNCDiscTol;
+  std::atomic<double> curveTol{kDefaultCurveDicTol};
+  std::atomic<double> curveAng{kDefaultCurveDicAng};
+  std::atomic<double> surfShowTol{kDefaultSurfShowDiscTol};
+  std::atomic<double> surfNCTol{kDefaultSurfNCDiscTol};
+  std::atomic<CKXGlobal*> global{nullptr};
+  std::atomic<CVurode*> vurode{nullptr};
+  std::atomic<COpenGLDC*> gldc{nullptr};
+  std::atomic<CWnd*> view{nullptr};
+  std::atomic<int> animate{0};
+  std::atomic<CGeGrid*> grid{nullptr};
+
+  std::mutex lock;
   double gpPre[3] = {kDefaultGpPre[0], kDefaultGpPre[1], kDefaultGpPre[2]};
   double gpTra[3] = {kDefaultGpTra[0], kDefaultGpTra[1], kDefaultGpTra[2]};
-  CKXGlobal* global = nullptr;
   std::unique_ptr<CKXGlobal> ownedGlobal;
-  CVurode* vurode = nullptr;
-  COpenGLDC* gldc = nullptr;
-  CWnd* view = nullptr;
-  int animate = 0;
-  CGeGrid* grid = nullptr;
   CString appPath;
   bool appPathSet = false;
 };
@@ -33,9 +40,9 @@ Registry& Reg() {
   return r;
 }
 
-BOOL SetPositive(double& slot, double v, double upper) {
+BOOL SetPositive(std::atomic<double>& slot, double v, double upper) {
   if (!std::isfinite(v) || !(v > 0.0) || v > upper) return FALSE;
-  slot = v;
+  slot.store(v);
   return TRUE;
 }
 
@@ -48,10 +55,10 @@ CString ProgramFolder() {
 
 }  // namespace
 
-double gGetCurveDicTol() { return Reg().curveTol; }
-double gGetCurveDicAng() { return Reg().curveAng; }
-double gGetSurfShowDiscTol() { return Reg().surfShowTol; }
-double gGetSurfNCDiscTol() { return Reg().surfNCTol; }
+double gGetCurveDicTol() { return Reg().curveTol.load(); }
+double gGetCurveDicAng() { return Reg().curveAng.load(); }
+double gGetSurfShowDiscTol() { return Reg().surfShowTol.load(); }
+double gGetSurfNCDiscTol() { return Reg().surfNCTol.load(); }
 
 BOOL gSetCurveDicTol(double tol) { return SetPositive(Reg().curveTol, tol, HUGE_VAL); }
 BOOL gSetCurveDicAng(double ang) { return SetPositive(Reg().curveAng, ang, std::numbers::pi); }
@@ -63,44 +70,48 @@ BOOL SetTriple(double (&slot)[3], const double v[3]) {
   if (!v) return FALSE;
   for (int i = 0; i < 3; ++i)
     if (!std::isfinite(v[i]) || !(v[i] > 0.0)) return FALSE;
+  std::lock_guard guard(Reg().lock);
   for (int i = 0; i < 3; ++i) slot[i] = v[i];
   return TRUE;
 }
+
+void GetTriple(const double (&slot)[3], double out[3]) {
+  std::lock_guard guard(Reg().lock);
+  for (int i = 0; i < 3; ++i) out[i] = slot[i];
+}
 }  // namespace
 
-void VLM_Get_gp_pre(double out[3]) {
-  for (int i = 0; i < 3; ++i) out[i] = Reg().gpPre[i];
-}
-void VLM_Get_gp_tra(double out[3]) {
-  for (int i = 0; i < 3; ++i) out[i] = Reg().gpTra[i];
-}
+void VLM_Get_gp_pre(double out[3]) { GetTriple(Reg().gpPre, out); }
+void VLM_Get_gp_tra(double out[3]) { GetTriple(Reg().gpTra, out); }
 BOOL VLM_Set_gp_pre(const double v[3]) { return SetTriple(Reg().gpPre, v); }
 BOOL VLM_Set_gp_tra(const double v[3]) { return SetTriple(Reg().gpTra, v); }
 
-CKXGlobal* gGetKXGlobal() { return Reg().global; }
+CKXGlobal* gGetKXGlobal() { return Reg().global.load(); }
 
 CKXGlobal* gNewKXGlobal() {
   Registry& r = Reg();
+  std::lock_guard guard(r.lock);
   r.ownedGlobal = std::make_unique<CKXGlobal>();
-  r.global = r.ownedGlobal.get();
-  return r.global;
+  r.global.store(r.ownedGlobal.get());
+  return r.ownedGlobal.get();
 }
 
-void gSetKXGlobal(CKXGlobal* global) { Reg().global = global; }
+void gSetKXGlobal(CKXGlobal* global) { Reg().global.store(global); }
 
-CVurode* gGetVurode() { return Reg().vurode; }
-void gSetVurode(CVurode* vurode) { Reg().vurode = vurode; }
-COpenGLDC* gGetOpenGLDC() { return Reg().gldc; }
-void gSetOpenGLDC(COpenGLDC* dc) { Reg().gldc = dc; }
-CWnd* gGetView() { return Reg().view; }
-void gSetView(CWnd* view) { Reg().view = view; }
-int gIsAnimateView() { return Reg().animate; }
-void gSetAnimateView(int animate) { Reg().animate = animate; }
-CGeGrid* gGetRlfGrid() { return Reg().grid; }
-void gSetRlfGrid(CGeGrid* grid) { Reg().grid = grid; }
+CVurode* gGetVurode() { return Reg().vurode.load(); }
+void gSetVurode(CVurode* vurode) { Reg().vurode.store(vurode); }
+COpenGLDC* gGetOpenGLDC() { return Reg().gldc.load(); }
+void gSetOpenGLDC(COpenGLDC* dc) { Reg().gldc.store(dc); }
+CWnd* gGetView() { return Reg().view.load(); }
+void gSetView(CWnd* view) { Reg().view.store(view); }
+int gIsAnimateView() { return Reg().animate.load(); }
+void gSetAnimateView(int animate) { Reg().animate.store(animate); }
+CGeGrid* gGetRlfGrid() { return Reg().grid.load(); }
+void gSetRlfGrid(CGeGrid* grid) { Reg().grid.store(grid); }
 
 CString gGetApplicationPath() {
   Registry& r = Reg();
+  std::lock_guard guard(r.lock);
   if (!r.appPathSet) {
     r.appPath = ProgramFolder();
     r.appPathSet = true;
@@ -110,6 +121,7 @@ CString gGetApplicationPath() {
 
 void gSetApplicationPath(const CString& path) {
   Registry& r = Reg();
+  std::lock_guard guard(r.lock);
   r.appPath = path;
   // Callers add "/name" themselves.
   while (r.appPath.GetLength() > 1 && r.appPath[r.appPath.GetLength() - 1] == L'/')
@@ -119,20 +131,21 @@ void gSetApplicationPath(const CString& path) {
 
 void gRestoreVurodeDefaults() {
   Registry& r = Reg();
-  r.curveTol = kDefaultCurveDicTol;
-  r.curveAng = kDefaultCurveDicAng;
-  r.surfShowTol = kDefaultSurfShowDiscTol;
-  r.surfNCTol = kDefaultSurfNCDiscTol;
+  r.curveTol.store(kDefaultCurveDicTol);
+  r.curveAng.store(kDefaultCurveDicAng);
+  r.surfShowTol.store(kDefaultSurfShowDiscTol);
+  r.surfNCTol.store(kDefaultSurfNCDiscTol);
+  r.global.store(nullptr);
+  r.vurode.store(nullptr);
+  r.gldc.store(nullptr);
+  r.view.store(nullptr);
+  r.animate.store(0);
+  r.grid.store(nullptr);
+  std::lock_guard guard(r.lock);
   for (int i = 0; i < 3; ++i) {
     r.gpPre[i] = kDefaultGpPre[i];
     r.gpTra[i] = kDefaultGpTra[i];
   }
-  r.global = nullptr;
   r.ownedGlobal.reset();
-  r.vurode = nullptr;
-  r.gldc = nullptr;
-  r.view = nullptr;
-  r.animate = 0;
-  r.grid = nullptr;
   r.appPathSet = false;
 }
