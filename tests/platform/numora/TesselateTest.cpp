@@ -126,7 +126,7 @@ TEST(Tesselate, TrianglesStayWithinTheTolerance) {
       const size_t nt = m.v.size() / 3;
       // Centroid and edge midpoints of (a spread of) the triangles; the slack covers the
       // single-precision vertices.
-      const size_t stride = std::max<size_t>(1, nt / 1500);
+      const size_t stride = std::max<size_t>(1, nt / 500);
       double worst = 0;
       for (size_t t = 0; t < nt; t += stride) {
         const auto a = At(m.v[3 * t]), b = At(m.v[3 * t + 1]), d = At(m.v[3 * t + 2]);
