@@ -5,7 +5,6 @@
 #include <cmath>
 #include <memory>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "millvane/loops/SmartLoop.h"
@@ -395,6 +394,7 @@ class StartIndex {
     sects_.reserve(capacity);
     live_.reserve(capacity);
     link_.reserve(capacity);
+    starts_.reserve(capacity);
   }
 
   uint32_t Add(CSmartSect* s) {
@@ -402,7 +402,8 @@ class StartIndex {
     sects_.push_back(s);
     live_.push_back(1);
     link_.push_back(kNone);
-    double p[2];
+    starts_.emplace_back();
+    double* p = starts_.back().data();
     s->StartPoint(p);
     int64_t ix, iy;
     if (CellOf(p[0], ix) && CellOf(p[1], iy)) {
@@ -416,6 +417,8 @@ class StartIndex {
   }
   void Drop(uint32_t serial) { live_[serial] = 0; }
   CSmartSect* At(uint32_t serial) const { return sects_[serial]; }
+  // The start point as it was when the section was filed (its start does not move later).
+  const double* Start(uint32_t serial) const { return starts_[serial].data(); }
 
   // Serials of the live sections whose start may lie within kReach of p, ascending; false when
   // p itself cannot be placed in a cell (the caller then walks its chain).
@@ -491,6 +494,7 @@ class StartIndex {
   std::vector<CSmartSect*> sects_;
   std::vector<uint8_t> live_;
   std::vector<uint32_t> link_;  // next entry in the same slot
+  std::vector<std::array<double, 2>> starts_;
   std::vector<uint32_t> aside_;
 };
 
@@ -519,15 +523,25 @@ CSmartLoop* CSmartCurve::ChainLoops() {
   size_t n = 0;
   for (CSmartSect* s = head; s; s = s->next) ++n;
   StartIndex source(n), inChain(n);
-  // Source serials by section address.
-  std::vector<std::pair<uintptr_t, uint32_t>> serialOf;
-  serialOf.reserve(n);
-  for (CSmartSect* s = head; s; s = s->next)
-    serialOf.emplace_back(reinterpret_cast<uintptr_t>(s), source.Add(s));
-  std::sort(serialOf.begin(), serialOf.end());
-  auto sourceSerial = [&serialOf](const CSmartSect* s) {
-    const auto key = std::make_pair(reinterpret_cast<uintptr_t>(s), uint32_t(0));
-    return std::lower_bound(serialOf.begin(), serialOf.end(), key)->second;
+  // The source list in serials: serials follow the list, and the list only loses sections,
+  // so the section after serial k is nextOf[k] (kEnd: none).
+  constexpr uint32_t kEnd = 0xFFFFFFFFu;
+  std::vector<uint32_t> nextOf, prevOf;
+  nextOf.reserve(n);
+  prevOf.reserve(n);
+  for (CSmartSect* s = head; s; s = s->next) {
+    const uint32_t k = source.Add(s);
+    prevOf.push_back(k == 0 ? kEnd : k - 1);
+    nextOf.push_back(s->next ? k + 1 : kEnd);
+  }
+  uint32_t headSerial = n ? 0 : kEnd;
+  // Moves serial k's section out of the source.
+  auto takeFromSource = [&](uint32_t k) {
+    source.Drop(k);
+    if (prevOf[k] != kEnd) nextOf[prevOf[k]] = nextOf[k];
+    else headSerial = nextOf[k];
+    if (nextOf[k] != kEnd) prevOf[nextOf[k]] = prevOf[k];
+    DetachSect(source.At(k));
   };
   std::vector<uint32_t> chainSerials, near;
 
@@ -555,15 +569,14 @@ CSmartLoop* CSmartCurve::ChainLoops() {
     }
     // Continuation at cur: a piece that does not start at a cut wins at once, else the
     // sharpest left turn. Candidates are weighed in list order.
-    CSmartSect* pick = nullptr;
+    uint32_t pick = kEnd;
     double bestTurn = -6.0;
-    auto weigh = [&](CSmartSect* s) {
+    auto weigh = [&](uint32_t k) {
+      CSmartSect* s = source.At(k);
+      if (P2D_AbsDist(source.Start(k), cur) > 0.001) return false;
       if (!acPtInBox(0.003, s->box, cur)) return false;
-      double p[2];
-      s->StartPoint(p);
-      if (P2D_AbsDist(p, cur) > 0.001) return false;
       if (!(s->flags & kSectSplitStart)) {
-        pick = s;
+        pick = k;
         return true;
       }
       double t[2];
@@ -571,24 +584,23 @@ CSmartLoop* CSmartCurve::ChainLoops() {
       const double turn = SignedTurn(tan, t);
       if (turn > bestTurn) {
         bestTurn = turn;
-        pick = s;
+        pick = k;
       }
       return false;
     };
     if (source.Near(cur, near)) {
       for (uint32_t k : near)
-        if (weigh(source.At(k))) break;
+        if (weigh(k)) break;
     } else {
-      for (CSmartSect* s = head; s; s = s->next)
-        if (weigh(s)) break;
+      for (uint32_t k = headSerial; k != kEnd; k = nextOf[k])
+        if (weigh(k)) break;
     }
-    if (!pick) {
+    if (pick == kEnd) {
       if (chain->count == 0) {
         // The head cannot even continue from its own start (a point that is not finite, or a
         // box that misses it): starting over would pick it again forever, so it is dropped.
         CSmartSect* h = head;
-        source.Drop(sourceSerial(h));
-        DetachSect(h);
+        takeFromSource(headSerial);
         delete h;
         endChain();
         continue;
@@ -612,42 +624,37 @@ CSmartLoop* CSmartCurve::ChainLoops() {
       continue;
     }
     // Take it and the run that follows it without a cut.
-    CSmartSect* s = pick;
+    uint32_t k = pick;
     do {
-      CSmartSect* n = s->next;
-      source.Drop(sourceSerial(s));
-      DetachSect(s);
+      CSmartSect* s = source.At(k);
+      const uint32_t after = nextOf[k];
+      takeFromSource(k);
       chain->AppendSect(s);
       chainSerials.push_back(inChain.Add(s));
       s->EndPoint(cur);
       s->EvTangent(1.0, tan);
-      s = n;
-      if (!s || (s->flags & kSectSplitStart)) break;
-      double p[2];
-      s->StartPoint(p);
-      if (P2D_AbsDist(p, cur) > 0.0001) break;
+      k = after;
+      if (k == kEnd || (source.At(k)->flags & kSectSplitStart)) break;
+      if (P2D_AbsDist(source.Start(k), cur) > 0.0001) break;
     } while (true);
     // Closed onto a section already in the chain? The first such section in chain order wins.
-    auto closesAt = [&](CSmartSect* c) {
+    auto closesAt = [&](CSmartSect* c, const double* start) {
+      if (P2D_AbsDist(start, cur) > 0.001) return false;
       if (!acPtInBox(0.001, c->box, cur)) return false;
-      double p[2];
-      c->StartPoint(p);
-      if (P2D_AbsDist(p, cur) > 0.001) return false;
       // A short piece from a cut may not close onto itself; a whole circle from a cut may.
       return !(c == chain->tail && (c->flags & kSectSplitStart) && c->Length() < 0.002);
     };
     size_t at = chainSerials.size();  // position of the closing section in the chain
     if (inChain.Near(cur, near)) {
-      for (uint32_t k : near)
-        if (closesAt(inChain.At(k))) {
-          at = size_t(std::lower_bound(chainSerials.begin(), chainSerials.end(), k) -
+      for (uint32_t c : near)
+        if (closesAt(inChain.At(c), inChain.Start(c))) {
+          at = size_t(std::lower_bound(chainSerials.begin(), chainSerials.end(), c) -
                       chainSerials.begin());
           break;
         }
     } else {
-      size_t i = 0;
-      for (CSmartSect* c = chain->head; c; c = c->next, ++i)
-        if (closesAt(c)) {
+      for (size_t i = 0; i < chainSerials.size(); ++i)
+        if (closesAt(inChain.At(chainSerials[i]), inChain.Start(chainSerials[i]))) {
           at = i;
           break;
         }
