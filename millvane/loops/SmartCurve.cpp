@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <cstdint>
 #include <vector>
 
 #include "millvane/loops/SmartLoop.h"
@@ -372,6 +373,133 @@ void CSmartCurve::HealJoints() {
   }
 }
 
+namespace {
+
+// Sections filed by the cell of their start point, so that a search for sections starting near
+// a point reads a few cells instead of the whole chain. Every section gets a serial that grows
+// in chain order, which puts the candidates back in the order a plain walk would meet them.
+// Cells that hash alike share a slot; that only adds candidates, which the caller's own
+// distance tests drop. Starts that cannot be filed (not finite, or too far out for the cell
+// arithmetic) are kept aside and offered to every search. The table is sized once for at most
+// `capacity` sections.
+class StartIndex {
+ public:
+  explicit StartIndex(size_t capacity) {
+    size_t slots = 16;
+    while (slots < 2 * capacity) slots *= 2;
+    mask_ = slots - 1;
+    keys_.resize(slots);
+    used_.assign(slots, 0);
+    heads_.assign(slots, kNone);
+    sects_.reserve(capacity);
+    live_.reserve(capacity);
+    link_.reserve(capacity);
+    starts_.reserve(capacity);
+  }
+
+  uint32_t Add(CSmartSect* s) {
+    const auto serial = static_cast<uint32_t>(sects_.size());
+    sects_.push_back(s);
+    live_.push_back(1);
+    link_.push_back(kNone);
+    starts_.emplace_back();
+    double* p = starts_.back().data();
+    s->StartPoint(p);
+    int64_t ix, iy;
+    if (CellOf(p[0], ix) && CellOf(p[1], iy)) {
+      const size_t slot = Slot(Key(ix, iy), true);
+      link_[serial] = heads_[slot];
+      heads_[slot] = serial;
+    } else {
+      aside_.push_back(serial);
+    }
+    return serial;
+  }
+  void Drop(uint32_t serial) { live_[serial] = 0; }
+  CSmartSect* At(uint32_t serial) const { return sects_[serial]; }
+  // The start point as it was when the section was filed (its start does not move later).
+  const double* Start(uint32_t serial) const { return starts_[serial].data(); }
+
+  // Serials of the live sections whose start may lie within kReach of p, ascending; false when
+  // p itself cannot be placed in a cell (the caller then walks its chain).
+  bool Near(const double p[2], std::vector<uint32_t>& out) {
+    out.clear();
+    int64_t x0, x1, y0, y1;
+    if (!CellOf(p[0] - kReach, x0) || !CellOf(p[0] + kReach, x1) || !CellOf(p[1] - kReach, y0) ||
+        !CellOf(p[1] + kReach, y1))
+      return false;
+    size_t seen[4];
+    int nSeen = 0;
+    for (int64_t ix = x0; ix <= x1; ++ix)
+      for (int64_t iy = y0; iy <= y1; ++iy) {
+        const size_t slot = Slot(Key(ix, iy), false);
+        if (slot == kNoSlot || std::find(seen, seen + nSeen, slot) != seen + nSeen) continue;
+        seen[nSeen++] = slot;
+        // Collect the live entries and unlink the dead ones on the way.
+        uint32_t* at = &heads_[slot];
+        while (*at != kNone) {
+          const uint32_t k = *at;
+          if (!live_[k]) {
+            *at = link_[k];
+            continue;
+          }
+          out.push_back(k);
+          at = &link_[k];
+        }
+      }
+    for (uint32_t k : aside_)
+      if (live_[k]) out.push_back(k);
+    std::sort(out.begin(), out.end());
+    return true;
+  }
+
+ private:
+  // Cell edge and search reach: the callers accept starts within 0.001; the reach is wider so
+  // that rounding at a cell border never hides one. With reach * 2 <= edge a search spans at
+  // most two cells a side.
+  static constexpr double kEdge = 0.004;
+  static constexpr double kReach = 0.002;
+  static constexpr double kLimit = 1e12;
+  static constexpr uint32_t kNone = 0xFFFFFFFFu;
+  static constexpr size_t kNoSlot = ~size_t(0);
+
+  static bool CellOf(double x, int64_t& cell) {
+    if (!(std::fabs(x) <= kLimit)) return false;
+    cell = static_cast<int64_t>(std::floor(x / kEdge));
+    return true;
+  }
+  static uint64_t Key(int64_t ix, int64_t iy) {
+    uint64_t k = static_cast<uint64_t>(ix) * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(iy);
+    k ^= k >> 29;
+    k *= 0xBF58476D1CE4E5B9ull;
+    return k ^ (k >> 32);
+  }
+  // The slot holding key, linear probing; a free slot is claimed for it when make is set.
+  size_t Slot(uint64_t key, bool make) {
+    for (size_t i = key & mask_;; i = (i + 1) & mask_) {
+      if (!used_[i]) {
+        if (!make) return kNoSlot;
+        used_[i] = 1;
+        keys_[i] = key;
+        return i;
+      }
+      if (keys_[i] == key) return i;
+    }
+  }
+
+  size_t mask_ = 0;
+  std::vector<uint64_t> keys_;
+  std::vector<uint8_t> used_;
+  std::vector<uint32_t> heads_;  // first entry of each slot's list (newest first)
+  std::vector<CSmartSect*> sects_;
+  std::vector<uint8_t> live_;
+  std::vector<uint32_t> link_;  // next entry in the same slot
+  std::vector<std::array<double, 2>> starts_;
+  std::vector<uint32_t> aside_;
+};
+
+}  // namespace
+
 CSmartLoop* CSmartCurve::ChainLoops() {
   CSmartLoop* first = nullptr;
   CSmartLoop* last = nullptr;
@@ -388,7 +516,49 @@ CSmartLoop* CSmartCurve::ChainLoops() {
     last = loop;
   };
 
+  // The source's sections by start point, serials in list order, and the growing chain's,
+  // serials in chain order: sections only join the chain at its end and leave it from the end,
+  // so chainSerials (the chain's serials, head first) stays ascending. A section joins a chain
+  // at most once, so both tables hold at most n entries.
+  size_t n = 0;
+  for (CSmartSect* s = head; s; s = s->next) ++n;
+  StartIndex source(n), inChain(n);
+  // The source list in serials: serials follow the list, and the list only loses sections,
+  // so the section after serial k is nextOf[k] (kEnd: none).
+  constexpr uint32_t kEnd = 0xFFFFFFFFu;
+  std::vector<uint32_t> nextOf, prevOf;
+  nextOf.reserve(n);
+  prevOf.reserve(n);
+  for (CSmartSect* s = head; s; s = s->next) {
+    const uint32_t k = source.Add(s);
+    prevOf.push_back(k == 0 ? kEnd : k - 1);
+    nextOf.push_back(s->next ? k + 1 : kEnd);
+  }
+  uint32_t headSerial = n ? 0 : kEnd;
+  // Moves serial k's section out of the source.
+  auto takeFromSource = [&](uint32_t k) {
+    source.Drop(k);
+    if (prevOf[k] != kEnd) nextOf[prevOf[k]] = nextOf[k];
+    else headSerial = nextOf[k];
+    if (nextOf[k] != kEnd) prevOf[nextOf[k]] = prevOf[k];
+    DetachSect(source.At(k));
+  };
+  std::vector<uint32_t> chainSerials, near;
+
   std::unique_ptr<CSmartCurve> chain;
+  auto endChain = [&]() {
+    for (uint32_t k : chainSerials) inChain.Drop(k);
+    chainSerials.clear();
+    chain.reset();
+  };
+  auto deleteChainTail = [&]() {
+    CSmartSect* t = chain->tail;
+    inChain.Drop(chainSerials.back());
+    chainSerials.pop_back();
+    chain->DetachSect(t);
+    delete t;
+  };
+
   double cur[2], tan[2];
   while (head || chain) {
     if (!chain) {
@@ -398,83 +568,112 @@ CSmartLoop* CSmartCurve::ChainLoops() {
       chain->flags = flags;
     }
     // Continuation at cur: a piece that does not start at a cut wins at once, else the
-    // sharpest left turn.
-    CSmartSect* pick = nullptr;
+    // sharpest left turn. Candidates are weighed in list order.
+    uint32_t pick = kEnd;
     double bestTurn = -6.0;
-    for (CSmartSect* s = head; s; s = s->next) {
-      if (!acPtInBox(0.003, s->box, cur)) continue;
-      double p[2];
-      s->StartPoint(p);
-      if (P2D_AbsDist(p, cur) > 0.001) continue;
+    auto weigh = [&](uint32_t k) {
+      CSmartSect* s = source.At(k);
+      if (P2D_AbsDist(source.Start(k), cur) > 0.001) return false;
+      if (!acPtInBox(0.003, s->box, cur)) return false;
       if (!(s->flags & kSectSplitStart)) {
-        pick = s;
-        break;
+        pick = k;
+        return true;
       }
       double t[2];
       s->EvTangent(0.0, t);
       const double turn = SignedTurn(tan, t);
       if (turn > bestTurn) {
         bestTurn = turn;
-        pick = s;
+        pick = k;
       }
+      return false;
+    };
+    if (source.Near(cur, near)) {
+      for (uint32_t k : near)
+        if (weigh(k)) break;
+    } else {
+      for (uint32_t k = headSerial; k != kEnd; k = nextOf[k])
+        if (weigh(k)) break;
     }
-    if (!pick) {
+    if (pick == kEnd) {
+      if (chain->count == 0) {
+        // The head cannot even continue from its own start (a point that is not finite, or a
+        // box that misses it): starting over would pick it again forever, so it is dropped.
+        CSmartSect* h = head;
+        takeFromSource(headSerial);
+        delete h;
+        endChain();
+        continue;
+      }
       if (chain->count < 2) {
-        chain.reset();
+        endChain();
         continue;
       }
       // A piece taken at a crossing that leads nowhere is a stub: drop it and choose again at
       // the crossing, rather than wearing the whole chain away.
       if (chain->tail->flags & kSectSplitStart) {
-        CSmartSect* stub = chain->tail;
-        chain->DetachSect(stub);
-        delete stub;
+        deleteChainTail();
         chain->tail->EndPoint(cur);
         chain->tail->EvTangent(1.0, tan);
         continue;
       }
-      CSmartSect* gone = chain->tail;
-      chain->DetachSect(gone);
-      delete gone;
+      // The new tail keeps its start, so its place in the index holds.
+      deleteChainTail();
       chain->tail->SetEndAt(1, cur, 1);
       chain->tail->EvTangent(1.0, tan);
       continue;
     }
     // Take it and the run that follows it without a cut.
-    CSmartSect* s = pick;
+    uint32_t k = pick;
     do {
-      CSmartSect* n = s->next;
-      DetachSect(s);
+      CSmartSect* s = source.At(k);
+      const uint32_t after = nextOf[k];
+      takeFromSource(k);
       chain->AppendSect(s);
+      chainSerials.push_back(inChain.Add(s));
       s->EndPoint(cur);
       s->EvTangent(1.0, tan);
-      s = n;
-      if (!s || (s->flags & kSectSplitStart)) break;
-      double p[2];
-      s->StartPoint(p);
-      if (P2D_AbsDist(p, cur) > 0.0001) break;
+      k = after;
+      if (k == kEnd || (source.At(k)->flags & kSectSplitStart)) break;
+      if (P2D_AbsDist(source.Start(k), cur) > 0.0001) break;
     } while (true);
-    // Closed onto a section already in the chain?
-    for (CSmartSect* c = chain->head; c; c = c->next) {
-      if (!acPtInBox(0.001, c->box, cur)) continue;
-      double p[2];
-      c->StartPoint(p);
-      if (P2D_AbsDist(p, cur) > 0.001) continue;
+    // Closed onto a section already in the chain? The first such section in chain order wins.
+    auto closesAt = [&](CSmartSect* c, const double* start) {
+      if (P2D_AbsDist(start, cur) > 0.001) return false;
+      if (!acPtInBox(0.001, c->box, cur)) return false;
       // A short piece from a cut may not close onto itself; a whole circle from a cut may.
-      if (c == chain->tail && (c->flags & kSectSplitStart) && c->Length() < 0.002) continue;
-      auto* loop = new CSmartCurve;
-      loop->flags = flags;
-      while (c) {
-        CSmartSect* n = c->next;
-        chain->DetachSect(c);
-        loop->AppendSect(c);
-        c = n;
-      }
-      emit(loop);
-      if (!chain->head) chain.reset();
-      else chain->tail->EvTangent(1.0, tan);
-      break;
+      return !(c == chain->tail && (c->flags & kSectSplitStart) && c->Length() < 0.002);
+    };
+    size_t at = chainSerials.size();  // position of the closing section in the chain
+    if (inChain.Near(cur, near)) {
+      for (uint32_t c : near)
+        if (closesAt(inChain.At(c), inChain.Start(c))) {
+          at = size_t(std::lower_bound(chainSerials.begin(), chainSerials.end(), c) -
+                      chainSerials.begin());
+          break;
+        }
+    } else {
+      for (size_t i = 0; i < chainSerials.size(); ++i)
+        if (closesAt(inChain.At(chainSerials[i]), inChain.Start(chainSerials[i]))) {
+          at = i;
+          break;
+        }
     }
+    if (at == chainSerials.size()) continue;
+    CSmartSect* c = inChain.At(chainSerials[at]);
+    for (size_t i = at; i < chainSerials.size(); ++i) inChain.Drop(chainSerials[i]);
+    chainSerials.resize(at);
+    auto* loop = new CSmartCurve;
+    loop->flags = flags;
+    while (c) {
+      CSmartSect* n = c->next;
+      chain->DetachSect(c);
+      loop->AppendSect(c);
+      c = n;
+    }
+    emit(loop);
+    if (!chain->head) endChain();
+    else chain->tail->EvTangent(1.0, tan);
   }
   return first;
 }

@@ -130,6 +130,53 @@ CSmartSect* Corner(CSmartSect* s, CSmartSect* n, const QNC_CornerType& corner, d
   return CSmartArc::FromTwoPoints(se, ns, d);
 }
 
+// A loop's sections, each with a box that holds every point NearestPoint can return for it:
+// a line's end points, an arc's whole circle.
+struct BoxedSect {
+  const CSmartSect* sect;
+  double box[4];
+};
+
+std::vector<BoxedSect> BoxedSects(const CSmartCurve* c) {
+  std::vector<BoxedSect> out;
+  for (const CSmartSect* s = c->head; s; s = s->next) {
+    BoxedSect b{s, {}};
+    if (s->IsLine()) {
+      const auto* l = static_cast<const CSmartLine*>(s);
+      b.box[0] = std::min(l->start[0], l->end[0]);
+      b.box[1] = std::min(l->start[1], l->end[1]);
+      b.box[2] = std::max(l->start[0], l->end[0]);
+      b.box[3] = std::max(l->start[1], l->end[1]);
+    } else {
+      const auto* a = static_cast<const CSmartArc*>(s);
+      const double r = std::fabs(a->radius);
+      b.box[0] = a->centre[0] - r;
+      b.box[1] = a->centre[1] - r;
+      b.box[2] = a->centre[0] + r;
+      b.box[3] = a->centre[1] + r;
+    }
+    out.push_back(b);
+  }
+  return out;
+}
+
+// Same answer as d > MinDistPoint(p) + 0.001 on the loop, reading only the sections whose box
+// comes near enough to p to matter. The box distance bounds a section's distance from below;
+// the slack keeps rounding from skipping a section that decides.
+bool CloserThan(const std::vector<BoxedSect>& sects, const double p[2], double d) {
+  if (d > 1e12 + 0.001) return true;  // MinDistPoint's starting value
+  const double reach = d - 0.001;
+  const double slack = 1e-6 + 1e-9 * (std::fabs(p[0]) + std::fabs(p[1]) + std::fabs(reach));
+  for (const BoxedSect& b : sects) {
+    const double dx = std::max({b.box[0] - p[0], 0.0, p[0] - b.box[2]});
+    const double dy = std::max({b.box[1] - p[1], 0.0, p[1] - b.box[3]});
+    if (std::hypot(dx, dy) > reach + slack) continue;
+    double q[2];
+    if (d > b.sect->NearestPoint(p, q) + 0.001) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 CSmartLoop* CSmartLoop::OffsetLoop(double d, const QNC_CornerType& corner) {
@@ -167,6 +214,7 @@ CSmartLoop* CSmartLoop::OffsetLoop(double d, const QNC_CornerType& corner) {
 
   double srcStart[2];
   curve->head->StartPoint(srcStart);
+  const std::vector<BoxedSect> boxed = BoxedSects(curve);
   CSmartLoop* result = nullptr;
   while (loops) {
     CSmartLoop* l = loops;
@@ -178,7 +226,7 @@ CSmartLoop* CSmartLoop::OffsetLoop(double d, const QNC_CornerType& corner) {
     if (keep) {
       double mid[2];
       l->curve->PointAtFraction(0.5, mid);
-      keep = !(d > MinDistPoint(mid) + 0.001);
+      keep = !CloserThan(boxed, mid, d);
     }
     if (!keep) {
       delete l;

@@ -1,5 +1,5 @@
-// CNurbsEditor surface members: iso curves, tessellation, offsets, planes, extension, splitting
-// and skinning.
+// CNurbsEditor surface members: iso curves, offsets, planes, extension, splitting and skinning
+// (tessellation is in NurbsEditorTess.cpp).
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -26,49 +26,6 @@ BCRV* CNurbsEditor::MakeIsoCurve(const _nurbs_surface* srf, int code, double val
   for (const P4& q : iso.P)
     if (!(q[3] > 0.0)) return nullptr;
   return bcrv::ToBcrv(iso);
-}
-
-int CNurbsEditor::Tesselate(const _nurbs_surface* srf, double tol, std::vector<CPoint3d>& vertices,
-                            std::vector<CVector3d>& normals, std::vector<int>& indices) {
-  double du, dv;
-  if (!BSRF_GetMaxiStepLin(srf, tol, &du, &dv)) return 0;
-  const double u0 = srf->uKnots[srf->ku - 1], u1 = srf->uKnots[srf->nu];
-  const double v0 = srf->vKnots[srf->kv - 1], v1 = srf->vKnots[srf->nv];
-  const int cu = std::clamp(int(std::ceil((u1 - u0) / du - 1e-9)), 1, 512);
-  const int cv = std::clamp(int(std::ceil((v1 - v0) / dv - 1e-9)), 1, 512);
-  const int C = cu + 1;
-  std::vector<CPoint3d> gp(size_t(C) * size_t(cv + 1));
-  std::vector<CVector3d> gn(gp.size());
-  for (int j = 0; j <= cv; ++j)
-    for (int i = 0; i <= cu; ++i) {
-      double p[3], n[3];
-      const double u = i == cu ? u1 : u0 + (u1 - u0) * i / cu;
-      const double v = j == cv ? v1 : v0 + (v1 - v0) * j / cv;
-      if (!BSRF_EvNormal(srf, u, v, p, n)) {
-        // No normal (a fully degenerate patch): keep the point, report a zero normal.
-        if (!BSRF_EvPos(srf, u, v, p)) return 0;
-        n[0] = n[1] = n[2] = 0.0;
-      }
-      gp[size_t(j) * size_t(C) + size_t(i)] = CPoint3d(float(p[0]), float(p[1]), float(p[2]));
-      gn[size_t(j) * size_t(C) + size_t(i)] = CVector3d(float(n[0]), float(n[1]), float(n[2]));
-    }
-  vertices.clear();
-  normals.clear();
-  indices.clear();
-  vertices.reserve(size_t(cu) * size_t(cv) * 6);
-  normals.reserve(vertices.capacity());
-  auto put = [&](int k) {
-    indices.push_back(int(vertices.size()));
-    vertices.push_back(gp[size_t(k)]);
-    normals.push_back(gn[size_t(k)]);
-  };
-  for (int j = 0; j < cv; ++j)
-    for (int i = 0; i < cu; ++i) {
-      const int k = j * C + i;
-      put(k); put(k + 1); put(k + C + 1);
-      put(k); put(k + C + 1); put(k + C);
-    }
-  return 1;
 }
 
 _nurbs_surface* CNurbsEditor::OffsetSurf(const _nurbs_surface* srf, float d) {

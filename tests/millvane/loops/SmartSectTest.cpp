@@ -295,7 +295,8 @@ TEST(SmartPlanar, ArcToPoints) {
   const double c[2] = {0, 0};
   double pts[200][2];
   CSmartArc a(c, 10.0, 0.0, 1.0);
-  // Tolerance 0.0001 is raised to 0.001: step 2 acos(1 - 0.0001).
+  // Tolerance 0.0001 is raised to 0.001; on radius 10 that is an angular step of
+  // 2 acos(1 - 0.001 / 10).
   const int n = acArcToPoints(&a, 0.0001, 200, pts);
   EXPECT_EQ(n, int(1.0 / (2 * std::acos(1 - 0.0001))) + 1);
   for (int i = 0; i <= n; ++i) EXPECT_NEAR(std::hypot(pts[i][0], pts[i][1]), 10, 1e-12);
