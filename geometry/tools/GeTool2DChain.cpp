@@ -85,7 +85,6 @@ CGeCurve* CGeTool2D::SearchNextInSelfDir(CGeCurveList* pool, const double end[2]
 void CGeTool2D::ReCreateLoop(CGeCurveList* curves, CGeLoopList* loops, double tol,
                              bool closedOnly, bool copy) {
   if (!curves || curves->IsEmpty() || !loops) return;
-  if (!chain::ChainableInput<ChainTraits2d>(curves, tol)) return;
   // A tolerance that is no distance, or curves with non-finite ends, give no loops; the input
   // is left as it is.
   if (!chain::ChainableInput<ChainTraits2d>(curves, tol)) return;
@@ -170,6 +169,7 @@ void CGeTool2D::ReCreateLoop(CGeCurveList* curves, CGeLoopList* loops, double to
 void CGeTool2D::ReCreateLoopInSelfDir(CGeCurveList* curves, CGeLoopList* loops, double tol,
                                       bool closedOnly) {
   if (!curves || curves->IsEmpty() || !loops) return;
+  if (!chain::ChainableInput<ChainTraits2d>(curves, tol)) return;
   const double share = 1.0 / static_cast<double>(curves->GetCount());
   CQProgress progress;
 
