@@ -7,7 +7,8 @@ include; this check is what keeps the layers apart:
     another layer (the DEPS of velmora_layer in each platform/<layer>/CMakeLists.txt), and none
     of geometry, db, millvane, sockwell or velmora;
   - geometry includes none of millvane, sockwell, db, velmora;
-  - sockwell includes neither geometry nor millvane;
+  - sockwell includes neither geometry nor millvane (nor db, which holds geometry, nor velmora);
+  - db and millvane include neither sockwell nor velmora (links only go downward);
   - millvane is included only by millvane itself, its tests (tests/millvane) and its benchmarks
     (bench/bench_millvane_*).
 Tests under tests/<folder> follow the rules of <folder>.
@@ -24,7 +25,9 @@ DELIVERABLES = ("geometry", "db", "millvane", "sockwell", "velmora")
 # What each deliverable may never include (besides the rule that only millvane includes it).
 FORBIDDEN = {
     "geometry": {"millvane", "sockwell", "db", "velmora"},
-    "sockwell": {"geometry", "millvane"},
+    "sockwell": {"geometry", "millvane", "db", "velmora"},
+    "db": {"sockwell", "velmora"},
+    "millvane": {"sockwell", "velmora"},
 }
 SOURCE_EXT = (".c", ".cc", ".cpp", ".h", ".hpp", ".inl")
 INCLUDE_RE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
