@@ -54,6 +54,35 @@ inline CObject* LoadObject(const Bytes& bytes) {
   return ob;
 }
 
+// Bytes an object's own Serialize writes (no class record).
+template <class T>
+Bytes Fields(T& ob) {
+  return Store([&](CArchive& ar) { ob.Serialize(ar); });
+}
+
+// Lets an object's own Serialize read the bytes.
+template <class T>
+void LoadFields(T& ob, const Bytes& bytes) {
+  Load(bytes, [&](CArchive& ar) { ob.Serialize(ar); });
+}
+
+// Stores the object through the persistent-object format and loads it back as a T (the
+// caller owns it; null when the loaded object is not a T).
+template <class T = CObject>
+T* RoundTrip(const CObject* ob) {
+  T* loaded = nullptr;
+  Load(Stored(ob), [&](CArchive& ar) { ar >> loaded; });
+  return loaded;
+}
+
+// The value of type V stored at byte offset `at`.
+template <class V>
+V Get(const Bytes& b, size_t at) {
+  V v;
+  std::memcpy(&v, b.data() + at, sizeof(V));
+  return v;
+}
+
 inline Bytes Cat(std::initializer_list<Bytes> parts) {
   Bytes out;
   for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());

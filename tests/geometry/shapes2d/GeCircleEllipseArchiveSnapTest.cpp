@@ -21,11 +21,7 @@
 
 namespace {
 
-// Bytes an object's own Serialize writes.
-std::vector<BYTE> Fields(CObject& ob) {
-  return archive_bytes::Store([&](CArchive& ar) { ob.Serialize(ar); });
-}
-
+using archive_bytes::Fields;
 using archive_bytes::Stored;
 
 CObject* Load(const std::vector<BYTE>& bytes) { return archive_bytes::LoadObject(bytes); }
