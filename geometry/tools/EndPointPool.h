@@ -209,11 +209,18 @@ class EndPointPool {
       if (Key(p[k]) != Key(q[k])) return false;
     return true;
   }
+  // In the plane, cells next to each other along y land in neighbouring buckets, which keeps
+  // a search's lookups close together in memory.
   static uint64_t Pack(const int64_t key[D]) {
-    uint64_t h = 0;
-    for (int k = 0; k < D; ++k)
-      h = (h ^ static_cast<uint64_t>(key[k])) * 0x9E3779B97F4A7C15ull + (h >> 29);
-    return h;
+    const uint64_t x = static_cast<uint64_t>(key[0]) * 0x9E3779B97F4A7C15ull;
+    if constexpr (D == 2) {
+      return x ^ static_cast<uint64_t>(key[1]);
+    } else {
+      uint64_t h = x;
+      for (int k = 1; k < D; ++k)
+        h ^= static_cast<uint64_t>(key[k]) * 0xC2B2AE3D27D4EB4Full + (h << 6) + (h >> 2);
+      return h;
+    }
   }
   void Insert(const double p[D], int i) {
     int64_t key[D];
