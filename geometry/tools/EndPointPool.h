@@ -108,6 +108,7 @@ class EndPointPool {
  public:
   using Curve = typename Traits::Curve;
   static constexpr int D = Traits::kDim;
+  static_assert(D == 2 || D == 3, "points in the plane or in space");
 
   EndPointPool(std::vector<Curve*> curves, double tol, bool startsOnly = false)
       : m_curves(std::move(curves)), m_alive(m_curves.size(), 1), m_left(m_curves.size()),
@@ -168,30 +169,32 @@ class EndPointPool {
     }
     m_found.clear();
     const double r = m_tol * (1 + 1e-9) + m_cell * 1e-9;
-    int64_t lo[D], hi[D], at[D];
+    int64_t lo[D], hi[D];
     for (int k = 0; k < D; ++k) {
       lo[k] = Key(p[k] - r);
       hi[k] = Key(p[k] + r);
-      at[k] = lo[k];
     }
-    // Every cell of the box lo..hi, the last axis running fastest.
-    for (;;) {
+    const auto visit = [&](const int64_t* at) {
       auto it = m_cells.find(Pack(at));
-      if (it != m_cells.end()) {
-        std::vector<int>& cell = it->second;
-        // Drop used curves while passing by, so crowded cells do not stay crowded.
-        cell.erase(std::remove_if(cell.begin(), cell.end(), [&](int i) { return !m_alive[i]; }),
-                   cell.end());
-        m_found.insert(m_found.end(), cell.begin(), cell.end());
+      if (it == m_cells.end()) return;
+      std::vector<int>& cell = it->second;
+      // Drop used curves while passing by, so crowded cells do not stay crowded.
+      cell.erase(std::remove_if(cell.begin(), cell.end(), [&](int i) { return !m_alive[i]; }),
+                 cell.end());
+      m_found.insert(m_found.end(), cell.begin(), cell.end());
+    };
+    for (int64_t x = lo[0]; x <= hi[0]; ++x)
+      for (int64_t y = lo[1]; y <= hi[1]; ++y) {
+        if constexpr (D == 2) {
+          const int64_t at[2] = {x, y};
+          visit(at);
+        } else {
+          for (int64_t z = lo[2]; z <= hi[2]; ++z) {
+            const int64_t at[3] = {x, y, z};
+            visit(at);
+          }
+        }
       }
-      int k = D - 1;
-      while (k >= 0 && at[k] == hi[k]) {
-        at[k] = lo[k];
-        --k;
-      }
-      if (k < 0) break;
-      ++at[k];
-    }
     std::sort(m_found.begin(), m_found.end());
     m_found.erase(std::unique(m_found.begin(), m_found.end()), m_found.end());
     for (int i : m_found) choice.Offer(i, m_curves[i]);
@@ -217,9 +220,8 @@ class EndPointPool {
       return x ^ static_cast<uint64_t>(key[1]);
     } else {
       uint64_t h = x;
-      for (int k = 1; k < D; ++k)
-        h ^= static_cast<uint64_t>(key[k]) * 0xC2B2AE3D27D4EB4Full + (h << 6) + (h >> 2);
-      return h;
+      h ^= static_cast<uint64_t>(key[1]) * 0xC2B2AE3D27D4EB4Full + (h << 6) + (h >> 2);
+      return h ^ (static_cast<uint64_t>(key[2]) * 0x165667B19E3779F9ull);
     }
   }
   void Insert(const double p[D], int i) {
