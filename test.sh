@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/install-deps.sh
+python3 scripts/check-layering.py
 
 presets=("$@")
 if ((${#presets[@]} == 0)); then presets=(default); fi

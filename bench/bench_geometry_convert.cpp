@@ -9,7 +9,7 @@
 #include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
-#include "geometry/shapes2d/GeLoop3d.h"
+#include "geometry/shapes3d/GeLoop3d.h"
 #include "geometry/tools/ConvertEditor.h"
 #include "platform/numora/Numora.h"
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "geometry/shapes2d/GeLoop3d.h"
+#include "geometry/shapes3d/GeLoop3d.h"
 #include "geometry/shapes3d/GeLine3d.h"
 #include "geometry/tools/GeTool3D.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <memory>
 
-#include "geometry/shapes2d/GeLoop3d.h"
+#include "geometry/shapes3d/GeLoop3d.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/shapes3d/GeLine3d.h"

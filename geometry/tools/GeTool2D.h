@@ -24,7 +24,8 @@ class CGeTool2D {
   // --- Loop building -------------------------------------------------------------------
   // Chains the curves into loops by end-point matching and turning angle. With copy the
   // input stays untouched; otherwise its curves move into the loops. Polls for cancel:
-  // a cancelled call appends nothing.
+  // a cancelled call appends nothing. A tolerance that is not a finite distance (>= 0), or a
+  // curve with a non-finite end point, gives no loops and leaves the input as it is.
   void ReCreateLoop(CGeCurveList* curves, CGeLoopList* loops, double tol, bool closedOnly,
                     bool copy);
   // Chains copies of the curves in their own direction only.

@@ -5,6 +5,7 @@
 
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/GeRegion.h"
+#include "geometry/tools/EndPointPool.h"
 #include "geometry/tools/GeTool2D.h"
 
 namespace tool2d {
@@ -33,18 +34,6 @@ void AppendAll(CTypedPtrList<CObList, T*>& list, const std::vector<U*>& items) {
   for (U* p : items) list.AddTail(static_cast<T*>(p));
 }
 
-// Removes and deletes the loops appended after `before` (the list's tail before a call).
-inline void DropAppended(CGeLoopList* loops, POSITION before) {
-  POSITION pos = before;
-  if (pos)
-    loops->GetNext(pos);
-  else
-    pos = loops->GetHeadPosition();
-  while (pos) {
-    POSITION at = pos;
-    delete loops->GetNext(pos);
-    loops->RemoveAt(at);
-  }
-}
+using chain::DropAppended;
 
 }  // namespace tool2d

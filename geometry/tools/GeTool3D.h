@@ -50,7 +50,8 @@ class CGeTool3D {
 
   // --- 3D loops: chaining, orienting, nesting and ordering -------------------------------
   // Copies of the curves chained by turning angle (x-y projection) into loops appended to
-  // loops; with closedOnly, chains that do not close within tol are dropped.
+  // loops; with closedOnly, chains that do not close within tol are dropped. A tolerance that
+  // is not a finite distance (>= 0), or a curve with a non-finite end point, gives no loops.
   void ReCreateLoop3d(CGeCurve3dList* curves, CGeLoop3dList* loops, double tol, bool closedOnly);
   // Moves the curves into chains that retrace branches, one loop per chain.
   void CreateLinkedCurve(CGeCurve3dList* curves, CGeLoop3dList* loops);

@@ -7,6 +7,7 @@
 #include "millvane/kernel/CurveRecords.h"
 #include "millvane/kernel/KernelNumerics.h"
 #include "millvane/kernel/KernelVec.h"
+#include "millvane/kernel/SurfaceIntersect.h"
 #include "platform/numora/Interval.h"
 
 namespace {

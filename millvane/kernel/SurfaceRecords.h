@@ -5,7 +5,9 @@
 #pragma once
 
 #include "millvane/kernel/KernelRecords.h"
-#include "millvane/kernel/SurfaceIntersect.h"
+
+struct LST_Node;
+struct SSI_CurveNode;
 
 int SRF_GetUVBox(const ENT_Record* rec, _tagBox2D* box);
 int SRF_GetParamRanges(const ENT_Record* rec, _param* U, _param* V);

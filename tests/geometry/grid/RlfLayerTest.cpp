@@ -11,37 +11,17 @@
 #include "geometry/grid/TGrid.h"
 #include "platform/vurode/OpenGLDC.h"
 #include "platform/vurode/ViewState.h"
+#include "support/ArchiveBytes.h"
 #include "support/VurodeFixture.h"
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
+using archive_bytes::Bytes;
+using archive_bytes::Put;
+using archive_bytes::Store;
 
-template <class Fn>
-Bytes Store(Fn write) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    write(ar);
-    ar.Close();
-  }
-  Bytes bytes(static_cast<size_t>(file.GetLength()));
-  file.SeekToBegin();
-  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-  return bytes;
-}
-
-template <class T>
-void Put(Bytes& b, T v) {
-  BYTE raw[sizeof v];
-  std::memcpy(raw, &v, sizeof v);
-  b.insert(b.end(), raw, raw + sizeof v);
-}
-
-void Load(CRlfLayer& layer, Bytes b) {
-  CMemFile file(b.data(), static_cast<UINT>(b.size()));
-  CArchive ar(&file, CArchive::load);
-  layer.Serialize(ar);
+void Load(CRlfLayer& layer, const Bytes& b) {
+  archive_bytes::Load(b, [&](CArchive& ar) { layer.Serialize(ar); });
 }
 
 // Every node's height as the layer's spans give it.

@@ -9,51 +9,16 @@
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/Layer.h"
+#include "support/ArchiveBytes.h"
 #include "support/VurodeFixture.h"
 
 namespace {
 
-// Bytes an object's own Serialize writes.
-template <typename T>
-std::vector<BYTE> Fields(T& ob) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    ob.Serialize(ar);
-    ar.Close();
-  }
-  std::vector<BYTE> bytes(static_cast<size_t>(file.GetLength()));
-  file.SeekToBegin();
-  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-  return bytes;
-}
+using archive_bytes::Fields;
+using archive_bytes::RoundTrip;
 
-int32_t Int(const std::vector<BYTE>& b, size_t at) {
-  int32_t v;
-  std::memcpy(&v, b.data() + at, 4);
-  return v;
-}
-double Dbl(const std::vector<BYTE>& b, size_t at) {
-  double v;
-  std::memcpy(&v, b.data() + at, 8);
-  return v;
-}
-
-// Stores one object through the persistent-object format and loads it back.
-template <typename T>
-T* RoundTrip(const CObject* ob) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    ar << ob;
-    ar.Close();
-  }
-  file.SeekToBegin();
-  CArchive ar(&file, CArchive::load);
-  T* loaded = nullptr;
-  ar >> loaded;
-  return loaded;
-}
+int32_t Int(const std::vector<BYTE>& b, size_t at) { return archive_bytes::Get<int32_t>(b, at); }
+double Dbl(const std::vector<BYTE>& b, size_t at) { return archive_bytes::Get<double>(b, at); }
 
 using ArchiveTest = VurodeTest;
 

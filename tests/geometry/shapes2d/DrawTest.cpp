@@ -8,30 +8,24 @@
 #include "geometry/shapes2d/GeLine.h"
 #include "platform/vurode/ViewState.h"
 #include "support/GLContext.h"
-#include "support/VurodeFixture.h"
+#include "support/ViewFixture.h"
 
 namespace {
 
 using Kind = CRecordingDC::Kind;
 
-// A 2D view of 100 x 100 pixels showing the world box [0, 100] x [0, 100].
-class DrawTest : public VurodeTest {
+// The plan view with box culling switched on.
+class DrawTest : public View100Test {
  protected:
   void SetUp() override {
-    VurodeTest::SetUp();
-    m_view.SetViewRect(CRect(0, 0, 100, 100));
-    m_view.SetScale(1.0);
-    m_view.SetOrigin(50.0, 50.0);
+    View100Test::SetUp();
     m_view.SetCheckBoxFlag(TRUE);
-    gSetVurode(&m_view);
   }
   static bool AllInside(const CRecordingDC::Call& call) {
     for (const CPoint& p : call.points)
       if (p.x < -1 || p.x > 101 || p.y < -1 || p.y > 101) return false;
     return true;
   }
-  CVurode m_view;
-  CRecordingDC m_dc;
 };
 
 TEST_F(DrawTest, ContainedCurveIsDrawnWhole) {

@@ -7,26 +7,19 @@
 #include "geometry/shapes2d/GeBezier.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/SnapAt.h"
-#include "support/VurodeFixture.h"
+#include "support/ViewFixture.h"
 
 namespace {
 
 using Kind = CRecordingDC::Kind;
 
-// A 2D view of 100 x 100 pixels showing the world box [0, 100] x [0, 100].
-class BezierDrawSnapTest : public VurodeTest {
+class BezierDrawSnapTest : public View100Test {
  protected:
   void SetUp() override {
-    VurodeTest::SetUp();
-    m_view.SetViewRect(CRect(0, 0, 100, 100));
-    m_view.SetScale(1.0);
-    m_view.SetOrigin(50.0, 50.0);
-    gSetVurode(&m_view);
+    View100Test::SetUp();
     const double pts[3][2] = {{10, 10}, {40, 60}, {80, 20}};
     ASSERT_EQ(m_bez.Create(3, pts), 1);
   }
-  CVurode m_view;
-  CRecordingDC m_dc;
   CGeBezier m_bez;
 };
 

@@ -16,48 +16,15 @@
 #include "platform/afx/RecordingDC.h"
 #include "platform/vurode/KXGlobal.h"
 #include "platform/vurode/ViewState.h"
+#include "support/ArchiveBytes.h"
 #include "support/VurodeFixture.h"
 
 namespace {
 
-std::vector<BYTE> Bytes(CMemFile& file) {
-  std::vector<BYTE> bytes(static_cast<size_t>(file.GetLength()));
-  file.SeekToBegin();
-  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-  return bytes;
-}
+using archive_bytes::Fields;
+using archive_bytes::Stored;
 
-// Bytes an object's own Serialize writes.
-std::vector<BYTE> Fields(CObject& ob) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    ob.Serialize(ar);
-    ar.Close();
-  }
-  return Bytes(file);
-}
-
-// The object as stored through the persistent-object format.
-std::vector<BYTE> Stored(const CObject* ob) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    ar << ob;
-    ar.Close();
-  }
-  return Bytes(file);
-}
-
-CObject* Load(std::vector<BYTE> bytes) {
-  CMemFile file;
-  file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-  file.SeekToBegin();
-  CArchive ar(&file, CArchive::load);
-  CObject* ob = nullptr;
-  ar >> ob;
-  return ob;
-}
+CObject* Load(const std::vector<BYTE>& bytes) { return archive_bytes::LoadObject(bytes); }
 
 int32_t Int(const std::vector<BYTE>& b, size_t at) {
   int32_t v;

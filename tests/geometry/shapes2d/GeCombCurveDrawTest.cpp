@@ -5,25 +5,19 @@
 #include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "platform/vurode/ViewState.h"
-#include "support/VurodeFixture.h"
+#include "support/ViewFixture.h"
 
 namespace {
 
 using Kind = CRecordingDC::Kind;
 
-class CombCurveDrawTest : public VurodeTest {
+class CombCurveDrawTest : public View100Test {
  protected:
   void SetUp() override {
-    VurodeTest::SetUp();
-    m_view.SetViewRect(CRect(0, 0, 100, 100));
-    m_view.SetScale(1.0);
-    m_view.SetOrigin(50.0, 50.0);
-    gSetVurode(&m_view);
+    View100Test::SetUp();
     const double p[5][2] = {{10, 10}, {40, 10}, {40, 40}, {10, 40}, {10, 10}};
     for (int i = 0; i < 4; ++i) m_square.AddTail(new CGeLine(p[i], p[i + 1]), 0);
   }
-  CVurode m_view;
-  CRecordingDC m_dc;
   CGeCombCurve m_square;
 };
 

@@ -15,6 +15,7 @@
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/PickRay.h"
+#include "support/ArchiveBytes.h"
 #include "support/VurodeFixture.h"
 
 namespace {
@@ -42,26 +43,9 @@ CGePolyline* TwoSegmentPolyline() {
   return pl;
 }
 
-std::vector<BYTE> Store(const CObject* ob) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    ar << ob;
-    ar.Close();
-  }
-  std::vector<BYTE> bytes(static_cast<size_t>(file.GetLength()));
-  file.SeekToBegin();
-  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-  return bytes;
-}
+using archive_bytes::Stored;
 
-CObject* Load(std::vector<BYTE> bytes) {
-  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
-  CArchive ar(&file, CArchive::load);
-  CObject* ob = nullptr;
-  ar >> ob;
-  return ob;
-}
+CObject* Load(const std::vector<BYTE>& bytes) { return archive_bytes::LoadObject(bytes); }
 
 void ExpectPoint(const double p[2], double x, double y, double tol = 1e-9) {
   EXPECT_NEAR(p[0], x, tol);
@@ -336,7 +320,7 @@ TEST_F(CombCurveTest, ArchiveRoundTripKeepsNestingNullsAndLoops) {
   loop->SetUsedFlag(1);
   comb.m_CurveList.AddTail(loop);
 
-  std::unique_ptr<CObject> ob(Load(Store(&comb)));
+  std::unique_ptr<CObject> ob(Load(Stored(&comb)));
   auto* back = dynamic_cast<CGeCombCurve*>(ob.get());
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(back->m_nClosed, 1);
@@ -353,7 +337,7 @@ TEST_F(CombCurveTest, ArchiveRoundTripKeepsNestingNullsAndLoops) {
   EXPECT_EQ(lb->m_nFlags, CGeLoop::kInitial | CGeLoop::kUsed);
   EXPECT_DOUBLE_EQ(back->EvTotalArcLength(), comb.EvTotalArcLength());
   EXPECT_GT(back->m_nSWPoint, 3);  // rediscretised on loading
-  EXPECT_EQ(Store(back), Store(&comb));
+  EXPECT_EQ(Stored(back), Stored(&comb));
 }
 
 TEST_F(CombCurveTest, LoadingRejectsCurvesOwnedTwice) {
@@ -363,20 +347,20 @@ TEST_F(CombCurveTest, LoadingRejectsCurvesOwnedTwice) {
   CGeLine* shared = Line(0, 0, 1, 0);
   twice.m_CurveList.AddTail(shared);
   twice.m_CurveList.AddTail(shared);
-  const std::vector<BYTE> twiceBytes = Store(&twice);
+  const std::vector<BYTE> twiceBytes = Stored(&twice);
   twice.m_CurveList.RemoveTail();
   EXPECT_THROW(delete Load(twiceBytes), CArchiveException);
 
   CGeCombCurve self;
   self.m_CurveList.AddTail(&self);
-  const std::vector<BYTE> selfBytes = Store(&self);
+  const std::vector<BYTE> selfBytes = Stored(&self);
   self.m_CurveList.RemoveAll();
   EXPECT_THROW(delete Load(selfBytes), CArchiveException);
 
   // A count beyond what the file holds.
   CGeCombCurve one;
   one.AddTail(Line(0, 0, 1, 0), 0);
-  std::vector<BYTE> bytes = Store(&one);
+  std::vector<BYTE> bytes = Stored(&one);
   // The count sits after the class tag (6 + name length bytes) and the closed flag.
   const size_t countAt = 2 + 2 + 2 + std::strlen("CGeCombCurve") + 4;
   ASSERT_EQ(bytes[countAt], 1);

@@ -6,6 +6,7 @@
 #include "geometry/shapes3d/GePolyline3d.h"
 #include "platform/afx/RecordingDC.h"
 #include "support/GLContext.h"
+#include "support/ViewFixture.h"
 
 using namespace shapes3d_test;
 
@@ -13,19 +14,7 @@ namespace {
 
 using Kind = CRecordingDC::Kind;
 
-// A 2D view of 100 x 100 pixels showing the world box [0, 100] x [0, 100].
-class Draw3d : public VurodeTest {
- protected:
-  void SetUp() override {
-    VurodeTest::SetUp();
-    m_view.SetViewRect(CRect(0, 0, 100, 100));
-    m_view.SetScale(1.0);
-    m_view.SetOrigin(50.0, 50.0);
-    gSetVurode(&m_view);
-  }
-  CVurode m_view;
-  CRecordingDC m_dc;
-};
+using Draw3d = View100Test;
 
 TEST_F(Draw3d, CacheIsDrawnInTheHighlightColourWhenTheWordAsksForIt) {
   const double c[3] = {50, 50, 7};

@@ -9,57 +9,22 @@
 #include <vector>
 
 #include "platform/afx/Afx.h"
+#include "support/ArchiveBytes.h"
 #include "support/VurodeFixture.h"
 
 namespace shapes3d_test {
 
-// Bytes an object's own Serialize writes.
-inline std::vector<BYTE> Fields(CObject& ob) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    ob.Serialize(ar);
-    ar.Close();
-  }
-  std::vector<BYTE> bytes(static_cast<size_t>(file.GetLength()));
-  file.SeekToBegin();
-  if (!bytes.empty()) file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-  return bytes;
-}
-
-// Lets an object's Serialize read the bytes.
-inline void LoadFields(CObject& ob, std::vector<BYTE> bytes) {
-  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
-  CArchive ar(&file, CArchive::load);
-  ob.Serialize(ar);
-}
+using archive_bytes::Fields;
+using archive_bytes::LoadFields;
 
 // Stores through the persistent-object format and loads back an object of class T.
 template <typename T>
 std::unique_ptr<T> RoundTrip(const CObject* ob) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    ar << ob;
-    ar.Close();
-  }
-  file.SeekToBegin();
-  CArchive ar(&file, CArchive::load);
-  T* loaded = nullptr;
-  ar >> loaded;
-  return std::unique_ptr<T>(loaded);
+  return std::unique_ptr<T>(archive_bytes::RoundTrip<T>(ob));
 }
 
-inline int32_t Int(const std::vector<BYTE>& b, size_t at) {
-  int32_t v;
-  std::memcpy(&v, b.data() + at, 4);
-  return v;
-}
-inline double Dbl(const std::vector<BYTE>& b, size_t at) {
-  double v;
-  std::memcpy(&v, b.data() + at, 8);
-  return v;
-}
+inline int32_t Int(const std::vector<BYTE>& b, size_t at) { return archive_bytes::Get<int32_t>(b, at); }
+inline double Dbl(const std::vector<BYTE>& b, size_t at) { return archive_bytes::Get<double>(b, at); }
 
 // Builds a little-endian record by hand.
 struct Record {

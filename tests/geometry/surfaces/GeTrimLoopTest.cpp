@@ -7,7 +7,7 @@
 #include <random>
 
 #include "TrimTestUtil.h"
-#include "geometry/shapes2d/GeLoop3d.h"
+#include "geometry/shapes3d/GeLoop3d.h"
 #include "geometry/shapes3d/GeLine3d.h"
 #include "geometry/shapes3d/GePolyline3d.h"
 #include "platform/vurode/Accessors.h"

@@ -7,44 +7,19 @@
 #include <vector>
 
 #include "geometry/surfaces/GeMesh.h"
+#include "support/ArchiveBytes.h"
 
 namespace surftest {
 
-// Bytes that fill(ar) writes into a storing archive.
-inline std::vector<BYTE> Store(const std::function<void(CArchive&)>& fill) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    fill(ar);
-    ar.Close();
-  }
-  std::vector<BYTE> bytes(static_cast<size_t>(file.GetLength()));
-  file.SeekToBegin();
-  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-  return bytes;
-}
-
-// Runs read(ar) on a loading archive over the bytes.
-inline void Load(const std::vector<BYTE>& bytes, const std::function<void(CArchive&)>& read) {
-  CMemFile file;
-  file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-  file.SeekToBegin();
-  CArchive ar(&file, CArchive::load);
-  read(ar);
-}
+using archive_bytes::Load;
+using archive_bytes::Put;
+using archive_bytes::Store;
 
 // Stores the object through the persistent-object format and loads it back (caller owns it).
 inline CObject* RoundTrip(const CObject* ob) {
   CObject* loaded = nullptr;
   Load(Store([&](CArchive& ar) { ar << ob; }), [&](CArchive& ar) { ar >> loaded; });
   return loaded;
-}
-
-template <class T>
-void Put(std::vector<BYTE>& b, T v) {
-  const size_t at = b.size();
-  b.resize(at + sizeof v);
-  std::memcpy(b.data() + at, &v, sizeof v);
 }
 
 // n x n vertices on the unit-spaced grid over [0, n-1]^2 with z = height(x, y); two

@@ -14,7 +14,7 @@
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/GeOffsetCrv.h"
 #include "geometry/shapes2d/GePolyline.h"
-#include "geometry/shapes2d/GeLoop3d.h"
+#include "geometry/shapes3d/GeLoop3d.h"
 #include "geometry/shapes3d/GeArc3d.h"
 #include "geometry/shapes3d/GeCombCurve3d.h"
 #include "geometry/shapes3d/GeLine3d.h"

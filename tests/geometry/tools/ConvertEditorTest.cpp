@@ -15,7 +15,7 @@
 #include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
-#include "geometry/shapes2d/GeLoop3d.h"
+#include "geometry/shapes3d/GeLoop3d.h"
 #include "geometry/shapes2d/GeOffsetCrv.h"
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/ShapeListUtil.h"

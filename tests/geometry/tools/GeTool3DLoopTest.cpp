@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "geometry/shapes2d/GeLoop3d.h"
+#include "geometry/shapes3d/GeLoop3d.h"
 #include "geometry/shapes3d/GeArc3d.h"
 #include "geometry/shapes3d/GeLine3d.h"
 #include "geometry/tools/GeTool3D.h"

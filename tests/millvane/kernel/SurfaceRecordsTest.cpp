@@ -4,6 +4,7 @@
 
 #include "KernelFixture.h"
 #include "millvane/kernel/CurveRecords.h"
+#include "millvane/kernel/SurfaceIntersect.h"
 #include "millvane/kernel/SurfaceRecords.h"
 
 namespace {

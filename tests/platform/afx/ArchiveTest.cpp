@@ -10,15 +10,10 @@
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-Bytes Ascii(const char* s) { return Bytes(s, s + std::strlen(s)); }
-Bytes Le32(uint32_t v) { return {BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)}; }
+using archive_bytes::Ascii;
+using archive_bytes::Bytes;
+using archive_bytes::Cat;
+using archive_bytes::Le32;
 
 // Loading must fail with this cause.
 template <class F>

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/afx/Afx.h"
+#include "support/ArchiveBytes.h"
 
 #include <vector>
 
@@ -51,28 +52,5 @@ class CTestDynamic : public CObject {
   DECLARE_DYNAMIC(CTestDynamic)
 };
 
-// Bytes stored by the function through a storing archive over a memory file.
-template <class F>
-std::vector<BYTE> Store(F&& write) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    write(ar);
-    ar.Close();
-  }
-  const auto n = static_cast<UINT>(file.GetLength());
-  std::vector<BYTE> bytes(n);
-  file.SeekToBegin();
-  file.Read(bytes.data(), n);
-  return bytes;
-}
-
-// Runs the function on a loading archive over a copy of the bytes.
-template <class F>
-void Load(const std::vector<BYTE>& bytes, F&& read) {
-  CMemFile file;
-  file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-  file.SeekToBegin();
-  CArchive ar(&file, CArchive::load);
-  read(ar);
-}
+using archive_bytes::Load;
+using archive_bytes::Store;

@@ -1,4 +1,4 @@
-#include "geometry/shapes2d/GeLoop3d.h"
+#include "geometry/shapes3d/GeLoop3d.h"
 
 #include <memory>
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "geometry/shapes2d/GeLoop3d.h"
+#include "geometry/shapes3d/GeLoop3d.h"
 #include "geometry/shapes3d/GeArc3d.h"
 #include "geometry/shapes3d/GeCombCurve3d.h"
 #include "geometry/shapes3d/GeLine3d.h"

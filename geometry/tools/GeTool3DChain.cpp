@@ -1,15 +1,15 @@
-// Chaining 3D curves into loops, orienting and nesting the loops by their xy
-// areas, and ordering curves and loops for short travel.
+// Chaining 3D curves into loops: by turning angle in the x-y projection (through the end-point
+// pool shared with the planar chaining), lowest start first, nearest end through a scan-beam
+// index, chains that retrace their branches, and composites between branch points.
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "geometry/shapes2d/GeLoop3d.h"
 #include "geometry/shapes3d/GeCombCurve3d.h"
+#include "geometry/shapes3d/GeLoop3d.h"
+#include "geometry/tools/EndPointPool.h"
 #include "geometry/tools/GeTool3D.h"
 #include "geometry/tools/RBTree.h"
 #include "platform/numora/Numora.h"
@@ -19,7 +19,6 @@
 namespace {
 
 constexpr double kNoValue = 1e12;
-constexpr double kSelfClosedGap = 0.0001;  // a curve closed on itself is taken when met
 constexpr double kLinkTol = 0.001;
 constexpr double kRetraceReach = 1.0;
 constexpr double kShortChain = 0.01;
@@ -31,183 +30,26 @@ void BackTan(CGeCurve3d* c, double v[3]) {
   v[2] = -v[2];
 }
 
-// Picks the continuation of a chain among candidates offered in pool order: the
-// largest turning angle from back in the xy projection wins, a curve closed on
-// itself is taken.
-struct NextChoice {
-  const double* end;
-  const double* back;
-  double tol;
-  double best = -6.283185307179586;
-  int choice = -1;
-  bool forward = true;
-
-  void Offer(int index, CGeCurve3d* c) {
+// The largest turning angle from the chain's back tangent, in the xy projection, wins; the
+// best starts at -2 pi.
+struct ChainTraits3d {
+  using Curve = CGeCurve3d;
+  static constexpr int kDim = 3;
+  static constexpr double kNoTurn = -6.283185307179586;
+  static bool Near(CGeCurve3d* c, const double p[3], double tol) {
     _tagBox3D box;
     c->GetBox(&box);
-    if (BOX3D_IsPtIn(&box, end, tol) != 1)
-      return;
-    double s[3], e[3];
-    c->GetStartPoint(s);
-    c->GetEndPoint(e);
-    const double dS = P3D_Dist(end, s), dE = P3D_Dist(end, e);
-    if (!(std::min(dS, dE) <= tol))
-      return;
-    const bool fwd = dS <= dE;
-    double d[3];
-    if (fwd)
-      c->GetStartTanVec(d);
-    else
-      BackTan(c, d);
-    const double a = V2D_GetAngleV1toV2(back, d);
-    if (P3D_Dist(s, e) < kSelfClosedGap) {
-      choice = index;
-      forward = fwd;
-    } else if (a > best) {
-      best = a;
-      choice = index;
-      forward = fwd;
-    }
+    return BOX3D_IsPtIn(&box, p, tol) == 1;
   }
+  static double Dist(const double a[3], const double b[3]) { return P3D_Dist(a, b); }
+  static void Start(CGeCurve3d* c, double p[3]) { c->GetStartPoint(p); }
+  static void End(CGeCurve3d* c, double p[3]) { c->GetEndPoint(p); }
+  static void StartTan(CGeCurve3d* c, double v[3]) { c->GetStartTanVec(v); }
+  static void EndTan(CGeCurve3d* c, double v[3]) { c->GetEndTanVec(v); }
 };
 
-// Unused curves in input order, indexed by a grid over their end points so that
-// a search looks only at curves that can continue a chain; candidates are still
-// offered in pool order, which keeps the tie rules of a plain scan. Owns the
-// curves it still holds.
-class CEndPointPool3d {
- public:
-  CEndPointPool3d(std::vector<CGeCurve3d*> curves, double tol)
-      : m_curves(std::move(curves)),
-        m_alive(m_curves.size(), 1),
-        m_left(m_curves.size()),
-        m_tol(tol) {
-    m_grid = std::isfinite(tol) && tol >= 0;
-    if (!m_grid)
-      return;
-    double extent = 1;
-    for (CGeCurve3d* c : m_curves) {
-      double p[3];
-      c->GetStartPoint(p);
-      for (double v : p)
-        if (std::isfinite(v))
-          extent = std::max(extent, std::fabs(v));
-    }
-    // At least the reach, so a query covers at most 3 x 3 x 3 cells.
-    m_cell = std::max(tol, extent * 1e-9);
-    m_cells.reserve(m_curves.size() * 2);
-    for (size_t i = 0; i < m_curves.size(); ++i) {
-      double p[3], q[3];
-      m_curves[i]->GetStartPoint(p);
-      m_curves[i]->GetEndPoint(q);
-      Insert(p, static_cast<int>(i));
-      if (CellOf(p) != CellOf(q))
-        Insert(q, static_cast<int>(i));
-    }
-  }
-  ~CEndPointPool3d() {
-    for (size_t i = 0; i < m_curves.size(); ++i)
-      if (m_alive[i])
-        delete m_curves[i];
-  }
-  CEndPointPool3d(const CEndPointPool3d&) = delete;
-  CEndPointPool3d& operator=(const CEndPointPool3d&) = delete;
-
-  bool Empty() const { return m_left == 0; }
-
-  CGeCurve3d* TakeHead() {
-    while (m_head < m_curves.size() && !m_alive[m_head])
-      ++m_head;
-    return m_head == m_curves.size() ? nullptr : Take(static_cast<int>(m_head));
-  }
-
-  CGeCurve3d* Take(int i) {
-    m_alive[i] = 0;
-    --m_left;
-    return m_curves[i];
-  }
-
-  void Search(const double p[3], NextChoice& choice) {
-    if (!m_grid || !std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) {
-      for (size_t i = 0; i < m_curves.size(); ++i)
-        if (m_alive[i])
-          choice.Offer(static_cast<int>(i), m_curves[i]);
-      return;
-    }
-    m_found.clear();
-    const double r = m_tol * (1 + 1e-9) + m_cell * 1e-9;
-    int64_t lo[3], hi[3];
-    for (int k = 0; k < 3; ++k) {
-      lo[k] = Key(p[k] - r);
-      hi[k] = Key(p[k] + r);
-    }
-    for (int64_t x = lo[0]; x <= hi[0]; ++x)
-      for (int64_t y = lo[1]; y <= hi[1]; ++y)
-        for (int64_t z = lo[2]; z <= hi[2]; ++z) {
-          auto it = m_cells.find(Pack(x, y, z));
-          if (it == m_cells.end())
-            continue;
-          std::vector<int>& cell = it->second;
-          // Drop used curves while passing by, so crowded cells do not stay
-          // crowded.
-          cell.erase(std::remove_if(cell.begin(), cell.end(), [&](int i) { return !m_alive[i]; }),
-                     cell.end());
-          m_found.insert(m_found.end(), cell.begin(), cell.end());
-        }
-    std::sort(m_found.begin(), m_found.end());
-    m_found.erase(std::unique(m_found.begin(), m_found.end()), m_found.end());
-    for (int i : m_found)
-      choice.Offer(i, m_curves[i]);
-  }
-
- private:
-  int64_t Key(double v) const {
-    const double k = std::floor(v / m_cell);
-    if (!(k > -1e15))
-      return -static_cast<int64_t>(1e15);
-    if (!(k < 1e15))
-      return static_cast<int64_t>(1e15);
-    return static_cast<int64_t>(k);
-  }
-  uint64_t CellOf(const double p[3]) const { return Pack(Key(p[0]), Key(p[1]), Key(p[2])); }
-  static uint64_t Pack(int64_t x, int64_t y, int64_t z) {
-    uint64_t h = static_cast<uint64_t>(x) * 0x9E3779B97F4A7C15ull;
-    h ^= static_cast<uint64_t>(y) * 0xC2B2AE3D27D4EB4Full + (h << 6) + (h >> 2);
-    return h ^ (static_cast<uint64_t>(z) * 0x165667B19E3779F9ull);
-  }
-  void Insert(const double p[3], int i) {
-    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2]))
-      return;
-    m_cells[CellOf(p)].push_back(i);
-  }
-
-  std::vector<CGeCurve3d*> m_curves;
-  std::vector<char> m_alive;
-  size_t m_left;
-  size_t m_head = 0;
-  double m_tol;
-  double m_cell = 1;
-  bool m_grid = false;
-  // Cells may share a hash key; candidates are filtered by distance, so that
-  // only costs time.
-  std::unordered_map<uint64_t, std::vector<int>> m_cells;
-  std::vector<int> m_found;
-};
-
-// Removes and deletes the loops appended after `before` (the list's tail before
-// a call).
-void DropAppended(CGeLoop3dList* loops, POSITION before) {
-  POSITION pos = before;
-  if (pos)
-    loops->GetNext(pos);
-  else
-    pos = loops->GetHeadPosition();
-  while (pos) {
-    POSITION at = pos;
-    delete loops->GetNext(pos);
-    loops->RemoveAt(at);
-  }
-}
+using NextChoice = chain::NextChoice<ChainTraits3d>;
+using CEndPointPool3d = chain::EndPointPool<ChainTraits3d>;
 
 // A cancelled call that moved the caller's curves into loops gives them back to
 // the input list (in chain order) before the loops it appended are deleted;
@@ -231,11 +73,10 @@ void ReturnAppended(CGeLoop3dList* loops, POSITION before, CGeCurve3dList* curve
         curves->AddTail(c);
     }
   }
-  DropAppended(loops, before);
+  chain::DropAppended(loops, before);
 }
 
-template <class T>
-void StartEnd(T* c, double s[3], double e[3]) {
+void StartEnd(CGeCurve3d* c, double s[3], double e[3]) {
   c->GetStartPoint(s);
   c->GetEndPoint(e);
 }
@@ -249,8 +90,6 @@ void geDelLoop3dList(CGeLoop3dList* loops) {
     delete loops->GetNext(pos);
   loops->RemoveAll();
 }
-
-// ---- picking the next curve ----
 
 CGeCurve3d* CGeTool3D::GetHead(CGeCurve3dList* curves) {
   if (!curves)
@@ -290,18 +129,7 @@ CGeCurve3d* CGeTool3D::SearchNext(CGeCurve3dList* pool, const double end[3], con
   if (!pool)
     return nullptr;
   NextChoice choice{end, back, tol};
-  POSITION chosen = nullptr;
-  int i = 0;
-  for (POSITION pos = pool->GetHeadPosition(); pos; ++i) {
-    POSITION at = pos;
-    CGeCurve3d* c = pool->GetNext(pos);
-    if (!c)
-      continue;
-    const int before = choice.choice;
-    choice.Offer(i, c);
-    if (choice.choice != before)
-      chosen = at;
-  }
+  const POSITION chosen = chain::ScanList(pool, choice);
   if (!chosen)
     return nullptr;
   forward = choice.forward;
@@ -456,11 +284,12 @@ void CGeTool3D::CreateScanBeamTree(std::vector<CGeCurve3d*>& curves, double, RBT
   }
 }
 
-// ---- chaining ----
-
 void CGeTool3D::ReCreateLoop3d(CGeCurve3dList* curves, CGeLoop3dList* loops, double tol,
                                bool closedOnly) {
   if (!curves || curves->IsEmpty() || !loops)
+    return;
+  // A tolerance that is no distance, or curves with non-finite ends, give no loops.
+  if (!chain::ChainableInput<ChainTraits3d>(curves, tol))
     return;
   std::vector<CGeCurve3d*> items;
   for (POSITION pos = curves->GetHeadPosition(); pos;)
@@ -512,7 +341,7 @@ void CGeTool3D::ReCreateLoop3d(CGeCurve3dList* curves, CGeLoop3dList* loops, dou
   }
   // A cancelled call discards what it built, never what the list held before.
   if (gIsProgressCancel())
-    DropAppended(loops, before);
+    chain::DropAppended(loops, before);
 }
 
 void CGeTool3D::CreateLoop3dForClearCorner(CGeCurve3dList* curves, double tol,
@@ -764,152 +593,6 @@ void CGeTool3D::AxisCrvToComCrv(CGeCurve3dList* curves, CGeCurve3dList* out, dou
       continue;  // a short dangling spur
     out->AddTail(comb.release());
   }
-}
-
-// ---- orienting and nesting ----
-
-void CGeTool3D::SortLoopWithArea(CGeLoop3dList* loops) {
-  if (!loops || loops->GetCount() < 2)
-    return;
-  std::vector<CGeLoop3d*> items;
-  for (POSITION pos = loops->GetHeadPosition(); pos;)
-    if (CGeLoop3d* l = loops->GetNext(pos))
-      items.push_back(l);
-  std::stable_sort(items.begin(), items.end(), [](CGeLoop3d* a, CGeLoop3d* b) {
-    return std::fabs(a->m_dArea) > std::fabs(b->m_dArea);
-  });
-  loops->RemoveAll();
-  for (CGeLoop3d* l : items)
-    loops->AddTail(l);
-}
-
-void CGeTool3D::GetRegionInLoop(CGeLoop3dList* group, CGeLoop3dList* kept) {
-  std::vector<CGeLoop3d*> items;
-  for (POSITION pos = group->GetHeadPosition(); pos;)
-    items.push_back(group->GetNext(pos));
-  std::vector<char> marked(items.size(), 1);
-  for (size_t i = 1; i < items.size(); ++i) {
-    if (!marked[i])
-      continue;
-    for (size_t j = i + 1; j < items.size(); ++j)
-      if (marked[j] && items[i]->IsContainLoop(items[j], 1e-12))
-        marked[j] = 0;
-  }
-  for (size_t i = 0; i < items.size(); ++i)
-    if (marked[i])
-      kept->AddTail(items[i]);
-}
-
-void CGeTool3D::ReSortLoop(CGeLoop3dList* loops) {
-  if (!loops || loops->IsEmpty())
-    return;
-  const double tol = gGetCurveDicTol();
-  for (POSITION pos = loops->GetHeadPosition(); pos;)
-    if (CGeLoop3d* l = loops->GetNext(pos)) {
-      l->EvArea(tol);
-      l->CalcBox();
-    }
-  if (loops->GetCount() == 1) {
-    CGeLoop3d* l = loops->GetHead();
-    if (l && l->m_dArea < 0)
-      l->Reverse();
-    return;
-  }
-  SortLoopWithArea(loops);
-  std::vector<CGeLoop3d*> items;
-  for (POSITION pos = loops->GetHeadPosition(); pos;)
-    items.push_back(loops->GetNext(pos));
-  std::vector<char> placed(items.size(), 0);
-  CGeLoop3dList result;
-  for (size_t i = 0; i < items.size(); ++i) {
-    CGeLoop3d* outer = items[i];
-    if (!outer || placed[i])
-      continue;
-    if (outer->m_dArea < 0)
-      outer->Reverse();
-    CGeLoop3dList group, kept;
-    group.AddTail(outer);
-    for (size_t j = i + 1; j < items.size(); ++j) {
-      CGeLoop3d* l = items[j];
-      if (!l || placed[j] || !outer->IsContainLoop(l, 1e-12))
-        continue;
-      if (l->m_dArea > 0)
-        l->Reverse();
-      group.AddTail(l);
-    }
-    GetRegionInLoop(&group, &kept);
-    for (POSITION pos = kept.GetHeadPosition(); pos;) {
-      CGeLoop3d* l = kept.GetNext(pos);
-      placed[static_cast<size_t>(std::find(items.begin(), items.end(), l) - items.begin())] = 1;
-      result.AddTail(l);
-    }
-  }
-  loops->RemoveAll();
-  loops->AddTail(&result);
-}
-
-// ---- ordering ----
-
-namespace {
-
-// Greedy nearest-end ordering: from the current item's end, the remaining item
-// with the nearest start (or end, when allowed) comes next, reversed when its
-// end won.
-template <class T, class List>
-void NearestOrder(List* list, bool allowReverse) {
-  if (!list || list->IsEmpty())
-    return;
-  std::vector<T*> rest;
-  for (POSITION pos = list->GetHeadPosition(); pos;)
-    if (T* p = list->GetNext(pos))
-      rest.push_back(p);
-  if (rest.empty())
-    return;
-  std::vector<T*> order{rest.front()};
-  rest.erase(rest.begin());
-  while (!rest.empty()) {
-    double E[3];
-    order.back()->GetEndPoint(E);
-    double best = kNoValue;
-    size_t win = 0;
-    bool rev = false;
-    for (size_t i = 0; i < rest.size(); ++i) {
-      double s[3], e[3];
-      StartEnd(rest[i], s, e);
-      double d = P3D_Dist(E, s);
-      if (d < best) {
-        best = d;
-        win = i;
-        rev = false;
-      }
-      if (!allowReverse)
-        continue;
-      d = P3D_Dist(E, e);
-      if (d < best) {
-        best = d;
-        win = i;
-        rev = true;
-      }
-    }
-    T* next = rest[win];
-    rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(win));
-    if (rev)
-      next->Reverse();
-    order.push_back(next);
-  }
-  list->RemoveAll();
-  for (T* p : order)
-    list->AddTail(p);
-}
-
-}  // namespace
-
-void CGeTool3D::NearestDistanceSort(CGeCurve3dList* curves) {
-  NearestOrder<CGeCurve3d>(curves, true);
-}
-
-void CGeTool3D::NearestDistanceSort(CGeLoop3dList* loops, bool allowReverse) {
-  NearestOrder<CGeLoop3d>(loops, allowReverse);
 }
 
 int CGeTool3D::IsLinked(CGeCurve3dList* curves, double tol) { return geIsLinkCurve3d(curves, tol); }
