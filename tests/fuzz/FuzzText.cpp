@@ -35,11 +35,18 @@ void ReadAll(UINT flags, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char name[] = "/tmp/velmora-fuzz-text-XXXXXX";
-  const int fd = mkstemp(name);
+  // In memory where the system offers it: every input is written and read back three times.
+  int fd = -1;
+  for (const char* folder : {"/dev/shm", "/tmp"}) {
+    std::string name = std::string(folder) + "/velmora-fuzz-text-XXXXXX";
+    fd = mkstemp(name.data());
+    if (fd >= 0) {
+      gPath = name;
+      break;
+    }
+  }
   if (fd < 0) std::abort();
   close(fd);
-  gPath = name;
   gWidePath = CString::FromUtf8(gPath);
   std::atexit([] { std::remove(gPath.c_str()); });
   return 0;
