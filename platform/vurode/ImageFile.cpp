@@ -213,12 +213,17 @@ bool DecodeJpeg(const uint8_t* d, size_t n, DecodedImage& out) {
   DecodedImage& img = work->img;
   img.width = static_cast<int>(cinfo.output_width);
   img.height = static_cast<int>(cinfo.output_height);
-  img.rgba.resize(size_t(img.width) * img.height * 4);
+  const size_t rowBytes = size_t(img.width) * 4;
+  // Huffman-coded data was checked against the declared size above; an arithmetic-coded picture
+  // grows with the rows it really holds, so a short one stops before the whole size is taken.
+  const bool grow = cinfo.arith_code;
+  if (!grow) img.rgba.resize(rowBytes * img.height);
   work->line.resize(size_t(img.width) * 3);
   while (cinfo.output_scanline < cinfo.output_height) {
     JSAMPROW row = work->line.data();
     const JDIMENSION y = cinfo.output_scanline;
     if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) JpegFail(reinterpret_cast<j_common_ptr>(&cinfo));
+    if (grow) img.rgba.resize(rowBytes * (y + 1));
     uint8_t* dst = img.rgba.data() + size_t(y) * img.width * 4;
     for (int x = 0; x < img.width; ++x) {
       dst[x * 4] = work->line[x * 3];

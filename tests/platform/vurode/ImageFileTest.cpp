@@ -46,14 +46,17 @@ void Put32BE(std::vector<uint8_t>& b, uint32_t v) {
 
 // A baseline grey JPEG whose Huffman tables have one 1-bit code each (DC difference 0, end of
 // block), so "00" codes one flat mid-grey block. `entropy` follows the scan header as given.
-std::vector<uint8_t> GreyJpeg(uint32_t w, uint32_t h, const std::vector<uint8_t>& entropy, bool withEnd) {
+// The arithmetic-coded variant uses the coder's default conditioning instead of tables.
+std::vector<uint8_t> GreyJpeg(uint32_t w, uint32_t h, const std::vector<uint8_t>& entropy, bool withEnd,
+                              bool arithmetic = false) {
   std::vector<uint8_t> b = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00};
   b.insert(b.end(), 64, 1);  // quantisation table of ones
-  b.insert(b.end(), {0xFF, 0xC0, 0x00, 0x0B, 0x08});
+  b.insert(b.end(), {0xFF, uint8_t(arithmetic ? 0xC9 : 0xC0), 0x00, 0x0B, 0x08});
   Put16BE(b, h);
   Put16BE(b, w);
   b.insert(b.end(), {0x01, 0x01, 0x11, 0x00});
   for (uint8_t tableClass : {0x00, 0x10}) {
+    if (arithmetic) break;
     b.insert(b.end(), {0xFF, 0xC4, 0x00, 0x14, tableClass, 1});
     b.insert(b.end(), 15, 0);
     b.push_back(0x00);  // the one symbol
@@ -110,6 +113,8 @@ TEST(ImageFile, ShortFilesFailWithoutAllocatingTheirDeclaredSize) {
       {"same with its end marker", GreyJpeg(12288, 19713, {0x0F}, true), false},
       // Long enough for its size at the tightest coding, but the file stops half-way.
       {"64 x 64 ending after half its blocks", GreyJpeg(64, 64, std::vector<uint8_t>(8, 0), false), false},
+      {"arithmetic-coded, two scan bytes for 12288 x 19713 pixels",
+       GreyJpeg(12288, 19713, {0x00, 0x00}, false, true), false},
       {"whole 1 x 2 png", Png(1, 2, tinyIdat), true},
       {"png data of 1 x 2 declared as 16384 x 16384", Png(16384, 16384, tinyIdat), false},
   };
