@@ -185,7 +185,7 @@ void Png(const std::string& name, uint32_t format, int channels) {
   Save("picture", name, out);
 }
 
-void Jpeg(const std::string& name, bool grey, bool progressive, int w, int h) {
+void Jpeg(const std::string& name, bool grey, bool progressive, int w, int h, bool arithmetic = false) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);
@@ -199,7 +199,8 @@ void Jpeg(const std::string& name, bool grey, bool progressive, int w, int h) {
   cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, 50, TRUE);
-  cinfo.optimize_coding = TRUE;
+  cinfo.optimize_coding = !arithmetic;
+  cinfo.arith_code = arithmetic;
   if (progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
   std::vector<uint8_t> row(size_t(w) * cinfo.input_components);
@@ -286,6 +287,7 @@ void Pictures() {
   Jpeg("colour.jpg", false, false, 24, 16);
   Jpeg("grey.jpg", true, false, 16, 8);
   Jpeg("progressive.jpg", false, true, 24, 16);
+  Jpeg("arithmetic.jpg", false, false, 24, 16, true);
   for (int bpp : {1, 4, 8, 16, 24, 32}) Bmp("depth" + std::to_string(bpp) + ".bmp", bpp);
 }
 
