@@ -172,10 +172,12 @@ void JpegWarn(j_common_ptr cinfo, int level) {
   if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) JpegFail(cinfo);
 }
 
-// Huffman coding spends at least one bit on every 8x8 block of a scan, and the first scan of
-// every component holds at least one block per MCU. Entropy data shorter than an eighth of a
-// byte per MCU therefore cannot be a whole picture: refused before anything is allocated for
-// the declared size. Arithmetic coding has no such floor and is left to the end-of-data stop.
+// Huffman coding spends at least one bit on every 8x8 block of a scan, and the first scan
+// (interleaved, or one component's own) has at least one block per MCU of the picture. Data
+// after the first scan header shorter than an eighth of a byte per MCU therefore cannot be a
+// whole picture: refused before anything is allocated for the declared size (libjpeg takes
+// whole-picture buffers for multi-scan files as decoding starts). Arithmetic coding has no
+// such floor; those pictures are left to the end-of-data stop.
 bool JpegLongEnough(const jpeg_decompress_struct& cinfo) {
   if (cinfo.arith_code) return true;
   const uint64_t mcuW = 8 * uint64_t(cinfo.max_h_samp_factor), mcuH = 8 * uint64_t(cinfo.max_v_samp_factor);
