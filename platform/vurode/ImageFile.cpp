@@ -117,12 +117,30 @@ bool DecodeBmp(const uint8_t* d, size_t n, DecodedImage& out) {
   return true;
 }
 
+// Deflate packs at most 1032 bytes into one (a 258-byte match in two 1-bit codes), so a file
+// shorter than its declared rows over 1032 cannot hold them; refusing it early keeps a header
+// of a few bytes from making us allocate for the whole picture. The header is IHDR, first
+// chunk (the library checked it): bit depth at byte 24, colour type at byte 25.
+bool PngLongEnough(const uint8_t* d, size_t n, uint64_t w, uint64_t h) {
+  if (n < 26) return false;
+  const uint64_t depth = d[24];
+  uint64_t channels = 1;
+  switch (d[25]) {
+    case 2: channels = 3; break;  // RGB
+    case 4: channels = 2; break;  // grey + alpha
+    case 6: channels = 4; break;  // RGBA
+    default: break;               // grey, palette
+  }
+  const uint64_t rowBytes = 1 + (w * depth * channels + 7) / 8;  // filter byte + samples
+  return uint64_t(n) * 1032 >= rowBytes * h;
+}
+
 bool DecodePng(const uint8_t* d, size_t n, DecodedImage& out) {
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&image, d, n)) return false;
-  if (!SizeOk(image.width, image.height)) {
+  if (!SizeOk(image.width, image.height) || !PngLongEnough(d, n, image.width, image.height)) {
     png_image_free(&image);
     return false;
   }
@@ -142,17 +160,29 @@ bool DecodePng(const uint8_t* d, size_t n, DecodedImage& out) {
 struct JpegError {
   jpeg_error_mgr mgr;  // first: the library's pointer to it is cast back to this record
   std::jmp_buf jump;
-  bool truncated;
 };
 
 [[noreturn]] void JpegFail(j_common_ptr cinfo) {
   std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
 }
 
-// Warnings are not printed; a file that ends before its picture does counts as damaged.
+// Warnings are not printed. A file that ends before its picture does is damaged: the library
+// would go on inventing grey rows for the rest of the declared size, so decoding stops here.
 void JpegWarn(j_common_ptr cinfo, int level) {
-  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
-    reinterpret_cast<JpegError*>(cinfo->err)->truncated = true;
+  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) JpegFail(cinfo);
+}
+
+// Huffman coding spends at least one bit on every 8x8 block of a scan, and the first scan
+// (interleaved, or one component's own) has at least one block per MCU of the picture. Data
+// after the first scan header shorter than an eighth of a byte per MCU therefore cannot be a
+// whole picture: refused before anything is allocated for the declared size (libjpeg takes
+// whole-picture buffers for multi-scan files as decoding starts). Arithmetic coding has no
+// such floor; those pictures are left to the end-of-data stop.
+bool JpegLongEnough(const jpeg_decompress_struct& cinfo) {
+  if (cinfo.arith_code) return true;
+  const uint64_t mcuW = 8 * uint64_t(cinfo.max_h_samp_factor), mcuH = 8 * uint64_t(cinfo.max_v_samp_factor);
+  const uint64_t mcus = (cinfo.image_width + mcuW - 1) / mcuW * ((cinfo.image_height + mcuH - 1) / mcuH);
+  return uint64_t(cinfo.src->bytes_in_buffer) * 8 >= mcus;
 }
 
 // Decoding state on the heap: libjpeg reports errors by jumping out of its calls, which
@@ -168,7 +198,6 @@ bool DecodeJpeg(const uint8_t* d, size_t n, DecodedImage& out) {
   cinfo.err = jpeg_std_error(&err.mgr);
   err.mgr.error_exit = JpegFail;
   err.mgr.emit_message = JpegWarn;
-  err.truncated = false;
   JpegWork* work = new JpegWork;
   jpeg_create_decompress(&cinfo);
   if (setjmp(err.jump)) {
@@ -178,19 +207,25 @@ bool DecodeJpeg(const uint8_t* d, size_t n, DecodedImage& out) {
   }
   jpeg_mem_src(&cinfo, d, static_cast<unsigned long>(n));
   jpeg_read_header(&cinfo, TRUE);
-  if (!SizeOk(cinfo.image_width, cinfo.image_height)) JpegFail(reinterpret_cast<j_common_ptr>(&cinfo));
+  if (!SizeOk(cinfo.image_width, cinfo.image_height) || !JpegLongEnough(cinfo))
+    JpegFail(reinterpret_cast<j_common_ptr>(&cinfo));
   cinfo.out_color_space = JCS_RGB;
   jpeg_start_decompress(&cinfo);
   if (cinfo.output_components != 3) JpegFail(reinterpret_cast<j_common_ptr>(&cinfo));
   DecodedImage& img = work->img;
   img.width = static_cast<int>(cinfo.output_width);
   img.height = static_cast<int>(cinfo.output_height);
-  img.rgba.resize(size_t(img.width) * img.height * 4);
+  const size_t rowBytes = size_t(img.width) * 4;
+  // Huffman-coded data was checked against the declared size above; an arithmetic-coded picture
+  // grows with the rows it really holds, so a short one stops before the whole size is taken.
+  const bool grow = cinfo.arith_code;
+  if (!grow) img.rgba.resize(rowBytes * img.height);
   work->line.resize(size_t(img.width) * 3);
   while (cinfo.output_scanline < cinfo.output_height) {
     JSAMPROW row = work->line.data();
     const JDIMENSION y = cinfo.output_scanline;
     if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) JpegFail(reinterpret_cast<j_common_ptr>(&cinfo));
+    if (grow) img.rgba.resize(rowBytes * (y + 1));
     uint8_t* dst = img.rgba.data() + size_t(y) * img.width * 4;
     for (int x = 0; x < img.width; ++x) {
       dst[x * 4] = work->line[x * 3];
@@ -201,10 +236,6 @@ bool DecodeJpeg(const uint8_t* d, size_t n, DecodedImage& out) {
   }
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
-  if (err.truncated) {
-    delete work;
-    return false;
-  }
   out = std::move(img);
   delete work;
   return true;

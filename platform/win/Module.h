@@ -14,7 +14,8 @@ BOOL FreeLibrary(HMODULE hLibModule);
 
 // Ordinals are names below 0x10000 cast to a pointer, as on Windows.
 #define MAKEINTRESOURCEA(i) (reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(static_cast<WORD>(i))))
-constexpr bool IS_INTRESOURCE(LPCSTR p) { return (reinterpret_cast<uintptr_t>(p) >> 16) == 0; }
+// A pointer test, so not constexpr: a reinterpret_cast is never a constant expression.
+inline bool IS_INTRESOURCE(LPCSTR p) { return (reinterpret_cast<uintptr_t>(p) >> 16) == 0; }
 
 // By name, or by ordinal (MAKEINTRESOURCEA(n)): shared libraries have no ordinal table, so a
 // module that offers ordinals exports "ExportOrdinals", a null-terminated array of export names

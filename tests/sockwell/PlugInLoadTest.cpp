@@ -145,7 +145,8 @@ TEST(PlugInLoad, RecordCopyTakesTheModuleOver) {
   EXPECT_NE(target.m_hModule, nullptr);
   EXPECT_NE(target.m_Info.pfnFileImport, nullptr);
   EXPECT_EQ(target.m_Info.nKind, 0);  // the block's integers stay with the source
-  target = target;                    // self-assignment keeps the module
+  CDLLWrapper& same = target;         // through a reference, so compilers let it be
+  target = same;                      // self-assignment keeps the module
   EXPECT_NE(target.m_hModule, nullptr);
   CDLLWrapper other;
   other = target;

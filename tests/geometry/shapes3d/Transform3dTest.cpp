@@ -14,8 +14,6 @@ using namespace shapes3d_test;
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
-
 std::unique_ptr<CGeCurve3d> MakeCurve(int type) {
   switch (type) {
     case 0x400: {

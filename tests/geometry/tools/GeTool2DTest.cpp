@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <array>
 // Boost.Geometry trips GCC's flow analysis; the warnings are in its headers, not here.
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <boost/geometry.hpp>
 #include <cmath>
 #include <memory>

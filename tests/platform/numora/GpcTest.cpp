@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 // Boost.Geometry trips a false maybe-uninitialized warning once inlined here.
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <boost/geometry.hpp>
 #include <boost/geometry/geometries/point_xy.hpp>
 #include <boost/geometry/geometries/polygon.hpp>

@@ -1,0 +1,19 @@
+// The serial classes of every library the archive fuzz target links, by stored class name.
+// The target checks at start-up that each is registered (a library that was not loaded would
+// silently shrink what is fuzzed), and the corpus generator stores one of each.
+#pragma once
+
+inline constexpr const char* kSerialClasses[] = {
+    // afx
+    "CObList",
+    // vurode
+    "CTool", "CTCylindrical", "CTConnic", "CTBall", "CTBull",
+    // geometry: 2D shapes
+    "CLayer", "CGeLine", "CGeArc", "CGeCircle", "CGeEllipse", "CGeBezier", "CGePolyline",
+    "CGeCombCurve", "CGeLoop",
+    // geometry: 3D shapes
+    "CGePoint3d", "CGeLine3d", "CGeArc3d", "CGePolyline3d", "CGeCombCurve3d", "CGeOffsetCrv3d",
+    "CGeNrbCrv3d",
+    // geometry: surfaces and grids
+    "CGeMesh", "CGeTrimBnd", "CGeTrimLoop", "CGeTrimSurf", "CGeGrid", "CRlfLayer",
+};
