@@ -37,8 +37,11 @@ for t in archive picture text; do
   rm -rf "$work"
   mkdir -p "$work"
   echo "== fuzz_$t: ${runs[$t]} runs"
+  # Inputs that once failed stay in the run as seeds, so a fault that returns is found at once.
+  seeds=("tests/fuzz/corpus/$t")
+  if [[ -d tests/fuzz/regressions/$t ]]; then seeds+=("tests/fuzz/regressions/$t"); fi
   if ! "$bin/fuzz_$t" -seed=1 -runs="${runs[$t]}" -rss_limit_mb=2048 -timeout=5 \
-      -artifact_prefix="$artifacts/$t-" "$work" "tests/fuzz/corpus/$t" >"build/fuzz/$t.log" 2>&1; then
+      -artifact_prefix="$artifacts/$t-" "$work" "${seeds[@]}" >"build/fuzz/$t.log" 2>&1; then
     tail -n 60 "build/fuzz/$t.log"
     failed+=("$t")
   else
