@@ -6,6 +6,7 @@
 #include <cmath>
 #include <random>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
@@ -38,7 +39,7 @@ void Squares(int n, CGeCurveList& list) {
 void Polygon(int n, CGeCurveList& list) {
   const double r = n / 10.0;
   for (int i = 0; i < n; ++i) {
-    const double a0 = 2 * M_PI * i / n, a1 = 2 * M_PI * (i + 1) / n;
+    const double a0 = 2 * std::numbers::pi * i / n, a1 = 2 * std::numbers::pi * (i + 1) / n;
     list.AddTail(Line(r * std::cos(a0), r * std::sin(a0), r * std::cos(a1), r * std::sin(a1)));
   }
 }

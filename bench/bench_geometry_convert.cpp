@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeCombCurve.h"
@@ -24,7 +25,7 @@ std::unique_ptr<T> MakeChain() {
   const double R = 1000.0;
   double prev[2] = {R, 0.0};
   for (int i = 1; i <= kMembers; ++i) {
-    const double a = 2 * M_PI * i / kMembers;
+    const double a = 2 * std::numbers::pi * i / kMembers;
     const double p[2] = {R * std::cos(a), R * std::sin(a)};
     if (i % 2) {
       comb->AddTail(new CGeLine(prev, p), 0);
@@ -33,7 +34,7 @@ std::unique_ptr<T> MakeChain() {
       const double r = 0.5 * std::hypot(p[0] - prev[0], p[1] - prev[1]);
       auto* arc = new CGeArc;
       const double a0 = std::atan2(prev[1] - c[1], prev[0] - c[0]);
-      arc->CreateCSEAngle(c, r, a0, a0 - M_PI);
+      arc->CreateCSEAngle(c, r, a0, a0 - std::numbers::pi);
       comb->AddTail(arc, 0);
     }
     prev[0] = p[0];

@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeLine.h"
@@ -18,7 +19,7 @@ namespace {
 // A random walk of n segments in a 1000 x 1000 square: long, self-crossing chains.
 std::unique_ptr<CGePolyline> Walk(unsigned seed, int n) {
   std::mt19937 rng(seed);
-  std::uniform_real_distribution<double> ang(-3.14159265, 3.14159265);
+  std::uniform_real_distribution<double> ang(-std::numbers::pi, std::numbers::pi);
   std::vector<double> pts;
   double x = 500, y = 500;
   for (int i = 0; i <= n; ++i) {

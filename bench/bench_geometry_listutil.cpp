@@ -5,6 +5,7 @@
 #include <cmath>
 #include <random>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
@@ -78,7 +79,7 @@ BENCHMARK(BM_RankCurveInNearestDist)->Arg(1000)->Arg(4000)->Unit(benchmark::kMil
 CGeLoop* CircleLoop(int n, double cx, double r) {
   std::vector<double> xy(static_cast<size_t>(2 * (n + 1)));
   for (int i = 0; i <= n; ++i) {
-    const double a = 2 * 3.141592653589793 * (i % n) / n;
+    const double a = 2 * std::numbers::pi * (i % n) / n;
     xy[2 * i] = cx + r * std::cos(a);
     xy[2 * i + 1] = r * std::sin(a);
   }

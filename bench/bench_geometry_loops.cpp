@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 #include <random>
+#include <numbers>
 
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
@@ -17,7 +18,7 @@ std::unique_ptr<CGeLoop> MakeLoop() {
   auto loop = std::make_unique<CGeLoop>();
   double prev[2] = {0, 0}, first[2] = {0, 0};
   for (int i = 0; i <= kSegments; ++i) {
-    const double a = 2 * M_PI * (i % kSegments) / kSegments;
+    const double a = 2 * std::numbers::pi * (i % kSegments) / kSegments;
     const double r = 100.0 + 20.0 * std::sin(200 * a);
     const double p[2] = {r * std::cos(a), r * std::sin(a)};
     if (i == 0) {

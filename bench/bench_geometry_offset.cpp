@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
@@ -15,7 +16,7 @@ namespace {
 std::unique_ptr<CGeLoop> WavyLoop(int n) {
   auto loop = std::make_unique<CGeLoop>();
   auto at = [n](int i, double p[2]) {
-    const double a = 2 * M_PI * (i % n) / n;
+    const double a = 2 * std::numbers::pi * (i % n) / n;
     const double r = 100 + 5 * std::sin(40 * a);
     p[0] = r * std::cos(a);
     p[1] = r * std::sin(a);

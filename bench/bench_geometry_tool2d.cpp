@@ -6,6 +6,7 @@
 #include <cmath>
 #include <random>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
@@ -29,7 +30,7 @@ struct Segments {
       const double r = (i % 2) ? 2.0 : 4.0;
       const double ox = (i % 2) ? -10.0 : 0.0;  // the small one sits inside its neighbour
       for (int k = 0; k < 10; ++k) {
-        const double a0 = 2 * M_PI * k / 10, a1 = 2 * M_PI * (k + 1) / 10;
+        const double a0 = 2 * std::numbers::pi * k / 10, a1 = 2 * std::numbers::pi * (k + 1) / 10;
         const double p[2] = {cx + ox + r * std::cos(a0), cy + r * std::sin(a0)};
         const double q[2] = {cx + ox + r * std::cos(a1), cy + r * std::sin(a1)};
         all.push_back(new CGeLine(p, q));

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 #include "tests/geometry/surfaces/TrimTestUtil.h"
 
@@ -17,7 +18,7 @@ std::unique_ptr<CGeTrimSurf> Holed() {
   s->AddLoop(s->GenRectTrimLoop(0, 1, 0, 1));
   std::vector<UV> star;
   for (int i = 0; i < 2000; ++i) {
-    const double a = 2 * 3.14159265358979 * i / 2000, r = 0.25 + 0.1 * std::sin(12 * a);
+    const double a = 2 * std::numbers::pi * i / 2000, r = 0.25 + 0.1 * std::sin(12 * a);
     star.push_back({0.5 + r * std::cos(a), 0.5 + r * std::sin(a)});
   }
   s->AddLoop(PolygonLoop(star));

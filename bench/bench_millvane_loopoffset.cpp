@@ -10,14 +10,13 @@
 #include <cmath>
 #include <cstdint>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
 #include "millvane/loops/LoopListOffset.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kDistance = 1.0;
 
 // A circle of radius 50 whose vertices are moved radially by up to +-0.6 (fixed seed, so every
@@ -30,7 +29,7 @@ std::vector<std::array<double, 2>> NoisyPolygon(int n) {
   };
   std::vector<std::array<double, 2>> p(size_t(n), std::array<double, 2>{});
   for (int i = 0; i < n; ++i) {
-    const double a = 2 * kPi * i / n, r = 50.0 + 1.2 * (uniform() - 0.5);
+    const double a = 2 * std::numbers::pi * i / n, r = 50.0 + 1.2 * (uniform() - 0.5);
     p[size_t(i)] = {r * std::cos(a), r * std::sin(a)};
   }
   return p;

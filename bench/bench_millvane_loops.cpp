@@ -5,19 +5,17 @@
 #include <cmath>
 #include <memory>
 #include <vector>
+#include <numbers>
 
 #include "millvane/loops/SmartLoop.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
 // A wavy closed polygon of n lines (counter-clockwise).
 CSmartLoop* Wavy(int n, double r = 50.0) {
   auto* c = new CSmartCurve;
   std::vector<std::array<double, 2>> p(n);
   for (int i = 0; i < n; ++i) {
-    const double a = 2 * kPi * i / n, rr = r + 3.0 * std::sin(7 * a);
+    const double a = 2 * std::numbers::pi * i / n, rr = r + 3.0 * std::sin(7 * a);
     p[i] = {rr * std::cos(a), rr * std::sin(a)};
   }
   for (int i = 0; i < n; ++i) c->AppendSect(new CSmartLine(p[i].data(), p[(i + 1) % n].data()));

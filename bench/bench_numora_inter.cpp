@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <random>
+#include <numbers>
 
 namespace {
 
@@ -16,7 +17,7 @@ void MakeStar(gpc_polygon& p, int n, double cx, double cy, unsigned seed) {
   gpc_create_polygon(&p, 1);
   gpc_create_vertex(&p.contour[0], n);
   for (int i = 0; i < n; ++i) {
-    const double a = 2.0 * M_PI * i / n;
+    const double a = 2.0 * std::numbers::pi * i / n;
     const double r = 10.0 + std::sin(37.0 * a) + jitter(rng);
     p.contour[0].vertex[i] = {cx + r * std::cos(a), cy + r * std::sin(a)};
   }

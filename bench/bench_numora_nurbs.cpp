@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <vector>
+#include <numbers>
 
 #include "platform/numora/Bcrv.h"
 #include "platform/numora/Bsrf.h"
@@ -88,12 +89,12 @@ static void BM_SurfaceSnap(benchmark::State& state) {
   arc.frame.yAxis[0] = 1;
   arc.frame.zAxis[1] = 1;
   arc.radius = 5;
-  arc.sweep = M_PI;
+  arc.sweep = std::numbers::pi;
   BCRV* m = nullptr;
   BCRV_GenArc(&arc, m);
   const double o[3] = {0, 0, 0}, z[3] = {0, 0, 1};
   _nurbs_surface* s = nullptr;
-  BSRF_GenRevolve(m, o, z, 2 * M_PI, s);
+  BSRF_GenRevolve(m, o, z, 2 * std::numbers::pi, s);
   const bool traced = state.range(0) != 0;
   double u = 1e12, v = 1e12, foot[3], dist;
   int i = 0;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <random>
 #include <vector>
+#include <numbers>
 
 #include "platform/numora/Bcrv.h"
 #include "platform/numora/Bsrf.h"
@@ -39,12 +40,12 @@ _nurbs_surface* Sphere() {
   arc.frame.yAxis[0] = 1;
   arc.frame.zAxis[1] = 1;
   arc.radius = 5;
-  arc.sweep = M_PI;
+  arc.sweep = std::numbers::pi;
   BCRV* m = nullptr;
   BCRV_GenArc(&arc, m);
   const double c[3] = {0, 0, 0}, axis[3] = {0, 0, 1};
   _nurbs_surface* s = nullptr;
-  BSRF_GenRevolve(m, c, axis, 2 * M_PI, s);
+  BSRF_GenRevolve(m, c, axis, 2 * std::numbers::pi, s);
   BCRV_Free(m);
   return s;
 }

@@ -14,9 +14,6 @@
 IMPLEMENT_SERIAL(CGeArc, CObject, GE_SCHEMA_2D)
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
 // Upper bound on the segments of one arc, so that huge radii, huge sweeps or zero tolerances
 // cannot ask for unbounded memory. The buffer holds single-precision points: at 2^14 segments
 // a turn the chords lie closer to the circle than a float can resolve its points, so finer
@@ -160,11 +157,11 @@ int CGeArc::CreateCSE(const double centre[2], const double start[2], const doubl
   double sweep;
   if (std::fabs(cr) < 1e-12) {
     if (!(Dist(start, end) > r)) return 0;  // not a diameter after all
-    sweep = ccw ? kPi : -kPi;
+    sweep = ccw ? std::numbers::pi : -std::numbers::pi;
   } else if (cr < 0.0) {
-    sweep = ccw ? kTwoPi - a : -a;
+    sweep = ccw ? 2 * std::numbers::pi - a : -a;
   } else {
-    sweep = ccw ? a : -(kTwoPi - a);
+    sweep = ccw ? a : -(2 * std::numbers::pi - a);
   }
   SetArc(centre, r, vs, sweep);
   return 1;
@@ -176,9 +173,9 @@ int CGeArc::CreateCSE(int major, const double centre[2], const double start[2],
   if (!CentreStartEnd(centre, start, end, r, vs, a, cr)) return 0;
   double sweep;
   if (cr < 0.0)
-    sweep = major ? kTwoPi - a : -a;
+    sweep = major ? 2 * std::numbers::pi - a : -a;
   else
-    sweep = major == 1 ? -(kTwoPi - a) : a;
+    sweep = major == 1 ? -(2 * std::numbers::pi - a) : a;
   SetArc(centre, r, vs, sweep);
   return 1;
 }
@@ -234,7 +231,7 @@ int CGeArc::CreateSEAngle(const double start[2], const double end[2], double swe
   const double u[2] = {(end[0] - start[0]) / (2.0 * h), (end[1] - start[1]) / (2.0 * h)};
   double n[2] = {-u[1], u[0]};
   if (sweep < 0.0) n[0] = u[1], n[1] = -u[0];
-  if (std::fabs(sweep) > kPi) n[0] = -n[0], n[1] = -n[1];
+  if (std::fabs(sweep) > std::numbers::pi) n[0] = -n[0], n[1] = -n[1];
   const double k = std::sqrt(std::max(r * r - h * h, 0.0));
   const double c[2] = {0.5 * (start[0] + end[0]) + k * n[0], 0.5 * (start[1] + end[1]) + k * n[1]};
   const double vs[2] = {start[0] - c[0], start[1] - c[1]};
@@ -280,8 +277,8 @@ int CGeArc::IsPointOn(const double pt[2], double& t) {
     t = phi / m_dSweep;
     return 1;
   }
-  if (!(phi - kTwoPi > m_dSweep)) return 0;
-  t = (phi - kTwoPi) / m_dSweep;
+  if (!(phi - 2 * std::numbers::pi > m_dSweep)) return 0;
+  t = (phi - 2 * std::numbers::pi) / m_dSweep;
   return 1;
 }
 
@@ -291,7 +288,7 @@ void CGeArc::CalcPreciseBox2d() {
   EvPos(1.0, e, 1);
   BOX2D_Init(&m_box, s, e);
   for (int k = 0; k < 4; ++k) {
-    const double a = 0.5 * kPi * k;
+    const double a = 0.5 * std::numbers::pi * k;
     const double q[2] = {m_ptCenter[0] + m_dRadius * std::cos(a),
                          m_ptCenter[1] + m_dRadius * std::sin(a)};
     double t;
@@ -402,7 +399,7 @@ void CGeArc::Discrete(double tol, CPoint2dArray* pts, double, bool) {
   const double r = std::fabs(m_dRadius);
   const double m = std::max(tol, 0.005);
   // A degenerate radius still yields the minimum count of (coincident) points.
-  const double stepAngle = r > 0.0 ? CMath::ACos((r - m) / r) : kPi;
+  const double stepAngle = r > 0.0 ? CMath::ACos((r - m) / r) : std::numbers::pi;
   const int n = static_cast<int>(std::max(SegmentsFor(m_dSweep, stepAngle), 5.0));
   const double a0 = GetStartAngle();
   const double a1 = a0 + m_dSweep;
@@ -627,7 +624,7 @@ CGeShape2d* CGeArc::Shift(const double p[2], const double q[2]) {
 // has turned the rest of the sweep, all turned to the start angle. Quarters repeat round the
 // circle for a sweep beyond a full turn, so such an arc keeps its overlap.
 CGeBezier* CGeArc::ToBezier() {
-  const double quarter = 0.5 * kPi;
+  const double quarter = 0.5 * std::numbers::pi;
   const double q = std::fabs(m_dSweep) / quarter;
   if (!(q > 0.0) || !(q < kMaxQuarters)) return nullptr;  // no sweep, or NaN / huge
   const double whole = std::round(q);

@@ -13,8 +13,6 @@
 IMPLEMENT_SERIAL(CGeCircle, CObject, GE_SCHEMA_2D)
 
 namespace {
-
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
 // Upper bound on the segments of one full turn: a huge radius (or one read from a hostile
 // file) with a small tolerance must not ask for unbounded memory. The buffer holds
 // single-precision points: at 2^14 segments the chords lie closer to the circle than a float
@@ -25,7 +23,7 @@ double Dist(const double a[2], const double b[2]) { return std::hypot(a[0] - b[0
 
 // Segments of a full turn when each spans `stepAngle`; bounded, and safe for a zero angle.
 double SegmentsFor(double stepAngle) {
-  const double q = kTwoPi / stepAngle;
+  const double q = 2 * std::numbers::pi / stepAngle;
   if (!(q < kMaxTurnSegments)) return kMaxTurnSegments;  // also catches NaN and infinity
   return std::trunc(q);
 }
@@ -102,7 +100,7 @@ CGeArc* CGeCircle::ToArc() {
   arc->m_dRadius = m_dRadius;
   arc->m_vStart[0] = 1.0;
   arc->m_vStart[1] = 0.0;
-  arc->m_dSweep = IsCcw() ? kTwoPi : -kTwoPi;
+  arc->m_dSweep = IsCcw() ? 2 * std::numbers::pi : -2 * std::numbers::pi;
   return arc;
 }
 
@@ -119,7 +117,7 @@ CGeBezier* CGeCircle::ToBezier(int direction) {
 int CGeCircle::IsPointOn(const double pt[2], double& t) {
   if (std::fabs(Dist(pt, m_ptCenter) - m_dRadius) > 0.01) return 0;
   const double v[2] = {pt[0] - m_ptCenter[0], pt[1] - m_ptCenter[1]};
-  t = V2D_AngletoX(v) / kTwoPi;
+  t = V2D_AngletoX(v) / (2 * std::numbers::pi);
   if (!IsCcw()) t = 1.0 - t;
   return 1;
 }
@@ -201,7 +199,7 @@ void CGeCircle::Discrete(double tol, CPoint2dArray* pts, double, bool) {
   if (tol > r) return;
   int n = TurnSegments(r, std::max(tol, 0.005));
   if (n <= 0) return;  // degenerate radius: nothing to draw
-  const double da = (IsCcw() ? kTwoPi : -kTwoPi) / n;
+  const double da = (IsCcw() ? 2 * std::numbers::pi : -2 * std::numbers::pi) / n;
   const double cs = std::cos(da), sn = std::sin(da);
   const float sx = static_cast<float>(m_ptCenter[0] + r);
   const float sy = static_cast<float>(m_ptCenter[1]);
@@ -225,13 +223,13 @@ void CGeCircle::Discrete(double tol) { CGeCurve::Discrete(tol, gGetCurveDicAng()
 // ---- evaluation ----
 
 void CGeCircle::GetPointAt(double t, double p[2], unsigned) {
-  const double phi = kTwoPi * (IsCcw() ? t : 1.0 - t);
+  const double phi = 2 * std::numbers::pi * (IsCcw() ? t : 1.0 - t);
   p[0] = m_ptCenter[0] + m_dRadius * std::cos(phi);
   p[1] = m_ptCenter[1] + m_dRadius * std::sin(phi);
 }
 
 void CGeCircle::EvPos(double t, double p[2], unsigned) {
-  const double phi = (IsCcw() ? kTwoPi : -kTwoPi) * t;
+  const double phi = (IsCcw() ? 2 * std::numbers::pi : -2 * std::numbers::pi) * t;
   p[0] = m_ptCenter[0] + m_dRadius * std::cos(phi);
   p[1] = m_ptCenter[1] + m_dRadius * std::sin(phi);
 }
@@ -251,7 +249,7 @@ void CGeCircle::GetTanVecAt(double t, double v[2], unsigned seg) {
 
 void CGeCircle::Ev1Der(double t, double p[2], double d1[2], unsigned seg) {
   EvPos(t, p, seg);
-  const double w = IsCcw() ? kTwoPi : -kTwoPi;
+  const double w = IsCcw() ? 2 * std::numbers::pi : -2 * std::numbers::pi;
   const double th = w * t;
   d1[0] = -m_dRadius * std::sin(th) * w;
   d1[1] = m_dRadius * std::cos(th) * w;
@@ -259,7 +257,7 @@ void CGeCircle::Ev1Der(double t, double p[2], double d1[2], unsigned seg) {
 
 void CGeCircle::Ev2Der(double t, double p[2], double d1[2], double d2[2], unsigned seg) {
   Ev1Der(t, p, d1, seg);
-  const double w = IsCcw() ? kTwoPi : -kTwoPi;
+  const double w = IsCcw() ? 2 * std::numbers::pi : -2 * std::numbers::pi;
   const double th = w * t;
   d2[0] = -m_dRadius * std::cos(th) * w * w;
   d2[1] = -m_dRadius * std::sin(th) * w * w;
@@ -271,7 +269,7 @@ int CGeCircle::GetNearestPoint(const double pt[2], double nearPt[2], double& t, 
   if (C2D_PrjPnt(m_ptCenter, m_dRadius, pt, nearPt, 1e-6, 0.001) != 1) return 0;
   dist = Dist(pt, nearPt);
   const double v[2] = {pt[0] - m_ptCenter[0], pt[1] - m_ptCenter[1]};
-  t = V2D_AngletoX(v) / kTwoPi;
+  t = V2D_AngletoX(v) / (2 * std::numbers::pi);
   if (!IsCcw()) t = 1.0 - t;
   return 1;
 }
@@ -289,7 +287,7 @@ int CGeCircle::GetTanPt(const double from[2], double& t, int& seg, double touch[
 }
 
 int CGeCircle::EvParam(double length, double& t, unsigned& seg) {
-  const double total = kTwoPi * m_dRadius;
+  const double total = 2 * std::numbers::pi * m_dRadius;
   if (!(total >= 1e-6) || !std::isfinite(length)) return 0;
   t = WrapTurns(length, total) / total;
   seg = 1;
@@ -297,7 +295,7 @@ int CGeCircle::EvParam(double length, double& t, unsigned& seg) {
 }
 
 double CGeCircle::EvArcLength(double t0, double t1, unsigned) {
-  return std::fabs((t0 - t1) * m_dRadius * kTwoPi);
+  return std::fabs((t0 - t1) * m_dRadius * 2 * std::numbers::pi);
 }
 
 double CGeCircle::EvTotalArcLength() { return EvArcLength(0.0, 1.0, 1); }

@@ -14,9 +14,6 @@
 IMPLEMENT_SERIAL(CGeEllipse, CObject, GE_SCHEMA_2D)
 
 namespace {
-
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
-
 double Dist(const double a[2], const double b[2]) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
 
 }  // namespace
@@ -128,7 +125,7 @@ void CGeEllipse::Discrete(double tol, CPoint2dArray* pts, double, bool) {
   const double d = std::max(std::fabs(m_dA), std::fabs(m_dB));
   const int n = CGeCircle::TurnSegments(d, std::max(tol, 0.005));
   if (n < 1) return;
-  const double step = (IsCcw() ? kTwoPi : -kTwoPi) / n;
+  const double step = (IsCcw() ? 2 * std::numbers::pi : -2 * std::numbers::pi) / n;
   const double cs = std::cos(m_dRotation), sn = std::sin(m_dRotation);
   const double cd = std::cos(step), sd = std::sin(step);
   const int base = static_cast<int>(pts->GetSize());
@@ -214,8 +211,8 @@ double CGeEllipse::EvArcLength(double t0, double t1, unsigned) {
   // |dP/dt| does not depend on the rotation or the direction.
   const double a2 = m_dA * m_dA, b2 = m_dB * m_dB;
   auto speed = [a2, b2](double t) {
-    const double s = std::sin(kTwoPi * t), c = std::cos(kTwoPi * t);
-    return kTwoPi * std::sqrt(a2 * s * s + b2 * c * c);
+    const double s = std::sin(2 * std::numbers::pi * t), c = std::cos(2 * std::numbers::pi * t);
+    return 2 * std::numbers::pi * std::sqrt(a2 * s * s + b2 * c * c);
   };
   const double h = t1 - t0;
   const double ends = speed(t0) + speed(t1);
@@ -323,7 +320,7 @@ void CGeEllipse::Transform(const double m[3][3]) {
 
 CGeShape2d* CGeEllipse::Scale(const double base[2], const double f[2]) {
   // A turned ellipse scaled per axis is no ellipse of this form: answer with its Bezier form.
-  if (std::fabs(m_dRotation) > 1e-6 && std::fabs(m_dRotation - kTwoPi) > 1e-6) {
+  if (std::fabs(m_dRotation) > 1e-6 && std::fabs(m_dRotation - 2 * std::numbers::pi) > 1e-6) {
     CGeBezier* bez = ToBezier();
     return bez ? bez->Scale(base, f) : nullptr;
   }

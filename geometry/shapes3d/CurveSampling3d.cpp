@@ -1,6 +1,7 @@
 #include "geometry/shapes3d/CurveSampling3d.h"
 
 #include <algorithm>
+#include <numbers>
 
 #include "platform/numora/Numora.h"
 
@@ -36,7 +37,7 @@ void RefineCurveSamples(std::vector<CurveSample3d>& samples,
         const double ma[3] = {a.p[0] - m.p[0], a.p[1] - m.p[1], a.p[2] - m.p[2]};
         const double mb[3] = {b.p[0] - m.p[0], b.p[1] - m.p[1], b.p[2] - m.p[2]};
         double ang = V3D_GetAngle(ma, mb, 1e-6);
-        if (ang <= 0.001) ang = 3.14159265358979323846;
+        if (ang <= 0.001) ang = std::numbers::pi;
         accept = dev <= chordTol && ang >= angTol;
       }
       if (accept) {

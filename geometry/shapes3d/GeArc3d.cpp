@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "geometry/shapes3d/GeNrbCrv3d.h"
 #include "geometry/shapes3d/Snap3d.h"
@@ -10,8 +11,6 @@
 IMPLEMENT_SERIAL(CGeArc3d, CObject, GE_SCHEMA_3D)
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 // Upper bound of the chords of one arc: a radius or sweep from a damaged file must not exhaust
 // memory. The same bound as the planar arc's, where finer chords no longer add accuracy.
 constexpr double kMaxArcChords = 16384.0;
@@ -219,7 +218,7 @@ int CGeArc3d::GetNearestPoint3D(const double p[3], double out[3], double& t, uns
     const double a = V3D_GetRotAngleXY(m_frame.xAxis, m_frame.yAxis, v);
     if (a < m_dSweep)
       t = a / m_dSweep;
-    else if (a < m_dSweep / 2.0 + kPi)
+    else if (a < m_dSweep / 2.0 + std::numbers::pi)
       t = 1.0;
   }
   GetPointAt(t, out, 1);
@@ -313,7 +312,7 @@ void CGeArc3d::Reverse() {
   Discrete(gGetCurveDicTol(), m_strDisc);
 }
 
-int CGeArc3d::IsClosed(double tol) { return std::fabs(m_dSweep - GE_TWO_PI) < tol ? 1 : 0; }
+int CGeArc3d::IsClosed(double tol) { return std::fabs(m_dSweep - 2 * std::numbers::pi) < tol ? 1 : 0; }
 
 int CGeArc3d::EvParam(double length, double& t, unsigned& seg) {
   seg = 0;
@@ -382,7 +381,7 @@ int CGeArc3d::Create3Pnt(const double p1[3], const double p2[3], const double p3
   RF_TransLocalP3D(&plane, local, origin);
   const double angle = V3D_GetAngle(a, b, 1e-12);
   if (angle < 0.001 || angle > 3.1405926535897932) return 0;
-  m_dSweep = GE_TWO_PI - 2.0 * angle;
+  m_dSweep = 2 * std::numbers::pi - 2.0 * angle;
   m_dRadius = P3D_Dist(origin, p1);
   Copy3(origin, m_frame.origin);
   Copy3(z, m_frame.zAxis);
@@ -415,7 +414,7 @@ int CGeArc3d::CreateCSE(int mode, const double centre[3], const double start[3],
   if (!V3D_GenUnit(c, start, m_frame.xAxis, 1e-12)) return 0;
   if (!V3D_VProductUnit(m_frame.xAxis, d, m_frame.zAxis)) return 0;
   if (mode == 1) {
-    m_dSweep = GE_TWO_PI - 2.0 * half;
+    m_dSweep = 2 * std::numbers::pi - 2.0 * half;
     for (int k = 0; k < 3; ++k) m_frame.zAxis[k] = -m_frame.zAxis[k];
   }
   V3D_VProductUnit(m_frame.zAxis, m_frame.xAxis, m_frame.yAxis);
@@ -430,8 +429,8 @@ int CGeArc3d::CreateSETan(const double start[3], const double end[3], const doub
   const double m[3] = {(start[0] + end[0]) / 2.0, (start[1] + end[1]) / 2.0,
                        (start[2] + end[2]) / 2.0};
   double bisector[3], normal[3];
-  V3D_Rotate(u, z, kPi / 2.0, bisector);
-  V3D_Rotate(tan, z, -kPi / 2.0, normal);
+  V3D_Rotate(u, z, std::numbers::pi / 2.0, bisector);
+  V3D_Rotate(tan, z, -std::numbers::pi / 2.0, normal);
   double origin[3];
   if (Inter3_LineLine(m, bisector, start, normal, 1e-6, 0.001, origin) != 1) return 0;
   double x[3], e[3];
@@ -444,7 +443,7 @@ int CGeArc3d::CreateSETan(const double start[3], const double end[3], const doub
   m_dSweep = V3D_GetAngle(x, e, 1e-12);
   double xe[3];
   V3D_VProduct(x, e, xe);
-  if (V3D_GetAngle(z, xe, 1e-12) > kPi / 2.0) m_dSweep = GE_TWO_PI - m_dSweep;
+  if (V3D_GetAngle(z, xe, 1e-12) > std::numbers::pi / 2.0) m_dSweep = 2 * std::numbers::pi - m_dSweep;
   return std::fabs(m_dSweep) >= 0.001 ? 1 : 0;
 }
 
@@ -453,7 +452,7 @@ namespace {
 int MakeCircle(CGeArc3d& arc, const double centre[3], double radius, const double x[3],
                const double y[3], const double z[3]) {
   arc.m_dRadius = std::fabs(radius);
-  arc.m_dSweep = GE_TWO_PI;
+  arc.m_dSweep = 2 * std::numbers::pi;
   if (!centre || !(arc.m_dRadius >= 0.0001)) return 0;
   Copy3(centre, arc.m_frame.origin);
   Copy3(x, arc.m_frame.xAxis);

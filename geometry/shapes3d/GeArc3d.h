@@ -4,8 +4,6 @@
 
 #include "geometry/shapes3d/GeCurve3d.h"
 
-constexpr double GE_TWO_PI = 6.283185307179586;
-
 class CGeArc3d : public CGeCurve3d {
   DECLARE_SERIAL(CGeArc3d)
 

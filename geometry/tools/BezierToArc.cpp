@@ -13,8 +13,6 @@
 #include "platform/numora/Numora.h"
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 constexpr double kOneDegree = 0.01745;
 constexpr double kThreeDegrees = 0.05236;
 // A fit this close is taken at once during the joint search.
@@ -27,7 +25,7 @@ using Pt = std::array<double, 2>;
 // Directed turn from a to b in (-pi, pi]; the sign tells the side.
 double Turn(const double a[2], const double b[2]) {
   const double t = V2D_GetAngleV1toV2(a, b);
-  return t > kPi ? t - 2.0 * kPi : t;
+  return t > std::numbers::pi ? t - 2.0 * std::numbers::pi : t;
 }
 
 void Bernstein(const double (*q)[2], int n, double t, double out[2]) {
@@ -74,7 +72,7 @@ bool IsSimple(const double (*p)[2], int n) {
   const double d1[2] = {p[n][0] - p[n - 1][0], p[n][1] - p[n - 1][1]};
   const double a0 = Turn(d0, chord);
   const double a1 = Turn(chord, d1);
-  const double h = kPi / 2.0;
+  const double h = std::numbers::pi / 2.0;
   bool simple = (a0 > 0.0 && a0 < h && a1 > 0.0 && a1 < h) ||
                 (a0 < 0.0 && a0 > -h && a1 < 0.0 && a1 > -h);
   if (simple && n == 3 &&
@@ -252,7 +250,7 @@ class Approximator {
     const double vo0[2] = {q0[0] - o[0], q0[1] - o[1]};
     const double von[2] = {qn[0] - o[0], qn[1] - o[1]};
     double gamma = V2D_GetAngle(vo0, von, 1e-12);
-    if (gamma > kPi) gamma = 2.0 * kPi - gamma;
+    if (gamma > std::numbers::pi) gamma = 2.0 * std::numbers::pi - gamma;
     gamma /= 2.0;
     // The quick-accept level never lies above the tolerance itself.
     const double good = std::min(kGoodFit, m_tol);
@@ -469,7 +467,7 @@ void MergeConcentricArc(CGeCurveList* list, float tol) {
       arc->GetEndPoint(re);
       // Only a continuation is merged: connected, the same way round and less than a turn.
       const bool follows = P2D_Dist(e, rs) < tol && prev->m_dSweep * arc->m_dSweep > 0.0 &&
-                           std::fabs(prev->m_dSweep + arc->m_dSweep) < 2.0 * kPi - 1e-6;
+                           std::fabs(prev->m_dSweep + arc->m_dSweep) < 2.0 * std::numbers::pi - 1e-6;
       CGeArc merged;
       if (follows && merged.Create3Pnt(s, e, re)) {
         prev->Create(&merged);

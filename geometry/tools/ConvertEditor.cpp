@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
@@ -192,7 +193,7 @@ CGeArc3d* CConvertEditor::ArcToArc3d(CGeArc* arc, double z) {
 CGeArc3d* CConvertEditor::CircleToArc3d(CGeCircle* circle, double z) {
   if (!circle) return nullptr;
   const double x[2] = {1.0, 0.0};
-  return NewFlatArc(circle->m_ptCenter, circle->m_dRadius, x, GE_TWO_PI, circle->m_nDir == 1, z);
+  return NewFlatArc(circle->m_ptCenter, circle->m_dRadius, x, 2 * std::numbers::pi, circle->m_nDir == 1, z);
 }
 
 CGePolyline3d* CConvertEditor::EllipseToPolyline3d(CGeEllipse* ellipse, double z) {

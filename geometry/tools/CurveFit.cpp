@@ -15,16 +15,13 @@
 #include "platform/numora/Numora.h"
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
-
 double Cross(const double a[2], const double b[2]) { return a[0] * b[1] - a[1] * b[0]; }
 double Dot(const double a[2], const double b[2]) { return a[0] * b[0] + a[1] * b[1]; }
 
 // Angle turned from a to b around a centre in the given direction, in [0, 2 pi).
 double DirectedAngle(const double a[2], const double b[2], bool ccw) {
   const double t = ccw ? V2D_GetAngleV1toV2(a, b) : V2D_GetAngleV1toV2(b, a);
-  return t >= 2.0 * kPi ? 0.0 : t;
+  return t >= 2.0 * std::numbers::pi ? 0.0 : t;
 }
 
 // ---- lines and biarcs ----

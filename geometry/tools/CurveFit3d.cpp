@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes3d/GeCombCurve3d.h"
@@ -16,8 +17,6 @@
 #include "platform/vurode/Accessors.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kSameCoord = 0.0001;
 
 // The coordinate plane through a that b lies in, tested z, x, y (plane codes 0, 1, 2), or -1.
@@ -60,11 +59,11 @@ CGeCombCurve3d* geBiarcsFitCurve3dOnXYZ(const double pts[][3], int n, double tol
   const double origin[3] = {0, 0, 0};
   if (plane == 1) {
     const double yAxis[3] = {0, 1, 0}, shift[3] = {pts[0][0], 0, 0};
-    out->Rotate3D(origin, yAxis, -kPi / 2);
+    out->Rotate3D(origin, yAxis, -std::numbers::pi / 2);
     out->Translate3D(shift);
   } else {
     const double xAxis[3] = {1, 0, 0}, shift[3] = {0, pts[0][1], 0};
-    out->Rotate3D(origin, xAxis, kPi / 2);
+    out->Rotate3D(origin, xAxis, std::numbers::pi / 2);
     out->Translate3D(shift);
   }
   return out;

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <utility>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
@@ -21,8 +22,6 @@
 #include "geometry/tools/GeTool2DInternal.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kTiny = 1e-6;
 constexpr double kSnapGap = 0.01;        // gaps below this are closed by moving the next start
 constexpr double kPieceTol = 0.01;       // discretisation of edited pieces
@@ -203,7 +202,6 @@ void DeleteAt(CGeCurveList* list, POSITION pos) {
   delete c;
 }
 
-
 // Candidate pairs (i < j) whose boxes come within tol, in (i, j) order: a sweep over the
 // boxes sorted by their left edge instead of testing every pair.
 std::vector<std::pair<int, int>> OverlappingPairs(const std::vector<_tagBox2D>& boxes, double tol) {
@@ -354,7 +352,7 @@ void CGeTool2D::GenRawOffsetCurve(CGeCurveList* curves, double dist, CGeCurveLis
 CGeLine* CGeTool2D::GenOffsetLine(const double p0[2], const double p1[2], double dist) {
   double n[2];
   if (!OffsetInRange(PointReach(p0, p1), dist) || P2D_Dist(p0, p1) < kTiny || !V2D_GenUnit(p0, p1, n, kTiny)) return nullptr;
-  V2D_Rot(n, kPi / 2);
+  V2D_Rot(n, std::numbers::pi / 2);
   const double a[2] = {p0[0] + dist * n[0], p0[1] + dist * n[1]};
   const double b[2] = {p1[0] + dist * n[0], p1[1] + dist * n[1]};
   return new CGeLine(a, b);
@@ -412,7 +410,7 @@ CGeCurve* CGeTool2D::BridgeCurve(CGeCurve* c1, CGeCurve* c2, double dist, int ty
       c1->GetTanVecAt(1.0, tan, 1);
       auto arc = std::make_unique<CGeArc>();
       // More than half a turn would wrap round the corner the wrong way.
-      if (!arc->CreateSESTan(end, s, tan) || std::fabs(arc->m_dSweep) > kPi) return nullptr;
+      if (!arc->CreateSESTan(end, s, tan) || std::fabs(arc->m_dSweep) > std::numbers::pi) return nullptr;
       arc->Discrete(kPieceTol);
       return arc.release();
     }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 #include <utility>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeCircle.h"
@@ -13,8 +14,6 @@
 #include "geometry/tools/GeTool2DInternal.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kTiny = 1e-6;
 constexpr double kNewtonTol = 0.0001;
 constexpr int kMaxIter = 32;
@@ -152,10 +151,10 @@ int CGeTool2D::GetTanPtAt2Arc(CGeArc* a1, CGeArc* a2, double t1, double t2, doub
   const double q2[2] = {c2[0] - r2 * u[0], c2[1] - r2 * u[1]};
   double a = 0.0, b = 0.0;
   if (d > m && s1 != s2) {
-    a = b = kPi / 2 - std::asin(m / d);  // crossing tangent
+    a = b = std::numbers::pi / 2 - std::asin(m / d);  // crossing tangent
   } else {
-    a = std::asin(x) + kPi / 2;
-    b = std::asin(x) - kPi / 2;
+    a = std::asin(x) + std::numbers::pi / 2;
+    b = std::asin(x) - std::numbers::pi / 2;
     if (d <= m && swapped) s1 = s2;
   }
   if (!s1) {

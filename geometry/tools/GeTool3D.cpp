@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 #include "geometry/shapes2d/GeShape2d.h"
 #include "geometry/shapes3d/GeArc3d.h"
@@ -18,9 +19,6 @@
 #include "platform/vurode/MemPool.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
 void Sub(const double a[3], const double b[3], double out[3]) {
   for (int k = 0; k < 3; ++k) out[k] = a[k] - b[k];
 }
@@ -159,7 +157,7 @@ int OffsetTowards(CGeCurve3d* c, const double other[3], const double N[3], doubl
     return 0;
   c->GetTanVecAt(t, p, tan, static_cast<int>(seg));
   if (!V3D_VProductUnit(N, tan, s)) return 0;
-  bool obtuse = V3D_GetAngle(s, u, 1e-12) > kPi / 2;
+  bool obtuse = V3D_GetAngle(s, u, 1e-12) > std::numbers::pi / 2;
   // u points from c to the other curve, or the reverse, so the sign rule flips with it.
   offset = (obtuse != fromOther) ? -radius : radius;
   return 1;
@@ -203,7 +201,7 @@ int CGeTool3D::CurveOffset(CGeCurve3d* c, const double normal[3], double d, CGeC
   if (type == GE_TYPE_ARC3D) {
     auto* arc = static_cast<CGeArc3d*>(c);
     if (V3D_IsParallel(arc->m_frame.zAxis, normal, 0.001)) {
-      double r = V3D_GetAngle(arc->m_frame.zAxis, normal, 1e-12) < kPi / 2 ? arc->m_dRadius - d
+      double r = V3D_GetAngle(arc->m_frame.zAxis, normal, 1e-12) < std::numbers::pi / 2 ? arc->m_dRadius - d
                                                                           : arc->m_dRadius + d;
       if (r < 0.001) return 0;
       CGeArc3d* copy = arc->Copy();
@@ -215,7 +213,7 @@ int CGeTool3D::CurveOffset(CGeCurve3d* c, const double normal[3], double d, CGeC
   } else if (type == GE_TYPE_OFFSETCRV3D) {
     auto* off = static_cast<CGeOffsetCrv3d*>(c);
     if (V3D_IsParallel(off->m_vDir, normal, 0.001)) {
-      double D = V3D_GetAngle(off->m_vDir, normal, 1e-12) < kPi / 2 ? off->m_dDist + d
+      double D = V3D_GetAngle(off->m_vDir, normal, 1e-12) < std::numbers::pi / 2 ? off->m_dDist + d
                                                                     : off->m_dDist - d;
       if (std::fabs(D) > 10000) return 0;
       CGeOffsetCrv3d* copy = off->Copy();
@@ -288,14 +286,14 @@ int CGeTool3D::GetTanPtAt2Arc(CGeArc3d* a, CGeArc3d* b, double* ta, double* tb, 
   double F, G;
   if (d > r1 + r2) {
     if (side1 != side2) {
-      F = G = kPi / 2 - std::asin((r1 + r2) / d);
+      F = G = std::numbers::pi / 2 - std::asin((r1 + r2) / d);
     } else {
-      F = std::asin(x) + kPi / 2;
-      G = std::asin(x) - kPi / 2;
+      F = std::asin(x) + std::numbers::pi / 2;
+      G = std::asin(x) - std::numbers::pi / 2;
     }
   } else if (std::fabs(r2 - r1) < d) {
-    F = std::asin(x) + kPi / 2;
-    G = std::asin(x) - kPi / 2;
+    F = std::asin(x) + std::numbers::pi / 2;
+    G = std::asin(x) - std::numbers::pi / 2;
     if (swapped) side1 = side2;
   } else {
     return 0;

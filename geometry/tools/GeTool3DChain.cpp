@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes3d/GeCombCurve3d.h"
 #include "geometry/shapes3d/GeLoop3d.h"
@@ -35,7 +36,7 @@ void BackTan(CGeCurve3d* c, double v[3]) {
 struct ChainTraits3d {
   using Curve = CGeCurve3d;
   static constexpr int kDim = 3;
-  static constexpr double kNoTurn = -6.283185307179586;
+  static constexpr double kNoTurn = -2 * std::numbers::pi;
   static bool Near(CGeCurve3d* c, const double p[3], double tol) {
     _tagBox3D box;
     c->GetBox(&box);

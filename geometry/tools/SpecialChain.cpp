@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <utility>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeLoop.h"
@@ -20,8 +21,6 @@
 #include "platform/panlet/Progress.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kSplitGap = 0.0001;    // a chain end this close to one of its starts closes it
 constexpr double kRetraceReach = 1.0;   // how far a retraced curve may end from the chain end
 constexpr double kLinkTol = 0.001;      // end matching of the retracing chains
@@ -229,7 +228,7 @@ CGeCurve* CGeTool2D::SearchMinLkCurveTree(RBTree& tree, const double end[2],
       double t[2];
       UnitStartTan(c, t);
       const double dot = direction[0] * t[0] + direction[1] * t[1];
-      const double angle = dot > 0.999999 ? 0.0 : (dot < -0.999999 ? kPi : std::acos(dot));
+      const double angle = dot > 0.999999 ? 0.0 : (dot < -0.999999 ? std::numbers::pi : std::acos(dot));
       if (angle > best) {
         best = angle;
         bestNode = node;

@@ -14,8 +14,6 @@
 #include "platform/numora/Point3d.h"
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 // Most points a tessellation may hold; a larger request is refused rather than exhausting
 // memory (an unbounded line interval, a huge arc interval).
 constexpr double kMaxTessPoints = 100001;
@@ -53,7 +51,7 @@ int CRV_GetRange(const ENT_Record* rec, double out[2]) {
       return 1;
     case ENT_CIRCLE:
       out[0] = 0.0;
-      out[1] = 2.0 * kPi;
+      out[1] = 2.0 * std::numbers::pi;
       return 1;
     case ENT_BSPLINE_CURVE:
       out[0] = 0.0;
@@ -450,7 +448,7 @@ int CRV_ToBcrv(BCRV*& out, double tol, const double interval[2], const ENT_Recor
       kv::Copy(arc.frame.zAxis, Z);
       kv::Cross(arc.frame.yAxis, Z, X);
       arc.radius = c->radius;
-      arc.sweep = std::min(std::fabs(t1 - t0), 2.0 * kPi);
+      arc.sweep = std::min(std::fabs(t1 - t0), 2.0 * std::numbers::pi);
       if (!BCRV_GenArc(&arc, out)) return 0;
       break;
     }
@@ -513,7 +511,7 @@ int TessArc(ARR_Array*& out, double t0, double t1, const CRV_Circle* c, double c
   if (r < 1e-6 || chord < 1e-6 || angle < 0.001 || step < 1e-6 || std::fabs(t1 - t0) < 0.001)
     return 0;
   chord = std::min(chord, r);
-  angle = std::min(angle, kPi / 2);
+  angle = std::min(angle, std::numbers::pi / 2);
   step = std::min(step, r);
   const double half = std::min(std::sqrt(chord * (2 * r - chord)), step / 2);
   const double delta = std::max(2.0 * std::asin(std::min(1.0, half / r)), 0.001);

@@ -8,10 +8,6 @@
 #include "platform/numora/Frame.h"
 #include "platform/numora/Memory.h"
 
-namespace {
-constexpr double kPi = std::numbers::pi;
-}
-
 _arc* ARC_NewFrame(double radius, double sweep) {
   auto* a = static_cast<_arc*>(KX_MemAlloc(sizeof(_arc)));
   if (!a) return nullptr;
@@ -56,7 +52,7 @@ int ARC_ByEndsAndCentreLine(const double end[3], _arc*& arc, const double start[
   }
   kv::Cross(tmp, Z, X);
   if (!kv::Unit(Y, tmp, 1e-12)) return -4;
-  arc = ARC_NewFrame(r, std::min(2.0 * half, kPi));
+  arc = ARC_NewFrame(r, std::min(2.0 * half, std::numbers::pi));
   if (!arc) return -1;
   kv::Copy(arc->frame.origin, O);
   kv::Copy(arc->frame.xAxis, X);
@@ -88,14 +84,14 @@ int ARC_ByThreePoints(const double third[3], const double end[3], const double s
   const double h = 0.5 * kv::Len(chord);
   kv::Unit(cu, chord, 1e-20);
   double r;
-  if (std::fabs(beta - kPi / 2) < 0.001) {
+  if (std::fabs(beta - std::numbers::pi / 2) < 0.001) {
     r = h;
     kv::Copy(C, M);
   } else {
     double w[3];
     kv::Cross(w, Z, cu);
-    if (beta < kPi / 2) kv::Scale(w, -1.0, w);
-    const double off = std::fabs(beta - kPi / 2);
+    if (beta < std::numbers::pi / 2) kv::Scale(w, -1.0, w);
+    const double off = std::fabs(beta - std::numbers::pi / 2);
     r = h / std::cos(off);
     kv::Axpy(C, M, h * std::tan(off), w);
   }
@@ -103,7 +99,7 @@ int ARC_ByThreePoints(const double third[3], const double end[3], const double s
   kv::Sub(tmp, start, C);
   if (!kv::Unit(X, tmp, 1e-20)) return -4;
   kv::Cross(Y, Z, X);
-  arc = ARC_NewFrame(r, 2.0 * kPi - 2.0 * beta);
+  arc = ARC_NewFrame(r, 2.0 * std::numbers::pi - 2.0 * beta);
   if (!arc) return 0;
   kv::Copy(arc->frame.origin, C);
   kv::Copy(arc->frame.xAxis, X);
@@ -236,15 +232,15 @@ int MAT_Solve4(double x[4], const double b[4], const double M[16]) {
 
 double MAT_SafeAcos(double c) {
   if (c > 0.999999999999) return 0.0;
-  if (c < -0.999999999999) return kPi;
+  if (c < -0.999999999999) return std::numbers::pi;
   return std::acos(c);
 }
 
 double MAT_Angle2(double x, double y) {
   if (std::fabs(x) + std::fabs(y) < 1e-20) return 0.0;
   double a = std::atan2(y, x);
-  if (a < 0.0) a += 2.0 * kPi;
-  return a >= 2.0 * kPi ? 0.0 : a;
+  if (a < 0.0) a += 2.0 * std::numbers::pi;
+  return a >= 2.0 * std::numbers::pi ? 0.0 : a;
 }
 
 int LSQ_Decompose2(const double a[3], const double b[3], const double v[3], double out[2]) {
@@ -296,18 +292,18 @@ int MAT_SolveTrig(double a, double b, double c, double d, double roots[2]) {
   const double phi = std::atan2(b, a);
   const double alpha = MAT_SafeAcos(std::clamp(c / R, -1.0, 1.0));
   auto wrap = [](double t) {
-    t = std::fmod(t, 2.0 * kPi);
-    if (t < 0.0) t += 2.0 * kPi;
-    return t >= 2.0 * kPi ? 0.0 : t;
+    t = std::fmod(t, 2.0 * std::numbers::pi);
+    if (t < 0.0) t += 2.0 * std::numbers::pi;
+    return t >= 2.0 * std::numbers::pi ? 0.0 : t;
   };
   // |c| = R: the line touches the circle once.
   if (R - std::fabs(c) <= d) {
-    roots[0] = wrap(c >= 0.0 ? phi : phi + kPi);
+    roots[0] = wrap(c >= 0.0 ? phi : phi + std::numbers::pi);
     return 1;
   }
   const double r1 = wrap(phi - alpha), r2 = wrap(phi + alpha);
   const double gap = std::fabs(r1 - r2);
-  if (gap < d || gap >= 2.0 * kPi - 0.001) {
+  if (gap < d || gap >= 2.0 * std::numbers::pi - 0.001) {
     roots[0] = r1;
     return 1;
   }

@@ -11,9 +11,6 @@
 #include "platform/numora/Interval.h"
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
-
 // Parameters of a B-spline surface: wrapped into [0, 1] along a periodic direction.
 void BsplineUV(const SRF_Bspline* s, double& u, double& v) {
   if (s->uRange.closure == 2 && (u < 0.0 || u > 1.0)) u = CInterval::ClampPeriodic(0, 1, u);
@@ -140,7 +137,7 @@ int SRF_GetUVBox(const ENT_Record* rec, _tagBox2D* box) {
     case ENT_OFFSET_SURFACE:
       return SRF_GetUVBox(static_cast<const SRF_Offset*>(rec)->base, box);
     case ENT_SPHERE:
-      *box = {{0.0, -kPi / 2}, {2 * kPi, kPi / 2}};
+      *box = {{0.0, -std::numbers::pi / 2}, {2 * std::numbers::pi, std::numbers::pi / 2}};
       return 1;
     default:
       return 0;
@@ -166,8 +163,8 @@ int SRF_GetParamRanges(const ENT_Record* rec, _param* U, _param* V) {
     case ENT_SPHERE:
       PARAM_Init(U);
       PARAM_Init(V);
-      U->min = 0, U->max = 2 * kPi, U->closure = 2;
-      V->min = -kPi / 2, V->max = kPi / 2, V->startKind = V->endKind = 3, V->closure = 0;
+      U->min = 0, U->max = 2 * std::numbers::pi, U->closure = 2;
+      V->min = -std::numbers::pi / 2, V->max = std::numbers::pi / 2, V->startKind = V->endKind = 3, V->closure = 0;
       return 1;
     default:
       return 0;
@@ -558,7 +555,7 @@ int SRF_ToBspline(double tol, const ENT_Record* rec, const _tagBox2D* box, _nurb
       const auto* s = static_cast<const SRF_Sphere*>(rec);
       double A[3], B[3];
       SRF_EvPos(A, rec, box->min[0], box->min[1]);
-      SRF_EvPos(B, rec, box->min[0], box->min[1] + kPi / 2);
+      SRF_EvPos(B, rec, box->min[0], box->min[1] + std::numbers::pi / 2);
       if (kv::Dist(A, B) < 1e-6) return -4;
       const _rect_fm3d& f = s->frame;
       _arc arc{};

@@ -1,6 +1,7 @@
 #include "millvane/loops/LoopListOffset.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeCircle.h"
@@ -11,9 +12,6 @@
 #include "platform/vurode/Accessors.h"
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
-
 // Lines, arcs, circles and polylines of a kernel loop as a chain; null when nothing converts.
 CSmartCurve* ChainOf(CGeLoop* loop, bool lean) {
   if (!loop || loop->m_CurveList.IsEmpty()) return nullptr;
@@ -39,7 +37,7 @@ CSmartCurve* ChainOf(CGeLoop* loop, bool lean) {
         // A clockwise circle stays clockwise, so holes keep their sign.
         auto* k = static_cast<CGeCircle*>(g);
         const bool ccw = k->m_nDir == 1;
-        c->AppendSect(new CSmartArc(k->m_ptCenter, k->m_dRadius, ccw ? 0.0 : kTwoPi, ccw ? kTwoPi : 0.0));
+        c->AppendSect(new CSmartArc(k->m_ptCenter, k->m_dRadius, ccw ? 0.0 : 2 * std::numbers::pi, ccw ? 2 * std::numbers::pi : 0.0));
         break;
       }
       case 32: {

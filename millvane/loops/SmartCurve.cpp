@@ -6,15 +6,13 @@
 #include <memory>
 #include <cstdint>
 #include <vector>
+#include <numbers>
 
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Math.h"
 #include "platform/numora/Point2d.h"
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
-
 bool BoxesMeet(const double a[4], const double b[4], double m) {
   return a[0] <= b[2] + m && b[0] <= a[2] + m && a[1] <= b[3] + m && b[1] <= a[3] + m;
 }
@@ -40,9 +38,9 @@ void RefitArc(CSmartArc* a, bool keepStart, const double p[2]) {
     double a0 = std::atan2(s[1] - c[1], s[0] - c[0]);
     double a1 = std::atan2(e[1] - c[1], e[0] - c[0]);
     if (ccw) {
-      while (a1 <= a0) a1 += kTwoPi;
+      while (a1 <= a0) a1 += 2 * std::numbers::pi;
     } else {
-      while (a1 >= a0) a1 -= kTwoPi;
+      while (a1 >= a0) a1 -= 2 * std::numbers::pi;
     }
     const double diff = std::fabs((a1 - a0) - oldSweep);
     if (diff < bestDiff) {
@@ -347,8 +345,8 @@ void CSmartCurve::HealJoints() {
     if (head->IsArc()) {
       auto* a = static_cast<CSmartArc*>(head);
       if (std::fabs(a->Sweep()) > 6.0) {
-        if (a->IsCcw()) a->endAngle = a->startAngle + kTwoPi;
-        else a->startAngle = a->endAngle + kTwoPi;
+        if (a->IsCcw()) a->endAngle = a->startAngle + 2 * std::numbers::pi;
+        else a->startAngle = a->endAngle + 2 * std::numbers::pi;
         a->UpdateBox();
       }
     }

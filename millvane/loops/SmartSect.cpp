@@ -2,18 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "platform/numora/Math.h"
 #include "platform/numora/Point2d.h"
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
-
 double Norm2Pi(double a) {
-  a = std::fmod(a, kTwoPi);
-  if (a < 0.0) a += kTwoPi;
-  if (a >= kTwoPi) a = 0.0;
+  a = std::fmod(a, 2 * std::numbers::pi);
+  if (a < 0.0) a += 2 * std::numbers::pi;
+  if (a >= 2 * std::numbers::pi) a = 0.0;
   return a;
 }
 
@@ -201,7 +199,7 @@ CSmartArc::CSmartArc(const double s[2], const double c[2], const double e[2]) : 
   radius = P2D_Dist(c, s);
   startAngle = Norm2Pi(std::atan2(s[1] - c[1], s[0] - c[0]));
   endAngle = Norm2Pi(std::atan2(e[1] - c[1], e[0] - c[0]));
-  if (endAngle >= startAngle) startAngle += kTwoPi;
+  if (endAngle >= startAngle) startAngle += 2 * std::numbers::pi;
   UpdateBox();
 }
 
@@ -232,9 +230,9 @@ CSmartArc* CSmartArc::FromThreePoints(const double s[2], const double m[2], cons
   double ae = Norm2Pi(std::atan2(e[1] - c[1], e[0] - c[0]));
   const double ms[2] = {m[0] - s[0], m[1] - s[1]}, es[2] = {e[0] - s[0], e[1] - s[1]};
   if (Cross(ms, es) < 0.0) {
-    if (ae >= as) as += kTwoPi;
+    if (ae >= as) as += 2 * std::numbers::pi;
   } else if (ae <= as) {
-    ae += kTwoPi;
+    ae += 2 * std::numbers::pi;
   }
   return new CSmartArc(c, r, as, ae);
 }
@@ -281,8 +279,8 @@ double CSmartArc::ParamOf(const double p[2]) const {
   const double sweep = endAngle - startAngle;
   if (sweep == 0.0) return 0.0;  // a zero-sweep arc has only the parameter 0
   const double a = Norm2Pi(std::atan2(p[1] - centre[1], p[0] - centre[0]));
-  const double t[3] = {(a - startAngle) / sweep, (a + kTwoPi - startAngle) / sweep,
-                       (a - kTwoPi - startAngle) / sweep};
+  const double t[3] = {(a - startAngle) / sweep, (a + 2 * std::numbers::pi - startAngle) / sweep,
+                       (a - 2 * std::numbers::pi - startAngle) / sweep};
   for (double ti : t)
     if (ti > -0.001 && ti < 1.001) return ti;
   for (int i = 1; i < 3; ++i)
@@ -316,7 +314,7 @@ void CSmartArc::Rotate(double c, double s) {
   const double x = centre[0], y = centre[1];
   centre[0] = x * c - y * s;
   centre[1] = x * s + y * c;
-  if (std::fabs(kTwoPi - std::fabs(endAngle - startAngle)) <= 0.0001) {
+  if (std::fabs(2 * std::numbers::pi - std::fabs(endAngle - startAngle)) <= 0.0001) {
     UpdateBox();
     return;
   }
@@ -328,8 +326,8 @@ void CSmartArc::Rotate(double c, double s) {
   }
   startAngle = Norm2Pi(std::atan2(sp[1] - centre[1], sp[0] - centre[0]));
   endAngle = Norm2Pi(std::atan2(ep[1] - centre[1], ep[0] - centre[0]));
-  if (ccw && endAngle < startAngle) endAngle += kTwoPi;
-  if (!ccw && endAngle > startAngle) startAngle += kTwoPi;
+  if (ccw && endAngle < startAngle) endAngle += 2 * std::numbers::pi;
+  if (!ccw && endAngle > startAngle) startAngle += 2 * std::numbers::pi;
   UpdateBox();
 }
 

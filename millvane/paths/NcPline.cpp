@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes3d/GePolyline3d.h"
 #include "millvane/paths/MillModel.h"
@@ -40,10 +41,10 @@ double AngleAt(const CNcPoint& p, const CNcPoint& m, const CNcPoint& q) {
   const double u[3] = {p.x - m.x, p.y - m.y, p.z - m.z}, v[3] = {q.x - m.x, q.y - m.y, q.z - m.z};
   const double lu = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
   const double lv = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-  if (lu < 1e-12 || lv < 1e-12) return M_PI;
+  if (lu < 1e-12 || lv < 1e-12) return std::numbers::pi;
   const double c = (u[0] * v[0] + u[1] * v[1] + u[2] * v[2]) / (lu * lv);
   const double a = std::acos(std::clamp(c, -1.0, 1.0));
-  return a <= 0.001 ? M_PI : a;
+  return a <= 0.001 ? std::numbers::pi : a;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes3d/GeArc3d.h"
 #include "geometry/shapes3d/GeLine3d.h"
@@ -493,7 +494,7 @@ CGeCurve3d* ArcToCurve(const CPathArc3D& arc) {
     // A kernel arc is flat: a helix goes out as its chord polyline so the ramp is kept.
     const double tol = std::max(gGetCurveDicTol(), 1e-4);
     const double r = std::max(arc.radius, 0.0);
-    double step = r > tol ? 2.0 * CMath::ACos((r - tol) / r) : 2.0 * M_PI;
+    double step = r > tol ? 2.0 * CMath::ACos((r - tol) / r) : 2.0 * std::numbers::pi;
     step = std::max(step, 0.005);
     const int n = std::clamp(static_cast<int>(std::fabs(sweep) / step) + 1, 1, 100000);
     std::vector<std::array<double, 3>> pts(static_cast<size_t>(n) + 1);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 #include "platform/numora/Bcrv.h"
 #include "platform/numora/BcrvCore.h"
@@ -17,8 +18,8 @@ namespace bcrv {
 bool ArcSpline(const double C[3], const double X[3], const double Y[3], double r, double sweep,
                Spline& s) {
   if (!(r > 0.0) || !(sweep > 1e-12) || !std::isfinite(r) || !std::isfinite(sweep)) return false;
-  sweep = std::min(sweep, 2.0 * M_PI);
-  const int segs = std::max(1, int(std::ceil(sweep / (M_PI / 2) - 1e-9)));
+  sweep = std::min(sweep, 2.0 * std::numbers::pi);
+  const int segs = std::max(1, int(std::ceil(sweep / (std::numbers::pi / 2) - 1e-9)));
   const double d = sweep / segs, w1 = std::cos(d / 2);
   s.p = 2;
   s.P.clear();
@@ -90,9 +91,9 @@ int BCRV::GenLine(const double s[3], const double e[3]) {
 int BCRV::GenArc(const double* c, double r, double a0, double a1) {
   if (!c || !std::isfinite(a0) || !std::isfinite(a1)) return 0;
   double sweep = a1 - a0;
-  if (sweep > 2 * M_PI) sweep = 2 * M_PI;
+  if (sweep > 2 * std::numbers::pi) sweep = 2 * std::numbers::pi;
   // Equal angles mean a full turn (an arc whose end angle wrapped onto its start).
-  while (sweep <= 0.0) sweep += 2 * M_PI;
+  while (sweep <= 0.0) sweep += 2 * std::numbers::pi;
   const double C[3] = {c[0], c[1], 0.0};
   const double X[3] = {std::cos(a0), std::sin(a0), 0.0}, Y[3] = {-std::sin(a0), std::cos(a0), 0.0};
   Spline s;
@@ -104,7 +105,7 @@ int BCRV::GenCircle(const double* c, double r) {
   if (!c) return 0;
   const double C[3] = {c[0], c[1], 0.0}, X[3] = {1, 0, 0}, Y[3] = {0, 1, 0};
   Spline s;
-  if (!bcrv::ArcSpline(C, X, Y, r, 2 * M_PI, s)) return 0;
+  if (!bcrv::ArcSpline(C, X, Y, r, 2 * std::numbers::pi, s)) return 0;
   return bcrv::Assign(this, s) ? 1 : 0;
 }
 
@@ -115,7 +116,7 @@ int BCRV::GenEll(const double* c, double a, double b, double rot) {
   // The ellipse is the affine image of the unit circle: axes scaled by a and b.
   const double X[3] = {a * cr, a * sr, 0.0}, Y[3] = {-b * sr, b * cr, 0.0};
   Spline s;
-  if (!bcrv::ArcSpline(C, X, Y, 1.0, 2 * M_PI, s)) return 0;
+  if (!bcrv::ArcSpline(C, X, Y, 1.0, 2 * std::numbers::pi, s)) return 0;
   return bcrv::Assign(this, s) ? 1 : 0;
 }
 

@@ -5,9 +5,6 @@
 #include <numbers>
 
 namespace {
-
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
-
 // Local (ellipse-frame) vector rotated into the world.
 void ToWorld(double rot, double lx, double ly, double out[2]) {
   const double c = std::cos(rot), s = std::sin(rot);
@@ -69,7 +66,7 @@ void QuarterFoot(double e0, double e1, double y0, double y1, double& x0, double&
 }  // namespace
 
 void E2D_EvPos(const double centre[2], double a, double b, double rot, double u, double out[2]) {
-  const double f = kTwoPi * u;
+  const double f = 2 * std::numbers::pi * u;
   ToWorld(rot, a * std::cos(f), b * std::sin(f), out);
   out[0] += centre[0];
   out[1] += centre[1];
@@ -77,13 +74,13 @@ void E2D_EvPos(const double centre[2], double a, double b, double rot, double u,
 
 void E2D_Ev1Der(const double centre[2], double a, double b, double rot, double u, double out[2]) {
   (void)centre;
-  const double f = kTwoPi * u;
-  ToWorld(rot, -kTwoPi * a * std::sin(f), kTwoPi * b * std::cos(f), out);
+  const double f = 2 * std::numbers::pi * u;
+  ToWorld(rot, -2 * std::numbers::pi * a * std::sin(f), 2 * std::numbers::pi * b * std::cos(f), out);
 }
 
 void E2D_Ev2Der(const double centre[2], double a, double b, double rot, double u, double out[2]) {
   (void)centre;
-  const double f = kTwoPi * u, k = kTwoPi * kTwoPi;
+  const double f = 2 * std::numbers::pi * u, k = 2 * std::numbers::pi * 2 * std::numbers::pi;
   ToWorld(rot, -k * a * std::cos(f), -k * b * std::sin(f), out);
 }
 
@@ -93,7 +90,7 @@ double E2D_GetParamEx(const double centre[2], double a, double b, double rot, co
   const double dx = p[0] - centre[0], dy = p[1] - centre[1];
   const double lx = c * dx + s * dy, ly = -s * dx + c * dy;
   if (lx == 0.0 && ly == 0.0) return 0.0;
-  return Wrap01(std::atan2(ly / b, lx / a) / kTwoPi);
+  return Wrap01(std::atan2(ly / b, lx / a) / (2 * std::numbers::pi));
 }
 
 int E2D_GetNearestPt(const double centre[2], double a, double b, double rot, const double p[2],
@@ -116,7 +113,7 @@ int E2D_GetNearestPt(const double centre[2], double a, double b, double rot, con
   x[0] = std::copysign(x[0], l[0]);
   x[1] = std::copysign(x[1], l[1]);
   if (swapped) std::swap(x[0], x[1]);
-  u = Wrap01(std::atan2(x[1] / b, x[0] / a) / kTwoPi);
+  u = Wrap01(std::atan2(x[1] / b, x[0] / a) / (2 * std::numbers::pi));
   ToWorld(rot, x[0], x[1], foot);
   foot[0] += centre[0];
   foot[1] += centre[1];

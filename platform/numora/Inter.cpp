@@ -7,13 +7,11 @@
 #include <algorithm>
 #include <cmath>
 #include <vector>
+#include <numbers>
 
 using namespace roots;
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586476925;
-
 double Cross(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
 
 bool Finite2(const double p[2]) { return std::isfinite(p[0]) && std::isfinite(p[1]); }
@@ -50,7 +48,7 @@ double EllipseDist(const double c[2], double a, double b, double rot, const doub
 int ConicConic(const double c1[2], double a1, double b1, double rot1, const double c2[2], double a2,
                double b2, double rot2, double tol, double pts[4][2]) {
   const double cr = std::cos(rot2), sr = std::sin(rot2);
-  auto pointAt = [&](double th, double p[2]) { E2D_EvPos(c1, a1, b1, rot1, th / kTwoPi, p); };
+  auto pointAt = [&](double th, double p[2]) { E2D_EvPos(c1, a1, b1, rot1, th / (2 * std::numbers::pi), p); };
   // First-order signed distance to ellipse 2: its implicit value over the gradient length.
   auto f = [&](double th) {
     double p[2], q[2];
@@ -387,7 +385,7 @@ int Inter_CirBez(const double c[2], double r, const double seg[4][2], _tagInterP
     if (n == kInterCirBezMax) break;
     double pt[2];
     BEZ_EvPos(seg, t, pt);
-    recs[n++] = MakeRec(pt, Wrap01(std::atan2(pt[1] - c[1], pt[0] - c[0]) / kTwoPi), t);
+    recs[n++] = MakeRec(pt, Wrap01(std::atan2(pt[1] - c[1], pt[0] - c[0]) / (2 * std::numbers::pi)), t);
   }
   return n;
 }

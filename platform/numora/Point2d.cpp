@@ -8,11 +8,9 @@
 #include "platform/numora/Math.h"
 
 namespace {
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
-
 double Wrap2Pi(double a) {
-  if (a < 0.0) a += kTwoPi;
-  return a >= kTwoPi ? 0.0 : a;
+  if (a < 0.0) a += 2 * std::numbers::pi;
+  return a >= 2 * std::numbers::pi ? 0.0 : a;
 }
 }  // namespace
 

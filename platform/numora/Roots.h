@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <vector>
+#include <numbers>
 
 namespace roots {
 
@@ -109,9 +110,8 @@ double GoldenMin(const G& g, double lo, double hi) {
 // touching is handled as in CurveRoots. `coincident` when every sample lies within tol.
 template <class F, class Dist>
 std::vector<double> PeriodicRoots(const F& f, const Dist& dist, double tol, bool& coincident) {
-  constexpr double kTwoPi = 6.283185307179586476925;
   constexpr int kSamples = 128;
-  const double h = kTwoPi / kSamples;
+  const double h = 2 * std::numbers::pi / kSamples;
   double fv[kSamples];
   coincident = true;
   for (int i = 0; i < kSamples; ++i) {
@@ -131,8 +131,8 @@ std::vector<double> PeriodicRoots(const F& f, const Dist& dist, double tol, bool
     if ((fv[i] - prev) * (next - fv[i]) > 0.0 || (fv[i] == prev && fv[i] == next)) continue;
     const double sgn = (fv[i] <= prev && fv[i] <= next) ? 1.0 : -1.0;
     const double x = GoldenMin([&](double t) { return sgn * f(t); }, i * h - h, i * h + h);
-    const double wrapped = x - kTwoPi * std::floor(x / kTwoPi);
-    nodes.push_back({wrapped < kTwoPi ? wrapped : 0.0, f(x), dist(x) <= tol});
+    const double wrapped = x - 2 * std::numbers::pi * std::floor(x / (2 * std::numbers::pi));
+    nodes.push_back({wrapped < 2 * std::numbers::pi ? wrapped : 0.0, f(x), dist(x) <= tol});
   }
   std::sort(nodes.begin(), nodes.end(), [](const Node& a, const Node& b) { return a.th < b.th; });
   std::vector<double> roots;
@@ -148,9 +148,9 @@ std::vector<double> PeriodicRoots(const F& f, const Dist& dist, double tol, bool
     if (a.f == 0.0) {
       roots.push_back(a.th);
     } else if (SignsDiffer(a.f, b.f)) {
-      const double hi = k + 1 < m ? b.th : b.th + kTwoPi;
+      const double hi = k + 1 < m ? b.th : b.th + 2 * std::numbers::pi;
       const double x = Bisect(f, a.th, hi, a.f);
-      roots.push_back(x >= kTwoPi ? x - kTwoPi : x);
+      roots.push_back(x >= 2 * std::numbers::pi ? x - 2 * std::numbers::pi : x);
     }
   }
   std::sort(roots.begin(), roots.end());

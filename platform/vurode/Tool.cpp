@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "platform/afx/Archive.h"
 #include "platform/afx/Exception.h"
@@ -224,7 +225,7 @@ int CTCylindrical::Type() const { return 1; }
 CTConnic::CTConnic() = default;
 CTConnic::CTConnic(double dia, double tipDia, double halfAngle) {
   const double top = Dimension(dia) / 2, bottom = std::min(Dimension(tipDia) / 2, top);
-  const double angle = std::isfinite(halfAngle) ? std::clamp(halfAngle, 1e-6, M_PI / 2) : std::nan("");
+  const double angle = std::isfinite(halfAngle) ? std::clamp(halfAngle, 1e-6, std::numbers::pi / 2) : std::nan("");
   SetProfile(bottom, top, (top - bottom) / std::tan(angle), 0.0);
 }
 int CTConnic::Type() const { return 2; }

@@ -11,8 +11,6 @@
 #include "support/VurodeFixture.h"
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 const double kC[2] = {1.0, 2.0};
 // Largest radial error of the quarter-circle cubic, per unit of radius.
 constexpr double kCubicBound = 2.73e-4;
@@ -71,10 +69,10 @@ void ExpectRunsAlongArc(CGeBezier& bez, const CGeArc& arc, const Affine* inverse
       worst = std::max(worst, std::fabs(std::hypot(v[0], v[1]) - r));
       const double ang = std::atan2(v[1], v[0]);
       if (first) {
-        EXPECT_NEAR(std::remainder(ang - std::atan2(arc.m_vStart[1], arc.m_vStart[0]), 2 * kPi),
+        EXPECT_NEAR(std::remainder(ang - std::atan2(arc.m_vStart[1], arc.m_vStart[0]), 2 * std::numbers::pi),
                     0.0, 1e-9);
       } else {
-        const double step = sense * std::remainder(ang - prev, 2 * kPi);
+        const double step = sense * std::remainder(ang - prev, 2 * std::numbers::pi);
         backwards = std::min(backwards, step);
         turned += step;
       }
@@ -94,12 +92,12 @@ TEST_F(ArcBezierTest, BezierFormRunsAlongTheArcWithExactEnds) {
     int segments;
   };
   const Case cases[] = {
-      {5, 0.3, kPi / 2, 1},         {5, 0.3, kPi, 2},           {5, 0.3, 1.5 * kPi, 3},
-      {5, 0.3, kPi / 2 + 5e-4, 1},  {5, 1.0, 2 * kPi, 4},       {5, 0.3, 0.7, 1},
+      {5, 0.3, std::numbers::pi / 2, 1},         {5, 0.3, std::numbers::pi, 2},           {5, 0.3, 1.5 * std::numbers::pi, 3},
+      {5, 0.3, std::numbers::pi / 2 + 5e-4, 1},  {5, 1.0, 2 * std::numbers::pi, 4},       {5, 0.3, 0.7, 1},
       {5, 2.0, 2.5, 2},             {5, -0.4, 4.0, 3},          {5, 0.3, 5.5, 4},
-      {5, 0.3, -1.2, 1},            {5, 4.0, -kPi, 2},          {5, 1.0, -4.0, 3},
-      {5, 0.5, -2 * kPi, 4},        {0.01, 2.0, 1.0, 1},        {1e4, 0.2, 1e-5, 1},
-      {5, 0.3, 2 * kPi + 1.0, 5},  // beyond a turn: the quarters go round again
+      {5, 0.3, -1.2, 1},            {5, 4.0, -std::numbers::pi, 2},          {5, 1.0, -4.0, 3},
+      {5, 0.5, -2 * std::numbers::pi, 4},        {0.01, 2.0, 1.0, 1},        {1e4, 0.2, 1e-5, 1},
+      {5, 0.3, 2 * std::numbers::pi + 1.0, 5},  // beyond a turn: the quarters go round again
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "r " << c.r << " a0 " << c.a0 << " sweep " << c.sweep);
@@ -126,7 +124,7 @@ TEST_F(ArcBezierTest, BezierFormRunsAlongTheArcWithExactEnds) {
 TEST_F(ArcBezierTest, UnequalScaleAndShearAnswerWithTheTransformedArcsBezier) {
   const Affine maps[] = {{0, 2.0, 0.5}, {0, -1.5, 2.0}, {1, 0.4, 0.0}, {1, 0.0, -0.3}};
   for (const Affine& m : maps)
-    for (double sweep : {2.0, -4.0, 2 * kPi}) {
+    for (double sweep : {2.0, -4.0, 2 * std::numbers::pi}) {
       SCOPED_TRACE(testing::Message() << "map " << m.kind << " " << m.a << " " << m.b
                                       << " sweep " << sweep);
       CGeArc before = MakeArc(3.0, 1.0, sweep);  // untouched reference (no buffer to share)

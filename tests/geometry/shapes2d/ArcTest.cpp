@@ -13,8 +13,6 @@
 #include "support/VurodeFixture.h"
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 const double kC[2] = {1.0, 2.0};
 constexpr double kR = 5.0;
 
@@ -39,14 +37,14 @@ struct Construction {
 };
 
 TEST_F(ArcTest, EveryConstructionRecoversTheReferenceCircle) {
-  const auto s = P(0.3), m = P(1.0), e = P(2.0), diaEnd = P(0.3 + kPi);
-  const double longCw = -(2 * kPi - 1.7), longCcw = 2 * kPi - 1.7;
+  const auto s = P(0.3), m = P(1.0), e = P(2.0), diaEnd = P(0.3 + std::numbers::pi);
+  const double longCw = -(2 * std::numbers::pi - 1.7), longCcw = 2 * std::numbers::pi - 1.7;
   const Construction cases[] = {
       {"3 points ccw", [&](CGeArc& a) { return a.Create3Pnt(s.data(), m.data(), e.data()); }, 1.7},
       {"CSE ccw", [&](CGeArc& a) { return a.CreateCSE(kC, s.data(), e.data(), 1); }, 1.7},
       {"CSE cw", [&](CGeArc& a) { return a.CreateCSE(kC, s.data(), e.data(), 0); }, longCw},
-      {"CSE diameter ccw", [&](CGeArc& a) { return a.CreateCSE(kC, s.data(), diaEnd.data(), 1); }, kPi},
-      {"CSE diameter cw", [&](CGeArc& a) { return a.CreateCSE(kC, s.data(), diaEnd.data(), 0); }, -kPi},
+      {"CSE diameter ccw", [&](CGeArc& a) { return a.CreateCSE(kC, s.data(), diaEnd.data(), 1); }, std::numbers::pi},
+      {"CSE diameter cw", [&](CGeArc& a) { return a.CreateCSE(kC, s.data(), diaEnd.data(), 0); }, -std::numbers::pi},
       {"CSE minor", [&](CGeArc& a) { return a.CreateCSE(0, kC, s.data(), e.data()); }, 1.7},
       {"CSE major", [&](CGeArc& a) { return a.CreateCSE(1, kC, s.data(), e.data()); }, longCw},
       {"CSE angles", [&](CGeArc& a) { return a.CreateCSEAngle(kC, kR, 0.3, 2.0); }, 1.7},
@@ -109,7 +107,7 @@ TEST_F(ArcTest, DegenerateConstructionsFail) {
   // A zero sweep would need an infinite radius, a zero chord a zero one: both refused.
   EXPECT_EQ(arc.CreateSEAngle(a, far, 0.0), 0);
   EXPECT_EQ(arc.CreateSEAngle(a, a, 1.0), 0);
-  EXPECT_EQ(arc.CreateSEAngle(a, far, 2 * kPi), 0);
+  EXPECT_EQ(arc.CreateSEAngle(a, far, 2 * std::numbers::pi), 0);
   // The angle form keeps its data even when the sweep is too small.
   EXPECT_EQ(arc.CreateCSEAngle(kC, 2.0, 0.5, 0.5), 0);
   EXPECT_DOUBLE_EQ(arc.m_dRadius, 2.0);
@@ -120,7 +118,7 @@ TEST_F(ArcTest, RadiusBelowHalfChordGivesHalfCircle) {
   CGeArc arc;
   ASSERT_EQ(arc.CreateSERad(s, e, 1.0, 1), 1);
   EXPECT_NEAR(arc.m_dRadius, 2.0, 1e-12);
-  EXPECT_NEAR(std::fabs(arc.m_dSweep), kPi, 1e-9);
+  EXPECT_NEAR(std::fabs(arc.m_dSweep), std::numbers::pi, 1e-9);
 }
 
 TEST_F(ArcTest, DefaultArcIsZeroed) {
@@ -140,8 +138,8 @@ TEST_F(ArcTest, DiscreteStepFollowsTheChordRule) {
   struct Case {
     double r, sweep, tol, step;
   } cases[] = {
-      {10, kPi / 2, 0.01, 1.0 / 18},  // trunc((pi/2)/(2 acos 0.999)) + 1
-      {10, kPi / 2, 20, 0.1},         // tolerance above the radius
+      {10, std::numbers::pi / 2, 0.01, 1.0 / 18},  // trunc((pi/2)/(2 acos 0.999)) + 1
+      {10, std::numbers::pi / 2, 20, 0.1},         // tolerance above the radius
       {10, 0.01, 0.01, 1.0 / 8},      // raised to eight segments
       {0, 1.0, 0.01, 0.1},            // degenerate radius
   };
@@ -154,7 +152,7 @@ TEST_F(ArcTest, DiscreteStepFollowsTheChordRule) {
     EXPECT_NEAR(step, c.step, 1e-12) << c.r << " " << c.tol;
   }
   // A zero tolerance asks for infinitely many segments; the count stays bounded.
-  CGeArc arc = MakeArc(o, 10, 0, kPi);
+  CGeArc arc = MakeArc(o, 10, 0, std::numbers::pi);
   double step = 0;
   arc.GetDiscStep(0.0, step);
   EXPECT_GT(step, 0.0);
@@ -166,12 +164,12 @@ TEST_F(ArcTest, DiscretePointCountsAndChordError) {
     double r, a0, sweep, tol;
     int points;  // -1: only check the chord error
   } cases[] = {
-      {10, 0, 2 * kPi, 0.01, 141},     // trunc(2pi / acos(0.999)) + 1
-      {10, 0, kPi / 2, 0.01, 36},
-      {10, 1, -kPi / 2, 0.01, 36},
+      {10, 0, 2 * std::numbers::pi, 0.01, 141},     // trunc(2pi / acos(0.999)) + 1
+      {10, 0, std::numbers::pi / 2, 0.01, 36},
+      {10, 1, -std::numbers::pi / 2, 0.01, 36},
       {10, 0, 0.1, 0.01, 6},           // raised to five segments
-      {10, 0, kPi, 0.001, -1},         // tolerance below the 0.005 floor
-      {0.001, 0, 2 * kPi, 0.01, 6},    // radius far below the tolerance
+      {10, 0, std::numbers::pi, 0.001, -1},         // tolerance below the 0.005 floor
+      {0.001, 0, 2 * std::numbers::pi, 0.01, 6},    // radius far below the tolerance
       {250, 0.4, 3.0, 0.05, -1},
   };
   for (const auto& c : cases) {
@@ -199,7 +197,7 @@ TEST_F(ArcTest, DiscretePointCountsAndChordError) {
 }
 
 TEST_F(ArcTest, HugeRadiusStaysBounded) {
-  CGeArc arc = MakeArc(kC, 1e12, 0, 2 * kPi);
+  CGeArc arc = MakeArc(kC, 1e12, 0, 2 * std::numbers::pi);
   arc.Discrete(0.0);
   ASSERT_NE(arc.m_pSWPoint, nullptr);
   EXPECT_LE(arc.m_nSWPoint, 100001);
@@ -393,13 +391,13 @@ TEST_F(ArcTest, TransformsKeepDataAndBufferTogether) {
 }
 
 TEST_F(ArcTest, MirroredFullTurnMovesItsCentre) {
-  CGeArc arc = MakeArc(kC, 2.0, 0.0, 2 * kPi);
+  CGeArc arc = MakeArc(kC, 2.0, 0.0, 2 * std::numbers::pi);
   arc.Discrete(0.01);
   const double o[2] = {0, 0}, axis[2] = {0, 1};
   arc.Mirror(o, axis);
   EXPECT_NEAR(arc.m_ptCenter[0], -kC[0], 1e-12);
   EXPECT_NEAR(arc.m_ptCenter[1], kC[1], 1e-12);
-  EXPECT_NEAR(arc.m_dSweep, -2 * kPi, 1e-12);
+  EXPECT_NEAR(arc.m_dSweep, -2 * std::numbers::pi, 1e-12);
   double s[2];
   arc.GetStartPoint(s);
   EXPECT_NEAR(Dist(arc.m_pSWPoint[0], s), 0.0, 1e-5);
@@ -422,7 +420,7 @@ TEST_F(ArcTest, MovingAnEndKeepsTheOtherEndAndItsTangent) {
     EXPECT_NEAR(Dist(s1, newStart), 0.0, 1e-9);
     EXPECT_NEAR(Dist(e1, e0), 0.0, 1e-9);
     EXPECT_GT((te0[0] * te1[0] + te0[1] * te1[1]) / (std::hypot(te0[0], te0[1]) * std::hypot(te1[0], te1[1])), 0.999);
-    EXPECT_LT(std::fabs(arc.m_dSweep), kPi);  // still the short arc, not its complement
+    EXPECT_LT(std::fabs(arc.m_dSweep), std::numbers::pi);  // still the short arc, not its complement
 
     CGeArc arc2 = MakeArc(kC, kR, 0.3, 0.3 + sweep);
     const double newEnd[2] = {e0[0] - 0.1, e0[1] + 0.2};

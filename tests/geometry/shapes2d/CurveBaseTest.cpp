@@ -16,9 +16,6 @@
 #include "support/VurodeFixture.h"
 
 namespace {
-
-constexpr double kTwoPi = 2 * std::numbers::pi;
-
 // A curve made of straight segments through given vertices; it remembers every segment
 // number it was asked to evaluate, so tests see what the base passes down.
 class CPolyTestCurve : public CGeCurve {
@@ -59,18 +56,18 @@ class CCircleTestCurve : public CGeCurve {
   CCircleTestCurve() { m_nClosed = 1; }
   int GetType() const override { return GE_TYPE_CIRCLE; }
   void GetPointAt(double t, double p[2], unsigned) override {
-    p[0] = std::cos(kTwoPi * t);
-    p[1] = std::sin(kTwoPi * t);
+    p[0] = std::cos(2 * std::numbers::pi * t);
+    p[1] = std::sin(2 * std::numbers::pi * t);
   }
   void GetTanVecAt(double t, double v[2], unsigned) override {
-    v[0] = -kTwoPi * std::sin(kTwoPi * t);
-    v[1] = kTwoPi * std::cos(kTwoPi * t);
+    v[0] = -2 * std::numbers::pi * std::sin(2 * std::numbers::pi * t);
+    v[1] = 2 * std::numbers::pi * std::cos(2 * std::numbers::pi * t);
   }
   void Ev2Der(double t, double p[2], double d1[2], double d2[2], unsigned seg) override {
     GetPointAt(t, p, seg);
     GetTanVecAt(t, d1, seg);
-    d2[0] = -kTwoPi * kTwoPi * p[0];
-    d2[1] = -kTwoPi * kTwoPi * p[1];
+    d2[0] = -2 * std::numbers::pi * 2 * std::numbers::pi * p[0];
+    d2[1] = -2 * std::numbers::pi * 2 * std::numbers::pi * p[1];
   }
   int Tangent(double& t, const double from[2], double touch[2]) {
     int seg = 1;
@@ -214,11 +211,11 @@ TEST_F(CurveBaseTest, SegmentNumbersStayInRange) {
 TEST_F(CurveBaseTest, NewtonNearestPointAgreesWithSampling) {
   CCircleTestCurve circle;
   std::mt19937 rng(11);
-  std::uniform_real_distribution<double> ang(0, kTwoPi), rad(0.3, 1.6);  // plain Newton converges here
+  std::uniform_real_distribution<double> ang(0, 2 * std::numbers::pi), rad(0.3, 1.6);  // plain Newton converges here
   for (int k = 0; k < 100; ++k) {
     const double a = ang(rng), r = rad(rng);
     const double q[2] = {r * std::cos(a), r * std::sin(a)};
-    double nearPt[2], t = a / kTwoPi + 0.03, dist = 1e12;
+    double nearPt[2], t = a / (2 * std::numbers::pi) + 0.03, dist = 1e12;
     unsigned seg = 1;
     ASSERT_EQ(circle.GetNearestPoint(q, nearPt, t, seg, dist), 1) << k;
     // The search stops once the parameter moves by less than 0.01, so it lands close to,

@@ -16,9 +16,6 @@
 #include "support/VurodeFixture.h"
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
-
 double Dist(const double a[2], const double b[2]) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
 
 // Signed area of the point buffer taken as a polygon: the buffer must turn the way the
@@ -42,7 +39,7 @@ TEST_F(CircleTest, PointsTangentsAndDerivativesFollowTheDirection) {
       double p[2], q[2], v[2];
       circle.GetPointAt(t, p, 1);
       circle.EvPos(t, q, 1);
-      const double phi = sense * 2.0 * kPi * t;
+      const double phi = sense * 2.0 * std::numbers::pi * t;
       EXPECT_NEAR(p[0], c[0] + r * std::cos(phi), 1e-12) << dir << " " << t;
       EXPECT_NEAR(p[1], c[1] + r * std::sin(phi), 1e-12) << dir << " " << t;
       EXPECT_NEAR(Dist(p, q), 0.0, 1e-12);
@@ -76,9 +73,9 @@ TEST_F(CircleTest, AreaLengthAndBufferAgreeWithClosedForms) {
     for (int dir : {1, 0}) {
       CGeCircle circle(c, r, dir);
       const double sense = dir ? 1.0 : -1.0;
-      EXPECT_NEAR(circle.EvArea(), sense * kPi * r * r, 1e-12 * r * r);
-      EXPECT_NEAR(circle.EvTotalArcLength(), 2 * kPi * r, 1e-12 * r);
-      EXPECT_NEAR(circle.EvArcLength(0.75, 0.25, 1), kPi * r, 1e-12 * r);
+      EXPECT_NEAR(circle.EvArea(), sense * std::numbers::pi * r * r, 1e-12 * r * r);
+      EXPECT_NEAR(circle.EvTotalArcLength(), 2 * std::numbers::pi * r, 1e-12 * r);
+      EXPECT_NEAR(circle.EvArcLength(0.75, 0.25, 1), std::numbers::pi * r, 1e-12 * r);
       EXPECT_EQ(circle.IsClosed(0.0), 1);
       // The buffer starts and ends at angle 0, stays on the circle and turns the right way.
       ASSERT_GT(circle.m_nSWPoint, 4);
@@ -151,7 +148,7 @@ TEST_F(CircleTest, TinyAndDegenerateRadiiNeverYieldNonFinitePoints) {
 
 TEST_F(CircleTest, EvParamInvertsArcLength) {
   const double c[2] = {1.0, 1.0};
-  const double total = 4 * kPi;
+  const double total = 4 * std::numbers::pi;
   struct Case {
     double len, t;
   };
@@ -256,7 +253,7 @@ TEST_F(CircleTest, TransformsKeepShapeAndTurnTheDirectionWhenTheyMirror) {
     CGeCircle circle(c0, 2.0, dir);
     const double area = circle.EvArea();
 
-    circle.Rotate(origin, 2 * kPi);
+    circle.Rotate(origin, 2 * std::numbers::pi);
     EXPECT_NEAR(circle.m_ptCenter[0], c0[0], 1e-12);
     EXPECT_NEAR(circle.m_ptCenter[1], c0[1], 1e-12);
 
@@ -322,8 +319,8 @@ TEST_F(CircleTest, SplitGivesTwoArcsOrTheWholeCircleAtAnEnd) {
     std::unique_ptr<CGeCurve> a(out[0]), b(out[1]);
     ASSERT_TRUE(a && b);
     ASSERT_EQ(a->GetType(), GE_TYPE_ARC);
-    EXPECT_NEAR(static_cast<CGeArc*>(a.get())->m_dSweep, sense * kPi, 1e-9);
-    EXPECT_NEAR(static_cast<CGeArc*>(b.get())->m_dSweep, sense * kPi, 1e-9);
+    EXPECT_NEAR(static_cast<CGeArc*>(a.get())->m_dSweep, sense * std::numbers::pi, 1e-9);
+    EXPECT_NEAR(static_cast<CGeArc*>(b.get())->m_dSweep, sense * std::numbers::pi, 1e-9);
     double s[2], m[2];
     a->EvPos(0.0, s, 1);
     a->EvPos(1.0, m, 1);
@@ -340,7 +337,7 @@ TEST_F(CircleTest, SplitGivesTwoArcsOrTheWholeCircleAtAnEnd) {
       EXPECT_EQ(t == 0.0 ? first.get() : second.get(), nullptr);
       ASSERT_NE(whole, nullptr) << t;
       ASSERT_EQ(whole->GetType(), GE_TYPE_ARC);
-      EXPECT_NEAR(static_cast<CGeArc*>(whole)->m_dSweep, sense * 2 * kPi, 1e-12);
+      EXPECT_NEAR(static_cast<CGeArc*>(whole)->m_dSweep, sense * 2 * std::numbers::pi, 1e-12);
       EXPECT_NEAR(whole->EvTotalArcLength(), circle.EvTotalArcLength(), 1e-9);
     }
     CGeCurve* none[2] = {nullptr, nullptr};
@@ -361,7 +358,7 @@ TEST_F(CircleTest, OffsetGoesLeftOfTravelAndConversionsKeepTheDirection) {
 
     std::unique_ptr<CGeArc> arc(circle.ToArc());
     EXPECT_NEAR(arc->EvArea(), 0.0, 1e-12);  // not discretised yet
-    EXPECT_NEAR(arc->m_dSweep, dir ? 2 * kPi : -2 * kPi, 1e-15);
+    EXPECT_NEAR(arc->m_dSweep, dir ? 2 * std::numbers::pi : -2 * std::numbers::pi, 1e-15);
     std::unique_ptr<CGeEllipse> ell(circle.ToEllipse());
     EXPECT_NEAR(ell->EvArea(), circle.EvArea(), 1e-12);
   }

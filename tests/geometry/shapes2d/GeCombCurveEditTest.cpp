@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
@@ -50,7 +51,7 @@ TEST_F(CombCurveEditTest, RefineJoinsRunsOfLikePieces) {
   comb.AddTail(Line(1, 0, 1, 1), 0);
   comb.AddTail(Bezier(b1), 0);
   comb.AddTail(Bezier(b2), 0);
-  CGeArc* arc = Arc(4, 1, 1, M_PI, 2 * M_PI);
+  CGeArc* arc = Arc(4, 1, 1, std::numbers::pi, 2 * std::numbers::pi);
   comb.AddTail(arc, 0);
   const double length = comb.EvTotalArcLength();
   comb.Refine();
@@ -69,7 +70,7 @@ TEST_F(CombCurveEditTest, RefineKeepsALoneLineItPassesThrough) {
   // A line right before an arc goes into the result as it is; it must survive.
   CGeCombCurve comb;
   CGeLine* line = Line(2, 1, 3, 1);
-  CGeArc* arc = Arc(4, 1, 1, M_PI, 2 * M_PI);
+  CGeArc* arc = Arc(4, 1, 1, std::numbers::pi, 2 * std::numbers::pi);
   comb.AddTail(line, 0);
   comb.AddTail(arc, 0);
   comb.Refine();
@@ -97,7 +98,7 @@ TEST_F(CombCurveEditTest, MergeKeepsOrderAndPassesTheClosedFlag) {
   EXPECT_EQ(poly->m_nClosed, 1);
 
   CGeCombCurve mixed;
-  CGeCurve* pieces[] = {Line(0, 0, 1, 0), Line(1, 0, 1, 1), Arc(1, 2, 1, -M_PI / 2, 0)};
+  CGeCurve* pieces[] = {Line(0, 0, 1, 0), Line(1, 0, 1, 1), Arc(1, 2, 1, -std::numbers::pi / 2, 0)};
   for (CGeCurve* c : pieces) mixed.AddTail(c, 0);
   mixed.MergeSubCurve();
   // The two lines become one polyline through their three points; the arc stays.
@@ -158,12 +159,12 @@ TEST_F(CombCurveEditTest, LoopLeanSimplifiesAPolylineAndMergesConcentricArcs) {
   CGeLoop half;
   CGeLine* line = Line(-1, 0, 1, 0);
   half.AddTail(line, 0);
-  half.AddTail(Arc(0, 0, 1, 0, M_PI / 2), 0);
-  half.AddTail(Arc(0, 0, 1, M_PI / 2, M_PI), 0);
+  half.AddTail(Arc(0, 0, 1, 0, std::numbers::pi / 2), 0);
+  half.AddTail(Arc(0, 0, 1, std::numbers::pi / 2, std::numbers::pi), 0);
   half.Lean(0.01, 0.1);
   ASSERT_EQ(half.GetSegmentCount(), 2);
   EXPECT_EQ(half.GetSubCurve(1), line);
-  EXPECT_NEAR(static_cast<CGeArc*>(half.GetSubCurve(2))->m_dSweep, M_PI, 1e-9);
+  EXPECT_NEAR(static_cast<CGeArc*>(half.GetSubCurve(2))->m_dSweep, std::numbers::pi, 1e-9);
 }
 
 TEST_F(CombCurveEditTest, PolylineMembersSplitIntoLinesOrGiveUpSegments) {

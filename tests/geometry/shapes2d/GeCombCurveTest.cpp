@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
@@ -178,7 +179,7 @@ TEST_F(CombCurveTest, ScaleKeepsEntriesThatCannotAnswer) {
   CGeCombCurve comb;
   auto* arc = new CGeArc;
   const double c[2] = {0, 0};
-  arc->CreateCSEAngle(c, 1.0, 0.0, M_PI / 2);
+  arc->CreateCSEAngle(c, 1.0, 0.0, std::numbers::pi / 2);
   arc->Discrete(0.01);
   CGeLine* line = Line(0, 1, -2, 1);
   comb.AddTail(arc, 0);
@@ -202,7 +203,7 @@ TEST_F(CombCurveTest, TransformsReachEverySubCurve) {
   const double v[2] = {1, 1};
   comb->Translate(v);
   const double c[2] = {1, 1};
-  comb->Rotate(c, M_PI / 2);
+  comb->Rotate(c, std::numbers::pi / 2);
   const double p[2] = {0, 0}, d[2] = {1, 0};
   comb->Mirror(p, d);
   double s[2], e[2];
@@ -312,7 +313,7 @@ TEST_F(CombCurveTest, ArchiveRoundTripKeepsNestingNullsAndLoops) {
   nested->m_CurveList.AddTail(static_cast<CGeCurve*>(nullptr));
   auto* arc = new CGeArc;
   const double c[2] = {0, 1};
-  arc->CreateCSEAngle(c, 1.0, 0.0, M_PI / 2);
+  arc->CreateCSEAngle(c, 1.0, 0.0, std::numbers::pi / 2);
   nested->m_CurveList.AddTail(arc);
   comb.m_CurveList.AddTail(nested);
   auto* loop = new CGeLoop;

@@ -16,9 +16,6 @@
 #include "support/VurodeFixture.h"
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
-
 double Dist(const double a[2], const double b[2]) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
 
 // Perimeter by the arithmetic-geometric mean (Gauss-Kummer), independent of any quadrature.
@@ -34,12 +31,12 @@ double AgmPerimeter(double a, double b) {
     w *= 2.0;
     sum += 0.5 * w * c * c;
   }
-  return 2.0 * kPi * (a0 * a0 - sum) / x;
+  return 2.0 * std::numbers::pi * (a0 * a0 - sum) / x;
 }
 
 // Independent point of the ellipse: the defining formula.
 void Formula(const CGeEllipse& e, double t, double p[2]) {
-  const double phi = 2 * kPi * (e.m_nDir == 1 ? t : 1.0 - t);
+  const double phi = 2 * std::numbers::pi * (e.m_nDir == 1 ? t : 1.0 - t);
   const double x = e.m_dA * std::cos(phi), y = e.m_dB * std::sin(phi);
   const double c = std::cos(e.m_dRotation), s = std::sin(e.m_dRotation);
   p[0] = e.m_ptCenter[0] + c * x - s * y;
@@ -110,7 +107,7 @@ TEST_F(EllipseTest, AreaAndPerimeterAgreeWithClosedForms) {
   for (const Shape& s : kShapes) {
     auto e = Make(s);
     const double sense = s.dir == 1 ? 1.0 : -1.0;
-    EXPECT_NEAR(e->EvArea(), sense * kPi * s.a * s.b, 1e-12);
+    EXPECT_NEAR(e->EvArea(), sense * std::numbers::pi * s.a * s.b, 1e-12);
     EXPECT_NEAR(BufferArea(*e) / e->EvArea(), 1.0, 0.02);
     EXPECT_NEAR(e->EvTotalArcLength(), AgmPerimeter(s.a, s.b), 0.005) << s.a << " " << s.b;
     // Lengths add up over a cut, and run the same whatever the direction or rotation.
@@ -278,7 +275,7 @@ TEST_F(EllipseTest, InvolutionsRestoreTheEllipse) {
     auto e = Make(s);
     double before[6][2];
     for (int i = 0; i < 6; ++i) e->GetPointAt(i / 6.0, before[i], 1);
-    e->Rotate(centre, 2 * kPi);
+    e->Rotate(centre, 2 * std::numbers::pi);
     e->Mirror(centre, axis);
     e->Mirror(centre, axis);
     e->Reverse();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeGroup.h"
@@ -17,7 +18,7 @@ TEST_F(GroupTest, EveryTransformReachesEveryCurve) {
   const double a[2] = {0, 0}, b[2] = {2, 0}, c[2] = {5, 5};
   auto* line = new CGeLine(a, b);
   auto* arc = new CGeArc;
-  arc->CreateCSEAngle(c, 1.0, 0.0, M_PI);
+  arc->CreateCSEAngle(c, 1.0, 0.0, std::numbers::pi);
   arc->Discrete(0.01);
   group.m_CurveList.AddTail(line);
   group.m_CurveList.AddTail(static_cast<CGeCurve*>(nullptr));

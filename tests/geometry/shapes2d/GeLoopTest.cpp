@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeLine.h"
@@ -38,7 +39,7 @@ std::vector<Pt> RandomStar(std::mt19937& rng, int n, double rmin, double rmax) {
   std::uniform_real_distribution<double> r(rmin, rmax);
   std::vector<Pt> pts;
   for (int i = 0; i < n; ++i) {
-    const double a = 2 * M_PI * i / n;
+    const double a = 2 * std::numbers::pi * i / n;
     const double rad = r(rng);
     pts.push_back({F(rad * std::cos(a)), F(rad * std::sin(a))});
   }
@@ -337,7 +338,7 @@ TEST_F(LoopTest, StitchClosesSmallGapsOnly) {
       loop.AddTail(new CGeLine(a, b), 0);
     } else {
       auto* arc = new CGeArc;
-      arc->CreateCSEAngle(centre, 2.0, M_PI, 2 * M_PI);
+      arc->CreateCSEAngle(centre, 2.0, std::numbers::pi, 2 * std::numbers::pi);
       loop.AddTail(arc, 0);
     }
     loop.AddTail(new CGeLine(b2, d), 0);  // 0.003 gap after the head
@@ -361,17 +362,17 @@ TEST_F(LoopTest, ArcsBecomeChordsOrTangentPairs) {
     loop->AddTail(arc, 0);
     return loop;
   };
-  auto chord = make(M_PI / 2);
+  auto chord = make(std::numbers::pi / 2);
   chord->ArctoLine();
   ASSERT_EQ(chord->GetSubCurve(1)->GetType(), GE_TYPE_LINE);
-  auto tangents = make(M_PI / 2);
+  auto tangents = make(std::numbers::pi / 2);
   tangents->ArctoExtendLine();
   ASSERT_EQ(tangents->GetSegmentCount(), 2);
   double apex[2];
   tangents->GetSubCurve(1)->GetEndPoint(apex);
   EXPECT_NEAR(apex[0], 2.0, 1e-9);  // the end tangents of a quarter circle meet at (r, r)
   EXPECT_NEAR(apex[1], 2.0, 1e-9);
-  auto half = make(M_PI);
+  auto half = make(std::numbers::pi);
   half->ArctoLine();
   EXPECT_EQ(half->GetSubCurve(1)->GetType(), GE_TYPE_ARC);
 }

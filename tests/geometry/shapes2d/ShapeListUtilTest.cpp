@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
@@ -136,7 +137,6 @@ struct RefineCase {
   std::vector<Pt> out;
 };
 
-
 class ShapeListRefine : public testing::TestWithParam<RefineCase> {};
 
 TEST_P(ShapeListRefine, Thins) {
@@ -151,8 +151,6 @@ TEST_P(ShapeListRefine, Thins) {
 }
 
 const double k170 = 2.9670597283898;
-const double kPi = 3.141592653589793;
-
 INSTANTIATE_TEST_SUITE_P(
     Cases, ShapeListRefine,
     testing::Values(
@@ -192,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {{0, 0}, {1, 0}, {1, 3}}},
         RefineCase{"AnglePiUnchanged",
                    0.01,
-                   kPi,
+                   std::numbers::pi,
                    {{0, 0}, {1, 0}, {2, 0}, {2, 0}},
                    {{0, 0}, {1, 0}, {2, 0}, {2, 0}}},
         RefineCase{"TwoPointsUnchanged", 10.0, 0.0, {{0, 0}, {0, 0}}, {{0, 0}, {0, 0}}}),
@@ -204,7 +202,7 @@ TEST(ShapeListRefine, CircleKeepsOrderedSubsetWithinAngle) {
   CPoint2dArray pts;
   const int n = 3600;
   for (int i = 0; i <= n; ++i) {
-    const double a = 2 * kPi * i / n * 0.75;
+    const double a = 2 * std::numbers::pi * i / n * 0.75;
     tagPoint2d p{static_cast<float>(10 * std::cos(a)), static_cast<float>(10 * std::sin(a))};
     pts.Add(p);
   }

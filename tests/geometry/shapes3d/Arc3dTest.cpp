@@ -9,9 +9,6 @@
 using namespace shapes3d_test;
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
-
 // A circle of radius 2.5 about (1, -2, 3) in a tilted plane: point at angle a.
 struct Circle {
   double c[3] = {1.0, -2.0, 3.0};
@@ -95,8 +92,8 @@ TEST_F(Arc3d, CreateCentreStartEnd) {
     int flag;
     double sweep;
   };
-  for (const Row& r : {Row{true, 1, 1.2}, Row{true, 0, 2 * kPi - 1.2}, Row{false, 0, 1.2},
-                       Row{false, 1, 2 * kPi - 1.2}}) {
+  for (const Row& r : {Row{true, 1, 1.2}, Row{true, 0, 2 * std::numbers::pi - 1.2}, Row{false, 0, 1.2},
+                       Row{false, 1, 2 * std::numbers::pi - 1.2}}) {
     CGeArc3d arc;
     ASSERT_EQ(r.firstForm ? arc.CreateCSE(centre, s, e, r.flag) : arc.CreateCSE(r.flag, centre, s, e), 1);
     ExpectOnCircle(arc, circ, 1e-9);
@@ -159,7 +156,7 @@ TEST_F(Arc3d, CirclesInTheCoordinatePlanes) {
   }
   CGeArc3d almost;
   ASSERT_EQ(almost.CreateCricleXY(c, 1.0), 1);
-  almost.m_dSweep = 2 * kPi - 0.01;
+  almost.m_dSweep = 2 * std::numbers::pi - 0.01;
   EXPECT_EQ(almost.IsClosed(0.1), 1);
   EXPECT_EQ(almost.IsClosed(0.001), 0);
 }
@@ -244,8 +241,8 @@ TEST_F(Arc3d, SplitPiecesJoinOnTheSameCircle) {
     ASSERT_TRUE(a && b) << t;  // a piece close to a full turn is kept too
     auto* pa = static_cast<CGeArc3d*>(a.get());
     auto* pb = static_cast<CGeArc3d*>(b.get());
-    EXPECT_NEAR(pa->m_dSweep + pb->m_dSweep, 2 * kPi, 1e-12);
-    EXPECT_NEAR(pa->m_dSweep, 2 * kPi * t, 1e-12);
+    EXPECT_NEAR(pa->m_dSweep + pb->m_dSweep, 2 * std::numbers::pi, 1e-12);
+    EXPECT_NEAR(pa->m_dSweep, 2 * std::numbers::pi * t, 1e-12);
     double ae[3], bs[3], p[3], be[3], s[3];
     pa->GetEndPoint(ae);
     pb->GetStartPoint(bs);
@@ -262,7 +259,7 @@ TEST_F(Arc3d, SplitPiecesJoinOnTheSameCircle) {
   EXPECT_EQ(out[0], nullptr);
   std::unique_ptr<CGeCurve3d> whole(out[1]);
   ASSERT_TRUE(whole);
-  EXPECT_EQ(static_cast<CGeArc3d*>(whole.get())->m_dSweep, 2 * kPi);
+  EXPECT_EQ(static_cast<CGeArc3d*>(whole.get())->m_dSweep, 2 * std::numbers::pi);
 }
 
 TEST_F(Arc3d, NearestPointMatchesBruteForce) {
@@ -303,11 +300,11 @@ TEST_F(Arc3d, LengthParameterAndDerivatives) {
   const double c[3] = {0, 0, 0};
   CGeArc3d arc;
   ASSERT_EQ(arc.CreateCricleXY(c, 2.0), 1);
-  arc.m_dSweep = kPi;
+  arc.m_dSweep = std::numbers::pi;
   arc.DiscreteMe(1e-4);
   const double len = arc.EvTotalArcLength();
-  EXPECT_LT(len, 2 * kPi);  // chords, at the tolerance floor of 0.005
-  EXPECT_NEAR(len, 2 * kPi, 3e-3);
+  EXPECT_LT(len, 2 * std::numbers::pi);  // chords, at the tolerance floor of 0.005
+  EXPECT_NEAR(len, 2 * std::numbers::pi, 3e-3);
   double t = 0.0;
   unsigned seg = 7;
   EXPECT_EQ(arc.EvParam(len / 4, t, seg), 1);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes3d/GeNrbCrv3d.h"
 #include "platform/afx/Afx.h"
@@ -16,9 +17,6 @@
 #include "support/VurodeFixture.h"
 
 namespace c3t {
-
-constexpr double kPi = 3.14159265358979323846;
-
 using shapes3d_test::Dbl;
 using shapes3d_test::Dist;
 using shapes3d_test::Fields;

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <numbers>
 
 #include "Curve3dTestUtil.h"
 #include "geometry/shapes2d/GeLine.h"
@@ -129,7 +130,7 @@ TEST_F(CombCurve3dTest, DiscretisationJoinsTheSubCurvesWithoutRepeats) {
   mixed.DiscreteMe(0.01);
   const CGeCurve3d* circle = mixed.GetSubCurve(2);
   EXPECT_EQ(mixed.m_strDisc.m_nCount, 2 + circle->m_strDisc.m_nCount - 1);
-  EXPECT_NEAR(mixed.EvTotalArcLength(), 5.0 + 10.0 * kPi, 0.03);
+  EXPECT_NEAR(mixed.EvTotalArcLength(), 5.0 + 10.0 * std::numbers::pi, 0.03);
   std::unique_ptr<CGePolyline3d> poly(mixed.Convert(0.01));
   ASSERT_TRUE(poly);
   EXPECT_EQ(poly->m_nCount, mixed.m_strDisc.m_nCount);
@@ -329,8 +330,8 @@ TEST_F(CombCurve3dTest, TransformsMoveSubCurvesCacheAndBox) {
   } cases[] = {
       {"Scale", [&](CGeCombCurve3d& c) { EXPECT_EQ(c.Scale(c2, f2), &c); },
        [&](double p[3]) { p[0] = 1 + (p[0] - 1) * 2, p[1] = 1 + (p[1] - 1) * 3; }},
-      {"Rotate3D", [&](CGeCombCurve3d& c) { c.Rotate3D(at, axis, kPi / 2); },
-       [&](double p[3]) { P3D_RotatePnt(axis, at, kPi / 2, p, p); }},
+      {"Rotate3D", [&](CGeCombCurve3d& c) { c.Rotate3D(at, axis, std::numbers::pi / 2); },
+       [&](double p[3]) { P3D_RotatePnt(axis, at, std::numbers::pi / 2, p, p); }},
       {"Shift", [&](CGeCombCurve3d& c) { EXPECT_EQ(c.Shift(c2, f2), &c); },
        [&](double p[3]) { P2D_Shift(c2, p, f2); }},
   };
@@ -509,7 +510,7 @@ TEST_F(Group3dTest, BoxMovesAndEnds) {
   g.GetStartPoint(s);
   Expect3(s, 1, 2, 1.5);  // each curve turned round, the order kept
   const double c[2] = {0, 0};
-  g.Rotate(c, kPi);
+  g.Rotate(c, std::numbers::pi);
   g.GetStartPoint(s);
   Expect3(s, -1, -2, 1.5);
   Expect3(g.m_box.max, 4, 2, 3.5);  // rotating leaves the box as it was

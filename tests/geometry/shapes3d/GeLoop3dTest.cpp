@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes3d/GeLoop3d.h"
 #include "geometry/shapes3d/GeArc3d.h"
@@ -14,9 +15,6 @@
 #include "geometry/shapes3d/GePolyline3d.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
 // Closed polygon of 3D lines through the corners, in order.
 std::unique_ptr<CGeLoop3d> Polygon(std::initializer_list<std::array<double, 3>> corners) {
   std::vector<std::array<double, 3>> v(corners);
@@ -68,7 +66,7 @@ TEST(GeLoop3d, AreaFollowsOrientationAndReversal) {
   ASSERT_TRUE(arc->CreateCricleXY(c, 3.0));
   arc->DiscreteMe(0.001);
   circle.AddTail(arc);
-  EXPECT_NEAR(circle.EvArea(0.001), kPi * 9.0, 2 * kPi * 3.0 * 0.001);
+  EXPECT_NEAR(circle.EvArea(0.001), std::numbers::pi * 9.0, 2 * std::numbers::pi * 3.0 * 0.001);
 }
 
 TEST(GeLoop3d, EmptyLoopHasNoAreaAndKeepsItsCache) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <numbers>
 
 #include "Curve3dTestUtil.h"
 #include "geometry/shapes2d/SnapAt.h"
@@ -123,10 +124,10 @@ TEST_F(NrbCrv3dTest, CircleEvaluatesOnItsRadiusWithPerpendicularTangents) {
 
 TEST_F(NrbCrv3dTest, LengthsMatchTheCircumferenceAndDenseSampling) {
   std::unique_ptr<CGeNrbCrv3d> c(Circle(2.0));
-  EXPECT_NEAR(c->EvArcLength(0.0, 1.0, 1e-8), 4.0 * kPi, 1e-6);
+  EXPECT_NEAR(c->EvArcLength(0.0, 1.0, 1e-8), 4.0 * std::numbers::pi, 1e-6);
   // From the cache: chords of sagitta at most tol fall short by at most tol / (3 r).
-  EXPECT_LT(c->EvTotalArcLength(), 4.0 * kPi);
-  EXPECT_GT(c->EvTotalArcLength(), 4.0 * kPi * (1.0 - gGetCurveDicTol() / 6.0));
+  EXPECT_LT(c->EvTotalArcLength(), 4.0 * std::numbers::pi);
+  EXPECT_GT(c->EvTotalArcLength(), 4.0 * std::numbers::pi * (1.0 - gGetCurveDicTol() / 6.0));
   std::unique_ptr<CGeNrbCrv3d> w(Wave());
   EXPECT_NEAR(w->EvArcLength(0.2, 0.7, 1e-8), SampledLength(*w, 0.2, 0.7), 1e-5);
   EXPECT_NEAR(w->EvTotalArcLength(), SampledLength(*w, 0.0, 1.0), 0.01);

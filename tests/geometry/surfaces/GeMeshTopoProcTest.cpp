@@ -5,6 +5,7 @@
 #include <cmath>
 #include <set>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes3d/GeLine3d.h"
 #include "MeshTopoTestUtil.h"
@@ -172,7 +173,7 @@ TEST_F(MeshProc, SectionsOfASphereAreCircles) {
   CGeMesh m;
   const double r = 2.0;
   FillSphere(m, 2.0f, 48, 64);
-  const double pi = std::acos(-1.0);
+  constexpr double pi = std::numbers::pi;
   for (float c : {0.05f, 0.7f, -1.5f}) {  // planes through no vertex
     CGeCurve3dList list;
     m.XIsoCurve(c, &list);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 #include <random>
+#include <numbers>
 
 #include "SurfTestUtil.h"
 #include "TrimTestUtil.h"
@@ -13,9 +14,6 @@
 using namespace trimtest;
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
 // A trimmed surface over the wavy surface with the unit square as its outer loop.
 std::unique_ptr<CGeTrimSurf> Framed() {
   auto s = std::make_unique<CGeTrimSurf>(WavySurface(), _tagBox2D{{0, 0}, {1, 1}});
@@ -281,13 +279,13 @@ TEST(GeTrimSurf, TransformsKeepPointsAndLoopsOnTheMovedSurface) {
       {"Rotate",
        [](CGeTrimSurf& s) {
          const double ctr[2] = {1, 1};
-         s.Rotate(ctr, kPi / 2);
+         s.Rotate(ctr, std::numbers::pi / 2);
        },
        [](const double* p, double* q) { q[0] = 1 - (p[1] - 1), q[1] = 1 + (p[0] - 1), q[2] = p[2]; }},
       {"Rotate3D",
        [](CGeTrimSurf& s) {
          const double o[3] = {0, 0, 0}, ax[3] = {1, 0, 0};
-         s.Rotate3D(o, ax, kPi / 2);
+         s.Rotate3D(o, ax, std::numbers::pi / 2);
        },
        [](const double* p, double* q) { q[0] = p[0], q[1] = -p[2], q[2] = p[1]; }},
       {"Scale3D",

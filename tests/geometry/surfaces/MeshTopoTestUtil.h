@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <vector>
+#include <numbers>
 
 #include "SurfTestUtil.h"
 #include "support/VurodeFixture.h"
@@ -28,7 +29,7 @@ inline void FillCube(CGeMesh& m, float h) {
 inline void FillSphere(CGeMesh& m, float r, int stacks, int slices) {
   m.vertices.clear();
   m.faces.clear();
-  const double pi = std::acos(-1.0);
+  constexpr double pi = std::numbers::pi;
   m.vertices.emplace_back(0.0f, 0.0f, r);
   for (int i = 1; i < stacks; ++i)
     for (int j = 0; j < slices; ++j) {

@@ -18,8 +18,6 @@
 using namespace fittest;
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 // Handle length of the cubic that best follows a quarter circle of radius 1.
 constexpr double kQuarter = 0.5522847498;
 
@@ -104,7 +102,7 @@ TEST(BezierToArc, QuarterCircleGivesOneArcOnTheCircle) {
   EXPECT_NEAR(arc->m_ptCenter[0], 0.0, 1e-9);
   EXPECT_NEAR(arc->m_ptCenter[1], 0.0, 1e-9);
   EXPECT_NEAR(arc->m_dRadius, 10.0, 1e-9);
-  EXPECT_NEAR(arc->m_dSweep, kPi / 2.0, 1e-9);
+  EXPECT_NEAR(arc->m_dSweep, std::numbers::pi / 2.0, 1e-9);
   FreeList(out);
 }
 
@@ -275,7 +273,7 @@ TEST(MergeConcentricArc, ArcsThatAreNotOneContinuationStaySeparate) {
       {"centres two tolerances apart", 0.002, 1.0, 2.0},
       {"second runs back the other way", 0.0, 1.0, 0.5},
       {"second does not start where the first ends", 0.0, 1.5, 2.0},
-      {"together more than a full turn", 0.0, 1.0, 1.0 + 2.0 * kPi - 0.5},
+      {"together more than a full turn", 0.0, 1.0, 1.0 + 2.0 * std::numbers::pi - 0.5},
   };
   for (const Pair& p : pairs) {
     CGeCurveList list;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
@@ -29,8 +30,6 @@ struct Free {
   void operator()(BCRV* c) const { BCRV_Free(c); }
 };
 using Rec = std::unique_ptr<BCRV, Free>;
-
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kSamples = 400;
 
 Rec ToNurbs(CGeCurve* c) { return Rec(CConvertEditor::ToNurbsCurve(c)); }
@@ -101,7 +100,7 @@ TEST(ConvertEditorNurbs, ArcsLieOnTheirCircleAndKeepDirection) {
   for (const ArcCase& k : cases) {
     SCOPED_TRACE(k.name);
     CGeArc arc;
-    ASSERT_TRUE(arc.CreateCSEAngle(centre, r, k.start * kPi / 180, k.end * kPi / 180));
+    ASSERT_TRUE(arc.CreateCSEAngle(centre, r, k.start * std::numbers::pi / 180, k.end * std::numbers::pi / 180));
     Rec c = ToNurbs(&arc);
     ASSERT_TRUE(c);
     ExpectEnds(&arc, c.get(), 1e-9);
@@ -110,7 +109,7 @@ TEST(ConvertEditorNurbs, ArcsLieOnTheirCircleAndKeepDirection) {
       BCRV_EvPos(c.get(), double(i) / kSamples, p);
       EXPECT_NEAR(std::hypot(p[0] - centre[0], p[1] - centre[1]), r, 1e-9);
       const double ang = std::atan2(p[1] - centre[1], p[0] - centre[0]);
-      if (i > 0) turned += std::remainder(ang - prev, 2 * kPi);
+      if (i > 0) turned += std::remainder(ang - prev, 2 * std::numbers::pi);
       prev = ang;
     }
     // Turning the same way through the same angle rules out the complementary arc.
@@ -139,7 +138,7 @@ TEST(ConvertEditorNurbs, CirclesAndEllipsesAreExactWithTheirDirection) {
       EXPECT_NEAR(std::hypot(p[0] - centre[0], p[1] - centre[1]), 3.0, 1e-9);
     }
     ExpectEnds(&circle, c.get(), 1e-9);
-    EXPECT_NEAR(SampledArea(c.get()), (dir ? 1 : -1) * kPi * 9.0, 0.01);
+    EXPECT_NEAR(SampledArea(c.get()), (dir ? 1 : -1) * std::numbers::pi * 9.0, 0.01);
 
     const double a = 5.0, b = 2.0, rot = 0.6;
     CGeEllipse ell(centre, a, b, rot, dir);
@@ -153,7 +152,7 @@ TEST(ConvertEditorNurbs, CirclesAndEllipsesAreExactWithTheirDirection) {
       EXPECT_NEAR(std::hypot(u / a, v / b), 1.0, 1e-9);
     }
     ExpectEnds(&ell, e.get(), 1e-9);
-    EXPECT_NEAR(SampledArea(e.get()), (dir ? 1 : -1) * kPi * a * b, 0.01);
+    EXPECT_NEAR(SampledArea(e.get()), (dir ? 1 : -1) * std::numbers::pi * a * b, 0.01);
   }
 }
 
@@ -222,7 +221,7 @@ TEST(ConvertEditorNurbs, CompositesMergeTheirMembers) {
   CGeCombCurve comb;
   comb.AddTail(new CGeLine(a, b), 1);
   auto* arc = new CGeArc;
-  ASSERT_TRUE(arc->CreateCSEAngle(centre, 2.0, -kPi / 2, kPi / 2));
+  ASSERT_TRUE(arc->CreateCSEAngle(centre, 2.0, -std::numbers::pi / 2, std::numbers::pi / 2));
   comb.AddTail(arc, 1);
   comb.m_CurveList.AddTail(static_cast<CGeCurve*>(nullptr));
   comb.AddTail(new CGeLine(d, e), 1);

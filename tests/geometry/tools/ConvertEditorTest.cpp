@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
@@ -30,7 +31,6 @@
 namespace {
 
 using P3 = std::array<double, 3>;
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kSamples = 200;
 
 struct List2d : CGeCurveList {
@@ -102,7 +102,7 @@ void ExpectSameEnds(CGeCurve* planar, CGeCurve3d* lifted, double tol) {
 CGeArc* NewArc(double cx, double cy, double r, double a0Deg, double a1Deg) {
   auto* arc = new CGeArc;
   const double c[2] = {cx, cy};
-  EXPECT_TRUE(arc->CreateCSEAngle(c, r, a0Deg * kPi / 180, a1Deg * kPi / 180));
+  EXPECT_TRUE(arc->CreateCSEAngle(c, r, a0Deg * std::numbers::pi / 180, a1Deg * std::numbers::pi / 180));
   return arc;
 }
 
@@ -336,7 +336,7 @@ TEST(ConvertEditor, DiscretisedPolylinesFollowTheCurveAtHeight) {
   ASSERT_TRUE(flat);
   for (int i = 0; i < flat->m_nSWPoint; ++i)
     EXPECT_NEAR(std::hypot(flat->m_pSWPoint[i][0], flat->m_pSWPoint[i][1]), 2.0, 1e-9);
-  EXPECT_NEAR(flat->EvArea(), kPi * 4.0, 0.05);
+  EXPECT_NEAR(flat->EvArea(), std::numbers::pi * 4.0, 0.05);
 }
 
 TEST(ConvertEditor, CurvesDiscretiseToThreeDElements) {

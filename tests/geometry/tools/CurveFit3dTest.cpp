@@ -16,8 +16,6 @@
 namespace {
 
 using V = std::array<double, 3>;
-constexpr double kPi = std::numbers::pi;
-
 double Dist(const double* a, const double* b) {
   return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
                    (a[2] - b[2]) * (a[2] - b[2]));
@@ -85,7 +83,7 @@ std::vector<V> CircleIn(int plane, int n, double sweep) {
 TEST(CurveFit3dBiarc, CirclePointsInEachCoordinatePlane) {
   for (int plane : {0, 1, 2}) {
     SCOPED_TRACE(plane);
-    std::vector<V> pts = CircleIn(plane, 60, 1.5 * kPi);
+    std::vector<V> pts = CircleIn(plane, 60, 1.5 * std::numbers::pi);
     std::unique_ptr<CGeCombCurve3d> fit(geBiarcsFitCurve3dOnXYZ(Raw(pts), 60, 0.01, plane));
     ASSERT_NE(fit, nullptr);
     EXPECT_LT(fit->m_CurveList.GetCount(), 30);  // arcs spanning several points each
@@ -103,7 +101,7 @@ TEST(CurveFit3dBiarc, CirclePointsInEachCoordinatePlane) {
     EXPECT_LT(Dist(s.front().data(), pts.front().data()), 1e-9);
     EXPECT_LT(Dist(s.back().data(), pts.back().data()), 1e-9);
   }
-  std::vector<V> pts = CircleIn(0, 10, kPi);
+  std::vector<V> pts = CircleIn(0, 10, std::numbers::pi);
   EXPECT_EQ(geBiarcsFitCurve3dOnXYZ(Raw(pts), 10, 0.01, 3), nullptr);
   EXPECT_EQ(geBiarcsFitCurve3dOnXYZ(Raw(pts), 1, 0.01, 0), nullptr);
 }
@@ -136,7 +134,7 @@ TEST(CurveFit3dBiarc, RunsFollowThePlanesAndStayJoined) {
 TEST(CurveFit3dNurbs, OnePieceOrAJoinedComposite) {
   std::vector<V> arc;
   for (int i = 0; i < 80; ++i) {
-    double a = kPi * i / 79;
+    double a = std::numbers::pi * i / 79;
     arc.push_back({5 * std::cos(a), 5 * std::sin(a), 0.02 * i});
   }
   std::unique_ptr<CGeCurve3d> one(geFitCurve3d(Raw(arc), 80, 0.02, 2.5));

@@ -15,9 +15,6 @@
 using namespace fittest;
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
-
 std::unique_ptr<CGeBezier> FitPoints(const std::vector<P>& pts, double error) {
   return std::unique_ptr<CGeBezier>(
       geFitCurve(reinterpret_cast<const double(*)[2]>(pts.data()), static_cast<int>(pts.size()),
@@ -63,7 +60,7 @@ TEST(BezierFit, PointsStayWithinTheBoundAndPiecesJoinSmoothly) {
     int n;
     double noise;
   } shapes[] = {
-      {"quarter circle", [](double t) { return P{10 * std::cos(t * kPi / 2), 10 * std::sin(t * kPi / 2)}; },
+      {"quarter circle", [](double t) { return P{10 * std::cos(t * std::numbers::pi / 2), 10 * std::sin(t * std::numbers::pi / 2)}; },
        50, 0.0},
       {"wave", [](double t) { return P{30 * t, 3 * std::sin(9 * t)}; }, 400, 0.0},
       {"noisy spiral",

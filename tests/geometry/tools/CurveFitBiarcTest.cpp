@@ -19,9 +19,6 @@
 using namespace fittest;
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
-
 struct Samples {
   std::vector<double> pts;  // x, y pairs
   std::vector<double> tans;
@@ -63,15 +60,15 @@ struct CircleCase {
 void PrintTo(const CircleCase& c, std::ostream* os) { *os << c.name; }
 
 const std::vector<CircleCase> kCircles = {
-    {"three quarters ccw with tangents", {2, -1}, 5, 0.3, 1.5 * kPi, 120, true, 0.01, 8, 1e-6},
-    {"half turn cw with tangents", {-4, 7}, 3, 1.0, -kPi, 60, true, 0.01, 4, 1e-6},
+    {"three quarters ccw with tangents", {2, -1}, 5, 0.3, 1.5 * std::numbers::pi, 120, true, 0.01, 8, 1e-6},
+    {"half turn cw with tangents", {-4, 7}, 3, 1.0, -std::numbers::pi, 60, true, 0.01, 4, 1e-6},
     // Tangents and chord make mirror-equal components: still one biarc on the circle.
-    {"half circle over a diagonal chord", {0.5, 0.5}, std::sqrt(0.5), -0.75 * kPi, -kPi, 41, true,
+    {"half circle over a diagonal chord", {0.5, 0.5}, std::sqrt(0.5), -0.75 * std::numbers::pi, -std::numbers::pi, 41, true,
      0.001, 2, 1e-6},
-    {"full turn less a step with tangents", {0, 0}, 10, 0.0, 2 * kPi - 0.05, 400, true, 0.01, 8,
+    {"full turn less a step with tangents", {0, 0}, 10, 0.0, 2 * std::numbers::pi - 0.05, 400, true, 0.01, 8,
      1e-6},
     // Estimated tangents lag half a step at the ends; the centre moves by about that.
-    {"three quarters estimated tangents", {2, -1}, 5, 0.3, 1.5 * kPi, 300, false, 0.01, 40,
+    {"three quarters estimated tangents", {2, -1}, 5, 0.3, 1.5 * std::numbers::pi, 300, false, 0.01, 40,
      1e-6, 2},
 };
 
@@ -115,7 +112,7 @@ TEST(BiarcFit, FreeCurveStaysWithinToleranceAndTurnsSmoothlyAtJoints) {
   const std::vector<std::function<P(double)>> curves = {
       [](double t) { return P{20 * t, 2 * std::sin(6 * t) + 0.5 * std::sin(17 * t)}; },
       [](double t) {
-        const double a = 4 * kPi * t, r = 2 + 3 * t;
+        const double a = 4 * std::numbers::pi * t, r = 2 + 3 * t;
         return P{r * std::cos(a), r * std::sin(a)};
       },
   };
@@ -185,7 +182,7 @@ TEST(BiarcFit, StraightAndDegenerateInput) {
   EXPECT_EQ(geBiarcsFitCurve(nullptr, nullptr, 5, 0.01), nullptr);
 
   // Repeated points are stepped over; the chain stays joined from first to last point.
-  Samples rep = OnCircle({0, 0}, 4, 0, kPi, 30);
+  Samples rep = OnCircle({0, 0}, 4, 0, std::numbers::pi, 30);
   rep.pts.insert(rep.pts.begin() + 20, {rep.pts[18], rep.pts[19]});
   rep.pts.insert(rep.pts.begin() + 20, {rep.pts[18], rep.pts[19]});
   comb = Fit(rep, false, 0.01);
@@ -214,12 +211,12 @@ TEST(BiarcFit, EqualTangentsAcrossTheChordGiveAnSOfTwoHalfCircles) {
   // Two half circles: up over (1, 0), then down under (3, 0); both tangents point up.
   Samples s;
   for (int i = 0; i <= 20; ++i) {
-    const double a = kPi - kPi * i / 20;
+    const double a = std::numbers::pi - std::numbers::pi * i / 20;
     s.pts.insert(s.pts.end(), {1 + std::cos(a), std::sin(a)});
     s.tans.insert(s.tans.end(), {std::sin(a), -std::cos(a)});
   }
   for (int i = 1; i <= 20; ++i) {
-    const double a = kPi + kPi * i / 20;
+    const double a = std::numbers::pi + std::numbers::pi * i / 20;
     s.pts.insert(s.pts.end(), {3 + std::cos(a), std::sin(a)});
     s.tans.insert(s.tans.end(), {-std::sin(a), std::cos(a)});
   }
@@ -232,8 +229,8 @@ TEST(BiarcFit, EqualTangentsAcrossTheChordGiveAnSOfTwoHalfCircles) {
   auto* a2 = static_cast<CGeArc*>(arcs[1]);
   EXPECT_NEAR(a1->m_ptCenter[0], 1.0, 1e-9);
   EXPECT_NEAR(a2->m_ptCenter[0], 3.0, 1e-9);
-  EXPECT_NEAR(a1->m_dSweep, -kPi, 1e-9);
-  EXPECT_NEAR(a2->m_dSweep, kPi, 1e-9);
+  EXPECT_NEAR(a1->m_dSweep, -std::numbers::pi, 1e-9);
+  EXPECT_NEAR(a2->m_dSweep, std::numbers::pi, 1e-9);
 }
 
 }  // namespace

@@ -15,8 +15,6 @@
 namespace {
 
 using citest::Inter;
-constexpr double kPi = std::numbers::pi;
-
 std::unique_ptr<CGeBezier> RandomBezier(std::mt19937& rng, int points) {
   std::uniform_real_distribution<double> u(-10, 10);
   double p[8][2];
@@ -33,7 +31,7 @@ CGeLine RandomLine(std::mt19937& rng) {
 }
 
 CGeArc RandomArc(std::mt19937& rng) {
-  std::uniform_real_distribution<double> u(-6, 6), ang(-kPi, kPi), rad(1, 8);
+  std::uniform_real_distribution<double> u(-6, 6), ang(-std::numbers::pi, std::numbers::pi), rad(1, 8);
   CGeArc arc;
   const double c[2] = {u(rng), u(rng)};
   EXPECT_EQ(arc.CreateCSEAngle(c, rad(rng), ang(rng), ang(rng)), 1);

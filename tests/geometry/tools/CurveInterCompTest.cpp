@@ -24,8 +24,6 @@
 namespace {
 
 using citest::Inter;
-constexpr double kPi = std::numbers::pi;
-
 CGeLine* NewLine(double x0, double y0, double x1, double y1) {
   const double a[2] = {x0, y0}, b[2] = {x1, y1};
   return new CGeLine(a, b);
@@ -88,7 +86,7 @@ TEST_F(CurveInterCompTest, EveryKindAgainstACompositeLiesOnBothAndSwaps) {
   const double c[2] = {4, 2};
   std::unique_ptr<CGeLine> line(NewLine(-1, -1, 11, 5));
   CGeArc arc;
-  ASSERT_EQ(arc.CreateCSEAngle(c, 2.5, -0.5, kPi), 1);
+  ASSERT_EQ(arc.CreateCSEAngle(c, 2.5, -0.5, std::numbers::pi), 1);
   CGeCircle cir(c, 2.5, 0);
   CGeEllipse ell(c, 4, 1.5, 0.3, 0);
   const double bp[4][2] = {{0, 3}, {3, -2}, {6, 6}, {10, 1}};
@@ -278,14 +276,14 @@ TEST_F(CurveInterCompTest, NewtonWrapsRoundACircleAndStepsAcrossSegments) {
   double t1 = 0.45, t2 = 0.99, pt[2];
   int s1 = 1, s2 = 1;
   ASSERT_EQ(CCurveInter().CurveCurveIterate(ray.get(), t1, s1, &cir, t2, s2, pt), 1);
-  EXPECT_NEAR(t2, 0.05 / (2 * kPi), 1e-4);
+  EXPECT_NEAR(t2, 0.05 / (2 * std::numbers::pi), 1e-4);
   EXPECT_NEAR(t1, 0.5, 1e-4);
   // An offset of the circle wraps the same way (here radius 1.5, outside the ccw circle).
   CGeOffsetCrv off;
   off.Create(&cir, -0.5);
   t1 = 0.7, t2 = 0.99, s1 = s2 = 1;
   ASSERT_EQ(CCurveInter().CurveCurveIterate(ray.get(), t1, s1, &off, t2, s2, pt), 1);
-  EXPECT_NEAR(t2, 0.05 / (2 * kPi), 1e-4);
+  EXPECT_NEAR(t2, 0.05 / (2 * std::numbers::pi), 1e-4);
   EXPECT_NEAR(t1, 0.75, 1e-4);
 
   // A guess at the end of polyline segment 1 whose crossing lies on segment 2.

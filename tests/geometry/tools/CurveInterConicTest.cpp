@@ -22,8 +22,6 @@ namespace {
 
 using citest::Inter;
 using Pt = std::array<double, 2>;
-constexpr double kPi = std::numbers::pi;
-
 Pt Rot(const Pt& p, double ang) {
   const double c = std::cos(ang), s = std::sin(ang);
   return {c * p[0] - s * p[1], s * p[0] + c * p[1]};
@@ -93,9 +91,9 @@ TEST_F(CurveInterConicTest, ArcsKeepOnlyTheirOwnPart) {
   CGeCircle cir(c6, 5, 1);
   CGeEllipse ell(o, 5, 3, 0.0, 0);
   CGeArc upper;
-  ASSERT_EQ(upper.CreateCSEAngle(o, 5, 0.0, kPi), 1);
+  ASSERT_EQ(upper.CreateCSEAngle(o, 5, 0.0, std::numbers::pi), 1);
   CGeArc lowerCw;
-  ASSERT_EQ(lowerCw.CreateCSEAngle(o, 5, 2 * kPi - 0.1, kPi + 0.1), 1);
+  ASSERT_EQ(lowerCw.CreateCSEAngle(o, 5, 2 * std::numbers::pi - 0.1, std::numbers::pi + 0.1), 1);
   ASSERT_LT(lowerCw.m_dSweep, 0.0);
   // The circle crosses the full circle of radius 5 at (3, ±4); the ellipse touches it at (±5, 0).
   struct Case {
@@ -121,7 +119,7 @@ TEST_F(CurveInterConicTest, ArcsKeepOnlyTheirOwnPart) {
 
 TEST_F(CurveInterConicTest, RandomConicPairsLieOnBothCurves) {
   std::mt19937 rng(23);
-  std::uniform_real_distribution<double> u(-5, 5), r(1, 6), ang(-kPi, kPi);
+  std::uniform_real_distribution<double> u(-5, 5), r(1, 6), ang(-std::numbers::pi, std::numbers::pi);
   int total = 0;
   for (int i = 0; i < 150; ++i) {
     const double c1[2] = {u(rng), u(rng)}, c2[2] = {u(rng), u(rng)}, c3[2] = {u(rng), u(rng)};
@@ -148,7 +146,7 @@ TEST_F(CurveInterConicTest, RandomConicPairsLieOnBothCurves) {
 
 TEST_F(CurveInterConicTest, BezierAgainstCirclesAndEllipsesMatchesSampling) {
   std::mt19937 rng(31);
-  std::uniform_real_distribution<double> u(-6, 6), r(1, 7), ang(-kPi, kPi);
+  std::uniform_real_distribution<double> u(-6, 6), r(1, 7), ang(-std::numbers::pi, std::numbers::pi);
   int checked = 0;
   for (int i = 0; i < 40; ++i) {
     double p[4][2];

@@ -14,8 +14,6 @@
 namespace {
 
 using citest::Inter;
-constexpr double kPi = std::numbers::pi;
-
 CGeLine Line(double x0, double y0, double x1, double y1) {
   const double a[2] = {x0, y0}, b[2] = {x1, y1};
   return CGeLine(a, b);
@@ -85,12 +83,12 @@ TEST_F(CurveInterLineArcTest, LineArcMatchesTheClosedForm) {
     double h, a0, a1;  // line height, arc start and end angle
     int expect;        // crossings on the arc
   } cases[] = {
-      {"upper half, both", 5.0, 0.0, kPi, 2},
-      {"upper half from the left, both", 5.0, kPi, 0.0, 2},
-      {"right quarter, one", 5.0, 0.0, kPi / 2, 1},
-      {"lower half, none", 5.0, kPi, 2 * kPi, 0},
-      {"through the centre", 2.0, -kPi / 2, kPi / 2, 1},
-      {"tangent at the top", 7.0, 0.0, kPi, 1},
+      {"upper half, both", 5.0, 0.0, std::numbers::pi, 2},
+      {"upper half from the left, both", 5.0, std::numbers::pi, 0.0, 2},
+      {"right quarter, one", 5.0, 0.0, std::numbers::pi / 2, 1},
+      {"lower half, none", 5.0, std::numbers::pi, 2 * std::numbers::pi, 0},
+      {"through the centre", 2.0, -std::numbers::pi / 2, std::numbers::pi / 2, 1},
+      {"tangent at the top", 7.0, 0.0, std::numbers::pi, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -111,7 +109,7 @@ TEST_F(CurveInterLineArcTest, LineArcMatchesTheClosedForm) {
 TEST_F(CurveInterLineArcTest, ArcArcMatchesTheClosedForm) {
   // Unit circles at (0,0) and (1,0) cross at (0.5, ±sqrt(3)/2).
   const double h = std::sqrt(3.0) / 2;
-  CGeArc upper = Arc(0, 0, 1, 0, kPi), full = Arc(1, 0, 1, 0.1, 2 * kPi - 0.1);
+  CGeArc upper = Arc(0, 0, 1, 0, std::numbers::pi), full = Arc(1, 0, 1, 0.1, 2 * std::numbers::pi - 0.1);
   auto recs = Inter(&upper, &full);
   ASSERT_EQ(recs.size(), 1u);
   EXPECT_NEAR(recs[0].x, 0.5, 1e-9);
@@ -119,7 +117,7 @@ TEST_F(CurveInterLineArcTest, ArcArcMatchesTheClosedForm) {
   EXPECT_NEAR(recs[0].t1, 1.0 / 3, 1e-9);
   citest::ExpectOnBoth(&upper, &full, recs, 1e-9);
   citest::ExpectSwapSymmetric(&upper, &full, 1e-9);
-  CGeArc whole = Arc(0, 0, 1, -kPi + 0.01, kPi - 0.01);
+  CGeArc whole = Arc(0, 0, 1, -std::numbers::pi + 0.01, std::numbers::pi - 0.01);
   recs = Inter(&whole, &full);
   ASSERT_EQ(recs.size(), 2u);
   EXPECT_NEAR(std::fabs(recs[0].y), h, 1e-9);
@@ -131,7 +129,7 @@ TEST_F(CurveInterLineArcTest, ArcArcMatchesTheClosedForm) {
 
 TEST_F(CurveInterLineArcTest, RandomPairsLieOnBothCurvesInEitherOrder) {
   std::mt19937 rng(5);
-  std::uniform_real_distribution<double> u(-10, 10), ang(-kPi, kPi), rad(0.5, 8);
+  std::uniform_real_distribution<double> u(-10, 10), ang(-std::numbers::pi, std::numbers::pi), rad(0.5, 8);
   int total = 0;
   for (int i = 0; i < 200; ++i) {
     CGeLine l = Line(u(rng), u(rng), u(rng), u(rng));
@@ -175,7 +173,7 @@ TEST_F(CurveInterLineArcTest, ResultReportsOnlyWhatThisCallAdded) {
 TEST_F(CurveInterLineArcTest, BoxesFartherThanTheToleranceGiveNothing) {
   // The arc's box ends at y = 1; lines above it 0.02 away are not tried, and one 0.005 away is
   // tried and rejected by the kernel (it misses the circle).
-  CGeArc arc = Arc(0, 0, 1, 0.0, kPi);
+  CGeArc arc = Arc(0, 0, 1, 0.0, std::numbers::pi);
   CGeLine above = Line(-2, 1.02, 2, 1.02), near = Line(-2, 1.005, 2, 1.005);
   CInterPntArray out;
   EXPECT_EQ(CCurveInter().LineArc(&above, &arc, &out), 0);
@@ -187,7 +185,7 @@ TEST_F(CurveInterLineArcTest, BoxesFartherThanTheToleranceGiveNothing) {
 
 TEST_F(CurveInterLineArcTest, NewtonRefinesAGuessAndStopsOnParallels) {
   CGeLine l = Line(-10, 3, 10, 3);
-  CGeArc arc = Arc(1, 2, 5, 0.0, kPi);
+  CGeArc arc = Arc(1, 2, 5, 0.0, std::numbers::pi);
   double t1 = 0.7, t2 = 0.15, pt[2];  // near the right crossing
   int s1 = 1, s2 = 1;
   ASSERT_EQ(CCurveInter().CurveCurveIterate(&l, t1, s1, &arc, t2, s2, pt), 1);

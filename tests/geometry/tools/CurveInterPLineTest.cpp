@@ -20,8 +20,6 @@
 namespace {
 
 using citest::Inter;
-constexpr double kPi = std::numbers::pi;
-
 std::unique_ptr<CGePolyline> PLine(std::vector<std::array<double, 2>> pts) {
   auto pl = std::make_unique<CGePolyline>();
   EXPECT_EQ(pl->Create(int(pts.size()), reinterpret_cast<const double(*)[2]>(pts.data())), 1);
@@ -30,7 +28,7 @@ std::unique_ptr<CGePolyline> PLine(std::vector<std::array<double, 2>> pts) {
 
 // A random walk of n steps inside [-10, 10]^2.
 std::unique_ptr<CGePolyline> Walk(std::mt19937& rng, int n, double step) {
-  std::uniform_real_distribution<double> ang(-kPi, kPi), u(-8, 8);
+  std::uniform_real_distribution<double> ang(-std::numbers::pi, std::numbers::pi), u(-8, 8);
   std::vector<std::array<double, 2>> pts{{u(rng), u(rng)}};
   for (int i = 0; i < n; ++i) {
     const auto& p = pts.back();
@@ -75,7 +73,7 @@ TEST_F(CurveInterPLineTest, ArcsAllowNoSlackBeyondASegmentEndCirclesDo) {
 
 TEST_F(CurveInterPLineTest, EveryKindAgainstAPolylineMatchesSampling) {
   std::mt19937 rng(41);
-  std::uniform_real_distribution<double> u(-6, 6), r(2, 6), ang(-kPi, kPi);
+  std::uniform_real_distribution<double> u(-6, 6), r(2, 6), ang(-std::numbers::pi, std::numbers::pi);
   int checked = 0;
   for (int i = 0; i < 25; ++i) {
     auto pl = Walk(rng, 30, 2.5);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include <gtest/gtest.h>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeCombCurve.h"
@@ -26,7 +27,7 @@ CGeArc* Arc(Pt centre, double r, double a0, double a1) {
 
 // The closed chain of a half disc of radius r: the upper arc, then the diameter back.
 void AddHalfDisc(CGeCurveList& list, double r) {
-  list.AddTail(Arc({0, 0}, r, 0, M_PI));
+  list.AddTail(Arc({0, 0}, r, 0, std::numbers::pi));
   list.AddTail(Line({-r, 0}, {r, 0}));
 }
 
@@ -70,10 +71,10 @@ TEST_F(CurveListDiscTest, PointsAlongALineAreSpacedByTheStep) {
 }
 
 TEST_F(CurveListDiscTest, PointsAlongAnArcKeepEqualChords) {
-  std::unique_ptr<CGeArc> arc(Arc({3, -1}, 10, 0.3, 0.3 + M_PI / 2));
+  std::unique_ptr<CGeArc> arc(Arc({3, -1}, 10, 0.3, 0.3 + std::numbers::pi / 2));
   CStrP2D pts;
   ASSERT_EQ(CGeTool2D().DiscreteToPoint(arc.get(), 1.0, pts), 1);
-  ASSERT_EQ(pts.m_nCount, static_cast<int>(5 * M_PI) + 1);
+  ASSERT_EQ(pts.m_nCount, static_cast<int>(5 * std::numbers::pi) + 1);
   const double centre[2] = {3, -1};
   const double chord = 2 * 10 * std::sin(1.0 / 20);
   for (int i = 0; i < pts.m_nCount; ++i) {
@@ -184,7 +185,7 @@ bool OnlyLinesAndArcs(CGeCurveList& list) {
 
 TEST_F(CurveListDiscTest, SimpleCurvesKeepLengthAndKind) {
   CGeCombCurve comb;
-  comb.AddTail(Arc({0, 0}, 2, 0, M_PI / 2), 0);
+  comb.AddTail(Arc({0, 0}, 2, 0, std::numbers::pi / 2), 0);
   comb.AddTail(Line({0, 2}, {-3, 2}), 1);
   std::unique_ptr<CGeArc> arc(Arc({1, 1}, 3, 0, 1));
   std::unique_ptr<CGeLine> line(Line({0, 0}, {3, 4}));
@@ -255,7 +256,7 @@ TEST_F(CurveListDiscTest, AreaOfAChainIsOnePolygonOverAllPieces) {
        [](CGeCurveList& l) { AddPath(l, {{1, 1}, {4, 1}, {4, 4}, {1, 4}}, true); }, 9.0, 1e-9},
       {"square clockwise",
        [](CGeCurveList& l) { AddPath(l, {{1, 1}, {1, 4}, {4, 4}, {4, 1}}, true); }, -9.0, 1e-9},
-      {"half disc", [](CGeCurveList& l) { AddHalfDisc(l, 5); }, M_PI * 25 / 2, 0.2},
+      {"half disc", [](CGeCurveList& l) { AddHalfDisc(l, 5); }, std::numbers::pi * 25 / 2, 0.2},
       {"open chain closes on itself",
        [](CGeCurveList& l) { AddPath(l, {{0, 0}, {2, 0}, {2, 2}}, false); }, 2.0, 1e-9},
       {"not linked",
@@ -276,11 +277,11 @@ TEST_F(CurveListDiscTest, AreaOfAChainIsOnePolygonOverAllPieces) {
 TEST_F(CurveListDiscTest, AreaIsUnmovedByTranslationAndNegatedByReversal) {
   CurveListGuard in;
   // A half disc of radius 3 on top of a 6 by 2 rectangle.
-  in.list.AddTail(Arc({0, 0}, 3, 0, M_PI));
+  in.list.AddTail(Arc({0, 0}, 3, 0, std::numbers::pi));
   AddPath(in.list, {{-3, 0}, {-3, -2}, {3, -2}, {3, 0}}, false);
   Tool tool;
   const double area = tool.EvArea(&in.list);
-  EXPECT_NEAR(area, M_PI * 9 / 2 + 12, 0.1);
+  EXPECT_NEAR(area, std::numbers::pi * 9 / 2 + 12, 0.1);
 
   const double shift[2] = {-7.5, 12.25};
   for (POSITION pos = in.list.GetHeadPosition(); pos;) in.list.GetNext(pos)->Translate(shift);

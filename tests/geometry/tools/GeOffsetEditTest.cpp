@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeLine.h"
@@ -85,7 +86,7 @@ TEST_F(OffsetEditTest, BridgeStylesCloseAnOpenCorner) {
   auto* ar = static_cast<CGeArc*>(arc.get());
   EXPECT_NEAR(ar->m_ptCenter[0], 5, 1e-9);
   EXPECT_NEAR(ar->m_ptCenter[1], 0, 1e-9);
-  EXPECT_NEAR(ar->m_dSweep, -1.5707963267948966, 1e-9);
+  EXPECT_NEAR(ar->m_dSweep, -(std::numbers::pi / 2), 1e-9);
   std::unique_ptr<CGeCurve> cut(tool.BridgeCurve(a, b, 1, 2));
   ASSERT_NE(cut, nullptr);
   EXPECT_LT(Dist(Start(cut.get()), {5, 1}) + Dist(End(cut.get()), {6, 0}), 1e-12);

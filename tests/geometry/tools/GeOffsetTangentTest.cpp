@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeCircle.h"
@@ -19,9 +20,6 @@
 using namespace offset_test;
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
 class OffsetTangentTest : public VurodeTest {};
 
 std::unique_ptr<CGeCurve> Line(P a, P b) { return std::make_unique<CGeLine>(a.data(), b.data()); }
@@ -83,7 +81,7 @@ const FilletCase kFillets[] = {
        return Line({-10, 0}, {10, 0});
      },
      []() -> std::unique_ptr<CGeCurve> {
-       return Arc({0, 3}, 5, -0.2, -kPi + 0.2);
+       return Arc({0, 3}, 5, -0.2, -std::numbers::pi + 0.2);
      },
      1,
      {-std::sqrt(32.0), 1}},
@@ -131,7 +129,7 @@ TEST_F(OffsetTangentTest, FilletArcTouchesBothCurvesAtItsEnds) {
     arc->GetEndPoint(e.data());
     EXPECT_NEAR(std::hypot(s[0] - p1[0], s[1] - p1[1]), 0, 1e-6);
     EXPECT_NEAR(std::hypot(e[0] - p2[0], e[1] - p2[1]), 0, 1e-6);
-    EXPECT_LT(std::fabs(arc->m_dSweep), kPi);
+    EXPECT_LT(std::fabs(arc->m_dSweep), std::numbers::pi);
   }
 }
 
@@ -206,16 +204,16 @@ TEST_F(OffsetTangentTest, CommonTangentOfTwoArcs) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    auto a1 = Arc({0, 0}, 1, 0.01, 2 * kPi - 0.01);
-    auto a2 = Arc(c.c2, c.r2, 0.01, 2 * kPi - 0.01);
+    auto a1 = Arc({0, 0}, 1, 0.01, 2 * std::numbers::pi - 0.01);
+    auto a2 = Arc(c.c2, c.r2, 0.01, 2 * std::numbers::pi - 0.01);
     P p1, p2;
     ASSERT_EQ(CGeTool2D().GetTanPtAt2Arc(a1.get(), a2.get(), c.t1, c.t2, p1.data(), p2.data()), 1);
     ExpectCommonTangent({0, 0}, 1, c.c2, c.r2, p1, p2, c.same);
     EXPECT_EQ(p1[1] > 0, c.upper);
   }
   // The larger arc first: the points come back in the smaller-first order.
-  auto big = Arc({5, 0}, 2, 0.01, 2 * kPi - 0.01);
-  auto small = Arc({0, 0}, 1, 0.01, 2 * kPi - 0.01);
+  auto big = Arc({5, 0}, 2, 0.01, 2 * std::numbers::pi - 0.01);
+  auto small = Arc({0, 0}, 1, 0.01, 2 * std::numbers::pi - 0.01);
   P p1, p2;
   ASSERT_EQ(CGeTool2D().GetTanPtAt2Arc(big.get(), small.get(), 0.25, 0.25, p1.data(), p2.data()),
             1);
@@ -238,13 +236,13 @@ TEST_F(OffsetTangentTest, NestedOrConcentricArcsHaveNoCommonTangent) {
 }
 
 TEST_F(OffsetTangentTest, CommonTangentOfTwoCurvesByNewton) {
-  auto a1 = Arc({0, 0}, 1, 0, kPi);
-  auto a2 = Arc({5, 0}, 2, 0, kPi);
+  auto a1 = Arc({0, 0}, 1, 0, std::numbers::pi);
+  auto a2 = Arc({5, 0}, 2, 0, std::numbers::pi);
   double t1 = 0.45, t2 = 0.55;
   P p1, p2;
   ASSERT_EQ(CGeTool2D().GetTanPtAt2Curve(a1.get(), a2.get(), t1, t2, p1.data(), p2.data()), 1);
   // Closed form of the upper outer tangent: the normal turns by asin((r2 - r1) / D) from +y.
-  const double phi = kPi / 2 + std::asin(1.0 / 5.0);
+  const double phi = std::numbers::pi / 2 + std::asin(1.0 / 5.0);
   EXPECT_NEAR(p1[0], std::cos(phi), 2e-3);
   EXPECT_NEAR(p1[1], std::sin(phi), 2e-3);
   EXPECT_NEAR(p2[0], 5 + 2 * std::cos(phi), 2e-3);
@@ -266,7 +264,7 @@ TEST_F(OffsetTangentTest, CommonPerpendicularOfTwoCurves) {
   P p1, p2;
   {
     auto line = Line({-5, 0}, {5, 0});
-    auto arc = Arc({0, 5}, 2, kPi, 2 * kPi);
+    auto arc = Arc({0, 5}, 2, std::numbers::pi, 2 * std::numbers::pi);
     double t1 = 0.2, t2 = 0.3;
     ASSERT_EQ(tool.CalcPendPtBy2Curve(line.get(), arc.get(), t1, t2, p1.data(), p2.data()), 1);
     // The search stops once both projections agree in length, near the closed form.

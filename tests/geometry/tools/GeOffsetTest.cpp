@@ -8,6 +8,7 @@
 #include <polyclipping/clipper.hpp>
 #include <string>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
@@ -23,9 +24,6 @@
 using namespace offset_test;
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
 // Owns the loops an offset appends.
 struct LoopOut {
   CGeLoopList list;
@@ -67,7 +65,7 @@ double SquareArea(double s, double d, int type) {
     case 0:
       return (s + 2 * d) * (s + 2 * d);
     case 1:
-      return s * s + 4 * s * d + kPi * d * d;
+      return s * s + 4 * s * d + std::numbers::pi * d * d;
     default:
       return (s + 2 * d) * (s + 2 * d) - 2 * d * d;
   }
@@ -132,7 +130,7 @@ const std::vector<P> kArrow = {{0, 2}, {6, 2}, {6, 0}, {10, 4}, {6, 8}, {6, 6}, 
 std::vector<P> Wavy(int n) {
   std::vector<P> pts;
   for (int i = 0; i < n; ++i) {
-    const double a = 2 * kPi * i / n;
+    const double a = 2 * std::numbers::pi * i / n;
     const double r = 20 + 2 * std::sin(12 * a);
     pts.push_back({r * std::cos(a), r * std::sin(a)});
   }

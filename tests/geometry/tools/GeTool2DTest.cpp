@@ -17,6 +17,7 @@
 #include <numeric>
 #include <random>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeLine.h"
@@ -70,7 +71,7 @@ Figure Square(double x, double y, double s) {
 Figure Star(double cx, double cy, double r1, double r2, int spikes) {
   std::vector<P> pts;
   for (int i = 0; i < 2 * spikes; ++i) {
-    const double a = M_PI * i / spikes;
+    const double a = std::numbers::pi * i / spikes;
     const double r = i % 2 ? r2 : r1;
     pts.push_back({cx + r * std::cos(a), cy + r * std::sin(a)});
   }
@@ -91,14 +92,14 @@ Figure Stadium(double x, double y, double len, double r) {
   arc2->CreateCSE(c2.data(), d.data(), a.data(), 1);
   f.curves.push_back(std::move(arc2));
   for (int i = 0; i <= 64; ++i) {
-    const double t = -M_PI / 2 + M_PI * i / 64;
+    const double t = -std::numbers::pi / 2 + std::numbers::pi * i / 64;
     f.outline.push_back({c1[0] + r * std::cos(t), c1[1] + r * std::sin(t)});
   }
   for (int i = 0; i <= 64; ++i) {
-    const double t = M_PI / 2 + M_PI * i / 64;
+    const double t = std::numbers::pi / 2 + std::numbers::pi * i / 64;
     f.outline.push_back({c2[0] + r * std::cos(t), c2[1] + r * std::sin(t)});
   }
-  f.area = 2 * r * len + M_PI * r * r;
+  f.area = 2 * r * len + std::numbers::pi * r * r;
   return f;
 }
 
@@ -291,7 +292,7 @@ TEST_F(LoopBuildTest, JunctionTakesTheLargestTurnOrALaterClosedCurve) {
     Owned own;
     CGeCurve* first = new CGeLine(o, up);  // counter-clockwise turn of 3/2 pi from back
     auto* circle = new CGeArc;
-    ASSERT_TRUE(circle->CreateCSEAngle(centre, 1, -M_PI / 2, 1.5 * M_PI));
+    ASSERT_TRUE(circle->CreateCSEAngle(centre, 1, -std::numbers::pi / 2, 1.5 * std::numbers::pi));
     CGeCurve* second = new CGeLine(o, k.second);
     CGeCurve* all[3] = {first, circle, second};
     for (CGeCurve* c : all) own.curves.AddTail(c);
@@ -338,11 +339,11 @@ TEST_F(LoopBuildTest, ClosedCurveIsALoopByItself) {
   Owned o;
   auto* circle = new CGeArc;
   const double centre[2] = {0, 0};
-  ASSERT_TRUE(circle->CreateCSEAngle(centre, 2, 0, 2 * M_PI));
+  ASSERT_TRUE(circle->CreateCSEAngle(centre, 2, 0, 2 * std::numbers::pi));
   o.curves.AddTail(circle);
   CGeTool2D().ReCreateLoop(&o.curves, &o.loops, 0.001, true, true);
   ASSERT_EQ(o.loops.GetCount(), 1);
-  EXPECT_NEAR(std::fabs(o.loops.GetHead()->EvArea(0.001)), 4 * M_PI, 0.05);
+  EXPECT_NEAR(std::fabs(o.loops.GetHead()->EvArea(0.001)), 4 * std::numbers::pi, 0.05);
 }
 
 TEST_F(LoopBuildTest, OwnDirectionChainingFollowsTheCurves) {

@@ -20,8 +20,6 @@
 namespace {
 
 using V = std::array<double, 3>;
-constexpr double kPi = std::numbers::pi;
-
 double Dist(const double* a, const double* b) {
   return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
                    (a[2] - b[2]) * (a[2] - b[2]));
@@ -86,7 +84,7 @@ std::vector<V> TiltedArc(int n, double sweep) {
 }
 
 TEST(GeTool3DInterp, SmoothPointsGiveOnePieceWithinDeviation) {
-  std::vector<V> pts = TiltedArc(120, 1.5 * kPi);
+  std::vector<V> pts = TiltedArc(120, 1.5 * std::numbers::pi);
   Pieces out;
   CGeTool3D::GlobalInterp(Raw(pts), int(pts.size()), 2, 0.05, 2.5, out.v);
   ASSERT_EQ(out.v.size(), 1u);
@@ -287,7 +285,7 @@ TEST(GeTool3DFillet, CornerOfTwoLinesEitherOrder) {
     EXPECT_NEAR(arc->m_frame.origin[0], -2, 1e-9);
     EXPECT_NEAR(arc->m_frame.origin[1], 2, 1e-9);
     EXPECT_NEAR(arc->m_frame.origin[2], 2, 1e-9);
-    EXPECT_NEAR(arc->m_dSweep, kPi / 2, 1e-9);
+    EXPECT_NEAR(arc->m_dSweep, std::numbers::pi / 2, 1e-9);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <set>
 
 #include <gtest/gtest.h>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/tools/RBTree.h"
@@ -83,7 +84,7 @@ TEST_F(SpecialChainTest, MinLoopsTakeAClosedCurveAtOnce) {
   CurveListGuard in;
   auto* circle = new CGeArc;
   const double centre[2] = {50, 50};
-  ASSERT_TRUE(circle->CreateCSEAngle(centre, 3, 0, 2 * M_PI));
+  ASSERT_TRUE(circle->CreateCSEAngle(centre, 3, 0, 2 * std::numbers::pi));
   in.list.AddTail(circle);
   AddPath(in.list, {{0, 0}, {1, 0}}, false);
   LoopListGuard out;

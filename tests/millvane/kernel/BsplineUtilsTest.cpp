@@ -5,9 +5,6 @@
 #include "millvane/kernel/BsplineUtils.h"
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
-
 class BsplineUtilsTest : public KernelTest {};
 
 BCRV* Bezier(double z, double shift) {
@@ -68,7 +65,7 @@ TEST_F(BsplineUtilsTest, RuledSurfaceElevatesTheLine) {
   RF_Init(&arc.frame);
   arc.frame.origin[2] = 1.0;
   arc.radius = 1.0;
-  arc.sweep = kPi / 2;
+  arc.sweep = std::numbers::pi / 2;
   BCRV* arcCrv = nullptr;
   ASSERT_EQ(BCRV_GenArc(&arc, arcCrv), 1);
   ASSERT_EQ(arcCrv->order, 3);

@@ -8,8 +8,6 @@
 #include "millvane/kernel/SurfaceRecords.h"
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 using Rec = std::unique_ptr<ENT_Record, RecordDeleter>;
 
 class CurveRecordsTest : public KernelTest {};
@@ -37,7 +35,7 @@ TEST_F(CurveRecordsTest, RangesByKind) {
   EXPECT_EQ(r[0], -1e20);
   EXPECT_EQ(r[1], 1e20);
   ASSERT_EQ(CRV_GetRange(circle.get(), r), 1);
-  EXPECT_EQ(r[1], 2 * kPi);
+  EXPECT_EQ(r[1], 2 * std::numbers::pi);
   ASSERT_EQ(CRV_GetRange(spl.get(), r), 1);
   EXPECT_EQ(r[1], 1.0);
   ENT_Record plane{ENT_PLANE, 1};
@@ -54,7 +52,7 @@ TEST_F(CurveRecordsTest, EvaluationMatchesClosedForms) {
   Rec circle(TiltedCircle(2.5));
   const _rect_fm3d f = kt::TiltedFrame(1, 2, -1);
   // The same circle as an exact rational B-spline (parameter [0, 1] over the full turn).
-  _arc arc{f, 2.5, 2 * kPi};
+  _arc arc{f, 2.5, 2 * std::numbers::pi};
   BCRV* b = nullptr;
   ASSERT_EQ(BCRV_GenArc(&arc, b), 1);
   Rec spl(CRV_NewBspline(b));
@@ -69,8 +67,8 @@ TEST_F(CurveRecordsTest, EvaluationMatchesClosedForms) {
       EXPECT_NEAR(d2[i], -rad, 1e-12);
     }
     EXPECT_NEAR(kt::Dist(p, q), 0.0, 1e-12);
-    if (t >= 0 && t <= 2 * kPi) {
-      ASSERT_EQ(CRV_EvPos(p, spl.get(), t / (2 * kPi)), 1);
+    if (t >= 0 && t <= 2 * std::numbers::pi) {
+      ASSERT_EQ(CRV_EvPos(p, spl.get(), t / (2 * std::numbers::pi)), 1);
       double c[3];
       for (int i = 0; i < 3; ++i) c[i] = p[i] - f.origin[i];
       EXPECT_NEAR(std::sqrt(c[0] * c[0] + c[1] * c[1] + c[2] * c[2]), 2.5, 1e-12);
@@ -261,12 +259,12 @@ double MaxSag(const ENT_Record* r, const ARR_Array* a) {
 
 TEST_F(CurveRecordsTest, TessellationHonoursTolerances) {
   ARR_Array* a = nullptr;
-  const double full[2] = {0, 2 * kPi};
+  const double full[2] = {0, 2 * std::numbers::pi};
   Rec unit(CRV_NewCircle(nullptr, 1.0));
   ASSERT_EQ(CRV_Tessellate(a, full, unit.get(), 0.001, 0.2, 0.01), 1);
   EXPECT_EQ(a->count, 630) << "the step limit dominates";
   EXPECT_EQ(a->params[0], 0.0);
-  EXPECT_EQ(a->params[629], 2 * kPi);
+  EXPECT_EQ(a->params[629], 2 * std::numbers::pi);
   EXPECT_NEAR(kt::Dist(a->points[0], a->points[629]), 0.0, 1e-12);
   ARR_Free(a);
 
@@ -351,10 +349,10 @@ struct GreatCircle {
 };
 
 TEST_F(CurveRecordsTest, IntersectionCurveEvaluatesOnBothSurfaces) {
-  GreatCircle gc(kPi);
+  GreatCircle gc(std::numbers::pi);
   double r[2];
   ASSERT_EQ(CRV_GetRange(gc.curve, r), 1);
-  EXPECT_EQ(r[1], kPi);
+  EXPECT_EQ(r[1], std::numbers::pi);
   for (double t : {0.1, 0.77, 1.9, 3.0}) {
     double p[3], uvA[2], uvB[2];
     ASSERT_EQ(SSI_EvCurve(p, uvA, uvB, gc.curve, t), 1) << t;
@@ -367,18 +365,18 @@ TEST_F(CurveRecordsTest, IntersectionCurveEvaluatesOnBothSurfaces) {
   }
   // At a traced parameter the traced point itself.
   double p[3];
-  ASSERT_EQ(CRV_EvPos(p, gc.curve, kPi / 8), 1);
+  ASSERT_EQ(CRV_EvPos(p, gc.curve, std::numbers::pi / 8), 1);
   EXPECT_EQ(p[0], gc.curve->points->points[1].point[0]);
   // Just past the end wraps to the start.
   double q[3], s0[3];
-  ASSERT_EQ(CRV_EvPos(q, gc.curve, kPi + 0.1), 1);
+  ASSERT_EQ(CRV_EvPos(q, gc.curve, std::numbers::pi + 0.1), 1);
   ASSERT_EQ(CRV_EvPos(s0, gc.curve, 0.1), 1);
   EXPECT_NEAR(kt::Dist(q, s0), 0.0, 1e-9);
 }
 
 TEST_F(CurveRecordsTest, IntersectionCurveDerivativesStayOnTheTrace) {
-  GreatCircle gc(kPi);
-  for (double t : {0.3, kPi}) {
+  GreatCircle gc(std::numbers::pi);
+  for (double t : {0.3, std::numbers::pi}) {
     double p[3], d1[3], d2[3];
     ASSERT_EQ(CRV_EvDeriv2(p, d1, d2, gc.curve, t), 1);
     // The unit circle: derivative (-sin, cos), second derivative -(cos, sin). At the last
@@ -393,7 +391,7 @@ TEST_F(CurveRecordsTest, IntersectionCurveDerivativesStayOnTheTrace) {
 }
 
 TEST_F(CurveRecordsTest, IntersectionCurveSnapsAndTessellates) {
-  GreatCircle gc(1.5 * kPi);
+  GreatCircle gc(1.5 * std::numbers::pi);
   const double p[3] = {-0.3, 0.5, 0.7};
   double foot[3], t = 1e9;
   ASSERT_EQ(CRV_SnapPoint(foot, p, t, gc.curve), 1);
@@ -404,7 +402,7 @@ TEST_F(CurveRecordsTest, IntersectionCurveSnapsAndTessellates) {
   EXPECT_NEAR(t, std::atan2(0.5, -0.3), 1e-3);
   const ARR_Array* cache = CRV_GetCache(gc.curve);
   ASSERT_NE(cache, nullptr);
-  EXPECT_EQ(cache->params[cache->count - 1], 1.5 * kPi);
+  EXPECT_EQ(cache->params[cache->count - 1], 1.5 * std::numbers::pi);
   EXPECT_LE(MaxSag(gc.curve, cache), TOL_discretise[0]);
   EXPECT_EQ(CRV_GetCache(gc.curve), cache) << "built once";
   double pt[3], n[3];

@@ -6,9 +6,6 @@
 #include "millvane/kernel/KernelNumerics.h"
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
-
 class KernelNumericsTest : public KernelTest {};
 
 void ArcPoint(const _arc* a, double t, double p[3]) { ARC_EvPosTan(t, p, a, nullptr); }
@@ -16,7 +13,7 @@ void ArcPoint(const _arc* a, double t, double p[3]) { ARC_EvPosTan(t, p, a, null
 TEST_F(KernelNumericsTest, ArcThroughThreePointsLiesOnTheCircle) {
   const _rect_fm3d f = kt::TiltedFrame(1, -2, 3);
   std::mt19937 rng(7);
-  std::uniform_real_distribution<double> ang(0.0, 2 * kPi), r(0.1, 10.0);
+  std::uniform_real_distribution<double> ang(0.0, 2 * std::numbers::pi), r(0.1, 10.0);
   auto onCircle = [&](double R, double t, double p[3]) {
     for (int i = 0; i < 3; ++i)
       p[i] = f.origin[i] + R * (std::cos(t) * f.xAxis[i] + std::sin(t) * f.yAxis[i]);
@@ -49,7 +46,7 @@ TEST_F(KernelNumericsTest, ArcBuildersRejectDegenerateInput) {
   ASSERT_EQ(ARC_ByThreePoints(onDiameter, e, s, arc), 1);
   EXPECT_NEAR(arc->radius, 1.0, 1e-12);
   EXPECT_NEAR(arc->frame.origin[0], 1.0, 1e-12);
-  EXPECT_NEAR(arc->sweep, kPi, 1e-12);
+  EXPECT_NEAR(arc->sweep, std::numbers::pi, 1e-12);
   KX_MemFree(arc);
   const double collinear[3] = {1, 1e-9, 0}, same[3] = {0, 0, 0};
   EXPECT_EQ(ARC_ByThreePoints(collinear, e, s, arc), -4);
@@ -68,7 +65,7 @@ TEST_F(KernelNumericsTest, ArcByEndsAndCentreLine) {
     const double s[3] = {-1, 0, 0}, e[3] = {1, 0, 0}, c[3] = {0, 0, 0};
     _arc* arc = nullptr;
     ASSERT_EQ(ARC_ByEndsAndCentreLine(e, arc, s, c, n), 1);
-    EXPECT_NEAR(arc->sweep, kPi, 1e-12);
+    EXPECT_NEAR(arc->sweep, std::numbers::pi, 1e-12);
     double p[3];
     ArcPoint(arc, arc->sweep, p);
     EXPECT_NEAR(kt::Dist(p, e), 0.0, 1e-12);
@@ -172,7 +169,7 @@ TEST_F(KernelNumericsTest, ScalarSolvers) {
     for (int i = 0; i < (n == 100 ? 0 : n); ++i) {
       EXPECT_NEAR(t.a * std::cos(r[i]) + t.b * std::sin(r[i]), t.c, 1e-9);
       EXPECT_GE(r[i], 0.0);
-      EXPECT_LT(r[i], 2 * kPi);
+      EXPECT_LT(r[i], 2 * std::numbers::pi);
     }
   }
   double v[2];
@@ -184,8 +181,8 @@ TEST_F(KernelNumericsTest, ScalarSolvers) {
   EXPECT_EQ(MAT_NullVector2(z, z, 1e-9, v), 100);
 
   EXPECT_EQ(MAT_SafeAcos(1.5), 0.0);
-  EXPECT_EQ(MAT_SafeAcos(-1.0), kPi);
-  EXPECT_NEAR(MAT_Angle2(0, -1), 1.5 * kPi, 1e-15);
+  EXPECT_EQ(MAT_SafeAcos(-1.0), std::numbers::pi);
+  EXPECT_NEAR(MAT_Angle2(0, -1), 1.5 * std::numbers::pi, 1e-15);
   EXPECT_EQ(MAT_Angle2(0, 0), 0.0);
 }
 

@@ -8,8 +8,6 @@
 #include "millvane/kernel/SurfaceRecords.h"
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 using Rec = std::unique_ptr<ENT_Record, RecordDeleter>;
 
 class SurfaceRecordsTest : public KernelTest {};
@@ -136,7 +134,7 @@ TEST_F(SurfaceRecordsTest, OffsetOfSphereIsConcentricSphere) {
   EXPECT_EQ(SRF_SnapPoint(fv, fu, foot, off.get(), p), 0);
   _tagBox2D box;
   ASSERT_EQ(SRF_GetUVBox(off.get(), &box), 1);
-  EXPECT_EQ(box.max[0], 2 * kPi);
+  EXPECT_EQ(box.max[0], 2 * std::numbers::pi);
   _nurbs_surface* out = nullptr;
   EXPECT_EQ(SRF_ToBspline(0.01, off.get(), &box, out, nullptr), 0);
 }
@@ -190,8 +188,8 @@ TEST_F(SurfaceRecordsTest, SnapAgreesWithBruteForce) {
     const ENT_Record* rec;
     double u0, u1, v0, v1;
   };
-  const Case cases[] = {{"sphere", sphere.get(), 0, 2 * kPi, -kPi / 2, kPi / 2},
-                        {"cylinder", cyl.get(), 0, 2 * kPi, -3, 3},
+  const Case cases[] = {{"sphere", sphere.get(), 0, 2 * std::numbers::pi, -std::numbers::pi / 2, std::numbers::pi / 2},
+                        {"cylinder", cyl.get(), 0, 2 * std::numbers::pi, -3, 3},
                         {"patch", patch.get(), 0, 1, 0, 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -226,12 +224,12 @@ TEST_F(SurfaceRecordsTest, SnapAgreesWithBruteForce) {
   double top[3];
   for (int i = 0; i < 3; ++i) top[i] = f.origin[i] + 3 * f.zAxis[i];
   ASSERT_EQ(SRF_SnapPoint(v, u, foot, sphere.get(), top), 1);
-  EXPECT_NEAR(v, kPi / 2, 1e-12);
+  EXPECT_NEAR(v, std::numbers::pi / 2, 1e-12);
 }
 
 TEST_F(SurfaceRecordsTest, SphereAsBsplineKeepsPoles) {
   Rec sphere = Sphere(1.5);
-  const _tagBox2D full{{0, -kPi / 2}, {2 * kPi, kPi / 2}};
+  const _tagBox2D full{{0, -std::numbers::pi / 2}, {2 * std::numbers::pi, std::numbers::pi / 2}};
   _nurbs_surface* out = nullptr;
   int flag = 0;
   ASSERT_EQ(SRF_ToBspline(0.001, sphere.get(), &full, out, &flag), 1);
@@ -275,7 +273,7 @@ TEST_F(SurfaceRecordsTest, PeriodicBsplineSurfaceWraps) {
   const double a[3] = {2, 0, 0}, b[3] = {3, 0, 1}, o[3] = {0, 0, 0}, z[3] = {0, 0, 1};
   ASSERT_EQ(BCRV_GenLine(a, b, gen), 1);
   _nurbs_surface* s = nullptr;
-  ASSERT_EQ(BSRF_GenRevolve(gen, o, z, 2 * kPi, s), 1);
+  ASSERT_EQ(BSRF_GenRevolve(gen, o, z, 2 * std::numbers::pi, s), 1);
   BCRV_Free(gen);
   Rec tube(SRF_NewBspline(s));
   EXPECT_EQ(static_cast<SRF_Bspline*>(tube.get())->uRange.closure, 2);

@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
@@ -150,7 +151,7 @@ struct Rng {
 void AddRing(CSmartCurve* c, Rng& rng, int n, double cx, double cy, double r, double noise, bool arcs) {
   std::vector<std::array<double, 2>> p(size_t(n), std::array<double, 2>{});
   for (int i = 0; i < n; ++i) {
-    const double a = 2 * kPi * (i + 2 * noise * (rng() - 0.5)) / n, rr = r + noise * (rng() - 0.5);
+    const double a = 2 * std::numbers::pi * (i + 2 * noise * (rng() - 0.5)) / n, rr = r + noise * (rng() - 0.5);
     p[size_t(i)] = {cx + rr * std::cos(a), cy + rr * std::sin(a)};
   }
   for (int i = 0; i < n; ++i) {
@@ -320,7 +321,7 @@ TEST(ChainLoops, NoisyPolygonOffsetKeepsItsFingerprint) {
   auto* g = new CGeLoop;
   std::vector<std::array<double, 2>> p(size_t(n), std::array<double, 2>{});
   for (int i = 0; i < n; ++i) {
-    const double a = 2 * kPi * i / n, r = 50.0 + 1.2 * (rng() - 0.5);
+    const double a = 2 * std::numbers::pi * i / n, r = 50.0 + 1.2 * (rng() - 0.5);
     p[size_t(i)] = {r * std::cos(a), r * std::sin(a)};
   }
   for (int i = 0; i < n; ++i) g->m_CurveList.AddTail(new CGeLine(p[size_t(i)].data(), p[size_t(i + 1) % size_t(n)].data()));

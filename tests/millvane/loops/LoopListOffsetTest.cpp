@@ -1,6 +1,7 @@
 // Kernel loops in and out of the smart-loop engine: shapes survive the round trip, cleaning
 // splits self-crossings, offsets come back islands first.
 #include <gtest/gtest.h>
+#include <numbers>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeCircle.h"
@@ -29,11 +30,11 @@ CGeLoop* GeSlot() {
                cl[2] = {0, 0};
   g->m_CurveList.AddTail(new CGeLine(a, b));
   auto* r = new CGeArc;
-  r->CreateCSEAngle(cr, 1.0, -kPi / 2, kPi / 2);
+  r->CreateCSEAngle(cr, 1.0, -std::numbers::pi / 2, std::numbers::pi / 2);
   g->m_CurveList.AddTail(r);
   g->m_CurveList.AddTail(new CGeLine(d, e));
   auto* l = new CGeArc;
-  l->CreateCSEAngle(cl, 1.0, kPi / 2, 1.5 * kPi);
+  l->CreateCSEAngle(cl, 1.0, std::numbers::pi / 2, 1.5 * std::numbers::pi);
   g->m_CurveList.AddTail(l);
   return g;
 }
@@ -59,14 +60,14 @@ TEST(LoopListConvert, RoundTripKeepsTheShape) {
   acRefineGeLoopList(&l.in, &l.out);
   ASSERT_EQ(l.out.GetCount(), 2);
   CGeLoop* slot = l.out.GetHead();
-  EXPECT_NEAR(slotArea, 8 + kPi, 0.01);  // the kernel measures by chords
+  EXPECT_NEAR(slotArea, 8 + std::numbers::pi, 0.01);  // the kernel measures by chords
   EXPECT_NEAR(GeArea(slot), slotArea, 1e-9);
   EXPECT_EQ(slot->m_CurveList.GetCount(), 4);
   CGeLoop* circ = l.out.GetTail();
   ASSERT_EQ(circ->m_CurveList.GetCount(), 1);
   auto* arc = static_cast<CGeArc*>(circ->m_CurveList.GetHead());
   ASSERT_EQ(arc->GetType(), 2);
-  EXPECT_NEAR(arc->m_dSweep, 2 * kPi, 1e-12);
+  EXPECT_NEAR(arc->m_dSweep, 2 * std::numbers::pi, 1e-12);
   EXPECT_NEAR(arc->m_dRadius, 2.0, 1e-12);
 }
 
@@ -89,7 +90,7 @@ TEST(LoopListConvert, RegionBecomesLoopWithIslands) {
   EXPECT_EQ(l->area, 200.0);
   ASSERT_EQ(IslandCount(l.get()), 1);
   EXPECT_LT(l->islands->area, 0);  // the hole keeps its direction
-  EXPECT_NEAR(Area2(Sample(l->islands)), -2 * kPi * 4, 1e-4);
+  EXPECT_NEAR(Area2(Sample(l->islands)), -2 * std::numbers::pi * 4, 1e-4);
   EXPECT_EQ(LoopFromRegion(nullptr), nullptr);
   CGeRegion empty;
   EXPECT_EQ(LoopFromRegion(&empty), nullptr);
@@ -113,7 +114,7 @@ TEST(LoopListConvert, OffsetReturnsIslandsFirst) {
   l.in.AddTail(GePolygon({{8, 8}, {12, 8}, {12, 12}, {8, 12}}));
   acGeLoopListOffset(&l.in, 1.0, 2, 0, &l.out);
   ASSERT_EQ(l.out.GetCount(), 2);
-  EXPECT_NEAR(GeArea(l.out.GetHead()), -(32 + kPi), 0.01);  // the grown hole, rounded
+  EXPECT_NEAR(GeArea(l.out.GetHead()), -(32 + std::numbers::pi), 0.01);  // the grown hole, rounded
   EXPECT_NEAR(GeArea(l.out.GetTail()), 324, 1e-9);
 }
 

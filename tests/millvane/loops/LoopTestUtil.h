@@ -3,14 +3,12 @@
 
 #include <array>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "millvane/loops/SmartLoop.h"
 
 namespace looptest {
-
-constexpr double kPi = 3.14159265358979323846;
-
 using Pts = std::vector<std::array<double, 2>>;
 
 // A closed loop of lines through the points (last joins first).
@@ -34,7 +32,7 @@ inline CSmartLoop* Rect(double x0, double y0, double x1, double y1) {
 inline CSmartLoop* Circle(double cx, double cy, double r, bool ccw = true) {
   auto* c = new CSmartCurve;
   const double ctr[2] = {cx, cy};
-  c->AppendSect(ccw ? new CSmartArc(ctr, r, 0.0, 2 * kPi) : new CSmartArc(ctr, r, 2 * kPi, 0.0));
+  c->AppendSect(ccw ? new CSmartArc(ctr, r, 0.0, 2 * std::numbers::pi) : new CSmartArc(ctr, r, 2 * std::numbers::pi, 0.0));
   auto* l = new CSmartLoop;
   l->UpdateSect(c);
   return l;

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <random>
+#include <numbers>
 
 #include "tests/millvane/loops/ClipperRef.h"
 
@@ -13,27 +14,25 @@ namespace {
 
 const QNC_CornerType kRound = {2, 165.0, 15.0};
 
-
 int ArcCount(const CSmartLoop* l) {
   int n = 0;
   for (CSmartSect* s = l->curve->head; s; s = s->next) n += s->IsArc();
   return n;
 }
 
-
 TEST(SmartLoopOffset, SquareCornerKinds) {
-  const double t = std::tan(kPi / 8);
+  const double t = std::tan(std::numbers::pi / 8);
   const struct {
     const char* name;
     int kind;
     double area;     // of the grown 12 x 12 outline
     int arcs, sects;
   } cases[] = {
-      {"round", 2, 144 - (4 - kPi), 4, 8},
+      {"round", 2, 144 - (4 - std::numbers::pi), 4, 8},
       {"sharp below angle1", 0, 144, 0, 4},
       {"always sharp", 3, 144, 0, 4},
       {"chamfer", 1, 144 - 2 * (1 - t) * (1 - t), 0, 8},
-      {"round above 0.05", 4, 144 - (4 - kPi), 4, 8},
+      {"round above 0.05", 4, 144 - (4 - std::numbers::pi), 4, 8},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -87,7 +86,7 @@ TEST(SmartLoopOffset, InwardSquareAndItsLimits) {
 TEST(SmartLoopOffset, SharpLimitOfKindZero) {
   // Clockwise isosceles triangles: the apex turn is 180 minus the apex angle.
   for (auto [apexDeg, arcs] : {std::pair{10.0, 1}, std::pair{20.0, 0}}) {
-    const double h = 20, half = h * std::tan(apexDeg / 2 * kPi / 180);
+    const double h = 20, half = h * std::tan(apexDeg / 2 * std::numbers::pi / 180);
     Pts tri = {{0, 0}, {half, -h}, {-half, -h}};  // apex first; clockwise
     std::unique_ptr<CSmartLoop> l(Polygon(tri));
     ASSERT_LT(l->area, 0);
@@ -95,7 +94,7 @@ TEST(SmartLoopOffset, SharpLimitOfKindZero) {
     ASSERT_EQ(Count(r.l), 1);
     EXPECT_EQ(ArcCount(r.l), arcs) << apexDeg;
     if (!arcs) {
-      EXPECT_NEAR(r.l->box[4], 1 / std::sin(apexDeg / 2 * kPi / 180), 1e-9);
+      EXPECT_NEAR(r.l->box[4], 1 / std::sin(apexDeg / 2 * std::numbers::pi / 180), 1e-9);
     }
   }
 }
@@ -109,7 +108,7 @@ TEST(SmartLoopOffset, CirclesKeepTheirCentre) {
     auto* a = static_cast<CSmartArc*>(r.l->curve->head);
     EXPECT_DOUBLE_EQ(a->radius, ccw ? 3.0 : 7.0);
     EXPECT_EQ(a->centre[0], 1.0);
-    const double exact = 2 * kPi * a->radius * a->radius;
+    const double exact = 2 * std::numbers::pi * a->radius * a->radius;
     EXPECT_NEAR(DenseArea(r.l), (ccw ? 1 : -1) * exact, 1e-5 * exact);
   }
   std::unique_ptr<CSmartLoop> small(Circle(0, 0, 1));
@@ -143,7 +142,7 @@ TEST(SmartLoopOffset, NeckSplitsIntoTwoLoops) {
 TEST(SmartLoopOffset, PolygonsAgreeWithClipper) {
   Pts star;
   for (int i = 0; i < 14; ++i) {
-    const double r = i % 2 ? 4.0 : 9.0, a = 0.2 + i * kPi / 7;
+    const double r = i % 2 ? 4.0 : 9.0, a = 0.2 + i * std::numbers::pi / 7;
     star.push_back({r * std::cos(a), r * std::sin(a)});
   }
   Pts blob = {{0, 0}, {12, -1}, {14, 6}, {8, 5}, {9, 11}, {2, 12}, {4, 6}};
@@ -179,14 +178,14 @@ TEST(SmartLoopOffset, ContourModes) {
     ASSERT_EQ(Count(r.l), 1);
     ASSERT_EQ(IslandCount(r.l), 1);
     EXPECT_NEAR(r.l->area, 2 * 324.0, 1e-9);
-    EXPECT_NEAR(Area2(Sample(r.l->islands)), -2 * (32 + kPi), 1e-4);
+    EXPECT_NEAR(Area2(Sample(r.l->islands)), -2 * (32 + std::numbers::pi), 1e-4);
   }
   {
     std::unique_ptr<CSmartLoop> c(ring());
     Owned r(c->OffsetContour(2, 1.0, -1.0, kRound));
     ASSERT_EQ(Count(r.l), 1);
     ASSERT_EQ(IslandCount(r.l), 1);
-    EXPECT_NEAR(Area2(Sample(r.l)), 2 * (400 + 80 + kPi), 1e-4);
+    EXPECT_NEAR(Area2(Sample(r.l)), 2 * (400 + 80 + std::numbers::pi), 1e-4);
     EXPECT_NEAR(r.l->islands->area, -2 * 4.0, 1e-9);
     // The source comes back as it was.
     EXPECT_EQ(c->area, 800.0);
@@ -257,7 +256,7 @@ CSmartLoop* Bitten() {
   c->AppendSect(new CSmartLine(p0, p1));
   c->AppendSect(new CSmartLine(p1, p2));
   c->AppendSect(new CSmartLine(p2, p3));
-  c->AppendSect(new CSmartArc(ctr, 2.0, 0.0, -kPi));  // clockwise, dipping into the square
+  c->AppendSect(new CSmartArc(ctr, 2.0, 0.0, -std::numbers::pi));  // clockwise, dipping into the square
   c->AppendSect(new CSmartLine(p4, p5));
   c->AppendSect(new CSmartLine(p5, p0));
   auto* l = new CSmartLoop;
@@ -271,9 +270,9 @@ CSmartLoop* SlotLoop() {
   const double a[2] = {0, -1}, b[2] = {4, -1}, d[2] = {4, 1}, e[2] = {0, 1}, cr[2] = {4, 0},
                cl[2] = {0, 0};
   c->AppendSect(new CSmartLine(a, b));
-  c->AppendSect(new CSmartArc(cr, 1.0, -kPi / 2, kPi / 2));
+  c->AppendSect(new CSmartArc(cr, 1.0, -std::numbers::pi / 2, std::numbers::pi / 2));
   c->AppendSect(new CSmartLine(d, e));
-  c->AppendSect(new CSmartArc(cl, 1.0, kPi / 2, 1.5 * kPi));
+  c->AppendSect(new CSmartArc(cl, 1.0, std::numbers::pi / 2, 1.5 * std::numbers::pi));
   auto* l = new CSmartLoop;
   l->UpdateSect(c);
   return l;
@@ -288,7 +287,7 @@ TEST(SmartLoopOffset, ShapesWithArcs) {
     ASSERT_EQ(Count(r.l), 1);
     EXPECT_EQ(r.l->curve->count, 4);
     const double rr = grow ? 1 + d : 1 - d;
-    EXPECT_NEAR(std::fabs(DenseArea(r.l)), 2 * (4 * 2 * rr + kPi * rr * rr), 1e-4);
+    EXPECT_NEAR(std::fabs(DenseArea(r.l)), 2 * (4 * 2 * rr + std::numbers::pi * rr * rr), 1e-4);
   }
   // The bitten square against Clipper, both ways and at a distance that closes the bite.
   for (double d : {0.4, 1.0, 3.0}) {
@@ -337,11 +336,11 @@ CSmartLoop* RoundedSquare(double r) {
   const double s = 10;
   const double ctr[4][2] = {{s - r, r}, {s - r, s - r}, {r, s - r}, {r, r}};
   for (int k = 0; k < 4; ++k) {
-    const double a0 = -kPi / 2 + k * kPi / 2;
+    const double a0 = -std::numbers::pi / 2 + k * std::numbers::pi / 2;
     double p[2] = {ctr[(k + 3) % 4][0] + r * std::cos(a0), ctr[(k + 3) % 4][1] + r * std::sin(a0)};
     double q[2] = {ctr[k][0] + r * std::cos(a0), ctr[k][1] + r * std::sin(a0)};
     c->AppendSect(new CSmartLine(p, q));
-    c->AppendSect(new CSmartArc(ctr[k], r, a0, a0 + kPi / 2));
+    c->AppendSect(new CSmartArc(ctr[k], r, a0, a0 + std::numbers::pi / 2));
   }
   auto* l = new CSmartLoop;
   l->UpdateSect(c);
@@ -358,7 +357,7 @@ TEST(SmartLoopOffset, FilletsSmallerThanTheDistanceVanish) {
   std::unique_ptr<CSmartLoop> big(RoundedSquare(3.0));
   Owned s(big->OffsetLoop(1.0, kRound));
   ASSERT_EQ(Count(s.l), 1);
-  EXPECT_NEAR(DenseArea(s.l), 2 * (64 - (4 - kPi) * 4), 1e-4);
+  EXPECT_NEAR(DenseArea(s.l), 2 * (64 - (4 - std::numbers::pi) * 4), 1e-4);
 }
 
 }  // namespace
@@ -376,7 +375,7 @@ TEST(SmartLoopOffset, JaggedPolygonsAgreeWithClipper) {
     const int n = 5 + int(u() * 25);
     Pts p;
     for (int i = 0; i < n; ++i) {
-      const double a = 2 * kPi * i / n + u() * 0.1, r = 3 + 7 * u();
+      const double a = 2 * std::numbers::pi * i / n + u() * 0.1, r = 3 + 7 * u();
       p.push_back({r * std::cos(a), r * std::sin(a)});
     }
     for (double d : {0.2, 0.7, 1.5}) {
@@ -463,7 +462,7 @@ TEST(SmartLoopOffset, TwoStepsEqualOne) {
     const int n = 5 + int(u() * 20);
     Pts p;
     for (int i = 0; i < n; ++i) {
-      const double a = 2 * kPi * i / n + u() * 0.1, r = 3 + 7 * u();
+      const double a = 2 * std::numbers::pi * i / n + u() * 0.1, r = 3 + 7 * u();
       p.push_back({r * std::cos(a), r * std::sin(a)});
     }
     for (bool grow : {false, true}) {

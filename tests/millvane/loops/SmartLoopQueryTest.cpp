@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <numbers>
 
 #include "tests/millvane/loops/LoopTestUtil.h"
 
@@ -38,7 +39,7 @@ void ExpectSame(const std::vector<double>& a, const std::vector<double>& b, doub
 TEST(SmartLoopQuery, ScanLinesMatchBruteForce) {
   Pts star;
   for (int i = 0; i < 10; ++i) {
-    const double r = i % 2 ? 2.0 : 5.0, a = kPi / 2 + i * kPi / 5;
+    const double r = i % 2 ? 2.0 : 5.0, a = std::numbers::pi / 2 + i * std::numbers::pi / 5;
     star.push_back({r * std::cos(a), r * std::sin(a)});
   }
   std::unique_ptr<CSmartLoop> l(Polygon(star));
@@ -83,7 +84,7 @@ TEST(SmartLoopQuery, LinesAndCircles) {
 
   // An arc section against the square: parameters on both.
   const double ac[2] = {10, 5};
-  CSmartArc arc(ac, 2.0, kPi / 2, 3 * kPi / 2);
+  CSmartArc arc(ac, 2.0, std::numbers::pi / 2, 3 * std::numbers::pi / 2);
   double pa[4][4];
   ASSERT_EQ(sq->GetCircleInt(&arc, pa, sects, 4), 2);
   for (int i = 0; i < 2; ++i) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <random>
+#include <numbers>
 
 #include "tests/millvane/loops/LoopTestUtil.h"
 
@@ -17,9 +18,9 @@ CSmartLoop* Slot(double len, double r) {
   const double a[2] = {0, -r}, b[2] = {len, -r}, cr[2] = {len, 0}, d[2] = {len, r}, e[2] = {0, r},
                cl[2] = {0, 0};
   c->AppendSect(new CSmartLine(a, b));
-  c->AppendSect(new CSmartArc(cr, r, -kPi / 2, kPi / 2));
+  c->AppendSect(new CSmartArc(cr, r, -std::numbers::pi / 2, std::numbers::pi / 2));
   c->AppendSect(new CSmartLine(d, e));
-  c->AppendSect(new CSmartArc(cl, r, kPi / 2, 1.5 * kPi));
+  c->AppendSect(new CSmartArc(cl, r, std::numbers::pi / 2, 1.5 * std::numbers::pi));
   auto* l = new CSmartLoop;
   l->UpdateSect(c);
   return l;
@@ -29,7 +30,7 @@ CSmartLoop* Slot(double len, double r) {
 CSmartLoop* Star() {
   Pts p;
   for (int i = 0; i < 10; ++i) {
-    const double r = i % 2 ? 2.0 : 5.0, a = kPi / 2 + i * kPi / 5;
+    const double r = i % 2 ? 2.0 : 5.0, a = std::numbers::pi / 2 + i * std::numbers::pi / 5;
     p.push_back({r * std::cos(a), r * std::sin(a)});
   }
   return Polygon(p);
@@ -45,8 +46,8 @@ TEST(SmartLoop, AreaIsDoubledSignedAndFollowsOrientation) {
   Case cases[] = {
       {"square 10", Rect(0, 0, 10, 10), 200.0, 1e-9},
       {"unit square", Rect(0, 0, 1, 1), 2.0, 1e-12},
-      {"circle r 3", Circle(1, 2, 3), 2 * kPi * 9, 0.02},
-      {"slot", Slot(4, 1), 2 * (8 + kPi), 0.01},
+      {"circle r 3", Circle(1, 2, 3), 2 * std::numbers::pi * 9, 0.02},
+      {"slot", Slot(4, 1), 2 * (8 + std::numbers::pi), 0.01},
       {"star", Star(), 0.0, 0.0},
   };
   for (auto& c : cases) {
@@ -184,8 +185,8 @@ TEST(SmartCurve, ClosureAndJointHealing) {
   // Two arcs that miss each other are refitted through the middle of the gap.
   CSmartCurve c;
   const double c0[2] = {0, 0}, c1[2] = {4, 0.001};
-  c.AppendSect(new CSmartArc(c0, 2.0, kPi, 0.0));       // upper half, left to right
-  c.AppendSect(new CSmartArc(c1, 2.0, kPi, 2 * kPi));   // lower half of the next circle
+  c.AppendSect(new CSmartArc(c0, 2.0, std::numbers::pi, 0.0));       // upper half, left to right
+  c.AppendSect(new CSmartArc(c1, 2.0, std::numbers::pi, 2 * std::numbers::pi));   // lower half of the next circle
   const double a[2] = {6, 0.001}, b[2] = {-2, 0};
   c.AppendSect(new CSmartLine(a, b));
   c.HealJoints();
@@ -233,7 +234,7 @@ TEST(SmartCurve, JointsAreNotCrossings) {
   // An arc and a line that meet at their joint and cross again at (2.737, 1.229).
   CSmartCurve d;
   const double ctr[2] = {0, 0}, p[2] = {-3, 0}, q[2] = {4, 1.5}, r[2] = {4, 5};
-  d.AppendSect(new CSmartArc(ctr, 3.0, 0.0, kPi));
+  d.AppendSect(new CSmartArc(ctr, 3.0, 0.0, std::numbers::pi));
   d.AppendSect(new CSmartLine(p, q));
   d.AppendSect(new CSmartLine(q, r));
   EXPECT_EQ(d.MarkSelfCrossings(), 1);
@@ -268,7 +269,7 @@ TEST(SmartLoop, ContourWideSettingsRotationAndReversal) {
 
   // A half turn keeps every area and moves the boxes through the origin.
   const double before = c->area, hole = h1->area;
-  c->RotateContour(kPi);
+  c->RotateContour(std::numbers::pi);
   EXPECT_NEAR(c->Area(), before, 1e-9);
   EXPECT_NEAR(h1->Area(), hole, 1e-9);
   EXPECT_NEAR(c->box[0], -10, 1e-9);

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <numbers>
 
 #include "millvane/loops/SmartSect.h"
 #include "tests/millvane/loops/LoopTestUtil.h"
 
-using looptest::kPi;
 
 namespace {
 
@@ -16,9 +16,9 @@ struct ArcCase {
 };
 
 const ArcCase kArcs[] = {
-    {"ccw quarter", 0.3, 0.3 + kPi / 2}, {"cw quarter", 2.0, 2.0 - kPi / 2},
-    {"ccw across seam", 5.5, 7.0},       {"cw three quarters", 7.0, 7.0 - 1.5 * kPi},
-    {"ccw full", 0.0, 2 * kPi},          {"cw full", 2 * kPi, 0.0},
+    {"ccw quarter", 0.3, 0.3 + std::numbers::pi / 2}, {"cw quarter", 2.0, 2.0 - std::numbers::pi / 2},
+    {"ccw across seam", 5.5, 7.0},       {"cw three quarters", 7.0, 7.0 - 1.5 * std::numbers::pi},
+    {"ccw full", 0.0, 2 * std::numbers::pi},          {"cw full", 2 * std::numbers::pi, 0.0},
 };
 
 TEST(SmartArc, PointsLieOnTheCircleAndParametersRoundTrip) {
@@ -127,7 +127,7 @@ TEST(SmartSect, OffsetMovesLeftByTheDistance) {
   EXPECT_NEAR(p[1], 1.2, 1e-12);
   EXPECT_EQ(lo->origin, &l);
 
-  CSmartArc ccw(c, 1.0, 0.0, kPi / 2), cw(c, 1.0, kPi / 2, 0.0);
+  CSmartArc ccw(c, 1.0, 0.0, std::numbers::pi / 2), cw(c, 1.0, std::numbers::pi / 2, 0.0);
   EXPECT_FALSE(ccw.Offset(1.0));
   std::unique_ptr<CSmartSect> grown(cw.Offset(1.0));
   ASSERT_TRUE(grown);
@@ -182,9 +182,9 @@ TEST(SmartArc, Constructors) {
   const double s[2] = {1, 0}, c[2] = {0, 0}, e[2] = {0, 1};
   CSmartArc a(s, c, e);
   EXPECT_FALSE(a.IsCcw());
-  EXPECT_NEAR(a.Sweep(), -1.5 * kPi, 1e-12);
+  EXPECT_NEAR(a.Sweep(), -1.5 * std::numbers::pi, 1e-12);
   CSmartArc full(s, c, s);
-  EXPECT_NEAR(full.Sweep(), -2 * kPi, 1e-12);
+  EXPECT_NEAR(full.Sweep(), -2 * std::numbers::pi, 1e-12);
 
   // Through three points: passes through all three in order.
   const double p0[2] = {3, 0}, p1[2] = {0, 3}, p2[2] = {-3, 0};
@@ -211,7 +211,7 @@ TEST(SmartArc, Constructors) {
   std::unique_ptr<CSmartArc> corner(CSmartArc::FromTwoPoints(g0, g1, 1.0));
   EXPECT_NEAR(corner->centre[0], 0, 1e-12);
   EXPECT_NEAR(corner->centre[1], 0, 1e-12);
-  EXPECT_NEAR(corner->Sweep(), -kPi / 2, 1e-12);
+  EXPECT_NEAR(corner->Sweep(), -std::numbers::pi / 2, 1e-12);
 }
 
 TEST(SmartPlanar, IntersectionsAgainstClosedForms) {
@@ -260,15 +260,15 @@ TEST(SmartPlanar, IntersectionsAgainstClosedForms) {
 
 TEST(SmartPlanar, SectionCrossingsStayOnBothSpans) {
   const double c[2] = {0, 0};
-  CSmartArc upper(c, 1.0, 0.0, kPi);  // upper half only
+  CSmartArc upper(c, 1.0, 0.0, std::numbers::pi);  // upper half only
   const double a[2] = {0.6, -5}, b[2] = {0.6, 5};
   CSmartLine l(a, b);
   double out[2][2];
   ASSERT_EQ(acSectSectInt(&l, &upper, out), 1);
   EXPECT_NEAR(out[0][1], 0.8, 1e-12);
-  CSmartArc lower(c, 1.0, kPi, 2 * kPi);
+  CSmartArc lower(c, 1.0, std::numbers::pi, 2 * std::numbers::pi);
   const double c2[2] = {1, 0};
-  CSmartArc other(c2, 1.0, 0.0, 2 * kPi);
+  CSmartArc other(c2, 1.0, 0.0, 2 * std::numbers::pi);
   ASSERT_EQ(acSectSectInt(&lower, &other, out), 1);
   EXPECT_NEAR(out[0][1], -std::sqrt(3) / 2, 1e-12);
 }

@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <numbers>
 
 #include "millvane/paths/NcPline.h"
 #include "tests/millvane/paths/NcTestMeshes.h"
@@ -32,7 +33,7 @@ TEST(MillModel, RotatedModelAnswersInTheRotatedFrame) {
   auto plane = nctest::TiltedPlane(slope, 30.0, 3);
   CTBall ball(4.0);
   auto model = nctest::ModelOf({plane.get()}, &ball, -50.0);
-  model->RotateWithZAxis(M_PI / 2);  // the plane now rises along y
+  model->RotateWithZAxis(std::numbers::pi / 2);  // the plane now rises along y
   model->SetTool(&ball);             // refreshes facet and edge boxes
   model->Mark_Box2D(_tagBox2D{{-100, -100}, {100, 100}});
   model->Mark_XInter(5.0, -5.0);     // either order

@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include <numbers>
 
 #include "millvane/paths/NcPline.h"
 #include "platform/numora/Box.h"
@@ -60,7 +61,7 @@ double SampledContact(const CGeMesh& mesh, const CTool& tool, double x, double y
 }
 
 TEST(NcMesh, ContactOnTiltedPlaneMatchesClosedForm) {
-  const double slope = std::tan(20.0 * M_PI / 180.0);
+  const double slope = std::tan(20.0 * std::numbers::pi / 180.0);
   auto mesh = nctest::TiltedPlane(slope, 50.0, 4);
   const double pts[][2] = {{0, 0}, {7.3, -11.1}, {25, 25}, {-20, 3}, {12.5, -30}};
   for (ToolCase& tc : Tools()) {

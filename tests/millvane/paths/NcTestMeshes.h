@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 #include "geometry/surfaces/GeMesh.h"
 #include "millvane/paths/MillModel.h"
@@ -33,9 +34,9 @@ inline std::unique_ptr<CGeMesh> Hemisphere(double r, int rings, int seg) {
   auto m = std::make_unique<CGeMesh>();
   m->vertices.emplace_back(0.f, 0.f, float(r));
   for (int k = 1; k <= rings; ++k) {
-    const double phi = M_PI / 2 * k / rings;
+    const double phi = std::numbers::pi / 2 * k / rings;
     for (int s = 0; s < seg; ++s) {
-      const double th = 2 * M_PI * s / seg;
+      const double th = 2 * std::numbers::pi * s / seg;
       m->vertices.emplace_back(float(r * std::sin(phi) * std::cos(th)), float(r * std::sin(phi) * std::sin(th)),
                                float(r * std::cos(phi)));
     }

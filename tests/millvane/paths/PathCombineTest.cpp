@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 #include <vector>
+#include <numbers>
 
 #include "geometry/shapes3d/GeCombCurve3d.h"
 #include "millvane/loops/SmartCurve.h"
@@ -94,7 +95,7 @@ TEST_F(PathCombineTest, InsertKeepsOrderAndLinks) {
   ExpectConsistent(chain);
   ExpectChained(chain);
 
-  chain.Rotate(M_PI / 2);
+  chain.Rotate(std::numbers::pi / 2);
   double p[3];
   chain.tail->GetEndPoint(1, p);
   EXPECT_NEAR(p[0], 0, 1e-12);
@@ -131,11 +132,11 @@ TEST_F(PathCombineTest, SmartCurveArcsBecomeArcsUnlessNearlyStraight) {
   curve.AppendSect(new CSmartLine(p0, p1));
   // Sweep 0.004 at radius 5: sagitta 1e-5, one chord.
   const double c1[2] = {10, 5};
-  curve.AppendSect(new CSmartArc(c1, 5.0, -M_PI / 2, -M_PI / 2 + 0.004));
+  curve.AppendSect(new CSmartArc(c1, 5.0, -std::numbers::pi / 2, -std::numbers::pi / 2 + 0.004));
   double q[2];
   curve.tail->EvPoint(1.0, q);
   const double c2[2] = {q[0], q[1] + 3};
-  curve.AppendSect(new CSmartArc(c2, 3.0, -M_PI / 2, 0.0));
+  curve.AppendSect(new CSmartArc(c2, 3.0, -std::numbers::pi / 2, 0.0));
   curve.tail->EvPoint(1.0, q);
   const double q2[2] = {q[0], q[1] + 4};
   curve.AppendSect(new CSmartLine(q, q2));
@@ -221,7 +222,7 @@ TEST_F(PathCombineTest, ChainConvertsToALinkedCompositeCurve) {
   EXPECT_EQ(hollow.ToCombCurve3d(), nullptr);
   chain.AddTail(Line(0, 0, 2, 0, 1));
   const double c[3] = {2, 1, 1};
-  chain.AddTail(new CPathArc3D(c, 1.0, -M_PI / 2, 0.0));
+  chain.AddTail(new CPathArc3D(c, 1.0, -std::numbers::pi / 2, 0.0));
   auto* pl = new CPathPLine3D;
   const double pts[3][3] = {{3, 1, 1}, {3, 4, 1}, {0, 4, 0}};
   pl->SetPoints(2, pts);

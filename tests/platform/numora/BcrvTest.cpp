@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
+#include <numbers>
 
 #include "tests/platform/numora/BcrvTestUtil.h"
 
@@ -92,12 +93,12 @@ TEST(Bcrv, ArcsAndCirclesAreExact) {
   const double c[3] = {1.5, -2.0, 0.0};
   const double r = 3.25;
   for (const ArcCase& k : std::vector<ArcCase>{{0.0, 0.3}, {0.2, 1.7}, {-1.0, 2.5},
-                                               {5.0, 1.0}, {0.0, 2 * M_PI}, {1.0, 1.0}}) {
+                                               {5.0, 1.0}, {0.0, 2 * std::numbers::pi}, {1.0, 1.0}}) {
     CrvPtr a(BCRV_New());
     ASSERT_EQ(a->GenArc(c, r, k.a0, k.a1), 1);
     EXPECT_TRUE(Clamped01(a.get()));
     double sweep = k.a1 - k.a0;
-    while (sweep <= 0) sweep += 2 * M_PI;
+    while (sweep <= 0) sweep += 2 * std::numbers::pi;
     double p[3];
     for (int i = 0; i <= 500; ++i) {
       ASSERT_EQ(BCRV_EvPos(a.get(), i / 500.0, p), 1);
@@ -266,7 +267,7 @@ TEST(Bcrv, MergeJoinsPiecesOfMixedOrders) {
   CrvPtr line(BCRV_New()), arc(BCRV_New());
   const double s[3] = {-3, 0, 0}, e[3] = {1, 0, 0}, c[2] = {1, 1};
   line->GenLine(s, e);
-  arc->GenArc(c, 1.0, -M_PI / 2, 0.0);  // starts at (1, 0)
+  arc->GenArc(c, 1.0, -std::numbers::pi / 2, 0.0);  // starts at (1, 0)
   BCRV* pieces[2] = {line.get(), arc.get()};
   BCRV* m = nullptr;
   ASSERT_EQ(BCRV_Merge(2, pieces, 0.01, m), 1);
@@ -395,7 +396,7 @@ TEST(Bcrv, ControlPointsAndTransforms) {
   const Tx txs[] = {
       {"move", [](BCRV* b) { const double d[3] = {1, -2, 3}; b->Move(d); },
        [](const double* a, double* o) { o[0] = a[0] + 1; o[1] = a[1] - 2; o[2] = a[2] + 3; }},
-      {"rotate", [](BCRV* b) { const double c[3] = {1, 1, 0}, ax[3] = {0, 0, 2}; b->Rotate(c, ax, M_PI / 2); },
+      {"rotate", [](BCRV* b) { const double c[3] = {1, 1, 0}, ax[3] = {0, 0, 2}; b->Rotate(c, ax, std::numbers::pi / 2); },
        [](const double* a, double* o) { o[0] = 1 - (a[1] - 1); o[1] = 1 + (a[0] - 1); o[2] = a[2]; }},
       {"scale", [](BCRV* b) { const double c[3] = {1, 2, 3}, f[3] = {2, 3, -1}; b->Scale(c, f); },
        [](const double* a, double* o) { o[0] = 1 + 2 * (a[0] - 1); o[1] = 2 + 3 * (a[1] - 2); o[2] = 3 - (a[2] - 3); }},
@@ -492,7 +493,7 @@ TEST(Bcrv, UniStrMakesCurvesCompatibleWithoutChangingThem) {
 TEST(Bcrv, InterpolationThroughTracedPointsSurvivesClosedTraces) {
   std::vector<std::array<double, 3>> pts;
   for (int i = 0; i <= 40; ++i) {
-    const double a = 2 * M_PI * i / 40;
+    const double a = 2 * std::numbers::pi * i / 40;
     pts.push_back({std::cos(a), std::sin(a), 0.1 * std::sin(3 * a)});
   }
   pts.insert(pts.begin() + 10, pts[10]);  // a repeated point inside the trace

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <vector>
+#include <numbers>
 
 #include "platform/numora/Frame.h"
 #include "tests/platform/numora/BsrfTestUtil.h"
@@ -188,7 +189,7 @@ TEST(Bsrf, ExtrusionAndRevolutionFollowTheirDefinitions) {
   const double a[3] = {3, 1, 0}, b[3] = {3, 1, 5}, pt[3] = {1, 1, 0}, ax[3] = {0, 0, 2};
   l->GenLine(a, b);
   _nurbs_surface* cyl = nullptr;
-  ASSERT_EQ(BSRF_GenRevolve(l.get(), pt, ax, -M_PI / 2, cyl), 1);
+  ASSERT_EQ(BSRF_GenRevolve(l.get(), pt, ax, -std::numbers::pi / 2, cyl), 1);
   SrfPtr hc(cyl);
   for (int i = 0; i <= 20; ++i) {
     double p[3];
@@ -274,7 +275,7 @@ TEST(Bsrf, TransformsMapEveryPoint) {
   const std::vector<Tx> txs = {
       {"move", [&](_nurbs_surface* s) { BSRF_Move(s, d); },
        [&](const double* a, double* o) { for (int k = 0; k < 3; ++k) o[k] = a[k] + d[k]; }},
-      {"rotate", [&](_nurbs_surface* s) { BSRF_Roate(s, pt, ax, M_PI); },
+      {"rotate", [&](_nurbs_surface* s) { BSRF_Roate(s, pt, ax, std::numbers::pi); },
        [&](const double* a, double* o) { o[0] = 2 - a[0]; o[1] = -a[1]; o[2] = a[2]; }},
       {"mirror", [&](_nurbs_surface* s) { BSRF_Mirror(s, d, nrm); },
        [&](const double* a, double* o) { o[0] = a[0]; o[1] = a[1]; o[2] = 6 - a[2]; }},

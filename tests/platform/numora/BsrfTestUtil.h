@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 #include <random>
+#include <numbers>
 
 #include "platform/numora/Bsrf.h"
 #include "tests/platform/numora/BcrvTestUtil.h"
@@ -23,13 +24,13 @@ inline SrfPtr MakeSphere(const double c[3], double r) {
   arc.frame.zAxis[1] = 1;
   for (int k = 0; k < 3; ++k) arc.frame.origin[k] = c[k];
   arc.radius = r;
-  arc.sweep = M_PI;
+  arc.sweep = std::numbers::pi;
   BCRV* m = nullptr;
   BCRV_GenArc(&arc, m);
   CrvPtr hold(m);
   const double axis[3] = {0, 0, 1};
   _nurbs_surface* s = nullptr;
-  BSRF_GenRevolve(m, c, axis, 2 * M_PI, s);
+  BSRF_GenRevolve(m, c, axis, 2 * std::numbers::pi, s);
   return SrfPtr(s);
 }
 

@@ -8,9 +8,6 @@
 #include <random>
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
-
 struct Ell {
   const char* name;
   double c[2], a, b, rot;
@@ -70,7 +67,7 @@ TEST_P(EllipseCase, PositionAndDerivativesFollowTheParameterisation) {
     E2D_Ev2Der(e.c, e.a, e.b, e.rot, u, d2);
     for (int k = 0; k < 2; ++k) {
       EXPECT_NEAR(d1[k], (pp[k] - pm[k]) / (2 * h), 1e-5 * (e.a + e.b));
-      EXPECT_NEAR(d2[k], -4 * kPi * kPi * (p[k] - e.c[k]), 1e-9 * (e.a + e.b));
+      EXPECT_NEAR(d2[k], -4 * std::numbers::pi * std::numbers::pi * (p[k] - e.c[k]), 1e-9 * (e.a + e.b));
     }
     // Counter-clockwise: the tangent turns left of the radius.
     EXPECT_GT(dx * d1[1] - dy * d1[0], 0.0);

@@ -19,6 +19,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include <numbers>
 
 namespace {
 
@@ -110,7 +111,7 @@ Ring RandomStar(std::mt19937& rng, double cx, double cy, int n) {
   std::uniform_real_distribution<double> radius(1.0, 3.0);
   Ring r;
   for (int i = 0; i < n; ++i) {
-    const double a = 2.0 * M_PI * i / n;
+    const double a = 2.0 * std::numbers::pi * i / n;
     const double rr = radius(rng);
     r.push_back({cx + rr * std::cos(a), cy + rr * std::sin(a)});
   }

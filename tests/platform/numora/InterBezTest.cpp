@@ -11,6 +11,7 @@
 #include <cmath>
 #include <random>
 #include <vector>
+#include <numbers>
 
 namespace {
 
@@ -139,7 +140,7 @@ TEST(InterBezier, LineTouchingAndLyingOnTheSegment) {
 
 TEST(InterBezier, CircleAndEllipseAgainstDenseSubdivision) {
   std::mt19937 rng(5);
-  std::uniform_real_distribution<double> u(-3, 3), rad(1, 6), ang(0, M_PI);
+  std::uniform_real_distribution<double> u(-3, 3), rad(1, 6), ang(0, std::numbers::pi);
   int total = 0;
   for (int k = 0; k < 60; ++k) {
     Seg seg;

@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include <numbers>
 
 namespace {
 
@@ -248,7 +249,7 @@ TEST(InterEllipse, EllipseEllipseAgainstClosedFormAndSampling) {
   const double o[2] = {0, 0};
   double pts[4][2];
   // A cross of two equal ellipses: x²/9 + y² = 1 and x² + y²/9 = 1 meet at |x| = |y| = 3/√10.
-  ASSERT_EQ(4, Inter_EllEll(o, 3, 1, 0, o, 3, 1, M_PI / 2, 1e-6, pts));
+  ASSERT_EQ(4, Inter_EllEll(o, 3, 1, 0, o, 3, 1, std::numbers::pi / 2, 1e-6, pts));
   const double v = 3.0 / std::sqrt(10.0);
   for (int i = 0; i < 4; ++i) {
     EXPECT_NEAR(v, std::fabs(pts[i][0]), 1e-9);
@@ -264,7 +265,7 @@ TEST(InterEllipse, EllipseEllipseAgainstClosedFormAndSampling) {
   // Random pairs: the count of sign changes of the second ellipse's implicit value along
   // densely sampled points of the first, and every point on both.
   std::mt19937 rng(11);
-  std::uniform_real_distribution<double> pos(-2, 2), ax(0.5, 4), ang(0, M_PI);
+  std::uniform_real_distribution<double> pos(-2, 2), ax(0.5, 4), ang(0, std::numbers::pi);
   int withPoints = 0;
   for (int k = 0; k < 60; ++k) {
     const double c1[2] = {pos(rng), pos(rng)}, c2[2] = {pos(rng), pos(rng)};

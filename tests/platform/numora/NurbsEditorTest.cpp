@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <vector>
+#include <numbers>
 
 #include "tests/platform/numora/BcrvTestUtil.h"
 
@@ -17,7 +18,7 @@ const double (*Raw(const Pts& p))[3] { return reinterpret_cast<const double(*)[3
 Pts Helix(int n) {
   Pts p;
   for (int i = 0; i < n; ++i) {
-    const double a = 3.0 * M_PI * i / (n - 1);
+    const double a = 3.0 * std::numbers::pi * i / (n - 1);
     p.push_back({10 * std::cos(a), 10 * std::sin(a), 2.0 * a});
   }
   return p;
@@ -162,9 +163,9 @@ TEST(NurbsEditor, LengthOfCirclesAndLines) {
   CrvPtr c(BCRV_New());
   const double ctr[2] = {1, 2};
   c->GenCircle(ctr, 3.0);
-  EXPECT_NEAR(CNurbsEditor::LengthIn(c.get(), 0, 1, 1e-10), 6 * M_PI, 1e-8);
+  EXPECT_NEAR(CNurbsEditor::LengthIn(c.get(), 0, 1, 1e-10), 6 * std::numbers::pi, 1e-8);
   // A tolerance below rounding still ends, with the best answer it has.
-  EXPECT_NEAR(CNurbsEditor::LengthIn(c.get(), 0, 1, 1e-300), 6 * M_PI, 1e-9);
+  EXPECT_NEAR(CNurbsEditor::LengthIn(c.get(), 0, 1, 1e-300), 6 * std::numbers::pi, 1e-9);
   CrvPtr arc(BCRV_New());
   arc->GenArc(ctr, 2.0, 0.0, 1.0);
   EXPECT_NEAR(CNurbsEditor::LengthIn(arc.get(), 1, 0, 1e-10), 2.0, 1e-8);

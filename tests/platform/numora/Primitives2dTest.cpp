@@ -7,13 +7,10 @@
 #include <numbers>
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
-
 TEST(P2D, RotationFormsAgreeAndMirrorIsAnInvolutionFixingItsLine) {
   const double c[2] = {1, 2}, p[2] = {4, 6};
   double a[2], b[2];
-  P2D_Rot(c, kPi / 2, p, a);
+  P2D_Rot(c, std::numbers::pi / 2, p, a);
   EXPECT_NEAR(a[0], 1 - 4, 1e-12);  // (3, 4) turned left becomes (-4, 3)
   EXPECT_NEAR(a[1], 2 + 3, 1e-12);
   P2D_Rot(c, std::cos(0.7), std::sin(0.7), p, a);
@@ -55,26 +52,26 @@ TEST(P2D, ShiftIsAShearAboutTheBasePoint) {
 
 TEST(V2D, AnglesUnsignedDirectedAndToX) {
   struct { double a[2], b[2], unsignedAng, directed; } cases[] = {
-      {{1, 0}, {0, 1}, kPi / 2, kPi / 2},
-      {{1, 0}, {0, -1}, kPi / 2, 3 * kPi / 2},
-      {{1, 0}, {-1, 0}, kPi, kPi},
+      {{1, 0}, {0, 1}, std::numbers::pi / 2, std::numbers::pi / 2},
+      {{1, 0}, {0, -1}, std::numbers::pi / 2, 3 * std::numbers::pi / 2},
+      {{1, 0}, {-1, 0}, std::numbers::pi, std::numbers::pi},
       {{1, 1}, {2, 2}, 0, 0},
-      {{0, 2}, {1, 0}, kPi / 2, 3 * kPi / 2},
-      {{1, 0}, {-1, -1e-12}, kPi - 1e-12, kPi + 1e-12},
+      {{0, 2}, {1, 0}, std::numbers::pi / 2, 3 * std::numbers::pi / 2},
+      {{1, 0}, {-1, -1e-12}, std::numbers::pi - 1e-12, std::numbers::pi + 1e-12},
   };
   for (auto& c : cases) {
     EXPECT_NEAR(V2D_GetAngle(c.a, c.b, 1e-6), c.unsignedAng, 1e-12);
     EXPECT_NEAR(V2D_GetAngleV1toV2(c.a, c.b), c.directed, 1e-12);
     const double d = V2D_GetAngleV1toV2(c.a, c.b);
-    EXPECT_TRUE(d >= 0 && d < 2 * kPi);
+    EXPECT_TRUE(d >= 0 && d < 2 * std::numbers::pi);
   }
   const double zero[2] = {0, 0}, x[2] = {1, 0}, tiny[2] = {1e-8, 0};
   EXPECT_EQ(V2D_GetAngle(zero, x, 1e-6), 0.0);
   EXPECT_EQ(V2D_GetAngle(tiny, x, 1e-6), 0.0);
   EXPECT_EQ(V2D_GetAngleV1toV2(zero, x), 0.0);
   const double down[2] = {0, -3}, nearX[2] = {1, -1e-300};
-  EXPECT_NEAR(V2D_AngletoX(down), 1.5 * kPi, 1e-15);
-  EXPECT_LT(V2D_AngletoX(nearX), 2 * kPi);
+  EXPECT_NEAR(V2D_AngletoX(down), 1.5 * std::numbers::pi, 1e-15);
+  EXPECT_LT(V2D_AngletoX(nearX), 2 * std::numbers::pi);
   const double ua[2] = {1, 0}, ub[2] = {std::cos(2.0), std::sin(2.0)};
   EXPECT_NEAR(V2D_GetAngleUnit(ua, ub), 2.0, 1e-12);
 }

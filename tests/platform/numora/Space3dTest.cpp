@@ -9,9 +9,6 @@
 #include <random>
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
-
 void ExpectNear3(const double* a, const double* b, double tol) {
   EXPECT_NEAR(a[0], b[0], tol);
   EXPECT_NEAR(a[1], b[1], tol);
@@ -41,21 +38,21 @@ TEST(V3D, AxesFromZAreRightHandedOrthonormal) {
 TEST(V3D, RotationAnglesAndParallelism) {
   const double axis[3] = {0, 0, 2}, v[3] = {1, 0, 0.5};
   double r[3];
-  V3D_Rotate(v, axis, kPi / 2, r);
+  V3D_Rotate(v, axis, std::numbers::pi / 2, r);
   const double expect[3] = {0, 1, 0.5};
   ExpectNear3(r, expect, 1e-12);
   const double centre[3] = {1, 1, 0}, p[3] = {2, 1, 3};
   double q[3];
-  P3D_RotatePnt(axis, centre, kPi, p, q);
+  P3D_RotatePnt(axis, centre, std::numbers::pi, p, q);
   const double e2[3] = {0, 1, 3};
   ExpectNear3(q, e2, 1e-12);
 
   const double a[3] = {1, 0, 0}, b[3] = {-1, 1e-4, 0}, c[3] = {0, 1, 1};
   EXPECT_EQ(V3D_IsParallel(a, b, 1e-3), 1);  // opposite counts
   EXPECT_EQ(V3D_IsParallel(a, b, 1e-5), 0);
-  EXPECT_NEAR(V3D_GetAngle(a, c, 1e-6), kPi / 2, 1e-12);
+  EXPECT_NEAR(V3D_GetAngle(a, c, 1e-6), std::numbers::pi / 2, 1e-12);
   const double X[3] = {1, 0, 0}, Y[3] = {0, 1, 0}, w[3] = {0, -1, 7};
-  EXPECT_NEAR(V3D_GetRotAngleXY(X, Y, w), 1.5 * kPi, 1e-12);
+  EXPECT_NEAR(V3D_GetRotAngleXY(X, Y, w), 1.5 * std::numbers::pi, 1e-12);
   double u[3];
   EXPECT_EQ(V3D_VProductUnit(a, b, u), 1);
   EXPECT_EQ(V3D_VProductUnit(a, a, u), 0);
@@ -187,14 +184,14 @@ TEST(MAT33, ColumnVectorsWithTranslationInTheLastColumn) {
   EXPECT_DOUBLE_EQ(p[0], 4);
   EXPECT_DOUBLE_EQ(p[1], 0);
   const double c[2] = {2, 3};
-  MAT33_GenRotZ1(m, kPi / 2, c);
+  MAT33_GenRotZ1(m, std::numbers::pi / 2, c);
   double q[2], r[2];
   MAT33_MultPt(m, c, q);
   EXPECT_NEAR(q[0], 2, 1e-12);
   EXPECT_NEAR(q[1], 3, 1e-12);
   const double s[2] = {5, 3};
   MAT33_MultPt(m, s, q);
-  P2D_Rot(c, kPi / 2, s, r);
+  P2D_Rot(c, std::numbers::pi / 2, s, r);
   EXPECT_NEAR(q[0], r[0], 1e-12);
   EXPECT_NEAR(q[1], r[1], 1e-12);
 }

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <vector>
+#include <numbers>
 
 #include "platform/numora/NurbsEditor.h"
 #include "tests/platform/numora/BsrfTestUtil.h"
@@ -63,7 +64,7 @@ SrfPtr HalfCylinder() {
   arc.frame.yAxis[1] = 1;
   arc.frame.zAxis[2] = 1;
   arc.radius = 3;
-  arc.sweep = M_PI;
+  arc.sweep = std::numbers::pi;
   BCRV* m = nullptr;
   BCRV_GenArc(&arc, m);
   CrvPtr hold(m);

@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include <numbers>
 
 #include "platform/afx/Archive.h"
 #include "platform/afx/Exception.h"
@@ -134,7 +135,7 @@ TEST(ToolTest, EdgeContactClosedFormsMatchTheSearch) {
       case 1: b[2] = a[2]; break;  // level
       case 2: b[0] = a[0] + 1e-7 * u(rng), b[1] = a[1] + 1e-7 * u(rng); break;  // nearly vertical
       case 3: {                    // passing at the cutter's reach, within rounding
-        const double ang = 2 * M_PI * unit(rng), len = span * (0.1 + unit(rng));
+        const double ang = 2 * std::numbers::pi * unit(rng), len = span * (0.1 + unit(rng));
         const double c[2] = {R * std::cos(ang), R * std::sin(ang)}, dir[2] = {-std::sin(ang), std::cos(ang)};
         a[0] = c[0] - len * dir[0], a[1] = c[1] - len * dir[1];
         b[0] = c[0] + len * dir[0], b[1] = c[1] + len * dir[1];
@@ -174,7 +175,7 @@ TEST(ToolTest, FacetOffsetTouchesThePlane) {
         const double h = 8.0 * i / 400;
         const double r = k.radius(h);
         for (int j = 0; j < 72; ++j) {
-          const double a = j * M_PI / 36;
+          const double a = j * std::numbers::pi / 36;
           lowest = std::min(lowest, n[0] * r * std::cos(a) + n[1] * r * std::sin(a) + n[2] * h);
         }
       }
@@ -218,7 +219,7 @@ TEST(ToolTest, InflatedCutterIsTheOffsetSolid) {
       // Highest tip of the original touching the sphere of radius a about v, by sampling.
       double best = kToolNoContact;
       for (int i = 0; i <= 2000; ++i) {
-        const double phi = M_PI * i / 2000;  // polar angle from +z
+        const double phi = std::numbers::pi * i / 2000;  // polar angle from +z
         for (double sgn : {-1.0, 1.0}) {
           const double p[3] = {sgn * a * std::sin(phi), 0, a * std::cos(phi)};
           best = std::max(best, t->Zval_VertCC(p, d, 0));
