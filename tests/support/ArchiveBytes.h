@@ -54,6 +54,19 @@ inline CObject* LoadObject(const Bytes& bytes) {
   return ob;
 }
 
+// The archive exception's cause when the bytes are read as one object (freed at once), or
+// CArchiveException::none when it loads.
+inline int LoadCause(Bytes bytes) {
+  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+  CArchive ar(&file, CArchive::load);
+  try {
+    delete ar.ReadObject(nullptr);
+  } catch (const CArchiveException& e) {
+    return e.m_cause;
+  }
+  return CArchiveException::none;
+}
+
 // Bytes an object's own Serialize writes (no class record).
 template <class T>
 Bytes Fields(T& ob) {

@@ -10,6 +10,7 @@
 #include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
+#include "support/ArchiveBytes.h"
 #include "support/VurodeFixture.h"
 
 // Counts its loads: it has no business inside a composite, so it must never load there.
@@ -61,17 +62,7 @@ Bytes StoreWithMembers(const std::vector<CObject*>& members) {
   return bytes;
 }
 
-// The archive exception's cause when the bytes are read as one object, or none.
-int LoadCause(Bytes bytes) {
-  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
-  CArchive ar(&file, CArchive::load);
-  try {
-    delete ar.ReadObject(nullptr);
-  } catch (const CArchiveException& e) {
-    return e.m_cause;
-  }
-  return CArchiveException::none;
-}
+using archive_bytes::LoadCause;
 
 using StoreFn = Bytes (*)(const std::vector<CObject*>&);
 const struct {

@@ -9,6 +9,7 @@
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes3d/GeCombCurve3d.h"
 #include "geometry/shapes3d/GeLine3d.h"
+#include "support/ArchiveBytes.h"
 #include "support/VurodeFixture.h"
 
 // Counts its loads: it has no business inside a composite, so it must never load there.
@@ -66,17 +67,7 @@ Bytes StoreWithMembers(const std::vector<CObject*>& members) {
   return bytes;
 }
 
-// The archive exception's cause when the bytes are read as one object, or none.
-int LoadCause(Bytes bytes) {
-  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
-  CArchive ar(&file, CArchive::load);
-  try {
-    delete ar.ReadObject(nullptr);
-  } catch (const CArchiveException& e) {
-    return e.m_cause;
-  }
-  return CArchiveException::none;
-}
+using archive_bytes::LoadCause;
 
 TEST_F(HostileContainer3dLoad, MembersOfOtherClassesAreRefusedBeforeTheyLoad) {
   const double a[3] = {0, 0, 0}, b[3] = {1, 0, 2};

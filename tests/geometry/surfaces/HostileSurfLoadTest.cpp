@@ -10,6 +10,7 @@
 
 #include "geometry/shapes3d/GeLine3d.h"
 #include "geometry/surfaces/GeMesh.h"
+#include "support/ArchiveBytes.h"
 #include "support/VurodeFixture.h"
 #include "SurfTestUtil.h"
 
@@ -74,17 +75,7 @@ void PutEmptyTail(Bytes& b) {
   for (int i = 0; i < 3; ++i) Put<uint32_t>(b, 0);
 }
 
-// The archive exception's cause when the bytes are read as one object, or none.
-int LoadCause(Bytes bytes) {
-  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
-  CArchive ar(&file, CArchive::load);
-  try {
-    delete ar.ReadObject(nullptr);
-  } catch (const CArchiveException& e) {
-    return e.m_cause;
-  }
-  return CArchiveException::none;
-}
+using archive_bytes::LoadCause;
 
 TEST_F(HostileSurfLoad, IsoListsRefuseOtherClassesBeforeTheyLoad) {
   // A 45-byte relief layer record: no columns, 2^27 rows, no spans. Loaded, it would ask for
