@@ -65,9 +65,16 @@ CNcMesh::~CNcMesh() { delete tool; }
 
 void CNcMesh::Init(CGeMesh* mesh) {
   if (!mesh) return;
-  for (const CPoint3d& v : mesh->vertices) {
-    if (std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z)) continue;
-    // Every facet at such a vertex would vanish from the queries and let the cutter drop.
+  // A non-finite vertex, or a face or edge naming a vertex that is not there, would make its
+  // facets vanish from the queries and let the cutter drop through the part: refuse the mesh.
+  const size_t nv = mesh->vertices.size();
+  auto ok = [nv](int32_t i) { return i >= 0 && static_cast<size_t>(i) < nv; };
+  bool bad = false;
+  for (const CPoint3d& v : mesh->vertices)
+    bad = bad || !(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
+  for (const CGeMesh::Face& f : mesh->faces) bad = bad || !ok(f[0]) || !ok(f[1]) || !ok(f[2]);
+  for (const CGeMesh::Edge& e : mesh->edges) bad = bad || !ok(e.v0) || !ok(e.v1);
+  if (bad) {
     vertices.clear();
     facets.clear();
     edges.clear();
@@ -83,19 +90,15 @@ void CNcMesh::Init(CGeMesh* mesh) {
   m_badMesh = false;
   if (mesh->edges.empty()) mesh->GenEdgeTopo();
   if (mesh->vertices.size() < 3 || mesh->faces.empty() || mesh->edges.size() < 3) return;
-  const size_t nv = mesh->vertices.size();
   vertices.resize(3 * nv);
   for (size_t i = 0; i < nv; ++i) {
     vertices[3 * i] = mesh->vertices[i].x;
     vertices[3 * i + 1] = mesh->vertices[i].y;
     vertices[3 * i + 2] = mesh->vertices[i].z;
   }
-  // Indices outside the vertex array would be read blindly by every query: drop such faces.
   facets.clear();
   facets.reserve(mesh->faces.size());
-  auto ok = [nv](int32_t i) { return i >= 0 && static_cast<size_t>(i) < nv; };
   for (const CGeMesh::Face& f : mesh->faces) {
-    if (!ok(f[0]) || !ok(f[1]) || !ok(f[2])) continue;
     Facet t{};
     for (int k = 0; k < 3; ++k) t.v[k] = f[k];
     BOX3D_Init0(&t.box);
@@ -104,7 +107,6 @@ void CNcMesh::Init(CGeMesh* mesh) {
   edges.clear();
   edges.reserve(mesh->edges.size());
   for (const CGeMesh::Edge& e : mesh->edges) {
-    if (!ok(e.v0) || !ok(e.v1)) continue;
     Edge t{};
     t.v[0] = e.v0;
     t.v[1] = e.v1;

@@ -204,6 +204,12 @@ TEST(NcMesh, RefusedMeshOrCutterAnswersNothing) {
   m.SetTool(&ball);
   EXPECT_FALSE(m.IsRefused());
   EXPECT_TRUE(answers(&ball));
+  // A face naming a vertex that is not there would drop out of the part the same way.
+  auto holed = nctest::TiltedPlane(0.0, 10.0, 2);
+  holed->faces.back()[2] = static_cast<int32_t>(holed->vertices.size());
+  m.Init(holed.get());
+  EXPECT_TRUE(m.IsRefused());
+  EXPECT_FALSE(answers(&ball));
 }
 
 TEST(NcMesh, TinyToolGivesFacetSurfaceHeights) {
