@@ -25,10 +25,10 @@ function(velmora_layer name)
   endif()
 endfunction()
 
-# velmora_test(<name> DIR <folder under tests/> DEPS <targets...>)
+# velmora_test(<name> DIR <folder under tests/> DEPS <targets...> [ENV <VAR=value...>])
 # One GoogleTest program per source folder; every .cpp in the folder belongs to it.
 function(velmora_test name)
-  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "DIR" "DEPS;ENV" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR}/*.cpp)
   if(NOT srcs)
     return()
@@ -39,5 +39,9 @@ function(velmora_test name)
   # Test data (corpora of cases, sample files) lives in tests/data; the path is compiled in so a
   # test program finds it whatever folder it runs from.
   target_compile_definitions(${name} PRIVATE VELMORA_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  if(ARG_ENV)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${ARG_ENV}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
