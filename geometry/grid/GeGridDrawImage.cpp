@@ -110,7 +110,7 @@ void CGeGrid::SetMaterial(CString path) {
   if (!picture.LoadImage(path, RGB(255, 255, 255))) return;
   const DibPixel* bits = picture.GetDIBits32();
   const size_t pw = size_t(picture.GetWidth()), ph = size_t(picture.GetHeight());
-  if (!bits) return;
+  if (!bits || pw == 0 || ph == 0) return;
   // Bottom row first, like the grid's rows.
   for (size_t i = 0; i < m_nRows; ++i)
     for (size_t k = 0; k < m_nCols; ++k) {
