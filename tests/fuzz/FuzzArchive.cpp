@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_set>
 #include <vector>
 
 // Referenced so the linker keeps every serial library, whatever its as-needed default.
@@ -39,6 +40,24 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
+namespace {
+// A list does not own its elements, so whoever loads one frees them: every object the list
+// reaches, nested lists included, exactly once (an element may be a back-reference to another
+// element or to a list itself).
+void FreeLoaded(CObject* root) {
+  std::unordered_set<CObject*> seen;
+  std::vector<CObject*> todo{root};
+  while (!todo.empty()) {
+    CObject* ob = todo.back();
+    todo.pop_back();
+    if (!ob || !seen.insert(ob).second) continue;
+    if (auto* list = dynamic_cast<CObList*>(ob))
+      for (POSITION pos = list->GetHeadPosition(); pos;) todo.push_back(list->GetNext(pos));
+  }
+  for (CObject* ob : seen) delete ob;
+}
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 20)) return 0;
   std::vector<BYTE> bytes(data, data + size);
@@ -51,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const CException&) {
     ob = nullptr;  // the archive deleted what it was loading
   }
-  delete ob;
+  FreeLoaded(ob);
   gRestoreVurodeDefaults();
   return 0;
 }
