@@ -253,15 +253,6 @@ void CGeGrid::ModifyOrigin(float* const origin) {
   m_box.max[1] = origin[1] + double(m_fCell) * m_nRows;
 }
 
-void CGeGrid::CellAlong(float d, float cell, int count, int& lo, int& hi) {
-  const double t = std::trunc(double(d) / cell);
-  // Clamp before converting so that far offsets cannot overflow.
-  lo = t < -1 ? -1 : t > count ? count : int(t);
-  hi = (d > lo * cell && lo < count - 1) ? lo + 1 : lo;
-  lo = std::clamp(lo, 0, count - 1);
-  hi = std::clamp(hi, 0, count - 1);
-}
-
 float CGeGrid::Interplate(float dx, float dy) const {
   if (!m_pNodes) return 0;
   return InterplateWith([&](int i, int j) { return m_pNodes[i + size_t(j) * m_nCols].z; }, m_nCols,
@@ -270,20 +261,8 @@ float CGeGrid::Interplate(float dx, float dy) const {
 
 int CGeGrid::Get_Index(float v, int axis) const {
   if (!m_pNodes) return 0;
-  const int last = int(axis == 0 ? m_nCols : m_nRows) - 1;
   auto coord = [&](int k) { return axis == 0 ? m_pNodes[k].x : m_pNodes[size_t(k) * m_nCols].y; };
-  if (v <= coord(0)) return 0;
-  if (v >= coord(last)) return last;
-  int lo = 0, hi = last;
-  do {
-    if (std::fabs(v - coord(lo)) < 0.01f) return lo;
-    if (std::fabs(v - coord(hi)) < 0.01f) return hi;
-    if (hi - lo == 1) return std::fabs(v - coord(lo)) < std::fabs(v - coord(hi)) ? lo : hi;
-    const int mid = (hi + lo) / 2;
-    if (std::fabs(v - coord(mid)) < 0.01f) return mid;
-    (v < coord(mid) ? hi : lo) = mid;
-  } while (v >= coord(lo) && v <= coord(hi));
-  return lo;
+  return geNearestNodeIndex(int(axis == 0 ? m_nCols : m_nRows), coord, v);
 }
 
 int CGeGrid::IsValidLayer(CRlfLayer* layer) const {

@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <list>
 #include <vector>
 
 #include "geometry/grid/RlfLayer.h"
+#include "geometry/grid/TGrid.h"
 #include "geometry/surfaces/GeSurf.h"
 
 class CBitmap;
@@ -17,8 +19,9 @@ class CGeCurve;
 class CGeCurve3d;
 class COpenGLDC;
 class CGeGrid;
-template <class T>
-class CTGrid;
+class CGeMesh;
+class CGeRegion;
+struct tagPoint3d;
 
 // Node record in OpenGL's interleaved N3F_V3F layout.
 struct SGridNode {
@@ -208,6 +211,34 @@ class CGeGrid : public CGeSurf {
   // Paints a picture file onto the node colours, keeping the mask values.
   void SetMaterial(CString path);
 
+  // Projection onto the grid surface, merging of value grids and meshes.
+  // result: the point of the grid surface straight below or above (point x, point y); false
+  // when that lies outside the grid's box.
+  bool ProjectZ(double* const point, double* const result);
+  // The polyline following the grid surface under p1 -> p2, appended to points ordered by the
+  // segment parameter t: the projected end points (end points off the grid keep height z) and
+  // the crossings with the row and column lines.
+  void ProjectZ(double* const p1, double* const p2, double z, std::list<tagPoint3d>& points);
+  // The heights that merging values into the current layer would give (mode 0 add, 1 subtract,
+  // 2 maximum, 3 minimum, each weighted by the node's mask), as (node, new height) pairs for
+  // the nodes that would change; nothing is changed.
+  void GetMergeNode(CTGrid<float>* values, int mode, std::vector<SRlfNode>& nodes);
+  // Stamps values, stretched over box, scaled by factor and turned by angle about the box
+  // centre, into the current layer (operation 0), or erases the layer under it (operation 1).
+  // combine (0 add, 1 subtract, 2 maximum, 3 minimum) applies to unturned stamps. nodes
+  // receives each touched node with its previous working height (for undo); the touched nodes
+  // are recomposed.
+  void ModifyWithFloatGrid(CTGrid<float>* values, _tagBox2D box, float factor, float angle,
+                           int combine, int operation, std::vector<SRlfNode>* nodes);
+  // Mesh of the show rectangle with four iso polylines each way; null without nodes.
+  CGeMesh* ToMesh();
+  // Mesh of the nodes inside box, trimmed to the non-zero heights; border vertices moved onto
+  // the box. Null when nothing of the box or no two rows and columns of heights remain.
+  CGeMesh* ToMesh(_tagBox2D box);
+  // Mesh of the part of the show rectangle inside the region; nodes (may be null) receives
+  // the index of every grid node taken as a vertex. Null when none of it is meshed.
+  CGeMesh* ToMesh(CGeRegion* region, std::vector<unsigned>* nodes);
+
   // Screen positions of every step-th node for picking; needs a drawing context and a view.
   void CreateScreenVet();
   void ClearScreenVet();
@@ -255,8 +286,6 @@ class CGeGrid : public CGeSurf {
  private:
   void FreeNodeBuffers();
   void DeleteLayers();
-  // Lower and upper node of the cell holding offset d along one axis, limited to the grid.
-  static void CellAlong(float d, float cell, int count, int& lo, int& hi);
   // Composes one layer into the listed nodes (all nodes when null).
   void ComposeLayer(const CRlfLayer& layer, const std::vector<SRlfNode>* nodes, bool skipAbsent);
   // Screen position of a world point as the pick cache stores it.
@@ -265,17 +294,14 @@ class CGeGrid : public CGeSurf {
   unsigned char Convolve(int col, int row, float (*const kernel)[3]);
   // Filters the mask of the show window from the values before the call.
   void Convolve(float (*const kernel)[3]);
+  // Mesh of the node window cols[0] .. cols[1] x rows[0] .. rows[1] with the rows and columns
+  // of heights within 0.002 of zero trimmed from its sides; the arrays get the trimmed window.
+  CGeMesh* ToMesh(int* const cols, int* const rows);
+  // Mask value of a node, 0 without colours.
+  int MaskAt(size_t k) const { return m_pColors ? m_pColors[k][3] : 0; }
 };
 
 template <class Z>
 float CGeGrid::InterplateWith(Z z, unsigned cols, unsigned rows, float cell, float dx, float dy) {
-  int i0, i1, j0, j1;
-  CellAlong(dx, cell, int(cols), i0, i1);
-  CellAlong(dy, cell, int(rows), j0, j1);
-  const float z00 = z(i0, j0), z01 = z(i0, j1), z10 = z(i1, j0), z11 = z(i1, j1);
-  const float a = dy - cell * j0, b = cell * j1 - dy, c = cell * i1 - dx, d = dx - cell * i0;
-  if (i1 == i0) return j1 == j0 ? z00 : (z01 * a + z00 * b) / cell;
-  if (j1 == j0) return (z00 * c + z10 * d) / cell;
-  return 0.25f * (((z00 + z01) * c + (z10 + z11) * d) / cell +
-                  (a * (z11 + z01) + b * (z00 + z10)) / cell);
+  return geInterplateCells(z, int(cols), int(rows), double(dx) / cell, double(dy) / cell);
 }
