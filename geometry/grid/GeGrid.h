@@ -139,8 +139,10 @@ class CGeGrid : public CGeSurf {
   void ClearMask();
   void ClearMask(int col, int row);
   void SetVetZeroFlag();
-  // Masks every node of the show window whose height is at most z; all others are cleared.
+  // Masks every node of the show window (right column and bottom row excluded) whose height is
+  // at most z; all others are cleared.
   void MaskUnderZ(float z);
+  // Swaps masked and unmasked nodes over the same window.
   void InverseMask();
   void MaskOnLine(float x1, float y1, float x2, float y2);
   void MaskOnCurve(CGeCurve* curve);
@@ -292,7 +294,7 @@ class CGeGrid : public CGeSurf {
   static SScreenVet ProjectToScreen(const COpenGLDC& dc, const float p[3]);
   // Filtered mask value of one in-grid node.
   unsigned char Convolve(int col, int row, float (*const kernel)[3]);
-  // Filters the mask of the show window from the values before the call.
+  // Filters the mask of the show window without its right column and bottom row, in place.
   void Convolve(float (*const kernel)[3]);
   // Mesh of the node window cols[0] .. cols[1] x rows[0] .. rows[1] with the rows and columns
   // of heights within 0.002 of zero trimmed from its sides; the arrays get the trimmed window.

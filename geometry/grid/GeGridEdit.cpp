@@ -196,6 +196,17 @@ bool ShowWindow(const CGeGrid& g, int& l, int& t, int& r, int& b) {
   return g.m_pColors && l <= r && t <= b;
 }
 
+// The show rectangle without its right column and bottom row (columns l <= c < r, rows
+// t <= row < b), limited to the grid: the window the whole-mask edits work over.
+bool HalfOpenWindow(const CGeGrid& g, int& l, int& t, int& r, int& b) {
+  const CRect s = g.GetShowRect();
+  l = std::max(0, int(s.left));
+  t = std::max(0, int(s.top));
+  r = int(std::min<int64_t>(s.right, g.m_nCols));
+  b = int(std::min<int64_t>(s.bottom, g.m_nRows));
+  return g.m_pColors && l < r && t < b;
+}
+
 bool InShowWindow(const CGeGrid& g, int col, int row) {
   int l, t, r, b;
   return ShowWindow(g, l, t, r, b) && col >= l && col <= r && row >= t && row <= b;
@@ -295,9 +306,9 @@ void CGeGrid::SetVetZeroFlag() {
 void CGeGrid::MaskUnderZ(float z) {
   ClearMask();
   int l, t, r, b;
-  if (!ShowWindow(*this, l, t, r, b)) return;
-  for (int row = t; row <= b; ++row)
-    for (int col = l; col <= r; ++col) {
+  if (!HalfOpenWindow(*this, l, t, r, b)) return;
+  for (int row = t; row < b; ++row)
+    for (int col = l; col < r; ++col) {
       const size_t k = col + size_t(row) * m_nCols;
       if (m_pNodes[k].z > z) continue;
       std::memcpy(m_pColors[k], GRID_MASKED_RGB, 3);
@@ -307,9 +318,9 @@ void CGeGrid::MaskUnderZ(float z) {
 
 void CGeGrid::InverseMask() {
   int l, t, r, b;
-  if (!ShowWindow(*this, l, t, r, b)) return;
-  for (int row = t; row <= b; ++row)
-    for (int col = l; col <= r; ++col) {
+  if (!HalfOpenWindow(*this, l, t, r, b)) return;
+  for (int row = t; row < b; ++row)
+    for (int col = l; col < r; ++col) {
       uint8_t* p = m_pColors[col + size_t(row) * m_nCols];
       const bool masked = p[3] != 0;
       std::memcpy(p, masked ? GRID_PLAIN_RGB : GRID_MASKED_RGB, 3);
@@ -350,16 +361,11 @@ unsigned char CGeGrid::Convolve(int col, int row, float (*const kernel)[3]) {
 
 void CGeGrid::Convolve(float (*const kernel)[3]) {
   int l, t, r, b;
-  if (!ShowWindow(*this, l, t, r, b)) return;
-  // Every node is filtered from the values before the call, so the result does not lean
-  // towards the scan direction.
-  std::vector<unsigned char> filtered;
-  filtered.reserve(size_t(r - l + 1) * (b - t + 1));
-  for (int row = t; row <= b; ++row)
-    for (int col = l; col <= r; ++col) filtered.push_back(Convolve(col, row, kernel));
-  size_t k = 0;
-  for (int row = t; row <= b; ++row)
-    for (int col = l; col <= r; ++col) SetMask(col, row, filtered[k++]);
+  if (!HalfOpenWindow(*this, l, t, r, b)) return;
+  // In place, rows then columns ascending: nodes filtered earlier feed their new values into
+  // the later ones.
+  for (int row = t; row < b; ++row)
+    for (int col = l; col < r; ++col) SetMask(col, row, Convolve(col, row, kernel));
 }
 
 void CGeGrid::BlurMask() {
