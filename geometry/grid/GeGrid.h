@@ -196,7 +196,8 @@ class CGeGrid : public CGeSurf {
   void DrawGL_AllUpdateEx(int type);
   // The local strip straight over what is on screen.
   void DrawGL_LoaclUpdate(int type);
-  // One black line along a node row or column of the show rectangle.
+  // One black line along a node row or column of the show rectangle, stopping at the node
+  // before its right column or bottom row.
   void DrawGL_Row(COpenGLDC* dc, int row);
   void DrawGL_Col(COpenGLDC* dc, int col);
   // About six rows and six columns as lines.
@@ -210,7 +211,8 @@ class CGeGrid : public CGeSurf {
   void CreateBitmap(CBitmap* bitmap, int width, int height);
   // The relief picture over the grid's place in a 2D view, made anew after the heights changed.
   void DrawImage(CDC* dc);
-  // Paints a picture file onto the node colours, keeping the mask values.
+  // Paints a picture file onto the node colours, keeping the mask values; a grid without
+  // colours gets plain ones (mask 0) first.
   void SetMaterial(CString path);
 
   // Projection onto the grid surface, merging of value grids and meshes.

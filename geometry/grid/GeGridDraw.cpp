@@ -248,7 +248,8 @@ void CGeGrid::DrawGL_Row(COpenGLDC* dc, int row) {
   glColor3ub(0, 0, 0);
   glDisable(GL_LIGHTING);
   glBegin(GL_LINE_STRIP);
-  for (int c = m_rcShow.left; c <= m_rcShow.right; ++c)
+  // Up to the node before the right column.
+  for (int c = m_rcShow.left; c < m_rcShow.right; ++c)
     glVertex3fv(&m_pNodes[c + size_t(row) * m_nCols].x);
   glEnd();
   if (lit) glEnable(GL_LIGHTING);
@@ -263,7 +264,8 @@ void CGeGrid::DrawGL_Col(COpenGLDC* dc, int col) {
   glColor3ub(0, 0, 0);
   glDisable(GL_LIGHTING);
   glBegin(GL_LINE_STRIP);
-  for (int r = m_rcShow.top; r <= m_rcShow.bottom; ++r)
+  // Up to the node before the bottom row.
+  for (int r = m_rcShow.top; r < m_rcShow.bottom; ++r)
     glVertex3fv(&m_pNodes[col + size_t(r) * m_nCols].x);
   glEnd();
   if (lit) glEnable(GL_LIGHTING);

@@ -102,10 +102,10 @@ void CGeGrid::DrawImage(CDC* dc) {
 }
 
 void CGeGrid::SetMaterial(CString path) {
-  // Nodes and colours exist together from Create until ClearGrid.
-  if (path.IsEmpty() || !m_pNodes || !m_pColors) return;
+  if (path.IsEmpty() || !m_pNodes) return;
   CFileFind find;
   if (!find.FindFile(path)) return;
+  if (!m_pColors) InitVertexColor();
   CEnBitmap picture;
   if (!picture.LoadImage(path, RGB(255, 255, 255))) return;
   const DibPixel* bits = picture.GetDIBits32();

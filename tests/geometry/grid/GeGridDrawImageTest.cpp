@@ -152,4 +152,25 @@ TEST_F(GridImage, SetMaterialPaintsThePictureAndKeepsMasks) {
   EXPECT_EQ(g.m_pColors[6][3], 0);
 }
 
+TEST_F(GridImage, SetMaterialGivesAGridWithoutColoursItsColours) {
+  Make(4, 4);
+  delete[] g.m_pColors;
+  g.m_pColors = nullptr;
+  const auto path = std::filesystem::temp_directory_path() / "velmora_grid_material2.bmp";
+  const uint8_t bgr[4][3] = {{0, 0, 10}, {0, 20, 0}, {30, 0, 0}, {40, 40, 40}};
+  WriteBmp(path, bgr);
+  g.SetMaterial(CString::FromUtf8(path.string().c_str()));
+  std::filesystem::remove(path);
+  ASSERT_NE(g.m_pColors, nullptr);
+  const uint8_t expect[4][3] = {{10, 0, 0}, {0, 20, 0}, {0, 0, 30}, {40, 40, 40}};  // r, g, b
+  const int corner[4][2] = {{0, 0}, {3, 0}, {0, 3}, {3, 3}};
+  for (int i = 0; i < 4; ++i) {
+    const uint8_t* c = g.m_pColors[corner[i][0] + 4 * corner[i][1]];
+    EXPECT_EQ(c[0], expect[i][0]) << i;
+    EXPECT_EQ(c[1], expect[i][1]) << i;
+    EXPECT_EQ(c[2], expect[i][2]) << i;
+    EXPECT_EQ(c[3], 0) << i;
+  }
+}
+
 }  // namespace

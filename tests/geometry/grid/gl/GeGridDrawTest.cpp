@@ -211,8 +211,10 @@ TEST_F(GridDraw, ModesAndTypesThatDrawNoSolid) {
   }
 }
 
-TEST_F(GridDraw, WireFrameOfThreeRowsDrawsEveryRowToTheLastColumn) {
-  Make(5, 3);  // rows at y -8, -4, 0
+// Row lines run to the node before the right column, column lines to the node before the bottom
+// row (the highest row index).
+TEST_F(GridDraw, WireFrameOfThreeRowsDrawsEveryRowShortOfTheLastCell) {
+  Make(5, 3);  // columns at x -8 .. 8, rows at y -8, -4, 0
   Frame();
   glEnable(GL_LIGHTING);
   dc().SetColor(RGB(10, 20, 30));
@@ -220,14 +222,20 @@ TEST_F(GridDraw, WireFrameOfThreeRowsDrawsEveryRowToTheLastColumn) {
   dc().Finish();
   EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
   EXPECT_EQ(dc().GetColor(), RGB(10, 20, 30));
-  for (double y : {-8.0, -4.0})
-    for (double x : {-6.0, 6.0}) {
-      const int px = int((x + 16) * 2), py = int((16 - y) * 2);
-      // The line may fall on the pixel row either side of the node coordinate.
-      EXPECT_TRUE(gl().PixelAt(px, py) == 0 || gl().PixelAt(px, py - 1) == 0) << x << "," << y;
-    }
-  // Top row at y = 0 as well.
-  EXPECT_TRUE(gl().PixelAt(44, 32) == 0 || gl().PixelAt(44, 31) == 0);
+  // The line may fall on the pixel row (or column) either side of the node coordinate.
+  auto blackRow = [&](double x, double y) {
+    const int px = int((x + 16) * 2), py = int((16 - y) * 2);
+    return gl().PixelAt(px, py) == 0 || gl().PixelAt(px, py - 1) == 0;
+  };
+  auto blackCol = [&](double x, double y) {
+    const int px = int((x + 16) * 2), py = int((16 - y) * 2);
+    return gl().PixelAt(px, py) == 0 || gl().PixelAt(px - 1, py) == 0;
+  };
+  for (double y : {-8.0, -4.0, 0.0})
+    for (double x : {-6.0, 2.0}) EXPECT_TRUE(blackRow(x, y)) << x << "," << y;
+  for (double y : {-4.0, 0.0}) EXPECT_FALSE(blackRow(6, y)) << "last cell of row y " << y;
+  EXPECT_TRUE(blackCol(8, -6));
+  EXPECT_FALSE(blackCol(8, -2)) << "last cell of the right column";
   EXPECT_EQ(At(0, 6), kWhite);
 }
 
