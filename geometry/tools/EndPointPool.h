@@ -158,6 +158,14 @@ class EndPointPool {
     return m_curves[i];
   }
 
+  // Every unused curve, taken out of the pool (which no longer deletes them).
+  std::vector<Curve*> TakeRest() {
+    std::vector<Curve*> rest;
+    for (size_t i = 0; i < m_curves.size(); ++i)
+      if (m_alive[i]) rest.push_back(Take(static_cast<int>(i)));
+    return rest;
+  }
+
   // Offers every unused curve that may end within the reach of p, in pool order.
   void Search(const double p[D], NextChoice<Traits>& choice) {
     bool finite = true;

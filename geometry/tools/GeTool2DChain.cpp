@@ -9,6 +9,7 @@
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/tools/EndPointPool.h"
 #include "geometry/tools/GeTool2D.h"
+#include "geometry/tools/GeTool2DInternal.h"
 #include "platform/panlet/Progress.h"
 
 namespace {
@@ -91,26 +92,34 @@ void CGeTool2D::ReCreateLoop(CGeCurveList* curves, CGeLoopList* loops, double to
   const double share = 1.0 / static_cast<double>(curves->GetCount());
   CQProgress progress;
 
-  std::vector<CGeCurve*> items;
+  // Without copy the caller's curves are chained themselves, but they leave the input list
+  // (and dropped short lines are deleted) only once the call has not been cancelled: a
+  // cancelled call gives them back as they came.
+  std::unique_ptr<tool2d::CurveSenses> senses;
+  if (!copy) senses = std::make_unique<tool2d::CurveSenses>(*curves);
+  std::vector<CGeCurve*> items, dropped;
   for (POSITION pos = curves->GetHeadPosition(); pos;) {
-    POSITION at = pos;
     CGeCurve* c = curves->GetNext(pos);
     if (!c) continue;
     const bool drop = (c->GetType() == GE_TYPE_LINE && c->EvArcLength(0, 1, 1) < kShortLine) ||
                       IsEmptyComposite(c);
-    if (copy) {
-      if (drop) continue;
-      if (CGeCurve* k = c->Copy()) items.push_back(k);
-    } else {
-      curves->RemoveAt(at);
-      if (drop)
-        delete c;
-      else
-        items.push_back(c);
+    if (drop) {
+      if (!copy) dropped.push_back(c);
+    } else if (!copy) {
+      items.push_back(c);
+    } else if (CGeCurve* k = c->Copy()) {
+      items.push_back(k);
     }
   }
   CEndPointPool pool(std::move(items), tol, false);
-  const POSITION before = loops->GetTailPosition();
+  // Loops are finished (stitched, composites taken apart) and output only after the last
+  // cancel test, so that until then the walked curves keep their shapes.
+  struct Built {
+    std::unique_ptr<CGeLoop> loop;
+    bool keep;
+    bool stitch;
+  };
+  std::vector<Built> built;
 
   if (!gIsProgressCancel()) {
     while (!pool.Empty()) {
@@ -150,20 +159,35 @@ void CGeTool2D::ReCreateLoop(CGeCurveList* curves, CGeLoopList* loops, double to
             break;
           }
         }
-        if (closedOnly && !loop->IsLoop(tol))
-          keep = false;
-        else
-          loop->Stitch(tol);
+        keep = !closedOnly || loop->IsLoop(tol);
       }
-      if (keep) {
-        loop->SeperateComCurve();
-        loops->AddTail(loop.release());
-      }
+      built.push_back(Built{std::move(loop), keep, !selfClosed});
       if (gIsProgressCancel()) break;
     }
   }
-  // A cancelled call discards what it built, never what the list held before.
-  if (gIsProgressCancel()) chain::DropAppended(loops, before);
+  if (gIsProgressCancel()) {
+    // Only what this call made is freed: copies go with their loops; the caller's own curves
+    // go back to it, each turned back the way it came.
+    if (senses) {
+      for (Built& b : built) tool2d::EmptyLoopKeepingCallers(*b.loop, *senses);
+      pool.TakeRest();
+      senses->Restore();
+    }
+    return;
+  }
+  if (!copy) {
+    for (POSITION pos = curves->GetHeadPosition(); pos;) {
+      POSITION at = pos;
+      if (curves->GetNext(pos)) curves->RemoveAt(at);
+    }
+    for (CGeCurve* c : dropped) delete c;
+  }
+  for (Built& b : built) {
+    if (!b.keep) continue;  // deleted with its curves
+    if (b.stitch) b.loop->Stitch(tol);
+    b.loop->SeperateComCurve();
+    loops->AddTail(b.loop.release());
+  }
 }
 
 void CGeTool2D::ReCreateLoopInSelfDir(CGeCurveList* curves, CGeLoopList* loops, double tol,

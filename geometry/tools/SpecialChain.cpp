@@ -243,11 +243,18 @@ CGeCurve* CGeTool2D::SearchMinLkCurveTree(RBTree& tree, const double end[2],
 
 void CGeTool2D::CreateLinkedCurve(CGeCurveList* curves, CGeLoopList* loops) {
   if (!curves || curves->IsEmpty() || !loops) return;
-  const POSITION before = loops->GetTailPosition();
-  while (!curves->IsEmpty() && !gIsProgressCancel()) {
-    CGeCurve* head = GetHead(curves);
+  // The caller's curves are chained from a working pool and leave the input list only when the
+  // call has not been cancelled; paths are finished and output only then, so that a cancelled
+  // call can give every curve back as it came.
+  const tool2d::CurveSenses senses(*curves);
+  CGeCurveList pool;
+  for (POSITION pos = curves->GetHeadPosition(); pos;) pool.AddTail(curves->GetNext(pos));
+  std::vector<std::unique_ptr<CGeLoop>> built;
+  while (!pool.IsEmpty() && !gIsProgressCancel()) {
+    CGeCurve* head = GetHead(&pool);
     if (!head) break;
-    auto loop = std::make_unique<CGeLoop>();
+    built.push_back(std::make_unique<CGeLoop>());
+    CGeLoop* loop = built.back().get();
     loop->m_CurveList.AddTail(head);
     double S[2], E[2], back[2], headStartTan[2] = {0.0, 0.0};
     StartPoint(head, S);
@@ -256,13 +263,13 @@ void CGeTool2D::CreateLinkedCurve(CGeCurveList* curves, CGeLoopList* loops) {
     head->GetStartTan(headStartTan);
     int misses = 0;
     bool cancelled = false;
-    while (!curves->IsEmpty()) {
+    while (!pool.IsEmpty()) {
       if (gIsProgressCancel()) {
         cancelled = true;
         break;
       }
       bool forward = true;
-      if (CGeCurve* c = SearchNext(curves, E, back, kLinkTol, true, forward)) {
+      if (CGeCurve* c = SearchNext(&pool, E, back, kLinkTol, true, forward)) {
         if (!forward) c->Reverse();
         EndPoint(c, E);
         BackTan(c, back);
@@ -282,13 +289,21 @@ void CGeTool2D::CreateLinkedCurve(CGeCurveList* curves, CGeLoopList* loops) {
     for (POSITION pos = loop->m_CurveList.GetTailPosition(); pos;) {
       POSITION at = pos;
       loop->m_CurveList.GetPrev(pos);
-      if (!RecedeLinkCurve(curves, loop.get(), at, kLinkTol)) break;
+      if (!RecedeLinkCurve(&pool, loop, at, kLinkTol)) break;
     }
+  }
+  if (gIsProgressCancel()) {
+    // The retraced copies were made here and go; the caller's curves stay in its list.
+    for (auto& loop : built) tool2d::EmptyLoopKeepingCallers(*loop, senses);
+    senses.Restore();
+    return;
+  }
+  curves->RemoveAll();
+  for (POSITION pos = pool.GetHeadPosition(); pos;) curves->AddTail(pool.GetNext(pos));
+  for (auto& loop : built) {
     loop->SeperateComCurve();
     loops->AddTail(loop.release());
   }
-  // A cancelled call discards what it built, never what the list held before.
-  if (gIsProgressCancel()) tool2d::DropAppended(loops, before);
 }
 
 bool CGeTool2D::RecedeLinkCurve(CGeCurveList* pool, CGeLoop* loop, POSITION pos, double tol) {

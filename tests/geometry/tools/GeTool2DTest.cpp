@@ -362,42 +362,86 @@ TEST_F(LoopBuildTest, OwnDirectionChainingFollowsTheCurves) {
   for (CGeLoop* l : Items(o.loops)) EXPECT_GT(l->EvArea(0.001), 0) << "figures are drawn CCW";
 }
 
-TEST_F(LoopBuildTest, CancelKeepsWhatTheListHeldBefore) {
+// Ends of every curve of a list, in list order, with the curve itself.
+struct CurveEnds {
+  CGeCurve* c;
+  double s[2], e[2];
+};
+std::vector<CurveEnds> EndsOf(CGeCurveList& list) {
+  std::vector<CurveEnds> out;
+  for (POSITION pos = list.GetHeadPosition(); pos;) {
+    CGeCurve* c = list.GetNext(pos);
+    CurveEnds ce{c, {}, {}};
+    c->GetStartPoint(ce.s);
+    c->GetEndPoint(ce.e);
+    out.push_back(ce);
+  }
+  return out;
+}
+
+void ExpectSameCurves(CGeCurveList& list, const std::vector<CurveEnds>& before) {
+  const std::vector<CurveEnds> now = EndsOf(list);
+  ASSERT_EQ(now.size(), before.size());
+  for (size_t i = 0; i < now.size(); ++i) {
+    ASSERT_EQ(now[i].c, before[i].c) << i;
+    for (int k = 0; k < 2; ++k) {
+      EXPECT_NEAR(now[i].s[k], before[i].s[k], 1e-12) << "not turned round: " << i;
+      EXPECT_NEAR(now[i].e[k], before[i].e[k], 1e-12) << i;
+    }
+  }
+}
+
+// A cancel, whenever it strikes, frees only what the call made: the loops the list held before
+// stay, and the caller's curves stay in its list as they came, whether the call copies them or
+// would move them into its loops.
+TEST_F(LoopBuildTest, CancelKeepsWhatTheListHeldBeforeAndTheCallersCurves) {
   const std::vector<Figure> figs = Nested();
-  for (bool selfDir : {false, true}) {
+  enum Mode { kSelfDir, kCopy, kMove };
+  for (Mode mode : {kSelfDir, kCopy, kMove}) {
     Owned o;
     Scramble(figs, 9, o.curves);
-    const INT_PTR inputCount = o.curves.GetCount();
+    // Some curves come turned against their figure, so the chaining must reverse them.
+    int n = 0;
+    for (POSITION pos = o.curves.GetHeadPosition(); pos;)
+      if (CGeCurve* c = o.curves.GetNext(pos); n++ % 3 == 0) c->Reverse();
     CGeTool2D t;
-    auto run = [&](CGeLoopList* out) {
-      if (selfDir)
+    auto run = [&](CGeLoopList* out, bool copy) {
+      if (mode == kSelfDir)
         t.ReCreateLoopInSelfDir(&o.curves, out, 0.001, false);
       else
-        t.ReCreateLoop(&o.curves, out, 0.001, false, true);
+        t.ReCreateLoop(&o.curves, out, 0.001, false, copy);
     };
     // The caller's list already holds loops from an earlier call.
-    run(&o.loops);
+    run(&o.loops, true);
     const std::vector<CGeLoop*> before = Items(o.loops);
     ASSERT_FALSE(before.empty());
     std::vector<double> areas;
     for (CGeLoop* l : before) areas.push_back(l->EvArea(0.001));
+    const std::vector<CurveEnds> input = EndsOf(o.curves);
     gResetProgress();
     {
       Owned scratch;
-      run(&scratch.loops);
+      run(&scratch.loops, true);
     }
     const int polls = gGetProgressPollCount();
     ASSERT_GT(polls, 10);
     for (int at = 1; at <= polls; ++at) {
-      SCOPED_TRACE(testing::Message() << "self " << selfDir << " cancel at poll " << at);
+      SCOPED_TRACE(testing::Message() << "mode " << mode << " cancel at poll " << at);
       gResetProgress();
       gSetProgressCancelAfter(at);
-      run(&o.loops);
+      run(&o.loops, mode != kMove);
       ASSERT_EQ(Items(o.loops), before);
       for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(before[i]->m_dArea, areas[i]);
-      EXPECT_EQ(o.curves.GetCount(), inputCount) << "copies leave the input alone";
+      ExpectSameCurves(o.curves, input);
     }
     gResetProgress();
+    if (mode == kMove) {
+      // Uncancelled, the curves move into the new loops.
+      const INT_PTR had = o.loops.GetCount();
+      run(&o.loops, false);
+      EXPECT_TRUE(o.curves.IsEmpty());
+      EXPECT_GT(o.loops.GetCount(), had);
+    }
   }
 }
 

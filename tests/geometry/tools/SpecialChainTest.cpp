@@ -168,14 +168,25 @@ TEST_F(SpecialChainTest, LinkedCurveCoversATreeWithOneContinuousPath) {
 }
 
 TEST_F(SpecialChainTest, LinkedCurveCancelDropsOnlyWhatTheCallBuilt) {
-  // Cancel at every poll in turn: whenever it strikes, the call's own paths go and the loop
-  // the list held before stays.
+  // Cancel at every poll in turn: whenever it strikes, the call's own paths go, the loop the
+  // list held before stays, and the caller's curves are back in its list as they came.
   for (int poll = 1; poll <= 12; ++poll) {
     SCOPED_TRACE(poll);
     gResetProgress();
     CurveListGuard in;
     AddTree(in.list);
     AddPath(in.list, {{100, 0}, {101, 0}}, false);
+    struct Ends {
+      CGeCurve* c;
+      double s[2], e[2];
+    };
+    std::vector<Ends> input;
+    for (POSITION pos = in.list.GetHeadPosition(); pos;) {
+      CGeCurve* c = in.list.GetNext(pos);
+      input.push_back({c, {}, {}});
+      c->GetStartPoint(input.back().s);
+      c->GetEndPoint(input.back().e);
+    }
     LoopListGuard out;
     auto* earlier = new CGeLoop;
     out.list.AddTail(earlier);
@@ -183,10 +194,24 @@ TEST_F(SpecialChainTest, LinkedCurveCancelDropsOnlyWhatTheCallBuilt) {
     CGeTool2D().CreateLinkedCurve(&in.list, &out.list);
     if (gGetProgressPollCount() < poll) {
       EXPECT_EQ(out.list.GetCount(), 3);  // ran to the end: two paths added
+      EXPECT_TRUE(in.list.IsEmpty());
       continue;
     }
     ASSERT_EQ(out.list.GetCount(), 1);
     EXPECT_EQ(out.list.GetHead(), earlier);
+    ASSERT_EQ(in.list.GetCount(), static_cast<INT_PTR>(input.size()));
+    size_t i = 0;
+    for (POSITION pos = in.list.GetHeadPosition(); pos; ++i) {
+      CGeCurve* c = in.list.GetNext(pos);
+      EXPECT_EQ(c, input[i].c);
+      double s[2], e[2];
+      c->GetStartPoint(s);
+      c->GetEndPoint(e);
+      EXPECT_DOUBLE_EQ(s[0], input[i].s[0]);
+      EXPECT_DOUBLE_EQ(s[1], input[i].s[1]);
+      EXPECT_DOUBLE_EQ(e[0], input[i].e[0]);
+      EXPECT_DOUBLE_EQ(e[1], input[i].e[1]);
+    }
   }
 }
 
