@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -285,6 +286,89 @@ void DropAppended(List* loops, POSITION before) {
     POSITION at = pos;
     delete loops->GetNext(pos);
     loops->RemoveAt(at);
+  }
+}
+
+// What a cancelled chaining needs to give the caller's curves back the way they came: the list's
+// order and each curve's sense, taken before the chaining walks them (walking reverses some in
+// place and may move them into loops). A curve is turned round when its ends, or for a closed
+// curve its end tangents, have swapped.
+template <class Traits, class List>
+class CurveSenses {
+ public:
+  using Curve = typename Traits::Curve;
+  static constexpr int D = Traits::kDim;
+
+  explicit CurveSenses(List& list) {
+    for (POSITION pos = list.GetHeadPosition(); pos;) {
+      Curve* c = list.GetNext(pos);
+      Entry e{c, {}, {}, {}, {}};
+      if (c) {
+        Read(c, e);
+        m_curves.insert(c);
+      }
+      m_entries.push_back(e);
+    }
+  }
+
+  bool Holds(Curve* c) const { return m_curves.count(c) != 0; }
+
+  // Turns back every curve that now runs the other way, and puts the list back in its order.
+  // The caller has returned every curve of the list to it (or holds them in no list).
+  void Restore(List& list) const {
+    for (const Entry& e : m_entries) {
+      if (!e.c) continue;
+      Entry now{e.c, {}, {}, {}, {}};
+      Read(e.c, now);
+      bool reversed;
+      if (Traits::Dist(e.s, e.e) < 1e-9) {
+        // Closed: the start tangent of the reversed curve is the old end tangent negated.
+        double same = 0, swapped = 0;
+        for (int k = 0; k < D; ++k) {
+          same += std::fabs(now.ts[k] - e.ts[k]) + std::fabs(now.te[k] - e.te[k]);
+          swapped += std::fabs(now.ts[k] + e.te[k]) + std::fabs(now.te[k] + e.ts[k]);
+        }
+        reversed = swapped < same;
+      } else {
+        reversed = Traits::Dist(now.s, e.e) < Traits::Dist(now.s, e.s);
+      }
+      if (reversed) e.c->Reverse();
+    }
+    list.RemoveAll();
+    for (const Entry& e : m_entries) list.AddTail(e.c);
+  }
+
+ private:
+  struct Entry {
+    Curve* c;
+    double s[D], e[D], ts[D], te[D];
+  };
+  static void Unit(double v[D]) {
+    double len = 0;
+    for (int k = 0; k < D; ++k) len += v[k] * v[k];
+    len = std::sqrt(len);
+    if (len > 0)
+      for (int k = 0; k < D; ++k) v[k] /= len;
+  }
+  static void Read(Curve* c, Entry& e) {
+    Traits::Start(c, e.s);
+    Traits::End(c, e.e);
+    Traits::StartTan(c, e.ts);
+    Traits::EndTan(c, e.te);
+    Unit(e.ts);
+    Unit(e.te);
+  }
+  std::vector<Entry> m_entries;
+  std::unordered_set<Curve*> m_curves;
+};
+
+// Takes every curve out of a loop's curve list without deleting it; those the caller did not
+// own (`senses` does not hold them) are deleted.
+template <class Senses, class Loop>
+void EmptyLoopKeepingCallers(Loop& loop, const Senses& senses) {
+  while (!loop.m_CurveList.IsEmpty()) {
+    auto* c = loop.m_CurveList.RemoveHead();
+    if (!senses.Holds(c)) delete c;
   }
 }
 

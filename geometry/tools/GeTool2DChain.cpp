@@ -25,21 +25,7 @@ void EndTangent(CGeCurve* c, double v[2]) {
   c->GetTanVecAt(1, v, static_cast<unsigned>(c->GetSegmentCount()));
 }
 
-struct ChainTraits2d {
-  using Curve = CGeCurve;
-  static constexpr int kDim = 2;
-  static constexpr double kNoTurn = -6.28;
-  static bool Near(CGeCurve* c, const double p[2], double tol) {
-    _tagBox2D box;
-    c->GetBox2d(&box);
-    return BOX2D_IsPtIn(&box, p, tol) == 1;
-  }
-  static double Dist(const double a[2], const double b[2]) { return P2D_Dist(a, b); }
-  static void Start(CGeCurve* c, double p[2]) { c->GetStartPoint(p); }
-  static void End(CGeCurve* c, double p[2]) { c->GetEndPoint(p); }
-  static void StartTan(CGeCurve* c, double v[2]) { c->GetTanVecAt(0, v, 1); }
-  static void EndTan(CGeCurve* c, double v[2]) { EndTangent(c, v); }
-};
+using tool2d::ChainTraits2d;
 
 using NextChoice = chain::NextChoice<ChainTraits2d>;
 using CEndPointPool = chain::EndPointPool<ChainTraits2d>;
@@ -95,8 +81,8 @@ void CGeTool2D::ReCreateLoop(CGeCurveList* curves, CGeLoopList* loops, double to
   // Without copy the caller's curves are chained themselves, but they leave the input list
   // (and dropped short lines are deleted) only once the call has not been cancelled: a
   // cancelled call gives them back as they came.
-  std::unique_ptr<tool2d::CurveSenses> senses;
-  if (!copy) senses = std::make_unique<tool2d::CurveSenses>(*curves);
+  std::unique_ptr<tool2d::CurveSenses2d> senses;
+  if (!copy) senses = std::make_unique<tool2d::CurveSenses2d>(*curves);
   std::vector<CGeCurve*> items, dropped;
   for (POSITION pos = curves->GetHeadPosition(); pos;) {
     CGeCurve* c = curves->GetNext(pos);
@@ -169,9 +155,9 @@ void CGeTool2D::ReCreateLoop(CGeCurveList* curves, CGeLoopList* loops, double to
     // Only what this call made is freed: copies go with their loops; the caller's own curves
     // go back to it, each turned back the way it came.
     if (senses) {
-      for (Built& b : built) tool2d::EmptyLoopKeepingCallers(*b.loop, *senses);
+      for (Built& b : built) chain::EmptyLoopKeepingCallers(*b.loop, *senses);
       pool.TakeRest();
-      senses->Restore();
+      senses->Restore(*curves);
     }
     return;
   }

@@ -1,14 +1,13 @@
 // Small shared helpers of the loop tools' sources (not part of the library's interface).
 #pragma once
 
-#include <cmath>
-#include <unordered_set>
 #include <vector>
 
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/GeRegion.h"
 #include "geometry/tools/EndPointPool.h"
 #include "geometry/tools/GeTool2D.h"
+#include "platform/numora/Box.h"
 
 namespace tool2d {
 
@@ -38,55 +37,25 @@ void AppendAll(CTypedPtrList<CObList, T*>& list, const std::vector<U*>& items) {
 
 using chain::DropAppended;
 
-// The sense of each of a list's curves, taken before a chaining walks them (walking reverses
-// some in place), so that a cancelled call can give the caller's curves back the way they came:
-// an open curve by its end points, a closed one by the sign of its area.
-class CurveSenses {
- public:
-  explicit CurveSenses(CGeCurveList& list) {
-    for (POSITION pos = list.GetHeadPosition(); pos;)
-      if (CGeCurve* c = list.GetNext(pos)) {
-        Entry e{c, {}, {}, 0};
-        c->GetStartPoint(e.s);
-        c->GetEndPoint(e.e);
-        if (Closed(e)) e.area = c->EvArea();
-        m_entries.push_back(e);
-        m_curves.insert(c);
-      }
+// How the chaining reads a 2D curve's ends and tangents.
+struct ChainTraits2d {
+  using Curve = CGeCurve;
+  static constexpr int kDim = 2;
+  static constexpr double kNoTurn = -6.28;
+  static bool Near(CGeCurve* c, const double p[2], double tol) {
+    _tagBox2D box;
+    c->GetBox2d(&box);
+    return BOX2D_IsPtIn(&box, p, tol) == 1;
   }
-  // Turns back every curve that now runs the other way.
-  void Restore() const {
-    for (const Entry& e : m_entries) {
-      double s[2];
-      e.c->GetStartPoint(s);
-      const bool reversed = Closed(e) ? e.area * e.c->EvArea() < 0
-                                      : Dist(s, e.e) < Dist(s, e.s);
-      if (reversed) e.c->Reverse();
-    }
+  static double Dist(const double a[2], const double b[2]) { return P2D_Dist(a, b); }
+  static void Start(CGeCurve* c, double p[2]) { c->GetStartPoint(p); }
+  static void End(CGeCurve* c, double p[2]) { c->GetEndPoint(p); }
+  static void StartTan(CGeCurve* c, double v[2]) { c->GetTanVecAt(0, v, 1); }
+  static void EndTan(CGeCurve* c, double v[2]) {
+    c->GetTanVecAt(1, v, static_cast<unsigned>(c->GetSegmentCount()));
   }
-  bool Holds(CGeCurve* c) const { return m_curves.count(c) != 0; }
-
- private:
-  struct Entry {
-    CGeCurve* c;
-    double s[2], e[2];
-    double area;
-  };
-  static double Dist(const double a[2], const double b[2]) {
-    return std::hypot(a[0] - b[0], a[1] - b[1]);
-  }
-  static bool Closed(const Entry& e) { return Dist(e.s, e.e) < 1e-9; }
-  std::vector<Entry> m_entries;
-  std::unordered_set<CGeCurve*> m_curves;
 };
 
-// Takes every curve out of the loop without deleting it; those the caller did not own
-// (`senses` does not hold them) are deleted.
-inline void EmptyLoopKeepingCallers(CGeLoop& loop, const CurveSenses& senses) {
-  while (!loop.m_CurveList.IsEmpty()) {
-    CGeCurve* c = loop.m_CurveList.RemoveHead();
-    if (!senses.Holds(c)) delete c;
-  }
-}
+using CurveSenses2d = chain::CurveSenses<ChainTraits2d, CGeCurveList>;
 
 }  // namespace tool2d

@@ -51,10 +51,12 @@ struct ChainTraits3d {
 
 using NextChoice = chain::NextChoice<ChainTraits3d>;
 using CEndPointPool3d = chain::EndPointPool<ChainTraits3d>;
+using CurveSenses3d = chain::CurveSenses<ChainTraits3d, CGeCurve3dList>;
 
 // A cancelled call that moved the caller's curves into loops gives them back to
-// the input list (in chain order) before the loops it appended are deleted;
-// curves it made itself (marked in `made`) are deleted with their loops.
+// the input list (in chain order; CurveSenses then restores the caller's order
+// and senses) before the loops it appended are deleted; curves it made itself
+// (marked in `made`) are deleted with their loops.
 void ReturnAppended(CGeLoop3dList* loops, POSITION before, CGeCurve3dList* curves,
                     const std::vector<CGeCurve3d*>& made) {
   POSITION pos = before;
@@ -352,6 +354,7 @@ void CGeTool3D::CreateLoop3dForClearCorner(CGeCurve3dList* curves, double tol,
   CQProgress progress;
   const double step = 1.0 / static_cast<double>(curves->GetCount());
   const POSITION before = loops->GetTailPosition();
+  const CurveSenses3d senses(*curves);
   while (CGeCurve3d* c = GetHeadInZmin(curves)) {
     progress.SetRange(step);
     auto loop = std::make_unique<CGeLoop3d>();
@@ -371,8 +374,10 @@ void CGeTool3D::CreateLoop3dForClearCorner(CGeCurve3dList* curves, double tol,
     }
     loops->AddTail(loop.release());
   }
-  if (gIsProgressCancel())
+  if (gIsProgressCancel()) {
     ReturnAppended(loops, before, curves, {});
+    senses.Restore(*curves);
+  }
 }
 
 void CGeTool3D::MakeLoop3d(CGeCurve3dList* curves, CGeLoop3dList* loops) {
@@ -435,6 +440,7 @@ void CGeTool3D::CreateLinkedCurve(CGeCurve3dList* curves, CGeLoop3dList* loops) 
     if (CGeCurve3d* c = curves->GetNext(pos))
       c->m_nTag = 0;
   const POSITION before = loops->GetTailPosition();
+  const CurveSenses3d senses(*curves);
   std::vector<CGeCurve3d*> made;  // retrace copies, which are not the caller's
   bool cancelled = false;
   while (!cancelled) {
@@ -485,6 +491,7 @@ void CGeTool3D::CreateLinkedCurve(CGeCurve3dList* curves, CGeLoop3dList* loops) 
   }
   if (cancelled || gIsProgressCancel()) {
     ReturnAppended(loops, before, curves, made);
+    senses.Restore(*curves);
     return;
   }
   POSITION pos = before;

@@ -246,7 +246,7 @@ void CGeTool2D::CreateLinkedCurve(CGeCurveList* curves, CGeLoopList* loops) {
   // The caller's curves are chained from a working pool and leave the input list only when the
   // call has not been cancelled; paths are finished and output only then, so that a cancelled
   // call can give every curve back as it came.
-  const tool2d::CurveSenses senses(*curves);
+  const tool2d::CurveSenses2d senses(*curves);
   CGeCurveList pool;
   for (POSITION pos = curves->GetHeadPosition(); pos;) pool.AddTail(curves->GetNext(pos));
   std::vector<std::unique_ptr<CGeLoop>> built;
@@ -294,8 +294,8 @@ void CGeTool2D::CreateLinkedCurve(CGeCurveList* curves, CGeLoopList* loops) {
   }
   if (gIsProgressCancel()) {
     // The retraced copies were made here and go; the caller's curves stay in its list.
-    for (auto& loop : built) tool2d::EmptyLoopKeepingCallers(*loop, senses);
-    senses.Restore();
+    for (auto& loop : built) chain::EmptyLoopKeepingCallers(*loop, senses);
+    senses.Restore(*curves);
     return;
   }
   curves->RemoveAll();

@@ -242,18 +242,45 @@ TEST_F(GeTool3DLoopTest, CancelKeepsTheCallersEarlierLoopsAndCurves) {
     EXPECT_EQ(loops.GetHead(), earlier);
     EXPECT_EQ(earlier->m_CurveList.GetCount(), 4);
 
-    // Chains that move the caller's curves give them back on cancel.
+    // Chains that move the caller's curves give them back on cancel, in their order and
+    // each the way it came.
+    struct Ends {
+      CGeCurve3d* c;
+      double s[3], e[3];
+    };
+    std::vector<Ends> input;
+    for (POSITION pos = curves.GetHeadPosition(); pos;) {
+      CGeCurve3d* c = curves.GetNext(pos);
+      input.push_back({c, {}, {}});
+      c->GetStartPoint(input.back().s);
+      c->GetEndPoint(input.back().e);
+    }
+    auto expectInput = [&] {
+      ASSERT_EQ(curves.GetCount(), n) << at;
+      size_t i = 0;
+      for (POSITION pos = curves.GetHeadPosition(); pos; ++i) {
+        CGeCurve3d* c = curves.GetNext(pos);
+        EXPECT_EQ(c, input[i].c) << at;
+        double s[3], e[3];
+        c->GetStartPoint(s);
+        c->GetEndPoint(e);
+        for (int k = 0; k < 3; ++k) {
+          EXPECT_DOUBLE_EQ(s[k], input[i].s[k]) << at;
+          EXPECT_DOUBLE_EQ(e[k], input[i].e[k]) << at;
+        }
+      }
+    };
     gResetProgress();
     gSetProgressCancelAfter(at);
     tool.CreateLoop3dForClearCorner(&curves, 0.001, &loops);
     EXPECT_EQ(loops.GetCount(), 1) << at;
-    EXPECT_EQ(curves.GetCount(), n) << at;
+    expectInput();
 
     gResetProgress();
     gSetProgressCancelAfter(at);
     tool.CreateLinkedCurve(&curves, &loops);
     EXPECT_EQ(loops.GetCount(), 1) << at;
-    EXPECT_EQ(curves.GetCount(), n) << at;
+    expectInput();
     gResetProgress();
     geDelLoop3dList(&loops);
     geDelCurve3dList(&curves);
