@@ -252,3 +252,19 @@ TEST(PocketLine, UnusableSettingsAndRegionsBuildNothing) {
   ASSERT_EQ(again.BuildAllScanLine(), 1);
   EXPECT_EQ(again.GetScanLines().size(), 1u);
 }
+
+// A million-vertex outline is scanned edge by edge into the lines it spans, not line by edge.
+TEST(PocketLine, MillionVertexOutline) {
+  const double r = 50;
+  Builder b({{Circle(0, 0, r, 1000000)}}, 0.5, 10);
+  ASSERT_EQ(b.BuildAllScanLine(), 1);
+  EXPECT_NEAR(double(b.GetScanLines().size()), 199, 1);
+  // Float-rounded vertices make the outline jagged where a line grazes it, so a line there may
+  // cut it more than twice; the lengths still add up to the area.
+  double sum = 0;
+  for (const auto& line : b.GetScanLines()) {
+    ASSERT_EQ(line.size() % 2, 0u);
+    sum += Length(line);
+  }
+  EXPECT_NEAR(sum * 0.5, std::numbers::pi * r * r, 0.01 * std::numbers::pi * r * r);
+}
