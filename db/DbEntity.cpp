@@ -2,7 +2,9 @@
 
 #include <GL/gl.h>
 
+#include "platform/vurode/Accessors.h"
 #include "platform/vurode/OpenGLDC.h"
+#include "platform/vurode/ViewState.h"
 
 IMPLEMENT_DYNAMIC(CDbEntity, CObject)
 
@@ -97,4 +99,16 @@ CDbDrawModeGL::~CDbDrawModeGL() {
 void dbDelEntList(CDbEntityList* list) {
   if (!list) return;
   while (!list->IsEmpty()) delete list->RemoveHead();
+}
+
+void gDrawBox(CDC* pDC, int nMode, const _tagBox2D& box, uint32_t color) {
+  CVurode* view = gGetVurode();
+  if (!pDC || !view || !BOX2D_IsValid(&box)) return;
+  const double corners[5][2] = {{box.min[0], box.min[1]},
+                                {box.max[0], box.min[1]},
+                                {box.max[0], box.max[1]},
+                                {box.min[0], box.max[1]},
+                                {box.min[0], box.min[1]}};
+  CDbDrawMode mode(pDC, nMode, color);
+  view->DrawPolyline(corners, 5, pDC);
 }

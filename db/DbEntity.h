@@ -150,3 +150,7 @@ class CDbDrawModeGL {
 
 // Deletes every entity of the list and empties it; a null list does nothing.
 void dbDelEntList(CDbEntityList* list);
+
+// Outline of a world box in a drawing mode through the view state (nothing without a view, a
+// device context or a valid box). In the self-erasing modes a second call erases it.
+void gDrawBox(CDC* pDC, int nMode, const _tagBox2D& box, uint32_t color);

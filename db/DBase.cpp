@@ -1,0 +1,262 @@
+#include "db/DBase.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "db/Action.h"
+#include "db/DbAccess.h"
+#include "db/Selector.h"
+
+namespace {
+
+// Entities or layers read from a stream, freed unless adopted.
+template <class T>
+void FreeList(CTypedPtrList<CObList, T*>& list) {
+  while (!list.IsEmpty()) delete list.RemoveHead();
+}
+
+template <class T>
+void DropNulls(CTypedPtrList<CObList, T*>& list) {
+  for (POSITION pos = list.GetHeadPosition(); pos;) {
+    const POSITION at = pos;
+    if (!list.GetNext(pos)) list.RemoveAt(at);
+  }
+}
+
+}  // namespace
+
+CDBase::CDBase()
+    : m_bGrid(0),
+      m_nGridWord(0),
+      m_nGridKind(0),
+      m_bAidLineVisible(1),
+      m_bPathVisible(1),
+      m_nFilterMask(0),
+      m_bListDone(0) {}
+
+CDBase::~CDBase() {
+  ForgetReferences();
+  if (gGetDBase() == this) gSetDBase(nullptr);
+  FreeList(m_EntityList);
+  FreeList(m_LayerList);
+}
+
+void CDBase::ForgetReferences() {
+  // Actions and the selection hold pointers into this database.
+  if (CActManager* manager = gGetActManager()) manager->Reset();
+  if (CSelector* selector = gGetSelector()) {
+    for (POSITION pos = m_EntityList.GetHeadPosition(); pos;) selector->Remove(m_EntityList.GetNext(pos));
+  }
+}
+
+// ---- layers ----
+
+void CDBase::InitLayer() {
+  if (m_LayerList.IsEmpty()) m_LayerList.AddTail(new CLayer(CString(L"Page1")));
+  int next = CLayer::m_nMaxID.load();
+  for (POSITION pos = m_LayerList.GetHeadPosition(); pos;)
+    next = std::max(next, m_LayerList.GetNext(pos)->GetID() + 1);
+  // Only ever raised, so layers of another drawing keep unique ids as well.
+  int cur = CLayer::m_nMaxID.load();
+  while (cur < next && !CLayer::m_nMaxID.compare_exchange_weak(cur, next)) {
+  }
+}
+
+CLayer* CDBase::GetLayerAt(int index) const {
+  if (index < 0 || index >= m_LayerList.GetCount()) return nullptr;
+  return m_LayerList.GetAt(m_LayerList.FindIndex(index));
+}
+
+int CDBase::GetLayerIDByIndex(int index) const {
+  const CLayer* layer = GetLayerAt(index);
+  return layer ? layer->GetID() : -1;
+}
+
+int CDBase::GetLayerIndexByID(int id) const {
+  int i = 0;
+  for (POSITION pos = m_LayerList.GetHeadPosition(); pos; ++i)
+    if (m_LayerList.GetNext(pos)->GetID() == id) return i;
+  return -1;
+}
+
+int CDBase::GetCountOnLayerIndex(int index) const {
+  const CLayer* layer = GetLayerAt(index);
+  if (!layer) return 0;
+  int n = 0;
+  for (POSITION pos = m_EntityList.GetHeadPosition(); pos;)
+    if (m_EntityList.GetNext(pos)->GetLayerID() == layer->GetID()) ++n;
+  return n;
+}
+
+void CDBase::AddLayer(CLayer* layer) {
+  if (layer) m_LayerList.AddTail(layer);
+}
+
+// ---- entities ----
+
+void CDBase::AddTail(CDbEntity* entity) {
+  if (entity && !Contains(entity)) m_EntityList.AddTail(entity);
+}
+
+void CDBase::InsertAt(int index, CDbEntity* entity) {
+  if (!entity || Contains(entity)) return;
+  if (index <= 0) {
+    m_EntityList.AddHead(entity);
+    return;
+  }
+  POSITION at = m_EntityList.FindIndex(index);
+  if (at)
+    m_EntityList.InsertBefore(at, entity);
+  else
+    m_EntityList.AddTail(entity);
+}
+
+int CDBase::Remove(CDbEntity* entity) {
+  if (!entity) return -1;
+  int i = 0;
+  for (POSITION pos = m_EntityList.GetHeadPosition(); pos; ++i) {
+    const POSITION at = pos;
+    if (m_EntityList.GetNext(pos) == entity) {
+      m_EntityList.RemoveAt(at);
+      if (CSelector* selector = gGetSelector()) selector->Remove(entity);
+      return i;
+    }
+  }
+  return -1;
+}
+
+BOOL CDBase::Contains(const CDbEntity* entity) const {
+  return entity && m_EntityList.Find(const_cast<CDbEntity*>(entity)) != nullptr;
+}
+
+void CDBase::DeleteAllEntity() {
+  ForgetReferences();
+  FreeList(m_EntityList);
+}
+
+int CDBase::GetInvisibleCount() const {
+  int n = 0;
+  for (POSITION pos = m_EntityList.GetHeadPosition(); pos;)
+    if (!m_EntityList.GetNext(pos)->IsVisible()) ++n;
+  return n;
+}
+
+int CDBase::GetCountOfBaseType(int mask) const {
+  int n = 0;
+  for (POSITION pos = m_EntityList.GetHeadPosition(); pos;)
+    if (m_EntityList.GetNext(pos)->GetBaseType() & mask) ++n;
+  return n;
+}
+
+void CDBase::GetBox(_tagBox2D* box) const {
+  if (!box) return;
+  BOX2D_Init0(box);
+  for (POSITION pos = m_EntityList.GetHeadPosition(); pos;) {
+    CDbEntity* e = m_EntityList.GetNext(pos);
+    if (!e->IsVisible()) continue;
+    _tagBox2D b;
+    e->GetBox(&b);
+    if (BOX2D_IsValid(&b)) BOX2D_Union(box, &b);
+  }
+}
+
+bool CDBase::IsShown(const CDbEntity* e) const {
+  if (!e->IsVisible()) return false;
+  if ((e->GetBaseType() & DB_BASE_PATH) && !m_bPathVisible) return false;
+  const int index = GetLayerIndexByID(e->GetLayerID());
+  return index < 0 || GetLayerAt(index)->IsVisible();
+}
+
+void CDBase::DrawAll(CDC* pDC, int nMode) {
+  if (!pDC) return;
+  for (POSITION pos = m_EntityList.GetHeadPosition(); pos;) {
+    CDbEntity* e = m_EntityList.GetNext(pos);
+    if (IsShown(e)) e->Draw(pDC, nMode);
+  }
+}
+
+void CDBase::DrawAll(COpenGLDC* pDC, int nMode) {
+  if (!pDC) return;
+  for (POSITION pos = m_EntityList.GetHeadPosition(); pos;) {
+    CDbEntity* e = m_EntityList.GetNext(pos);
+    if (IsShown(e)) e->DrawGL(pDC, nMode);
+  }
+}
+
+void CDBase::SetPathVisible(int visible) {
+  m_bPathVisible = visible ? 1 : 0;
+  for (POSITION pos = m_EntityList.GetHeadPosition(); pos;) {
+    CDbEntity* e = m_EntityList.GetNext(pos);
+    if (e->GetBaseType() & DB_BASE_PATH) e->SetVisible(m_bPathVisible);
+  }
+}
+
+// ---- stream ----
+
+void CDBase::Serialize(CArchive& ar) {
+  if (ar.IsStoring())
+    Store(ar, false);
+  else
+    Load(ar);
+}
+
+void CDBase::SerializeSelected(CArchive& ar) {
+  if (ar.IsStoring())
+    Store(ar, true);
+  else
+    Load(ar);
+}
+
+void CDBase::Store(CArchive& ar, bool selectedOnly) {
+  ar << m_strNotes << DB_STREAM_VERSION;
+  std::vector<CDbEntity*> stored;
+  for (POSITION pos = m_EntityList.GetHeadPosition(); pos;) {
+    CDbEntity* e = m_EntityList.GetNext(pos);
+    if (!selectedOnly || e->IsSelected()) stored.push_back(e);
+  }
+  ar.WriteCount(DWORD_PTR(stored.size()));
+  for (CDbEntity* e : stored) ar << static_cast<const CObject*>(e);
+  m_LayerList.Serialize(ar);
+  ar << m_bGrid << m_nGridWord << m_nGridKind << m_bAidLineVisible << m_bPathVisible;
+  m_WorkArea.Serialize(ar);
+}
+
+void CDBase::Load(CArchive& ar) {
+  CString notes;
+  int version = 0;
+  ar >> notes >> version;
+  if (version != DB_STREAM_VERSION) AfxThrowArchiveException(CArchiveException::badSchema);
+  CDbEntityList entities;
+  CLayerList layers;
+  try {
+    AfxReadOwnedObjects<CDbEntity>(ar, entities);
+    AfxReadOwnedObjects<CLayer>(ar, layers);
+    int grid = 0, gridWord = 0, gridKind = 0, aid = 0, path = 0;
+    ar >> grid >> gridWord >> gridKind >> aid >> path;
+    CWorkArea area;
+    area.Serialize(ar);
+
+    // Everything read: the old content goes, the new one comes in.
+    DeleteAllEntity();
+    FreeList(m_LayerList);
+    DropNulls(entities);
+    DropNulls(layers);
+    m_EntityList.AddTail(&entities);
+    entities.RemoveAll();
+    m_LayerList.AddTail(&layers);
+    layers.RemoveAll();
+    m_strNotes = notes;
+    m_bGrid = grid ? 1 : 0;
+    m_nGridWord = gridWord;
+    m_nGridKind = gridKind;
+    m_bAidLineVisible = aid ? 1 : 0;
+    m_bPathVisible = path ? 1 : 0;
+    m_WorkArea = area;
+    m_bListDone = 0;
+  } catch (...) {
+    FreeList(entities);
+    FreeList(layers);
+    throw;
+  }
+}
