@@ -1,6 +1,7 @@
 #include "db/DBase.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -54,9 +55,11 @@ void CDBase::ForgetReferences() {
 
 void CDBase::InitLayer() {
   if (m_LayerList.IsEmpty()) m_LayerList.AddTail(new CLayer(CString(L"Page1")));
-  int next = CLayer::m_nMaxID.load();
+  int64_t wanted = CLayer::m_nMaxID.load();
   for (POSITION pos = m_LayerList.GetHeadPosition(); pos;)
-    next = std::max(next, m_LayerList.GetNext(pos)->GetID() + 1);
+    wanted = std::max<int64_t>(wanted, int64_t(m_LayerList.GetNext(pos)->GetID()) + 1);
+  // A file may carry any id: the counter stops at the largest int rather than wrapping.
+  const int next = int(std::min<int64_t>(wanted, INT32_MAX));
   // Only ever raised, so layers of another drawing keep unique ids as well.
   int cur = CLayer::m_nMaxID.load();
   while (cur < next && !CLayer::m_nMaxID.compare_exchange_weak(cur, next)) {
