@@ -8,6 +8,7 @@
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
+#include "db/DbEntityOps.h"
 #include "geometry/shapes3d/GeCurve3d.h"
 
 IMPLEMENT_SERIAL(CDbCurve, CDbEntity, DB_SCHEMA)
@@ -51,24 +52,10 @@ void CDbCurve::SetCurve(CGeCurve* curve) {
 
 void CDbCurve::Serialize(CArchive& ar) {
   CDbEntity::Serialize(ar);
-  if (ar.IsStoring()) {
-    ar << static_cast<const CObject*>(m_pCurve);
-  } else {
-    CGeCurve* curve = AfxReadOwnedObject<CGeCurve>(ar);
-    delete m_pCurve;
-    m_pCurve = curve;
-  }
+  dbSerializeOwned(ar, m_pCurve);
 }
 
-CDbCurve* CDbCurve::Copy() const {
-  auto copy = std::make_unique<CDbCurve>();
-  copy->CopyEntityPart(*this);
-  if (m_pCurve) {
-    copy->m_pCurve = m_pCurve->Copy();
-    if (!copy->m_pCurve) return nullptr;
-  }
-  return copy.release();
-}
+CDbCurve* CDbCurve::Copy() const { return dbCopyWithShape(*this, &CDbCurve::m_pCurve); }
 
 void CDbCurve::Draw(CDC* pDC, int nMode) {
   if (!pDC || !m_pCurve) return;
@@ -189,59 +176,57 @@ CDbCurve3d::~CDbCurve3d() { delete m_pCurve; }
 
 void CDbCurve3d::Serialize(CArchive& ar) {
   CDbEntity::Serialize(ar);
-  if (ar.IsStoring()) {
-    ar << static_cast<const CObject*>(m_pCurve);
-  } else {
-    CGeCurve3d* curve = AfxReadOwnedObject<CGeCurve3d>(ar);
-    delete m_pCurve;
-    m_pCurve = curve;
-  }
+  dbSerializeOwned(ar, m_pCurve);
 }
 
-CDbCurve3d* CDbCurve3d::Copy() const {
-  auto copy = std::make_unique<CDbCurve3d>();
-  copy->CopyEntityPart(*this);
-  if (m_pCurve) {
-    copy->m_pCurve = m_pCurve->Copy();
-    if (!copy->m_pCurve) return nullptr;
-  }
-  return copy.release();
-}
+CDbCurve3d* CDbCurve3d::Copy() const { return dbCopyWithShape(*this, &CDbCurve3d::m_pCurve); }
 
-void CDbCurve3d::Draw(CDC* pDC, int nMode) {
-  if (!pDC || !m_pCurve) return;
-  CDbDrawMode mode(pDC, nMode, m_crColor);
-  // Mode 1 of the curve keeps the pen selected here.
-  m_pCurve->Draw(pDC, 1);
-}
+void CDbCurve3d::Draw(CDC* pDC, int nMode) { dbDrawCurve3d(m_pCurve, pDC, nMode, m_crColor); }
 
-void CDbCurve3d::DrawGL(COpenGLDC* pDC, int nMode) {
-  if (!pDC || !m_pCurve) return;
-  CDbDrawModeGL mode(pDC, nMode, m_crColor);
-  m_pCurve->DrawGL(pDC, nMode);
-}
+void CDbCurve3d::DrawGL(COpenGLDC* pDC, int nMode) { dbDrawCurve3dGL(m_pCurve, pDC, nMode, m_crColor); }
 
 int CDbCurve3d::Pick(CPickRay& ray) { return m_pCurve ? m_pCurve->Pick(ray, 0) : 0; }
 
-void CDbCurve3d::Translate(const double from[2], const double to[2]) {
-  if (!m_pCurve) return;
-  const double v[3] = {to[0] - from[0], to[1] - from[1], 0.0};
-  m_pCurve->Translate3D(v);
+void CDbCurve3d::Translate(const double from[2], const double to[2]) { dbMoveCurve3d(m_pCurve, from, to); }
+
+void CDbCurve3d::GetBox(_tagBox2D* box) { dbCurve3dBox(m_pCurve, box); }
+
+void CDbCurve3d::GetBox3D(_tagBox3D* box) { dbCurve3dBox3D(m_pCurve, box); }
+
+// ---- helpers of the 3D-curve entities ----
+
+void dbDrawCurve3d(CGeCurve3d* curve, CDC* pDC, int nMode, uint32_t color) {
+  if (!pDC || !curve) return;
+  CDbDrawMode mode(pDC, nMode, color);
+  // Mode 1 of the curve keeps the pen selected here.
+  curve->Draw(pDC, 1);
 }
 
-void CDbCurve3d::GetBox(_tagBox2D* box) {
+void dbDrawCurve3dGL(CGeCurve3d* curve, COpenGLDC* pDC, int nMode, uint32_t color) {
+  if (!pDC || !curve) return;
+  CDbDrawModeGL mode(pDC, nMode, color);
+  curve->DrawGL(pDC, nMode);
+}
+
+void dbMoveCurve3d(CGeCurve3d* curve, const double from[2], const double to[2]) {
+  if (!curve) return;
+  const double v[3] = {to[0] - from[0], to[1] - from[1], 0.0};
+  curve->Translate3D(v);
+}
+
+void dbCurve3dBox(CGeCurve3d* curve, _tagBox2D* box) {
   if (!box) return;
   BOX2D_Init0(box);
-  if (!m_pCurve) return;
+  if (!curve) return;
   _tagBox3D b;
-  m_pCurve->GetBox(&b);
+  curve->GetBox(&b);
   if (BOX3D_IsValid(&b)) BOX2D_Init(box, b.min, b.max);
 }
 
-void CDbCurve3d::GetBox3D(_tagBox3D* box) {
+void dbCurve3dBox3D(CGeCurve3d* curve, _tagBox3D* box) {
   if (!box) return;
   BOX3D_Init0(box);
-  if (m_pCurve) m_pCurve->GetBox(box);
+  if (curve) curve->GetBox(box);
 }
 
 // ---- rubber bands ----

@@ -103,11 +103,12 @@ class CDbEntity : public CObject {
   uint32_t GetColor() const { return m_crColor; }
   void SetColor(uint32_t color) { m_crColor = color; }
 
+  // Flags (selection cleared), kind, layer and colour of another entity: for Copy.
+  void CopyEntityPart(const CDbEntity& from);
+
  protected:
   CDbEntity(const CDbEntity&) = delete;
   CDbEntity& operator=(const CDbEntity&) = delete;
-  // Flags (selection cleared), kind, layer and colour of another entity: for Copy.
-  void CopyEntityPart(const CDbEntity& from);
   void SetFlag(int bit, int on) { m_nFlag = on ? (m_nFlag | bit) : (m_nFlag & ~bit); }
 
   int32_t m_nFlag;

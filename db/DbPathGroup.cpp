@@ -2,29 +2,12 @@
 
 #include <memory>
 
+#include "db/DbEntityOps.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "geometry/shapes3d/GeCombCurve3d.h"
 
 IMPLEMENT_SERIAL(CDbPathUnit, CDbEntity, DB_SCHEMA)
 IMPLEMENT_SERIAL(CDbPathGroup, CDbEntity, DB_SCHEMA)
-
-namespace {
-
-void BoxOf(CGeCurve3d* curve, _tagBox3D* box) {
-  BOX3D_Init0(box);
-  if (curve) curve->GetBox(box);
-}
-
-void Box2dOf(CGeCurve3d* curve, _tagBox2D* box) {
-  BOX2D_Init0(box);
-  if (!curve) return;
-  _tagBox3D b;
-  curve->GetBox(&b);
-  if (!BOX3D_IsValid(&b)) return;
-  BOX2D_Init(box, b.min, b.max);
-}
-
-}  // namespace
 
 CDbPathUnit::CDbPathUnit() : m_pCurve(nullptr) {}
 
@@ -32,53 +15,22 @@ CDbPathUnit::~CDbPathUnit() { delete m_pCurve; }
 
 void CDbPathUnit::Serialize(CArchive& ar) {
   CDbEntity::Serialize(ar);
-  if (ar.IsStoring()) {
-    ar << static_cast<const CObject*>(m_pCurve);
-  } else {
-    CGeCombCurve3d* curve = AfxReadOwnedObject<CGeCombCurve3d>(ar);
-    delete m_pCurve;
-    m_pCurve = curve;
-  }
+  dbSerializeOwned(ar, m_pCurve);
 }
 
-CDbPathUnit* CDbPathUnit::Copy() const {
-  auto unit = std::make_unique<CDbPathUnit>();
-  unit->CopyEntityPart(*this);
-  if (m_pCurve) {
-    unit->m_pCurve = m_pCurve->Copy();
-    if (!unit->m_pCurve) return nullptr;
-  }
-  return unit.release();
-}
+CDbPathUnit* CDbPathUnit::Copy() const { return dbCopyWithShape(*this, &CDbPathUnit::m_pCurve); }
 
-void CDbPathUnit::Draw(CDC* pDC, int nMode) {
-  if (!pDC || !m_pCurve) return;
-  CDbDrawMode mode(pDC, nMode, m_crColor);
-  // Mode 1 of the curve keeps the pen selected here.
-  m_pCurve->Draw(pDC, 1);
-}
+void CDbPathUnit::Draw(CDC* pDC, int nMode) { dbDrawCurve3d(m_pCurve, pDC, nMode, m_crColor); }
 
-void CDbPathUnit::DrawGL(COpenGLDC* pDC, int nMode) {
-  if (!pDC || !m_pCurve) return;
-  CDbDrawModeGL mode(pDC, nMode, m_crColor);
-  m_pCurve->DrawGL(pDC, nMode);
-}
+void CDbPathUnit::DrawGL(COpenGLDC* pDC, int nMode) { dbDrawCurve3dGL(m_pCurve, pDC, nMode, m_crColor); }
 
 int CDbPathUnit::Pick(CPickRay& ray) { return m_pCurve ? m_pCurve->Pick(ray, 0) : 0; }
 
-void CDbPathUnit::Translate(const double from[2], const double to[2]) {
-  if (!m_pCurve) return;
-  const double v[3] = {to[0] - from[0], to[1] - from[1], 0.0};
-  m_pCurve->Translate3D(v);
-}
+void CDbPathUnit::Translate(const double from[2], const double to[2]) { dbMoveCurve3d(m_pCurve, from, to); }
 
-void CDbPathUnit::GetBox(_tagBox2D* box) {
-  if (box) Box2dOf(m_pCurve, box);
-}
+void CDbPathUnit::GetBox(_tagBox2D* box) { dbCurve3dBox(m_pCurve, box); }
 
-void CDbPathUnit::GetBox3D(_tagBox3D* box) {
-  if (box) BoxOf(m_pCurve, box);
-}
+void CDbPathUnit::GetBox3D(_tagBox3D* box) { dbCurve3dBox3D(m_pCurve, box); }
 
 CDbPathGroup::CDbPathGroup() = default;
 
@@ -116,11 +68,8 @@ CDbPathGroup* CDbPathGroup::Copy() const {
 
 void CDbPathGroup::Draw(CDC* pDC, int nMode) {
   if (!pDC) return;
-  for (POSITION pos = m_UnitList.GetHeadPosition(); pos;) {
-    CDbPathUnit* unit = m_UnitList.GetNext(pos);
-    CDbDrawMode mode(pDC, nMode, m_crColor);
-    if (unit->m_pCurve) unit->m_pCurve->Draw(pDC, 1);
-  }
+  for (POSITION pos = m_UnitList.GetHeadPosition(); pos;)
+    dbDrawCurve3d(m_UnitList.GetNext(pos)->m_pCurve, pDC, nMode, m_crColor);
 }
 
 void CDbPathGroup::DrawGL(COpenGLDC* pDC, int nMode) {
