@@ -83,8 +83,13 @@ CDbDrawModeGL::CDbDrawModeGL(COpenGLDC* pDC, int nMode, uint32_t color) : m_pDC(
   if (!pDC) return;
   m_oldColor = pDC->GetColor();
   if (nMode == DB_DRAW_XOR || nMode == DB_DRAW_PREVIEW) {
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_COLOR_LOGIC_OP);
     glLogicOp(nMode == DB_DRAW_XOR ? GL_INVERT : GL_EQUIV);
+    // The second pass must reach every pixel the first one touched: the depth the first pass
+    // wrote would hide it, so these modes neither test nor write depth.
+    glDisable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
     m_logicOp = true;
   }
   pDC->SetColor(nMode == DB_DRAW_HIGHLIGHT ? DB_HIGHLIGHT_COLOR : color);
@@ -92,7 +97,7 @@ CDbDrawModeGL::CDbDrawModeGL(COpenGLDC* pDC, int nMode, uint32_t color) : m_pDC(
 
 CDbDrawModeGL::~CDbDrawModeGL() {
   if (!m_pDC) return;
-  if (m_logicOp) glDisable(GL_COLOR_LOGIC_OP);
+  if (m_logicOp) glPopAttrib();
   m_pDC->SetColor(m_oldColor);
 }
 
