@@ -13,15 +13,15 @@ CAction::~CAction() {
 
 void CAction::AddNewEnt(CDbEntity* entity) {
   // Not yet done: the action holds what it is to add.
-  if (entity && !m_bDone) m_Items.push_back({entity, Op::New, 0, 0, -1, true});
+  if (entity && !m_bDone) m_Items.push_back({entity, Op::New, 0, 0, nullptr, true});
 }
 
 void CAction::AddDelEnt(CDbEntity* entity) {
-  if (entity && !m_bDone) m_Items.push_back({entity, Op::Del, 0, 0, -1, false});
+  if (entity && !m_bDone) m_Items.push_back({entity, Op::Del, 0, 0, nullptr, false});
 }
 
 void CAction::AddColorEnt(CDbEntity* entity, uint32_t newColor) {
-  if (entity && !m_bDone) m_Items.push_back({entity, Op::Color, entity->GetColor(), newColor, -1, false});
+  if (entity && !m_bDone) m_Items.push_back({entity, Op::Color, entity->GetColor(), newColor, nullptr, false});
 }
 
 int CAction::Do(CDBase* db) {
@@ -35,9 +35,8 @@ int CAction::Do(CDBase* db) {
         item.owned = false;
         break;
       case Op::Del:
-        item.index = db->Remove(item.entity);
         // Only what was really taken out of the database is the action's to keep.
-        item.owned = item.index >= 0;
+        item.owned = db->Remove(item.entity, &item.next) != FALSE;
         break;
       case Op::Color:
         item.entity->SetColor(item.newColor);
@@ -58,7 +57,9 @@ int CAction::Undo() {
         item.owned = true;
         break;
       case Op::Del:
-        if (item.owned) m_pDB->InsertAt(item.index, item.entity);
+        // Undoing in reverse order restores every later removal first, so the entity that
+        // followed this one is back in place (or this one was last).
+        if (item.owned) m_pDB->InsertBefore(item.next, item.entity);
         item.owned = false;
         break;
       case Op::Color:

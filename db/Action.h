@@ -47,7 +47,7 @@ class CAction {
     Op op;
     uint32_t oldColor;
     uint32_t newColor;
-    int index;   // Del: where it stood in the database, to put it back there
+    CDbEntity* next;  // Del: the entity that followed it, to put it back there
     bool owned;  // whether the action holds the entity now (New undone, Del done)
   };
 

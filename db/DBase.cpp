@@ -39,6 +39,7 @@ CDBase::CDBase()
 CDBase::~CDBase() {
   ForgetReferences();
   if (gGetDBase() == this) gSetDBase(nullptr);
+  m_Index.clear();
   FreeList(m_EntityList);
   FreeList(m_LayerList);
 }
@@ -47,7 +48,12 @@ void CDBase::ForgetReferences() {
   // Actions and the selection hold pointers into this database.
   if (CActManager* manager = gGetActManager()) manager->Reset();
   if (CSelector* selector = gGetSelector()) {
-    for (POSITION pos = m_EntityList.GetHeadPosition(); pos;) selector->Remove(m_EntityList.GetNext(pos));
+    std::vector<CDbEntity*> mine;
+    for (POSITION pos = selector->GetList().GetHeadPosition(); pos;) {
+      CDbEntity* e = selector->GetList().GetNext(pos);
+      if (Contains(e)) mine.push_back(e);
+    }
+    for (CDbEntity* e : mine) selector->Remove(e);
   }
 }
 
@@ -99,42 +105,35 @@ void CDBase::AddLayer(CLayer* layer) {
 // ---- entities ----
 
 void CDBase::AddTail(CDbEntity* entity) {
-  if (entity && !Contains(entity)) m_EntityList.AddTail(entity);
+  if (entity && !Contains(entity)) m_Index.emplace(entity, m_EntityList.AddTail(entity));
 }
 
-void CDBase::InsertAt(int index, CDbEntity* entity) {
+void CDBase::InsertBefore(CDbEntity* before, CDbEntity* entity) {
   if (!entity || Contains(entity)) return;
-  if (index <= 0) {
-    m_EntityList.AddHead(entity);
-    return;
-  }
-  POSITION at = m_EntityList.FindIndex(index);
-  if (at)
-    m_EntityList.InsertBefore(at, entity);
+  const auto at = before ? m_Index.find(before) : m_Index.end();
+  if (at == m_Index.end())
+    m_Index.emplace(entity, m_EntityList.AddTail(entity));
   else
-    m_EntityList.AddTail(entity);
+    m_Index.emplace(entity, m_EntityList.InsertBefore(at->second, entity));
 }
 
-int CDBase::Remove(CDbEntity* entity) {
-  if (!entity) return -1;
-  int i = 0;
-  for (POSITION pos = m_EntityList.GetHeadPosition(); pos; ++i) {
-    const POSITION at = pos;
-    if (m_EntityList.GetNext(pos) == entity) {
-      m_EntityList.RemoveAt(at);
-      if (CSelector* selector = gGetSelector()) selector->Remove(entity);
-      return i;
-    }
-  }
-  return -1;
+BOOL CDBase::Remove(CDbEntity* entity, CDbEntity** next) {
+  const auto at = entity ? m_Index.find(entity) : m_Index.end();
+  if (at == m_Index.end()) return FALSE;
+  POSITION pos = at->second;
+  m_EntityList.GetNext(pos);
+  if (next) *next = pos ? m_EntityList.GetAt(pos) : nullptr;
+  m_EntityList.RemoveAt(at->second);
+  m_Index.erase(at);
+  if (CSelector* selector = gGetSelector()) selector->Remove(entity);
+  return TRUE;
 }
 
-BOOL CDBase::Contains(const CDbEntity* entity) const {
-  return entity && m_EntityList.Find(const_cast<CDbEntity*>(entity)) != nullptr;
-}
+BOOL CDBase::Contains(const CDbEntity* entity) const { return entity && m_Index.count(entity) != 0; }
 
 void CDBase::DeleteAllEntity() {
   ForgetReferences();
+  m_Index.clear();
   FreeList(m_EntityList);
 }
 
@@ -245,8 +244,7 @@ void CDBase::Load(CArchive& ar) {
     FreeList(m_LayerList);
     DropNulls(entities);
     DropNulls(layers);
-    m_EntityList.AddTail(&entities);
-    entities.RemoveAll();
+    while (!entities.IsEmpty()) AddTail(entities.RemoveHead());
     m_LayerList.AddTail(&layers);
     layers.RemoveAll();
     m_strNotes = notes;

@@ -6,24 +6,24 @@ CSelector::~CSelector() { RemoveAll(1); }
 
 BOOL CSelector::Add(CDbEntity* entity) {
   if (!entity || Contains(entity)) return FALSE;
-  m_List.AddTail(entity);
+  m_Index.emplace(entity, m_List.AddTail(entity));
   entity->SetSelected(1);
   return TRUE;
 }
 
 BOOL CSelector::Remove(CDbEntity* entity) {
-  POSITION at = entity ? m_List.Find(entity) : nullptr;
-  if (!at) return FALSE;
-  m_List.RemoveAt(at);
+  const auto at = entity ? m_Index.find(entity) : m_Index.end();
+  if (at == m_Index.end()) return FALSE;
+  m_List.RemoveAt(at->second);
+  m_Index.erase(at);
   entity->SetSelected(0);
   return TRUE;
 }
 
-BOOL CSelector::Contains(const CDbEntity* entity) const {
-  return entity && m_List.Find(const_cast<CDbEntity*>(entity)) != nullptr;
-}
+BOOL CSelector::Contains(const CDbEntity* entity) const { return entity && m_Index.count(entity) != 0; }
 
 void CSelector::RemoveAll(int bClearFlags) {
+  m_Index.clear();
   while (!m_List.IsEmpty()) {
     CDbEntity* e = m_List.RemoveHead();
     if (bClearFlags) e->SetSelected(0);

@@ -2,6 +2,8 @@
 // not own them; each one carries the selected flag while it is in the set.
 #pragma once
 
+#include <unordered_map>
+
 #include "db/DbEntity.h"
 
 class CSelector {
@@ -39,5 +41,6 @@ class CSelector {
 
  private:
   CDbEntityList m_List;
+  std::unordered_map<const CDbEntity*, POSITION> m_Index;  // where each entity stands
   _tagBox2D m_box;
 };

@@ -84,6 +84,28 @@ TEST_F(ActionTest, UndoAndRedoWalkThroughAddColourAndDelete) {
   EXPECT_EQ(m.GetCurrent()->GetName(), CString(L"Cut"));
 }
 
+TEST_F(ActionTest, UndoPutsDeletedEntitiesBackInTheirPlaces) {
+  // Neighbours, the last one and the first one, in two actions, recorded out of order.
+  std::vector<CDbEntity*> es;
+  for (int i = 0; i < 6; ++i) {
+    es.push_back(MakeLine(0, 0, i + 1, 0));
+    m_db.AddTail(es.back());
+  }
+  const auto start = State();
+  auto* cut = new CAction(1, CString(L"Cut"));
+  for (int i : {2, 5, 1, 3}) cut->AddDelEnt(es[i]);
+  Insert(cut);
+  EXPECT_EQ(Entities(m_db), (std::vector<CDbEntity*>{es[0], es[4]}));
+  auto* cut2 = new CAction(1, CString(L"Cut"));
+  cut2->AddDelEnt(es[0]);
+  Insert(cut2);
+  gGetActManager()->Undo();
+  gGetActManager()->Undo();
+  EXPECT_EQ(State(), start);
+  gGetActManager()->Redo();
+  EXPECT_EQ(Entities(m_db), (std::vector<CDbEntity*>{es[0], es[4]}));
+}
+
 TEST_F(ActionTest, NewEditAfterUndoDropsTheRedoBranch) {
   CActManager& m = *gGetActManager();
   auto* first = new CAction(1, CString(L"Add"));

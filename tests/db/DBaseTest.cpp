@@ -212,10 +212,12 @@ TEST_F(DBaseTest, RemovedEntitiesLeaveTheSelectionAndDeleteAllForgetsTheHistory)
   EXPECT_EQ(db.GetCount(), 2);
   sel.Add(a);
   sel.Add(b);
-  EXPECT_EQ(db.Remove(a), 0);
+  CDbEntity* next = nullptr;
+  EXPECT_TRUE(db.Remove(a, &next));
+  EXPECT_EQ(next, b);
   EXPECT_EQ(sel.GetCount(), 1);
   EXPECT_FALSE(a->IsSelected());
-  EXPECT_EQ(db.Remove(a), -1);
+  EXPECT_FALSE(db.Remove(a));
   delete a;  // the caller took it out; the history must not reach it any more
   db.DeleteAllEntity();
   EXPECT_TRUE(sel.IsEmpty());
