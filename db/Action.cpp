@@ -13,11 +13,11 @@ CAction::~CAction() {
 
 void CAction::AddNewEnt(CDbEntity* entity) {
   // Not yet done: the action holds what it is to add.
-  if (entity && !m_bDone) m_Items.push_back({entity, Op::New, 0, 0, nullptr, true});
+  if (entity && !m_bDone && m_New.insert(entity).second) m_Items.push_back({entity, Op::New, 0, 0, nullptr, true});
 }
 
 void CAction::AddDelEnt(CDbEntity* entity) {
-  if (entity && !m_bDone) m_Items.push_back({entity, Op::Del, 0, 0, nullptr, false});
+  if (entity && !m_bDone && m_Del.insert(entity).second) m_Items.push_back({entity, Op::Del, 0, 0, nullptr, false});
 }
 
 void CAction::AddColorEnt(CDbEntity* entity, uint32_t newColor) {
@@ -79,6 +79,7 @@ CActManager::~CActManager() { Reset(); }
 
 POSITION CActManager::Insert(CAction* action, CDBase* db) {
   if (!action) return nullptr;
+  if (POSITION held = m_List.Find(action)) return held;
   // A new edit ends the redo branch.
   POSITION pos = m_cur ? m_cur : nullptr;
   if (pos) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 #include "db/DbEntity.h"
@@ -22,7 +23,8 @@ class CAction {
   CAction(const CAction&) = delete;
   CAction& operator=(const CAction&) = delete;
 
-  // Recording, before the action is done; null is ignored.
+  // Recording, before the action is done; null and an entity recorded before the same way
+  // are ignored.
   void AddNewEnt(CDbEntity* entity);
   void AddDelEnt(CDbEntity* entity);
   // The entity takes the colour when the action is done and gets its present one back on undo.
@@ -54,6 +56,7 @@ class CAction {
   int m_nKind;
   CString m_strName;
   std::vector<Item> m_Items;
+  std::unordered_set<const CDbEntity*> m_New, m_Del;  // recorded once each
   CDBase* m_pDB = nullptr;
   BOOL m_bDone = FALSE;
 };
@@ -66,7 +69,8 @@ class CActManager {
   CActManager& operator=(const CActManager&) = delete;
 
   // Takes ownership, drops the undone actions after the cursor, appends the action and does it
-  // on the database. Null is ignored (null position).
+  // on the database. Null is ignored (null position); an action the manager holds already
+  // keeps its place (its position is returned).
   POSITION Insert(CAction* action, CDBase* db);
   // One step back / forward; 0 when there is nothing to undo / redo.
   int Undo();

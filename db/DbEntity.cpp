@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/OpenGLDC.h"
 #include "platform/vurode/ViewState.h"
@@ -109,6 +111,8 @@ void dbDelEntList(CDbEntityList* list) {
 void gDrawBox(CDC* pDC, int nMode, const _tagBox2D& box, uint32_t color) {
   CVurode* view = gGetVurode();
   if (!pDC || !view || !BOX2D_IsValid(&box)) return;
+  for (int i = 0; i < 2; ++i)
+    if (!std::isfinite(box.min[i]) || !std::isfinite(box.max[i])) return;
   const double corners[5][2] = {{box.min[0], box.min[1]},
                                 {box.max[0], box.min[1]},
                                 {box.max[0], box.max[1]},

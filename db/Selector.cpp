@@ -1,8 +1,13 @@
 #include "db/Selector.h"
 
+#include "db/DbAccess.h"
+
 CSelector::CSelector() { BOX2D_Init0(&m_box); }
 
-CSelector::~CSelector() { RemoveAll(1); }
+CSelector::~CSelector() {
+  if (gGetSelector() == this) gSetSelector(nullptr);
+  RemoveAll(1);
+}
 
 BOOL CSelector::Add(CDbEntity* entity) {
   if (!entity || Contains(entity)) return FALSE;

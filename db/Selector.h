@@ -9,6 +9,7 @@
 class CSelector {
  public:
   CSelector();
+  // Clears the flags of what it still holds; stops being the registered selection set.
   ~CSelector();
   CSelector(const CSelector&) = delete;
   CSelector& operator=(const CSelector&) = delete;

@@ -106,6 +106,26 @@ TEST_F(ActionTest, UndoPutsDeletedEntitiesBackInTheirPlaces) {
   EXPECT_EQ(Entities(m_db), (std::vector<CDbEntity*>{es[0], es[4]}));
 }
 
+TEST_F(ActionTest, RepeatedRecordsAndInsertsCountOnce) {
+  // Each entity is owned once however often it is recorded, and an action inserted twice is
+  // held once (double frees would show under the sanitizer).
+  CDbEntity* e = MakeLine(0, 0, 1, 0);
+  auto* add = new CAction(1, CString(L"Add"));
+  add->AddNewEnt(e);
+  add->AddNewEnt(e);
+  const POSITION at = Insert(add);
+  EXPECT_EQ(gGetActManager()->Insert(add, &m_db), at);
+  EXPECT_EQ(gGetActManager()->GetCount(), 1);
+  EXPECT_EQ(m_db.GetCount(), 1);
+  auto* cut = new CAction(1, CString(L"Cut"));
+  cut->AddDelEnt(e);
+  cut->AddDelEnt(e);
+  Insert(cut);
+  gGetActManager()->Undo();
+  gGetActManager()->Undo();
+  EXPECT_TRUE(m_db.IsEmpty());
+}
+
 TEST_F(ActionTest, NewEditAfterUndoDropsTheRedoBranch) {
   CActManager& m = *gGetActManager();
   auto* first = new CAction(1, CString(L"Add"));
