@@ -3,6 +3,9 @@
 // libraries and by hand for BMP, and text files in the encodings the text readers tell apart.
 // Usage: fuzz_corpus <corpus folder>; files are named after what they hold and are rewritten
 // byte for byte the same on every run.
+#include "db/DbCurve.h"
+#include "db/DbImage.h"
+#include "db/DbPathGroup.h"
 #include "geometry/grid/GeGrid.h"
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
@@ -147,6 +150,29 @@ void Archives() {
     for (int row = 0; row < 3; ++row)
       for (int col = 0; col < 4; ++col) grid.SetZHeight(col, row, float(col + row));
     SaveObject("CGeGrid", &grid);
+  }
+  {
+    std::unique_ptr<CDbCurve> rect(dbGenRect(a, c));
+    rect->SetLayerID(2);
+    SaveObject("CDbCurve", rect.get());
+    CDbCurveList list;
+    list.AddCurve(new CGeLine(a, b));
+    list.AddCurve(arc());
+    SaveObject("CDbCurveList", &list);
+    SaveObject("CDbCurve3d", std::make_unique<CDbCurve3d>(new CGeLine3d(p, q)).get());
+    auto* dib = new CDib;
+    dib->Create(3, 2);
+    dib->SetPixel(1, 1, 0x00336699);
+    dib->AddRef();
+    SaveObject("CDbImage", std::make_unique<CDbImage>(dib, a).get());
+    CDbPathGroup group;
+    auto* unit = new CDbPathUnit;
+    unit->m_pCurve = new CGeCombCurve3d;
+    unit->m_pCurve->AddTail(new CGeLine3d(p, q));
+    unit->m_pCurve->AddTail(new CGeLine3d(q, r));
+    group.m_UnitList.AddTail(unit);
+    SaveObject("CDbPathUnit", unit);
+    SaveObject("CDbPathGroup", &group);
   }
   SaveObject("CTCylindrical", std::make_unique<CTCylindrical>(6.0).get());
   SaveObject("CTConnic", std::make_unique<CTConnic>(6.0, 1.0, 0.5).get());
