@@ -3,6 +3,7 @@
 // libraries and by hand for BMP, and text files in the encodings the text readers tell apart.
 // Usage: fuzz_corpus <corpus folder>; files are named after what they hold and are rewritten
 // byte for byte the same on every run.
+#include "db/DBase.h"
 #include "db/DbCurve.h"
 #include "db/DbImage.h"
 #include "db/DbPathGroup.h"
@@ -180,6 +181,53 @@ void Archives() {
   SaveObject("CTBull", std::make_unique<CTBull>(8.0, 1.5).get());
 }
 
+// A drawing of every entity kind on two layers, whole and as the selection of two entities.
+void Databases() {
+  CDBase db;
+  db.SetNotes(CString(L"seed"));
+  db.InitLayer();
+  db.AddLayer(new CLayer(CString(L"Page2")));
+  const double a[2] = {0, 0}, b[2] = {10, 0}, c[2] = {10, 5}, p[3] = {0, 0, 0}, q[3] = {5, 1, 2};
+  db.AddTail(dbGenLine(a, b));
+  db.AddTail(dbGenArcCSE(a, b, c, 1));
+  db.AddTail(dbGenRect(a, c));
+  auto* list = new CDbCurveList;
+  list->AddCurve(new CGeLine(b, c));
+  db.AddTail(list);
+  db.AddTail(new CDbCurve3d(new CGeLine3d(p, q)));
+  auto* dib = new CDib;
+  dib->Create(2, 2);
+  dib->AddRef();
+  db.AddTail(new CDbImage(dib, a));
+  auto* group = new CDbPathGroup;
+  auto* unit = new CDbPathUnit;
+  unit->m_pCurve = new CGeCombCurve3d;
+  unit->m_pCurve->AddTail(new CGeLine3d(p, q));
+  group->m_UnitList.AddTail(unit);
+  db.AddTail(group);
+  auto save = [&](const char* name, bool selected) {
+    CMemFile file;
+    {
+      CArchive ar(&file, CArchive::store);
+      selected ? db.SerializeSelected(ar) : db.Serialize(ar);
+      ar.Close();
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(file.GetLength()));
+    file.SeekToBegin();
+    file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+    Save("database", name, bytes);
+  };
+  save("drawing", false);
+  int i = 0;
+  for (POSITION pos = db.GetEntityList().GetHeadPosition(); pos; ++i) {
+    CDbEntity* e = db.GetEntityList().GetNext(pos);
+    e->SetSelected(i == 1 || i == 5);
+  }
+  save("selection", true);
+  for (POSITION pos = db.GetEntityList().GetHeadPosition(); pos;) db.GetEntityList().GetNext(pos)->SetSelected(0);
+  save("empty-selection", true);
+}
+
 // 4 x 3 RGBA test card: colours, a grey ramp and transparency.
 std::vector<uint8_t> Card() {
   std::vector<uint8_t> px;
@@ -354,6 +402,7 @@ int main(int argc, char** argv) {
   gRoot = argv[1];
   gRestoreVurodeDefaults();
   Archives();
+  Databases();
   Pictures();
   Texts();
   return 0;
