@@ -1,4 +1,4 @@
-// Pieces the entity classes share: storing the one shape an entity owns, copying it, and the
+// Helpers the entity classes share: storing the one shape an entity owns, copying it, and the
 // drawing, moving and boxes of an entity built on one 3D curve.
 #pragma once
 

@@ -1,4 +1,4 @@
-// Shared pieces of the drawing-database tests: a fixture that installs a 2D view and clears
+// Shared helpers of the drawing-database tests: a fixture that installs a 2D view and clears
 // the database globals around each test, entity makers, and a canvas that rasterises.
 #pragma once
 
