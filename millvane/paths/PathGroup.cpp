@@ -1,6 +1,11 @@
 #include "millvane/paths/PathGroup.h"
 
+#include <memory>
+
+#include "db/DbPathGroup.h"
+#include "geometry/shapes3d/GeCombCurve3d.h"
 #include "millvane/paths/PathCombine.h"
+#include "platform/vurode/Accessors.h"
 #include "millvane/paths/PathEntity.h"
 
 void InitPathGroup(CPathGroup& g, int16_t kind) {
@@ -36,4 +41,19 @@ void CPathGroup::AppendChains(CPathCombine* chain, double depth) {
     for (CPathEntity* e = c->head; e; e = e->next) e->Translate(0.0, 0.0, -depth);
     tail = c;
   }
+}
+
+CDbPathGroup* CPathGroup::ToDbPathGroup() const {
+  auto group = std::make_unique<CDbPathGroup>();
+  for (const CPathCombine* c = head; c; c = c->next) {
+    CGeCombCurve3d* curve = c->ToCombCurve3d();
+    if (!curve) continue;
+    // The composite's own cache serves drawing and picking in the drawing.
+    curve->DiscreteMe(gGetCurveDicTol());
+    auto* unit = new CDbPathUnit;
+    unit->m_pCurve = curve;
+    group->m_UnitList.AddTail(unit);
+  }
+  if (group->m_UnitList.IsEmpty()) return nullptr;
+  return group.release();
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+class CDbPathGroup;
 class CPathCombine;
 
 class CPathGroup {
@@ -17,6 +18,10 @@ class CPathGroup {
   // Takes over a run of chains (linked through next) after the tail and lowers their entities
   // by depth.
   void AppendChains(CPathCombine* chain, double depth);
+  // The group as the drawing stores it: one unit per chain holding the chain's entities as a
+  // composite 3D curve (chains that convert to nothing are left out). Null when no chain gives
+  // a unit; otherwise a new group the caller owns. This group is not changed.
+  CDbPathGroup* ToDbPathGroup() const;
 
   int16_t kind;
   // Words read by callers outside the engine; only their presets are set here.

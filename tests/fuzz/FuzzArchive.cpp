@@ -15,6 +15,7 @@
 #include <vector>
 
 // Referenced so the linker keeps every serial library, whatever its as-needed default.
+#include "db/DbCurve.h"
 #include "geometry/grid/GeGrid.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes3d/GeLine3d.h"
@@ -24,7 +25,7 @@
 namespace {
 [[maybe_unused]] const CRuntimeClass* const kKeep[] = {RUNTIME_CLASS(CGeLine), RUNTIME_CLASS(CGeLine3d),
                                                        RUNTIME_CLASS(CGeMesh), RUNTIME_CLASS(CGeGrid),
-                                                       RUNTIME_CLASS(CTool)};
+                                                       RUNTIME_CLASS(CTool), RUNTIME_CLASS(CDbCurve)};
 
 }  // namespace
 

@@ -3,6 +3,10 @@
 // libraries and by hand for BMP, and text files in the encodings the text readers tell apart.
 // Usage: fuzz_corpus <corpus folder>; files are named after what they hold and are rewritten
 // byte for byte the same on every run.
+#include "db/DBase.h"
+#include "db/DbCurve.h"
+#include "db/DbImage.h"
+#include "db/DbPathGroup.h"
 #include "geometry/grid/GeGrid.h"
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeBezier.h"
@@ -148,10 +152,80 @@ void Archives() {
       for (int col = 0; col < 4; ++col) grid.SetZHeight(col, row, float(col + row));
     SaveObject("CGeGrid", &grid);
   }
+  {
+    std::unique_ptr<CDbCurve> rect(dbGenRect(a, c));
+    rect->SetLayerID(2);
+    SaveObject("CDbCurve", rect.get());
+    CDbCurveList list;
+    list.AddCurve(new CGeLine(a, b));
+    list.AddCurve(arc());
+    SaveObject("CDbCurveList", &list);
+    SaveObject("CDbCurve3d", std::make_unique<CDbCurve3d>(new CGeLine3d(p, q)).get());
+    auto* dib = new CDib;
+    dib->Create(3, 2);
+    dib->SetPixel(1, 1, 0x00336699);
+    dib->AddRef();
+    SaveObject("CDbImage", std::make_unique<CDbImage>(dib, a).get());
+    CDbPathGroup group;
+    auto* unit = new CDbPathUnit;
+    unit->m_pCurve = new CGeCombCurve3d;
+    unit->m_pCurve->AddTail(new CGeLine3d(p, q));
+    unit->m_pCurve->AddTail(new CGeLine3d(q, r));
+    group.m_UnitList.AddTail(unit);
+    SaveObject("CDbPathUnit", unit);
+    SaveObject("CDbPathGroup", &group);
+  }
   SaveObject("CTCylindrical", std::make_unique<CTCylindrical>(6.0).get());
   SaveObject("CTConnic", std::make_unique<CTConnic>(6.0, 1.0, 0.5).get());
   SaveObject("CTBall", std::make_unique<CTBall>(4.0).get());
   SaveObject("CTBull", std::make_unique<CTBull>(8.0, 1.5).get());
+}
+
+// A drawing of every entity kind on two layers, whole and as the selection of two entities.
+void Databases() {
+  CDBase db;
+  db.SetNotes(CString(L"seed"));
+  db.InitLayer();
+  db.AddLayer(new CLayer(CString(L"Page2")));
+  const double a[2] = {0, 0}, b[2] = {10, 0}, c[2] = {10, 5}, p[3] = {0, 0, 0}, q[3] = {5, 1, 2};
+  db.AddTail(dbGenLine(a, b));
+  db.AddTail(dbGenArcCSE(a, b, c, 1));
+  db.AddTail(dbGenRect(a, c));
+  auto* list = new CDbCurveList;
+  list->AddCurve(new CGeLine(b, c));
+  db.AddTail(list);
+  db.AddTail(new CDbCurve3d(new CGeLine3d(p, q)));
+  auto* dib = new CDib;
+  dib->Create(2, 2);
+  dib->AddRef();
+  db.AddTail(new CDbImage(dib, a));
+  auto* group = new CDbPathGroup;
+  auto* unit = new CDbPathUnit;
+  unit->m_pCurve = new CGeCombCurve3d;
+  unit->m_pCurve->AddTail(new CGeLine3d(p, q));
+  group->m_UnitList.AddTail(unit);
+  db.AddTail(group);
+  auto save = [&](const char* name, bool selected) {
+    CMemFile file;
+    {
+      CArchive ar(&file, CArchive::store);
+      selected ? db.SerializeSelected(ar) : db.Serialize(ar);
+      ar.Close();
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(file.GetLength()));
+    file.SeekToBegin();
+    file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+    Save("database", name, bytes);
+  };
+  save("drawing", false);
+  int i = 0;
+  for (POSITION pos = db.GetEntityList().GetHeadPosition(); pos; ++i) {
+    CDbEntity* e = db.GetEntityList().GetNext(pos);
+    e->SetSelected(i == 1 || i == 5);
+  }
+  save("selection", true);
+  for (POSITION pos = db.GetEntityList().GetHeadPosition(); pos;) db.GetEntityList().GetNext(pos)->SetSelected(0);
+  save("empty-selection", true);
 }
 
 // 4 x 3 RGBA test card: colours, a grey ramp and transparency.
@@ -328,6 +402,7 @@ int main(int argc, char** argv) {
   gRoot = argv[1];
   gRestoreVurodeDefaults();
   Archives();
+  Databases();
   Pictures();
   Texts();
   return 0;

@@ -16,4 +16,6 @@ inline constexpr const char* kSerialClasses[] = {
     "CGeNrbCrv3d",
     // geometry: surfaces and grids
     "CGeMesh", "CGeTrimBnd", "CGeTrimLoop", "CGeTrimSurf", "CGeGrid", "CRlfLayer",
+    // drawing database: entities
+    "CDbCurve", "CDbCurveList", "CDbCurve3d", "CDbImage", "CDbPathUnit", "CDbPathGroup",
 };

@@ -1,0 +1,162 @@
+#include "db/DbImage.h"
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "geometry/shapes2d/PickRay.h"
+#include "platform/vurode/Accessors.h"
+#include "platform/vurode/Dib.h"
+#include "platform/vurode/ImageFile.h"
+#include "platform/vurode/OpenGLDC.h"
+#include "platform/vurode/ViewState.h"
+
+IMPLEMENT_SERIAL(CDbImage, CDbEntity, DB_SCHEMA)
+
+namespace {
+
+// A picture filled from stored bytes.
+class CStoredDib : public CDib {
+ public:
+  using CDib::Assign;
+};
+
+}  // namespace
+
+CDbImage::CDbImage() : m_pDib(nullptr), m_origin{0.0, 0.0}, m_size{0.0, 0.0} {}
+
+CDbImage::CDbImage(CDib* bitmap, const double origin[2])
+    : m_pDib(bitmap), m_origin{origin ? origin[0] : 0.0, origin ? origin[1] : 0.0}, m_size{0.0, 0.0} {
+  if (m_pDib) {
+    m_size[0] = m_pDib->GetWidth();
+    m_size[1] = m_pDib->GetHeight();
+  }
+}
+
+CDbImage::~CDbImage() {
+  if (m_pDib) m_pDib->Release();
+}
+
+BOOL CDbImage::SetSize(double width, double height) {
+  if (!(std::isfinite(width) && std::isfinite(height) && width > 0 && height > 0)) return FALSE;
+  m_size[0] = width;
+  m_size[1] = height;
+  return TRUE;
+}
+
+void CDbImage::Serialize(CArchive& ar) {
+  CDbEntity::Serialize(ar);
+  if (ar.IsStoring()) {
+    ar << m_origin[0] << m_origin[1] << m_size[0] << m_size[1];
+    const int w = m_pDib ? m_pDib->GetWidth() : 0, h = m_pDib ? m_pDib->GetHeight() : 0;
+    ar << w << h;
+    if (w <= 0 || h <= 0) return;
+    std::vector<BYTE> row(size_t(w) * 4);
+    for (int y = 0; y < h; ++y) {
+      // Rows top first; each pixel red, green, blue, alpha.
+      const DibPixel* src = m_pDib->GetBits() + size_t(h - 1 - y) * w;
+      for (int x = 0; x < w; ++x) {
+        row[size_t(x) * 4 + 0] = src[x].red;
+        row[size_t(x) * 4 + 1] = src[x].green;
+        row[size_t(x) * 4 + 2] = src[x].blue;
+        row[size_t(x) * 4 + 3] = src[x].alpha;
+      }
+      ar.Write(row.data(), UINT(row.size()));
+    }
+    return;
+  }
+  double origin[2], size[2];
+  int w = 0, h = 0;
+  ar >> origin[0] >> origin[1] >> size[0] >> size[1] >> w >> h;
+  ar.CheckFinite(origin[0], origin[1], size[0], size[1]);
+  CDib* dib = nullptr;
+  if (w != 0 || h != 0) {
+    if (w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide ||
+        int64_t(w) * h > kMaxImagePixels)
+      AfxThrowArchiveException(CArchiveException::genericException);
+    // Before allocating: the pixels must be in the file.
+    ar.CheckCount(ULONGLONG(w) * ULONGLONG(h), 4);
+    std::vector<uint8_t> rgba(size_t(w) * h * 4);
+    if (ar.Read(rgba.data(), UINT(rgba.size())) != rgba.size())
+      AfxThrowArchiveException(CArchiveException::endOfFile);
+    auto stored = std::make_unique<CStoredDib>();
+    stored->Assign(w, h, rgba);
+    dib = stored.release();
+    dib->AddRef();
+  }
+  if (m_pDib) m_pDib->Release();
+  m_pDib = dib;
+  m_origin[0] = origin[0];
+  m_origin[1] = origin[1];
+  m_size[0] = size[0];
+  m_size[1] = size[1];
+}
+
+CDbImage* CDbImage::Copy() const {
+  auto copy = std::make_unique<CDbImage>(m_pDib, m_origin);
+  if (m_pDib) m_pDib->AddRef();
+  copy->CopyEntityPart(*this);
+  copy->m_size[0] = m_size[0];
+  copy->m_size[1] = m_size[1];
+  return copy.release();
+}
+
+void CDbImage::Draw(CDC* pDC, int nMode) {
+  CVurode* view = gGetVurode();
+  if (!pDC || !view) return;
+  _tagBox2D box;
+  GetBox(&box);
+  if (nMode != DB_DRAW_NORMAL || !m_pDib || m_pDib->IsEmpty()) {
+    gDrawBox(pDC, nMode, box, m_crColor);
+    return;
+  }
+  const CPoint topLeft = view->WorldtoScreen(box.min[0], box.max[1]);
+  const CPoint bottomRight = view->WorldtoScreen(box.max[0], box.min[1]);
+  m_pDib->Display(pDC, topLeft, CSize(bottomRight.x - topLeft.x, bottomRight.y - topLeft.y));
+}
+
+void CDbImage::DrawGL(COpenGLDC* pDC, int nMode) {
+  if (!pDC) return;
+  // The 3D view shows where the picture lies, not its pixels.
+  _tagBox2D b;
+  GetBox(&b);
+  const double frame[5][3] = {{b.min[0], b.min[1], 0.0},
+                              {b.max[0], b.min[1], 0.0},
+                              {b.max[0], b.max[1], 0.0},
+                              {b.min[0], b.max[1], 0.0},
+                              {b.min[0], b.min[1], 0.0}};
+  CDbDrawModeGL mode(pDC, nMode, m_crColor);
+  pDC->DrawPolyline(frame, 5);
+}
+
+int CDbImage::Pick(CPickRay& ray) {
+  double q[2] = {ray.m_ptOrigin[0], ray.m_ptOrigin[1]};
+  if (!ray.m_b2D) {
+    // Where the ray meets the picture's plane z = 0.
+    if (std::fabs(ray.m_vDir[2]) < 1e-12) return 0;
+    const double t = -ray.m_ptOrigin[2] / ray.m_vDir[2];
+    q[0] += t * ray.m_vDir[0];
+    q[1] += t * ray.m_vDir[1];
+  }
+  _tagBox2D box;
+  GetBox(&box);
+  return BOX2D_IsPtIn(&box, q, ray.m_dRadius) ? 1 : 0;
+}
+
+void CDbImage::Translate(const double from[2], const double to[2]) {
+  m_origin[0] += to[0] - from[0];
+  m_origin[1] += to[1] - from[1];
+}
+
+void CDbImage::GetBox(_tagBox2D* box) {
+  if (!box) return;
+  const double hi[2] = {m_origin[0] + m_size[0], m_origin[1] + m_size[1]};
+  BOX2D_Init(box, m_origin, hi);
+}
+
+void CDbImage::GetBox3D(_tagBox3D* box) {
+  if (!box) return;
+  const double lo[3] = {m_origin[0], m_origin[1], 0.0}, hi[3] = {m_origin[0] + m_size[0], m_origin[1] + m_size[1], 0.0};
+  BOX3D_Init(box, lo);
+  BOX3D_Extend(box, hi);
+}

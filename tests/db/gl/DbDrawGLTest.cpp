@@ -1,0 +1,63 @@
+// Entities drawn into a real GL context: the plain mode lights the entity's colour, and the
+// self-erasing modes leave the frame exactly as it was when drawn twice.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "db/DBase.h"
+#include "db/DbCurve.h"
+#include "support/GLContext.h"
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kColor = RGB(200, 40, 90);
+
+class DbDrawGL : public GLTest {
+ protected:
+  void Frame() {
+    SetPlanView(-32, 32, -32, 32);
+    dc().SetBkColor(kWhite);
+    dc().Ready();
+  }
+};
+
+CDbCurve* Line(double x0, double y0, double x1, double y1) {
+  const double a[2] = {x0, y0}, b[2] = {x1, y1};
+  CDbCurve* e = dbGenLine(a, b);
+  e->SetColor(kColor);
+  return e;
+}
+
+}  // namespace
+
+TEST_F(DbDrawGL, DatabaseDrawsShownEntitiesInTheirColour) {
+  CDBase db;
+  db.AddTail(Line(-30, 0, 30, 0));
+  CDbCurve* hidden = Line(0, -30, 0, 30);
+  hidden->SetVisible(0);
+  db.AddTail(hidden);
+  Frame();
+  const COLORREF own = dc().GetColor();
+  db.DrawAll(&dc(), DB_DRAW_NORMAL);
+  dc().Finish();
+  EXPECT_GT(gl().CountPixels(kColor, 2), 40);
+  // The hidden vertical line left its column alone away from the crossing.
+  EXPECT_EQ(gl().PixelAt(32, 5), kWhite);
+  EXPECT_EQ(dc().GetColor(), own);  // the context's colour is back
+}
+
+TEST_F(DbDrawGL, SelfErasingModesRestoreTheFrame) {
+  std::unique_ptr<CDbCurve> under(Line(-30, 5, 30, -5)), band(Line(-20, -25, 25, 20));
+  for (int mode : {DB_DRAW_XOR, DB_DRAW_PREVIEW}) {
+    Frame();
+    under->DrawGL(&dc(), DB_DRAW_NORMAL);
+    const std::vector<unsigned char> before = gl().ReadRGB();
+    band->DrawGL(&dc(), mode);
+    EXPECT_NE(gl().ReadRGB(), before) << mode;
+    band->DrawGL(&dc(), mode);
+    EXPECT_EQ(gl().ReadRGB(), before) << mode;
+    dc().Finish();
+  }
+}
