@@ -1,0 +1,295 @@
+#include "geometry/surfaces/TessGraph.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <utility>
+
+#include "platform/numora/Point2d.h"
+
+namespace {
+
+double& Co(CTessNode* n, int axis) { return axis == 0 ? n->u : n->v; }
+
+// Unit vector from a to b; the difference is scaled up first so that nodes a few units of the
+// unit tolerance apart still give a direction.
+void UnitTo(const CTessNode* a, const CTessNode* b, double out[2]) {
+  out[0] = (b->u - a->u) * 1000.0;
+  out[1] = (b->v - a->v) * 1000.0;
+  V2D_Unit(out, 1e-6);
+}
+
+double ClampedAcos(double x) { return std::acos(std::clamp(x, -1.0, 1.0)); }
+
+// p inside the triangle (a, b, c), edges included: the horizontal line through p meets the
+// triangle's edges, each counted with one end inclusive so that a vertex is met once.
+bool InTriangle(const CTessNode* p, const CTessNode* a, const CTessNode* b, const CTessNode* c) {
+  const double y = p->v;
+  double xs[3];
+  int k = 0;
+  auto at = [y](const CTessNode* s, const CTessNode* e) {
+    return s->u + (y - s->v) * (e->u - s->u) / (e->v - s->v);
+  };
+  if ((y <= a->v && y > b->v) || (y >= a->v && y < b->v)) xs[k++] = at(a, b);
+  if ((y < a->v && y >= c->v) || (y > a->v && y <= c->v)) xs[k++] = at(a, c);
+  if ((y < c->v && y >= b->v) || (y > c->v && y <= b->v)) xs[k++] = at(c, b);
+  if (k != 2) return false;
+  return p->u >= std::min(xs[0], xs[1]) && p->u <= std::max(xs[0], xs[1]);
+}
+
+}  // namespace
+
+CTessGraph::~CTessGraph() {
+  for (CTessNode* n : m_nodes) delete n;
+  while (m_cells) delete std::exchange(m_cells, m_cells->next);
+}
+
+CTessNode* CTessGraph::NewNode(double u, double v) {
+  auto* n = new CTessNode();
+  n->index = static_cast<int>(m_nodes.size());
+  n->u = u;
+  n->v = v;
+  if (!m_nodes.empty()) m_nodes.back()->next = n;
+  m_nodes.push_back(n);
+  m_flags.push_back(0);
+  return n;
+}
+
+CTessNode* CTessGraph::AddRing(const std::vector<std::array<double, 2>>& pts) {
+  CTessNode* first = nullptr;
+  CTessNode* last = nullptr;
+  for (const auto& p : pts) {
+    CTessNode* n = NewNode(p[0], p[1]);
+    if (last) {
+      last->ringNext = n;
+      n->ringPrev = last;
+    } else {
+      first = n;
+    }
+    last = n;
+  }
+  if (!first) return nullptr;
+  last->ringNext = first;
+  first->ringPrev = last;
+  if (pts.size() >= 3) m_rings.push_back(first);
+  return first;
+}
+
+std::vector<CTessNode*> CTessGraph::Cross(int axis, double c, const SLineRule& rule) {
+  const uint8_t member = axis == 1 ? kInRow : kInCol;
+  const int along = 1 - axis;
+  std::vector<CTessNode*> line;
+  auto take = [&](CTessNode* n) {
+    uint8_t& f = m_flags[static_cast<size_t>(n->index)];
+    if (f & member) return;
+    f |= member;
+    const double key = Co(n, along);
+    // Rows run in ascending u, columns in descending v; a new node goes before its equals.
+    auto pos = axis == 1 ? std::find_if(line.begin(), line.end(),
+                                        [key](CTessNode* o) { return o->u >= key; })
+                         : std::find_if(line.begin(), line.end(),
+                                        [key](CTessNode* o) { return o->v <= key; });
+    line.insert(pos, n);
+  };
+  for (CTessNode* head : m_rings) {
+    CTessNode* k = head;
+    do {
+      CTessNode* n = k->ringNext;
+      const double kc = Co(k, axis), nc = Co(n, axis);
+      if (nc != kc) {
+        if ((c > kc && c < nc) || (c < kc && c > nc)) {
+          if (std::fabs(nc - kc) < rule.parallel) {
+            take(k);
+            take(n);
+          } else {
+            const double s = (c - kc) / (nc - kc);
+            if (s < rule.sLow) {
+              take(k);
+            } else if (s > rule.sHigh) {
+              take(n);
+            } else {
+              const double a = Co(k, along) + s * (Co(n, along) - Co(k, along));
+              CTessNode* x = axis == 1 ? NewNode(a, c) : NewNode(c, a);
+              x->ringPrev = k;
+              x->ringNext = n;
+              k->ringNext = x;
+              n->ringPrev = x;
+              take(x);
+            }
+          }
+        } else if (kc == c && !(m_flags[static_cast<size_t>(k->index)] & member)) {
+          take(k);
+        } else if (nc == c) {
+          take(n);
+        }
+      }
+      k = n;
+    } while (k != head);
+  }
+  return line;
+}
+
+void CTessGraph::LinkLine(int axis, const std::vector<CTessNode*>& line,
+                          const std::vector<char>& gapAfter) {
+  const uint8_t member = axis == 1 ? kInRow : kInCol;
+  const uint8_t gap = axis == 1 ? kRowGap : kColGap;
+  for (size_t i = 0; i < line.size(); ++i) {
+    CTessNode* n = line[i];
+    CTessNode* prev = i > 0 ? line[i - 1] : nullptr;
+    CTessNode* next = i + 1 < line.size() ? line[i + 1] : nullptr;
+    (axis == 1 ? n->rowPrev : n->colPrev) = prev;
+    (axis == 1 ? n->rowNext : n->colNext) = next;
+    uint8_t& f = m_flags[static_cast<size_t>(n->index)];
+    f |= member;
+    if (next && i < gapAfter.size() && gapAfter[i]) f |= gap;
+  }
+}
+
+void CTessGraph::AddCell(int a, int b, int c, int d) {
+  auto* t = new CTessTriangle{a, b, c, d, nullptr};
+  if (m_cellTail)
+    m_cellTail->next = t;
+  else
+    m_cells = t;
+  m_cellTail = t;
+}
+
+void CTessGraph::AddQuads(const std::vector<CTessNode*>& rowHeads) {
+  for (size_t r = 1; r < rowHeads.size(); ++r) {
+    for (CTessNode* q = rowHeads[r]; q && q->rowNext; q = q->rowNext) {
+      if (RowGapAfter(q)) continue;
+      CTessNode* n = q->rowNext;
+      CTessNode* top = q->colPrev;
+      CTessNode* topNext = n->colPrev;
+      if (top && topNext && top->rowNext == topNext && !RowGapAfter(top) && !Flag(top, kColGap) &&
+          !Flag(topNext, kColGap))
+        AddCell(q->index, n->index, topNext->index, top->index);
+    }
+  }
+}
+
+CTessNode* CTessGraph::LeftTurn(CTessNode* a, CTessNode* b) const {
+  double d[2];
+  UnitTo(a, b, d);
+  // Links across a gap run outside the domain (or along its boundary) and bound no polygon.
+  CTessNode* const cands[6] = {
+      b->ringNext,
+      b->ringPrev,
+      b->rowPrev && !RowGapAfter(b->rowPrev) ? b->rowPrev : nullptr,
+      RowGapAfter(b) ? nullptr : b->rowNext,
+      b->colPrev && !Flag(b->colPrev, kColGap) ? b->colPrev : nullptr,
+      Flag(b, kColGap) ? nullptr : b->colNext,
+  };
+  CTessNode* best = nullptr;
+  double bestAngle = 0.0;
+  for (CTessNode* c : cands) {
+    if (!c || c == a) continue;
+    double e[2];
+    UnitTo(b, c, e);
+    double angle = ClampedAcos(d[0] * e[0] + d[1] * e[1]);
+    if (d[0] * e[1] - d[1] * e[0] < 0) angle = -angle;
+    if (!best || angle > bestAngle) {
+      best = c;
+      bestAngle = angle;
+    }
+  }
+  return best ? best : a;
+}
+
+int CTessGraph::AddBoundaryPolygons() {
+  std::vector<int> stamp(m_nodes.size(), -1);
+  int walk = 0;
+  std::vector<CTessNode*> poly;
+  for (CTessNode* head : m_rings) {
+    CTessNode* j = head;
+    do {
+      // A ring edge whose polygon was already made from another ring (a face touching two
+      // rings) must not be walked again: that would lay the same triangles twice.
+      if (j->useCount < 2 && !Flag(j, kCovered)) {
+        ++walk;
+        poly.assign({j, j->ringNext});
+        stamp[static_cast<size_t>(j->index)] = walk;
+        stamp[static_cast<size_t>(j->ringNext->index)] = walk;
+        CTessNode* a = j;
+        CTessNode* b = j->ringNext;
+        // The walk stops at the first node it meets again, so it is bounded by the node count.
+        for (;;) {
+          CTessNode* c = LeftTurn(a, b);
+          if (stamp[static_cast<size_t>(c->index)] == walk) {
+            if (c != j) poly.resize(static_cast<size_t>(std::find(poly.begin(), poly.end(), c) - poly.begin()));
+            break;
+          }
+          stamp[static_cast<size_t>(c->index)] = walk;
+          poly.push_back(c);
+          a = b;
+          b = c;
+        }
+        // A walk that cannot enclose anything means the rings are corrupt; leaving it out
+        // would leave a hole in the mesh.
+        if (poly.size() < 3) return 0;
+        for (size_t i = 0; i < poly.size(); ++i) {
+          CTessNode* p = poly[i];
+          CTessNode* q = poly[(i + 1) % poly.size()];
+          if (q == p->ringNext || q == p->ringPrev) {
+            ++p->useCount;
+            ++q->useCount;
+          }
+          if (q == p->ringNext) m_flags[static_cast<size_t>(p->index)] |= kCovered;
+        }
+        EarClip(poly);
+      }
+      j = j->ringNext;
+    } while (j != head);
+  }
+  return 1;
+}
+
+void CTessGraph::EarClip(std::vector<CTessNode*> poly) {
+  constexpr double kPi = 3.141592653589793, kTwoPi = 6.283185307179586;
+  constexpr double kFlat = 3.1405926535897932;  // pi - 0.001: nothing left worth clipping
+  for (CTessNode* n : poly) n->angle = -1.0;
+  while (poly.size() >= 3) {
+    const size_t k = poly.size();
+    for (size_t i = 0; i < k; ++i) {
+      CTessNode* n = poly[i];
+      // An ear refused earlier may have been freed by the clip since.
+      if (n->angle > kTwoPi) n->angle -= kTwoPi;
+      if (n->angle > 0) continue;
+      double a[2], b[2];
+      UnitTo(n, poly[(i + k - 1) % k], a);
+      UnitTo(n, poly[(i + 1) % k], b);
+      const double c = b[0] * a[1] - b[1] * a[0];
+      n->angle = ClampedAcos(a[0] * b[0] + a[1] * b[1]) + (c < 0 ? kPi : 0.0);
+    }
+    size_t ear = 0;
+    for (;;) {
+      ear = 0;
+      for (size_t i = 1; i < k; ++i)
+        if (poly[i]->angle < poly[ear]->angle) ear = i;
+      if (poly[ear]->angle >= kFlat) return;
+      CTessNode* prev = poly[(ear + k - 1) % k];
+      CTessNode* next = poly[(ear + 1) % k];
+      bool blocked = false;
+      for (size_t i = 0; i < k && !blocked; ++i) {
+        CTessNode* p = poly[i];
+        if (p != prev && p != next && p != poly[ear]) blocked = InTriangle(p, prev, poly[ear], next);
+      }
+      if (!blocked) break;
+      poly[ear]->angle += kTwoPi;
+    }
+    CTessNode* prev = poly[(ear + k - 1) % k];
+    CTessNode* next = poly[(ear + 1) % k];
+    AddCell(prev->index, poly[ear]->index, next->index, -1);
+    prev->angle = next->angle = -1.0;
+    poly.erase(poly.begin() + static_cast<std::ptrdiff_t>(ear));
+  }
+}
+
+void CTessGraph::Release(CTessNode** nodes, CTessTriangle** cells) {
+  *nodes = m_nodes.empty() ? nullptr : m_nodes.front();
+  *cells = m_cells;
+  m_nodes.clear();
+  m_flags.clear();
+  m_rings.clear();
+  m_cells = m_cellTail = nullptr;
+}
