@@ -149,13 +149,18 @@ void FillPairs(const std::vector<CTessNode*>& crossings, Fill&& fill, std::vecto
   line.clear();
   gapAfter.clear();
   for (size_t i = 0; i < crossings.size(); i += 2) {
-    if (!line.empty()) gapAfter.back() = 1;
-    line.push_back(crossings[i]);
-    gapAfter.push_back(0);
+    // A node listed twice closes one pair and opens the next without a gap.
+    if (line.empty() || line.back() != crossings[i]) {
+      if (!line.empty()) gapAfter.back() = 1;
+      line.push_back(crossings[i]);
+      gapAfter.push_back(0);
+    }
     if (i + 1 >= crossings.size()) break;
     fill(crossings[i], crossings[i + 1], line, gapAfter);
-    line.push_back(crossings[i + 1]);
-    gapAfter.push_back(0);
+    if (line.back() != crossings[i + 1]) {
+      line.push_back(crossings[i + 1]);
+      gapAfter.push_back(0);
+    }
   }
 }
 
@@ -214,6 +219,9 @@ int geTessTrimDomain(CGeTrimLoopList* loops, double tol, CTessNode** nodes, CTes
     first = false;
     const std::vector<Pt> pts = LoopPoints(loop, tol);
     if (pts.empty()) continue;
+    // Coordinates that are not numbers would make every comparison below fail silently.
+    for (const Pt& p : pts)
+      if (!std::isfinite(p[0]) || !std::isfinite(p[1])) return 0;
     LoopBox b{{pts[0][0], pts[0][1]}, {pts[0][0], pts[0][1]}};
     for (const Pt& p : pts)
       for (int d = 0; d < 2; ++d) {
@@ -231,9 +239,6 @@ int geTessTrimDomain(CGeTrimLoopList* loops, double tol, CTessNode** nodes, CTes
       box.min[d] = std::min(box.min[d], b.lo[d]);
       box.max[d] = std::max(box.max[d], b.hi[d]);
     }
-  // Coordinates that are not numbers would make every comparison below fail silently.
-  for (int d = 0; d < 2; ++d)
-    if (!std::isfinite(box.min[d]) || !std::isfinite(box.max[d])) return 0;
 
   auto samples = std::make_unique<double[][2]>(kMaxSamples);
   int counts[2] = {1, 1};

@@ -135,8 +135,10 @@ int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
         full.push_back(n);
         gaps.push_back(0);
       }
-      full.push_back(line[b]);
-      gaps.push_back(0);
+      if (full.back() != line[b]) {
+        full.push_back(line[b]);
+        gaps.push_back(0);
+      }
     }
     if (full.empty()) full.push_back(line.front()), gaps.push_back(0);
     g.LinkLine(1, full, gaps);
@@ -157,8 +159,12 @@ int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
       if (!top && j + 1 < nr) top = at(j + 1, t);
       // No grid node between the crossings: the pair bounds no column segment.
       if (!top || k->v > top->v) continue;
-      q->colPrev = top->colPrev;
-      if (top->colPrev) top->colPrev->colNext = q;
+      // A node the column only touches is both the lower end of one pair and the upper end of
+      // the next: each insertion sets only its own side of it.
+      if (top->colPrev && top->colPrev != q) {
+        q->colPrev = top->colPrev;
+        top->colPrev->colNext = q;
+      }
       q->colNext = top;
       top->colPrev = q;
       size_t jj = j;
@@ -166,8 +172,10 @@ int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
       CTessNode* bottom = at(jj, t);
       if (!bottom && jj > 0) bottom = at(jj - 1, t);
       if (!bottom) continue;
-      k->colNext = bottom->colNext;
-      if (bottom->colNext) bottom->colNext->colPrev = k;
+      if (bottom->colNext && bottom->colNext != k) {
+        k->colNext = bottom->colNext;
+        bottom->colNext->colPrev = k;
+      }
       k->colPrev = bottom;
       bottom->colNext = k;
     }

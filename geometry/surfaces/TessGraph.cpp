@@ -25,6 +25,11 @@ double ClampedAcos(double x) { return std::acos(std::clamp(x, -1.0, 1.0)); }
 // triangle's edges, each counted with one end inclusive so that a vertex is met once.
 bool InTriangle(const CTessNode* p, const CTessNode* a, const CTessNode* b, const CTessNode* c) {
   const double y = p->v;
+  // The crossings below never count an edge along the line, so a node lying on a horizontal
+  // edge would pass for outside and its ear be cut, leaving a flat triangle behind.
+  for (auto [s, e] : {std::pair{a, b}, std::pair{a, c}, std::pair{c, b}})
+    if (s->v == y && e->v == y && p->u >= std::min(s->u, e->u) && p->u <= std::max(s->u, e->u))
+      return true;
   double xs[3];
   int k = 0;
   auto at = [y](const CTessNode* s, const CTessNode* e) {
@@ -79,52 +84,93 @@ std::vector<CTessNode*> CTessGraph::Cross(int axis, double c, const SLineRule& r
   const uint8_t member = axis == 1 ? kInRow : kInCol;
   const int along = 1 - axis;
   std::vector<CTessNode*> line;
-  auto take = [&](CTessNode* n) {
-    uint8_t& f = m_flags[static_cast<size_t>(n->index)];
-    if (f & member) return;
-    f |= member;
+  // Each take counts one passage of the ring through the line. A ring that only touches the
+  // line at a node passes it twice: the node then closes one pair and opens the next, or forms
+  // a pair of its own, and the pairs along the line keep enclosing the domain.
+  auto take = [&](CTessNode* n, int times) {
+    m_flags[static_cast<size_t>(n->index)] |= member;
     const double key = Co(n, along);
     // Rows run in ascending u, columns in descending v; a new node goes before its equals.
     auto pos = axis == 1 ? std::find_if(line.begin(), line.end(),
                                         [key](CTessNode* o) { return o->u >= key; })
                          : std::find_if(line.begin(), line.end(),
                                         [key](CTessNode* o) { return o->v <= key; });
-    line.insert(pos, n);
+    line.insert(pos, static_cast<size_t>(times), n);
   };
+  std::vector<CTessNode*> ring;
+  std::vector<int> side;
   for (CTessNode* head : m_rings) {
+    ring.clear();
+    side.clear();
     CTessNode* k = head;
     do {
-      CTessNode* n = k->ringNext;
-      const double kc = Co(k, axis), nc = Co(n, axis);
-      if (nc != kc) {
-        if ((c > kc && c < nc) || (c < kc && c > nc)) {
-          if (std::fabs(nc - kc) < rule.parallel) {
-            take(k);
-            take(n);
-          } else {
-            const double s = (c - kc) / (nc - kc);
-            if (s < rule.sLow) {
-              take(k);
-            } else if (s > rule.sHigh) {
-              take(n);
-            } else {
-              const double a = Co(k, along) + s * (Co(n, along) - Co(k, along));
-              CTessNode* x = axis == 1 ? NewNode(a, c) : NewNode(c, a);
-              x->ringPrev = k;
-              x->ringNext = n;
-              k->ringNext = x;
-              n->ringPrev = x;
-              take(x);
-            }
-          }
-        } else if (kc == c && !(m_flags[static_cast<size_t>(k->index)] & member)) {
-          take(k);
-        } else if (nc == c) {
-          take(n);
+      ring.push_back(k);
+      const double d = Co(k, axis) - c;
+      // Nodes within the parallel tolerance of the line lie on it.
+      side.push_back(std::fabs(d) < rule.parallel ? 0 : (d > 0 ? 1 : -1));
+      k = k->ringNext;
+    } while (k != head);
+    const size_t n = ring.size();
+    // Edges passing from one side to the other cross the line inside (or at an end).
+    for (size_t i = 0; i < n; ++i) {
+      const size_t j = (i + 1) % n;
+      if (side[i] == 0 || side[j] == 0 || side[i] == side[j]) continue;
+      CTessNode* a = ring[i];
+      CTessNode* b = ring[j];
+      const double s = (c - Co(a, axis)) / (Co(b, axis) - Co(a, axis));
+      if (s < rule.sLow) {
+        take(a, 1);
+      } else if (s > rule.sHigh) {
+        take(b, 1);
+      } else {
+        const double u = Co(a, along) + s * (Co(b, along) - Co(a, along));
+        CTessNode* x = axis == 1 ? NewNode(u, c) : NewNode(c, u);
+        x->ringPrev = a;
+        x->ringNext = b;
+        a->ringNext = x;
+        b->ringPrev = x;
+        take(x, 1);
+      }
+    }
+    // Runs of nodes on the line: a single node where the ring crosses is taken once, where it
+    // only touches twice. A run along the line is boundary: its ends are taken so that the
+    // pairs stop at it, and continue beyond an end only where the domain goes on along the line.
+    size_t startRun = n;
+    for (size_t i = 0; i < n; ++i)
+      if (side[i] != 0 && side[(i + 1) % n] == 0) {
+        startRun = (i + 1) % n;
+        break;
+      }
+    if (startRun == n) continue;  // no node on the line, or the whole ring lies along it
+    for (size_t m = 0; m < n;) {
+      const size_t first = (startRun + m) % n;
+      if (side[first] != 0) {
+        ++m;
+        continue;
+      }
+      size_t len = 0;
+      while (side[(first + len) % n] == 0) ++len;
+      const size_t last = (first + len - 1) % n;
+      const int enter = side[(first + n - 1) % n], leave = side[(last + 1) % n];
+      CTessNode* f = ring[first];
+      CTessNode* l = ring[last];
+      if (len == 1) {
+        take(f, enter == leave ? 2 : 1);
+      } else {
+        // The domain lies to the left of the ring's way along the run.
+        const double dir = Co(l, along) - Co(f, along);
+        const int domain = (dir > 0 ? 1 : -1) * (axis == 1 ? 1 : -1);
+        if (enter == leave) {
+          const int t = domain == enter ? 2 : 1;
+          take(f, t);
+          take(l, t);
+        } else {
+          take(f, domain == enter ? 2 : 1);
+          take(l, domain == enter ? 1 : 2);
         }
       }
-      k = n;
-    } while (k != head);
+      m += len;
+    }
   }
   return line;
 }

@@ -11,9 +11,9 @@
 
 class CTessGraph {
  public:
-  // How a ring edge meeting a sampling line is decided: ends closer than `parallel` across the
-  // line count as lying along it; a crossing fraction below `sLow` or above `sHigh` takes the
-  // edge's end node instead of making a new one.
+  // How ring nodes meet a sampling line: nodes closer than `parallel` to it lie on it; a
+  // crossing fraction below `sLow` or above `sHigh` takes the edge's end node instead of making
+  // a new one.
   struct SLineRule {
     double parallel;
     double sLow;
@@ -35,9 +35,9 @@ class CTessGraph {
   CTessNode* Node(int index) const { return m_nodes[static_cast<size_t>(index)]; }
 
   // Nodes where the line of coordinate c along axis (1: a row of constant v, 0: a column of
-  // constant u) meets the rings, rows in ascending u and columns in descending v. Crossings
-  // inside an edge become new nodes spliced into its ring. Nodes already on a line of this
-  // kind are not taken again.
+  // constant u) meets the rings, rows in ascending u and columns in descending v, so that
+  // taken in pairs they enclose the domain along the line. Crossings inside an edge become new
+  // nodes spliced into its ring; a node the ring only touches the line at is listed twice.
   std::vector<CTessNode*> Cross(int axis, double c, const SLineRule& rule);
   // Links consecutive nodes into one row (axis 1) or column (axis 0). gapAfter[i] marks the
   // link from line[i] to line[i + 1] as crossing outside the domain: such a link bounds no
