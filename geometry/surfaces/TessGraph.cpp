@@ -19,6 +19,11 @@ void UnitTo(const CTessNode* a, const CTessNode* b, double out[2]) {
   V2D_Unit(out, 1e-6);
 }
 
+// Neighbour slots in the order the left-turn rule weighs them.
+std::array<CTessNode*, 6> Neighbours(const CTessNode* n) {
+  return {n->ringNext, n->ringPrev, n->rowPrev, n->rowNext, n->colPrev, n->colNext};
+}
+
 double ClampedAcos(double x) { return std::acos(std::clamp(x, -1.0, 1.0)); }
 
 // p inside the triangle (a, b, c), edges included: the horizontal line through p meets the
@@ -57,6 +62,7 @@ CTessNode* CTessGraph::NewNode(double u, double v) {
   if (!m_nodes.empty()) m_nodes.back()->next = n;
   m_nodes.push_back(n);
   m_flags.push_back(0);
+  m_used.push_back(0);
   return n;
 }
 
@@ -209,27 +215,34 @@ void CTessGraph::AddQuads(const std::vector<CTessNode*>& rowHeads) {
       CTessNode* topNext = n->colPrev;
       if (top && topNext && top->rowNext == topNext && !RowGapAfter(top) && !Flag(top, kColGap) &&
           !Flag(topNext, kColGap))
+      {
         AddCell(q->index, n->index, topNext->index, top->index);
+        MarkUsed({q, n, topNext, top});
+      }
     }
+  }
+}
+
+bool CTessGraph::IsGap(const CTessNode* b, int slot) const {
+  switch (slot) {
+    case 2: return b->rowPrev && RowGapAfter(b->rowPrev);
+    case 3: return RowGapAfter(b);
+    case 4: return b->colPrev && Flag(b->colPrev, kColGap);
+    case 5: return Flag(b, kColGap);
+    default: return false;
   }
 }
 
 CTessNode* CTessGraph::LeftTurn(CTessNode* a, CTessNode* b) const {
   double d[2];
   UnitTo(a, b, d);
-  // Links across a gap run outside the domain (or along its boundary) and bound no polygon.
-  CTessNode* const cands[6] = {
-      b->ringNext,
-      b->ringPrev,
-      b->rowPrev && !RowGapAfter(b->rowPrev) ? b->rowPrev : nullptr,
-      RowGapAfter(b) ? nullptr : b->rowNext,
-      b->colPrev && !Flag(b->colPrev, kColGap) ? b->colPrev : nullptr,
-      Flag(b, kColGap) ? nullptr : b->colNext,
-  };
+  const std::array<CTessNode*, 6> cands = Neighbours(b);
   CTessNode* best = nullptr;
   double bestAngle = 0.0;
-  for (CTessNode* c : cands) {
-    if (!c || c == a) continue;
+  for (int slot = 0; slot < 6; ++slot) {
+    CTessNode* c = cands[static_cast<size_t>(slot)];
+    // Links across a gap run outside the domain (or along its boundary) and bound no polygon.
+    if (!c || c == a || IsGap(b, slot)) continue;
     double e[2];
     UnitTo(b, c, e);
     double angle = ClampedAcos(d[0] * e[0] + d[1] * e[1]);
@@ -242,6 +255,37 @@ CTessNode* CTessGraph::LeftTurn(CTessNode* a, CTessNode* b) const {
   return best ? best : a;
 }
 
+void CTessGraph::Walk(CTessNode* a, CTessNode* b, std::vector<CTessNode*>& poly,
+                      std::vector<int>& stamp, int id) const {
+  poly.assign({a, b});
+  stamp[static_cast<size_t>(a->index)] = id;
+  stamp[static_cast<size_t>(b->index)] = id;
+  CTessNode* first = a;
+  // The walk stops at the first node it meets again, so it is bounded by the node count.
+  for (;;) {
+    CTessNode* c = LeftTurn(a, b);
+    if (stamp[static_cast<size_t>(c->index)] == id) {
+      if (c != first)
+        poly.resize(static_cast<size_t>(std::find(poly.begin(), poly.end(), c) - poly.begin()));
+      return;
+    }
+    stamp[static_cast<size_t>(c->index)] = id;
+    poly.push_back(c);
+    a = b;
+    b = c;
+  }
+}
+
+void CTessGraph::MarkUsed(const std::vector<CTessNode*>& poly) {
+  for (size_t i = 0; i < poly.size(); ++i) {
+    const CTessNode* p = poly[i];
+    const CTessNode* q = poly[(i + 1) % poly.size()];
+    const std::array<CTessNode*, 6> nb = Neighbours(p);
+    for (int slot = 0; slot < 6; ++slot)
+      if (nb[static_cast<size_t>(slot)] == q) m_used[static_cast<size_t>(p->index)] |= 1u << slot;
+  }
+}
+
 int CTessGraph::AddBoundaryPolygons() {
   std::vector<int> stamp(m_nodes.size(), -1);
   int walk = 0;
@@ -252,24 +296,7 @@ int CTessGraph::AddBoundaryPolygons() {
       // A ring edge whose polygon was already made from another ring (a face touching two
       // rings) must not be walked again: that would lay the same triangles twice.
       if (j->useCount < 2 && !Flag(j, kCovered)) {
-        ++walk;
-        poly.assign({j, j->ringNext});
-        stamp[static_cast<size_t>(j->index)] = walk;
-        stamp[static_cast<size_t>(j->ringNext->index)] = walk;
-        CTessNode* a = j;
-        CTessNode* b = j->ringNext;
-        // The walk stops at the first node it meets again, so it is bounded by the node count.
-        for (;;) {
-          CTessNode* c = LeftTurn(a, b);
-          if (stamp[static_cast<size_t>(c->index)] == walk) {
-            if (c != j) poly.resize(static_cast<size_t>(std::find(poly.begin(), poly.end(), c) - poly.begin()));
-            break;
-          }
-          stamp[static_cast<size_t>(c->index)] = walk;
-          poly.push_back(c);
-          a = b;
-          b = c;
-        }
+        Walk(j, j->ringNext, poly, stamp, ++walk);
         // A walk that cannot enclose anything means the rings are corrupt; leaving it out
         // would leave a hole in the mesh.
         if (poly.size() < 3) return 0;
@@ -282,10 +309,34 @@ int CTessGraph::AddBoundaryPolygons() {
           }
           if (q == p->ringNext) m_flags[static_cast<size_t>(p->index)] |= kCovered;
         }
+        MarkUsed(poly);
         EarClip(poly);
       }
       j = j->ringNext;
     } while (j != head);
+  }
+  // Faces that a ring touches only at a node (a node sitting on a row or column between two
+  // grid nodes) are neither complete squares nor left of a ring edge, yet inside the domain.
+  for (size_t i = 0; i < m_nodes.size(); ++i) {
+    CTessNode* b = m_nodes[i];
+    const std::array<CTessNode*, 6> nb = Neighbours(b);
+    for (int slot = 2; slot < 6; ++slot) {
+      CTessNode* c = nb[static_cast<size_t>(slot)];
+      if (!c || IsGap(b, slot) || (m_used[i] & (1u << slot)) || c == b->ringNext ||
+          c == b->ringPrev)
+        continue;
+      Walk(b, c, poly, stamp, ++walk);
+      if (poly.size() < 3) return 0;
+      MarkUsed(poly);
+      // A walk that runs back along a ring went round the outside of the domain.
+      bool outside = false;
+      for (size_t k = 0; k < poly.size() && !outside; ++k) {
+        const CTessNode* p = poly[k];
+        const CTessNode* q = poly[(k + 1) % poly.size()];
+        outside = q == p->ringPrev && q != p->ringNext;
+      }
+      if (!outside) EarClip(poly);
+    }
   }
   return 1;
 }
@@ -336,6 +387,7 @@ void CTessGraph::Release(CTessNode** nodes, CTessTriangle** cells) {
   *cells = m_cells;
   m_nodes.clear();
   m_flags.clear();
+  m_used.clear();
   m_rings.clear();
   m_cells = m_cellTail = nullptr;
 }

@@ -53,7 +53,9 @@ class CTessGraph {
   // square below the first of the rows given top-down.
   void AddQuads(const std::vector<CTessNode*>& rowHeads);
   // Triangulates the polygon to the left of every ring edge not yet covered, found by the
-  // left-turn walk. 0 when a walk does not close on a polygon (corrupt rings).
+  // left-turn walk; then every other face inside the domain that is neither a quadrilateral
+  // nor such a polygon (one that a ring only touches at a node). 0 when a walk does not close
+  // on a polygon (corrupt rings).
   int AddBoundaryPolygons();
 
   // Hands the node and cell lists over (the caller frees them).
@@ -66,10 +68,18 @@ class CTessGraph {
   }
   void AddCell(int a, int b, int c, int d);
   CTessNode* LeftTurn(CTessNode* a, CTessNode* b) const;
+  // The polygon on the left of the link a -> b: the left-turn walk until it meets a node again,
+  // cut there when that is not a.
+  void Walk(CTessNode* a, CTessNode* b, std::vector<CTessNode*>& poly, std::vector<int>& stamp,
+            int id) const;
+  // Links taken by a cell, one bit per neighbour slot of the node they leave.
+  void MarkUsed(const std::vector<CTessNode*>& poly);
+  bool IsGap(const CTessNode* b, int slot) const;
   void EarClip(std::vector<CTessNode*> poly);
 
   std::vector<CTessNode*> m_nodes;  // by index; the output list runs through them
   std::vector<uint8_t> m_flags;     // by index
+  std::vector<uint8_t> m_used;      // by index: links already bounding a cell
   std::vector<CTessNode*> m_rings;  // first node of every ring that takes part
   CTessTriangle* m_cells = nullptr;
   CTessTriangle* m_cellTail = nullptr;

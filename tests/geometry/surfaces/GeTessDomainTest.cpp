@@ -345,3 +345,75 @@ TEST(GeGetSampleInterval, MatchesALinearSearch) {
 }
 
 }  // namespace
+
+namespace {
+
+// A quarter turn of the sphere of radius 10 about the origin between latitudes -60 and 60
+// degrees, from revolving a meridian arc about z.
+_nurbs_surface* SpherePatch() {
+  BCRV* arc = BCRV_New();
+  const double c[2] = {0, 0}, origin[3] = {0, 0, 0}, xAxis[3] = {1, 0, 0}, zAxis[3] = {0, 0, 1};
+  arc->GenArc(c, 10.0, -std::numbers::pi / 3, std::numbers::pi / 3);
+  arc->Rotate(origin, xAxis, std::numbers::pi / 2);
+  _nurbs_surface* s = nullptr;
+  BSRF_GenRevolve(arc, origin, zAxis, std::numbers::pi / 2, s);
+  BCRV_Free(arc);
+  return s;
+}
+
+double Norm(const CPoint3d& p) { return std::sqrt(double(p.x) * p.x + double(p.y) * p.y + double(p.z) * p.z); }
+
+TEST(GeTessTrimDomain, SpherePatchWithRoundHoleStaysOnTheSphere) {
+  _nurbs_surface* srf = SpherePatch();
+  ASSERT_NE(srf, nullptr);
+  auto s = std::make_unique<CGeTrimSurf>(srf, _tagBox2D{{0, 0}, {1, 1}});
+  s->AddLoop(s->GenRectTrimLoop(0, 1, 0, 1));
+  auto* hole = new CGeTrimLoop();
+  const double centre[2] = {0.45, 0.55};
+  hole->AddBound(new CGeTrimBnd(new CGeCircle(centre, 0.2, 1), nullptr, nullptr));
+  s->AddLoop(hole);  // turned clockwise
+  s->BuildTopo();
+  ASSERT_EQ(s->IsTrimed(), 1);
+
+  // At 0.01 a row runs through the hole's top point: the cells above it touch the ring at a
+  // node only and must still be filled.
+  for (double tol : {0.05, 0.01}) {
+    SCOPED_TRACE("tol " + std::to_string(tol));
+    // In the parameter plane: the square less the disc, boundary samples on the circle.
+    const Domain d{Rect(0, 0, 1, 1), {Circle(centre[0], centre[1], 0.2, 4000)}};
+    const Flat f = Tessellate(*s, tol);
+    // Parameters stretch at least 5 space units per unit here: chords in space within tol
+    // stay within tol / 5 of the circle in the parameter plane.
+    const double uvTol = tol / 5;
+    for (const UV& p : f.pts) {
+      const double r = std::hypot(p.u - centre[0], p.v - centre[1]);
+      EXPECT_GE(r, 0.2 - uvTol);  // nothing inside the hole but its chords
+    }
+    ExpectTilesDomain(f, d, uvTol, 1e-12);
+
+    // In space: every vertex on the sphere, every face within the tolerance of it.
+    std::unique_ptr<CGeMesh> mesh(s->DiscreteToNcMesh(tol));
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(mesh->vertices.size(), f.pts.size());
+    EXPECT_EQ(mesh->faces.size(), f.tris.size());
+    for (const CPoint3d& v : mesh->vertices) ASSERT_NEAR(Norm(v), 10.0, 1e-4);
+    double worst = 0;
+    for (const auto& face : mesh->faces) {
+      const CPoint3d& a = mesh->vertices[size_t(face[0])];
+      const CPoint3d& b = mesh->vertices[size_t(face[1])];
+      const CPoint3d& c = mesh->vertices[size_t(face[2])];
+      auto mix = [](const CPoint3d& p, const CPoint3d& q, const CPoint3d& r, double x, double y,
+                    double z) {
+        return CPoint3d(float(x * p.x + y * q.x + z * r.x), float(x * p.y + y * q.y + z * r.y),
+                        float(x * p.z + y * q.z + z * r.z));
+      };
+      for (const CPoint3d& p : {mix(a, b, c, 1.0 / 3, 1.0 / 3, 1.0 / 3), mix(a, b, c, 0.5, 0.5, 0),
+                                mix(a, b, c, 0, 0.5, 0.5), mix(a, b, c, 0.5, 0, 0.5)})
+        worst = std::max(worst, 10.0 - Norm(p));
+    }
+    EXPECT_LE(worst, tol);
+    EXPECT_GT(worst, tol / 50);  // the tolerance is used, not wasted on a needlessly fine mesh
+  }
+}
+
+}  // namespace
