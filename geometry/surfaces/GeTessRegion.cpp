@@ -68,19 +68,18 @@ int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
   }
 
   // Sampling lines are the grid's own rows and columns, from the top row and the left column
-  // of the region inwards. A line on the region's top or left edge is passed over just as the
-  // bottom and right edges are: a row along a boundary edge would only make nodes on it.
+  // of the region inwards.
   const float e = grid->GetCell();
   const int cols = static_cast<int>(grid->GetCols()), rows = static_cast<int>(grid->GetRows());
   int r0 = grid->Get_Index(static_cast<float>(hi[1]), 1);
   float y0 = static_cast<float>(grid->m_dOriginY + r0 * e);
-  if (y0 > hi[1] - 1e-5) {
+  if (y0 > hi[1]) {
     y0 -= e;
     --r0;
   }
   int c0 = grid->Get_Index(static_cast<float>(lo[0]), 0);
   float x0 = static_cast<float>(grid->m_dOriginX + c0 * e);
-  if (x0 < lo[0] + 1e-5) {
+  if (x0 < lo[0]) {
     x0 += e;
     ++c0;
   }
