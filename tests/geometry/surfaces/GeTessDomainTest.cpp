@@ -181,6 +181,17 @@ TEST(GeTessTrimDomain, BoundariesAlongOrTouchingLinesLeaveNoFlatTriangle) {
   }
 }
 
+TEST(GeTessTrimDomain, LongBoundaryPolygonsAreTriangulatedWhole) {
+  // On the plane only the middle row and column cut this 4100-point disc: each quarter is one
+  // boundary polygon of some 1030 nodes, and all of it must be covered.
+  const Domain d{Circle(0.5, 0.5, 0.5, 4100), {}};
+  auto s = Trimmed(Plane(), d);
+  const Flat f = Tessellate(*s, 0.01);
+  // The quarters hold every ring node, both crossings and the middle: k nodes, k - 2 triangles.
+  EXPECT_EQ(f.tris.size(), 4100u + 4 * 2 + 4 - 4 * 2);
+  ExpectTilesDomain(f, d, 1e-12, 1e-14);
+}
+
 TEST(GeTessTrimDomain, SmallHoleGetsItsOwnLines) {
   // Between the lines at 0, 0.5 and 1 in both directions: lines through its middle cut it.
   const Domain d{Rect(0, 0, 1, 1), {Rect(0.2, 0.2, 0.3, 0.3)}};

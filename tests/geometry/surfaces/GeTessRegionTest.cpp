@@ -170,6 +170,18 @@ TEST_F(GeTessRegion, BoundaryOnGridLinesOrThroughNodes) {
   }
 }
 
+TEST_F(GeTessRegion, LongBoundaryPolygonsAreTriangulatedWhole) {
+  // No grid line crosses this 150-point disc: its whole ring is one polygon.
+  const std::vector<UV> disc = Circle(5.5, 5.5, 0.45, 150);
+  AddPolygon(disc);
+  CGeMesh mesh;
+  std::vector<unsigned> taken;
+  ASSERT_EQ(geTessGridRegion(&loops, 0.2, &grid, &mesh, &taken), 1);
+  EXPECT_TRUE(taken.empty());
+  EXPECT_EQ(mesh.faces.size(), 148u);
+  tesstest::ExpectTilesDomain(Plan(mesh), {disc, {}}, 1e-5, 1e-9);
+}
+
 TEST_F(GeTessRegion, CurvedLoopsAreDiscretisedWithTheTolerance) {
   auto* loop = new CGeLoop;
   const double c[2] = {9.3, 10.1};
