@@ -82,6 +82,16 @@ double MaxDeviation(CGeTrimSurf& s, const Tess& t, long& triangles) {
   return worst;
 }
 
+// The sampler's line counts over the whole domain, as the tessellator asks for them.
+void SampleCounters(benchmark::State& state, CGeTrimSurf& s, double tol) {
+  auto samples = std::make_unique<double[][2]>(1000);
+  _tagBox2D box{{0, 0}, {1, 1}};
+  int caps[2] = {600, 600}, counts[2] = {0, 0};
+  geGetParamSamples(&s, tol, &box, samples.get(), caps, counts);
+  state.counters["u_intervals"] = counts[0];
+  state.counters["v_intervals"] = counts[1];
+}
+
 void BM_TessTerrainWithHole(benchmark::State& state) {
   const double tol = state.range(0) == 0 ? 0.01 : 0.001;
   auto s = Holed(Terrain40());
@@ -95,12 +105,7 @@ void BM_TessTerrainWithHole(benchmark::State& state) {
   state.counters["max_deviation"] = MaxDeviation(*s, t, triangles);
   state.counters["triangles"] = double(triangles);
   state.counters["tolerance"] = tol;
-  auto samples = std::make_unique<double[][2]>(1000);
-  _tagBox2D box{{0, 0}, {1, 1}};
-  int caps[2] = {600, 600}, counts[2] = {0, 0};
-  geGetParamSamples(s.get(), tol, &box, samples.get(), caps, counts);
-  state.counters["u_intervals"] = counts[0];
-  state.counters["v_intervals"] = counts[1];
+  SampleCounters(state, *s, tol);
 }
 BENCHMARK(BM_TessTerrainWithHole)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
@@ -115,12 +120,7 @@ void BM_TessDomain600(benchmark::State& state) {
     for (const CTessNode* n = t.nodes; n; n = n->next) ++nodes;
     for (const CTessTriangle* c = t.cells; c; c = c->next) ++cells;
   }
-  auto samples = std::make_unique<double[][2]>(1000);
-  _tagBox2D box{{0, 0}, {1, 1}};
-  int caps[2] = {600, 600}, counts[2] = {0, 0};
-  geGetParamSamples(s.get(), tol, &box, samples.get(), caps, counts);
-  state.counters["u_intervals"] = counts[0];
-  state.counters["v_intervals"] = counts[1];
+  SampleCounters(state, *s, tol);
   state.counters["nodes"] = double(nodes);
   state.counters["cells"] = double(cells);
 }
