@@ -36,9 +36,12 @@ class GeTessRegion : public VurodeTest {
       for (int c = 0; c < 20; ++c) grid.SetZHeight(c, r, Height(c, r));
   }
   void TearDown() override {
+    ClearLoops();
+    VurodeTest::TearDown();
+  }
+  void ClearLoops() {
     for (POSITION pos = loops.GetHeadPosition(); pos;) delete loops.GetNext(pos);
     loops.RemoveAll();
-    VurodeTest::TearDown();
   }
   static float Height(double x, double y) { return float(1 + 0.3 * x - 0.2 * y); }
 
@@ -159,8 +162,7 @@ TEST_F(GeTessRegion, BoundaryOnGridLinesOrThroughNodes) {
   };
   for (const auto& [name, d] : cases) {
     SCOPED_TRACE(name);
-    for (POSITION pos = loops.GetHeadPosition(); pos;) delete loops.GetNext(pos);
-    loops.RemoveAll();
+    ClearLoops();
     AddPolygon(d.outer);
     for (const auto& h : d.holes) AddPolygon(h);
     CGeMesh mesh;
@@ -214,11 +216,9 @@ TEST_F(GeTessRegion, NothingToMeshLeavesTheMeshAlone) {
   EXPECT_TRUE(mesh.faces.empty());
   CGeGrid empty;
   EXPECT_EQ(geTessGridRegion(&loops, 0.2, &empty, &mesh, nullptr), 0);
-  // A region reaching past the grid still tiles; lines stop at the grid's edge.
+  // A region reaching past the grid, with a hole, still tiles; lines stop at the grid's edge.
+  ClearLoops();
   AddPolygon(Rect(-30, -30, 60, 60));
-  loops.RemoveHead();  // drop the empty loop, keep the small square as a hole of the big one
-  delete loops.GetHead();
-  loops.RemoveHead();
   AddPolygon({{2.5, 5.5}, {5.5, 5.5}, {5.5, 2.5}, {2.5, 2.5}});
   CGeMesh wide;
   ASSERT_EQ(geTessGridRegion(&loops, 0.2, &grid, &wide, nullptr), 1);
