@@ -192,6 +192,19 @@ TEST(GeTessTrimDomain, LongBoundaryPolygonsAreTriangulatedWhole) {
   ExpectTilesDomain(f, d, 1e-12, 1e-14);
 }
 
+TEST(GeTessTrimDomain, PolygonsSharedBetweenRingsAreLaidOnce) {
+  // Three tiny holes put lines at u = 0.15, 0.65, 0.85 and v = 0.25, 0.75; the quadrilateral
+  // hole then gets u = 0.75, and its first corner sits where that column meets the row 0.25.
+  // The polygon below-left of that corner touches the outer loop and is made from it; walking
+  // from the hole's first corner again would lay it twice.
+  const std::vector<UV> quad = {{0.75, 0.25}, {0.8, 0.32}, {0.7, 0.32}, {0.7, 0.18}};
+  const Domain d{Rect(0, 0, 1, 1),
+                 {Rect(0.14, 0.24, 0.16, 0.26), Rect(0.64, 0.74, 0.66, 0.76),
+                  Rect(0.84, 0.74, 0.86, 0.76), quad}};
+  auto s = Trimmed(Plane(), d);
+  ExpectTilesDomain(Tessellate(*s, 0.01), d, 1e-12, 1e-8);
+}
+
 TEST(GeTessTrimDomain, SmallHoleGetsItsOwnLines) {
   // Between the lines at 0, 0.5 and 1 in both directions: lines through its middle cut it.
   const Domain d{Rect(0, 0, 1, 1), {Rect(0.2, 0.2, 0.3, 0.3)}};
