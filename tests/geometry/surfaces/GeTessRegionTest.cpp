@@ -166,9 +166,17 @@ TEST_F(GeTessRegion, BoundaryOnGridLinesOrThroughNodes) {
     AddPolygon(d.outer);
     for (const auto& h : d.holes) AddPolygon(h);
     CGeMesh mesh;
-    ASSERT_EQ(geTessGridRegion(&loops, 0.2, &grid, &mesh, nullptr), 1);
+    std::vector<unsigned> taken;
+    ASSERT_EQ(geTessGridRegion(&loops, 0.2, &grid, &mesh, &taken), 1);
     tesstest::ExpectTilesDomain(Plan(mesh), d, 1e-5, 1e-6);
     for (const CPoint3d& v : mesh.vertices) EXPECT_NEAR(v.z, grid.Interplate(v.x, v.y), 1e-5);
+    // Every grid node strictly inside is taken, on both sides of a corner resting on its row.
+    std::set<unsigned> inside;
+    for (unsigned r = 0; r < 20; ++r)
+      for (unsigned c = 0; c < 20; ++c)
+        if (d.Inside({double(c), double(r)}) && d.DistToBoundary({double(c), double(r)}) > 1e-4)
+          inside.insert(r * 20 + c);
+    EXPECT_EQ(std::set<unsigned>(taken.begin(), taken.end()), inside);
   }
 }
 
