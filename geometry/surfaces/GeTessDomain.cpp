@@ -1,27 +1,352 @@
 #include "geometry/surfaces/GeTessDomain.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <memory>
+#include <vector>
 
+#include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/surfaces/GeTrimSurf.h"
+#include "geometry/surfaces/TessGraph.h"
+#include "platform/numora/Line.h"
 
-// Stand-in until the domain tessellator is built: it yields no cells, which callers treat as
-// a failed tessellation.
-int geTessTrimDomain(CGeTrimLoopList*, double, CTessNode**, CTessTriangle**) { return 0; }
+namespace {
 
-// Stand-in until the sampler is built: equal steps from the surface's discretisation steps,
-// without the refinement along the surface.
+using Pt = std::array<double, 2>;
+
+constexpr int kTypeLine2d = 0x1;
+constexpr int kTypePolyline2d = 0x20;
+// Room for sampling lines in each direction, the extra lines through small loops included.
+constexpr int kMaxSamples = 1000;
+
+// Refines the samples of one direction (column d of the array) along the line where the other
+// parameter is `fixed`: a span whose middle lies farther than tol from its chord in space is
+// halved, until the interval count reaches the cap.
+void RefineAlong(CGeTrimSurf* surface, double tol, double (*samples)[2], int d, double fixed,
+                 double eps, int cap, int& count) {
+  auto point = [&](double t, double p[3]) {
+    p[0] = p[1] = p[2] = 0.0;
+    if (d == 0)
+      surface->GetPoint(t, fixed, p);
+    else
+      surface->GetPoint(fixed, t, p);
+  };
+  double p0[3], p1[3], pm[3];
+  point(samples[0][d], p0);
+  point(samples[1][d], p1);
+  for (int k = 0; k < count;) {
+    const double a = samples[k][d], b = samples[k + 1][d];
+    point(0.5 * (a + b), pm);
+    if (L3D_DistToPntEx(p0, p1, pm) > tol && b - a > eps) {
+      if (count >= cap) return;
+      for (int i = count + 1; i > k + 1; --i) samples[i][d] = samples[i - 1][d];
+      samples[k + 1][d] = 0.5 * (a + b);
+      ++count;
+      std::copy(pm, pm + 3, p1);
+      if (count >= cap) return;
+    } else {
+      ++k;
+      std::copy(p1, p1 + 3, p0);
+      if (k < count) point(samples[k + 1][d], p1);
+    }
+  }
+}
+
+// (u, v) of the boundary at t and its point in space (the origin without a surface).
+void BoundPoint(CGeTrimBnd* b, CGeTrimSurf* surface, double t, double rec[5]) {
+  rec[0] = rec[1] = rec[2] = 0.0;
+  b->GetParaPoint(t, rec + 3);
+  if (surface) surface->GetPoint(rec[3], rec[4], rec);
+}
+
+// Nodes of one boundary from its start to its end: a polyline's vertices, a line's ends, or
+// adaptive samples of any other curve, chords within tol of the surface, quarter by quarter.
+void BoundaryPoints(CGeTrimBnd* b, CGeTrimSurf* surface, double tol, std::vector<Pt>& out) {
+  CGeCurve* c = b->m_pParaCrv;
+  if (!c) return;
+  if (c->GetType() == kTypePolyline2d) {
+    auto* pl = static_cast<CGePolyline*>(c);
+    for (int i = 0; i < pl->GetCount(); ++i) {
+      Pt p;
+      pl->GetPoint(i, p.data());
+      out.push_back(p);
+    }
+    return;
+  }
+  if (c->GetType() == kTypeLine2d) {
+    Pt s, e;
+    c->GetStartPoint(s.data());
+    c->GetEndPoint(e.data());
+    out.push_back(s);
+    out.push_back(e);
+    return;
+  }
+  double p0[5], p1[5], pm[5];
+  BoundPoint(b, surface, 0.0, p0);
+  out.push_back({p0[3], p0[4]});
+  for (int q = 0; q < 4; ++q) {
+    const double end = 0.25 * (q + 1);
+    double t0 = 0.25 * q, t1 = end;
+    BoundPoint(b, surface, t0, p0);
+    BoundPoint(b, surface, t1, p1);
+    int refinements = 0;
+    while (std::fabs(t1 - t0) >= 1e-5) {
+      const double tm = 0.5 * (t0 + t1);
+      BoundPoint(b, surface, tm, pm);
+      const bool accept = refinements >= 200 ||
+                          std::fabs(L2D_DistToPntEx(p0 + 3, p1 + 3, pm + 3)) <= 1e-8 ||
+                          L3D_DistToPntEx(p0, p1, pm) <= tol;
+      if (!accept) {
+        t1 = tm;
+        std::copy(pm, pm + 5, p1);
+        ++refinements;
+        continue;
+      }
+      if (end - t1 < 1e-6) break;
+      out.push_back({p1[3], p1[4]});
+      t0 = t1;
+      std::copy(p1, p1 + 5, p0);
+      t1 = end;
+      BoundPoint(b, surface, t1, p1);
+      refinements = 0;
+    }
+    BoundPoint(b, surface, end, p1);
+    out.push_back({p1[3], p1[4]});
+  }
+}
+
+// The loop's boundaries as one closed chain of (u, v) points: near-coincident neighbours
+// merged, and the closing point dropped when it repeats the first.
+std::vector<Pt> LoopPoints(CGeTrimLoop* loop, double tol) {
+  std::vector<Pt> pts, chain;
+  CGeTrimSurf* surface = loop->m_pOwner;
+  for (POSITION pos = loop->m_BndList.GetHeadPosition(); pos;) {
+    CGeTrimBnd* b = loop->m_BndList.GetNext(pos);
+    if (!b) continue;
+    chain.clear();
+    BoundaryPoints(b, surface, tol, chain);
+    for (const Pt& p : chain) {
+      if (!pts.empty() && std::fabs(p[0] - pts.back()[0]) < 1e-7 &&
+          std::fabs(p[1] - pts.back()[1]) < 1e-7)
+        pts.back() = p;
+      else
+        pts.push_back(p);
+    }
+  }
+  if (pts.size() >= 2 && std::fabs(pts.back()[0] - pts.front()[0]) < 1e-6 &&
+      std::fabs(pts.back()[1] - pts.front()[1]) < 1e-6)
+    pts.pop_back();
+  return pts;
+}
+
+// Splits a row's or column's ordered crossings into pairs enclosing the domain and fills each
+// pair with the nodes `fill` makes between its two ends; a last unpaired crossing stands alone.
+template <class Fill>
+void FillPairs(const std::vector<CTessNode*>& crossings, Fill&& fill, std::vector<CTessNode*>& line,
+               std::vector<char>& gapAfter) {
+  line.clear();
+  gapAfter.clear();
+  for (size_t i = 0; i < crossings.size(); i += 2) {
+    // A node listed twice closes one pair and opens the next without a gap.
+    if (line.empty() || line.back() != crossings[i]) {
+      if (!line.empty()) gapAfter.back() = 1;
+      line.push_back(crossings[i]);
+      gapAfter.push_back(0);
+    }
+    if (i + 1 >= crossings.size()) break;
+    fill(crossings[i], crossings[i + 1], line, gapAfter);
+    if (line.back() != crossings[i + 1]) {
+      line.push_back(crossings[i + 1]);
+      gapAfter.push_back(0);
+    }
+  }
+}
+
+}  // namespace
+
 int geGetParamSamples(CGeTrimSurf* surface, double tol, _tagBox2D* box, double (*samples)[2],
                       int* caps, int* counts) {
   double step[2] = {0.02, 0.02};
   if (surface) surface->GetDiscreteStep(tol, step[0], step[1]);
+  double eps[2] = {0.0, 0.0};
   for (int d = 0; d < 2; ++d) {
     const double range = box->max[d] - box->min[d];
-    int n = step[d] > 0 ? static_cast<int>(std::ceil(range / step[d])) : 2;
-    if (n >= caps[d]) n = caps[d] - 1;
+    const double want = std::ceil(range / step[d]);
+    // Steps that are zero, negative or not numbers give the fewest lines rather than an
+    // unbounded count.
+    int n = want >= caps[d] ? caps[d] - 1 : (want > 2 ? static_cast<int>(want) : 2);
     if (n <= 2) n = 2;
     for (int k = 0; k <= n; ++k) samples[k][d] = box->min[d] + k * (range / n);
     counts[d] = n;
+    eps[d] = range / 1e4;
   }
+  if (surface) {
+    const double mid[2] = {0.5 * (box->min[0] + box->max[0]), 0.5 * (box->min[1] + box->max[1])};
+    for (int d = 0; d < 2; ++d)
+      for (double fixed : {box->min[1 - d], mid[1 - d], box->max[1 - d]})
+        RefineAlong(surface, tol, samples, d, fixed, eps[d], caps[d], counts[d]);
+  }
+  return 1;
+}
+
+int geGetSampleInterval(const double (*samples)[2], int count, double value, int code) {
+  const int d = code == 1301 ? 1 : 0;
+  if (!samples || count < 1 || !(value >= samples[0][d])) return -1;
+  if (value >= samples[count - 1][d]) return count - 1;
+  int lo = 0, hi = count - 1;  // samples[lo] <= value < samples[hi]
+  while (hi - lo > 1) {
+    const int mid = (lo + hi) / 2;
+    (samples[mid][d] <= value ? lo : hi) = mid;
+  }
+  return lo;
+}
+
+int geTessTrimDomain(CGeTrimLoopList* loops, double tol, CTessNode** nodes, CTessTriangle** cells) {
+  if (!loops || loops->IsEmpty() || !nodes || !cells) return 0;
+  CTessGraph g;
+  struct LoopBox {
+    double lo[2], hi[2];
+  };
+  std::vector<LoopBox> loopBoxes;
+  CGeTrimSurf* surface = nullptr;
+  bool first = true;
+  for (POSITION pos = loops->GetHeadPosition(); pos;) {
+    CGeTrimLoop* loop = loops->GetNext(pos);
+    if (!loop) continue;
+    if (first) surface = loop->m_pOwner;
+    first = false;
+    const std::vector<Pt> pts = LoopPoints(loop, tol);
+    if (pts.empty()) continue;
+    // Coordinates that are not numbers would make every comparison below fail silently.
+    for (const Pt& p : pts)
+      if (!std::isfinite(p[0]) || !std::isfinite(p[1])) return 0;
+    LoopBox b{{pts[0][0], pts[0][1]}, {pts[0][0], pts[0][1]}};
+    for (const Pt& p : pts)
+      for (int d = 0; d < 2; ++d) {
+        b.lo[d] = std::min(b.lo[d], p[d]);
+        b.hi[d] = std::max(b.hi[d], p[d]);
+      }
+    loopBoxes.push_back(b);
+    g.AddRing(pts);
+  }
+  if (g.NodeCount() == 0) return 0;
+
+  _tagBox2D box{{loopBoxes[0].lo[0], loopBoxes[0].lo[1]}, {loopBoxes[0].hi[0], loopBoxes[0].hi[1]}};
+  for (const LoopBox& b : loopBoxes)
+    for (int d = 0; d < 2; ++d) {
+      box.min[d] = std::min(box.min[d], b.lo[d]);
+      box.max[d] = std::max(box.max[d], b.hi[d]);
+    }
+
+  auto samples = std::make_unique<double[][2]>(kMaxSamples);
+  int counts[2] = {1, 1};
+  if (surface) {
+    int caps[2] = {600, 600};
+    geGetParamSamples(surface, tol, &box, samples.get(), caps, counts);
+  }
+  for (int d = 0; d < 2; ++d) {
+    samples[0][d] = box.min[d];
+    samples[counts[d]][d] = box.max[d];
+  }
+
+  // A loop lying between two neighbouring lines in a direction gets a line through its middle,
+  // so that every ring is cut by at least one row and one column.
+  for (const LoopBox& b : loopBoxes) {
+    for (int d = 0; d < 2; ++d) {
+      if (counts[0] + 1 >= kMaxSamples || counts[1] + 1 >= kMaxSamples) break;
+      int k = 0;
+      while (k + 1 <= counts[d] && samples[k + 1][d] < b.lo[d]) ++k;
+      if (k + 1 > counts[d] || !(samples[k][d] < b.lo[d] && b.hi[d] < samples[k + 1][d])) continue;
+      for (int i = counts[d] + 1; i > k + 1; --i) samples[i][d] = samples[i - 1][d];
+      samples[k + 1][d] = 0.5 * (b.lo[d] + b.hi[d]);
+      ++counts[d];
+    }
+  }
+
+  const int nu = counts[0] + 1, nv = counts[1] + 1;
+  std::vector<CTessNode*> line, full;
+  std::vector<char> gaps;
+
+  // Rows, top down; each filled with grid nodes at the u samples between its crossing pairs.
+  std::vector<CTessNode*> rowHeads;
+  std::vector<std::vector<CTessNode*>> rowNodes;  // each row in ascending u
+  std::vector<double> rowV;                       // descending
+  const CTessGraph::SLineRule rowRule{1e-8, 1e-8, 0.99999999};
+  for (int k = nv - 2; k >= 1; --k) {
+    const double y = samples[k][1];
+    if (y >= box.max[1] + 1e-8) continue;
+    if (y <= box.min[1] - 1e-8) break;
+    line = g.Cross(1, y, rowRule);
+    if (line.empty()) continue;
+    FillPairs(
+        line,
+        [&](CTessNode* a, CTessNode* b, std::vector<CTessNode*>& out, std::vector<char>& gap) {
+          const double lo = a->u + 1e-8, hi = b->u - 1e-8;
+          int i = static_cast<int>(std::upper_bound(samples.get(), samples.get() + nu, lo,
+                                                    [](double x, const double(&s)[2]) {
+                                                      return x < s[0];
+                                                    }) -
+                                   samples.get());
+          for (; i < nu && samples[i][0] < hi; ++i) {
+            if (!(samples[i][0] > lo)) continue;
+            out.push_back(g.NewNode(samples[i][0], y));
+            gap.push_back(0);
+          }
+        },
+        full, gaps);
+    g.LinkLine(1, full, gaps);
+    rowHeads.push_back(full.front());
+    rowNodes.push_back(full);
+    rowV.push_back(y);
+  }
+
+  // The row node at (x, y): rows and their nodes are searched by bisection rather than walked.
+  auto gridNode = [&](double x, double y) -> CTessNode* {
+    const size_t r = static_cast<size_t>(
+        std::partition_point(rowV.begin(), rowV.end(), [y](double v) { return !(v < y + 1e-8); }) -
+        rowV.begin());
+    if (r >= rowV.size() || !(rowV[r] > y - 1e-8)) return nullptr;
+    const std::vector<CTessNode*>& row = rowNodes[r];
+    auto it = std::partition_point(row.begin(), row.end(),
+                                   [x](const CTessNode* n) { return !(n->u > x - 1e-8); });
+    return it != row.end() && (*it)->u < x + 1e-8 ? *it : nullptr;
+  };
+
+  // Columns, left to right; each takes the row nodes at the v samples between its pairs.
+  const CTessGraph::SLineRule colRule{1.2e-8, 1e-8, 0.99999999};
+  for (int k = 1; k <= nu - 2; ++k) {
+    const double x = samples[k][0];
+    if (x <= box.min[0] + 1e-8) continue;
+    if (x >= box.max[0] - 1e-8) break;
+    line = g.Cross(0, x, colRule);
+    if (line.empty()) continue;
+    FillPairs(
+        line,
+        [&](CTessNode* top, CTessNode* bottom, std::vector<CTessNode*>& out,
+            std::vector<char>& gap) {
+          const double hi = top->v - 1.2e-8, lo = bottom->v + 1.2e-8;
+          int i = static_cast<int>(std::partition_point(samples.get(), samples.get() + nv,
+                                                        [hi](const double(&s)[2]) {
+                                                          return s[1] < hi;
+                                                        }) -
+                                   samples.get()) -
+                  1;
+          for (; i >= 0 && samples[i][1] > lo; --i) {
+            CTessNode* n = gridNode(x, samples[i][1]);
+            if (!n || g.InColumn(n)) continue;
+            g.MarkInColumn(n);
+            out.push_back(n);
+            gap.push_back(0);
+          }
+        },
+        full, gaps);
+    g.LinkLine(0, full, gaps);
+  }
+
+  g.AddQuads(rowHeads);
+  if (!g.AddBoundaryPolygons()) return 0;
+  g.Release(nodes, cells);
   return 1;
 }

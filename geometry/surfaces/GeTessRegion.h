@@ -1,6 +1,5 @@
-// Meshing of the part of a relief grid inside a planar region: the region's loops become rings,
-// the grid's rows and columns the sampling lines, with grid heights inside and interpolated
-// heights on the boundary.
+// Mesh of the part of a relief grid inside a planar region: grid nodes inside keep their
+// heights, boundary nodes take interpolated ones.
 #pragma once
 
 #include <vector>
@@ -9,8 +8,10 @@ class CObList;
 class CGeGrid;
 class CGeMesh;
 
-// loops: 2D loops (CGeLoop). 1 after filling mesh; 0 when the list is null or empty or the
-// loops give no node. gridNodes (may be null) receives the index (row x columns per row +
-// column) of every grid node that becomes a mesh vertex, in creation order.
-int geTessGridRegion(CObList* loops, double tolerance, CGeGrid* grid, CGeMesh* mesh,
+// loops: 2D loops (CGeLoop) in world x, y, the outer one counter-clockwise and holes clockwise.
+// Fills mesh (one vertex per node, triangles over it) and draws the loops onto it as polylines;
+// gridNodes, when given, receives row * columns + column of every grid node taken as a vertex,
+// in vertex order. 1 on success; 0 for no loops, no grid, no mesh or loops that give no node,
+// the mesh then untouched.
+int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
                      std::vector<unsigned>* gridNodes);

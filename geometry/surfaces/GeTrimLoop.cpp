@@ -193,7 +193,14 @@ void CGeTrimLoop::UpdateEucCrv(_nurbs_surface* surface, double tol) {
   ForEachBound([&](CGeTrimBnd* b) { b->UpdateEucCrv(surface, tol); });
 }
 void CGeTrimLoop::Reverse() {
-  ForEachBound([](CGeTrimBnd* b) { b->Reverse(); });
+  // The boundaries must still chain end to start afterwards, so their order turns round too.
+  CGeTrimBndList reversed;
+  while (!m_BndList.IsEmpty()) {
+    CGeTrimBnd* b = m_BndList.RemoveHead();
+    if (b) b->Reverse();
+    reversed.AddHead(b);
+  }
+  while (!reversed.IsEmpty()) m_BndList.AddTail(reversed.RemoveHead());
 }
 
 int CGeTrimLoop::Pick(CPickRay& ray, int filter) {

@@ -47,6 +47,7 @@ class CGeTrimLoop : public CGeShape3d {
   void Draw(CDC* pDC);
   void DrawGL(COpenGLDC* pDC, int nMode);
   void UpdateEucCrv(_nurbs_surface* surface, double tol);
+  // Every boundary reversed and their order turned round: the loop still chains end to start.
   void Reverse();
   int Pick(CPickRay& ray, int filter);
   void CreateEuclidBnd();
