@@ -437,7 +437,7 @@ TEST(GeGridMesh, BoxMeshIsTrimmedToTheHeightsAndPutOntoTheBox) {
   EXPECT_EQ(g.ToMesh(Box(50, 50, 60, 60)), nullptr);
 }
 
-TEST(GeGridMesh, RegionMeshFailsWithoutARegionOrOverlap) {
+TEST(GeGridMesh, RegionMeshCoversTheRegionAndFailsWithoutOverlap) {
   CGeGrid g;
   float o[3] = {0, 0, 0};
   ASSERT_EQ(g.Create(o, 1, 20, 20, 0), 1);
@@ -470,14 +470,26 @@ TEST(GeGridMesh, RegionMeshFailsWithoutARegionOrOverlap) {
   // failure comes back as no mesh.
   EXPECT_EQ(g.ToMesh(region({{6, -2}, {12, -2}, {12, 12}, {-2, 12}, {-2, 6}, {6, 6}}).get(), &nodes),
             nullptr);
-  // A region that overlaps: whatever the tessellator returns, a mesh without faces is never
-  // handed out, and the region is left as it was.
+  // A region inside the window: the mesh covers exactly the region, lists the grid nodes inside
+  // it (x 2..4, y 2..3), takes the grid's heights, and leaves the region as it was.
+  g.SetShowRange(0, 0, 19, 19);
+  for (int r = 0; r < 20; ++r)
+    for (int c = 0; c < 20; ++c) g.SetZHeight(c, r, float(Plane(c, r)));
   auto inside = square(1.5, 1.5, 4.5, 3.5);
   const double area = inside->EvArea(0.01);
   std::unique_ptr<CGeMesh> m(g.ToMesh(inside.get(), &nodes));
-  if (m) {
-    EXPECT_FALSE(m->faces.empty());
+  ASSERT_NE(m, nullptr);
+  ASSERT_FALSE(m->faces.empty());
+  double meshArea = 0;
+  for (const auto& f : m->faces) {
+    const CPoint3d &a = m->vertices[f[0]], &b = m->vertices[f[1]], &c = m->vertices[f[2]];
+    meshArea += 0.5 * ((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x));
   }
+  EXPECT_NEAR(meshArea, std::fabs(area), 1e-6);
+  EXPECT_EQ(nodes.size(), 6u);
+  // On a planar grid both node heights and interpolated boundary heights lie on the plane.
+  for (const auto& v : m->vertices) EXPECT_NEAR(v.z, Plane(v.x, v.y), 1e-5);
+  EXPECT_EQ(m->normals.size(), m->vertices.size());
   EXPECT_EQ(inside->m_LoopList.GetCount(), 1);
   EXPECT_DOUBLE_EQ(inside->EvArea(0.01), area);
 }
