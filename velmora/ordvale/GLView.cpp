@@ -72,13 +72,60 @@ BOOL CGLView::OnEraseBkgnd(CDC*) {
 }
 
 void CGLView::OnDraw(CDC*) {
+  RenderFrame(0);
+  m_bRedrawPending = FALSE;
+}
+
+void CGLView::RenderFrame(int mode) {
   COpenGLDC* dc = Context();
   if (!dc) return;
   dc->Ready();
-  DrawGL(dc, 0);
+  DrawGL(dc, mode);
   dc->Finish();
-  m_bRedrawPending = FALSE;
 }
+
+void CGLView::StartTimer(UINT_PTR id, UINT elapse) {
+  for (auto& t : m_timers)
+    if (t.first == id) {
+      t.second = elapse;
+      return;
+    }
+  m_timers.emplace_back(id, elapse);
+}
+
+void CGLView::StopTimer(UINT_PTR id) {
+  std::erase_if(m_timers, [id](const auto& t) { return t.first == id; });
+}
+
+BOOL CGLView::IsTimerRunning(UINT_PTR id) const { return GetTimerElapse(id) != 0; }
+
+UINT CGLView::GetTimerElapse(UINT_PTR id) const {
+  for (const auto& t : m_timers)
+    if (t.first == id) return t.second;
+  return 0;
+}
+
+BOOL CGLView::GetFitBox2D(int, _tagBox2D&) { return FALSE; }
+
+BOOL CGLView::SetViewRange2D(const _tagBox2D& box) {
+  CVurode* v = gGetVurode();
+  if (!v) return FALSE;
+  for (int i = 0; i < 2; ++i)
+    if (!std::isfinite(box.min[i]) || !std::isfinite(box.max[i]) || box.max[i] < box.min[i]) return FALSE;
+  const CRect r = v->GetViewRect();
+  const double bw = box.max[0] - box.min[0], bh = box.max[1] - box.min[1];
+  v->SetOrigin((box.min[0] + box.max[0]) / 2, (box.min[1] + box.max[1]) / 2);
+  // A box without extent (a point) only centres.
+  if (bw > 0 || bh > 0) {
+    const double sx = bw > 0 ? r.Width() / bw : HUGE_VAL, sy = bh > 0 ? r.Height() / bh : HUGE_VAL;
+    v->SetScale(std::min(sx, sy) / kFitMargin);
+  }
+  return TRUE;
+}
+
+void CGLView::DrawRubberBox(const _tagBox2D&) { ++m_nRubberDraws; }
+
+BOOL CGLView::PickCentre(CPoint, double*) { return FALSE; }
 
 BOOL CGLView::Zoom(double factor) {
   COpenGLDC* dc = Context();

@@ -15,6 +15,8 @@
 #include "sockwell/PIView.h"
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class COpenGLDC;
 
@@ -71,6 +73,52 @@ class CGLView : public CPIView {
 
   // Whether a repaint was asked for and not yet done; the window layer paints on it.
   BOOL IsRedrawPending() const { return m_bRedrawPending; }
+  // Whether the last repaint asked for erased the background first.
+  BOOL IsEraseRequested() const { return m_bErase; }
+
+  // What the view commands need of the window around them. The view keeps each state here, so
+  // the commands work and can be followed without a window system; the window layer acts on
+  // it (capturing the pointer, running the timers, painting, showing the cursor).
+  // Asks for the view to be painted again, erasing the background first or not.
+  virtual void RequestRedraw(BOOL erase = TRUE) {
+    m_bRedrawPending = TRUE;
+    m_bErase = erase;
+  }
+  // Renders one 3D frame of the scene in a drawing mode (Ready, DrawGL, Finish) with the view's
+  // drawing context; nothing without one.
+  virtual void RenderFrame(int mode);
+  // Pointer capture for drags.
+  virtual void CaptureMouse() { m_bCapture = TRUE; }
+  virtual void ReleaseMouse() { m_bCapture = FALSE; }
+  virtual BOOL HasMouseCapture() const { return m_bCapture; }
+  // Periodic timers whose ticks reach the running command (through the frame and the hub).
+  virtual void StartTimer(UINT_PTR id, UINT elapse);
+  virtual void StopTimer(UINT_PTR id);
+  BOOL IsTimerRunning(UINT_PTR id) const;
+  UINT GetTimerElapse(UINT_PTR id) const;
+  // The cursor the view shows, by resource id (0: the default arrow).
+  virtual void SetViewCursor(UINT resource) { m_nCursor = resource; }
+  UINT GetViewCursor() const { return m_nCursor; }
+  // Whether Shift is held down now.
+  virtual BOOL IsShiftDown() const { return m_bShift; }
+  void SetShiftDown(BOOL down) { m_bShift = down ? TRUE : FALSE; }
+
+  // What the view commands ask of the drawing, answered by the derived view from the
+  // database; the base has no drawing and answers FALSE.
+  // 2D boxes to fit: kFitAll the selection's box when something is selected, else the page
+  // when the drawing is empty, else the drawing's box; kFitPage the page.
+  enum FitTarget { kFitAll = 0, kFitPage = 1 };
+  virtual BOOL GetFitBox2D(int target, _tagBox2D& box);
+  // Fits the 2D view (the view state's scale and origin) to a world box. The base shows the
+  // box whole, centred, filling 1 / kFitMargin of the view in its tighter direction; an empty
+  // or non-finite box is refused.
+  virtual BOOL SetViewRange2D(const _tagBox2D& box);
+  // The rubber rectangle of the zoom window, drawn so that drawing it again erases it.
+  virtual void DrawRubberBox(const _tagBox2D& box);
+  int GetRubberDrawCount() const { return m_nRubberDraws; }
+  // The centre to turn about for a press at a client point: the middle of what is drawn there
+  // (FALSE when nothing is).
+  virtual BOOL PickCentre(CPoint at, double centre[3]);
 
  protected:
   CGLView();
@@ -80,9 +128,6 @@ class CGLView : public CPIView {
   virtual BOOL GetSceneBox(_tagBox3D& box);
   virtual BOOL GetSelectionBox(_tagBox3D& box);
   virtual BOOL GetPageBox(_tagBox3D& box);
-  // Asks for the view to be painted again.
-  virtual void RequestRedraw() { m_bRedrawPending = TRUE; }
-
   // Makes a drawing context for the program when there is none yet (owned by the view).
   int OnCreate(LPCREATESTRUCT lpCreateStruct);
   // The view's new client size: the view state's rectangle and the camera's screen.
@@ -103,5 +148,11 @@ class CGLView : public CPIView {
   BOOL m_bTipShown = FALSE;
   CPoint m_tipPoint;
   BOOL m_bRedrawPending = FALSE;
+  BOOL m_bErase = FALSE;
+  BOOL m_bCapture = FALSE;
+  BOOL m_bShift = FALSE;
+  UINT m_nCursor = 0;
+  int m_nRubberDraws = 0;
+  std::vector<std::pair<UINT_PTR, UINT>> m_timers;
   std::unique_ptr<COpenGLDC> m_ownDC;
 };
