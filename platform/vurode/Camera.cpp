@@ -1,5 +1,7 @@
 #include "platform/vurode/Camera.h"
 
+#include "platform/numora/Point3d.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -18,15 +20,6 @@ bool Unit(double v[3]) {
   if (!(len > 1e-300) || !std::isfinite(len)) return false;
   for (int i = 0; i < 3; ++i) v[i] /= len;
   return true;
-}
-
-// Rodrigues' rotation of v about the unit axis k by angle a.
-void Rotate(const double k[3], double a, double v[3]) {
-  const double c = std::cos(a), s = std::sin(a);
-  double kxv[3];
-  Cross(k, v, kxv);
-  const double kv = Dot(k, v);
-  for (int i = 0; i < 3; ++i) v[i] = v[i] * c + kxv[i] * s + k[i] * kv * (1 - c);
 }
 
 }  // namespace
@@ -167,9 +160,9 @@ void GCamera::rotate_about(const double centre[3], const double axis[3], double 
     e[i] = m_eye[i] - centre[i];
     r[i] = m_ref[i] - centre[i];
   }
-  Rotate(k, angle, e);
-  Rotate(k, angle, r);
-  Rotate(k, angle, m_up);
+  V3D_Rotate(e, k, angle);
+  V3D_Rotate(r, k, angle);
+  V3D_Rotate(m_up, k, angle);
   for (int i = 0; i < 3; ++i) {
     m_eye[i] = e[i] + centre[i];
     m_ref[i] = r[i] + centre[i];

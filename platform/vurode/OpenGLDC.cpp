@@ -1,6 +1,8 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include "platform/vurode/OpenGLDC.h"
 
+#include "platform/numora/Point3d.h"
+
 #include <GL/glext.h>
 #include <GL/glu.h>
 
@@ -180,33 +182,11 @@ BOOL COpenGLDC::PopViewPara() {
 
 namespace {
 
-double Dot3(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-
-void Cross3(const double a[3], const double b[3], double out[3]) {
-  const double r[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-  std::memcpy(out, r, sizeof r);
-}
-
-bool Unit3(double v[3]) {
-  const double len = std::sqrt(Dot3(v, v));
-  if (!(len > 1e-300) || !std::isfinite(len)) return false;
-  for (int i = 0; i < 3; ++i) v[i] /= len;
-  return true;
-}
-
-void Rotate3(const double k[3], double a, double v[3]) {
-  const double c = std::cos(a), s = std::sin(a);
-  double kxv[3];
-  Cross3(k, v, kxv);
-  const double kv = Dot3(k, v);
-  for (int i = 0; i < 3; ++i) v[i] = v[i] * c + kxv[i] * s + k[i] * kv * (1 - c);
-}
-
 // Signed angle from a to b about the unit axis n (a and b perpendicular to n).
 double SignedAngle(const double a[3], const double b[3], const double n[3]) {
   double axb[3];
-  Cross3(a, b, axb);
-  return std::atan2(Dot3(axb, n), Dot3(a, b));
+  V3D_VProduct(a, b, axb);
+  return std::atan2(V3D_Dot(axb, n), V3D_Dot(a, b));
 }
 
 }  // namespace
@@ -225,29 +205,28 @@ GCamera COpenGLDC::LerpView(const GCamera& start, const GCamera& end, float tf) 
   // Turn of the line of sight: about d0 x d1, or about the start's up axis when the two look
   // in opposite directions.
   double k[3];
-  Cross3(d0, d1, k);
-  const double theta = std::atan2(std::sqrt(Dot3(k, k)), Dot3(d0, d1));
-  if (!Unit3(k)) std::memcpy(k, y0, sizeof k);
+  V3D_VProduct(d0, d1, k);
+  const double theta = std::atan2(std::sqrt(V3D_Dot(k, k)), V3D_Dot(d0, d1));
+  if (!V3D_Unit(k, 1e-300)) std::memcpy(k, y0, sizeof k);
   double d[3], up[3], upEnd[3];
   std::memcpy(d, d0, sizeof d);
   std::memcpy(up, y0, sizeof up);
   std::memcpy(upEnd, y0, sizeof upEnd);
-  Rotate3(k, theta * t, d);
-  Rotate3(k, theta * t, up);
-  Rotate3(k, theta, upEnd);
+  V3D_Rotate(d, k, theta * t);
+  V3D_Rotate(up, k, theta * t);
+  V3D_Rotate(upEnd, k, theta);
   // What is left at the end is a roll about the final line of sight; share it out evenly.
   const double roll = SignedAngle(upEnd, y1, d1);
-  Rotate3(d, roll * t, up);
+  V3D_Rotate(up, d, roll * t);
 
   double r0[3], r1[3], e0[3], e1[3];
   start.GetRefPoint(r0);
   end.GetRefPoint(r1);
   start.GetEye(e0);
   end.GetEye(e1);
-  const double dist0 = std::sqrt((r0[0] - e0[0]) * (r0[0] - e0[0]) + (r0[1] - e0[1]) * (r0[1] - e0[1]) +
-                                 (r0[2] - e0[2]) * (r0[2] - e0[2]));
-  const double dist1 = std::sqrt((r1[0] - e1[0]) * (r1[0] - e1[0]) + (r1[1] - e1[1]) * (r1[1] - e1[1]) +
-                                 (r1[2] - e1[2]) * (r1[2] - e1[2]));
+  const double s0[3] = {r0[0] - e0[0], r0[1] - e0[1], r0[2] - e0[2]};
+  const double s1[3] = {r1[0] - e1[0], r1[1] - e1[1], r1[2] - e1[2]};
+  const double dist0 = V3D_Length(s0), dist1 = V3D_Length(s1);
   const double dist = dist0 + (dist1 - dist0) * t;
   double ref[3], eye[3];
   for (int i = 0; i < 3; ++i) {

@@ -1,5 +1,6 @@
 #include "velmora/ordvale/GLView.h"
 
+#include "platform/numora/Point3d.h"
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/OpenGLDC.h"
 #include "platform/vurode/ViewState.h"
@@ -19,8 +20,6 @@ END_MESSAGE_MAP()
 namespace {
 
 bool Finite3(const double p[3]) { return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]); }
-
-double Dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
 // World size of one screen pixel across and down.
 void PixelSize(const GCamera& cam, double& px, double& py) {
@@ -161,8 +160,8 @@ BOOL CGLView::ZoomBox(const _tagBox3D& box) {
   for (int c = 0; c < 8; ++c) {
     const double d[3] = {(c & 1 ? box.max[0] : box.min[0]) - centre[0], (c & 2 ? box.max[1] : box.min[1]) - centre[1],
                          (c & 4 ? box.max[2] : box.min[2]) - centre[2]};
-    hu = std::max(hu, std::fabs(Dot(d, ax)));
-    hv = std::max(hv, std::fabs(Dot(d, ay)));
+    hu = std::max(hu, std::fabs(V3D_Dot(d, ax)));
+    hv = std::max(hv, std::fabs(V3D_Dot(d, ay)));
   }
   double w, h;
   cam.GetViewSize(w, h);
@@ -244,7 +243,7 @@ BOOL CGLView::RotView(const double prev[3], const double cur[3], const double ce
   cam.GetViewAxis(ax, ay, az);
   cam.GetViewSize(w, h);
   const double d[3] = {cur[0] - prev[0], cur[1] - prev[1], cur[2] - prev[2]};
-  const double du = Dot(d, ax), dv = Dot(d, ay);
+  const double du = V3D_Dot(d, ax), dv = V3D_Dot(d, ay);
   const double len = std::hypot(du, dv);
   if (!(len > 0.0) || !(w > 0.0)) return FALSE;
   // Dragging right turns the front of the scene to the right: the scene turns about the screen
@@ -285,8 +284,8 @@ BOOL CGLView::OnViewType(int type) {
   double eye[3], ref[3];
   cam.GetEye(eye);
   cam.GetRefPoint(ref);
-  double dist = std::sqrt((eye[0] - ref[0]) * (eye[0] - ref[0]) + (eye[1] - ref[1]) * (eye[1] - ref[1]) +
-                          (eye[2] - ref[2]) * (eye[2] - ref[2]));
+  const double sight[3] = {eye[0] - ref[0], eye[1] - ref[1], eye[2] - ref[2]};
+  double dist = V3D_Length(sight);
   if (!(dist > 0.0)) dist = 1.0;
   double ne[3];
   for (int i = 0; i < 3; ++i) ne[i] = ref[i] + v.toEye[i] * dist;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cwctype>
+#include <utility>
 
 namespace {
 
@@ -61,58 +62,25 @@ int COrdvale::Attach(CFrameWnd* frame) {
 
 CCommand* COrdvale::Target() const { return m_pCur ? m_pCur : m_pCurMain; }
 
-int COrdvale::OnLButtonDown(UINT flags, Position& pos) {
+template <class... Params, class... Args>
+int COrdvale::Send(int (CCommand::*op)(Params...), Args&&... args) const {
   CCommand* c = Target();
-  return c ? c->OnLButtonDown(flags, pos) : 0;
+  return c ? (c->*op)(std::forward<Args>(args)...) : 0;
 }
-int COrdvale::OnLButtonUp(UINT flags, Position& pos) {
-  CCommand* c = Target();
-  return c ? c->OnLButtonUp(flags, pos) : 0;
-}
-int COrdvale::OnLButtonDblClk(UINT flags, Position& pos) {
-  CCommand* c = Target();
-  return c ? c->OnLButtonDblClk(flags, pos) : 0;
-}
-int COrdvale::OnMButtonDown(UINT flags, Position& pos) {
-  CCommand* c = Target();
-  return c ? c->OnMButtonDown(flags, pos) : 0;
-}
-int COrdvale::OnMButtonUp(UINT flags, Position& pos) {
-  CCommand* c = Target();
-  return c ? c->OnMButtonUp(flags, pos) : 0;
-}
-int COrdvale::OnMButtonDblClk(UINT flags, Position& pos) {
-  CCommand* c = Target();
-  return c ? c->OnMButtonDblClk(flags, pos) : 0;
-}
-int COrdvale::OnMouseMove(UINT flags, Position& pos) {
-  CCommand* c = Target();
-  return c ? c->OnMouseMove(flags, pos) : 0;
-}
-int COrdvale::OnMouseWheel(UINT flags, short delta, Position& pos) {
-  CCommand* c = Target();
-  return c ? c->OnMouseWheel(flags, delta, pos) : 0;
-}
-int COrdvale::OnRButtonDown(UINT flags, Position& pos) {
-  CCommand* c = Target();
-  return c ? c->OnRButtonDown(flags, pos) : 0;
-}
-int COrdvale::OnRButtonUp(UINT flags, Position& pos) {
-  CCommand* c = Target();
-  return c ? c->OnRButtonUp(flags, pos) : 0;
-}
-int COrdvale::OnRButtonDblClk(UINT flags, Position& pos) {
-  CCommand* c = Target();
-  return c ? c->OnRButtonDblClk(flags, pos) : 0;
-}
-int COrdvale::OnKeyDown(UINT key, UINT repeat, UINT flags) {
-  CCommand* c = Target();
-  return c ? c->OnKeyDown(key, repeat, flags) : 0;
-}
-int COrdvale::OnKeyUp(UINT key, UINT repeat, UINT flags) {
-  CCommand* c = Target();
-  return c ? c->OnKeyUp(key, repeat, flags) : 0;
-}
+
+int COrdvale::OnLButtonDown(UINT flags, Position& pos) { return Send(&CCommand::OnLButtonDown, flags, pos); }
+int COrdvale::OnLButtonUp(UINT flags, Position& pos) { return Send(&CCommand::OnLButtonUp, flags, pos); }
+int COrdvale::OnLButtonDblClk(UINT flags, Position& pos) { return Send(&CCommand::OnLButtonDblClk, flags, pos); }
+int COrdvale::OnMButtonDown(UINT flags, Position& pos) { return Send(&CCommand::OnMButtonDown, flags, pos); }
+int COrdvale::OnMButtonUp(UINT flags, Position& pos) { return Send(&CCommand::OnMButtonUp, flags, pos); }
+int COrdvale::OnMButtonDblClk(UINT flags, Position& pos) { return Send(&CCommand::OnMButtonDblClk, flags, pos); }
+int COrdvale::OnMouseMove(UINT flags, Position& pos) { return Send(&CCommand::OnMouseMove, flags, pos); }
+int COrdvale::OnMouseWheel(UINT flags, short delta, Position& pos) { return Send(&CCommand::OnMouseWheel, flags, delta, pos); }
+int COrdvale::OnRButtonDown(UINT flags, Position& pos) { return Send(&CCommand::OnRButtonDown, flags, pos); }
+int COrdvale::OnRButtonUp(UINT flags, Position& pos) { return Send(&CCommand::OnRButtonUp, flags, pos); }
+int COrdvale::OnRButtonDblClk(UINT flags, Position& pos) { return Send(&CCommand::OnRButtonDblClk, flags, pos); }
+int COrdvale::OnKeyDown(UINT key, UINT repeat, UINT flags) { return Send(&CCommand::OnKeyDown, key, repeat, flags); }
+int COrdvale::OnKeyUp(UINT key, UINT repeat, UINT flags) { return Send(&CCommand::OnKeyUp, key, repeat, flags); }
 
 int COrdvale::OnChar(UINT ch, UINT repeat, UINT flags) {
   if (!m_pCur && ch > 0x20 && ch < 0x110000) {
@@ -125,22 +93,12 @@ int COrdvale::OnChar(UINT ch, UINT repeat, UINT flags) {
       }
     }
   }
-  CCommand* c = Target();
-  return c ? c->OnChar(ch, repeat, flags) : 0;
+  return Send(&CCommand::OnChar, ch, repeat, flags);
 }
 
-int COrdvale::OnReturn() {
-  CCommand* c = Target();
-  return c ? c->OnReturn() : 0;
-}
-int COrdvale::OnTimer(UINT_PTR id) {
-  CCommand* c = Target();
-  return c ? c->OnTimer(id) : 0;
-}
-int COrdvale::OnSize(UINT type, int cx, int cy) {
-  CCommand* c = Target();
-  return c ? c->OnSize(type, cx, cy) : 0;
-}
+int COrdvale::OnReturn() { return Send(&CCommand::OnReturn); }
+int COrdvale::OnTimer(UINT_PTR id) { return Send(&CCommand::OnTimer, id); }
+int COrdvale::OnSize(UINT type, int cx, int cy) { return Send(&CCommand::OnSize, type, cx, cy); }
 
 int COrdvale::OnUpdateCmdUI(CCmdUI* ui) {
   if (!ui) return 0;

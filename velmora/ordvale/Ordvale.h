@@ -134,7 +134,11 @@ class COrdvale {
   int32_t m_nLock = 0;         // the document's file commands are disabled
 
  private:
+  // The command that takes input now: the running one, else the main command.
   CCommand* Target() const;
+  // Calls an input operation on the target; 0 when there is none.
+  template <class... Params, class... Args>
+  int Send(int (CCommand::*op)(Params...), Args&&... args) const;
   BOOL Owns(CCommand* cmd) const;
 
   std::vector<CCommand*> m_appCmds;
