@@ -161,6 +161,13 @@ TEST_F(ViewCommandsTest, PanKeepsThePressedPointUnderThePointer) {
   hub.OnMButtonDown(0, mp);
   hub.OnMButtonUp(0, mp);
   EXPECT_EQ(hub.GetCurCmd(), nullptr);
+  // Ended in the middle of a drag (another command started), the pan gives the pointer back.
+  ASSERT_EQ(hub.RunAppCmd(pan, 0), 1);
+  hub.OnLButtonDown(1, mp);
+  ASSERT_TRUE(view.HasMouseCapture());
+  hub.RunAppCmd(32808u, 0);
+  EXPECT_FALSE(view.HasMouseCapture());
+  EXPECT_FALSE(pan->IsDragging());
 }
 
 TEST_F(ViewCommandsTest, PanRefusesFarXButNotFarY) {
