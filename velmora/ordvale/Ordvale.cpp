@@ -46,7 +46,7 @@ COrdvale::COrdvale() = default;
 COrdvale::~COrdvale() {
   // Commands deleted below must not call back into a hub being destroyed.
   if (gGetOrdvale() == this) gSetOrdvale(nullptr);
-  m_pCur = m_pCurMain = m_pPrev = m_pPrevPrev = nullptr;
+  m_pCur = m_pCurMain = m_pPrev = m_pPrevPrev = m_pSuspended = nullptr;
   std::vector<CCommand*> all;
   all.swap(m_appCmds);
   all.insert(all.end(), m_mainCmds.begin(), m_mainCmds.end());
@@ -167,7 +167,18 @@ CCommand* COrdvale::GetMainCmd(UINT id) const {
 
 int COrdvale::RunAppCmd(CCommand* cmd, int sub) {
   if (!cmd || std::find(m_appCmds.begin(), m_appCmds.end(), cmd) == m_appCmds.end()) return 0;
-  CancelCurCmd();
+  // A view command runs on top of another command, which sleeps until the view command ends
+  // (panning in the middle of a polyline keeps the polyline). Anything else ends what runs.
+  const bool overlay = cmd->HostType() == CCommand::kHostView;
+  while (m_pCur) {
+    if (overlay && m_pCur != cmd && m_pCur->HostType() != CCommand::kHostView && !m_pSuspended) {
+      m_pSuspended = m_pCur;
+      m_pCur = nullptr;
+      m_pSuspended->Sleep();
+      break;
+    }
+    CancelCurCmd();  // may bring a sleeping command back, which the next round handles
+  }
   m_pCur = cmd;
   if (cmd != m_pPrev) {
     m_pPrevPrev = m_pPrev;
@@ -175,7 +186,7 @@ int COrdvale::RunAppCmd(CCommand* cmd, int sub) {
   }
   const int r = cmd->StartUp(sub);
   // A command may also end inside its start-up (the one-shot zooms do); that is not a failure.
-  if (!r && m_pCur == cmd) m_pCur = nullptr;
+  if (!r && m_pCur == cmd) CmdEnded(cmd);
   return r;
 }
 
@@ -201,18 +212,26 @@ void COrdvale::CancelCurCmd() {
   if (!cmd) return;
   cmd->Cancel();
   // A command whose Cancel does not reach the base still stops running.
-  if (m_pCur == cmd) m_pCur = nullptr;
+  if (m_pCur == cmd) CmdEnded(cmd);
 }
 
 void COrdvale::CmdEnded(CCommand* cmd) {
-  if (cmd && m_pCur == cmd) m_pCur = nullptr;
+  if (!cmd) return;
+  if (m_pSuspended == cmd) m_pSuspended = nullptr;
+  if (m_pCur != cmd) return;
+  m_pCur = nullptr;
+  if (CCommand* back = m_pSuspended) {
+    m_pSuspended = nullptr;
+    m_pCur = back;
+    back->WakeUp();
+  }
 }
 
 void COrdvale::Forget(CCommand* cmd) {
   if (!cmd) return;
   std::erase(m_appCmds, cmd);
   std::erase(m_mainCmds, cmd);
-  for (CCommand** p : {&m_pCur, &m_pCurMain, &m_pPrev, &m_pPrevPrev})
+  for (CCommand** p : {&m_pCur, &m_pCurMain, &m_pPrev, &m_pPrevPrev, &m_pSuspended})
     if (*p == cmd) *p = nullptr;
 }
 

@@ -73,9 +73,11 @@ class COrdvale {
   CCommand* GetCmd(const wchar_t* name) const;
   CCommand* GetMainCmd(UINT id) const;
 
-  // Runs a registered application command: the running one, if any, is cancelled first; the
-  // command becomes current and starts with the sub-command. A start-up that fails (0) leaves
-  // no current command. Returns the start-up result, 0 for a command not registered here.
+  // Runs a registered application command: the command becomes current and starts with the
+  // sub-command. What ran before is cancelled, except under a view command (host type 16): a
+  // command that is not a view command then sleeps and becomes current again, woken, when the
+  // view command ends. A start-up that fails (0) counts as the command's end. Returns the
+  // start-up result, 0 for a command not registered here.
   int RunAppCmd(CCommand* cmd, int sub);
   int RunAppCmd(UINT id, int sub);
   // Switches the main command: the old one is cancelled, the new one becomes current and
@@ -83,8 +85,11 @@ class COrdvale {
   int RunMainCmd(CCommand* cmd);
   int RunMainCmd(UINT id);
   BOOL SetCurMainCmd(CCommand* cmd);
-  // Ends the running application command through its own Cancel.
+  // Ends the running application command through its own Cancel (a command sleeping under it
+  // comes back).
   void CancelCurCmd();
+  // The command sleeping under a view command, or null.
+  CCommand* GetSuspendedCmd() const { return m_pSuspended; }
   CCommand* GetCurCmd() const { return m_pCur; }
   CCommand* GetCurMainCmd() const { return m_pCurMain; }
   // The last two distinct application commands started, newest first (for "repeat").
@@ -92,7 +97,7 @@ class COrdvale {
   CCommand* GetPrevPrevCmd() const { return m_pPrevPrev; }
   // 1 while an application command runs, so a caller starting another one cancels it first.
   int CurCmdFlag() const { return m_pCur ? 1 : 0; }
-  // Called by a command's Cancel: the command no longer runs.
+  // Called by a command's Cancel: the command no longer runs; one sleeping under it wakes.
   void CmdEnded(CCommand* cmd);
   // Called by a command's destructor: no registry or pointer of the hub keeps it.
   void Forget(CCommand* cmd);
@@ -147,6 +152,7 @@ class COrdvale {
   CCommand* m_pCurMain = nullptr;
   CCommand* m_pPrev = nullptr;
   CCommand* m_pPrevPrev = nullptr;
+  CCommand* m_pSuspended = nullptr;
   CFrameWnd* m_pFrame = nullptr;
   CWnd* m_pKeyInWnd = nullptr;
   CDC* m_pViewDC = nullptr;

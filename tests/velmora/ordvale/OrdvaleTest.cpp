@@ -144,6 +144,51 @@ TEST_F(OrdvaleTest, RunCancelAndRepeatOrder) {
   EXPECT_TRUE(log.empty());
 }
 
+// View commands run on top of a drawing command, which sleeps and then carries on.
+TEST_F(OrdvaleTest, ViewCommandsLeaveTheDrawingCommandAsleep) {
+  LogCmd* pan = new LogCmd(&log, L"Pan", 32805, CCommand::kHostView);
+  hub->RegAppCmd(pan);
+  hub->RunAppCmd(line, 0);
+  log.clear();
+  ASSERT_EQ(hub->RunAppCmd(pan, 0), 1);
+  EXPECT_EQ(log, (CallLog{"Line.Sleep", "Pan.StartUp0"}));
+  EXPECT_EQ(hub->GetCurCmd(), pan);
+  EXPECT_EQ(hub->GetSuspendedCmd(), line);
+  Position p;
+  log.clear();
+  hub->OnLButtonDown(0, p);
+  EXPECT_EQ(log, CallLog{"Pan.LDown"}) << "input goes to the view command";
+  // Another view command replaces the first; the drawing command keeps sleeping.
+  log.clear();
+  hub->RunAppCmd(zoom, 0);
+  EXPECT_EQ(log, (CallLog{"Pan.Cancel", "Line.WakeUp", "Line.Sleep", "Zoom In.StartUp0"}));
+  EXPECT_EQ(hub->GetSuspendedCmd(), line);
+  log.clear();
+  hub->CancelCurCmd();
+  EXPECT_EQ(log, (CallLog{"Zoom In.Cancel", "Line.WakeUp"}));
+  EXPECT_EQ(hub->GetCurCmd(), line);
+  EXPECT_EQ(hub->GetSuspendedCmd(), nullptr);
+  // A one-shot view command ends inside its start-up and hands straight back.
+  zoom->m_endAtStart = true;
+  log.clear();
+  hub->RunAppCmd(zoom, 0);
+  EXPECT_EQ(log, (CallLog{"Line.Sleep", "Zoom In.StartUp0", "Zoom In.Cancel", "Line.WakeUp"}));
+  EXPECT_EQ(hub->GetCurCmd(), line);
+  // A drawing command started under a view command ends both.
+  hub->RunAppCmd(pan, 0);
+  log.clear();
+  hub->RunAppCmd(circle, 0);
+  EXPECT_EQ(log, (CallLog{"Pan.Cancel", "Line.WakeUp", "Line.Cancel", "Circle.StartUp0"}));
+  EXPECT_EQ(hub->GetSuspendedCmd(), nullptr);
+  // A sleeping command deleted elsewhere is not woken.
+  hub->RunAppCmd(pan, 0);
+  delete circle;
+  log.clear();
+  hub->CancelCurCmd();
+  EXPECT_EQ(log, CallLog{"Pan.Cancel"});
+  EXPECT_EQ(hub->GetCurCmd(), nullptr);
+}
+
 TEST_F(OrdvaleTest, MainCommandsSwitch) {
   EXPECT_TRUE(hub->SetCurMainCmd(select));
   EXPECT_TRUE(log.empty()) << "making the first mode current starts nothing";

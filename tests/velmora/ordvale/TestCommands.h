@@ -34,6 +34,14 @@ class LogCmd : public CCommand {
     return CCommand::Cancel();
   }
   int IsEnable(int) override { return m_enabled; }
+  void Sleep() override {
+    Log("Sleep");
+    CCommand::Sleep();
+  }
+  void WakeUp() override {
+    Log("WakeUp");
+    CCommand::WakeUp();
+  }
   int OnLButtonDown(UINT f, Position&) override { return Log("LDown", f); }
   int OnLButtonUp(UINT f, Position&) override { return Log("LUp", f); }
   int OnLButtonDblClk(UINT f, Position&) override { return Log("LDbl", f); }
