@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr double kZoomStep = 1.2;    // the factor zooms, in 2D (and zoom in, in 3D)
-constexpr double kZoomOut3D = 0.9;   // zoom out in 3D
 constexpr double kDynStep = 1.02;    // dynamic zoom per move
 constexpr int kDynSlop = 3;          // pixels of vertical move the dynamic zoom ignores
 
@@ -46,39 +44,23 @@ BOOL CViewCmd::OnSetCursor() {
 
 // ---- zoom by a factor ----
 
-namespace {
-
-int ZoomOnce(CViewCmd& cmd, CVurode* vurode, double factor2D, double factor3D) {
-  CGLView* view = dynamic_cast<CGLView*>(gGetView());
-  if (vurode->IsView2D()) {
-    vurode->PushViewPara();
-    vurode->SetScale(vurode->GetScale() * factor2D);
+int CViewZoomStepCmd::StartUp(int sub) {
+  CViewCmd::StartUp(sub);
+  if (!HaveViewObjects()) return 0;
+  CGLView* view = View();
+  if (Is2D()) {
+    m_pVurode->PushViewPara();
+    m_pVurode->SetScale(m_pVurode->GetScale() * m_factor2D);
     view->RequestRedraw(TRUE);
   } else {
     gGetOpenGLDC()->PushViewPara();
-    view->Zoom(factor3D);
+    view->Zoom(m_factor3D);
   }
-  cmd.Cancel();
+  Cancel();
   return 1;
 }
 
-}  // namespace
-
-int CViewZoomInCmd::StartUp(int sub) {
-  CViewCmd::StartUp(sub);
-  if (!HaveViewObjects()) return 0;
-  return ZoomOnce(*this, m_pVurode, kZoomStep, kZoomStep);
-}
-
-int CViewZoomInCmd::OnRButtonDown(UINT, Position&) { return Cancel(); }
-
-int CViewZoomOutCmd::StartUp(int sub) {
-  CViewCmd::StartUp(sub);
-  if (!HaveViewObjects()) return 0;
-  return ZoomOnce(*this, m_pVurode, 1 / kZoomStep, kZoomOut3D);
-}
-
-int CViewZoomOutCmd::OnRButtonDown(UINT, Position&) { return Cancel(); }
+int CViewZoomStepCmd::OnRButtonDown(UINT, Position&) { return Cancel(); }
 
 // ---- dynamic zoom ----
 

@@ -37,19 +37,29 @@ class CViewCmd : public CCommand {
   UINT m_nCursorRes = 0;
 };
 
-// Zoom in (x 1.2) and zoom out (/ 1.2; 0.9 in 3D): one step, ended inside the start-up.
-class CViewZoomInCmd : public CViewCmd {
+// One zoom step by a fixed factor (2D scale; 3D through the view's Zoom), ended inside the
+// start-up: zoom in x 1.2, zoom out / 1.2 (0.9 in 3D).
+class CViewZoomStepCmd : public CViewCmd {
  public:
-  CViewZoomInCmd(int flag, const wchar_t* name) : CViewCmd(flag, name, 0) {}
   int StartUp(int sub) override;
   int OnRButtonDown(UINT flags, Position& pos) override;
+
+ protected:
+  CViewZoomStepCmd(int flag, const wchar_t* name, double factor2D, double factor3D)
+      : CViewCmd(flag, name, 0), m_factor2D(factor2D), m_factor3D(factor3D) {}
+
+ private:
+  double m_factor2D, m_factor3D;
 };
 
-class CViewZoomOutCmd : public CViewCmd {
+class CViewZoomInCmd : public CViewZoomStepCmd {
  public:
-  CViewZoomOutCmd(int flag, const wchar_t* name) : CViewCmd(flag, name, 0) {}
-  int StartUp(int sub) override;
-  int OnRButtonDown(UINT flags, Position& pos) override;
+  CViewZoomInCmd(int flag, const wchar_t* name) : CViewZoomStepCmd(flag, name, 1.2, 1.2) {}
+};
+
+class CViewZoomOutCmd : public CViewZoomStepCmd {
+ public:
+  CViewZoomOutCmd(int flag, const wchar_t* name) : CViewZoomStepCmd(flag, name, 1 / 1.2, 0.9) {}
 };
 
 // Dynamic zoom: dragging down zooms in, up zooms out, 2 % per move of more than 3 pixels.
