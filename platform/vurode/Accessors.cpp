@@ -26,6 +26,10 @@ struct Registry {
   std::atomic<CWnd*> view{nullptr};
   std::atomic<int> animate{0};
   std::atomic<CGeGrid*> grid{nullptr};
+  std::atomic<COrdvale*> hub{nullptr};
+  std::atomic<CDBase*> db{nullptr};
+  std::atomic<CFrameWnd*> frame{nullptr};
+  std::atomic<DetectProc> detect{nullptr};
 
   std::mutex lock;
   double gpPre[3] = {kDefaultGpPre[0], kDefaultGpPre[1], kDefaultGpPre[2]};
@@ -109,6 +113,16 @@ void gSetAnimateView(int animate) { Reg().animate.store(animate); }
 CGeGrid* gGetRlfGrid() { return Reg().grid.load(); }
 void gSetRlfGrid(CGeGrid* grid) { Reg().grid.store(grid); }
 
+COrdvale* gGetOrdvale() { return Reg().hub.load(); }
+void gSetOrdvale(COrdvale* hub) { Reg().hub.store(hub); }
+CDBase* gGetDBase() { return Reg().db.load(); }
+void gSetDBase(CDBase* db) { Reg().db.store(db); }
+CFrameWnd* gGetMainFrame() { return Reg().frame.load(); }
+void gSetMainFrame(CFrameWnd* frame) { Reg().frame.store(frame); }
+void gSetDetectProc(DetectProc proc) { Reg().detect.store(proc); }
+DetectProc gGetDetectProc() { return Reg().detect.load(); }
+BOOL gIsMouseMoving() { return TRUE; }
+
 CString gGetApplicationPath() {
   Registry& r = Reg();
   std::lock_guard guard(r.lock);
@@ -141,6 +155,10 @@ void gRestoreVurodeDefaults() {
   r.view.store(nullptr);
   r.animate.store(0);
   r.grid.store(nullptr);
+  r.hub.store(nullptr);
+  r.db.store(nullptr);
+  r.frame.store(nullptr);
+  r.detect.store(nullptr);
   std::lock_guard guard(r.lock);
   for (int i = 0; i < 3; ++i) {
     r.gpPre[i] = kDefaultGpPre[i];

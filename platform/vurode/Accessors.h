@@ -11,6 +11,9 @@ class CVurode;
 class COpenGLDC;
 class CWnd;
 class CGeGrid;
+class COrdvale;
+class CDBase;
+class CFrameWnd;
 
 // Defaults of the tolerances.
 inline constexpr double kDefaultCurveDicTol = 0.01;
@@ -67,12 +70,30 @@ void gSetAnimateView(int animate);
 CGeGrid* gGetRlfGrid();
 void gSetRlfGrid(CGeGrid* grid);
 
+// The application's shared objects, owned by whoever made them (the program, the command hub,
+// the drawing database); this registry only hands them out. Null until installed.
+COrdvale* gGetOrdvale();
+void gSetOrdvale(COrdvale* hub);
+CDBase* gGetDBase();
+void gSetDBase(CDBase* db);
+CFrameWnd* gGetMainFrame();
+void gSetMainFrame(CFrameWnd* frame);
+
+// The view's detect procedure: asked before the view highlights what lies under the cursor;
+// nonzero skips the detection. Null means "always detect". gIsMouseMoving is the procedure the
+// view commands install while they drag: it always skips.
+using DetectProc = BOOL (*)();
+void gSetDetectProc(DetectProc proc);
+DetectProc gGetDetectProc();
+BOOL gIsMouseMoving();
+
 // The application's folder, without a trailing separator (default: the folder of the running
 // program).
 CString gGetApplicationPath();
 void gSetApplicationPath(const CString& path);
 
-// Tolerances back to their defaults, every shared object pointer to null, animation off, the
+// Tolerances back to their defaults, every shared object pointer and the detect procedure to
+// null, animation off, the
 // application path to the program's folder. The objects are not deleted, except the settings
 // object made by gNewKXGlobal.
 void gRestoreVurodeDefaults();

@@ -1,5 +1,7 @@
 #include "platform/vurode/Camera.h"
 
+#include "platform/numora/Point3d.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -147,4 +149,35 @@ void GCamera::GetModelViewMatrix(double m[16]) const {
     m[12 + r] = -Dot(rows[r], m_eye);
   }
   m[15] = 1;
+}
+
+void GCamera::rotate_about(const double centre[3], const double axis[3], double angle) {
+  double k[3] = {axis[0], axis[1], axis[2]};
+  if (!std::isfinite(angle) || !Unit(k)) return;
+  if (!std::isfinite(centre[0]) || !std::isfinite(centre[1]) || !std::isfinite(centre[2])) return;
+  double e[3], r[3];
+  for (int i = 0; i < 3; ++i) {
+    e[i] = m_eye[i] - centre[i];
+    r[i] = m_ref[i] - centre[i];
+  }
+  V3D_Rotate(e, k, angle);
+  V3D_Rotate(r, k, angle);
+  V3D_Rotate(m_up, k, angle);
+  for (int i = 0; i < 3; ++i) {
+    m_eye[i] = e[i] + centre[i];
+    m_ref[i] = r[i] + centre[i];
+  }
+}
+
+void GCamera::rot_view(double angle, const double axis[3]) {
+  const double origin[3] = {0, 0, 0};
+  rotate_about(origin, axis, angle);
+}
+
+void GCamera::translate(const double d[3]) {
+  if (!std::isfinite(d[0]) || !std::isfinite(d[1]) || !std::isfinite(d[2])) return;
+  for (int i = 0; i < 3; ++i) {
+    m_eye[i] += d[i];
+    m_ref[i] += d[i];
+  }
 }

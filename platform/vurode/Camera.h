@@ -28,6 +28,14 @@ class GCamera {
   void GetScreenSize(int& width, int& height) const;
   void GetDepth(double& zNear, double& zFar) const;
 
+  // Turns the whole camera (eye, reference point and up direction) by angle radians about the
+  // axis through centre (right-hand rule). A zero or non-finite axis or angle does nothing.
+  void rotate_about(const double centre[3], const double axis[3], double angle);
+  // The same about the world origin.
+  void rot_view(double angle, const double axis[3]);
+  // Moves eye and reference point together by d.
+  void translate(const double d[3]);
+
   // Focal length: the distance from the eye to the reference point, so that a pick ray moved
   // back by it starts in front of what the view shows.
   void CalculateFocalLength();

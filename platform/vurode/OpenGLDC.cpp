@@ -1,7 +1,13 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include "platform/vurode/OpenGLDC.h"
 
+#include "platform/numora/Point3d.h"
+
 #include <GL/glext.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
 
 #include <cstdio>
 #include <cstring>
@@ -36,6 +42,7 @@ BOOL COpenGLDC::InitGL() {
     m_bufferSubData = reinterpret_cast<PfnBufferSubData>(glBufferSubData);
   }
   m_hasBuffers = m_genBuffers != nullptr;
+  m_perfect = m_hasBuffers;
 
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
@@ -159,4 +166,128 @@ void COpenGLDC::BufferSubData(GLenum target, size_t offset, size_t bytes, const 
 
 void COpenGLDC::DeleteBuffers(GLsizei n, const GLuint* ids) {
   if (m_deleteBuffers && ids && n > 0) m_deleteBuffers(n, ids);
+}
+
+void COpenGLDC::PushViewPara() {
+  if (static_cast<int>(m_viewStack.size()) >= kMaxViewStack) m_viewStack.erase(m_viewStack.begin());
+  m_viewStack.push_back(m_camera);
+}
+
+BOOL COpenGLDC::PopViewPara() {
+  if (m_viewStack.empty()) return FALSE;
+  m_camera = m_viewStack.back();
+  m_viewStack.pop_back();
+  return TRUE;
+}
+
+namespace {
+
+// Signed angle from a to b about the unit axis n (a and b perpendicular to n).
+double SignedAngle(const double a[3], const double b[3], const double n[3]) {
+  double axb[3];
+  V3D_VProduct(a, b, axb);
+  return std::atan2(V3D_Dot(axb, n), V3D_Dot(a, b));
+}
+
+}  // namespace
+
+GCamera COpenGLDC::LerpView(const GCamera& start, const GCamera& end, float tf) {
+  const double t = tf;
+  if (!(t > 0.0)) return start;  // also NaN
+  if (t >= 1.0) return end;
+  GCamera out = end;
+  double d0[3], d1[3], x0[3], y0[3], z0[3], x1[3], y1[3], z1[3];
+  start.get_viewdirection(d0);
+  end.get_viewdirection(d1);
+  start.GetViewAxis(x0, y0, z0);
+  end.GetViewAxis(x1, y1, z1);
+
+  // Turn of the line of sight: about d0 x d1, or about the start's up axis when the two look
+  // in opposite directions.
+  double k[3];
+  V3D_VProduct(d0, d1, k);
+  const double theta = std::atan2(std::sqrt(V3D_Dot(k, k)), V3D_Dot(d0, d1));
+  if (!V3D_Unit(k, 1e-300)) std::memcpy(k, y0, sizeof k);
+  double d[3], up[3], upEnd[3];
+  std::memcpy(d, d0, sizeof d);
+  std::memcpy(up, y0, sizeof up);
+  std::memcpy(upEnd, y0, sizeof upEnd);
+  V3D_Rotate(d, k, theta * t);
+  V3D_Rotate(up, k, theta * t);
+  V3D_Rotate(upEnd, k, theta);
+  // What is left at the end is a roll about the final line of sight; share it out evenly.
+  const double roll = SignedAngle(upEnd, y1, d1);
+  V3D_Rotate(up, d, roll * t);
+
+  double r0[3], r1[3], e0[3], e1[3];
+  start.GetRefPoint(r0);
+  end.GetRefPoint(r1);
+  start.GetEye(e0);
+  end.GetEye(e1);
+  const double s0[3] = {r0[0] - e0[0], r0[1] - e0[1], r0[2] - e0[2]};
+  const double s1[3] = {r1[0] - e1[0], r1[1] - e1[1], r1[2] - e1[2]};
+  const double dist0 = V3D_Length(s0), dist1 = V3D_Length(s1);
+  const double dist = dist0 + (dist1 - dist0) * t;
+  double ref[3], eye[3];
+  for (int i = 0; i < 3; ++i) {
+    ref[i] = r0[i] + (r1[i] - r0[i]) * t;
+    eye[i] = ref[i] - d[i] * dist;
+  }
+  out.set_view(eye, ref, up);
+  double w0, h0, w1, h1;
+  start.GetViewSize(w0, h0);
+  end.GetViewSize(w1, h1);
+  out.set_view_rect(w0 * std::pow(w1 / w0, t), h0 * std::pow(h1 / h0, t));
+  return out;
+}
+
+void COpenGLDC::BeginSelection(int x, int y, int w, int h, int bufSize) {
+  if (m_selecting) glRenderMode(GL_RENDER);
+  bufSize = std::clamp(bufSize, 4, 1 << 20);
+  m_selectBuffer.assign(static_cast<size_t>(bufSize), 0u);
+  glSelectBuffer(bufSize, m_selectBuffer.data());
+  glRenderMode(GL_SELECT);
+  m_selecting = true;
+  glInitNames();
+  glPushName(0);
+  int vp[4] = {0, 0, 0, 0};
+  int sw = 0, sh = 0;
+  m_camera.GetScreenSize(sw, sh);
+  vp[2] = sw;
+  vp[3] = sh;
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  // Client y runs downwards, GL window y upwards.
+  gluPickMatrix(x, sh - y, std::max(w, 1), std::max(h, 1), vp);
+  double proj[16];
+  m_camera.GetProjectionMatrix(proj);
+  glMultMatrixd(proj);
+  glMatrixMode(GL_MODELVIEW);
+  m_camera.GetModelViewMatrix(m_modelView);
+  glLoadMatrixd(m_modelView);
+}
+
+int COpenGLDC::EndSelection(std::vector<GLuint>* names) {
+  if (names) names->clear();
+  if (!m_selecting) return 0;
+  m_selecting = false;
+  glFlush();
+  const GLint hits = glRenderMode(GL_RENDER);
+  // Back to the plain projection for whatever draws next.
+  glMatrixMode(GL_PROJECTION);
+  glLoadMatrixd(m_projection);
+  glMatrixMode(GL_MODELVIEW);
+  if (hits <= 0) return 0;
+  // Each record: name count, min depth, max depth, names. Never read past the buffer.
+  const size_t size = m_selectBuffer.size();
+  size_t at = 0;
+  int found = 0;
+  for (GLint i = 0; i < hits && at + 3 <= size; ++i) {
+    const size_t count = m_selectBuffer[at];
+    if (count > size - at - 3) break;
+    if (names && count > 0) names->push_back(m_selectBuffer[at + 3 + count - 1]);
+    at += 3 + count;
+    ++found;
+  }
+  return found;
 }

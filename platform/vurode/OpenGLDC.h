@@ -10,6 +10,8 @@
 
 #include <GL/gl.h>
 
+#include <vector>
+
 class COpenGLDC {
  public:
   COpenGLDC();
@@ -29,8 +31,32 @@ class COpenGLDC {
   // Completes the frame's drawing.
   void Finish();
 
+  // TRUE once InitGL found a context with everything the drawing uses (OpenGL 1.5 or later).
+  BOOL IsPerfect() const { return m_perfect; }
+
   GCamera& GetCamera() { return m_camera; }
   const GCamera& GetCamera() const { return m_camera; }
+  void SetCamera(const GCamera& camera) { m_camera = camera; }
+
+  // The 3D view stack: Push saves the camera, Pop restores the last saved one (FALSE when
+  // empty). At most kMaxViewStack cameras are kept; the oldest go first.
+  static constexpr int kMaxViewStack = 64;
+  void PushViewPara();
+  BOOL PopViewPara();
+  BOOL IsViewStackEmpty() const { return m_viewStack.empty(); }
+  int GetViewStackSize() const { return static_cast<int>(m_viewStack.size()); }
+  // The camera between start (t = 0) and end (t = 1): the line of sight turns on the shortest
+  // arc (the roll about it follows evenly), the reference point and the distance to the eye
+  // move linearly, the view size changes geometrically. Screen size and depth are end's.
+  static GCamera LerpView(const GCamera& start, const GCamera& end, float t);
+
+  // Picking by OpenGL selection: BeginSelection switches to selection mode for a w x h pixel
+  // window centred on client point (x, y) with room for bufSize names; the caller then draws
+  // with glLoadName naming what it draws; EndSelection returns to drawing and gives the number
+  // of hits, with each hit's innermost name in names when given. A buffer that overflowed gives
+  // 0 hits; EndSelection without BeginSelection gives 0.
+  void BeginSelection(int x, int y, int w = 20, int h = 20, int bufSize = 256);
+  int EndSelection(std::vector<GLuint>* names = nullptr);
 
   COLORREF GetColor() const { return m_color; }
   // Sets the drawing colour (and sends it to GL).
@@ -71,6 +97,10 @@ class COpenGLDC {
   double m_projection[16];
   int m_viewport[4];
   BOOL m_hasBuffers;
+  BOOL m_perfect = FALSE;
+  std::vector<GCamera> m_viewStack;
+  std::vector<GLuint> m_selectBuffer;
+  bool m_selecting = false;
 
   using PfnGenBuffers = void (*)(GLsizei, GLuint*);
   using PfnBindBuffer = void (*)(GLenum, GLuint);

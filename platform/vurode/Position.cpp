@@ -1,6 +1,7 @@
 #include "platform/vurode/Position.h"
 
 #include <cmath>
+#include <numbers>
 
 void Position::Init() { *this = Position(); }
 
@@ -30,4 +31,19 @@ void Position::Mirror(const double p[2], const double d[2]) {
   const double fy = p[1] + t * d[1];
   x = 2.0 * fx - x;
   y = 2.0 * fy - y;
+}
+
+Position GetPosIn45(const Position& start, const Position& cursor) {
+  Position out = cursor;
+  const double dx = cursor.x - start.x, dy = cursor.y - start.y;
+  out.x = start.x;
+  out.y = start.y;
+  if (!std::isfinite(dx) || !std::isfinite(dy) || (dx == 0.0 && dy == 0.0)) return out;
+  const double step = std::numbers::pi / 4.0;
+  const double a = std::round(std::atan2(dy, dx) / step) * step;
+  const double ux = std::cos(a), uy = std::sin(a);
+  const double t = dx * ux + dy * uy;
+  out.x = start.x + t * ux;
+  out.y = start.y + t * uy;
+  return out;
 }

@@ -29,3 +29,8 @@ class Position {
   int sx = 0;  // screen x, pixels
   int sy = 0;  // screen y, pixels (downwards)
 };
+
+// The cursor drawn onto the nearest of the eight directions from start in 45-degree steps: the
+// world x and y become the foot of the perpendicular from the cursor onto that direction; z and
+// the screen point stay the cursor's. A cursor on start gives start's x and y.
+Position GetPosIn45(const Position& start, const Position& cursor);

@@ -82,6 +82,49 @@ void CVurode::SetOrigin(double x, double y) {
   m_origin[1] = y;
 }
 
+tagViewPara CVurode::GetViewPara() const {
+  tagViewPara para;
+  para.scale = m_scale;
+  para.origin[0] = m_origin[0];
+  para.origin[1] = m_origin[1];
+  return para;
+}
+
+BOOL CVurode::SetViewPara(const tagViewPara& para) {
+  if (!std::isfinite(para.scale) || !(para.scale > 0.0) || !std::isfinite(para.origin[0]) ||
+      !std::isfinite(para.origin[1]))
+    return FALSE;
+  m_scale = para.scale;
+  m_origin[0] = para.origin[0];
+  m_origin[1] = para.origin[1];
+  return TRUE;
+}
+
+void CVurode::PushViewPara() {
+  if (static_cast<int>(m_viewStack.size()) >= kMaxViewStack) m_viewStack.erase(m_viewStack.begin());
+  m_viewStack.push_back(GetViewPara());
+}
+
+BOOL CVurode::PopViewPara() {
+  if (m_viewStack.empty()) return FALSE;
+  const tagViewPara para = m_viewStack.back();
+  m_viewStack.pop_back();
+  SetViewPara(para);
+  return TRUE;
+}
+
+tagViewPara CVurode::LerpView(const tagViewPara& start, const tagViewPara& end, double t) {
+  if (!(t > 0.0)) return start;  // also NaN
+  if (t >= 1.0) return end;
+  tagViewPara out;
+  if (start.scale > 0.0 && end.scale > 0.0)
+    out.scale = start.scale * std::pow(end.scale / start.scale, t);
+  else
+    out.scale = start.scale + (end.scale - start.scale) * t;
+  for (int i = 0; i < 2; ++i) out.origin[i] = start.origin[i] + (end.origin[i] - start.origin[i]) * t;
+  return out;
+}
+
 void CVurode::Project(double x, double y, double z, double& sx, double& sy) const {
   if (m_is3D) {
     if (const GCamera* cam = ViewCamera()) {

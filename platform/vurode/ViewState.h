@@ -13,13 +13,31 @@
 #include "platform/vurode/Position.h"
 #include "platform/win/WinTypes.h"
 
+#include <vector>
+
+class CWnd;
+
+// The 2D view parameters as one value (six 32-bit words): what the view stack saves and the
+// animated view changes interpolate.
+struct tagViewPara {
+  double scale;      // pixels per world unit
+  double origin[2];  // world point at the centre of the view rectangle
+};
+static_assert(sizeof(tagViewPara) == 24);
+
 class CVurode {
  public:
   // Surface display modes (GetSrfShowMode); higher values draw nothing.
   enum { kSrfShaded = 0, kSrfShadedIso = 1, kSrfIso = 2 };
 
+  // Saved views beyond this many drop the oldest, so a long session of wheel turns stays small.
+  static constexpr int kMaxViewStack = 64;
+
   CVurode();
   virtual ~CVurode();
+
+  // The view window this state belongs to (set by the view; not owned).
+  CWnd* m_pView = nullptr;
 
   BOOL IsView2D() const { return !m_is3D; }
   BOOL IsView3D() const { return m_is3D; }
@@ -35,6 +53,22 @@ class CVurode {
   // World point at the centre of the view rectangle (2D view).
   void GetOrigin(double p[2]) const;
   void SetOrigin(double x, double y);
+
+  // The current 2D view parameters; setting refuses a scale that is not finite and positive or
+  // an origin that is not finite (FALSE, view kept).
+  tagViewPara GetViewPara() const;
+  BOOL SetViewPara(const tagViewPara& para);
+  // The view stack: Push saves the current parameters, Pop makes the last saved ones current
+  // (FALSE with an empty stack, view kept).
+  void PushViewPara();
+  BOOL PopViewPara();
+  BOOL IsViewStackEmpty() const { return m_viewStack.empty(); }
+  int GetViewStackSize() const { return static_cast<int>(m_viewStack.size()); }
+  void ClearViewStack() { m_viewStack.clear(); }
+  // The view between start (t = 0) and end (t = 1): the scale changes geometrically, so that
+  // each step of an animation zooms by the same factor, and the origin linearly. t is clamped
+  // to [0, 1].
+  static tagViewPara LerpView(const tagViewPara& start, const tagViewPara& end, double t);
 
   // World box that the view rectangle shows (in 3D: of the rectangle's corners on the plane
   // through the camera's reference point).
@@ -85,4 +119,5 @@ class CVurode {
   double m_origin[2];
   BOOL m_checkBox;
   unsigned m_srfShowMode;
+  std::vector<tagViewPara> m_viewStack;
 };
