@@ -11,14 +11,11 @@
 
 namespace {
 
-CDBase* g_db = nullptr;
 CSelector* g_selector = nullptr;
 std::unique_ptr<CActManager> g_manager;
 
 }  // namespace
 
-CDBase* gGetDBase() { return g_db; }
-void gSetDBase(CDBase* db) { g_db = db; }
 CSelector* gGetSelector() { return g_selector; }
 void gSetSelector(CSelector* selector) { g_selector = selector; }
 
@@ -32,14 +29,15 @@ void kxClearAllManager() { g_manager.reset(); }
 
 int kxInsertActionIntoManager(CAction* action) {
   if (!action) return 0;
-  if (g_manager && g_db) {
-    g_manager->Insert(action, g_db);
+  CDBase* db = gGetDBase();
+  if (g_manager && db) {
+    g_manager->Insert(action, db);
     return 1;
   }
   // No history to keep it in: the edit still happens, it just cannot be undone.
   std::unique_ptr<CAction> owned(action);
-  if (!g_db) return -1;
-  owned->Do(g_db);
+  if (!db) return -1;
+  owned->Do(db);
   return 0;
 }
 

@@ -4,14 +4,14 @@
 #pragma once
 
 #include "db/DbEntity.h"
+// The database accessors gGetDBase/gSetDBase live in the application registry.
+#include "platform/vurode/Accessors.h"
 
 class CAction;
 class CActManager;
 class CDBase;
 class CSelector;
 
-CDBase* gGetDBase();
-void gSetDBase(CDBase* db);
 CSelector* gGetSelector();
 void gSetSelector(CSelector* selector);
 
