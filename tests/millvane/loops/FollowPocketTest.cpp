@@ -1,0 +1,309 @@
+// Follow (contour-parallel) pockets: the offset tree, its linking and emission.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <numbers>
+#include <vector>
+
+#include "millvane/loops/SmartLoop.h"
+#include "millvane/paths/PathCombine.h"
+#include "millvane/paths/PathEntity.h"
+#include "platform/panlet/Progress.h"
+#include "tests/millvane/loops/LoopTestUtil.h"
+#include "tests/millvane/loops/PocketShapes.h"
+#include "tests/millvane/loops/PocketTestUtil.h"
+
+namespace {
+using looptest::Owned;
+using looptest::Rect;
+constexpr double kPi = std::numbers::pi;
+const QNC_CornerType kRound{2, 165.0, 15.0};
+
+int Depth(const CSmartLoop* l) {
+  int d = 0;
+  for (const CSmartLoop* c = l->children; c; c = c->children) ++d;
+  return d;
+}
+
+int TreeSize(const CSmartLoop* l) {
+  int n = 1;
+  for (const CSmartLoop* c = l->children; c; c = c->next) n += TreeSize(c);
+  return n;
+}
+
+TEST(FollowPocket, SmallCircleGetsNoOffsetWithoutTrying) {
+  Owned c(looptest::Circle(0, 0, 0.7));
+  EXPECT_EQ(c.l->FollowPath(0, 1.0, kRound), nullptr);
+  ASSERT_EQ(c.l->FollowContour(0, 1.0, kRound, -1, 60.0), 1);
+  EXPECT_EQ(c.l->children, nullptr);
+}
+
+TEST(FollowPocket, HalfStepRetryOnlyBelowLimit) {
+  // A 10 x 10 square has no offset at 5.5, but one at 2.75 (a 4.5 x 4.5 square).
+  for (double limit : {30.0, 60.0}) {
+    Owned sq(Rect(0, 0, 10, 10));
+    ASSERT_EQ(sq.l->FollowContour(0, 5.5, kRound, 2, limit), 1);
+    if (limit < 50) {
+      ASSERT_NE(sq.l->children, nullptr);
+      EXPECT_NEAR(sq.l->children->area, 2 * 4.5 * 4.5, 1e-6);
+    } else {
+      EXPECT_EQ(sq.l->children, nullptr);
+    }
+  }
+}
+
+TEST(FollowPocket, NestedSquaresLevelsAndTags) {
+  Owned sq(Rect(0, 0, 20, 20));
+  ASSERT_EQ(sq.l->FollowContour(0, 2.0, kRound, -1, 60.0), 1);
+  // Offsets at 2, 4, ..., 8 (a 4 x 4 square); the next (side 0) is gone.
+  EXPECT_EQ(Depth(sq.l), 4);
+  int level = 1;
+  for (const CSmartLoop* l = sq.l; l; l = l->children, ++level) {
+    EXPECT_EQ(l->level, level);
+    const double side = 20 - 4.0 * (level - 1);
+    EXPECT_NEAR(l->area, 2 * side * side, 1e-6);
+    for (CSmartSect* s = l->curve->head; s; s = s->next) EXPECT_GT(s->tag, 0);
+  }
+}
+
+TEST(FollowPocket, MaxLevelStopsTheTree) {
+  Owned sq(Rect(0, 0, 20, 20));
+  ASSERT_EQ(sq.l->FollowContour(0, 2.0, kRound, 3, 60.0), 1);
+  EXPECT_EQ(Depth(sq.l), 2);
+}
+
+// Islands grown by d with rounded corners follow the Steiner formula A + P d + pi d^2, for the
+// contour-with-islands (1) and around-islands (2) styles alike.
+TEST(FollowPocket, GrownIslandsFollowSteiner) {
+  for (int style : {1, 2}) {
+    SCOPED_TRACE(style);
+    Owned c(Rect(0, 0, 100, 100));
+    c.l->AddIsland(looptest::Polygon({{40, 40}, {40, 60}, {60, 60}, {60, 40}}));
+    ASSERT_EQ(c.l->FollowContour(style, 2.0, kRound, 6, 60.0), 1);
+    int checked = 0;
+    for (const CSmartLoop* l = c.l->children; l; l = l->children) {
+      ASSERT_NE(l->islands, nullptr);
+      const double d = 2.0 * (l->level - 1);
+      const double expect = 400 + 80 * d + kPi * d * d;
+      EXPECT_NEAR(-0.5 * l->islands->area, expect, 0.01 * expect) << "level " << l->level;
+      ++checked;
+    }
+    EXPECT_EQ(checked, 5);
+  }
+}
+
+// Inward offsets of a rounded rectangle (the parallel body of a 20 x 10 core at radius 5)
+// are parallel bodies of the core at radius 5 - d.
+TEST(FollowPocket, InwardOffsetsOfRoundedOutlineFollowSteiner) {
+  auto* c = new CSmartCurve;
+  const double pi = kPi;
+  const double a0[2] = {0, -5}, a1[2] = {20, -5}, b0[2] = {25, 0}, b1[2] = {25, 10},
+               c0[2] = {20, 15}, c1[2] = {0, 15}, d0[2] = {-5, 10}, d1[2] = {-5, 0};
+  const double k1[2] = {20, 0}, k2[2] = {20, 10}, k3[2] = {0, 10}, k4[2] = {0, 0};
+  c->AppendSect(new CSmartLine(a0, a1));
+  c->AppendSect(new CSmartArc(k1, 5, -pi / 2, 0));
+  c->AppendSect(new CSmartLine(b0, b1));
+  c->AppendSect(new CSmartArc(k2, 5, 0, pi / 2));
+  c->AppendSect(new CSmartLine(c0, c1));
+  c->AppendSect(new CSmartArc(k3, 5, pi / 2, pi));
+  c->AppendSect(new CSmartLine(d0, d1));
+  c->AppendSect(new CSmartArc(k4, 5, pi, 1.5 * pi));
+  auto* loop = new CSmartLoop;
+  loop->UpdateSect(c);
+  Owned o(loop);
+  ASSERT_EQ(o.l->FollowContour(0, 1.5, kRound, 4, 60.0), 1);
+  int n = 0;
+  for (const CSmartLoop* l = o.l->children; l; l = l->children, ++n) {
+    const double r = 5 - 1.5 * (l->level - 1);
+    const double expect = 200 + 60 * r + kPi * r * r;
+    EXPECT_NEAR(0.5 * looptest::DenseArea(l), expect, 0.002 * expect);
+  }
+  EXPECT_EQ(n, 3);
+}
+
+TEST(FollowPocket, BadStepsFailBeforeAnyWork) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  for (double step : {0.0, -1.0, 1e-7, nan, inf}) {
+    SCOPED_TRACE(step);
+    Owned sq(Rect(0, 0, 20, 20));
+    EXPECT_EQ(sq.l->FollowContour(0, step, kRound, -1, 0.0), 0);
+    EXPECT_EQ(sq.l->children, nullptr);
+    EXPECT_EQ(sq.l->FollowPath(0, step, kRound), nullptr);
+    CPathCombine comb(8);
+    QNC_CutFollowDef def{0, 0, step, 0.0};
+    EXPECT_EQ(sq.l->CreateFollowPath(&comb, def, kRound, {1}), 0);
+    EXPECT_EQ(comb.head, nullptr);
+  }
+}
+
+TEST(FollowPocket, AbsurdInputFailsAtOnce) {
+  // A step so small that the pocket would need millions of offsets.
+  Owned sq(Rect(0, 0, 1000, 1000));
+  EXPECT_EQ(sq.l->FollowContour(0, 1e-5, kRound, -1, 0.0), 0);
+  // A million-vertex outline.
+  looptest::Pts ring;
+  const int n = 1000000;
+  for (int i = 0; i < n; ++i) ring.push_back({100 * std::cos(2 * kPi * i / n), 100 * std::sin(2 * kPi * i / n)});
+  Owned big(looptest::Polygon(ring));
+  CPathCombine comb(8);
+  QNC_CutFollowDef def{0, 0, 1.0, 0.0};
+  EXPECT_EQ(big.l->CreateFollowPath(&comb, def, kRound, {1}), 0);
+  EXPECT_EQ(comb.head, nullptr);
+}
+
+TEST(FollowPocket, CancelFreesTheTreeAndAppendsNothing) {
+  gResetProgress();
+  Owned sq(Rect(0, 0, 20, 20));
+  CPathCombine comb(8);
+  const double a[3] = {0, 0, 0}, b[3] = {1, 0, 0};
+  comb.AddTail(new CPathLine3D(a, b));  // the caller's own entity stays
+  gSetProgressCancelAfter(2);
+  QNC_CutFollowDef def{0, 0, 2.0, 60.0};
+  EXPECT_EQ(sq.l->CreateFollowPath(&comb, def, kRound, {1}), 0);
+  EXPECT_EQ(comb.head, comb.tail);
+  EXPECT_EQ(sq.l->children, nullptr);
+  gResetProgress();
+  ASSERT_EQ(sq.l->FollowContour(0, 2.0, kRound, -1, 60.0), 1);
+  gSetProgressCancelAfter(1);
+  Owned sq2(Rect(0, 0, 20, 20));
+  EXPECT_EQ(sq2.l->FollowContour(0, 2.0, kRound, -1, 60.0), 0);
+  EXPECT_EQ(sq2.l->children, nullptr);
+  gResetProgress();
+}
+
+// Link points: the cut of every loop starts where the link from its parent arrives.
+TEST(FollowLink, NestedSquaresBecomeOneCutFromTheOuterLoop) {
+  for (uint32_t flags : {0u, 0x01u, 0x04u, 0x05u}) {
+    SCOPED_TRACE(flags);
+    Owned sq(Rect(0, 0, 20, 20));
+    CPathCombine comb(8);
+    QNC_CutFollowDef def{0, flags, 2.0, 60.0};
+    ASSERT_EQ(sq.l->CreateFollowPath(&comb, def, kRound, {0}), 1);
+    EXPECT_EQ(sq.l->children, nullptr);  // the caller's contour is left alone
+    int breaks = -1;
+    const auto segs = pockettest::Segments(comb, &breaks);
+    ASSERT_FALSE(segs.empty());
+    EXPECT_EQ(breaks, 0);
+    auto onOuter = [](const std::array<double, 2>& p) {
+      return std::fabs(p[0]) < 1e-9 || std::fabs(p[0] - 20) < 1e-9 || std::fabs(p[1]) < 1e-9 ||
+             std::fabs(p[1] - 20) < 1e-9;
+    };
+    const bool reversed = ((flags & 1) != 0) != ((flags & 4) != 0);
+    EXPECT_TRUE(onOuter(reversed ? segs.back().b : segs.front().a));
+    double len = 0;
+    for (const auto& s : segs) len += std::hypot(s.b[0] - s.a[0], s.b[1] - s.a[1]);
+    // Four squares (sides 20, 16, 12, 8, 4: 5 loops) and links of at least 2 each.
+    const double loops = 4 * (20 + 16 + 12 + 8 + 4);
+    EXPECT_GE(len, loops + 4 * 2 - 1e-6);
+    EXPECT_LE(len, loops + 4 * 2 * std::sqrt(2.0) * 2 + 1e-6);
+  }
+}
+
+// Inside every emitted curve the joints meet; link sections carry 0x20 and the lengths add up.
+TEST(FollowLink, EmittedCurvesAreContinuous) {
+  for (uint32_t flags : {0u, 0x04u}) {
+    for (const auto& shape : pockettest::Shapes()) {
+      SCOPED_TRACE(shape.name + " flags " + std::to_string(flags));
+      Owned c(shape.make());
+      ASSERT_EQ(c.l->FollowContour(0, 1.0, kRound, -1, 0.0), 1);
+      double loopLen = 0;
+      std::vector<const CSmartLoop*> stack = {c.l};
+      while (!stack.empty()) {
+        const CSmartLoop* l = stack.back();
+        stack.pop_back();
+        if (l->curve) loopLen += looptest::Perimeter(l);
+        for (const CSmartLoop* x = l->children; x; x = x->next) stack.push_back(x);
+        for (const CSmartLoop* x = l->islands; x; x = x->next) stack.push_back(x);
+      }
+      c.l->ConnectFollowPath(0, flags);
+      double emitted = 0, links = 0;
+      int curves = 0;
+      while (CSmartLoop* first = c.l->GetFirstLoop(0)) {
+        CSmartSect* b = first->GetBeginSect();
+        if (!b) first->GetFirstCntSect(b);
+        ASSERT_NE(b, nullptr);
+        first->curve->StartAt(b);
+        CSmartCurve cut;
+        first->ExtractCutinPath(0, flags, &cut);
+        ++curves;
+        for (CSmartSect* s = cut.head; s; s = s->next) {
+          if (s->next) {
+            double e[2], st[2];
+            s->EndPoint(e);
+            s->next->StartPoint(st);
+            EXPECT_LT(std::hypot(e[0] - st[0], e[1] - st[1]), 1e-6);
+          }
+          if (s->flags & kSectLink) links += s->Length();
+          else emitted += s->Length();
+        }
+      }
+      EXPECT_GE(curves, 1);
+      EXPECT_NEAR(emitted, loopLen, 1e-6 * loopLen);
+      EXPECT_GT(links, 0.0);
+    }
+  }
+}
+
+TEST(FollowLink, LoopWithoutMatchingParentSectionGetsTheSentinelAndNoLink) {
+  Owned sq(Rect(0, 0, 20, 20));
+  ASSERT_EQ(sq.l->FollowContour(0, 2.0, kRound, 3, 60.0), 1);
+  CSmartLoop* child = sq.l->children;
+  ASSERT_NE(child, nullptr);
+  // Cut the child loose from its parent's sections.
+  for (CSmartSect* s = child->curve->head; s; s = s->next) s->origin = nullptr;
+  sq.l->ConnectFollowPath(0, 0);
+  EXPECT_EQ(child->connectEnd[0], 1000000.0);
+  EXPECT_EQ(child->connectEnd[1], 1000000.0);
+  CPathCombine comb(8);
+  QNC_CutFollowDef def{0, 0, 2.0, 60.0};
+  ASSERT_EQ(sq.l->ExtractFollowPath(&comb, def, {1}), 1);
+  int breaks = 0;
+  for (const auto& s : pockettest::Segments(comb, &breaks)) {
+    EXPECT_LT(std::fabs(s.a[0]), 100.0);
+    EXPECT_LT(std::fabs(s.b[1]), 100.0);
+  }
+  EXPECT_GE(breaks, 1);  // the child starts a cut of its own
+}
+
+TEST(FollowLink, LinkPointOnSectionEndMarksInsteadOfSplitting) {
+  const double a[2] = {0, 0}, b[2] = {10, 0};
+  CSmartLine l(a, b);
+  double out[2];
+  const double nearStart[2] = {-1, 3}, nearEnd[2] = {10.0005, 2}, mid[2] = {4, 2};
+  CSmartLoop host;
+  host.CreateConnectPoint(&l, nearStart, out);
+  EXPECT_EQ(l.flags & (kSectConnect | kSectChainEnd), kSectConnect);
+  EXPECT_EQ(l.CutCount(), 0);
+  host.CreateConnectPoint(&l, nearEnd, out);
+  EXPECT_TRUE(l.flags & kSectChainEnd);
+  EXPECT_EQ(l.CutCount(), 0);
+  host.CreateConnectPoint(&l, mid, out);
+  EXPECT_EQ(l.CutCount(), 1);
+  EXPECT_DOUBLE_EQ(out[0], 4.0);
+  EXPECT_DOUBLE_EQ(out[1], 0.0);
+}
+
+// Every point of the (already inset) region lies within r of the path, and the path stays
+// inside the region. Inward offsets keep sharp corners, and between two nested corners a
+// point lies s·sqrt(2)/(1 + sqrt(2)) ≈ 0.59 s from both: the step is 1.6 r here.
+TEST(FollowPocketCoverage, StepTwiceRadiusCoversTheRegion) {
+  const double r = 0.75;
+  for (const auto& shape : pockettest::Shapes()) {
+    SCOPED_TRACE(shape.name);
+    Owned c(shape.make());
+    const auto rings = pockettest::ContourSamples(c.l);
+    CPathCombine comb(8);
+    QNC_CutFollowDef def{0, 0, 1.6 * r, 0.0};
+    ASSERT_EQ(c.l->CreateFollowPath(&comb, def, kRound, {1}), 1);
+    const auto segs = pockettest::Segments(comb);
+    EXPECT_LE(pockettest::WorstGap(rings, segs, 0.2, 3 * r), r + 0.02);
+    for (const auto& s : segs)
+      EXPECT_TRUE(pockettest::InRegion(rings, s.a[0], s.a[1]) ||
+                  pockettest::DistToRings(rings, s.a[0], s.a[1]) < 1e-3);
+  }
+}
+
+}  // namespace
