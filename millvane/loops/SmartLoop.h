@@ -105,7 +105,9 @@ class CSmartLoop {
                     double halfStepLimit);
   CSmartLoop* FollowPath(int type, double step, const QNC_CornerType& corner);
 
-  // Linking of a pocket tree and its emission into path chains.
+  // Linking of a pocket tree and its emission into path chains. A loop that no section of its
+  // parent matches gets the connect end (1000000, 1000000) and is never entered by a link: it
+  // starts a cut of its own.
   int CreateFollowPath(CPathCombine* combine, QNC_CutFollowDef& def,
                        const QNC_CornerType& corner, const QNC_OrderType& order);
   int ExtractFollowPath(CPathCombine* combine, const QNC_CutFollowDef& def,
@@ -127,7 +129,12 @@ class CSmartLoop {
   int ExtractAllLoop(int mode, std::vector<CSmartLoop*>& array);
   int IntSectContour(const CSmartSect* sect) const;
 
-  // Scan (zig-zag), spiral and radial pockets.
+  // Scan (zig-zag), spiral and radial pockets. Path points live in the cut-point lists of the
+  // sections they lie on (the spiral keeps the points that lie on no boundary in arcs[0]'s
+  // list): clear those lists (InitBuffer) when the path is made. The spiral's arcs[0] spans
+  // angles up to pi about its centre, arcs[1] the angles beyond. The builders return 0 and
+  // append nothing for a step, pitch or angle step that cannot make progress, for input beyond
+  // the limits in CutRecords.h and on cancel; also when nothing could be cut.
   int CreateLinearPath(CPathCombine* combine, const QNC_CutLinearDef& def,
                        const QNC_CornerType& corner, const QNC_OrderType& order);
   static CSmartLPoint* GenerateScanPoint(CSmartLoop* loops, double step, int maximum);

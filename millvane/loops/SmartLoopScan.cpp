@@ -74,6 +74,8 @@ CSmartLPoint* CSmartLoop::GenerateScanPoint(CSmartLoop* loops, double step, int)
     ymax = std::max(ymax, l->box[4]);
   }
   if (!(ymax > ymin) || (ymax - ymin) / step > kMaxScanRows) return nullptr;
+  // Cut-point lists must hold path points only: stale cuts go.
+  for (CSmartLoop* l = loops; l; l = l->next) l->InitBuffer();
   // Every section crosses a line at most twice: buffers that size never drop a crossing.
   const size_t cap = 2 * static_cast<size_t>(SectionCount(loops)) + 2;
   std::vector<double> raw(2 * cap);
