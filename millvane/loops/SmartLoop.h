@@ -113,6 +113,12 @@ class CSmartLoop {
   int ExtractFollowPath(CPathCombine* combine, const QNC_CutFollowDef& def,
                         const QNC_OrderType& order);
   int ConnectFollowPath(int style, uint32_t flags);
+  // Other link placers: each treats the children first, then splits its own chain.
+  int ConnectAllChild();
+  int ConnectFollowChild();
+  int ConnectFollowIsland();
+  int ConnectMiddleChild();
+  int ConnectMiddleIsland();
   int CreateConnectPoint(CSmartSect* sect, const double p[2], double out[2]);
   void UpdateConnectPoint(const double start[2], const double end[2]);
   void BreakConnectPoint();
@@ -124,6 +130,11 @@ class CSmartLoop {
   CSmartLoop* FindExportIsland();
   // One run of loops into curve, from this loop's head section on; returns 1.
   int ExtractCutinPath(int style, uint32_t flags, CSmartCurve* curve);
+  // Deburring: every loop is cut whole, and with 0x04 gone over again up to where the inner
+  // loops are entered and back, so the cut returns along itself.
+  int ExtractDeburyPath(int style, uint32_t flags, CSmartCurve* curve);
+  int LoopToSect(CPathCombine* combine, int style);
+  int ExtractAllChild(CPathCombine* combine, uint32_t flags);
   int ExtractAllCurve(CPathCombine* combine, double point[2], double lastPoint[2]);
   int ExtractCurve(CPathCombine* combine, int skipNegative, int outerFirst, double z);
   int ExtractAllLoop(int mode, std::vector<CSmartLoop*>& array);

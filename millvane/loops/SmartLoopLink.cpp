@@ -7,85 +7,15 @@
 #include <memory>
 #include <vector>
 
+#include "millvane/loops/PocketLinkUtil.h"
 #include "millvane/loops/SmartLoop.h"
 #include "millvane/paths/PathCombine.h"
 #include "millvane/paths/PathEntity.h"
 #include "platform/numora/Point2d.h"
 #include "platform/panlet/Progress.h"
 
-namespace {
+using namespace pocketlink;
 
-constexpr double kSentinel = 1000000.0;
-constexpr uint8_t kLoopCurveIsland = 1;  // curve flag byte of a run that starts on an island
-
-bool Near(const double a[2], const double b[2], double tol) { return P2D_AbsDist(a, b) < tol; }
-
-// A connect end that was never placed, or placed at the sentinel for "no parent section".
-bool HasConnectEnd(const CSmartLoop* l) {
-  return std::fabs(l->connectEnd[0]) < kSentinel - 1.0 && std::fabs(l->connectEnd[1]) < kSentinel - 1.0;
-}
-
-bool IsEmitted(const CSmartLoop* l) { return (l->state & kLoopEmitted) != 0; }
-
-bool ChainHolds(const CSmartLoop* l, const CSmartSect* s) {
-  if (!l || !l->curve || !s) return false;
-  for (const CSmartSect* x = l->curve->head; x; x = x->next)
-    if (x == s) return true;
-  return false;
-}
-
-// Pre-order over a tree: the loop, its children, then its islands (each recursively).
-template <class F>
-void PreOrder(CSmartLoop* l, F& f) {
-  f(l);
-  for (CSmartLoop* c = l->children; c; c = c->next) PreOrder(c, f);
-  for (CSmartLoop* i = l->islands; i; i = i->next) PreOrder(i, f);
-}
-
-// Post-order: children and islands before the loop, so that every loop's link points on its
-// parent are recorded before the parent's chain is split.
-template <class F>
-void PostOrder(CSmartLoop* l, F& f) {
-  for (CSmartLoop* c = l->children; c; c = c->next) PostOrder(c, f);
-  for (CSmartLoop* i = l->islands; i; i = i->next) PostOrder(i, f);
-  f(l);
-}
-
-void SortChildren(CSmartLoop* l) {
-  if (l->children && l->children->next) {
-    l->children = CSmartLoop::ResortContour(l->children, 0, 0);
-    for (CSmartLoop* c = l->children; c; c = c->next) c->parent = l;
-  }
-  for (CSmartLoop* c = l->children; c; c = c->next) SortChildren(c);
-}
-
-void CloneInto(CSmartCurve* curve, CSmartSect* s, uint32_t flags) {
-  CSmartSect* c = s->Clone();
-  c->flags = s->flags & kSectBound;
-  if ((flags & kFollowMarkInner) && !(s->flags & kSectBound)) c->flags |= kSectNotBound;
-  s->group = -77;
-  curve->AppendSect(c);
-}
-
-// The link from the cut's current end to the point where the next loop is entered.
-void AddLink(CSmartCurve* curve, const double to[2], uint32_t flags) {
-  if (!curve->head && !(flags & kFollowForceLink)) return;
-  double from[2];
-  if (curve->tail) curve->tail->EndPoint(from);
-  else return;  // nothing to link from
-  if (P2D_AbsDist(from, to) < 1e-9) return;
-  auto* l = new CSmartLine(from, to);
-  l->flags = kSectLink;
-  curve->AppendSect(l);
-}
-
-CSmartSect* BeginOf(CSmartLoop* l) {
-  CSmartSect* b = l->GetBeginSect();
-  if (!b) l->GetFirstCntSect(b);
-  return b;
-}
-
-}  // namespace
 
 void acTrimCombineAfter(CPathCombine* combine, CPathEntity* keepLast) {
   if (!combine) return;
@@ -260,6 +190,11 @@ CSmartLoop* CSmartLoop::FindExportIsland() {
 }
 
 int CSmartLoop::ConnectFollowPath(int style, uint32_t flags) {
+  if (style == 1) {
+    ConnectMiddleIsland();
+    ConnectMiddleChild();
+    return 1;
+  }
   if (!(flags & kFollowEnterMid)) SortChildren(this);
   auto link = [](CSmartLoop* l) {
     if (!l->curve || !l->curve->head) {
@@ -277,7 +212,6 @@ int CSmartLoop::ConnectFollowPath(int style, uint32_t flags) {
     if (ChainHolds(l->parent, s->origin)) l->parent->CreateConnectPoint(s->origin, start, end);
     l->UpdateConnectPoint(start, end);
   };
-  (void)style;
   PostOrder(this, link);
   return 1;
 }
@@ -377,7 +311,8 @@ int CSmartLoop::ExtractFollowPath(CPathCombine* combine, const QNC_CutFollowDef&
       continue;
     }
     l->curve->StartAt(b);
-    l->ExtractCutinPath(style, flags, c.get());
+    if (flags & kFollowDebur) l->ExtractDeburyPath(style, flags, c.get());
+    else l->ExtractCutinPath(style, flags, c.get());
     if (c->head) made.push_back(std::move(c));
   }
 

@@ -311,3 +311,111 @@ TEST(FollowPocketCoverage, StepTwiceRadiusCoversTheRegion) {
 }
 
 }  // namespace
+
+namespace {
+
+double TreePerimeter(const CSmartLoop* l) {
+  double s = l->curve ? looptest::Perimeter(l) : 0.0;
+  for (const CSmartLoop* c = l->children; c; c = c->next) s += TreePerimeter(c);
+  for (const CSmartLoop* i = l->islands; i; i = i->next) s += TreePerimeter(i);
+  return s;
+}
+
+bool AllEmitted(const CSmartLoop* l) {
+  if (l->curve && !(l->state & kLoopEmitted)) return false;
+  for (const CSmartLoop* c = l->children; c; c = c->next)
+    if (!AllEmitted(c)) return false;
+  for (const CSmartLoop* i = l->islands; i; i = i->next)
+    if (!AllEmitted(i)) return false;
+  return true;
+}
+
+struct EmitCase {
+  const char* name;
+  int style;            // tree style
+  int (*emit)(CSmartLoop*, CPathCombine*);
+};
+
+int FollowStyle(CSmartLoop* l, CPathCombine* c, int style, uint32_t flags, int order) {
+  QNC_CutFollowDef def{style, flags, 1.0, 0.0};
+  return l->ExtractFollowPath(c, def, {order});
+}
+
+const EmitCase kEmitCases[] = {
+    {"style0", 0, [](CSmartLoop* l, CPathCombine* c) { return FollowStyle(l, c, 0, 0, 1); }},
+    {"style0mid", 0, [](CSmartLoop* l, CPathCombine* c) { return FollowStyle(l, c, 0, 0x04, 0); }},
+    {"style1", 1, [](CSmartLoop* l, CPathCombine* c) { return FollowStyle(l, c, 1, 0, 1); }},
+    {"style1rev", 1, [](CSmartLoop* l, CPathCombine* c) { return FollowStyle(l, c, 1, 0x01, 0); }},
+    {"style2", 2, [](CSmartLoop* l, CPathCombine* c) { return FollowStyle(l, c, 2, 0, 1); }},
+    {"debur", 0, [](CSmartLoop* l, CPathCombine* c) { return FollowStyle(l, c, 0, 0x10, 1); }},
+    {"deburmid", 0, [](CSmartLoop* l, CPathCombine* c) { return FollowStyle(l, c, 0, 0x14, 1); }},
+    {"looptosect0", 0, [](CSmartLoop* l, CPathCombine* c) { return l->LoopToSect(c, 0); }},
+    {"looptosect1", 1, [](CSmartLoop* l, CPathCombine* c) { return l->LoopToSect(c, 1); }},
+    {"allchild", 0,
+     [](CSmartLoop* l, CPathCombine* c) {
+       l->ConnectAllChild();
+       return l->ExtractAllChild(c, 0);
+     }},
+    {"followchild", 0,
+     [](CSmartLoop* l, CPathCombine* c) {
+       l->ConnectFollowChild();
+       QNC_CutFollowDef def{0, 0x04, 1.0, 0.0};
+       return l->ExtractFollowPath(c, def, {1});
+     }},
+};
+
+// Every emission visits every loop of the tree, stays inside the region, and leaves no point
+// of it further than the step from the path.
+TEST(FollowEmission, EveryEmitterCutsTheWholeTree) {
+  const double step = 1.0;
+  for (const auto& ec : kEmitCases) {
+    for (const auto& shape : pockettest::Shapes()) {
+      SCOPED_TRACE(std::string(ec.name) + " " + shape.name);
+      Owned c(shape.make());
+      const auto rings = pockettest::ContourSamples(c.l);
+      ASSERT_EQ(c.l->FollowContour(ec.style, step, kRound, -1, 0.0), 1);
+      const double perimeter = TreePerimeter(c.l);
+      CPathCombine comb(8);
+      ASSERT_EQ(ec.emit(c.l, &comb), 1);
+      EXPECT_TRUE(AllEmitted(c.l));
+      const auto segs = pockettest::Segments(comb);
+      double len = 0;
+      for (const auto& s : segs) {
+        len += std::hypot(s.b[0] - s.a[0], s.b[1] - s.a[1]);
+        EXPECT_TRUE(pockettest::InRegion(rings, s.a[0], s.a[1]) ||
+                    pockettest::DistToRings(rings, s.a[0], s.a[1]) < 1e-3);
+      }
+      // Arcs are measured on their chords here: a little short of their length.
+      EXPECT_GE(len, perimeter * (1 - 1e-4));
+      EXPECT_LE(pockettest::WorstGap(rings, segs, 0.25, 3 * step), step + 0.02);
+    }
+  }
+}
+
+// Deburring goes round each loop, and with 0x04 back along the stretch it went over again:
+// the curve is continuous and longer than one pass.
+TEST(FollowEmission, DeburringCurveIsContinuous) {
+  for (uint32_t flags : {0x10u, 0x14u}) {
+    Owned sq(Rect(0, 0, 20, 20));
+    ASSERT_EQ(sq.l->FollowContour(0, 2.0, kRound, -1, 60.0), 1);
+    const double perimeter = TreePerimeter(sq.l);
+    sq.l->ConnectFollowPath(0, flags);
+    CSmartSect* b = nullptr;
+    sq.l->GetFirstCntSect(b);
+    CSmartCurve cut;
+    sq.l->ExtractDeburyPath(0, flags, &cut);
+    double len = 0;
+    for (CSmartSect* s = cut.head; s; s = s->next) {
+      if (!(s->flags & kSectLink)) len += s->Length();
+      if (!s->next) break;
+      double e[2], st[2];
+      s->EndPoint(e);
+      s->next->StartPoint(st);
+      EXPECT_LT(std::hypot(e[0] - st[0], e[1] - st[1]), 1e-6);
+    }
+    EXPECT_TRUE(AllEmitted(sq.l));
+    EXPECT_GE(len, perimeter - 1e-9);
+  }
+}
+
+}  // namespace
