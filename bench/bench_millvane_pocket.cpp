@@ -155,3 +155,24 @@ BENCHMARK(BM_TextScan)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_NoisyIslandsFollow)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_NoisyIslandsScan)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_TextBuildContour)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+namespace {
+
+// Crossings of two noisy 2,000-vertex outlines, the second shifted by 0.5: the section-pair
+// search the booleans of every pocket step run.
+void BM_NoisyLoopLoopInt(benchmark::State& state) {
+  CSmartLoop* a = NoisyWithIslands();
+  CSmartLoop* b = NoisyWithIslands();
+  b->RotateContour(0.001);
+  for (auto _ : state) {
+    a->InitBuffer();
+    b->InitBuffer();
+    benchmark::DoNotOptimize(a->LoopLoopInt(b));
+  }
+  delete a;
+  delete b;
+}
+
+}  // namespace
+
+BENCHMARK(BM_NoisyLoopLoopInt)->Unit(benchmark::kMillisecond);

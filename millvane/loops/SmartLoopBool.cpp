@@ -8,14 +8,11 @@
 #include <queue>
 #include <vector>
 
+#include "millvane/loops/BoxPairs.h"
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Point2d.h"
 
 namespace {
-
-bool BoxesMeet(const double a[4], const double b[4], double m) {
-  return a[0] <= b[2] + m && b[0] <= a[2] + m && a[1] <= b[3] + m && b[1] <= a[3] + m;
-}
 
 bool LoopBoxesMeet(const CSmartLoop* a, const CSmartLoop* b, double m) {
   return a->box[0] <= b->box[3] + m && b->box[0] <= a->box[3] + m && a->box[1] <= b->box[4] + m &&
@@ -140,12 +137,19 @@ double Len2(const double a[2], const double b[2]) {
 
 int CSmartLoop::LoopLoopInt(CSmartLoop* other) {
   if (!curve || !other || !other->curve || !LoopBoxesMeet(this, other, 0.0001)) return 0;
-  int found = 0;
+  std::vector<CSmartSect*> as, bs;
+  std::vector<const double*> ab, bb;
   for (CSmartSect* a = curve->head; a; a = a->next) {
-    for (CSmartSect* b = other->curve->head; b; b = b->next) {
-      if (BoxesMeet(a->box, b->box, 0.0001) && acCutSects(a, b, nullptr)) found = 1;
-    }
+    as.push_back(a);
+    ab.push_back(a->box);
   }
+  for (CSmartSect* b = other->curve->head; b; b = b->next) {
+    bs.push_back(b);
+    bb.push_back(b->box);
+  }
+  int found = 0;
+  for (const auto& [i, k] : acMeetingBoxPairs(ab, bb, 0.0001))
+    if (acCutSects(as[i], bs[k], nullptr)) found = 1;
   return found;
 }
 
