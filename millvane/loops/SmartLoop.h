@@ -178,7 +178,10 @@ class CSmartLoop {
   uint8_t state = 0;
 };
 
-// Input guard shared by the pocket builders (limits in CutRecords.h).
+// Input guards of the pocket builders (limits in CutRecords.h): a contour with a chain, within
+// the limits, whose loops cross neither themselves nor each other; for the follow pocket also
+// a usable step.
+bool acPocketShapeOk(const CSmartLoop* contour);
 bool acPocketInputOk(const CSmartLoop* contour, double step);
 // Frees every entity of the chain after keepLast (all of them for null): what a failed call
 // had appended.

@@ -5,7 +5,9 @@
 #include <numbers>
 #include <vector>
 
+#include "millvane/loops/BoxPairs.h"
 #include "millvane/loops/SmartLoop.h"
+#include "platform/numora/Point2d.h"
 #include "platform/panlet/Progress.h"
 
 namespace {
@@ -77,14 +79,48 @@ void DropPlaceholders(CSmartLoop* l) {
 
 }  // namespace
 
-// Shared guard of the pocket builders: a step that cannot make progress, or input so large
-// that the pocket would not finish, fails before any work.
-bool acPocketInputOk(const CSmartLoop* contour, double step) {
+// A contour is fit to pocket when it has a chain, is not absurdly large, and neither its
+// outer loop nor its islands cross themselves or each other (the inside would be undefined).
+bool acPocketShapeOk(const CSmartLoop* contour) {
   if (!contour || !contour->curve || !contour->curve->head) return false;
-  if (!std::isfinite(step) || step <= 1e-6) return false;
   if (SectionCount(contour) > kPocketMaxSections) return false;
+  for (int i : {0, 1, 3, 4})
+    if (!std::isfinite(contour->box[i])) return false;
+  std::vector<CSmartSect*> sects;
+  std::vector<const double*> boxes;
+  std::vector<const CSmartLoop*> owner;
+  for (const CSmartLoop* l = contour; l; l = (l == contour ? contour->islands : l->next)) {
+    if (!l->curve) continue;
+    for (CSmartSect* s = l->curve->head; s; s = s->next) {
+      sects.push_back(s);
+      boxes.push_back(s->box);
+      owner.push_back(l);
+    }
+  }
+  for (const auto& [i, k] : acMeetingBoxPairs(boxes, boxes, 0.0)) {
+    if (i >= k) continue;
+    double pts[2][2];
+    const int m = acSectSectInt(sects[i], sects[k], pts);
+    if (m == 0) continue;
+    if (owner[i] != owner[k]) return false;
+    // Neighbours in a chain share their joint; only a crossing elsewhere counts.
+    const CSmartCurve* c = owner[i]->curve;
+    const bool next = sects[i]->next == sects[k] || (sects[i] == c->head && sects[k] == c->tail);
+    if (!next) return false;
+    double joint[2];
+    if (sects[i]->next == sects[k]) sects[i]->EndPoint(joint);
+    else sects[i]->StartPoint(joint);
+    for (int q = 0; q < m; ++q)
+      if (P2D_AbsDist(pts[q], joint) > 1e-6) return false;
+  }
+  return true;
+}
+
+// Shared guard of the follow pocket: a step that cannot make progress, or input so large that
+// the pocket would not finish, fails before any work.
+bool acPocketInputOk(const CSmartLoop* contour, double step) {
+  if (!std::isfinite(step) || step <= 1e-6 || !acPocketShapeOk(contour)) return false;
   const double w = contour->box[3] - contour->box[0], h = contour->box[4] - contour->box[1];
-  if (!std::isfinite(w) || !std::isfinite(h)) return false;
   return std::min(w, h) / (2.0 * step) <= kPocketMaxPasses;
 }
 

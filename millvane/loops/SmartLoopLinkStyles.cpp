@@ -280,9 +280,13 @@ int CSmartLoop::ExtractDeburyPath(int style, uint32_t flags, CSmartCurve* curve)
 
 int CSmartLoop::LoopToSect(CPathCombine* combine, int style) {
   if (!combine || !curve) return 0;
+  CPathEntity* before = combine->tail;
   ConnectFollowPath(style, 0);
   while (CSmartLoop* l = GetFirstLoop(style)) {
-    if (gIsProgressCancel()) return 0;
+    if (gIsProgressCancel()) {
+      acTrimCombineAfter(combine, before);
+      return 0;
+    }
     CSmartSect* b = BeginOf(l);
     if (!b) {
       l->state |= kLoopEmitted;
@@ -299,6 +303,7 @@ int CSmartLoop::LoopToSect(CPathCombine* combine, int style) {
 
 int CSmartLoop::ExtractAllChild(CPathCombine* combine, uint32_t flags) {
   if (!combine) return 0;
+  CPathEntity* before = combine->tail;
   auto enterAt = [](CSmartLoop* l, const double p[2]) -> CSmartLoop* {
     for (CSmartLoop* c = l->children; c; c = c->next)
       if (!IsEmitted(c) && c->curve && Near(c->connectStart, p, 0.0001)) return c;
@@ -315,7 +320,10 @@ int CSmartLoop::ExtractAllChild(CPathCombine* combine, uint32_t flags) {
   };
   // A further tree starts a curve of its own: a jump inside one curve would be cut as a line.
   while (CSmartLoop* first = GetFirstLoop(0)) {
-    if (gIsProgressCancel()) return 0;
+    if (gIsProgressCancel()) {
+      acTrimCombineAfter(combine, before);
+      return 0;
+    }
     auto curve = std::make_unique<CSmartCurve>();
     std::vector<Frame> stack;
     CSmartLoop* l = first;

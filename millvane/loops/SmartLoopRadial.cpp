@@ -29,7 +29,7 @@ struct Hit {
 }  // namespace
 
 int CSmartLoop::CreateEmitPath(CPathCombine* combine, const QNC_CutEmitDef& def) {
-  if (!combine || !curve || !curve->head) return 0;
+  if (!combine || !acPocketShapeOk(this)) return 0;
   if (!std::isfinite(def.centre[0]) || !std::isfinite(def.centre[1]) ||
       !std::isfinite(def.startAngle) || !std::isfinite(def.sweep) || !std::isfinite(def.angleStep))
     return 0;
@@ -38,7 +38,6 @@ int CSmartLoop::CreateEmitPath(CPathCombine* combine, const QNC_CutEmitDef& def)
   int sections = 0;
   for (CSmartLoop* l = this; l; l = (l == this ? islands : l->next))
     if (l->curve) sections += l->curve->count;
-  if (sections > kPocketMaxSections) return 0;
   const int n = static_cast<int>(rays);
   const bool linked = (def.flags & 0x01) != 0;
   const double* c = def.centre;

@@ -135,6 +135,7 @@ CSmartLPoint* CSmartLoop::GenerateScanPoint(CSmartLoop* loops, double step, int)
 int CSmartLoop::ExtractLinearPath(CPathCombine* combine, const QNC_CutLinearDef& def,
                                   const QNC_OrderType& order, CSmartLPoint* points) {
   if (!combine || !points) return 0;
+  CPathEntity* before = combine->tail;
   if (!(def.flags & kLinearZigZag)) {
     if (order.order) {
       for (CSmartLPoint* p = points; p; p = p->created)
@@ -208,7 +209,10 @@ int CSmartLoop::ExtractLinearPath(CPathCombine* combine, const QNC_CutLinearDef&
     };
     for (CSmartLPoint* p = points; p; p = p->created) {
       if (p->kind != kPtStart || !p->strokeNext) continue;
-      if (gIsProgressCancel()) return 0;
+      if (gIsProgressCancel()) {
+      acTrimCombineAfter(combine, before);
+      return 0;
+    }
       auto* curve = new CSmartCurve;
       CSmartLPoint* cur = p;
       while (cur) {
@@ -259,9 +263,8 @@ int CSmartLoop::ExtractLinearPath(CPathCombine* combine, const QNC_CutLinearDef&
 
 int CSmartLoop::CreateLinearPath(CPathCombine* combine, const QNC_CutLinearDef& def,
                                  const QNC_CornerType& corner, const QNC_OrderType& order) {
-  if (!combine || !curve || !std::isfinite(def.step) || def.step < 0.001 ||
-      !std::isfinite(def.inset) || !std::isfinite(def.angle) || std::isnan(def.maxLink) ||
-      SectionCount(this) > kPocketMaxSections)
+  if (!combine || !std::isfinite(def.step) || def.step < 0.001 || !std::isfinite(def.inset) ||
+      !std::isfinite(def.angle) || std::isnan(def.maxLink) || !acPocketShapeOk(this))
     return 0;
   CQProgress progress;
   CPathEntity* before = combine->tail;

@@ -29,9 +29,11 @@ bool SpiralInputOk(CSmartLoop* loops, CSmartArc* arcs[2], double step) {
   const double r = std::max(arcs[0]->radius, arcs[1]->radius);
   if (!std::isfinite(r) || r / step > kMaxRounds) return false;
   int n = 0;
-  for (CSmartLoop* c = loops; c; c = c->next)
+  for (CSmartLoop* c = loops; c; c = c->next) {
+    if (!acPocketShapeOk(c)) return false;
     for (CSmartLoop* l = c; l; l = (l == c ? c->islands : l->next))
       if (l->curve) n += l->curve->count;
+  }
   if (n > kPocketMaxSections) return false;
   // Cut-point lists must hold path points only: stale cuts go.
   for (CSmartLoop* c = loops; c; c = c->next) c->InitBuffer();
@@ -159,11 +161,15 @@ CSmartLPoint* CSmartLoop::GenerateSpiralPoint(CSmartLoop* loops, CSmartArc* arcs
 int CSmartLoop::ExtractSpiralPath(CPathCombine* combine, const QNC_CutSpiralDef&,
                                   const QNC_OrderType&, CSmartLPoint* points, CSmartArc* arcs[2]) {
   if (!combine || !points || !arcs || !arcs[0] || !arcs[1]) return 0;
+  CPathEntity* before = combine->tail;
   BoundaryRing ring;
   const double pi = std::numbers::pi;
   for (CSmartLPoint* p = points; p; p = p->created) {
     if (p->kind != kPtStart) continue;
-    if (gIsProgressCancel()) return 0;
+    if (gIsProgressCancel()) {
+      acTrimCombineAfter(combine, before);
+      return 0;
+    }
     auto* cut = new CSmartCurve;
     CSmartLPoint* at = p;
     while (at) {
@@ -252,6 +258,7 @@ int CSmartLoop::ExtractSpiralPath(CPathCombine* combine, const QNC_CutSpiralDef&
                                   const QNC_OrderType&, CSmartLPoint* points,
                                   CSmartCurveLib* library) {
   if (!combine || !library) return 0;
+  CPathEntity* before = combine->tail;
   if (def.flags & 0x01) {
     std::vector<CSmartCurve*> all;
     while (CSmartCurve* c = library->head) {
@@ -296,7 +303,10 @@ int CSmartLoop::ExtractSpiralPath(CPathCombine* combine, const QNC_CutSpiralDef&
     return false;
   };
   while (CSmartCurve* cut = library->head) {
-    if (gIsProgressCancel()) return 0;
+    if (gIsProgressCancel()) {
+      acTrimCombineAfter(combine, before);
+      return 0;
+    }
     library->RemoveCurve(cut);
     markEnds(cut);
     for (;;) {
