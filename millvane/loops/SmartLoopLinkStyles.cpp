@@ -207,23 +207,8 @@ int CSmartLoop::ExtractDeburyPath(int style, uint32_t flags, CSmartCurve* curve)
     l->state |= kLoopEmitted;
     for (CSmartSect* s = l->curve->head; s; s = s->next) CloneInto(curve, s, flags);
   };
-  if (!(flags & kFollowEnterMid)) {
-    // Each loop whole, then on into the loop that is entered where it closed.
-    for (CSmartLoop* l = this; l;) {
-      wholePass(l);
-      double p[2];
-      l->curve->head->StartPoint(p);
-      CSmartLoop* n = l->GetNextLoop(p, style);
-      CSmartSect* b = n ? BeginOf(n) : nullptr;
-      if (!b) break;
-      n->curve->StartAt(b);
-      double to[2];
-      b->StartPoint(to);
-      AddLink(curve, to, flags);
-      l = n;
-    }
-    return 1;
-  }
+  // Without 0x04 every loop is cut once, whole, as in the plain emission.
+  if (!(flags & kFollowEnterMid)) return ExtractCutinPath(style, flags, curve);
   auto enterAt = [](CSmartLoop* l, const double p[2]) -> CSmartLoop* {
     for (CSmartLoop* c = l->children; c; c = c->next)
       if (!IsEmitted(c) && c->curve && HasConnectEnd(c) && Near(c->connectEnd, p, 0.0001)) return c;

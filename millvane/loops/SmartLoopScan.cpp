@@ -93,7 +93,10 @@ CSmartLPoint* CSmartLoop::GenerateScanPoint(CSmartLoop* loops, double step, int)
   for (int k = 1;; ++k) {
     const double y = ymin + k * step;
     if (!(y < ymax - d)) break;
-    if ((k & 63) == 0 && gIsProgressCancel()) return nullptr;  // points go with their loops
+    if ((k & 63) == 0 && gIsProgressCancel()) {
+      for (CSmartLoop* l = loops; l; l = l->next) l->InitBuffer();  // the points made so far
+      return nullptr;
+    }
     all.clear();
     allSects.clear();
     for (CSmartLoop* l = loops; l; l = l->next) {
@@ -210,9 +213,9 @@ int CSmartLoop::ExtractLinearPath(CPathCombine* combine, const QNC_CutLinearDef&
     for (CSmartLPoint* p = points; p; p = p->created) {
       if (p->kind != kPtStart || !p->strokeNext) continue;
       if (gIsProgressCancel()) {
-      acTrimCombineAfter(combine, before);
-      return 0;
-    }
+        acTrimCombineAfter(combine, before);
+        return 0;
+      }
       auto* curve = new CSmartCurve;
       CSmartLPoint* cur = p;
       while (cur) {

@@ -224,7 +224,10 @@ CSmartLPoint* CSmartLoop::GenerateSpiralPoint(CSmartLoop* loops, CSmartArc* arcs
   CSmartLPoint* last = nullptr;
   int number = 0;
   for (CSmartSect* s = chain.head; s; s = s->next, ++number) {
-    if ((number & 127) == 0 && gIsProgressCancel()) return nullptr;
+    if ((number & 127) == 0 && gIsProgressCancel()) {
+      for (CSmartLoop* c = loops; c; c = c->next) c->InitBuffer();  // the points made so far
+      return nullptr;
+    }
     auto* arc = static_cast<CSmartArc*>(s);
     for (const ArcHit& h : ArcHits(loops, arc)) {
       auto* lp = new CSmartLPoint;
