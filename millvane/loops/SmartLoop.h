@@ -119,6 +119,8 @@ class CSmartLoop {
   int ConnectFollowIsland();
   int ConnectMiddleChild();
   int ConnectMiddleIsland();
+  // Links each island to a loop offset from it (kind -1), or else to this loop (kind 1).
+  int ConnectOuterIsland();
   int CreateConnectPoint(CSmartSect* sect, const double p[2], double out[2]);
   void UpdateConnectPoint(const double start[2], const double end[2]);
   void BreakConnectPoint();

@@ -202,6 +202,60 @@ int CSmartLoop::ConnectMiddleIsland() {
   return 1;
 }
 
+int CSmartLoop::ConnectOuterIsland() {
+  for (CSmartLoop* isl = islands; isl; isl = isl->next) {
+    isl->kind = 0;
+    if (!isl->curve || !isl->curve->head) continue;
+    auto fromIsland = [isl](const CSmartSect* s) { return s->origin && ChainHolds(isl, s->origin); };
+    // A section of l offset from the island, unless l already links to the island there.
+    auto examine = [&](CSmartLoop* l) -> CSmartSect* {
+      if (!l->curve) return nullptr;
+      if (CSmartSect* b = l->GetBeginSect(); b && fromIsland(b)) {
+        double st[2], q[2];
+        b->StartPoint(st);
+        b->origin->NearestPoint(st, q);
+        if (Near(q, l->connectEnd, 0.0001)) return nullptr;
+      }
+      for (CSmartSect* s = l->curve->head; s; s = s->next)
+        if (fromIsland(s)) return s;
+      return nullptr;
+    };
+    CSmartSect* found = nullptr;
+    for (CSmartLoop* c = children; c && !found; c = c->next)
+      for (CSmartLoop* ci = c->islands; ci && !found; ci = ci->next) found = examine(ci);
+    // Then the children depth first, last first; a loop with islands hands over to its children.
+    std::vector<CSmartLoop*> stack;
+    for (CSmartLoop* c = children; c; c = c->next) stack.push_back(c);
+    while (!found && !stack.empty()) {
+      CSmartLoop* l = stack.back();
+      stack.pop_back();
+      if (!l->islands) found = examine(l);
+      std::vector<CSmartLoop*> kids;
+      for (CSmartLoop* c = l->children; c; c = c->next) kids.push_back(c);
+      stack.insert(stack.end(), kids.begin(), kids.end());
+    }
+    if (found) {
+      found->flags = kSectConnect;
+      double st[2], at[2];
+      found->StartPoint(st);
+      isl->CreateConnectPoint(found->origin, st, at);
+      isl->UpdateConnectPoint(at, st);
+      isl->BreakConnectPoint();
+      isl->kind = -1;
+      continue;
+    }
+    isl->BreakConnectPoint();
+    CSmartSect* r = nullptr;
+    isl->GetFirstCntSect(r);
+    double p[2], end[2] = {kSentinel, kSentinel};
+    r->StartPoint(p);
+    if (r->origin && ChainHolds(this, r->origin)) CreateConnectPoint(r->origin, p, end);
+    isl->UpdateConnectPoint(p, end);
+    isl->kind = 1;
+  }
+  return 1;
+}
+
 int CSmartLoop::ExtractDeburyPath(int style, uint32_t flags, CSmartCurve* curve) {
   auto wholePass = [&](CSmartLoop* l) {
     l->state |= kLoopEmitted;

@@ -419,3 +419,30 @@ TEST(FollowEmission, DeburringCurveIsContinuous) {
 }
 
 }  // namespace
+
+namespace {
+
+// An island is linked to the copy of it that the next offset keeps as an obstacle; without
+// any offset it is linked to its own loop and marked for a cut of its own.
+TEST(FollowLink, OuterIslandLinksToTheLoopOffsetFromIt) {
+  for (int levels : {2, 1}) {
+    SCOPED_TRACE(levels);
+    Owned c(Rect(0, 0, 40, 30));
+    c.l->AddIsland(looptest::Polygon({{18, 12}, {18, 18}, {24, 18}, {24, 12}}));
+    ASSERT_EQ(c.l->FollowContour(0, 1.0, kRound, levels, 60.0), 1);
+    ASSERT_EQ(c.l->children != nullptr, levels == 2);
+    c.l->ConnectOuterIsland();
+    CSmartLoop* isl = c.l->islands;
+    ASSERT_NE(isl, nullptr);
+    if (levels == 2) {
+      EXPECT_EQ(isl->kind, -1);
+      EXPECT_LT(std::hypot(isl->connectStart[0] - isl->connectEnd[0], isl->connectStart[1] - isl->connectEnd[1]), 1e-9);
+      EXPECT_LT(isl->MinDistPoint(isl->connectStart), 1e-9);  // on the island
+    } else {
+      EXPECT_EQ(isl->kind, 1);
+      EXPECT_EQ(isl->connectEnd[0], 1000000.0);
+    }
+  }
+}
+
+}  // namespace
