@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <numbers>
+#include <type_traits>
 #include <vector>
 
 #include "millvane/loops/SmartLoop.h"
@@ -446,3 +447,7 @@ TEST(FollowLink, OuterIslandLinksToTheLoopOffsetFromIt) {
 }
 
 }  // namespace
+
+// A loop owns its curve and lists: a member-wise copy would free them twice, so there is none.
+static_assert(!std::is_copy_constructible_v<CSmartLoop>);
+static_assert(!std::is_copy_assignable_v<CSmartLoop>);
