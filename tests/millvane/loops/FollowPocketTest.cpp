@@ -451,3 +451,31 @@ TEST(FollowLink, OuterIslandLinksToTheLoopOffsetFromIt) {
 // A loop owns its curve and lists: a member-wise copy would free them twice, so there is none.
 static_assert(!std::is_copy_constructible_v<CSmartLoop>);
 static_assert(!std::is_copy_assignable_v<CSmartLoop>);
+
+namespace {
+
+// With 0x40 the copies of generated sections are marked as off the user's boundary; the
+// contour's own sections are not.
+TEST(FollowLink, MarkInnerFlagsOnlyGeneratedSections) {
+  Owned sq(Rect(0, 0, 20, 20));
+  ASSERT_EQ(sq.l->FollowContour(0, 2.0, kRound, -1, 60.0), 1);
+  sq.l->ConnectFollowPath(0, 0x40);
+  CSmartSect* b = nullptr;
+  sq.l->GetFirstCntSect(b);
+  CSmartCurve cut;
+  sq.l->ExtractCutinPath(0, 0x40, &cut);
+  int bound = 0, inner = 0;
+  for (CSmartSect* s = cut.head; s; s = s->next) {
+    if (s->flags & kSectLink) continue;
+    double m[2];
+    s->EvPoint(0.5, m);
+    const bool onContour = m[0] < 1e-9 || m[1] < 1e-9 || m[0] > 20 - 1e-9 || m[1] > 20 - 1e-9;
+    EXPECT_EQ((s->flags & kSectNotBound) != 0, !onContour);
+    EXPECT_EQ((s->flags & kSectBound) != 0, onContour);
+    (onContour ? bound : inner)++;
+  }
+  EXPECT_GE(bound, 4);
+  EXPECT_GE(inner, 16);
+}
+
+}  // namespace

@@ -172,6 +172,31 @@ TEST(SpiralPocket, ArcOnTheBoundaryDoesNotShiftTheStrokes) {
   EXPECT_GT(len, kPi * 0.5 * 19 * 10 * 0.999);
 }
 
+// Reversing the library's order and direction (0x01) cuts the same pieces.
+TEST(SpiralPocket, ReversedLibraryCutsTheSamePieces) {
+  double len[2] = {0, 0};
+  for (uint8_t flags : {uint8_t(0), uint8_t(1)}) {
+    Owned c(pockettest::TwoIslands());
+    Spiral sp(20, 15, 25.05, 1.0);
+    CSmartCurveLib lib;
+    CSmartLPoint* pts = CSmartLoop::GenerateSpiralPoint(c.l, sp.arcs, 1.0, &lib);
+    ASSERT_NE(pts, nullptr);
+    const int pieces = lib.count;
+    EXPECT_GT(pieces, 10);
+    double inLib = 0;
+    for (CSmartCurve* k = lib.head; k; k = k->next)
+      for (CSmartSect* s = k->head; s; s = s->next) inLib += s->Length();
+    CPathCombine comb(8);
+    ASSERT_EQ(c.l->ExtractSpiralPath(&comb, {flags, 1.0}, {1}, pts, &lib), 1);
+    c.l->InitBuffer();
+    EXPECT_EQ(lib.count, 0);
+    len[flags] = PathLength(comb);
+    EXPECT_GE(len[flags], inLib * (1 - 1e-4));
+  }
+  EXPECT_GT(len[0], 0.0);
+  EXPECT_GT(len[1], 0.0);
+}
+
 TEST(SpiralPocket, BadInputGivesNoPoints) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   Owned c(looptest::Circle(0, 0, 20));

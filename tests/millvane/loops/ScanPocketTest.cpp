@@ -146,6 +146,33 @@ TEST(ScanPocket, ZigZagOverASquareIsOneCut) {
   EXPECT_NEAR(PathLength(comb), 9 * 10 + 8 * 1, 1e-9);
 }
 
+// Links only to neighbouring rows still cut every stroke once, in continuous cuts.
+TEST(ScanPocket, NeighbourRowLinksCutEveryStroke) {
+  auto u = [] {
+    return looptest::Polygon({{0, 0}, {30, 0}, {30, 30}, {20, 30}, {20, 10.5}, {10, 10.5}, {10, 30}, {0, 30}});
+  };
+  double strokes = 0;
+  {
+    Owned c(u());
+    CPathCombine comb(8);
+    ASSERT_EQ(c.l->CreateLinearPath(&comb, Def(0, 1.0, 0.0), kRound, {1}), 1);
+    strokes = PathLength(comb);
+  }
+  Owned c(u());
+  CPathCombine comb(8);
+  ASSERT_EQ(c.l->CreateLinearPath(&comb, Def(kLinearZigZag | kLinearNeighbour, 1.0, 0.0, 0.0, 50.0),
+                                  kRound, {1}), 1);
+  int breaks = -1;
+  const auto segs = pockettest::Segments(comb, &breaks);
+  double across = 0;  // the strokes: horizontal, on the rows y = 1 ... 29
+  for (const auto& s : segs)
+    if (std::fabs(s.a[1] - s.b[1]) < 1e-12 && s.a[1] > 0.5 && s.a[1] < 29.5 &&
+        std::fabs(s.a[1] - std::round(s.a[1])) < 1e-9)
+      across += std::fabs(s.b[0] - s.a[0]);
+  EXPECT_NEAR(across, strokes, 1e-6);
+  EXPECT_LE(breaks + 1, 3);
+}
+
 // With leads the cut leaves its last stroke for the contour and goes round it once; the
 // finishing pass then leaves that loop out, so only the lead is added.
 TEST(ScanPocket, LeadGoesRoundTheContourOnce) {
