@@ -136,6 +136,8 @@ class CSmartLoop {
   // loops are entered and back, so the cut returns along itself.
   int ExtractDeburyPath(int style, uint32_t flags, CSmartCurve* curve);
   int LoopToSect(CPathCombine* combine, int style);
+  // The tree as one curve per tree (after ConnectAllChild); a loop no link reached is cut
+  // whole from its head.
   int ExtractAllChild(CPathCombine* combine, uint32_t flags);
   int ExtractAllCurve(CPathCombine* combine, double point[2], double lastPoint[2]);
   int ExtractCurve(CPathCombine* combine, int skipNegative, int outerFirst, double z);

@@ -143,6 +143,16 @@ CSmartLoop* CSmartLoop::GetNextLoop(const double p[2], int style) {
     if (area <= 0.0) return inList(islands, nullptr);
     return nullptr;
   }
+  if (style == 2 && area <= 0.0) {
+    // An island goes on to its neighbours: the parent's children and their islands, the
+    // parent's other islands, then the grandparent's islands.
+    if (!parent) return nullptr;
+    if (CSmartLoop* l = inList(parent->children, this)) return l;
+    for (CSmartLoop* c = parent->children; c; c = c->next)
+      if (CSmartLoop* l = inList(c->islands, this)) return l;
+    if (CSmartLoop* l = inList(parent->islands, this)) return l;
+    return parent->parent ? inList(parent->parent->islands, this) : nullptr;
+  }
   if (CSmartLoop* l = inList(children, nullptr)) return l;
   if (style == 2) {
     for (CSmartLoop* a = parent; a; a = a->parent)
