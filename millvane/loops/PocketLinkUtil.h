@@ -78,4 +78,23 @@ inline CSmartSect* BeginOf(CSmartLoop* l) {
   return b;
 }
 
+// Makes the next loop's chain start at its begin section and links the cut there; null (no
+// link) when the loop has no section to begin with.
+inline CSmartSect* EnterLoop(CSmartLoop* next, CSmartCurve* curve, uint32_t flags) {
+  CSmartSect* b = BeginOf(next);
+  if (!b) return nullptr;
+  next->curve->StartAt(b);
+  double to[2];
+  b->StartPoint(to);
+  AddLink(curve, to, flags);
+  return b;
+}
+
+// The child not yet cut whose link from this loop meets it at p.
+inline CSmartLoop* ChildEnteredAt(CSmartLoop* l, const double p[2]) {
+  for (CSmartLoop* c = l->children; c; c = c->next)
+    if (!IsEmitted(c) && c->curve && HasConnectEnd(c) && Near(c->connectEnd, p, 0.0001)) return c;
+  return nullptr;
+}
+
 }  // namespace pocketlink

@@ -236,13 +236,7 @@ int CSmartLoop::ExtractCutinPath(int style, uint32_t flags, CSmartCurve* curve) 
       double p[2];
       l->curve->head->StartPoint(p);
       CSmartLoop* n = l->GetNextLoop(p, style);
-      if (!n) break;
-      CSmartSect* b = BeginOf(n);
-      if (!b) break;
-      n->curve->StartAt(b);
-      double to[2];
-      b->StartPoint(to);
-      AddLink(curve, to, flags);
+      if (!n || !EnterLoop(n, curve, flags)) break;
       l = n;
     }
     return 1;
@@ -255,11 +249,6 @@ int CSmartLoop::ExtractCutinPath(int style, uint32_t flags, CSmartCurve* curve) 
     CSmartLoop* loop;
     CSmartSect* at;  // where the walk resumes; null: at the end of the chain
   };
-  auto enterAt = [](CSmartLoop* l, const double p[2]) -> CSmartLoop* {
-    for (CSmartLoop* c = l->children; c; c = c->next)
-      if (!IsEmitted(c) && c->curve && HasConnectEnd(c) && Near(c->connectEnd, p, 0.0001)) return c;
-    return nullptr;
-  };
   std::vector<Frame> stack;
   CSmartLoop* l = this;
   l->state |= kLoopEmitted;
@@ -269,14 +258,10 @@ int CSmartLoop::ExtractCutinPath(int style, uint32_t flags, CSmartCurve* curve) 
     if (s) s->StartPoint(p);
     else l->curve->head->StartPoint(p);
     CSmartLoop* enter = nullptr;
-    if (!s || (s != l->curve->head && (s->flags & kSectConnect))) enter = enterAt(l, p);
+    if (!s || (s != l->curve->head && (s->flags & kSectConnect))) enter = ChildEnteredAt(l, p);
     if (enter) {
       enter->state |= kLoopEmitted;
-      if (CSmartSect* b = BeginOf(enter)) {
-        enter->curve->StartAt(b);
-        double to[2];
-        b->StartPoint(to);
-        AddLink(curve, to, flags);
+      if (EnterLoop(enter, curve, flags)) {
         stack.push_back({l, s});
         l = enter;
         s = enter->curve->head;

@@ -263,11 +263,6 @@ int CSmartLoop::ExtractDeburyPath(int style, uint32_t flags, CSmartCurve* curve)
   };
   // Without 0x04 every loop is cut once, whole, as in the plain emission.
   if (!(flags & kFollowEnterMid)) return ExtractCutinPath(style, flags, curve);
-  auto enterAt = [](CSmartLoop* l, const double p[2]) -> CSmartLoop* {
-    for (CSmartLoop* c = l->children; c; c = c->next)
-      if (!IsEmitted(c) && c->curve && HasConnectEnd(c) && Near(c->connectEnd, p, 0.0001)) return c;
-    return nullptr;
-  };
   struct Frame {
     CSmartLoop* loop;
     CSmartSect* at;
@@ -283,20 +278,15 @@ int CSmartLoop::ExtractDeburyPath(int style, uint32_t flags, CSmartCurve* curve)
       if (!(x->flags & kSectConnect)) continue;
       double p[2];
       x->StartPoint(p);
-      if ((child = enterAt(l, p))) entry = x;
+      if ((child = ChildEnteredAt(l, p))) entry = x;
     }
     if (child) {
       for (CSmartSect* x = s; x != entry; x = x->next) CloneInto(curve, x, flags);
-      CSmartSect* b = BeginOf(child);
       child->state |= kLoopEmitted;
-      if (!b) {
+      if (!EnterLoop(child, curve, flags)) {
         s = entry;
         continue;
       }
-      child->curve->StartAt(b);
-      double to[2];
-      b->StartPoint(to);
-      AddLink(curve, to, flags);
       stack.push_back({l, entry});
       l = child;
       wholePass(l);
