@@ -4,16 +4,15 @@
 #include <array>
 #include <cmath>
 #include <deque>
+#include <functional>
+#include <queue>
 #include <vector>
 
+#include "millvane/loops/BoxPairs.h"
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Point2d.h"
 
 namespace {
-
-bool BoxesMeet(const double a[4], const double b[4], double m) {
-  return a[0] <= b[2] + m && b[0] <= a[2] + m && a[1] <= b[3] + m && b[1] <= a[3] + m;
-}
 
 bool LoopBoxesMeet(const CSmartLoop* a, const CSmartLoop* b, double m) {
   return a->box[0] <= b->box[3] + m && b->box[0] <= a->box[3] + m && a->box[1] <= b->box[4] + m &&
@@ -138,12 +137,19 @@ double Len2(const double a[2], const double b[2]) {
 
 int CSmartLoop::LoopLoopInt(CSmartLoop* other) {
   if (!curve || !other || !other->curve || !LoopBoxesMeet(this, other, 0.0001)) return 0;
-  int found = 0;
+  std::vector<CSmartSect*> as, bs;
+  std::vector<const double*> ab, bb;
   for (CSmartSect* a = curve->head; a; a = a->next) {
-    for (CSmartSect* b = other->curve->head; b; b = b->next) {
-      if (BoxesMeet(a->box, b->box, 0.0001) && acCutSects(a, b, nullptr)) found = 1;
-    }
+    as.push_back(a);
+    ab.push_back(a->box);
   }
+  for (CSmartSect* b = other->curve->head; b; b = b->next) {
+    bs.push_back(b);
+    bb.push_back(b->box);
+  }
+  int found = 0;
+  for (const auto& [i, k] : acMeetingBoxPairs(ab, bb, 0.0001))
+    if (acCutSects(as[i], bs[k], nullptr)) found = 1;
   return found;
 }
 
@@ -330,6 +336,91 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop* list) {
   return SortByDist(v.data(), static_cast<int>(v.size()));
 }
 
+namespace {
+
+// Chain ends filed by grid cell, so that the nearest end to a point is found by reading the
+// cells in rings around it. Ends that stop being ends (joined on both sides) leave the grid.
+class EndGrid {
+ public:
+  EndGrid(const std::vector<std::array<double, 2>>& pt) : pt_(pt) {
+    const int n = static_cast<int>(pt.size());
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    for (const auto& p : pt) {
+      x0 = std::min(x0, p[0]);
+      y0 = std::min(y0, p[1]);
+      x1 = std::max(x1, p[0]);
+      y1 = std::max(y1, p[1]);
+    }
+    const double side = std::max({x1 - x0, y1 - y0, 1e-9});
+    dim_ = std::max(1, static_cast<int>(std::sqrt(double(n))));
+    cell_ = side / dim_;
+    ox_ = x0;
+    oy_ = y0;
+    cells_.assign(size_t(dim_) * dim_, {});
+    slot_.assign(n, 0);
+    for (int i = 0; i < n; ++i) {
+      auto& c = cells_[Cell(i)];
+      slot_[i] = c.size();
+      c.push_back(i);
+    }
+  }
+  void Remove(int i) {
+    auto& c = cells_[Cell(i)];
+    const int last = c.back();
+    c[slot_[i]] = last;
+    slot_[last] = slot_[i];
+    c.pop_back();
+  }
+  // The filed end k (valid(k)) with the smallest (distance, min(i, k), max(i, k)); -1 if none.
+  template <class Valid>
+  int Nearest(int i, Valid valid, double& bestD) const {
+    const int cx = Coord(pt_[i][0], ox_), cy = Coord(pt_[i][1], oy_);
+    int best = -1;
+    bestD = 0.0;
+    auto better = [&](int k, double d) {
+      if (best < 0 || d < bestD) return true;
+      if (d > bestD) return false;
+      const int a = std::min(i, k), b = std::max(i, k), c = std::min(i, best), e = std::max(i, best);
+      return a < c || (a == c && b < e);
+    };
+    for (int r = 0; r <= dim_; ++r) {
+      for (int gx = cx - r; gx <= cx + r; ++gx) {
+        if (gx < 0 || gx >= dim_) continue;
+        const int step = (gx == cx - r || gx == cx + r) ? 1 : 2 * r;
+        for (int gy = cy - r; gy <= cy + r; gy += std::max(step, 1)) {
+          if (gy < 0 || gy >= dim_) continue;
+          for (int k : cells_[size_t(gx) * dim_ + gy]) {
+            if (k == i || !valid(k)) continue;
+            const double d = std::sqrt(Len2(pt_[i].data(), pt_[k].data()));
+            if (better(k, d)) {
+              best = k;
+              bestD = d;
+            }
+          }
+        }
+      }
+      // Ends beyond ring r lie further than (r - 1) cells, with a cell to spare for rounding.
+      if (best >= 0 && bestD < (r - 1) * cell_) break;
+    }
+    return best;
+  }
+
+ private:
+  int Coord(double v, double o) const {
+    return std::clamp(static_cast<int>(std::floor((v - o) / cell_)), 0, dim_ - 1);
+  }
+  size_t Cell(int i) const {
+    return size_t(Coord(pt_[i][0], ox_)) * dim_ + Coord(pt_[i][1], oy_);
+  }
+  const std::vector<std::array<double, 2>>& pt_;
+  int dim_ = 1;
+  double cell_ = 1.0, ox_ = 0.0, oy_ = 0.0;
+  std::vector<std::vector<int>> cells_;
+  std::vector<size_t> slot_;
+};
+
+}  // namespace
+
 CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
   if (!array || count <= 0) return nullptr;
   std::vector<CSmartLoop*> loops(array, array + count);
@@ -339,19 +430,10 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
     pt[i] = {0.0, 0.0};
     if (loops[i]->curve) loops[i]->curve->PointAtFraction(0.0, pt[i].data());
   }
-  std::vector<double> dist(static_cast<size_t>(count) * count);
-  for (int i = 0; i < count; ++i)
-    for (int k = 0; k < count; ++k) dist[size_t(i) * count + k] = std::sqrt(Len2(pt[i].data(), pt[k].data()));
-
-  // Joining the two chains whose nearest ends are closest, over and over, is the same as taking
-  // the point pairs in ascending distance and keeping each that links ends of two chains.
-  std::vector<std::pair<int, int>> pairs;
-  pairs.reserve(size_t(count) * (count - 1) / 2);
-  for (int i = 0; i < count; ++i)
-    for (int k = i + 1; k < count; ++k) pairs.push_back({i, k});
-  std::stable_sort(pairs.begin(), pairs.end(), [&](const auto& x, const auto& y) {
-    return dist[size_t(x.first) * count + x.second] < dist[size_t(y.first) * count + y.second];
-  });
+  // Joining the two chains whose nearest ends are closest, over and over, takes the point
+  // pairs in ascending distance (ties by index) and keeps each that links ends of two chains.
+  // A pair only ever stops qualifying, so a queue holding for every chain end its best pair
+  // when it was last looked at is enough: a stale entry is looked at again when it comes up.
   std::vector<int> chainOf(count), degree(count, 0);
   std::vector<std::deque<int>> chains(count);
   for (int i = 0; i < count; ++i) {
@@ -388,10 +470,33 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
       }
     }
   };
+  struct Entry {
+    double d;
+    int lo, hi, owner;
+    bool operator>(const Entry& o) const {
+      if (d != o.d) return d > o.d;
+      if (lo != o.lo) return lo > o.lo;
+      return hi > o.hi;
+    }
+  };
+  std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue;
+  EndGrid grid(pt);
+  auto offer = [&](int i) {
+    double d;
+    const int k = grid.Nearest(i, [&](int x) { return chainOf[x] != chainOf[i]; }, d);
+    if (k >= 0) queue.push({d, std::min(i, k), std::max(i, k), i});
+  };
+  for (int i = 0; i < count; ++i) offer(i);
   int left = count;
-  for (const auto& [i, k] : pairs) {
-    if (left == 1) break;
-    if (degree[i] > 1 || degree[k] > 1 || chainOf[i] == chainOf[k]) continue;
+  while (left > 1 && !queue.empty()) {
+    const Entry e = queue.top();
+    queue.pop();
+    const int i = e.lo, k = e.hi;
+    if (degree[e.owner] > 1) continue;  // no longer a chain end
+    if (degree[i] > 1 || degree[k] > 1 || chainOf[i] == chainOf[k]) {
+      offer(e.owner);
+      continue;
+    }
     std::deque<int> a = std::move(chains[chainOf[i]]), b = std::move(chains[chainOf[k]]);
     const int gone = chainOf[k], kept = chainOf[i];
     if (a.back() != i) std::reverse(a.begin(), a.end());
@@ -401,12 +506,13 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
       a.push_back(x);
       chainOf[x] = kept;
     }
-    ++degree[i];
-    ++degree[k];
+    for (int x : {i, k})
+      if (++degree[x] == 2) grid.Remove(x);
     untangle(a, link);
     chains[kept] = std::move(a);
     chains[gone].clear();
     --left;
+    if (degree[e.owner] < 2) offer(e.owner);
   }
   std::deque<int>& c = chains[chainOf[0]];
   if (pt[c.back()][0] < pt[c.front()][0]) std::reverse(c.begin(), c.end());
