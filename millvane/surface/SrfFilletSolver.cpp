@@ -76,6 +76,19 @@ double NearestPeriodShift(const _param& r, double t, double ref) {
   return -std::round((t - ref) / p) * p;
 }
 
+// Box of the Cartesian control points, which holds the whole surface (weights are positive).
+void NetBox(const _nurbs_surface* s, _tagBox3D* box) {
+  BOX3D_Init0(box);
+  if (!s || !s->net) return;
+  for (int j = 0; j < s->nv; ++j)
+    for (int i = 0; i < s->nu; ++i) {
+      const double* h = s->net[j][i];
+      if (!(h[3] > 0.0)) continue;
+      const double p[3] = {h[0] / h[3], h[1] / h[3], h[2] / h[3]};
+      BOX3D_Extend(box, p);
+    }
+}
+
 bool InRange(const _param& r, double t) { return t >= r.min - 1e-6 && t <= r.max + 1e-6; }
 
 bool Unit2(double o[2], double x, double y) {
@@ -169,6 +182,8 @@ int CSrfFilletSolver::PrepareSide(SrfSideNode& node, double d) {
   node.loops = &face->m_LoopList;
   face->GetUVBox(&node.uvBox);
   face->GetBox(&node.box);
+  // A face without loops or iso-curves has nothing to build its box from.
+  if (!BOX3D_IsValid(&node.box)) NetBox(face->m_pSurface, &node.box);
   if (SRF_GetParamRanges(node.surface, &node.uRange, &node.vRange) != 1) return 0;
 
   _tagBox2D& box = node.uvBox;

@@ -1,0 +1,257 @@
+// Constant-radius fillet between trimmed faces, run whole: spines traced on the offsets,
+// patches checked against the closed forms of the rolling ball.
+#include <cmath>
+#include <numbers>
+
+#include "BlendFixture.h"
+#include "millvane/kernel/SurfaceRecords.h"
+
+namespace {
+
+using namespace bt;
+constexpr double kPi = std::numbers::pi;
+
+class SrfFilletTest : public BlendTest {};
+
+// Face A: z = 0, x in [0, 2]; face B through the y axis at interior angle alpha to A, s in
+// [-2, 2] along (cos alpha, 0, sin alpha). Normals point into the wedge.
+struct Wedge {
+  Face a, b;
+  explicit Wedge(double alpha) {
+    const double oA[3] = {0, 0, 0}, uA[3] = {2, 0, 0}, vA[3] = {0, 2, 0};
+    const double c = std::cos(alpha), s = std::sin(alpha);
+    const double oB[3] = {-2 * c, 0, -2 * s}, uB[3] = {0, 2, 0}, vB[3] = {4 * c, 0, 4 * s};
+    a = Plane(oA, uA, vA);
+    b = Plane(oB, uB, vB);
+  }
+};
+
+TEST_F(SrfFilletTest, WedgeContactsLieAtRadiusOverTanOfHalfTheAngle) {
+  const double r = 0.3;
+  for (double deg : {60.0, 90.0, 120.0, 135.0}) {
+    const double alpha = deg * kPi / 180.0;
+    Wedge w(alpha);
+    CSrfFilletSolver solver;
+    solver.SetRadius(r);
+    solver.AddFace(w.a.get(), 0, false);
+    solver.AddFace(w.b.get(), 0, true);
+    SurfList out;
+    ASSERT_EQ(solver.Fillet(&out), 1) << deg;
+    ASSERT_EQ(out.GetCount(), 1) << deg;
+    ASSERT_TRUE(solver.Spines());
+    EXPECT_EQ(solver.Spines()->next, nullptr) << "one straight spine";
+
+    // The spine: the ball centre on the bisector at r / sin(alpha / 2) from the edge.
+    const double dc = r / std::sin(alpha / 2);
+    const double centre[3] = {dc * std::cos(alpha / 2), 0, dc * std::sin(alpha / 2)};
+    const _intcur* spine = solver.Spines()->curve;
+    ASSERT_GE(spine->points->count, 2);
+    for (int i = 0; i < spine->points->count; ++i) {
+      const SSI_TracedPoint& tp = spine->points->points[i];
+      EXPECT_NEAR(tp.point[0], centre[0], 1e-6) << deg;
+      EXPECT_NEAR(tp.point[2], centre[2], 1e-6) << deg;
+      EXPECT_NEAR(std::fabs(tp.tangent[1]), 1.0, 1e-6);
+    }
+    const double y0 = spine->points->points[0].point[1];
+    const double y1 = spine->points->points[spine->points->count - 1].point[1];
+    EXPECT_NEAR(std::min(y0, y1), 0.0, 0.01) << "the spine runs across the faces";
+    EXPECT_NEAR(std::max(y0, y1), 2.0, 0.01);
+
+    const double contact = r / std::tan(alpha / 2);
+    const CGeTrimSurf* patch = out.GetHead();
+    for (const Sample& p : SamplePatch(patch)) {
+      const double q[3] = {p.p[0], centre[1], p.p[2]};
+      EXPECT_NEAR(Dist(q, centre), r, 1e-5) << deg << " every point at r from the spine";
+      if (p.u != 0.0 && p.u != 1.0) continue;
+      // The contact curves: on A at x = contact, on B at s = contact; the normal is the face's.
+      const double onA = std::fabs(p.p[2]) + std::fabs(p.p[0] - contact);
+      const double sB = p.p[0] * std::cos(alpha) + p.p[2] * std::sin(alpha);
+      const double offB = -p.p[0] * std::sin(alpha) + p.p[2] * std::cos(alpha);
+      const double onB = std::fabs(offB) + std::fabs(sB - contact);
+      EXPECT_LT(std::min(onA, onB), 1e-5) << deg << " u " << p.u;
+      const double nA[3] = {0, 0, 1}, nB[3] = {std::sin(alpha), 0, -std::cos(alpha)};
+      EXPECT_LT(CrossLen(p.n, onA < onB ? nA : nB), 1e-5) << deg << " G1 at the contact";
+    }
+  }
+}
+
+TEST_F(SrfFilletTest, PlaneAndStandingCylinderGiveACircularSpine) {
+  const double R = 1.0, r = 0.25;
+  const double o[3] = {-3, -3, 0}, u[3] = {6, 0, 0}, v[3] = {0, 6, 0};
+  Face plane = Plane(o, u, v);
+  Face cyl = Cylinder(R, 0.0, 2.0);
+  CSrfFilletSolver solver;
+  solver.SetRadius(r);
+  solver.AddFace(plane.get(), 0, false);
+  solver.AddFace(cyl.get(), 0, true);
+  SurfList out;
+  ASSERT_EQ(solver.Fillet(&out), 1);
+  ASSERT_GE(out.GetCount(), 1);
+  int points = 0;
+  for (SSI_CurveNode* c = solver.Spines(); c; c = c->next) {
+    const SSI_PointList* l = c->curve->points;
+    for (int i = 0; i < l->count; ++i) {
+      const double* p = l->points[i].point;
+      EXPECT_NEAR(std::hypot(p[0], p[1]), R + r, 1e-5);
+      EXPECT_NEAR(p[2], r, 1e-5);
+    }
+    points += l->count;
+  }
+  EXPECT_GT(points, 20);
+  // Every patch point at r from the spine circle.
+  for (POSITION pos = out.GetHeadPosition(); pos;) {
+    for (const Sample& p : SamplePatch(out.GetNext(pos))) {
+      const double rho = std::hypot(p.p[0], p.p[1]);
+      EXPECT_NEAR(std::hypot(rho - (R + r), p.p[2] - r), r, 1e-4);
+      EXPECT_GE(rho, R - 1e-4);
+      EXPECT_LE(rho, R + r + 1e-4);
+    }
+  }
+}
+
+TEST_F(SrfFilletTest, FlippedFaceMirrorsTheFillet) {
+  const double r = 0.3;
+  // With A flipped the ball rolls under it: the fillet is the mirror image in z = 0.
+  for (int flip : {0, 1}) {
+    Wedge w(kPi / 2);
+    SurfList out;
+    ASSERT_EQ(CSrfActor().SrfFillet(w.a.get(), flip, w.b.get(), 0, 0, 0, r, &out), 1) << flip;
+    ASSERT_EQ(out.GetCount(), 1);
+    const double zs = flip ? -r : r;
+    for (const Sample& p : SamplePatch(out.GetHead())) {
+      EXPECT_NEAR(std::hypot(p.p[0] - r, p.p[2] - zs), r, 1e-5) << flip;
+      EXPECT_LE(std::fabs(p.p[2]), r + 1e-6);
+      EXPECT_GE(p.p[2] * (flip ? -1 : 1), -1e-6) << "on the flipped side";
+    }
+  }
+}
+
+TEST_F(SrfFilletTest, OffsetFaceIsFilletedWhereItLies) {
+  // Face A's kernel record is an offset by 0.5 of the plane z = 0: the fillet meets z = 0.5.
+  const double r = 0.3;
+  Wedge w(kPi / 2);
+  auto* base = static_cast<ENT_Record*>(w.a->m_pKernelSurf);
+  SRF_Offset* lifted = SRF_NewOffset(base, 0.5);
+  w.a->m_pKernelSurf = lifted;
+  CSrfFilletSolver solver;
+  solver.SetRadius(r);
+  solver.AddFace(w.a.get(), 0, false);
+  solver.AddFace(w.b.get(), 0, true);
+  SurfList out;
+  ASSERT_EQ(solver.Fillet(&out), 1);
+  for (SSI_CurveNode* c = solver.Spines(); c; c = c->next)
+    for (int i = 0; i < c->curve->points->count; ++i) {
+      EXPECT_NEAR(c->curve->points->points[i].point[0], r, 1e-6);
+      EXPECT_NEAR(c->curve->points->points[i].point[2], 0.5 + r, 1e-6);
+    }
+  for (const Sample& p : SamplePatch(out.GetHead()))
+    EXPECT_NEAR(std::hypot(p.p[0] - r, p.p[2] - 0.5 - r), r, 1e-5);
+  solver.Clear();
+  w.a->m_pKernelSurf = base;
+  KX_MemFree(lifted);
+}
+
+TEST_F(SrfFilletTest, TrimRequestStillReturnsThePatchesAndLeavesFacesUnmarked) {
+  // Trimming goes through the trim adaptor, which cuts nothing yet: the faces stay as they
+  // are and the patches are still returned.
+  const double r = 0.3;
+  Wedge w(kPi / 2);
+  CSrfFilletSolver solver;
+  solver.SetRadius(r);
+  solver.SetTrim(1, 1, 1);
+  solver.AddFace(w.a.get(), 0, false);
+  solver.AddFace(w.b.get(), 0, true);
+  SurfList out;
+  ASSERT_EQ(solver.Fillet(&out), 1);
+  EXPECT_EQ(out.GetCount(), 1);
+  EXPECT_EQ(solver.FirstSide()->trimmed, 0);
+  EXPECT_EQ(solver.SecondSide()->trimmed, 0);
+  EXPECT_EQ(w.a->m_LoopList.GetCount(), 0);
+  // The orientation still ran: walking along the spine, A's kept side (+x) and B's (+z) are
+  // on opposite hands, so exactly one flag is set.
+  const _intcur* spine = solver.Spines()->curve;
+  EXPECT_EQ(spine->flagA + spine->flagB, 1);
+  const double dy = spine->points->points[1].point[1] - spine->points->points[0].point[1];
+  const bool aIsFirst = spine->surfaceA == solver.FirstSide()->Traced();
+  EXPECT_EQ(aIsFirst ? spine->flagA : spine->flagB, dy < 0 ? 1 : 0);
+}
+
+TEST_F(SrfFilletTest, FailuresReturnZeroAndAppendNothing) {
+  Wedge w(kPi / 2);
+  const double o[3] = {0, 0, 0}, u[3] = {0.5, 0, 0}, v[3] = {0, 0.5, 0};
+  const double oFar[3] = {10, 10, 10};
+  Face small = Plane(o, u, v);
+  Face far = Plane(oFar, u, v);
+  Face bare = Plane(o, u, v);
+  CSrfActor().FreeSURFACE(bare.get());
+  const double huge = 1e300;
+  struct Case {
+    const char* what;
+    CGeTrimSurf *f1, *f2;
+    double r;
+  } cases[] = {
+      {"radius below 1e-6", w.a.get(), w.b.get(), 5e-7},
+      {"negative radius", w.a.get(), w.b.get(), -0.3},
+      {"NaN radius", w.a.get(), w.b.get(), NAN},
+      {"infinite radius", w.a.get(), w.b.get(), INFINITY},
+      {"absurd radius", w.a.get(), w.b.get(), huge},
+      {"no first face", nullptr, w.b.get(), 0.3},
+      {"no second face", w.a.get(), nullptr, 0.3},
+      {"face without kernel record", bare.get(), w.b.get(), 0.3},
+      {"boxes apart", far.get(), w.b.get(), 0.3},
+      {"radius larger than the faces allow", small.get(), w.b.get(), 5.0},
+  };
+  for (const Case& c : cases) {
+    SurfList out;
+    // A caller's list that already holds a surface: success must mean this run added one.
+    out.AddTail(new CGeTrimSurf());
+    EXPECT_EQ(CSrfActor().SrfFillet(c.f1, 0, c.f2, 0, 1, 0, c.r, &out), 0) << c.what;
+    EXPECT_EQ(out.GetCount(), 1) << c.what;
+  }
+  EXPECT_EQ(CSrfActor().SrfFillet(w.a.get(), 0, w.b.get(), 0, 0, 0, 0.3, nullptr), 0);
+}
+
+TEST_F(SrfFilletTest, IsReadyNeedsBothSidesAndARadius) {
+  Wedge w(kPi / 2);
+  CSrfFilletSolver s;
+  EXPECT_EQ(s.IsReady(), 0);
+  s.AddFace(w.a.get(), 0, false);
+  s.AddFace(nullptr, 0, true);
+  EXPECT_EQ(s.IsReady(), 0) << "a null face is ignored";
+  s.AddFace(w.b.get(), 0, true);
+  EXPECT_EQ(s.IsReady(), 1) << "radius 1 from construction";
+  s.SetRadius(9e-7);
+  EXPECT_EQ(s.IsReady(), 0);
+  s.SetRadius(0.2);
+  EXPECT_EQ(s.IsReady(), 1);
+  s.Clear();
+  EXPECT_EQ(s.IsReady(), 0);
+}
+
+TEST_F(SrfFilletTest, SeveralFacesPerSideEachMeetTheirNeighbours) {
+  // Two faces on the second side (the wall split at y = 1): two spines, two patches, each
+  // spine attributed to the wall piece it was traced on.
+  const double r = 0.3;
+  const double oA[3] = {0, 0, 0}, uA[3] = {2, 0, 0}, vA[3] = {0, 2, 0};
+  const double o1[3] = {0, 0, 0}, o2[3] = {0, 1, 0}, uB[3] = {0, 1, 0}, vB[3] = {0, 0, 2};
+  Face a = Plane(oA, uA, vA), b1 = Plane(o1, uB, vB), b2 = Plane(o2, uB, vB);
+  CSrfFilletSolver solver;
+  solver.SetRadius(r);
+  solver.AddFace(a.get(), 0, false);
+  solver.AddFace(b1.get(), 0, true);
+  solver.AddFace(b2.get(), 0, true);
+  SurfList out;
+  ASSERT_EQ(solver.Fillet(&out), 1);
+  EXPECT_EQ(out.GetCount(), 2);
+  int spines = 0;
+  for (SSI_CurveNode* c = solver.Spines(); c; c = c->next, ++spines) {
+    const SSI_PointList* l = c->curve->points;
+    const double ymid = 0.5 * (l->points[0].point[1] + l->points[l->count - 1].point[1]);
+    const SrfSideNode* wall = solver.SecondSide();
+    if (ymid > 1.0) wall = wall->next;
+    EXPECT_TRUE(c->curve->surfaceA == wall->Traced() || c->curve->surfaceB == wall->Traced());
+  }
+  EXPECT_EQ(spines, 2);
+}
+
+}  // namespace
