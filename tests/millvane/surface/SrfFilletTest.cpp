@@ -176,6 +176,46 @@ TEST_F(SrfFilletTest, TrimRequestStillReturnsThePatchesAndLeavesFacesUnmarked) {
   EXPECT_EQ(aIsFirst ? spine->flagA : spine->flagB, dy < 0 ? 1 : 0);
 }
 
+// Every edge of a box, faces parameterised every which way with outward normals and flipped:
+// each gives one spine inside the box at r from both faces, running the length of the edge.
+TEST_F(SrfFilletTest, EveryBoxEdgeRollsInside) {
+  const double L = 2.0, r = 0.2;
+  struct Side {
+    double O[3], U[3], V[3];
+    int axis;      // the face is the plane coordinate[axis] = at
+    double at;
+  } sides[6] = {
+      {{0, 0, 0}, {0, L, 0}, {L, 0, 0}, 2, 0}, {{0, 0, L}, {L, 0, 0}, {0, L, 0}, 2, L},
+      {{0, 0, 0}, {0, 0, L}, {0, L, 0}, 0, 0}, {{L, 0, 0}, {0, L, 0}, {0, 0, L}, 0, L},
+      {{0, 0, 0}, {L, 0, 0}, {0, 0, L}, 1, 0}, {{0, L, 0}, {0, 0, L}, {L, 0, 0}, 1, L}};
+  int edges = 0;
+  for (int i = 0; i < 6; ++i)
+    for (int j = i + 1; j < 6; ++j) {
+      if (sides[i].axis == sides[j].axis) continue;
+      ++edges;
+      Face a = Plane(sides[i].O, sides[i].U, sides[i].V);
+      Face b = Plane(sides[j].O, sides[j].U, sides[j].V);
+      CSrfFilletSolver solver;
+      solver.SetRadius(r);
+      solver.AddFace(a.get(), 1, false);
+      solver.AddFace(b.get(), 1, true);
+      SurfList out;
+      ASSERT_EQ(solver.Fillet(&out), 1) << i << "-" << j;
+      EXPECT_EQ(out.GetCount(), 1) << i << "-" << j;
+      ASSERT_TRUE(solver.Spines() && !solver.Spines()->next) << i << "-" << j;
+      const SSI_PointList* l = solver.Spines()->curve->points;
+      for (int k = 0; k < l->count; ++k)
+        for (const Side* f : {&sides[i], &sides[j]}) {
+          const double c = l->points[k].point[f->axis];
+          EXPECT_NEAR(f->at == 0 ? c : L - c, r, 1e-6) << i << "-" << j << " r inside both";
+        }
+      const int along = 3 - sides[i].axis - sides[j].axis;
+      const double span = std::fabs(l->points[l->count - 1].point[along] - l->points[0].point[along]);
+      EXPECT_NEAR(span, L, 0.02) << i << "-" << j;
+    }
+  EXPECT_EQ(edges, 12);
+}
+
 TEST_F(SrfFilletTest, FailuresReturnZeroAndAppendNothing) {
   Wedge w(kPi / 2);
   const double o[3] = {0, 0, 0}, u[3] = {0.5, 0, 0}, v[3] = {0, 0.5, 0};
