@@ -473,7 +473,8 @@ int SRF_SnapPoint(double& v, double& u, double foot[3], const ENT_Record* rec,
   switch (rec->type) {
     case ENT_BSPLINE_SURFACE: {
       const auto* s = static_cast<const SRF_Bspline*>(rec);
-      double uu = 1e12, vv = 1e12, dist;
+      // u and v come in as the caller's start guess (1e12: none).
+      double uu = u, vv = v, dist;
       if (!BSRF_SnapPnt(s->surface, point, TOL_precision, foot, uu, vv, dist)) return 0;
       u = uu;
       v = vv;
@@ -486,7 +487,7 @@ int SRF_SnapPoint(double& v, double& u, double foot[3], const ENT_Record* rec,
       if (dd < 1e-24 || !CRV_GetPlane(o, nrm, e->generator)) return 0;
       kv::Sub(w, point, o);
       kv::Axpy(q, point, -kv::Dot(w, nrm), nrm);
-      double t = 1e30;
+      double t = u;
       if (!CRV_SnapPoint(g, q, t, e->generator)) return 0;
       kv::Sub(w, point, g);
       // v counts multiples of the direction, whatever its length.
