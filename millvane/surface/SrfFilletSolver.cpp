@@ -34,7 +34,10 @@ SSI_CurveNode* AppendCurveChain(SSI_CurveNode* head, SSI_CurveNode* chain) {
   return head;
 }
 
-void FreeSampleCache(void*& cache) { cache = nullptr; }
+void FreeSampleCache(void*& cache) {
+  SSI_FreeSampleCache(cache);
+  cache = nullptr;
+}
 
 // An offset's base belongs to someone else, and ENT_Free refuses offsets.
 void FreeOffset(SRF_Offset*& offset) {
