@@ -224,6 +224,12 @@ TEST_F(SrfFilletTest, FailuresReturnZeroAndAppendNothing) {
   Face far = Plane(oFar, u, v);
   Face bare = Plane(o, u, v);
   CSrfActor().FreeSURFACE(bare.get());
+  // NaN in the kernel record only (the face's own box stays sound), and in both.
+  const double oN[3] = {0, 0, -2}, uN[3] = {0, 2, 0}, vN[3] = {0, 0, 4};
+  Face nanRecord = Plane(oN, uN, vN), nanBoth = Plane(oN, uN, vN);
+  static_cast<SRF_Bspline*>(nanRecord->m_pKernelSurf)->surface->net[1][1][0] = NAN;
+  static_cast<SRF_Bspline*>(nanBoth->m_pKernelSurf)->surface->net[1][1][0] = NAN;
+  nanBoth->m_pSurface->net[1][1][0] = NAN;
   const double huge = 1e300;
   struct Case {
     const char* what;
@@ -238,6 +244,8 @@ TEST_F(SrfFilletTest, FailuresReturnZeroAndAppendNothing) {
       {"no first face", nullptr, w.b.get(), 0.3},
       {"no second face", w.a.get(), nullptr, 0.3},
       {"face without kernel record", bare.get(), w.b.get(), 0.3},
+      {"NaN control point in the kernel record", w.a.get(), nanRecord.get(), 0.3},
+      {"NaN control point in face and record", w.a.get(), nanBoth.get(), 0.3},
       {"boxes apart", far.get(), w.b.get(), 0.3},
       {"radius larger than the faces allow", small.get(), w.b.get(), 5.0},
   };
