@@ -109,6 +109,36 @@ TEST_F(SrfFilletTest, PlaneAndStandingCylinderGiveACircularSpine) {
   }
 }
 
+// Around the cylinder the kept part of the plane lies outwards and the kept part of the
+// cylinder upwards; the flags, judged at the end of a closed spine (across the cylinder's
+// seam), say on which hand of the direction of travel each lies.
+TEST_F(SrfFilletTest, OrientationAroundAPeriodicFace) {
+  const double o[3] = {-3, -3, 0}, u[3] = {6, 0, 0}, v[3] = {0, 6, 0};
+  Face plane = Plane(o, u, v);
+  Face cyl = Cylinder(1.0, 0.0, 2.0);
+  CSrfFilletSolver solver;
+  solver.SetRadius(0.25);
+  solver.SetTrim(1, 1, 0);
+  solver.AddFace(plane.get(), 0, false);
+  solver.AddFace(cyl.get(), 0, true);
+  SurfList out;
+  ASSERT_EQ(solver.Fillet(&out), 1);
+  for (SSI_CurveNode* c = solver.Spines(); c; c = c->next) {
+    const SSI_PointList* l = c->curve->points;
+    ASSERT_GE(l->count, 3);
+    const double* p0 = l->points[0].point;
+    const double* p1 = l->points[1].point;
+    const bool ccw = p0[0] * p1[1] - p0[1] * p1[0] > 0;  // seen from +z
+    const bool planeIsA = c->curve->surfaceA == solver.FirstSide()->Traced();
+    const int flagPlane = planeIsA ? c->curve->flagA : c->curve->flagB;
+    const int flagCyl = planeIsA ? c->curve->flagB : c->curve->flagA;
+    // Travelling anticlockwise, outwards is on the right and up (the cylinder's +v, its u
+    // running anticlockwise) on the left.
+    EXPECT_EQ(flagPlane, ccw ? 0 : 1);
+    EXPECT_EQ(flagCyl, ccw ? 1 : 0);
+  }
+}
+
 TEST_F(SrfFilletTest, FlippedFaceMirrorsTheFillet) {
   const double r = 0.3;
   // With A flipped the ball rolls under it: the fillet is the mirror image in z = 0.
