@@ -268,6 +268,15 @@ class Tracer {
   }
 
   // One predictor-corrector step from cur into out (unlinked). 1 accepted, 0 failed.
+  // Step control, at most 16 tries, with c the chord, d the distance between the chord's
+  // midpoint and the Hermite midpoint of the two nodes and g = |T(next) - T(cur)|:
+  // - all three below a third of their tolerances: the step grows to h = 2c, predicted again
+  //   from cur, unless a try of this step already shrank (then it is taken as it is);
+  // - all three within the tolerances: taken;
+  // - else the next try predicts the middle of the rejected span: the plane passes through
+  //   the Hermite midpoint with the mean of the two unit tangents as its normal, the (u, v)
+  //   start from the mean of the two nodes' pairs, and h = c / 2;
+  // - a corrector that fails halves h, predicted again from cur.
   int StepFrom(const LST_Node* cur, LST_Node& out) const {
     const double dev = tol[0], tanTol = tol[1], smax = tol[2];
     double h = Step(cur);
@@ -306,7 +315,7 @@ class Tracer {
       MAT_Hermite(cur->point, cur->vector, cand.point, cand.vector, 0.5, hm);
       const double d = kv::Dist(mid, hm);
       const double g = kv::Dist(cand.vector, cur->vector);
-      // Well inside every tolerance: grow the step unless this step already shrank once (it
+      // Well inside every tolerance: grow unless this step already shrank (growing again
       // would only come back here); the last try takes what it has.
       bool accept = false;
       if (d < 0.333 * dev && g < 0.333 * tanTol && c < 0.333 * smax) {
@@ -449,7 +458,9 @@ class Tracer {
         if (std::fabs(t0) > 1e-12) return 3;
       }
     }
-    // 4. Out of a tracing box.
+    // 4. Out of a tracing box. The trace always ends here, on the box's boundary where the
+    // solve succeeds: an evaluator that clamps its parameters into the domain returns the
+    // same point outside the box, and comparing with that point would march on forever.
     if (!Inside(a.trace, next.uvA) || !Inside(b.trace, next.uvB)) {
       LST_Node end;
       if (BoundaryNode(cur, next, end)) next = end;
@@ -511,7 +522,8 @@ class Tracer {
   }
 
   // March from the start node along its tangent. 1 ended, -4 nothing traced, -1 allocation
-  // failure, -2 no end within the step budget.
+  // failure, -2 no end within the step budget: that fails the whole intersection, since a
+  // curve longer than the budget would otherwise vanish from a successful result.
   int March(const LST_Node* from, Trace& tr) {
     tr = Trace();
     start = from;
