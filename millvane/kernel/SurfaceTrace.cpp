@@ -495,29 +495,63 @@ class Tracer {
     return true;
   }
 
+  // Start nodes by cell, so that pruning looks only near each step.
+  double cellSize = 0.0;
+  std::unordered_map<uint64_t, std::vector<size_t>> cells;
+
+  static uint64_t CellKey(int64_t x, int64_t y, int64_t z) {
+    return (uint64_t(x) * 73856093u) ^ (uint64_t(y) * 19349663u) ^ (uint64_t(z) * 83492791u);
+  }
+  int64_t Cell(double x) const { return int64_t(std::floor(x / cellSize)); }
+
+  void IndexStarts() {
+    cellSize = tol[2] + 8.0 * tol[0];
+    cells.clear();
+    for (size_t i = 0; i < starts.size(); ++i) {
+      const double* p = starts[i]->point;
+      cells[CellKey(Cell(p[0]), Cell(p[1]), Cell(p[2]))].push_back(i);
+    }
+  }
+
   // Removes the remaining start nodes that lie on the step (cur, next).
   void Prune(const LST_Node* cur, const LST_Node& next) {
-    for (LST_Node*& s : starts) {
-      if (!s) continue;
-      double lam, foot[3];
-      const double d = SegmentDist(s->point, cur->point, next.point, lam, foot);
-      if (d > 4.0 * tol[0]) continue;
-      double uvA[2], uvB[2], p[3], t[3];
-      for (int i = 0; i < 2; ++i) {
-        uvA[i] = cur->uvA[i] + lam * (next.uvA[i] - cur->uvA[i]);
-        uvB[i] = cur->uvB[i] + lam * (next.uvB[i] - cur->uvB[i]);
-      }
-      kv::Sub(t, next.point, cur->point);
-      bool on;
-      if (kv::Unit(t, t, 1e-12) &&
-          SSI_SolvePoint(p, uvA, uvB, a.s, b.s, foot, t, 0.01 * prec) == 1)
-        on = kv::Dist(p, s->point) < tol[0];
-      else
-        on = d < tol[0];
-      if (on) {
-        KX_MemFree(s);
-        s = nullptr;
-      }
+    double mid[3];
+    kv::Add(mid, cur->point, next.point);
+    kv::Scale(mid, 0.5, mid);
+    if (0.5 * kv::Dist(cur->point, next.point) + 4.0 * tol[0] < cellSize) {
+      const int64_t cx = Cell(mid[0]), cy = Cell(mid[1]), cz = Cell(mid[2]);
+      for (int dx = -1; dx <= 1; ++dx)
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dz = -1; dz <= 1; ++dz) {
+            auto it = cells.find(CellKey(cx + dx, cy + dy, cz + dz));
+            if (it == cells.end()) continue;
+            for (size_t i : it->second) PruneOne(starts[i], cur, next);
+          }
+      return;
+    }
+    for (LST_Node*& s : starts) PruneOne(s, cur, next);
+  }
+
+  void PruneOne(LST_Node*& s, const LST_Node* cur, const LST_Node& next) {
+    if (!s) return;
+    double lam, foot[3];
+    const double d = SegmentDist(s->point, cur->point, next.point, lam, foot);
+    if (d > 4.0 * tol[0]) return;
+    double uvA[2], uvB[2], p[3], t[3];
+    for (int i = 0; i < 2; ++i) {
+      uvA[i] = cur->uvA[i] + lam * (next.uvA[i] - cur->uvA[i]);
+      uvB[i] = cur->uvB[i] + lam * (next.uvB[i] - cur->uvB[i]);
+    }
+    kv::Sub(t, next.point, cur->point);
+    bool on;
+    if (kv::Unit(t, t, 1e-12) &&
+        SSI_SolvePoint(p, uvA, uvB, a.s, b.s, foot, t, 0.01 * prec) == 1)
+      on = kv::Dist(p, s->point) < tol[0];
+    else
+      on = d < tol[0];
+    if (on) {
+      KX_MemFree(s);
+      s = nullptr;
     }
   }
 
@@ -771,6 +805,7 @@ int SSI_TraceSurfaces(ENT_Record* A, ENT_Record* B, const _tagBox2D* boxA, void*
       return 0;
     }
   T.starts.insert(T.starts.end(), extra.begin(), extra.end());
+  T.IndexStarts();
 
   // Trace from every start node still left.
   std::vector<Trace> done;
