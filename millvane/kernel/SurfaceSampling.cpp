@@ -149,23 +149,49 @@ int SSI_SampleSurface(SSI_SampleCache*& out, const ENT_Record* s, const _tagBox2
 void SSI_PairPatches(const SSI_SampleCache& a, const SSI_SampleCache& b, double tol,
                      std::vector<std::pair<int, int>>& pairs) {
   pairs.clear();
-  // Sort and sweep along x: every box enters at its lower x; the boxes of the other sampling
-  // still open at that x are the only candidates, tested on y and z.
+  // Sort and sweep: every box enters at its lower end along the sweep axis; the boxes of the
+  // other sampling still open there are the only candidates, tested on the other two axes.
   struct Entry {
     double x;
     int side;
     int index;
   };
+  // Only patches that meet the other sampling's whole box take part; the sweep runs along the
+  // longest side of the region the two whole boxes share.
+  double whole[2][2][3];
+  const std::vector<SSI_Patch>* lists[2] = {&a.patches, &b.patches};
+  for (int side = 0; side < 2; ++side) {
+    for (int i = 0; i < 3; ++i) whole[side][0][i] = 1e300, whole[side][1][i] = -1e300;
+    for (const SSI_Patch& p : *lists[side])
+      for (int i = 0; i < 3; ++i) {
+        whole[side][0][i] = std::min(whole[side][0][i], p.box[0][i]);
+        whole[side][1][i] = std::max(whole[side][1][i], p.box[1][i]);
+      }
+  }
+  int axis = 0;
+  double longest = -1.0;
+  for (int i = 0; i < 3; ++i) {
+    const double ext = std::min(whole[0][1][i], whole[1][1][i]) - std::max(whole[0][0][i], whole[1][0][i]);
+    if (ext > longest) longest = ext, axis = i;
+  }
+  auto meetsWhole = [&](const SSI_Patch& p, int other) {
+    for (int i = 0; i < 3; ++i)
+      if (p.box[0][i] > whole[other][1][i] + tol || whole[other][0][i] > p.box[1][i] + tol)
+        return false;
+    return true;
+  };
   std::vector<Entry> entries;
   entries.reserve(a.patches.size() + b.patches.size());
-  for (size_t i = 0; i < a.patches.size(); ++i) entries.push_back({a.patches[i].box[0][0], 0, int(i)});
-  for (size_t i = 0; i < b.patches.size(); ++i) entries.push_back({b.patches[i].box[0][0], 1, int(i)});
+  for (int side = 0; side < 2; ++side)
+    for (size_t i = 0; i < lists[side]->size(); ++i) {
+      const SSI_Patch& p = (*lists[side])[i];
+      if (meetsWhole(p, 1 - side)) entries.push_back({p.box[0][axis], side, int(i)});
+    }
   std::sort(entries.begin(), entries.end(), [](const Entry& p, const Entry& q) {
     if (p.x != q.x) return p.x < q.x;
     if (p.side != q.side) return p.side < q.side;
     return p.index < q.index;
   });
-  const std::vector<SSI_Patch>* lists[2] = {&a.patches, &b.patches};
   std::vector<int> open[2];
   for (const Entry& e : entries) {
     const SSI_Patch& p = (*lists[e.side])[size_t(e.index)];
@@ -174,11 +200,11 @@ void SSI_PairPatches(const SSI_SampleCache& a, const SSI_SampleCache& b, double 
     size_t keep = 0;
     for (size_t k = 0; k < other.size(); ++k) {
       const SSI_Patch& q = olist[size_t(other[k])];
-      if (q.box[1][0] + tol < p.box[0][0]) continue;  // closed for good: the sweep moved past
+      if (q.box[1][axis] + tol < p.box[0][axis]) continue;  // closed for good: swept past
       other[keep++] = other[k];
       bool meet = true;
-      for (int i = 1; i < 3 && meet; ++i)
-        meet = p.box[0][i] <= q.box[1][i] + tol && q.box[0][i] <= p.box[1][i] + tol;
+      for (int i = 0; i < 3 && meet; ++i)
+        if (i != axis) meet = p.box[0][i] <= q.box[1][i] + tol && q.box[0][i] <= p.box[1][i] + tol;
       if (meet)
         pairs.emplace_back(e.side == 0 ? e.index : other[k], e.side == 0 ? other[k] : e.index);
     }

@@ -268,6 +268,15 @@ class Tracer {
   }
 
   // One predictor-corrector step from cur into out (unlinked). 1 accepted, 0 failed.
+  // Step control, at most 16 tries, with c the chord, d the distance between the chord's
+  // midpoint and the Hermite midpoint of the two nodes and g = |T(next) - T(cur)|:
+  // - all three below a third of their tolerances: the step grows to h = 2c, predicted again
+  //   from cur, unless a try of this step already shrank (then it is taken as it is);
+  // - all three within the tolerances: taken;
+  // - else the next try predicts the middle of the rejected span: the plane passes through
+  //   the Hermite midpoint with the mean of the two unit tangents as its normal, the (u, v)
+  //   start from the mean of the two nodes' pairs, and h = c / 2;
+  // - a corrector that fails halves h, predicted again from cur.
   int StepFrom(const LST_Node* cur, LST_Node& out) const {
     const double dev = tol[0], tanTol = tol[1], smax = tol[2];
     double h = Step(cur);
@@ -306,7 +315,7 @@ class Tracer {
       MAT_Hermite(cur->point, cur->vector, cand.point, cand.vector, 0.5, hm);
       const double d = kv::Dist(mid, hm);
       const double g = kv::Dist(cand.vector, cur->vector);
-      // Well inside every tolerance: grow the step unless this step already shrank once (it
+      // Well inside every tolerance: grow unless this step already shrank (growing again
       // would only come back here); the last try takes what it has.
       bool accept = false;
       if (d < 0.333 * dev && g < 0.333 * tanTol && c < 0.333 * smax) {
@@ -449,7 +458,9 @@ class Tracer {
         if (std::fabs(t0) > 1e-12) return 3;
       }
     }
-    // 4. Out of a tracing box.
+    // 4. Out of a tracing box. The trace always ends here, on the box's boundary where the
+    // solve succeeds: an evaluator that clamps its parameters into the domain returns the
+    // same point outside the box, and comparing with that point would march on forever.
     if (!Inside(a.trace, next.uvA) || !Inside(b.trace, next.uvB)) {
       LST_Node end;
       if (BoundaryNode(cur, next, end)) next = end;
@@ -484,34 +495,69 @@ class Tracer {
     return true;
   }
 
+  // Start nodes by cell, so that pruning looks only near each step.
+  double cellSize = 0.0;
+  std::unordered_map<uint64_t, std::vector<size_t>> cells;
+
+  static uint64_t CellKey(int64_t x, int64_t y, int64_t z) {
+    return (uint64_t(x) * 73856093u) ^ (uint64_t(y) * 19349663u) ^ (uint64_t(z) * 83492791u);
+  }
+  int64_t Cell(double x) const { return int64_t(std::floor(x / cellSize)); }
+
+  void IndexStarts() {
+    cellSize = tol[2] + 8.0 * tol[0];
+    cells.clear();
+    for (size_t i = 0; i < starts.size(); ++i) {
+      const double* p = starts[i]->point;
+      cells[CellKey(Cell(p[0]), Cell(p[1]), Cell(p[2]))].push_back(i);
+    }
+  }
+
   // Removes the remaining start nodes that lie on the step (cur, next).
   void Prune(const LST_Node* cur, const LST_Node& next) {
-    for (LST_Node*& s : starts) {
-      if (!s) continue;
-      double lam, foot[3];
-      const double d = SegmentDist(s->point, cur->point, next.point, lam, foot);
-      if (d > 4.0 * tol[0]) continue;
-      double uvA[2], uvB[2], p[3], t[3];
-      for (int i = 0; i < 2; ++i) {
-        uvA[i] = cur->uvA[i] + lam * (next.uvA[i] - cur->uvA[i]);
-        uvB[i] = cur->uvB[i] + lam * (next.uvB[i] - cur->uvB[i]);
-      }
-      kv::Sub(t, next.point, cur->point);
-      bool on;
-      if (kv::Unit(t, t, 1e-12) &&
-          SSI_SolvePoint(p, uvA, uvB, a.s, b.s, foot, t, 0.01 * prec) == 1)
-        on = kv::Dist(p, s->point) < tol[0];
-      else
-        on = d < tol[0];
-      if (on) {
-        KX_MemFree(s);
-        s = nullptr;
-      }
+    double mid[3];
+    kv::Add(mid, cur->point, next.point);
+    kv::Scale(mid, 0.5, mid);
+    if (0.5 * kv::Dist(cur->point, next.point) + 4.0 * tol[0] < cellSize) {
+      const int64_t cx = Cell(mid[0]), cy = Cell(mid[1]), cz = Cell(mid[2]);
+      for (int dx = -1; dx <= 1; ++dx)
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dz = -1; dz <= 1; ++dz) {
+            auto it = cells.find(CellKey(cx + dx, cy + dy, cz + dz));
+            if (it == cells.end()) continue;
+            for (size_t i : it->second) PruneOne(starts[i], cur, next);
+          }
+      return;
+    }
+    for (LST_Node*& s : starts) PruneOne(s, cur, next);
+  }
+
+  void PruneOne(LST_Node*& s, const LST_Node* cur, const LST_Node& next) {
+    if (!s) return;
+    double lam, foot[3];
+    const double d = SegmentDist(s->point, cur->point, next.point, lam, foot);
+    if (d > 4.0 * tol[0]) return;
+    double uvA[2], uvB[2], p[3], t[3];
+    for (int i = 0; i < 2; ++i) {
+      uvA[i] = cur->uvA[i] + lam * (next.uvA[i] - cur->uvA[i]);
+      uvB[i] = cur->uvB[i] + lam * (next.uvB[i] - cur->uvB[i]);
+    }
+    kv::Sub(t, next.point, cur->point);
+    bool on;
+    if (kv::Unit(t, t, 1e-12) &&
+        SSI_SolvePoint(p, uvA, uvB, a.s, b.s, foot, t, 0.01 * prec) == 1)
+      on = kv::Dist(p, s->point) < tol[0];
+    else
+      on = d < tol[0];
+    if (on) {
+      KX_MemFree(s);
+      s = nullptr;
     }
   }
 
   // March from the start node along its tangent. 1 ended, -4 nothing traced, -1 allocation
-  // failure, -2 no end within the step budget.
+  // failure, -2 no end within the step budget: that fails the whole intersection, since a
+  // curve longer than the budget would otherwise vanish from a successful result.
   int March(const LST_Node* from, Trace& tr) {
     tr = Trace();
     start = from;
@@ -759,6 +805,7 @@ int SSI_TraceSurfaces(ENT_Record* A, ENT_Record* B, const _tagBox2D* boxA, void*
       return 0;
     }
   T.starts.insert(T.starts.end(), extra.begin(), extra.end());
+  T.IndexStarts();
 
   // Trace from every start node still left.
   std::vector<Trace> done;

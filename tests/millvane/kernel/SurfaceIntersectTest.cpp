@@ -133,11 +133,11 @@ struct ClosedForm {
   double length;     // total length of all curves
   Residual residual; // 0 on the exact intersection
   double lengthTol = 2e-3;
+  std::function<void(const std::vector<_intcur*>&)> more = nullptr;
 };
 
 TEST_F(SurfaceIntersectTest, ClosedFormIntersections) {
-  const double R = 1.0, d = 0.6, rs = 0.4;
-  const double s2 = std::sqrt(0.5);
+  const double R = 1.0, d = 0.6;
   const double theta = 0.5;  // oblique plane's tilt from the axis' normal plane
   const double x0 = (1.2 * 1.2 + 1.0 - 0.8 * 0.8) / (2 * 1.2);  // radical plane of two spheres
   // Perimeter of the ellipse with semi-axes a, b (numerically).
@@ -182,6 +182,12 @@ TEST_F(SurfaceIntersectTest, ClosedFormIntersections) {
        2 * 3.0,
        [&](const double p[3]) {
          return std::fabs(p[0] - d) + std::fabs(std::fabs(p[1]) - std::sqrt(R * R - d * d));
+       },
+       2e-3,
+       [&](const std::vector<_intcur*>& k) {
+         // One line on each side, 2 sqrt(R^2 - d^2) apart.
+         EXPECT_NEAR(std::fabs(At(k[0], 0).point[1] - At(k[1], 0).point[1]),
+                     2 * std::sqrt(R * R - d * d), 1e-9);
        }},
       {"plane tangent to a cylinder along a line",
        [&] { return Cylinder({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, R); },
@@ -199,10 +205,20 @@ TEST_F(SurfaceIntersectTest, ClosedFormIntersections) {
        -1, 2 * perimeter(R * std::sqrt(2.0), R),
        [&](const double p[3]) {
          return std::fabs(std::fabs(p[0]) - std::fabs(p[1])) + std::fabs(std::hypot(p[0], p[2]) - R);
+       },
+       2e-3,
+       [&](const std::vector<_intcur*>& k) {
+         // Open pieces end at the touching points (0, 0, R) and (0, 0, -R), placed there by
+         // the tangential-contact solver.
+         for (const _intcur* c : k) {
+           if (Closed(c)) continue;
+           for (int i : {0, Count(c) - 1}) {
+             const double* p = At(c, i).point;
+             EXPECT_LT(std::hypot(p[0], p[1], std::fabs(p[2]) - R), 1e-6) << i;
+           }
+         }
        }},
   };
-  (void)s2;
-  (void)rs;
   for (const ClosedForm& c : cases) {
     SCOPED_TRACE(c.name);
     Rec a = c.a(), b = c.b();
@@ -226,6 +242,7 @@ TEST_F(SurfaceIntersectTest, ClosedFormIntersections) {
       EXPECT_EQ(closed, c.closed);
     }
     EXPECT_NEAR(total, c.length, c.lengthTol);
+    if (c.more) c.more(run.curves);
   }
 }
 
