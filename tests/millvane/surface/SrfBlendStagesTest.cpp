@@ -42,9 +42,9 @@ struct Corner {
   }
 };
 
-class SrfBlendPartsTest : public BlendTest {};
+class SrfBlendStagesTest : public BlendTest {};
 
-TEST_F(SrfBlendPartsTest, SidePreparationOffsetsAlongOrAgainstTheNormal) {
+TEST_F(SrfBlendStagesTest, SidePreparationOffsetsAlongOrAgainstTheNormal) {
   struct Case {
     int flip;
     double d;
@@ -78,7 +78,7 @@ TEST_F(SrfBlendPartsTest, SidePreparationOffsetsAlongOrAgainstTheNormal) {
   }
 }
 
-TEST_F(SrfBlendPartsTest, OffsetFaceIsOffsetFromItsBaseByTheSum) {
+TEST_F(SrfBlendStagesTest, OffsetFaceIsOffsetFromItsBaseByTheSum) {
   const double o[3] = {0, 0, 0}, u[3] = {2, 0, 0}, v[3] = {0, 2, 0};
   Face f = Plane(o, u, v);
   auto* base = static_cast<ENT_Record*>(f->m_pKernelSurf);
@@ -99,7 +99,7 @@ TEST_F(SrfBlendPartsTest, OffsetFaceIsOffsetFromItsBaseByTheSum) {
   KX_MemFree(lifted);
 }
 
-TEST_F(SrfBlendPartsTest, SidePreparationFailsWithoutKernelRecord) {
+TEST_F(SrfBlendStagesTest, SidePreparationFailsWithoutKernelRecord) {
   const double o[3] = {0, 0, 0}, u[3] = {2, 0, 0}, v[3] = {0, 2, 0};
   Face f = Plane(o, u, v);
   CSrfActor().FreeSURFACE(f.get());
@@ -111,7 +111,7 @@ TEST_F(SrfBlendPartsTest, SidePreparationFailsWithoutKernelRecord) {
   EXPECT_EQ(CSrfFilletSolver::PrepareSide(none, 0.3), 0);
 }
 
-TEST_F(SrfBlendPartsTest, TrimmedFaceNarrowsItsBoxToTheOuterLoop) {
+TEST_F(SrfBlendStagesTest, TrimmedFaceNarrowsItsBoxToTheOuterLoop) {
   const double o[3] = {0, 0, 0}, u[3] = {2, 0, 0}, v[3] = {0, 2, 0};
   Face f = Plane(o, u, v);
   f->AddLoop(f->GenRectTrimLoop(0.2, 0.4, 0.3, 0.5));
@@ -129,7 +129,7 @@ TEST_F(SrfBlendPartsTest, TrimmedFaceNarrowsItsBoxToTheOuterLoop) {
   EXPECT_DOUBLE_EQ(n.vRange.max, 0.6);
 }
 
-TEST_F(SrfBlendPartsTest, RangesStayPeriodicOnlyWhileThePeriodFits) {
+TEST_F(SrfBlendStagesTest, RangesStayPeriodicOnlyWhileThePeriodFits) {
   struct Case {
     double umax;
     int closure;
@@ -151,7 +151,7 @@ TEST_F(SrfBlendPartsTest, RangesStayPeriodicOnlyWhileThePeriodFits) {
 
 // The fillet patch over a straight spine between perpendicular faces, with two, three and
 // more traced points: a ruled patch, then skinned across with order 3, then 4.
-TEST_F(SrfBlendPartsTest, FilletPatchIsAQuarterCylinderAboutTheSpine) {
+TEST_F(SrfBlendStagesTest, FilletPatchIsAQuarterCylinderAboutTheSpine) {
   const double r = 0.3;
   struct Case {
     int points;
@@ -188,7 +188,7 @@ TEST_F(SrfBlendPartsTest, FilletPatchIsAQuarterCylinderAboutTheSpine) {
   }
 }
 
-TEST_F(SrfBlendPartsTest, ChamferPatchIsAStraightBandBetweenTheContacts) {
+TEST_F(SrfBlendStagesTest, ChamferPatchIsAStraightBandBetweenTheContacts) {
   const double d1 = 0.2, d2 = 0.45;  // offsets of A and of B
   for (int points : {2, 5}) {
     Corner k(d1, d2);
@@ -214,7 +214,7 @@ TEST_F(SrfBlendPartsTest, ChamferPatchIsAStraightBandBetweenTheContacts) {
   }
 }
 
-TEST_F(SrfBlendPartsTest, SpinePointOnTheFaceGivesACollapsedSection) {
+TEST_F(SrfBlendStagesTest, SpinePointOnTheFaceGivesACollapsedSection) {
   const double r = 0.3;
   Corner k(r, r);
   const double T[3] = {0, 1, 0};
@@ -234,7 +234,7 @@ TEST_F(SrfBlendPartsTest, SpinePointOnTheFaceGivesACollapsedSection) {
   }
 }
 
-TEST_F(SrfBlendPartsTest, NoPatchWithoutTwoSections) {
+TEST_F(SrfBlendStagesTest, NoPatchWithoutTwoSections) {
   const double r = 0.3;
   Corner k(r, r);
   SpinePtr one(k.Spine(1, r, r, 0.5, 0.5));
@@ -252,7 +252,7 @@ TEST_F(SrfBlendPartsTest, NoPatchWithoutTwoSections) {
 
 // The flags say on which side of the spine, walking along it, each face is kept: 1 for the
 // left. On A the kept part lies towards +x (+u), on B towards +z (+v).
-TEST_F(SrfBlendPartsTest, OrientationFlagsPointToTheKeptSides) {
+TEST_F(SrfBlendStagesTest, OrientationFlagsPointToTheKeptSides) {
   const double r = 0.3;
   struct Case {
     double y0, y1;
@@ -273,7 +273,7 @@ TEST_F(SrfBlendPartsTest, OrientationFlagsPointToTheKeptSides) {
   }
 }
 
-TEST_F(SrfBlendPartsTest, OrientationSkipsStepsOutsideTheFacesAndShortSpines) {
+TEST_F(SrfBlendStagesTest, OrientationSkipsStepsOutsideTheFacesAndShortSpines) {
   const double r = 0.3;
   Corner k(r, r);
   // Entirely beyond the faces' ranges (y from 3 to 5): no pair is used, the flags stay clear.
