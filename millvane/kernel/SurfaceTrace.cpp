@@ -418,6 +418,19 @@ class Tracer {
     return false;
   }
 
+  // When the step predicted from cur leaves a tracing box, the end node on its boundary.
+  bool EdgeAhead(const LST_Node* cur, LST_Node& end) const {
+    LST_Node pred = *cur;
+    for (int i = 0; i < 2; ++i) {
+      pred.uvA[i] += tol[2] * cur->rates[i];
+      pred.uvB[i] += tol[2] * cur->rates[2 + i];
+    }
+    if (Inside(a.trace, pred.uvA) && Inside(b.trace, pred.uvB)) return false;
+    if (BoundaryNode(cur, pred, end)) return true;
+    end = *cur;  // already on the edge: the trace ends where it is
+    return true;
+  }
+
   // End checks of the accepted step (cur, next); next may be replaced by the end node.
   // Returns the end code (0: go on).
   int EndChecks(const Trace& tr, double traced, const LST_Node* cur, LST_Node& next) const {
@@ -568,11 +581,18 @@ class Tracer {
     for (int step = 0; step < kMaxMarchSteps; ++step) {
       LST_Node* cur = tr.tail;
       LST_Node next;
+      int code = 0;
       if (!StepFrom(cur, next)) {
-        tr.Free();
-        return -4;
+        // Past the edge of a box the surfaces (clamped, or an offset of a clamped base) stop
+        // moving and no step can be corrected: the trace ends on that edge.
+        if (!EdgeAhead(cur, next)) {
+          tr.Free();
+          return -4;
+        }
+        code = 1;
+      } else {
+        code = EndChecks(tr, traced, cur, next);
       }
-      const int code = EndChecks(tr, traced, cur, next);
       Prune(cur, next);
       const double c = kv::Dist(cur->point, next.point);
       if (c > 1e-12) {

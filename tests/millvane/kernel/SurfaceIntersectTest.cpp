@@ -150,6 +150,20 @@ TEST_F(SurfaceIntersectTest, ClosedFormIntersections) {
     }
     return L;
   };
+  // Bases of the offset surfaces (a fillet's spine: the ball centres at distance r from both).
+  const double r = 0.3;
+  Rec floor = Plane({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 3.0);
+  Rec wall = Plane({0, 0, 0}, {0, 0, 1}, {0, 1, 0}, 3.0);  // x = 0
+  Rec post = Cylinder({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, R);
+  // A B-spline cylinder revolved through a full turn: its u direction is periodic.
+  BCRV* gen = nullptr;
+  const double g0[3] = {R, 0, -1}, g1[3] = {R, 0, 1}, axisP[3] = {0, 0, 0}, axisD[3] = {0, 0, 1};
+  ASSERT_TRUE(BCRV_GenLine(g0, g1, gen));
+  _nurbs_surface* revolved = nullptr;
+  ASSERT_TRUE(BSRF_GenRevolve(gen, axisP, axisD, 2 * kPi, revolved));
+  BCRV_Free(gen);
+  Rec drum(SRF_NewBspline(revolved));
+  ASSERT_EQ(static_cast<SRF_Bspline*>(drum.get())->uRange.closure, 2);
   const std::vector<ClosedForm> cases = {
       {"plane-plane: a line along n1 x n2 ending on the boxes",
        [] { return Plane({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 1.0); },
@@ -193,6 +207,20 @@ TEST_F(SurfaceIntersectTest, ClosedFormIntersections) {
        [&] { return Cylinder({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, R); },
        [&] { return Plane({R, 0, 0}, {0, 1, 0}, {0, 0, 1}, 2.0); }, CylBox(1.5), kUnit, 1, 0, 3.0,
        [&](const double p[3]) { return std::fabs(p[0] - R) + std::fabs(p[1]); }, 1e-3},
+      {"plane across a periodic B-spline cylinder: the circle runs over the seam",
+       [&] { return Rec(SRF_NewBspline(BSRF_Clone(revolved))); },
+       [] { return Plane({0, 0, 0.3}, {1, 0, 0}, {0, 1, 0}, 2.0); }, kUnit, kUnit, 1, 1,
+       2 * kPi * R,
+       [&](const double p[3]) { return std::fabs(p[2] - 0.3) + std::fabs(std::hypot(p[0], p[1]) - R); }},
+      {"offsets of two perpendicular planes: a line at distance r from both",
+       [&] { return Rec(SRF_NewOffset(floor.get(), r)); },
+       [&] { return Rec(SRF_NewOffset(wall.get(), r)); }, kUnit, kUnit, 1, 0, 6.0,
+       [&](const double p[3]) { return std::fabs(p[2] - r) + std::fabs(std::fabs(p[0]) - r); }},
+      {"offsets of a plane and a cylinder standing on it: circle R + r at height r",
+       [&] { return Rec(SRF_NewOffset(post.get(), r)); },
+       [&] { return Rec(SRF_NewOffset(floor.get(), r)); }, {{0, 0}, {2 * kPi, 2}}, kUnit, 1, 1,
+       2 * kPi * (R + r),
+       [&](const double p[3]) { return std::fabs(p[2] - r) + std::fabs(std::hypot(p[0], p[1]) - R - r); }},
       {"sphere-sphere: a circle in the radical plane", [] { return Sphere(0, 0, 0, 1.0); },
        [] { return Sphere(1.2, 0, 0, 0.8); }, kSphereBox, kSphereBox, 1, 1,
        2 * kPi * std::sqrt(1 - x0 * x0),
