@@ -450,10 +450,23 @@ class Tracer {
         return 2;
       }
     }
-    // 2. A pole of either surface on the step.
+    // 2. A pole of either surface on the step: the trace ends at the pole.
     for (const Side* sd : {&a, &b})
       for (const auto& pole : sd->poles)
-        if (SegmentDist(pole.data(), cur->point, next.point, lam, foot) < tol[0]) return 4;
+        if (SegmentDist(pole.data(), cur->point, next.point, lam, foot) < tol[0]) {
+          LST_Node end = next;
+          double t[3];
+          kv::Sub(t, next.point, cur->point);
+          for (int i = 0; i < 2; ++i) {
+            end.uvA[i] = cur->uvA[i] + lam * (next.uvA[i] - cur->uvA[i]);
+            end.uvB[i] = cur->uvB[i] + lam * (next.uvB[i] - cur->uvB[i]);
+          }
+          if (kv::Unit(t, t, 1e-12) &&
+              SSI_SolvePoint(end.point, end.uvA, end.uvB, a.s, b.s, pole.data(), t, 0.01 * prec) == 1 &&
+              Finish(&end, cur->vector, 1e-20))
+            next = end;
+          return 4;
+        }
     // 3. The normals turned through parallel: the surfaces touch inside the step.
     if (tr.count > 1 || std::fabs(Triple(start)) > 1e-12) {
       const double t0 = Triple(cur), t1 = Triple(&next);
