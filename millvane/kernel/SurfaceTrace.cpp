@@ -627,6 +627,19 @@ class Tracer {
   }
 };
 
+// One trace from first and second, whose first node repeats first's last node.
+Trace Splice(Trace first, const Trace& second) {
+  LST_Node* shared = second.head;
+  LST_Node* rest = shared->next;
+  KX_MemFree(shared);
+  if (!rest) return first;
+  rest->prev = first.tail;
+  first.tail->next = rest;
+  first.tail = second.tail;
+  first.count += second.count - 1;
+  return first;
+}
+
 // Joins the backward trace to the forward one where an end of each meets; false when they
 // meet with tangents that disagree. Both traces are left in out (one or two).
 bool Join(Trace& fw, Trace& bw, double prec, double angTol, std::vector<Trace>& out) {
@@ -654,36 +667,8 @@ bool Join(Trace& fw, Trace& bw, double prec, double angTol, std::vector<Trace>& 
     }
     // Make bw run into fw's start (or out of fw's end), then splice without the shared node.
     const bool bwBeforeFw = !p.fwEnd;
-    const bool bwEndsAtJoint = p.bwEnd;
-    if (bwBeforeFw != bwEndsAtJoint) bw.Reverse();
-    if (bwBeforeFw) {
-      LST_Node* shared = bw.tail;
-      bw.tail = shared->prev;
-      if (bw.tail) bw.tail->next = nullptr;
-      else bw.head = nullptr;
-      KX_MemFree(shared);
-      --bw.count;
-      if (bw.head) {
-        bw.tail->next = fw.head;
-        fw.head->prev = bw.tail;
-        fw.head = bw.head;
-        fw.count += bw.count;
-      }
-    } else {
-      LST_Node* shared = bw.head;
-      bw.head = shared->next;
-      if (bw.head) bw.head->prev = nullptr;
-      KX_MemFree(shared);
-      --bw.count;
-      if (bw.head) {
-        fw.tail->next = bw.head;
-        bw.head->prev = fw.tail;
-        fw.tail = bw.tail;
-        fw.count += bw.count;
-      }
-    }
-    bw = Trace();
-    out.push_back(fw);
+    if (bwBeforeFw != p.bwEnd) bw.Reverse();
+    out.push_back(bwBeforeFw ? Splice(bw, fw) : Splice(fw, bw));
     return true;
   }
   out.push_back(fw);
