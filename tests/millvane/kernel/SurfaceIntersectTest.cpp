@@ -269,6 +269,36 @@ TEST_F(SurfaceIntersectTest, ClosedFormIntersections) {
            }
          }
        }},
+      {"equal cylinders with axes 120 degrees apart: the branches through the touching "
+       "points follow the bisectors",
+       [&] { return Cylinder({0, 0, 0}, {0, 1, 0}, {0, 0, 1}, R); },
+       [&] {
+         return Cylinder({0, 0, 0}, {-std::sin(2 * kPi / 3), std::cos(2 * kPi / 3), 0}, {0, 0, 1}, R);
+       },
+       CylBox(2.5), CylBox(2.5), -1, -1,
+       perimeter(R / std::sin(kPi / 3), R) + perimeter(R / std::cos(kPi / 3), R),
+       [&](const double p[3]) {
+         const double b = std::hypot(p[2], -std::sin(2 * kPi / 3) * p[0] + std::cos(2 * kPi / 3) * p[1]);
+         return std::fabs(std::hypot(p[1], p[2]) - R) + std::fabs(b - R);
+       },
+       4e-3,
+       [&](const std::vector<_intcur*>& k) {
+         // At a touching point the tangent lies along a bisector of the axes (60 or 150
+         // degrees from x); a mirrored branch direction would point elsewhere.
+         int ends = 0;
+         for (const _intcur* c : k) {
+           if (Closed(c)) continue;
+           for (int i : {0, Count(c) - 1}) {
+             const SSI_TracedPoint& q = At(c, i);
+             EXPECT_LT(std::hypot(q.point[0], q.point[1], std::fabs(q.point[2]) - R), 1e-6) << i;
+             const double ang = std::atan2(q.tangent[1], q.tangent[0]);
+             const double m = std::fmod(ang + 2 * kPi, kPi);  // direction modulo pi
+             EXPECT_LT(std::min(std::fabs(m - kPi / 3), std::fabs(m - 5 * kPi / 6)), 1e-4) << m;
+             ++ends;
+           }
+         }
+         EXPECT_GE(ends, 2);
+       }},
   };
   for (const ClosedForm& c : cases) {
     SCOPED_TRACE(c.name);
