@@ -31,46 +31,12 @@ int SSI_EvalSurf(SSI_SurfPoint& e, const ENT_Record* s, double u, double v) {
   return SRF_EvPosNormal(e.N, s, p, u, v) == 1 ? 1 : 0;
 }
 
-int SSI_SolvePoint(double point[3], double uvA[2], double uvB[2], const ENT_Record* A,
-                   const ENT_Record* B, const double P0[3], const double t[3], double tol) {
-  if (!point || !uvA || !uvB || !A || !B || !P0 || !t) return 0;
-  double ua = uvA[0], va = uvA[1], ub = uvB[0], vb = uvB[1];
-  double prevM[3] = {std::numeric_limits<double>::infinity(), 0, 0};
-  for (int it = 0; it < 32; ++it) {
-    double SA[3], SuA[3], SvA[3], SB[3], SuB[3], SvB[3];
-    if (!SRF_EvDeriv1(SA, SuA, SvA, A, ua, va) || !SRF_EvDeriv1(SB, SuB, SvB, B, ub, vb))
-      return 0;
-    double M[3], w[3];
-    kv::Add(M, SA, SB);
-    kv::Scale(M, 0.5, M);
-    kv::Sub(w, M, P0);
-    if (kv::Dist(SA, SB) < tol && kv::Dist(M, prevM) < tol && std::fabs(kv::Dot(w, t)) < tol) {
-      kv::Copy(point, M);
-      uvA[0] = ua, uvA[1] = va, uvB[0] = ub, uvB[1] = vb;
-      return 1;
-    }
-    kv::Copy(prevM, M);
-    double Mx[16], rhs[4], x[4];
-    for (int r = 0; r < 3; ++r) {
-      Mx[r * 4 + 0] = SuA[r];
-      Mx[r * 4 + 1] = SvA[r];
-      Mx[r * 4 + 2] = -SuB[r];
-      Mx[r * 4 + 3] = -SvB[r];
-      rhs[r] = SB[r] - SA[r];
-    }
-    Mx[12] = 0.5 * kv::Dot(SuA, t);
-    Mx[13] = 0.5 * kv::Dot(SvA, t);
-    Mx[14] = 0.5 * kv::Dot(SuB, t);
-    Mx[15] = 0.5 * kv::Dot(SvB, t);
-    rhs[3] = -kv::Dot(w, t);
-    if (MAT_Solve4(x, rhs, Mx) != 1 || !Finite4(x[0], x[1], x[2], x[3])) return 0;
-    ua += x[0], va += x[1], ub += x[2], vb += x[3];
-  }
-  return 0;
-}
+namespace {
 
-int SSI_SolvePointFree(double point[3], double uvA[2], double uvB[2], const ENT_Record* A,
-                       const ENT_Record* B, double tol) {
+// Newton iteration of the two-surface point solver. With a plane (P0, t) a fourth row keeps
+// the midpoint on it; without one each step is the minimum-norm solution of the three rows.
+int SolvePair(double point[3], double uvA[2], double uvB[2], const ENT_Record* A,
+              const ENT_Record* B, const double* P0, const double* t, double tol) {
   if (!point || !uvA || !uvB || !A || !B) return 0;
   double ua = uvA[0], va = uvA[1], ub = uvB[0], vb = uvB[1];
   double prevM[3] = {std::numeric_limits<double>::infinity(), 0, 0};
@@ -78,29 +44,63 @@ int SSI_SolvePointFree(double point[3], double uvA[2], double uvB[2], const ENT_
     double SA[3], SuA[3], SvA[3], SB[3], SuB[3], SvB[3];
     if (!SRF_EvDeriv1(SA, SuA, SvA, A, ua, va) || !SRF_EvDeriv1(SB, SuB, SvB, B, ub, vb))
       return 0;
-    double M[3];
+    double M[3], w[3] = {0, 0, 0};
     kv::Add(M, SA, SB);
     kv::Scale(M, 0.5, M);
-    if (kv::Dist(SA, SB) < tol && kv::Dist(M, prevM) < tol) {
+    if (P0) kv::Sub(w, M, P0);
+    if (kv::Dist(SA, SB) < tol && kv::Dist(M, prevM) < tol &&
+        (!P0 || std::fabs(kv::Dot(w, t)) < tol)) {
       kv::Copy(point, M);
       uvA[0] = ua, uvA[1] = va, uvB[0] = ub, uvB[1] = vb;
       return 1;
     }
     kv::Copy(prevM, M);
-    Eigen::Matrix<double, 3, 4> J;
-    Eigen::Vector3d r;
-    for (int i = 0; i < 3; ++i) {
-      J(i, 0) = SuA[i];
-      J(i, 1) = SvA[i];
-      J(i, 2) = -SuB[i];
-      J(i, 3) = -SvB[i];
-      r(i) = SB[i] - SA[i];
+    double x[4];
+    if (P0) {
+      double Mx[16], rhs[4];
+      for (int r = 0; r < 3; ++r) {
+        Mx[r * 4 + 0] = SuA[r];
+        Mx[r * 4 + 1] = SvA[r];
+        Mx[r * 4 + 2] = -SuB[r];
+        Mx[r * 4 + 3] = -SvB[r];
+        rhs[r] = SB[r] - SA[r];
+      }
+      Mx[12] = 0.5 * kv::Dot(SuA, t);
+      Mx[13] = 0.5 * kv::Dot(SvA, t);
+      Mx[14] = 0.5 * kv::Dot(SuB, t);
+      Mx[15] = 0.5 * kv::Dot(SvB, t);
+      rhs[3] = -kv::Dot(w, t);
+      if (MAT_Solve4(x, rhs, Mx) != 1) return 0;
+    } else {
+      Eigen::Matrix<double, 3, 4> J;
+      Eigen::Vector3d r;
+      for (int i = 0; i < 3; ++i) {
+        J(i, 0) = SuA[i];
+        J(i, 1) = SvA[i];
+        J(i, 2) = -SuB[i];
+        J(i, 3) = -SvB[i];
+        r(i) = SB[i] - SA[i];
+      }
+      const Eigen::Vector4d step = J.completeOrthogonalDecomposition().solve(r);
+      for (int k = 0; k < 4; ++k) x[k] = step(k);
     }
-    const Eigen::Vector4d x = J.completeOrthogonalDecomposition().solve(r);
-    if (!x.allFinite()) return 0;
-    ua += x(0), va += x(1), ub += x(2), vb += x(3);
+    if (!Finite4(x[0], x[1], x[2], x[3])) return 0;
+    ua += x[0], va += x[1], ub += x[2], vb += x[3];
   }
   return 0;
+}
+
+}  // namespace
+
+int SSI_SolvePoint(double point[3], double uvA[2], double uvB[2], const ENT_Record* A,
+                   const ENT_Record* B, const double P0[3], const double t[3], double tol) {
+  if (!P0 || !t) return 0;
+  return SolvePair(point, uvA, uvB, A, B, P0, t, tol);
+}
+
+int SSI_SolvePointFree(double point[3], double uvA[2], double uvB[2], const ENT_Record* A,
+                       const ENT_Record* B, double tol) {
+  return SolvePair(point, uvA, uvB, A, B, nullptr, nullptr, tol);
 }
 
 int SSI_SolveTangential(double point[3], double uvA[2], double uvB[2], const ENT_Record* A,
@@ -181,13 +181,8 @@ bool NormalWithPartials(const ENT_Record* A, double u, double v, const _tagBox2D
   const double l = kv::Len(n);
   if (l * l * l >= 1e-20) {
     kv::Scale(N, 1.0 / l, n);
-    double nu[3], nv[3], t1[3], t2[3];
-    kv::Cross(t1, Suu, Sv);
-    kv::Cross(t2, Su, Suv);
-    kv::Add(nu, t1, t2);
-    kv::Cross(t1, Suv, Sv);
-    kv::Cross(t2, Su, Svv);
-    kv::Add(nv, t1, t2);
+    double nu[3], nv[3];
+    kv::NormalPartials(Su, Sv, Suu, Suv, Svv, nu, nv);
     kv::Axpy(Nu, nu, -kv::Dot(nu, N), N);
     kv::Scale(Nu, 1.0 / l, Nu);
     kv::Axpy(Nv, nv, -kv::Dot(nv, N), N);

@@ -217,13 +217,8 @@ bool OffsetAnalytic(const SRF_Offset* o, double u, double v, double p[3], double
   const double ln = kv::Len(n);
   if (ln < 1e-20) return false;
   kv::Scale(N, 1.0 / ln, n);
-  double nu[3], nv[3], t1[3], t2[3];
-  kv::Cross(t1, Buu, Bv);
-  kv::Cross(t2, Bu, Buv);
-  kv::Add(nu, t1, t2);
-  kv::Cross(t1, Buv, Bv);
-  kv::Cross(t2, Bu, Bvv);
-  kv::Add(nv, t1, t2);
+  double nu[3], nv[3];
+  kv::NormalPartials(Bu, Bv, Buu, Buv, Bvv, nu, nv);
   const double d = o->distance;
   auto partial = [&](const double nd[3], const double Bd[3], double out[3]) {
     double q[3];

@@ -149,15 +149,10 @@ int SSI_SampleSurface(SSI_SampleCache*& out, const ENT_Record* s, const _tagBox2
 void SSI_PairPatches(const SSI_SampleCache& a, const SSI_SampleCache& b, double tol,
                      std::vector<std::pair<int, int>>& pairs) {
   pairs.clear();
-  // Sort and sweep: every box enters at its lower end along the sweep axis; the boxes of the
-  // other sampling still open there are the only candidates, tested on the other two axes.
-  struct Entry {
-    double x;
-    int side;
-    int index;
-  };
-  // Only patches that meet the other sampling's whole box take part; the sweep runs along the
-  // longest side of the region the two whole boxes share.
+  // Only patches that meet the other sampling's whole box take part. The region both whole
+  // boxes share is cut into slabs across its second-longest side, and within each slab the
+  // boxes are sorted and swept along its longest side: a box enters at its lower end, and the
+  // boxes of the other sampling still open there are the only candidates.
   double whole[2][2][3];
   const std::vector<SSI_Patch>* lists[2] = {&a.patches, &b.patches};
   for (int side = 0; side < 2; ++side) {
@@ -168,48 +163,78 @@ void SSI_PairPatches(const SSI_SampleCache& a, const SSI_SampleCache& b, double 
         whole[side][1][i] = std::max(whole[side][1][i], p.box[1][i]);
       }
   }
-  int axis = 0;
-  double longest = -1.0;
+  double shared[2][3], ext[3];
   for (int i = 0; i < 3; ++i) {
-    const double ext = std::min(whole[0][1][i], whole[1][1][i]) - std::max(whole[0][0][i], whole[1][0][i]);
-    if (ext > longest) longest = ext, axis = i;
+    shared[0][i] = std::max(whole[0][0][i], whole[1][0][i]) - tol;
+    shared[1][i] = std::min(whole[0][1][i], whole[1][1][i]) + tol;
+    ext[i] = shared[1][i] - shared[0][i];
   }
-  auto meetsWhole = [&](const SSI_Patch& p, int other) {
-    for (int i = 0; i < 3; ++i)
-      if (p.box[0][i] > whole[other][1][i] + tol || whole[other][0][i] > p.box[1][i] + tol)
-        return false;
-    return true;
+  if (!(ext[0] >= 0.0 && ext[1] >= 0.0 && ext[2] >= 0.0)) return;
+  int axis = 0;
+  for (int i = 1; i < 3; ++i)
+    if (ext[i] > ext[axis]) axis = i;
+  int across = axis == 0 ? 1 : 0;
+  for (int i = 0; i < 3; ++i)
+    if (i != axis && ext[i] > ext[across]) across = i;
+
+  struct Entry {
+    double x;
+    int side;
+    int index;
   };
   std::vector<Entry> entries;
-  entries.reserve(a.patches.size() + b.patches.size());
+  double sizeSum = 0.0;
   for (int side = 0; side < 2; ++side)
     for (size_t i = 0; i < lists[side]->size(); ++i) {
       const SSI_Patch& p = (*lists[side])[i];
-      if (meetsWhole(p, 1 - side)) entries.push_back({p.box[0][axis], side, int(i)});
+      bool meets = true;
+      for (int k = 0; k < 3 && meets; ++k)
+        meets = p.box[0][k] <= whole[1 - side][1][k] + tol && whole[1 - side][0][k] <= p.box[1][k] + tol;
+      if (!meets) continue;
+      entries.push_back({p.box[0][axis], side, int(i)});
+      sizeSum += p.box[1][across] - p.box[0][across];
     }
+  if (entries.empty()) return;
   std::sort(entries.begin(), entries.end(), [](const Entry& p, const Entry& q) {
     if (p.x != q.x) return p.x < q.x;
     if (p.side != q.side) return p.side < q.side;
     return p.index < q.index;
   });
-  std::vector<int> open[2];
+  // Slabs a few patches wide; a pair is reported only in the slab that holds the larger of
+  // the two lower ends across, which lies inside both boxes (grown by tol).
+  const double width = std::max(4.0 * sizeSum / double(entries.size()) + 2.0 * tol, ext[across] / 4096.0);
+  const int slabs = std::max(1, int(std::min(4096.0, std::ceil(ext[across] / width))));
+  auto slabOf = [&](double x) {
+    return std::clamp(int((x - shared[0][across]) / width), 0, slabs - 1);
+  };
+  std::vector<std::vector<Entry>> inSlab(static_cast<size_t>(slabs));
   for (const Entry& e : entries) {
     const SSI_Patch& p = (*lists[e.side])[size_t(e.index)];
-    std::vector<int>& other = open[1 - e.side];
-    const std::vector<SSI_Patch>& olist = *lists[1 - e.side];
-    size_t keep = 0;
-    for (size_t k = 0; k < other.size(); ++k) {
-      const SSI_Patch& q = olist[size_t(other[k])];
-      if (q.box[1][axis] + tol < p.box[0][axis]) continue;  // closed for good: swept past
-      other[keep++] = other[k];
-      bool meet = true;
-      for (int i = 0; i < 3 && meet; ++i)
-        if (i != axis) meet = p.box[0][i] <= q.box[1][i] + tol && q.box[0][i] <= p.box[1][i] + tol;
-      if (meet)
-        pairs.emplace_back(e.side == 0 ? e.index : other[k], e.side == 0 ? other[k] : e.index);
+    const int s0 = slabOf(p.box[0][across] - tol), s1 = slabOf(p.box[1][across] + tol);
+    for (int s = s0; s <= s1; ++s) inSlab[size_t(s)].push_back(e);
+  }
+  std::vector<int> open[2];
+  for (int s = 0; s < slabs; ++s) {
+    open[0].clear();
+    open[1].clear();
+    for (const Entry& e : inSlab[size_t(s)]) {
+      const SSI_Patch& p = (*lists[e.side])[size_t(e.index)];
+      std::vector<int>& other = open[1 - e.side];
+      const std::vector<SSI_Patch>& olist = *lists[1 - e.side];
+      size_t keep = 0;
+      for (size_t k = 0; k < other.size(); ++k) {
+        const SSI_Patch& q = olist[size_t(other[k])];
+        if (q.box[1][axis] + tol < p.box[0][axis]) continue;  // closed for good: swept past
+        other[keep++] = other[k];
+        bool meet = true;
+        for (int i = 0; i < 3 && meet; ++i)
+          if (i != axis) meet = p.box[0][i] <= q.box[1][i] + tol && q.box[0][i] <= p.box[1][i] + tol;
+        if (meet && slabOf(std::max(p.box[0][across], q.box[0][across])) == s)
+          pairs.emplace_back(e.side == 0 ? e.index : other[k], e.side == 0 ? other[k] : e.index);
+      }
+      other.resize(keep);
+      open[e.side].push_back(e.index);
     }
-    other.resize(keep);
-    open[e.side].push_back(e.index);
   }
   // Back into (iA, iB) order: start nodes are deduplicated and traced in that order.
   std::sort(pairs.begin(), pairs.end());

@@ -418,6 +418,19 @@ class Tracer {
     return false;
   }
 
+  // When the step predicted from cur leaves a tracing box, the end node on its boundary.
+  bool EdgeAhead(const LST_Node* cur, LST_Node& end) const {
+    LST_Node pred = *cur;
+    for (int i = 0; i < 2; ++i) {
+      pred.uvA[i] += tol[2] * cur->rates[i];
+      pred.uvB[i] += tol[2] * cur->rates[2 + i];
+    }
+    if (Inside(a.trace, pred.uvA) && Inside(b.trace, pred.uvB)) return false;
+    if (BoundaryNode(cur, pred, end)) return true;
+    end = *cur;  // already on the edge: the trace ends where it is
+    return true;
+  }
+
   // End checks of the accepted step (cur, next); next may be replaced by the end node.
   // Returns the end code (0: go on).
   int EndChecks(const Trace& tr, double traced, const LST_Node* cur, LST_Node& next) const {
@@ -437,10 +450,23 @@ class Tracer {
         return 2;
       }
     }
-    // 2. A pole of either surface on the step.
+    // 2. A pole of either surface on the step: the trace ends at the pole.
     for (const Side* sd : {&a, &b})
       for (const auto& pole : sd->poles)
-        if (SegmentDist(pole.data(), cur->point, next.point, lam, foot) < tol[0]) return 4;
+        if (SegmentDist(pole.data(), cur->point, next.point, lam, foot) < tol[0]) {
+          LST_Node end = next;
+          double t[3];
+          kv::Sub(t, next.point, cur->point);
+          for (int i = 0; i < 2; ++i) {
+            end.uvA[i] = cur->uvA[i] + lam * (next.uvA[i] - cur->uvA[i]);
+            end.uvB[i] = cur->uvB[i] + lam * (next.uvB[i] - cur->uvB[i]);
+          }
+          if (kv::Unit(t, t, 1e-12) &&
+              SSI_SolvePoint(end.point, end.uvA, end.uvB, a.s, b.s, pole.data(), t, 0.01 * prec) == 1 &&
+              Finish(&end, cur->vector, 1e-20))
+            next = end;
+          return 4;
+        }
     // 3. The normals turned through parallel: the surfaces touch inside the step.
     if (tr.count > 1 || std::fabs(Triple(start)) > 1e-12) {
       const double t0 = Triple(cur), t1 = Triple(&next);
@@ -568,11 +594,18 @@ class Tracer {
     for (int step = 0; step < kMaxMarchSteps; ++step) {
       LST_Node* cur = tr.tail;
       LST_Node next;
+      int code = 0;
       if (!StepFrom(cur, next)) {
-        tr.Free();
-        return -4;
+        // Past the edge of a box the surfaces (clamped, or an offset of a clamped base) stop
+        // moving and no step can be corrected: the trace ends on that edge.
+        if (!EdgeAhead(cur, next)) {
+          tr.Free();
+          return -4;
+        }
+        code = 1;
+      } else {
+        code = EndChecks(tr, traced, cur, next);
       }
-      const int code = EndChecks(tr, traced, cur, next);
       Prune(cur, next);
       const double c = kv::Dist(cur->point, next.point);
       if (c > 1e-12) {
@@ -593,6 +626,19 @@ class Tracer {
     return -2;
   }
 };
+
+// One trace from first and second, whose first node repeats first's last node.
+Trace Splice(Trace first, const Trace& second) {
+  LST_Node* shared = second.head;
+  LST_Node* rest = shared->next;
+  KX_MemFree(shared);
+  if (!rest) return first;
+  rest->prev = first.tail;
+  first.tail->next = rest;
+  first.tail = second.tail;
+  first.count += second.count - 1;
+  return first;
+}
 
 // Joins the backward trace to the forward one where an end of each meets; false when they
 // meet with tangents that disagree. Both traces are left in out (one or two).
@@ -621,36 +667,8 @@ bool Join(Trace& fw, Trace& bw, double prec, double angTol, std::vector<Trace>& 
     }
     // Make bw run into fw's start (or out of fw's end), then splice without the shared node.
     const bool bwBeforeFw = !p.fwEnd;
-    const bool bwEndsAtJoint = p.bwEnd;
-    if (bwBeforeFw != bwEndsAtJoint) bw.Reverse();
-    if (bwBeforeFw) {
-      LST_Node* shared = bw.tail;
-      bw.tail = shared->prev;
-      if (bw.tail) bw.tail->next = nullptr;
-      else bw.head = nullptr;
-      KX_MemFree(shared);
-      --bw.count;
-      if (bw.head) {
-        bw.tail->next = fw.head;
-        fw.head->prev = bw.tail;
-        fw.head = bw.head;
-        fw.count += bw.count;
-      }
-    } else {
-      LST_Node* shared = bw.head;
-      bw.head = shared->next;
-      if (bw.head) bw.head->prev = nullptr;
-      KX_MemFree(shared);
-      --bw.count;
-      if (bw.head) {
-        fw.tail->next = bw.head;
-        bw.head->prev = fw.tail;
-        fw.tail = bw.tail;
-        fw.count += bw.count;
-      }
-    }
-    bw = Trace();
-    out.push_back(fw);
+    if (bwBeforeFw != p.bwEnd) bw.Reverse();
+    out.push_back(bwBeforeFw ? Splice(bw, fw) : Splice(fw, bw));
     return true;
   }
   out.push_back(fw);
