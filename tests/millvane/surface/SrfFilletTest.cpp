@@ -139,6 +139,66 @@ TEST_F(SrfFilletTest, OrientationAroundAPeriodicFace) {
   }
 }
 
+// A ball rolling between a wavy bicubic face and a wall: at every traced spine point the
+// contacts lie at r from the ball centre along each face's normal, and the patch's edges lie on
+// the faces.
+TEST_F(SrfFilletTest, FreeformFaceKeepsTheBallTangentToBoth) {
+  const double r = 0.2;
+  _nurbs_surface* s = BSRF_Create(4, 4, 5, 5);
+  for (int j = 0; j < 5; ++j)
+    for (int i = 0; i < 5; ++i) {
+      s->net[j][i][0] = 0.75 * i;
+      s->net[j][i][1] = 0.75 * j;
+      s->net[j][i][2] = 0.25 * std::sin(1.3 * i + 0.7 * j);
+      s->net[j][i][3] = 1.0;
+    }
+  Face wavy(new CGeTrimSurf(s, _tagBox2D{{0, 0}, {1, 1}}));
+  CSrfActor().CreateSURFACE(wavy.get());
+  const double o[3] = {1.4, -0.5, -2}, u[3] = {0, 4, 0}, v[3] = {0, 0, 4};
+  Face wall = Plane(o, u, v);  // x = 1.4, normal +x
+  CSrfFilletSolver solver;
+  solver.SetRadius(r);
+  solver.AddFace(wavy.get(), 0, false);
+  solver.AddFace(wall.get(), 0, true);
+  SurfList out;
+  ASSERT_EQ(solver.Fillet(&out), 1);
+  int points = 0;
+  for (SSI_CurveNode* c = solver.Spines(); c; c = c->next) {
+    const bool wavyIsA = c->curve->surfaceA == solver.FirstSide()->Traced();
+    const auto* wavyRec = static_cast<ENT_Record*>(wavy->m_pKernelSurf);
+    const auto* wallRec = static_cast<ENT_Record*>(wall->m_pKernelSurf);
+    const SSI_PointList* l = c->curve->points;
+    for (int i = 0; i < l->count; ++i, ++points) {
+      const SSI_TracedPoint& tp = l->points[i];
+      const double* uvW = wavyIsA ? tp.uvA : tp.uvB;
+      const double* uvP = wavyIsA ? tp.uvB : tp.uvA;
+      for (auto [rec, uv] : {std::pair{wavyRec, uvW}, std::pair{wallRec, uvP}}) {
+        double n[3], q[3];
+        ASSERT_EQ(SRF_EvPosNormal(n, rec, q, uv[0], uv[1]), 1);
+        for (int k = 0; k < 3; ++k) q[k] += r * n[k];
+        EXPECT_NEAR(Dist(q, tp.point), 0.0, 1e-6) << "contact + r normal = ball centre";
+      }
+    }
+  }
+  EXPECT_GT(points, 100);
+  ASSERT_GE(out.GetCount(), 1);
+  for (POSITION pos = out.GetHeadPosition(); pos;) {
+    const CGeTrimSurf* patch = out.GetNext(pos);
+    for (int j = 0; j <= 20; ++j)
+      for (double eu : {0.0, 1.0}) {
+        double p[3], foot[3];
+        ASSERT_EQ(BSRF_EvPos(patch->m_pSurface, eu, j / 20.0, p), 1);
+        double best = 1e9;
+        for (const Face* f : {&wavy, &wall}) {
+          double uu = 1e12, vv = 1e12;
+          if (SRF_SnapPoint(vv, uu, foot, static_cast<ENT_Record*>((*f)->m_pKernelSurf), p))
+            best = std::min(best, Dist(p, foot));
+        }
+        EXPECT_LT(best, 1e-4) << "patch edge on a face";
+      }
+  }
+}
+
 TEST_F(SrfFilletTest, FlippedFaceMirrorsTheFillet) {
   const double r = 0.3;
   // With A flipped the ball rolls under it: the fillet is the mirror image in z = 0.
