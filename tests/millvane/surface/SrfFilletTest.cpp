@@ -347,6 +347,25 @@ TEST_F(SrfFilletTest, FailuresReturnZeroAndAppendNothing) {
     EXPECT_EQ(out.GetCount(), 1) << c.what;
   }
   EXPECT_EQ(CSrfActor().SrfFillet(w.a.get(), 0, w.b.get(), 0, 0, 0, 0.3, nullptr), 0);
+  SurfList held;
+  held.AddTail(new CGeTrimSurf());
+  EXPECT_EQ(CSrfActor().SrfFillet(w.a.get(), 0, w.b.get(), 0, 0, 0, 0.3, &held), 1);
+  EXPECT_EQ(held.GetCount(), 2) << "the patch goes behind what the caller held";
+}
+
+TEST_F(SrfFilletTest, RunningTwiceGivesTheSameAgain) {
+  Wedge w(kPi / 3);
+  CSrfFilletSolver solver;
+  solver.SetRadius(0.25);
+  solver.AddFace(w.a.get(), 0, false);
+  solver.AddFace(w.b.get(), 0, true);
+  SurfList first, second;
+  ASSERT_EQ(solver.Fillet(&first), 1);
+  const int points = solver.Spines()->curve->points->count;
+  ASSERT_EQ(solver.Fillet(&second), 1);
+  EXPECT_EQ(second.GetCount(), first.GetCount());
+  EXPECT_EQ(solver.Spines()->curve->points->count, points);
+  EXPECT_EQ(solver.Spines()->next, nullptr) << "the old spines were replaced, not kept";
 }
 
 TEST_F(SrfFilletTest, IsReadyNeedsBothSidesAndARadius) {
