@@ -353,6 +353,20 @@ TEST_F(SrfFilletTest, FailuresReturnZeroAndAppendNothing) {
   EXPECT_EQ(held.GetCount(), 2) << "the patch goes behind what the caller held";
 }
 
+// A kernel allocation failing anywhere in the run: a clean 0 or a full result, never a crash
+// or a leak (the sanitizer build checks the latter).
+TEST_F(SrfFilletTest, AllocationFailuresAnywhereFailCleanly) {
+  for (long n = 1; n < 200000; n = n < 40 ? n + 1 : n * 3 / 2) {
+    Wedge w(kPi / 2);
+    SurfList out;
+    KX_MemFailAfter(n);
+    const int rc = CSrfActor().SrfFillet(w.a.get(), 0, w.b.get(), 0, 1, 0, 0.3, &out);
+    KX_MemFailAfter(0);
+    EXPECT_EQ(rc, out.IsEmpty() ? 0 : 1) << n;
+    EXPECT_LE(out.GetCount(), 1) << n;
+  }
+}
+
 TEST_F(SrfFilletTest, RunningTwiceGivesTheSameAgain) {
   Wedge w(kPi / 3);
   CSrfFilletSolver solver;
