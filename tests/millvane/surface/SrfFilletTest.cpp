@@ -356,7 +356,7 @@ TEST_F(SrfFilletTest, FailuresReturnZeroAndAppendNothing) {
 // A kernel allocation failing anywhere in the run: a clean 0 or a full result, never a crash
 // or a leak (the sanitizer build checks the latter).
 TEST_F(SrfFilletTest, AllocationFailuresAnywhereFailCleanly) {
-  for (long n = 1; n < 200000; n = n < 40 ? n + 1 : n * 3 / 2) {
+  for (long n = 1; n < 200000; n = n < 16 ? n + 1 : n * 2) {
     Wedge w(kPi / 2);
     SurfList out;
     KX_MemFailAfter(n);
