@@ -36,7 +36,8 @@ namespace {
 // Newton iteration of the two-surface point solver. With a plane (P0, t) a fourth row keeps
 // the midpoint on it; without one each step is the minimum-norm solution of the three rows.
 int SolvePair(double point[3], double uvA[2], double uvB[2], const ENT_Record* A,
-              const ENT_Record* B, const double* P0, const double* t, double tol) {
+              const ENT_Record* B, const double* P0, const double* t, double tol,
+              SSI_SurfPoint* at) {
   if (!point || !uvA || !uvB || !A || !B) return 0;
   double ua = uvA[0], va = uvA[1], ub = uvB[0], vb = uvB[1];
   double prevM[3] = {std::numeric_limits<double>::infinity(), 0, 0};
@@ -50,6 +51,22 @@ int SolvePair(double point[3], double uvA[2], double uvB[2], const ENT_Record* A
     if (P0) kv::Sub(w, M, P0);
     if (kv::Dist(SA, SB) < tol && kv::Dist(M, prevM) < tol &&
         (!P0 || std::fabs(kv::Dot(w, t)) < tol)) {
+      if (at) {
+        // The caller's next step needs these very evaluations, with the normals.
+        const double* src[2][3] = {{SA, SuA, SvA}, {SB, SuB, SvB}};
+        const ENT_Record* srf[2] = {A, B};
+        const double uv[2][2] = {{ua, va}, {ub, vb}};
+        for (int k = 0; k < 2; ++k) {
+          kv::Copy(at[k].P, src[k][0]);
+          kv::Copy(at[k].Su, src[k][1]);
+          kv::Copy(at[k].Sv, src[k][2]);
+          double x[3], q[3];
+          kv::Cross(x, at[k].Su, at[k].Sv);
+          const double l = kv::Len(x);
+          if (l > 1e-24 && std::isfinite(l)) kv::Scale(at[k].N, 1.0 / l, x);
+          else if (SRF_EvPosNormal(at[k].N, srf[k], q, uv[k][0], uv[k][1]) != 1) return 0;
+        }
+      }
       kv::Copy(point, M);
       uvA[0] = ua, uvA[1] = va, uvB[0] = ub, uvB[1] = vb;
       return 1;
@@ -93,14 +110,15 @@ int SolvePair(double point[3], double uvA[2], double uvB[2], const ENT_Record* A
 }  // namespace
 
 int SSI_SolvePoint(double point[3], double uvA[2], double uvB[2], const ENT_Record* A,
-                   const ENT_Record* B, const double P0[3], const double t[3], double tol) {
+                   const ENT_Record* B, const double P0[3], const double t[3], double tol,
+                   SSI_SurfPoint* at) {
   if (!P0 || !t) return 0;
-  return SolvePair(point, uvA, uvB, A, B, P0, t, tol);
+  return SolvePair(point, uvA, uvB, A, B, P0, t, tol, at);
 }
 
 int SSI_SolvePointFree(double point[3], double uvA[2], double uvB[2], const ENT_Record* A,
                        const ENT_Record* B, double tol) {
-  return SolvePair(point, uvA, uvB, A, B, nullptr, nullptr, tol);
+  return SolvePair(point, uvA, uvB, A, B, nullptr, nullptr, tol, nullptr);
 }
 
 int SSI_SolveTangential(double point[3], double uvA[2], double uvB[2], const ENT_Record* A,

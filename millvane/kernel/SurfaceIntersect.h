@@ -15,8 +15,10 @@ int SSI_EvalSurf(SSI_SurfPoint& e, const ENT_Record* s, double u, double v);
 
 // Refines (uvA, uvB) until both surfaces meet at one point that lies on the plane through P0
 // with unit normal t; point receives it. 1 converged, 0 failed (32 iterations at most).
+// at, when given, receives both surfaces evaluated at the solution (A, then B).
 int SSI_SolvePoint(double point[3], double uvA[2], double uvB[2], const ENT_Record* A,
-                   const ENT_Record* B, const double P0[3], const double t[3], double tol);
+                   const ENT_Record* B, const double P0[3], const double t[3], double tol,
+                   SSI_SurfPoint* at = nullptr);
 
 // The same without the plane: three equations in four unknowns. Each Newton step is the
 // minimum-norm solution of SuA duA + SvA dvA - SuB duB - SvB dvB = SB - SA (pseudo-inverse,

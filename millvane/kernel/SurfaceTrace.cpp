@@ -160,10 +160,17 @@ class Tracer {
   }
 
   // Tangent unit(nA x nB) at the node's pairs, turned along ref when given.
-  bool Finish(LST_Node* n, const double* ref, double minLen) const {
+  // at: both surfaces already evaluated at the node's pairs, when the solver kept them.
+  bool Finish(LST_Node* n, const double* ref, double minLen,
+              const SSI_SurfPoint* at = nullptr) const {
     SSI_SurfPoint ea, eb;
-    if (!SSI_EvalSurf(ea, a.s, n->uvA[0], n->uvA[1]) || !SSI_EvalSurf(eb, b.s, n->uvB[0], n->uvB[1]))
+    if (at) {
+      ea = at[0];
+      eb = at[1];
+    } else if (!SSI_EvalSurf(ea, a.s, n->uvA[0], n->uvA[1]) ||
+               !SSI_EvalSurf(eb, b.s, n->uvB[0], n->uvB[1])) {
       return false;
+    }
     double x[3], T[3];
     kv::Cross(x, ea.N, eb.N);
     const double l = kv::Len(x);
@@ -298,11 +305,13 @@ class Tracer {
       LST_Node cand = *cur;
       cand.prev = cand.next = nullptr;
       for (int i = 0; i < 2; ++i) cand.uvA[i] = uvA[i], cand.uvB[i] = uvB[i];
+      SSI_SurfPoint at[2];
       const int ok = tangential
                          ? SSI_SolveTangential(cand.point, cand.uvA, cand.uvB, a.s, b.s, 0.01 * prec)
-                         : SSI_SolvePoint(cand.point, cand.uvA, cand.uvB, a.s, b.s, P0, T0, 0.01 * prec);
+                         : SSI_SolvePoint(cand.point, cand.uvA, cand.uvB, a.s, b.s, P0, T0, 0.01 * prec, at);
       const double c = kv::Dist(cand.point, cur->point);
-      if (ok != 1 || !(tangential ? FinishTangential(&cand, cur) : Finish(&cand, cur->vector, 1e-20)) ||
+      if (ok != 1 ||
+          !(tangential ? FinishTangential(&cand, cur) : Finish(&cand, cur->vector, 1e-20, at)) ||
           !(c > 1e-12)) {
         h *= 0.5;
         halved = true;
