@@ -420,6 +420,42 @@ int CRV_GetPlane(double point[3], double normal[3], const ENT_Record* rec) {
   }
 }
 
+namespace {
+
+// Knot removal judges each removal on its own, so a long run of removals can drift far from
+// the points. The simplified curve is kept only when every interpolated point (at its
+// chord-length parameter) stays within tol of it; otherwise the removal is retried with half
+// the tolerance, and the plain interpolation stays when no retry passes.
+void SimplifyWithin(BCRV*& crv, const std::vector<double>& pts, double tol) {
+  const size_t n = pts.size() / 3;
+  std::vector<double> t(n, 0.0);
+  for (size_t i = 1; i < n; ++i) t[i] = t[i - 1] + kv::Dist(&pts[3 * i], &pts[3 * (i - 1)]);
+  if (!(t[n - 1] > 0.0)) return;
+  for (double& x : t) x /= t[n - 1];
+  double rt = tol;
+  for (int k = 0; k < 12; ++k, rt *= 0.5) {
+    BCRV* c = CRV_CloneBcrv(crv);
+    if (!c) return;
+    if (CRV_RemoveKnots(c, rt) == 0) {
+      BCRV_Free(c);
+      return;
+    }
+    bool within = true;
+    for (size_t i = 0; i < n && within; ++i) {
+      double p[3];
+      within = BCRV_EvPos(c, t[i], p) && kv::Dist(p, &pts[3 * i]) <= tol;
+    }
+    if (within) {
+      BCRV_Free(crv);
+      crv = c;
+      return;
+    }
+    BCRV_Free(c);
+  }
+}
+
+}  // namespace
+
 int CRV_ToBcrv(BCRV*& out, double tol, const double interval[2], const ENT_Record* rec,
                int* flag) {
   out = nullptr;
@@ -464,7 +500,7 @@ int CRV_ToBcrv(BCRV*& out, double tol, const double interval[2], const ENT_Recor
       for (int i = 0; i < n; ++i)
         for (int k = 0; k < 3; ++k) pts[size_t(i) * 3 + size_t(k)] = tp[i].point[k];
       if (!BCRV_IntpPs(reinterpret_cast<const double(*)[3]>(pts.data()), n, 4, out)) return 0;
-      CRV_RemoveKnots(out, tol);
+      SimplifyWithin(out, pts, tol);
       if (flag) *flag = 0;
       return 1;
     }

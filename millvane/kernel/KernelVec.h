@@ -33,6 +33,18 @@ inline double Dist(const double a[3], const double b[3]) {
   const double d[3] = {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
   return Len(d);
 }
+// Partials of n = Su x Sv along u and v from the surface's second partials.
+inline void NormalPartials(const double Su[3], const double Sv[3], const double Suu[3],
+                           const double Suv[3], const double Svv[3], double nu[3],
+                           double nv[3]) {
+  double t1[3], t2[3];
+  Cross(t1, Suu, Sv);
+  Cross(t2, Su, Suv);
+  Add(nu, t1, t2);
+  Cross(t1, Suv, Sv);
+  Cross(t2, Su, Svv);
+  Add(nv, t1, t2);
+}
 // o = unit(a); false (o untouched) when |a| < tol.
 inline bool Unit(double o[3], const double a[3], double tol) {
   const double l = Len(a);

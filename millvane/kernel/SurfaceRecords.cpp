@@ -217,13 +217,8 @@ bool OffsetAnalytic(const SRF_Offset* o, double u, double v, double p[3], double
   const double ln = kv::Len(n);
   if (ln < 1e-20) return false;
   kv::Scale(N, 1.0 / ln, n);
-  double nu[3], nv[3], t1[3], t2[3];
-  kv::Cross(t1, Buu, Bv);
-  kv::Cross(t2, Bu, Buv);
-  kv::Add(nu, t1, t2);
-  kv::Cross(t1, Buv, Bv);
-  kv::Cross(t2, Bu, Bvv);
-  kv::Add(nv, t1, t2);
+  double nu[3], nv[3];
+  kv::NormalPartials(Bu, Bv, Buu, Buv, Bvv, nu, nv);
   const double d = o->distance;
   auto partial = [&](const double nd[3], const double Bd[3], double out[3]) {
     double q[3];
@@ -473,7 +468,8 @@ int SRF_SnapPoint(double& v, double& u, double foot[3], const ENT_Record* rec,
   switch (rec->type) {
     case ENT_BSPLINE_SURFACE: {
       const auto* s = static_cast<const SRF_Bspline*>(rec);
-      double uu = 1e12, vv = 1e12, dist;
+      // u and v come in as the caller's start guess (1e12: none).
+      double uu = u, vv = v, dist;
       if (!BSRF_SnapPnt(s->surface, point, TOL_precision, foot, uu, vv, dist)) return 0;
       u = uu;
       v = vv;
@@ -486,7 +482,7 @@ int SRF_SnapPoint(double& v, double& u, double foot[3], const ENT_Record* rec,
       if (dd < 1e-24 || !CRV_GetPlane(o, nrm, e->generator)) return 0;
       kv::Sub(w, point, o);
       kv::Axpy(q, point, -kv::Dot(w, nrm), nrm);
-      double t = 1e30;
+      double t = u;
       if (!CRV_SnapPoint(g, q, t, e->generator)) return 0;
       kv::Sub(w, point, g);
       // v counts multiples of the direction, whatever its length.

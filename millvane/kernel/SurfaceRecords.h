@@ -21,6 +21,8 @@ int SRF_EvPosNormal(double normal[3], const ENT_Record* rec, double point[3], do
 // Principal curvatures (k1 of the larger magnitude) and unit principal directions.
 int SRF_EvCurvature(double& k1, double& k2, double e1[3], double e2[3], const ENT_Record* rec,
                     double u, double v);
+// Nearest point on the surface; u and v come in as a start guess (1e12: none) and go out
+// with the foot's parameters. Offset surfaces are not handled (0).
 int SRF_SnapPoint(double& v, double& u, double foot[3], const ENT_Record* rec,
                   const double point[3]);
 // New surface over the box (umin, vmin, umax, vmax); -4 for a degenerate sphere.

@@ -199,7 +199,7 @@ TEST_F(SurfaceRecordsTest, SnapAgreesWithBruteForce) {
         // Keep the foot inside the sampled height.
         p[0] = 1 + d(rng) * 0.3, p[1] = -1 + d(rng) * 0.3, p[2] = 2 + d(rng) * 0.3;
       }
-      double u, v, foot[3], q[3];
+      double u = 1e12, v = 1e12, foot[3], q[3];
       ASSERT_EQ(SRF_SnapPoint(v, u, foot, c.rec, p), 1);
       ASSERT_EQ(SRF_EvPos(q, c.rec, u, v), 1);
       EXPECT_NEAR(kt::Dist(q, foot), 0.0, 1e-9);
@@ -216,7 +216,7 @@ TEST_F(SurfaceRecordsTest, SnapAgreesWithBruteForce) {
   }
   // The sphere's centre and axis.
   const _rect_fm3d f = kt::TiltedFrame(1, -1, 2);
-  double u, v, foot[3];
+  double u = 1e12, v = 1e12, foot[3];
   ASSERT_EQ(SRF_SnapPoint(v, u, foot, sphere.get(), f.origin), 1);
   EXPECT_EQ(u, 0.0);
   EXPECT_EQ(v, 0.0);
@@ -296,7 +296,7 @@ TEST_F(SurfaceRecordsTest, ExtrusionAsBsplineMatches) {
   EXPECT_EQ(flag, 1);
   for (double s : {0.0, 0.4, 1.0})
     for (double t : {0.0, 0.7, 1.0}) {
-      double p[3], q[3], pa[3];
+      double p[3], q[3] = {1e12, 1e12, 0}, pa[3];
       BSRF_EvPos(out, s, t, p);
       ASSERT_EQ(SRF_SnapPoint(q[1], q[0], pa, cyl.get(), p), 1);
       EXPECT_NEAR(kt::Dist(p, pa), 0.0, 1e-9) << "on the extrusion";
