@@ -361,7 +361,7 @@ TEST_F(SurfaceIntersectTest, NoCurveCases) {
 TEST_F(SurfaceIntersectTest, DegenerateInputFailsCleanly) {
   // Coincident surfaces, a patch squeezed to a point, a NaN control point, an unbounded box:
   // failure (0) with both chains empty, never a hang.
-  Rec s1 = Sphere(0, 0, 0, 1.0), s2 = Sphere(0, 0, 0, 1.0);
+  Rec s1 = Sphere(0, 0, 0, 0.3), s2 = Sphere(0, 0, 0, 0.3);
   Rec plane = Plane({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 1.0);
   _nurbs_surface* dot = BSRF_Create(2, 2, 2, 2);
   for (int j = 0; j < 2; ++j)
