@@ -5,6 +5,7 @@
 #pragma once
 
 #include <list>
+#include <memory>
 #include <vector>
 
 #include "millvane/paths/PocketLine.h"
@@ -54,6 +55,9 @@ class CMsSweepBase : public CMillPath {
   double m_dLowDepth = 0;
   double m_dPointStep = 0;
   _tagBox3D m_Box{};
+  // Threads for the sweep lines (0: up to four, as the machine allows). Each thread refines
+  // its lines on its own copy of the model; the result equals a run on one thread.
+  int m_nThreads = 0;
 
  protected:
   // New model over the meshes (none skipped); progress share spread over them.
@@ -68,6 +72,11 @@ class CMsSweepBase : public CMillPath {
   // Turns back by the angle and lifts by the allowance only the curves this call appended.
   static void FinishOutput(CGeGroup3d* out, int firstNew, double angleDeg, double allowance);
   void Reset();
+  // A model equal to m_pModel (same meshes, turn, cutter and depths) for another thread.
+  std::unique_ptr<CMillModel> CloneModel() const;
+
+  std::vector<CGeMesh*> m_Meshes;  // not owned: the meshes of the last model
+  double m_dTurn = 0;              // radians the model was turned by
 };
 
 class CMsFinishSweepLine : public CMsSweepBase {
