@@ -308,6 +308,39 @@ void CMsSweepBase::FinishOutput(CGeGroup3d* out, int firstNew, double angleDeg, 
   out->CalcBox();
 }
 
+bool CMsSweepBase::StartRun(CTool* tool, const SrfSweepBlock& sw, double pointStep) {
+  // A step of nothing is no request for a hair-thin sweep: refuse it.
+  if (sw.step <= 0) return false;
+  m_dLineStep = tool->IntervalDist(sw.step);
+  if (!(m_dLineStep > 0) || !std::isfinite(m_dLineStep)) return false;
+  m_dPointStep = pointStep;
+  m_pTool = sw.allowance > 0.01 ? tool->GetInflateTool(static_cast<float>(sw.allowance)) : tool->Copy();
+  m_pTool->SetAidParam();
+  return true;
+}
+
+bool CMsSweepBase::PrepareModel(const std::vector<CGeMesh*>& meshes, CTypedPtrList<CObList, CGeRegion*>* regions,
+                                double dia, double angleDeg, double cutDepth, double share) {
+  BuildModel(meshes, 0.0);
+  if (!MeshBox(meshes, m_Box)) return false;
+  if (m_Box.max[0] - m_Box.min[0] < dia || m_Box.max[1] - m_Box.min[1] < dia) return false;
+  TakeRegions(regions);
+  if (std::fabs(angleDeg) > 0.01) {
+    const double c[2] = {0, 0};
+    m_dTurn = -angleDeg * kDegToRad;
+    m_pModel->RotateWithZAxis(m_dTurn);
+    for (POSITION pos = m_RegionList.GetHeadPosition(); pos;) m_RegionList.GetNext(pos)->Rotate(c, m_dTurn);
+  }
+  m_pModel->SetTool(m_pTool);
+  if (gIsProgressCancel()) return false;
+  CQProgress prog;
+  prog.SetRange(share);
+  m_dTop = m_Box.max[2];
+  m_dLowDepth = std::max(m_dTop - cutDepth, m_Box.min[2]);
+  m_pModel->SetMillDepth(m_dTop, m_dLowDepth);
+  return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Finishing
 
@@ -319,38 +352,17 @@ void CMsFinishSweepLine::GenPath(CTypedPtrList<CObList, CGeMesh*>* meshes, CType
   Reset();
   m_Param = *param;
   SrfSweepBlock& sw = m_Param.Sweep();
-  // A step of nothing is no request for a hair-thin sweep: refuse it.
-  if (sw.step <= 0) return;
-  m_dLineStep = tool->IntervalDist(sw.step);
-  if (!(m_dLineStep > 0) || !std::isfinite(m_dLineStep)) return;
-  m_dPointStep = std::clamp(dia / 2.0, 0.5, 2.0);
-  m_pTool = sw.allowance > 0.01 ? tool->GetInflateTool(static_cast<float>(sw.allowance)) : tool->Copy();
-  m_pTool->SetAidParam();
-
+  if (!StartRun(tool, sw, std::clamp(dia / 2.0, 0.5, 2.0))) return;
   std::vector<CGeMesh*> list;
   for (POSITION pos = meshes->GetHeadPosition(); pos;)
     if (CGeMesh* m = meshes->GetNext(pos)) list.push_back(m);
   CQProgress prog;
   prog.SetRange(0.2);
-  BuildModel(list, 0.0);
-  if (!MeshBox(list, m_Box)) return;
-  if (m_Box.max[0] - m_Box.min[0] < dia || m_Box.max[1] - m_Box.min[1] < dia) return;
-  TakeRegions(regions);
+  if (!PrepareModel(list, regions, dia, sw.angle, m_Param.GetCutDepth(), 0.3)) return;
   const double angle = sw.angle;
-  if (std::fabs(angle) > 0.01) {
-    const double c[2] = {0, 0};
-    m_pModel->RotateWithZAxis(-angle * kDegToRad);
-    m_dTurn = -angle * kDegToRad;
-    for (POSITION pos = m_RegionList.GetHeadPosition(); pos;) m_RegionList.GetNext(pos)->Rotate(c, -angle * kDegToRad);
-  }
-  m_pModel->SetTool(m_pTool);
-  if (gIsProgressCancel()) return;
-  prog.SetRange(0.3);
-  m_dTop = m_Box.max[2];
-  m_dLowDepth = std::max(m_dTop - m_Param.GetCutDepth(), m_Box.min[2]);
-  m_pModel->SetMillDepth(m_dTop, m_dLowDepth);
   prog.SetRange(0.1);
   std::unique_ptr<CNcPlineGrp> grp(GenPlanePath(0.005, 0.8));
+  m_Meshes.clear();
   if (!grp || gIsProgressCancel()) return;
   prog.SetRange(0.2);
   for (POSITION pos = grp->GetHeadPosition(); pos;) grp->GetNext(pos)->Simplify(0.0001);
@@ -519,14 +531,7 @@ void CMsRoughSweepLine::GenPath(CTypedPtrList<CObList, CGeSurf*>* surfaces, CTyp
   FreeLayers();
   m_Param = *param;
   SrfSweepBlock& sw = m_Param.Sweep();
-  // A step of nothing is no request for a hair-thin sweep: refuse it.
-  if (sw.step <= 0) return;
-  m_dLineStep = tool->IntervalDist(sw.step);
-  if (!(m_dLineStep > 0) || !std::isfinite(m_dLineStep)) return;
-  m_dPointStep = dia / 2.0;
-  if (!(sw.layerStep >= 0.01)) return;
-  m_pTool = sw.allowance > 0.01 ? tool->GetInflateTool(static_cast<float>(sw.allowance)) : tool->Copy();
-  m_pTool->SetAidParam();
+  if (!(sw.layerStep >= 0.01) || !StartRun(tool, sw, dia / 2.0)) return;
 
   std::vector<CGeMesh*> list;
   std::vector<std::unique_ptr<CGeMesh>> temp;
@@ -543,25 +548,10 @@ void CMsRoughSweepLine::GenPath(CTypedPtrList<CObList, CGeSurf*>* surfaces, CTyp
   if (list.empty()) return;
   CQProgress prog;
   prog.SetRange(0.1);
-  BuildModel(list, 0.0);
   // The temporary meshes live until the lines are made: other threads build their own models
   // from them.
-  if (!MeshBox(list, m_Box)) return;
-  if (m_Box.max[0] - m_Box.min[0] < dia || m_Box.max[1] - m_Box.min[1] < dia) return;
-  TakeRegions(regions);
+  if (!PrepareModel(list, regions, dia, sw.angle, m_Param.GetCutDepth(), 0.1)) return;
   const double angle = sw.angle;
-  if (std::fabs(angle) > 0.01) {
-    const double c[2] = {0, 0};
-    m_pModel->RotateWithZAxis(-angle * kDegToRad);
-    m_dTurn = -angle * kDegToRad;
-    for (POSITION pos = m_RegionList.GetHeadPosition(); pos;) m_RegionList.GetNext(pos)->Rotate(c, -angle * kDegToRad);
-  }
-  m_pModel->SetTool(m_pTool);
-  if (gIsProgressCancel()) return;
-  prog.SetRange(0.1);
-  m_dTop = m_Box.max[2];
-  m_dLowDepth = std::max(m_dTop - m_Param.GetCutDepth(), m_Box.min[2]);
-  m_pModel->SetMillDepth(m_dTop, m_dLowDepth);
   std::unique_ptr<CNcPlineGrp> grp(GenPlanePath(0.1, 0.5));
   temp.clear();
   m_Meshes.clear();

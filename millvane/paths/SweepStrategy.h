@@ -60,6 +60,12 @@ class CMsSweepBase : public CMillPath {
   int m_nThreads = 0;
 
  protected:
+  // Line step, point step and the cutter copy of a run; false for a step that is not positive.
+  bool StartRun(CTool* tool, const SrfSweepBlock& sw, double pointStep);
+  // The model, its box, the regions, the turn by minus the angle, the cutter and the depths;
+  // false when the run ends here (no vertices, narrower than the cutter, cancelled).
+  bool PrepareModel(const std::vector<CGeMesh*>& meshes, CTypedPtrList<CObList, CGeRegion*>* regions,
+                    double dia, double angleDeg, double cutDepth, double share);
   // New model over the meshes (none skipped); progress share spread over them.
   void BuildModel(const std::vector<CGeMesh*>& meshes, double share);
   // Moves the caller's regions in, or uses the rectangle of the mesh box.
