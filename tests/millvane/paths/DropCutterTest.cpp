@@ -8,6 +8,7 @@
 
 #include "millvane/paths/MillModel.h"
 #include "millvane/paths/NcMesh.h"
+#include "millvane/paths/NcPline.h"
 #include "support/MeshOracle.h"
 
 namespace {
@@ -180,4 +181,21 @@ TEST(DropCutter, IndexedMarkingSelectsWhatAScanSelects) {
     EXPECT_EQ(m.ActiveFacetCount(), count(m.facets, inBox)) << k;
     EXPECT_EQ(m.ActiveEdgeCount(), count(m.edges, inBox)) << k;
   }
+}
+
+// A line path across the part starts on the part even when the model was last marked far
+// away: its first point is queried after its first segment is marked.
+TEST(DropCutter, LinePathStartsOnThePartAfterAnUnrelatedMarking) {
+  auto dome = oracle::Hemisphere(8, 48, 12);
+  CTBall ball(4);
+  auto m = ModelOver(dome.get(), &ball);
+  m->SetMillDepth(8, -20);
+  m->Mark_Box3D(_tagBox3D{{50, 50, -1}, {60, 60, 1}});  // nothing there
+  const double p0[3] = {0.5, -0.5, -20}, p1[3] = {6, 3, -20};  // not along y = const: 3D marking
+  std::unique_ptr<CNcPline> pl(m->CreateLinePath(p0, p1, 1.0, 0.005));
+  ASSERT_NE(pl, nullptr);
+  double s[3];
+  pl->GetStartPoint(s);
+  const std::vector<const CGeMesh*> meshes{dome.get()};
+  EXPECT_NEAR(s[2], oracle::DropHeight(meshes, &ball, 0.5, -0.5), 1e-9);
 }
