@@ -238,6 +238,9 @@ DWORD GetTickCount() { return Backend().TickCount(); }
 
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
   if (!Rec(hWnd) || lpTimerFunc) return 0;
+  // As on the original system: shorter periods are raised to 10 ms, so a zero period cannot
+  // flood the queue.
+  uElapse = std::max<UINT>(uElapse, 10);
   const DWORD due = Backend().TickCount() + uElapse;
   for (Timer& t : S().timers)
     if (t.hwnd == hWnd && t.id == nIDEvent) {

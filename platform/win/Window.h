@@ -67,7 +67,8 @@ int GetQueuedMessageCount();
 
 DWORD GetTickCount();
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
-// Arms (or re-arms) the window's timer nIDEvent; the first WM_TIMER comes uElapse ms from now.
+// Arms (or re-arms) the window's timer nIDEvent; the first WM_TIMER comes uElapse ms (at least
+// 10) from now.
 // 0 for no window; a callback procedure is not supported (0).
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
 BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent);
