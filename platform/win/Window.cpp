@@ -140,6 +140,9 @@ HWND velmora::win::CreateWindowRecord(WNDPROC proc, HWND hParent, DWORD style, c
   r.visible = (style & WS_VISIBLE) != 0;
   r.enabled = (style & WS_DISABLED) == 0;
   r.showCommand = r.visible ? SW_SHOW : SW_HIDE;
+  // A window born visible needs its first paint like one shown later.
+  r.invalid = r.erase = r.visible;
+  r.update = RECT{0, 0, rect.right - rect.left, rect.bottom - rect.top};
   s.windows.emplace(h, std::move(r));
   Backend().PeerCreated(h, hParent, rect, style, text ? text : L"");
   return h;
