@@ -2,31 +2,37 @@
 
 #include "platform/afx/Wnd.h"
 
-IMPLEMENT_DYNAMIC(CPaintDC, CDC)
+IMPLEMENT_DYNAMIC(CWindowDC, CDC)
+IMPLEMENT_DYNAMIC(CClientDC, CWindowDC)
+IMPLEMENT_DYNAMIC(CPaintDC, CWindowDC)
 
 namespace {
-int ClientWidth(CWnd* w) {
-  RECT r{};
+CRect ClientOf(CWnd* w) {
+  CRect r;
   if (w) w->GetClientRect(&r);
-  return r.right - r.left;
-}
-int ClientHeight(CWnd* w) {
-  RECT r{};
-  if (w) w->GetClientRect(&r);
-  return r.bottom - r.top;
+  return r;
 }
 }  // namespace
 
-CPaintDC::CPaintDC(CWnd* pWnd)
-    : m_hWnd(pWnd ? pWnd->GetSafeHwnd() : nullptr), m_headless(ClientWidth(pWnd), ClientHeight(pWnd)) {
-  const HDC hdc = ::BeginPaint(m_hWnd, &m_ps);
-  // A backend's paint handle is the address of a device context it owns until EndPaint.
-  m_pTarget = hdc ? reinterpret_cast<CDC*>(hdc) : &m_headless;
+CWindowDC::CWindowDC(CWnd* pWnd, NoTarget)
+    : m_hWnd(pWnd ? pWnd->GetSafeHwnd() : nullptr),
+      m_headless(ClientOf(pWnd).Width(), ClientOf(pWnd).Height()),
+      m_pTarget(&m_headless) {}
+
+CWindowDC::CWindowDC(CWnd* pWnd) : CWindowDC(pWnd, NoTarget{}) {
+  m_hDC = ::GetDC(m_hWnd);
+  m_bTaken = true;
+  AttachTarget(m_hDC);
 }
 
-CPaintDC::~CPaintDC() { ::EndPaint(m_hWnd, &m_ps); }
+CWindowDC::~CWindowDC() {
+  // Every context taken goes back, even a null one; a paint context ends its paint instead.
+  if (m_bTaken) ::ReleaseDC(m_hWnd, m_hDC);
+}
 
-CDC& CPaintDC::Synced() {
+void CWindowDC::AttachTarget(HDC hdc) { m_pTarget = hdc ? reinterpret_cast<CDC*>(hdc) : &m_headless; }
+
+CDC& CWindowDC::Synced() {
   CDC& t = *m_pTarget;
   t.SelectObject(GetCurrentPen());
   t.SelectObject(GetCurrentBrush());
@@ -36,14 +42,18 @@ CDC& CPaintDC::Synced() {
   return t;
 }
 
-BOOL CPaintDC::DoLineTo(CPoint from, CPoint to) {
+BOOL CWindowDC::DoLineTo(CPoint from, CPoint to) {
   CDC& t = Synced();
   t.MoveTo(from);
   return t.LineTo(to);
 }
-BOOL CPaintDC::DoPolyline(const POINT* lpPoints, int nCount) { return Synced().Polyline(lpPoints, nCount); }
-BOOL CPaintDC::DoPolyBezier(const POINT* lpPoints, int nCount) { return Synced().PolyBezier(lpPoints, nCount); }
-BOOL CPaintDC::DoEllipse(const CRect& rect) { return Synced().Ellipse(&rect); }
-BOOL CPaintDC::DoRectangle(const CRect& rect) { return Synced().Rectangle(&rect); }
-COLORREF CPaintDC::DoSetPixel(CPoint p, COLORREF crColor) { return Synced().SetPixel(p, crColor); }
-int CPaintDC::DoGetDeviceCaps(int nIndex) const { return m_pTarget->GetDeviceCaps(nIndex); }
+BOOL CWindowDC::DoPolyline(const POINT* lpPoints, int nCount) { return Synced().Polyline(lpPoints, nCount); }
+BOOL CWindowDC::DoPolyBezier(const POINT* lpPoints, int nCount) { return Synced().PolyBezier(lpPoints, nCount); }
+BOOL CWindowDC::DoEllipse(const CRect& rect) { return Synced().Ellipse(&rect); }
+BOOL CWindowDC::DoRectangle(const CRect& rect) { return Synced().Rectangle(&rect); }
+COLORREF CWindowDC::DoSetPixel(CPoint p, COLORREF crColor) { return Synced().SetPixel(p, crColor); }
+int CWindowDC::DoGetDeviceCaps(int nIndex) const { return m_pTarget->GetDeviceCaps(nIndex); }
+
+CPaintDC::CPaintDC(CWnd* pWnd) : CWindowDC(pWnd, NoTarget{}) { AttachTarget(::BeginPaint(m_hWnd, &m_ps)); }
+
+CPaintDC::~CPaintDC() { ::EndPaint(m_hWnd, &m_ps); }

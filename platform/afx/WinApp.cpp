@@ -86,6 +86,7 @@ void CRecentFileList::WriteList() {
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 ON_COMMAND(ID_FILE_NEW, OnFileNew)
 ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+ON_COMMAND(ID_APP_EXIT, OnAppExit)
 END_MESSAGE_MAP()
 
 CWinApp::CWinApp(LPCWSTR lpszAppName) : m_strAppName(lpszAppName ? lpszAppName : L"Velmora") { g_app = this; }
@@ -233,6 +234,10 @@ void CWinApp::OnFileOpen() {
                   m_pMainWnd);
   if (dlg.DoModal() != IDOK) return;
   OpenDocumentFile(dlg.GetPathName());
+}
+
+void CWinApp::OnAppExit() {
+  if (m_pMainWnd) m_pMainWnd->SendMessage(WM_CLOSE);
 }
 
 BOOL CWinApp::SaveAllModified() {

@@ -106,6 +106,8 @@ class CWinApp : public CCmdTarget {
   virtual CDocument* OpenDocumentFile(LPCWSTR lpszFileName);
   void OnFileNew();
   void OnFileOpen();
+  // Exit: the main window is asked to close (which asks about unsaved changes).
+  void OnAppExit();
   BOOL SaveAllModified();
   void CloseAllDocuments(BOOL bEndSession);
 

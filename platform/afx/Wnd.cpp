@@ -1,6 +1,7 @@
 #include "platform/afx/Wnd.h"
 
 #include "platform/afx/Menu.h"
+#include "platform/afx/PaintDC.h"
 #include "platform/afx/String.h"
 
 #include <unordered_map>
@@ -135,6 +136,15 @@ void CWnd::ScreenToClient(LPRECT lpRect) const {
 void CWnd::Invalidate(BOOL bErase) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
 void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
 void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
+
+CDC* CWnd::GetDC() { return m_hWnd ? new CClientDC(this) : nullptr; }
+
+int CWnd::ReleaseDC(CDC* pDC) {
+  auto* dc = dynamic_cast<CClientDC*>(pDC);
+  if (!dc) return 0;
+  delete dc;
+  return 1;
+}
 
 UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer) {
   return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer);

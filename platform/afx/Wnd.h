@@ -8,6 +8,7 @@
 #include "platform/afx/Rect.h"
 #include "platform/win/Window.h"
 
+class CDC;
 class CMenu;
 
 class CWnd : public CCmdTarget {
@@ -61,6 +62,9 @@ class CWnd : public CCmdTarget {
   void Invalidate(BOOL bErase = TRUE);
   void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
   void UpdateWindow();
+  // A client-area device context for drawing now; give it back with ReleaseDC.
+  CDC* GetDC();
+  int ReleaseDC(CDC* pDC);
 
   UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer = nullptr);
   BOOL KillTimer(UINT_PTR nIDEvent);

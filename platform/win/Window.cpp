@@ -439,6 +439,14 @@ BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint) {
   return TRUE;
 }
 
+HDC GetDC(HWND hWnd) { return Rec(hWnd) ? Backend().GetDC(hWnd) : nullptr; }
+
+int ReleaseDC(HWND hWnd, HDC hDC) {
+  if (!Rec(hWnd)) return 0;
+  Backend().ReleaseDC(hWnd, hDC);
+  return 1;
+}
+
 HWND SetFocus(HWND hWnd) {
   State& s = S();
   if (hWnd && !Rec(hWnd)) return nullptr;

@@ -99,6 +99,10 @@ BOOL GetUpdateRect(HWND hWnd, LPRECT lpRect, BOOL bErase);
 BOOL UpdateWindow(HWND hWnd);
 HDC BeginPaint(HWND hWnd, PAINTSTRUCT* lpPaint);
 BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint);
+// A device context for drawing into the window now, from the backend (null when it draws
+// nowhere, and for a missing window).
+HDC GetDC(HWND hWnd);
+int ReleaseDC(HWND hWnd, HDC hDC);
 
 // Focus: WM_KILLFOCUS to the old window, WM_SETFOCUS to the new one; returns the old one.
 HWND SetFocus(HWND hWnd);

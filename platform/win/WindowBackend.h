@@ -59,6 +59,9 @@ class WindowBackend {
   // nowhere. A non-null handle is the address of a CDC the backend owns until EndPaint.
   virtual HDC BeginPaint(HWND hWnd) = 0;
   virtual void EndPaint(HWND hWnd, HDC hdc) = 0;
+  // Drawing outside a paint (rubber bands, previews): the same contract as BeginPaint.
+  virtual HDC GetDC(HWND hWnd) = 0;
+  virtual void ReleaseDC(HWND hWnd, HDC hdc) = 0;
 
   // Milliseconds of a monotonic clock; timers run on it.
   virtual DWORD TickCount() = 0;
@@ -94,6 +97,8 @@ class HeadlessBackend : public WindowBackend {
   void CursorChanged(HCURSOR) override {}
   HDC BeginPaint(HWND) override { return nullptr; }
   void EndPaint(HWND, HDC) override {}
+  HDC GetDC(HWND) override { return nullptr; }
+  void ReleaseDC(HWND, HDC) override {}
   DWORD TickCount() override;
   // Sleeps for a finite timeout; an infinite one returns false at once, as no input can come.
   bool WaitForInput(DWORD timeoutMs) override;

@@ -79,6 +79,11 @@ class FakeWindowBackend : public velmora::win::HeadlessBackend {
     painted.push_back(h);
     return paintDC;
   }
+  HDC GetDC(HWND) override {
+    ++dcTaken;
+    return paintDC;
+  }
+  void ReleaseDC(HWND, HDC) override { ++dcReleased; }
 
   void PeerCreated(HWND h, HWND, const RECT&, DWORD, LPCWSTR) override { created.push_back(h); }
   void PeerDestroyed(HWND h) override { destroyed.push_back(h); }
@@ -90,7 +95,8 @@ class FakeWindowBackend : public velmora::win::HeadlessBackend {
   std::vector<Box> boxes;
   std::deque<std::optional<std::wstring>> dialogAnswers;
   std::vector<velmora::win::FileDialogRequest> dialogs;
-  HDC paintDC = nullptr;  // what BeginPaint hands out (a CDC's address in class-library tests)
+  HDC paintDC = nullptr;  // what BeginPaint and GetDC hand out (a CDC's address in class-library tests)
+  int dcTaken = 0, dcReleased = 0;
   std::vector<HWND> painted, created, destroyed;
   std::map<HWND, bool> shown;
 

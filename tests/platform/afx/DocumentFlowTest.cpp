@@ -220,7 +220,7 @@ TEST_F(DocumentFlow, ClosingTheMainWindowAsksFirstAndCancelKeepsItOpen) {
   SendMessageW(frame, WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindow(frame));
   backend.boxAnswers.push_back(IDNO);
-  SendMessageW(frame, WM_CLOSE, 0, 0);
+  Frame()->SendMessage(WM_COMMAND, ID_APP_EXIT, 0);  // exit closes the main window
   EXPECT_FALSE(IsWindow(frame));
   EXPECT_EQ(app->m_pMainWnd, nullptr);
   EXPECT_EQ(Doc(), nullptr);  // closed with its frame

@@ -120,6 +120,36 @@ TEST_F(WindowLoop, InvalidatedViewIsPaintedOnceThroughTheBackendsDeviceContext) 
   backend.paintDC = nullptr;
 }
 
+TEST_F(WindowLoop, ClientDeviceContextsDrawIntoTheBackendOrHeadless) {
+  StartNew();
+  View()->MoveWindow(0, 0, 320, 200);
+  {
+    // Headless: an internal context of the client size takes the drawing.
+    CClientDC dc(View());
+    EXPECT_EQ(dc.GetDeviceCaps(HORZRES), 320);
+    EXPECT_EQ(dc.GetDeviceCaps(VERTRES), 200);
+    EXPECT_TRUE(dc.LineTo(5, 5));
+  }
+  CRecordingDC target;
+  backend.paintDC = reinterpret_cast<HDC>(static_cast<CDC*>(&target));
+  CDC* dc = View()->GetDC();
+  ASSERT_NE(dc, nullptr);
+  CPen red(PS_SOLID, 2, RGB(255, 0, 0));
+  dc->SelectObject(&red);
+  dc->SetROP2(R2_XORPEN);
+  dc->MoveTo(1, 2);
+  dc->LineTo(30, 40);
+  EXPECT_EQ(View()->ReleaseDC(dc), 1);
+  EXPECT_EQ(backend.dcTaken, 2);  // each context taken is given back
+  EXPECT_EQ(backend.dcReleased, 2);
+  ASSERT_EQ(target.Count(CRecordingDC::Kind::LineTo), 1u);
+  const auto& call = target.GetCalls().back();
+  EXPECT_EQ(call.points, (std::vector<CPoint>{CPoint(1, 2), CPoint(30, 40)}));
+  EXPECT_EQ(call.penColor, RGB(255, 0, 0));
+  EXPECT_EQ(call.rop2, R2_XORPEN);
+  backend.paintDC = nullptr;
+}
+
 TEST_F(WindowLoop, TimersTickOnTheFakeClockUntilKilled) {
   StartNew();
   CAppTestView* view = View();
