@@ -223,14 +223,9 @@ BOOL CDocument::DoSave(LPCWSTR lpszPathName, BOOL bReplace) {
   CString newName = lpszPathName ? lpszPathName : L"";
   if (newName.IsEmpty()) {
     CString filter, ext;
-    if (m_pDocTemplate) {
-      CString filterName;
-      m_pDocTemplate->GetDocString(filterName, CDocTemplate::filterName);
-      m_pDocTemplate->GetDocString(ext, CDocTemplate::filterExt);
-      if (!ext.IsEmpty()) filter = filterName + L"|*" + ext + L"||";
-    }
+    if (m_pDocTemplate) m_pDocTemplate->GetFileFilter(filter, ext);
     const CString suggest = m_strPathName.IsEmpty() ? m_strTitle : m_strPathName;
-    CFileDialog dlg(FALSE, ext.IsEmpty() ? nullptr : ext.Mid(ext[0] == L'.' ? 1 : 0).GetString(), suggest,
+    CFileDialog dlg(FALSE, ext.IsEmpty() ? nullptr : ext.GetString(), suggest,
                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter.IsEmpty() ? nullptr : filter.GetString(),
                     AfxGetMainWnd());
     if (dlg.DoModal() != IDOK) return FALSE;
@@ -458,6 +453,14 @@ BOOL CDocTemplate::GetDocString(CString& rString, enum DocStringIndex index) con
   const int nl = all.Find(L'\n');
   rString = nl < 0 ? all : all.Left(nl);
   return rString.IsEmpty() ? FALSE : TRUE;
+}
+
+void CDocTemplate::GetFileFilter(CString& rFilter, CString& rExt) const {
+  CString name;
+  GetDocString(name, filterName);
+  GetDocString(rExt, filterExt);
+  if (!rExt.IsEmpty() && rExt[0] == L'.') rExt = rExt.Mid(1);
+  rFilter = rExt.IsEmpty() ? CString() : name + L"|*." + rExt + L"||";
 }
 
 void CDocTemplate::AddDocument(CDocument* pDoc) {

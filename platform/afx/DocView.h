@@ -213,6 +213,9 @@ class CDocTemplate : public CCmdTarget {
   enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt, regFileTypeId, regFileTypeName };
   // Field of string resource m_nIDResource ('\n'-separated); FALSE when empty.
   BOOL GetDocString(CString& rString, enum DocStringIndex index) const;
+  // The file dialogs' filter ("name|*.ext||") and the extension without its dot; both empty
+  // when the document strings name no extension.
+  void GetFileFilter(CString& rFilter, CString& rExt) const;
 
   virtual void AddDocument(CDocument* pDoc);
   virtual void RemoveDocument(CDocument* pDoc);

@@ -224,12 +224,7 @@ void CWinApp::OnFileNew() {
 
 void CWinApp::OnFileOpen() {
   CString filter, ext;
-  if (!m_templates.empty()) {
-    CString filterName;
-    m_templates.front()->GetDocString(filterName, CDocTemplate::filterName);
-    m_templates.front()->GetDocString(ext, CDocTemplate::filterExt);
-    if (!ext.IsEmpty()) filter = filterName + L"|*" + ext + L"||";
-  }
+  if (!m_templates.empty()) m_templates.front()->GetFileFilter(filter, ext);
   CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, filter.IsEmpty() ? nullptr : filter.GetString(),
                   m_pMainWnd);
   if (dlg.DoModal() != IDOK) return;
