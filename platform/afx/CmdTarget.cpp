@@ -1,5 +1,7 @@
 #include "platform/afx/CmdTarget.h"
 
+#include "platform/afx/Menu.h"
+
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 
 const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
@@ -87,13 +89,22 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
   return AfxCmdMsgThroughMap(this, nID, nCode, pExtra, pHandlerInfo);
 }
 
+// With a menu item behind it (m_pMenu, m_nIndex), each state also goes to the item, which is
+// what a toolkit shows.
 void CCmdUI::Enable(BOOL bOn) {
   m_bEnabled = bOn;
   m_bEnableChanged = TRUE;
+  if (m_pMenu) ::EnableMenuItem(m_pMenu->GetSafeHmenu(), m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : MF_GRAYED));
 }
-void CCmdUI::SetCheck(int nCheck) { m_nCheck = nCheck; }
-void CCmdUI::SetRadio(BOOL bOn) { m_nCheck = bOn ? 1 : 0; }
-void CCmdUI::SetText(LPCWSTR lpszText) { m_strText = lpszText ? lpszText : L""; }
+void CCmdUI::SetCheck(int nCheck) {
+  m_nCheck = nCheck;
+  if (m_pMenu) ::CheckMenuItem(m_pMenu->GetSafeHmenu(), m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
+}
+void CCmdUI::SetRadio(BOOL bOn) { SetCheck(bOn ? 1 : 0); }
+void CCmdUI::SetText(LPCWSTR lpszText) {
+  m_strText = lpszText ? lpszText : L"";
+  if (m_pMenu) ::SetMenuItemTextW(m_pMenu->GetSafeHmenu(), m_nIndex, MF_BYPOSITION, m_strText);
+}
 
 BOOL CCmdUI::DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
   if (!pTarget) return FALSE;

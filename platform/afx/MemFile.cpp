@@ -49,11 +49,14 @@ void CMemFile::Grow(size_t nNewSize) {
     if (size > SIZE_MAX / 2) AfxThrowMemoryException();
     size += m_nGrowBytes > size ? m_nGrowBytes : size;  // grow by the step, doubling when large
   }
-  auto* p = static_cast<BYTE*>(std::realloc(m_lpBuffer, size));
+  BYTE* p = Realloc(m_lpBuffer, size);
   if (!p) AfxThrowMemoryException();
   m_lpBuffer = p;
   m_nBufferSize = size;
 }
+
+BYTE* CMemFile::Realloc(BYTE* lpMem, size_t nBytes) { return static_cast<BYTE*>(std::realloc(lpMem, nBytes)); }
+void CMemFile::Free(BYTE* lpMem) { std::free(lpMem); }
 
 UINT CMemFile::Read(void* lpBuf, UINT nCount) {
   if (nCount == 0 || m_nPosition >= m_nFileSize) return 0;
@@ -103,7 +106,7 @@ void CMemFile::SetLength(ULONGLONG dwNewLen) {
 }
 
 void CMemFile::Close() {
-  if (m_bAutoDelete) std::free(m_lpBuffer);
+  if (m_bAutoDelete && m_lpBuffer) Free(m_lpBuffer);
   m_lpBuffer = nullptr;
   m_nBufferSize = m_nFileSize = m_nPosition = 0;
   m_bAutoDelete = true;

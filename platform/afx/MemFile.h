@@ -28,7 +28,11 @@ class CMemFile : public CFile {
   void Close() override;
   void Abort() override { Close(); }
 
- private:
+ protected:
+  // Where the buffer comes from; a subclass over other memory overrides both (and closes the
+  // file in its own destructor, while its overrides still exist).
+  virtual BYTE* Realloc(BYTE* lpMem, size_t nBytes);
+  virtual void Free(BYTE* lpMem);
   void Grow(size_t nNewSize);
 
   BYTE* m_lpBuffer = nullptr;

@@ -1,8 +1,11 @@
 #include "platform/afx/Wnd.h"
 
 #include "platform/afx/Menu.h"
+#include "platform/afx/PaintDC.h"
+#include "platform/afx/String.h"
 
 #include <unordered_map>
+#include <vector>
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
@@ -12,7 +15,11 @@ std::unordered_map<HWND, CWnd*>& Handles() {
   static std::unordered_map<HWND, CWnd*> map;
   return map;
 }
-uintptr_t g_nextHandle = 0x10000;
+// The window layer calls this for every message to a window made by CWnd::Create.
+LRESULT AfxWndProcBase(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  CWnd* w = CWnd::FromHandle(hWnd);
+  return w ? AfxCallWndProc(w, message, wParam, lParam) : 0;
+}
 
 struct CurrentMessage {
   UINT message;
@@ -27,6 +34,7 @@ CWnd::~CWnd() {
     // A window object going away with its window: take the window down without PostNcDestroy
     // deleting the object a second time.
     Handles().erase(m_hWnd);
+    velmora::win::ReleaseWindowRecord(m_hWnd);
     m_hWnd = nullptr;
   }
 }
@@ -39,8 +47,11 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
 BOOL CWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
                   UINT nID, void* pContext) {
   if (m_hWnd) return FALSE;
-  m_hWnd = reinterpret_cast<HWND>(g_nextHandle++);
+  m_hWnd = velmora::win::CreateWindowRecord(&AfxWndProcBase, pParentWnd ? pParentWnd->m_hWnd : nullptr, dwStyle,
+                                            rect, lpszWindowName, lpszClassName);
+  if (!m_hWnd) return FALSE;
   Handles()[m_hWnd] = this;
+  m_bEnabled = (dwStyle & WS_DISABLED) ? FALSE : TRUE;
   m_pParent = pParentWnd;
   m_nID = nID;
   CREATESTRUCTW cs{};
@@ -68,6 +79,7 @@ BOOL CWnd::DestroyWindow() {
   if (FromHandle(h) != this) return TRUE;
   AfxCallWndProc(this, WM_NCDESTROY, 0, 0);
   Handles().erase(h);
+  velmora::win::ReleaseWindowRecord(h);
   m_hWnd = nullptr;
   PostNcDestroy();
   return TRUE;
@@ -77,10 +89,90 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return m_hWnd ? AfxCallWndProc(this, message, wParam, lParam) : 0;
 }
 
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return m_hWnd ? ::PostMessageW(m_hWnd, message, wParam, lParam) : FALSE;
+}
+
 BOOL CWnd::EnableWindow(BOOL bEnable) {
   const BOOL wasDisabled = !m_bEnabled;
   m_bEnabled = bEnable ? TRUE : FALSE;
+  if (m_hWnd) ::EnableWindow(m_hWnd, m_bEnabled);
   return wasDisabled;
+}
+
+CWnd* CWnd::GetTopLevelParent() const {
+  const CWnd* w = this;
+  while (w->m_pParent) w = w->m_pParent;
+  return const_cast<CWnd*>(w);
+}
+
+BOOL CWnd::ShowWindow(int nCmdShow) { return m_hWnd ? ::ShowWindow(m_hWnd, nCmdShow) : FALSE; }
+BOOL CWnd::IsWindowVisible() const { return m_hWnd ? ::IsWindowVisible(m_hWnd) : FALSE; }
+void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
+  if (m_hWnd) ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
+}
+void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint) {
+  if (lpRect) MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top, bRepaint);
+}
+void CWnd::GetClientRect(LPRECT lpRect) const {
+  if (lpRect && !::GetClientRect(m_hWnd, lpRect)) *lpRect = RECT{};
+}
+void CWnd::GetWindowRect(LPRECT lpRect) const {
+  if (lpRect && !::GetWindowRect(m_hWnd, lpRect)) *lpRect = RECT{};
+}
+void CWnd::ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
+void CWnd::ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
+void CWnd::ClientToScreen(LPRECT lpRect) const {
+  if (!lpRect) return;
+  ClientToScreen(reinterpret_cast<LPPOINT>(&lpRect->left));
+  ClientToScreen(reinterpret_cast<LPPOINT>(&lpRect->right));
+}
+void CWnd::ScreenToClient(LPRECT lpRect) const {
+  if (!lpRect) return;
+  ScreenToClient(reinterpret_cast<LPPOINT>(&lpRect->left));
+  ScreenToClient(reinterpret_cast<LPPOINT>(&lpRect->right));
+}
+
+void CWnd::Invalidate(BOOL bErase) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
+void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
+void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
+
+CDC* CWnd::GetDC() { return m_hWnd ? new CClientDC(this) : nullptr; }
+
+int CWnd::ReleaseDC(CDC* pDC) {
+  auto* dc = dynamic_cast<CClientDC*>(pDC);
+  if (!dc) return 0;
+  delete dc;
+  return 1;
+}
+
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer) {
+  return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer);
+}
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
+
+CWnd* CWnd::SetFocus() { return m_hWnd ? FromHandle(::SetFocus(m_hWnd)) : nullptr; }
+CWnd* CWnd::GetFocus() { return FromHandle(::GetFocus()); }
+CWnd* CWnd::SetCapture() { return m_hWnd ? FromHandle(::SetCapture(m_hWnd)) : nullptr; }
+CWnd* CWnd::GetCapture() { return FromHandle(::GetCapture()); }
+
+void CWnd::SetWindowText(LPCWSTR lpszString) { ::SetWindowTextW(m_hWnd, lpszString); }
+void CWnd::GetWindowText(CString& rString) const {
+  std::vector<wchar_t> buf(static_cast<size_t>(GetWindowTextLength()) + 1);
+  ::GetWindowTextW(m_hWnd, buf.data(), static_cast<int>(buf.size()));
+  rString = buf.data();
+}
+int CWnd::GetWindowTextLength() const { return ::GetWindowTextLengthW(m_hWnd); }
+
+BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+
+BOOL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg) {
+  if (!pMsg) return FALSE;
+  for (HWND h = pMsg->hwnd; h; h = ::GetParent(h)) {
+    if (CWnd* w = FromHandle(h); w && w->PreTranslateMessage(pMsg)) return TRUE;
+    if (h == hWndStop) break;
+  }
+  return FALSE;
 }
 
 CMenu* CWnd::GetMenu() const { return m_hMenu ? CMenu::FromHandle(m_hMenu) : nullptr; }
@@ -123,6 +215,12 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM, LPARAM) {
   if (message == WM_CLOSE) DestroyWindow();
+  if (message == WM_PAINT) {
+    // Nobody paints: validate, so the paint request goes away.
+    PAINTSTRUCT ps;
+    ::BeginPaint(m_hWnd, &ps);
+    ::EndPaint(m_hWnd, &ps);
+  }
   return 0;
 }
 
@@ -132,6 +230,14 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
   const UINT nID = LOWORD(wParam);
   // Menus and accelerators send no control handle; their code is a plain command.
   const int nCode = lParam == 0 ? CN_COMMAND : HIWORD(wParam);
+  if (lParam == 0) {
+    // A command its update handler disables does not run, whether it came from a menu, an
+    // accelerator or a stale toolbar: the same rule the menus show.
+    CCmdUI state;
+    state.m_nID = nID;
+    OnCmdMsg(nID, CN_UPDATE_COMMAND_UI, &state, nullptr);
+    if (!state.m_bEnabled) return TRUE;
+  }
   return OnCmdMsg(nID, nCode, nullptr, nullptr);
 }
 

@@ -1,11 +1,14 @@
-// CWnd: a window object with its own message dispatch. Windows are headless: a handle is
-// registered for each created window and messages are delivered by direct calls (SendMessage);
-// a GUI adapter may show them later.
+// CWnd: a window object with its own message dispatch. Each created window is a record of the
+// window layer (platform/win/Window.h) whose procedure hands messages to the object; the layer's
+// queue, timers, painting, focus and capture work headless, and the installed window backend
+// shows them on a toolkit.
 #pragma once
 
 #include "platform/afx/CmdTarget.h"
 #include "platform/afx/Rect.h"
+#include "platform/win/Window.h"
 
+class CDC;
 class CMenu;
 
 class CWnd : public CCmdTarget {
@@ -33,10 +36,55 @@ class CWnd : public CCmdTarget {
   // Delivers a message to a live window (0 when there is none).
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
+  // Queues a message for the window; FALSE without a window.
+  BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
   BOOL EnableWindow(BOOL bEnable = TRUE);  // returns whether the window was disabled before
   BOOL IsWindowEnabled() const { return m_bEnabled; }
   CWnd* GetParent() const { return m_pParent; }
+  // The outermost window above this one (itself when it has no parent).
+  CWnd* GetTopLevelParent() const;
   UINT GetDlgCtrlID() const { return m_nID; }
+
+  // Visibility and placement (the client area is the whole window; see platform/win/Window.h).
+  BOOL ShowWindow(int nCmdShow);
+  BOOL IsWindowVisible() const;
+  void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
+  void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
+  void GetClientRect(LPRECT lpRect) const;
+  void GetWindowRect(LPRECT lpRect) const;
+  void ClientToScreen(LPPOINT lpPoint) const;
+  void ClientToScreen(LPRECT lpRect) const;
+  void ScreenToClient(LPPOINT lpPoint) const;
+  void ScreenToClient(LPRECT lpRect) const;
+
+  // Painting happens later, when the queue hands out WM_PAINT, or at once through UpdateWindow.
+  void Invalidate(BOOL bErase = TRUE);
+  void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
+  void UpdateWindow();
+  // A client-area device context for drawing now; give it back with ReleaseDC.
+  CDC* GetDC();
+  int ReleaseDC(CDC* pDC);
+
+  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer = nullptr);
+  BOOL KillTimer(UINT_PTR nIDEvent);
+
+  // Return the previous holder (null when it had no window object).
+  CWnd* SetFocus();
+  static CWnd* GetFocus();
+  CWnd* SetCapture();
+  static CWnd* GetCapture();
+
+  void SetWindowText(LPCWSTR lpszString);
+  void GetWindowText(CString& rString) const;
+  int GetWindowTextLength() const;
+
+  // Offered each message the loop takes out for this window (or a child of it) before dispatch;
+  // TRUE means the message was handled (translated) and is not dispatched. FALSE by default.
+  virtual BOOL PreTranslateMessage(MSG* pMsg);
+  // From the message's window up to and including hWndStop, each window object's
+  // PreTranslateMessage until one takes the message.
+  static BOOL WalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
 
   // The window's menu bar; the window does not own it.
   CMenu* GetMenu() const;

@@ -232,6 +232,18 @@ BOOL EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable) {
   return previous;
 }
 
+BOOL SetMenuItemTextW(HMENU hMenu, UINT uItem, UINT uFlags, LPCWSTR lpNewText) {
+  std::lock_guard lock(g_mutex);
+  MenuData* m = Menu(hMenu);
+  MenuData* owner = nullptr;
+  size_t index = 0;
+  if (!m || !Locate(m, uItem, uFlags, owner, index)) return FALSE;
+  MenuItem& it = owner->items[index];
+  if (it.flags & MF_SEPARATOR) return FALSE;
+  it.text = lpNewText ? lpNewText : L"";
+  return TRUE;
+}
+
 HACCEL CreateAcceleratorTableW(LPACCEL paccel, int cAccel) {
   if (!paccel || cAccel <= 0) {
     SetLastError(ERROR_INVALID_PARAMETER);

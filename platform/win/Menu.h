@@ -49,6 +49,9 @@ BOOL DeleteMenu(HMENU hMenu, UINT uPosition, UINT uFlags);
 // By command, the first match in the menu or its popups is changed.
 DWORD CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck);
 BOOL EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable);
+// Replaces a string item's text (the command-UI update sets texts such as "Hide path"); FALSE
+// for a separator or a missing item.
+BOOL SetMenuItemTextW(HMENU hMenu, UINT uItem, UINT uFlags, LPCWSTR lpNewText);
 
 // Accelerators. fVirt flags:
 constexpr BYTE FVIRTKEY = 0x01;

@@ -1,18 +1,15 @@
 #include "platform/win/MessageBox.h"
 
+#include "platform/win/WindowBackend.h"
+
 #include <atomic>
-#include <cstdio>
 
 namespace {
-int HeadlessMessageBox(HWND, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
-  std::fprintf(stderr, "[%ls] %ls\n", lpCaption ? lpCaption : L"", lpText ? lpText : L"");
-  switch (uType & 0xF) {
-    case MB_YESNO:
-    case MB_YESNOCANCEL: return IDYES;
-    default: return IDOK;
-  }
+// Without a handler of its own the box is the window backend's.
+int BackendMessageBox(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
+  return velmora::win::Backend().MessageBox(hWnd, lpText, lpCaption, uType);
 }
-std::atomic<MessageBoxHandler> g_handler{&HeadlessMessageBox};
+std::atomic<MessageBoxHandler> g_handler{&BackendMessageBox};
 }  // namespace
 
 int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
@@ -20,5 +17,5 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
 }
 
 MessageBoxHandler velmora::win::SetMessageBoxHandler(MessageBoxHandler handler) {
-  return g_handler.exchange(handler ? handler : &HeadlessMessageBox);
+  return g_handler.exchange(handler ? handler : &BackendMessageBox);
 }

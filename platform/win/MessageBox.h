@@ -1,5 +1,6 @@
-// Message boxes. Headless by default: the text goes to the standard error stream and the box
-// answers as if its first button were pressed; a GUI adapter or a test installs its own handler.
+// Message boxes. By default the installed window backend shows them (the headless one writes the
+// text to the standard error stream and answers as if the first button were pressed); a test may
+// install a handler of its own instead.
 #pragma once
 
 #include "platform/win/WinTypes.h"
@@ -24,6 +25,6 @@ using MessageBoxHandler = int (*)(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, 
 int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType);
 
 namespace velmora::win {
-// Installs the handler (null restores the headless one) and returns the previous handler.
+// Installs the handler (null restores the backend's box) and returns the previous handler.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 }  // namespace velmora::win
