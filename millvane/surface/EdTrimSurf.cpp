@@ -342,6 +342,11 @@ void CEdTrimSurf::PretreatBnd(CEdTrimBound* pool, double uvTol) {
       if (b2->m_nLoopState == -3 || !valid[j] || b->m_nId + b2->m_nId == 0) continue;
       Ends& x = cache[i];
       Ends& y = cache[j];
+      // Pieces whose ends are all farther apart in u or in v than uvTol cannot snap.
+      auto apart = [&](const double* a, const double* c) {
+        return std::fabs(a[0] - c[0]) > uvTol || std::fabs(a[1] - c[1]) > uvTol;
+      };
+      if (apart(x.s, y.s) && apart(x.s, y.e) && apart(x.e, y.s) && apart(x.e, y.e)) continue;
       // start of b
       double lu = uvTol, l3 = 0.02;
       bool cand = near(x.s, x.ps, y.s, y.ps, lu, l3, true);
@@ -403,13 +408,16 @@ CEdTrimBound* CEdTrimSurf::FindNextBound(CEdTrimBound* pool, double p[2], double
       b->m_nLoopState = -3;
       continue;
     }
-    if (Dist2(b->m_pPoints[0], p) > tol) continue;
-    if (IsReverseBnd(pool, b)) continue;
+    const double* s = b->m_pPoints[0];
+    // cheap reject first: the distance is at least the larger coordinate difference
+    if (std::fabs(s[0] - p[0]) > tol || std::fabs(s[1] - p[1]) > tol || Dist2(s, p) > tol)
+      continue;
     double pt[2], d[2];
     b->GetTangent(0, pt, d);
     double ang = CMath::ACos(dir[0] * d[0] + dir[1] * d[1]);
     if (dir[0] * d[1] - dir[1] * d[0] <= 0) ang = -ang;
-    if (ang > bestAng) {
+    // The twin test walks the pool, so it is asked only of a piece that would win.
+    if (ang > bestAng && !IsReverseBnd(pool, b)) {
       bestAng = ang;
       best = b;
     }

@@ -224,3 +224,66 @@ TEST(EdTrimSurf, ClosingPointSnapsOntoFirstAndBadInputIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// Unit domain with cols x rows square holes of side h, as a trimmed surface. The surface is
+// 100 units wide, so that the editor's snapping of piece ends closer than 0.02 in space
+// leaves these pieces alone.
+std::unique_ptr<CGeTrimSurf> HoledDomain(int cols, int rows, double h) {
+  auto ts = edt::Untrimmed(edt::Plane(100, 100));
+  for (int a = 0; a < cols; ++a)
+    for (int b = 0; b < rows; ++b) {
+      const double cx = (a + 0.5) / cols, cy = (b + 0.5) / rows;
+      auto hole = edt::PolygonTrimmed(edt::Plane(), {{cx - h / 2, cy - h / 2},
+                                                     {cx + h / 2, cy - h / 2},
+                                                     {cx + h / 2, cy + h / 2},
+                                                     {cx - h / 2, cy + h / 2}});
+      ts->AddLoop(hole->m_LoopList.RemoveHead());
+    }
+  return ts;
+}
+
+double DomainArea(CEdTrimLoop* list) {
+  double sum = 0.0;
+  for (CEdTrimLoop* l = list; l; l = l->m_pNext) {
+    sum += l->CalcLoopArea();
+    for (CEdTrimLoop* i = l->m_pIsland; i; i = i->m_pNext) sum += i->CalcLoopArea();
+  }
+  return sum;
+}
+
+struct HoleCase {
+  const char* name;
+  std::vector<std::array<double, 2>> cut;
+  int loops;
+};
+
+class EdTrimSurfHoles : public ::testing::TestWithParam<HoleCase> {};
+
+// Cutting never creates or loses domain: the loops with their islands cover what the holes
+// leave of the unit square.
+TEST_P(EdTrimSurfHoles, CutPiecesCoverTheDomainMinusHoles) {
+  const int cols = 4, rows = 3;
+  const double h = 0.1;
+  auto ts = HoledDomain(cols, rows, h);
+  CEdTrimSurf ed;
+  ASSERT_EQ(ed.InitSurfBound(ts.get()), 1);
+  AddPoints(ed, GetParam().cut);
+  ed.AutoIntersect(true);
+  ed.TrimSurface(0);
+  EXPECT_NEAR(DomainArea(ed.m_pResult), 1.0 - cols * rows * h * h, 1e-9);
+  int n = 0;
+  for (CEdTrimLoop* l = ed.m_pResult; l; l = l->m_pNext) ++n;
+  EXPECT_EQ(n, GetParam().loops);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cuts, EdTrimSurfHoles,
+    ::testing::Values(
+        HoleCase{"between_rows", {{-0.1, 0.5}, {1.1, 0.5}}, 2},
+        HoleCase{"through_a_row_of_holes", {{-0.1, 1.0 / 6}, {1.1, 1.0 / 6}}, 2},
+        HoleCase{"diagonal_zigzag", {{-0.1, 0.05}, {1.1, 0.3}, {-0.1, 0.55}, {1.1, 0.8}}, 4}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
