@@ -230,3 +230,112 @@ TEST(EdInterCurve, SeamCrossingCurveIsMovedIntoOnePeriod) {
 }
 
 }  // namespace
+
+namespace {
+
+// Plane B stands on the line x = 0.5 of plane A: B(u, v) = (0.5, u, v - 0.5). They meet along
+// x = 0.5, z = 0: on A at (0.5, y), on B at (y, 0.5).
+_nurbs_surface* StandingPlane() {
+  _nurbs_surface* s = BSRF_Create(2, 2, 2, 2);
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i) {
+      s->net[j][i][0] = 0.5;
+      s->net[j][i][1] = i;
+      s->net[j][i][2] = j - 0.5;
+      s->net[j][i][3] = 1.0;
+    }
+  return s;
+}
+
+_intcur* MeetingLine(double bOffset) {
+  const int n = 8;
+  SSI_PointList* pl = SSI_NewPointList(n, nullptr);
+  for (int i = 0; i < n; ++i) {
+    const double y = -0.2 + 1.4 * i / (n - 1);
+    SSI_TracedPoint& p = pl->points[i];
+    p.point[0] = 0.5;
+    p.point[1] = y;
+    p.uvA[0] = 0.5;
+    p.uvA[1] = y;
+    p.uvB[0] = y;
+    p.uvB[1] = 0.5 + bOffset;
+  }
+  _intcur* rec = SSI_NewCurve(nullptr, nullptr, pl);
+  rec->flagA = 1;
+  rec->flagB = 0;
+  return rec;
+}
+
+TEST(EdInterCurve, TwoSurfaceCurveIsCutByBothDomains) {
+  for (double off : {0.0, 0.1}) {
+    KernelSurf ka(edt::Plane()), kb(StandingPlane());
+    CEdTrimSurf ea, eb;
+    ea.InitSurfBound(ka.ts.get());
+    eb.InitSurfBound(kb.ts.get());
+    _intcur* rec = MeetingLine(off);
+    CEdInterCurve c;
+    ASSERT_EQ(c.Create(rec, &ea, &eb), 1);
+    SSI_FreeCurve(rec);
+    EXPECT_EQ(c.m_nSideA, 1);
+    EXPECT_EQ(c.m_nSideB, 0);
+    EXPECT_EQ(c.InterWithLoop(ea.m_pFirstLoop, 1), 1);
+    EXPECT_EQ(c.InterWithLoop(eb.m_pFirstLoop, 1), 1);
+    c.AddEndPoint();
+    // The domains end at y = 0 and y = 1 on both surfaces: the crossings merge.
+    std::vector<int> kinds;
+    for (CEdInterPoint* p = c.m_pFirstPt; p; p = p->m_pNext) kinds.push_back(p->m_nKind);
+    ASSERT_EQ(kinds, (std::vector<int>{1, 2 | 4, 2 | 4, 1})) << off;
+    // B's coordinates at the crossing with A's edge come from the surface, not the record.
+    const CEdInterPoint* x = c.m_pFirstPt->m_pNext;
+    EXPECT_NEAR(x->m_pt[5], 0.0, 1e-6);
+    EXPECT_NEAR(x->m_pt[6], 0.5, 1e-4) << off;
+    std::unique_ptr<CEdTrimBound> ba(c.GetValidBound(&ea, 0)), bb(c.GetValidBound(&eb, 0));
+    ASSERT_TRUE(ba && bb);
+    EXPECT_EQ(ba->m_pNext, nullptr);
+    EXPECT_EQ(ba->m_nKeep, 1);
+    EXPECT_EQ(bb->m_nKeep, 0);
+    EXPECT_NEAR(ba->m_pPoints[0][1], 0.0, 1e-12);
+    EXPECT_NEAR(ba->m_pPoints[ba->m_nLast][1], 1.0, 1e-12);
+    EXPECT_NEAR(bb->m_pPoints[bb->m_nLast][0], 1.0, 1e-12);
+    // World points of a bound lie on its surface.
+    ASSERT_TRUE(ba->m_pWorld);
+    EXPECT_NEAR(ba->m_pWorld[0][0], 0.5, 1e-12);
+  }
+}
+
+TEST(EdInterCurve, NearPlacesWithCurvesBoundsAndItself) {
+  KernelSurf ks(edt::Plane());
+  CEdTrimSurf ed;
+  ed.InitSurfBound(ks.ts.get());
+  // Two curves 0.005 apart that never cross: one near pair.
+  auto a = UvCurve({{0.2, 0.5}, {0.4, 0.5}, {0.6, 0.5}, {0.8, 0.5}}, ed);
+  auto b = UvCurve({{0.3, 0.505}, {0.5, 0.505}, {0.7, 0.505}}, ed);
+  EXPECT_EQ(a->InterWithIntCurve(*b), 0);
+  ASSERT_EQ(a->CreateNearPoint(b.get(), 0.0), 1);
+  ASSERT_EQ(a->CountPoints(), 1);
+  ASSERT_EQ(b->CountPoints(), 1);
+  EXPECT_EQ(a->m_pFirstPt->m_nKind, 64);
+  EXPECT_EQ(a->m_pFirstPt->m_pEditor, &ed);
+  EXPECT_NEAR(a->m_pFirstPt->m_pt[1], 0.5025, 1e-12) << "both take the midpoint";
+  EXPECT_NEAR(b->m_pFirstPt->m_pt[1], 0.5025, 1e-12);
+  // A curve 0.005 above the bottom edge gets a near point there, and the edge a crossing.
+  auto low = UvCurve({{0.3, 0.005}, {0.6, 0.005}}, ed);
+  CEdTrimBound* bottom = ed.m_pFirstLoop->m_pFirst;
+  EXPECT_EQ(low->InterWithLoop(ed.m_pFirstLoop, 1), 1);
+  ASSERT_EQ(low->CountPoints(), 1);
+  EXPECT_EQ(low->m_pFirstPt->m_nKind, 128);
+  ASSERT_EQ(bottom->CountIntPoints(), 1);
+  EXPECT_NEAR(bottom->m_pIntHead->p[1], 0.0, 1e-12);
+  // A hairpin passes 0.005 from itself: two places of kind 32, on opposite legs.
+  auto pin = UvCurve({{0.2, 0.3}, {0.4, 0.3}, {0.6, 0.3}, {0.6, 0.305}, {0.4, 0.305}, {0.2, 0.305}},
+                     ed);
+  EXPECT_EQ(pin->InterWithSelf(), 0);
+  ASSERT_EQ(pin->CreateNearPoint(), 1);
+  auto pl = Places(*pin);
+  ASSERT_EQ(pl.size(), 2u);
+  EXPECT_EQ(pl[0].second, 32);
+  EXPECT_LT(pl[0].first, 2.0);
+  EXPECT_GT(pl[1].first, 3.0);
+}
+
+}  // namespace

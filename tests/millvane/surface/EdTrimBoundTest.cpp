@@ -174,3 +174,75 @@ TEST(EdTrimBound, TangentsEndsAndLength) {
 }
 
 }  // namespace
+
+#include "millvane/surface/EdTrimSurf.h"
+#include "tests/millvane/surface/EditorFixture.h"
+
+namespace {
+
+TEST(EdTrimBound, ExtensionOfDanglingEnds) {
+  auto ts = edt::Untrimmed(edt::Plane());
+  CEdTrimSurf ed;
+  ed.InitSurfBound(ts.get());
+  // Ends inside the domain are extended; an end on the boundary or outside is not.
+  auto b = Make({{0.4, 0.2}, {0.4, 0.5}, {0.4, 1.3}});
+  bool s = false, e = false;
+  b->GetExTendFlag(s, e, &ed);
+  EXPECT_TRUE(s);
+  EXPECT_FALSE(e);
+  ASSERT_EQ(b->ExtendBoundBegin(&ed), 1);
+  EXPECT_EQ(b->m_nLast, 3);
+  EXPECT_EQ(b->m_nKind, 2);
+  EXPECT_EQ(b->m_nExtMask, 1);
+  EXPECT_NEAR(b->m_pPoints[0][1], 0.5 - std::sqrt(2.0), 1e-12);
+  ASSERT_EQ(b->CountIntPoints(), 1);
+  EXPECT_EQ(b->m_pIntHead->p[2], 1.0);
+  // Crossings on the extension: only the one nearest the old end survives.
+  const double far[3] = {0.4, -0.5, 0.5}, edge[3] = {0.4, 0.0, 0.8}, top[3] = {0.4, 1.0, 2.5};
+  b->AddIntPoint(far);
+  b->AddIntPoint(edge);
+  b->AddIntPoint(top);
+  b->TrimIntBound();
+  auto c = Crossings(*b);
+  ASSERT_EQ(c.size(), 3u);
+  EXPECT_EQ(c[0][2], 0.8);
+  EXPECT_EQ(c[1][2], 1.0);
+  // A closed curve is not extended: its start is put onto its end.
+  auto ring = Make({{0.2, 0.2}, {0.6, 0.2}, {0.4, 0.6}, {0.205, 0.2}});
+  EXPECT_EQ(ring->ExtendBoundEnd(&ed), 0);
+  EXPECT_EQ(ring->m_nLast, 3);
+  EXPECT_EQ(ring->m_pPoints[0][0], 0.205);
+  EXPECT_EQ(b->ExtendBoundEnd(nullptr), 0);
+}
+
+TEST(EdTrimBound, SnappingJoinsNearEndsOnly) {
+  auto ts = edt::Untrimmed(edt::Plane());
+  CEdTrimSurf ed;
+  ed.InitSurfBound(ts.get());
+  CEdTrimBound* pool[3] = {Make({{0.1, 0.1}, {0.5, 0.5}}).release(),
+                           Make({{0.51, 0.5}, {0.9, 0.1}}).release(),
+                           Make({{0.1, 0.9}, {0.3, 0.9}}).release()};
+  for (int i = 0; i < 3; ++i) {
+    pool[i]->m_nId = i + 1;
+    pool[i]->m_pNext = i < 2 ? pool[i + 1] : nullptr;
+  }
+  ed.PretreatBnd(pool[0], 0.08);
+  EXPECT_EQ(pool[1]->m_pPoints[0][0], 0.5) << "start moved onto the first piece's end";
+  EXPECT_EQ(pool[1]->m_bStartMoved, 1);
+  EXPECT_EQ(pool[0]->m_bEndMoved, 1);
+  EXPECT_EQ(pool[2]->m_pPoints[0][0], 0.1);
+  EXPECT_EQ(pool[2]->m_bStartMoved + pool[2]->m_bEndMoved, 0);
+  int ia = 0, ib = 0;
+  ed.IsLink(pool[0]->m_pPoints[0], pool[0]->m_pPoints[1], pool[2]->m_pPoints[0],
+            pool[2]->m_pPoints[1], 0.9, 0.9, ia, ib);
+  EXPECT_EQ(ia, 1);
+  EXPECT_EQ(ib, 1) << "(0.5, 0.5)-(0.3, 0.9) is the nearest pair";
+  for (auto* p : pool) delete p;
+  const double p[3] = {0.3, 0.7, 2.0};
+  double q[3], u = 1e12, v = 1e12;
+  ASSERT_EQ(ed.SnapPoint(p, q, u, v), 1);
+  EXPECT_NEAR(u, 0.3, 1e-6);
+  EXPECT_NEAR(v, 0.7, 1e-6);
+}
+
+}  // namespace
