@@ -287,3 +287,17 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+TEST(EdTrimSurf, FormSurfLoopHandsOutTheLargestOuterLoop) {
+  auto ts = edt::Untrimmed(edt::Plane());
+  CEdTrimSurf ed;
+  ed.InitSurfBound(ts.get());
+  AddPoints(ed, {{0.3, -0.2}, {0.3, 1.2}});
+  ed.AutoIntersect(true);
+  std::unique_ptr<CGeTrimLoop> loop(ed.FormSurfLoop());
+  ASSERT_TRUE(loop);
+  EXPECT_NEAR(loop->EvArea(0.01), 0.7, 1e-9);
+  EXPECT_EQ(ed.m_pResult, nullptr) << "the editor keeps no result";
+  CEdTrimSurf none;
+  EXPECT_EQ(none.FormSurfLoop(), nullptr);
+}
