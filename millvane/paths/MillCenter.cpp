@@ -1,0 +1,872 @@
+#include "millvane/paths/MillCenter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "geometry/surfaces/GeMesh.h"
+#include "millvane/kernel/KernelLists.h"
+#include "millvane/paths/NcPline.h"
+#include "millvane/surfpaths/ProtectNet.h"
+#include "platform/panlet/Progress.h"
+#include "platform/vurode/Tool.h"
+
+using centre::Pt2;
+using centre::Pt3;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Normal of a vertex node: the three doubles after the position and two spare ones.
+double* NodeNormal(_facetnode& n) { return &n.v[5]; }
+
+bool XYMeets(const _tagBox3D& b, const _tagBox2D& pane, double tol) {
+  return b.min[0] <= pane.max[0] + tol && b.max[0] >= pane.min[0] - tol && b.min[1] <= pane.max[1] + tol &&
+         b.max[1] >= pane.min[1] - tol;
+}
+
+void Rotate(Pt3& p, double c, double s) {
+  const double x = p[0] * c - p[1] * s, y = p[0] * s + p[1] * c;
+  p[0] = x;
+  p[1] = y;
+}
+
+// Points of a chain within 0.01 of each other in x and y, in the same or the reverse order.
+bool SameChain(const std::vector<Pt3>& a, const std::vector<Pt3>& b) {
+  if (a.size() != b.size()) return false;
+  auto eq = [](const Pt3& p, const Pt3& q) { return std::fabs(p[0] - q[0]) <= 0.01 && std::fabs(p[1] - q[1]) <= 0.01; };
+  bool fwd = true, bwd = true;
+  for (size_t i = 0; i < a.size() && (fwd || bwd); ++i) {
+    fwd = fwd && eq(a[i], b[i]);
+    bwd = bwd && eq(a[i], b[b.size() - 1 - i]);
+  }
+  return fwd || bwd;
+}
+
+// Chord count of a full circle of radius r sampled for the z-section.
+int CircleChords(double r) {
+  const double half = std::acos((r - std::min(0.01, r)) / r);
+  const int n = static_cast<int>(std::floor(2 * kPi / std::max(2 * half, 0.005))) + 1;
+  return std::min(n, 39);
+}
+
+// Adds every record's segments of a temporary set to the line set, joining them first when the
+// record gave more than one.
+void AppendRecord(CIntLineSet& rec, CIntLineSet& set) {
+  if (rec.count > 1) centre::JoinSegments(rec, 0.0001);
+  for (IntLineSeg* s = rec.head; s; s = s->next) set.AddLine(s->s, s->e);
+  rec.Clear();
+}
+
+}  // namespace
+
+void CMillCenter::FaceTable::CalcBoxes() {
+  triBox.resize(tris.size());
+  quadBox.resize(quads.size());
+  box = centre::EmptyBox();
+  for (size_t k = 0; k < tris.size(); ++k) {
+    const Pt3 c[3] = {pts[tris[k][0]], pts[tris[k][1]], pts[tris[k][2]]};
+    triBox[k] = centre::BoxOfPoints(c, 3);
+    box = centre::BoxUnion(box, triBox[k]);
+  }
+  for (size_t k = 0; k < quads.size(); ++k) {
+    const Pt3 c[4] = {pts[quads[k][0]], pts[quads[k][1]], pts[quads[k][2]], pts[quads[k][3]]};
+    quadBox[k] = centre::BoxOfPoints(c, 4);
+    box = centre::BoxUnion(box, quadBox[k]);
+  }
+}
+
+void CMillCenter::Strip::CalcBox() { box = centre::BoxOfPoints(pts.data(), pts.size()); }
+
+CMillCenter::CMillCenter() { sharp.box = centre::EmptyBox(); }
+
+CMillCenter::~CMillCenter() = default;
+
+double CMillCenter::Radius() const { return tool ? tool->GetDia() / 2.0 : 0.0; }
+
+// ---------------------------------------------------------------------------------------------
+// Construction
+
+void CMillCenter::AddEdgeSect(EdgeTable& t, int a, int b, int mark) {
+  if (a > b) std::swap(a, b);
+  auto& list = t[a];
+  for (auto it = list.begin(); it != list.end(); ++it)
+    if ((*it)[0] == b && (*it)[1] == mark) {
+      // Shared by two facets facing alike: an edge inside a smooth part.
+      list.erase(it);
+      return;
+    }
+  list.push_back({b, mark});
+}
+
+int CMillCenter::GenInnEdge(EdgeTable& t, CEdge& inner) {
+  for (size_t a = 0; a < t.size(); ++a) {
+    if (gIsProgressCancel()) return 0;
+    auto& list = t[a];
+    for (size_t i = 0; i < list.size(); ++i)
+      for (size_t j = i + 1; j < list.size(); ++j)
+        if (list[i][0] == list[j][0]) {
+          inner.pairs.push_back({static_cast<int>(a), list[i][0]});
+          list.erase(list.begin() + j);
+          list.erase(list.begin() + i);
+          --i;
+          break;
+        }
+  }
+  return 1;
+}
+
+int CMillCenter::GenOutEdge(EdgeTable& t, CEdge& outer) {
+  const size_t n = t.size();
+  CQProgress prog;
+  for (size_t a = 0; a < n; ++a) {
+    if (gIsProgressCancel()) return 0;
+    for (const auto& rec : t[a]) outer.pairs.push_back({static_cast<int>(a), rec[0]});
+    t[a].clear();
+    if (n < 10)
+      prog.SetRange(1.0 / n);
+    else if (a % 10 == 9)
+      prog.SetRange(10.0 / n);
+  }
+  return 1;
+}
+
+int CMillCenter::GenInnOutEdge(_facet* table, CEdge& inner, CEdge& outer) {
+  EdgeTable t(table->nodeCount);
+  std::vector<char> down(table->facetCount, 0);
+  for (int f = 0; f < table->facetCount; ++f) {
+    const int* v = table->facets[f];
+    const double* a = table->nodes[v[0]].v;
+    const double* b = table->nodes[v[1]].v;
+    const double* c = table->nodes[v[2]].v;
+    const double area = (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
+    down[f] = area < -0.0001 ? 1 : 0;
+    for (int k = 0; k < 3; ++k) AddEdgeSect(t, v[k], v[(k + 1) % 3], down[f]);
+  }
+  if (!GenInnEdge(t, inner) || !GenOutEdge(t, outer)) return 0;
+  std::vector<char> onInner(table->nodeCount, 0);
+  for (const auto& e : inner.pairs) onInner[e[0]] = onInner[e[1]] = 1;
+  std::vector<char> flipped(table->nodeCount, 0);
+  for (int f = 0; f < table->facetCount; ++f) {
+    if (!down[f]) continue;
+    for (int k = 0; k < 3; ++k) {
+      const int v = table->facets[f][k];
+      if (onInner[v] || flipped[v]) continue;
+      double* n = NodeNormal(table->nodes[v]);
+      for (int i = 0; i < 3; ++i) n[i] = -n[i];
+      flipped[v] = 1;
+    }
+  }
+  return 1;
+}
+
+void CMillCenter::ReverseDirect(_facet* table) {
+  for (int i = 0; i < table->nodeCount; ++i) {
+    double* n = NodeNormal(table->nodes[i]);
+    for (int k = 0; k < 3; ++k) n[k] = -n[k];
+  }
+  for (int f = 0; f < table->facetCount; ++f) std::swap(table->facets[f][1], table->facets[f][2]);
+}
+
+int CMillCenter::AnalysisFacet(_facet* table, CEdge& inner, CEdge& outer) {
+  int up = 0, upward = 0, horiz = 0, downward = 0, down = 0;
+  for (int i = 0; i < table->nodeCount; ++i) {
+    double* n = NodeNormal(table->nodes[i]);
+    const double l = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    for (int k = 0; k < 3; ++k) n[k] = l < 1e-6 ? 0.0 : n[k] / l;
+    if (n[2] > 0.9999) {
+      ++up;
+    } else if (n[2] > 0.0001) {
+      ++upward;
+    } else if (n[2] >= -0.0001) {
+      n[2] = 0;
+      ++horiz;
+    } else if (n[2] > -0.9999) {
+      ++downward;
+    } else {
+      ++down;
+    }
+  }
+  const int all = table->nodeCount;
+  int cls = 4;
+  if (up == all) {
+    cls = 0;
+  } else if (down == all) {
+    ReverseDirect(table);
+    cls = 0;
+  } else if (horiz == all) {
+    cls = 1;
+  } else if (up + upward + horiz == all) {
+    cls = 2;
+  } else if (down + downward + horiz == all) {
+    ReverseDirect(table);
+    cls = 2;
+  }
+  if (cls == 4) return GenInnOutEdge(table, inner, outer) ? 4 : 5;
+  EdgeTable t(table->nodeCount);
+  for (int f = 0; f < table->facetCount; ++f)
+    for (int k = 0; k < 3; ++k) AddEdgeSect(t, table->facets[f][k], table->facets[f][(k + 1) % 3], 0);
+  return GenOutEdge(t, outer) ? cls : 5;
+}
+
+void CMillCenter::GenOffsetSurf(_facet* table, const CEdge& inner, int cls) {
+  if (cls == 1) return;
+  auto rec = std::make_unique<FaceTable>();
+  rec->pts.resize(table->nodeCount);
+  for (int i = 0; i < table->nodeCount; ++i) {
+    const double* p = table->nodes[i].v;
+    double off[3] = {0, 0, 0};
+    if (cls != 0 && tool) tool->Eval_FacetCC_OffVec(NodeNormal(table->nodes[i]), off);
+    rec->pts[i] = {p[0] + off[0], p[1] + off[1], p[2] + off[2]};
+  }
+  rec->tris.resize(table->facetCount);
+  for (int f = 0; f < table->facetCount; ++f)
+    rec->tris[f] = {table->facets[f][0], table->facets[f][1], table->facets[f][2]};
+  if (cls == 4 && tool) {
+    // A vertex on a fold between upward and downward facets gets a second offset for the
+    // downward side, so that each side is offset along its own normal.
+    std::vector<int> copyOf(table->nodeCount, -1);
+    for (const auto& e : inner.pairs)
+      for (int v : e)
+        if (copyOf[v] < 0) {
+          double n[3];
+          const double* src = NodeNormal(table->nodes[v]);
+          for (int k = 0; k < 3; ++k) n[k] = -src[k];
+          double off[3] = {0, 0, 0};
+          tool->Eval_FacetCC_OffVec(n, off);
+          const double* p = table->nodes[v].v;
+          copyOf[v] = static_cast<int>(rec->pts.size());
+          rec->pts.push_back({p[0] + off[0], p[1] + off[1], p[2] + off[2]});
+        }
+    for (int f = 0; f < table->facetCount; ++f) {
+      const int* v = table->facets[f];
+      const double* a = table->nodes[v[0]].v;
+      const double* b = table->nodes[v[1]].v;
+      const double* c = table->nodes[v[2]].v;
+      if ((b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]) >= -0.0001) continue;
+      for (int k = 0; k < 3; ++k)
+        if (copyOf[v[k]] >= 0) rec->tris[f][k] = copyOf[v[k]];
+    }
+  }
+  rec->CalcBoxes();
+  faces.insert(faces.begin(), std::move(rec));
+}
+
+std::vector<std::vector<Pt3>> CMillCenter::ChainEdges(const _facet* table, const CEdge& edges) {
+  std::map<int, std::vector<int>> adj;  // vertex -> edge numbers
+  for (size_t e = 0; e < edges.pairs.size(); ++e)
+    for (int v : edges.pairs[e]) adj[v].push_back(static_cast<int>(e));
+  std::vector<char> used(edges.pairs.size(), 0);
+  std::vector<std::vector<Pt3>> out;
+  auto pos = [table](int v) { return Pt3{table->nodes[v].v[0], table->nodes[v].v[1], table->nodes[v].v[2]}; };
+  auto walk = [&](int start) {
+    std::vector<int> verts{start};
+    int v = start;
+    for (;;) {
+      int next = -1;
+      for (int e : adj[v])
+        if (!used[e]) {
+          used[e] = 1;
+          next = edges.pairs[e][0] == v ? edges.pairs[e][1] : edges.pairs[e][0];
+          break;
+        }
+      if (next < 0) break;
+      verts.push_back(next);
+      v = next;
+      if (adj[v].size() != 2) break;  // a branch point ends the chain
+    }
+    std::vector<Pt3> chain;
+    for (int w : verts) chain.push_back(pos(w));
+    return chain;
+  };
+  // Open chains from their ends and branch points first, then the closed ones.
+  for (const auto& [v, es] : adj)
+    if (es.size() != 2)
+      for (size_t k = 0; k < es.size(); ++k) {
+        auto c = walk(v);
+        if (c.size() >= 2) out.push_back(std::move(c));
+      }
+  for (const auto& [v, es] : adj) {
+    auto c = walk(v);
+    if (c.size() >= 2) out.push_back(std::move(c));
+  }
+  return out;
+}
+
+std::vector<std::vector<Pt3>> CMillCenter::CutChain(std::vector<Pt3> chain) {
+  centre::Simplify3D(chain, 0.002);
+  std::vector<std::vector<Pt3>> pieces;
+  std::vector<Pt3> cur;
+  for (size_t i = 0; i < chain.size(); ++i) {
+    if (!cur.empty()) {
+      const Pt3& p = chain[i - 1];
+      const double xy = std::hypot(chain[i][0] - p[0], chain[i][1] - p[1]);
+      if (xy < 0.1 * std::fabs(chain[i][2] - p[2])) {
+        // A steep step belongs to no strip: the piece ends before it.
+        pieces.push_back(std::move(cur));
+        cur.clear();
+      }
+    }
+    cur.push_back(chain[i]);
+    if (i > 0 && i + 1 < chain.size() && cur.size() >= 2) {
+      const Pt3 &a = chain[i - 1], &b = chain[i], &c = chain[i + 1];
+      const double u[3] = {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+      const double w[3] = {c[0] - b[0], c[1] - b[1], c[2] - b[2]};
+      const double lu = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
+      const double lw = std::sqrt(w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
+      if (lu > 1e-12 && lw > 1e-12) {
+        const double cosA = std::clamp((u[0] * w[0] + u[1] * w[1] + u[2] * w[2]) / (lu * lw), -1.0, 1.0);
+        if (std::acos(cosA) < 0.8 * kPi) {
+          pieces.push_back(cur);
+          cur.assign(1, chain[i]);
+        }
+      }
+    }
+  }
+  pieces.push_back(std::move(cur));
+  std::vector<std::vector<Pt3>> kept;
+  for (auto& p : pieces)
+    if (p.size() >= 2 && !centre::IsVertical(p)) kept.push_back(std::move(p));
+  return kept;
+}
+
+void CMillCenter::AddChain(std::vector<Pt3> piece) {
+  for (auto& c : edgeSet.chains)
+    if (SameChain(c, piece)) {
+      c = std::move(piece);
+      return;
+    }
+  edgeSet.chains.push_back(std::move(piece));
+}
+
+void CMillCenter::AddBoundRec(const std::vector<std::vector<Pt3>>& chains, int cls, double factor) {
+  if (cls == 0) {
+    double level = planeContours.count ? planeContours.level : -1e12;
+    for (const auto& c : chains) {
+      auto* curve = new IntCurve;
+      for (const Pt3& p : c) {
+        curve->pts.push_back({p[0], p[1]});
+        level = std::max(level, p[2]);
+      }
+      planeContours.AddCurve(curve);
+    }
+    planeContours.level = level;
+    return;
+  }
+  if (faces.empty()) return;
+  FaceTable& ft = *faces.front();
+  ft.CalcBoxes();
+  const double h = ft.box.max[2] - ft.box.min[2];
+  const double ext = std::min(ft.box.max[0] - ft.box.min[0], ft.box.max[1] - ft.box.min[1]);
+  if (!(h < factor * ext)) return;
+  for (const auto& c : chains)
+    for (size_t i = 0; i + 1 < c.size(); ++i) {
+      const double xy = std::hypot(c[i + 1][0] - c[i][0], c[i + 1][1] - c[i][1]);
+      if (xy >= 0.01 && std::fabs(c[i + 1][2] - c[i][2]) / xy > factor) return;
+    }
+  auto rec = std::make_unique<FlatFace>();
+  rec->face = ft;
+  rec->chains = chains;
+  flatFaces.insert(flatFaces.begin(), std::move(rec));
+}
+
+void CMillCenter::GenVertexSurf() {
+  sharp.pts.clear();
+  for (const auto& c : edgeSet.chains) {
+    sharp.pts.push_back(c.front());
+    sharp.pts.push_back(c.back());
+  }
+  sharp.val.resize(sharp.pts.size());
+  for (size_t i = 0; i < sharp.pts.size(); ++i) sharp.val[i] = sharp.pts[i][2];
+  sharp.box = sharp.pts.empty() ? centre::EmptyBox() : centre::BoxOfPoints(sharp.pts.data(), sharp.pts.size());
+  if (tool && !sharp.pts.empty()) {
+    const double r = Radius();
+    sharp.box.min[0] -= r;
+    sharp.box.min[1] -= r;
+    sharp.box.max[0] += r;
+    sharp.box.max[1] += r;
+    sharp.box.min[2] -= r;
+  }
+}
+
+void CMillCenter::GenBoundSurf() {
+  if (!tool) return;
+  const double r = Radius();
+  for (const auto& c : edgeSet.chains) {
+    auto strip = std::make_unique<Strip>();
+    const std::vector<Pt3> dirs = centre::UnitDirections(c);
+    double zlow = 1e300;
+    for (const Pt3& p : c) zlow = std::min(zlow, p[2]);
+    zlow -= r;
+    for (size_t i = 0; i < c.size(); ++i) {
+      const Pt3& t = dirs[i];
+      // u across the chain in the horizontal plane, v up across it.
+      double u[3] = {-t[1], t[0], 0.0};
+      double lu = std::hypot(u[0], u[1]);
+      if (lu < 1e-6) {
+        u[0] = 1;
+        u[1] = 0;
+        lu = 1;
+      }
+      u[0] /= lu;
+      u[1] /= lu;
+      double v[3] = {t[1] * u[2] - t[2] * u[1], t[2] * u[0] - t[0] * u[2], t[0] * u[1] - t[1] * u[0]};
+      const double lv = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+      if (lv < 1e-6) {
+        v[0] = v[1] = 0;
+        v[2] = 1;
+      } else {
+        for (double& x : v) x /= lv;
+      }
+      for (int k = 0; k <= 12; ++k) {
+        const double a = k * kPi / 12;
+        double n[3] = {std::cos(a) * u[0] + std::sin(a) * v[0], std::cos(a) * u[1] + std::sin(a) * v[1],
+                       std::cos(a) * u[2] + std::sin(a) * v[2]};
+        if (n[2] < 0) n[2] = 0;  // the sides are horizontal up to rounding
+        double off[3] = {0, 0, 0};
+        tool->Eval_FacetCC_OffVec(n, off);
+        strip->pts.push_back({c[i][0] + off[0], c[i][1] + off[1], c[i][2] + off[2]});
+      }
+      const Pt3 last = strip->pts.back(), first = strip->pts[strip->pts.size() - 13];
+      strip->pts.push_back({last[0], last[1], zlow});
+      strip->pts.push_back({first[0], first[1], zlow});
+    }
+    strip->CalcBox();
+    strips.insert(strips.begin(), std::move(strip));
+  }
+}
+
+void CMillCenter::DefineBox() {
+  if (faces.empty()) {
+    std::fill(box, box + 6, 0.0);
+    return;
+  }
+  _tagBox3D b = centre::EmptyBox();
+  for (const auto& f : faces) b = centre::BoxUnion(b, f->box);
+  for (const auto& s : strips) b = centre::BoxUnion(b, s->box);
+  if (!sharp.pts.empty()) b = centre::BoxUnion(b, sharp.box);
+  for (int i = 0; i < 3; ++i) {
+    box[i] = b.min[i];
+    box[i + 3] = b.max[i];
+  }
+}
+
+CMillCenter* CMillCenter::CreateFlatFaceModel(const FlatFace& flat) const {
+  if (!tool) return nullptr;
+  auto m = std::make_unique<CMillCenter>();
+  m->tool = tool;
+  m->faces.push_back(std::make_unique<FaceTable>(flat.face));
+  for (const auto& c : flat.chains)
+    for (auto& piece : CutChain(c)) m->AddChain(std::move(piece));
+  m->GenVertexSurf();
+  m->GenBoundSurf();
+  m->DefineBox();
+  return m.release();
+}
+
+CMillCenter* CreateMillCentre(CTypedPtrList<CObList, CGeMesh*>* meshes, CTool* tool, double /*reserve*/, int flag,
+                              double factor) {
+  if (!meshes || meshes->IsEmpty()) return nullptr;
+  // Every strip and offset is the cutter's: without one there is no tool-centre surface.
+  if (!tool || !(tool->GetDia() > 0) || !std::isfinite(tool->GetDia())) return nullptr;
+  auto model = std::make_unique<CMillCenter>();
+  model->openBorder = flag;
+  model->borderFactor = factor;
+  model->tool = tool;
+  bool cancelled = false;
+  for (POSITION pos = meshes->GetHeadPosition(); pos && !cancelled;) {
+    CGeMesh* mesh = meshes->GetNext(pos);
+    if (!mesh || mesh->faces.empty() || mesh->vertices.empty()) continue;
+    const int nv = static_cast<int>(mesh->vertices.size());
+    bool bad = false;
+    for (const auto& f : mesh->faces)
+      for (int k = 0; k < 3; ++k) bad = bad || f.v[k] < 0 || f.v[k] >= nv;
+    for (const auto& p : mesh->vertices) bad = bad || !std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z);
+    if (bad) return nullptr;  // no safe surface can be offset from it
+    mesh->Need_VertexNormals();
+    std::unique_ptr<_facet, int (*)(_facet*)> table(FACET_New(static_cast<int>(mesh->faces.size()), nv), FACET_Free);
+    if (!table) return nullptr;
+    for (int i = 0; i < nv; ++i) {
+      double* v = table->nodes[i].v;
+      std::fill(v, v + 9, 0.0);
+      v[0] = mesh->vertices[i].x;
+      v[1] = mesh->vertices[i].y;
+      v[2] = mesh->vertices[i].z;
+      if (mesh->normals.size() == mesh->vertices.size()) {
+        v[5] = mesh->normals[i].x;
+        v[6] = mesh->normals[i].y;
+        v[7] = mesh->normals[i].z;
+      }
+    }
+    for (size_t f = 0; f < mesh->faces.size(); ++f)
+      for (int k = 0; k < 3; ++k) table->facets[f][k] = mesh->faces[f].v[k];
+    CEdge inner, outer;
+    const int cls = model->AnalysisFacet(table.get(), inner, outer);
+    if (cls == 5 || gIsProgressCancel()) {
+      cancelled = true;
+      break;
+    }
+    model->GenOffsetSurf(table.get(), inner, cls);
+    for (auto& c : CMillCenter::ChainEdges(table.get(), inner))
+      for (auto& piece : CMillCenter::CutChain(std::move(c))) model->AddChain(std::move(piece));
+    auto outerChains = CMillCenter::ChainEdges(table.get(), outer);
+    for (const auto& c : outerChains)
+      for (auto& piece : CMillCenter::CutChain(c)) model->AddChain(std::move(piece));
+    if (cls == 0 || flag) model->AddBoundRec(outerChains, cls, factor);
+  }
+  if (cancelled) return nullptr;
+  model->GenVertexSurf();
+  model->GenBoundSurf();
+  model->DefineBox();
+  return model.release();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Queries
+
+void CMillCenter::RotateModel(double angle) {
+  const double c = std::cos(angle), s = std::sin(angle);
+  for (auto& f : faces) {
+    for (Pt3& p : f->pts) Rotate(p, c, s);
+    f->CalcBoxes();
+  }
+  for (auto& st : strips) {
+    for (Pt3& p : st->pts) Rotate(p, c, s);
+    st->CalcBox();
+  }
+  for (Pt3& p : sharp.pts) Rotate(p, c, s);
+  if (!sharp.pts.empty()) {
+    sharp.box = centre::BoxOfPoints(sharp.pts.data(), sharp.pts.size());
+    const double r = tool ? Radius() : 0.0;
+    sharp.box.min[0] -= r;
+    sharp.box.min[1] -= r;
+    sharp.box.max[0] += r;
+    sharp.box.max[1] += r;
+    sharp.box.min[2] -= r;
+  }
+  // The flat parts turn with the rest, or the contour paths would cut them where they were.
+  for (IntCurve* cv = planeContours.head; cv; cv = cv->next)
+    for (auto& p : cv->pts) {
+      const double x = p[0] * c - p[1] * s, y = p[0] * s + p[1] * c;
+      p = {x, y};
+    }
+  for (auto& ff : flatFaces) {
+    for (Pt3& p : ff->face.pts) Rotate(p, c, s);
+    ff->face.CalcBoxes();
+    for (auto& ch : ff->chains)
+      for (Pt3& p : ch) Rotate(p, c, s);
+  }
+  for (auto& ch : edgeSet.chains)
+    for (Pt3& p : ch) Rotate(p, c, s);
+  DefineBox();
+}
+
+void CMillCenter::SetIntMinZ() {
+  for (auto& s : strips) s->minZ = -1e12;
+  for (size_t i = 0; i < sharp.pts.size(); ++i) sharp.val[i] = sharp.pts[i][2];
+}
+
+void CMillCenter::DefineMarkedPane(const _tagBox2D& pane, double tol) {
+  for (auto& f : faces) {
+    f->markedTris.clear();
+    f->markedQuads.clear();
+    if (!XYMeets(f->box, pane, tol)) continue;
+    for (size_t k = 0; k < f->tris.size(); ++k)
+      if (XYMeets(f->triBox[k], pane, tol)) f->markedTris.push_back(static_cast<int>(k));
+    for (size_t k = 0; k < f->quads.size(); ++k)
+      if (XYMeets(f->quadBox[k], pane, tol)) f->markedQuads.push_back(static_cast<int>(k));
+  }
+  for (auto& s : strips) {
+    s->marked.clear();
+    if (!XYMeets(s->box, pane, tol)) continue;
+    const int n = s->ChainPoints();
+    for (int i = 0; i + 1 < n; ++i)
+      for (int j = 0; j < Strip::kSamples - 1; ++j) {
+        const int b = Strip::kSamples * i + j;
+        const Pt3 c[4] = {s->pts[b], s->pts[b + 1], s->pts[b + 16], s->pts[b + 15]};
+        if (XYMeets(centre::BoxOfPoints(c, 4), pane, tol)) s->marked.push_back({i, j});
+      }
+  }
+  sharp.marked.clear();
+  const double r = Radius();
+  for (size_t i = 0; i < sharp.pts.size(); ++i) {
+    const Pt3& p = sharp.pts[i];
+    // A sharp point reaches as far as the cutter's radius.
+    if (p[0] + r >= pane.min[0] - tol && p[0] - r <= pane.max[0] + tol && p[1] + r >= pane.min[1] - tol &&
+        p[1] - r <= pane.max[1] + tol)
+      sharp.marked.push_back(static_cast<int>(i));
+  }
+}
+
+void CMillCenter::ProjPntOnMdl(double p[3]) const {
+  if (!std::isfinite(p[0]) || !std::isfinite(p[1])) return;
+  for (const auto& f : faces) {
+    for (int k : f->markedTris) {
+      const _tagBox3D& b = f->triBox[k];
+      if (p[0] < b.min[0] || p[0] > b.max[0] || p[1] < b.min[1] || p[1] > b.max[1]) continue;
+      if (!(b.max[2] - 0.01 > p[2])) continue;
+      const double* v[3] = {f->pts[f->tris[k][0]].data(), f->pts[f->tris[k][1]].data(), f->pts[f->tris[k][2]].data()};
+      centre::RaiseToFace(v, 3, p[0], p[1], p[2]);
+    }
+    for (int k : f->markedQuads) {
+      const _tagBox3D& b = f->quadBox[k];
+      if (p[0] < b.min[0] || p[0] > b.max[0] || p[1] < b.min[1] || p[1] > b.max[1]) continue;
+      if (!(b.max[2] - 0.01 > p[2])) continue;
+      const double* v[4] = {f->pts[f->quads[k][0]].data(), f->pts[f->quads[k][1]].data(),
+                            f->pts[f->quads[k][2]].data(), f->pts[f->quads[k][3]].data()};
+      centre::RaiseToFace(v, 4, p[0], p[1], p[2]);
+    }
+  }
+  for (const auto& s : strips)
+    for (const auto& ij : s->marked) {
+      const int b = Strip::kSamples * ij[0] + ij[1];
+      const double* v[4] = {s->pts[b].data(), s->pts[b + 1].data(), s->pts[b + 16].data(), s->pts[b + 15].data()};
+      const double top = std::max({v[0][2], v[1][2], v[2][2], v[3][2]});
+      if (top > p[2]) centre::RaiseToFace(v, 4, p[0], p[1], p[2]);
+    }
+  if (!tool) return;
+  const double r = Radius();
+  for (int i : sharp.marked) {
+    const Pt3& q = sharp.pts[i];
+    if (!(q[2] > p[2])) continue;
+    if (std::fabs(q[0] - p[0]) > r || std::fabs(q[1] - p[1]) > r) continue;
+    const double d = std::hypot(q[0] - p[0], q[1] - p[1]);
+    double h = -1e300;
+    if (d < r - 0.0001)
+      h = tool->Zval_VertCC(q.data(), p[0], p[1]);
+    else if (d <= r + 0.0001)
+      h = q[2] - r;
+    if (h > p[2]) p[2] = h;
+  }
+}
+
+void CMillCenter::GenSameZLineSet(const CProtectNet& net, CIntLineSet& set) {
+  const double L = set.level;
+  CIntLineSet rec(L);
+  for (const auto& f : faces) {
+    if (f->box.max[2] - f->box.min[2] < 0.01) continue;
+    if (L < f->box.min[2] - 0.0001 || L > f->box.max[2] + 0.0001) continue;
+    for (size_t k = 0; k < f->tris.size(); ++k) {
+      if (L < f->triBox[k].min[2] - 0.0001 || L > f->triBox[k].max[2] + 0.0001) continue;
+      const double* v[3] = {f->pts[f->tris[k][0]].data(), f->pts[f->tris[k][1]].data(), f->pts[f->tris[k][2]].data()};
+      centre::AddFaceCut(rec, net, centre::CutFaceZ(v, 3, L), true);
+    }
+    for (size_t k = 0; k < f->quads.size(); ++k) {
+      if (L < f->quadBox[k].min[2] - 0.0001 || L > f->quadBox[k].max[2] + 0.0001) continue;
+      const double* v[4] = {f->pts[f->quads[k][0]].data(), f->pts[f->quads[k][1]].data(),
+                            f->pts[f->quads[k][2]].data(), f->pts[f->quads[k][3]].data()};
+      centre::AddFaceCut(rec, net, centre::CutFaceZ(v, 4, L), true);
+    }
+    AppendRecord(rec, set);
+  }
+  for (auto& s : strips) {
+    if (s->box.max[2] - 0.0001 < L) continue;
+    const int n = s->ChainPoints();
+    if (L > s->box.min[2] + 0.0001) {
+      for (int i = 0; i + 1 < n; ++i)
+        for (int j = 0; j < Strip::kSamples - 1; ++j) {
+          const int b = Strip::kSamples * i + j;
+          const double* v[4] = {s->pts[b].data(), s->pts[b + 1].data(), s->pts[b + 16].data(), s->pts[b + 15].data()};
+          centre::AddFaceCut(rec, net, centre::CutFaceZ(v, 4, L), true);
+        }
+    } else if (L > s->minZ) {
+      int added = 0;
+      for (int i = 0; i + 1 < n; ++i)
+        for (int j : {0, Strip::kSamples - 1}) {
+          const Pt3& a = s->pts[Strip::kSamples * i + j];
+          const Pt3& b = s->pts[Strip::kSamples * (i + 1) + j];
+          const Pt2 pa{a[0], a[1]}, pb{b[0], b[1]};
+          if (centre::KeepZSegment(net, L, pa, pb)) added += rec.AddLine(pa.data(), pb.data());
+        }
+      if (!added) s->minZ = L;
+    }
+    AppendRecord(rec, set);
+  }
+  if (!tool) return;
+  const double r = Radius();
+  for (size_t i = 0; i < sharp.pts.size(); ++i) {
+    const Pt3& P = sharp.pts[i];
+    if (sharp.val[i] - 0.0001 < L) continue;
+    const double dz = P[2] - L;
+    double R = r;
+    if (r > dz) {
+      R = tool->GetRadiusComp(dz, 0);
+      if (!(R >= 0.001)) continue;
+    }
+    const int n = CircleChords(R);
+    int added = 0;
+    for (int k = 0; k < n; ++k) {
+      const double a0 = 2 * kPi * k / n, a1 = 2 * kPi * (k + 1) / n;
+      const Pt2 s{P[0] + R * std::cos(a0), P[1] + R * std::sin(a0)};
+      const Pt2 e{P[0] + R * std::cos(a1), P[1] + R * std::sin(a1)};
+      if (centre::KeepZSegment(net, L, s, e)) added += set.AddLine(s.data(), e.data());
+    }
+    // A point the full cutter circle no longer reaches stays out until the next reset.
+    if (r <= dz && !added) sharp.val[i] = -1e12;
+  }
+}
+
+void CMillCenter::GenSameYLineSet(const CProtectNet& net, CIntLineSet& set) {
+  const double Y = set.level;
+  CIntLineSet rec(Y);
+  for (const auto& f : faces) {
+    if (Y < f->box.min[1] - 0.0001 || Y > f->box.max[1] + 0.0001) continue;
+    for (size_t k = 0; k < f->tris.size(); ++k) {
+      if (Y < f->triBox[k].min[1] - 0.0001 || Y > f->triBox[k].max[1] + 0.0001) continue;
+      const double* v[3] = {f->pts[f->tris[k][0]].data(), f->pts[f->tris[k][1]].data(), f->pts[f->tris[k][2]].data()};
+      centre::AddFaceCut(rec, net, centre::CutFaceY(v, 3, Y), false);
+    }
+    for (size_t k = 0; k < f->quads.size(); ++k) {
+      if (Y < f->quadBox[k].min[1] - 0.0001 || Y > f->quadBox[k].max[1] + 0.0001) continue;
+      const double* v[4] = {f->pts[f->quads[k][0]].data(), f->pts[f->quads[k][1]].data(),
+                            f->pts[f->quads[k][2]].data(), f->pts[f->quads[k][3]].data()};
+      centre::AddFaceCut(rec, net, centre::CutFaceY(v, 4, Y), false);
+    }
+    AppendRecord(rec, set);
+  }
+  for (const auto& s : strips) {
+    if (Y < s->box.min[1] - 0.0001 || Y > s->box.max[1] + 0.0001) continue;
+    const int n = s->ChainPoints();
+    for (int i = 0; i + 1 < n; ++i)
+      for (int j = 0; j < Strip::kSamples - 1; ++j) {
+        const int b = Strip::kSamples * i + j;
+        const double* v[4] = {s->pts[b].data(), s->pts[b + 1].data(), s->pts[b + 16].data(), s->pts[b + 15].data()};
+        centre::AddFaceCut(rec, net, centre::CutFaceY(v, 4, Y), false);
+      }
+    AppendRecord(rec, set);
+  }
+  if (!tool) return;
+  const double r = Radius();
+  for (const Pt3& P : sharp.pts) {
+    const double dy = std::fabs(P[1] - Y);
+    if (dy > r + 0.0001) continue;
+    const double b = std::sqrt(std::max(r * r - dy * dy, 0.0));
+    std::vector<Pt2> prof;
+    if (tool->Type() == 1) {
+      prof = {{P[0] - b, P[2]}, {P[0] + b, P[2]}};
+    } else if (tool->Type() == 3) {
+      const int n = b > 0 ? std::min(CircleChords(b) / 2 + 1, 39) : 1;
+      for (int k = 0; k <= n; ++k) {
+        const double a = kPi - kPi * k / n;
+        prof.push_back({P[0] + b * std::cos(a), P[2] - r + b * std::sin(a)});
+      }
+    } else {
+      const int n = std::max(1, static_cast<int>(tool->GetDia() / 0.1));
+      for (int k = 0; k <= n; ++k) {
+        const double x = P[0] - r + 2 * r * k / n;
+        const double h = tool->Zval_VertCC(P.data(), x, Y);
+        if (h > kToolNoContact / 2) prof.push_back({x, h});
+      }
+    }
+    for (size_t k = 0; k + 1 < prof.size(); ++k)
+      if (centre::KeepYSegment(net, Y, prof[k], prof[k + 1])) set.AddLine(prof[k].data(), prof[k + 1].data());
+  }
+}
+
+void CMillCenter::ProjectFrom(double p[3], double start) const {
+  p[2] = start;
+  ProjPntOnMdl(p);
+}
+
+namespace {
+
+_tagBox2D PaneOf(const CNcPoint& a, const CNcPoint& b) {
+  return {{std::min(a.x, b.x), std::min(a.y, b.y)}, {std::max(a.x, b.x), std::max(a.y, b.y)}};
+}
+
+CNcPoint* NewPoint(double x, double y, double z) { return new CNcPoint{0, x, y, z, z}; }
+
+}  // namespace
+
+void CMillCenter::ProjCutPath(CNcPline* pline, POSITION segStart, POSITION segEnd) const {
+  const CNcPoint& a = *pline->GetAt(segStart);
+  const CNcPoint& b = *pline->GetAt(segEnd);
+  const double len = std::hypot(b.x - a.x, b.y - a.y);
+  if (len < 0.01) return;
+  const int n = static_cast<int>(std::ceil(len / 0.2));
+  std::vector<Pt3> row{{a.x, a.y, a.z}};
+  for (int k = 1; k < n; ++k) {
+    const double f = static_cast<double>(k) / n;
+    double p[3] = {a.x + f * (b.x - a.x), a.y + f * (b.y - a.y), 0};
+    ProjectFrom(p, Bottom() - 10);
+    row.push_back({p[0], p[1], p[2]});
+  }
+  row.push_back({b.x, b.y, b.z});
+  centre::Simplify3D(row, 0.05);
+  for (size_t k = 1; k + 1 < row.size(); ++k) pline->InsertBefore(segEnd, NewPoint(row[k][0], row[k][1], row[k][2]));
+}
+
+void CMillCenter::CheckCutPath(CNcPline* pline, POSITION segStart, POSITION segEnd, double tol) const {
+  // Work list of segments (start, end) still to check: refining by halves, without recursion.
+  std::vector<std::pair<POSITION, POSITION>> todo{{segStart, segEnd}};
+  while (!todo.empty()) {
+    auto [sa, sb] = todo.back();
+    todo.pop_back();
+    const CNcPoint& a = *pline->GetAt(sa);
+    const CNcPoint& b = *pline->GetAt(sb);
+    const double len = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y) + (b.z - a.z) * (b.z - a.z));
+    if (len < 0.01) continue;
+    const int n = len <= 1 ? 5 : std::max(1, static_cast<int>(std::lround(len / 0.2)));
+    for (int k = 1; k < n; ++k) {
+      const double f = static_cast<double>(k) / n;
+      double p[3] = {a.x + f * (b.x - a.x), a.y + f * (b.y - a.y), a.z + f * (b.z - a.z)};
+      const double chord = p[2];
+      ProjPntOnMdl(p);
+      if (p[2] - chord > tol) {
+        CNcPoint* mid = NewPoint(p[0], p[1], p[2]);
+        POSITION pm = pline->InsertBefore(sb, mid);
+        todo.push_back({pm, sb});
+        todo.push_back({sa, pm});
+        break;
+      }
+    }
+  }
+}
+
+void CMillCenter::VerifyCutPath(CNcPline* pline, double tol, int flag) {
+  if (!pline || pline->IsEmpty()) return;
+  const double start = Bottom() - 10;
+  POSITION pos = pline->GetHeadPosition();
+  POSITION prevPos = pos;
+  CNcPoint* prev = pline->GetNext(pos);
+  DefineMarkedPane(PaneOf(*prev, *prev), 0.0001);
+  {
+    double p[3] = {prev->x, prev->y, prev->z};
+    if (flag) p[2] = start;
+    ProjPntOnMdl(p);
+    prev->z = p[2];
+  }
+  while (pos) {
+    POSITION cur = pos;
+    CNcPoint* q = pline->GetNext(pos);
+    DefineMarkedPane(PaneOf(*prev, *q), 0.0001);
+    double p[3] = {q->x, q->y, q->z};
+    if (flag) p[2] = start;
+    ProjPntOnMdl(p);
+    q->z = p[2];
+    if (flag)
+      ProjCutPath(pline, prevPos, cur);
+    else
+      CheckCutPath(pline, prevPos, cur, tol);
+    prevPos = cur;
+    prev = q;
+  }
+}
+
+void CMillCenter::CheckPntString(CNcPline*& pline) {
+  if (!pline || pline->GetCount() < 3) return;
+  POSITION pos = pline->GetHeadPosition();
+  pline->GetNext(pos);
+  for (int i = 1; i + 1 < pline->GetCount(); ++i) {
+    CNcPoint* q = pline->GetNext(pos);
+    DefineMarkedPane(PaneOf(*q, *q), 0.0001);
+    double p[3] = {q->x, q->y, q->z};
+    ProjPntOnMdl(p);
+    if (p[2] - q->z > 0.05) {
+      delete pline;
+      pline = nullptr;
+      return;
+    }
+  }
+}

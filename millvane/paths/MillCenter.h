@@ -1,0 +1,149 @@
+// Tool-centre model: the surface on which the cutter's tip may travel without cutting into a
+// set of triangle meshes. Every mesh is offset by the cutter's contact offset (face tables),
+// sharp and open edges get swept tube surfaces (strips), and the ends of edge chains become
+// sharp points. Built once by CreateMillCentre, then only queried, rotated and deleted.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "millvane/paths/CenterSection.h"
+#include "millvane/surfpaths/IntLineSet.h"
+#include "platform/afx/TypedPtrList.h"
+#include "platform/numora/Records.h"
+
+class CGeMesh;
+class CTool;
+class CNcPline;
+class CProtectNet;
+struct _facet;
+
+// Edges of a facet table as vertex-index pairs.
+struct CEdge {
+  std::vector<std::array<int, 2>> pairs;
+  int count() const { return static_cast<int>(pairs.size()); }
+};
+
+// Point chains (3D) of a model's edges.
+struct CEdgeSet {
+  std::vector<std::vector<centre::Pt3>> chains;
+  int count() const { return static_cast<int>(chains.size()); }
+};
+
+class CMillCenter {
+ public:
+  using Pt3 = centre::Pt3;
+
+  // Offset-surface record: offset vertices, triangles and quads by vertex index, their boxes.
+  struct FaceTable {
+    std::vector<Pt3> pts;
+    std::vector<std::array<int, 3>> tris;
+    std::vector<std::array<int, 4>> quads;
+    std::vector<_tagBox3D> triBox, quadBox;
+    _tagBox3D box;
+    std::vector<int> markedTris, markedQuads;
+    void CalcBoxes();
+  };
+  // Bound-surface record: 15 samples per chain point; quad (i, j), j = 0..13, has the corners
+  // 15i + j, 15i + j + 1, 15i + j + 16, 15i + j + 15.
+  struct Strip {
+    static constexpr int kSamples = 15;
+    std::vector<Pt3> pts;
+    std::vector<std::array<int, 2>> marked;  // (i, j) of the marked quads
+    _tagBox3D box;
+    double minZ = -1e12;
+    int ChainPoints() const { return static_cast<int>(pts.size()) / kSamples; }
+    void CalcBox();
+  };
+  // Sharp points: chain end points with one value each (their z after SetIntMinZ).
+  struct SharpPoints {
+    std::vector<Pt3> pts;
+    std::vector<double> val;
+    std::vector<int> marked;
+    _tagBox3D box;
+    int count() const { return static_cast<int>(pts.size()); }
+  };
+  // Border chains of a nearly flat mesh with that mesh's face table.
+  struct FlatFace {
+    FaceTable face;
+    std::vector<std::vector<Pt3>> chains;
+  };
+
+  CMillCenter();
+  ~CMillCenter();
+  CMillCenter(const CMillCenter&) = delete;
+  CMillCenter& operator=(const CMillCenter&) = delete;
+
+  void DefineBox();
+  // Rotates every record about the z axis; rotations accumulate.
+  void RotateModel(double angle);
+  // Raises p[2] to the highest tip height over the marked parts.
+  void ProjPntOnMdl(double p[3]) const;
+  void SetIntMinZ();
+  // Marks the parts meeting the XY rectangle widened by tol; later projections see only these.
+  void DefineMarkedPane(const _tagBox2D& pane, double tol);
+  // Sections at the line set's level (z, or y) added to the set.
+  void GenSameZLineSet(const CProtectNet& net, CIntLineSet& set);
+  void GenSameYLineSet(const CProtectNet& net, CIntLineSet& set);
+  // Refinements of a point list onto the model; see VerifyCutPath.
+  // Segment start-end of the polyline: samples every 0.2 projected from below the model,
+  // simplified with 0.05, inserted before the end.
+  void ProjCutPath(CNcPline* pline, POSITION segStart, POSITION segEnd) const;
+  // Segment start-end: the first of its probes rising more than tol above the chord is
+  // inserted, and both halves are checked again.
+  void CheckCutPath(CNcPline* pline, POSITION segStart, POSITION segEnd, double tol) const;
+  void VerifyCutPath(CNcPline* pline, double tol, int flag);
+  // Deletes the polyline (and nulls the pointer) when an interior point lies more than 0.05
+  // under the model.
+  void CheckPntString(CNcPline*& pline);
+
+  // Construction steps.
+  // Class of the facet table: 0 flat facing up, 1 vertical walls, 2 facing up, 4 mixed; 5 when
+  // cancelled. Fills the inner and outer edges.
+  int AnalysisFacet(_facet* table, CEdge& inner, CEdge& outer);
+  int GenInnOutEdge(_facet* table, CEdge& inner, CEdge& outer);
+  // Edge table: per lower vertex, (higher vertex, facing mark) records.
+  using EdgeTable = std::vector<std::vector<std::array<int, 2>>>;
+  static void AddEdgeSect(EdgeTable& t, int a, int b, int mark);
+  int GenInnEdge(EdgeTable& t, CEdge& inner);
+  int GenOutEdge(EdgeTable& t, CEdge& outer);
+  static void ReverseDirect(_facet* table);
+  void GenOffsetSurf(_facet* table, const CEdge& inner, int cls);
+  void AddBoundRec(const std::vector<std::vector<Pt3>>& chains, int cls, double factor);
+  void GenVertexSurf();
+  void GenBoundSurf();
+  // Chains the edges into point strings at the table's vertex positions.
+  static std::vector<std::vector<Pt3>> ChainEdges(const _facet* table, const CEdge& edges);
+  // Cuts a chain where it turns sharply or climbs steeply; the pieces worth keeping.
+  static std::vector<std::vector<Pt3>> CutChain(std::vector<Pt3> chain);
+  // Adds a piece to the edge set, replacing an equal chain.
+  void AddChain(std::vector<Pt3> piece);
+
+  // Null without a cutter; a model with the same cutter over a copy of the flat face.
+  CMillCenter* CreateFlatFaceModel(const FlatFace& flat) const;
+
+  int spare0 = 0;
+  void* spare1 = nullptr;
+  std::vector<std::unique_ptr<FaceTable>> faces;  // newest first
+  std::vector<std::unique_ptr<Strip>> strips;     // newest first
+  SharpPoints sharp;
+  std::vector<Pt3> extraPts;
+  int openBorder = 0;
+  double borderFactor = 0.0;
+  CIntCurveSet planeContours;
+  std::vector<std::unique_ptr<FlatFace>> flatFaces;  // newest first
+  CEdgeSet edgeSet;
+  CTool* tool = nullptr;  // not owned
+  double box[6] = {0, 0, 0, 0, 0, 0};
+
+ private:
+  double Radius() const;
+  double Bottom() const { return box[2]; }
+  void ProjectFrom(double p[3], double start) const;
+};
+
+// Null for a missing or empty mesh list, a missing cutter, a cutter whose diameter is not a
+// positive finite number, or cancellation. reserve is not read.
+CMillCenter* CreateMillCentre(CTypedPtrList<CObList, CGeMesh*>* meshes, CTool* tool, double reserve, int flag,
+                              double factor);
