@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 
 #include "geometry/surfaces/GeMesh.h"
 #include "millvane/kernel/KernelLists.h"
+#include "millvane/kernel/KernelNumerics.h"
 #include "millvane/paths/NcPline.h"
+#include "millvane/paths/PathCombine.h"
+#include "millvane/paths/PathEntity.h"
 #include "millvane/surfpaths/ProtectNet.h"
 #include "platform/panlet/Progress.h"
 #include "platform/vurode/Tool.h"
@@ -869,4 +873,218 @@ void CMillCenter::CheckPntString(CNcPline*& pline) {
       return;
     }
   }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Views of the model and link moves
+
+namespace {
+
+CPathPLine3D* PolyOf(const std::vector<Pt3>& pts) {
+  if (pts.size() < 2) return nullptr;
+  auto* pl = new CPathPLine3D;
+  if (!pl->SetPoints(static_cast<int>(pts.size()) - 1, reinterpret_cast<const double(*)[3]>(pts.data()))) {
+    delete pl;
+    return nullptr;
+  }
+  return pl;
+}
+
+void AddPoly(CPathCombine* chain, const std::vector<Pt3>& pts) {
+  if (CPathPLine3D* pl = PolyOf(pts)) chain->AddTail(pl);
+}
+
+}  // namespace
+
+CPathCombine* CMillCenter::CreateEdgeComb() const {
+  auto* chain = new CPathCombine(8);
+  for (const auto& s : strips) {
+    std::vector<Pt3> top;
+    for (int i = 0; i < s->ChainPoints(); ++i) top.push_back(s->pts[Strip::kSamples * i + 7]);
+    AddPoly(chain, top);
+  }
+  return chain;
+}
+
+CPathCombine* CMillCenter::CreateOffsetSurfComb() const {
+  auto* chain = new CPathCombine(8);
+  for (const auto& f : faces) {
+    for (const auto& t : f->tris) AddPoly(chain, {f->pts[t[0]], f->pts[t[1]], f->pts[t[2]], f->pts[t[0]]});
+    for (const auto& q : f->quads)
+      AddPoly(chain, {f->pts[q[0]], f->pts[q[1]], f->pts[q[2]], f->pts[q[3]], f->pts[q[0]]});
+  }
+  return chain;
+}
+
+CPathCombine* CMillCenter::CreateBoundSurfComb() const {
+  auto* chain = new CPathCombine(8);
+  for (const auto& s : strips) {
+    const int n = s->ChainPoints();
+    for (int i = 0; i < n; ++i)
+      AddPoly(chain, std::vector<Pt3>(s->pts.begin() + Strip::kSamples * i, s->pts.begin() + Strip::kSamples * (i + 1)));
+    for (int j = 0; j < Strip::kSamples; ++j) {
+      std::vector<Pt3> along;
+      for (int i = 0; i < n; ++i) along.push_back(s->pts[Strip::kSamples * i + j]);
+      AddPoly(chain, along);
+    }
+  }
+  return chain;
+}
+
+namespace {
+
+void Unit2(double v[2]) {
+  const double l = std::hypot(v[0], v[1]);
+  if (l > 1e-12) {
+    v[0] /= l;
+    v[1] /= l;
+  } else {
+    v[0] = 1;
+    v[1] = 0;
+  }
+}
+
+// Two quadratic pieces from E to S through the tangent-scaled control points.
+void Blend(const Pt3& E, const double tE[3], const Pt3& S, const double tS[3], double scale, std::vector<Pt3>& out) {
+  const Pt3 c1{E[0] + scale * tE[0], E[1] + scale * tE[1], E[2] + scale * tE[2]};
+  const Pt3 c2{S[0] - scale * tS[0], S[1] - scale * tS[1], S[2] - scale * tS[2]};
+  const Pt3 m{(c1[0] + c2[0]) / 2, (c1[1] + c2[1]) / 2, (c1[2] + c2[2]) / 2};
+  auto quad = [&out](const Pt3& a, const Pt3& b, const Pt3& c) {
+    for (int k = 1; k <= 9; ++k) {
+      const double t = k / 10.0, u = 1 - t;
+      out.push_back({u * u * a[0] + 2 * u * t * b[0] + t * t * c[0], u * u * a[1] + 2 * u * t * b[1] + t * t * c[1],
+                     u * u * a[2] + 2 * u * t * b[2] + t * t * c[2]});
+    }
+  };
+  quad(E, c1, m);
+  out.push_back(m);
+  quad(m, c2, S);
+}
+
+// Interior points of a link (E and S excluded) by type; false when the type cannot be built.
+bool LinkPoints(int type, double param, const Pt3& E, const double tE[3], const Pt3& S, const double tS[3],
+                std::vector<Pt3>& pts) {
+  pts.clear();
+  switch (type) {
+    case 0:
+      pts.push_back({E[2] <= S[2] ? E[0] : S[0], E[2] <= S[2] ? E[1] : S[1], std::max(E[2], S[2])});
+      return true;
+    case 1:
+      return true;
+    case 2: {
+      double te[2] = {tE[0], tE[1]}, ts[2] = {tS[0], tS[1]};
+      Unit2(te);
+      Unit2(ts);
+      if (te[0] * ts[1] - te[1] * ts[0] < -1e-8) {
+        Blend(E, tE, S, tS, param, pts);
+        return true;
+      }
+      const double b = std::max(param, std::hypot(S[0] - E[0], S[1] - E[1]));
+      const double p[2] = {-te[1], te[0]};
+      const double third[3] = {E[0] + b * p[0] + b * te[0], E[1] + b * p[1] + b * te[1], E[2]};
+      const double Q[3] = {E[0] + 2 * b * p[0], E[1] + 2 * b * p[1], E[2]};
+      _arc* arc = nullptr;
+      if (ARC_ByThreePoints(third, Q, E.data(), arc) != 1 || !arc) return false;
+      const int n = std::max(1, static_cast<int>(std::ceil(std::fabs(arc->sweep) / (10 * kPi / 180))));
+      for (int k = 1; k <= n; ++k) {
+        double pt[3], tan[3];
+        ARC_EvPosTan(arc->sweep * k / n, pt, arc, tan);
+        pts.push_back({pt[0], pt[1], pt[2]});
+      }
+      std::free(arc);
+      const Pt3 q{Q[0], Q[1], Q[2]};
+      const double tq[3] = {-te[0], -te[1], 0};
+      Blend(q, tq, S, tS, std::hypot(S[0] - Q[0], S[1] - Q[1]) / 2, pts);
+      return true;
+    }
+    case 3:
+      Blend(E, tE, S, tS, param, pts);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The link as an NC polyline from E to S, sampled every 0.2 so that the check sees between
+// its corners.
+CNcPline* LinkPline(const Pt3& E, const std::vector<Pt3>& mid, const Pt3& S) {
+  std::vector<Pt3> all{E};
+  all.insert(all.end(), mid.begin(), mid.end());
+  all.push_back(S);
+  auto* pl = new CNcPline;
+  for (size_t i = 0; i + 1 < all.size(); ++i) {
+    const Pt3 &a = all[i], &b = all[i + 1];
+    const int n = std::max(1, static_cast<int>(std::ceil(std::hypot(b[0] - a[0], b[1] - a[1]) / 0.2)));
+    for (int k = 0; k < n; ++k) {
+      const double f = static_cast<double>(k) / n;
+      const double p[3] = {a[0] + f * (b[0] - a[0]), a[1] + f * (b[1] - a[1]), a[2] + f * (b[2] - a[2])};
+      pl->AddTail(p);
+    }
+  }
+  pl->AddTail(S.data());
+  return pl;
+}
+
+}  // namespace
+
+int GenLinkMoves(CMillCenter* model, int type, double parameter, CPathCombine* chain) {
+  if (!chain || !chain->head || !model || type < -1 || type > 3) return 0;
+  int count = 0;
+  for (CPathEntity* e = chain->head; e; e = e->next) ++count;
+  CQProgress prog;
+  for (CPathEntity* a = chain->head; a && a->next;) {
+    CPathEntity* b = a->next;
+    double e[3], s[3];
+    a->GetEndPoint(1, e);
+    b->GetEndPoint(0, s);
+    const Pt3 E{e[0], e[1], e[2]}, S{s[0], s[1], s[2]};
+    const double d = std::sqrt((s[0] - e[0]) * (s[0] - e[0]) + (s[1] - e[1]) * (s[1] - e[1]) + (s[2] - e[2]) * (s[2] - e[2]));
+    if (d > 0.01) {
+      if (type != -1) {
+        double tE[3] = {1, 0, 0}, tS[3] = {1, 0, 0};
+        a->GetTangent(1, tE);
+        b->GetTangent(0, tS);
+        // Types in the order they are tried: the one asked for, then the safer fall-backs.
+        std::vector<int> tries{type};
+        if (type == 2) tries.push_back(0);
+        if (type == 3) tries.push_back(1);
+        if (type == 1 || type == 3) tries.push_back(0);
+        std::vector<Pt3> mid;
+        bool placed = false;
+        for (int t : tries) {
+          if (!LinkPoints(t, parameter, E, tE, S, tS, mid)) continue;
+          CNcPline* check = LinkPline(E, mid, S);
+          model->CheckPntString(check);
+          if (check) {
+            delete check;
+            placed = true;
+            break;
+          }
+        }
+        if (!placed) {
+          // Nothing lower gets across: retract over the model's top.
+          const double top = std::max({model->box[5], E[2], S[2]});
+          mid = {{E[0], E[1], top}, {S[0], S[1], top}};
+        }
+        std::vector<Pt3> all{E};
+        all.insert(all.end(), mid.begin(), mid.end());
+        all.push_back(S);
+        all.front()[2] = E[2];
+        all.back()[2] = S[2];
+        if (CPathPLine3D* link = PolyOf(all)) {
+          chain->InsertAfter(link, a);
+          a = link;
+        }
+      }
+    } else if (b->type == kPathLine) {
+      auto* line = static_cast<CPathLine3D*>(b);
+      std::copy(e, e + 3, line->start);
+    } else if (b->type == kPathPLine) {
+      auto* pl = static_cast<CPathPLine3D*>(b);
+      if (pl->points) std::copy(e, e + 3, pl->points[0]);
+    }
+    a = b;
+    if (count > 1) prog.SetRange(1.0 / (count - 1));
+  }
+  return 1;
 }

@@ -17,6 +17,7 @@ class CGeMesh;
 class CTool;
 class CNcPline;
 class CProtectNet;
+class CPathCombine;
 struct _facet;
 
 // Edges of a facet table as vertex-index pairs.
@@ -98,6 +99,12 @@ class CMillCenter {
   // under the model.
   void CheckPntString(CNcPline*& pline);
 
+  // New chains (operation code 8) of polylines that show the model, owned by the caller: the
+  // strips' tops; every face of every face table; every strip's samples across and along.
+  CPathCombine* CreateEdgeComb() const;
+  CPathCombine* CreateOffsetSurfComb() const;
+  CPathCombine* CreateBoundSurfComb() const;
+
   // Construction steps.
   // Class of the facet table: 0 flat facing up, 1 vertical walls, 2 facing up, 4 mixed; 5 when
   // cancelled. Fills the inner and outer edges.
@@ -142,6 +149,14 @@ class CMillCenter {
   double Bottom() const { return box[2]; }
   void ProjectFrom(double p[3], double start) const;
 };
+
+// Joins consecutive entities of the chain whose ends lie more than 0.01 apart by a link of the
+// given type (-1 none, 0 up-and-over, 1 straight, 2 half turn, 3 smooth blend); closer ones
+// are snapped together. Every link is checked against the model: a gouging half turn or
+// up-and-over falls back to a straight link, a gouging blend or straight link to up-and-over,
+// and an up-and-over that still gouges to a retract over the model's top. 0 for an empty or
+// missing chain, a missing model or a type outside -1..3.
+int GenLinkMoves(CMillCenter* model, int type, double parameter, CPathCombine* chain);
 
 // Null for a missing or empty mesh list, a missing cutter, a cutter whose diameter is not a
 // positive finite number, or cancellation. reserve is not read.

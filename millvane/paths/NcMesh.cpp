@@ -276,7 +276,10 @@ double CNcMesh::FacetHeight(int f, double x, double y) const {
     const double pos = fixed == 1 ? x : y;
     const double span = cs[1][0] - cs[0][0];
     const double u = (pos - cs[0][0]) / span;
-    out = (u > 0.0 && u < 1.0) ? cs[0][1] + u * (cs[1][1] - cs[0][1]) : kToolNoContact;
+    // Closed, with a hair of slack: a point on an edge shared by two facets must be answered
+    // by at least one of them, or it stays wherever the probe started.
+    constexpr double kEdgeSlack = 1e-9;
+    out = (u >= -kEdgeSlack && u <= 1.0 + kEdgeSlack) ? cs[0][1] + u * (cs[1][1] - cs[0][1]) : kToolNoContact;
     return 2;
   };
   double h = kToolNoContact;

@@ -164,34 +164,49 @@ struct GougeReport {
   double worstAbove = 0;   // largest (path z - drop height)
   size_t samples = 0;
   P3 at{0, 0, 0};          // where worstBelow was found
+  P3 atAbove{0, 0, 0};     // where worstAbove was found
+  size_t nAbove = 0;       // samples standing more than aboveTol over the surface
 };
 
 // Samples every segment of the polyline every `step` (and its ends); samples where nothing is
-// under the cutter (drop height -1e300) are not counted.
+// under the cutter are not counted. Heights above are measured against the drop height raised
+// to `floor` (a path clamped at a bottom depth stands there, not on the drop height), and the
+// highest drop within `reach` along the segment: where the drop height rises steeply a path
+// point off by a hair sideways is as good as on it.
 inline GougeReport CheckGouge(const std::vector<P3>& path, const std::vector<const CGeMesh*>& meshes, CTool* tool,
-                              double step) {
+                              double step, double floor = -1e300, double reach = 0.0, double aboveTol = 0.02) {
   GougeReport r;
-  auto visit = [&](const P3& p) {
+  auto visit = [&](const P3& p, double ux, double uy) {
     const double h = DropHeight(meshes, tool, p.x, p.y);
-    if (h < -1e299) return;
+    if (h <= kToolNoContact / 2) return;  // nothing under the cutter here
     ++r.samples;
     if (h - p.z > r.worstBelow) {
       r.worstBelow = h - p.z;
       r.at = p;
     }
-    r.worstAbove = std::max(r.worstAbove, p.z - h);
+    double top = std::max(h, floor);
+    if (reach > 0)
+      for (double s : {-reach, reach}) top = std::max(top, DropHeight(meshes, tool, p.x + s * ux, p.y + s * uy));
+    if (p.z - top > aboveTol) ++r.nAbove;
+    if (p.z - top > r.worstAbove) {
+      r.worstAbove = p.z - top;
+      r.atAbove = p;
+    }
   };
-  if (path.size() == 1) visit(path[0]);
+  if (path.size() == 1) visit(path[0], 1, 0);
+  double ux = 1, uy = 0;
   for (size_t i = 0; i + 1 < path.size(); ++i) {
     const P3 &a = path[i], &b = path[i + 1];
     const double len = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y) + (b.z - a.z) * (b.z - a.z));
+    const double lxy = std::hypot(b.x - a.x, b.y - a.y);
+    if (lxy > 1e-12) ux = (b.x - a.x) / lxy, uy = (b.y - a.y) / lxy;
     const int n = std::max(1, static_cast<int>(std::ceil(len / step)));
     for (int k = 0; k < n; ++k) {
       const double f = static_cast<double>(k) / n;
-      visit({a.x + f * (b.x - a.x), a.y + f * (b.y - a.y), a.z + f * (b.z - a.z)});
+      visit({a.x + f * (b.x - a.x), a.y + f * (b.y - a.y), a.z + f * (b.z - a.z)}, ux, uy);
     }
   }
-  if (!path.empty()) visit(path.back());
+  if (!path.empty()) visit(path.back(), ux, uy);
   return r;
 }
 

@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include "millvane/paths/NcPline.h"
+#include "millvane/paths/PathCombine.h"
+#include "millvane/paths/PathEntity.h"
 #include "millvane/surfpaths/ProtectNet.h"
 #include "platform/panlet/Progress.h"
 #include "support/MeshOracle.h"
@@ -285,4 +287,95 @@ TEST_F(MillCenterTest, CheckPntStringDeletesAGougingString) {
   CNcPline* under = make({{0, 0, 3}, {1, 0, 1.9}, {2, 0, 3}});
   b->model->CheckPntString(under);
   EXPECT_EQ(under, nullptr);
+}
+
+namespace {
+
+CPathCombine* TwoLines(const double a0[3], const double a1[3], const double b0[3], const double b1[3]) {
+  auto* c = new CPathCombine(8);
+  c->AddTail(new CPathLine3D(a0, a1));
+  c->AddTail(new CPathLine3D(b0, b1));
+  return c;
+}
+
+std::vector<std::array<double, 3>> LinkOf(CPathCombine* c) {
+  std::vector<std::array<double, 3>> pts;
+  CPathEntity* link = c->head->next;
+  if (!link || link->type != kPathPLine) return pts;
+  auto* pl = static_cast<CPathPLine3D*>(link);
+  for (int i = 0; i <= pl->count; ++i) pts.push_back({pl->points[i][0], pl->points[i][1], pl->points[i][2]});
+  return pts;
+}
+
+}  // namespace
+
+// Links between the ends of two cuts on either side of a dome: whatever type is asked for,
+// no sampled point of the link lies under the model.
+TEST_F(MillCenterTest, LinkMovesNeverCutIntoTheModel) {
+  CTBall ball(2);
+  auto b = Build(oracle::Hemisphere(6, 48, 12), &ball);
+  ASSERT_NE(b->model, nullptr);
+  CMillCenter& m = *b->model;
+  const double a0[3] = {-12, -1, 0}, a1[3] = {-8, 0, 0}, b0[3] = {8, 0, 0}, b1[3] = {12, 1, 0};
+  for (int type : {0, 1, 2, 3}) {
+    std::unique_ptr<CPathCombine, void (*)(CPathCombine*)> c(TwoLines(a0, a1, b0, b1), [](CPathCombine* p) { p->Delete(); });
+    ASSERT_EQ(GenLinkMoves(&m, type, 2.0, c.get()), 1);
+    const auto link = LinkOf(c.get());
+    ASSERT_GE(link.size(), 2u) << type;
+    EXPECT_EQ(link.front()[0], -8);
+    EXPECT_EQ(link.back()[0], 8);
+    for (size_t i = 0; i + 1 < link.size(); ++i)
+      for (int k = 0; k <= 20; ++k) {
+        const double f = k / 20.0;
+        const double x = link[i][0] + f * (link[i + 1][0] - link[i][0]);
+        const double y = link[i][1] + f * (link[i + 1][1] - link[i][1]);
+        const double z = link[i][2] + f * (link[i + 1][2] - link[i][2]);
+        EXPECT_GE(z, Project(m, x, y) - 0.05) << "type " << type << " at " << x << " " << y;
+      }
+  }
+}
+
+TEST_F(MillCenterTest, LinkMovesSnapCloseEndsAndRefuseUnknownTypes) {
+  CTBall ball(2);
+  auto b = Build(oracle::Plane(40, 0), &ball);
+  ASSERT_NE(b->model, nullptr);
+  const double a0[3] = {0, 0, 0}, a1[3] = {5, 0, 0}, b0[3] = {5.005, 0, 0}, b1[3] = {9, 0, 0};
+  CPathCombine* c = TwoLines(a0, a1, b0, b1);
+  EXPECT_EQ(GenLinkMoves(b->model.get(), 3, 1.0, c), 1);
+  EXPECT_EQ(c->head->next, c->tail);  // no link, the second line starts where the first ends
+  EXPECT_EQ(static_cast<CPathLine3D*>(c->tail)->start[0], 5);
+  EXPECT_EQ(GenLinkMoves(b->model.get(), 4, 1.0, c), 0);
+  EXPECT_EQ(GenLinkMoves(b->model.get(), -2, 1.0, c), 0);
+  EXPECT_EQ(GenLinkMoves(nullptr, 1, 1.0, c), 0);
+  c->Delete();
+  // Over a flat model a blend stays: E, nine points, the middle, nine points, S.
+  const double f0[3] = {0, 0, 0}, f1[3] = {5, 0, 0}, g0[3] = {5, 3, 0}, g1[3] = {0, 3, 0};
+  CPathCombine* d = TwoLines(f0, f1, g0, g1);
+  EXPECT_EQ(GenLinkMoves(b->model.get(), 3, 1.0, d), 1);
+  EXPECT_EQ(LinkOf(d).size(), 21u);
+  d->Delete();
+  CPathCombine* none = TwoLines(f0, f1, g0, g1);
+  EXPECT_EQ(GenLinkMoves(b->model.get(), -1, 1.0, none), 1);
+  EXPECT_EQ(none->head->next, none->tail);
+  none->Delete();
+}
+
+TEST_F(MillCenterTest, ModelViewsCountTheirRecords) {
+  CTBall ball(2);
+  auto b = Build(oracle::TiltedPlane(10, 0.3, 0, 3), &ball);
+  ASSERT_NE(b->model, nullptr);
+  CMillCenter& m = *b->model;
+  auto count = [](CPathCombine* c) {
+    int n = 0;
+    for (CPathEntity* e = c->head; e; e = e->next) ++n;
+    c->Delete();
+    return n;
+  };
+  size_t faces = 0;
+  for (const auto& f : m.faces) faces += f->tris.size() + f->quads.size();
+  EXPECT_EQ(count(m.CreateOffsetSurfComb()), static_cast<int>(faces));
+  EXPECT_EQ(count(m.CreateEdgeComb()), static_cast<int>(m.strips.size()));
+  int bound = 0;
+  for (const auto& s : m.strips) bound += s->ChainPoints() + CMillCenter::Strip::kSamples;
+  EXPECT_EQ(count(m.CreateBoundSurfComb()), bound);
 }

@@ -227,18 +227,27 @@ TEST(NcMesh, TinyToolGivesFacetSurfaceHeights) {
   EXPECT_NEAR(q.z, 0.25 * 3.3, 1e-6);
 }
 
-TEST(NcMesh, FacetSectionBoundaryCountsAsOutside) {
+TEST(NcMesh, FacetSectionBoundaryCountsAsInside) {
   CGeMesh tri;
-  tri.vertices = {CPoint3d(0, 0, 0), CPoint3d(10, 0, 0), CPoint3d(0, 10, 0), CPoint3d(10, 10, 0)};
+  tri.vertices = {CPoint3d(0, 0, 2), CPoint3d(10, 0, 2), CPoint3d(0, 10, 2), CPoint3d(10, 10, 2)};
   tri.faces = {CGeMesh::Face{{0, 1, 2}}, CGeMesh::Face{{1, 3, 2}}};
   CNcMesh m;
   m.Init(&tri);
   m.SetTool(nullptr);
-  // The section y = 5 of the first triangle runs from x = 0 to x = 5.
-  EXPECT_EQ(m.FacetHeight(0, 2.5, 5), 0.0);
-  EXPECT_EQ(m.FacetHeight(0, 5, 5), kToolNoContact);
-  EXPECT_EQ(m.FacetHeight(0, 0, 5), kToolNoContact);
+  // The section y = 5 of the first triangle runs from x = 0 to x = 5, ends included.
+  EXPECT_EQ(m.FacetHeight(0, 2.5, 5), 2.0);
+  EXPECT_EQ(m.FacetHeight(0, 5, 5), 2.0);
+  EXPECT_EQ(m.FacetHeight(0, 0, 5), 2.0);
   EXPECT_EQ(m.FacetHeight(0, 6, 5), kToolNoContact);
+  // A point on the diagonal the two facets share is raised onto the surface, not left at the
+  // probe depth; likewise every point of a line along that edge.
+  m.Mark_Box2D(_tagBox2D{{-1, -1}, {11, 11}});
+  for (int k = 0; k <= 1000; ++k) {
+    const double t = k / 1000.0;
+    double z = -50;
+    m.ProjectPoint(10 * t, 10 - 10 * t, z);
+    ASSERT_EQ(z, 2.0) << t;
+  }
 }
 
 TEST(NcMesh, NarrowingKeepsTheRegion) {
