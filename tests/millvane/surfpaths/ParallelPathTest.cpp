@@ -323,6 +323,11 @@ TEST_F(ParallelPathTest, HostileInputGivesNull) {
   // Still usable afterwards.
   std::unique_ptr<CDbPathGroup> db(gen.CreateParallelPath(m->centre.get(), nullptr, good));
   EXPECT_TRUE(db);
+  // A model so wide that its net would need about 1e14 nodes is refused before allocating.
+  auto wide = Build(oracle::Plane(1e6, 0.0, 2), &ball);
+  ASSERT_TRUE(wide->centre);
+  CParamSrfFinish coarse = Finish(30.0, 40.0, 1e5, 0, 0.0);
+  EXPECT_EQ(gen.CreateParallelPath(wide->centre.get(), nullptr, coarse), nullptr);
 }
 
 TEST_F(ParallelPathTest, CancelFreesEverythingAndRestoresTheModel) {
