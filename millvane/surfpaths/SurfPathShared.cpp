@@ -3,11 +3,14 @@
 #include <cmath>
 #include <memory>
 
+#include "millvane/loops/SmartCurveLib.h"
 #include "millvane/loops/SmartLoop.h"
 #include "millvane/paths/MillCenter.h"
 #include "millvane/paths/NcPline.h"
 #include "millvane/paths/PathCombine.h"
 #include "millvane/paths/PathGroup.h"
+#include "millvane/surfpaths/IntLineSet.h"
+#include "millvane/surfpaths/ProtectNet.h"
 
 CSmartLoop* SrfRetriedOffset(const CSmartLoop* chain, double a, double b,
                              const QNC_CornerType& corner) {
@@ -77,4 +80,67 @@ int SrfProjectLoopsOnModel(CMillCenter* model, const CSmartLoop* loops, CPathGro
     ++added;
   }
   return added;
+}
+
+CSmartLoop* SrfCurvesToLoops(const CIntCurveSet& set, double tol, double cosMin) {
+  CSmartCurveLib lib;
+  const double limits[2] = {tol, cosMin};
+  for (const IntCurve* c = set.head; c; c = c->next) {
+    const size_t n = c->pts.size();
+    if (n < 2) continue;
+    std::vector<Pt2> mids(n - 1);
+    for (size_t i = 0; i + 1 < n; ++i)
+      mids[i] = {0.5 * (c->pts[i][0] + c->pts[i + 1][0]), 0.5 * (c->pts[i][1] + c->pts[i + 1][1])};
+    auto sc = std::make_unique<CSmartCurve>();
+    sc->FitArcs(static_cast<int>(n - 1), reinterpret_cast<const double(*)[2]>(c->pts.data()),
+                limits, reinterpret_cast<const double(*)[2]>(mids.data()));
+    if (sc->head) lib.AddCurves(sc.release());
+  }
+  return lib.ChainLibLoops();
+}
+
+namespace {
+
+// Calls f with every sample of the loop; stops when f answers true.
+template <class F>
+bool AnySample(const CSmartLoop* l, F f) {
+  if (!l->curve) return false;
+  for (const CSmartSect* s = l->curve->head; s; s = s->next) {
+    const int n = s->IsLine() ? 1 : 5;
+    for (int k = 0; k < n; ++k) {
+      double p[2];
+      s->EvPoint(0.2 * k, p);
+      if (f(p)) return true;
+    }
+  }
+  return false;
+}
+
+template <class F>
+void ForTree(const CSmartLoop* loop, F f) {
+  f(loop);
+  for (const CSmartLoop* i = loop->islands; i; i = i->next) f(i);
+  for (const CSmartLoop* c = loop->children; c; c = c->next) f(c);
+}
+
+}  // namespace
+
+bool SrfLoopCovered(const CProtectNet& net, const CSmartLoop* loop, double z) {
+  if (!loop) return false;
+  bool covered = false;
+  ForTree(loop, [&](const CSmartLoop* l) {
+    if (!covered)
+      covered = AnySample(l, [&](const double* p) { return net.HeightAt(p[0], p[1]) > z + 0.01; });
+  });
+  return covered;
+}
+
+bool SrfLoopUncovered(const CProtectNet& net, const CSmartLoop* loop, double z) {
+  if (!loop) return false;
+  bool all = true;
+  ForTree(loop, [&](const CSmartLoop* l) {
+    if (all)
+      all = AnySample(l, [&](const double* p) { return net.HeightAt(p[0], p[1]) < z + 0.01; });
+  });
+  return all;
 }

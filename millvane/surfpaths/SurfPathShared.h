@@ -6,7 +6,9 @@
 
 #include "millvane/surfpaths/SectionProfile.h"
 
+class CIntCurveSet;
 class CMillCenter;
+class CProtectNet;
 class CPathGroup;
 class CSmartLoop;
 class CSmartSect;
@@ -25,3 +27,14 @@ void SampleSectAfterStart(const CSmartSect* s, double tol, PtCurve& out);
 // and raised onto it, with samples along every segment; appended to target. The number of
 // combines added.
 int SrfProjectLoopsOnModel(CMillCenter* model, const CSmartLoop* loops, CPathGroup& target);
+
+// Each curve of the set becomes a smart curve of lines and arcs (its points and chord midpoints
+// fitted within tol, long chords against the arc tangent at least cosMin); the curves are chained
+// into closed loops. Null when none closes.
+CSmartLoop* SrfCurvesToLoops(const CIntCurveSet& set, double tol, double cosMin);
+
+// Whether material stands above z + 0.01 at some sample of the loop, its islands or children
+// (lines sampled at their start, arcs at t = 0, 0.2 .. 0.8).
+bool SrfLoopCovered(const CProtectNet& net, const CSmartLoop* loop, double z);
+// Whether every loop of that tree has at least one sample below z + 0.01.
+bool SrfLoopUncovered(const CProtectNet& net, const CSmartLoop* loop, double z);
