@@ -57,6 +57,13 @@ int Select(std::vector<int>& out, size_t total, Pred keep) {
   return n;
 }
 
+// Entry numbers 0 .. n - 1, kept while n stays.
+void Identity(std::vector<int>& ids, size_t n) {
+  if (ids.size() == n) return;
+  ids.resize(n);
+  for (size_t i = 0; i < n; ++i) ids[i] = static_cast<int>(i);
+}
+
 }  // namespace
 
 CNcMesh::CNcMesh() { BOX3D_Init0(&box); }
@@ -65,6 +72,8 @@ CNcMesh::~CNcMesh() { delete tool; }
 
 void CNcMesh::Init(CGeMesh* mesh) {
   if (!mesh) return;
+  RegionChanged();
+  m_allFacetY.valid = m_allEdgeY.valid = false;
   // A non-finite vertex, or a face or edge naming a vertex that is not there, would make its
   // facets vanish from the queries and let the cutter drop through the part: refuse the mesh.
   const size_t nv = mesh->vertices.size();
@@ -121,6 +130,8 @@ void CNcMesh::Init(CGeMesh* mesh) {
 }
 
 void CNcMesh::SetTool(CTool* t) {
+  RegionChanged();  // the boxes change with the cutter
+  m_allFacetY.valid = m_allEdgeY.valid = false;
   delete tool;
   tool = nullptr;
   m_badTool = t && !std::isfinite(t->GetDia());
@@ -172,6 +183,7 @@ void CNcMesh::CalcBox() {
 }
 
 void CNcMesh::RotateZ(double c, double s) {
+  RegionChanged();
   for (size_t i = 0; i + 2 < vertices.size(); i += 3) {
     const double x = vertices[i], y = vertices[i + 1];
     vertices[i] = c * x - s * y;
@@ -188,6 +200,7 @@ void CNcMesh::Mark_Box3D(const _tagBox3D& b) {
 }
 
 void CNcMesh::Mark_Box2D(const _tagBox2D& b) {
+  RegionChanged();
   m_nActFacet = m_nActEdge = m_nRegFacet = m_nRegEdge = 0;
   if (!XYMeets(box, b, 0.01)) return;
   m_nRegFacet = Select(m_regFacet, facets.size(), [&](int i) { return XYMeets(facets[i].box, b, 0.01); });
@@ -208,44 +221,96 @@ void CNcMesh::Mark_SubBox2D(const _tagBox2D& b) {
 }
 
 void CNcMesh::Mark_IsoYLine(double y) {
+  RegionChanged();
   m_nActFacet = m_nActEdge = m_nRegFacet = m_nRegEdge = 0;
   if (y < box.min[1] || y > box.max[1]) return;
-  auto in = [y](const _tagBox3D& b) { return b.min[1] <= y && y <= b.max[1]; };
-  m_nRegFacet = Select(m_regFacet, facets.size(), [&](int i) { return in(facets[i].box); });
-  m_nRegEdge = Select(m_regEdge, edges.size(), [&](int i) { return in(edges[i].box); });
+  // Every entry whose y range holds y, through the index over all entries.
+  Identity(m_allFacets, facets.size());
+  Identity(m_allEdges, edges.size());
+  m_nRegFacet = Narrow(m_allFacetY, m_allFacets, static_cast<int>(facets.size()), m_regFacet, facets, m_facetStamp,
+                       1, y, y, 0.0);
+  m_nRegEdge = Narrow(m_allEdgeY, m_allEdges, static_cast<int>(edges.size()), m_regEdge, edges, m_edgeStamp, 1, y,
+                      y, 0.0);
   std::copy_n(m_regFacet.begin(), m_nRegFacet, m_actFacet.begin());
   std::copy_n(m_regEdge.begin(), m_nRegEdge, m_actEdge.begin());
   m_nActFacet = m_nRegFacet;
   m_nActEdge = m_nRegEdge;
 }
 
-namespace {
-
-// Narrows the region to the entries whose range along axis, widened by 0.01, meets [a, b].
-template <class T>
-int NarrowAxis(std::vector<int>& reg, int nReg, std::vector<int>& act, const std::vector<T>& items, int axis,
-               double a, double b) {
-  const int n = Partition(reg, nReg, [&](int i) {
-    return items[i].box.min[axis] - 0.01 <= b && a <= items[i].box.max[axis] + 0.01;
-  });
-  std::copy_n(reg.begin(), n, act.begin());
-  return n;
+void CNcMesh::RegionChanged() {
+  for (int i = 0; i < 2; ++i) m_facetIndex[i].valid = m_edgeIndex[i].valid = false;
 }
 
-}  // namespace
+
+template <class T>
+int CNcMesh::Narrow(AxisIndex& ix, const std::vector<int>& reg, int nReg, std::vector<int>& act,
+                    const std::vector<T>& items, std::vector<unsigned>& stamp, int axis, double a, double b,
+                    double widen) {
+  if (nReg == 0) return 0;
+  // The entries' ranges along the axis, widened as the narrowing compares them.
+  auto lo = [&](int i) { return items[i].box.min[axis] - widen; };
+  auto hi = [&](int i) { return items[i].box.max[axis] + widen; };
+  if (!ix.valid) {
+    double l = 1e300, h = -1e300, span = 0.0;
+    for (int k = 0; k < nReg; ++k) {
+      const int i = reg[k];
+      l = std::min(l, lo(i));
+      h = std::max(h, hi(i));
+      span += hi(i) - lo(i);
+    }
+    // Buckets about as wide as an entry: each entry then sits in a few, and a short interval
+    // meets a few.
+    const double extent = std::max(h - l, 1e-9);
+    const double nb = std::clamp(std::floor(extent / std::max(span / nReg, 1e-9)), 1.0, 4.0 * nReg + 1.0);
+    ix.buckets = static_cast<int>(nb);
+    ix.lo = l;
+    ix.width = extent / ix.buckets;
+    auto bucket = [&](double x) {
+      return static_cast<int>(std::clamp(std::floor((x - ix.lo) / ix.width), 0.0, ix.buckets - 1.0));
+    };
+    ix.start.assign(ix.buckets + 1, 0);
+    for (int k = 0; k < nReg; ++k)
+      for (int c = bucket(lo(reg[k])); c <= bucket(hi(reg[k])); ++c) ++ix.start[c + 1];
+    for (int c = 0; c < ix.buckets; ++c) ix.start[c + 1] += ix.start[c];
+    ix.items.resize(ix.start[ix.buckets]);
+    std::vector<int> fill(ix.start.begin(), ix.start.end() - 1);
+    for (int k = 0; k < nReg; ++k)
+      for (int c = bucket(lo(reg[k])); c <= bucket(hi(reg[k])); ++c) ix.items[fill[c]++] = reg[k];
+    ix.valid = true;
+  }
+  if (b < ix.lo || a > ix.lo + ix.width * ix.buckets) return 0;
+  auto bucket = [&](double x) {
+    return static_cast<int>(std::clamp(std::floor((x - ix.lo) / ix.width), 0.0, ix.buckets - 1.0));
+  };
+  if (stamp.size() != items.size()) stamp.assign(items.size(), 0);
+  if (++m_stamp == 0) {  // wrapped: start the marks afresh
+    std::fill(m_facetStamp.begin(), m_facetStamp.end(), 0);
+    std::fill(m_edgeStamp.begin(), m_edgeStamp.end(), 0);
+    m_stamp = 1;
+  }
+  int n = 0;
+  for (int c = bucket(a), c1 = bucket(b); c <= c1; ++c)
+    for (int k = ix.start[c]; k < ix.start[c + 1]; ++k) {
+      const int i = ix.items[k];
+      if (stamp[i] == m_stamp) continue;
+      stamp[i] = m_stamp;
+      if (lo(i) <= b && a <= hi(i)) act[n++] = i;
+    }
+  return n;
+}
 
 void CNcMesh::Mark_XInter(double x0, double x1) {
   m_nActFacet = m_nActEdge = 0;
   if (x0 > box.max[0] || x1 < box.min[0]) return;
-  m_nActFacet = NarrowAxis(m_regFacet, m_nRegFacet, m_actFacet, facets, 0, x0, x1);
-  m_nActEdge = NarrowAxis(m_regEdge, m_nRegEdge, m_actEdge, edges, 0, x0, x1);
+  m_nActFacet = Narrow(m_facetIndex[0], m_regFacet, m_nRegFacet, m_actFacet, facets, m_facetStamp, 0, x0, x1);
+  m_nActEdge = Narrow(m_edgeIndex[0], m_regEdge, m_nRegEdge, m_actEdge, edges, m_edgeStamp, 0, x0, x1);
 }
 
 void CNcMesh::Mark_YInter(double y0, double y1) {
   m_nActFacet = m_nActEdge = 0;
   if (y0 > box.max[1] || y1 < box.min[1]) return;
-  m_nActFacet = NarrowAxis(m_regFacet, m_nRegFacet, m_actFacet, facets, 1, y0, y1);
-  m_nActEdge = NarrowAxis(m_regEdge, m_nRegEdge, m_actEdge, edges, 1, y0, y1);
+  m_nActFacet = Narrow(m_facetIndex[1], m_regFacet, m_nRegFacet, m_actFacet, facets, m_facetStamp, 1, y0, y1);
+  m_nActEdge = Narrow(m_edgeIndex[1], m_regEdge, m_nRegEdge, m_actEdge, edges, m_edgeStamp, 1, y0, y1);
 }
 
 double CNcMesh::FacetHeight(int f, double x, double y) const {

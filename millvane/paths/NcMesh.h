@@ -73,5 +73,27 @@ class CNcMesh {
   // facets outside the region, leaves the region intact.
   std::vector<int> m_regFacet, m_actFacet, m_regEdge, m_actEdge;
   int m_nActFacet = 0, m_nRegFacet = 0, m_nActEdge = 0, m_nRegEdge = 0;
+
+  // Buckets of the region's entries along x or y, so that narrowing a long region to a short
+  // interval (a point or a segment of a sweep line) looks at the entries near it only. Built
+  // on the first narrowing after the region changes; gives the same entries as a scan.
+  struct AxisIndex {
+    bool valid = false;
+    double lo = 0.0, width = 1.0;
+    int buckets = 0;
+    std::vector<int> start;  // bucket b holds items[start[b] .. start[b + 1])
+    std::vector<int> items;
+  };
+  template <class T>
+  int Narrow(AxisIndex& index, const std::vector<int>& reg, int nReg, std::vector<int>& act,
+             const std::vector<T>& items, std::vector<unsigned>& stamp, int axis, double a, double b,
+             double widen = 0.01);
+  void RegionChanged();
+  AxisIndex m_facetIndex[2], m_edgeIndex[2];
+  // The same over every entry along y, for the iso-Y region; rebuilt when the boxes change.
+  AxisIndex m_allFacetY, m_allEdgeY;
+  std::vector<int> m_allFacets, m_allEdges;
+  std::vector<unsigned> m_facetStamp, m_edgeStamp;
+  unsigned m_stamp = 0;
   bool m_badMesh = false, m_badTool = false;
 };

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/GePolyline.h"
@@ -149,6 +151,8 @@ void CMsSweepBase::Reset() {
 void CMsSweepBase::BuildModel(const std::vector<CGeMesh*>& meshes, double share) {
   delete m_pModel;
   m_pModel = new CMillModel;
+  m_Meshes = meshes;
+  m_dTurn = 0;
   CQProgress prog;
   for (CGeMesh* m : meshes) {
     auto* nc = new CNcMesh;
@@ -168,6 +172,19 @@ void CMsSweepBase::TakeRegions(CTypedPtrList<CObList, CGeRegion*>* regions) {
   if (m_RegionList.IsEmpty()) m_RegionList.AddTail(RectRegion(m_Box));
 }
 
+std::unique_ptr<CMillModel> CMsSweepBase::CloneModel() const {
+  auto m = std::make_unique<CMillModel>();
+  for (CGeMesh* g : m_Meshes) {
+    auto* nc = new CNcMesh;
+    nc->Init(g);
+    m->meshes.push_back(nc);
+  }
+  if (m_dTurn != 0) m->RotateWithZAxis(m_dTurn);
+  m->SetTool(m_pTool);
+  m->SetMillDepth(m_pModel->depth1, m_pModel->depth2);
+  return m;
+}
+
 CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share) {
   CPocketLine scan;
   for (POSITION pos = m_RegionList.GetHeadPosition(); pos;) scan.m_RegionList.AddTail(m_RegionList.GetNext(pos)->Copy());
@@ -176,25 +193,58 @@ CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share) {
   scan.SetInterval(m_dLineStep);
   scan.BuildAllScanLine();
   m_ScanLines = scan.TakeScanLines();
-  auto grp = std::make_unique<CNcPlineGrp>();
+  const size_t nLines = m_ScanLines.size();
+  // Lines are independent until they are linked: each thread takes every T-th line on its own
+  // model (the marking lists are per model), and the lines are gathered in order afterwards.
+  size_t threads = m_nThreads > 0 ? static_cast<size_t>(m_nThreads)
+                                   : std::min<size_t>(4, std::max(1u, std::thread::hardware_concurrency()));
+  threads = std::max<size_t>(1, std::min(threads, nLines / 4));
+  std::vector<std::vector<CNcPline*>> perLine(nLines);
+  std::atomic<bool> stop{false}, failed{false};
   CQProgress prog;
-  const double n = static_cast<double>(std::max<size_t>(m_ScanLines.size(), 1));
-  for (size_t i = 0; i < m_ScanLines.size(); ++i) {
-    const auto& line = m_ScanLines[i];
-    for (size_t k = 0; k + 1 < line.size(); k += 2) {
-      const double p0[3] = {line[k][0], line[k][1], m_dLowDepth};
-      const double p1[3] = {line[k + 1][0], line[k + 1][1], m_dLowDepth};
-      CNcPline* pl = m_pModel->CreateLinePath(p0, p1, m_dPointStep, tol);
-      if (!pl) {
-        if (gIsProgressCancel()) return nullptr;
-        continue;  // a line the model could not answer is left out, not the whole run
-      }
-      pl->index = static_cast<int>(i);
-      grp->AddTail(pl);
-    }
-    if (gIsProgressCancel()) return nullptr;
-    prog.SetRange(share / n);
+  const double n = static_cast<double>(std::max<size_t>(nLines, 1));
+  // The copies are made here, one after another: preparing a mesh may complete its edge list.
+  std::vector<std::unique_ptr<CMillModel>> models;
+  try {
+    for (size_t t = 1; t < threads; ++t) models.push_back(CloneModel());
+  } catch (const std::bad_alloc&) {
+    models.clear();
+    threads = 1;
   }
+  auto work = [&](size_t first) {
+    try {
+      CMillModel* model = first > 0 ? models[first - 1].get() : m_pModel;
+      for (size_t i = first; i < nLines && !stop; i += threads) {
+        const auto& line = m_ScanLines[i];
+        for (size_t k = 0; k + 1 < line.size(); k += 2) {
+          const double p0[3] = {line[k][0], line[k][1], m_dLowDepth};
+          const double p1[3] = {line[k + 1][0], line[k + 1][1], m_dLowDepth};
+          // A line the model cannot answer (or a cancelled one) is left out here.
+          if (CNcPline* pl = model->CreateLinePath(p0, p1, m_dPointStep, tol)) {
+            pl->index = static_cast<int>(i);
+            perLine[i].push_back(pl);
+          }
+        }
+        if (gIsProgressCancel()) stop = true;
+        prog.SetRange(share / n);
+      }
+    } catch (...) {
+      failed = true;
+      stop = true;
+    }
+  };
+  if (threads == 1) {
+    work(0);
+  } else {
+    std::vector<std::thread> pool;
+    for (size_t t = 1; t < threads; ++t) pool.emplace_back(work, t);
+    work(0);
+    for (auto& th : pool) th.join();
+  }
+  auto grp = std::make_unique<CNcPlineGrp>();
+  for (auto& line : perLine)
+    for (CNcPline* pl : line) grp->AddTail(pl);
+  if (stop || failed) return nullptr;  // the group frees what was made
   return grp.release();
 }
 
@@ -258,6 +308,39 @@ void CMsSweepBase::FinishOutput(CGeGroup3d* out, int firstNew, double angleDeg, 
   out->CalcBox();
 }
 
+bool CMsSweepBase::StartRun(CTool* tool, const SrfSweepBlock& sw, double pointStep) {
+  // A step of nothing is no request for a hair-thin sweep: refuse it.
+  if (sw.step <= 0) return false;
+  m_dLineStep = tool->IntervalDist(sw.step);
+  if (!(m_dLineStep > 0) || !std::isfinite(m_dLineStep)) return false;
+  m_dPointStep = pointStep;
+  m_pTool = sw.allowance > 0.01 ? tool->GetInflateTool(static_cast<float>(sw.allowance)) : tool->Copy();
+  m_pTool->SetAidParam();
+  return true;
+}
+
+bool CMsSweepBase::PrepareModel(const std::vector<CGeMesh*>& meshes, CTypedPtrList<CObList, CGeRegion*>* regions,
+                                double dia, double angleDeg, double cutDepth, double share) {
+  BuildModel(meshes, 0.0);
+  if (!MeshBox(meshes, m_Box)) return false;
+  if (m_Box.max[0] - m_Box.min[0] < dia || m_Box.max[1] - m_Box.min[1] < dia) return false;
+  TakeRegions(regions);
+  if (std::fabs(angleDeg) > 0.01) {
+    const double c[2] = {0, 0};
+    m_dTurn = -angleDeg * kDegToRad;
+    m_pModel->RotateWithZAxis(m_dTurn);
+    for (POSITION pos = m_RegionList.GetHeadPosition(); pos;) m_RegionList.GetNext(pos)->Rotate(c, m_dTurn);
+  }
+  m_pModel->SetTool(m_pTool);
+  if (gIsProgressCancel()) return false;
+  CQProgress prog;
+  prog.SetRange(share);
+  m_dTop = m_Box.max[2];
+  m_dLowDepth = std::max(m_dTop - cutDepth, m_Box.min[2]);
+  m_pModel->SetMillDepth(m_dTop, m_dLowDepth);
+  return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Finishing
 
@@ -269,37 +352,17 @@ void CMsFinishSweepLine::GenPath(CTypedPtrList<CObList, CGeMesh*>* meshes, CType
   Reset();
   m_Param = *param;
   SrfSweepBlock& sw = m_Param.Sweep();
-  // A step of nothing is no request for a hair-thin sweep: refuse it.
-  if (sw.step <= 0) return;
-  m_dLineStep = tool->IntervalDist(sw.step);
-  if (!(m_dLineStep > 0) || !std::isfinite(m_dLineStep)) return;
-  m_dPointStep = std::clamp(dia / 2.0, 0.5, 2.0);
-  m_pTool = sw.allowance > 0.01 ? tool->GetInflateTool(static_cast<float>(sw.allowance)) : tool->Copy();
-  m_pTool->SetAidParam();
-
+  if (!StartRun(tool, sw, std::clamp(dia / 2.0, 0.5, 2.0))) return;
   std::vector<CGeMesh*> list;
   for (POSITION pos = meshes->GetHeadPosition(); pos;)
     if (CGeMesh* m = meshes->GetNext(pos)) list.push_back(m);
   CQProgress prog;
   prog.SetRange(0.2);
-  BuildModel(list, 0.0);
-  if (!MeshBox(list, m_Box)) return;
-  if (m_Box.max[0] - m_Box.min[0] < dia || m_Box.max[1] - m_Box.min[1] < dia) return;
-  TakeRegions(regions);
+  if (!PrepareModel(list, regions, dia, sw.angle, m_Param.GetCutDepth(), 0.3)) return;
   const double angle = sw.angle;
-  if (std::fabs(angle) > 0.01) {
-    const double c[2] = {0, 0};
-    m_pModel->RotateWithZAxis(-angle * kDegToRad);
-    for (POSITION pos = m_RegionList.GetHeadPosition(); pos;) m_RegionList.GetNext(pos)->Rotate(c, -angle * kDegToRad);
-  }
-  m_pModel->SetTool(m_pTool);
-  if (gIsProgressCancel()) return;
-  prog.SetRange(0.3);
-  m_dTop = m_Box.max[2];
-  m_dLowDepth = std::max(m_dTop - m_Param.GetCutDepth(), m_Box.min[2]);
-  m_pModel->SetMillDepth(m_dTop, m_dLowDepth);
   prog.SetRange(0.1);
   std::unique_ptr<CNcPlineGrp> grp(GenPlanePath(0.005, 0.8));
+  m_Meshes.clear();
   if (!grp || gIsProgressCancel()) return;
   prog.SetRange(0.2);
   for (POSITION pos = grp->GetHeadPosition(); pos;) grp->GetNext(pos)->Simplify(0.0001);
@@ -468,14 +531,7 @@ void CMsRoughSweepLine::GenPath(CTypedPtrList<CObList, CGeSurf*>* surfaces, CTyp
   FreeLayers();
   m_Param = *param;
   SrfSweepBlock& sw = m_Param.Sweep();
-  // A step of nothing is no request for a hair-thin sweep: refuse it.
-  if (sw.step <= 0) return;
-  m_dLineStep = tool->IntervalDist(sw.step);
-  if (!(m_dLineStep > 0) || !std::isfinite(m_dLineStep)) return;
-  m_dPointStep = dia / 2.0;
-  if (!(sw.layerStep >= 0.01)) return;
-  m_pTool = sw.allowance > 0.01 ? tool->GetInflateTool(static_cast<float>(sw.allowance)) : tool->Copy();
-  m_pTool->SetAidParam();
+  if (!(sw.layerStep >= 0.01) || !StartRun(tool, sw, dia / 2.0)) return;
 
   std::vector<CGeMesh*> list;
   std::vector<std::unique_ptr<CGeMesh>> temp;
@@ -492,25 +548,13 @@ void CMsRoughSweepLine::GenPath(CTypedPtrList<CObList, CGeSurf*>* surfaces, CTyp
   if (list.empty()) return;
   CQProgress prog;
   prog.SetRange(0.1);
-  BuildModel(list, 0.0);
-  const bool boxed = MeshBox(list, m_Box);
-  temp.clear();
-  if (!boxed) return;
-  if (m_Box.max[0] - m_Box.min[0] < dia || m_Box.max[1] - m_Box.min[1] < dia) return;
-  TakeRegions(regions);
+  // The temporary meshes live until the lines are made: other threads build their own models
+  // from them.
+  if (!PrepareModel(list, regions, dia, sw.angle, m_Param.GetCutDepth(), 0.1)) return;
   const double angle = sw.angle;
-  if (std::fabs(angle) > 0.01) {
-    const double c[2] = {0, 0};
-    m_pModel->RotateWithZAxis(-angle * kDegToRad);
-    for (POSITION pos = m_RegionList.GetHeadPosition(); pos;) m_RegionList.GetNext(pos)->Rotate(c, -angle * kDegToRad);
-  }
-  m_pModel->SetTool(m_pTool);
-  if (gIsProgressCancel()) return;
-  prog.SetRange(0.1);
-  m_dTop = m_Box.max[2];
-  m_dLowDepth = std::max(m_dTop - m_Param.GetCutDepth(), m_Box.min[2]);
-  m_pModel->SetMillDepth(m_dTop, m_dLowDepth);
   std::unique_ptr<CNcPlineGrp> grp(GenPlanePath(0.1, 0.5));
+  temp.clear();
+  m_Meshes.clear();
   if (!grp) return;
   if (!LayerAllPath(grp.get())) {
     FreeLayers();

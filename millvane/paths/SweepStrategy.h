@@ -5,6 +5,7 @@
 #pragma once
 
 #include <list>
+#include <memory>
 #include <vector>
 
 #include "millvane/paths/PocketLine.h"
@@ -54,8 +55,17 @@ class CMsSweepBase : public CMillPath {
   double m_dLowDepth = 0;
   double m_dPointStep = 0;
   _tagBox3D m_Box{};
+  // Threads for the sweep lines (0: up to four, as the machine allows). Each thread refines
+  // its lines on its own copy of the model; the result equals a run on one thread.
+  int m_nThreads = 0;
 
  protected:
+  // Line step, point step and the cutter copy of a run; false for a step that is not positive.
+  bool StartRun(CTool* tool, const SrfSweepBlock& sw, double pointStep);
+  // The model, its box, the regions, the turn by minus the angle, the cutter and the depths;
+  // false when the run ends here (no vertices, narrower than the cutter, cancelled).
+  bool PrepareModel(const std::vector<CGeMesh*>& meshes, CTypedPtrList<CObList, CGeRegion*>* regions,
+                    double dia, double angleDeg, double cutDepth, double share);
   // New model over the meshes (none skipped); progress share spread over them.
   void BuildModel(const std::vector<CGeMesh*>& meshes, double share);
   // Moves the caller's regions in, or uses the rectangle of the mesh box.
@@ -68,6 +78,11 @@ class CMsSweepBase : public CMillPath {
   // Turns back by the angle and lifts by the allowance only the curves this call appended.
   static void FinishOutput(CGeGroup3d* out, int firstNew, double angleDeg, double allowance);
   void Reset();
+  // A model equal to m_pModel (same meshes, turn, cutter and depths) for another thread.
+  std::unique_ptr<CMillModel> CloneModel() const;
+
+  std::vector<CGeMesh*> m_Meshes;  // not owned: the meshes of the last model
+  double m_dTurn = 0;              // radians the model was turned by
 };
 
 class CMsFinishSweepLine : public CMsSweepBase {

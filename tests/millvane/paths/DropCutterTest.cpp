@@ -8,6 +8,7 @@
 
 #include "millvane/paths/MillModel.h"
 #include "millvane/paths/NcMesh.h"
+#include "millvane/paths/NcPline.h"
 #include "support/MeshOracle.h"
 
 namespace {
@@ -138,4 +139,63 @@ TEST(DropCutter, FlatCutterOverABox) {
   EXPECT_NEAR(Height(*m, 3 + R - 0.01, 0), 4, 1e-6);
   EXPECT_NEAR(Height(*m, 3 + R * std::sqrt(0.5) - 0.01, 2 + R * std::sqrt(0.5) - 0.01), 4, 1e-6);
   EXPECT_LT(Height(*m, 3 + R * std::sqrt(0.5) + 0.01, 2 + R * std::sqrt(0.5) + 0.01), 0);
+}
+
+// The indexed narrowing picks exactly the entries a scan of the region picks.
+TEST(DropCutter, IndexedMarkingSelectsWhatAScanSelects) {
+  auto mesh = oracle::WavyGrid(20, 30);
+  CTBall ball(3);
+  CNcMesh m;
+  m.Init(mesh.get());
+  m.SetTool(&ball);
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> u(-12, 12), w(0, 3);
+  auto count = [](const auto& items, auto pred) {
+    int n = 0;
+    for (const auto& it : items) n += pred(it.box) ? 1 : 0;
+    return n;
+  };
+  for (int k = 0; k < 60; ++k) {
+    const double y = u(rng), a = u(rng), b = a + (k % 3 == 0 ? 0.0 : w(rng));
+    auto inRow = [y](const _tagBox3D& bx) { return bx.min[1] <= y && y <= bx.max[1]; };
+    m.Mark_IsoYLine(y);
+    const bool inside = y >= m.box.min[1] && y <= m.box.max[1];
+    ASSERT_EQ(m.RegionFacetCount(), inside ? count(m.facets, inRow) : 0) << y;
+    ASSERT_EQ(m.RegionEdgeCount(), inside ? count(m.edges, inRow) : 0) << y;
+    // A sub-box first reorders the region; the x narrowing still draws on all of it.
+    if (k % 2) m.Mark_SubBox2D(_tagBox2D{{a, y - 1}, {b + 1, y + 1}});
+    m.Mark_XInter(a, b);
+    auto inSpan = [&](const _tagBox3D& bx) { return inRow(bx) && bx.min[0] - 0.01 <= b && a <= bx.max[0] + 0.01; };
+    const bool meets = inside && a <= m.box.max[0] && b >= m.box.min[0];
+    EXPECT_EQ(m.ActiveFacetCount(), meets ? count(m.facets, inSpan) : 0) << y << " " << a << " " << b;
+    EXPECT_EQ(m.ActiveEdgeCount(), meets ? count(m.edges, inSpan) : 0) << y << " " << a << " " << b;
+    // y narrowing inside a 2D box region.
+    const _tagBox2D region{{a - 2, y - 3}, {b + 2, y + 3}};
+    m.Mark_Box2D(region);
+    m.Mark_YInter(y - 0.5, y + 0.2);
+    auto inBox = [&](const _tagBox3D& bx) {
+      return bx.min[0] - 0.01 <= region.max[0] && region.min[0] - 0.01 <= bx.max[0] &&
+             bx.min[1] - 0.01 <= region.max[1] && region.min[1] - 0.01 <= bx.max[1] &&
+             bx.min[1] - 0.01 <= y + 0.2 && y - 0.5 <= bx.max[1] + 0.01;
+    };
+    EXPECT_EQ(m.ActiveFacetCount(), count(m.facets, inBox)) << k;
+    EXPECT_EQ(m.ActiveEdgeCount(), count(m.edges, inBox)) << k;
+  }
+}
+
+// A line path across the part starts on the part even when the model was last marked far
+// away: its first point is queried after its first segment is marked.
+TEST(DropCutter, LinePathStartsOnThePartAfterAnUnrelatedMarking) {
+  auto dome = oracle::Hemisphere(8, 48, 12);
+  CTBall ball(4);
+  auto m = ModelOver(dome.get(), &ball);
+  m->SetMillDepth(8, -20);
+  m->Mark_Box3D(_tagBox3D{{50, 50, -1}, {60, 60, 1}});  // nothing there
+  const double p0[3] = {0.5, -0.5, -20}, p1[3] = {6, 3, -20};  // not along y = const: 3D marking
+  std::unique_ptr<CNcPline> pl(m->CreateLinePath(p0, p1, 1.0, 0.005));
+  ASSERT_NE(pl, nullptr);
+  double s[3];
+  pl->GetStartPoint(s);
+  const std::vector<const CGeMesh*> meshes{dome.get()};
+  EXPECT_NEAR(s[2], oracle::DropHeight(meshes, &ball, 0.5, -0.5), 1e-9);
 }

@@ -332,3 +332,31 @@ TEST_F(SweepTest, ProjectionOutsideTheMeshGivesNothing) {
   EXPECT_EQ(CurveCount(out), 0);
   EXPECT_FALSE(gIsProgressShown());
 }
+
+// Sweep lines built on several threads give the very same paths as on one.
+TEST_F(SweepTest, ThreadedLinesEqualOneThread) {
+  CTBull bull(3, 0.5);
+  auto mesh = oracle::WavyGrid(16, 24);
+  auto run = [&](int threads, CGeGroup3d& out) {
+    MeshList l;
+    l.AddTail(mesh.get());
+    CMsFinishSweepLine s;
+    s.m_nThreads = threads;
+    CParamSrfFinish p = Finish(20, 25);
+    s.GenPath(&l, nullptr, &p, &bull, &out);
+  };
+  CGeGroup3d one, four;
+  run(1, one);
+  run(4, four);
+  const auto a = Paths(one), b = Paths(four);
+  ASSERT_FALSE(a.empty());
+  ASSERT_EQ(a.size(), b.size());
+  for (size_t i = 0; i < a.size(); ++i) {
+    ASSERT_EQ(a[i].size(), b[i].size()) << i;
+    for (size_t k = 0; k < a[i].size(); ++k) {
+      EXPECT_EQ(a[i][k].x, b[i][k].x);
+      EXPECT_EQ(a[i][k].y, b[i][k].y);
+      EXPECT_EQ(a[i][k].z, b[i][k].z);
+    }
+  }
+}
