@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <memory>
 #include <numbers>
 #include <optional>
@@ -136,7 +137,7 @@ CDbPathGroup* CCreSrfParallelPath::Run(CMillCenter* model,
                                  p.extension);
   }
   advance(0.3);
-  if (p.optByte & 1) GenPathGroupZigZag(model, group);
+  if (p.optByte & 1) GenPathGroupZigZag(model, group, p.finishing && (p.options & 0x10));
   else GenPathGroupOneWay(group);
 
   if (bound.head && (p.optByte & 2)) SrfProjectLoopsOnModel(model, bound.head, group);
@@ -214,7 +215,8 @@ void CCreSrfParallelPath::GenPathGroupOneWay(CPathGroup& group) {
   }
 }
 
-void CCreSrfParallelPath::GenPathGroupZigZag(CMillCenter* model, CPathGroup& group) {
+void CCreSrfParallelPath::GenPathGroupZigZag(CMillCenter* model, CPathGroup& group,
+                                             bool optimise) {
   const double r = 0.5 * model->tool->GetDia();
   const double xTol = std::max(5.0, 10 * r), zTol = std::max(5.0, 5 * step);
   auto append = [](CPathCombine& comb, PtCurve& c, double y) {
@@ -268,4 +270,104 @@ void CCreSrfParallelPath::GenPathGroupZigZag(CMillCenter* model, CPathGroup& gro
     GenLinkMoves(model, 1, 1.0, comb.get());
     group.AppendChains(comb.release(), 0.0);
   }
+  if (optimise) ProcOptCutDir(model, group);
+}
+
+void CCreSrfParallelPath::ProcOptCutDir(CMillCenter* model, CPathGroup& group) {
+  const double keepAngle = steepAngle;
+  const int keepMode = steepMode;
+  steepAngle = std::numbers::pi / 2;
+  steepMode = 0;
+  CPathGroup cross(group.kind);
+  {
+    ModelTurn turn(model, std::numbers::pi / 2);
+    ProcOptCutDir(model, group, cross);
+  }
+  steepAngle = keepAngle;
+  steepMode = keepMode;
+  CPathCombine* added = cross.head;
+  cross.head = cross.tail = nullptr;
+  for (CPathCombine* c = added; c; c = c->next) c->Rotate(std::numbers::pi / 2);
+  if (added) group.AppendChains(added, 0.0);
+}
+
+int CCreSrfParallelPath::ProcOptCutDir(CMillCenter* model, CPathGroup& group, CPathGroup& out) {
+  LoopChain loops;
+  loops.head = GenBoxLoopsByLWR(group, 0.8);
+  if (!loops.head) return 1;
+  for (CSmartLoop* l = loops.head; l; l = l->next) {
+    l->RotateContour(-std::numbers::pi / 2);
+    l->DefineBox();
+  }
+  // The net is laid out again for the turned model but not refilled: every section counts.
+  if (!Create(model->tool, model->box, model->box[1], model->box[4])) return 0;
+  std::vector<std::vector<Interval>> area;
+  GetLoopsMachArea(loops.head, area);
+  if (GenIntCurveSetLib(model, &area) <= 0) return 0;
+  for (size_t i = 0; i < lines.size(); ++i) TrimCurvesToIntervals(lines[i].curves, area[i]);
+  GenPathGroupZigZag(model, out, false);
+  return 1;
+}
+
+CSmartLoop* CCreSrfParallelPath::GenBoxLoopsByLWR(CPathGroup& group, double ratio) {
+  CSmartLoop* chain = nullptr;
+  int id = 0;
+  CPathCombine* prev = nullptr;
+  for (CPathCombine* c = group.head; c;) {
+    CPathCombine* next = c->next;
+    bool take = false;
+    if (c->head) {
+      double s[3], e[3], x0 = 1e300, x1 = -1e300;
+      for (CPathEntity* en = c->head; en; en = en->next) {
+        en->GetEndPoint(0, s);
+        en->GetEndPoint(1, e);
+        x0 = std::min({x0, s[0], e[0]});
+        x1 = std::max({x1, s[0], e[0]});
+      }
+      c->head->GetEndPoint(0, s);
+      c->tail->GetEndPoint(1, e);
+      const double dy = std::fabs(e[1] - s[1]);
+      take = dy >= 0.01 && (x1 - x0) / dy <= ratio;
+    }
+    CSmartLoop* loop = take ? CreateLoopByPComb(c) : nullptr;
+    if (loop) {
+      loop->kind = id++;
+      chain = acJoinLoopLists(chain, loop);
+      // Unlink and free the combine: it is cut again across.
+      (prev ? prev->next : group.head) = next;
+      if (group.tail == c) group.tail = prev;
+      c->next = nullptr;
+      c->Delete();
+    } else {
+      prev = c;
+    }
+    c = next;
+  }
+  return chain ? CSmartLoop::WeldContours(chain) : nullptr;
+}
+
+CSmartLoop* CCreSrfParallelPath::CreateLoopByPComb(const CPathCombine* comb) {
+  std::deque<Pt2> outline;
+  for (const CPathEntity* en = comb->head; en; en = en->next) {
+    double s[3], e[3];
+    en->GetEndPoint(0, s);
+    en->GetEndPoint(1, e);
+    if (std::fabs(s[1] - e[1]) > 1e-9) continue;  // a link, not a pass
+    const bool sRight = s[0] > e[0];
+    outline.push_back(sRight ? Pt2{s[0], s[1]} : Pt2{e[0], e[1]});
+    outline.push_front(sRight ? Pt2{e[0], e[1]} : Pt2{s[0], s[1]});
+  }
+  PtCurve c(outline.begin(), outline.end());
+  SimplifyCurve(c, 0.02, true);
+  CloseCurve(c);
+  if (c.size() < 4) return nullptr;
+  auto curve = std::make_unique<CSmartCurve>();
+  for (size_t i = 0; i + 1 < c.size(); ++i)
+    if (std::hypot(c[i + 1][0] - c[i][0], c[i + 1][1] - c[i][1]) > 1e-9)
+      curve->AppendSect(new CSmartLine(c[i].data(), c[i + 1].data()));
+  if (curve->count < 3) return nullptr;
+  auto loop = std::make_unique<CSmartLoop>();
+  loop->UpdateSect(curve.release());
+  if (loop->area < 0) loop->ReverseLoop(1);
+  return loop.release();
 }

@@ -15,6 +15,7 @@ class CGeRegion;
 class CMillCenter;
 class CParamSrfFinish;
 class CParamSrfRough;
+class CPathCombine;
 class CPathGroup;
 class CSmartLoop;
 class CTool;
@@ -65,5 +66,13 @@ class CCreSrfParallelPath {
   int GenIntCurveSetLib(CMillCenter* model, const std::vector<std::vector<Interval>>* area);
   void TrimIntCurveSetLib(double angleRad, int mode, double minLength, double extension);
   void GenPathGroupOneWay(CPathGroup& group);
-  void GenPathGroupZigZag(CMillCenter* model, CPathGroup& group);
+  void GenPathGroupZigZag(CMillCenter* model, CPathGroup& group, bool optimise);
+  // Cross-direction pass: zig-zag runs much shorter along the lines than across them are cut
+  // again with lines turned a quarter turn.
+  void ProcOptCutDir(CMillCenter* model, CPathGroup& group);
+  int ProcOptCutDir(CMillCenter* model, CPathGroup& group, CPathGroup& out);
+  // Takes the combines of the group no longer along the lines than ratio times their extent
+  // across, as welded loops of their outlines.
+  static CSmartLoop* GenBoxLoopsByLWR(CPathGroup& group, double ratio);
+  static CSmartLoop* CreateLoopByPComb(const CPathCombine* comb);
 };

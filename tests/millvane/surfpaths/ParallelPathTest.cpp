@@ -368,3 +368,48 @@ TEST_F(ParallelPathTest, RoughingRunsZigZag) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ParallelPathTest, ShortZigZagRunsAreCutAgainAcross) {
+  CTBall ball(2.0);
+  auto m = Build(oracle::WavyGrid(20.0, 31), &ball);
+  ASSERT_TRUE(m->centre);
+  // A strip 3 wide and 16 tall: raster lines along x make runs far taller than wide.
+  Regions regions;
+  regions.list.AddTail(RectRegion(-1.5, -8, 1.5, 8));
+  struct Case {
+    uint32_t options;
+    bool across;
+  } cases[] = {{1, false}, {1 | 0x10, true}};
+  for (const Case& c : cases) {
+    CParamSrfFinish f = Finish(30.0, 40.0, 0.5, 1, 0.0, c.options);
+    CCreSrfParallelPath gen;
+    std::unique_ptr<CDbPathGroup> db(gen.CreateParallelPath(m->centre.get(), &regions.list, f));
+    ASSERT_TRUE(db) << c.options;
+    // Passes along x, and length run along y at constant x (links between lines are 0.5 each).
+    size_t alongX = 0;
+    double alongY = 0;
+    for (const Path& p : Paths(db.get())) {
+      for (size_t i = 0; i + 1 < p.size(); ++i) {
+        const double dx = std::fabs(p[i + 1].x - p[i].x), dy = std::fabs(p[i + 1].y - p[i].y);
+        if (dx > 0.2 && dy < 1e-6) ++alongX;
+        if (dx < 1e-6) alongY += dy;
+        EXPECT_GE(p[i].x, -1.5 - 1e-6);
+        EXPECT_LE(p[i].x, 1.5 + 1e-6);
+      }
+      const oracle::GougeReport g = Gouge(p, *m, &ball);
+      EXPECT_LT(g.worstBelow, 0.05) << c.options << " at " << g.at.x << ", " << g.at.y;
+    }
+    if (c.across) {
+      // About six lines 16 long across; only the links between them run along x.
+      EXPECT_GT(alongY, 60.0);
+      EXPECT_LT(alongX, 10u);
+    } else {
+      EXPECT_GT(alongX, 100u);
+      EXPECT_LT(alongY, 20.0);
+    }
+  }
+}
+
+}  // namespace
