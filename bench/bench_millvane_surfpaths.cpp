@@ -1,0 +1,85 @@
+// Raster surface paths over a generated relief of about 15,000 triangles (86 x 86 cells): the
+// whole call (tool-centre model given), one-way and zig-zag, for a ball and a flat cutter; and
+// the section envelope of one raster line on its own.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+
+#include "db/DbPathGroup.h"
+#include "millvane/paths/MillCenter.h"
+#include "millvane/surfpaths/CreSrfParallelPath.h"
+#include "millvane/surfpaths/SectionProfile.h"
+#include "platform/gorsey/ParamSrf.h"
+#include "tests/support/MeshOracle.h"
+
+namespace {
+
+// A terrain of a few overlapping bumps on a gentle wave, like a scanned relief.
+std::unique_ptr<CGeMesh> Relief() {
+  return oracle::HeightField(-40, -40, 40, 40, 86, 86, [](double x, double y) {
+    return 3 * std::sin(x / 7) * std::cos(y / 9) + 4 * std::exp(-((x - 10) * (x - 10) + y * y) / 60) +
+           2 * std::exp(-((x + 15) * (x + 15) + (y - 12) * (y - 12)) / 30);
+  });
+}
+
+struct Fixture {
+  std::unique_ptr<CGeMesh> mesh = Relief();
+  CTypedPtrList<CObList, CGeMesh*> list;
+  std::unique_ptr<CTool> tool;
+  std::unique_ptr<CMillCenter> model;
+  explicit Fixture(bool ball) {
+    list.AddTail(mesh.get());
+    if (ball) tool = std::make_unique<CTBall>(6.0);
+    else tool = std::make_unique<CTCylindrical>(6.0);
+    model.reset(CreateMillCentre(&list, tool.get(), 0.0, 0, 0.1));
+  }
+};
+
+void RasterPath(benchmark::State& state) {
+  static Fixture ball(true), flat(false);
+  Fixture& f = state.range(0) ? flat : ball;
+  CParamSrfFinish finish;
+  finish.m_dTopHeight = 20;
+  finish.m_dCutDepth = 30;
+  finish.Parallel() = SrfParallelBlock{};
+  finish.Parallel().options = 1;
+  finish.Parallel().optByte = static_cast<uint8_t>(state.range(1));
+  finish.Parallel().step = 0.5;
+  size_t units = 0, lines = 0;
+  for (auto _ : state) {
+    CCreSrfParallelPath gen;
+    std::unique_ptr<CDbPathGroup> db(gen.CreateParallelPath(f.model.get(), nullptr, finish));
+    units = db ? static_cast<size_t>(db->m_UnitList.GetCount()) : 0;
+    lines = gen.lines.size();
+    benchmark::DoNotOptimize(db.get());
+  }
+  state.counters["units"] = static_cast<double>(units);
+  state.counters["lines/s"] =
+      benchmark::Counter(static_cast<double>(lines), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(RasterPath)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"flat", "zigzag"})->Unit(benchmark::kMillisecond);
+
+void SectionEnvelope(benchmark::State& state) {
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> u(0, 100), len(0.1, 2), v(-5, 5);
+  std::vector<SectSeg> segs;
+  for (int i = 0; i < state.range(0); ++i) {
+    const double a = u(rng), b = a + len(rng);
+    segs.push_back({a, v(rng), b, v(rng)});
+  }
+  for (auto _ : state) {
+    std::vector<SectSeg> work = segs;
+    SplitCrossingSegments(work);
+    CSectionProfile prof;
+    prof.Build(work);
+    std::vector<PtCurve> curves;
+    prof.ToCurves(-10, 0, 0, curves);
+    benchmark::DoNotOptimize(curves.data());
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(SectionEnvelope)->Arg(1000)->Arg(10000);
+
+}  // namespace
