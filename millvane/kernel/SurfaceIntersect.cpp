@@ -98,7 +98,15 @@ int SolvePair(double point[3], double uvA[2], double uvB[2], const ENT_Record* A
         J(i, 3) = -SvB[i];
         r(i) = SB[i] - SA[i];
       }
-      const Eigen::Vector4d step = J.completeOrthogonalDecomposition().solve(r);
+      // Full rank (surfaces crossing): x = J^T (J J^T)^-1 r. Near rank two (surfaces
+      // touching) the Gram matrix is singular and the orthogonal decomposition takes over.
+      const Eigen::Matrix3d G = J * J.transpose();
+      const double det = G.determinant(), tr = G.trace();
+      Eigen::Vector4d step;
+      if (std::fabs(det) > 1e-10 * tr * tr * tr)
+        step = J.transpose() * G.inverse() * r;
+      else
+        step = J.completeOrthogonalDecomposition().solve(r);
       for (int k = 0; k < 4; ++k) x[k] = step(k);
     }
     if (!Finite4(x[0], x[1], x[2], x[3])) return 0;

@@ -591,8 +591,9 @@ TEST_F(SurfaceIntersectTest, RunsOutOfStepsOrMemoryWithoutFalseSuccess) {
     EXPECT_EQ(run.chain, nullptr);
   }
   TOL_ResetDefaults();
-  // Every allocation in turn fails: a clean failure, or success with a whole curve.
-  for (long n = 1; n <= 400; n += 3) {
+  // Allocations failing at points spread over the whole run (sampling, start nodes, traces,
+  // output): a clean failure, or success with a whole curve.
+  for (long n = 1; n <= 40000; n = n * 3 / 2 + 1) {
     KX_MemFailAfter(n);
     SsiRun run(plane.get(), sphere.get(), kUnit, kSphereBox);
     KX_MemFailAfter(0);
