@@ -23,6 +23,12 @@ ARR_Array* ARR_New(int count, int flags) {
   if (flags & ARR_VECTORS) a->vectors = static_cast<double(*)[3]>(KX_MemAlloc(n * 3 * sizeof(double)));
   if (flags & ARR_PARAMS) a->params = Alloc<double>(n);
   if (flags & ARR_WORDS) a->words = Alloc<uint64_t>(n);
+  // Callers fill every array they asked for: a record missing one is no record at all.
+  if (((flags & ARR_POINTS) && !a->points) || ((flags & ARR_VECTORS) && !a->vectors) ||
+      ((flags & ARR_PARAMS) && !a->params) || ((flags & ARR_WORDS) && !a->words)) {
+    ARR_Free(a);
+    return nullptr;
+  }
   return a;
 }
 

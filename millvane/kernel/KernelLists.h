@@ -19,7 +19,7 @@ struct ARR_Array {
   uint64_t* words;
 };
 
-// Null when count <= 0 or the head cannot be allocated (a failed inner array stays null).
+// Null when count <= 0 or any requested array cannot be allocated (nothing is kept then).
 ARR_Array* ARR_New(int count, int flags);
 int ARR_Free(ARR_Array* array);
 
