@@ -2,7 +2,16 @@
 // caller-supplied lists and belong to the caller.
 #pragma once
 
+#include <array>
+#include <vector>
+
 #include "millvane/surface/SrfTrimAdaptor.h"
+#include "platform/afx/Array.h"
+#include "platform/numora/Records.h"
+
+class CGeCurve3d;
+class CGeMesh;
+using CGeMeshList = CTypedPtrList<CObList, CGeMesh*>;
 
 class CSrfActor {
  public:
@@ -12,6 +21,24 @@ class CSrfActor {
   int CreateSURFACE(CGeTrimSurf* surface);
   // Frees the kernel record and clears the field; 0.
   int FreeSURFACE(CGeTrimSurf* surface);
+
+  // A 3D curve through the point string (near-duplicate and collinear points filtered out):
+  // type 2 a polyline, type 1 a line or an approximating NURBS curve, any other type an
+  // interpolating NURBS curve. Ends within 0.2 are closed. Null under two points.
+  CGeCurve3d* MakeCurve(CArray<tagDPoint3d, tagDPoint3d>* points, int type);
+  // Drops every input point along z onto the meshes: out (empty on entry) receives each point
+  // with the highest hit z, or -1e12 when it hits nothing.
+  void PrjAlongZAxis(CGeMeshList* meshes, std::vector<tagPoint3d>& in,
+                     std::vector<tagPoint3d>& out);
+  // Points along the curve at every multiple of step of arc length, plus both ends.
+  void CrvDiscToStrptInEquDist(CGeCurve3d* curve, double step, double tolerance,
+                               CArray<tagDPoint3d, tagDPoint3d>& out);
+  // A copy of the surface without the loop that owns edge (a hole is filled; an outer loop is
+  // replaced by the whole domain). Null for bad arguments.
+  CGeTrimSurf* UnTrimSurf(CGeTrimSurf* surface, CGeTrimBnd* edge);
+  // Trims the surface by every listed surface whose box meets it; the pieces go to out
+  // (the listed surfaces stay the caller's). 1 when pieces were appended.
+  int SrfSrfTrim(CGeTrimSurfList* tools, CGeTrimSurf* surface, CGeTrimSurfList* out);
 
   // Rolls a ball of the radius between face1 and face2 (each offset along its normal, or
   // against it when its flip flag is set) and appends the fillet patches to out; with trim set
