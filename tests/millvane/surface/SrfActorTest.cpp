@@ -1,0 +1,191 @@
+#include "millvane/surface/SrfActor.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+
+#include "EditorFixture.h"
+#include "geometry/shapes3d/GeLine3d.h"
+#include "geometry/shapes3d/GeNrbCrv3d.h"
+#include "geometry/shapes3d/GePolyline3d.h"
+#include "geometry/surfaces/GeMesh.h"
+#include "platform/numora/StrP3D.h"
+
+namespace {
+
+using PointArray = CArray<tagDPoint3d, tagDPoint3d>;
+
+std::unique_ptr<PointArray> Points(std::initializer_list<tagDPoint3d> pts) {
+  auto a = std::make_unique<PointArray>();
+  for (const auto& p : pts) a->Add(p);
+  return a;
+}
+
+}  // namespace
+
+TEST(SrfActorTest, MakeCurveFiltersPointsAndPicksTheCurveKind) {
+  CSrfActor actor;
+  // Collinear middle point and a near duplicate vanish: two vertices remain.
+  auto line3 = Points({{0, 0, 0}, {1, 0, 0}, {1.00001, 0, 0}, {2, 0, 0}});
+  std::unique_ptr<CGeCurve3d> pl(actor.MakeCurve(line3.get(), 2));
+  auto* poly = dynamic_cast<CGePolyline3d*>(pl.get());
+  ASSERT_NE(poly, nullptr);
+  CStrP3D str;
+  poly->Discrete(0.01, str);
+  ASSERT_EQ(str.m_nCount, 2);
+  EXPECT_DOUBLE_EQ(str.m_pPoints[1][0], 2.0);
+
+  auto two = Points({{0, 0, 0}, {1, 1, 0}});
+  std::unique_ptr<CGeCurve3d> l(actor.MakeCurve(two.get(), 1));
+  EXPECT_NE(dynamic_cast<CGeLine3d*>(l.get()), nullptr);
+
+  auto arc = Points({{1, 0, 0}, {0.7071, 0.7071, 0}, {0, 1, 0}, {-0.7071, 0.7071, 0}});
+  for (int type : {1, 0}) {
+    std::unique_ptr<CGeCurve3d> c(actor.MakeCurve(arc.get(), type));
+    auto* n = dynamic_cast<CGeNrbCrv3d*>(c.get());
+    ASSERT_NE(n, nullptr) << type;
+    double s[3], e[3];
+    n->GetStartPoint(s);
+    n->GetEndPoint(e);
+    EXPECT_NEAR(s[0], 1.0, 1e-9);
+    EXPECT_NEAR(e[0], -0.7071, 1e-9);
+  }
+  // Ends within 0.2 are closed.
+  auto loop = Points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0.1, 0.05, 0}});
+  std::unique_ptr<CGeCurve3d> closed(actor.MakeCurve(loop.get(), 2));
+  ASSERT_NE(closed, nullptr);
+  double s[3], e[3];
+  closed->GetStartPoint(s);
+  closed->GetEndPoint(e);
+  EXPECT_DOUBLE_EQ(e[0], s[0]);
+  EXPECT_DOUBLE_EQ(e[1], s[1]);
+
+  auto one = Points({{0, 0, 0}});
+  EXPECT_EQ(actor.MakeCurve(one.get(), 2), nullptr);
+  auto same = Points({{0, 0, 0}, {0, 0, 0.00001}});
+  EXPECT_EQ(actor.MakeCurve(same.get(), 1), nullptr);
+  auto bad = Points({{0, 0, 0}, {NAN, 0, 0}});
+  EXPECT_EQ(actor.MakeCurve(bad.get(), 0), nullptr);
+  EXPECT_EQ(actor.MakeCurve(nullptr, 0), nullptr);
+}
+
+// Points dropped onto a sloped mesh over a grid against brute force over all triangles.
+TEST(SrfActorTest, PrjAlongZAxisTakesTheHighestHitAndMarksMisses) {
+  CGeMesh low, high;
+  auto addQuad = [](CGeMesh& m, double z0, double slope) {
+    const int b = int(m.vertices.size());
+    const double xy[4][2] = {{0, 0}, {4, 0}, {4, 4}, {0, 4}};
+    for (auto& p : xy)
+      m.vertices.emplace_back(float(p[0]), float(p[1]), float(z0 + slope * p[0]));
+    m.faces.push_back({{b, b + 1, b + 2}});
+    m.faces.push_back({{b, b + 2, b + 3}});
+  };
+  addQuad(low, 0.0, 0.0);
+  addQuad(high, -1.0, 0.5);  // above the low one for x > 2
+  CGeMeshList meshes;
+  meshes.AddTail(&low);
+  meshes.AddTail(&high);
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> d(-1.0f, 5.0f);
+  std::vector<tagPoint3d> in(500), out;
+  for (auto& p : in) p = {d(rng), d(rng), 3.0f};
+  CSrfActor actor;
+  actor.PrjAlongZAxis(&meshes, in, out);
+  ASSERT_EQ(out.size(), in.size());
+  for (size_t i = 0; i < in.size(); ++i) {
+    const float x = in[i].x, y = in[i].y;
+    EXPECT_EQ(out[i].x, x);
+    const bool inside = x > 0.001f && x < 3.999f && y > 0.001f && y < 3.999f;
+    const bool outside = x < -0.001f || x > 4.001f || y < -0.001f || y > 4.001f;
+    if (inside) EXPECT_NEAR(out[i].z, std::max(0.0, -1.0 + 0.5 * x), 1e-5);
+    if (outside) EXPECT_EQ(out[i].z, -1e12f);
+  }
+  // A non-empty output vector is left alone.
+  std::vector<tagPoint3d> busy(1);
+  actor.PrjAlongZAxis(&meshes, in, busy);
+  EXPECT_EQ(busy.size(), 1u);
+}
+
+TEST(SrfActorTest, EqualDistancePointsAlongALine) {
+  CSrfActor actor;
+  const double a[3] = {0, 0, 0}, b[3] = {1, 0, 0};
+  CGeLine3d line(a, b);
+  struct Case {
+    double step;
+    int count;
+  } cases[] = {{0.25, 5}, {0.3, 5}, {2.0, 2}, {0.0, 2}, {NAN, 2}};
+  for (const Case& c : cases) {
+    CArray<tagDPoint3d, tagDPoint3d> out;
+    actor.CrvDiscToStrptInEquDist(&line, c.step, 0.01, out);
+    ASSERT_EQ(out.GetSize(), c.count) << c.step;
+    for (INT_PTR i = 1; i + 1 < out.GetSize(); ++i) EXPECT_NEAR(out[i].x, c.step * double(i), 1e-12);
+    EXPECT_DOUBLE_EQ(out[out.GetSize() - 1].x, 1.0);
+  }
+  CArray<tagDPoint3d, tagDPoint3d> none;
+  actor.CrvDiscToStrptInEquDist(nullptr, 0.1, 0.01, none);
+  EXPECT_EQ(none.GetSize(), 0);
+}
+
+// Trimming a plane by a cylinder and untrimming the hole gives back the whole domain; the
+// untrimmed copy keeps the surface's parameter box.
+TEST(SrfActorTest, TrimThenUntrimRestoresTheDomain) {
+  _nurbs_surface* p = edt::Plane(4, 4);
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i) {
+      p->net[j][i][0] -= 2;
+      p->net[j][i][1] -= 2;
+      p->net[j][i][2] = 0.5;
+    }
+  auto plane = edt::Untrimmed(p);
+  auto cyl = edt::Untrimmed(edt::Cylinder(1.0, 1.0));
+  CGeTrimSurfList tools, pieces;
+  tools.AddTail(cyl.get());
+  CSrfActor actor;
+  ASSERT_EQ(actor.SrfSrfTrim(&tools, plane.get(), &pieces), 1);
+  CGeTrimSurf* holed = nullptr;
+  for (POSITION pos = pieces.GetHeadPosition(); pos;) {
+    CGeTrimSurf* s = pieces.GetNext(pos);
+    if (s->m_LoopList.GetCount() == 2) holed = s;
+  }
+  ASSERT_NE(holed, nullptr);
+  holed->BuildTopo();
+  CGeTrimLoop* hole = holed->m_LoopList.GetTail();
+  ASSERT_LT(hole->EvArea(1e-4), 0.0);
+  std::unique_ptr<CGeTrimSurf> back(actor.UnTrimSurf(holed, hole->m_BndList.GetHead()));
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(back->m_LoopList.GetCount(), 1);
+  EXPECT_NEAR(back->m_LoopList.GetHead()->EvArea(1e-4), 1.0, 1e-9);
+  EXPECT_DOUBLE_EQ(back->m_uvBox.max[0], 1.0);
+  EXPECT_DOUBLE_EQ(back->m_uvBox.max[1], 1.0);
+  // Untrimming the outer loop gives the full rectangle plus the hole.
+  std::unique_ptr<CGeTrimSurf> full(
+      actor.UnTrimSurf(holed, holed->m_LoopList.GetHead()->m_BndList.GetHead()));
+  ASSERT_NE(full, nullptr);
+  EXPECT_EQ(full->m_LoopList.GetCount(), 2);
+  // An edge of another surface's loop is refused.
+  EXPECT_EQ(actor.UnTrimSurf(plane.get(), hole->m_BndList.GetHead()), nullptr);
+  EXPECT_EQ(actor.UnTrimSurf(nullptr, nullptr), nullptr);
+  while (!pieces.IsEmpty()) delete pieces.RemoveHead();
+}
+
+TEST(SrfActorTest, FilletAndChamferReturnZeroWhenNothingIsMade) {
+  // Two parallel planes far apart: no ball of this radius touches both.
+  auto a = edt::Untrimmed(edt::Plane(1, 1));
+  _nurbs_surface* q = edt::Plane(1, 1);
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i) q->net[j][i][2] = 5.0;
+  auto b = edt::Untrimmed(q);
+  CSrfActor actor;
+  ASSERT_EQ(actor.CreateSURFACE(a.get()), 1);
+  ASSERT_EQ(actor.CreateSURFACE(b.get()), 1);
+  CGeTrimSurfList out;
+  EXPECT_EQ(actor.SrfFillet(a.get(), 0, b.get(), 0, 1, 0, 0.5, &out), 0);
+  EXPECT_EQ(actor.SrfChamfer(a.get(), 0, b.get(), 0, 1, 0, 0.5, 0.5, &out), 0);
+  EXPECT_EQ(actor.SrfFillet(nullptr, 0, b.get(), 0, 0, 0, 0.5, &out), 0);
+  EXPECT_TRUE(out.IsEmpty());
+  actor.FreeSURFACE(a.get());
+  actor.FreeSURFACE(b.get());
+  EXPECT_EQ(a->m_pKernelSurf, nullptr);
+}
