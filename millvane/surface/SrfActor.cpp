@@ -2,14 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
+#include <memory>
 
+#include "geometry/shapes2d/GeShape2d.h"
+#include "geometry/shapes3d/GeArc3d.h"
 #include "geometry/shapes3d/GeLine3d.h"
 #include "geometry/shapes3d/GeNrbCrv3d.h"
 #include "geometry/shapes3d/GePolyline3d.h"
 #include "geometry/surfaces/GeMesh.h"
 #include "millvane/kernel/BsplineUtils.h"
 #include "millvane/kernel/KernelRecords.h"
+#include "millvane/kernel/SurfaceRecords.h"
+#include "millvane/surface/EdInterCurve.h"
 #include "platform/numora/Box.h"
 #include "platform/numora/NurbsEditor.h"
 #include "platform/numora/Point3d.h"
@@ -267,6 +271,129 @@ int CSrfActor::SrfSrfTrim(CGeTrimSurfList* tools, CGeTrimSurf* surface, CGeTrimS
   CGeTrimSurfList pieces;
   if (adaptor.IntersectSurfaces() && adaptor.Trim(0)) adaptor.GetTrimmedSurfaces(&pieces);
   adaptor.ReleaseKernelData();
+  if (pieces.IsEmpty()) return 0;
+  out->AddTail(&pieces);
+  return 1;
+}
+
+int CRV_FromGeCurve3d(CGeCurve3d* curve, ENT_Record*& rec, double range[2]) {
+  rec = nullptr;
+  if (!curve) return 0;
+  switch (curve->GetType()) {
+    case GE_TYPE_LINE3D: {
+      double a[3], b[3], d[3];
+      curve->GetStartPoint(a);
+      curve->GetEndPoint(b);
+      if (!V3D_GenUnit(a, b, d, 1e-6)) return 0;
+      rec = CRV_NewLine(a, d);
+      range[0] = 0.0;
+      range[1] = Dist3(a, b);
+      break;
+    }
+    case GE_TYPE_ARC3D: {
+      auto* arc = static_cast<CGeArc3d*>(curve);
+      rec = CRV_NewCircle(&arc->m_frame, arc->m_dRadius);
+      range[0] = 0.0;
+      range[1] = arc->m_dSweep;
+      break;
+    }
+    case GE_TYPE_POLYLINE3D: {
+      auto* pl = static_cast<CGePolyline3d*>(curve);
+      BCRV* b = nullptr;
+      if (!pl->m_pVertex || CRV_FitBcrvPoints(pl->m_nCount, pl->m_pVertex, 2, b) != 1) {
+        BCRV_Free(b);
+        return 0;
+      }
+      rec = CRV_NewBspline(b);
+      if (!rec) BCRV_Free(b);
+      range[0] = 0.0;
+      range[1] = 1.0;
+      break;
+    }
+    case GE_TYPE_NRBCRV3D: {
+      BCRV* b = CRV_CloneBcrv(static_cast<CGeNrbCrv3d*>(curve)->GetCurve());
+      if (!b) return 0;
+      rec = CRV_NewBspline(b);
+      if (!rec) BCRV_Free(b);
+      range[0] = 0.0;
+      range[1] = 1.0;
+      break;
+    }
+    default:
+      return 0;
+  }
+  return rec ? 1 : 0;
+}
+
+namespace {
+
+// The curve swept along direction over v in [-reach, reach], as an untrimmed surface over its
+// own parameter box; null when the curve cannot be swept.
+CGeTrimSurf* ExtrudeCurve(CGeCurve3d* curve, const double direction[3], double reach,
+                          double discTol) {
+  ENT_Record* generator = nullptr;
+  double range[2] = {0, 0};
+  if (!CRV_FromGeCurve3d(curve, generator, range)) return nullptr;
+  SRF_Extrude* ext = SRF_NewExtrude(direction, generator);
+  if (!ext) {
+    ENT_Free(generator);
+    return nullptr;
+  }
+  const _tagBox2D box{{range[0], -reach}, {range[1], reach}};
+  _nurbs_surface* nurbs = nullptr;
+  const int rc = SRF_ToBspline(0.01, ext, &box, nurbs, nullptr);
+  ENT_Free(ext);
+  if (rc != 1 || !nurbs) {
+    BSRF_Free(nurbs);
+    return nullptr;
+  }
+  auto* s = new CGeTrimSurf(nurbs, box);
+  s->CalcUVBox();
+  // The whole sweep as its domain: a trim editor counts a surface without loops as empty.
+  const _tagBox2D uv = s->m_uvBox;
+  s->AddLoop(s->GenRectTrimLoop(uv.min[0], uv.max[0], uv.min[1], uv.max[1]));
+  s->BuildTopo();
+  s->Discrete(discTol);
+  return s;
+}
+
+}  // namespace
+
+int CSrfActor::CrvPrjToSrf(CGeCurve3d* curve, CGeTrimSurf* surface, double direction[3],
+                           int type, CGeCurve3dPtrList* out) {
+  if (!curve || !surface || !surface->m_pSurface || !direction || !out) return 0;
+  // Any length of direction means the same projection; a null one means none.
+  const double len = std::sqrt(direction[0] * direction[0] + direction[1] * direction[1] +
+                               direction[2] * direction[2]);
+  if (!std::isfinite(len) || len < 1e-12) return 0;
+  const double dir[3] = {direction[0] / len, direction[1] / len, direction[2] / len};
+  curve->CalcBox();
+  if (!BOX3D_IsValid(&surface->m_box)) surface->CalcBox();
+  _tagBox3D box = curve->m_box;
+  BOX3D_Union(&box, &surface->m_box);
+  double e = 0.0;
+  const double axes[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  int axis = -1;
+  for (int k = 0; k < 3 && axis < 0; ++k)
+    if (V3D_IsParallel(dir, axes[k], 0.001)) axis = k;
+  for (int k = 0; k < 3; ++k)
+    if (axis < 0 || axis == k) e = std::max(e, box.max[k] - box.min[k]);
+  std::unique_ptr<CGeTrimSurf> tool(ExtrudeCurve(curve, dir, e + 1.0, 0.05));
+  if (!tool) return 0;
+  CGeCurve3dPtrList pieces;
+  {
+    CSrfTrimAdaptor adaptor;
+    if (adaptor.AddSurface(surface, false) && adaptor.AddSurface(tool.get(), true) &&
+        adaptor.IntersectSurfaces()) {
+      CEdTrimSurf* base = adaptor.FindEditor(surface);
+      for (CEdInterCurve* c = adaptor.m_pFirstCurve; c; c = c->m_pNext) {
+        c->InterWithLoop(base->m_pFirstLoop, 1);
+        c->AddEndPoint();
+      }
+      adaptor.GetCurves(base, type, &pieces);
+    }
+    adaptor.ReleaseKernelData();
+  }
   if (pieces.IsEmpty()) return 0;
   out->AddTail(&pieces);
   return 1;

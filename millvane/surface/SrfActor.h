@@ -13,6 +13,13 @@ class CGeCurve3d;
 class CGeMesh;
 using CGeMeshList = CTypedPtrList<CObList, CGeMesh*>;
 
+struct ENT_Record;
+
+// A kernel curve record for a Geometry 3D curve with its parameter range: a line, an arc, a
+// polyline (as an order-2 B-spline) or a NURBS curve. 1, or 0 for other curves or on failure
+// (rec stays null then). The record is the caller's (ENT_Free).
+int CRV_FromGeCurve3d(CGeCurve3d* curve, ENT_Record*& rec, double range[2]);
+
 class CSrfActor {
  public:
   // Gives the surface its kernel record (a B-spline record over a clone of its NURBS surface)
@@ -36,6 +43,11 @@ class CSrfActor {
   // A copy of the surface without the loop that owns edge (a hole is filled; an outer loop is
   // replaced by the whole domain). Null for bad arguments.
   CGeTrimSurf* UnTrimSurf(CGeTrimSurf* surface, CGeTrimBnd* edge);
+  // Projects the curve onto the trimmed surface along direction (normalised; a null or
+  // non-finite direction gives 0): the pieces inside the trimmed domain go to out as curves
+  // of the MakeCurve type. 1 when curves were appended.
+  int CrvPrjToSrf(CGeCurve3d* curve, CGeTrimSurf* surface, double direction[3], int type,
+                  CGeCurve3dPtrList* out);
   // Trims the surface by every listed surface whose box meets it; the pieces go to out
   // (the listed surfaces stay the caller's). 1 when pieces were appended.
   int SrfSrfTrim(CGeTrimSurfList* tools, CGeTrimSurf* surface, CGeTrimSurfList* out);

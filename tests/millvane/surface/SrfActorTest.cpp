@@ -189,3 +189,47 @@ TEST(SrfActorTest, FilletAndChamferReturnZeroWhenNothingIsMade) {
   actor.FreeSURFACE(b.get());
   EXPECT_EQ(a->m_pKernelSurf, nullptr);
 }
+
+// A line projected along z onto the plane z = 0.5 is the line with z replaced; the length of
+// the direction does not matter and a null direction is refused.
+TEST(SrfActorTest, CurveProjectedAlongZOntoAPlane) {
+  _nurbs_surface* p = edt::Plane(4, 4);
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i) {
+      p->net[j][i][0] -= 2;
+      p->net[j][i][1] -= 2;
+      p->net[j][i][2] = 0.5;
+    }
+  auto plane = edt::Untrimmed(p);
+  const double a[3] = {-1, -1, 3}, b[3] = {1, 0.5, 4};
+  CGeLine3d line(a, b);
+  CSrfActor actor;
+  for (double scale : {1.0, 7.0}) {
+    double dir[3] = {0, 0, scale};
+    CGeCurve3dPtrList out;
+    ASSERT_EQ(actor.CrvPrjToSrf(&line, plane.get(), dir, 2, &out), 1) << scale;
+    ASSERT_EQ(out.GetCount(), 1);
+    std::unique_ptr<CGeCurve3d> c(out.RemoveHead());
+    CStrP3D str;
+    c->Discrete(0.001, str);
+    ASSERT_GE(str.m_nCount, 2);
+    for (int i = 0; i < str.m_nCount; ++i) {
+      const double* q = str.m_pPoints[i];
+      EXPECT_NEAR(q[2], 0.5, 1e-6);
+      // On the xy line through a and b: 1.5 (x + 1) = 2 (y + 1).
+      EXPECT_NEAR(1.5 * (q[0] + 1) - 2 * (q[1] + 1), 0.0, 1e-4);
+    }
+    double s[3], e[3];
+    c->GetStartPoint(s);
+    c->GetEndPoint(e);
+    EXPECT_NEAR(std::min(std::hypot(s[0] + 1, s[1] + 1), std::hypot(e[0] + 1, e[1] + 1)), 0.0,
+                1e-3);
+    EXPECT_NEAR(std::min(std::hypot(s[0] - 1, s[1] - 0.5), std::hypot(e[0] - 1, e[1] - 0.5)),
+                0.0, 1e-3);
+  }
+  double zero[3] = {0, 0, 0};
+  CGeCurve3dPtrList out;
+  EXPECT_EQ(actor.CrvPrjToSrf(&line, plane.get(), zero, 2, &out), 0);
+  EXPECT_TRUE(out.IsEmpty());
+  EXPECT_EQ(plane->m_pKernelSurf, nullptr);
+}
