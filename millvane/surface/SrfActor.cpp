@@ -398,3 +398,83 @@ int CSrfActor::CrvPrjToSrf(CGeCurve3d* curve, CGeTrimSurf* surface, double direc
   out->AddTail(&pieces);
   return 1;
 }
+
+int CSrfActor::StrptPrjToSurfAlongNormal(CArray<tagDPoint3d, tagDPoint3d>& points,
+                                         CGeTrimSurf* surface, int type,
+                                         CGeCurve3dPtrList* out) {
+  if (points.GetSize() < 2 || !surface || !surface->m_pKernelSurf || !out) return 0;
+  const auto* rec = static_cast<const ENT_Record*>(surface->m_pKernelSurf);
+  CEdTrimSurf editor;
+  if (!editor.InitSurfBound(surface)) return 0;
+  const double savedPrecision = TOL_precision;
+  TOL_precision = 1e-5;
+  std::vector<double> run;
+  auto addRun = [&]() {
+    if (run.size() >= 4) {
+      const int n = int(run.size() / 2);
+      editor.AddCurve(reinterpret_cast<double(*)[2]>(run.data()), n, 0, n - 1, false);
+    }
+  };
+  double u = 1e12, v = 1e12;
+  for (INT_PTR i = 0; i < points.GetSize(); ++i) {
+    const double p[3] = {points[i].x, points[i].y, points[i].z};
+    double foot[3] = {0, 0, 0};
+    double uu = u, vv = v;
+    if (SRF_SnapPoint(vv, uu, foot, rec, p) == 1) {
+      u = uu;
+      v = vv;
+      run.insert(run.end(), {uu, vv});
+    } else if (run.size() >= 4) {
+      addRun();
+      run.clear();
+    }
+  }
+  TOL_precision = savedPrecision;
+  if (run.size() >= 4) {
+    const tagDPoint3d& f = points[0];
+    const tagDPoint3d& l = points[points.GetSize() - 1];
+    const double pf[3] = {f.x, f.y, f.z}, pl[3] = {l.x, l.y, l.z};
+    if (Dist3(pf, pl) < 0.0001) {
+      // A closed string: its two ends are one point. Across a periodic seam their parameters
+      // differ by a period, so the last is brought into the first's period before averaging.
+      double* a = &run[0];
+      double* b = &run[run.size() - 2];
+      _param U{}, V{};
+      if (SRF_GetParamRanges(rec, &U, &V) == 1) {
+        const _param* r[2] = {&U, &V};
+        for (int k = 0; k < 2; ++k) {
+          const double period = r[k]->max - r[k]->min;
+          if (r[k]->closure != 2 || !(period > 0)) continue;
+          while (b[k] - a[k] > period / 2) b[k] -= period;
+          while (a[k] - b[k] > period / 2) b[k] += period;
+        }
+      }
+      for (int k = 0; k < 2; ++k) a[k] = b[k] = 0.5 * (a[k] + b[k]);
+    }
+    addRun();
+  }
+  editor.AutoIntersect(true);
+  int added = 0;
+  for (CEdTrimBound* c = editor.m_pFirstCurve; c; c = c->m_pNext)
+    for (CEdTrimBound* piece = c->BreakBound(false); piece;) {
+      CEdTrimBound* next = piece->m_pNext;
+      double mid[2] = {0, 0};
+      piece->GetMidPoint(mid);
+      if (editor.IsPointIn(mid) == 0) {
+        CArray<tagDPoint3d, tagDPoint3d> pts;
+        for (int i = 0; i <= piece->m_nLast; ++i) {
+          double q[3] = {0, 0, 0};
+          if (surface->GetPoint(piece->m_pPoints[i][0], piece->m_pPoints[i][1], q) == 1)
+            pts.Add(tagDPoint3d{q[0], q[1], q[2]});
+        }
+        if (CGeCurve3d* crv = MakeCurve(&pts, type)) {
+          out->AddTail(crv);
+          ++added;
+        }
+      }
+      delete piece;
+      piece = next;
+    }
+  editor.DeleteAllCurve();
+  return added ? 1 : 0;
+}

@@ -48,6 +48,11 @@ class CSrfActor {
   // of the MakeCurve type. 1 when curves were appended.
   int CrvPrjToSrf(CGeCurve3d* curve, CGeTrimSurf* surface, double direction[3], int type,
                   CGeCurve3dPtrList* out);
+  // Projects the point string onto the surface along its normal (nearest points); the runs
+  // that lie inside the trimmed domain go to out as curves of the MakeCurve type. The surface
+  // needs its kernel record. 1 when curves were appended.
+  int StrptPrjToSurfAlongNormal(CArray<tagDPoint3d, tagDPoint3d>& points, CGeTrimSurf* surface,
+                                int type, CGeCurve3dPtrList* out);
   // Trims the surface by every listed surface whose box meets it; the pieces go to out
   // (the listed surfaces stay the caller's). 1 when pieces were appended.
   int SrfSrfTrim(CGeTrimSurfList* tools, CGeTrimSurf* surface, CGeTrimSurfList* out);

@@ -233,3 +233,42 @@ TEST(SrfActorTest, CurveProjectedAlongZOntoAPlane) {
   EXPECT_TRUE(out.IsEmpty());
   EXPECT_EQ(plane->m_pKernelSurf, nullptr);
 }
+
+// A closed ring around a cylinder, starting on its seam, projected along the normal: every
+// vertex lies on the cylinder, no step jumps across it, and the ring keeps its length.
+TEST(SrfActorTest, ClosedStringProjectedAlongTheNormalAcrossTheSeam) {
+  auto cyl = edt::Untrimmed(edt::Cylinder(1.0, 1.0));
+  CSrfActor actor;
+  ASSERT_EQ(actor.CreateSURFACE(cyl.get()), 1);
+  PointArray ring;
+  const int n = 64;
+  for (int i = 0; i <= n; ++i) {
+    const double a = 2 * M_PI * (i % n) / n;
+    ring.Add(tagDPoint3d{1.5 * std::cos(a), 1.5 * std::sin(a), 0.5 + 0.1 * std::sin(3 * a)});
+  }
+  CGeCurve3dPtrList out;
+  ASSERT_EQ(actor.StrptPrjToSurfAlongNormal(ring, cyl.get(), 2, &out), 1);
+  double total = 0.0;
+  while (!out.IsEmpty()) {
+    std::unique_ptr<CGeCurve3d> c(out.RemoveHead());
+    CStrP3D str;
+    c->Discrete(0.001, str);
+    for (int i = 0; i < str.m_nCount; ++i) {
+      const double* q = str.m_pPoints[i];
+      EXPECT_NEAR(std::hypot(q[0], q[1]), 1.0, 1e-4);
+      if (i > 0) {
+        const double* p = str.m_pPoints[i - 1];
+        EXPECT_LT(std::hypot(q[0] - p[0], q[1] - p[1]), 0.2) << i;
+      }
+    }
+    total += str.EvLength2D();
+  }
+  EXPECT_NEAR(total, 2 * M_PI, 0.02);
+  // Too few points, or a surface without its kernel record, give nothing.
+  PointArray one;
+  one.Add(tagDPoint3d{1, 0, 0});
+  EXPECT_EQ(actor.StrptPrjToSurfAlongNormal(one, cyl.get(), 2, &out), 0);
+  actor.FreeSURFACE(cyl.get());
+  EXPECT_EQ(actor.StrptPrjToSurfAlongNormal(ring, cyl.get(), 2, &out), 0);
+  EXPECT_TRUE(out.IsEmpty());
+}
