@@ -243,7 +243,7 @@ TEST(SrfActorTest, ClosedStringProjectedAlongTheNormalAcrossTheSeam) {
   PointArray ring;
   const int n = 64;
   for (int i = 0; i <= n; ++i) {
-    const double a = 2 * M_PI * (i % n) / n;
+    const double a = -2 * M_PI * (i % n) / n;  // clockwise: the last point is reached from u > 0
     ring.Add(tagDPoint3d{1.5 * std::cos(a), 1.5 * std::sin(a), 0.5 + 0.1 * std::sin(3 * a)});
   }
   CGeCurve3dPtrList out;
