@@ -53,6 +53,10 @@ class CSrfActor {
   // needs its kernel record. 1 when curves were appended.
   int StrptPrjToSurfAlongNormal(CArray<tagDPoint3d, tagDPoint3d>& points, CGeTrimSurf* surface,
                                 int type, CGeCurve3dPtrList* out);
+  // Planar trimmed faces bounded by the closed loops the coplanar curves chain into: each
+  // outer loop with the holes that follow it. Curves in distinct parallel planes make
+  // separate faces. 1 after the pass; 0 for an empty list or no output list.
+  int GenPlane(CGeCurve3dPtrList* curves, CGeTrimSurfList* out);
   // Trims the surface by every listed surface whose box meets it; the pieces go to out
   // (the listed surfaces stay the caller's). 1 when pieces were appended.
   int SrfSrfTrim(CGeTrimSurfList* tools, CGeTrimSurf* surface, CGeTrimSurfList* out);

@@ -272,3 +272,52 @@ TEST(SrfActorTest, ClosedStringProjectedAlongTheNormalAcrossTheSeam) {
   EXPECT_EQ(actor.StrptPrjToSurfAlongNormal(ring, cyl.get(), 2, &out), 0);
   EXPECT_TRUE(out.IsEmpty());
 }
+
+// A rectangle with a circle inside at z = 2 makes one face with a hole; a rectangle in the
+// parallel plane z = 5 (drawn the other way round) makes a face of its own.
+TEST(SrfActorTest, GenPlaneRectangleWithCircleAndAParallelRectangle) {
+  auto polyline = [](std::vector<std::array<double, 3>> pts) {
+    auto* pl = new CGePolyline3d;
+    pl->Create(int(pts.size()), reinterpret_cast<const double(*)[3]>(pts.data()));
+    return pl;
+  };
+  std::vector<std::array<double, 3>> circle;
+  const int n = 64;
+  for (int i = 0; i <= n; ++i) {
+    const double a = 2 * M_PI * (i % n) / n;
+    circle.push_back({2 + 0.5 * std::cos(a), 1.5 + 0.5 * std::sin(a), 2});
+  }
+  CGeCurve3dPtrList curves;
+  curves.AddTail(polyline({{0, 0, 2}, {4, 0, 2}, {4, 3, 2}, {0, 3, 2}, {0, 0, 2}}));
+  curves.AddTail(polyline({{0, 0, 5}, {0, 3, 5}, {4, 3, 5}, {4, 0, 5}, {0, 0, 5}}));
+  curves.AddTail(polyline(circle));
+  CSrfActor actor;
+  CGeTrimSurfList out;
+  ASSERT_EQ(actor.GenPlane(&curves, &out), 1);
+  ASSERT_EQ(out.GetCount(), 2);
+  const double holeShare = edt::ChordArea(0.5, n) / 12.0;
+  int withHole = 0;
+  while (!out.IsEmpty()) {
+    std::unique_ptr<CGeTrimSurf> s(out.RemoveHead());
+    double p[3];
+    ASSERT_EQ(s->GetPoint(0.5, 0.5, p), 1);
+    EXPECT_NEAR(p[0], 2.0, 1e-9);
+    EXPECT_NEAR(p[1], 1.5, 1e-9);
+    double area = 0.0;
+    for (POSITION pos = s->m_LoopList.GetHeadPosition(); pos;)
+      area += s->m_LoopList.GetNext(pos)->EvArea(1e-4);
+    if (s->m_LoopList.GetCount() == 2) {
+      ++withHole;
+      EXPECT_NEAR(p[2], 2.0, 1e-9);
+      EXPECT_NEAR(std::fabs(area), 1.0 - holeShare, 1e-3);
+    } else {
+      EXPECT_EQ(s->m_LoopList.GetCount(), 1);
+      EXPECT_NEAR(p[2], 5.0, 1e-9);
+      EXPECT_NEAR(std::fabs(area), 1.0, 1e-6);
+    }
+  }
+  EXPECT_EQ(withHole, 1);
+  while (!curves.IsEmpty()) delete curves.RemoveHead();
+  CGeCurve3dPtrList empty;
+  EXPECT_EQ(actor.GenPlane(&empty, &out), 0);
+}
