@@ -23,6 +23,7 @@
 #include "platform/numora/StrP3D.h"
 #include "platform/numora/Triangle.h"
 #include "platform/vurode/Accessors.h"
+#include "platform/win/MessageBox.h"
 #include "millvane/surface/SrfChamferSolver.h"
 
 int CSrfActor::CreateSURFACE(CGeTrimSurf* surface) {
@@ -616,5 +617,100 @@ int CSrfActor::GenPlane(CGeCurve3dPtrList* curves, CGeTrimSurfList* out) {
     }
     geDelLoop3dList(&loops);
   }
+  return 1;
+}
+
+namespace {
+
+// The curve's wall along z reaching past the z extent of box united with the curve's box;
+// null (after telling the user) for a curve that is not planar.
+std::unique_ptr<CGeTrimSurf> ZWall(CGeCurve3d* curve, const _tagBox3D& box, double discTol,
+                                   bool& notPlanar) {
+  double pt[3], vec[3];
+  notPlanar = curve->IsPlanar(0.02, pt, vec) == GE_PLANAR_NONE;
+  if (notPlanar) {
+    MessageBoxW(nullptr, L"the curves is not coplanar!", nullptr, MB_OK);
+    return nullptr;
+  }
+  curve->CalcBox();
+  _tagBox3D all = box;
+  BOX3D_Union(&all, &curve->m_box);
+  const double up[3] = {0, 0, 1};
+  return std::unique_ptr<CGeTrimSurf>(
+      ExtrudeCurve(curve, up, all.max[2] - all.min[2] + 1.0, discTol));
+}
+
+}  // namespace
+
+int CSrfActor::CrvPrjToSrfAlongZAxis(CGeCurve3dPtrList* curves, CGeTrimSurfList* surfaces,
+                                     int type, CGeCurve3dPtrList* out) {
+  if (!curves || curves->IsEmpty() || !surfaces || surfaces->IsEmpty() || !out) return 0;
+  CSrfTrimAdaptor adaptor;
+  _tagBox3D box;
+  BOX3D_Init0(&box);
+  for (POSITION pos = surfaces->GetHeadPosition(); pos;) {
+    CGeTrimSurf* s = surfaces->GetNext(pos);
+    if (!s || !adaptor.AddSurface(s, false)) continue;
+    if (!BOX3D_IsValid(&s->m_box)) s->CalcBox();
+    BOX3D_Union(&box, &s->m_box);
+  }
+  CGeCurve3dPtrList pieces;
+  bool failed = false;
+  for (POSITION pos = curves->GetHeadPosition(); pos && !failed;) {
+    CGeCurve3d* c = curves->GetNext(pos);
+    if (!c) continue;
+    bool notPlanar = false;
+    std::unique_ptr<CGeTrimSurf> wall = ZWall(c, box, 0.2, notPlanar);
+    if (notPlanar) continue;
+    failed = !wall || !adaptor.AddSurface(wall.get(), true);
+    if (!failed) wall.release();  // the adaptor's tool group deletes it
+  }
+  if (!failed && adaptor.IntersectSurfaces()) {
+    for (CEdInterCurve* c = adaptor.m_pFirstCurve; c; c = c->m_pNext) {
+      if (c->m_pEditorA) c->InterWithLoop(c->m_pEditorA->m_pFirstLoop, 1);
+      if (c->m_pEditorB) c->InterWithLoop(c->m_pEditorB->m_pFirstLoop, 1);
+      c->AddEndPoint();
+    }
+    for (POSITION pos = surfaces->GetHeadPosition(); pos;)
+      adaptor.GetCurves(adaptor.FindEditor(surfaces->GetNext(pos)), type, &pieces);
+  }
+  adaptor.ReleaseKernelData();
+  adaptor.ReleaseToolSurfaces();
+  if (failed) {
+    while (!pieces.IsEmpty()) delete pieces.RemoveHead();
+    return 0;
+  }
+  if (pieces.IsEmpty()) return 0;
+  out->AddTail(&pieces);
+  return 1;
+}
+
+int CSrfActor::CrvSrfTrimAlongZAxis(CGeCurve3dPtrList* curves, CGeTrimSurf* surface,
+                                    CGeTrimSurfList* out) {
+  if (!curves || curves->IsEmpty() || !surface || !out) return 0;
+  CSrfTrimAdaptor adaptor;
+  if (!adaptor.AddSurface(surface, false)) return 0;
+  if (!BOX3D_IsValid(&surface->m_box)) surface->CalcBox();
+  bool failed = false;
+  for (POSITION pos = curves->GetHeadPosition(); pos && !failed;) {
+    CGeCurve3d* c = curves->GetNext(pos);
+    if (!c) continue;
+    bool notPlanar = false;
+    std::unique_ptr<CGeTrimSurf> wall = ZWall(c, surface->m_box, 0.2, notPlanar);
+    if (notPlanar) continue;
+    failed = !wall || !adaptor.AddSurface(wall.get(), true);
+    if (!failed) wall.release();
+  }
+  CGeTrimSurfList pieces;
+  if (!failed && adaptor.IntersectSurfaces() && adaptor.Trim(0))
+    adaptor.GetTrimmedSurfaces(&pieces);
+  adaptor.ReleaseKernelData();
+  adaptor.ReleaseToolSurfaces();
+  if (failed) {
+    while (!pieces.IsEmpty()) delete pieces.RemoveHead();
+    return 0;
+  }
+  if (pieces.IsEmpty()) return 0;
+  out->AddTail(&pieces);
   return 1;
 }

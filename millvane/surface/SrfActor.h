@@ -48,6 +48,15 @@ class CSrfActor {
   // of the MakeCurve type. 1 when curves were appended.
   int CrvPrjToSrf(CGeCurve3d* curve, CGeTrimSurf* surface, double direction[3], int type,
                   CGeCurve3dPtrList* out);
+  // Projects every planar curve along z onto the surfaces (curves that are not planar are
+  // reported and skipped); the pieces inside the trimmed domains go to out as curves of the
+  // MakeCurve type. 1 when curves were appended.
+  int CrvPrjToSrfAlongZAxis(CGeCurve3dPtrList* curves, CGeTrimSurfList* surfaces, int type,
+                            CGeCurve3dPtrList* out);
+  // Trims the surface by the vertical walls over the planar curves; the pieces go to out.
+  // 1 when pieces were appended.
+  int CrvSrfTrimAlongZAxis(CGeCurve3dPtrList* curves, CGeTrimSurf* surface,
+                           CGeTrimSurfList* out);
   // Projects the point string onto the surface along its normal (nearest points); the runs
   // that lie inside the trimmed domain go to out as curves of the MakeCurve type. The surface
   // needs its kernel record. 1 when curves were appended.

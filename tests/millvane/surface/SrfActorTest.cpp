@@ -321,3 +321,72 @@ TEST(SrfActorTest, GenPlaneRectangleWithCircleAndAParallelRectangle) {
   CGeCurve3dPtrList empty;
   EXPECT_EQ(actor.GenPlane(&empty, &out), 0);
 }
+
+// A circle drawn above a plane projects along z onto it and cuts a round hole out of it; a
+// curve that is not planar is skipped.
+TEST(SrfActorTest, CircleAboveAPlaneProjectsAndTrimsAlongZ) {
+  _nurbs_surface* p = edt::Plane(4, 4);
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i) {
+      p->net[j][i][0] -= 2;
+      p->net[j][i][1] -= 2;
+      p->net[j][i][2] = 0.5;
+    }
+  auto plane = edt::Untrimmed(p);
+  const int n = 48;
+  std::vector<std::array<double, 3>> ring, twisted;
+  for (int i = 0; i <= n; ++i) {
+    const double a = 2 * M_PI * (i % n) / n;
+    ring.push_back({std::cos(a), std::sin(a), 3.0});
+    twisted.push_back({std::cos(a), std::sin(a), 3.0 + std::sin(2 * a)});
+  }
+  auto make = [](std::vector<std::array<double, 3>>& pts) {
+    auto* pl = new CGePolyline3d;
+    pl->Create(int(pts.size()), reinterpret_cast<const double(*)[3]>(pts.data()));
+    return pl;
+  };
+  PointArray ringPts;
+  for (const auto& q : ring) ringPts.Add(tagDPoint3d{q[0], q[1], q[2]});
+  CSrfActor actor;
+  // A smooth closed curve through the ring's points.
+  std::unique_ptr<CGeCurve3d> circle(actor.MakeCurve(&ringPts, 0));
+  ASSERT_NE(circle, nullptr);
+  std::unique_ptr<CGePolyline3d> bent(make(twisted));
+  CGeCurve3dPtrList curves;
+  curves.AddTail(bent.get());
+  curves.AddTail(circle.get());
+
+  CGeTrimSurfList surfaces;
+  surfaces.AddTail(plane.get());
+  CGeCurve3dPtrList projected;
+  ASSERT_EQ(actor.CrvPrjToSrfAlongZAxis(&curves, &surfaces, 2, &projected), 1);
+  double length = 0.0;
+  while (!projected.IsEmpty()) {
+    std::unique_ptr<CGeCurve3d> c(projected.RemoveHead());
+    CStrP3D str;
+    c->Discrete(0.001, str);
+    for (int i = 0; i < str.m_nCount; ++i) {
+      EXPECT_NEAR(str.m_pPoints[i][2], 0.5, 1e-6);
+      EXPECT_NEAR(std::hypot(str.m_pPoints[i][0], str.m_pPoints[i][1]), 1.0, 1e-2);
+    }
+    length += str.EvLength();
+  }
+  EXPECT_NEAR(length, 2 * M_PI, 0.02);
+
+  CGeTrimSurfList pieces;
+  ASSERT_EQ(actor.CrvSrfTrimAlongZAxis(&curves, plane.get(), &pieces), 1);
+  ASSERT_EQ(pieces.GetCount(), 2);
+  double total = 0.0;
+  while (!pieces.IsEmpty()) {
+    std::unique_ptr<CGeTrimSurf> s(pieces.RemoveHead());
+    for (POSITION pos = s->m_LoopList.GetHeadPosition(); pos;)
+      total += s->m_LoopList.GetNext(pos)->EvArea(1e-4);
+  }
+  EXPECT_NEAR(total, 1.0, 1e-3);
+  EXPECT_EQ(plane->m_pKernelSurf, nullptr);
+
+  CGeCurve3dPtrList onlyBent;
+  onlyBent.AddTail(bent.get());
+  EXPECT_EQ(actor.CrvSrfTrimAlongZAxis(&onlyBent, plane.get(), &pieces), 0);
+  EXPECT_TRUE(pieces.IsEmpty());
+}
