@@ -714,3 +714,25 @@ int CSrfActor::CrvSrfTrimAlongZAxis(CGeCurve3dPtrList* curves, CGeTrimSurf* surf
   out->AddTail(&pieces);
   return 1;
 }
+
+CGeTrimSurf* CSrfActor::SurfExtend(CGeTrimSurf* surface, CGeTrimBnd* edge, int mode,
+                                   double distance) {
+  if (!surface || !surface->m_pSurface || !edge || !edge->m_pParaCrv) return nullptr;
+  if (!(distance > 1e-6) || !std::isfinite(distance) || surface->IsTrimed()) return nullptr;
+  if (edge->m_pParaCrv->GetType() != GE_TYPE_LINE) return nullptr;
+  double a[2], b[2];
+  edge->m_pParaCrv->GetStartPoint(a);
+  edge->m_pParaCrv->GetEndPoint(b);
+  int side;
+  if (std::fabs(a[0] - b[0]) < 0.0001) {
+    if (b[1] == a[1]) return nullptr;
+    side = b[1] > a[1] ? 2 : 0;
+  } else if (std::fabs(a[1] - b[1]) < 0.0001) {
+    side = b[0] > a[0] ? 1 : 3;
+  } else {
+    return nullptr;
+  }
+  _nurbs_surface* ext = CNurbsEditor::Extend(surface->m_pSurface, distance, side, mode);
+  if (!ext) return nullptr;
+  return new CGeTrimSurf(ext, _tagBox2D{{0, 0}, {1, 1}});
+}

@@ -66,6 +66,10 @@ class CSrfActor {
   // outer loop with the holes that follow it. Curves in distinct parallel planes make
   // separate faces. 1 after the pass; 0 for an empty list or no output list.
   int GenPlane(CGeCurve3dPtrList* curves, CGeTrimSurfList* out);
+  // The untrimmed surface extended by distance across the edge (a straight parameter line of
+  // its domain boundary); mode as CNurbsEditor::Extend. Null for a trimmed surface, a slanted
+  // or degenerate edge, or distance <= 1e-6.
+  CGeTrimSurf* SurfExtend(CGeTrimSurf* surface, CGeTrimBnd* edge, int mode, double distance);
   // Trims the surface by every listed surface whose box meets it; the pieces go to out
   // (the listed surfaces stay the caller's). 1 when pieces were appended.
   int SrfSrfTrim(CGeTrimSurfList* tools, CGeTrimSurf* surface, CGeTrimSurfList* out);

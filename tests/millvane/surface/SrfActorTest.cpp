@@ -390,3 +390,38 @@ TEST(SrfActorTest, CircleAboveAPlaneProjectsAndTrimsAlongZ) {
   EXPECT_EQ(actor.CrvSrfTrimAlongZAxis(&onlyBent, plane.get(), &pieces), 0);
   EXPECT_TRUE(pieces.IsEmpty());
 }
+
+// Each edge of the unit square's rectangle loop extends the plane by the distance on its own
+// side; a trimmed surface and a slanted edge are refused.
+TEST(SrfActorTest, SurfExtendGrowsAcrossTheChosenEdge) {
+  auto plane = edt::Untrimmed(edt::Plane(1, 1));
+  plane->BuildTopo();
+  CSrfActor actor;
+  int edges = 0;
+  double grown[4] = {0, 0, 0, 0};  // xmin, ymin, xmax, ymax beyond the square, summed
+  CGeTrimLoop* loop = plane->m_LoopList.GetHead();
+  for (POSITION pos = loop->m_BndList.GetHeadPosition(); pos;) {
+    CGeTrimBnd* e = loop->m_BndList.GetNext(pos);
+    std::unique_ptr<CGeTrimSurf> s(actor.SurfExtend(plane.get(), e, 0, 0.5));
+    ASSERT_NE(s, nullptr);
+    ++edges;
+    double lo[3], hi[3];
+    ASSERT_EQ(s->GetPoint(0, 0, lo), 1);
+    ASSERT_EQ(s->GetPoint(1, 1, hi), 1);
+    const double beyond[4] = {-lo[0], -lo[1], hi[0] - 1, hi[1] - 1};
+    int sides = 0;
+    for (int k = 0; k < 4; ++k) {
+      if (beyond[k] > 1e-9) ++sides;
+      grown[k] += beyond[k];
+    }
+    EXPECT_EQ(sides, 1);
+  }
+  EXPECT_EQ(edges, 4);
+  for (double g : grown) EXPECT_NEAR(g, 0.5, 1e-6);
+  CGeTrimBnd* first = loop->m_BndList.GetHead();
+  EXPECT_EQ(actor.SurfExtend(plane.get(), first, 0, 0.0), nullptr);
+  auto holed = edt::PolygonTrimmed(edt::Plane(1, 1), {{0.1, 0.1}, {0.9, 0.2}, {0.5, 0.9}});
+  holed->BuildTopo();
+  CGeTrimBnd* slanted = holed->m_LoopList.GetHead()->m_BndList.GetHead();
+  EXPECT_EQ(actor.SurfExtend(holed.get(), slanted, 0, 0.5), nullptr);
+}
