@@ -736,3 +736,64 @@ CGeTrimSurf* CSrfActor::SurfExtend(CGeTrimSurf* surface, CGeTrimBnd* edge, int m
   if (!ext) return nullptr;
   return new CGeTrimSurf(ext, _tagBox2D{{0, 0}, {1, 1}});
 }
+
+int CSrfActor::IsoTrimSurf(CGeTrimSurf* surface, double value, int direction,
+                           CGeTrimSurfList* out) {
+  if (!surface || !surface->m_pSurface || surface->m_LoopList.IsEmpty() || !out) return 0;
+  if (!std::isfinite(value)) return 0;
+  const double tol = gGetSurfShowDiscTol();
+  CGeTrimSurfList pieces;
+  if (surface->IsTrimed()) {
+    const _tagBox2D& B = surface->m_uvBox;
+    const bool alongU = direction == CNurbsEditor::kIsoU;
+    const int k = alongU ? 0 : 1;
+    if (!(value > B.min[k] + 0.0001 && value < B.max[k] - 0.0001)) return 0;
+    double cut[2][2];
+    if (alongU) {
+      cut[0][0] = cut[1][0] = value;
+      cut[0][1] = B.min[1] - 0.1;
+      cut[1][1] = B.max[1] + 0.1;
+    } else {
+      cut[0][1] = cut[1][1] = value;
+      cut[0][0] = B.min[0] - 0.1;
+      cut[1][0] = B.max[0] + 0.1;
+    }
+    CEdTrimSurf editor;
+    if (!editor.InitSurfBound(surface) || !editor.AddCurve(cut, 2)) return 0;
+    editor.AutoIntersect(true);
+    editor.TrimSurface(0);
+    for (CEdTrimLoop* l = editor.m_pResult; l; l = l->m_pNext) {
+      _nurbs_surface* clone = BSRF_Clone(surface->m_pSurface);
+      if (!clone) break;
+      auto* piece = new CGeTrimSurf(clone, l->m_box);
+      bool ok = true;
+      for (CEdTrimLoop* part = l; part && ok; part = part == l ? l->m_pIsland : part->m_pNext) {
+        CGeTrimLoop* gl = part->ConvertToTopoLoop();
+        ok = gl != nullptr;
+        if (ok) piece->AddLoop(gl);
+      }
+      if (!ok) {
+        delete piece;
+        continue;
+      }
+      piece->BuildTopo();
+      for (POSITION pos = piece->m_LoopList.GetHeadPosition(); pos;)
+        piece->m_LoopList.GetNext(pos)->CreateEuclidBnd();
+      piece->Discrete(tol);
+      pieces.AddTail(piece);
+    }
+    editor.DeleteAllCurve();
+  } else {
+    _nurbs_surface *first = nullptr, *second = nullptr;
+    CNurbsEditor::SplitAt(surface->m_pSurface, value, direction, first, second);
+    for (_nurbs_surface* part : {first, second}) {
+      if (!part) continue;
+      auto* piece = new CGeTrimSurf(part, _tagBox2D{{0, 0}, {1, 1}});
+      piece->Discrete(tol);
+      pieces.AddTail(piece);
+    }
+  }
+  if (pieces.IsEmpty()) return 0;
+  out->AddTail(&pieces);
+  return 1;
+}

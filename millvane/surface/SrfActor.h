@@ -70,6 +70,9 @@ class CSrfActor {
   // its domain boundary); mode as CNurbsEditor::Extend. Null for a trimmed surface, a slanted
   // or degenerate edge, or distance <= 1e-6.
   CGeTrimSurf* SurfExtend(CGeTrimSurf* surface, CGeTrimBnd* edge, int mode, double distance);
+  // Splits the surface at u = value (direction CNurbsEditor::kIsoU) or v = value (any other
+  // direction); the pieces go to out. 1 when pieces were appended.
+  int IsoTrimSurf(CGeTrimSurf* surface, double value, int direction, CGeTrimSurfList* out);
   // Trims the surface by every listed surface whose box meets it; the pieces go to out
   // (the listed surfaces stay the caller's). 1 when pieces were appended.
   int SrfSrfTrim(CGeTrimSurfList* tools, CGeTrimSurf* surface, CGeTrimSurfList* out);

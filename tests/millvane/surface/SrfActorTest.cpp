@@ -11,6 +11,7 @@
 #include "geometry/shapes3d/GeNrbCrv3d.h"
 #include "geometry/shapes3d/GePolyline3d.h"
 #include "geometry/surfaces/GeMesh.h"
+#include "platform/numora/NurbsEditor.h"
 #include "platform/numora/StrP3D.h"
 
 namespace {
@@ -424,4 +425,34 @@ TEST(SrfActorTest, SurfExtendGrowsAcrossTheChosenEdge) {
   holed->BuildTopo();
   CGeTrimBnd* slanted = holed->m_LoopList.GetHead()->m_BndList.GetHead();
   EXPECT_EQ(actor.SurfExtend(holed.get(), slanted, 0, 0.5), nullptr);
+}
+
+// A triangle-trimmed plane cut at u = 0.5 falls into two pieces whose areas add up to the
+// triangle's; a value within 0.0001 of the domain's edge is refused; an untrimmed plane is
+// split into two surfaces.
+TEST(SrfActorTest, IsoTrimSurfSplitsTrimmedAndUntrimmedSurfaces) {
+  auto tri = edt::PolygonTrimmed(edt::Plane(1, 1), {{0.1, 0.1}, {0.9, 0.1}, {0.5, 0.9}});
+  tri->BuildTopo();
+  tri->CalcUVBox();
+  const double triArea = 0.5 * 0.8 * 0.8;
+  CSrfActor actor;
+  CGeTrimSurfList out;
+  ASSERT_EQ(actor.IsoTrimSurf(tri.get(), 0.5, CNurbsEditor::kIsoU, &out), 1);
+  ASSERT_EQ(out.GetCount(), 2);
+  double total = 0.0;
+  while (!out.IsEmpty()) {
+    std::unique_ptr<CGeTrimSurf> s(out.RemoveHead());
+    const double a = std::fabs(s->m_LoopList.GetHead()->EvArea(1e-4));
+    EXPECT_NEAR(a, triArea / 2, 1e-6);
+    total += a;
+  }
+  EXPECT_NEAR(total, triArea, 1e-6);
+  const _tagBox2D B = tri->m_uvBox;
+  EXPECT_EQ(actor.IsoTrimSurf(tri.get(), B.min[1] + 0.00005, CNurbsEditor::kIsoV, &out), 0);
+  EXPECT_TRUE(out.IsEmpty());
+
+  auto whole = edt::Untrimmed(edt::Plane(2, 1));
+  ASSERT_EQ(actor.IsoTrimSurf(whole.get(), 0.25, CNurbsEditor::kIsoV, &out), 1);
+  ASSERT_EQ(out.GetCount(), 2);
+  while (!out.IsEmpty()) delete out.RemoveHead();
 }
