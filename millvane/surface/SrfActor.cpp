@@ -514,6 +514,7 @@ constexpr double kPlaneTol = 0.002;
 
 int CSrfActor::GenPlane(CGeCurve3dPtrList* curves, CGeTrimSurfList* out) {
   if (!curves || curves->IsEmpty() || !out) return 0;
+  int made = 0;
   std::vector<CGeCurve3d*> work;
   for (POSITION pos = curves->GetHeadPosition(); pos;)
     if (CGeCurve3d* c = curves->GetNext(pos)) work.push_back(c);
@@ -614,10 +615,11 @@ int CSrfActor::GenPlane(CGeCurve3dPtrList* curves, CGeTrimSurfList* out) {
       surface->TransformLocal(&frame);
       surface->Discrete(0.2);
       out->AddTail(surface);
+      ++made;
     }
     geDelLoop3dList(&loops);
   }
-  return 1;
+  return made ? 1 : 0;
 }
 
 namespace {

@@ -64,7 +64,7 @@ class CSrfActor {
                                 int type, CGeCurve3dPtrList* out);
   // Planar trimmed faces bounded by the closed loops the coplanar curves chain into: each
   // outer loop with the holes that follow it. Curves in distinct parallel planes make
-  // separate faces. 1 after the pass; 0 for an empty list or no output list.
+  // separate faces. 1 when faces were appended.
   int GenPlane(CGeCurve3dPtrList* curves, CGeTrimSurfList* out);
   // The untrimmed surface extended by distance across the edge (a straight parameter line of
   // its domain boundary); mode as CNurbsEditor::Extend. Null for a trimmed surface, a slanted

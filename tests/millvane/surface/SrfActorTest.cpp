@@ -321,6 +321,13 @@ TEST(SrfActorTest, GenPlaneRectangleWithCircleAndAParallelRectangle) {
   while (!curves.IsEmpty()) delete curves.RemoveHead();
   CGeCurve3dPtrList empty;
   EXPECT_EQ(actor.GenPlane(&empty, &out), 0);
+  // An open line bounds nothing.
+  const double a[3] = {0, 0, 0}, b[3] = {1, 0, 0};
+  CGeLine3d line(a, b);
+  CGeCurve3dPtrList open;
+  open.AddTail(&line);
+  EXPECT_EQ(actor.GenPlane(&open, &out), 0);
+  EXPECT_TRUE(out.IsEmpty());
 }
 
 // A circle drawn above a plane projects along z onto it and cuts a round hole out of it; a
