@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "geometry/surfaces/GeTrimSurf.h"
+#include "millvane/surface/EdUvTools.h"
 #include "millvane/kernel/KernelNumerics.h"
 #include "millvane/kernel/KernelRecords.h"
 #include "millvane/kernel/SurfaceRecords.h"
@@ -18,71 +19,23 @@
 #include "platform/numora/Interval.h"
 #include "platform/numora/Line.h"
 
+using namespace edtrim;
+
 namespace {
-
-double Dist3(const double* a, const double* b) {
-  return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
-                   (a[2] - b[2]) * (a[2] - b[2]));
-}
-
-// Whole periods to add to a value at v so that it lies in [lo, hi]: added while below lo,
-// subtracted while above hi. Computed in one step so a far value costs no loop.
-double PeriodShift(double v, double lo, double hi) {
-  const double period = hi - lo;
-  if (!(period > 0) || !std::isfinite(v) || !std::isfinite(period)) return 0.0;
-  if (v < lo) return period * std::ceil((lo - v) / period);
-  if (v > hi) return -period * std::ceil((v - hi) / period);
-  return 0.0;
-}
-
-double Fraction(const double a0[2], const double a1[2], const double p[2]) {
-  const double du = a1[0] - a0[0], dv = a1[1] - a0[1];
-  if (std::fabs(du) > std::fabs(dv)) return (p[0] - a0[0]) / du;
-  if (dv == 0.0) return 0.0;
-  return (p[1] - a0[1]) / dv;
-}
-
-bool InRange(double f) { return f >= -1e-8 && f <= 1.00000001; }
 
 struct Seg2 {
   double a[2], b[2];
   _tagBox2D box;
 };
 
-void BoxOf(Seg2& s) {
-  s.box.min[0] = std::min(s.a[0], s.b[0]);
-  s.box.max[0] = std::max(s.a[0], s.b[0]);
-  s.box.min[1] = std::min(s.a[1], s.b[1]);
-  s.box.max[1] = std::max(s.a[1], s.b[1]);
+void BoxOf(Seg2& s) { SegBox(s.a, s.b, &s.box); }
+
+std::vector<_tagBox2D> Boxes(const std::vector<Seg2>& segs) {
+  std::vector<_tagBox2D> out;
+  out.reserve(segs.size());
+  for (const Seg2& s : segs) out.push_back(s.box);
+  return out;
 }
-
-// Segments sorted by their lower u: the ones whose box meets a query box are found without
-// visiting all, and handed back in index order so results match the all-pairs walk.
-class SegSweep {
- public:
-  explicit SegSweep(const std::vector<Seg2>& segs) : segs_(segs), order_(segs.size()) {
-    for (size_t i = 0; i < segs.size(); ++i) order_[i] = int(i);
-    std::sort(order_.begin(), order_.end(), [&](int x, int y) {
-      return segs_[size_t(x)].box.min[0] < segs_[size_t(y)].box.min[0];
-    });
-    mins_.reserve(segs.size());
-    for (int i : order_) mins_.push_back(segs_[size_t(i)].box.min[0]);
-  }
-  void Query(const _tagBox2D& q, double tol, std::vector<int>& out) const {
-    out.clear();
-    const auto end = std::upper_bound(mins_.begin(), mins_.end(), q.max[0] + tol) - mins_.begin();
-    for (long k = 0; k < end; ++k) {
-      const int i = order_[size_t(k)];
-      if (BOX2D_IsInt(&segs_[size_t(i)].box, &q, tol)) out.push_back(i);
-    }
-    std::sort(out.begin(), out.end());
-  }
-
- private:
-  const std::vector<Seg2>& segs_;
-  std::vector<int> order_;
-  std::vector<double> mins_;
-};
 
 // Candidates of the near-point search: a place on each polyline and their distance.
 struct NearCand {
@@ -437,7 +390,8 @@ int CEdInterCurve::InterWithBound(CEdTrimLoop* loop, CEdTrimBound* bound) {
     }
     BoxOf(s);
   }
-  const SegSweep sweep(cs);
+  const auto boxes = Boxes(cs);
+  const SegSweep sweep(boxes);
   std::vector<int> cand;
   int found = 0;
   for (int j = 0; j < bound->m_nLast; ++j) {
@@ -520,7 +474,8 @@ int CEdInterCurve::InterWithIntCurve(CEdInterCurve& other, int idx, int oidx, CE
     }
     BoxOf(s);
   }
-  const SegSweep sweep(cs);
+  const auto boxes = Boxes(cs);
+  const SegSweep sweep(boxes);
   std::vector<int> cand;
   int found = 0;
   for (int j = 0; j < other.m_nLast; ++j) {

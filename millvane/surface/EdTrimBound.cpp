@@ -10,36 +10,18 @@
 #include "geometry/surfaces/GeTrimBnd.h"
 #include "geometry/surfaces/GeTrimSurf.h"
 #include "millvane/surface/EdTrimSurf.h"
+#include "millvane/surface/EdUvTools.h"
 #include "platform/numora/Box.h"
 #include "platform/numora/Inter.h"
 #include "platform/numora/Point2d.h"
 #include "platform/numora/StrP3D.h"
 
+using namespace edtrim;
+
 namespace {
 
 constexpr int kTypeLine2d = 0x1;
 constexpr int kTypePolyline2d = 0x20;
-
-double Dist2(const double* a, const double* b) {
-  return std::hypot(a[0] - b[0], a[1] - b[1]);
-}
-
-// Fraction of p along a0→a1, measured on the coordinate in which the segment extends more.
-double Fraction(const double a0[2], const double a1[2], const double p[2]) {
-  const double du = a1[0] - a0[0], dv = a1[1] - a0[1];
-  if (std::fabs(du) > std::fabs(dv)) return (p[0] - a0[0]) / du;
-  if (dv == 0.0) return 0.0;
-  return (p[1] - a0[1]) / dv;
-}
-
-void SegBox(const double* a, const double* b, _tagBox2D* box) {
-  box->min[0] = std::min(a[0], b[0]);
-  box->max[0] = std::max(a[0], b[0]);
-  box->min[1] = std::min(a[1], b[1]);
-  box->max[1] = std::max(a[1], b[1]);
-}
-
-bool InRange(double f) { return f >= -1e-8 && f <= 1.00000001; }
 
 }  // namespace
 
@@ -203,20 +185,12 @@ int CEdTrimBound::BoundBoundInt(CEdTrimBound& other, bool force) {
   if (!BOX2D_IsInt(&m_box, &other.m_box, 1e-8)) return 0;
   const bool recordHere = m_nKind != 0 || force;
   const bool recordThere = other.m_nKind != 0 || force;
-  // The other bound's segments sorted by their lower u, so that each segment of this bound
-  // only visits the segments whose u range can reach it; the candidates are then visited in
-  // index order, which keeps the recorded crossings exactly those of the all-pairs loop.
+  // Segments of the other bound found through a sweep over their boxes, visited in index
+  // order: the recorded crossings are exactly those of the all-pairs loop.
   const int m = other.m_nLast;
   std::vector<_tagBox2D> ob(static_cast<size_t>(m));
-  std::vector<int> order(static_cast<size_t>(m));
-  for (int j = 0; j < m; ++j) {
-    SegBox(other.m_pPoints[j], other.m_pPoints[j + 1], &ob[size_t(j)]);
-    order[size_t(j)] = j;
-  }
-  std::sort(order.begin(), order.end(),
-            [&](int a, int b) { return ob[size_t(a)].min[0] < ob[size_t(b)].min[0]; });
-  std::vector<double> sortedMin(static_cast<size_t>(m));
-  for (int k = 0; k < m; ++k) sortedMin[size_t(k)] = ob[size_t(order[size_t(k)])].min[0];
+  for (int j = 0; j < m; ++j) SegBox(other.m_pPoints[j], other.m_pPoints[j + 1], &ob[size_t(j)]);
+  const SegSweep sweep(ob);
   std::vector<int> cand;
   int found = 0;
   for (int i = 0; i < m_nLast; ++i) {
@@ -225,14 +199,7 @@ int CEdTrimBound::BoundBoundInt(CEdTrimBound& other, bool force) {
     _tagBox2D sb;
     SegBox(a0, a1, &sb);
     if (!BOX2D_IsInt(&sb, &other.m_box, 1e-8)) continue;
-    cand.clear();
-    const auto end =
-        std::upper_bound(sortedMin.begin(), sortedMin.end(), sb.max[0] + 1e-8) - sortedMin.begin();
-    for (long k = 0; k < end; ++k) {
-      const int j = order[size_t(k)];
-      if (BOX2D_IsInt(&ob[size_t(j)], &sb, 1e-8)) cand.push_back(j);
-    }
-    std::sort(cand.begin(), cand.end());
+    sweep.Query(sb, 1e-8, cand);
     for (int j : cand) {
       const double* b0 = other.m_pPoints[j];
       const double* b1 = other.m_pPoints[j + 1];

@@ -5,7 +5,9 @@
 #include <new>
 #include <vector>
 
+#include "geometry/surfaces/GeTrimLoop.h"
 #include "geometry/surfaces/GeTrimSurf.h"
+#include "millvane/surface/EdUvTools.h"
 #include "platform/numora/Box.h"
 #include "platform/numora/Bsrf.h"
 #include "platform/numora/Interval.h"
@@ -13,14 +15,9 @@
 #include "platform/numora/Math.h"
 #include "platform/numora/Point2d.h"
 
+using namespace edtrim;
+
 namespace {
-
-double Dist2(const double* a, const double* b) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
-
-double Dist3(const double* a, const double* b) {
-  return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
-                   (a[2] - b[2]) * (a[2] - b[2]));
-}
 
 void DeleteLoopList(CEdTrimLoop* l) {
   while (l) {
@@ -553,6 +550,15 @@ CEdTrimLoop* CEdTrimSurf::FormTrimLoop() {
   CEdTrimBound* pool = BreakAllBound();
   PretreatBnd(pool, 0.08);
   return BuildTrimLoop(FormLoop(pool, 1e-8));
+}
+
+void CEdTrimSurf::DelOverlapBnd(CEdTrimBound*, double) {}
+
+CGeTrimLoop* CEdTrimSurf::FormSurfLoop() {
+  CEdTrimLoop* list = FormTrimLoop();
+  CGeTrimLoop* loop = list ? list->ConvertToTopoLoop() : nullptr;
+  DeleteLoopList(list);
+  return loop;
 }
 
 int CEdTrimSurf::TrimSurface(int extend) {

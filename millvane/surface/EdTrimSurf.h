@@ -28,12 +28,18 @@ class CEdTrimSurf {
   void ExtendIntBound();
   CEdTrimBound* BreakAllBound();
   void PretreatBnd(CEdTrimBound* pool, double uvTol);
+  // Overlapping pieces are left in the pool: the loop walk takes one and the other dies.
+  void DelOverlapBnd(CEdTrimBound* pool, double tol);
   CEdTrimBound* FindNextBound(CEdTrimBound* pool, double p[2], double dir[2], double tol);
   int CreateLoop(CEdTrimLoop*& result, CEdTrimBound*& pool, CEdTrimBound** chain, int first,
                  int last);
   CEdTrimLoop* FormLoop(CEdTrimBound* pool, double tol);
   CEdTrimLoop* BuildTrimLoop(CEdTrimLoop* list);
   CEdTrimLoop* FormTrimLoop();
+  // The same steps as FormTrimLoop; the largest outer loop comes back as a new Geometry loop
+  // (islands not included) owned by the caller, and the loop list is freed. Null when no loop
+  // was formed.
+  CGeTrimLoop* FormSurfLoop();
   int TrimSurface(int extend);
   int IsReverseBnd(CEdTrimBound* chain, CEdTrimBound* b);
   int SnapPoint(const double p[3], double q[3], double& u, double& v);

@@ -11,6 +11,7 @@
 #include "platform/numora/Bsrf.h"
 #include "platform/numora/NurbsEditor.h"
 #include "platform/numora/Point3d.h"
+#include "platform/afx/Exception.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ CLoftSrfCreator& CLoftSrfCreator::operator=(const CLoftSrfCreator& other) {
     Section* c = s ? s->Clone() : nullptr;
     if (!c) {
       for (Section* d : copies) delete d;
-      throw std::bad_alloc();
+      AfxThrowMemoryException();
     }
     copies.push_back(c);
   }

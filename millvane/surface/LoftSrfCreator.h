@@ -31,7 +31,8 @@ class CLoftSrfCreator {
 
   CLoftSrfCreator() = default;
   ~CLoftSrfCreator();
-  // Copies duplicate the sections, so that each creator frees only its own.
+  // Copies duplicate the sections, so that each creator frees only its own; a curve that
+  // cannot be copied throws the class library's memory exception and leaves the target as it was.
   CLoftSrfCreator(const CLoftSrfCreator& other);
   CLoftSrfCreator& operator=(const CLoftSrfCreator& other);
 

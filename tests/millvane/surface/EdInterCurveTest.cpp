@@ -339,3 +339,38 @@ TEST(EdInterCurve, NearPlacesWithCurvesBoundsAndItself) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EdInterCurve, HostileValuesStayBounded) {
+  KernelSurf ks(edt::Cylinder());
+  CEdTrimSurf ed;
+  ed.InitSurfBound(ks.ts.get());
+  // A far u is brought into the period in one step; NaN points give no crossing.
+  auto far = UvCurve({{1e15 + 0.25, 0.2}, {1e15 + 0.35, 0.3}}, ed);
+  EXPECT_GE(far->m_pPoints[0][3], 0.0);
+  EXPECT_LE(far->m_pPoints[0][3], 1.0);
+  const double nan = std::nan("");
+  auto bad = UvCurve({{nan, 0.2}, {0.5, nan}, {0.7, 0.8}}, ed);
+  bad->InterWithLoop(ed.m_pFirstLoop, 1);
+  bad->InterWithSelf();
+  bad->CreateNearPoint();
+  bad->AddEndPoint();
+  CTypedPtrList<CPtrList, _intcur*> list;
+  bad->GetValidIntCur(&list);
+  for (POSITION pos = list.GetHeadPosition(); pos;) CEdInterCurve::FreeValidIntCur(list.GetNext(pos));
+  std::unique_ptr<CEdTrimBound> b(bad->GetValidBound(&ed, 1));
+  while (b && b->m_pNext) {
+    std::unique_ptr<CEdTrimBound> next(b->m_pNext);
+    b->m_pNext = nullptr;
+    b = std::move(next);
+  }
+  // The editor takes the same string and still trims.
+  double pts[3][2] = {{nan, 0.2}, {0.5, nan}, {0.7, 0.8}};
+  ed.AddCurve(pts, 3);
+  ed.AutoIntersect(true);
+  EXPECT_EQ(ed.TrimSurface(1), 1);
+  EXPECT_NE(ed.m_pResult, nullptr);
+}
+
+}  // namespace

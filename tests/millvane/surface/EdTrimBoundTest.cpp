@@ -118,6 +118,8 @@ TEST(EdTrimBound, BreakBoundCutsAtCrossingsAndEnds) {
     EXPECT_EQ(p->m_nKeep, 1);
     us.push_back(u);
   }
+  // A crossing on a vertex stands in for the vertex: no piece starts with a zero-length
+  // segment.
   const std::vector<std::vector<double>> want{{0, 0.5}, {0.5, 1, 2, 2.25}, {2.25, 3}};
   EXPECT_EQ(us, want);
   while (pieces) {

@@ -212,6 +212,15 @@ TEST(EdTrimSurf, ClosingPointSnapsOntoFirstAndBadInputIsRefused) {
   ASSERT_TRUE(ed.m_pFirstCurve);
   const CEdTrimBound& c = *ed.m_pFirstCurve;
   EXPECT_EQ(c.m_pPoints[c.m_nLast][0], 0.2);
+  // A repeated first point would leave the curve without a start direction.
+  CEdTrimSurf rep;
+  rep.InitSurfBound(ts.get());
+  AddPoints(rep, {{0.1, 0.1}, {0.1, 0.1}, {0.5, 0.3}, {0.5, 0.3}, {0.9, 0.1}});
+  ASSERT_TRUE(rep.m_pFirstCurve);
+  EXPECT_EQ(rep.m_pFirstCurve->m_nLast, 2);
+  double pt[2], dir[2];
+  ASSERT_EQ(rep.m_pFirstCurve->GetTangent(0, pt, dir), 1);
+  EXPECT_NEAR(std::hypot(dir[0], dir[1]), 1.0, 1e-12);
   double one[1][2] = {{0.5, 0.5}};
   EXPECT_EQ(ed.AddCurve(one, 1), 0);
   EXPECT_EQ(ed.AddCurve(nullptr, 4), 0);
@@ -287,3 +296,17 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+TEST(EdTrimSurf, FormSurfLoopHandsOutTheLargestOuterLoop) {
+  auto ts = edt::Untrimmed(edt::Plane());
+  CEdTrimSurf ed;
+  ed.InitSurfBound(ts.get());
+  AddPoints(ed, {{0.3, -0.2}, {0.3, 1.2}});
+  ed.AutoIntersect(true);
+  std::unique_ptr<CGeTrimLoop> loop(ed.FormSurfLoop());
+  ASSERT_TRUE(loop);
+  EXPECT_NEAR(loop->EvArea(0.01), 0.7, 1e-9);
+  EXPECT_EQ(ed.m_pResult, nullptr) << "the editor keeps no result";
+  CEdTrimSurf none;
+  EXPECT_EQ(none.FormSurfLoop(), nullptr);
+}
