@@ -361,7 +361,7 @@ TEST_F(SurfaceIntersectTest, NoCurveCases) {
 TEST_F(SurfaceIntersectTest, DegenerateInputFailsCleanly) {
   // Coincident surfaces, a patch squeezed to a point, a NaN control point, an unbounded box:
   // failure (0) with both chains empty, never a hang.
-  Rec s1 = Sphere(0, 0, 0, 1.0), s2 = Sphere(0, 0, 0, 1.0);
+  Rec s1 = Sphere(0, 0, 0, 0.3), s2 = Sphere(0, 0, 0, 0.3);
   Rec plane = Plane({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 1.0);
   _nurbs_surface* dot = BSRF_Create(2, 2, 2, 2);
   for (int j = 0; j < 2; ++j)
@@ -625,6 +625,31 @@ TEST_F(SurfaceIntersectTest, SnapPointStartsFromTheGuess) {
     EXPECT_NEAR(u, guess < 0.5 ? 0.0 : 1.0, 1e-6) << guess;
     EXPECT_NEAR(v, 0.3, 1e-6);
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SurfaceIntersectTest, ContactSolverFindsTheTouchingPoint) {
+  // From seeds off the contact it lands where the points meet and the normals are parallel;
+  // parallel planes a distance apart have no contact and the solver gives up.
+  Rec a = Sphere(0, 0, 0, 1.0), b = Sphere(3.0, 0, 0, 2.0);
+  const double touch[3] = {1.0, 0, 0};
+  double uvA[2] = {1e12, 1e12}, uvB[2] = {1e12, 1e12}, f[3];
+  ASSERT_EQ(SRF_SnapPoint(uvA[1], uvA[0], f, a.get(), touch), 1);
+  ASSERT_EQ(SRF_SnapPoint(uvB[1], uvB[0], f, b.get(), touch), 1);
+  uvA[0] += 0.06, uvA[1] -= 0.04, uvB[0] -= 0.03, uvB[1] += 0.05;
+  ASSERT_EQ(SSI_SolveContact(uvA, uvB, a.get(), b.get(), kSphereBox, 1e-8, 1e-8), 1);
+  double pa[3], pb[3];
+  SRF_EvPos(pa, a.get(), uvA[0], uvA[1]);
+  SRF_EvPos(pb, b.get(), uvB[0], uvB[1]);
+  EXPECT_LT(kt::Dist(pa, touch), 1e-7);
+  EXPECT_LT(kt::Dist(pb, touch), 1e-7);
+  Rec low = Plane({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 1.0), high = Plane({0, 0, 1}, {1, 0, 0}, {0, 1, 0}, 1.0);
+  double u1[2] = {0.5, 0.5}, u2[2] = {0.4, 0.6};
+  EXPECT_EQ(SSI_SolveContact(u1, u2, low.get(), high.get(), kUnit, 1e-8, 1e-8), 0);
+  EXPECT_EQ(u1[0], 0.5) << "pairs written only on success";
 }
 
 }  // namespace
