@@ -100,8 +100,12 @@ TEST(SrfActorTest, PrjAlongZAxisTakesTheHighestHitAndMarksMisses) {
     EXPECT_EQ(out[i].x, x);
     const bool inside = x > 0.001f && x < 3.999f && y > 0.001f && y < 3.999f;
     const bool outside = x < -0.001f || x > 4.001f || y < -0.001f || y > 4.001f;
-    if (inside) EXPECT_NEAR(out[i].z, std::max(0.0, -1.0 + 0.5 * x), 1e-5);
-    if (outside) EXPECT_EQ(out[i].z, -1e12f);
+    if (inside) {
+      EXPECT_NEAR(out[i].z, std::max(0.0, -1.0 + 0.5 * x), 1e-5);
+    }
+    if (outside) {
+      EXPECT_EQ(out[i].z, -1e12f);
+    }
   }
   // A non-empty output vector is left alone.
   std::vector<tagPoint3d> busy(1);
