@@ -18,6 +18,7 @@
 #include "millvane/surface/EdInterCurve.h"
 #include "platform/numora/Box.h"
 #include "platform/numora/Frame.h"
+#include "platform/numora/Interval.h"
 #include "platform/numora/NurbsEditor.h"
 #include "platform/numora/Point3d.h"
 #include "platform/numora/StrP3D.h"
@@ -797,5 +798,96 @@ int CSrfActor::IsoTrimSurf(CGeTrimSurf* surface, double value, int direction,
   }
   if (pieces.IsEmpty()) return 0;
   out->AddTail(&pieces);
+  return 1;
+}
+
+namespace {
+
+// Point, unit normal and the edge's direction on the surface at edge parameter s.
+bool EdgeFrame(CGeTrimSurf* srf, CGeTrimBnd* edge, double s, bool rev, double P[3],
+               double N[3], double T[3]) {
+  const double t = rev ? 1.0 - s : s;
+  double uv[2];
+  if (!edge->GetParaPoint(t, uv) || !srf->GetNormal(uv[0], uv[1], P, N)) return false;
+  // The edge's tangent from its image on the surface a little either side.
+  const double h = 1e-4;
+  double a[2], b[2], pa[3], pb[3];
+  if (!edge->GetParaPoint(std::max(0.0, t - h), a) || !edge->GetParaPoint(std::min(1.0, t + h), b) ||
+      srf->GetPoint(a[0], a[1], pa) != 1 || srf->GetPoint(b[0], b[1], pb) != 1)
+    return false;
+  const double sign = rev ? -1.0 : 1.0;
+  for (int k = 0; k < 3; ++k) T[k] = sign * (pb[k] - pa[k]);
+  return true;
+}
+
+// Moves the second control point of every row along its first leg by startOffset, and the
+// second-to-last along its last leg by endOffset.
+void OffsetRows(_nurbs_surface* srf, double startOffset, double endOffset) {
+  if (srf->nu < 3) return;
+  for (int j = 0; j < srf->nv; ++j) {
+    auto move = [&](int from, int to, double d) {
+      double* a = srf->net[j][from];
+      double* b = srf->net[j][to];
+      const double pa[3] = {a[0] / a[3], a[1] / a[3], a[2] / a[3]};
+      double pb[3] = {b[0] / b[3], b[1] / b[3], b[2] / b[3]};
+      const double dir[3] = {pb[0] - pa[0], pb[1] - pa[1], pb[2] - pa[2]};
+      double u[3];
+      if (!Unit3(dir, u)) return;
+      for (int k = 0; k < 3; ++k) b[k] = (pb[k] + d * u[k]) * b[3];
+    };
+    move(0, 1, startOffset);
+    move(srf->nu - 1, srf->nu - 2, endOffset);
+  }
+}
+
+}  // namespace
+
+int CSrfActor::SurfSurfBlend(CGeTrimSurf* s1, CGeTrimSurf* s2, CGeTrimBnd* e1, CGeTrimBnd* e2,
+                             bool rev1, bool rev2, SURFBLEND_PARAM prm, CGeTrimSurfList* out) {
+  if (!s1 || !s2 || !e1 || !e2 || !out || !e1->m_pEucCrv || !e2->m_pEucCrv) return 0;
+  const double len1 = prm.closed1 == 1 ? 1.0 : std::fabs(prm.end1 - prm.start1);
+  const double len2 = prm.closed2 == 1 ? 1.0 : std::fabs(prm.end2 - prm.start2);
+  if (!std::isfinite(len1) || !std::isfinite(len2)) return 0;
+  double step1 = 0.0, step2 = 0.0;
+  const double tol = gGetCurveDicTol();
+  e1->m_pEucCrv->GetDiscStep(tol, step1);
+  e2->m_pEucCrv->GetDiscStep(tol, step2);
+  auto count = [](double len, double step) {
+    return step > 0.0 ? std::min(std::ceil(len / step), 501.0) : 4.0;
+  };
+  const int n = int(std::clamp(std::max(count(len1, step1), count(len2, step2)), 4.0, 501.0));
+  const double dt1 = len1 / (n - 1), dt2 = len2 / (n - 1);
+  NET4D net = NET4D_Create(n, 4);
+  if (!net) return 0;
+  double P1[3], N1[3], T1[3], P2[3], N2[3], T2[3], D1[3], D2[3];
+  for (int i = 0; i < n; ++i) {
+    double t1 = prm.start1 + i * dt1, t2 = prm.start2 + i * dt2;
+    if (prm.closed1 == 1) t1 = CInterval::ClampPeriodic(0.0, 1.0, t1);
+    if (prm.closed2 == 1) t2 = CInterval::ClampPeriodic(0.0, 1.0, t2);
+    if (!EdgeFrame(s1, e1, CInterval::Clamp01(t1), rev1, P1, N1, T1) ||
+        !EdgeFrame(s2, e2, CInterval::Clamp01(t2), rev2, P2, N2, T2)) {
+      NET4D_Free(net, n);
+      return 0;
+    }
+    Cross3(T1, N1, D1);
+    Cross3(T2, N2, D2);
+    double row[4][4];
+    if (!BCRV_CalFergCntP(P1, D1, P2, D2, row)) {
+      NET4D_Free(net, n);
+      return 0;
+    }
+    for (int c = 0; c < 4; ++c) std::copy(row[c], row[c] + 4, net[i][c]);
+  }
+  BCRV* cross = BCRV_CreFergC1(P1, D1, P2, D2);
+  _nurbs_surface* srf = nullptr;
+  const int rc = cross ? BSRF_IntpPsUniK(n, net, cross, 4, srf) : 0;
+  BCRV_Free(cross);
+  NET4D_Free(net, n);
+  if (rc != 1 || !srf) {
+    BSRF_Free(srf);
+    return 0;
+  }
+  OffsetRows(srf, prm.startOffset, prm.endOffset);
+  out->AddTail(new CGeTrimSurf(srf, _tagBox2D{{0, 0}, {1, 1}}));
   return 1;
 }

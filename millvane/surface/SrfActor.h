@@ -20,6 +20,20 @@ struct ENT_Record;
 // (rec stays null then). The record is the caller's (ENT_Free).
 int CRV_FromGeCurve3d(CGeCurve3d* curve, ENT_Record*& rec, double range[2]);
 
+// Parameters of a blend between two edges (or a curve and an edge): tangent-length offsets at
+// the first and second side, the parameter ranges walked along each side in [0, 1], and
+// whether a side is closed (its whole range walked, parameters wrapping around).
+struct SURFBLEND_PARAM {
+  double startOffset;
+  double endOffset;
+  double start1;
+  double end1;
+  double start2;
+  double end2;
+  int closed1;
+  int closed2;
+};
+
 class CSrfActor {
  public:
   // Gives the surface its kernel record (a B-spline record over a clone of its NURBS surface)
@@ -73,6 +87,11 @@ class CSrfActor {
   // Splits the surface at u = value (direction CNurbsEditor::kIsoU) or v = value (any other
   // direction); the pieces go to out. 1 when pieces were appended.
   int IsoTrimSurf(CGeTrimSurf* surface, double value, int direction, CGeTrimSurfList* out);
+  // A cubic blend across from edge e1 of s1 to edge e2 of s2, leaving each surface at right
+  // angles to the edge along the surface (rev reverses an edge's direction). The new
+  // untrimmed surface goes to out; 1 when made.
+  int SurfSurfBlend(CGeTrimSurf* s1, CGeTrimSurf* s2, CGeTrimBnd* e1, CGeTrimBnd* e2, bool rev1,
+                    bool rev2, SURFBLEND_PARAM param, CGeTrimSurfList* out);
   // Trims the surface by every listed surface whose box meets it; the pieces go to out
   // (the listed surfaces stay the caller's). 1 when pieces were appended.
   int SrfSrfTrim(CGeTrimSurfList* tools, CGeTrimSurf* surface, CGeTrimSurfList* out);

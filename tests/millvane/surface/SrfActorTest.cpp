@@ -467,3 +467,62 @@ TEST(SrfActorTest, IsoTrimSurfSplitsTrimmedAndUntrimmedSurfaces) {
   ASSERT_EQ(out.GetCount(), 2);
   while (!out.IsEmpty()) delete out.RemoveHead();
 }
+
+// Between the edge x = 1 of a plane at z = 0 and the edge x = 2 of a plane at z = 1 the blend
+// starts and ends on the edges, leaves and meets both planes level, and pairs equal y.
+TEST(SrfActorTest, SurfSurfBlendJoinsTwoEdgesLevel) {
+  auto a = edt::Untrimmed(edt::Plane(1, 1));
+  _nurbs_surface* q = edt::Plane(1, 1);
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i) {
+      q->net[j][i][0] += 2.0;
+      q->net[j][i][2] = 1.0;
+    }
+  auto b = edt::Untrimmed(q);
+  for (CGeTrimSurf* s : {a.get(), b.get()}) {
+    s->BuildTopo();
+    s->UpdateTrimLoopEucCrv();
+  }
+  auto edgeAt = [](CGeTrimSurf* s, double u) -> CGeTrimBnd* {
+    for (POSITION pos = s->m_LoopList.GetHead()->m_BndList.GetHeadPosition(); pos;) {
+      CGeTrimBnd* e = s->m_LoopList.GetHead()->m_BndList.GetNext(pos);
+      double p0[2], p1[2];
+      if (e->GetParaPoint(0, p0) && e->GetParaPoint(1, p1) && std::fabs(p0[0] - u) < 1e-9 &&
+          std::fabs(p1[0] - u) < 1e-9)
+        return e;
+    }
+    return nullptr;
+  };
+  CGeTrimBnd* ea = edgeAt(a.get(), 1.0);
+  CGeTrimBnd* eb = edgeAt(b.get(), 0.0);
+  ASSERT_NE(ea, nullptr);
+  ASSERT_NE(eb, nullptr);
+  double pa0[2], pb0[2];
+  ea->GetParaPoint(0, pa0);
+  eb->GetParaPoint(0, pb0);
+  const bool revB = std::fabs(pa0[1] - pb0[1]) > 0.5;  // walk both edges the same way
+  SURFBLEND_PARAM prm{0, 0, 0, 1, 0, 1, 0, 0};
+  CSrfActor actor;
+  CGeTrimSurfList out;
+  ASSERT_EQ(actor.SurfSurfBlend(a.get(), b.get(), ea, eb, false, revB, prm, &out), 1);
+  ASSERT_EQ(out.GetCount(), 1);
+  std::unique_ptr<CGeTrimSurf> blend(out.RemoveHead());
+  for (double v : {0.0, 0.3, 0.5, 1.0}) {
+    double s[3], e[3], sn[3], en[3];
+    ASSERT_EQ(blend->GetPoint(0, v, s), 1);
+    ASSERT_EQ(blend->GetPoint(1, v, e), 1);
+    ASSERT_EQ(blend->GetPoint(0.001, v, sn), 1);
+    ASSERT_EQ(blend->GetPoint(0.999, v, en), 1);
+    EXPECT_NEAR(s[0], 1.0, 1e-6);
+    EXPECT_NEAR(s[2], 0.0, 1e-6);
+    EXPECT_NEAR(e[0], 2.0, 1e-6);
+    EXPECT_NEAR(e[2], 1.0, 1e-6);
+    EXPECT_NEAR(s[1], e[1], 1e-6);
+    // Level at both ends: the height changes at second order only.
+    EXPECT_LT(std::fabs(sn[2] - s[2]), 1e-4);
+    EXPECT_LT(std::fabs(en[2] - e[2]), 1e-4);
+    EXPECT_GT(sn[0], s[0]);
+  }
+  EXPECT_EQ(actor.SurfSurfBlend(a.get(), nullptr, ea, eb, false, revB, prm, &out), 0);
+  EXPECT_TRUE(out.IsEmpty());
+}
