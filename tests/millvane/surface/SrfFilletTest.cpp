@@ -242,8 +242,8 @@ TEST_F(SrfFilletTest, OffsetFaceIsFilletedWhereItLies) {
 }
 
 TEST_F(SrfFilletTest, TrimRequestStillReturnsThePatchesAndLeavesFacesUnmarked) {
-  // Trimming goes through the trim adaptor, which cuts nothing yet: the faces stay as they
-  // are and the patches are still returned.
+  // Faces without a trim loop have no boundary for the contact curve to close against: they
+  // stay as they are and the patches are still returned.
   const double r = 0.3;
   Wedge w(kPi / 2);
   CSrfFilletSolver solver;
@@ -264,6 +264,41 @@ TEST_F(SrfFilletTest, TrimRequestStillReturnsThePatchesAndLeavesFacesUnmarked) {
   const double dy = spine->points->points[1].point[1] - spine->points->points[0].point[1];
   const bool aIsFirst = spine->surfaceA == solver.FirstSide()->Traced();
   EXPECT_EQ(aIsFirst ? spine->flagA : spine->flagB, dy < 0 ? 1 : 0);
+}
+
+// With their domains as trim loops, both faces of a right-angled wedge are cut back to the
+// contact lines: A (z = 0) keeps x >= r, B (x = 0) keeps z >= r.
+TEST_F(SrfFilletTest, TrimCutsBothFacesBackToTheContactLines) {
+  const double r = 0.3;
+  Wedge w(kPi / 2);
+  w.a->AddLoop(w.a->GenRectTrimLoop(0, 1, 0, 1));
+  w.b->AddLoop(w.b->GenRectTrimLoop(0, 1, 0, 1));
+  CSrfFilletSolver solver;
+  solver.SetRadius(r);
+  solver.SetTrim(1, 1, 0);
+  solver.AddFace(w.a.get(), 0, false);
+  solver.AddFace(w.b.get(), 0, true);
+  SurfList out;
+  ASSERT_EQ(solver.Fillet(&out), 1);
+  EXPECT_EQ(solver.FirstSide()->trimmed, 1);
+  EXPECT_EQ(solver.SecondSide()->trimmed, 1);
+  // One patch and one kept piece per face; the pieces are told apart by where they lie.
+  ASSERT_EQ(out.GetCount(), 3);
+  int pieces = 0;
+  for (POSITION pos = out.GetHeadPosition(); pos;) {
+    CGeTrimSurf* s = out.GetNext(pos);
+    if (s->m_LoopList.IsEmpty()) continue;  // the patch
+    ++pieces;
+    ASSERT_EQ(s->m_LoopList.GetCount(), 1);
+    const double area = s->m_LoopList.GetHead()->EvArea(1e-4);
+    // A's u runs over x in [0, 2]: kept 1 - r/2. B's v runs over z in [-2, 2]: kept (2 - r)/4.
+    const bool isA = s->m_pSurface->net[0][0][2] == 0.0 && s->m_pSurface->net[1][1][2] == 0.0;
+    EXPECT_NEAR(area, isA ? 1 - r / 2 : (2 - r) / 4, 1e-3);
+  }
+  EXPECT_EQ(pieces, 2);
+  // The caller's faces keep their kernel records: the spines still reach them.
+  EXPECT_NE(w.a->m_pKernelSurf, nullptr);
+  EXPECT_NE(w.b->m_pKernelSurf, nullptr);
 }
 
 // Every edge of a box, faces parameterised every which way with outward normals and flipped:
