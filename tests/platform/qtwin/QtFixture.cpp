@@ -1,0 +1,98 @@
+#include "QtFixture.h"
+
+#include "platform/win/Resource.h"
+
+#include <QApplication>
+
+namespace qtwin_test {
+
+BEGIN_MESSAGE_MAP(CTestFrame, CFrameWnd)
+ON_COMMAND(kZoomCmd, OnZoom)
+ON_COMMAND(kPanCmd, OnPan)
+ON_COMMAND(kGridCmd, OnGrid)
+ON_UPDATE_COMMAND_UI(kZoomCmd, OnUpdateZoom)
+ON_UPDATE_COMMAND_UI(kGridCmd, OnUpdateGrid)
+END_MESSAGE_MAP()
+
+BEGIN_MESSAGE_MAP(CTestView, CWnd)
+ON_WM_PAINT()
+ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+void CTestView::OnPaint() {
+  CPaintDC dc(this);
+  ++paints;
+  CRect rc;
+  GetClientRect(&rc);
+  if (draw) draw(dc, rc);
+}
+
+void CTestView::OnTimer(UINT_PTR) { ++timerTicks; }
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "test_qtwin";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+namespace {
+HMENU BuildMenu() {
+  HMENU bar = CreateMenu();
+  HMENU view = CreatePopupMenu();
+  AppendMenuW(view, MF_STRING, kZoomCmd, L"&Zoom in\tCtrl+Z");
+  AppendMenuW(view, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(view, MF_STRING, kGridCmd, L"&Grid");
+  AppendMenuW(view, MF_STRING, kPanCmd, L"&Pan");
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"&View");
+  return bar;
+}
+}  // namespace
+
+QtWinTest::QtWinTest() {
+  App();
+  previous = velmora::win::SetWindowBackend(&backend);
+  static const ACCEL accels[] = {
+      {FVIRTKEY | FCONTROL, 'Z', kZoomCmd},
+      {FVIRTKEY, VK_NEXT, kPanCmd},
+  };
+  velmora::win::RegisterStringResource(100, L"Qt Test\nuntitled");
+  velmora::win::RegisterMenuResource(100, &BuildMenu);
+  velmora::win::RegisterAcceleratorResource(100, accels, static_cast<int>(std::size(accels)));
+  app = std::make_unique<CWinApp>(L"test_qtwin");
+  frame = new CTestFrame;
+  EXPECT_TRUE(frame->LoadFrame(100));
+  app->m_pMainWnd = frame;
+  CRect rc;
+  frame->GetClientRect(&rc);
+  EXPECT_TRUE(view.Create(nullptr, L"", WS_CHILD | WS_VISIBLE, RECT{0, 0, 200, 120}, frame, AFX_IDW_PANE_FIRST));
+  frame->MoveWindow(0, 0, 200, 120, TRUE);
+  frame->ShowWindow(SW_SHOW);
+  Pump();
+}
+
+QtWinTest::~QtWinTest() {
+  view.DestroyWindow();
+  if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
+  app.reset();
+  Pump();
+  velmora::win::SetWindowBackend(previous);
+}
+
+void QtWinTest::Pump() {
+  for (int round = 0; round < 20; ++round) {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    MSG msg;
+    bool any = false;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      any = true;
+      if (msg.message == WM_QUIT) break;
+      if (!app || !app->PreTranslateMessage(&msg)) ::DispatchMessageW(&msg);
+    }
+    if (!any) return;
+  }
+}
+
+}  // namespace qtwin_test
