@@ -3,6 +3,8 @@
 #pragma once
 
 #include "platform/afx/DocView.h"
+#include "platform/afx/Menu.h"
+#include "platform/afx/PaintDC.h"
 #include "platform/afx/WinApp.h"
 #include "platform/qtwin/QtBackend.h"
 
