@@ -181,6 +181,9 @@ struct CQtWindowBackend::Impl {
   HWND syncing = nullptr;  // the window whose size Qt is reporting to the model
   std::map<std::string, QByteArray> staged;  // what we put on the clipboard since it was cleared
   HWND glPainting = nullptr;  // the GL window whose paintGL runs now
+  std::map<HWND, QSize> paintAsked;  // the size a window was last asked to paint at
+  QObject context;                   // lifetime of the clipboard connection
+  bool settingClipboard = false;     // our own change is being announced
   std::map<HWND, bool> glCurrentOutside;  // GL windows painting from the message loop
 
   CQtWindowBackend* self = nullptr;
@@ -192,7 +195,7 @@ struct CQtWindowBackend::Impl {
   // The area the model sees as a frame's client: below the menu bar.
   static int MenuBarHeight(QWidget* w) {
     auto* mw = qobject_cast<QMainWindow*>(w);
-    return mw && mw->menuWidget() && mw->menuWidget()->isVisible() ? mw->menuWidget()->sizeHint().height() : 0;
+    return mw && mw->menuWidget() && !mw->menuWidget()->isHidden() ? mw->menuWidget()->sizeHint().height() : 0;
   }
   void ReportSize(HWND h, QWidget* w) {
     if (syncing == h || !::IsWindow(h)) return;
@@ -227,8 +230,13 @@ class PeerWidget : public QWidget {
     auto it = m_impl.backing.find(m_h);
     if (it == m_impl.backing.end() || it->second.size() != size()) {
       p.fillRect(rect(), Qt::white);
-      // The window has not drawn at this size yet: the model's next paint does.
-      if (::IsWindow(m_h)) ::InvalidateRect(m_h, nullptr, TRUE);
+      // The window has not drawn at this size yet: the model's next paint does. Asked once per
+      // size, so a window that never paints cannot keep the loop busy.
+      QSize& asked = m_impl.paintAsked[m_h];
+      if (asked != size() && ::IsWindow(m_h)) {
+        asked = size();
+        ::InvalidateRect(m_h, nullptr, TRUE);
+      }
       if (it == m_impl.backing.end()) return;
     }
     p.drawImage(0, 0, it->second);
@@ -378,6 +386,13 @@ void CQtWindowBackend::Impl::ClosePaint(HWND h, HDC hdc) {
 CQtWindowBackend::CQtWindowBackend() : m_impl(std::make_unique<Impl>()) {
   m_impl->self = this;
   m_impl->clock.start();
+  // Another program took the clipboard: what we staged is no longer there.
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  QObject::connect(clipboard, &QClipboard::dataChanged, &m_impl->context, [this, clipboard] {
+    if (m_impl->settingClipboard || clipboard->ownsClipboard()) return;
+    m_impl->staged.clear();
+    win::ClipboardOwnerLost();
+  });
 }
 
 CQtWindowBackend::~CQtWindowBackend() {
@@ -415,6 +430,7 @@ void CQtWindowBackend::PeerCreated(HWND hWnd, HWND hParent, const RECT& rect, DW
 void CQtWindowBackend::PeerDestroyed(HWND hWnd) {
   m_impl->paintings.erase(hWnd);
   m_impl->glCurrentOutside.erase(hWnd);
+  m_impl->paintAsked.erase(hWnd);
   m_impl->backing.erase(hWnd);
   for (auto it = m_impl->popups.begin(); it != m_impl->popups.end();)
     it = it->second.second == hWnd ? m_impl->popups.erase(it) : std::next(it);
@@ -543,7 +559,9 @@ std::string CQtWindowBackend::MimeTypeOf(UINT format, const std::wstring& format
 
 void CQtWindowBackend::ClearClipboard() {
   m_impl->staged.clear();
+  m_impl->settingClipboard = true;
   QGuiApplication::clipboard()->clear();
+  m_impl->settingClipboard = false;
 }
 
 bool CQtWindowBackend::SetClipboardBytes(UINT format, const std::wstring& formatName, const BYTE* data, size_t size) {
@@ -562,7 +580,9 @@ bool CQtWindowBackend::SetClipboardBytes(UINT format, const std::wstring& format
   m_impl->staged[MimeTypeOf(format, formatName)] = bytes;
   auto* mime = new QMimeData;
   for (const auto& [type, b] : m_impl->staged) mime->setData(QString::fromStdString(type), b);
+  m_impl->settingClipboard = true;
   QGuiApplication::clipboard()->setMimeData(mime);
+  m_impl->settingClipboard = false;
   return true;
 }
 
@@ -723,7 +743,14 @@ void CQtWindowBackend::RebuildMenuBar(HWND hWnd) {
     }
   }
   delete top;
+  // The model's client area keeps its size: the window grows by the bar.
+  RECT rc{};
+  ::GetClientRect(hWnd, &rc);
   mw->setMenuBar(bar);
+  const HWND old = m_impl->syncing;
+  m_impl->syncing = hWnd;
+  mw->resize(static_cast<int>(rc.right), static_cast<int>(rc.bottom) + Impl::MenuBarHeight(mw));
+  m_impl->syncing = old;
 }
 
 }  // namespace velmora::qtwin

@@ -2,9 +2,14 @@
 
 #include "platform/win/Clipboard.h"
 #include "platform/win/GlobalMem.h"
+#include "platform/win/MessageBox.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -233,6 +238,16 @@ TEST_F(QtWinTest, ClipboardCarriesDrawingsUnderTheirOwnTypeOnly) {
   ::GlobalUnlock(got);
   ::CloseClipboard();
 
+  // A second format joins the first instead of replacing it.
+  ASSERT_TRUE(::OpenClipboard(view.GetSafeHwnd()));
+  HGLOBAL textMem = ::GlobalAlloc(GMEM_MOVEABLE, 3 * sizeof(wchar_t));
+  std::memcpy(::GlobalLock(textMem), L"ab", 3 * sizeof(wchar_t));
+  ::GlobalUnlock(textMem);
+  ASSERT_NE(::SetClipboardData(CF_UNICODETEXT, textMem), nullptr);
+  ::CloseClipboard();
+  EXPECT_TRUE(backend.HasClipboardFormat(fmt, L"Velmora Drawing"));
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "ab");
+
   // Reading is bounded: more than the caller accepts is refused, not copied.
   std::vector<BYTE> out;
   EXPECT_FALSE(backend.GetClipboardBytes(fmt, L"Velmora Drawing", out, sizeof bytes - 1));
@@ -252,14 +267,72 @@ TEST_F(QtWinTest, ClipboardTextTravelsAsText) {
   ::CloseClipboard();
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdWString(), text);
 
-  // Text another program put there comes back terminated.
+  // Text another program put there comes back terminated, and we no longer own the clipboard.
+  EXPECT_EQ(::GetClipboardOwner(), nullptr);
+  ASSERT_TRUE(::OpenClipboard(view.GetSafeHwnd()));
+  ::EmptyClipboard();
+  ::CloseClipboard();
+  EXPECT_EQ(::GetClipboardOwner(), view.GetSafeHwnd());
   QGuiApplication::clipboard()->setText("from elsewhere");
+  EXPECT_EQ(::GetClipboardOwner(), nullptr);
   ASSERT_TRUE(::OpenClipboard(nullptr));
   HANDLE got = ::GetClipboardData(CF_UNICODETEXT);
   ASSERT_NE(got, nullptr);
   EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(::GlobalLock(got))), L"from elsewhere");
   ::GlobalUnlock(got);
   ::CloseClipboard();
+}
+
+// Modal dialogs answer what the user chose; a timer plays the user.
+TEST_F(QtWinTest, MessageBoxesAnswerTheButtonPressed) {
+  struct Case {
+    UINT type;
+    QMessageBox::StandardButton press;
+    int answer;
+  };
+  for (const Case& c : {Case{MB_YESNOCANCEL, QMessageBox::Yes, IDYES}, Case{MB_YESNOCANCEL, QMessageBox::No, IDNO},
+                        Case{MB_YESNOCANCEL, QMessageBox::Cancel, IDCANCEL}, Case{MB_OKCANCEL, QMessageBox::Ok, IDOK},
+                        Case{MB_YESNO | MB_ICONQUESTION, QMessageBox::No, IDNO}}) {
+    QString shown;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      shown = box->text();
+      ASSERT_NE(box->button(c.press), nullptr);
+      box->button(c.press)->click();
+    });
+    EXPECT_EQ(::MessageBoxW(frame->GetSafeHwnd(), L"Save changes?", L"Velmora", c.type), c.answer);
+    EXPECT_EQ(shown, "Save changes?");
+  }
+}
+
+TEST_F(QtWinTest, FileDialogReturnsThePathAndFilterChosen) {
+  velmora::win::FileDialogRequest req;
+  req.open = false;
+  req.owner = frame->GetSafeHwnd();
+  req.filter = L"Drawings|*.vlm|All|*.*||";
+  req.defaultExt = L"vlm";
+  req.filterIndex = 2;
+  const QString target = QDir::temp().filePath("velmora-qtwin-dialog");
+  QStringList filters;
+  QString selectedFilter;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dlg, nullptr);
+    filters = dlg->nameFilters();
+    selectedFilter = dlg->selectedNameFilter();
+    dlg->selectNameFilter(filters.value(0));
+    dlg->selectFile(target);
+    static_cast<QDialog*>(dlg)->accept();
+  });
+  ASSERT_TRUE(backend.FileDialog(req));
+  EXPECT_EQ(filters, (QStringList{"Drawings (*.vlm)", "All (*.*)"}));
+  EXPECT_EQ(selectedFilter, "All (*.*)");
+  EXPECT_EQ(req.filterIndex, 1);
+  EXPECT_EQ(QString::fromStdWString(req.chosenPath), target + ".vlm");
+
+  QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+  EXPECT_FALSE(backend.FileDialog(req));
 }
 
 TEST(QtWinNames, FileFiltersAndClipboardTypes) {
