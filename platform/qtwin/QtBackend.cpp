@@ -388,7 +388,8 @@ CQtWindowBackend::CQtWindowBackend() : m_impl(std::make_unique<Impl>()) {
   m_impl->clock.start();
   // Another program took the clipboard: what we staged is no longer there.
   QClipboard* clipboard = QGuiApplication::clipboard();
-  QObject::connect(clipboard, &QClipboard::dataChanged, &m_impl->context, [this, clipboard] {
+  if (clipboard)
+    QObject::connect(clipboard, &QClipboard::dataChanged, &m_impl->context, [this, clipboard] {
     if (m_impl->settingClipboard || clipboard->ownsClipboard()) return;
     m_impl->staged.clear();
     win::ClipboardOwnerLost();

@@ -29,12 +29,27 @@ void CTestView::OnPaint() {
 
 void CTestView::OnTimer(UINT_PTR) { ++timerTicks; }
 
+namespace {
+int g_argc = 1;
+char g_name[] = "test_qtwin";
+char* g_argv[] = {g_name, nullptr};
+QApplication* g_app = nullptr;
+
+// The application goes before the process exits: Qt's own globals must outlive it.
+class QtEnvironment : public testing::Environment {
+ public:
+  void TearDown() override {
+    delete g_app;
+    g_app = nullptr;
+  }
+};
+[[maybe_unused]] testing::Environment* const g_env = testing::AddGlobalTestEnvironment(new QtEnvironment);
+}  // namespace
+
+// Made on first use, so listing the tests needs no display.
 QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_qtwin";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  if (!g_app) g_app = new QApplication(g_argc, g_argv);
+  return *g_app;
 }
 
 namespace {

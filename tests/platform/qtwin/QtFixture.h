@@ -61,6 +61,7 @@ class QtWinTest : public testing::Test {
   // dispatch), with Qt's pending events first.
   void Pump();
 
+  QApplication* qt = &App();  // before the backend, which connects to the clipboard
   std::unique_ptr<CWinApp> app;
   velmora::qtwin::CQtWindowBackend backend;
   velmora::win::WindowBackend* previous = nullptr;
