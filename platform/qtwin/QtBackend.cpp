@@ -32,6 +32,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <functional>
 #include <cstring>
 #include <cwchar>
 #include <limits>
@@ -717,9 +718,20 @@ void CQtWindowBackend::RefreshMenu(QMenu* menu) {
   if (!::IsMenu(hmenu)) return;
   if (auto* f = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(frame))) f->UpdateMenuCmdUI(CMenu::FromHandle(hmenu));
   // Items may have changed text, state or number: show the menu as it is now.
+  std::vector<QMenu*> subs;
   for (QAction* a : menu->actions())
-    if (QMenu* sub = a->menu()) m_impl->popups.erase(sub);
+    if (QMenu* sub = a->menu()) subs.push_back(sub);
   menu->clear();
+  // Sub-menus are children the clearing keeps: they go too, and are built afresh.
+  std::function<void(QMenu*)> forget = [&](QMenu* m) {
+    m_impl->popups.erase(m);
+    for (QAction* a : m->actions())
+      if (QMenu* sub = a->menu()) forget(sub);
+  };
+  for (QMenu* sub : subs) {
+    forget(sub);
+    delete sub;
+  }
   m_impl->popups[menu] = {hmenu, frame};
   m_impl->AddItems(menu, hmenu, frame);
 }

@@ -164,6 +164,28 @@ TEST_F(QtWinTest, AcceleratorsReachCommandsThroughOurTables) {
   EXPECT_EQ(frame->zooms, 2);
 }
 
+TEST_F(QtWinTest, MouseWheelAndTypingArriveAsWindowMessages) {
+  QWidget* w = backend.Peer(view.GetSafeHwnd());
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(12, 34), w->mapToGlobal(QPointF(12, 34)), Qt::LeftButton,
+                    Qt::LeftButton, Qt::ShiftModifier);
+  QCoreApplication::sendEvent(w, &press);
+  QWheelEvent wheel(QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(w, &wheel);
+  SendKey(w, Qt::Key_A, Qt::NoModifier, "a");
+  Pump();
+  // MK_LBUTTON | MK_SHIFT; the click also gave the window the focus.
+  EXPECT_EQ(view.input, (std::vector<std::string>{"down 12,34 flags 5", "wheel -120", "char a"}));
+  EXPECT_EQ(::GetFocus(), view.GetSafeHwnd());
+}
+
+TEST_F(QtWinTest, CursorShowsOnTheWindows) {
+  ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT_ID));
+  EXPECT_EQ(backend.Peer(frame->GetSafeHwnd())->cursor().shape(), Qt::WaitCursor);
+  ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW_ID));
+  EXPECT_EQ(backend.Peer(frame->GetSafeHwnd())->cursor().shape(), Qt::ArrowCursor);
+}
+
 TEST_F(QtWinTest, MenuStatesFollowCommandUiWhenTheMenuOpens) {
   QMenu* menu = ViewMenu(backend.Peer(frame->GetSafeHwnd()));
   ASSERT_NE(menu, nullptr);
@@ -190,7 +212,14 @@ TEST_F(QtWinTest, MenuStatesFollowCommandUiWhenTheMenuOpens) {
   pan->trigger();
   Pump();
   EXPECT_EQ(frame->pans, 1);
-  EXPECT_EQ(menu->actions().size(), 4);  // rebuilding does not pile items up
+  // Rebuilding does not pile items or sub-menus up; an item nobody handles is disabled.
+  Q_EMIT menu->aboutToShow();
+  EXPECT_EQ(menu->actions().size(), 5);
+  const QList<QMenu*> subs = menu->findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
+  ASSERT_EQ(subs.size(), 1);
+  Q_EMIT subs[0]->aboutToShow();
+  ASSERT_EQ(subs[0]->actions().size(), 1);
+  EXPECT_FALSE(subs[0]->actions()[0]->isEnabled());
 }
 
 TEST_F(QtWinTest, TimersFireInTheMessageLoop) {

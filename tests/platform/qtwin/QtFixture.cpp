@@ -17,6 +17,9 @@ END_MESSAGE_MAP()
 BEGIN_MESSAGE_MAP(CTestView, CWnd)
 ON_WM_PAINT()
 ON_WM_TIMER()
+ON_WM_LBUTTONDOWN()
+ON_WM_MOUSEWHEEL()
+ON_WM_CHAR()
 END_MESSAGE_MAP()
 
 void CTestView::OnPaint() {
@@ -28,6 +31,17 @@ void CTestView::OnPaint() {
 }
 
 void CTestView::OnTimer(UINT_PTR) { ++timerTicks; }
+
+void CTestView::OnLButtonDown(UINT flags, CPoint p) {
+  input.push_back("down " + std::to_string(p.x) + "," + std::to_string(p.y) + " flags " + std::to_string(flags));
+}
+
+BOOL CTestView::OnMouseWheel(UINT, short delta, CPoint) {
+  input.push_back("wheel " + std::to_string(delta));
+  return TRUE;
+}
+
+void CTestView::OnChar(UINT ch, UINT, UINT) { input.push_back("char " + std::string(1, static_cast<char>(ch))); }
 
 namespace {
 int g_argc = 1;
@@ -60,6 +74,9 @@ HMENU BuildMenu() {
   AppendMenuW(view, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(view, MF_STRING, kGridCmd, L"&Grid");
   AppendMenuW(view, MF_STRING, kPanCmd, L"&Pan");
+  HMENU more = CreatePopupMenu();
+  AppendMenuW(more, MF_STRING, kGridCmd + 100, L"Other");
+  AppendMenuW(view, MF_POPUP, reinterpret_cast<UINT_PTR>(more), L"&More");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"&View");
   return bar;
 }

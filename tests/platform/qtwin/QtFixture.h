@@ -12,6 +12,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QApplication;
 
@@ -43,10 +45,15 @@ class CTestView : public CWnd {
   std::function<void(CDC&, const CRect&)> draw;
   int paints = 0;
   int timerTicks = 0;
+  // Input as the window saw it, in arrival order ("down 12,34 flags 1", "wheel -120", "char a").
+  std::vector<std::string> input;
 
  protected:
   void OnPaint();
   void OnTimer(UINT_PTR id);
+  void OnLButtonDown(UINT flags, CPoint p);
+  BOOL OnMouseWheel(UINT flags, short delta, CPoint p);
+  void OnChar(UINT ch, UINT repeat, UINT flags);
   DECLARE_MESSAGE_MAP()
 };
 
