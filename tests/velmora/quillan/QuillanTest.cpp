@@ -12,6 +12,7 @@
 
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/GeLine.h"
+#include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/GeRegion.h"
 #include "velmora/quillan/InscribedCircle.h"
 
@@ -39,6 +40,16 @@ std::vector<QlPoint> Regular(int n, double r, double phase) {
     pts.push_back({r * std::cos(a), r * std::sin(a)});
   }
   return pts;
+}
+
+// One closed polyline, as curves converted for measuring arrive.
+CGeLoop* PolylineLoop(const std::vector<QlPoint>& pts) {
+  auto* pline = new CGePolyline(int(pts.size()) + 1);
+  for (size_t i = 0; i <= pts.size(); ++i) pline->SetPoint(int(i), pts[i % pts.size()].data());
+  auto* loop = new CGeLoop;
+  loop->AddTail(pline, 0);
+  loop->CalcBox2d();
+  return loop;
 }
 
 CGeLoop* Circle(double cx, double cy, double r) {
@@ -85,6 +96,7 @@ TEST(Quillan, MatchesClosedForms) {
       {"pentagon", [](Loops& l) { l.Add(Polygon(Regular(5, 10, 0.1))); }, 10 * std::cos(std::numbers::pi / 5)},
       {"hexagon", [](Loops& l) { l.Add(Polygon(Regular(6, 10, 0.0))); }, 10 * std::cos(std::numbers::pi / 6)},
       {"12-gon", [](Loops& l) { l.Add(Polygon(Regular(12, 10, 0.7))); }, 10 * std::cos(std::numbers::pi / 12)},
+      {"octagon polyline", [](Loops& l) { l.Add(PolylineLoop(Regular(8, 4, 0.2))); }, 4 * std::cos(std::numbers::pi / 8)},
       // Tangent to two sides in a corner and to the round island: sqrt2 (5 - r) = r + 1.
       {"square with round island",
        [](Loops& l) { l.Add(Polygon(Rect(0, 0, 10, 10))).Add(Circle(5, 5, 1)); },
