@@ -85,11 +85,14 @@ bool qlLargestInscribedCircle(const std::vector<QlRing>& rings, double precision
   const double size = std::max(std::min(w, hgt), std::max(w, hgt) / kMaxCellsAcross);
   const double h = size / 2;
   // Halving stops where doubles cannot separate the cells any more.
-  precision = std::max(precision, 1e-12 * std::max(w, hgt));
+  const double magnitude = std::max({w, hgt, std::fabs(lo[0]), std::fabs(lo[1]), std::fabs(hi[0]), std::fabs(hi[1])});
+  precision = std::max(precision, 1e-12 * magnitude);
 
   std::priority_queue<Cell, std::vector<Cell>, ByBound> queue;
-  for (double x = lo[0]; x < hi[0]; x += size)
-    for (double y = lo[1]; y < hi[1]; y += size) queue.push(MakeCell(rings, x + h, y + h, h));
+  // Counted, not stepped: far from the origin adding the cell size may not move a coordinate.
+  const int nx = int(std::ceil(w / size)), ny = int(std::ceil(hgt / size));
+  for (int i = 0; i < nx; ++i)
+    for (int j = 0; j < ny; ++j) queue.push(MakeCell(rings, lo[0] + i * size + h, lo[1] + j * size + h, h));
   Cell best = MakeCell(rings, lo[0] + w / 2, lo[1] + hgt / 2, 0.0);
 
   double budget = std::min(kMaxCells, kDistanceBudget / double(edges));

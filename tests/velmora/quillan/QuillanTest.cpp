@@ -286,4 +286,10 @@ TEST(InscribedCircle, SliversStayBounded) {
   ASSERT_TRUE(qlLargestInscribedCircle({Rect(0, 0, 1e6, 1)}, 1e-3, c));
   EXPECT_LE(c.radius, 0.5);
   EXPECT_GT(c.radius, 0.4);
+  // So far along x that adding a cell's size to an x changes nothing (the spacing of doubles
+  // there is 16384): the search still ends, with a circle that fits.
+  const double x0 = 1e20;
+  if (qlLargestInscribedCircle({Rect(x0, 0, x0 + 16384 * 100, 1)}, 0.01, c)) {
+    EXPECT_LE(c.radius, 0.5);
+  }
 }
