@@ -10,6 +10,7 @@
 #include <numbers>
 #include <vector>
 
+#include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GePolyline.h"
@@ -60,6 +61,24 @@ CGeLoop* Circle(double cx, double cy, double r) {
   return loop;
 }
 
+// A slot 20 long between the centres of its round ends of radius 3.
+CGeLoop* Slot() {
+  const double pi = std::numbers::pi;
+  const double a[2] = {0, 0}, b[2] = {20, 0}, c[2] = {20, 6}, d[2] = {0, 6};
+  const double right[2] = {20, 3}, left[2] = {0, 3};
+  auto* loop = new CGeLoop;
+  loop->AddTail(new CGeLine(a, b), 0);
+  auto* arc = new CGeArc;
+  EXPECT_EQ(arc->CreateCSEAngle(right, 3, -pi / 2, pi / 2), 1);
+  loop->AddTail(arc, 0);
+  loop->AddTail(new CGeLine(c, d), 0);
+  arc = new CGeArc;
+  EXPECT_EQ(arc->CreateCSEAngle(left, 3, pi / 2, 3 * pi / 2), 1);
+  loop->AddTail(arc, 0);
+  loop->CalcBox2d();
+  return loop;
+}
+
 // Owns the loops handed to the service.
 struct Loops {
   CGeLoopList list;
@@ -96,6 +115,7 @@ TEST(Quillan, MatchesClosedForms) {
       {"pentagon", [](Loops& l) { l.Add(Polygon(Regular(5, 10, 0.1))); }, 10 * std::cos(std::numbers::pi / 5)},
       {"hexagon", [](Loops& l) { l.Add(Polygon(Regular(6, 10, 0.0))); }, 10 * std::cos(std::numbers::pi / 6)},
       {"12-gon", [](Loops& l) { l.Add(Polygon(Regular(12, 10, 0.7))); }, 10 * std::cos(std::numbers::pi / 12)},
+      {"slot with round ends", [](Loops& l) { l.Add(Slot()); }, 3.0},
       {"octagon polyline", [](Loops& l) { l.Add(PolylineLoop(Regular(8, 4, 0.2))); }, 4 * std::cos(std::numbers::pi / 8)},
       // Tangent to two sides in a corner and to the round island: sqrt2 (5 - r) = r + 1.
       {"square with round island",
