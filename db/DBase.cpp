@@ -166,6 +166,7 @@ void CDBase::GetBox(_tagBox2D* box) const {
 bool CDBase::IsShown(const CDbEntity* e) const {
   if (!e->IsVisible()) return false;
   if ((e->GetBaseType() & DB_BASE_PATH) && !m_bPathVisible) return false;
+  if (e->GetType() == DB_ENT_AIDLINE && !m_bAidLineVisible) return false;
   const int index = GetLayerIndexByID(e->GetLayerID());
   return index < 0 || GetLayerAt(index)->IsVisible();
 }
@@ -191,6 +192,14 @@ void CDBase::SetPathVisible(int visible) {
   for (POSITION pos = m_EntityList.GetHeadPosition(); pos;) {
     CDbEntity* e = m_EntityList.GetNext(pos);
     if (e->GetBaseType() & DB_BASE_PATH) e->SetVisible(m_bPathVisible);
+  }
+}
+
+void CDBase::SetDbAidLineVisibility(int visible) {
+  m_bAidLineVisible = visible ? 1 : 0;
+  for (POSITION pos = m_EntityList.GetHeadPosition(); pos;) {
+    CDbEntity* e = m_EntityList.GetNext(pos);
+    if (e->GetType() == DB_ENT_AIDLINE) e->SetVisible(m_bAidLineVisible);
   }
 }
 

@@ -69,7 +69,7 @@ class CDBase {
   void GetBox(_tagBox2D* box) const;
 
   // Every entity shown: visible, on a visible layer (or on no known layer), toolpaths only
-  // while toolpaths are shown. Nothing for a null context.
+  // while toolpaths are shown, guide lines only while guide lines are shown. Nothing for a null context.
   void DrawAll(CDC* pDC, int nMode);
   void DrawAll(COpenGLDC* pDC, int nMode);
 
@@ -84,8 +84,10 @@ class CDBase {
   // 0 rectangular, 1 radial.
   int GetGridKind() const { return m_nGridKind; }
   void SetGridKind(int kind) { m_nGridKind = kind; }
+  // Guide lines: the show/hide switch, and applying it to every guide line's visibility.
+  // While it is off no guide line is drawn, even one added visible since.
   int GetDbAidLineVisibility() const { return m_bAidLineVisible; }
-  void SetDbAidLineVisibility(int visible) { m_bAidLineVisible = visible ? 1 : 0; }
+  void SetDbAidLineVisibility(int visible);
   // Kind bits that selecting everything leaves out.
   int GetFilterMask() const { return m_nFilterMask; }
   void SetFilterMask(int mask) { m_nFilterMask = mask; }

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "db/DbEntityOps.h"
+#include "geometry/shapes2d/PickRay.h"
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/OpenGLDC.h"
 #include "platform/vurode/ViewState.h"
@@ -120,4 +122,15 @@ void gDrawBox(CDC* pDC, int nMode, const _tagBox2D& box, uint32_t color) {
                                 {box.min[0], box.min[1]}};
   CDbDrawMode mode(pDC, nMode, color);
   view->DrawPolyline(corners, 5, pDC);
+}
+
+BOOL dbRayInPlane(const CPickRay& ray, double q[2]) {
+  q[0] = ray.m_ptOrigin[0];
+  q[1] = ray.m_ptOrigin[1];
+  if (ray.m_b2D) return TRUE;
+  if (std::fabs(ray.m_vDir[2]) < 1e-12) return FALSE;
+  const double t = -ray.m_ptOrigin[2] / ray.m_vDir[2];
+  q[0] += t * ray.m_vDir[0];
+  q[1] += t * ray.m_vDir[1];
+  return TRUE;
 }

@@ -17,6 +17,7 @@ enum : int {
   DB_ENT_CURVE = 2,       // one 2D curve
   DB_ENT_CURVELIST = 3,   // a list of 2D curves
   DB_ENT_IMAGE = 10,      // a raster picture
+  DB_ENT_AIDLINE = 11,    // a horizontal or vertical guide line
   DB_ENT_PATHGROUP = 20,  // a toolpath: a group of path units
   DB_ENT_PATHUNIT = 21,   // one continuous cut of a toolpath
   DB_ENT_CURVE3D = 27,    // one 3D curve
@@ -30,6 +31,7 @@ enum : int {
   DB_BASE_PATH = 0x10,      // toolpath
   DB_BASE_CURVE3D = 0x20,   // a 3D curve
   DB_BASE_IMAGE = 0x100,    // a raster picture
+  DB_BASE_AIDLINE = 0x200,  // a guide line
 };
 
 // Kind bits (GetKind). Entities whose kind meets DB_KIND_FILLABLE can be shown filled.

@@ -33,6 +33,10 @@ E* dbCopyWithShape(const E& from, T* E::*member) {
   return copy.release();
 }
 
+// The point a pick ray names in the drawing plane: its origin for a 2D ray, where it meets
+// z = 0 for a 3D one. FALSE for a 3D ray parallel to the plane.
+BOOL dbRayInPlane(const CPickRay& ray, double q[2]);
+
 // Entities built on one 3D curve (null allowed).
 void dbDrawCurve3d(CGeCurve3d* curve, CDC* pDC, int nMode, uint32_t color);
 void dbDrawCurve3dGL(CGeCurve3d* curve, COpenGLDC* pDC, int nMode, uint32_t color);

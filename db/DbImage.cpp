@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "db/DbEntityOps.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/Dib.h"
@@ -130,14 +131,8 @@ void CDbImage::DrawGL(COpenGLDC* pDC, int nMode) {
 }
 
 int CDbImage::Pick(CPickRay& ray) {
-  double q[2] = {ray.m_ptOrigin[0], ray.m_ptOrigin[1]};
-  if (!ray.m_b2D) {
-    // Where the ray meets the picture's plane z = 0.
-    if (std::fabs(ray.m_vDir[2]) < 1e-12) return 0;
-    const double t = -ray.m_ptOrigin[2] / ray.m_vDir[2];
-    q[0] += t * ray.m_vDir[0];
-    q[1] += t * ray.m_vDir[1];
-  }
+  double q[2];
+  if (!dbRayInPlane(ray, q)) return 0;
   _tagBox2D box;
   GetBox(&box);
   return BOX2D_IsPtIn(&box, q, ray.m_dRadius) ? 1 : 0;

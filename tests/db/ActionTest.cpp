@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DbTestSupport.h"
+#include "db/DbAidLine.h"
 
 namespace {
 
@@ -156,7 +157,7 @@ TEST_F(ActionTest, CancelledPageEditsAreUndoneAndRemovedByPosition) {
   std::vector<POSITION> recorded;
   for (int i = 0; i < 3; ++i) {
     auto* add = new CAction(1, CString(L"AddAid Line"));
-    add->AddNewEnt(MakeLine(i, 0, i, 1));
+    add->AddNewEnt(new CDbAidLine(i, CDbAidLine::VERTICAL, 1));
     recorded.push_back(Insert(add));
   }
   EXPECT_EQ(m_db.GetCount(), 4);

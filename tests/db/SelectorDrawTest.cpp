@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "DbTestSupport.h"
+#include "db/DbAidLine.h"
 #include "db/DbImage.h"
 #include "db/DbPathGroup.h"
 #include "geometry/shapes3d/GeCombCurve3d.h"
@@ -113,6 +114,7 @@ TEST_F(DrawTest, SelfErasingModesRestoreEveryPixel) {
       {"3D curve", [] { return MakeLine3d(-8, 3, 9, -7); }},
       {"image frame", [] { return MakeImage(-4, -4); }},
       {"path group", group},
+      {"guide line", [] { return new CDbAidLine(3, CDbAidLine::VERTICAL, 1); }},
   };
   for (const Case& c : cases) {
     std::unique_ptr<CDbEntity> e(c.make());
