@@ -1,6 +1,7 @@
 // Raster surface paths over a generated relief of about 15,000 triangles (86 x 86 cells): the
 // whole call (tool-centre model given), one-way and zig-zag, for a ball and a flat cutter; and
-// the section envelope of one raster line on its own.
+// the section envelope of one raster line on its own; the model's z-sections at every 0.5 from
+// the top down, as layer contours take them.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -10,6 +11,7 @@
 #include "db/DbPathGroup.h"
 #include "millvane/paths/MillCenter.h"
 #include "millvane/surfpaths/CreSrfParallelPath.h"
+#include "millvane/surfpaths/ProtectNet.h"
 #include "millvane/surfpaths/SectionProfile.h"
 #include "platform/gorsey/ParamSrf.h"
 #include "tests/support/MeshOracle.h"
@@ -81,5 +83,28 @@ void SectionEnvelope(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(SectionEnvelope)->Arg(1000)->Arg(10000);
+
+void ZSectionLayers(benchmark::State& state) {
+  static Fixture ball(true);
+  CMillCenter& m = *ball.model;
+  CProtectNet net;
+  if (net.Create(0.5, 3.0, m.box) != 1) {
+    state.SkipWithError("no net");
+    return;
+  }
+  size_t layers = 0, segments = 0;
+  for (auto _ : state) {
+    layers = segments = 0;
+    for (double z = m.box[5]; z > m.box[2]; z -= 0.5, ++layers) {
+      CIntLineSet set(z);
+      m.GenSameZLineSet(net, set);
+      segments += static_cast<size_t>(set.count);
+    }
+  }
+  state.counters["segments"] = static_cast<double>(segments);
+  state.counters["layers/s"] =
+      benchmark::Counter(static_cast<double>(layers), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(ZSectionLayers)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include "millvane/surfpaths/IntLineSet.h"
@@ -145,7 +146,29 @@ bool RaiseToFace(const double* const* v, int n, double x, double y, double& z) {
   return false;
 }
 
+void RemoveDuplicateSegments(CIntLineSet& set, double t) {
+  std::vector<IntLineSeg*> segs;
+  for (IntLineSeg* s = set.head; s; s = s->next) segs.push_back(s);
+  auto lowX = [](const IntLineSeg* s) { return std::min(s->s[0], s->e[0]); };
+  std::sort(segs.begin(), segs.end(), [&](const IntLineSeg* a, const IntLineSeg* b) { return lowX(a) < lowX(b); });
+  auto same = [t](const double* a, const double* b) {
+    return std::fabs(a[0] - b[0]) <= t && std::fabs(a[1] - b[1]) <= t;
+  };
+  std::vector<char> dup(segs.size(), 0);
+  for (size_t i = 0; i < segs.size(); ++i) {
+    if (dup[i]) continue;
+    const IntLineSeg* a = segs[i];
+    for (size_t j = i + 1; j < segs.size() && lowX(segs[j]) <= lowX(a) + t; ++j) {
+      const IntLineSeg* b = segs[j];
+      if ((same(a->s, b->s) && same(a->e, b->e)) || (same(a->s, b->e) && same(a->e, b->s))) dup[j] = 1;
+    }
+  }
+  for (size_t i = 0; i < segs.size(); ++i)
+    if (dup[i]) set.Remove(segs[i]);
+}
+
 void JoinSegments(CIntLineSet& set, double t) {
+  RemoveDuplicateSegments(set, t);
   std::vector<std::vector<Pt2>> lines;
   auto near = [t](const double* a, const Pt2& b) {
     return std::fabs(a[0] - b[0]) <= t && std::fabs(a[1] - b[1]) <= t;
@@ -172,7 +195,8 @@ void JoinSegments(CIntLineSet& set, double t) {
       }
       std::reverse(pl.begin(), pl.end());
     }
-    if (pl.size() < 3) continue;  // nothing joined it
+    // A segment that joins nothing is still a piece of the section (a strip two chain points
+    // long crossed once, say): dropping it would let the cutter into the model there.
     Simplify2D(pl, 0.001);
     lines.push_back(std::move(pl));
   }
@@ -256,6 +280,41 @@ _tagBox3D BoxUnion(const _tagBox3D& a, const _tagBox3D& b) {
     u.max[i] = std::max(a.max[i], b.max[i]);
   }
   return u;
+}
+
+void ZRangeIndex::Build(const std::vector<_tagBox3D>& boxes, double tol) {
+  lo_.resize(boxes.size());
+  hi_.resize(boxes.size());
+  byTop_.resize(boxes.size());
+  for (size_t k = 0; k < boxes.size(); ++k) {
+    lo_[k] = boxes[k].min[2] - tol;
+    hi_[k] = boxes[k].max[2] + tol;
+    byTop_[k] = static_cast<int>(k);
+  }
+  std::stable_sort(byTop_.begin(), byTop_.end(), [this](int a, int b) { return hi_[a] > hi_[b]; });
+  tol_ = tol;
+  next_ = 0;
+  started_ = false;
+  active_.clear();
+}
+
+const std::vector<int>& ZRangeIndex::At(double h) {
+  if (!started_ || !(h <= last_)) {  // rising (or NaN): start over from the top
+    next_ = 0;
+    active_.clear();
+  }
+  started_ = true;
+  last_ = h;
+  std::vector<int> entering;
+  while (next_ < byTop_.size() && hi_[byTop_[next_]] >= h) entering.push_back(byTop_[next_++]);
+  // A face that entered and is already below the level never comes back as the level falls.
+  std::erase_if(entering, [&](int k) { return lo_[k] > h; });
+  std::erase_if(active_, [&](int k) { return lo_[k] > h; });
+  std::sort(entering.begin(), entering.end());
+  result_.clear();
+  std::merge(active_.begin(), active_.end(), entering.begin(), entering.end(), std::back_inserter(result_));
+  active_ = result_;
+  return result_;
 }
 
 }  // namespace centre

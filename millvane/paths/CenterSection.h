@@ -36,8 +36,13 @@ int AddFaceCut(CIntLineSet& set, const CProtectNet& net, const std::vector<Pt2>&
 bool RaiseToFace(const double* const* v, int n, double x, double y, double& z);
 
 // Joins the set's segments into polylines (ends within t in x and y), simplifies them with
-// 0.001 and enters them again as segments; a segment with nothing to join is discarded.
+// 0.001 and enters them again as segments; a segment with nothing to join stays as it is.
 void JoinSegments(CIntLineSet& set, double t);
+// Removes every segment equal (both ends within t in x and y, either way round) to an earlier
+// one. A plane running along a mesh edge meets that edge in both faces sharing it; joined as
+// they are, the copies make a polyline turn back on itself, and the simplification (distance
+// to the chord's line, not to the chord) then drops the far ends of the run.
+void RemoveDuplicateSegments(CIntLineSet& set, double t);
 
 // 3D polyline record of the model's edges.
 struct Poly3D {
@@ -63,5 +68,25 @@ _tagBox3D BoxOfPoints(const Pt3* pts, size_t n);
 _tagBox3D BoxUnion(const _tagBox3D& a, const _tagBox3D& b);
 // The empty box (min above max), neutral for BoxUnion.
 _tagBox3D EmptyBox();
+
+// Faces by z range, for sections taken level after level from the top down. Faces enter an
+// active set as the level falls to their top and leave it once the level is below their
+// bottom, so a level costs time in proportion to the faces near it. A level above the previous
+// one starts over. At(h) is exactly {k : min z - tol <= h <= max z + tol}, ascending.
+class ZRangeIndex {
+ public:
+  void Build(const std::vector<_tagBox3D>& boxes, double tol);
+  const std::vector<int>& At(double h);
+
+ private:
+  std::vector<double> lo_, hi_;
+  std::vector<int> byTop_;  // by max z, highest first
+  size_t next_ = 0;         // first face of byTop_ not yet entered
+  double last_ = 0;
+  bool started_ = false;
+  double tol_ = 0;
+  std::vector<int> active_;  // ascending
+  std::vector<int> result_;
+};
 
 }  // namespace centre

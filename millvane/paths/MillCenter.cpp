@@ -56,8 +56,10 @@ int CircleChords(double r) {
 }
 
 // Adds every record's segments of a temporary set to the line set, joining them first when the
-// record gave more than one.
+// record gave more than one. A segment met twice (a plane along an edge of two faces) counts
+// once, so that a lone segment is kept as the only one of its record would be.
 void AppendRecord(CIntLineSet& rec, CIntLineSet& set) {
+  centre::RemoveDuplicateSegments(rec, 0.0001);
   if (rec.count > 1) centre::JoinSegments(rec, 0.0001);
   for (IntLineSeg* s = rec.head; s; s = s->next) set.AddLine(s->s, s->e);
   rec.Clear();
@@ -79,6 +81,8 @@ void CMillCenter::FaceTable::CalcBoxes() {
     quadBox[k] = centre::BoxOfPoints(c, 4);
     box = centre::BoxUnion(box, quadBox[k]);
   }
+  triZ.Build(triBox, 0.0001);
+  quadZ.Build(quadBox, 0.0001);
 }
 
 void CMillCenter::Strip::CalcBox() { box = centre::BoxOfPoints(pts.data(), pts.size()); }
@@ -651,13 +655,11 @@ void CMillCenter::GenSameZLineSet(const CProtectNet& net, CIntLineSet& set) {
   for (const auto& f : faces) {
     if (f->box.max[2] - f->box.min[2] < 0.01) continue;
     if (L < f->box.min[2] - 0.0001 || L > f->box.max[2] + 0.0001) continue;
-    for (size_t k = 0; k < f->tris.size(); ++k) {
-      if (L < f->triBox[k].min[2] - 0.0001 || L > f->triBox[k].max[2] + 0.0001) continue;
+    for (int k : f->triZ.At(L)) {
       const double* v[3] = {f->pts[f->tris[k][0]].data(), f->pts[f->tris[k][1]].data(), f->pts[f->tris[k][2]].data()};
       centre::AddFaceCut(rec, net, centre::CutFaceZ(v, 3, L), true);
     }
-    for (size_t k = 0; k < f->quads.size(); ++k) {
-      if (L < f->quadBox[k].min[2] - 0.0001 || L > f->quadBox[k].max[2] + 0.0001) continue;
+    for (int k : f->quadZ.At(L)) {
       const double* v[4] = {f->pts[f->quads[k][0]].data(), f->pts[f->quads[k][1]].data(),
                             f->pts[f->quads[k][2]].data(), f->pts[f->quads[k][3]].data()};
       centre::AddFaceCut(rec, net, centre::CutFaceZ(v, 4, L), true);

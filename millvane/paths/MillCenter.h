@@ -44,6 +44,8 @@ class CMillCenter {
     std::vector<_tagBox3D> triBox, quadBox;
     _tagBox3D box;
     std::vector<int> markedTris, markedQuads;
+    // The faces by z range for the z-sections; rebuilt with the boxes.
+    centre::ZRangeIndex triZ, quadZ;
     void CalcBoxes();
   };
   // Bound-surface record: 15 samples per chain point; quad (i, j), j = 0..13, has the corners

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <random>
 
@@ -90,7 +92,21 @@ TEST(CenterSection, FaceHeightMatchesPlaneInsideAndKeepsOutside) {
   EXPECT_EQ(z, 100);
 }
 
-TEST(CenterSection, JoiningDropsIsolatedSegmentsAndMergesChains) {
+// Extent along x of the set's segments lying at y (within 1e-9), merged where they touch.
+std::vector<std::array<double, 2>> RunsAtY(const CIntLineSet& set, double y) {
+  std::vector<std::array<double, 2>> runs;
+  for (IntLineSeg* s = set.head; s; s = s->next)
+    if (std::fabs(s->s[1] - y) < 1e-9 && std::fabs(s->e[1] - y) < 1e-9)
+      runs.push_back({std::min(s->s[0], s->e[0]), std::max(s->s[0], s->e[0])});
+  std::sort(runs.begin(), runs.end());
+  std::vector<std::array<double, 2>> merged;
+  for (const auto& r : runs)
+    if (!merged.empty() && r[0] <= merged.back()[1] + 1e-9) merged.back()[1] = std::max(merged.back()[1], r[1]);
+    else merged.push_back(r);
+  return merged;
+}
+
+TEST(CenterSection, JoiningMergesChainsAndKeepsLoneSegments) {
   CIntLineSet set;
   const double a[2] = {0, 0}, b[2] = {1, 0}, c[2] = {2, 0}, d[2] = {3, 0};
   const double far0[2] = {10, 10}, far1[2] = {11, 10};
@@ -99,11 +115,28 @@ TEST(CenterSection, JoiningDropsIsolatedSegmentsAndMergesChains) {
   set.AddLine(a, b);
   set.AddLine(d, c);  // joined reversed
   JoinSegments(set, 0.0001);
-  // The collinear chain a-b-c-d becomes one segment; the far segment is gone.
-  ASSERT_EQ(set.count, 1);
-  const double xs[2] = {std::min(set.head->s[0], set.head->e[0]), std::max(set.head->s[0], set.head->e[0])};
-  EXPECT_DOUBLE_EQ(xs[0], 0);
-  EXPECT_DOUBLE_EQ(xs[1], 3);
+  // The collinear chain a-b-c-d becomes one segment; the lone far segment is still section.
+  ASSERT_EQ(set.count, 2);
+  using Run = std::array<double, 2>;
+  EXPECT_EQ(RunsAtY(set, 0), (std::vector<Run>{{0, 3}}));
+  EXPECT_EQ(RunsAtY(set, 10), (std::vector<Run>{{10, 11}}));
+}
+
+// A plane along a row of mesh edges meets each edge from both faces sharing it; the copies
+// (either way round) must neither shorten the joined run nor survive as doubles.
+TEST(CenterSection, JoiningCountsEdgesMetTwiceOnce) {
+  CIntLineSet set;
+  for (int i = -16; i < 16; i += 4) {
+    const double p[2] = {double(i), 0}, q[2] = {double(i + 4), 0};
+    set.AddLine(p, q);
+    set.AddLine(q, p);
+  }
+  JoinSegments(set, 0.0001);
+  using Run = std::array<double, 2>;
+  EXPECT_EQ(RunsAtY(set, 0), (std::vector<Run>{{-16, 16}}));
+  double length = 0;
+  for (IntLineSeg* s = set.head; s; s = s->next) length += std::hypot(s->e[0] - s->s[0], s->e[1] - s->s[1]);
+  EXPECT_NEAR(length, 32, 1e-9);
 }
 
 TEST(CenterSection, SetRefusesShortAndNonFiniteSegments) {
@@ -175,4 +208,32 @@ TEST(CenterSection, PolylineHelpers) {
   smaller.max[2] = 2.9;
   EXPECT_FALSE(BoxInBox(bx, smaller, 0.05));
   EXPECT_TRUE(BoxInBox(bx, smaller, 0.1));
+}
+
+// The z-range index must hand out exactly the faces a linear scan would keep, in index order,
+// whether the levels fall step by step, jump down past whole faces, or rise again.
+TEST(CenterSection, ZRangeIndexMatchesTheLinearScan) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> u(-20, 20), len(0, 6);
+  std::vector<_tagBox3D> boxes(400);
+  for (size_t k = 0; k < boxes.size(); ++k) {
+    const double z = u(rng);
+    boxes[k] = EmptyBox();
+    boxes[k].min[2] = z;
+    boxes[k].max[2] = k % 7 == 0 ? z : z + len(rng);  // some flat faces
+  }
+  const double tol = 0.0001;
+  ZRangeIndex index;
+  index.Build(boxes, tol);
+  std::vector<double> levels;
+  for (double h = 30; h > -30; h -= 0.37) levels.push_back(h);
+  levels.push_back(boxes[0].min[2]);  // rising: starts over
+  levels.push_back(boxes[0].min[2] - tol);  // exactly at a face's bottom tolerance
+  for (int i = 0; i < 40; ++i) levels.push_back(u(rng));
+  for (double h : levels) {
+    std::vector<int> expect;
+    for (size_t k = 0; k < boxes.size(); ++k)
+      if (!(h < boxes[k].min[2] - tol || h > boxes[k].max[2] + tol)) expect.push_back(static_cast<int>(k));
+    EXPECT_EQ(index.At(h), expect) << "level " << h;
+  }
 }

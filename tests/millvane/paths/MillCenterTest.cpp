@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <vector>
 
 #include "millvane/paths/NcPline.h"
 #include "millvane/paths/PathCombine.h"
@@ -196,6 +199,74 @@ TEST_F(MillCenterTest, YSectionOfTiltedPlaneIsTheOffsetPlane) {
       }
     }
   EXPECT_GT(onPlane, 2);
+}
+
+// A y-section along a row of mesh edges, or along the mesh border where the border tube's
+// samples line up with the plane, meets each edge from two faces. Its upper envelope must still
+// span the whole mesh and follow the brute-force drop height.
+TEST_F(MillCenterTest, YSectionAlongMeshRowsKeepsTheWholeLine) {
+  struct Case {
+    const char* name;
+    std::unique_ptr<CGeMesh> mesh;
+    double y;
+  };
+  std::vector<Case> cases;
+  cases.push_back({"tilted plane row", oracle::TiltedPlane(30, 0.3, 0, 6), -5});
+  cases.push_back({"tilted plane middle row", oracle::TiltedPlane(30, 0.3, 0, 6), 0});
+  cases.push_back({"wavy border", oracle::HeightField(-15, -10, 15, 10, 12, 8,
+                                                      [](double x, double y) { return 2 * std::sin(y) + 0.1 * x; }),
+                   -10});
+  const double r = 1.0;
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CTBall ball(2 * r);
+    const CGeMesh* raw = c.mesh.get();
+    auto b = Build(std::move(c.mesh), &ball);
+    ASSERT_NE(b->model, nullptr);
+    CProtectNet net;
+    ASSERT_EQ(net.Create(0.5, r, b->model->box), 1);
+    CIntLineSet set(c.y);
+    b->model->GenSameYLineSet(net, set);
+    for (double x = -14.75; x <= 14.75; x += 0.5) {
+      double top = -1e300;
+      for (IntLineSeg* s = set.head; s; s = s->next) {
+        const double lo = std::min(s->s[0], s->e[0]), hi = std::max(s->s[0], s->e[0]);
+        if (x < lo || x > hi || hi - lo < 1e-9) continue;
+        top = std::max(top, s->s[1] + (x - s->s[0]) / (s->e[0] - s->s[0]) * (s->e[1] - s->s[1]));
+      }
+      EXPECT_NEAR(top, oracle::DropHeight({raw}, &ball, x, c.y), 0.02) << "x = " << x;
+    }
+  }
+}
+
+// Sections taken level after level from the top down (the faces indexed by z range) equal
+// those taken from the bottom up, where every level starts the index over.
+TEST_F(MillCenterTest, ZSectionsDoNotDependOnTheLevelOrder) {
+  CTBall ball(2.0);
+  auto down = Build(oracle::WavyGrid(20, 24), &ball);
+  auto up = Build(oracle::WavyGrid(20, 24), &ball);
+  ASSERT_NE(down->model, nullptr);
+  ASSERT_NE(up->model, nullptr);
+  CProtectNet net;
+  ASSERT_EQ(net.Create(0.5, 1.0, down->model->box), 1);
+  std::vector<double> levels;
+  for (double z = down->model->box[5] + 0.5; z > down->model->box[2] - 0.5; z -= 0.3) levels.push_back(z);
+  auto segments = [&](CMillCenter& m, double z) {
+    CIntLineSet set(z);
+    m.GenSameZLineSet(net, set);
+    std::vector<std::array<double, 4>> out;
+    for (IntLineSeg* s = set.head; s; s = s->next) out.push_back({s->s[0], s->s[1], s->e[0], s->e[1]});
+    return out;
+  };
+  std::vector<std::vector<std::array<double, 4>>> fromTop, fromBottom(levels.size());
+  for (double z : levels) fromTop.push_back(segments(*down->model, z));
+  for (size_t i = levels.size(); i-- > 0;) fromBottom[i] = segments(*up->model, levels[i]);
+  size_t total = 0;
+  for (size_t i = 0; i < levels.size(); ++i) {
+    EXPECT_EQ(fromTop[i], fromBottom[i]) << "level " << levels[i];
+    total += fromTop[i].size();
+  }
+  EXPECT_GT(total, 100u);
 }
 
 // z-section of a hemisphere under a ball: a circle of radius sqrt((S + r)^2 - (z + r)^2).
