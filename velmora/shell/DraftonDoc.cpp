@@ -313,7 +313,8 @@ BOOL CDraftonDoc::ReadClipboard(double centre[2], CDbEntityList& entities) {
     drop();
     return FALSE;
   }
-  // Anything else than drawing entities is not ours to paste.
+  // Copy never puts an empty list there; anything else than drawing entities is not ours.
+  if (loaded.IsEmpty()) return FALSE;
   for (POSITION pos = loaded.GetHeadPosition(); pos;) {
     CObject* ob = loaded.GetNext(pos);
     if (!ob || !ob->IsKindOf(RUNTIME_CLASS(CDbEntity))) {
