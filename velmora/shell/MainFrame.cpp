@@ -16,6 +16,7 @@
 #include "velmora/shell/Resources.h"
 
 #include <filesystem>
+#include <string>
 
 IMPLEMENT_DYNCREATE(CMainFrame, CPISMainFrame)
 
@@ -27,6 +28,8 @@ ON_COMMAND(ID_VIEW_GRID, OnGrid)
 ON_UPDATE_COMMAND_UI(ID_VIEW_GRID, OnUpdateGrid)
 ON_COMMAND_RANGE(ID_UNIT_NONE, ID_UNIT_FEET, OnUnit)
 ON_UPDATE_COMMAND_UI_RANGE(ID_UNIT_NONE, ID_UNIT_FEET, OnUpdateUnit)
+ON_COMMAND(ID_PROGRESS_CANCEL, OnProgressCancel)
+ON_UPDATE_COMMAND_UI(ID_PROGRESS_CANCEL, OnUpdateProgressCancel)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() { gSetMainFrame(this); }
@@ -61,6 +64,10 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs) {
     m_nAutoSaveElapse = global->GetAutoSaveElapse();
     SetTimer(kAutoSaveTimer, m_nAutoSaveElapse);
   }
+  // Long operations report their progress to the frame from here on.
+  m_prevSink = gSetProgressSink(&m_progress);
+  m_progressStarted = true;
+  SetTimer(kProgressTimer, kProgressTick);
   DockPlugToolBar();
   return 0;
 }
@@ -107,6 +114,11 @@ BOOL CMainFrame::WriteCommandConfig() {
 }
 
 void CMainFrame::OnDestroy() {
+  if (m_progressStarted) {
+    KillTimer(kProgressTimer);
+    gSetProgressSink(m_prevSink);
+    m_progressStarted = false;
+  }
   if (COrdvale* hub = gGetOrdvale()) hub->CancelCurCmd();
   // Only a frame that came up completely writes the configuration back.
   if (CKXGlobal* global = gGetKXGlobal(); global && global->IsFrameReady()) {
@@ -136,8 +148,32 @@ void CMainFrame::OnTimer(UINT_PTR id) {
     }
     return;
   }
+  if (id == kProgressTimer) {
+    ShowProgress();
+    return;
+  }
   if (COrdvale* hub = gGetOrdvale()) hub->OnTimer(id);
 }
+
+void CMainFrame::ShowProgress() {
+  const CFrameProgress::State state = m_progress.Get();
+  m_progressShown = state.shown;
+  m_progressPos = state.pos;
+  if (!state.shown) {
+    SetPaneText(kProgressPane, L"");
+    return;
+  }
+  CString text = state.caption.c_str();
+  if (!text.IsEmpty()) text += L" ";
+  text += CString::FromUtf8(std::to_string(int(state.pos * 100.0 + 0.5)) + "%");
+  SetPaneText(kProgressPane, text);
+}
+
+void CMainFrame::OnProgressCancel() {
+  if (m_progress.Get().shown) gCancelProgress();
+}
+
+void CMainFrame::OnUpdateProgressCancel(CCmdUI* ui) { ui->Enable(m_progressShown); }
 
 void CMainFrame::OnGrid() {
   CDBase* db = gGetDBase();

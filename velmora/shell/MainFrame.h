@@ -5,6 +5,7 @@
 #pragma once
 
 #include "sockwell/PISMainFrame.h"
+#include "velmora/shell/FrameProgress.h"
 
 class CCmdUI;
 
@@ -13,6 +14,11 @@ class CMainFrame : public CPISMainFrame {
 
  public:
   static constexpr UINT_PTR kAutoSaveTimer = 0;
+  // Shows the progress of long operations (their own thread reports, the frame shows).
+  static constexpr UINT_PTR kProgressTimer = 13;
+  static constexpr UINT kProgressTick = 100;  // ms
+  // Pane 0 shows the progress, pane 1 the cursor's coordinates.
+  static constexpr int kProgressPane = 0;
   static constexpr int kStatusPanes = 4;
 
   CMainFrame();
@@ -31,6 +37,9 @@ class CMainFrame : public CPISMainFrame {
   CString GetPaneText(int pane) const;
   // The period the auto-save timer was last armed with (0: not armed).
   UINT GetAutoSaveElapse() const { return m_nAutoSaveElapse; }
+  // The progress display as last shown: whether open and its position in [0, 1].
+  bool IsProgressShown() const { return m_progressShown; }
+  double GetProgressPos() const { return m_progressPos; }
   // What the layer tab strip keeps in the configuration: hidden flag and current tab.
   int m_nStripState[2] = {0, 0};
 
@@ -42,10 +51,18 @@ class CMainFrame : public CPISMainFrame {
   void OnUpdateGrid(CCmdUI* ui);
   void OnUnit(UINT id);
   void OnUpdateUnit(CCmdUI* ui, UINT id);
+  void OnProgressCancel();
+  void OnUpdateProgressCancel(CCmdUI* ui);
+  void ShowProgress();
 
   DECLARE_MESSAGE_MAP()
 
  private:
   UINT m_nAutoSaveElapse = 0;
+  CFrameProgress m_progress;
+  CProgressSink* m_prevSink = nullptr;
+  bool m_progressStarted = false;
+  bool m_progressShown = false;
+  double m_progressPos = 0.0;
   CString m_panes[kStatusPanes];
 };

@@ -28,7 +28,8 @@ constexpr UINT ID_UNIT_MM = 190;
 constexpr UINT ID_UNIT_CM = 191;
 constexpr UINT ID_UNIT_INCH = 192;
 constexpr UINT ID_UNIT_FEET = 193;
-constexpr UINT ID_APP_ABOUT_SHELL = 57664;
+// The Cancel button of the progress display.
+constexpr UINT ID_PROGRESS_CANCEL = 33200;
 
 // User messages of the frame and view.
 constexpr UINT WM_KX_UNIT_CHANGED = 0x410;
