@@ -89,7 +89,7 @@ class ShellTest : public ::testing::Test {
   void Start(bool plugIn = false, const std::vector<std::string>& args = {}) {
     if (plugIn && !fs::exists(m_dir / "test.vpf")) fs::copy_file(TEST_PLUGIN_FULL, m_dir / "test.vpf");
     app = std::make_unique<CDraftonApp>();
-    std::vector<const char*> argv;
+    std::vector<const char*> argv = {"velmora"};
     for (const auto& a : args) argv.push_back(a.c_str());
     app->SetCommandLine(int(argv.size()), argv.data());
     started = app->InitInstance();
