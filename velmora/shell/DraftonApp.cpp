@@ -3,7 +3,9 @@
 #include "db/DbAccess.h"
 #include "db/Selector.h"
 #include "platform/vurode/Accessors.h"
+#include "platform/afx/Menu.h"
 #include "platform/vurode/ViewState.h"
+#include "platform/win/Menu.h"
 #include "platform/win/Window.h"
 #include "sockwell/MySingleDocTemplate.h"
 #include "velmora/ordvale/Ordvale.h"
@@ -13,6 +15,10 @@
 #include "velmora/shell/Resources.h"
 
 IMPLEMENT_DYNAMIC(CDraftonApp, CPlugInApp)
+
+namespace {
+constexpr UINT kInteractiveNestingCmd = 33000, kEquationCmd = 33154;
+}  // namespace
 
 CDraftonApp::CDraftonApp() { m_strAppName = L"Velmora"; }
 
@@ -49,6 +55,11 @@ BOOL CDraftonApp::InitInstance() {
   UpdateAccelerators();
   if (m_pMainWnd) {
     m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
+    // Two items other libraries put on the merged menu bar that this program does not offer.
+    if (CMenu* bar = m_pMainWnd->GetMenu()) {
+      if (CMenu* seventh = bar->GetSubMenu(6)) seventh->RemoveMenu(kInteractiveNestingCmd, MF_BYCOMMAND);
+      if (CMenu* fourth = bar->GetSubMenu(3)) fourth->RemoveMenu(kEquationCmd, MF_BYCOMMAND);
+    }
     m_pMainWnd->SetFocus();
   }
   return TRUE;
