@@ -12,6 +12,7 @@
 #include "platform/vurode/Units.h"
 #include "platform/vurode/ViewState.h"
 #include "platform/win/Messages.h"
+#include "velmora/commands/ViewCommands.h"
 #include "velmora/ordvale/Command.h"
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/ordvale/QMessage.h"
@@ -35,6 +36,11 @@ ON_WM_MBUTTONUP()
 ON_WM_RBUTTONDOWN()
 ON_WM_RBUTTONUP()
 ON_WM_MOUSEMOVE()
+{WM_MBUTTONDBLCLK, 0, 0, 0, AfxSig_v_u_p, AfxMsgCast<void(UINT, CPoint)>(&ThisClass::OnMButtonDblClk)},
+{WM_RBUTTONDBLCLK, 0, 0, 0, AfxSig_v_u_p, AfxMsgCast<void(UINT, CPoint)>(&ThisClass::OnRButtonDblClk)},
+ON_WM_SETCURSOR()
+ON_COMMAND_RANGE(ID_VIEW_PAN, ID_VIEW_FIT_PAGE, OnViewCommand)
+ON_COMMAND_RANGE(ID_VIEW_ROTATE, ID_VIEW_ROTATE, OnViewCommand)
 ON_WM_MOUSEWHEEL()
 ON_WM_KEYDOWN()
 ON_WM_KEYUP()
@@ -85,6 +91,7 @@ int CDraftonView::OnCreate(LPCREATESTRUCT lpcs) {
   vurode->m_pView = this;
   hub = gGetOrdvale();
   if (hub) hub->SetSelector(gGetSelector());
+  RegisterViewCommands();
   return 0;
 }
 
@@ -106,6 +113,7 @@ FORWARD_BUTTON(OnLButtonDblClk)
 FORWARD_BUTTON(OnMButtonUp)
 FORWARD_BUTTON(OnRButtonDown)
 FORWARD_BUTTON(OnRButtonUp)
+FORWARD_BUTTON(OnRButtonDblClk)
 #undef FORWARD_BUTTON
 
 void CDraftonView::OnMButtonDown(UINT flags, CPoint pt) {
@@ -115,6 +123,54 @@ void CDraftonView::OnMButtonDown(UINT flags, CPoint pt) {
   if (!h) return;
   h->RunAppCmd(ID_VIEW_PAN, 0);
   h->OnMButtonDown(flags, pos);
+}
+
+void CDraftonView::RegisterViewCommands() {
+  COrdvale* h = Hub();
+  if (!h) return;
+  auto reg = [h](CCommand* cmd, UINT id) {
+    if (h->GetCmd(id)) {
+      delete cmd;
+      return;
+    }
+    cmd->SetID(id);
+    h->RegAppCmd(cmd);
+  };
+  reg(new CViewZoomInCmd(0, L"Zoom In"), ID_VIEW_ZOOM_OUT_MENU);
+  reg(new CViewZoomOutCmd(0, L"Zoom Out"), ID_VIEW_ZOOM_IN_MENU);
+  reg(new CViewZoomDynCmd(0, L"Dynamic Zoom"), ID_VIEW_ZOOM_DYNAMIC);
+  reg(new CViewPanCmd(0, L"Pan View"), ID_VIEW_PAN);
+  reg(new CView3DRotCmd(0, L"Rotate View"), ID_VIEW_ROTATE);
+  reg(new CViewRegionCmd(0, L"Zoom Window"), ID_VIEW_ZOOM_WINDOW);
+  reg(new CViewAllCmd(0, L"Fit to ALL"), ID_VIEW_FIT_ALL);
+  reg(new CViewAllPageCmd(0, L"Fit to Page"), ID_VIEW_FIT_PAGE);
+  reg(new CViewPrevCmd(0, L"Prev View"), ID_VIEW_PREV);
+}
+
+void CDraftonView::OnViewCommand(UINT id) {
+  if (COrdvale* h = Hub()) h->RunAppCmd(id, 0);
+}
+
+void CDraftonView::OnMButtonDblClk(UINT flags, CPoint pt) {
+  Position pos;
+  if (!ToWorld(pt, pos)) return;
+  COrdvale* h = Hub();
+  auto* fit = h ? dynamic_cast<CViewAllCmd*>(h->GetCmd(ID_VIEW_FIT_ALL)) : nullptr;
+  if (!fit) return;
+  // Ctrl: centre the view on the point instead of fitting.
+  if (flags & 0x08) {
+    fit->m_target = pos;
+    h->RunAppCmd(fit, 1);
+  } else {
+    h->RunAppCmd(fit, 0);
+  }
+}
+
+BOOL CDraftonView::OnSetCursor(CWnd*, UINT, UINT) {
+  COrdvale* h = Hub();
+  if (!h || h->GetDynCursor()) return FALSE;
+  CCommand* cmd = h->GetCurCmd() ? h->GetCurCmd() : h->GetCurMainCmd();
+  return cmd ? cmd->OnSetCursor() : FALSE;
 }
 
 CString CDraftonView::FormatCursor(double x, double y) {

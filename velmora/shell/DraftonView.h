@@ -60,6 +60,10 @@ class CDraftonView : public CGLView {
   LRESULT OnUndoMsg(WPARAM, LPARAM);
   LRESULT OnRedoMsg(WPARAM, LPARAM);
   LRESULT OnUnitChanged(WPARAM, LPARAM);
+  void OnViewCommand(UINT id);
+  void OnMButtonDblClk(UINT flags, CPoint pt);
+  void OnRButtonDblClk(UINT flags, CPoint pt);
+  BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
   void OnEditUndo();
   void OnEditRedo();
   void OnUpdateEditUndo(CCmdUI* ui);
@@ -71,6 +75,8 @@ class CDraftonView : public CGLView {
   // The world position of a client point (the screen point kept in it).
   BOOL ToWorld(CPoint pt, class Position& pos) const;
   COrdvale* Hub();
+  // The view commands, registered with the hub under their menu ids (once per hub).
+  void RegisterViewCommands();
 
   COrdvale* hub = nullptr;
   CVurode* vurode = nullptr;

@@ -47,10 +47,15 @@ HMENU BuildMainMenu() {
                                                   {ID_EDIT_PASTE, L"Paste(&P)\tCtrl+V"}})),
                 L"Edit(&E)");
   ::AppendMenuW(bar, MF_POPUP,
-                reinterpret_cast<UINT_PTR>(Popup({{ID_VIEW_ZOOM_IN, L"Zoom In(&I)\tPgUp"},
-                                                  {ID_VIEW_ZOOM_OUT, L"Zoom Out(&O)\tPgDn"},
-                                                  {ID_VIEW_PAN, L"Pan(&P)"},
-                                                  {ID_VIEW_FIT_ALL, L"Fit to ALL(&A)\tF3"},
+                reinterpret_cast<UINT_PTR>(Popup({{ID_VIEW_ZOOM_IN_MENU, L"Zoom In(&I)\tPageUp"},
+                                                  {ID_VIEW_ZOOM_OUT_MENU, L"Zoom Out(&M)\tPageDown"},
+                                                  {ID_VIEW_ZOOM_WINDOW, L"Zoom Window\tF6"},
+                                                  {ID_VIEW_ZOOM_DYNAMIC, L"Dynamic Zoom\tF7"},
+                                                  {ID_VIEW_PAN, L"Pan View\tF10"},
+                                                  {ID_VIEW_FIT_ALL, L"Fit to All\tF8"},
+                                                  {ID_VIEW_FIT_PAGE, L"Fit to Page\tF9"},
+                                                  {ID_VIEW_PREV, L"Prev View\tF11"},
+                                                  {ID_VIEW_ROTATE, L"Rotate View"},
                                                   {0, nullptr},
                                                   {ID_VIEW_GRID, L"Grids(&B)\tShow/Hide"}})),
                 L"View(&V)");
@@ -74,7 +79,14 @@ const ACCEL kAccel[] = {
     {FVIRTKEY | FCONTROL, 'X', ID_EDIT_CUT},
     {FVIRTKEY | FCONTROL, 'C', ID_EDIT_COPY},
     {FVIRTKEY | FCONTROL, 'V', ID_EDIT_PASTE},
-    {FVIRTKEY, 0x72 /* F3 */, ID_VIEW_FIT_ALL},
+    {FVIRTKEY | FCONTROL, 0x2D /* Insert */, ID_EDIT_COPY},
+    {FVIRTKEY | FSHIFT, 0x2D /* Insert */, ID_EDIT_PASTE},
+    {FVIRTKEY, 0x79 /* F10 */, ID_VIEW_PAN},
+    {FVIRTKEY, 0x7A /* F11 */, ID_VIEW_PREV},
+    {FVIRTKEY, 0x75 /* F6 */, ID_VIEW_ZOOM_WINDOW},
+    {FVIRTKEY, 0x77 /* F8 */, ID_VIEW_FIT_ALL},
+    {FVIRTKEY, 0x76 /* F7 */, ID_VIEW_ZOOM_DYNAMIC},
+    {FVIRTKEY, 0x78 /* F9 */, ID_VIEW_FIT_PAGE},
 };
 }  // namespace
 

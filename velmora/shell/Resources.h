@@ -19,10 +19,17 @@ constexpr UINT ID_EDIT_COPY = 57634;
 constexpr UINT ID_EDIT_CUT = 57635;
 constexpr UINT ID_EDIT_PASTE = 57637;
 constexpr UINT ID_VIEW_GRID = 33014;
-constexpr UINT ID_VIEW_ZOOM_IN = 32806;
-constexpr UINT ID_VIEW_ZOOM_OUT = 32807;
+// The view commands (run through the hub). The "zoom in" menu item (PageUp) runs the command
+// that shrinks the scale, as the PageUp key does.
 constexpr UINT ID_VIEW_PAN = 32805;
+constexpr UINT ID_VIEW_ZOOM_WINDOW = 32806;
+constexpr UINT ID_VIEW_ZOOM_DYNAMIC = 32807;
+constexpr UINT ID_VIEW_ZOOM_OUT_MENU = 32808;
+constexpr UINT ID_VIEW_ZOOM_IN_MENU = 32809;
 constexpr UINT ID_VIEW_FIT_ALL = 32810;
+constexpr UINT ID_VIEW_PREV = 32811;
+constexpr UINT ID_VIEW_FIT_PAGE = 32812;
+constexpr UINT ID_VIEW_ROTATE = 33128;
 constexpr UINT ID_UNIT_NONE = 189;
 constexpr UINT ID_UNIT_MM = 190;
 constexpr UINT ID_UNIT_CM = 191;

@@ -9,6 +9,7 @@
 #include "platform/win/Clipboard.h"
 #include "platform/win/GlobalMem.h"
 #include "platform/win/Messages.h"
+#include "velmora/commands/ViewCommands.h"
 #include "velmora/ordvale/Command.h"
 
 #include <gmock/gmock.h>
@@ -274,4 +275,42 @@ TEST_F(ShellTest, ViewHandsInputToTheHubAndShowsTheCursorInTheUnit) {
   // The wheel without Shift or Ctrl zooms too.
   view->SendMessage(WM_MOUSEWHEEL, WPARAM(MAKELONG(0, 120)), LPARAM(MAKELONG(200, 200)));
   EXPECT_NEAR(vs->GetScale(), 12.0, 1e-5);
+}
+
+TEST_F(ShellTest, ViewCommandsRunFromMenuIdsAcceleratorsAndTheMiddleButton) {
+  Start(true);
+  ASSERT_TRUE(started);
+  CVurode* vs = gGetVurode();
+  vs->SetViewRect(CRect(0, 0, 400, 400));
+  vs->SetScale(10.0);
+  vs->SetOrigin(0.0, 0.0);
+  // The "Zoom In" item (PageUp) shrinks the scale as the PageUp key does; "Zoom Out" grows it.
+  EXPECT_TRUE(Command(ID_VIEW_ZOOM_IN_MENU));
+  EXPECT_NEAR(vs->GetScale(), 10.0 / 1.2, 1e-9);
+  EXPECT_TRUE(Command(ID_VIEW_ZOOM_OUT_MENU));
+  EXPECT_NEAR(vs->GetScale(), 10.0, 1e-9);
+  TestLogTake();
+
+  // F8 through the frame's accelerators: fit to all, past the frame's plug-in maps.
+  Draw({{100, 100, 140, 120}});
+  MSG msg{};
+  msg.hwnd = view->m_hWnd;
+  msg.message = WM_KEYDOWN;
+  msg.wParam = 0x77;
+  EXPECT_TRUE(frame->PreTranslateMessage(&msg));
+  COrdvale* hub = gGetOrdvale();
+  ASSERT_NE(hub->GetCurCmd(), nullptr);
+  EXPECT_EQ(hub->GetCurCmd()->GetID(), ID_VIEW_FIT_ALL);
+  for (int i = 0; i < 12 && hub->GetCurCmd(); ++i) frame->SendMessage(WM_TIMER, CViewAnimCmd::kTimer);
+  EXPECT_EQ(hub->GetCurCmd(), nullptr);
+  double centre[2];
+  vs->GetOrigin(centre);
+  EXPECT_NEAR(centre[0], 120.0, 1e-6);
+  EXPECT_NEAR(centre[1], 110.0, 1e-6);
+
+  // The middle button starts panning.
+  view->SendMessage(WM_MBUTTONDOWN, 0x10, LPARAM(MAKELONG(200, 200)));
+  ASSERT_NE(hub->GetCurCmd(), nullptr);
+  EXPECT_EQ(hub->GetCurCmd()->GetID(), ID_VIEW_PAN);
+  hub->CancelCurCmd();
 }
