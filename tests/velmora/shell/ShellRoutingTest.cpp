@@ -314,3 +314,55 @@ TEST_F(ShellTest, ViewCommandsRunFromMenuIdsAcceleratorsAndTheMiddleButton) {
   EXPECT_EQ(hub->GetCurCmd()->GetID(), ID_VIEW_PAN);
   hub->CancelCurCmd();
 }
+
+TEST_F(ShellTest, UnitAndGridCommandsChangeTheSettingsAndShowTheirState) {
+  Start();
+  CKXGlobal* g = gGetKXGlobal();
+  struct Step {
+    UINT id;
+    int unit, before;
+  };
+  // 189 does nothing; choosing the unit in force keeps the recorded previous unit.
+  const Step steps[] = {{ID_UNIT_CM, 1, 0}, {ID_UNIT_NONE, 1, 0}, {ID_UNIT_CM, 1, 0}, {ID_UNIT_FEET, 3, 1}, {ID_UNIT_MM, 0, 3}};
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.id);
+    Command(s.id);
+    EXPECT_EQ(g->GetUnit(), s.unit);
+    EXPECT_EQ(g->GetUnitBefore(), s.before);
+    for (UINT id = ID_UNIT_MM; id <= ID_UNIT_FEET; ++id) {
+      CCmdUI ui;
+      ui.m_nID = id;
+      ASSERT_TRUE(frame->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr));
+      EXPECT_EQ(ui.m_nCheck, int(id - ID_UNIT_MM) == s.unit ? 1 : 0);
+    }
+  }
+  const int grid = gGetDBase()->GetGridFlag();
+  Command(ID_VIEW_GRID);
+  EXPECT_NE(gGetDBase()->GetGridFlag(), grid);
+  CCmdUI ui;
+  ui.m_nID = ID_VIEW_GRID;
+  frame->OnCmdMsg(ID_VIEW_GRID, CN_UPDATE_COMMAND_UI, &ui, nullptr);
+  EXPECT_EQ(ui.m_nCheck, grid ? 0 : 1);
+}
+
+TEST_F(ShellTest, TheTextCommandOwnsCopyCutAndPasteWhileItIsTheMainCommand) {
+  struct TextCmd : CCommand {
+    TextCmd() : CCommand(0, L"Text") { SetID(40200); }
+    int HostType() const override { return 4; }
+    int IsEnable(int arg) override { return arg == int(ID_EDIT_PASTE); }
+  };
+  Start();
+  Draw({{0, 0, 1, 1}});
+  gGetSelector()->Add(gGetDBase()->GetEntityList().GetHead());
+  EXPECT_EQ(Enabled(ID_EDIT_COPY), 1);
+  EXPECT_EQ(Enabled(ID_EDIT_PASTE), 0);  // no paste command registered
+  auto* text = new TextCmd;
+  gGetOrdvale()->RegMainCmd(text);
+  gGetOrdvale()->SetCurMainCmd(text);
+  EXPECT_EQ(Enabled(ID_EDIT_COPY), 0);
+  EXPECT_EQ(Enabled(ID_EDIT_CUT), 0);
+  EXPECT_EQ(Enabled(ID_EDIT_PASTE), 1);
+  // The drawing's copy does not run: the clipboard stays empty.
+  EXPECT_FALSE(doc->Copy());
+  EXPECT_FALSE(IsClipboardFormatAvailable(CDraftonDoc::ClipboardFormat()));
+}
