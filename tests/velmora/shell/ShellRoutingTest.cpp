@@ -11,6 +11,7 @@
 #include "platform/win/Messages.h"
 #include "velmora/commands/ViewCommands.h"
 #include "velmora/ordvale/Command.h"
+#include "velmora/ordvale/QMessage.h"
 
 #include <gmock/gmock.h>
 
@@ -44,6 +45,10 @@ class Recorder : public CCommand {
   int OnTimer(UINT_PTR id) override {
     log.push_back("timer:" + std::to_string(id));
     return 1;
+  }
+  int OnMessage(QMessage* msg) override {
+    log.push_back("message:" + std::to_string(msg->code));
+    return 0;
   }
   std::vector<std::string> log;
   double lastX = 0, lastY = 0;
@@ -365,4 +370,29 @@ TEST_F(ShellTest, TheTextCommandOwnsCopyCutAndPasteWhileItIsTheMainCommand) {
   // The drawing's copy does not run: the clipboard stays empty.
   EXPECT_FALSE(doc->Copy());
   EXPECT_FALSE(IsClipboardFormatAvailable(CDraftonDoc::ClipboardFormat()));
+}
+
+TEST_F(ShellTest, LoadingADrawingAndStartingANewOneTellTheCommandsToRebuildTheLayers) {
+  Start();
+  Draw({{0, 0, 1, 1}});
+  backend.files = {Path("d.vlm")};
+  ASSERT_TRUE(doc->FileSaveAs());
+  auto* rec = new Recorder;
+  gGetOrdvale()->RegMainCmd(rec);
+  gGetOrdvale()->SetCurMainCmd(rec);
+  doc->OnNewDocument();
+  EXPECT_THAT(rec->log, ElementsAre("message:5"));
+  rec->log.clear();
+  backend.files = {Path("d.vlm")};
+  ASSERT_TRUE(doc->FileOpen());
+  EXPECT_THAT(rec->log, ElementsAre("message:5"));
+  // An empty drawing loads without the message.
+  doc->OnNewDocument();
+  doc->SetModifiedFlag();
+  backend.answers = {IDNO};
+  backend.files = {Path("empty.vlm")};
+  std::ofstream(m_dir / "empty.vlm").close();
+  rec->log.clear();
+  ASSERT_TRUE(doc->FileOpen());
+  EXPECT_TRUE(rec->log.empty());
 }
