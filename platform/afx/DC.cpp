@@ -31,6 +31,30 @@ BOOL CDC::Rectangle(int x1, int y1, int x2, int y2) { return DoRectangle(CRect(x
 
 COLORREF CDC::SetPixel(int x, int y, COLORREF crColor) { return DoSetPixel(CPoint(x, y), crColor); }
 
+BOOL CDC::TextOut(int x, int y, LPCWSTR lpszString, int nCount) {
+  if (!lpszString) return FALSE;
+  // Bounded even for an unterminated buffer handed with a wrong count.
+  constexpr int kMaxText = 1 << 16;
+  if (nCount < 0) {
+    nCount = 0;
+    while (nCount < kMaxText && lpszString[nCount]) ++nCount;
+  }
+  if (nCount > kMaxText) return FALSE;
+  return DoTextOut(CPoint(x, y), lpszString, nCount);
+}
+
+BOOL CDC::FillSolidRect(const RECT& rect, COLORREF crColor) {
+  CRect r(rect);
+  r.NormalizeRect();
+  return DoFillSolidRect(r, crColor);
+}
+
+COLORREF CDC::SetTextColor(COLORREF crColor) {
+  const COLORREF old = m_crTextColor;
+  m_crTextColor = crColor;
+  return old;
+}
+
 CPen* CDC::SelectObject(CPen* pPen) {
   if (!pPen) return nullptr;
   CPen* old = m_pPen;

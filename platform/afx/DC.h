@@ -35,6 +35,16 @@ class CDC : public CObject {
   COLORREF SetPixel(int x, int y, COLORREF crColor);
   COLORREF SetPixel(POINT p, COLORREF crColor) { return SetPixel(p.x, p.y, crColor); }
 
+  // Text with its top-left corner at (x, y) in the text colour, on the background colour when the
+  // background mode is OPAQUE. nCount characters (-1: up to the terminator). FALSE for a device
+  // that cannot draw text.
+  BOOL TextOut(int x, int y, LPCWSTR lpszString, int nCount = -1);
+  // Fills the rectangle with one colour; neither pen nor brush is used.
+  BOOL FillSolidRect(const RECT& rect, COLORREF crColor);
+  BOOL FillSolidRect(int x, int y, int cx, int cy, COLORREF crColor) {
+    return FillSolidRect(RECT{x, y, x + cx, y + cy}, crColor);
+  }
+
   // Selecting returns the previously selected object so that the caller can restore it;
   // selecting null changes nothing and returns null.
   CPen* SelectObject(CPen* pPen);
@@ -49,6 +59,8 @@ class CDC : public CObject {
   int GetBkMode() const { return m_nBkMode; }
   COLORREF SetBkColor(COLORREF crColor);
   COLORREF GetBkColor() const { return m_crBkColor; }
+  COLORREF SetTextColor(COLORREF crColor);
+  COLORREF GetTextColor() const { return m_crTextColor; }
 
   // HORZRES/VERTRES in pixels, LOGPIXELSX/LOGPIXELSY in dots per inch; 0 for unknown indexes.
   int GetDeviceCaps(int nIndex) const { return DoGetDeviceCaps(nIndex); }
@@ -62,6 +74,9 @@ class CDC : public CObject {
   virtual BOOL DoRectangle(const CRect& rect) = 0;
   virtual COLORREF DoSetPixel(CPoint p, COLORREF crColor) = 0;
   virtual int DoGetDeviceCaps(int nIndex) const = 0;
+  // Devices without text or fills keep these and report failure.
+  virtual BOOL DoTextOut(CPoint, const wchar_t*, int) { return FALSE; }
+  virtual BOOL DoFillSolidRect(const CRect&, COLORREF) { return FALSE; }
 
  private:
   CPen m_defaultPen{PS_SOLID, 1, RGB(0, 0, 0)};
@@ -72,4 +87,5 @@ class CDC : public CObject {
   int m_nROP2 = R2_COPYPEN;
   int m_nBkMode = OPAQUE;
   COLORREF m_crBkColor = RGB(255, 255, 255);
+  COLORREF m_crTextColor = RGB(0, 0, 0);
 };

@@ -39,6 +39,7 @@ CDC& CWindowDC::Synced() {
   t.SetROP2(GetROP2());
   t.SetBkMode(GetBkMode());
   t.SetBkColor(GetBkColor());
+  t.SetTextColor(GetTextColor());
   return t;
 }
 
@@ -53,6 +54,8 @@ BOOL CWindowDC::DoEllipse(const CRect& rect) { return Synced().Ellipse(&rect); }
 BOOL CWindowDC::DoRectangle(const CRect& rect) { return Synced().Rectangle(&rect); }
 COLORREF CWindowDC::DoSetPixel(CPoint p, COLORREF crColor) { return Synced().SetPixel(p, crColor); }
 int CWindowDC::DoGetDeviceCaps(int nIndex) const { return m_pTarget->GetDeviceCaps(nIndex); }
+BOOL CWindowDC::DoTextOut(CPoint p, const wchar_t* text, int nCount) { return Synced().TextOut(p.x, p.y, text, nCount); }
+BOOL CWindowDC::DoFillSolidRect(const CRect& rect, COLORREF crColor) { return Synced().FillSolidRect(rect, crColor); }
 
 CPaintDC::CPaintDC(CWnd* pWnd) : CWindowDC(pWnd, NoTarget{}) { AttachTarget(::BeginPaint(m_hWnd, &m_ps)); }
 

@@ -36,6 +36,8 @@ class CWindowDC : public CDC {
   BOOL DoRectangle(const CRect& rect) override;
   COLORREF DoSetPixel(CPoint p, COLORREF crColor) override;
   int DoGetDeviceCaps(int nIndex) const override;
+  BOOL DoTextOut(CPoint p, const wchar_t* text, int nCount) override;
+  BOOL DoFillSolidRect(const CRect& rect, COLORREF crColor) override;
 
   HWND m_hWnd = nullptr;
   HDC m_hDC = nullptr;

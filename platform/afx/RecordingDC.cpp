@@ -12,11 +12,11 @@ size_t CRecordingDC::Count(Kind kind) const {
       std::count_if(m_calls.begin(), m_calls.end(), [kind](const Call& c) { return c.kind == kind; }));
 }
 
-void CRecordingDC::Record(Kind kind, std::vector<CPoint> points, COLORREF pixel) {
+void CRecordingDC::Record(Kind kind, std::vector<CPoint> points, COLORREF pixel, std::wstring text) {
   const CPen* pen = GetCurrentPen();
   const CBrush* brush = GetCurrentBrush();
   m_calls.push_back(Call{kind, std::move(points), pen->GetColor(), pen->GetStyle(), pen->GetWidth(),
-                         brush->GetStyle(), brush->GetColor(), GetROP2(), pixel});
+                         brush->GetStyle(), brush->GetColor(), GetROP2(), pixel, std::move(text)});
 }
 
 BOOL CRecordingDC::DoMoveTo(CPoint p) {
@@ -66,4 +66,14 @@ int CRecordingDC::DoGetDeviceCaps(int nIndex) const {
     case VERTSIZE: return m_nDpiY > 0 ? m_nHeight * 254 / (m_nDpiY * 10) : 0;
     default: return 0;
   }
+}
+
+BOOL CRecordingDC::DoTextOut(CPoint p, const wchar_t* text, int nCount) {
+  Record(Kind::TextOut, {p}, GetTextColor(), std::wstring(text, static_cast<size_t>(nCount)));
+  return TRUE;
+}
+
+BOOL CRecordingDC::DoFillSolidRect(const CRect& r, COLORREF crColor) {
+  Record(Kind::FillSolidRect, {r.TopLeft(), r.BottomRight()}, crColor);
+  return TRUE;
 }

@@ -4,13 +4,14 @@
 
 #include "platform/afx/DC.h"
 
+#include <string>
 #include <vector>
 
 class CRecordingDC : public CDC {
   DECLARE_DYNAMIC(CRecordingDC)
 
  public:
-  enum class Kind { MoveTo, LineTo, Polyline, PolyBezier, Ellipse, Rectangle, SetPixel };
+  enum class Kind { MoveTo, LineTo, Polyline, PolyBezier, Ellipse, Rectangle, SetPixel, TextOut, FillSolidRect };
 
   struct Call {
     Kind kind;
@@ -23,7 +24,8 @@ class CRecordingDC : public CDC {
     UINT brushStyle;
     COLORREF brushColor;
     int rop2;
-    COLORREF pixelColor;  // SetPixel only
+    COLORREF pixelColor;  // SetPixel and FillSolidRect (the fill); TextOut: the text colour
+    std::wstring text;    // TextOut only (its position is the one point)
   };
 
   // The device capabilities that GetDeviceCaps reports.
@@ -43,9 +45,11 @@ class CRecordingDC : public CDC {
   BOOL DoRectangle(const CRect& rect) override;
   COLORREF DoSetPixel(CPoint p, COLORREF crColor) override;
   int DoGetDeviceCaps(int nIndex) const override;
+  BOOL DoTextOut(CPoint p, const wchar_t* text, int nCount) override;
+  BOOL DoFillSolidRect(const CRect& rect, COLORREF crColor) override;
 
  private:
-  void Record(Kind kind, std::vector<CPoint> points, COLORREF pixel = 0);
+  void Record(Kind kind, std::vector<CPoint> points, COLORREF pixel = 0, std::wstring text = {});
 
   std::vector<Call> m_calls;
   int m_nWidth, m_nHeight, m_nDpiX, m_nDpiY;

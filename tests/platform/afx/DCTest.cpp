@@ -87,3 +87,33 @@ TEST(CRect, LayoutArithmetic) {
   EXPECT_EQ(flipped, CRect(0, 0, 5, 5));
   EXPECT_EQ(CPoint(5, 7) - CPoint(2, 3), CSize(3, 4));
 }
+
+TEST(CRecordingDC, TextAndSolidFillsKeepTheirTextColourAndNormalisedRectangle) {
+  CRecordingDC dc;
+  EXPECT_EQ(dc.SetTextColor(RGB(1, 2, 3)), RGB(0, 0, 0));
+  const wchar_t text[] = L"abcdef";
+  struct Case {
+    int count;
+    std::wstring expected;
+  } cases[] = {{-1, L"abcdef"}, {3, L"abc"}, {0, L""}};
+  for (const Case& c : cases) {
+    dc.ClearCalls();
+    ASSERT_TRUE(dc.TextOut(5, 7, text, c.count));
+    ASSERT_EQ(dc.GetCalls().size(), 1u);
+    const auto& call = dc.GetCalls()[0];
+    EXPECT_EQ(call.kind, CRecordingDC::Kind::TextOut);
+    EXPECT_EQ(call.text, c.expected);
+    EXPECT_EQ(call.points[0], CPoint(5, 7));
+    EXPECT_EQ(call.pixelColor, RGB(1, 2, 3));
+  }
+  dc.ClearCalls();
+  EXPECT_FALSE(dc.TextOut(0, 0, nullptr));
+  EXPECT_TRUE(dc.GetCalls().empty());
+  // A rectangle given corner-swapped is filled as the same area.
+  ASSERT_TRUE(dc.FillSolidRect(RECT{30, 40, 10, 20}, RGB(9, 8, 7)));
+  ASSERT_EQ(dc.GetCalls().size(), 1u);
+  EXPECT_EQ(dc.GetCalls()[0].kind, CRecordingDC::Kind::FillSolidRect);
+  EXPECT_EQ(dc.GetCalls()[0].points[0], CPoint(10, 20));
+  EXPECT_EQ(dc.GetCalls()[0].points[1], CPoint(30, 40));
+  EXPECT_EQ(dc.GetCalls()[0].pixelColor, RGB(9, 8, 7));
+}
