@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the main job. Until the Velmora program exists
-# the main job is the benchmark suite: every program in bench/ runs once and a summary follows.
+# Installs what is missing, builds, and starts the Velmora program. Where it could not be built
+# (no Qt 6), the benchmark suite runs instead: every program in bench/ once, then a summary.
 set -euo pipefail
 cd "$(dirname "$0")"
 
