@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the main job. Until the Velmora program exists
-# the main job is the benchmark suite: every program in bench/ runs once and a summary follows.
+# Installs what is missing, builds, and starts the Velmora program. Where it could not be built
+# (no Qt 6), the benchmark suite runs instead: every program in bench/ once, then a summary.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -9,6 +9,12 @@ cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)"
 
 if [[ -x build/default/bin/velmora ]]; then
+  if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+    echo "No display to show Velmora on: start it under a virtual one with 'xvfb-run -a ./run.sh [drawing.vlm]'." >&2
+    exit 1
+  fi
+  # Without a file the sample drawing kept in the repository opens.
+  if [[ $# -eq 0 ]]; then set -- samples/sample.vlm; fi
   exec build/default/bin/velmora "$@"
 fi
 

@@ -1,0 +1,68 @@
+#include "velmora/shell/DraftonApp.h"
+
+#include "db/DbAccess.h"
+#include "db/Selector.h"
+#include "platform/vurode/Accessors.h"
+#include "platform/afx/Menu.h"
+#include "platform/vurode/ViewState.h"
+#include "platform/win/Menu.h"
+#include "platform/win/Window.h"
+#include "sockwell/MySingleDocTemplate.h"
+#include "velmora/ordvale/Ordvale.h"
+#include "velmora/shell/DraftonDoc.h"
+#include "velmora/shell/DraftonView.h"
+#include "velmora/shell/MainFrame.h"
+#include "velmora/shell/Resources.h"
+
+IMPLEMENT_DYNAMIC(CDraftonApp, CPlugInApp)
+
+namespace {
+constexpr UINT kInteractiveNestingCmd = 33000, kEquationCmd = 33154;
+}  // namespace
+
+CDraftonApp::CDraftonApp() { m_strAppName = L"Velmora"; }
+
+CDraftonApp::~CDraftonApp() {
+  if (m_hub && gGetOrdvale() == m_hub.get()) gSetOrdvale(nullptr);
+  if (m_vurode && gGetVurode() == m_vurode.get()) gSetVurode(nullptr);
+  if (m_selector && gGetSelector() == m_selector.get()) gSetSelector(nullptr);
+}
+
+BOOL CDraftonApp::InitInstance() {
+  RegisterShellResources();
+  if (!gGetKXGlobal()) gNewKXGlobal();
+  if (!gGetOrdvale()) {
+    m_hub = std::make_unique<COrdvale>();
+    gSetOrdvale(m_hub.get());
+  }
+  if (!gGetVurode()) {
+    m_vurode = std::make_unique<CVurode>();
+    gSetVurode(m_vurode.get());
+  }
+  if (!gGetSelector()) {
+    m_selector = std::make_unique<CSelector>();
+    gSetSelector(m_selector.get());
+  }
+  SetRegistryKey(L"Velmora v9 Applications");
+  LoadStdProfileSettings(4);
+  ReplaceDocManager();
+  AddDocTemplate(new CMySingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CDraftonDoc), RUNTIME_CLASS(CMainFrame),
+                                          RUNTIME_CLASS(CDraftonView)));
+  CCommandLineInfo cmdInfo;
+  ParseCommandLine(cmdInfo);
+  if (!ProcessShellCommand(cmdInfo)) return FALSE;
+  UpdateMenus();
+  UpdateAccelerators();
+  if (m_pMainWnd) {
+    m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
+    // Two items other libraries put on the merged menu bar that this program does not offer.
+    if (CMenu* bar = m_pMainWnd->GetMenu()) {
+      if (CMenu* seventh = bar->GetSubMenu(6)) seventh->RemoveMenu(kInteractiveNestingCmd, MF_BYCOMMAND);
+      if (CMenu* fourth = bar->GetSubMenu(3)) fourth->RemoveMenu(kEquationCmd, MF_BYCOMMAND);
+    }
+    m_pMainWnd->SetFocus();
+  }
+  return TRUE;
+}
+
+int CDraftonApp::ExitInstance() { return CPlugInApp::ExitInstance(); }

@@ -1,0 +1,87 @@
+// CDraftonDoc: the program's one document. The drawing lives in the drawing database; the
+// document frames it in the file format (thumbnail block, then the database), opens and saves
+// files, writes the automatic backup, draws the database for the view and puts the selection on
+// the clipboard.
+#pragma once
+
+#include "db/DbEntity.h"
+#include "sockwell/PIDoc.h"
+
+#include <memory>
+
+class CCmdUI;
+class CDBase;
+class COpenGLDC;
+
+class CDraftonDoc : public CPIDoc {
+  DECLARE_DYNCREATE(CDraftonDoc)
+
+ public:
+  CDraftonDoc();
+  ~CDraftonDoc() override;
+
+  // The name of the private clipboard format that carries a copied selection.
+  static constexpr const wchar_t* kClipboardFormatName = L"application/x-velmora-drawing";
+  static UINT ClipboardFormat();
+  // Reads the selection put on the clipboard by Copy or Cut: the centre of its box and the
+  // entities (owned by the caller). FALSE, with the list empty, when there is none or the data
+  // is damaged; the clipboard layer bounds the size read.
+  static BOOL ReadClipboard(double centre[2], CDbEntityList& entities);
+
+  // Also sets the needs-auto-save flag to the same value.
+  void SetModifiedFlag(BOOL bModified = TRUE) override;
+  BOOL IsModified() override { return CPIDoc::IsModified(); }
+  int NeedsAutoSave() const { return m_nNeedAutoSave; }
+
+  // Thumbnail block, then the database (made and registered when there is none); the layers
+  // are initialised afterwards in both directions.
+  void Serialize(CArchive& ar) override;
+  BOOL OnNewDocument() override;
+  void DeleteContents() override;
+  void OnCloseDocument() override;
+
+  // The file commands. Each answers whether it did its work.
+  BOOL FileOpen();
+  BOOL FileSave();
+  BOOL FileSaveAs();
+  BOOL ExportSelected();
+  // Writes "backup.vlm" in the application folder when the drawing holds an entity; the
+  // document's path and modified flag stay as they were.
+  BOOL AutoSave();
+  BOOL Copy() { return CopyOrCut(false); }
+  BOOL Cut() { return CopyOrCut(true); }
+
+  void DrawGL(COpenGLDC* dc, int mode);
+  void Draw(CDC* dc);
+
+  // The backup's full path.
+  static CString BackupPath();
+
+ protected:
+  void OnFileOpen() { FileOpen(); }
+  void OnFileSave() { FileSave(); }
+  void OnFileSaveAs() { FileSaveAs(); }
+  void OnFileImport();
+  void OnExportSelected() { ExportSelected(); }
+  void OnEditCopy() { Copy(); }
+  void OnEditCut() { Cut(); }
+  void OnEditPaste();
+  void OnUpdateFileCmd(CCmdUI* ui);
+  void OnUpdateExportSelected(CCmdUI* ui);
+  void OnUpdateCopyCut(CCmdUI* ui);
+  void OnUpdatePaste(CCmdUI* ui);
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  CDBase* Database();
+  BOOL CopyOrCut(bool cut);
+  // Creates the file and stores an archive into it (thumbnail and whole drawing, or the
+  // selection only). A file that cannot be created or a storing error is reported; a partly
+  // written file is removed. Nothing of the document changes.
+  BOOL StoreTo(const CString& path, bool selectedOnly);
+
+  int m_nNeedAutoSave = 0;
+  int m_nSavingAs = 0;
+  std::unique_ptr<CDBase> m_ownedDb;  // the database this document made, when it made one
+};

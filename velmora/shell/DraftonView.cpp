@@ -1,0 +1,413 @@
+#include "velmora/shell/DraftonView.h"
+
+#include "db/Action.h"
+#include "db/DBase.h"
+#include "db/DbAccess.h"
+#include "db/Selector.h"
+#include "platform/afx/CmdTarget.h"
+#include "platform/afx/WinApp.h"
+#include "platform/vurode/Accessors.h"
+#include "platform/vurode/KXGlobal.h"
+#include "platform/vurode/Position.h"
+#include "platform/vurode/Units.h"
+#include "platform/vurode/ViewState.h"
+#include "platform/win/Messages.h"
+#include "velmora/commands/ViewCommands.h"
+#include "velmora/ordvale/Command.h"
+#include "velmora/ordvale/Ordvale.h"
+#include "velmora/ordvale/QMessage.h"
+#include "velmora/shell/DraftonDoc.h"
+#include "velmora/shell/MainFrame.h"
+#include "velmora/shell/Resources.h"
+
+#include <cmath>
+#include <cstdio>
+
+IMPLEMENT_DYNCREATE(CDraftonView, CGLView)
+
+BEGIN_MESSAGE_MAP(CDraftonView, CGLView)
+ON_WM_CREATE()
+ON_WM_SIZE()
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONUP()
+ON_WM_LBUTTONDBLCLK()
+ON_WM_MBUTTONDOWN()
+ON_WM_MBUTTONUP()
+ON_WM_RBUTTONDOWN()
+ON_WM_RBUTTONUP()
+ON_WM_MOUSEMOVE()
+{WM_MBUTTONDBLCLK, 0, 0, 0, AfxSig_v_u_p, AfxMsgCast<void(UINT, CPoint)>(&ThisClass::OnMButtonDblClk)},
+{WM_RBUTTONDBLCLK, 0, 0, 0, AfxSig_v_u_p, AfxMsgCast<void(UINT, CPoint)>(&ThisClass::OnRButtonDblClk)},
+ON_WM_SETCURSOR()
+ON_COMMAND_RANGE(ID_VIEW_PAN, ID_VIEW_FIT_PAGE, OnViewCommand)
+ON_COMMAND_RANGE(ID_VIEW_ROTATE, ID_VIEW_ROTATE, OnViewCommand)
+ON_WM_MOUSEWHEEL()
+ON_WM_KEYDOWN()
+ON_WM_KEYUP()
+ON_WM_CHAR()
+ON_MESSAGE(0x401, OnHubView)
+ON_MESSAGE(0x406, OnHubKey)
+ON_MESSAGE(0x40C, OnUndoMsg)
+ON_MESSAGE(0x40D, OnRedoMsg)
+ON_MESSAGE(WM_KX_UNIT_CHANGED, OnUnitChanged)
+ON_COMMAND(ID_EDIT_UNDO, OnEditUndo)
+ON_COMMAND(ID_EDIT_REDO, OnEditRedo)
+ON_UPDATE_COMMAND_UI(ID_EDIT_UNDO, OnUpdateEditUndo)
+ON_UPDATE_COMMAND_UI(ID_EDIT_REDO, OnUpdateEditRedo)
+END_MESSAGE_MAP()
+
+namespace {
+constexpr int kTextHostType = 4;
+constexpr UINT kPageUp = 0x21, kPageDown = 0x22;
+
+void Box3(const _tagBox2D& b, _tagBox3D& out) {
+  out = _tagBox3D{{b.min[0], b.min[1], 0.0}, {b.max[0], b.max[1], 0.0}};
+}
+bool Valid(const _tagBox2D& b) { return b.max[0] >= b.min[0] && b.max[1] >= b.min[1]; }
+}  // namespace
+
+CDraftonView::CDraftonView() { gSetView(this); }
+
+CDraftonView::~CDraftonView() {
+  if (gGetView() == this) gSetView(nullptr);
+}
+
+CDraftonDoc* CDraftonView::GetDocument() const { return dynamic_cast<CDraftonDoc*>(m_pDocument); }
+
+COrdvale* CDraftonView::Hub() { return hub = gGetOrdvale(); }
+
+BOOL CDraftonView::ToWorld(CPoint pt, Position& pos) const {
+  if (!vurode) return FALSE;
+  pos.sx = pt.x;
+  pos.sy = pt.y;
+  vurode->ScreentoWorld(pt.x, pt.y, pos);
+  return TRUE;
+}
+
+int CDraftonView::OnCreate(LPCREATESTRUCT lpcs) {
+  if (CGLView::OnCreate(lpcs) == -1) return -1;
+  vurode = gGetVurode();
+  if (!vurode) return -1;
+  vurode->m_pView = this;
+  hub = gGetOrdvale();
+  if (hub) hub->SetSelector(gGetSelector());
+  RegisterViewCommands();
+  return 0;
+}
+
+void CDraftonView::OnSize(UINT type, int cx, int cy) {
+  CGLView::OnSize(type, cx, cy);
+  if (!gGetDBase()) return;
+  if (COrdvale* h = Hub()) h->OnSize(type, cx, cy);
+}
+
+#define FORWARD_BUTTON(Handler)                                  \
+  void CDraftonView::Handler(UINT flags, CPoint pt) {           \
+    Position pos;                                                \
+    if (ToWorld(pt, pos))                                        \
+      if (COrdvale* h = Hub()) h->Handler(flags, pos);           \
+  }
+FORWARD_BUTTON(OnLButtonDown)
+FORWARD_BUTTON(OnLButtonUp)
+FORWARD_BUTTON(OnLButtonDblClk)
+FORWARD_BUTTON(OnMButtonUp)
+FORWARD_BUTTON(OnRButtonDown)
+FORWARD_BUTTON(OnRButtonUp)
+FORWARD_BUTTON(OnRButtonDblClk)
+#undef FORWARD_BUTTON
+
+void CDraftonView::OnMButtonDown(UINT flags, CPoint pt) {
+  Position pos;
+  if (!ToWorld(pt, pos)) return;
+  COrdvale* h = Hub();
+  if (!h) return;
+  h->RunAppCmd(ID_VIEW_PAN, 0);
+  h->OnMButtonDown(flags, pos);
+}
+
+void CDraftonView::RegisterViewCommands() {
+  COrdvale* h = Hub();
+  if (!h) return;
+  auto reg = [h](CCommand* cmd, UINT id) {
+    if (h->GetCmd(id)) {
+      delete cmd;
+      return;
+    }
+    cmd->SetID(id);
+    h->RegAppCmd(cmd);
+  };
+  reg(new CViewZoomInCmd(0, L"Zoom In"), ID_VIEW_ZOOM_OUT_MENU);
+  reg(new CViewZoomOutCmd(0, L"Zoom Out"), ID_VIEW_ZOOM_IN_MENU);
+  reg(new CViewZoomDynCmd(0, L"Dynamic Zoom"), ID_VIEW_ZOOM_DYNAMIC);
+  reg(new CViewPanCmd(0, L"Pan View"), ID_VIEW_PAN);
+  reg(new CView3DRotCmd(0, L"Rotate View"), ID_VIEW_ROTATE);
+  reg(new CViewRegionCmd(0, L"Zoom Window"), ID_VIEW_ZOOM_WINDOW);
+  reg(new CViewAllCmd(0, L"Fit to ALL"), ID_VIEW_FIT_ALL);
+  reg(new CViewAllPageCmd(0, L"Fit to Page"), ID_VIEW_FIT_PAGE);
+  reg(new CViewPrevCmd(0, L"Prev View"), ID_VIEW_PREV);
+}
+
+void CDraftonView::OnViewCommand(UINT id) {
+  if (COrdvale* h = Hub()) h->RunAppCmd(id, 0);
+}
+
+void CDraftonView::OnMButtonDblClk(UINT flags, CPoint pt) {
+  Position pos;
+  if (!ToWorld(pt, pos)) return;
+  COrdvale* h = Hub();
+  auto* fit = h ? dynamic_cast<CViewAllCmd*>(h->GetCmd(ID_VIEW_FIT_ALL)) : nullptr;
+  if (!fit) return;
+  // Ctrl: centre the view on the point instead of fitting.
+  if (flags & 0x08) {
+    fit->m_target = pos;
+    h->RunAppCmd(fit, 1);
+  } else {
+    h->RunAppCmd(fit, 0);
+  }
+}
+
+BOOL CDraftonView::OnSetCursor(CWnd*, UINT, UINT) {
+  COrdvale* h = Hub();
+  if (!h || h->GetDynCursor()) return FALSE;
+  CCommand* cmd = h->GetCurCmd() ? h->GetCurCmd() : h->GetCurMainCmd();
+  return cmd ? cmd->OnSetCursor() : FALSE;
+}
+
+CString CDraftonView::FormatCursor(double x, double y) {
+  static const char* const kFormats[] = {"(%0.3f, %0.3f) mm", "(%0.4f, %0.4f) cm", "(%0.4f, %0.4f) in",
+                                         "(%0.4f, %0.4f) ft", "(%0.4f, %0.4f) m"};
+  CKXGlobal* global = gGetKXGlobal();
+  const int unit = global ? global->GetUnit() : 0;
+  char buf[40];
+  std::snprintf(buf, sizeof buf, kFormats[unit >= 0 && unit <= 4 ? unit : 0], MM2CUR(x), MM2CUR(y));
+  return CString::FromUtf8(buf);
+}
+
+void CDraftonView::OnMouseMove(UINT flags, CPoint pt) {
+  Position pos;
+  if (!ToWorld(pt, pos)) return;
+  COrdvale* h = Hub();
+  if (auto* frame = dynamic_cast<CMainFrame*>(gGetMainFrame()); frame && h && h->m_nShowCoord)
+    frame->SetPaneText(1, FormatCursor(pos.x, pos.y));
+  if (h) h->OnMouseMove(flags, pos);
+}
+
+BOOL CDraftonView::OnMouseWheel(UINT flags, short delta, CPoint pt) {
+  if (!vurode) return FALSE;
+  if (flags & 0x0C /* Shift or Ctrl */) {
+    Position pos;
+    ToWorld(pt, pos);
+    if (COrdvale* h = Hub()) h->OnMouseWheel(flags, delta, pos);
+    return TRUE;
+  }
+  if (vurode->IsView2D()) {
+    COrdvale* h = Hub();
+    CCommand* cur = h ? h->GetCurCmd() : nullptr;
+    if (cur) cur->Sleep();
+    vurode->PushViewPara();
+    vurode->SetScale(delta > 0 ? vurode->GetScale() * 1.2 : vurode->GetScale() / 1.2);
+    RequestRedraw();
+    if (cur) cur->WakeUp();
+  } else {
+    Zoom(delta > 0 ? 1.1 : 0.9);
+  }
+  return TRUE;
+}
+
+void CDraftonView::OnKeyDown(UINT key, UINT repeat, UINT flags) {
+  if (vurode && (key == kPageUp || key == kPageDown)) {
+    if (vurode->IsView2D()) {
+      double scale = vurode->GetScale();
+      if (key == kPageUp) {
+        scale = double(float(scale) * 0.618f);
+        if (scale < 1e-6) scale = 1.0;
+      } else {
+        scale /= 0.618;
+      }
+      vurode->SetScale(scale);
+      RequestRedraw();
+    } else {
+      Zoom(key == kPageUp ? 0.9 : 1.1);
+    }
+  } else if (vurode) {
+    if (COrdvale* h = Hub()) h->OnKeyDown(key, repeat, flags);
+  }
+  CGLView::OnKeyDown(key, repeat, flags);
+}
+
+void CDraftonView::OnKeyUp(UINT key, UINT repeat, UINT flags) {
+  if (!vurode) return;
+  if (COrdvale* h = Hub()) h->OnKeyUp(key, repeat, flags);
+}
+
+void CDraftonView::OnChar(UINT ch, UINT repeat, UINT flags) {
+  if (!vurode) return;
+  COrdvale* h = Hub();
+  if (!h) return;
+  CCommand* main = h->GetCurMainCmd();
+  // Text entry belongs to the text command; others get every character through the hub.
+  if (main && main->HostType() == kTextHostType) return;
+  h->OnChar(ch, repeat, flags);
+}
+
+LRESULT CDraftonView::OnHubView(WPARAM, LPARAM) {
+  QMessage msg(QMessage::kView, 0);
+  kxSendMessage(&msg);
+  return 0;
+}
+
+LRESULT CDraftonView::OnHubKey(WPARAM w, LPARAM l) {
+  if (COrdvale* h = Hub()) h->OnKeyDown(UINT(w), 0, UINT(l));
+  return 1;
+}
+
+LRESULT CDraftonView::OnUndoMsg(WPARAM, LPARAM) {
+  OnEditUndo();
+  return 0;
+}
+
+LRESULT CDraftonView::OnRedoMsg(WPARAM, LPARAM) {
+  OnEditRedo();
+  return 0;
+}
+
+LRESULT CDraftonView::OnUnitChanged(WPARAM, LPARAM) { return 0; }
+
+void CDraftonView::OnEditUndo() {
+  CActManager* undo = gGetActManager();
+  if (!undo || !undo->CanUndo()) return;
+  if (COrdvale* h = Hub()) h->CancelCurCmd();
+  kxClearSelSet(nullptr);
+  if (undo->Undo()) {
+    if (CDocument* doc = m_pDocument) doc->SetModifiedFlag();
+    RequestRedraw();
+  }
+}
+
+void CDraftonView::OnEditRedo() {
+  CActManager* undo = gGetActManager();
+  if (!undo || !undo->CanRedo()) return;
+  if (COrdvale* h = Hub()) h->CancelCurCmd();
+  kxClearSelSet(nullptr);
+  if (undo->Redo()) {
+    if (CDocument* doc = m_pDocument) doc->SetModifiedFlag();
+    RequestRedraw();
+  }
+}
+
+void CDraftonView::OnUpdateEditUndo(CCmdUI* ui) {
+  CActManager* undo = gGetActManager();
+  ui->Enable(undo && undo->CanUndo());
+}
+
+void CDraftonView::OnUpdateEditRedo(CCmdUI* ui) {
+  CActManager* undo = gGetActManager();
+  ui->Enable(undo && undo->CanRedo());
+}
+
+void CDraftonView::DrawGL(COpenGLDC* dc, int mode) {
+  if (CDraftonDoc* doc = GetDocument()) doc->DrawGL(dc, mode);
+}
+
+void CDraftonView::OnDraw(CDC* pDC) {
+  if (!vurode) return;
+  if (vurode->IsView3D()) {
+    CGLView::OnDraw(pDC);
+    return;
+  }
+  if (CDraftonDoc* doc = GetDocument()) doc->Draw(pDC);
+  HideTip();
+}
+
+void CDraftonView::RequestRedraw(BOOL erase) {
+  CGLView::RequestRedraw(erase);
+  if (m_hWnd) Invalidate(erase);
+}
+
+void CDraftonView::CaptureMouse() {
+  CGLView::CaptureMouse();
+  if (m_hWnd) ::SetCapture(m_hWnd);
+}
+
+void CDraftonView::ReleaseMouse() {
+  CGLView::ReleaseMouse();
+  if (m_hWnd && ::GetCapture() == m_hWnd) ::ReleaseCapture();
+}
+
+BOOL CDraftonView::HasMouseCapture() const { return m_hWnd && ::GetCapture() == m_hWnd; }
+
+// The view commands' timers tick on the main frame, whose timer handler hands them to the hub.
+void CDraftonView::StartTimer(UINT_PTR id, UINT elapse) {
+  CGLView::StartTimer(id, elapse);
+  if (CFrameWnd* frame = gGetMainFrame(); frame && frame->m_hWnd) frame->SetTimer(id, elapse);
+}
+
+void CDraftonView::StopTimer(UINT_PTR id) {
+  CGLView::StopTimer(id);
+  if (CFrameWnd* frame = gGetMainFrame(); frame && frame->m_hWnd) frame->KillTimer(id);
+}
+
+void CDraftonView::SetViewCursor(UINT resource) {
+  CGLView::SetViewCursor(resource);
+  ::SetCursor(::LoadCursorW(nullptr, resource ? resource : 32512 /* arrow */));
+}
+
+BOOL CDraftonView::IsShiftDown() const { return ::GetKeyState(VK_SHIFT) < 0 || CGLView::IsShiftDown(); }
+
+BOOL CDraftonView::GetFitBox2D(int target, _tagBox2D& box) {
+  CDBase* db = gGetDBase();
+  if (!db) return FALSE;
+  if (target == kFitAll) {
+    if (CSelector* sel = gGetSelector(); sel && !sel->IsEmpty()) {
+      sel->CalcBox();
+      sel->GetBox(&box);
+      return Valid(box);
+    }
+    if (!db->IsEmpty()) {
+      db->GetBox(&box);
+      if (Valid(box)) return TRUE;
+    }
+  }
+  db->GetWorkArea().GetPageSize(&box);
+  return Valid(box);
+}
+
+BOOL CDraftonView::SetViewRange2D(const _tagBox2D& box) {
+  if (!Valid(box) || !std::isfinite(box.min[0]) || !std::isfinite(box.min[1]) || !std::isfinite(box.max[0]) ||
+      !std::isfinite(box.max[1]))
+    return FALSE;
+  dbSetViewRange(box);
+  RequestRedraw();
+  return TRUE;
+}
+
+BOOL CDraftonView::GetSceneBox(_tagBox3D& box) {
+  CDBase* db = gGetDBase();
+  if (!db || db->IsEmpty()) return FALSE;
+  _tagBox2D b{};
+  db->GetBox(&b);
+  if (!Valid(b)) return FALSE;
+  Box3(b, box);
+  return TRUE;
+}
+
+BOOL CDraftonView::GetSelectionBox(_tagBox3D& box) {
+  CSelector* sel = gGetSelector();
+  if (!sel || sel->IsEmpty()) return FALSE;
+  sel->CalcBox();
+  _tagBox2D b{};
+  sel->GetBox(&b);
+  if (!Valid(b)) return FALSE;
+  Box3(b, box);
+  return TRUE;
+}
+
+BOOL CDraftonView::GetPageBox(_tagBox3D& box) {
+  CDBase* db = gGetDBase();
+  if (!db) return FALSE;
+  _tagBox2D b{};
+  db->GetWorkArea().GetPageSize(&b);
+  if (!Valid(b)) return FALSE;
+  Box3(b, box);
+  return TRUE;
+}

@@ -1,0 +1,83 @@
+// CDraftonView: the drawing view. Every mouse, wheel, key and character message goes to the
+// command hub with its world position; the view draws the document (2D through the view state,
+// 3D through the OpenGL context), zooms with the wheel and the page keys, and shows the
+// cursor's coordinates in the main frame's status bar. It answers the view commands' questions
+// from the drawing database and acts on the window layer for them.
+#pragma once
+
+#include "velmora/ordvale/GLView.h"
+
+class COrdvale;
+class CVurode;
+class CDraftonDoc;
+
+class CDraftonView : public CGLView {
+  DECLARE_DYNCREATE(CDraftonView)
+
+ public:
+  CDraftonView();
+  ~CDraftonView() override;
+
+  CDraftonDoc* GetDocument() const;
+  void DrawGL(COpenGLDC* dc, int mode) override;
+  void OnDraw(CDC* pDC) override;
+
+  // The status-bar text of a world point in the settings' unit.
+  static CString FormatCursor(double x, double y);
+
+  void RequestRedraw(BOOL erase = TRUE) override;
+  void CaptureMouse() override;
+  void ReleaseMouse() override;
+  BOOL HasMouseCapture() const override;
+  void StartTimer(UINT_PTR id, UINT elapse) override;
+  void StopTimer(UINT_PTR id) override;
+  void SetViewCursor(UINT resource) override;
+  BOOL IsShiftDown() const override;
+  BOOL GetFitBox2D(int target, _tagBox2D& box) override;
+  BOOL SetViewRange2D(const _tagBox2D& box) override;
+
+ protected:
+  BOOL GetSceneBox(_tagBox3D& box) override;
+  BOOL GetSelectionBox(_tagBox3D& box) override;
+  BOOL GetPageBox(_tagBox3D& box) override;
+
+  int OnCreate(LPCREATESTRUCT lpcs);
+  void OnSize(UINT type, int cx, int cy);
+  void OnLButtonDown(UINT flags, CPoint pt);
+  void OnLButtonUp(UINT flags, CPoint pt);
+  void OnLButtonDblClk(UINT flags, CPoint pt);
+  void OnMButtonDown(UINT flags, CPoint pt);
+  void OnMButtonUp(UINT flags, CPoint pt);
+  void OnRButtonDown(UINT flags, CPoint pt);
+  void OnRButtonUp(UINT flags, CPoint pt);
+  void OnMouseMove(UINT flags, CPoint pt);
+  BOOL OnMouseWheel(UINT flags, short delta, CPoint pt);
+  void OnKeyDown(UINT key, UINT repeat, UINT flags);
+  void OnKeyUp(UINT key, UINT repeat, UINT flags);
+  void OnChar(UINT ch, UINT repeat, UINT flags);
+  LRESULT OnHubView(WPARAM, LPARAM);
+  LRESULT OnHubKey(WPARAM, LPARAM);
+  LRESULT OnUndoMsg(WPARAM, LPARAM);
+  LRESULT OnRedoMsg(WPARAM, LPARAM);
+  LRESULT OnUnitChanged(WPARAM, LPARAM);
+  void OnViewCommand(UINT id);
+  void OnMButtonDblClk(UINT flags, CPoint pt);
+  void OnRButtonDblClk(UINT flags, CPoint pt);
+  BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
+  void OnEditUndo();
+  void OnEditRedo();
+  void OnUpdateEditUndo(CCmdUI* ui);
+  void OnUpdateEditRedo(CCmdUI* ui);
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  // The world position of a client point (the screen point kept in it).
+  BOOL ToWorld(CPoint pt, class Position& pos) const;
+  COrdvale* Hub();
+  // The view commands, registered with the hub under their menu ids (once per hub).
+  void RegisterViewCommands();
+
+  COrdvale* hub = nullptr;
+  CVurode* vurode = nullptr;
+};
