@@ -617,3 +617,56 @@ TEST(SrfActorTest, SurfCurveBlendFromACurveToAPlaneEdge) {
   EXPECT_EQ(actor.SurfCurveBlend(&poly, plane.get(), edge, false, revEdge, prm, &out), 0);
   EXPECT_TRUE(out.IsEmpty());
 }
+
+// A closed 48-point polyline (the vertical walls over it have creases at every vertex)
+// projects onto and trims a plane along z like a smooth curve does.
+TEST(SrfActorTest, ClosedPolylineProjectsAndTrimsAlongZ) {
+  _nurbs_surface* p = edt::Plane(4, 4);
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i) {
+      p->net[j][i][0] -= 2;
+      p->net[j][i][1] -= 2;
+      p->net[j][i][2] = 0.5;
+    }
+  auto plane = edt::Untrimmed(p);
+  const int n = 48;
+  std::vector<std::array<double, 3>> ring;
+  for (int i = 0; i <= n; ++i) {
+    const double a = 2 * M_PI * (i % n) / n;
+    ring.push_back({std::cos(a), std::sin(a), 3.0});
+  }
+  CGePolyline3d poly;
+  poly.Create(int(ring.size()), reinterpret_cast<const double(*)[3]>(ring.data()));
+  poly.DiscreteMe(0.001);
+  CGeCurve3dPtrList curves;
+  curves.AddTail(&poly);
+  CGeTrimSurfList surfaces;
+  surfaces.AddTail(plane.get());
+  CSrfActor actor;
+  CGeCurve3dPtrList projected;
+  ASSERT_EQ(actor.CrvPrjToSrfAlongZAxis(&curves, &surfaces, 2, &projected), 1);
+  const double perimeter = 2 * n * std::sin(M_PI / n);
+  double length = 0.0;
+  while (!projected.IsEmpty()) {
+    std::unique_ptr<CGeCurve3d> c(projected.RemoveHead());
+    CStrP3D str;
+    c->Discrete(0.001, str);
+    for (int i = 0; i < str.m_nCount; ++i) {
+      EXPECT_NEAR(str.m_pPoints[i][2], 0.5, 1e-6);
+      EXPECT_LE(std::hypot(str.m_pPoints[i][0], str.m_pPoints[i][1]), 1.0 + 1e-6);
+    }
+    length += str.EvLength();
+  }
+  EXPECT_NEAR(length, perimeter, 1e-3);
+
+  CGeTrimSurfList pieces;
+  ASSERT_EQ(actor.CrvSrfTrimAlongZAxis(&curves, plane.get(), &pieces), 1);
+  ASSERT_EQ(pieces.GetCount(), 2);
+  double total = 0.0;
+  while (!pieces.IsEmpty()) {
+    std::unique_ptr<CGeTrimSurf> s(pieces.RemoveHead());
+    for (POSITION pos = s->m_LoopList.GetHeadPosition(); pos;)
+      total += s->m_LoopList.GetNext(pos)->EvArea(1e-4);
+  }
+  EXPECT_NEAR(total, 1.0, 1e-3);
+}
