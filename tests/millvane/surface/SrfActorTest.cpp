@@ -670,3 +670,50 @@ TEST(SrfActorTest, ClosedPolylineProjectsAndTrimsAlongZ) {
   }
   EXPECT_NEAR(total, 1.0, 1e-3);
 }
+
+// A unit sphere made by revolving a half circle: a tilted closed ring of points at radius 1.6
+// projects along the normal onto the great circle under it (the nearest point of the sphere
+// to q is q / |q|), and every vertex lies on the sphere.
+TEST(SrfActorTest, RingProjectedAlongTheNormalOntoASphere) {
+  _arc half{};
+  half.frame.xAxis[2] = -1;  // from the south pole through (1, 0, 0) to the north pole
+  half.frame.yAxis[0] = 1;
+  half.frame.zAxis[1] = -1;
+  half.radius = 1.0;
+  half.sweep = M_PI;
+  BCRV* meridian = nullptr;
+  ASSERT_EQ(BCRV_GenArc(&half, meridian), 1);
+  const double origin[3] = {0, 0, 0}, axis[3] = {0, 0, 1};
+  _nurbs_surface* ball = nullptr;
+  ASSERT_EQ(BSRF_GenRevolve(meridian, origin, axis, 2 * M_PI, ball), 1);
+  BCRV_Free(meridian);
+  auto sphere = edt::Untrimmed(ball);
+  CSrfActor actor;
+  ASSERT_EQ(actor.CreateSURFACE(sphere.get()), 1);
+
+  // The ring lies in the plane through the centre with normal (sin t, 0, cos t).
+  const double tilt = 0.6, c = std::cos(tilt), s = std::sin(tilt);
+  PointArray ring;
+  const int n = 72;
+  for (int i = 0; i <= n; ++i) {
+    const double a = 2 * M_PI * (i % n) / n, x = std::cos(a), y = std::sin(a);
+    ring.Add(tagDPoint3d{1.6 * x * c, 1.6 * y, -1.6 * x * s});
+  }
+  CGeCurve3dPtrList out;
+  ASSERT_EQ(actor.StrptPrjToSurfAlongNormal(ring, sphere.get(), 2, &out), 1);
+  double total = 0.0;
+  while (!out.IsEmpty()) {
+    std::unique_ptr<CGeCurve3d> curve(out.RemoveHead());
+    CStrP3D str;
+    curve->Discrete(0.001, str);
+    for (int i = 0; i < str.m_nCount; ++i) {
+      const double* q = str.m_pPoints[i];
+      EXPECT_NEAR(std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2]), 1.0, 1e-6) << i;
+      EXPECT_NEAR(q[0] * s + q[2] * c, 0.0, 1e-6) << i;  // in the ring's plane
+    }
+    total += str.EvLength();
+  }
+  // The great circle through the projected vertices, as a chord polygon.
+  EXPECT_NEAR(total, 2 * n * std::sin(M_PI / n), 0.02);
+  actor.FreeSURFACE(sphere.get());
+}
