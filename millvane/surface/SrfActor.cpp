@@ -841,23 +841,36 @@ void OffsetRows(_nurbs_surface* srf, double startOffset, double endOffset) {
   }
 }
 
+// Rows of a blend: the parameter lengths walked on both sides, their steps from each side's
+// discretisation step, and the row count between 4 and 501. False for non-finite ranges.
+bool BlendRows(const SURFBLEND_PARAM& prm, CGeCurve3d* side1, CGeCurve3d* side2, int& n,
+               double& dt1, double& dt2) {
+  const double len1 = prm.closed1 == 1 ? 1.0 : std::fabs(prm.end1 - prm.start1);
+  const double len2 = prm.closed2 == 1 ? 1.0 : std::fabs(prm.end2 - prm.start2);
+  if (!std::isfinite(len1) || !std::isfinite(len2) || !std::isfinite(prm.start1) ||
+      !std::isfinite(prm.start2))
+    return false;
+  double step1 = 0.0, step2 = 0.0;
+  const double tol = gGetCurveDicTol();
+  side1->GetDiscStep(tol, step1);
+  side2->GetDiscStep(tol, step2);
+  auto count = [](double len, double step) {
+    return step > 0.0 ? std::min(std::ceil(len / step), 501.0) : 4.0;
+  };
+  n = int(std::clamp(std::max(count(len1, step1), count(len2, step2)), 4.0, 501.0));
+  dt1 = len1 / (n - 1);
+  dt2 = len2 / (n - 1);
+  return true;
+}
+
 }  // namespace
 
 int CSrfActor::SurfSurfBlend(CGeTrimSurf* s1, CGeTrimSurf* s2, CGeTrimBnd* e1, CGeTrimBnd* e2,
                              bool rev1, bool rev2, SURFBLEND_PARAM prm, CGeTrimSurfList* out) {
   if (!s1 || !s2 || !e1 || !e2 || !out || !e1->m_pEucCrv || !e2->m_pEucCrv) return 0;
-  const double len1 = prm.closed1 == 1 ? 1.0 : std::fabs(prm.end1 - prm.start1);
-  const double len2 = prm.closed2 == 1 ? 1.0 : std::fabs(prm.end2 - prm.start2);
-  if (!std::isfinite(len1) || !std::isfinite(len2)) return 0;
-  double step1 = 0.0, step2 = 0.0;
-  const double tol = gGetCurveDicTol();
-  e1->m_pEucCrv->GetDiscStep(tol, step1);
-  e2->m_pEucCrv->GetDiscStep(tol, step2);
-  auto count = [](double len, double step) {
-    return step > 0.0 ? std::min(std::ceil(len / step), 501.0) : 4.0;
-  };
-  const int n = int(std::clamp(std::max(count(len1, step1), count(len2, step2)), 4.0, 501.0));
-  const double dt1 = len1 / (n - 1), dt2 = len2 / (n - 1);
+  int n = 0;
+  double dt1 = 0.0, dt2 = 0.0;
+  if (!BlendRows(prm, e1->m_pEucCrv, e2->m_pEucCrv, n, dt1, dt2)) return 0;
   NET4D net = NET4D_Create(n, 4);
   if (!net) return 0;
   double P1[3], N1[3], T1[3], P2[3], N2[3], T2[3], D1[3], D2[3];
@@ -897,21 +910,10 @@ int CSrfActor::SurfCurveBlend(CGeCurve3d* curve, CGeTrimSurf* surface, CGeTrimBn
                               bool revCurve, bool revEdge, SURFBLEND_PARAM prm,
                               CGeTrimSurfList* out) {
   if (!curve || !surface || !edge || !out || !edge->m_pEucCrv) return 0;
-  const double len1 = prm.closed1 == 1 ? 1.0 : std::fabs(prm.end1 - prm.start1);
-  const double len2 = prm.closed2 == 1 ? 1.0 : std::fabs(prm.end2 - prm.start2);
-  if (!std::isfinite(len1) || !std::isfinite(len2) || !std::isfinite(prm.start1) ||
-      !std::isfinite(prm.start2))
-    return 0;
+  int n = 0;
+  double dt1 = 0.0, dt2 = 0.0;
+  if (!BlendRows(prm, curve, edge->m_pEucCrv, n, dt1, dt2)) return 0;
   if (revCurve) curve->Reverse();
-  double step1 = 0.0, step2 = 0.0;
-  const double tol = gGetCurveDicTol();
-  curve->GetDiscStep(tol, step1);
-  edge->m_pEucCrv->GetDiscStep(tol, step2);
-  auto count = [](double len, double step) {
-    return step > 0.0 ? std::min(std::ceil(len / step), 501.0) : 4.0;
-  };
-  const int n = int(std::clamp(std::max(count(len1, step1), count(len2, step2)), 4.0, 501.0));
-  const double dt1 = len1 / (n - 1), dt2 = len2 / (n - 1);
   NET4D net = NET4D_Create(n, 3);
   if (!net) return 0;
   double C[3], M[3], S[3];
