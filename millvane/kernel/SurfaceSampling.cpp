@@ -96,10 +96,13 @@ int SSI_SampleSurface(SSI_SampleCache*& out, const ENT_Record* s, const _tagBox2
       if (!(std::fabs(kv::Dot(d, N)) <= chordTol)) flat = false;
     }
     // Normal test, edges in the order u-edge at v0, the v-edges, u-edge at v1.
+    // An edge already too short to cut again that still turns is a crease of the surface
+    // (a swept polyline's vertex): cutting across it would never end.
     int bentEdge = -1;
     if (!small)
       for (int e : {0, 1, 3, 2})
-        if (!(kv::Dist(n[kEdge[e][0]]->normal, n[kEdge[e][1]]->normal) <= angleTol)) {
+        if (!(len[e] < 0.1 * stepTol) &&
+            !(kv::Dist(n[kEdge[e][0]]->normal, n[kEdge[e][1]]->normal) <= angleTol)) {
           bentEdge = e;
           break;
         }

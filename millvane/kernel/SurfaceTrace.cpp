@@ -334,7 +334,9 @@ class Tracer {
           fromCur(h);
           continue;
         }
-      } else if (d <= dev && g <= tanTol && c <= smax) {
+      } else if (d <= dev && c <= smax && (g <= tanTol || c <= 0.1 * dev)) {
+        // A tangent that still jumps over a step this short is a crease of a surface (a
+        // swept polyline's vertex), not curvature: step across it.
         accept = true;
       }
       if (accept) {

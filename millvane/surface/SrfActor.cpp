@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 #include "geometry/shapes2d/GeShape2d.h"
@@ -494,9 +495,9 @@ double PlaneDist(const double p[3], const double o[3], const double n[3]) {
   return std::fabs(Dot3(d, n));
 }
 
-bool Unit3(const double a[3], double out[3]) {
+bool Unit3(const double a[3], double out[3], double tol = 1e-6) {
   const double len = std::sqrt(Dot3(a, a));
-  if (!(len > 1e-6)) return false;
+  if (!(len > tol)) return false;
   for (int k = 0; k < 3; ++k) out[k] = a[k] / len;
   return true;
 }
@@ -840,23 +841,36 @@ void OffsetRows(_nurbs_surface* srf, double startOffset, double endOffset) {
   }
 }
 
+// Rows of a blend: the parameter lengths walked on both sides, their steps from each side's
+// discretisation step, and the row count between 4 and 501. False for non-finite ranges.
+bool BlendRows(const SURFBLEND_PARAM& prm, CGeCurve3d* side1, CGeCurve3d* side2, int& n,
+               double& dt1, double& dt2) {
+  const double len1 = prm.closed1 == 1 ? 1.0 : std::fabs(prm.end1 - prm.start1);
+  const double len2 = prm.closed2 == 1 ? 1.0 : std::fabs(prm.end2 - prm.start2);
+  if (!std::isfinite(len1) || !std::isfinite(len2) || !std::isfinite(prm.start1) ||
+      !std::isfinite(prm.start2))
+    return false;
+  double step1 = 0.0, step2 = 0.0;
+  const double tol = gGetCurveDicTol();
+  side1->GetDiscStep(tol, step1);
+  side2->GetDiscStep(tol, step2);
+  auto count = [](double len, double step) {
+    return step > 0.0 ? std::min(std::ceil(len / step), 501.0) : 4.0;
+  };
+  n = int(std::clamp(std::max(count(len1, step1), count(len2, step2)), 4.0, 501.0));
+  dt1 = len1 / (n - 1);
+  dt2 = len2 / (n - 1);
+  return true;
+}
+
 }  // namespace
 
 int CSrfActor::SurfSurfBlend(CGeTrimSurf* s1, CGeTrimSurf* s2, CGeTrimBnd* e1, CGeTrimBnd* e2,
                              bool rev1, bool rev2, SURFBLEND_PARAM prm, CGeTrimSurfList* out) {
   if (!s1 || !s2 || !e1 || !e2 || !out || !e1->m_pEucCrv || !e2->m_pEucCrv) return 0;
-  const double len1 = prm.closed1 == 1 ? 1.0 : std::fabs(prm.end1 - prm.start1);
-  const double len2 = prm.closed2 == 1 ? 1.0 : std::fabs(prm.end2 - prm.start2);
-  if (!std::isfinite(len1) || !std::isfinite(len2)) return 0;
-  double step1 = 0.0, step2 = 0.0;
-  const double tol = gGetCurveDicTol();
-  e1->m_pEucCrv->GetDiscStep(tol, step1);
-  e2->m_pEucCrv->GetDiscStep(tol, step2);
-  auto count = [](double len, double step) {
-    return step > 0.0 ? std::min(std::ceil(len / step), 501.0) : 4.0;
-  };
-  const int n = int(std::clamp(std::max(count(len1, step1), count(len2, step2)), 4.0, 501.0));
-  const double dt1 = len1 / (n - 1), dt2 = len2 / (n - 1);
+  int n = 0;
+  double dt1 = 0.0, dt2 = 0.0;
+  if (!BlendRows(prm, e1->m_pEucCrv, e2->m_pEucCrv, n, dt1, dt2)) return 0;
   NET4D net = NET4D_Create(n, 4);
   if (!net) return 0;
   double P1[3], N1[3], T1[3], P2[3], N2[3], T2[3], D1[3], D2[3];
@@ -881,6 +895,62 @@ int CSrfActor::SurfSurfBlend(CGeTrimSurf* s1, CGeTrimSurf* s2, CGeTrimBnd* e1, C
   BCRV* cross = BCRV_CreFergC1(P1, D1, P2, D2);
   _nurbs_surface* srf = nullptr;
   const int rc = cross ? BSRF_IntpPsUniK(n, net, cross, 4, srf) : 0;
+  BCRV_Free(cross);
+  NET4D_Free(net, n);
+  if (rc != 1 || !srf) {
+    BSRF_Free(srf);
+    return 0;
+  }
+  OffsetRows(srf, prm.startOffset, prm.endOffset);
+  out->AddTail(new CGeTrimSurf(srf, _tagBox2D{{0, 0}, {1, 1}}));
+  return 1;
+}
+
+int CSrfActor::SurfCurveBlend(CGeCurve3d* curve, CGeTrimSurf* surface, CGeTrimBnd* edge,
+                              bool revCurve, bool revEdge, SURFBLEND_PARAM prm,
+                              CGeTrimSurfList* out) {
+  if (!curve || !surface || !edge || !out || !edge->m_pEucCrv) return 0;
+  int n = 0;
+  double dt1 = 0.0, dt2 = 0.0;
+  if (!BlendRows(prm, curve, edge->m_pEucCrv, n, dt1, dt2)) return 0;
+  if (revCurve) curve->Reverse();
+  NET4D net = NET4D_Create(n, 3);
+  if (!net) return 0;
+  double C[3], M[3], S[3];
+  for (int i = 0; i < n; ++i) {
+    double t1 = prm.start1 + i * dt1, t2 = prm.start2 + i * dt2;
+    if (prm.closed1 == 1) t1 = CInterval::ClampPeriodic(0.0, 1.0, t1);
+    if (prm.closed2 == 1) t2 = CInterval::ClampPeriodic(0.0, 1.0, t2);
+    // Curves that cannot evaluate the parameter leave C untouched: catch it as a failure.
+    C[0] = C[1] = C[2] = std::numeric_limits<double>::quiet_NaN();
+    curve->GetPointAt(CInterval::Clamp01(t1), C, 1);
+    double s2 = CInterval::Clamp01(t2);
+    if (revEdge) s2 = 1.0 - s2;
+    double N[3], T[3];
+    if (!std::isfinite(C[0] + C[1] + C[2]) || !EdgeFrame(surface, edge, s2, false, S, N, T)) {
+      NET4D_Free(net, n);
+      return 0;
+    }
+    // Leave the edge across it, level with the surface; straight at the curve when the
+    // edge gives no cross direction.
+    double D[3], TN[3];
+    Cross3(T, N, TN);
+    const double CS[3] = {C[0] - S[0], C[1] - S[1], C[2] - S[2]};
+    if (!Unit3(TN, D, 1e-12) && !Unit3(CS, D, 1e-12)) {
+      NET4D_Free(net, n);
+      return 0;
+    }
+    const double half = std::sqrt(CS[0] * CS[0] + CS[1] * CS[1] + CS[2] * CS[2]) / 2;
+    for (int k = 0; k < 3; ++k) M[k] = S[k] + D[k] * half;
+    const double* row[3] = {C, M, S};
+    for (int c = 0; c < 3; ++c) {
+      std::copy(row[c], row[c] + 3, net[i][c]);
+      net[i][c][3] = 1.0;
+    }
+  }
+  BCRV* cross = BCRV_CreConic(C, M, S, 0.5);
+  _nurbs_surface* srf = nullptr;
+  const int rc = cross ? BSRF_IntpPs(n, net, cross, 3, srf) : 0;
   BCRV_Free(cross);
   NET4D_Free(net, n);
   if (rc != 1 || !srf) {

@@ -92,6 +92,12 @@ class CSrfActor {
   // untrimmed surface goes to out; 1 when made.
   int SurfSurfBlend(CGeTrimSurf* s1, CGeTrimSurf* s2, CGeTrimBnd* e1, CGeTrimBnd* e2, bool rev1,
                     bool rev2, SURFBLEND_PARAM param, CGeTrimSurfList* out);
+  // A quadratic blend from the curve to the edge of the surface, arriving level with the
+  // surface across the edge (revCurve reverses the curve itself first, revEdge walks the edge
+  // backwards). The curve must evaluate at parameters in [0, 1]. The new untrimmed surface
+  // goes to out (u = 0 on the curve, u = 1 on the edge); 1 when made.
+  int SurfCurveBlend(CGeCurve3d* curve, CGeTrimSurf* surface, CGeTrimBnd* edge, bool revCurve,
+                     bool revEdge, SURFBLEND_PARAM param, CGeTrimSurfList* out);
   // Trims the surface by every listed surface whose box meets it; the pieces go to out
   // (the listed surfaces stay the caller's). 1 when pieces were appended.
   int SrfSrfTrim(CGeTrimSurfList* tools, CGeTrimSurf* surface, CGeTrimSurfList* out);

@@ -207,6 +207,31 @@ TEST_F(SurfaceIntersectTest, ClosedFormIntersections) {
        [&] { return Cylinder({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, R); },
        [&] { return Plane({R, 0, 0}, {0, 1, 0}, {0, 0, 1}, 2.0); }, CylBox(1.5), kUnit, 1, 0, 3.0,
        [&](const double p[3]) { return std::fabs(p[0] - R) + std::fabs(p[1]); }, 1e-3},
+      {"plane across a creased prism (a swept closed hexagon): the hexagon, over every crease",
+       [&] {
+         BCRV* hex = BCRV_New(2, 7);
+         for (int i = 0; i < 7; ++i) {
+           const double a = 2 * kPi * (i % 6) / 6;
+           hex->ctrlPts[i][0] = std::cos(a);
+           hex->ctrlPts[i][1] = std::sin(a);
+           hex->ctrlPts[i][2] = -1.0;
+         }
+         const double up[3] = {0, 0, 1};
+         _nurbs_surface* prism = nullptr;
+         BSRF_GenExtrude(hex, up, 2.0, prism);
+         BCRV_Free(hex);
+         return Rec(prism ? SRF_NewBspline(prism) : nullptr);
+       },
+       [] { return Plane({0, 0, 0.3}, {1, 0, 0}, {0, 1, 0}, 2.0); }, kUnit, kUnit, 1, 1, 6.0,
+       [](const double p[3]) {
+         // Distance to the hexagon's nearest side line, in the plane z = 0.3.
+         double side = 1e300;
+         for (int k = 0; k < 6; ++k) {
+           const double m = 2 * kPi * (k + 0.5) / 6;
+           side = std::min(side, std::fabs(p[0] * std::cos(m) + p[1] * std::sin(m) - std::cos(kPi / 6)));
+         }
+         return std::fabs(p[2] - 0.3) + side;
+       }},
       {"plane across a periodic B-spline cylinder: the circle runs over the seam",
        [&] { return Rec(SRF_NewBspline(BSRF_Clone(revolved))); },
        [] { return Plane({0, 0, 0.3}, {1, 0, 0}, {0, 1, 0}, 2.0); }, kUnit, kUnit, 1, 1,

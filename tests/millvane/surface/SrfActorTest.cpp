@@ -7,6 +7,7 @@
 #include <random>
 
 #include "EditorFixture.h"
+#include "geometry/shapes3d/GeArc3d.h"
 #include "geometry/shapes3d/GeLine3d.h"
 #include "geometry/shapes3d/GeNrbCrv3d.h"
 #include "geometry/shapes3d/GePolyline3d.h"
@@ -22,6 +23,18 @@ std::unique_ptr<PointArray> Points(std::initializer_list<tagDPoint3d> pts) {
   auto a = std::make_unique<PointArray>();
   for (const auto& p : pts) a->Add(p);
   return a;
+}
+
+// The boundary edge of s's outer loop that runs along the parameter line u.
+CGeTrimBnd* edgeAt(CGeTrimSurf* s, double u) {
+  for (POSITION pos = s->m_LoopList.GetHead()->m_BndList.GetHeadPosition(); pos;) {
+    CGeTrimBnd* e = s->m_LoopList.GetHead()->m_BndList.GetNext(pos);
+    double p0[2], p1[2];
+    if (e->GetParaPoint(0, p0) && e->GetParaPoint(1, p1) && std::fabs(p0[0] - u) < 1e-9 &&
+        std::fabs(p1[0] - u) < 1e-9)
+      return e;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -483,16 +496,6 @@ TEST(SrfActorTest, SurfSurfBlendJoinsTwoEdgesLevel) {
     s->BuildTopo();
     s->UpdateTrimLoopEucCrv();
   }
-  auto edgeAt = [](CGeTrimSurf* s, double u) -> CGeTrimBnd* {
-    for (POSITION pos = s->m_LoopList.GetHead()->m_BndList.GetHeadPosition(); pos;) {
-      CGeTrimBnd* e = s->m_LoopList.GetHead()->m_BndList.GetNext(pos);
-      double p0[2], p1[2];
-      if (e->GetParaPoint(0, p0) && e->GetParaPoint(1, p1) && std::fabs(p0[0] - u) < 1e-9 &&
-          std::fabs(p1[0] - u) < 1e-9)
-        return e;
-    }
-    return nullptr;
-  };
   CGeTrimBnd* ea = edgeAt(a.get(), 1.0);
   CGeTrimBnd* eb = edgeAt(b.get(), 0.0);
   ASSERT_NE(ea, nullptr);
@@ -525,4 +528,192 @@ TEST(SrfActorTest, SurfSurfBlendJoinsTwoEdgesLevel) {
   }
   EXPECT_EQ(actor.SurfSurfBlend(a.get(), nullptr, ea, eb, false, revB, prm, &out), 0);
   EXPECT_TRUE(out.IsEmpty());
+}
+
+// From a curve to the edge x = 1 (y from 0 to 1) of the unit plane z = 0. Each row is the
+// quadratic Bezier (C, M, S) with M = S + (1, 0, 0) |C - S| / 2, so for the straight curve
+// x = 2, z = 1 the surface is known in closed form; for an arc the blend must still start on
+// the arc, end on the edge and arrive level.
+TEST(SrfActorTest, SurfCurveBlendFromACurveToAPlaneEdge) {
+  auto plane = edt::Untrimmed(edt::Plane(1, 1));
+  plane->BuildTopo();
+  plane->UpdateTrimLoopEucCrv();
+  CGeTrimBnd* edge = edgeAt(plane.get(), 1.0);
+  ASSERT_NE(edge, nullptr);
+  double e0[2];
+  edge->GetParaPoint(0, e0);
+  const bool revEdge = e0[1] > 0.5;  // walk the edge from y = 0
+  SURFBLEND_PARAM prm{0, 0, 0, 1, 0, 1, 0, 0};
+  CSrfActor actor;
+  CGeTrimSurfList out;
+
+  const double a[3] = {2, 0, 1}, b[3] = {2, 1, 1};
+  CGeLine3d line(a, b);
+  ASSERT_EQ(actor.SurfCurveBlend(&line, plane.get(), edge, false, revEdge, prm, &out), 1);
+  ASSERT_EQ(out.GetCount(), 1);
+  std::unique_ptr<CGeTrimSurf> blend(out.RemoveHead());
+  const double h = std::sqrt(2.0) / 2;
+  for (double v : {0.0, 0.25, 0.6, 1.0})
+    for (double u : {0.0, 0.3, 0.5, 1.0}) {
+      double p[3];
+      ASSERT_EQ(blend->GetPoint(u, v, p), 1);
+      const double w0 = (1 - u) * (1 - u), w1 = 2 * u * (1 - u), w2 = u * u;
+      EXPECT_NEAR(p[0], w0 * 2 + w1 * (1 + h) + w2 * 1, 1e-6) << u << " " << v;
+      EXPECT_NEAR(p[1], v, 1e-6) << u << " " << v;
+      EXPECT_NEAR(p[2], w0 * 1, 1e-6) << u << " " << v;
+    }
+  // The reversed curve runs against the edge: the y of the two ends differ.
+  ASSERT_EQ(actor.SurfCurveBlend(&line, plane.get(), edge, true, revEdge, prm, &out), 1);
+  std::unique_ptr<CGeTrimSurf> twisted(out.RemoveHead());
+  double c0[3], s0[3];
+  ASSERT_EQ(twisted->GetPoint(0, 0, c0), 1);
+  ASSERT_EQ(twisted->GetPoint(1, 0, s0), 1);
+  EXPECT_NEAR(std::fabs(c0[1] - s0[1]), 1.0, 1e-6);
+
+  // A half circle of radius 0.5 about (2, 0.5, 1) in the plane z = 1.
+  CGeArc3d arc;
+  const double p1[3] = {2, 0, 1}, p2[3] = {2.5, 0.5, 1}, p3[3] = {2, 1, 1};
+  ASSERT_EQ(arc.Create3Pnt(p1, p2, p3), 1);
+  arc.DiscreteMe(0.001);
+  ASSERT_EQ(actor.SurfCurveBlend(&arc, plane.get(), edge, false, revEdge, prm, &out), 1);
+  std::unique_ptr<CGeTrimSurf> round(out.RemoveHead());
+  for (double v : {0.0, 0.2, 0.5, 0.9, 1.0}) {
+    double c[3], s[3], sn[3];
+    ASSERT_EQ(round->GetPoint(0, v, c), 1);
+    ASSERT_EQ(round->GetPoint(1, v, s), 1);
+    ASSERT_EQ(round->GetPoint(0.999, v, sn), 1);
+    EXPECT_NEAR(std::hypot(c[0] - 2, c[1] - 0.5), 0.5, 1e-3) << v;
+    EXPECT_NEAR(c[2], 1.0, 1e-9) << v;
+    EXPECT_NEAR(s[0], 1.0, 1e-9) << v;
+    EXPECT_NEAR(s[2], 0.0, 1e-9) << v;
+    // Level arrival from outside the face: height changes at second order only.
+    EXPECT_LT(std::fabs(sn[2] - s[2]), 1e-5) << v;
+    EXPECT_GT(sn[0], s[0]) << v;
+  }
+
+  // The offsets move the middle control points: the surface stays on its ends but changes
+  // inside. (Reversing again restores the line the first blend was made from.)
+  SURFBLEND_PARAM pushed = prm;
+  pushed.startOffset = 0.3;
+  ASSERT_EQ(actor.SurfCurveBlend(&line, plane.get(), edge, true, revEdge, pushed, &out), 1);
+  std::unique_ptr<CGeTrimSurf> off(out.RemoveHead());
+  double p0[3], pm[3], q0[3], qm[3];
+  ASSERT_EQ(blend->GetPoint(0, 0.5, q0), 1);
+  ASSERT_EQ(off->GetPoint(0, 0.5, p0), 1);
+  ASSERT_EQ(blend->GetPoint(0.5, 0.5, qm), 1);
+  ASSERT_EQ(off->GetPoint(0.5, 0.5, pm), 1);
+  EXPECT_NEAR(p0[0], q0[0], 1e-9);
+  EXPECT_NEAR(p0[2], q0[2], 1e-9);
+  EXPECT_GT(std::hypot(pm[0] - qm[0], pm[2] - qm[2]), 0.05);
+
+  // Missing pieces, and a curve that cannot evaluate [0, 1], make nothing.
+  EXPECT_EQ(actor.SurfCurveBlend(nullptr, plane.get(), edge, false, revEdge, prm, &out), 0);
+  EXPECT_EQ(actor.SurfCurveBlend(&line, plane.get(), nullptr, false, revEdge, prm, &out), 0);
+  EXPECT_EQ(actor.SurfCurveBlend(&line, plane.get(), edge, false, revEdge, prm, nullptr), 0);
+  const double pts[3][3] = {{2, 0, 1}, {2, 0.5, 1.5}, {2, 1, 1}};
+  CGePolyline3d poly;
+  poly.Create(3, pts);
+  poly.DiscreteMe(0.001);
+  EXPECT_EQ(actor.SurfCurveBlend(&poly, plane.get(), edge, false, revEdge, prm, &out), 0);
+  EXPECT_TRUE(out.IsEmpty());
+}
+
+// A closed 48-point polyline (the vertical walls over it have creases at every vertex)
+// projects onto and trims a plane along z like a smooth curve does.
+TEST(SrfActorTest, ClosedPolylineProjectsAndTrimsAlongZ) {
+  _nurbs_surface* p = edt::Plane(4, 4);
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i) {
+      p->net[j][i][0] -= 2;
+      p->net[j][i][1] -= 2;
+      p->net[j][i][2] = 0.5;
+    }
+  auto plane = edt::Untrimmed(p);
+  const int n = 48;
+  std::vector<std::array<double, 3>> ring;
+  for (int i = 0; i <= n; ++i) {
+    const double a = 2 * M_PI * (i % n) / n;
+    ring.push_back({std::cos(a), std::sin(a), 3.0});
+  }
+  CGePolyline3d poly;
+  poly.Create(int(ring.size()), reinterpret_cast<const double(*)[3]>(ring.data()));
+  poly.DiscreteMe(0.001);
+  CGeCurve3dPtrList curves;
+  curves.AddTail(&poly);
+  CGeTrimSurfList surfaces;
+  surfaces.AddTail(plane.get());
+  CSrfActor actor;
+  CGeCurve3dPtrList projected;
+  ASSERT_EQ(actor.CrvPrjToSrfAlongZAxis(&curves, &surfaces, 2, &projected), 1);
+  const double perimeter = 2 * n * std::sin(M_PI / n);
+  double length = 0.0;
+  while (!projected.IsEmpty()) {
+    std::unique_ptr<CGeCurve3d> c(projected.RemoveHead());
+    CStrP3D str;
+    c->Discrete(0.001, str);
+    for (int i = 0; i < str.m_nCount; ++i) {
+      EXPECT_NEAR(str.m_pPoints[i][2], 0.5, 1e-6);
+      EXPECT_LE(std::hypot(str.m_pPoints[i][0], str.m_pPoints[i][1]), 1.0 + 1e-6);
+    }
+    length += str.EvLength();
+  }
+  EXPECT_NEAR(length, perimeter, 1e-3);
+
+  CGeTrimSurfList pieces;
+  ASSERT_EQ(actor.CrvSrfTrimAlongZAxis(&curves, plane.get(), &pieces), 1);
+  ASSERT_EQ(pieces.GetCount(), 2);
+  double total = 0.0;
+  while (!pieces.IsEmpty()) {
+    std::unique_ptr<CGeTrimSurf> s(pieces.RemoveHead());
+    for (POSITION pos = s->m_LoopList.GetHeadPosition(); pos;)
+      total += s->m_LoopList.GetNext(pos)->EvArea(1e-4);
+  }
+  EXPECT_NEAR(total, 1.0, 1e-3);
+}
+
+// A unit sphere made by revolving a half circle: a tilted closed ring of points at radius 1.6
+// projects along the normal onto the great circle under it (the nearest point of the sphere
+// to q is q / |q|), and every vertex lies on the sphere.
+TEST(SrfActorTest, RingProjectedAlongTheNormalOntoASphere) {
+  _arc half{};
+  half.frame.xAxis[2] = -1;  // from the south pole through (1, 0, 0) to the north pole
+  half.frame.yAxis[0] = 1;
+  half.frame.zAxis[1] = -1;
+  half.radius = 1.0;
+  half.sweep = M_PI;
+  BCRV* meridian = nullptr;
+  ASSERT_EQ(BCRV_GenArc(&half, meridian), 1);
+  const double origin[3] = {0, 0, 0}, axis[3] = {0, 0, 1};
+  _nurbs_surface* ball = nullptr;
+  ASSERT_EQ(BSRF_GenRevolve(meridian, origin, axis, 2 * M_PI, ball), 1);
+  BCRV_Free(meridian);
+  auto sphere = edt::Untrimmed(ball);
+  CSrfActor actor;
+  ASSERT_EQ(actor.CreateSURFACE(sphere.get()), 1);
+
+  // The ring lies in the plane through the centre with normal (sin t, 0, cos t).
+  const double tilt = 0.6, c = std::cos(tilt), s = std::sin(tilt);
+  PointArray ring;
+  const int n = 72;
+  for (int i = 0; i <= n; ++i) {
+    const double a = 2 * M_PI * (i % n) / n, x = std::cos(a), y = std::sin(a);
+    ring.Add(tagDPoint3d{1.6 * x * c, 1.6 * y, -1.6 * x * s});
+  }
+  CGeCurve3dPtrList out;
+  ASSERT_EQ(actor.StrptPrjToSurfAlongNormal(ring, sphere.get(), 2, &out), 1);
+  double total = 0.0;
+  while (!out.IsEmpty()) {
+    std::unique_ptr<CGeCurve3d> curve(out.RemoveHead());
+    CStrP3D str;
+    curve->Discrete(0.001, str);
+    for (int i = 0; i < str.m_nCount; ++i) {
+      const double* q = str.m_pPoints[i];
+      EXPECT_NEAR(std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2]), 1.0, 1e-6) << i;
+      EXPECT_NEAR(q[0] * s + q[2] * c, 0.0, 1e-6) << i;  // in the ring's plane
+    }
+    total += str.EvLength();
+  }
+  // The great circle through the projected vertices, as a chord polygon.
+  EXPECT_NEAR(total, 2 * n * std::sin(M_PI / n), 0.02);
+  actor.FreeSURFACE(sphere.get());
 }
