@@ -315,6 +315,13 @@ void CDraftonView::OnDraw(CDC* pDC) {
     CGLView::OnDraw(pDC);
     return;
   }
+  // The 2D view keeps no erased background of its own (the base skips erasing so 3D frames do
+  // not flicker): clear the whole client area, or the drawing at the previous scale stays.
+  if (pDC && m_hWnd) {
+    CRect client;
+    GetClientRect(&client);
+    pDC->FillSolidRect(client, RGB(255, 255, 255));
+  }
   if (CDraftonDoc* doc = GetDocument()) doc->Draw(pDC);
   HideTip();
 }

@@ -27,7 +27,7 @@ const char* Pass(const CPlugInMap* m) { return m->IsPreCall() ? "pre" : "post"; 
 UINT g_registered = RegisterWindowMessageW(L"SockwellTestMessage");
 }  // namespace
 
-// Extends the view: commands 100 (logged), 101 (suppresses the view's own handler), 103 (an
+// Extends the view: commands 100 and 32809 (the program's "Zoom In" menu item; logged), 101 (suppresses the view's own handler), 103 (an
 // extended handler that handles only in the pre pass), the mouse wheel (declines in the post
 // pass) and a registered message.
 class CViewPlugMap : public CPlugInMap {
@@ -39,6 +39,7 @@ class CViewPlugMap : public CPlugInMap {
   CPlugInMap* CreateMapObject() override { return new CViewPlugMap; }
 
   void OnCmd100() { Log(std::string("view100:") + Pass(this)); }
+  void OnZoomInMenu() { Log(std::string("view32809:") + Pass(this)); }
   void OnCmd101() {
     Log(std::string("view101:") + Pass(this));
     if (IsPreCall()) static_cast<CPIView*>(GetPlugInFor())->SuppressThisMessage(true);
@@ -58,6 +59,7 @@ class CViewPlugMap : public CPlugInMap {
 IMPLEMENT_DYNCREATE(CViewPlugMap, CPlugInMap)
 BEGIN_MESSAGE_MAP(CViewPlugMap, CPlugInMap)
 ON_COMMAND(100, OnCmd100)
+ON_COMMAND(32809, OnZoomInMenu)
 ON_COMMAND(101, OnCmd101)
 ON_COMMAND_EX(103, OnCmd103)
 ON_WM_MOUSEWHEEL()
@@ -72,7 +74,7 @@ class CWrongCaseMap : public CViewPlugMap {
 };
 
 #ifndef TEST_PLUGIN_LEAN
-// Extends the frame: command 200 (logged), 201 (destroys the frame in the pre pass), toolbars.
+// Extends the frame: commands 200 and 32809 (logged), 201 (destroys the frame in the pre pass), toolbars.
 class CFramePlugMap : public CPlugInMap {
   DECLARE_DYNCREATE(CFramePlugMap)
 
@@ -84,6 +86,7 @@ class CFramePlugMap : public CPlugInMap {
   void DockToolBar() override { Log("toolbar-dock"); }
 
   void OnCmd200() { Log(std::string("frame200:") + Pass(this)); }
+  void OnZoomInMenu() { Log(std::string("frame32809:") + Pass(this)); }
   void OnCmd201() {
     Log(std::string("frame201:") + Pass(this));
     if (IsPreCall()) static_cast<CWnd*>(GetPlugInFor())->DestroyWindow();
@@ -98,6 +101,7 @@ class CFramePlugMap : public CPlugInMap {
 IMPLEMENT_DYNCREATE(CFramePlugMap, CPlugInMap)
 BEGIN_MESSAGE_MAP(CFramePlugMap, CPlugInMap)
 ON_COMMAND(200, OnCmd200)
+ON_COMMAND(32809, OnZoomInMenu)
 ON_COMMAND(201, OnCmd201)
 ON_MESSAGE(0x40A, OnUser40A)
 END_MESSAGE_MAP()

@@ -1,0 +1,240 @@
+// The whole program on a real display: started as main() starts it, with the full test plug-in
+// beside it and the sample drawing on its command line; zoomed by key and by menu command, its view
+// read back from the screen, saved under a new name and opened again.
+#include "TestLog.h"
+
+#include "db/DBase.h"
+#include "db/DbAccess.h"
+#include "db/DbEntity.h"
+#include "platform/vurode/Accessors.h"
+#include "platform/vurode/KXGlobal.h"
+#include "platform/vurode/ViewState.h"
+#include "platform/win/MessageBox.h"
+#include "velmora/app/Startup.h"
+#include "velmora/shell/DraftonApp.h"
+#include "velmora/shell/DraftonDoc.h"
+#include "velmora/shell/DraftonView.h"
+#include "velmora/shell/MainFrame.h"
+#include "velmora/shell/Resources.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QImage>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "test_velmora_app";
+char* g_argv[] = {g_arg0, nullptr};
+
+std::vector<std::wstring> g_boxes;
+int RecordBox(HWND, LPCWSTR text, LPCWSTR, UINT) {
+  g_boxes.push_back(text ? text : L"");
+  return IDOK;
+}
+
+std::string Bytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Log entries without the module's name.
+std::vector<std::string> Entries() {
+  std::vector<std::string> out;
+  for (auto& e : TestLogTake()) out.push_back(e.find(".vpf:") != std::string::npos ? e.substr(e.find(':') + 1) : e);
+  return out;
+}
+
+bool Has(const std::vector<std::string>& log, const std::string& entry) {
+  return std::find(log.begin(), log.end(), entry) != log.end();
+}
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!qApp) new QApplication(g_argc, g_argv);
+    m_dir = fs::temp_directory_path() / ("velmora-app-" + std::to_string(::getpid()));
+    fs::create_directories(m_dir / "config");
+    ::setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
+    fs::copy_file(TEST_PLUGIN_FULL, m_dir / "test.vpf", fs::copy_options::overwrite_existing);
+    gNewKXGlobal();
+    gSetApplicationPath(CString::FromUtf8(m_dir.string()));
+    m_prevBox = velmora::win::SetMessageBoxHandler(&RecordBox);
+    session = std::make_unique<velmora::app::CProgramSession>();
+    TestLogTake();
+  }
+  void TearDown() override {
+    if (app) {
+      app->CloseAllDocuments(TRUE);
+      app->ExitInstance();
+      app.reset();
+    }
+    Pump();
+    session.reset();
+    velmora::win::SetMessageBoxHandler(m_prevBox);
+    gRestoreVurodeDefaults();
+    std::error_code ec;
+    fs::remove_all(m_dir, ec);
+  }
+
+  // Starts the program with the arguments on its command line, as the application's entry does
+  // before it enters the message loop.
+  bool Start(const std::vector<std::string>& args) {
+    app = std::make_unique<CDraftonApp>();
+    std::vector<const char*> argv = {"velmora"};
+    for (const auto& a : args) argv.push_back(a.c_str());
+    app->SetCommandLine(int(argv.size()), argv.data());
+    if (!app->InitInstance()) return false;
+    frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
+    view = frame ? dynamic_cast<CDraftonView*>(frame->GetActiveView()) : nullptr;
+    doc = view ? view->GetDocument() : nullptr;
+    Pump();
+    return doc != nullptr;
+  }
+  // Hands out Qt's events and every queued message the way the application's loop does.
+  void Pump() {
+    for (int round = 0; round < 50; ++round) {
+      QCoreApplication::processEvents();
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      MSG msg;
+      bool any = false;
+      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        any = true;
+        if (msg.message == WM_QUIT) break;
+        if (!app || !app->PreTranslateMessage(&msg)) ::DispatchMessageW(&msg);
+      }
+      if (!any) return;
+    }
+  }
+  // The view as it shows on the screen.
+  QImage Grab() {
+    QWidget* w = session->Backend().Peer(view->GetSafeHwnd());
+    if (!w) return {};
+    return w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  }
+
+  std::unique_ptr<velmora::app::CProgramSession> session;
+  std::unique_ptr<CDraftonApp> app;
+  CMainFrame* frame = nullptr;
+  CDraftonView* view = nullptr;
+  CDraftonDoc* doc = nullptr;
+  fs::path m_dir;
+
+ private:
+  MessageBoxHandler m_prevBox = nullptr;
+};
+
+TEST_F(ProgramTest, SampleDrawingZoomsShowsOnScreenAndSurvivesSaveAndReopen) {
+  ASSERT_TRUE(fs::exists(VELMORA_SAMPLE));
+  ASSERT_TRUE(Start({VELMORA_SAMPLE}));
+  CDBase* db = gGetDBase();
+  ASSERT_NE(db, nullptr);
+  ASSERT_GT(db->GetCount(), 0);
+  EXPECT_TRUE(g_boxes.empty());
+  CVurode* vs = gGetVurode();
+  ASSERT_NE(vs, nullptr);
+  QWidget* peer = session->Backend().Peer(view->GetSafeHwnd());
+  ASSERT_NE(peer, nullptr);
+  ASSERT_GT(peer->width(), 100);
+  ASSERT_GT(peer->height(), 100);
+
+  // Centre the frame of arcs and lines (x -12..120, y -12..52) and make it a third of the view
+  // wide, so that it stays whole whichever way the two zooms go and its lines lie well apart.
+  vs->SetOrigin(54.0, 20.0);
+  auto span = [&] { return double(std::abs(vs->WorldtoScreen(120.0, 20.0).x - vs->WorldtoScreen(-12.0, 20.0).x)); };
+  const double target = peer->width() / 3.0, s0 = vs->GetScale(), span0 = span();
+  ASSERT_TRUE(vs->SetScale(2.0 * s0));
+  const bool growsWithScale = span() > span0;
+  ASSERT_GT(span0, 0.0);
+  ASSERT_TRUE(vs->SetScale(growsWithScale ? s0 * target / span0 : s0 * span0 / target));
+  EXPECT_NEAR(span(), target, 2.0);
+  const double before = vs->GetScale();
+  Entries();
+
+  // PageUp at the view: the view zooms itself (it is no accelerator), in single precision.
+  ::PostMessageW(view->GetSafeHwnd(), WM_KEYDOWN, 0x21 /* PageUp */, 0);
+  Pump();
+  EXPECT_NEAR(vs->GetScale(), before * 0.618, 1e-6 * before);
+  EXPECT_TRUE(Entries().empty());
+
+  // "Zoom In" (id 32809, the PageUp menu item) as the menu sends it: past the frame's and the
+  // view's plug-in maps to the hub's command, which divides the scale by 1.2.
+  const double keyed = vs->GetScale();
+  frame->PostMessage(WM_COMMAND, ID_VIEW_ZOOM_IN_MENU, 0);
+  Pump();
+  EXPECT_NEAR(vs->GetScale(), keyed / 1.2, 1e-9 * keyed);
+  const std::vector<std::string> log = Entries();
+  const std::string id = std::to_string(ID_VIEW_ZOOM_IN_MENU);
+  for (const char* entry : {"frame", "view"}) {
+    EXPECT_TRUE(Has(log, entry + id + ":pre")) << ::testing::PrintToString(log);
+    EXPECT_TRUE(Has(log, entry + id + ":post")) << ::testing::PrintToString(log);
+  }
+
+  // The drawing is on the screen: its lines where the view state puts them, background between.
+  view->Invalidate();
+  Pump();
+  const QImage img = Grab();
+  ASSERT_EQ(img.width(), peer->width());
+  auto colourNear = [&](double x, double y, QRgb want) {
+    const CPoint p = vs->WorldtoScreen(x, y);
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx) {
+        const int px = p.x + dx, py = p.y + dy;
+        if (px >= 0 && py >= 0 && px < img.width() && py < img.height() && (img.pixel(px, py) & 0xFFFFFF) == want)
+          return true;
+      }
+    return false;
+  };
+  auto colourAt = [&](double x, double y) {
+    const CPoint p = vs->WorldtoScreen(x, y);
+    return img.pixel(p.x, p.y) & 0xFFFFFF;
+  };
+  const QRgb ink = 0x000000;  // the sample's entities keep colour 0
+  const QRgb paper = colourAt(54.0, 46.0);  // between the letters' tops and the frame's top line
+  EXPECT_NE(paper, ink);
+  EXPECT_EQ(colourAt(20.0, 48.0), paper);
+  EXPECT_EQ(colourAt(-6.0, 20.0), paper);  // between the frame's left line and the "V"
+  // The frame's straight sides, at several points along each.
+  for (double t : {0.2, 0.5, 0.8}) {
+    const double x = -2.0 + t * 112.0, y = -2.0 + t * 44.0;
+    EXPECT_TRUE(colourNear(x, -12.0, ink)) << "bottom line at x " << x;
+    EXPECT_TRUE(colourNear(x, 52.0, ink)) << "top line at x " << x;
+    EXPECT_TRUE(colourNear(-12.0, y, ink)) << "left line at y " << y;
+    EXPECT_TRUE(colourNear(120.0, y, ink)) << "right line at y " << y;
+  }
+  // The "L"'s upright stroke edge (x 40, y 0..40).
+  EXPECT_TRUE(colourNear(40.0, 20.0, ink));
+
+  // Save under a new name, open that file again: the drawing reads back to the same bytes.
+  const fs::path first = m_dir / "first.vlm", second = m_dir / "second.vlm";
+  const int count = db->GetCount();
+  ASSERT_TRUE(doc->DoSave(CString::FromUtf8(first.string())));
+  EXPECT_EQ(CString(doc->GetPathName()), CString::FromUtf8(first.string()));
+  EXPECT_FALSE(doc->IsModified());
+  ASSERT_NE(app->OpenDocumentFile(CString::FromUtf8(first.string())), nullptr);
+  Pump();
+  ASSERT_NE(gGetDBase(), nullptr);
+  EXPECT_EQ(gGetDBase()->GetCount(), count);
+  ASSERT_TRUE(doc->DoSave(CString::FromUtf8(second.string())));
+  const std::string a = Bytes(first), b = Bytes(second);
+  EXPECT_FALSE(a.empty());
+  EXPECT_EQ(a, b);
+  EXPECT_TRUE(g_boxes.empty());
+}
+
+}  // namespace

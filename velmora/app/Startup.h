@@ -1,0 +1,30 @@
+// The program's start-up pieces shared by main() and the end-to-end test: whether there is a
+// display to show on, and the Qt window backend installed for the lifetime of a session.
+#pragma once
+
+#include "platform/qtwin/QtBackend.h"
+#include "platform/win/WindowBackend.h"
+
+namespace velmora::app {
+
+// True when Qt has somewhere to show windows: an X or Wayland display, or a platform named
+// in QT_QPA_PLATFORM.
+bool DisplayAvailable();
+
+// Installs the Qt window backend (a QApplication must exist) and restores the previous one
+// when it goes.
+class CProgramSession {
+ public:
+  CProgramSession();
+  ~CProgramSession();
+  CProgramSession(const CProgramSession&) = delete;
+  CProgramSession& operator=(const CProgramSession&) = delete;
+
+  velmora::qtwin::CQtWindowBackend& Backend() { return m_backend; }
+
+ private:
+  velmora::qtwin::CQtWindowBackend m_backend;
+  velmora::win::WindowBackend* m_previous = nullptr;
+};
+
+}  // namespace velmora::app
