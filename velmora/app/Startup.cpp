@@ -1,5 +1,8 @@
 #include "velmora/app/Startup.h"
 
+#include "velmora/shell/DraftonView.h"
+#include "velmora/shell/FrameProgress.h"
+
 #include <cstdlib>
 
 namespace velmora::app {
@@ -9,8 +12,18 @@ bool DisplayAvailable() {
   return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || (platform && *platform);
 }
 
-CProgramSession::CProgramSession() { m_previous = velmora::win::SetWindowBackend(&m_backend); }
+CProgramSession::CProgramSession(bool openGLView) {
+  m_previous = velmora::win::SetWindowBackend(&m_backend);
+  if (openGLView)
+    CDraftonView::SetGLSurface({velmora::qtwin::kOpenGLViewClass,
+                                [this](HWND h, COpenGLDC* dc) { return m_backend.AttachOpenGLDC(h, dc); }});
+  CFrameProgress::SetDisplay(&m_progress);
+}
 
-CProgramSession::~CProgramSession() { velmora::win::SetWindowBackend(m_previous); }
+CProgramSession::~CProgramSession() {
+  CFrameProgress::SetDisplay(nullptr);
+  CDraftonView::SetGLSurface({});
+  velmora::win::SetWindowBackend(m_previous);
+}
 
 }  // namespace velmora::app

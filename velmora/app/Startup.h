@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/qtwin/QtBackend.h"
+#include "platform/qtwin/QtProgress.h"
 #include "platform/win/WindowBackend.h"
 
 namespace velmora::app {
@@ -11,19 +12,22 @@ namespace velmora::app {
 // in QT_QPA_PLATFORM.
 bool DisplayAvailable();
 
-// Installs the Qt window backend (a QApplication must exist) and restores the previous one
-// when it goes.
+// Installs the Qt window backend (a QApplication must exist), the drawing view's OpenGL surface
+// (unless openGLView is false: the view then always draws in 2D) and the progress bar with its
+// Cancel button; restores what was there before when it goes.
 class CProgramSession {
  public:
-  CProgramSession();
+  explicit CProgramSession(bool openGLView = true);
   ~CProgramSession();
   CProgramSession(const CProgramSession&) = delete;
   CProgramSession& operator=(const CProgramSession&) = delete;
 
   velmora::qtwin::CQtWindowBackend& Backend() { return m_backend; }
+  velmora::qtwin::CQtProgressSink& Progress() { return m_progress; }
 
  private:
   velmora::qtwin::CQtWindowBackend m_backend;
+  velmora::qtwin::CQtProgressSink m_progress;
   velmora::win::WindowBackend* m_previous = nullptr;
 };
 

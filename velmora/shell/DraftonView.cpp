@@ -22,11 +22,13 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 IMPLEMENT_DYNCREATE(CDraftonView, CGLView)
 
 BEGIN_MESSAGE_MAP(CDraftonView, CGLView)
 ON_WM_CREATE()
+ON_WM_DESTROY()
 ON_WM_SIZE()
 ON_WM_LBUTTONDOWN()
 ON_WM_LBUTTONUP()
@@ -84,15 +86,39 @@ BOOL CDraftonView::ToWorld(CPoint pt, Position& pos) const {
   return TRUE;
 }
 
+namespace {
+CDraftonView::GLSurface& Surface() {
+  static CDraftonView::GLSurface surface;
+  return surface;
+}
+}  // namespace
+
+void CDraftonView::SetGLSurface(GLSurface surface) { Surface() = std::move(surface); }
+
+BOOL CDraftonView::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                          CWnd* pParentWnd, UINT nID, void* pContext) {
+  if (!lpszClassName && Surface().windowClass) lpszClassName = Surface().windowClass;
+  return CGLView::Create(lpszClassName, lpszWindowName, dwStyle, rect, pParentWnd, nID, pContext);
+}
+
 int CDraftonView::OnCreate(LPCREATESTRUCT lpcs) {
   if (CGLView::OnCreate(lpcs) == -1) return -1;
   vurode = gGetVurode();
   if (!vurode) return -1;
+  // Draw through OpenGL where the window got a GL peer; everywhere else the 2D path stays.
+  if (Surface().attach && gGetOpenGLDC()) drawGL = Surface().attach(m_hWnd, gGetOpenGLDC());
   vurode->m_pView = this;
   hub = gGetOrdvale();
   if (hub) hub->SetSelector(gGetSelector());
   RegisterViewCommands();
   return 0;
+}
+
+void CDraftonView::OnDestroy() {
+  // The context goes with the view: the peer must not paint through it afterwards.
+  if (drawGL && Surface().attach) Surface().attach(m_hWnd, nullptr);
+  drawGL = false;
+  CGLView::OnDestroy();
 }
 
 void CDraftonView::OnSize(UINT type, int cx, int cy) {
@@ -311,7 +337,7 @@ void CDraftonView::DrawGL(COpenGLDC* dc, int mode) {
 
 void CDraftonView::OnDraw(CDC* pDC) {
   if (!vurode) return;
-  if (vurode->IsView3D()) {
+  if (drawGL || vurode->IsView3D()) {
     CGLView::OnDraw(pDC);
     return;
   }

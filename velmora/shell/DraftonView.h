@@ -7,6 +7,8 @@
 
 #include "velmora/ordvale/GLView.h"
 
+#include <functional>
+
 class COrdvale;
 class CVurode;
 class CDraftonDoc;
@@ -19,6 +21,20 @@ class CDraftonView : public CGLView {
   ~CDraftonView() override;
 
   CDraftonDoc* GetDocument() const;
+
+  // Where the running program gives the view an OpenGL surface: the window class whose windows
+  // get a GL peer, and the call binding the view's drawing context to that peer (null context:
+  // unbind; false: the window has no GL peer and the view draws in 2D). Unset: always 2D.
+  struct GLSurface {
+    const wchar_t* windowClass = nullptr;
+    std::function<bool(HWND, COpenGLDC*)> attach;
+  };
+  static void SetGLSurface(GLSurface surface);
+  // Whether this view draws through its OpenGL context.
+  bool IsDrawingGL() const { return drawGL; }
+
+  BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+              UINT nID, void* pContext = nullptr) override;
   void DrawGL(COpenGLDC* dc, int mode) override;
   void OnDraw(CDC* pDC) override;
 
@@ -42,6 +58,7 @@ class CDraftonView : public CGLView {
   BOOL GetPageBox(_tagBox3D& box) override;
 
   int OnCreate(LPCREATESTRUCT lpcs);
+  void OnDestroy();
   void OnSize(UINT type, int cx, int cy);
   void OnLButtonDown(UINT flags, CPoint pt);
   void OnLButtonUp(UINT flags, CPoint pt);
@@ -80,4 +97,5 @@ class CDraftonView : public CGLView {
 
   COrdvale* hub = nullptr;
   CVurode* vurode = nullptr;
+  bool drawGL = false;
 };

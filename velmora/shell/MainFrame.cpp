@@ -65,7 +65,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs) {
     SetTimer(kAutoSaveTimer, m_nAutoSaveElapse);
   }
   // Long operations report their progress to the frame from here on.
-  m_prevSink = gSetProgressSink(&m_progress);
+  gStartThreadProg(&m_progress);
   m_progressStarted = true;
   SetTimer(kProgressTimer, kProgressTick);
   DockPlugToolBar();
@@ -116,7 +116,7 @@ BOOL CMainFrame::WriteCommandConfig() {
 void CMainFrame::OnDestroy() {
   if (m_progressStarted) {
     KillTimer(kProgressTimer);
-    gSetProgressSink(m_prevSink);
+    gEndThreadProg();
     m_progressStarted = false;
   }
   if (COrdvale* hub = gGetOrdvale()) hub->CancelCurCmd();
@@ -156,7 +156,7 @@ void CMainFrame::OnTimer(UINT_PTR id) {
 }
 
 void CMainFrame::ShowProgress() {
-  const CFrameProgress::State state = m_progress.Get();
+  const CFrameProgress::State state = m_progress.Show();
   m_progressShown = state.shown;
   m_progressPos = state.pos;
   if (!state.shown) {

@@ -60,7 +60,6 @@ class CMainFrame : public CPISMainFrame {
  private:
   UINT m_nAutoSaveElapse = 0;
   CFrameProgress m_progress;
-  CProgressSink* m_prevSink = nullptr;
   bool m_progressStarted = false;
   bool m_progressShown = false;
   double m_progressPos = 0.0;

@@ -1,6 +1,7 @@
 // The whole program on a real display: started as main() starts it, with the full test plug-in
 // beside it and the sample drawing on its command line; zoomed by key and by menu command, its view
-// read back from the screen, saved under a new name and opened again.
+// read back from the screen, saved under a new name and opened again. Once with the view drawing
+// through OpenGL (where the display has it), once with the 2D view.
 #include "TestLog.h"
 
 #include "db/DBase.h"
@@ -17,7 +18,11 @@
 #include "velmora/shell/MainFrame.h"
 #include "velmora/shell/Resources.h"
 
+#include "platform/panlet/Progress.h"
+
 #include <QApplication>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QCoreApplication>
 #include <QImage>
 #include <QWidget>
@@ -25,6 +30,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -64,7 +72,7 @@ bool Has(const std::vector<std::string>& log, const std::string& entry) {
   return std::find(log.begin(), log.end(), entry) != log.end();
 }
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
     if (!qApp) new QApplication(g_argc, g_argv);
@@ -75,7 +83,7 @@ class ProgramTest : public ::testing::Test {
     gNewKXGlobal();
     gSetApplicationPath(CString::FromUtf8(m_dir.string()));
     m_prevBox = velmora::win::SetMessageBoxHandler(&RecordBox);
-    session = std::make_unique<velmora::app::CProgramSession>();
+    session = std::make_unique<velmora::app::CProgramSession>(GetParam());
     TestLogTake();
   }
   void TearDown() override {
@@ -139,7 +147,7 @@ class ProgramTest : public ::testing::Test {
   MessageBoxHandler m_prevBox = nullptr;
 };
 
-TEST_F(ProgramTest, SampleDrawingZoomsShowsOnScreenAndSurvivesSaveAndReopen) {
+TEST_P(ProgramTest, SampleDrawingZoomsShowsOnScreenAndSurvivesSaveAndReopen) {
   ASSERT_TRUE(fs::exists(VELMORA_SAMPLE));
   ASSERT_TRUE(Start({VELMORA_SAMPLE}));
   CDBase* db = gGetDBase();
@@ -152,6 +160,8 @@ TEST_F(ProgramTest, SampleDrawingZoomsShowsOnScreenAndSurvivesSaveAndReopen) {
   ASSERT_NE(peer, nullptr);
   ASSERT_GT(peer->width(), 100);
   ASSERT_GT(peer->height(), 100);
+  // The view draws through OpenGL exactly when asked to and the display can.
+  EXPECT_EQ(view->IsDrawingGL(), GetParam() && velmora::qtwin::CQtWindowBackend::OpenGLAvailable());
 
   // Centre the frame of arcs and lines (x -12..120, y -12..52) and make it a third of the view
   // wide, so that it stays whole whichever way the two zooms go and its lines lie well apart.
@@ -236,5 +246,68 @@ TEST_F(ProgramTest, SampleDrawingZoomsShowsOnScreenAndSurvivesSaveAndReopen) {
   EXPECT_EQ(a, b);
   EXPECT_TRUE(g_boxes.empty());
 }
+
+// Long work on a thread of its own reports its advance; the frame shows it as a progress bar, and
+// the bar's Cancel button stops the work at its next poll.
+using ProgressTest = ProgramTest;
+TEST_P(ProgressTest, LongWorkShowsAProgressBarAndCancelStopsIt) {
+  ASSERT_TRUE(Start({VELMORA_SAMPLE}));
+  QProgressDialog* bar = session->Progress().Dialog();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(bar->isVisible());
+  constexpr int kSteps = 100, kBeforeCancel = 30;
+  std::atomic<int> allowed{0}, done{0};
+  std::atomic<bool> cancelled{false};
+  std::thread worker([&] {
+    gShowThreadProg(L"Offsetting", 0);
+    {
+      CQProgress progress;
+      const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+      for (int i = 0; i < kSteps && std::chrono::steady_clock::now() < giveUp; ++i) {
+        // Each step waits for the test's go (or a cancel), so the bar is read at a known place.
+        while (allowed.load() <= i && !gIsProgressCancel() && std::chrono::steady_clock::now() < giveUp)
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (gIsProgressCancel()) {
+          cancelled = true;
+          break;
+        }
+        progress.SetRange(1.0 / kSteps);
+        done = i + 1;
+      }
+    }
+    gHideThreadProg();
+  });
+  auto waitFor = [](auto cond) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!cond() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return cond();
+  };
+  allowed = kBeforeCancel;
+  EXPECT_TRUE(waitFor([&] { return done.load() == kBeforeCancel; }));
+  // The frame's progress tick shows the record on the bar.
+  frame->SendMessage(WM_TIMER, CMainFrame::kProgressTimer, 0);
+  Pump();
+  EXPECT_TRUE(frame->IsProgressShown());
+  EXPECT_TRUE(bar->isVisible());
+  EXPECT_EQ(bar->labelText(), QStringLiteral("Offsetting"));
+  EXPECT_EQ(bar->value(), kBeforeCancel * velmora::qtwin::CQtProgressSink::kSteps / kSteps);
+
+  QPushButton* cancel = bar->findChild<QPushButton*>();
+  ASSERT_NE(cancel, nullptr);
+  EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
+  cancel->click();
+  worker.join();
+  EXPECT_TRUE(cancelled.load());
+  EXPECT_EQ(done.load(), kBeforeCancel);  // no step after the cancel
+  frame->SendMessage(WM_TIMER, CMainFrame::kProgressTimer, 0);
+  Pump();
+  EXPECT_FALSE(frame->IsProgressShown());
+  EXPECT_FALSE(bar->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoDView, ProgressTest, ::testing::Values(false));
+
+INSTANTIATE_TEST_SUITE_P(View, ProgramTest, ::testing::Values(false),
+                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "OpenGL" : "TwoD"; });
 
 }  // namespace
