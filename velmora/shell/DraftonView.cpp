@@ -8,6 +8,7 @@
 #include "platform/afx/WinApp.h"
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/KXGlobal.h"
+#include "platform/vurode/OpenGLDC.h"
 #include "platform/vurode/Position.h"
 #include "platform/vurode/Units.h"
 #include "platform/vurode/ViewState.h"
@@ -338,7 +339,16 @@ void CDraftonView::DrawGL(COpenGLDC* dc, int mode) {
 void CDraftonView::OnDraw(CDC* pDC) {
   if (!vurode) return;
   if (drawGL || vurode->IsView3D()) {
+    // The plan view keeps the 2D view's white paper on the GL surface too: entities of colour 0
+    // are black and would vanish on the context's own black.
+    COpenGLDC* dc = drawGL && !vurode->IsView3D() ? gGetOpenGLDC() : nullptr;
+    const COLORREF bk = dc ? dc->GetBkColor() : 0;
+    if (dc) {
+      dc->SetBkColor(RGB(255, 255, 255));
+      PlanCameraFromView(*dc);
+    }
     CGLView::OnDraw(pDC);
+    if (dc) dc->SetBkColor(bk);
     return;
   }
   // The 2D view keeps no erased background of its own (the base skips erasing so 3D frames do
@@ -350,6 +360,29 @@ void CDraftonView::OnDraw(CDC* pDC) {
   }
   if (CDraftonDoc* doc = GetDocument()) doc->Draw(pDC);
   HideTip();
+}
+
+void CDraftonView::PlanCameraFromView(COpenGLDC& dc) const {
+  // The plan view's scale and origin live in the view state (zoom and pan change them there):
+  // look straight down on the world rectangle the client area shows, so the GL picture lands on
+  // the pixels the 2D view would use.
+  CRect client;
+  GetClientRect(&client);
+  if (client.Width() <= 0 || client.Height() <= 0) return;
+  double lo[2], hi[2];
+  vurode->ScreentoWorld2D(0, client.Height(), lo);
+  vurode->ScreentoWorld2D(client.Width(), 0, hi);
+  const double w = std::abs(hi[0] - lo[0]), h = std::abs(hi[1] - lo[1]);
+  if (!(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h)) return;
+  GCamera& camera = dc.GetCamera();
+  double zNear = 0, zFar = 0;
+  camera.GetDepth(zNear, zFar);
+  const double ref[3] = {(lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, 0.0};
+  const double eye[3] = {ref[0], ref[1], (zNear + zFar) / 2};
+  const double up[3] = {0.0, 1.0, 0.0};
+  camera.set_view(eye, ref, up);
+  camera.set_screen(client.Width(), client.Height());
+  camera.set_view_rect(w, h);
 }
 
 void CDraftonView::RequestRedraw(BOOL erase) {

@@ -92,6 +92,8 @@ class CDraftonView : public CGLView {
   // The world position of a client point (the screen point kept in it).
   BOOL ToWorld(CPoint pt, class Position& pos) const;
   COrdvale* Hub();
+  // Points the GL camera of the plan view at what the view state shows.
+  void PlanCameraFromView(COpenGLDC& dc) const;
   // The view commands, registered with the hub under their menu ids (once per hub).
   void RegisterViewCommands();
 

@@ -307,7 +307,7 @@ TEST_P(ProgressTest, LongWorkShowsAProgressBarAndCancelStopsIt) {
 
 INSTANTIATE_TEST_SUITE_P(TwoDView, ProgressTest, ::testing::Values(false));
 
-INSTANTIATE_TEST_SUITE_P(View, ProgramTest, ::testing::Values(false),
+INSTANTIATE_TEST_SUITE_P(View, ProgramTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "OpenGL" : "TwoD"; });
 
 }  // namespace
