@@ -325,3 +325,18 @@ BOOL AfxWndMsgThroughMap(CCmdTarget* pTarget, CWnd* pHostWnd, UINT message, WPAR
   }
   return FALSE;
 }
+
+BOOL CWnd::GetScrollInfo(int nBar, LPSCROLLINFO lpsi, UINT nMask) const {
+  if (!lpsi) return FALSE;
+  lpsi->cbSize = sizeof(SCROLLINFO);
+  lpsi->fMask = nMask;
+  return ::GetScrollInfo(m_hWnd, nBar, lpsi);
+}
+
+BOOL CWnd::SetScrollInfo(int nBar, LPSCROLLINFO lpsi, BOOL bRedraw) {
+  if (!lpsi || !m_hWnd) return FALSE;
+  ::SetScrollInfo(m_hWnd, nBar, lpsi, bRedraw);
+  return TRUE;
+}
+
+void CWnd::ShowScrollBar(UINT nBar, BOOL bShow) { ::ShowScrollBar(m_hWnd, static_cast<int>(nBar), bShow); }

@@ -78,6 +78,9 @@ class CWnd : public CCmdTarget {
   void SetWindowText(LPCWSTR lpszString);
   void GetWindowText(CString& rString) const;
   int GetWindowTextLength() const;
+  BOOL GetScrollInfo(int nBar, LPSCROLLINFO lpsi, UINT nMask = SIF_ALL) const;
+  BOOL SetScrollInfo(int nBar, LPSCROLLINFO lpsi, BOOL bRedraw = TRUE);
+  void ShowScrollBar(UINT nBar, BOOL bShow = TRUE);
 
   // Offered each message the loop takes out for this window (or a child of it) before dispatch;
   // TRUE means the message was handled (translated) and is not dispatched. FALSE by default.

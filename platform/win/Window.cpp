@@ -27,6 +27,11 @@ struct WindowRecord {
   bool invalid = false;
   bool erase = false;
   RECT update{};
+  struct Bar {
+    int min = 0, max = 100, pos = 0, trackPos = 0;
+    UINT page = 0;
+    bool shown = false;
+  } bars[2];
 };
 
 struct Timer {
@@ -505,6 +510,70 @@ int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount) {
 int GetWindowTextLengthW(HWND hWnd) {
   const WindowRecord* r = Rec(hWnd);
   return r ? static_cast<int>(r->text.size()) : 0;
+}
+
+namespace {
+WindowRecord::Bar* BarOf(HWND hWnd, int nBar) {
+  WindowRecord* r = Rec(hWnd);
+  if (!r || (nBar != SB_HORZ && nBar != SB_VERT)) return nullptr;
+  return &r->bars[nBar];
+}
+}  // namespace
+
+int SetScrollInfo(HWND hWnd, int nBar, LPCSCROLLINFO lpsi, BOOL redraw) {
+  WindowRecord::Bar* b = BarOf(hWnd, nBar);
+  if (!b || !lpsi) return 0;
+  if (lpsi->fMask & SIF_RANGE) {
+    b->min = lpsi->nMin;
+    b->max = std::max(lpsi->nMin, lpsi->nMax);
+  }
+  if (lpsi->fMask & SIF_PAGE) b->page = lpsi->nPage;
+  if (lpsi->fMask & SIF_POS) b->pos = lpsi->nPos;
+  b->pos = std::clamp(b->pos, b->min, b->max);
+  b->trackPos = b->pos;
+  if (redraw) InvalidateRect(hWnd, nullptr, FALSE);
+  return b->pos;
+}
+
+BOOL GetScrollInfo(HWND hWnd, int nBar, LPSCROLLINFO lpsi) {
+  const WindowRecord::Bar* b = BarOf(hWnd, nBar);
+  if (!b || !lpsi) return FALSE;
+  if (lpsi->fMask & SIF_RANGE) {
+    lpsi->nMin = b->min;
+    lpsi->nMax = b->max;
+  }
+  if (lpsi->fMask & SIF_PAGE) lpsi->nPage = b->page;
+  if (lpsi->fMask & SIF_POS) lpsi->nPos = b->pos;
+  if (lpsi->fMask & SIF_TRACKPOS) lpsi->nTrackPos = b->trackPos;
+  return TRUE;
+}
+
+int SetScrollPos(HWND hWnd, int nBar, int nPos, BOOL redraw) {
+  const WindowRecord::Bar* b = BarOf(hWnd, nBar);
+  if (!b) return 0;
+  const int old = b->pos;
+  SCROLLINFO si{sizeof(SCROLLINFO), SIF_POS, 0, 0, 0, nPos, 0};
+  SetScrollInfo(hWnd, nBar, &si, redraw);
+  return old;
+}
+
+int GetScrollPos(HWND hWnd, int nBar) {
+  const WindowRecord::Bar* b = BarOf(hWnd, nBar);
+  return b ? b->pos : 0;
+}
+
+BOOL ShowScrollBar(HWND hWnd, int wBar, BOOL bShow) {
+  WindowRecord* r = Rec(hWnd);
+  if (!r) return FALSE;
+  if (wBar != SB_HORZ && wBar != SB_VERT && wBar != SB_BOTH) return FALSE;
+  for (int i = 0; i < 2; ++i)
+    if (wBar == SB_BOTH || wBar == i) r->bars[i].shown = bShow != FALSE;
+  return TRUE;
+}
+
+BOOL IsScrollBarShown(HWND hWnd, int nBar) {
+  const WindowRecord::Bar* b = BarOf(hWnd, nBar);
+  return b && b->shown ? TRUE : FALSE;
 }
 
 namespace {

@@ -116,6 +116,33 @@ BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString);
 int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount);
 int GetWindowTextLengthW(HWND hWnd);
 
+// Scroll bars: the window record keeps each bar's range, page, position and visibility.
+constexpr int SB_HORZ = 0, SB_VERT = 1, SB_BOTH = 3;
+constexpr UINT SB_LINEUP = 0, SB_LINELEFT = 0, SB_LINEDOWN = 1, SB_LINERIGHT = 1, SB_PAGEUP = 2,
+               SB_PAGELEFT = 2, SB_PAGEDOWN = 3, SB_PAGERIGHT = 3, SB_THUMBPOSITION = 4,
+               SB_THUMBTRACK = 5, SB_TOP = 6, SB_LEFT = 6, SB_BOTTOM = 7, SB_RIGHT = 7, SB_ENDSCROLL = 8;
+constexpr UINT SIF_RANGE = 0x1, SIF_PAGE = 0x2, SIF_POS = 0x4, SIF_DISABLENOSCROLL = 0x8,
+               SIF_TRACKPOS = 0x10, SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+struct SCROLLINFO {
+  UINT cbSize;
+  UINT fMask;
+  int nMin;
+  int nMax;
+  UINT nPage;
+  int nPos;
+  int nTrackPos;
+};
+using LPSCROLLINFO = SCROLLINFO*;
+using LPCSCROLLINFO = const SCROLLINFO*;
+// Sets the fields fMask names; the position is kept inside [nMin, nMax]. Returns the position,
+// 0 for an unknown window or bar.
+int SetScrollInfo(HWND hWnd, int nBar, LPCSCROLLINFO lpsi, BOOL redraw);
+BOOL GetScrollInfo(HWND hWnd, int nBar, LPSCROLLINFO lpsi);
+int SetScrollPos(HWND hWnd, int nBar, int nPos, BOOL redraw);
+int GetScrollPos(HWND hWnd, int nBar);
+BOOL ShowScrollBar(HWND hWnd, int wBar, BOOL bShow);
+BOOL IsScrollBarShown(HWND hWnd, int nBar);
+
 // Cursors are resource numbers behind handles; the backend shows them.
 constexpr UINT IDC_ARROW_ID = 32512;
 constexpr UINT IDC_WAIT_ID = 32514;

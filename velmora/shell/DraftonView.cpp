@@ -21,6 +21,7 @@
 #include "velmora/shell/MainFrame.h"
 #include "velmora/shell/Resources.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -31,6 +32,8 @@ BEGIN_MESSAGE_MAP(CDraftonView, CGLView)
 ON_WM_CREATE()
 ON_WM_DESTROY()
 ON_WM_SIZE()
+ON_WM_HSCROLL()
+ON_WM_VSCROLL()
 ON_WM_LBUTTONDOWN()
 ON_WM_LBUTTONUP()
 ON_WM_LBUTTONDBLCLK()
@@ -126,6 +129,67 @@ void CDraftonView::OnSize(UINT type, int cx, int cy) {
   CGLView::OnSize(type, cx, cy);
   if (!gGetDBase()) return;
   if (COrdvale* h = Hub()) h->OnSize(type, cx, cy);
+}
+
+void CDraftonView::OnHScroll(UINT code, UINT pos, CWnd*) { ScrollPan(SB_HORZ, code, pos); }
+void CDraftonView::OnVScroll(UINT code, UINT pos, CWnd*) { ScrollPan(SB_VERT, code, pos); }
+
+void CDraftonView::ScrollPan(int nBar, UINT code, UINT thumb) {
+  COrdvale* h = Hub();
+  auto* pan = h ? dynamic_cast<CViewPanCmd*>(h->GetCmd(ID_VIEW_PAN)) : nullptr;
+  if (!pan || !vurode) return;
+  _tagBox2D box;
+  vurode->GetViewBox(box);
+  const double extent = std::min(box.max[0] - box.min[0], box.max[1] - box.min[1]);
+  if (!std::isfinite(extent)) return;
+  const double line = extent * 0.25, page = extent * 0.5;
+  SCROLLINFO si{};
+  if (!GetScrollInfo(nBar, &si, SIF_RANGE | SIF_POS)) return;
+  const double pos = si.nPos, lo = si.nMin, hi = si.nMax;
+  const double sign = nBar == SB_HORZ ? 1.0 : -1.0;
+  double next = pos, shift = 0.0;
+  switch (code) {
+    case SB_LINEUP:
+      next = std::max(lo, pos - line);
+      shift = pos <= lo ? 0.0 : sign * line;
+      break;
+    case SB_LINEDOWN:
+      next = std::min(hi, pos + line);
+      shift = pos >= hi ? 0.0 : -sign * line;
+      break;
+    case SB_PAGEUP:
+      next = std::max(lo, pos - page);
+      shift = sign * page;
+      break;
+    case SB_PAGEDOWN:
+      next = std::min(hi, pos + page);
+      shift = -sign * page;
+      break;
+    case SB_THUMBPOSITION:
+      // The thumb arrives as an unsigned word; the bar's range may be negative.
+      next = static_cast<short>(thumb & 0xFFFF);
+      shift = sign * (pos - next);
+      break;
+    case SB_TOP:
+      next = lo;
+      shift = pos - lo;
+      break;
+    case SB_BOTTOM:
+      next = hi;
+      shift = pos - hi;
+      break;
+    default:  // thumb tracking and end-of-scroll move nothing
+      return;
+  }
+  if (shift == 0.0 || next < lo || next > hi) return;
+  const double dx = nBar == SB_HORZ ? shift : 0.0, dy = nBar == SB_HORZ ? 0.0 : shift;
+  if (vurode->IsView3D())
+    pan->Shift3D(dx, dy);
+  else
+    pan->Shift2D(dx, dy);
+  si.fMask = SIF_POS;
+  si.nPos = static_cast<int>(std::lround(next));
+  SetScrollInfo(nBar, &si, TRUE);
 }
 
 #define FORWARD_BUTTON(Handler)                                  \

@@ -60,6 +60,10 @@ class CDraftonView : public CGLView {
   int OnCreate(LPCREATESTRUCT lpcs);
   void OnDestroy();
   void OnSize(UINT type, int cx, int cy);
+  void OnHScroll(UINT code, UINT pos, CWnd* bar);
+  void OnVScroll(UINT code, UINT pos, CWnd* bar);
+  // Scroll-bar panning shared by both bars (nBar SB_HORZ or SB_VERT).
+  void ScrollPan(int nBar, UINT code, UINT thumb);
   void OnLButtonDown(UINT flags, CPoint pt);
   void OnLButtonUp(UINT flags, CPoint pt);
   void OnLButtonDblClk(UINT flags, CPoint pt);

@@ -345,3 +345,39 @@ TEST(WindowRecords, RefuseBadArguments) {
   MSG m{};
   EXPECT_EQ(TranslateAcceleratorW(nullptr, nullptr, &m), 0);
 }
+
+TEST_F(Queue, ScrollBarsKeepTheirInfoPerBarAndClampThePosition) {
+  HWND a = Make(0);
+  SCROLLINFO si{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, -50, 150, 20, 30, 0};
+  EXPECT_EQ(SetScrollInfo(a, SB_HORZ, &si, FALSE), 30);
+  SCROLLINFO out{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(GetScrollInfo(a, SB_HORZ, &out));
+  EXPECT_EQ(std::make_tuple(out.nMin, out.nMax, out.nPage, out.nPos, out.nTrackPos),
+            std::make_tuple(-50, 150, 20u, 30, 30));
+  // Only the masked fields change; a position outside the range lands on its nearer end.
+  const std::tuple<int, int> clamps[] = {{400, 150}, {-400, -50}, {7, 7}};
+  for (const auto& [asked, kept] : clamps) {
+    SetScrollPos(a, SB_HORZ, asked, FALSE);
+    EXPECT_EQ(GetScrollPos(a, SB_HORZ), kept) << asked;
+  }
+  ASSERT_TRUE(GetScrollInfo(a, SB_HORZ, &out));
+  EXPECT_EQ(std::make_tuple(out.nMin, out.nMax, out.nPage), std::make_tuple(-50, 150, 20u));
+  // The vertical bar is separate and starts at its defaults.
+  ASSERT_TRUE(GetScrollInfo(a, SB_VERT, &out));
+  EXPECT_EQ(std::make_tuple(out.nMin, out.nMax, out.nPos), std::make_tuple(0, 100, 0));
+  // Showing: each bar or both.
+  EXPECT_FALSE(IsScrollBarShown(a, SB_HORZ));
+  ASSERT_TRUE(ShowScrollBar(a, SB_BOTH, TRUE));
+  EXPECT_TRUE(IsScrollBarShown(a, SB_HORZ) && IsScrollBarShown(a, SB_VERT));
+  ASSERT_TRUE(ShowScrollBar(a, SB_VERT, FALSE));
+  EXPECT_TRUE(IsScrollBarShown(a, SB_HORZ) && !IsScrollBarShown(a, SB_VERT));
+  // Unknown bars, windows and null records fail without touching anything.
+  EXPECT_FALSE(GetScrollInfo(a, 2, &out));
+  EXPECT_FALSE(GetScrollInfo(a, SB_HORZ, nullptr));
+  EXPECT_EQ(SetScrollInfo(a, SB_HORZ, nullptr, FALSE), 0);
+  EXPECT_FALSE(ShowScrollBar(a, 5, TRUE));
+  velmora::win::ReleaseWindowRecord(a);
+  windows.clear();
+  EXPECT_FALSE(GetScrollInfo(a, SB_HORZ, &out));
+  EXPECT_EQ(SetScrollInfo(a, SB_HORZ, &si, FALSE), 0);
+}
