@@ -30,6 +30,27 @@ struct Seg2 {
 
 void BoxOf(Seg2& s) { SegBox(s.a, s.b, &s.box); }
 
+// Segments of a point string in the UV pair at column idx, each moved by whole periods (per
+// periodic direction) into the editor's parameter box.
+std::vector<Seg2> UvSegments(const double (*pts)[7], int last, int idx, const bool periodic[2],
+                             const _tagBox2D& range) {
+  std::vector<Seg2> cs(static_cast<size_t>(last));
+  for (int i = 0; i < last; ++i) {
+    Seg2& s = cs[size_t(i)];
+    for (int c = 0; c < 2; ++c) {
+      s.a[c] = pts[i][idx + c];
+      s.b[c] = pts[i + 1][idx + c];
+      if (periodic[c]) {
+        const double sh = PeriodShift(std::min(s.a[c], s.b[c]), range.min[c], range.max[c]);
+        s.a[c] += sh;
+        s.b[c] += sh;
+      }
+    }
+    BoxOf(s);
+  }
+  return cs;
+}
+
 std::vector<_tagBox2D> Boxes(const std::vector<Seg2>& segs) {
   std::vector<_tagBox2D> out;
   out.reserve(segs.size());
@@ -375,21 +396,8 @@ int CEdInterCurve::InterWithBound(CEdTrimLoop* loop, CEdTrimBound* bound) {
       return 0;
   }
   // Curve segments in this editor's UV, moved by whole periods into its range.
-  std::vector<Seg2> cs(static_cast<size_t>(m_nLast));
-  for (int i = 0; i < m_nLast; ++i) {
-    Seg2& s = cs[size_t(i)];
-    for (int c = 0; c < 2; ++c) {
-      s.a[c] = m_pPoints[i][idx + c];
-      s.b[c] = m_pPoints[i + 1][idx + c];
-      if (m_bPeriodic[pk + c]) {
-        const double sh = PeriodShift(std::min(s.a[c], s.b[c]), ed->m_uvBox.min[c],
-                                      ed->m_uvBox.max[c]);
-        s.a[c] += sh;
-        s.b[c] += sh;
-      }
-    }
-    BoxOf(s);
-  }
+  const bool ownPeriodic[2] = {m_bPeriodic[pk] != 0, m_bPeriodic[pk + 1] != 0};
+  const std::vector<Seg2> cs = UvSegments(m_pPoints, m_nLast, idx, ownPeriodic, ed->m_uvBox);
   const auto boxes = Boxes(cs);
   const SegSweep sweep(boxes);
   std::vector<int> cand;
@@ -459,21 +467,7 @@ int CEdInterCurve::InterWithIntCurve(CEdInterCurve& other, int idx, int oidx, CE
                               other.m_boxMax[oidx + c], 1e-8))
       return 0;
   }
-  std::vector<Seg2> cs(static_cast<size_t>(m_nLast));
-  for (int i = 0; i < m_nLast; ++i) {
-    Seg2& s = cs[size_t(i)];
-    for (int c = 0; c < 2; ++c) {
-      s.a[c] = m_pPoints[i][idx + c];
-      s.b[c] = m_pPoints[i + 1][idx + c];
-      if (periodic[c]) {
-        const double sh = PeriodShift(std::min(s.a[c], s.b[c]), ed->m_uvBox.min[c],
-                                      ed->m_uvBox.max[c]);
-        s.a[c] += sh;
-        s.b[c] += sh;
-      }
-    }
-    BoxOf(s);
-  }
+  const std::vector<Seg2> cs = UvSegments(m_pPoints, m_nLast, idx, periodic, ed->m_uvBox);
   const auto boxes = Boxes(cs);
   const SegSweep sweep(boxes);
   std::vector<int> cand;
