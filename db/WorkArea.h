@@ -5,6 +5,8 @@
 #include "platform/afx/Afx.h"
 #include "platform/numora/Numora.h"
 
+class CWnd;
+
 class CWorkArea {
  public:
   CWorkArea();
@@ -24,6 +26,12 @@ class CWorkArea {
   BOOL SetSpaceDy(double d);
   BOOL SetSpaceAngle(double degrees);
   BOOL SetRadSpace(double d);
+
+  // Sets the view window's scroll bars for a 2D view showing viewBox: each bar spans the page
+  // and the view's centre in whole world units, its position the centre (x across; -y down, so
+  // that the vertical bar grows downwards), and both bars are shown. FALSE (bars untouched)
+  // without a window or with a view box that is not finite.
+  BOOL SetScrollInfo(CWnd* view, const _tagBox2D& viewBox) const;
 
   // Page box, then the four grid values; loading refuses values the setters refuse.
   void Serialize(CArchive& ar);

@@ -28,10 +28,12 @@
 #include <QOpenGLWidget>
 #include <QPainter>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <cstring>
 #include <cwchar>
@@ -207,6 +209,11 @@ struct CQtWindowBackend::Impl {
     ::MoveWindow(h, g.x(), g.y(), g.width(), std::max(0, g.height() - mb), FALSE);
     syncing = old;
   }
+  // The scroll bars shown over a window's peer, made when the model first shows one.
+  std::map<HWND, std::array<QPointer<QScrollBar>, 2>> scrollBars;
+  void SyncScrollBar(HWND h, int nBar);
+  void PlaceScrollBars(HWND h);
+
   HDC OpenPaint(HWND h, bool keep);
   void ClosePaint(HWND h, HDC hdc);
   void AddItems(QMenu* qmenu, HMENU menu, HWND frame);
@@ -242,7 +249,10 @@ class PeerWidget : public QWidget {
     }
     p.drawImage(0, 0, it->second);
   }
-  void resizeEvent(QResizeEvent*) override { m_impl.ReportSize(m_h, this); }
+  void resizeEvent(QResizeEvent*) override {
+    m_impl.ReportSize(m_h, this);
+    m_impl.PlaceScrollBars(m_h);
+  }
   void focusInEvent(QFocusEvent*) override {
     if (::GetFocus() != m_h && ::IsWindow(m_h)) ::SetFocus(m_h);
   }
@@ -310,6 +320,7 @@ class GLPeer : public QOpenGLWidget {
   void resizeEvent(QResizeEvent* e) override {
     QOpenGLWidget::resizeEvent(e);
     m_impl.ReportSize(m_h, this);
+    m_impl.PlaceScrollBars(m_h);
   }
   void focusInEvent(QFocusEvent*) override {
     if (::GetFocus() != m_h && ::IsWindow(m_h)) ::SetFocus(m_h);
@@ -426,6 +437,8 @@ void CQtWindowBackend::PeerCreated(HWND hWnd, HWND hParent, const RECT& rect, DW
   }
   m_impl->peers[hWnd] = w;
   PeerMoved(hWnd, rect);
+  for (int bar : {SB_HORZ, SB_VERT})
+    if (::IsScrollBarShown(hWnd, bar)) m_impl->SyncScrollBar(hWnd, bar);
   if (style & WS_VISIBLE) PeerShown(hWnd, true);
 }
 
@@ -434,6 +447,7 @@ void CQtWindowBackend::PeerDestroyed(HWND hWnd) {
   m_impl->glCurrentOutside.erase(hWnd);
   m_impl->paintAsked.erase(hWnd);
   m_impl->backing.erase(hWnd);
+  m_impl->scrollBars.erase(hWnd);
   for (auto it = m_impl->popups.begin(); it != m_impl->popups.end();)
     it = it->second.second == hWnd ? m_impl->popups.erase(it) : std::next(it);
   auto it = m_impl->peers.find(hWnd);
@@ -500,6 +514,90 @@ void CQtWindowBackend::CursorChanged(HCURSOR hCursor) {
   const QCursor cursor(CursorShape(GetCursorResourceId(hCursor)));
   for (auto& [h, w] : m_impl->peers)
     if (w && !w->parentWidget()) w->setCursor(cursor);
+}
+
+void CQtWindowBackend::PeerScrollBarChanged(HWND hWnd, int nBar) { m_impl->SyncScrollBar(hWnd, nBar); }
+
+QScrollBar* CQtWindowBackend::ScrollBarPeer(HWND hWnd, int nBar) const {
+  auto it = m_impl->scrollBars.find(hWnd);
+  if (it == m_impl->scrollBars.end() || (nBar != SB_HORZ && nBar != SB_VERT)) return nullptr;
+  return it->second[static_cast<size_t>(nBar)].data();
+}
+
+namespace {
+// A user's action on a bar as the request the window gets; -1 for none.
+int ScrollRequest(int action) {
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepSub: return SB_LINEUP;
+    case QAbstractSlider::SliderSingleStepAdd: return SB_LINEDOWN;
+    case QAbstractSlider::SliderPageStepSub: return SB_PAGEUP;
+    case QAbstractSlider::SliderPageStepAdd: return SB_PAGEDOWN;
+    case QAbstractSlider::SliderToMinimum: return SB_TOP;
+    case QAbstractSlider::SliderToMaximum: return SB_BOTTOM;
+    case QAbstractSlider::SliderMove: return SB_THUMBTRACK;
+    default: return -1;
+  }
+}
+}  // namespace
+
+void CQtWindowBackend::Impl::SyncScrollBar(HWND h, int nBar) {
+  QWidget* w = Get(h);
+  if (!w || (nBar != SB_HORZ && nBar != SB_VERT)) return;
+  QPointer<QScrollBar>& slot = scrollBars[h][static_cast<size_t>(nBar)];
+  const bool shown = ::IsScrollBarShown(h, nBar);
+  if (!slot) {
+    if (!shown) return;
+    auto* bar = new QScrollBar(nBar == SB_HORZ ? Qt::Horizontal : Qt::Vertical, w);
+    const UINT message = nBar == SB_HORZ ? WM_HSCROLL : WM_VSCROLL;
+    // Qt moves its bar at once; the window decides. Each request is posted as the window's
+    // bar message, and the bar is set back to what the model holds afterwards.
+    auto resync = [this, h, nBar, bar] {
+      QTimer::singleShot(0, bar, [this, h, nBar] { SyncScrollBar(h, nBar); });
+    };
+    QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [h, message, bar, resync](int action) {
+      const int code = ScrollRequest(action);
+      if (code < 0 || !::IsWindow(h)) return;
+      const WORD thumb = static_cast<WORD>(static_cast<short>(bar->sliderPosition()));
+      ::PostMessageW(h, message, MAKELONG(static_cast<WORD>(code), thumb), 0);
+      if (code != SB_THUMBTRACK) resync();
+    });
+    QObject::connect(bar, &QAbstractSlider::sliderReleased, bar, [h, message, bar, resync] {
+      if (!::IsWindow(h)) return;
+      const WORD thumb = static_cast<WORD>(static_cast<short>(bar->sliderPosition()));
+      ::PostMessageW(h, message, MAKELONG(static_cast<WORD>(SB_THUMBPOSITION), thumb), 0);
+      ::PostMessageW(h, message, MAKELONG(static_cast<WORD>(SB_ENDSCROLL), 0), 0);
+      resync();
+    });
+    slot = bar;
+  }
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  if (!::GetScrollInfo(h, nBar, &si)) return;
+  QScrollBar* bar = slot.data();
+  {
+    const QSignalBlocker quiet(bar);
+    bar->setRange(si.nMin, si.nMax);
+    bar->setPageStep(si.nPage > 0 ? static_cast<int>(si.nPage) : std::max(1, (si.nMax - si.nMin) / 10));
+    if (!bar->isSliderDown()) bar->setValue(si.nPos);
+  }
+  bar->setVisible(shown);
+  PlaceScrollBars(h);
+}
+
+void CQtWindowBackend::Impl::PlaceScrollBars(HWND h) {
+  auto it = scrollBars.find(h);
+  QWidget* w = Get(h);
+  if (it == scrollBars.end() || !w) return;
+  QScrollBar* hb = it->second[SB_HORZ].data();
+  QScrollBar* vb = it->second[SB_VERT].data();
+  const bool hs = hb && !hb->isHidden(), vs = vb && !vb->isHidden();
+  // Laid over the window's edges, leaving the corner free when both show.
+  const int hh = hs ? hb->sizeHint().height() : 0, vw = vs ? vb->sizeHint().width() : 0;
+  if (hs) hb->setGeometry(0, w->height() - hh, std::max(0, w->width() - vw), hh);
+  if (vs) vb->setGeometry(w->width() - vw, 0, vw, std::max(0, w->height() - hh));
+  if (hs) hb->raise();
+  if (vs) vb->raise();
 }
 
 bool CQtWindowBackend::OpenGLAvailable() {

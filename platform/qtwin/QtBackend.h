@@ -17,6 +17,7 @@
 
 class QWidget;
 class QMenu;
+class QScrollBar;
 class COpenGLDC;
 
 namespace velmora::qtwin {
@@ -58,6 +59,9 @@ class CQtWindowBackend : public win::WindowBackend {
   void FocusChanged(HWND hWnd) override;
   void CaptureChanged(HWND hWnd) override;
   void CursorChanged(HCURSOR hCursor) override;
+  void PeerScrollBarChanged(HWND hWnd, int nBar) override;
+  // The Qt bar showing a window's scroll bar (SB_HORZ or SB_VERT), null until the model shows it.
+  QScrollBar* ScrollBarPeer(HWND hWnd, int nBar) const;
   HDC BeginPaint(HWND hWnd) override;
   void EndPaint(HWND hWnd, HDC hdc) override;
   HDC GetDC(HWND hWnd) override;

@@ -1,5 +1,6 @@
 #include "platform/vurode/ViewState.h"
 
+#include "platform/afx/Wnd.h"
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/OpenGLDC.h"
 
@@ -64,6 +65,20 @@ CVurode::~CVurode() = default;
 void CVurode::SetViewRect(const CRect& rect) {
   m_viewRect = rect;
   m_viewRect.NormalizeRect();
+}
+
+void CVurode::UpdateViewRect() {
+  if (!m_pView || !m_pView->GetSafeHwnd()) return;
+  CRect client;
+  m_pView->GetClientRect(&client);
+  SetViewRect(client);
+}
+
+void CVurode::UpdateViewBox() {
+  if (!m_is3D) return;
+  COpenGLDC* dc = gGetOpenGLDC();
+  if (dc && m_viewRect.Width() > 0 && m_viewRect.Height() > 0)
+    dc->GetCamera().set_screen(m_viewRect.Width(), m_viewRect.Height());
 }
 
 BOOL CVurode::SetScale(double scale) {

@@ -47,6 +47,11 @@ class CVurode {
   // The view's area on the screen, in client pixels.
   CRect GetViewRect() const { return m_viewRect; }
   void SetViewRect(const CRect& rect);
+  // The view rectangle from the view window's client area (m_pView); kept without a window.
+  void UpdateViewRect();
+  // Fits the projection to the view rectangle: in 3D the drawing context's camera takes the
+  // rectangle's size (the 2D mapping follows the rectangle by itself).
+  void UpdateViewBox();
   // Pixels per world unit (2D view). Refuses values that are not finite and positive.
   double GetScale() const { return m_scale; }
   BOOL SetScale(double scale);

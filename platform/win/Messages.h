@@ -79,10 +79,17 @@ constexpr int SW_SHOW = 5;
 constexpr int SW_MINIMIZE = 6;
 constexpr int SW_RESTORE = 9;
 
+// WM_SIZE types.
+constexpr UINT SIZE_RESTORED = 0;
+constexpr UINT SIZE_MINIMIZED = 1;
+constexpr UINT SIZE_MAXIMIZED = 2;
+
 // Window styles the layer keeps.
 constexpr DWORD WS_CHILD = 0x40000000u;
 constexpr DWORD WS_VISIBLE = 0x10000000u;
 constexpr DWORD WS_DISABLED = 0x08000000u;
+constexpr DWORD WS_VSCROLL = 0x00200000u;
+constexpr DWORD WS_HSCROLL = 0x00100000u;
 constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000u;
 
 // Command notification codes carried in OnCmdMsg's nCode.

@@ -144,6 +144,8 @@ HWND velmora::win::CreateWindowRecord(WNDPROC proc, HWND hParent, DWORD style, c
   r.className = className ? className : L"";
   r.visible = (style & WS_VISIBLE) != 0;
   r.enabled = (style & WS_DISABLED) == 0;
+  r.bars[SB_HORZ].shown = (style & WS_HSCROLL) != 0;
+  r.bars[SB_VERT].shown = (style & WS_VSCROLL) != 0;
   r.showCommand = r.visible ? SW_SHOW : SW_HIDE;
   // A window born visible needs its first paint like one shown later.
   r.invalid = r.erase = r.visible;
@@ -531,6 +533,7 @@ int SetScrollInfo(HWND hWnd, int nBar, LPCSCROLLINFO lpsi, BOOL redraw) {
   if (lpsi->fMask & SIF_POS) b->pos = lpsi->nPos;
   b->pos = std::clamp(b->pos, b->min, b->max);
   b->trackPos = b->pos;
+  Backend().PeerScrollBarChanged(hWnd, nBar);
   if (redraw) InvalidateRect(hWnd, nullptr, FALSE);
   return b->pos;
 }
@@ -567,7 +570,10 @@ BOOL ShowScrollBar(HWND hWnd, int wBar, BOOL bShow) {
   if (!r) return FALSE;
   if (wBar != SB_HORZ && wBar != SB_VERT && wBar != SB_BOTH) return FALSE;
   for (int i = 0; i < 2; ++i)
-    if (wBar == SB_BOTH || wBar == i) r->bars[i].shown = bShow != FALSE;
+    if (wBar == SB_BOTH || wBar == i) {
+      r->bars[i].shown = bShow != FALSE;
+      Backend().PeerScrollBarChanged(hWnd, i);
+    }
   return TRUE;
 }
 

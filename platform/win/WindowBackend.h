@@ -54,6 +54,9 @@ class WindowBackend {
   virtual void FocusChanged(HWND hWnd) = 0;
   virtual void CaptureChanged(HWND hWnd) = 0;
   virtual void CursorChanged(HCURSOR hCursor) = 0;
+  // A scroll bar's range, page, position or visibility changed (the model holds the values:
+  // GetScrollInfo, IsScrollBarShown). Backends without bars ignore it.
+  virtual void PeerScrollBarChanged(HWND /*hWnd*/, int /*nBar*/) {}
 
   // Painting: a device-context handle for the window's paint, or null when the backend draws
   // nowhere. A non-null handle is the address of a CDC the backend owns until EndPaint.

@@ -127,7 +127,17 @@ void CDraftonView::OnDestroy() {
 
 void CDraftonView::OnSize(UINT type, int cx, int cy) {
   CGLView::OnSize(type, cx, cy);
-  if (!gGetDBase()) return;
+  CDBase* db = gGetDBase();
+  if (!db) return;  // no drawing, no work area: nothing to fit
+  if (vurode) {
+    if (vurode->IsView2D()) {
+      _tagBox2D box;
+      vurode->GetViewBox(box);
+      db->GetWorkArea().SetScrollInfo(this, box);
+    }
+    vurode->UpdateViewRect();
+    vurode->UpdateViewBox();
+  }
   if (COrdvale* h = Hub()) h->OnSize(type, cx, cy);
 }
 

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -177,6 +178,44 @@ TEST_F(QtWinTest, MouseWheelAndTypingArriveAsWindowMessages) {
   // MK_LBUTTON | MK_SHIFT; the click also gave the window the focus.
   EXPECT_EQ(view.input, (std::vector<std::string>{"down 12,34 flags 5", "wheel -120", "char a"}));
   EXPECT_EQ(::GetFocus(), view.GetSafeHwnd());
+}
+
+TEST_F(QtWinTest, ScrollBarsShowTheModelAndPostTheUsersRequests) {
+  const HWND h = view.GetSafeHwnd();
+  EXPECT_EQ(backend.ScrollBarPeer(h, SB_HORZ), nullptr);  // none until the model shows one
+  SCROLLINFO si{sizeof(SCROLLINFO), SIF_RANGE | SIF_POS, -20, 80, 0, 30, 0};
+  view.SetScrollInfo(SB_HORZ, &si, FALSE);
+  view.ShowScrollBar(SB_HORZ, TRUE);
+  QScrollBar* bar = backend.ScrollBarPeer(h, SB_HORZ);
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(backend.ScrollBarPeer(h, SB_VERT), nullptr);
+  EXPECT_FALSE(bar->isHidden());
+  EXPECT_EQ(bar->orientation(), Qt::Horizontal);
+  EXPECT_EQ(bar->minimum(), -20);
+  EXPECT_EQ(bar->maximum(), 80);
+  EXPECT_EQ(bar->value(), 30);
+  // Along the window's bottom edge.
+  QWidget* w = backend.Peer(h);
+  EXPECT_EQ(bar->geometry().bottom(), w->height() - 1);
+  EXPECT_EQ(bar->width(), w->width());
+
+  // The user's clicks become the window's requests; the window (which moves nothing here) keeps
+  // the bar where the model has it.
+  view.input.clear();
+  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+  bar->triggerAction(QAbstractSlider::SliderToMinimum);
+  Pump();
+  ASSERT_EQ(view.input.size(), 3u);
+  EXPECT_EQ(view.input[0].rfind("hscroll 1 ", 0), 0u);
+  EXPECT_EQ(view.input[1].rfind("hscroll 2 ", 0), 0u);
+  EXPECT_EQ(view.input[2].rfind("hscroll 6 ", 0), 0u);
+  EXPECT_EQ(bar->value(), 30);
+  // A position the model sets shows; hiding hides.
+  ::SetScrollPos(h, SB_HORZ, 55, TRUE);
+  EXPECT_EQ(bar->value(), 55);
+  view.ShowScrollBar(SB_HORZ, FALSE);
+  EXPECT_TRUE(bar->isHidden());
 }
 
 TEST_F(QtWinTest, CursorShowsOnTheWindows) {

@@ -20,6 +20,8 @@ ON_WM_TIMER()
 ON_WM_LBUTTONDOWN()
 ON_WM_MOUSEWHEEL()
 ON_WM_CHAR()
+ON_WM_HSCROLL()
+ON_WM_VSCROLL()
 END_MESSAGE_MAP()
 
 void CTestView::OnPaint() {
@@ -42,6 +44,14 @@ BOOL CTestView::OnMouseWheel(UINT, short delta, CPoint) {
 }
 
 void CTestView::OnChar(UINT ch, UINT, UINT) { input.push_back("char " + std::string(1, static_cast<char>(ch))); }
+
+void CTestView::OnHScroll(UINT code, UINT pos, CWnd*) {
+  input.push_back("hscroll " + std::to_string(code) + " " + std::to_string(pos));
+}
+
+void CTestView::OnVScroll(UINT code, UINT pos, CWnd*) {
+  input.push_back("vscroll " + std::to_string(code) + " " + std::to_string(pos));
+}
 
 namespace {
 int g_argc = 1;

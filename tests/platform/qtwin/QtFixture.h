@@ -54,6 +54,8 @@ class CTestView : public CWnd {
   void OnLButtonDown(UINT flags, CPoint p);
   BOOL OnMouseWheel(UINT flags, short delta, CPoint p);
   void OnChar(UINT ch, UINT repeat, UINT flags);
+  void OnHScroll(UINT code, UINT pos, CWnd* bar);
+  void OnVScroll(UINT code, UINT pos, CWnd* bar);
   DECLARE_MESSAGE_MAP()
 };
 
