@@ -110,6 +110,8 @@ int CDraftonView::OnCreate(LPCREATESTRUCT lpcs) {
   vurode = gGetVurode();
   if (!vurode) return -1;
   // Draw through OpenGL where the window got a GL peer; everywhere else the 2D path stays.
+  // The 3D view clears to the 2D view's paper, so black (colour 0) entities show in both.
+  if (COpenGLDC* gl = gGetOpenGLDC()) gl->SetBkColor(RGB(255, 255, 255));
   if (Surface().attach && gGetOpenGLDC()) drawGL = Surface().attach(m_hWnd, gGetOpenGLDC());
   vurode->m_pView = this;
   hub = gGetOrdvale();

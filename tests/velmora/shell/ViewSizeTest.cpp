@@ -100,6 +100,9 @@ TEST_F(ShellTest, ResizingWithoutADrawingOrIn3DLeavesTheScrollBarsAlone) {
   EXPECT_EQ(Bar(view, SB_HORZ).nMax, 7);
   EXPECT_EQ(Bar(view, SB_HORZ).nPos, 3);
 
+  // 3D: the view clears to white paper as the 2D view does, so black entities show.
+  ASSERT_NE(gGetOpenGLDC(), nullptr);
+  EXPECT_EQ(gGetOpenGLDC()->GetBkColor(), RGB(255, 255, 255));
   // 3D: the camera takes the new size, the bars stay, the hub hears of it.
   vs->SetView3D();
   view->MoveWindow(0, 0, 500, 250, FALSE);
