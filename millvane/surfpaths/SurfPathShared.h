@@ -11,6 +11,7 @@ class CMillCenter;
 class CProtectNet;
 class CPathGroup;
 class CSmartLoop;
+class CSmartCurve;
 class CSmartSect;
 struct QNC_CornerType;
 
@@ -27,6 +28,15 @@ void SampleSectAfterStart(const CSmartSect* s, double tol, PtCurve& out);
 // and raised onto it, with samples along every segment; appended to target. The number of
 // combines added.
 int SrfProjectLoopsOnModel(CMillCenter* model, const CSmartLoop* loops, CPathGroup& target);
+
+// The points and their chord midpoints fitted into lines and arcs within tol (long chords
+// against the arc tangent at least cosMin); null for fewer than two points.
+CSmartCurve* SrfFitCurve(const PtCurve& pts, double tol, double cosMin);
+
+// Every combine of source as one point row (lines their ends, arcs chords within 0.01,
+// polylines their points), dropped under the model and raised onto it with samples along every
+// segment; one new combine per source combine appended to target. The number added.
+int SrfProjectGroupOnModel(CMillCenter* model, const CPathGroup& source, CPathGroup& target);
 
 // Each curve of the set becomes a smart curve of lines and arcs (its points and chord midpoints
 // fitted within tol, long chords against the arc tangent at least cosMin); the curves are chained

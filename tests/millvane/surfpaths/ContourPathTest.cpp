@@ -1,0 +1,374 @@
+// Z-level passes over the tool-centre model, checked against closed forms of the waterline
+// (sphere and box), the brute-force drop-cutter of the oracle kit (every contour point stands
+// at its layer's height, no sample of a pass or link under the surface), and hostile settings.
+#include "millvane/surfpaths/CreSrfContourPath.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <map>
+#include <memory>
+#include <numbers>
+
+#include "db/DbPathGroup.h"
+#include "geometry/shapes3d/GeCombCurve3d.h"
+#include "geometry/shapes3d/GeLine3d.h"
+#include "geometry/shapes3d/GePolyline3d.h"
+#include "millvane/loops/SmartLoop.h"
+#include "millvane/paths/MillCenter.h"
+#include "platform/gorsey/ParamSrf.h"
+#include "platform/panlet/Progress.h"
+#include "support/MeshOracle.h"
+
+namespace {
+
+using MeshList = CTypedPtrList<CObList, CGeMesh*>;
+using Path = std::vector<oracle::P3>;
+
+struct Model {
+  std::vector<std::unique_ptr<CGeMesh>> mesh;
+  MeshList list;
+  std::unique_ptr<CMillCenter> centre;
+  std::vector<const CGeMesh*> meshes() const {
+    std::vector<const CGeMesh*> v;
+    for (const auto& m : mesh) v.push_back(m.get());
+    return v;
+  }
+};
+
+std::unique_ptr<Model> Build(std::vector<std::unique_ptr<CGeMesh>> meshes, CTool* tool) {
+  auto m = std::make_unique<Model>();
+  m->mesh = std::move(meshes);
+  for (auto& x : m->mesh) m->list.AddTail(x.get());
+  m->centre.reset(CreateMillCentre(&m->list, tool, 0.0, 0, 0.1));
+  return m;
+}
+
+std::unique_ptr<Model> Build(std::unique_ptr<CGeMesh> mesh, CTool* tool) {
+  std::vector<std::unique_ptr<CGeMesh>> v;
+  v.push_back(std::move(mesh));
+  return Build(std::move(v), tool);
+}
+
+std::vector<Path> Paths(const CDbPathGroup* db) {
+  std::vector<Path> out;
+  for (POSITION pos = db->m_UnitList.GetHeadPosition(); pos;) {
+    const CDbPathUnit* u = db->m_UnitList.GetNext(pos);
+    Path p;
+    for (POSITION cp = u->m_pCurve->m_CurveList.GetHeadPosition(); cp;) {
+      CGeCurve3d* c = u->m_pCurve->m_CurveList.GetNext(cp);
+      if (auto* pl = dynamic_cast<CGePolyline3d*>(c)) {
+        for (int i = 0; i < pl->m_nCount; ++i) p.push_back({pl->m_pVertex[i][0], pl->m_pVertex[i][1], pl->m_pVertex[i][2]});
+      } else if (auto* ln = dynamic_cast<CGeLine3d*>(c)) {
+        p.push_back({ln->m_ptStart[0], ln->m_ptStart[1], ln->m_ptStart[2]});
+        p.push_back({ln->m_ptEnd[0], ln->m_ptEnd[1], ln->m_ptEnd[2]});
+      } else {
+        ADD_FAILURE() << "unexpected curve type " << c->GetType();
+      }
+    }
+    out.push_back(std::move(p));
+  }
+  return out;
+}
+
+CParamSrfFinish Finish(double top, double depth, double step, uint32_t options = 0) {
+  CParamSrfFinish f;
+  f.m_dTopHeight = top;
+  f.m_dCutDepth = depth;
+  SrfContourBlock& b = f.Contour();
+  b = SrfContourBlock{};
+  b.options = options;
+  b.stepDown = step;
+  b.climb = 1;
+  b.linkType = 1;
+  b.linkParam = 1.0;
+  return f;
+}
+
+// The contours of one level from a generator whose net was laid out by a run over the model.
+std::vector<PtCurve> Level(CCreSrfContourPath& gen, double z) {
+  CIntCurveSet set;
+  set.level = z;
+  gen.GenOneLayerLoop(&set, 0.01);
+  std::vector<PtCurve> out;
+  for (const IntCurve* c = set.head; c; c = c->next) out.push_back(c->pts);
+  return out;
+}
+
+double Area(const PtCurve& c) {
+  double s = 0;
+  for (size_t i = 0; i + 1 < c.size(); ++i) s += c[i][0] * c[i + 1][1] - c[i + 1][0] * c[i][1];
+  return 0.5 * s;
+}
+
+class ContourPathTest : public ::testing::Test {
+ protected:
+  void SetUp() override { gResetProgress(); }
+  void TearDown() override { gResetProgress(); }
+};
+
+TEST_F(ContourPathTest, WaterlineOverSphereMatchesTheClosedForm) {
+  struct Case {
+    const char* name;
+    std::unique_ptr<CTool> tool;
+    double S;
+    std::function<double(double)> radius;  // contour radius at tip level z
+  };
+  const double S = 10.0;
+  Case cases[2];
+  cases[0] = {"ball", std::make_unique<CTBall>(2.0), S,
+              [S](double z) { return std::sqrt((S + 1) * (S + 1) - (z + 1) * (z + 1)); }};
+  cases[1] = {"flat", std::make_unique<CTCylindrical>(2.0), S,
+              [S](double z) { return 1.0 + std::sqrt(S * S - z * z); }};
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto m = Build(oracle::Hemisphere(S, 96, 32), c.tool.get());
+    ASSERT_TRUE(m->centre);
+    CCreSrfContourPath gen;
+    CParamSrfFinish f = Finish(12.0, 12.0, 3.0);
+    std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+    ASSERT_TRUE(db);
+    for (double z : {0.5, 2.0, 4.0, 6.0, 8.0, 9.0}) {
+      SCOPED_TRACE(z);
+      const std::vector<PtCurve> cs = Level(gen, z);
+      ASSERT_EQ(cs.size(), 1u);
+      const PtCurve& k = cs[0];
+      ASSERT_GE(k.size(), 8u);
+      EXPECT_NEAR(k.front()[0], k.back()[0], 1e-9);
+      EXPECT_NEAR(k.front()[1], k.back()[1], 1e-9);
+      const double want = c.radius(z);
+      double worst = 0;
+      for (const Pt2& p : k) worst = std::max(worst, std::fabs(std::hypot(p[0], p[1]) - want));
+      EXPECT_LT(worst, 0.05) << "radius " << want;
+    }
+  }
+}
+
+TEST_F(ContourPathTest, BoxOutlineWithFlatCutterHasTheRoundedRectangleArea) {
+  CTCylindrical flat(2.0);
+  const double a = 4, b = 3, R = 1;
+  auto m = Build(oracle::Box(a, b, 5), &flat);
+  ASSERT_TRUE(m->centre);
+  CCreSrfContourPath gen;
+  CParamSrfFinish f = Finish(6.0, 6.0, 2.0);
+  std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+  ASSERT_TRUE(db);
+  const double want = 4 * a * b + 4 * (a + b) * R + std::numbers::pi * R * R;
+  for (double z : {0.5, 2.5, 4.5}) {
+    SCOPED_TRACE(z);
+    const std::vector<PtCurve> cs = Level(gen, z);
+    ASSERT_EQ(cs.size(), 1u);
+    EXPECT_NEAR(std::fabs(Area(cs[0])), want, 0.01 * want);
+    // Every point on the outline: within R of the box, not inside it.
+    for (const Pt2& p : cs[0]) {
+      const double dx = std::max(std::fabs(p[0]) - a, 0.0), dy = std::max(std::fabs(p[1]) - b, 0.0);
+      EXPECT_NEAR(std::hypot(dx, dy), R, 0.03) << p[0] << ", " << p[1];
+    }
+  }
+}
+
+// Over a smooth terrain every contour point stands where the cutter's drop height is its
+// layer's z (left out where the drop surface is steep, so that a hair sideways is a big step).
+TEST_F(ContourPathTest, ContourPointsLieAtTheirLayerHeight) {
+  CTBull bull(3.0, 0.5);
+  auto m = Build(oracle::WavyGrid(24.0, 40), &bull);
+  ASSERT_TRUE(m->centre);
+  CCreSrfContourPath gen;
+  CParamSrfFinish f = Finish(3.0, 4.0, 0.5);
+  std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+  ASSERT_TRUE(db);
+  size_t checked = 0;
+  for (double z : {-1.5, -0.5, 0.3, 1.2}) {
+    const std::vector<PtCurve> cs = Level(gen, z);
+    EXPECT_FALSE(cs.empty()) << z;
+    for (const PtCurve& c : cs)
+      for (const Pt2& p : c) {
+        if (std::fabs(p[0]) > 10 || std::fabs(p[1]) > 10) continue;
+        const double e = 0.02;
+        const auto h = [&](double x, double y) { return oracle::DropHeight(m->meshes(), &bull, x, y); };
+        const double g = std::hypot(h(p[0] + e, p[1]) - h(p[0] - e, p[1]), h(p[0], p[1] + e) - h(p[0], p[1] - e)) / (2 * e);
+        if (g > 2) continue;
+        EXPECT_NEAR(h(p[0], p[1]), z, 0.05 + 0.02 * g) << p[0] << ", " << p[1];
+        ++checked;
+      }
+  }
+  EXPECT_GT(checked, 100u);
+}
+
+// Two hemispheres: apart while the offset circles are apart, one outline once they overlap;
+// placed diagonally, the first contact of their regions on the net is a diagonal node pair.
+TEST_F(ContourPathTest, TwoBumpsSplitAndJoinAsTheClosedFormSays) {
+  struct Case {
+    const char* name;
+    double cx, cy;  // second centre; the first is its mirror
+  } cases[] = {{"side by side", 6.5, 0}, {"diagonal", 4.6, 4.6}};
+  const double S = 5, r = 1;
+  CTBall ball(2 * r);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::unique_ptr<CGeMesh>> meshes;
+    meshes.push_back(oracle::SphereMesh(S, c.cx, c.cy, 0, 96, 24, true));
+    meshes.push_back(oracle::SphereMesh(S, -c.cx, -c.cy, 0, 96, 24, true));
+    auto m = Build(std::move(meshes), &ball);
+    ASSERT_TRUE(m->centre);
+    CCreSrfContourPath gen;
+    CParamSrfFinish f = Finish(7.0, 7.0, 2.0);
+    std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+    ASSERT_TRUE(db);
+    const double half = std::hypot(c.cx, c.cy);
+    for (double z = 0.2; z < S - 0.2; z += 0.1) {
+      const double rho = std::sqrt((S + r) * (S + r) - (z + r) * (z + r));
+      // Too close to the touching level for the net's cell to tell.
+      if (std::fabs(rho - half) < 0.15) continue;
+      const std::vector<PtCurve> cs = Level(gen, z);
+      ASSERT_EQ(cs.size(), rho > half ? 1u : 2u) << "z " << z << " radius " << rho;
+      for (const PtCurve& k : cs) {
+        ASSERT_GE(k.size(), 4u);
+        // Each point on one of the two circles (or inside the other where they overlap).
+        for (const Pt2& p : k) {
+          const double d1 = std::hypot(p[0] - c.cx, p[1] - c.cy), d2 = std::hypot(p[0] + c.cx, p[1] + c.cy);
+          const double err = std::min(std::fabs(d1 - rho) + std::max(0.0, rho - d2),
+                                      std::fabs(d2 - rho) + std::max(0.0, rho - d1));
+          EXPECT_LT(err, 0.06) << p[0] << ", " << p[1] << " at z " << z;
+        }
+      }
+    }
+  }
+}
+
+TEST_F(ContourPathTest, PassesDescendLayerByLayerWithoutGouging) {
+  CTBall ball(2.0);
+  const double S = 8;
+  auto m = Build(oracle::Hemisphere(S, 64, 16), &ball);
+  ASSERT_TRUE(m->centre);
+  CCreSrfContourPath gen;
+  CParamSrfFinish f = Finish(8.0, 8.0, 1.0);
+  std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+  ASSERT_TRUE(db);
+  // Levels 0 .. 7: every one gives one contour, all linked into one descending column.
+  const std::vector<Path> paths = Paths(db.get());
+  ASSERT_EQ(paths.size(), 1u);
+  std::map<long, size_t> atLevel;
+  for (const oracle::P3& q : paths[0]) {
+    const double lv = std::round(q.z);
+    if (std::fabs(q.z - lv) < 1e-9) ++atLevel[static_cast<long>(lv)];
+  }
+  EXPECT_EQ(atLevel.size(), 8u);
+  EXPECT_NEAR(paths[0].front().z, 7.0, 1e-9);  // from the top down
+  EXPECT_NEAR(paths[0].back().z, 0.0, 1e-9);
+  const oracle::GougeReport g = oracle::CheckGouge(paths[0], m->meshes(), &ball, 0.05);
+  EXPECT_LT(g.worstBelow, 0.03) << g.at.x << ", " << g.at.y << ", " << g.at.z;
+  // The same call again gives the same passes: the model keeps no trace of the first.
+  CCreSrfContourPath again;
+  std::unique_ptr<CDbPathGroup> db2(again.CreateContourPath(m->centre.get(), nullptr, f));
+  ASSERT_TRUE(db2);
+  const std::vector<Path> p2 = Paths(db2.get());
+  ASSERT_EQ(p2.size(), 1u);
+  ASSERT_EQ(p2[0].size(), paths[0].size());
+  for (size_t i = 0; i < p2[0].size(); ++i) EXPECT_NEAR(p2[0][i].z, paths[0][i].z, 1e-12);
+}
+
+TEST_F(ContourPathTest, CutShallowerThanTheStepGivesOneLayerAtTheBottom) {
+  CTBall ball(2.0);
+  auto m = Build(oracle::Hemisphere(8, 48, 12), &ball);
+  ASSERT_TRUE(m->centre);
+  CCreSrfContourPath gen;
+  CParamSrfFinish f = Finish(6.0, 1.5, 2.0);
+  std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+  ASSERT_TRUE(db);
+  const std::vector<Path> paths = Paths(db.get());
+  ASSERT_EQ(paths.size(), 1u);
+  for (const oracle::P3& q : paths[0]) EXPECT_NEAR(q.z, 4.5, 1e-9);
+}
+
+TEST_F(ContourPathTest, CancelFreesEverything) {
+  CTBall ball(2.0);
+  auto m = Build(oracle::Hemisphere(8, 48, 12), &ball);
+  ASSERT_TRUE(m->centre);
+  for (int polls : {0, 1, 3, 8}) {
+    gResetProgress();
+    gSetProgressCancelAfter(polls);
+    CCreSrfContourPath gen;
+    CParamSrfFinish f = Finish(8.0, 8.0, 1.0);
+    std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+    EXPECT_EQ(db, nullptr) << polls;
+    EXPECT_TRUE(gen.layers.empty()) << polls;
+  }
+}
+
+TEST_F(ContourPathTest, HostileSettingsGiveNull) {
+  CTBall ball(2.0);
+  auto m = Build(oracle::Hemisphere(8, 48, 12), &ball);
+  ASSERT_TRUE(m->centre);
+  struct Case {
+    const char* name;
+    double top, depth, step, cell;
+    uint32_t options;
+  } cases[] = {
+      {"step 0", 8, 8, 0, 0, 0},
+      {"negative step", 8, 8, -1, 0, 0},
+      {"NaN step", 8, 8, std::nan(""), 0, 0},
+      {"NaN top", std::nan(""), 8, 1, 0, 0},
+      {"infinite depth", 8, INFINITY, 1, 0, 0},
+      {"levels beyond any memory", 8, 8, 1e-9, 0, 0},
+      {"negative depth", 8, -3, 1, 0, 0},
+  };
+  for (const Case& c : cases) {
+    CCreSrfContourPath gen;
+    CParamSrfFinish f = Finish(c.top, c.depth, c.step, c.options);
+    f.Contour().userCell = c.cell;
+    EXPECT_EQ(gen.CreateContourPath(m->centre.get(), nullptr, f), nullptr) << c.name;
+  }
+  CCreSrfContourPath gen;
+  CParamSrfFinish f = Finish(8, 8, 1);
+  EXPECT_EQ(gen.CreateContourPath(nullptr, nullptr, f), nullptr);
+  CTool* own = m->centre->tool;
+  m->centre->tool = nullptr;
+  EXPECT_EQ(gen.CreateContourPath(m->centre.get(), nullptr, f), nullptr);
+  m->centre->tool = own;
+  // A net of 0.02 cells over a 300 x 300 model is refused before it is allocated.
+  CTBall small(2.0);
+  auto big = Build(oracle::Plane(300, 0, 2), &small);
+  ASSERT_TRUE(big->centre);
+  CParamSrfFinish fine = Finish(1, 2, 1, 0x40);
+  fine.Contour().userCell = 0.02;
+  EXPECT_EQ(gen.CreateContourPath(big->centre.get(), nullptr, fine), nullptr);
+}
+
+TEST_F(ContourPathTest, SurfaceBoundaryIsTheOutlineOffsetByTheRadius) {
+  CTBall ball(2.0);
+  const double S = 8, r = 1;
+  auto m = Build(oracle::Hemisphere(S, 64, 16), &ball);
+  ASSERT_TRUE(m->centre);
+  CCreSrfContourPath gen;
+  CSmartLoop* loops = gen.GenSurfBound(m->centre.get(), {4, 170.0, 5.0});
+  ASSERT_NE(loops, nullptr);
+  EXPECT_EQ(loops->next, nullptr);
+  // The tool centre reaches r beyond the rim; the boundary lies r further out.
+  for (const CSmartSect* s = loops->curve->head; s; s = s->next) {
+    double p[2];
+    s->StartPoint(p);
+    EXPECT_NEAR(std::hypot(p[0], p[1]), S + 2 * r, 0.1);
+  }
+  acDeleteLoopList(loops);
+}
+
+}  // namespace
+TEST(ContourDebug, BoxCorner) {
+  CTCylindrical flat(2.0);
+  auto m = Build(oracle::Box(4, 3, 5), &flat);
+  CCreSrfContourPath gen;
+  CParamSrfFinish f = Finish(6.0, 6.0, 2.0);
+  std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+  printf("cell %g\n", gen.net.cell);
+  for (double t = 0; t <= 1.0001; t += 0.125) {
+    double x = 4 + std::cos(-t * 1.5708) * 0.9, y = -3 + std::sin(-t * 1.5708) * 0.9;
+    printf("%g %g net %g drop %g\n", x, y, gen.net.HeightAt(x, y), oracle::DropHeight(m->meshes(), &flat, x, y));
+  }
+  CIntLineSet set(2.5);
+  m->centre->GenSameZLineSet(gen.net, set);
+  for (const IntLineSeg* s = set.head; s; s = s->next) printf("seg %g %g - %g %g\n", s->s[0], s->s[1], s->e[0], s->e[1]);
+  printf("strips %zu faces %zu\n", m->centre->strips.size(), m->centre->faces.size());
+  for (const PtCurve& c : Level(gen, 2.5)) for (const Pt2& p : c) printf("  %g %g\n", p[0], p[1]);
+}
