@@ -512,6 +512,15 @@ CSmartLoop* CCreSrfContourPath::GenSurfBound(CMillCenter* mdl, const QNC_CornerT
   layers[0]->Clear();
   layers[0]->level = low - r - 2;
   GenOneLayerLoop(layers[0].get(), 0.02);
+  // Below the model the section holds at most the ends of the edge tubes; where it gives no
+  // outline the net's own border stands for it (inside the silhouette by less than a cell).
+  if (layers[0]->count == 0)
+    for (PtCurve& c : layer::LevelBorderPolygons(net, layers[0]->level)) {
+      auto* ic = new IntCurve;
+      ic->pts = std::move(c);
+      ic->value = layers[0]->level;
+      layers[0]->AddCurve(ic);
+    }
   if (layers[0]->count == 0) return nullptr;
   CSmartLoop* loops = SrfCurvesToLoops(*layers[0], 0.02, kCos10);
   layers[0]->Clear();
@@ -519,8 +528,7 @@ CSmartLoop* CCreSrfContourPath::GenSurfBound(CMillCenter* mdl, const QNC_CornerT
   LoopChain tree;
   tree.head = CSmartLoop::BuildContour(loops);
   if (!tree.head) return nullptr;
-  // Offsets move sections to their left: outward round an outer loop is the negative side.
-  return SrfRetriedOffset(tree.head, -r, -r, corner);
+  return SrfRetriedOffset(tree.head, r, r, corner, 2);
 }
 
 int CCreSrfContourPath::CreateFlatSurfPath(CMillCenter* mdl, CParamSrfFinish& finish, CPathGroup& group) {

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
-#include <cstdio>
-#include <cstdlib>
 
 #include "millvane/surfpaths/IntLineSet.h"
 #include "millvane/surfpaths/ProtectNet.h"
@@ -65,7 +63,7 @@ struct Frame {
   Pt2 ToWorld(const Pt2& p) const { return {ox + p[0] * ux - p[1] * uy, oy + p[0] * uy + p[1] * ux}; }
 };
 
-Frame RecordFrame(const CProtectNet& net, const CellRecord& c) {
+Frame RecordFrame(const CProtectNet& net, const CellRecord& c, bool flip) {
   const int dr = c.row1 - c.row0, dc = c.col1 - c.col0;
   double vx = 0, vy = 0;
   if (c.dir >= 4) {
@@ -78,6 +76,7 @@ Frame RecordFrame(const CProtectNet& net, const CellRecord& c) {
   const double l = std::hypot(vx, vy);
   if (l > 0) vx /= l, vy /= l;
   else vy = 1;
+  if (flip) vx = -vx, vy = -vy;
   return {X(net, c.col0), Y(net, c.row0), vy, -vx};
 }
 
@@ -126,7 +125,7 @@ size_t NearestTo(const PtCurve& a, const PtCurve& b, double& gap) {
 
 // The envelope of a record's segments in its frame as a world polyline.
 PtCurve RecordContour(const CProtectNet& net, const RecordSegs& r) {
-  const Frame f = RecordFrame(net, r.cell);
+  const Frame f = RecordFrame(net, r.cell, r.flip);
   std::vector<SectSeg> segs = LocalSegs(f, r.segs);
   SplitCrossingSegments(segs);
   CSectionProfile prof;
@@ -134,9 +133,9 @@ PtCurve RecordContour(const CProtectNet& net, const RecordSegs& r) {
   auto& n = prof.nodes;
   if (r.cell.kind == 2) {
     const Pt2 c1 = f.ToLocal(X(net, r.cell.col1), Y(net, r.cell.row1));
-    const double L = std::fabs(c1[0]);
-    while (n.size() >= 2 && n[0].u < -0.02 && n[1].u < 0.02) n.erase(n.begin());
-    while (n.size() >= 2 && n.back().u > L + 0.02 && n[n.size() - 2].u > L - 0.02) n.pop_back();
+    const double lo = std::min(0.0, c1[0]), hi = std::max(0.0, c1[0]);
+    while (n.size() >= 2 && n[0].u < lo - 0.02 && n[1].u < lo + 0.02) n.erase(n.begin());
+    while (n.size() >= 2 && n.back().u > hi + 0.02 && n[n.size() - 2].u > hi - 0.02) n.pop_back();
   }
   PtCurve local, out;
   if (!prof.ToPolyline(local)) return out;
@@ -170,7 +169,7 @@ void ChooseJunction(const CProtectNet& net, std::vector<RecordSegs>& recs, size_
     prof.ToCurves(-net.cell, 0.01, 0.05, cs);
     return cs;
   };
-  const Frame fa = RecordFrame(net, A.cell), fb = RecordFrame(net, B.cell);
+  const Frame fa = RecordFrame(net, A.cell, A.flip), fb = RecordFrame(net, B.cell, B.flip);
   const std::vector<PtCurve> ca = curves(A, fa), cb = curves(B, fb);
   if (ca.empty() || cb.empty()) return;
   size_t ba = 0, bb = 0;
@@ -187,6 +186,19 @@ void ChooseJunction(const CProtectNet& net, std::vector<RecordSegs>& recs, size_
 }
 
 }  // namespace
+
+void MarkSaddleRecords(const std::vector<Saddle>& saddles, std::vector<RecordSegs>& recs) {
+  static constexpr uint8_t kOpposite[8] = {1, 0, 3, 2, 7, 6, 5, 4};
+  for (RecordSegs& r : recs) {
+    bool at = false;
+    for (const Saddle& s : saddles)
+      for (int k = 0; k < 2 && !at; ++k)
+        at = (r.cell.row0 == s.row[k] && r.cell.col0 == s.col[k]) || (r.cell.row1 == s.row[k] && r.cell.col1 == s.col[k]);
+    if (!at) continue;
+    r.flip = true;
+    if (r.cell.dir < 8) r.cell.dir = kOpposite[r.cell.dir];
+  }
+}
 
 void AssignSections(const CProtectNet& net, const CIntLineSet& sections, std::vector<RecordSegs>& recs) {
   if (recs.empty() || net.rows <= 0 || net.cols <= 0 || !(net.cell > 0)) return;
@@ -306,7 +318,6 @@ PtCurve ChainContour(const CProtectNet& net, std::vector<RecordSegs>& recs, doub
   }
   const size_t m = polys.size();
   if (m == 0) return out;
-  if (getenv("LCDBG")) { for (size_t k = 0; k < merged.size() && k < polys.size(); ++k) { printf("rec %zu dir %d kind %d (%d,%d)-(%d,%d) segs %zu:", k, merged[k].cell.dir, merged[k].cell.kind, merged[k].cell.row0, merged[k].cell.col0, merged[k].cell.row1, merged[k].cell.col1, merged[k].segs.size()); for (auto& p : polys[k]) printf(" (%g %g)", p[0], p[1]); printf("\n"); } }
 
   // Joints: the first piece leads into the last, then each piece into the one before it.
   std::vector<char> dropped(m, 0);
@@ -338,7 +349,6 @@ PtCurve ChainContour(const CProtectNet& net, std::vector<RecordSegs>& recs, doub
     for (const Pt2& p : polys[k])
       if (out.empty() || Dist(out.back(), p) >= 0.01) out.push_back(p);
   }
-  if (getenv("LCDBG")) { for (size_t k = 0; k < m; ++k) { printf("poly %zu drop %d:", k, dropped[k]); for (auto& p : polys[k]) printf(" (%g %g)", p[0], p[1]); printf("\n"); } printf("joined:"); for (auto& p : out) printf(" (%g %g)", p[0], p[1]); printf("\n"); }
   if (out.size() < 3) return {};
   SimplifyCurve(out, tol, true);
   CloseCurve(out);
@@ -383,14 +393,31 @@ void RemoveSmallDefects(PtCurve& c) {
 std::vector<PtCurve> LevelContours(CProtectNet& net, const CIntLineSet& sections, double z, double tol,
                                    bool exclude) {
   std::vector<PtCurve> out;
-  std::vector<BorderChain> chains = LayerBorders(net, z, exclude);
+  std::vector<Saddle> saddles;
+  std::vector<BorderChain> chains = LayerBorders(net, z, exclude, &saddles);
   for (const BorderChain& ch : chains) {
     if (ch.nodes.size() < 2) continue;
     std::vector<RecordSegs> recs;
-    for (const CellRecord& c : CellRecords(ch)) recs.push_back({c, {}});
+    for (const CellRecord& c : CellRecords(ch)) recs.push_back({c, {}, false});
+    MarkSaddleRecords(saddles, recs);
     AssignSections(net, sections, recs);
     PtCurve c = ChainContour(net, recs, tol);
     if (c.size() >= 3) out.push_back(std::move(c));
+  }
+  return out;
+}
+
+std::vector<PtCurve> LevelBorderPolygons(CProtectNet& net, double z) {
+  std::vector<PtCurve> out;
+  for (const BorderChain& ch : LayerBorders(net, z, false)) {
+    if (ch.nodes.size() < 3) continue;
+    PtCurve c;
+    for (const BorderNode& n : ch.nodes) {
+      const Pt2 p{X(net, n.col), Y(net, n.row)};
+      if (c.empty() || c.back() != p) c.push_back(p);
+    }
+    CloseCurve(c);
+    if (c.size() >= 4) out.push_back(std::move(c));
   }
   return out;
 }

@@ -18,7 +18,13 @@ namespace layer {
 struct RecordSegs {
   CellRecord cell;
   std::vector<std::array<double, 4>> segs;
+  // A record at a bridged diagonal contact faces the other region: it is turned round, so that
+  // its envelope keeps the section nearest its own region.
+  bool flip = false;
 };
+
+// Turns round every record with a corner on a node filled to bridge a diagonal contact.
+void MarkSaddleRecords(const std::vector<Saddle>& saddles, std::vector<RecordSegs>& recs);
 
 // Hands the segments of the set to the records they fall into: corner records first, then the
 // axis steps; a segment across a record's box is cut there and its outer parts stay for other
@@ -39,5 +45,9 @@ void RemoveSmallDefects(PtCurve& c);
 // largest region first.
 std::vector<PtCurve> LevelContours(CProtectNet& net, const CIntLineSet& sections, double z, double tol,
                                    bool exclude);
+
+// The border chains of the level as closed polygons through their nodes: the covered regions'
+// outlines to within one cell, where no section is there to refine them.
+std::vector<PtCurve> LevelBorderPolygons(CProtectNet& net, double z);
 
 }  // namespace layer

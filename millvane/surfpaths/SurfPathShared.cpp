@@ -15,14 +15,14 @@
 #include "millvane/surfpaths/ProtectNet.h"
 
 CSmartLoop* SrfRetriedOffset(const CSmartLoop* chain, double a, double b,
-                             const QNC_CornerType& corner) {
+                             const QNC_CornerType& corner, int mode) {
   static const double kNudge[] = {0, 0.01, -0.01, 0.02, -0.02, 0.03, -0.03};
   CSmartLoop* out = nullptr;
   for (const CSmartLoop* l = chain; l; l = l->next) {
     // The offset reads the loop and its islands only, never the chain links.
     auto* one = const_cast<CSmartLoop*>(l);
     for (double v : kNudge) {
-      CSmartLoop* r = one->OffsetContour(0, a + v, b + v, corner);
+      CSmartLoop* r = one->OffsetContour(mode, a + v, b + v, corner);
       if (r) {
         out = acJoinLoopLists(out, r);
         break;

@@ -17,9 +17,10 @@ struct QNC_CornerType;
 
 // Offsets every loop of the chain by (a, b), retrying with the distances nudged by 0.01, -0.01,
 // 0.02, ... 0.03 until a result comes back; loops without any result are dropped. The input
-// chain is left as it was; the result is a new chain (null when nothing came back).
+// chain is left as it was; the result is a new chain (null when nothing came back). Mode 0
+// offsets inward (islands grown), mode 2 outward (islands shrunk).
 CSmartLoop* SrfRetriedOffset(const CSmartLoop* chain, double a, double b,
-                             const QNC_CornerType& corner);
+                             const QNC_CornerType& corner, int mode = 0);
 
 // Appends the section's points after its start (lines: the end; arcs: chords within tol).
 void SampleSectAfterStart(const CSmartSect* s, double tol, PtCurve& out);

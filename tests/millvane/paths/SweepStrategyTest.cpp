@@ -306,7 +306,9 @@ TEST(SweepProject, DiscreteCurveKeepsOwnHeightAndStep) {
     EXPECT_EQ(p->z, -7.0);
     EXPECT_NEAR(p->y, 0.0, 1e-12);
     EXPECT_NEAR(p->w, 3 + 0.2 * p->x, 1e-9);  // the line's own height at that x
-    if (prev) EXPECT_LE(std::hypot(p->x - prev->x, p->y - prev->y), 0.75 + 1e-9);
+    if (prev) {
+      EXPECT_LE(std::hypot(p->x - prev->x, p->y - prev->y), 0.75 + 1e-9);
+    }
     prev = p;
   }
   EXPECT_NEAR(pl->GetHead()->x, 0.0, 1e-12);
