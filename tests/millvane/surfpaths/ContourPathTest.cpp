@@ -17,6 +17,8 @@
 #include "geometry/shapes3d/GePolyline3d.h"
 #include "millvane/loops/SmartLoop.h"
 #include "millvane/paths/MillCenter.h"
+#include "millvane/paths/PathCombine.h"
+#include "millvane/paths/PathGroup.h"
 #include "millvane/surfpaths/LayerContour.h"
 #include "platform/gorsey/ParamSrf.h"
 #include "platform/panlet/Progress.h"
@@ -38,18 +40,18 @@ struct Model {
   }
 };
 
-std::unique_ptr<Model> Build(std::vector<std::unique_ptr<CGeMesh>> meshes, CTool* tool) {
+std::unique_ptr<Model> Build(std::vector<std::unique_ptr<CGeMesh>> meshes, CTool* tool, int flag = 0) {
   auto m = std::make_unique<Model>();
   m->mesh = std::move(meshes);
   for (auto& x : m->mesh) m->list.AddTail(x.get());
-  m->centre.reset(CreateMillCentre(&m->list, tool, 0.0, 0, 0.1));
+  m->centre.reset(CreateMillCentre(&m->list, tool, 0.0, flag, 0.1));
   return m;
 }
 
-std::unique_ptr<Model> Build(std::unique_ptr<CGeMesh> mesh, CTool* tool) {
+std::unique_ptr<Model> Build(std::unique_ptr<CGeMesh> mesh, CTool* tool, int flag = 0) {
   std::vector<std::unique_ptr<CGeMesh>> v;
   v.push_back(std::move(mesh));
-  return Build(std::move(v), tool);
+  return Build(std::move(v), tool, flag);
 }
 
 std::vector<Path> Paths(const CDbPathGroup* db) {
@@ -433,6 +435,84 @@ TEST_F(ContourPathTest, SurfaceBoundaryIsTheOutlineOffsetByTheRadius) {
   }
   EXPECT_GT(n, 8);
   acDeleteLoopList(loops);
+}
+
+CParamSrfFinish FlatFinish(int strategy, double step) {
+  CParamSrfFinish f;
+  f.m_dTopHeight = 10;
+  f.m_dCutDepth = 20;
+  SrfFlatBlock& b = f.Flat();
+  b = SrfFlatBlock{};
+  b.strategy = strategy;
+  if (strategy == 0) {
+    QNC_CutLinearDef d{};
+    d.flags = kLinearZigZag;
+    d.step = step;
+    BlockSet(b.pocket, d);
+  } else {
+    QNC_CutFollowDef d{};
+    d.step = step;
+    d.halfStepLimit = 100;
+    BlockSet(b.pocket, d);
+  }
+  return f;
+}
+
+// A flat mesh is pocketed at its own height, inside its outline; a gently tilted one is pocketed
+// inside its outline and the passes are laid onto it.
+TEST_F(ContourPathTest, FlatAreasArePocketedAtTheirHeight) {
+  for (int strategy : {0, 1}) {
+    SCOPED_TRACE(strategy);
+    CTCylindrical flat(2.0);
+    auto m = Build(oracle::Plane(20, 2, 4), &flat);
+    ASSERT_TRUE(m->centre);
+    ASSERT_GT(m->centre->planeContours.count, 0);
+    CCreSrfContourPath gen;
+    CParamSrfFinish f = FlatFinish(strategy, 1.5);
+    CPathGroup group(302);
+    ASSERT_EQ(gen.CreateFlatSurfPath(m->centre.get(), f, group), 1);
+    ASSERT_NE(group.head, nullptr);
+    std::unique_ptr<CDbPathGroup> db(group.ToDbPathGroup());
+    ASSERT_TRUE(db);
+    size_t n = 0;
+    for (const Path& p : Paths(db.get()))
+      for (const oracle::P3& q : p) {
+        EXPECT_NEAR(q.z, 2.0, 1e-9);
+        EXPECT_LE(std::fabs(q.x), 10 + 1e-6);
+        EXPECT_LE(std::fabs(q.y), 10 + 1e-6);
+        ++n;
+      }
+    EXPECT_GT(n, 20u);
+  }
+  {
+    CTCylindrical flat(2.0);
+    const double theta = 0.03;
+    // The flag keeps nearly flat meshes as flat faces.
+    auto m = Build(oracle::TiltedPlane(20, theta, 1.0, 4), &flat, 1);
+    ASSERT_TRUE(m->centre);
+    ASSERT_FALSE(m->centre->flatFaces.empty());
+    CCreSrfContourPath gen;
+    CParamSrfFinish f = FlatFinish(1, 1.5);
+    CPathGroup group(302);
+    ASSERT_EQ(gen.CreateFlatSurfPath(m->centre.get(), f, group), 1);
+    std::unique_ptr<CDbPathGroup> db(group.ToDbPathGroup());
+    ASSERT_TRUE(db);
+    size_t n = 0;
+    for (const Path& p : Paths(db.get()))
+      for (const oracle::P3& q : p) {
+        // Laid onto the face: at the cutter's drop height (R tan(theta) above the centre's
+        // point of the face inside, the face's edge at the rim).
+        EXPECT_NEAR(q.z, oracle::DropHeight(m->meshes(), &flat, q.x, q.y), 0.02) << q.x << ", " << q.y;
+        EXPECT_LE(std::fabs(q.x), 10 + 1e-6);
+        EXPECT_LE(std::fabs(q.y), 10 + 1e-6);
+        ++n;
+      }
+    EXPECT_GT(n, 20u);
+  }
+  CCreSrfContourPath gen;
+  CParamSrfFinish f = FlatFinish(0, 1.0);
+  CPathGroup group(302);
+  EXPECT_EQ(gen.CreateFlatSurfPath(nullptr, f, group), 0);
 }
 
 }  // namespace
