@@ -10,8 +10,12 @@
 #include <map>
 #include <memory>
 #include <numbers>
+#include <set>
 
 #include "db/DbPathGroup.h"
+#include "geometry/shapes2d/GeLoop.h"
+#include "geometry/shapes2d/GePolyline.h"
+#include "geometry/shapes2d/GeRegion.h"
 #include "geometry/shapes3d/GeCombCurve3d.h"
 #include "geometry/shapes3d/GeLine3d.h"
 #include "geometry/shapes3d/GePolyline3d.h"
@@ -513,6 +517,144 @@ TEST_F(ContourPathTest, FlatAreasArePocketedAtTheirHeight) {
   CParamSrfFinish f = FlatFinish(0, 1.0);
   CPathGroup group(302);
   EXPECT_EQ(gen.CreateFlatSurfPath(nullptr, f, group), 0);
+}
+
+// Ramps descend one step onto their contour along its first stretch: every point between two
+// levels lies on the waterline circle of the lower one, and each ramp is ramp-length long.
+TEST_F(ContourPathTest, RampsDescendOntoTheirContour) {
+  CTBall ball(2.0);
+  const double S = 8, r = 1;
+  auto m = Build(oracle::Hemisphere(S, 96, 24), &ball);
+  ASSERT_TRUE(m->centre);
+  CCreSrfContourPath gen;
+  CParamSrfFinish f = Finish(7.0, 7.0, 1.0);
+  f.Contour().rampLength = 2.0;
+  std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+  ASSERT_TRUE(db);
+  size_t between = 0;
+  for (const Path& p : Paths(db.get())) {
+    auto onLevel = [](const oracle::P3& q) { return std::fabs(q.z - std::round(q.z)) < 1e-6; };
+    double rampLen = 0;
+    for (size_t i = 0; i < p.size(); ++i) {
+      const oracle::P3& q = p[i];
+      if (i > 0 && (!onLevel(q) || !onLevel(p[i - 1]))) rampLen += std::hypot(q.x - p[i - 1].x, q.y - p[i - 1].y);
+      if (onLevel(q)) {
+        if (i > 0 && !onLevel(p[i - 1])) {
+          EXPECT_NEAR(rampLen, 2.0, 0.02);
+          rampLen = 0;
+        }
+        continue;
+      }
+      ++between;
+      const double lv = std::floor(q.z);
+      EXPECT_NEAR(std::hypot(q.x, q.y), std::sqrt((S + r) * (S + r) - (lv + r) * (lv + r)), 0.05) << q.z;
+    }
+  }
+  EXPECT_GT(between, 6u);
+}
+
+// Clipped to a strip across the bump: the passes stay inside the strip and never inside the
+// region where the tool centre stands above their level.
+TEST_F(ContourPathTest, RegionsClipTheLayers) {
+  CTBall ball(2.0);
+  const double S = 8, r = 1;
+  auto m = Build(oracle::Hemisphere(S, 96, 24), &ball);
+  ASSERT_TRUE(m->centre);
+  auto* poly = new CGePolyline;
+  const double pts[5][2] = {{-4, -12}, {4, -12}, {4, 12}, {-4, 12}, {-4, -12}};
+  poly->Create(5, pts);
+  poly->m_nClosed = 1;
+  poly->Discrete(0.001);
+  auto* loop = new CGeLoop;
+  loop->AddTail(poly, 1);
+  loop->Discrete(0.001);
+  auto region = std::make_unique<CGeRegion>();
+  region->m_LoopList.AddTail(loop);
+  region->CalcBox2d();
+  CTypedPtrList<CObList, CGeRegion*> regions;
+  regions.AddTail(region.get());
+  CCreSrfContourPath gen;
+  CParamSrfFinish f = Finish(7.0, 7.0, 1.0);
+  f.Contour().linkType = -1;
+  std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), &regions, f));
+  ASSERT_TRUE(db);
+  size_t n = 0;
+  for (const Path& p : Paths(db.get()))
+    for (const oracle::P3& q : p) {
+      EXPECT_LE(std::fabs(q.x), 4 + 0.011);
+      EXPECT_LE(std::fabs(q.y), 12 + 0.011);
+      const double lv = std::round(q.z);
+      ASSERT_NEAR(q.z, lv, 1e-9);
+      EXPECT_GE(std::hypot(q.x, q.y), std::sqrt((S + r) * (S + r) - (lv + r) * (lv + r)) - 0.05);
+      ++n;
+    }
+  EXPECT_GT(n, 50u);
+}
+
+// Two bumps of different sizes: dropping the largest contour of every layer leaves the small
+// bump's alone.
+TEST_F(ContourPathTest, ExclusionDropsTheLargestContourOfEachLayer) {
+  CTBall ball(2.0);
+  std::vector<std::unique_ptr<CGeMesh>> meshes;
+  meshes.push_back(oracle::SphereMesh(6, -10, 0, 0, 64, 16, true));
+  meshes.push_back(oracle::SphereMesh(3, 8, 0, 0, 64, 16, true));
+  auto m = Build(std::move(meshes), &ball);
+  ASSERT_TRUE(m->centre);
+  CCreSrfContourPath gen;
+  CParamSrfFinish f = Finish(3.0, 3.0, 1.0, 0x10);
+  f.Contour().linkType = -1;
+  std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+  ASSERT_TRUE(db);
+  std::set<long> levels;
+  for (const Path& p : Paths(db.get()))
+    for (const oracle::P3& q : p) {
+      EXPECT_NEAR(std::hypot(q.x - 8, q.y), std::sqrt(16 - (q.z + 1) * (q.z + 1)), 0.05);
+      levels.insert(std::lround(q.z * 10));
+    }
+  EXPECT_EQ(levels, (std::set<long>{0, 10, 20}));
+}
+
+// A wall gives equal-area contours on every level; merging thins them to levels at least the
+// z gap apart, counted from the bottom.
+TEST_F(ContourPathTest, CutAreaMergeThinsAWallByTheGap) {
+  CTCylindrical flat(2.0);
+  auto m = Build(oracle::Box(4, 3, 5), &flat);
+  ASSERT_TRUE(m->centre);
+  CCreSrfContourPath gen;
+  CParamSrfFinish f = Finish(5.0, 5.0, 0.5, 0x200);
+  f.Contour().linkType = -1;
+  BlockSet(f.Contour().cutArea, QNC_CutAreaDef{1, 0, 0.0, 1.2});
+  std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+  ASSERT_TRUE(db);
+  std::set<long> levels;
+  for (const Path& p : Paths(db.get()))
+    for (const oracle::P3& q : p) levels.insert(std::lround(q.z * 10));
+  EXPECT_EQ(levels, (std::set<long>{0, 10, 20, 30, 40}));
+}
+
+// Levels from the bottom up when asked; combines still come highest start first unless the
+// order flag is set.
+TEST_F(ContourPathTest, LayerOrderAndCombineOrder) {
+  CTBall ball(2.0);
+  auto m = Build(oracle::Hemisphere(8, 48, 12), &ball);
+  ASSERT_TRUE(m->centre);
+  CParamSrfFinish f = Finish(8.0, 8.0, 2.0);
+  f.Contour().layerOrder = 1;
+  f.Contour().linkType = -1;
+  CCreSrfContourPath gen;
+  std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+  ASSERT_TRUE(db);
+  std::vector<Path> paths = Paths(db.get());
+  ASSERT_FALSE(paths.empty());
+  EXPECT_NEAR(paths.front().front().z, 0.0, 1e-9);  // one column from the bottom up
+  CCreSrfContourPath up;
+  up.orderFlag = 1;
+  f.Contour().layerOrder = 0;
+  std::unique_ptr<CDbPathGroup> db2(up.CreateContourPath(m->centre.get(), nullptr, f));
+  ASSERT_TRUE(db2);
+  paths = Paths(db2.get());
+  ASSERT_FALSE(paths.empty());
+  EXPECT_NEAR(paths.front().front().z, 6.0, 1e-9);
 }
 
 }  // namespace
