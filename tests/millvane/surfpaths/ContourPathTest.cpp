@@ -22,8 +22,10 @@
 #include "millvane/loops/SmartLoop.h"
 #include "millvane/paths/MillCenter.h"
 #include "millvane/paths/PathCombine.h"
+#include "millvane/paths/PathEntity.h"
 #include "millvane/paths/PathGroup.h"
 #include "millvane/surfpaths/LayerContour.h"
+#include "millvane/surfpaths/SurfPathShared.h"
 #include "platform/gorsey/ParamSrf.h"
 #include "platform/panlet/Progress.h"
 #include "support/MeshOracle.h"
@@ -655,6 +657,31 @@ TEST_F(ContourPathTest, LayerOrderAndCombineOrder) {
   paths = Paths(db2.get());
   ASSERT_FALSE(paths.empty());
   EXPECT_NEAR(paths.front().front().z, 6.0, 1e-9);
+}
+
+// Projecting a group onto the model: an arc becomes chords within 0.01 of it (not six points,
+// which would leave a circle of radius 6 by over a unit), every point on the model.
+TEST(SrfProjectGroupOnModel, ArcsKeepToTheirCircle) {
+  CTCylindrical flat(2.0);
+  auto m = Build(oracle::Plane(20, 2, 4), &flat);
+  ASSERT_TRUE(m->centre);
+  CPathGroup source(302), target(302);
+  auto* comb = new CPathCombine(8);
+  const double centre[3] = {0, 0, 0};
+  comb->AddTail(new CPathArc3D(centre, 6.0, 0.0, 2 * std::numbers::pi));
+  source.AppendChains(comb, 0.0);
+  ASSERT_EQ(SrfProjectGroupOnModel(m->centre.get(), source, target), 1);
+  std::unique_ptr<CDbPathGroup> db(target.ToDbPathGroup());
+  ASSERT_TRUE(db);
+  const std::vector<Path> paths = Paths(db.get());
+  ASSERT_EQ(paths.size(), 1u);
+  ASSERT_GT(paths[0].size(), 40u);
+  for (size_t i = 0; i + 1 < paths[0].size(); ++i) {
+    const oracle::P3 &a = paths[0][i], &b = paths[0][i + 1];
+    EXPECT_NEAR(a.z, 2.0, 1e-6);
+    EXPECT_NEAR(std::hypot(a.x, a.y), 6.0, 1e-6);
+    EXPECT_LE(6.0 - std::hypot(0.5 * (a.x + b.x), 0.5 * (a.y + b.y)), 0.0101);
+  }
 }
 
 }  // namespace
