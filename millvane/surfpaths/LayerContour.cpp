@@ -230,11 +230,17 @@ void AssignSections(const CProtectNet& net, const CIntLineSet& sections, std::ve
     const int r1 = static_cast<int>(std::floor((by1 - net.ys[0]) / net.cell)) + 1;
     if (c1 < 0 || r1 < 0 || c0 >= net.cols || r0 >= net.rows) continue;
     cand.clear();
-    for (int r = std::max(r0, 0); r <= std::min(r1, net.rows - 1); ++r)
-      for (int c = std::max(c0, 0); c <= std::min(c1, net.cols - 1); ++c) {
-        auto it = byCell.find(key(r, c));
-        if (it != byCell.end()) cand.insert(cand.end(), it->second.begin(), it->second.end());
-      }
+    const int rl = std::max(r0, 0), rh = std::min(r1, net.rows - 1), cl = std::max(c0, 0), ch = std::min(c1, net.cols - 1);
+    // A segment spanning more cells than there are records tests every record instead.
+    if (static_cast<double>(rh - rl + 1) * (ch - cl + 1) > static_cast<double>(recs.size())) {
+      cand = order;
+    } else {
+      for (int r = rl; r <= rh; ++r)
+        for (int c = cl; c <= ch; ++c) {
+          auto it = byCell.find(key(r, c));
+          if (it != byCell.end()) cand.insert(cand.end(), it->second.begin(), it->second.end());
+        }
+    }
     if (cand.empty()) continue;
     std::sort(cand.begin(), cand.end(), [&](int a, int b) { return rank[a] < rank[b]; });
     cand.erase(std::unique(cand.begin(), cand.end()), cand.end());
