@@ -90,12 +90,9 @@ std::vector<SectSeg> LocalSegs(const Frame& f, const std::vector<Seg>& segs) {
   return out;
 }
 
-std::vector<Seg> WorldSegs(const Frame& f, const PtCurve& c) {
+std::vector<Seg> WorldSegs(const PtCurve& c) {
   std::vector<Seg> out;
-  for (size_t i = 0; i + 1 < c.size(); ++i) {
-    const Pt2 a = f.ToWorld(c[i]), b = f.ToWorld(c[i + 1]);
-    out.push_back({a[0], a[1], b[0], b[1]});
-  }
+  for (size_t i = 0; i + 1 < c.size(); ++i) out.push_back({c[i][0], c[i][1], c[i + 1][0], c[i + 1][1]});
   return out;
 }
 
@@ -140,6 +137,8 @@ PtCurve RecordContour(const CProtectNet& net, const RecordSegs& r) {
   PtCurve local, out;
   if (!prof.ToPolyline(local)) return out;
   for (const Pt2& p : local) out.push_back(f.ToWorld(p));
+  // A turned record's u runs with the walk: its piece is reversed to lead into the one before.
+  if (r.flip) std::reverse(out.begin(), out.end());
   return out;
 }
 
@@ -160,6 +159,7 @@ void ChooseJunction(const CProtectNet& net, std::vector<RecordSegs>& recs, size_
     B.segs.insert(B.segs.end(), recs[after].segs.begin(), recs[after].segs.end());
     recs[after].segs.clear();
   }
+  // Curves in world coordinates, each running the way the contour is joined.
   auto curves = [&](const RecordSegs& r, const Frame& f) {
     std::vector<SectSeg> segs = LocalSegs(f, r.segs);
     SplitCrossingSegments(segs);
@@ -167,6 +167,10 @@ void ChooseJunction(const CProtectNet& net, std::vector<RecordSegs>& recs, size_
     prof.Build(segs);
     std::vector<PtCurve> cs;
     prof.ToCurves(-net.cell, 0.01, 0.05, cs);
+    for (PtCurve& c : cs) {
+      for (Pt2& p : c) p = f.ToWorld(p);
+      if (r.flip) std::reverse(c.begin(), c.end());
+    }
     return cs;
   };
   const Frame fa = RecordFrame(net, A.cell, A.flip), fb = RecordFrame(net, B.cell, B.flip);
@@ -177,12 +181,12 @@ void ChooseJunction(const CProtectNet& net, std::vector<RecordSegs>& recs, size_
   for (size_t i = 0; i < ca.size(); ++i)
     for (size_t j = 0; j < cb.size(); ++j) {
       if (ca[i].empty() || cb[j].empty()) continue;
-      const double d = Dist(fa.ToWorld(ca[i].back()), fb.ToWorld(cb[j].front()));
+      const double d = Dist(ca[i].back(), cb[j].front());
       if (d < best) best = d, ba = i, bb = j;
     }
   if (best >= 1e300) return;
-  A.segs = WorldSegs(fa, ca[ba]);
-  B.segs = WorldSegs(fb, cb[bb]);
+  A.segs = WorldSegs(ca[ba]);
+  B.segs = WorldSegs(cb[bb]);
 }
 
 }  // namespace
@@ -191,9 +195,12 @@ void MarkSaddleRecords(const std::vector<Saddle>& saddles, std::vector<RecordSeg
   static constexpr uint8_t kOpposite[8] = {1, 0, 3, 2, 7, 6, 5, 4};
   for (RecordSegs& r : recs) {
     bool at = false;
-    for (const Saddle& s : saddles)
-      for (int k = 0; k < 2 && !at; ++k)
-        at = (r.cell.row0 == s.row[k] && r.cell.col0 == s.col[k]) || (r.cell.row1 == s.row[k] && r.cell.col1 == s.col[k]);
+    for (const Saddle& s : saddles) {
+      // The record spans the saddle's 2 x 2 block: it faces the region on the other side.
+      const int r0 = std::min(s.row[0], s.row[1]), r1 = std::max(s.row[0], s.row[1]);
+      const int c0 = std::min(s.col[0], s.col[1]), c1 = std::max(s.col[0], s.col[1]);
+      if (r.cell.rowMin == r0 && r.cell.rowMax == r1 && r.cell.colMin == c0 && r.cell.colMax == c1) at = true;
+    }
     if (!at) continue;
     r.flip = true;
     if (r.cell.dir < 8) r.cell.dir = kOpposite[r.cell.dir];

@@ -23,7 +23,7 @@ struct RecordSegs {
   bool flip = false;
 };
 
-// Turns round every record with a corner on a node filled to bridge a diagonal contact.
+// Turns round every record spanning the 2 x 2 block of a bridged diagonal contact.
 void MarkSaddleRecords(const std::vector<Saddle>& saddles, std::vector<RecordSegs>& recs);
 
 // Hands the segments of the set to the records they fall into: corner records first, then the

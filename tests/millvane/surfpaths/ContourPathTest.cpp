@@ -221,10 +221,9 @@ TEST(LayerContours, DiagonalContactGivesOneContourPerRegion) {
   square(6, 6);
   const std::vector<PtCurve> cs = layer::LevelContours(net, set, 0.5, 0.01, false);
   ASSERT_EQ(cs.size(), 2u);
-  // Each contour keeps to its own square's outline; at the contact corner it may cut across
-  // the last cell (0.4 x 0.4 / 2 of area).
+  // Each contour is its own square's outline, the contact corner included.
   for (const PtCurve& k : cs) {
-    EXPECT_NEAR(std::fabs(Area(k)), 2.8 * 2.8, 0.09);
+    EXPECT_NEAR(std::fabs(Area(k)), 2.8 * 2.8, 0.01);
     const bool first = k[0][0] + k[0][1] < 7;
     const double lo = first ? 0.6 : 3.6, hi = first ? 3.4 : 6.4;
     for (const Pt2& p : k) {
