@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -249,6 +250,25 @@ TEST_F(ContourPathTest, ContourPointsLieAtTheirLayerHeight) {
   for (double z : {-1.5, -0.5, 0.3, 1.2}) {
     const std::vector<PtCurve> cs = Level(gen, z);
     EXPECT_FALSE(cs.empty()) << z;
+    // Closed, and no two segments of the level (of one contour or two) cross properly.
+    std::vector<std::array<Pt2, 2>> segs;
+    for (const PtCurve& c : cs) {
+      ASSERT_GE(c.size(), 4u);
+      EXPECT_EQ(c.front(), c.back());
+      for (size_t i = 0; i + 1 < c.size(); ++i) segs.push_back({c[i], c[i + 1]});
+    }
+    auto cross = [](const Pt2& o, const Pt2& a, const Pt2& b) {
+      return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);
+    };
+    size_t crossings = 0;
+    for (size_t i = 0; i < segs.size(); ++i)
+      for (size_t j = i + 1; j < segs.size(); ++j) {
+        const auto &p = segs[i], &q = segs[j];
+        const double d1 = cross(p[0], p[1], q[0]), d2 = cross(p[0], p[1], q[1]);
+        const double d3 = cross(q[0], q[1], p[0]), d4 = cross(q[0], q[1], p[1]);
+        if (d1 * d2 < -1e-12 && d3 * d4 < -1e-12) ++crossings;
+      }
+    EXPECT_EQ(crossings, 0u) << z;
     for (const PtCurve& c : cs)
       for (const Pt2& p : c) {
         if (std::fabs(p[0]) > 10 || std::fabs(p[1]) > 10) continue;
