@@ -1,7 +1,8 @@
 // Raster surface paths over a generated relief of about 15,000 triangles (86 x 86 cells): the
 // whole call (tool-centre model given), one-way and zig-zag, for a ball and a flat cutter; and
 // the section envelope of one raster line on its own; the model's z-sections at every 0.5 from
-// the top down, as layer contours take them.
+// the top down, as layer contours take them; Z-level contour paths with 0.5 steps, and the
+// layer extraction of one level on its own.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -10,6 +11,7 @@
 
 #include "db/DbPathGroup.h"
 #include "millvane/paths/MillCenter.h"
+#include "millvane/surfpaths/CreSrfContourPath.h"
 #include "millvane/surfpaths/CreSrfParallelPath.h"
 #include "millvane/surfpaths/ProtectNet.h"
 #include "millvane/surfpaths/SectionProfile.h"
@@ -106,5 +108,53 @@ void ZSectionLayers(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(layers), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(ZSectionLayers)->Unit(benchmark::kMillisecond);
+
+void ContourPath(benchmark::State& state) {
+  static Fixture ball(true), flat(false);
+  Fixture& f = state.range(0) ? flat : ball;
+  CParamSrfFinish finish;
+  finish.m_dTopHeight = 10;
+  finish.m_dCutDepth = 20;
+  finish.Contour() = SrfContourBlock{};
+  finish.Contour().stepDown = 0.5;
+  finish.Contour().climb = 1;
+  finish.Contour().linkType = 1;
+  finish.Contour().linkParam = 1.0;
+  size_t units = 0, layers = 0;
+  for (auto _ : state) {
+    CCreSrfContourPath gen;
+    std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(f.model.get(), nullptr, finish));
+    units = db ? static_cast<size_t>(db->m_UnitList.GetCount()) : 0;
+    layers = gen.layers.size();
+    benchmark::DoNotOptimize(db.get());
+  }
+  state.counters["units"] = static_cast<double>(units);
+  state.counters["layers/s"] =
+      benchmark::Counter(static_cast<double>(layers), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(ContourPath)->Arg(0)->Arg(1)->ArgName("flat")->Unit(benchmark::kMillisecond);
+
+// One level's contours (borders, cell records, assignment, envelopes, joining) on a net and
+// section prepared once.
+void LayerContour(benchmark::State& state) {
+  static Fixture ball(true);
+  CCreSrfContourPath gen;
+  CParamSrfFinish finish;
+  finish.m_dTopHeight = 10;
+  finish.m_dCutDepth = 20;
+  finish.Contour() = SrfContourBlock{};
+  finish.Contour().stepDown = 5;
+  std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(ball.model.get(), nullptr, finish));
+  size_t curves = 0;
+  for (auto _ : state) {
+    CIntCurveSet set;
+    set.level = 1.0;
+    gen.GenOneLayerLoop(&set, 0.01);
+    curves = static_cast<size_t>(set.count);
+    benchmark::DoNotOptimize(set.head);
+  }
+  state.counters["curves"] = static_cast<double>(curves);
+}
+BENCHMARK(LayerContour)->Unit(benchmark::kMillisecond);
 
 }  // namespace

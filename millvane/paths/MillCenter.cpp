@@ -353,9 +353,13 @@ void CMillCenter::AddBoundRec(const std::vector<std::vector<Pt3>>& chains, int c
     double level = planeContours.count ? planeContours.level : -1e12;
     for (const auto& c : chains) {
       auto* curve = new IntCurve;
+      // Each chain keeps its own height too: flat meshes at different heights are machined
+      // each at its own.
+      curve->value = -1e12;
       for (const Pt3& p : c) {
         curve->pts.push_back({p[0], p[1]});
         level = std::max(level, p[2]);
+        curve->value = std::max(curve->value, p[2]);
       }
       planeContours.AddCurve(curve);
     }

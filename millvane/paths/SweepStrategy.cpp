@@ -600,6 +600,24 @@ std::vector<double> CMsProject::PassDepths(double total, double step) {
   return d;
 }
 
+CNcPline* CMsProject::DiscreteCurve(CGeCurve3d* curve, double tol, double start, double pointStep,
+                                     int group) {
+  if (!curve) return nullptr;
+  CStrP3D str;
+  curve->Discrete(tol, str);
+  if (str.m_nCount < 1) return nullptr;
+  auto pl = std::make_unique<CNcPline>();
+  for (int i = 0; i < str.m_nCount; ++i) {
+    const double* p = str.m_pPoints[i];
+    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) return nullptr;
+    pl->AddTail(new CNcPoint{0, p[0], p[1], start, p[2]});
+  }
+  pl->InsPoint(pointStep);
+  pl->CalcBox();
+  pl->flags = group;
+  return pl.release();
+}
+
 void CMsProject::GenPath(CTypedPtrList<CObList, CGeMesh*>* meshes, CGeGroup3d* curves, tagParam_SrfProject param,
                          CTool* tool, const wchar_t* caption, CGeGroup3d* out) {
   if (!meshes || meshes->IsEmpty() || !curves || !out) return;
@@ -636,22 +654,7 @@ void CMsProject::GenPath(CTypedPtrList<CObList, CGeMesh*>* meshes, CGeGroup3d* c
   const double tol = gGetCurveDicTol();
   int group = 0;
   auto addCurve = [&](CGeCurve3d* c, int g) {
-    CStrP3D str;
-    c->Discrete(tol, str);
-    if (str.m_nCount < 1) return;
-    auto* pl = new CNcPline;
-    for (int i = 0; i < str.m_nCount; ++i) {
-      const double* p = str.m_pPoints[i];
-      if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) {
-        delete pl;
-        return;
-      }
-      pl->AddTail(new CNcPoint{0, p[0], p[1], start, p[2]});
-    }
-    pl->InsPoint(m_dPointStep);
-    pl->CalcBox();
-    pl->flags = g;
-    grp.AddTail(pl);
+    if (CNcPline* pl = DiscreteCurve(c, tol, start, m_dPointStep, g)) grp.AddTail(pl);
   };
   for (POSITION pos = curves->m_CurveList.GetHeadPosition(); pos;) {
     CGeCurve3d* c = curves->m_CurveList.GetNext(pos);

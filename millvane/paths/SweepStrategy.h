@@ -13,6 +13,7 @@
 #include "platform/gorsey/ParamSrf.h"
 #include "platform/numora/Records.h"
 
+class CGeCurve3d;
 class CGeGroup3d;
 class CGeMesh;
 class CGeSurf;
@@ -125,5 +126,10 @@ class CMsProject : public CMsSweepBase {
   // Depth passes for a total depth and step: the depths of the passes (0 for one pass at the
   // curves' own height).
   static std::vector<double> PassDepths(double total, double step);
+  // The curve as an NC polyline: its points discretised with tol, each starting at height start
+  // with the curve's own z kept as the second height, points inserted every pointStep, tagged
+  // with the composite group number (0 for a plain curve). Null for a null curve, no points or
+  // a point that is not finite.
+  static CNcPline* DiscreteCurve(CGeCurve3d* curve, double tol, double start, double pointStep, int group);
   tagParam_SrfProject m_Param{0, 0, 0};
 };

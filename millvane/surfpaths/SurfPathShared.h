@@ -11,14 +11,16 @@ class CMillCenter;
 class CProtectNet;
 class CPathGroup;
 class CSmartLoop;
+class CSmartCurve;
 class CSmartSect;
 struct QNC_CornerType;
 
 // Offsets every loop of the chain by (a, b), retrying with the distances nudged by 0.01, -0.01,
 // 0.02, ... 0.03 until a result comes back; loops without any result are dropped. The input
-// chain is left as it was; the result is a new chain (null when nothing came back).
+// chain is left as it was; the result is a new chain (null when nothing came back). Mode 0
+// offsets inward (islands grown), mode 2 outward (islands shrunk).
 CSmartLoop* SrfRetriedOffset(const CSmartLoop* chain, double a, double b,
-                             const QNC_CornerType& corner);
+                             const QNC_CornerType& corner, int mode = 0);
 
 // Appends the section's points after its start (lines: the end; arcs: chords within tol).
 void SampleSectAfterStart(const CSmartSect* s, double tol, PtCurve& out);
@@ -27,6 +29,15 @@ void SampleSectAfterStart(const CSmartSect* s, double tol, PtCurve& out);
 // and raised onto it, with samples along every segment; appended to target. The number of
 // combines added.
 int SrfProjectLoopsOnModel(CMillCenter* model, const CSmartLoop* loops, CPathGroup& target);
+
+// The points and their chord midpoints fitted into lines and arcs within tol (long chords
+// against the arc tangent at least cosMin); null for fewer than two points.
+CSmartCurve* SrfFitCurve(const PtCurve& pts, double tol, double cosMin);
+
+// Every combine of source as one point row (lines their ends, arcs chords within 0.01,
+// polylines their points), dropped under the model and raised onto it with samples along every
+// segment; one new combine per source combine appended to target. The number added.
+int SrfProjectGroupOnModel(CMillCenter* model, const CPathGroup& source, CPathGroup& target);
 
 // Each curve of the set becomes a smart curve of lines and arcs (its points and chord midpoints
 // fitted within tol, long chords against the arc tangent at least cosMin); the curves are chained

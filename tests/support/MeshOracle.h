@@ -159,6 +159,12 @@ inline double DropHeight(const std::vector<const CGeMesh*>& meshes, CTool* tool,
   return best;
 }
 
+// Slope of the drop surface at (x, y), by central differences over h.
+inline double DropSlope(const std::vector<const CGeMesh*>& meshes, CTool* tool, double x, double y, double h = 0.01) {
+  auto d = [&](double u, double v) { return DropHeight(meshes, tool, u, v); };
+  return std::hypot(d(x + h, y) - d(x - h, y), d(x, y + h) - d(x, y - h)) / (2 * h);
+}
+
 struct GougeReport {
   double worstBelow = 0;   // largest (drop height - path z) over all samples
   double worstAbove = 0;   // largest (path z - drop height)

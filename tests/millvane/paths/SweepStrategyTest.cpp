@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 #include "geometry/shapes3d/GeCombCurve3d.h"
 #include "geometry/shapes3d/GeGroup3d.h"
@@ -288,6 +289,35 @@ TEST(SweepProject, PassDepths) {
     ASSERT_EQ(got.size(), c.want.size()) << c.total << " " << c.step;
     for (size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], c.want[i], 1e-12);
   }
+}
+
+// A curve becomes a point row at the start height with the curve's own z kept, points no
+// further apart than the step, tagged with its composite group.
+TEST(SweepProject, DiscreteCurveKeepsOwnHeightAndStep) {
+  const double a[3] = {0, 0, 3}, b[3] = {10, 0, 5};
+  CGeLine3d line(a, b);
+  std::unique_ptr<CNcPline> pl(CMsProject::DiscreteCurve(&line, 0.01, -7.0, 0.75, 4));
+  ASSERT_TRUE(pl);
+  EXPECT_EQ(pl->flags, 4);
+  ASSERT_GE(pl->GetCount(), 15);  // 10 / 0.75 rounded up, plus the start
+  const CNcPoint* prev = nullptr;
+  for (POSITION pos = pl->GetHeadPosition(); pos;) {
+    const CNcPoint* p = pl->GetNext(pos);
+    EXPECT_EQ(p->z, -7.0);
+    EXPECT_NEAR(p->y, 0.0, 1e-12);
+    EXPECT_NEAR(p->w, 3 + 0.2 * p->x, 1e-9);  // the line's own height at that x
+    if (prev) {
+      EXPECT_LE(std::hypot(p->x - prev->x, p->y - prev->y), 0.75 + 1e-9);
+    }
+    prev = p;
+  }
+  EXPECT_NEAR(pl->GetHead()->x, 0.0, 1e-12);
+  EXPECT_NEAR(pl->GetTail()->x, 10.0, 1e-12);
+  EXPECT_EQ(CMsProject::DiscreteCurve(nullptr, 0.01, 0, 1, 0), nullptr);
+  const double nan[3] = {std::nan(""), 0, 0};
+  CGeLine3d bad(nan, b);
+  std::unique_ptr<CNcPline> none(CMsProject::DiscreteCurve(&bad, 0.01, 0, 1, 0));
+  EXPECT_EQ(none, nullptr);
 }
 
 // A curve projected without a cutter lands on the mesh surface, also where it runs exactly
