@@ -5,6 +5,7 @@
 #include "db/DbAccess.h"
 #include "db/Selector.h"
 #include "platform/afx/CmdTarget.h"
+#include "platform/afx/PaintDC.h"
 #include "platform/afx/WinApp.h"
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/KXGlobal.h"
@@ -114,7 +115,13 @@ int CDraftonView::OnCreate(LPCREATESTRUCT lpcs) {
   if (Surface().attach && gGetOpenGLDC()) drawGL = Surface().attach(m_hWnd, gGetOpenGLDC());
   vurode->m_pView = this;
   hub = gGetOrdvale();
-  if (hub) hub->SetSelector(gGetSelector());
+  if (hub) {
+    hub->SetSelector(gGetSelector());
+    // Commands draw their rubber bands through a client context opened for each use: a
+    // window's context must not stay open across the paints.
+    hub->SetViewDCSource([this]() -> CDC* { return m_hWnd ? new CClientDC(this) : nullptr; },
+                         [](CDC* dc) { delete dc; });
+  }
   RegisterCommands();
   RegisterMainCommands();
   return 0;
@@ -124,6 +131,7 @@ void CDraftonView::OnDestroy() {
   // The context goes with the view: the peer must not paint through it afterwards.
   if (drawGL && Surface().attach) Surface().attach(m_hWnd, nullptr);
   drawGL = false;
+  if (COrdvale* h = Hub()) h->SetViewDCSource(nullptr, nullptr);
   CGLView::OnDestroy();
 }
 

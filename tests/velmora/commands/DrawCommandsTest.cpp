@@ -204,3 +204,27 @@ TEST_F(DrawCommandsTest, ViewCommandOnTopKeepsTheCurveUnderWay) {
   EXPECT_EQ(l->m_ptStart[0], 0);
   EXPECT_EQ(l->m_ptEnd[0], 4);
 }
+
+// Where the view opens a context per use, every one a band opens is closed again.
+TEST_F(DrawCommandsTest, BandContextsOpenedPerUseAreClosed) {
+  int opened = 0, closed = 0;
+  hub.SetViewDCSource(
+      [&]() -> CDC* {
+        ++opened;
+        return new CRecordingDC;
+      },
+      [&](CDC* d) {
+        ++closed;
+        delete d;
+      });
+  ASSERT_EQ(hub.RunAppCmd(32775u, 0), 1);
+  Click(0, 0);
+  for (int i = 1; i < 5; ++i) Move(i, i);
+  Click(3, 4);
+  Key(VK_ESCAPE);
+  EXPECT_EQ(db.GetCount(), 1);
+  EXPECT_GE(opened, 8) << "shown and erased at each move";
+  EXPECT_EQ(opened, closed);
+  EXPECT_EQ(hub.GetCmd(32775u)->GetDCDepth(), 0);
+  hub.SetViewDCSource(nullptr, nullptr);
+}
