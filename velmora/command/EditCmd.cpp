@@ -20,7 +20,10 @@
 
 void CRubberBand::Draw(CCommand& cmd) {
   CDC* dc = cmd.GetDC();
-  if (!dc) return;
+  if (!dc) {
+    if (auto* view = dynamic_cast<CGLView*>(gGetView())) view->RequestRedraw(FALSE);
+    return;
+  }
   for (auto& e : m_entities) e->Draw(dc, DB_DRAW_XOR);
   cmd.ReleaseDC(dc);
 }
@@ -49,6 +52,11 @@ void CRubberBand::Redraw(CDC* dc) {
   for (auto& e : m_entities) e->Draw(dc, DB_DRAW_XOR);
 }
 
+void CRubberBand::RedrawGL(COpenGLDC* dc) {
+  if (!dc) return;
+  for (auto& e : m_entities) e->DrawGL(dc, DB_DRAW_NORMAL);
+}
+
 // ---- command base ----
 
 void CEditCmd::Sleep() {
@@ -57,6 +65,8 @@ void CEditCmd::Sleep() {
 }
 
 void CEditCmd::OnDraw(CDC* dc, int) { m_band.Redraw(dc); }
+
+void CEditCmd::OnDraw(COpenGLDC* dc, int) { m_band.RedrawGL(dc); }
 
 int CEditCmd::Cancel() {
   m_band.Erase(*this);

@@ -19,7 +19,9 @@ constexpr UINT CMD_MK_CONTROL = 0x8;
 
 // Temporary entities shown in the inverting mode: showing them a second time erases them, so
 // the band always knows whether the view shows it. A repaint clears the view; the command
-// then draws the band again (Redraw) so that the next erase still erases.
+// then draws the band again (Redraw) so that the next erase still erases. A view without a
+// device context (one drawn through OpenGL) repaints instead, and the band is drawn with the
+// scene (RedrawGL).
 class CRubberBand {
  public:
   CRubberBand() = default;
@@ -33,6 +35,7 @@ class CRubberBand {
   void Erase(CCommand& cmd);
   // After a repaint: draws the band again onto the fresh picture.
   void Redraw(CDC* dc);
+  void RedrawGL(COpenGLDC* dc);
   BOOL IsShown() const { return !m_entities.empty(); }
   const std::vector<std::unique_ptr<CDbEntity>>& Entities() const { return m_entities; }
 
@@ -49,6 +52,7 @@ class CEditCmd : public CCommand {
   // The band goes before the view changes under a view command; the next move shows it again.
   void Sleep() override;
   void OnDraw(CDC* dc, int mode) override;
+  void OnDraw(COpenGLDC* dc, int mode) override;
   // Erases the band before the command ends.
   int Cancel() override;
 

@@ -118,8 +118,9 @@ int CDraftonView::OnCreate(LPCREATESTRUCT lpcs) {
   if (hub) {
     hub->SetSelector(gGetSelector());
     // Commands draw their rubber bands through a client context opened for each use: a
-    // window's context must not stay open across the paints.
-    hub->SetViewDCSource([this]() -> CDC* { return m_hWnd ? new CClientDC(this) : nullptr; },
+    // window's context must not stay open across the paints. A view drawn through OpenGL has
+    // none: the commands then draw their bands with the scene.
+    hub->SetViewDCSource([this]() -> CDC* { return m_hWnd && !drawGL ? new CClientDC(this) : nullptr; },
                          [](CDC* dc) { delete dc; });
   }
   RegisterCommands();

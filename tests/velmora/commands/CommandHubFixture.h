@@ -24,6 +24,8 @@
 class HubTestView : public CGLView {
  public:
   void DrawGL(COpenGLDC*, int) override {}
+  // A paint happened: nothing is pending any more.
+  void Painted() { CGLView::OnDraw(nullptr); }
 };
 
 class CommandHubTest : public VurodeTest {

@@ -228,3 +228,18 @@ TEST_F(DrawCommandsTest, BandContextsOpenedPerUseAreClosed) {
   EXPECT_EQ(hub.GetCmd(32775u)->GetDCDepth(), 0);
   hub.SetViewDCSource(nullptr, nullptr);
 }
+
+// A view drawn through OpenGL gives no device context: each change of the band asks for a
+// repaint without erasing, in which the band is drawn with the scene.
+TEST_F(DrawCommandsTest, WithoutAContextTheBandRepaints) {
+  hub.SetViewDC(nullptr);
+  ASSERT_EQ(hub.RunAppCmd(32774u, 0), 1);
+  Click(0, 0);
+  view.Painted();
+  ASSERT_FALSE(view.IsRedrawPending());
+  Move(5, 5);
+  EXPECT_TRUE(view.IsRedrawPending());
+  EXPECT_FALSE(view.IsEraseRequested());
+  Key(VK_ESCAPE);
+  EXPECT_EQ(db.GetCount(), 0);
+}
