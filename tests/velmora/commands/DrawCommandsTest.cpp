@@ -179,6 +179,20 @@ TEST_F(DrawCommandsTest, DegenerateClicksAreRefused) {
   EXPECT_EQ(db.GetCount(), 2);
   Key(VK_ESCAPE);
 
+  // Points that are not finite are never taken.
+  ASSERT_EQ(hub.RunAppCmd(32775u, 0), 1);
+  Click(0, 0);
+  Position bad = At(1, 1);
+  bad.x = std::nan("");
+  hub.OnMouseMove(0, bad);
+  hub.OnLButtonDown(0, bad);
+  bad.x = 1;
+  bad.y = INFINITY;
+  hub.OnLButtonDown(0, bad);
+  EXPECT_EQ(db.GetCount(), 2);
+  EXPECT_EQ(static_cast<CPointsDrawCmd*>(hub.GetCurCmd())->Pending().size(), 1u);
+  Key(VK_ESCAPE);
+
   ASSERT_EQ(hub.RunAppCmd(32903u, 0), 1);
   Click(1, 1);
   hub.OnReturn();  // one point is no polyline

@@ -152,6 +152,19 @@ TEST_F(EditCommandsTest, MoveAndCopyByTheBasePoint) {
     EXPECT_EQ(LineOf(a)->m_ptStart[0], 0);
     sel.RemoveAll(1);
   }
+  // An entity locked after it was selected stays where it is.
+  Click(5, 0);
+  Click(55, 50, CMD_MK_SHIFT);
+  circle->SetLock(1);
+  ASSERT_EQ(hub.RunAppCmd(32795u, 0), 1);
+  Click(0, 0);
+  Click(0, 100);
+  EXPECT_TRUE(db.Contains(circle));
+  EXPECT_FALSE(db.Contains(a));
+  EXPECT_EQ(db.GetCount(), 3);
+  ASSERT_TRUE(gGetActManager()->Undo());
+  circle->SetLock(0);
+  sel.RemoveAll(1);
   // Nothing selected: the command does not start.
   EXPECT_EQ(hub.RunAppCmd(32795u, 0), 0);
   EXPECT_EQ(hub.GetCurCmd(), nullptr);
