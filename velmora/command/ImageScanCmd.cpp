@@ -60,9 +60,10 @@ BOOL CImageScanCmd::SetBitmap(HGLOBAL bitmap, int bitsPerPixel, int height, int 
   auto dib = std::make_unique<CDib>();
   if (w <= 0 || rows <= 0 || !dib->Create(w, rows)) return FALSE;
 
-  size_t colors = 0;
-  if (bpp <= 8) colors = colorsUsed ? colorsUsed : (size_t(1) << bpp);
-  if (colors > 256) return FALSE;
+  // Deep pictures may still carry a colour table (a hint for display); it is skipped.
+  size_t colors = colorsUsed;
+  if (bpp <= 8 && colors == 0) colors = size_t(1) << bpp;
+  if ((bpp <= 8 && colors > (size_t(1) << bpp)) || colors > (size - headerSize) / 4) return FALSE;
   const size_t table = headerSize;
   const size_t bits = table + colors * 4;
   const size_t stride = (size_t(w) * bpp + 31) / 32 * 4;

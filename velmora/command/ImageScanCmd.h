@@ -14,8 +14,8 @@ class CImageScanCmd : public CEditCmd {
   CImageScanCmd(int flag, const wchar_t* name);
   ~CImageScanCmd() override;
 
-  // Copies the picture out of the block at once: a packed bitmap (40-byte header, colour table
-  // for 1, 4 and 8 bits per pixel, uncompressed rows bottom first, each padded to 4 bytes) of
+  // Copies the picture out of the block at once: a packed bitmap (40-byte header, colour table,
+  // uncompressed rows bottom first (top first for a negative height), each padded to 4 bytes) of
   // 1, 4, 8, 24 or 32 bits per pixel, whose header must agree with the bits per pixel, height
   // and width given. FALSE (nothing kept) for anything else or a block too short.
   BOOL SetBitmap(HGLOBAL bitmap, int bitsPerPixel, int height, int width);

@@ -263,3 +263,53 @@ TEST_F(EditCommandsTest, ScannedPictureIsAdded) {
   ASSERT_TRUE(gGetActManager()->Undo());
   EXPECT_EQ(db.GetCount(), 3);
 }
+
+// Pictures with a colour table: indices read at 1 and 8 bits per pixel, a top-first picture,
+// and an index past the table refused.
+TEST_F(EditCommandsTest, ScannedPicturesWithColourTables) {
+  auto* scan = dynamic_cast<CImageScanCmd*>(hub.GetCmd(32839u));
+  ASSERT_NE(scan, nullptr);
+  struct Case {
+    const char* name;
+    int bpp, width, height;  // height < 0: rows top first
+    std::vector<BYTE> rows;  // already padded to 4 bytes each, in stored order
+    bool ok;
+    COLORREF topLeft, bottomRight;
+  } cases[] = {
+      {"1 bit", 1, 3, 2, {0xA0, 0, 0, 0, 0x40, 0, 0, 0}, true, RGB(0, 0, 0), RGB(255, 255, 255)},
+      {"8 bits", 8, 2, 2, {0, 1, 0, 0, 1, 0, 0, 0}, true, RGB(255, 255, 255), RGB(255, 255, 255)},
+      {"8 bits top first", 8, 2, -2, {1, 0, 0, 0, 0, 1, 0, 0}, true, RGB(255, 255, 255), RGB(255, 255, 255)},
+      {"index past the table", 8, 2, 2, {0, 2, 0, 0, 1, 0, 0, 0}, false, 0, 0},
+  };
+  // Two colours: 0 black, 1 white.
+  const BYTE table[8] = {0, 0, 0, 0, 255, 255, 255, 0};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<BYTE> dib(40, 0);
+    auto put32 = [&](int at, int32_t v) { std::memcpy(&dib[at], &v, 4); };
+    put32(0, 40);
+    put32(4, c.width);
+    put32(8, c.height);
+    dib[12] = 1;
+    dib[14] = BYTE(c.bpp);
+    put32(32, 2);
+    dib.insert(dib.end(), table, table + 8);
+    dib.insert(dib.end(), c.rows.begin(), c.rows.end());
+    HGLOBAL block = GlobalAlloc(GHND, dib.size());
+    std::memcpy(GlobalLock(block), dib.data(), dib.size());
+    GlobalUnlock(block);
+    const int h = c.height < 0 ? -c.height : c.height;
+    EXPECT_EQ(scan->SetBitmap(block, c.bpp, h, c.width), c.ok);
+    GlobalFree(block);
+    if (!c.ok) {
+      EXPECT_FALSE(scan->HasBitmap());
+      continue;
+    }
+    const int before = db.GetCount();
+    ASSERT_EQ(hub.RunAppCmd(scan, 0), 1);
+    ASSERT_EQ(db.GetCount(), before + 1);
+    const CDib* pic = static_cast<CDbImage*>(Entities().back())->GetDib();
+    EXPECT_EQ(pic->GetPixel(0, 0), c.topLeft);
+    EXPECT_EQ(pic->GetPixel(c.width - 1, h - 1), c.bottomRight);
+  }
+}
