@@ -82,15 +82,17 @@ int CCommand::OnKeyInDouble(double) { return 0; }
 int CCommand::OnKeyInBool(BOOL) { return 0; }
 
 CDC* CCommand::GetDC() {
-  const COrdvale* hub = gGetOrdvale();
-  CDC* dc = hub ? hub->GetViewDC() : nullptr;
+  COrdvale* hub = gGetOrdvale();
+  CDC* dc = hub ? hub->OpenViewDC() : nullptr;
   if (dc) ++m_nDCDepth;
   return dc;
 }
 
 void CCommand::ReleaseDC(CDC* dc) {
-  // The context belongs to the view; releasing only closes the pairing.
-  if (dc && m_nDCDepth > 0) --m_nDCDepth;
+  // The context belongs to the view, which closes one it opened for this use.
+  if (!dc || m_nDCDepth <= 0) return;
+  --m_nDCDepth;
+  if (COrdvale* hub = gGetOrdvale()) hub->CloseViewDC(dc);
 }
 
 void CCommand::Prompt(const wchar_t* text) {

@@ -247,6 +247,17 @@ void COrdvale::OnDraw(COpenGLDC* dc, int mode) {
   if (m_pCur) m_pCur->OnDraw(dc, mode);
 }
 
+void COrdvale::SetViewDCSource(std::function<CDC*()> open, std::function<void(CDC*)> close) {
+  m_openDC = std::move(open);
+  m_closeDC = std::move(close);
+}
+
+CDC* COrdvale::OpenViewDC() { return m_openDC ? m_openDC() : m_pViewDC; }
+
+void COrdvale::CloseViewDC(CDC* dc) {
+  if (dc && m_openDC && m_closeDC) m_closeDC(dc);
+}
+
 void COrdvale::Prompt(const wchar_t* text) { m_strPrompt = text ? text : L""; }
 
 void COrdvale::SetPaperSize(double width, double height) {

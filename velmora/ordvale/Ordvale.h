@@ -12,6 +12,7 @@
 #include "platform/win/WinTypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CArchive;
@@ -119,6 +120,12 @@ class COrdvale {
   // view has none), and the selection set they work on.
   void SetViewDC(CDC* dc) { m_pViewDC = dc; }
   CDC* GetViewDC() const { return m_pViewDC; }
+  // Where a command's GetDC gets its context when the view opens one per use (a window's
+  // context must not outlive the drawing): open gives a context or null, close takes it back.
+  // Without a source the fixed context above serves.
+  void SetViewDCSource(std::function<CDC*()> open, std::function<void(CDC*)> close);
+  CDC* OpenViewDC();
+  void CloseViewDC(CDC* dc);
   void SetSelector(CSelector* sel) { m_pSelector = sel; }
   CSelector* GetSelector() const { return m_pSelector; }
   // Size of the drawing's paper in millimetres, for the rulers; FALSE until the program set one.
@@ -156,6 +163,8 @@ class COrdvale {
   CFrameWnd* m_pFrame = nullptr;
   CWnd* m_pKeyInWnd = nullptr;
   CDC* m_pViewDC = nullptr;
+  std::function<CDC*()> m_openDC;
+  std::function<void(CDC*)> m_closeDC;
   CSelector* m_pSelector = nullptr;
   CString m_strPrompt;
   int m_nDynCursor = 0;

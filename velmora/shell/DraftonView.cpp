@@ -5,6 +5,7 @@
 #include "db/DbAccess.h"
 #include "db/Selector.h"
 #include "platform/afx/CmdTarget.h"
+#include "platform/afx/PaintDC.h"
 #include "platform/afx/WinApp.h"
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/KXGlobal.h"
@@ -13,6 +14,7 @@
 #include "platform/vurode/Units.h"
 #include "platform/vurode/ViewState.h"
 #include "platform/win/Messages.h"
+#include "velmora/commands/CommandTable.h"
 #include "velmora/commands/ViewCommands.h"
 #include "velmora/ordvale/Command.h"
 #include "velmora/ordvale/Ordvale.h"
@@ -115,8 +117,16 @@ int CDraftonView::OnCreate(LPCREATESTRUCT lpcs) {
   if (Surface().attach && gGetOpenGLDC()) drawGL = Surface().attach(m_hWnd, gGetOpenGLDC());
   vurode->m_pView = this;
   hub = gGetOrdvale();
-  if (hub) hub->SetSelector(gGetSelector());
-  RegisterViewCommands();
+  if (hub) {
+    hub->SetSelector(gGetSelector());
+    // Commands draw their rubber bands through a client context opened for each use: a
+    // window's context must not stay open across the paints. A view drawn through OpenGL has
+    // none: the commands then draw their bands with the scene.
+    hub->SetViewDCSource([this]() -> CDC* { return m_hWnd && !drawGL ? new CClientDC(this) : nullptr; },
+                         [](CDC* dc) { delete dc; });
+  }
+  RegisterCommands();
+  RegisterMainCommands();
   return 0;
 }
 
@@ -124,6 +134,7 @@ void CDraftonView::OnDestroy() {
   // The context goes with the view: the peer must not paint through it afterwards.
   if (drawGL && Surface().attach) Surface().attach(m_hWnd, nullptr);
   drawGL = false;
+  if (COrdvale* h = Hub()) h->SetViewDCSource(nullptr, nullptr);
   CGLView::OnDestroy();
 }
 
@@ -228,27 +239,9 @@ void CDraftonView::OnMButtonDown(UINT flags, CPoint pt) {
   h->OnMButtonDown(flags, pos);
 }
 
-void CDraftonView::RegisterViewCommands() {
-  COrdvale* h = Hub();
-  if (!h) return;
-  auto reg = [h](CCommand* cmd, UINT id) {
-    if (h->GetCmd(id)) {
-      delete cmd;
-      return;
-    }
-    cmd->SetID(id);
-    h->RegAppCmd(cmd);
-  };
-  reg(new CViewZoomInCmd(0, L"Zoom In"), ID_VIEW_ZOOM_OUT_MENU);
-  reg(new CViewZoomOutCmd(0, L"Zoom Out"), ID_VIEW_ZOOM_IN_MENU);
-  reg(new CViewZoomDynCmd(0, L"Dynamic Zoom"), ID_VIEW_ZOOM_DYNAMIC);
-  reg(new CViewPanCmd(0, L"Pan View"), ID_VIEW_PAN);
-  reg(new CView3DRotCmd(0, L"Rotate View"), ID_VIEW_ROTATE);
-  reg(new CViewRegionCmd(0, L"Zoom Window"), ID_VIEW_ZOOM_WINDOW);
-  reg(new CViewAllCmd(0, L"Fit to ALL"), ID_VIEW_FIT_ALL);
-  reg(new CViewAllPageCmd(0, L"Fit to Page"), ID_VIEW_FIT_PAGE);
-  reg(new CViewPrevCmd(0, L"Prev View"), ID_VIEW_PREV);
-}
+void CDraftonView::RegisterCommands() { cmdRegisterAppCommands(); }
+
+void CDraftonView::RegisterMainCommands() { cmdRegisterMainCommands(); }
 
 void CDraftonView::OnViewCommand(UINT id) {
   if (COrdvale* h = Hub()) h->RunAppCmd(id, 0);

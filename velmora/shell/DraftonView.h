@@ -98,8 +98,11 @@ class CDraftonView : public CGLView {
   COrdvale* Hub();
   // Points the GL camera of the plan view at what the view state shows.
   void PlanCameraFromView(COpenGLDC& dc) const;
-  // The view commands, registered with the hub under their menu ids (once per hub).
-  void RegisterViewCommands();
+  // Every command of the program, registered with the hub under its id (once per hub): the
+  // application commands with the drawing shortcuts, then the main commands, the selection
+  // tool made current.
+  void RegisterCommands();
+  void RegisterMainCommands();
 
   COrdvale* hub = nullptr;
   CVurode* vurode = nullptr;

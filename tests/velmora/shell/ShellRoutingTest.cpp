@@ -241,6 +241,34 @@ TEST_F(ShellTest, CutTakesTheSelectionAwayAsOneUndoableStepAndImagesStayOffTheCl
   dbDelEntList(&after);
 }
 
+// The view's creation registers the program's commands and starts in the selection tool,
+// which a click in the view reaches.
+TEST_F(ShellTest, ViewCreationRegistersTheCommands) {
+  Start();
+  COrdvale* hub = gGetOrdvale();
+  ASSERT_NE(hub, nullptr);
+  ASSERT_NE(hub->GetCmd(32774u), nullptr);
+  EXPECT_EQ(hub->GetCmd(32774u)->GetCmdName(), CString(L"Line"));
+  EXPECT_EQ(hub->GetCmd(L"Zoom In")->GetID(), 32808u);
+  ASSERT_NE(hub->GetMainCmd(32853u), nullptr);
+  EXPECT_EQ(hub->GetCurMainCmd(), hub->GetMainCmd(32853u));
+  // A line drawn with two clicks in the view.
+  CVurode* vs = gGetVurode();
+  vs->SetViewRect(CRect(0, 0, 400, 400));
+  vs->SetScale(1.0);
+  vs->SetOrigin(0.0, 0.0);
+  const int before = gGetDBase()->GetCount();
+  view->SendMessage(WM_CHAR, 'l', 0);
+  EXPECT_EQ(hub->GetCurCmd(), hub->GetCmd(32774u));
+  for (int x : {200, 250}) {
+    view->SendMessage(WM_LBUTTONDOWN, 1, LPARAM(MAKELONG(x, 200)));
+    view->SendMessage(WM_LBUTTONUP, 0, LPARAM(MAKELONG(x, 200)));
+  }
+  EXPECT_EQ(gGetDBase()->GetCount(), before + 1);
+  view->SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(hub->GetCurCmd(), nullptr);
+}
+
 TEST_F(ShellTest, ViewHandsInputToTheHubAndShowsTheCursorInTheUnit) {
   Start();
   auto* rec = new Recorder;
@@ -266,9 +294,10 @@ TEST_F(ShellTest, ViewHandsInputToTheHubAndShowsTheCursorInTheUnit) {
   EXPECT_TRUE(frame->GetPaneText(1).IsEmpty());
 
   view->SendMessage(WM_KEYDOWN, 'A', 0);
-  view->SendMessage(WM_CHAR, 'a', 0);
+  // 'z' is no command's shortcut, so it reaches the running command.
+  view->SendMessage(WM_CHAR, 'z', 0);
   frame->SendMessage(WM_TIMER, 12);
-  EXPECT_THAT(rec->log, ElementsAre("ldown:1", "move:0", "move:0", "move:0", "key:65", "char:97", "timer:12"));
+  EXPECT_THAT(rec->log, ElementsAre("ldown:1", "move:0", "move:0", "move:0", "key:65", "char:122", "timer:12"));
 
   // Page keys zoom the 2D view and never reach the hub.
   rec->log.clear();

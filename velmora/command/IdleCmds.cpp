@@ -1,0 +1,7 @@
+#include "velmora/command/IdleCmds.h"
+
+int CIdleCmd::StartUp(int sub) {
+  CEditCmd::StartUp(sub);
+  Cancel();
+  return 0;
+}
