@@ -64,6 +64,8 @@ CFrameWnd* CControlBar::GetDockingFrame() const {
   return m_hFrame ? dynamic_cast<CFrameWnd*>(CWnd::FromHandle(m_hFrame)) : nullptr;
 }
 
+BOOL CControlBar::IsVisible() const { return m_hWnd && ::GetShowCommand(m_hWnd) != SW_HIDE; }
+
 bool CControlBar::IsHorz() const { return (m_dwStyle & (CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT)) == 0; }
 
 CSize CControlBar::CalcFixedLayout(BOOL, BOOL bHorz) { return bHorz ? CSize(0, 20) : CSize(20, 0); }
@@ -248,7 +250,7 @@ BOOL CFrameWnd::DockControlBar(CControlBar* pBar, UINT nDockBarID, LPCRECT lpRec
     order = horz ? r.left : r.top;
     const int across = horz ? r.top : r.left;
     for (CControlBar* b : m_bars) {
-      if (b == pBar || b->m_nDockBar != dockBar || !b->IsWindowVisible()) continue;
+      if (b == pBar || b->m_nDockBar != dockBar || !b->IsVisible()) continue;
       CRect br;
       b->GetWindowRect(&br);
       ScreenToClient(&br);
@@ -285,7 +287,7 @@ void CFrameWnd::RecalcLayout(BOOL) {
   // A bar outside the dock bars sits at the edge of its alignment, full length.
   auto placeLoose = [&rc](CControlBar* b) {
     const DWORD align = b->m_dwStyle & CBRS_ALIGN_ANY;
-    if (!align || !b->IsWindowVisible()) return;
+    if (!align || !b->IsVisible()) return;
     const bool horz = (align & (CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM)) != 0;
     const CSize s = b->CalcFixedLayout(TRUE, horz);
     if (align & CBRS_ALIGN_TOP) {
@@ -310,7 +312,7 @@ void CFrameWnd::RecalcLayout(BOOL) {
     const bool horz = dockBar == AFX_IDW_DOCKBAR_TOP || dockBar == AFX_IDW_DOCKBAR_BOTTOM;
     std::map<int, std::vector<CControlBar*>> rows;
     for (CControlBar* b : m_bars)
-      if (b->m_nDockBar == dockBar && b->IsWindowVisible()) rows[b->m_nRow].push_back(b);
+      if (b->m_nDockBar == dockBar && b->IsVisible()) rows[b->m_nRow].push_back(b);
     for (auto& [row, bars] : rows) {
       std::stable_sort(bars.begin(), bars.end(),
                        [](const CControlBar* a, const CControlBar* b) { return a->m_nOrder < b->m_nOrder; });
@@ -359,7 +361,7 @@ void CFrameWnd::SaveBarState(LPCWSTR lpszProfileName) const {
   for (CControlBar* b : m_bars) {
     if (b->GetDlgCtrlID() == 0) continue;
     wchar_t text[64];
-    std::swprintf(text, 64, L"%d,%u,%d,%d", b->IsWindowVisible() ? 1 : 0, b->m_nDockBar, b->m_nRow, b->m_nOrder);
+    std::swprintf(text, 64, L"%d,%u,%d,%d", b->IsVisible() ? 1 : 0, b->m_nDockBar, b->m_nRow, b->m_nOrder);
     app->WriteProfileString(lpszProfileName, BarKey(b->GetDlgCtrlID()).c_str(), text);
     ++count;
   }

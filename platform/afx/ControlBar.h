@@ -67,6 +67,8 @@ class CControlBar : public CWnd {
   // The dock bar id the bar sits in (0 when it is not docked).
   UINT GetDockBarID() const { return m_nDockBar; }
   bool IsHorz() const;
+  // Whether the bar itself is shown (its frame may still be hidden, as during its creation).
+  BOOL IsVisible() const;
   // Size across the bar's row and along it: the height of a horizontal bar and its length.
   virtual CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz);
 

@@ -46,12 +46,14 @@ BOOL CSplitterWnd::CreateView(int row, int col, CRuntimeClass* pViewClass, SIZE 
     return FALSE;
   }
   m_panes[size_t(row * m_nCols + col)] = wnd->GetSafeHwnd();
+  RecalcLayout();
   return TRUE;
 }
 
 BOOL CSplitterWnd::SetPane(int row, int col, CWnd* pWnd) {
   if (!ValidPane(row, col) || !pWnd || !pWnd->GetSafeHwnd() || GetPane(row, col)) return FALSE;
   m_panes[size_t(row * m_nCols + col)] = pWnd->GetSafeHwnd();
+  RecalcLayout();
   return TRUE;
 }
 

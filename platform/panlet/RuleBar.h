@@ -19,7 +19,7 @@ class CKxRuleBar : public CControlBar {
   BOOL Create(CWnd* pParentWnd, BOOL bHorizontal, UINT nID, PaperSizeGetter getter);
   BOOL IsHorizontal() const { return m_bHorizontal; }
   // Whether the ruler is shown and so worth updating.
-  BOOL IsEnabled() const { return GetSafeHwnd() && IsWindowVisible(); }
+  BOOL IsEnabled() const { return IsVisible(); }
   // Marks the cursor at that pixel along the ruler (-1: no mark).
   void DrawMouse(int pos);
   int GetMousePos() const { return m_nMouse; }

@@ -2,6 +2,16 @@
 
 #include "platform/afx/DocView.h"
 
+namespace {
+int g_defaultLook = CUIToolBarMgr::kLookPanel;
+}
+
+CUIToolBarMgr::CUIToolBarMgr(MainCmdGetter getter) : m_getMainCmd(getter), m_nLook(g_defaultLook) {}
+
+void CUIToolBarMgr::SetDefaultLook(int look) { g_defaultLook = look == kLookClassic ? kLookClassic : kLookPanel; }
+
+int CUIToolBarMgr::GetDefaultLook() { return g_defaultLook; }
+
 BOOL CUIToolBarMgr::IsCurLook(int code) const {
   switch (code) {
     case kLookIcons: return m_nIconLook == 1;

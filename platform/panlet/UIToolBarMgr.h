@@ -30,7 +30,11 @@ class CUIToolBarMgr {
   // The command hub's current main command (the program hands its getter).
   using MainCmdGetter = int (*)();
 
-  explicit CUIToolBarMgr(MainCmdGetter getter = nullptr) : m_getMainCmd(getter) {}
+  // A new manager starts in the look last chosen for the program (SetDefaultLook).
+  explicit CUIToolBarMgr(MainCmdGetter getter = nullptr);
+  // The look new managers start in (panel unless the classic look was chosen).
+  static void SetDefaultLook(int look);
+  static int GetDefaultLook();
 
   BOOL IsCurLook(int code) const;
   // Panel or classic look, the icon look (0/1) and the title mode, as set by the toolbar settings.

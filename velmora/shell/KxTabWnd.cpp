@@ -277,7 +277,8 @@ ON_WM_LBUTTONDOWN()
 ON_WM_SETCURSOR()
 END_MESSAGE_MAP()
 
-CKxTabWnd::CKxTabWnd() : m_pDB(gGetDBase()), m_pGlobal(gGetKXGlobal()) {}
+CDBase* CKxTabWnd::Db() { return gGetDBase(); }
+CKXGlobal* CKxTabWnd::Global() { return gGetKXGlobal(); }
 
 BOOL CKxTabWnd::Create(CWnd* pParentWnd, CCreateContext* pContext) {
   if (!pParentWnd || !pContext || !pContext->m_pNewViewClass) return FALSE;
@@ -334,15 +335,15 @@ void CKxTabWnd::Serialize(CArchive& ar) {
   }
 }
 
-CLayer* CKxTabWnd::LayerAt(int index) const { return m_pDB ? m_pDB->GetLayerAt(index) : nullptr; }
+CLayer* CKxTabWnd::LayerAt(int index) const { return Db() ? Db()->GetLayerAt(index) : nullptr; }
 
-int CKxTabWnd::GetLayerCount() const { return m_pDB ? m_pDB->GetLayerCount() : 0; }
+int CKxTabWnd::GetLayerCount() const { return Db() ? Db()->GetLayerCount() : 0; }
 
 int CKxTabWnd::GetCurLayerIndex() const {
-  if (!m_pDB) return 0;
-  const int id = m_pGlobal ? m_pGlobal->GetCurrentLayerID() : -1;
-  const int index = m_pDB->GetLayerIndexByID(id);
-  return index < 0 ? m_pDB->GetLayerCount() : index;
+  if (!Db()) return 0;
+  const int id = Global() ? Global()->GetCurrentLayerID() : -1;
+  const int index = Db()->GetLayerIndexByID(id);
+  return index < 0 ? Db()->GetLayerCount() : index;
 }
 
 int CKxTabWnd::GetLayerAt(int index, CLayer& layer) const {
@@ -378,10 +379,10 @@ int CKxTabWnd::SetCurLayer(int index) {
   if (!layer) return -1;
   kxClearSelSet(nullptr);
   if (m_bCurLayerOnly)
-    for (POSITION pos = m_pDB->GetLayerList().GetHeadPosition(); pos;) m_pDB->GetLayerList().GetNext(pos)->SetInVisible();
+    for (POSITION pos = Db()->GetLayerList().GetHeadPosition(); pos;) Db()->GetLayerList().GetNext(pos)->SetInVisible();
   layer->SetLock(0);
   layer->SetVisible();
-  if (m_pGlobal) m_pGlobal->SetCurrentLayerID(layer->GetID());
+  if (Global()) Global()->SetCurrentLayerID(layer->GetID());
   if (CKXStatusBar* bar = gGetStatusBar())
     if (CKxColorButton* button = bar->GetColorButton()) button->SetColor(layer->GetColor());
   m_nCurIndex = index;
@@ -389,30 +390,30 @@ int CKxTabWnd::SetCurLayer(int index) {
 }
 
 int CKxTabWnd::AddLayer(const CString&) {
-  if (!m_pDB) return -1;
+  if (!Db()) return -1;
   // The smallest "Page<n>" that no layer is called.
   CString name;
   for (int n = 1;; ++n) {
     name = CString((L"Page" + std::to_wstring(n)).c_str());
     bool taken = false;
-    for (POSITION pos = m_pDB->GetLayerList().GetHeadPosition(); pos && !taken;)
-      taken = m_pDB->GetLayerList().GetNext(pos)->GetName() == name;
+    for (POSITION pos = Db()->GetLayerList().GetHeadPosition(); pos && !taken;)
+      taken = Db()->GetLayerList().GetNext(pos)->GetName() == name;
     if (!taken) break;
   }
   auto* layer = new CLayer(name);
   layer->SetColor(0);
   layer->SetLock(0);
   layer->SetInVisible();
-  m_pDB->AddLayer(layer);
+  Db()->AddLayer(layer);
   m_tabNames.push_back(name);
   m_tab.SetDirty();
-  return m_pDB->GetLayerCount() - 1;
+  return Db()->GetLayerCount() - 1;
 }
 
 int CKxTabWnd::RenameLayer(int index, const CString& name) {
-  if (!m_pDB) return -1;
-  for (POSITION pos = m_pDB->GetLayerList().GetHeadPosition(); pos;)
-    if (m_pDB->GetLayerList().GetNext(pos)->GetName() == name) return -2;
+  if (!Db()) return -1;
+  for (POSITION pos = Db()->GetLayerList().GetHeadPosition(); pos;)
+    if (Db()->GetLayerList().GetNext(pos)->GetName() == name) return -2;
   CLayer* layer = LayerAt(index);
   if (!layer) return -1;
   layer->SetName(name);
@@ -434,8 +435,8 @@ int CKxTabWnd::DeleteLayer(int index) {
   }
   const bool wasCurrent = index == GetCurLayerIndex();
   auto action = std::make_unique<CAction>(1, L"Delete Layer");
-  for (POSITION pos = m_pDB->GetEntityList().GetHeadPosition(); pos;) {
-    CDbEntity* entity = m_pDB->GetEntityList().GetNext(pos);
+  for (POSITION pos = Db()->GetEntityList().GetHeadPosition(); pos;) {
+    CDbEntity* entity = Db()->GetEntityList().GetNext(pos);
     if (entity->GetLayerID() == layer->GetID()) action->AddDelEnt(entity);
   }
   action->AddDelLayer(layer);
@@ -449,7 +450,7 @@ int CKxTabWnd::DeleteLayer(int index) {
     // (now first) does, so the current index never points past the list.
     const int next = index > 0 ? index - 1 : 0;
     m_nCurIndex = next;
-    if (m_pGlobal) m_pGlobal->SetCurrentLayerID(m_pDB->GetLayerIDByIndex(next));
+    if (Global()) Global()->SetCurrentLayerID(Db()->GetLayerIDByIndex(next));
   } else {
     m_nCurIndex = GetCurLayerIndex();
   }
@@ -460,9 +461,9 @@ int CKxTabWnd::DeleteLayer(int index) {
 
 void CKxTabWnd::ResetLayers() {
   m_tabNames.clear();
-  if (m_pDB)
-    for (POSITION pos = m_pDB->GetLayerList().GetHeadPosition(); pos;)
-      m_tabNames.push_back(m_pDB->GetLayerList().GetNext(pos)->GetName());
+  if (Db())
+    for (POSITION pos = Db()->GetLayerList().GetHeadPosition(); pos;)
+      m_tabNames.push_back(Db()->GetLayerList().GetNext(pos)->GetName());
   m_tab.SetDirty();
   SetCurLayer(0);
   RefreshView(FALSE);

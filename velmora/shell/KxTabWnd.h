@@ -109,7 +109,7 @@ class CKxTabWnd : public CSplitterWnd {
   // Error codes of the last refused DeleteLayer.
   enum { kDeleteFailed = 0, kLastLayer = 2, kBadIndex = 4 };
 
-  CKxTabWnd();
+  CKxTabWnd() = default;
 
   // The splitter on the frame: the context's view in row 0, the strip (20 pixels) in row 1.
   BOOL Create(CWnd* pParentWnd, CCreateContext* pContext);
@@ -146,9 +146,10 @@ class CKxTabWnd : public CSplitterWnd {
 
  private:
   CLayer* LayerAt(int index) const;
-
-  CDBase* m_pDB;
-  CKXGlobal* m_pGlobal;
+  // The registered database and settings, read at each use: the document makes its database
+  // only after the frame (and this window) exist.
+  static CDBase* Db();
+  static CKXGlobal* Global();
   int32_t m_bCurLayerOnly = 1;
   int m_nCurIndex = 0;
   CKxWndTab m_tab;

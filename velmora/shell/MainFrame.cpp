@@ -145,7 +145,7 @@ CKxRuleBar* CMainFrame::GetRuler(bool horizontal) {
 
 int CMainFrame::GetRulerOffset() const {
   // The vertical ruler, when shown, pushes the view to the right of the horizontal one's start.
-  return m_wndVerRuler.GetSafeHwnd() && m_wndVerRuler.IsWindowVisible() ? CKxRuleBar::kThickness : 0;
+  return m_wndVerRuler.IsVisible() ? CKxRuleBar::kThickness : 0;
 }
 
 BOOL CMainFrame::CreateToolBars() {
@@ -454,7 +454,7 @@ LRESULT CMainFrame::OnShowRulers(WPARAM, LPARAM) {
 
 void CMainFrame::OnSnapSettings() {
   if (!m_wndSnapBar.GetSafeHwnd()) return;
-  m_bSnapBarShown = m_wndSnapBar.IsWindowVisible() ? FALSE : TRUE;
+  m_bSnapBarShown = m_wndSnapBar.IsVisible() ? FALSE : TRUE;
   ShowControlBar(&m_wndSnapBar, m_bSnapBarShown, FALSE);
   if (CView* view = GetActiveView()) view->SetFocus();
 }
@@ -490,12 +490,12 @@ void CMainFrame::OnNoEffect() {}
 void CMainFrame::OnUpdateNoEffect(CCmdUI*) {}
 
 void CMainFrame::OnCurveBar() {
-  if (CKxToolBar* bar = GetToolBar(kCurveBar)) ShowControlBar(bar, !bar->IsWindowVisible(), FALSE);
+  if (CKxToolBar* bar = GetToolBar(kCurveBar)) ShowControlBar(bar, !bar->IsVisible(), FALSE);
 }
 
 void CMainFrame::OnUpdateCurveBar(CCmdUI* ui) {
   CKxToolBar* bar = GetToolBar(kCurveBar);
-  ui->SetCheck(bar && bar->IsWindowVisible() ? 1 : 0);
+  ui->SetCheck(bar && bar->IsVisible() ? 1 : 0);
 }
 
 void CMainFrame::OnLayerBar() {
@@ -516,7 +516,7 @@ void CMainFrame::OnToolBarItem(UINT id) {
     CString title;
     r->bar->GetWindowText(title);
     if (title != m_toolBarTitles[index]) continue;
-    ShowControlBar(r->bar, !r->bar->IsWindowVisible(), FALSE);
+    ShowControlBar(r->bar, !r->bar->IsVisible(), FALSE);
     m_pToolBarMgr->UpdateBarUI(r->bar);
     break;
   }
@@ -634,7 +634,7 @@ void CMainFrame::OnContextMenu(CWnd*, CPoint point) {
   CMenu menu;
   if (!menu.Attach(::LoadMenuW(nullptr, IDR_CONTEXT_MENUS))) return;
   auto inside = [&point](CKxRuleBar& ruler) {
-    if (!ruler.GetSafeHwnd() || !ruler.IsWindowVisible()) return false;
+    if (!ruler.IsVisible()) return false;
     RECT r;
     ruler.GetWindowRect(&r);
     return point.x >= r.left && point.x < r.right && point.y >= r.top && point.y < r.bottom;
@@ -653,7 +653,7 @@ void CMainFrame::OnContextMenu(CWnd*, CPoint point) {
       for (size_t i = 0; i < m_toolBarTitles.size() && ID_TOOLBAR_FIRST + i <= ID_TOOLBAR_LAST; ++i) {
         const UINT id = UINT(ID_TOOLBAR_FIRST + i);
         const CKxToolBar& bar = m_toolBars[i];
-        bars->AppendMenu(MF_STRING | (bar.GetSafeHwnd() && bar.IsWindowVisible() ? MF_CHECKED : 0), id,
+        bars->AppendMenu(MF_STRING | (bar.IsVisible() ? MF_CHECKED : 0), id,
                          m_toolBarTitles[i]);
       }
       bars->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
