@@ -413,7 +413,16 @@ void CQtWindowBackend::PeerCreated(HWND hWnd, HWND hParent, const RECT& rect, DW
     frame->setWindowTitle(QString::fromWCharArray(text ? text : L""));
     w = frame;
   } else {
-    auto* mw = qobject_cast<QMainWindow*>(parent);
+    // A frame's children (view pane, bars) live in its client area, the central widget, where
+    // the model's layout places them: bars and view never overlap.
+    if (auto* mw = qobject_cast<QMainWindow*>(parent)) {
+      if (!mw->centralWidget()) {
+        auto* client = new QWidget;
+        client->setAttribute(Qt::WA_OpaquePaintEvent, false);
+        mw->setCentralWidget(client);
+      }
+      parent = mw->centralWidget();
+    }
     wchar_t cls[64] = {};
     ::GetClassNameW(hWnd, cls, 64);
     QWidget* child;
@@ -421,7 +430,6 @@ void CQtWindowBackend::PeerCreated(HWND hWnd, HWND hParent, const RECT& rect, DW
       child = new GLPeer(hWnd, *m_impl, parent);
     else
       child = new PeerWidget(hWnd, *m_impl, parent);
-    if (mw && !mw->centralWidget()) mw->setCentralWidget(child);
     w = child;
   }
   m_impl->peers[hWnd] = w;
@@ -469,8 +477,6 @@ void CQtWindowBackend::PeerShown(HWND hWnd, bool visible) {
 void CQtWindowBackend::PeerMoved(HWND hWnd, const RECT& rect) {
   QWidget* w = m_impl->Get(hWnd);
   if (!w || m_impl->syncing == hWnd) return;
-  // A frame's central widget follows the frame's layout.
-  if (auto* mw = qobject_cast<QMainWindow*>(w->parentWidget()); mw && mw->centralWidget() == w) return;
   const HWND old = m_impl->syncing;
   m_impl->syncing = hWnd;
   const int width = std::max(0, static_cast<int>(rect.right - rect.left));

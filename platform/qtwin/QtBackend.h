@@ -71,6 +71,8 @@ class CQtWindowBackend : public win::WindowBackend {
   bool HasClipboardFormat(UINT format, const std::wstring& formatName) override;
   int MessageBox(HWND hWnd, LPCWSTR text, LPCWSTR caption, UINT type) override;
   bool FileDialog(win::FileDialogRequest& request) override;
+  // A QMenu with the popup's items, run at the pointer; the chosen item's command.
+  UINT TrackPopupMenu(HMENU hMenu, int x, int y, HWND hWnd) override;
 
   // The MIME type a clipboard format travels under: registered formats get a private type of
   // their own, so binary data never passes for text.

@@ -72,10 +72,11 @@ void Drawing(CDC& dc, const CRect& rc) {
 
 }  // namespace
 
-TEST_F(QtWinTest, FrameIsAMainWindowAndTheViewItsCentralWidget) {
+TEST_F(QtWinTest, FrameIsAMainWindowAndTheViewSitsInItsClientArea) {
   auto* mw = qobject_cast<QMainWindow*>(backend.Peer(frame->GetSafeHwnd()));
   ASSERT_NE(mw, nullptr);
-  EXPECT_EQ(mw->centralWidget(), backend.Peer(view.GetSafeHwnd()));
+  ASSERT_NE(mw->centralWidget(), nullptr);
+  EXPECT_EQ(backend.Peer(view.GetSafeHwnd())->parentWidget(), mw->centralWidget());
   EXPECT_EQ(mw->windowTitle(), "Qt Test");
   // The model's client area of the view is the widget's real size.
   QWidget* w = backend.Peer(view.GetSafeHwnd());
