@@ -1,6 +1,7 @@
 #include "platform/afx/ControlBar.h"
 
 #include "platform/afx/DocView.h"
+#include "platform/afx/PaintDC.h"
 #include "platform/afx/WinApp.h"
 #include "platform/win/Resource.h"
 #include "platform/win/WindowBackend.h"
@@ -13,6 +14,15 @@
 IMPLEMENT_DYNAMIC(CControlBar, CWnd)
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 IMPLEMENT_DYNAMIC(CStatusBar, CControlBar)
+
+BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
+ON_WM_PAINT()
+ON_WM_LBUTTONUP()
+END_MESSAGE_MAP()
+
+BEGIN_MESSAGE_MAP(CStatusBar, CControlBar)
+ON_WM_PAINT()
+END_MESSAGE_MAP()
 
 namespace {
 std::map<UINT, std::vector<UINT>>& ToolBarTables() {
@@ -69,6 +79,12 @@ BOOL CControlBar::IsVisible() const { return m_hWnd && ::GetShowCommand(m_hWnd) 
 bool CControlBar::IsHorz() const { return (m_dwStyle & (CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT)) == 0; }
 
 CSize CControlBar::CalcFixedLayout(BOOL, BOOL bHorz) { return bHorz ? CSize(0, 20) : CSize(20, 0); }
+
+void CControlBar::SendCommand(UINT nID) {
+  CWnd* target = GetDockingFrame();
+  if (!target) target = GetTopLevelParent();
+  if (target && target != this) target->SendMessage(WM_COMMAND, nID, 0);
+}
 
 BOOL CControlBar::CreateBar(CWnd* pParentWnd, DWORD dwStyle, UINT nID, LPCWSTR className) {
   if (!pParentWnd || !pParentWnd->GetSafeHwnd()) return FALSE;
@@ -168,6 +184,44 @@ void CToolBar::GetItemRect(int nIndex, LPRECT lpRect) const {
     *lpRect = RECT{kBorder, at, kBorder + kButtonWidth, at + len};
 }
 
+int CToolBar::HitTest(CPoint point) const {
+  for (int i = 0; i < GetCount(); ++i) {
+    if (m_buttons[size_t(i)].style & TBBS_SEPARATOR) continue;
+    CRect r;
+    GetItemRect(i, &r);
+    if (point.x >= r.left && point.x < r.right && point.y >= r.top && point.y < r.bottom) return i;
+  }
+  return -1;
+}
+
+void CToolBar::OnPaint() {
+  CPaintDC dc(this);
+  RECT rc;
+  GetClientRect(&rc);
+  dc.FillSolidRect(rc, RGB(240, 240, 240));
+  CPen light(PS_SOLID, 1, RGB(255, 255, 255)), dark(PS_SOLID, 1, RGB(160, 160, 160));
+  for (int i = 0; i < GetCount(); ++i) {
+    if (m_buttons[size_t(i)].style & TBBS_SEPARATOR) continue;
+    CRect r;
+    GetItemRect(i, &r);
+    r.left += 1, r.top += 1, r.right -= 2, r.bottom -= 2;
+    CPen* old = dc.SelectObject(&light);
+    dc.MoveTo(r.left, r.bottom);
+    dc.LineTo(r.left, r.top);
+    dc.LineTo(r.right, r.top);
+    dc.SelectObject(&dark);
+    dc.LineTo(r.right, r.bottom);
+    dc.LineTo(r.left, r.bottom);
+    dc.SelectObject(old);
+  }
+}
+
+void CToolBar::OnLButtonUp(UINT, CPoint point) {
+  const int i = HitTest(point);
+  if (i >= 0 && IsWindowEnabled()) SendCommand(m_buttons[size_t(i)].id);
+  Default();
+}
+
 CSize CToolBar::CalcFixedLayout(BOOL, BOOL bHorz) {
   int len = 0;
   for (const Button& b : m_buttons) len += ItemLength(b);
@@ -215,6 +269,33 @@ CString CStatusBar::GetPaneText(int nIndex) const {
 }
 
 CSize CStatusBar::CalcFixedLayout(BOOL, BOOL) { return CSize(0, kHeight); }
+
+CRect CStatusBar::GetPaneRect(int nIndex) const {
+  if (nIndex < 0 || nIndex >= GetCount() || !m_hWnd) return CRect();
+  RECT rc;
+  GetClientRect(&rc);
+  const int fixed = (GetCount() - 1) * kPaneWidth;
+  const int firstRight = std::max(0, int(rc.right) - fixed);
+  if (nIndex == 0) return CRect(0, 0, firstRight, rc.bottom);
+  const int left = firstRight + (nIndex - 1) * kPaneWidth;
+  return CRect(left, 0, left + kPaneWidth, rc.bottom);
+}
+
+void CStatusBar::OnPaint() {
+  CPaintDC dc(this);
+  RECT rc;
+  GetClientRect(&rc);
+  dc.FillSolidRect(rc, RGB(240, 240, 240));
+  dc.SetBkMode(TRANSPARENT);
+  for (int i = 0; i < GetCount(); ++i) {
+    const CRect r = GetPaneRect(i);
+    if (i > 0) {
+      dc.MoveTo(r.left, 2);
+      dc.LineTo(r.left, r.bottom - 2);
+    }
+    dc.TextOut(r.left + 4, 3, m_panes[size_t(i)].text.GetString());
+  }
+}
 
 // ---------------------------------------------------------------------------------------------
 // Docking and layout on the frame

@@ -73,6 +73,8 @@ class CControlBar : public CWnd {
   virtual CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz);
 
  protected:
+  // Sends a command to the frame the bar belongs to (else to its top-level window).
+  void SendCommand(UINT nID);
   // Creates the child window on the frame and joins its bar list.
   BOOL CreateBar(CWnd* pParentWnd, DWORD dwStyle, UINT nID, LPCWSTR className);
 
@@ -117,6 +119,15 @@ class CToolBar : public CControlBar {
   // Button rectangle in the bar's client coordinates, laid out along the bar's orientation.
   void GetItemRect(int nIndex, LPRECT lpRect) const;
   CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
+  // The button (not separator) at a client point, -1 for none.
+  int HitTest(CPoint point) const;
+
+ protected:
+  // Buttons drawn as raised boxes over the face colour; a click on one sends its command to
+  // the frame the bar belongs to (or its top-level window).
+  void OnPaint();
+  void OnLButtonUp(UINT nFlags, CPoint point);
+  DECLARE_MESSAGE_MAP()
 
  private:
   struct Button {
@@ -148,6 +159,13 @@ class CStatusBar : public CControlBar {
   BOOL SetPaneText(int nIndex, LPCWSTR lpszNewText, BOOL bUpdate = TRUE);
   CString GetPaneText(int nIndex) const;
   CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
+  // The first pane stretches; the others are kPaneWidth wide at the right.
+  static constexpr int kPaneWidth = 160;
+  CRect GetPaneRect(int nIndex) const;
+
+ protected:
+  void OnPaint();
+  DECLARE_MESSAGE_MAP()
 
  private:
   struct Pane {

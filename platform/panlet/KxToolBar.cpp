@@ -1,11 +1,17 @@
 #include "platform/panlet/KxToolBar.h"
 
 #include "platform/afx/DocView.h"
+#include "platform/afx/PaintDC.h"
 
 #include <algorithm>
 
 IMPLEMENT_DYNAMIC(CKxToolBar, CToolBar)
 IMPLEMENT_DYNAMIC(CTabToolBar, CControlBar)
+
+BEGIN_MESSAGE_MAP(CTabToolBar, CControlBar)
+ON_WM_PAINT()
+ON_WM_LBUTTONUP()
+END_MESSAGE_MAP()
 
 BOOL CKxToolBar::CreateKx(CWnd* pParentWnd, UINT nID, DWORD dwAlign) {
   return CreateEx(pParentWnd, kCtrlStyle,
@@ -80,4 +86,58 @@ CSize CTabToolBar::CalcFixedLayout(BOOL, BOOL bHorz) {
   const int length = int(most) * CToolBar::kButtonWidth + 2 * CToolBar::kBorder;
   const int thick = kTabHeight + CToolBar::kButtonHeight + 2 * CToolBar::kBorder;
   return bHorz ? CSize(length, thick) : CSize(thick, length);
+}
+
+CRect CTabToolBar::GetTabRect(int index) const {
+  if (!GetPage(index)) return CRect();
+  return CRect(CToolBar::kBorder + index * kTabWidth, 0, CToolBar::kBorder + (index + 1) * kTabWidth, kTabHeight);
+}
+
+CRect CTabToolBar::GetButtonRect(int index) const {
+  const Page* page = GetPage(m_nCurPage);
+  if (!page || index < 0 || index >= int(page->buttons.size()) || page->buttons[size_t(index)] == ID_SEPARATOR)
+    return CRect();
+  const int left = CToolBar::kBorder + index * CToolBar::kButtonWidth;
+  return CRect(left, kTabHeight + CToolBar::kBorder, left + CToolBar::kButtonWidth,
+               kTabHeight + CToolBar::kBorder + CToolBar::kButtonHeight);
+}
+
+void CTabToolBar::OnPaint() {
+  CPaintDC dc(this);
+  RECT rc;
+  GetClientRect(&rc);
+  dc.FillSolidRect(rc, RGB(240, 240, 240));
+  dc.SetBkMode(TRANSPARENT);
+  for (int i = 0; i < GetPageCount(); ++i) {
+    const CRect r = GetTabRect(i);
+    if (i == m_nCurPage) dc.FillSolidRect(r, RGB(255, 255, 255));
+    dc.Rectangle(r.left, r.top, r.right, r.bottom);
+    // "&&" shows as one ampersand.
+    CString title = m_pages[size_t(i)].title;
+    title.Replace(L"&&", L"&");
+    dc.TextOut(r.left + 4, r.top + 4, title.GetString());
+  }
+  if (const Page* page = GetPage(m_nCurPage))
+    for (int i = 0; i < int(page->buttons.size()); ++i) {
+      const CRect r = GetButtonRect(i);
+      if (r.Width() > 0) dc.Rectangle(r.left + 1, r.top + 1, r.right - 1, r.bottom - 1);
+    }
+}
+
+void CTabToolBar::OnLButtonUp(UINT, CPoint point) {
+  auto inside = [&point](const CRect& r) {
+    return point.x >= r.left && point.x < r.right && point.y >= r.top && point.y < r.bottom;
+  };
+  for (int i = 0; i < GetPageCount(); ++i)
+    if (inside(GetTabRect(i))) {
+      ClickPage(i);
+      return;
+    }
+  if (const Page* page = GetPage(m_nCurPage))
+    for (int i = 0; i < int(page->buttons.size()); ++i)
+      if (inside(GetButtonRect(i))) {
+        SendCommand(page->buttons[size_t(i)]);
+        return;
+      }
+  Default();
 }

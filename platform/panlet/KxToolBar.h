@@ -74,6 +74,17 @@ class CTabToolBar : public CControlBar {
   void HideDragTBar();
 
   CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
+  static constexpr int kTabWidth = 90;
+  // Where page tab i and button i of the current page lie (empty rectangles when there is none).
+  CRect GetTabRect(int index) const;
+  CRect GetButtonRect(int index) const;
+
+ protected:
+  // Page tabs along the top, the current page's buttons below; clicking a tab picks the page,
+  // clicking a button sends its command to the frame.
+  void OnPaint();
+  void OnLButtonUp(UINT nFlags, CPoint point);
+  DECLARE_MESSAGE_MAP()
 
  private:
   std::vector<Page> m_pages;

@@ -178,6 +178,19 @@ TEST_F(ControlBarTest, BarStateRoundTripsThroughTheProfileAndHostileEntriesAreIg
   EXPECT_LT(rb.bottom, 600);
 }
 
+TEST_F(ControlBarTest, AClickOnAButtonSendsItsCommandToTheFrame) {
+  CToolBar* bar = MakeToolBar(501, {kFrameCmd, ID_SEPARATOR, kOrphanCmd});
+  g_log.clear();
+  CRect r;
+  bar->GetItemRect(0, &r);
+  bar->SendMessage(WM_LBUTTONUP, 0, LPARAM((r.top + 3) << 16 | (r.left + 3)));
+  EXPECT_EQ(g_log, (std::vector<std::string>{"frame"}));
+  bar->GetItemRect(1, &r);
+  EXPECT_EQ(bar->HitTest(CPoint(r.left + 1, r.top + 1)), -1) << "separators are no buttons";
+  bar->SendMessage(WM_LBUTTONUP, 0, LPARAM((r.top + 3) << 16 | (r.left + 3)));
+  EXPECT_EQ(g_log.size(), 1u);
+}
+
 TEST_F(ControlBarTest, StatusBarPanesTakeTextByIndex) {
   CStatusBar bar;
   ASSERT_TRUE(bar.Create(Frame()));
@@ -188,6 +201,11 @@ TEST_F(ControlBarTest, StatusBarPanesTakeTextByIndex) {
   EXPECT_FALSE(bar.SetPaneText(3, L"x"));
   EXPECT_FALSE(bar.SetPaneText(-1, L"x"));
   EXPECT_TRUE(bar.GetPaneText(7).IsEmpty());
+  // The first pane stretches, the others keep their width at the right.
+  bar.MoveWindow(0, 0, 700, CStatusBar::kHeight);
+  EXPECT_EQ(bar.GetPaneRect(0), CRect(0, 0, 700 - 2 * CStatusBar::kPaneWidth, CStatusBar::kHeight));
+  EXPECT_EQ(bar.GetPaneRect(2).right, 700);
+  EXPECT_EQ(bar.GetPaneRect(3), CRect());
   EXPECT_FALSE(bar.SetIndicators(nullptr, 2));
 }
 
