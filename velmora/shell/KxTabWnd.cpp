@@ -266,7 +266,25 @@ void CKxWndTab::OnTimer(UINT_PTR nIDEvent) {
     CClientDC dc(this);
     DrawButtons(&dc);
   }
+  ShowTip(hovered);
   if (hovered < 0) KillTimer(kHoverTimer);
+}
+
+void CKxWndTab::ShowTip(int button) {
+  if (button == m_nTipButton) return;
+  m_nTipButton = button;
+  CWnd* view = m_pOwner ? m_pOwner->GetView() : nullptr;
+  if (!view) return;
+  if (!m_tip.GetSafeHwnd() && !m_tip.CreateTipWnd(view)) return;
+  if (button < 0) {
+    m_tip.Hide();
+    return;
+  }
+  RECT rc;
+  view->GetClientRect(&rc);
+  m_tip.SetTipText(ButtonTip(button));
+  m_tip.SetOffsetToShow(0, -2);
+  m_tip.Show(CPoint(ButtonRect(button).left, rc.bottom));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include "platform/afx/SplitterWnd.h"
 #include "platform/afx/String.h"
+#include "platform/panlet/WindowTip.h"
 
 #include <array>
 #include <vector>
@@ -57,6 +58,10 @@ class CKxWndTab : public CWnd {
   BOOL IsButtonEnabled(int i) const { return i >= 0 && i < kButtonCount && m_buttons[size_t(i)].enabled; }
   int GetButtonState(int i) const { return i >= 0 && i < kButtonCount ? m_buttons[size_t(i)].state : kNormal; }
   int GetPressedButton() const { return m_nPressed; }
+  // The button whose tip shows (-1 for none); the tip sits at the bottom of the view, above
+  // the button.
+  int GetTipButton() const { return m_nTipButton; }
+  CWindowTip* GetTip() { return m_tip.GetSafeHwnd() ? &m_tip : nullptr; }
 
   // The button at a client point (-1 for none), and the tab there (-1 for none; needs measured
   // widths).
@@ -88,6 +93,7 @@ class CKxWndTab : public CWnd {
   // Half the tab slant: e = (height - 1) / 2.
   int Slant() const { return (m_nHeight - 1) / 2; }
   void SendLayerItem(int subCode);
+  void ShowTip(int button);
 
   CKxTabWnd* m_pOwner = nullptr;
   int m_nHeight = 17;
@@ -97,6 +103,8 @@ class CKxWndTab : public CWnd {
   std::array<NavButton, kButtonCount> m_buttons;
   int m_nPressed = -1;
   CPoint m_ptMouse{-1, -1};
+  CWindowTip m_tip;
+  int m_nTipButton = -1;
   COLORREF m_crHighlight, m_crShadow, m_crFace, m_crWindow;
 };
 

@@ -6,6 +6,7 @@
 #include "platform/panlet/KxToolBar.h"
 #include "platform/panlet/RuleBar.h"
 #include "platform/panlet/UIToolBarMgr.h"
+#include "platform/panlet/WindowTip.h"
 
 #include <gtest/gtest.h>
 
@@ -169,6 +170,26 @@ TEST_F(BarsTest, StatusBarHasItsPanesKeyInWindowAndColourButton) {
   gSetCurColor(RGB(9, 9, 9));
   EXPECT_EQ(gGetCurColor(), COLORREF(RGB(9, 9, 9)));
   gSetCurColor(0);
+}
+
+TEST_F(BarsTest, TipWindowShowsItsTextAtTheOffsetFromThePoint) {
+  CWindowTip tip;
+  EXPECT_FALSE(tip.CreateTipWnd(nullptr));
+  ASSERT_TRUE(tip.CreateTipWnd(frame));
+  EXPECT_FALSE(tip.CreateTipWnd(frame)) << "made once";
+  EXPECT_FALSE(tip.IsWindowVisible());
+  tip.SetOffsetToShow(7, -7);
+  tip.SetTipText(L"Distance: 1.000");
+  tip.Show(CPoint(100, 200));
+  EXPECT_TRUE(tip.IsWindowVisible());
+  CRect r;
+  tip.GetWindowRect(&r);
+  frame->ScreenToClient(&r);
+  EXPECT_EQ(r.left, 107);
+  EXPECT_EQ(r.bottom, 193) << "above the point by the offset";
+  EXPECT_GT(r.Width(), 15 * 5) << "as wide as the text";
+  tip.Hide();
+  EXPECT_FALSE(tip.IsWindowVisible());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/panlet/BarAccessors.h"
 #include "velmora/shell/BarResources.h"
 #include "velmora/shell/KXSnapBar.h"
+#include "velmora/ordvale/Command.h"
 
 namespace {
 
@@ -337,6 +338,43 @@ TEST_F(FrameBarsTest, AColourChangeRecolorsTheSelectionUndoablyOrElseTheCurrentL
   gGetSelector()->Add(line);
   EXPECT_EQ(frame->SendMessage(WM_KX_COLOR_CHANGE), 0);
   EXPECT_EQ(line->GetColor(), COLORREF(RGB(1, 1, 1)));
+}
+
+// A stand-in for the layer management command: records the sub-codes it starts with.
+class CSubCodeCmd : public CCommand {
+ public:
+  explicit CSubCodeCmd(std::vector<int>* subs) : CCommand(1, L"Layer", 0), m_subs(subs) { SetID(ID_LAYER_CMD); }
+  int HostType() const override { return kHostSelect; }
+  int StartUp(int sub) override {
+    m_subs->push_back(sub);
+    CCommand::StartUp(sub);
+    return 1;
+  }
+
+ private:
+  std::vector<int>* m_subs;
+};
+
+TEST_F(FrameBarsTest, LayerItemsRunTheLayerCommandWithTheirSubCodes) {
+  Start();
+  std::vector<int> subs;
+  ASSERT_TRUE(gGetOrdvale()->RegAppCmd(new CSubCodeCmd(&subs)));
+  for (UINT id : {ID_LAYER_EDIT, ID_LAYER_ALL_ON, ID_LAYER_ONE_ON, ID_LAYER_ONE_OFF, ID_LAYER_CHANGE_OBJ,
+                  ID_LAYER_OBJ_TO_CUR, ID_LAYER_SET_CUR})
+    EXPECT_TRUE(Command(id)) << id;
+  EXPECT_EQ(subs, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+  // The strip's first three buttons go the same way.
+  CKxWndTab* strip = frame->GetKxTabWnd()->GetTabStrip();
+  strip->PressButton(CKxWndTab::kEditLayer);
+  strip->PressButton(CKxWndTab::kAllLayerOn);
+  strip->PressButton(CKxWndTab::kCurrentLayerOn);
+  EXPECT_EQ(subs, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 0, 1, 2}));
+  // While a command runs, the path item's update disables the strip's buttons.
+  Enabled(ID_VIEW_PATH);
+  EXPECT_FALSE(strip->IsButtonEnabled(CKxWndTab::kNewLayer));
+  gGetOrdvale()->CancelCurCmd();
+  Enabled(ID_VIEW_PATH);
+  EXPECT_TRUE(strip->IsButtonEnabled(CKxWndTab::kNewLayer));
 }
 
 TEST_F(FrameBarsTest, TheSplashShowsItsTextsAndClosesAfterTheMainWindowShows) {

@@ -306,6 +306,28 @@ TEST_F(LayerTabTest, ButtonsHaveTheirTipsAndRectangles) {
   }
 }
 
+TEST_F(LayerTabTest, HoveringAButtonHighlightsItAndShowsItsTipUntilThePointerLeaves) {
+  CKxWndTab* strip = tabs->GetTabStrip();
+  const CRect r = CKxWndTab::ButtonRect(CKxWndTab::kDeleteLayer);
+  strip->SendMessage(WM_MOUSEMOVE, 0, LPARAM((r.top + 3) << 16 | (r.left + 3)));
+  strip->SendMessage(WM_TIMER, CKxWndTab::kHoverTimer);
+  EXPECT_EQ(strip->GetButtonState(CKxWndTab::kDeleteLayer), int(CKxWndTab::kHovered));
+  EXPECT_EQ(strip->GetTipButton(), int(CKxWndTab::kDeleteLayer));
+  ASSERT_NE(strip->GetTip(), nullptr);
+  EXPECT_EQ(strip->GetTip()->GetTipText(), CString(L"Delete Layer"));
+  EXPECT_TRUE(strip->GetTip()->IsWindowVisible());
+  // The tip sits on the view, above the button.
+  CRect tip, view;
+  strip->GetTip()->GetWindowRect(&tip);
+  tabs->GetView()->GetWindowRect(&view);
+  EXPECT_LE(tip.bottom, view.bottom);
+  strip->SendMessage(WM_MOUSEMOVE, 0, LPARAM(5 << 16 | 300));
+  strip->SendMessage(WM_TIMER, CKxWndTab::kHoverTimer);
+  EXPECT_EQ(strip->GetButtonState(CKxWndTab::kDeleteLayer), int(CKxWndTab::kNormal));
+  EXPECT_EQ(strip->GetTipButton(), -1);
+  EXPECT_FALSE(strip->GetTip()->IsWindowVisible());
+}
+
 TEST_F(LayerTabTest, TheStripStateRoundTripsAsTwoInts) {
   tabs->UpdateLayerBar();
   EXPECT_TRUE(tabs->IsStripHidden());
