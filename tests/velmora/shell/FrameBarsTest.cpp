@@ -383,6 +383,7 @@ TEST_F(FrameBarsTest, TheSplashShowsItsTextsAndClosesAfterTheMainWindowShows) {
   ASSERT_NE(splash, nullptr);
   ASSERT_TRUE(splash->GetSafeHwnd());
   EXPECT_EQ(splash->GetText(), CString(L"Initialize the parameter of command ..."));
+  EXPECT_FALSE(splash->IsWindowVisible()) << "the new document hid it";
   // The close timer was armed when the main window was shown.
   splash->SendMessage(WM_TIMER, CDlgSplash::kCloseTimer);
   EXPECT_EQ(splash->GetSafeHwnd(), nullptr);
