@@ -690,7 +690,8 @@ bool CQtWindowBackend::FileDialog(win::FileDialogRequest& request) {
   return true;
 }
 
-void CQtWindowBackend::Impl::AddItems(QMenu* qmenu, HMENU menu, HWND frame) {
+void AddMenuItems(QMenu* qmenu, HMENU menu, const std::function<void(QMenu*, HMENU)>& onSub,
+                  const std::function<void(QAction*, UINT)>& onCommand) {
   const int n = ::GetMenuItemCount(menu);
   for (int i = 0; i < n; ++i) {
     const UINT state = ::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
@@ -701,9 +702,8 @@ void CQtWindowBackend::Impl::AddItems(QMenu* qmenu, HMENU menu, HWND frame) {
       qmenu->addSeparator();
     } else if (HMENU sub = ::GetSubMenu(menu, i)) {
       QMenu* child = qmenu->addMenu(text);
-      popups[child] = {sub, frame};
-      QObject::connect(child, &QMenu::aboutToShow, child, [this, child] { self->RefreshMenu(child); });
-      AddItems(child, sub, frame);
+      if (onSub) onSub(child, sub);
+      AddMenuItems(child, sub, onSub, onCommand);
     } else {
       const UINT id = ::GetMenuItemID(menu, i);
       QAction* a = qmenu->addAction(text);
@@ -711,10 +711,22 @@ void CQtWindowBackend::Impl::AddItems(QMenu* qmenu, HMENU menu, HWND frame) {
       a->setEnabled(!(state & (MF_GRAYED | MF_DISABLED)));
       a->setCheckable(state & MF_CHECKED);
       a->setChecked(state & MF_CHECKED);
-      QObject::connect(a, &QAction::triggered, a,
-                       [frame, id] { ::PostMessageW(frame, WM_COMMAND, MAKELONG(static_cast<WORD>(id), 0), 0); });
+      if (onCommand) onCommand(a, id);
     }
   }
+}
+
+void CQtWindowBackend::Impl::AddItems(QMenu* qmenu, HMENU menu, HWND frame) {
+  AddMenuItems(
+      qmenu, menu,
+      [this, frame](QMenu* child, HMENU sub) {
+        popups[child] = {sub, frame};
+        QObject::connect(child, &QMenu::aboutToShow, child, [this, child] { self->RefreshMenu(child); });
+      },
+      [frame](QAction* a, UINT id) {
+        QObject::connect(a, &QAction::triggered, a,
+                         [frame, id] { ::PostMessageW(frame, WM_COMMAND, MAKELONG(static_cast<WORD>(id), 0), 0); });
+      });
 }
 
 void CQtWindowBackend::RefreshMenu(QMenu* menu) {

@@ -12,11 +12,13 @@
 
 #include "platform/win/WindowBackend.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 
 class QWidget;
 class QMenu;
+class QAction;
 class COpenGLDC;
 
 namespace velmora::qtwin {
@@ -86,5 +88,10 @@ class CQtWindowBackend : public win::WindowBackend {
  private:
   std::unique_ptr<Impl> m_impl;
 };
+
+// Adds a model menu's items to a QMenu (the command id in each action's data); onSub hears of
+// each sub-menu before its items are added, onCommand of each command item.
+void AddMenuItems(QMenu* qmenu, HMENU menu, const std::function<void(QMenu*, HMENU)>& onSub,
+                  const std::function<void(QAction*, UINT)>& onCommand);
 
 }  // namespace velmora::qtwin
