@@ -40,9 +40,10 @@ BOOL CSplitterWnd::CreateView(int row, int col, CRuntimeClass* pViewClass, SIZE 
   m_colWidth[size_t(col)] = sizeInit.cx;
   // A window whose creation fails has been deleted with it when it deletes itself (views do).
   const bool selfDeleting = dynamic_cast<CView*>(wnd) != nullptr;
+  if (!selfDeleting) m_owned.emplace_back(wnd);
   if (!wnd->Create(nullptr, L"", WS_CHILD | WS_VISIBLE, RECT{0, 0, sizeInit.cx, sizeInit.cy}, this,
                    UINT(IdFromRowCol(row, col)), pContext)) {
-    if (!selfDeleting) delete wnd;
+    if (!selfDeleting) m_owned.pop_back();
     return FALSE;
   }
   m_panes[size_t(row * m_nCols + col)] = wnd->GetSafeHwnd();

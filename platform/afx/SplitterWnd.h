@@ -6,6 +6,7 @@
 
 #include "platform/afx/DocView.h"
 
+#include <memory>
 #include <vector>
 
 class CSplitterWnd : public CWnd {
@@ -22,7 +23,8 @@ class CSplitterWnd : public CWnd {
   virtual BOOL CreateStatic(CWnd* pParentWnd, int nRows, int nCols, DWORD dwStyle = WS_CHILD | WS_VISIBLE,
                             UINT nID = AFX_IDW_PANE_FIRST);
   // A view of the class in the pane (created on the splitter with the pane's id and the initial
-  // size; the context joins it to its document). FALSE for a pane outside the grid, a pane that
+  // size; the context joins it to its document). Views delete themselves with their windows;
+  // any other window class made here is deleted by the splitter. FALSE for a pane outside the grid, a pane that
   // has a window, or a view that cannot be made.
   virtual BOOL CreateView(int row, int col, CRuntimeClass* pViewClass, SIZE sizeInit, CCreateContext* pContext);
   // Binds an existing child window as a pane (it keeps its own object; the splitter destroys its
@@ -53,6 +55,8 @@ class CSplitterWnd : public CWnd {
   int m_nRows = 0;
   int m_nCols = 0;
   std::vector<HWND> m_panes;     // row-major
+  // Pane objects made here that do not delete themselves with their windows (views do).
+  std::vector<std::unique_ptr<CWnd>> m_owned;
   std::vector<int> m_rowHeight;  // initial sizes
   std::vector<int> m_colWidth;
 };
