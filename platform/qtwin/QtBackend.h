@@ -75,6 +75,10 @@ class CQtWindowBackend : public win::WindowBackend {
   bool FileDialog(win::FileDialogRequest& request) override;
   // A QMenu with the popup's items, run at the pointer; the chosen item's command.
   UINT TrackPopupMenu(HMENU hMenu, int x, int y, HWND hWnd) override;
+  // A frame's QMainWindow state (QMainWindow::saveState / restoreState); empty / false for a
+  // window that is no frame, or bytes Qt does not take.
+  std::vector<BYTE> SaveBarLayout(HWND hWnd) override;
+  bool RestoreBarLayout(HWND hWnd, const std::vector<BYTE>& bytes) override;
 
   // The MIME type a clipboard format travels under: registered formats get a private type of
   // their own, so binary data never passes for text.

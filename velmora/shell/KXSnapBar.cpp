@@ -1,14 +1,18 @@
 #include "velmora/shell/KXSnapBar.h"
 
 #include "platform/afx/DocView.h"
+#include "platform/afx/PaintDC.h"
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/KXGlobal.h"
+
+#include <algorithm>
 
 IMPLEMENT_DYNAMIC(CSnapButton, CWnd)
 IMPLEMENT_DYNAMIC(CKXSnapBar, CToolBar)
 
 BEGIN_MESSAGE_MAP(CSnapButton, CWnd)
 ON_WM_LBUTTONUP()
+ON_WM_PAINT()
 END_MESSAGE_MAP()
 
 BOOL CSnapButton::Create(LPCWSTR label, const RECT& rect, CWnd* parent, UINT nID, bool checkBox) {
@@ -25,6 +29,29 @@ void CSnapButton::SetCheck(int check) {
 void CSnapButton::Click() {
   if (!m_hWnd || !IsWindowEnabled()) return;
   if (CWnd* top = GetTopLevelParent(); top && top != this) top->SendMessage(WM_COMMAND, GetDlgCtrlID(), 0);
+}
+
+void CSnapButton::OnPaint() {
+  CPaintDC dc(this);
+  RECT rc;
+  GetClientRect(&rc);
+  dc.FillSolidRect(rc, RGB(240, 240, 240));
+  dc.SetBkMode(TRANSPARENT);
+  CString label;
+  GetWindowText(label);
+  const int mid = rc.bottom / 2;
+  if (!m_bCheckBox) {
+    dc.Rectangle(rc.left, rc.top, rc.right, rc.bottom);
+    const int w = int(dc.GetTextExtent(label.GetString()).cx);
+    dc.TextOut(std::max(2, (int(rc.right) - w) / 2), mid - 6, label.GetString());
+    return;
+  }
+  dc.Rectangle(2, mid - 6, 14, mid + 6);
+  if (m_nCheck) {
+    const POINT tick[3] = {{4, mid}, {7, mid + 3}, {12, mid - 4}};
+    dc.Polyline(tick, 3);
+  }
+  dc.TextOut(18, mid - 6, label.GetString());
 }
 
 void CSnapButton::OnLButtonUp(UINT, CPoint) {

@@ -24,6 +24,9 @@ class CSnapButton : public CWnd {
 
  protected:
   void OnLButtonUp(UINT nFlags, CPoint point);
+  // A check box: a small box, ticked when checked, and the label; a push button: a raised box
+  // around the label.
+  void OnPaint();
   DECLARE_MESSAGE_MAP()
 
  private:

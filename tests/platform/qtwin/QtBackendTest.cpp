@@ -407,6 +407,15 @@ TEST_F(QtWinTest, PopupMenusRunAsQtMenusAndAnswerWithTheChosenCommand) {
   EXPECT_EQ(popup.TrackPopupMenu(TPM_RETURNCMD, 0, 0, frame), BOOL(0));
 }
 
+TEST_F(QtWinTest, AFramesBarLayoutTravelsAsQtStateBytes) {
+  const std::vector<BYTE> bytes = backend.SaveBarLayout(frame->GetSafeHwnd());
+  EXPECT_FALSE(bytes.empty());
+  EXPECT_TRUE(backend.RestoreBarLayout(frame->GetSafeHwnd(), bytes));
+  EXPECT_FALSE(backend.RestoreBarLayout(frame->GetSafeHwnd(), {1, 2, 3})) << "not Qt's bytes";
+  EXPECT_FALSE(backend.RestoreBarLayout(frame->GetSafeHwnd(), {}));
+  EXPECT_TRUE(backend.SaveBarLayout(view.GetSafeHwnd()).empty()) << "no frame";
+}
+
 TEST(QtWinNames, FileFiltersAndClipboardTypes) {
   struct FilterCase {
     std::wstring in;
