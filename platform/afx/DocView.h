@@ -189,9 +189,9 @@ class CFrameWnd : public CWnd {
   DWORD GetDockingSides() const { return m_dwDockSides; }
   // Docks the bar in the dock bar nDockBarID (AFX_IDW_DOCKBAR_*; 0: the bar's own alignment
   // when both allow it, else the first allowed side of top, bottom, left, right). With a
-  // rectangle (frame client coordinates) the bar joins the row that rectangle lies in, at its
-  // place along the row; without, it starts a new row at the outside. FALSE when the bar or the
-  // frame forbids every fitting side.
+  // rectangle (screen coordinates) the bar joins the row that rectangle lies in, at its place
+  // along the row; without, it starts a new row inside those of that side. FALSE when the bar
+  // or the frame forbids every fitting side.
   BOOL DockControlBar(CControlBar* pBar, UINT nDockBarID = 0, LPCRECT lpRect = nullptr);
   void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay);
   // The bar with that window id among this frame's bars, or null.
