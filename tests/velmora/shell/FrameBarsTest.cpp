@@ -267,6 +267,17 @@ TEST_F(FrameBarsTest, TheUnitMenuIsTheEighthPopupAndTheToolbarMenuTheSeventh) {
   EXPECT_TRUE(frame->GetToolBar(59398)->IsWindowVisible());
 }
 
+TEST_F(FrameBarsTest, ARightClickOnARulerReachesTheFrameAsAContextMenu) {
+  gGetKXGlobal()->SetRulersShown(TRUE);
+  Start();
+  CKxRuleBar* ruler = frame->GetRuler(false);
+  ASSERT_TRUE(ruler && ruler->IsVisible());
+  ruler->SendMessage(WM_RBUTTONUP, 0, LPARAM(50 << 16 | 5));
+  ASSERT_EQ(backend.popups.size(), 1u);
+  EXPECT_EQ(backend.popups[0].size(), 4u) << "the unit menu";
+  EXPECT_EQ(backend.popups[0][0].id, ID_UNIT_MM);
+}
+
 TEST_F(FrameBarsTest, ThePanelLookOffersNoToolbarMenu) {
   Start();
   ContextMenuAt(*view, CPoint(100, 100));
