@@ -9,6 +9,15 @@ CAction::CAction(int kind, const CString& name) : m_nKind(kind), m_strName(name)
 CAction::~CAction() {
   for (Item& item : m_Items)
     if (item.owned) delete item.entity;
+  for (LayerItem& item : m_Layers)
+    if (item.owned) delete item.layer;
+}
+
+void CAction::AddDelLayer(CLayer* layer) {
+  if (!layer || m_bDone) return;
+  for (const LayerItem& item : m_Layers)
+    if (item.layer == layer) return;
+  m_Layers.push_back({layer, 0, false});
 }
 
 void CAction::AddNewEnt(CDbEntity* entity) {
@@ -19,6 +28,7 @@ void CAction::AddNewEnt(CDbEntity* entity) {
 void CAction::AddDelEnt(CDbEntity* entity) {
   if (entity && !m_bDone && m_Del.insert(entity).second) m_Items.push_back({entity, Op::Del, 0, 0, nullptr, false});
 }
+
 
 void CAction::AddColorEnt(CDbEntity* entity, uint32_t newColor) {
   if (entity && !m_bDone) m_Items.push_back({entity, Op::Color, entity->GetColor(), newColor, nullptr, false});
@@ -41,6 +51,20 @@ int CAction::Do(CDBase* db) {
       case Op::Color:
         item.entity->SetColor(item.newColor);
         break;
+    }
+  }
+  CLayerList& layers = db->GetLayerList();
+  for (LayerItem& item : m_Layers) {
+    int index = 0;
+    item.owned = false;
+    for (POSITION pos = layers.GetHeadPosition(); pos; ++index) {
+      const POSITION at = pos;
+      if (layers.GetNext(pos) == item.layer) {
+        layers.RemoveAt(at);
+        item.index = index;
+        item.owned = true;
+        break;
+      }
     }
   }
   m_bDone = TRUE;
@@ -66,6 +90,16 @@ int CAction::Undo() {
         item.entity->SetColor(item.oldColor);
         break;
     }
+  }
+  CLayerList& layers = m_pDB->GetLayerList();
+  for (auto it = m_Layers.rbegin(); it != m_Layers.rend(); ++it) {
+    if (!it->owned) continue;
+    POSITION pos = layers.FindIndex(it->index);
+    if (pos)
+      layers.InsertBefore(pos, it->layer);
+    else
+      layers.AddTail(it->layer);
+    it->owned = false;
   }
   m_bDone = FALSE;
   return 1;

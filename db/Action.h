@@ -14,6 +14,7 @@
 #include "db/DbEntity.h"
 
 class CDBase;
+class CLayer;
 
 class CAction {
  public:
@@ -29,6 +30,9 @@ class CAction {
   void AddDelEnt(CDbEntity* entity);
   // The entity takes the colour when the action is done and gets its present one back on undo.
   void AddColorEnt(CDbEntity* entity, uint32_t newColor);
+  // The layer leaves the database's layer list when the action is done (the action then owns
+  // it) and goes back to its place on undo. Null and a layer recorded before are ignored.
+  void AddDelLayer(CLayer* layer);
 
   int GetKind() const { return m_nKind; }
   CString GetName() const { return m_strName; }
@@ -52,6 +56,13 @@ class CAction {
     CDbEntity* next;  // Del: the entity that followed it, to put it back there
     bool owned;  // whether the action holds the entity now (New undone, Del done)
   };
+
+  struct LayerItem {
+    CLayer* layer;
+    int index;   // its place in the list when it was taken out
+    bool owned;  // taken out by this action and not yet put back
+  };
+  std::vector<LayerItem> m_Layers;
 
   int m_nKind;
   CString m_strName;

@@ -31,6 +31,17 @@ BOOL CDC::Rectangle(int x1, int y1, int x2, int y2) { return DoRectangle(CRect(x
 
 COLORREF CDC::SetPixel(int x, int y, COLORREF crColor) { return DoSetPixel(CPoint(x, y), crColor); }
 
+CSize CDC::GetTextExtent(LPCWSTR lpszString, int nCount) const {
+  if (!lpszString) return CSize(0, 0);
+  constexpr int kMaxText = 1 << 16;
+  if (nCount < 0) {
+    nCount = 0;
+    while (nCount < kMaxText && lpszString[nCount]) ++nCount;
+  }
+  if (nCount > kMaxText) nCount = kMaxText;
+  return DoGetTextExtent(lpszString, nCount);
+}
+
 BOOL CDC::TextOut(int x, int y, LPCWSTR lpszString, int nCount) {
   if (!lpszString) return FALSE;
   // Bounded even for an unterminated buffer handed with a wrong count.

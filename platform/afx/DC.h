@@ -39,6 +39,8 @@ class CDC : public CObject {
   // background mode is OPAQUE. nCount characters (-1: up to the terminator). FALSE for a device
   // that cannot draw text.
   BOOL TextOut(int x, int y, LPCWSTR lpszString, int nCount = -1);
+  // Width and height of nCount characters (-1: up to the terminator) in the device's font.
+  CSize GetTextExtent(LPCWSTR lpszString, int nCount = -1) const;
   // Fills the rectangle with one colour; neither pen nor brush is used.
   BOOL FillSolidRect(const RECT& rect, COLORREF crColor);
   BOOL FillSolidRect(int x, int y, int cx, int cy, COLORREF crColor) {
@@ -77,6 +79,10 @@ class CDC : public CObject {
   // Devices without text or fills keep these and report failure.
   virtual BOOL DoTextOut(CPoint, const wchar_t*, int) { return FALSE; }
   virtual BOOL DoFillSolidRect(const CRect&, COLORREF) { return FALSE; }
+  // Devices without a font measure kTextCharWidth per character and kTextHeight of height.
+  static constexpr int kTextCharWidth = 7;
+  static constexpr int kTextHeight = 13;
+  virtual CSize DoGetTextExtent(const wchar_t*, int nCount) const { return CSize(nCount * kTextCharWidth, kTextHeight); }
 
  private:
   CPen m_defaultPen{PS_SOLID, 1, RGB(0, 0, 0)};

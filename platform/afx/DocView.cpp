@@ -1,5 +1,7 @@
 #include "platform/afx/DocView.h"
 
+#include "platform/afx/ControlBar.h"
+
 #include "platform/afx/Archive.h"
 #include "platform/afx/Exception.h"
 #include "platform/afx/File.h"
@@ -297,6 +299,7 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
 ON_WM_CREATE()
 ON_WM_DESTROY()
 ON_WM_CLOSE()
+ON_WM_SIZE()
 END_MESSAGE_MAP()
 
 CFrameWnd::~CFrameWnd() {
@@ -369,6 +372,7 @@ CWnd* CFrameWnd::CreateView(CCreateContext* pContext, UINT nID) {
   // A view whose creation fails has deleted itself with its window.
   if (!view->Create(nullptr, L"", WS_CHILD | WS_VISIBLE, rc, this, nID, pContext)) return nullptr;
   m_createdViews.push_back(view->m_hWnd);
+  if (nID == AFX_IDW_PANE_FIRST) m_hPane = view->m_hWnd;
   return view;
 }
 
@@ -402,11 +406,17 @@ void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible) {
 }
 
 void CFrameWnd::OnDestroy() {
+  // Bars outlive nothing of the frame: they forget it, and it forgets them.
+  for (CControlBar* bar : m_bars) bar->m_hFrame = nullptr;
+  m_bars.clear();
   // The views this frame made go with it; the active view pointer must not outlive them.
   m_pViewActive = nullptr;
   const std::vector<HWND> views = std::move(m_createdViews);
   for (HWND h : views)
     if (CWnd* v = CWnd::FromHandle(h)) v->DestroyWindow();
+  // A pane window of the frame's own (a splitter) takes its panes down with it.
+  if (CWnd* pane = CWnd::FromHandle(m_hPane)) pane->DestroyWindow();
+  m_hPane = nullptr;
   CWinApp* app = AfxGetApp();
   if (app && app->m_pMainWnd == this) {
     // The main window going ends the message loop.

@@ -18,6 +18,7 @@ class CFile;
 class CFileException;
 class CFrameWnd;
 class CView;
+class CControlBar;
 
 // The class library's own prompts (resource numbers; texts in AfxLoadString).
 constexpr UINT AFX_IDP_FAILED_TO_OPEN_DOC = 61697;
@@ -183,12 +184,41 @@ class CFrameWnd : public CWnd {
 
   HACCEL m_hAccelTable = nullptr;  // owned by the frame
 
+  // Control bars (ControlBar.h). The sides bars may dock on (CBRS_ALIGN_* bits).
+  void EnableDocking(DWORD dwDockStyle);
+  DWORD GetDockingSides() const { return m_dwDockSides; }
+  // Docks the bar in the dock bar nDockBarID (AFX_IDW_DOCKBAR_*; 0: the bar's own alignment
+  // when both allow it, else the first allowed side of top, bottom, left, right). With a
+  // rectangle (screen coordinates) the bar joins the row that rectangle lies in, at its place
+  // along the row; without, it starts a new row inside those of that side. FALSE when the bar
+  // or the frame forbids every fitting side.
+  BOOL DockControlBar(CControlBar* pBar, UINT nDockBarID = 0, LPCRECT lpRect = nullptr);
+  void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay);
+  // The bar with that window id among this frame's bars, or null.
+  CControlBar* GetControlBar(UINT nID) const;
+  // The window that fills what the bars leave (the first view pane, or a splitter holding the
+  // panes); CreateView sets it for a pane of id AFX_IDW_PANE_FIRST.
+  void SetPaneWindow(CWnd* pWnd) { m_hPane = pWnd ? pWnd->GetSafeHwnd() : nullptr; }
+  CWnd* GetPaneWindow() const { return CWnd::FromHandle(m_hPane); }
+  const std::vector<CControlBar*>& GetControlBars() const { return m_bars; }
+  // Shares the client area: bars that are not docked at their alignment's edge first (in
+  // creation order), then the docked rows (top, bottom, left, right, outermost first); the
+  // view pane (AFX_IDW_PANE_FIRST) takes what is left.
+  virtual void RecalcLayout(BOOL bNotify = TRUE);
+  // Visibility and dock place of every bar with an id, under the profile section; the
+  // toolkit's own layout bytes go with them when the window backend keeps any.
+  void SaveBarState(LPCWSTR lpszProfileName) const;
+  // FALSE when the section holds no bar state; bars absent from it keep their place.
+  BOOL LoadBarState(LPCWSTR lpszProfileName);
+
  protected:
   // Builds the client area: a view when the context names a view class; the frame's creation
   // fails when this does.
   virtual BOOL OnCreateClient(LPCREATESTRUCT lpcs, void* pContext);
   int OnCreate(LPCREATESTRUCT lpCreateStruct);
   void OnDestroy();
+  // Lays the bars and the view out again (not while minimised).
+  void OnSize(UINT nType, int cx, int cy);
   // Asks the active document whether it may close (SaveModified), then closes it or the window.
   void OnClose();
   // Frames live on the heap and go with their windows.
@@ -199,6 +229,11 @@ class CFrameWnd : public CWnd {
  private:
   CView* m_pViewActive = nullptr;
   std::vector<HWND> m_createdViews;
+  friend class CControlBar;
+  std::vector<CControlBar*> m_bars;  // in creation order
+  DWORD m_dwDockSides = 0;
+  int m_nDockSeq = -1;  // bars created before docking was enabled
+  HWND m_hPane = nullptr;
   HMENU m_hMenuOwned = nullptr;  // menu loaded by LoadFrame
 };
 

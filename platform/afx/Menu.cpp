@@ -1,5 +1,7 @@
 #include "platform/afx/Menu.h"
 
+#include "platform/afx/Wnd.h"
+
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -93,6 +95,10 @@ BOOL CMenu::InsertMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem, LPCWSTR
 }
 BOOL CMenu::RemoveMenu(UINT nPosition, UINT nFlags) { return ::RemoveMenu(m_hMenu, nPosition, nFlags); }
 BOOL CMenu::DeleteMenu(UINT nPosition, UINT nFlags) { return ::DeleteMenu(m_hMenu, nPosition, nFlags); }
+BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect) {
+  return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, pWnd ? pWnd->GetSafeHwnd() : nullptr, lpRect);
+}
+
 UINT CMenu::CheckMenuItem(UINT nIDCheckItem, UINT nCheck) {
   return static_cast<UINT>(::CheckMenuItem(m_hMenu, nIDCheckItem, nCheck));
 }

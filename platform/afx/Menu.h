@@ -6,6 +6,8 @@
 #include "platform/afx/String.h"
 #include "platform/win/Menu.h"
 
+class CWnd;
+
 class CMenu : public CObject {
   DECLARE_DYNAMIC(CMenu)
 
@@ -39,6 +41,8 @@ class CMenu : public CObject {
   BOOL RemoveMenu(UINT nPosition, UINT nFlags);
   BOOL DeleteMenu(UINT nPosition, UINT nFlags);
   UINT CheckMenuItem(UINT nIDCheckItem, UINT nCheck);
+  // See ::TrackPopupMenu; the window is the owner that receives the chosen command.
+  BOOL TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect = nullptr);
   UINT EnableMenuItem(UINT nIDEnableItem, UINT nEnable);
 
   HMENU m_hMenu = nullptr;

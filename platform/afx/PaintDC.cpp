@@ -56,6 +56,9 @@ COLORREF CWindowDC::DoSetPixel(CPoint p, COLORREF crColor) { return Synced().Set
 int CWindowDC::DoGetDeviceCaps(int nIndex) const { return m_pTarget->GetDeviceCaps(nIndex); }
 BOOL CWindowDC::DoTextOut(CPoint p, const wchar_t* text, int nCount) { return Synced().TextOut(p.x, p.y, text, nCount); }
 BOOL CWindowDC::DoFillSolidRect(const CRect& rect, COLORREF crColor) { return Synced().FillSolidRect(rect, crColor); }
+CSize CWindowDC::DoGetTextExtent(const wchar_t* text, int nCount) const {
+  return m_pTarget ? m_pTarget->GetTextExtent(text, nCount) : CDC::DoGetTextExtent(text, nCount);
+}
 
 CPaintDC::CPaintDC(CWnd* pWnd) : CWindowDC(pWnd, NoTarget{}) { AttachTarget(::BeginPaint(m_hWnd, &m_ps)); }
 

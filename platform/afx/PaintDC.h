@@ -38,6 +38,7 @@ class CWindowDC : public CDC {
   int DoGetDeviceCaps(int nIndex) const override;
   BOOL DoTextOut(CPoint p, const wchar_t* text, int nCount) override;
   BOOL DoFillSolidRect(const CRect& rect, COLORREF crColor) override;
+  CSize DoGetTextExtent(const wchar_t* text, int nCount) const override;
 
   HWND m_hWnd = nullptr;
   HDC m_hDC = nullptr;

@@ -213,8 +213,20 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
   return AfxWndMsgThroughMap(this, this, message, wParam, lParam, pResult);
 }
 
-LRESULT CWnd::DefWindowProc(UINT message, WPARAM, LPARAM) {
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CLOSE) DestroyWindow();
+  if (message == WM_RBUTTONUP) {
+    // A right click nobody took asks for a context menu, at the screen point.
+    POINT p{static_cast<short>(LOWORD(static_cast<uintptr_t>(lParam))),
+            static_cast<short>(LOWORD(static_cast<uintptr_t>(lParam) >> 16))};
+    ::ClientToScreen(m_hWnd, &p);
+    SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_hWnd),
+                static_cast<LPARAM>(MAKELONG(static_cast<WORD>(p.x), static_cast<WORD>(p.y))));
+    return 0;
+  }
+  // A child without a menu of its own hands the request to its parent.
+  if (message == WM_CONTEXTMENU && m_pParent && m_pParent->GetSafeHwnd())
+    return m_pParent->SendMessage(WM_CONTEXTMENU, wParam, lParam);
   if (message == WM_PAINT) {
     // Nobody paints: validate, so the paint request goes away.
     PAINTSTRUCT ps;

@@ -1,4 +1,11 @@
 // Umbrella header of the progress and controls layer.
 #pragma once
 
+#include "platform/panlet/BarAccessors.h"
+#include "platform/panlet/ColorButton.h"
+#include "platform/panlet/KXStatusBar.h"
+#include "platform/panlet/KxToolBar.h"
 #include "platform/panlet/Progress.h"
+#include "platform/panlet/RuleBar.h"
+#include "platform/panlet/UIToolBarMgr.h"
+#include "platform/panlet/WindowTip.h"

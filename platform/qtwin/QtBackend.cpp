@@ -424,7 +424,16 @@ void CQtWindowBackend::PeerCreated(HWND hWnd, HWND hParent, const RECT& rect, DW
     frame->setWindowTitle(QString::fromWCharArray(text ? text : L""));
     w = frame;
   } else {
-    auto* mw = qobject_cast<QMainWindow*>(parent);
+    // A frame's children (view pane, bars) live in its client area, the central widget, where
+    // the model's layout places them: bars and view never overlap.
+    if (auto* mw = qobject_cast<QMainWindow*>(parent)) {
+      if (!mw->centralWidget()) {
+        auto* client = new QWidget;
+        client->setAttribute(Qt::WA_OpaquePaintEvent, false);
+        mw->setCentralWidget(client);
+      }
+      parent = mw->centralWidget();
+    }
     wchar_t cls[64] = {};
     ::GetClassNameW(hWnd, cls, 64);
     QWidget* child;
@@ -432,7 +441,6 @@ void CQtWindowBackend::PeerCreated(HWND hWnd, HWND hParent, const RECT& rect, DW
       child = new GLPeer(hWnd, *m_impl, parent);
     else
       child = new PeerWidget(hWnd, *m_impl, parent);
-    if (mw && !mw->centralWidget()) mw->setCentralWidget(child);
     w = child;
   }
   m_impl->peers[hWnd] = w;
@@ -483,8 +491,6 @@ void CQtWindowBackend::PeerShown(HWND hWnd, bool visible) {
 void CQtWindowBackend::PeerMoved(HWND hWnd, const RECT& rect) {
   QWidget* w = m_impl->Get(hWnd);
   if (!w || m_impl->syncing == hWnd) return;
-  // A frame's central widget follows the frame's layout.
-  if (auto* mw = qobject_cast<QMainWindow*>(w->parentWidget()); mw && mw->centralWidget() == w) return;
   const HWND old = m_impl->syncing;
   m_impl->syncing = hWnd;
   const int width = std::max(0, static_cast<int>(rect.right - rect.left));
@@ -782,7 +788,8 @@ bool CQtWindowBackend::FileDialog(win::FileDialogRequest& request) {
   return true;
 }
 
-void CQtWindowBackend::Impl::AddItems(QMenu* qmenu, HMENU menu, HWND frame) {
+void AddMenuItems(QMenu* qmenu, HMENU menu, const std::function<void(QMenu*, HMENU)>& onSub,
+                  const std::function<void(QAction*, UINT)>& onCommand) {
   const int n = ::GetMenuItemCount(menu);
   for (int i = 0; i < n; ++i) {
     const UINT state = ::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
@@ -793,9 +800,8 @@ void CQtWindowBackend::Impl::AddItems(QMenu* qmenu, HMENU menu, HWND frame) {
       qmenu->addSeparator();
     } else if (HMENU sub = ::GetSubMenu(menu, i)) {
       QMenu* child = qmenu->addMenu(text);
-      popups[child] = {sub, frame};
-      QObject::connect(child, &QMenu::aboutToShow, child, [this, child] { self->RefreshMenu(child); });
-      AddItems(child, sub, frame);
+      if (onSub) onSub(child, sub);
+      AddMenuItems(child, sub, onSub, onCommand);
     } else {
       const UINT id = ::GetMenuItemID(menu, i);
       QAction* a = qmenu->addAction(text);
@@ -803,10 +809,22 @@ void CQtWindowBackend::Impl::AddItems(QMenu* qmenu, HMENU menu, HWND frame) {
       a->setEnabled(!(state & (MF_GRAYED | MF_DISABLED)));
       a->setCheckable(state & MF_CHECKED);
       a->setChecked(state & MF_CHECKED);
-      QObject::connect(a, &QAction::triggered, a,
-                       [frame, id] { ::PostMessageW(frame, WM_COMMAND, MAKELONG(static_cast<WORD>(id), 0), 0); });
+      if (onCommand) onCommand(a, id);
     }
   }
+}
+
+void CQtWindowBackend::Impl::AddItems(QMenu* qmenu, HMENU menu, HWND frame) {
+  AddMenuItems(
+      qmenu, menu,
+      [this, frame](QMenu* child, HMENU sub) {
+        popups[child] = {sub, frame};
+        QObject::connect(child, &QMenu::aboutToShow, child, [this, child] { self->RefreshMenu(child); });
+      },
+      [frame](QAction* a, UINT id) {
+        QObject::connect(a, &QAction::triggered, a,
+                         [frame, id] { ::PostMessageW(frame, WM_COMMAND, MAKELONG(static_cast<WORD>(id), 0), 0); });
+      });
 }
 
 void CQtWindowBackend::RefreshMenu(QMenu* menu) {

@@ -12,11 +12,13 @@
 
 #include "platform/win/WindowBackend.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 
 class QWidget;
 class QMenu;
+class QAction;
 class QScrollBar;
 class COpenGLDC;
 
@@ -75,6 +77,12 @@ class CQtWindowBackend : public win::WindowBackend {
   bool HasClipboardFormat(UINT format, const std::wstring& formatName) override;
   int MessageBox(HWND hWnd, LPCWSTR text, LPCWSTR caption, UINT type) override;
   bool FileDialog(win::FileDialogRequest& request) override;
+  // A QMenu with the popup's items, run at the pointer; the chosen item's command.
+  UINT TrackPopupMenu(HMENU hMenu, int x, int y, HWND hWnd) override;
+  // A frame's QMainWindow state (QMainWindow::saveState / restoreState); empty / false for a
+  // window that is no frame, or bytes Qt does not take.
+  std::vector<BYTE> SaveBarLayout(HWND hWnd) override;
+  bool RestoreBarLayout(HWND hWnd, const std::vector<BYTE>& bytes) override;
 
   // The MIME type a clipboard format travels under: registered formats get a private type of
   // their own, so binary data never passes for text.
@@ -88,5 +96,10 @@ class CQtWindowBackend : public win::WindowBackend {
  private:
   std::unique_ptr<Impl> m_impl;
 };
+
+// Adds a model menu's items to a QMenu (the command id in each action's data); onSub hears of
+// each sub-menu before its items are added, onCommand of each command item.
+void AddMenuItems(QMenu* qmenu, HMENU menu, const std::function<void(QMenu*, HMENU)>& onSub,
+                  const std::function<void(QAction*, UINT)>& onCommand);
 
 }  // namespace velmora::qtwin

@@ -117,6 +117,11 @@ BOOL CQtPainterDC::DoTextOut(CPoint p, const wchar_t* text, int nCount) {
   return TRUE;
 }
 
+CSize CQtPainterDC::DoGetTextExtent(const wchar_t* text, int nCount) const {
+  const QFontMetrics fm = m_painter.fontMetrics();
+  return CSize(fm.horizontalAdvance(QString::fromWCharArray(text, nCount)), fm.height());
+}
+
 BOOL CQtPainterDC::DoFillSolidRect(const CRect& r, COLORREF crColor) {
   m_painter.setCompositionMode(QPainter::CompositionMode_Source);
   m_painter.fillRect(QRect(r.left, r.top, r.Width(), r.Height()), ToQColor(crColor));

@@ -24,6 +24,7 @@ class CQtPainterDC : public CDC {
   int DoGetDeviceCaps(int nIndex) const override;
   BOOL DoTextOut(CPoint p, const wchar_t* text, int nCount) override;
   BOOL DoFillSolidRect(const CRect& rect, COLORREF crColor) override;
+  CSize DoGetTextExtent(const wchar_t* text, int nCount) const override;
 
  private:
   // Pen, brush and composition for the next primitive.

@@ -53,6 +53,15 @@ BOOL EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable);
 // for a separator or a missing item.
 BOOL SetMenuItemTextW(HMENU hMenu, UINT uItem, UINT uFlags, LPCWSTR lpNewText);
 
+// Popup menus: alignment flags are accepted and left to the toolkit.
+constexpr UINT TPM_LEFTALIGN = 0x0000;
+constexpr UINT TPM_RIGHTBUTTON = 0x0002;
+constexpr UINT TPM_RETURNCMD = 0x0100;
+// Shows the popup through the window backend at the screen point. With TPM_RETURNCMD returns the
+// chosen command (0 for none); otherwise posts it to the window as WM_COMMAND and returns whether
+// one was chosen. 0 for a missing menu or window.
+BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND hWnd, const RECT* prcRect);
+
 // Accelerators. fVirt flags:
 constexpr BYTE FVIRTKEY = 0x01;
 constexpr BYTE FNOINVERT = 0x02;

@@ -85,6 +85,14 @@ class WindowBackend {
   // filterIndex and returns true, or returns false when cancelled.
   virtual int MessageBox(HWND hWnd, LPCWSTR text, LPCWSTR caption, UINT type) = 0;
   virtual bool FileDialog(FileDialogRequest& request) = 0;
+
+  // A popup menu at a screen point, owned by a window: the command chosen, 0 when none (the
+  // headless default, as nobody can choose).
+  virtual UINT TrackPopupMenu(HMENU, int, int, HWND) { return 0; }
+  // The toolkit's own arrangement of a frame's bars, kept with the bar state; empty when the
+  // toolkit keeps none. Restoring answers whether the bytes were taken.
+  virtual std::vector<BYTE> SaveBarLayout(HWND) { return {}; }
+  virtual bool RestoreBarLayout(HWND, const std::vector<BYTE>&) { return false; }
 };
 
 class HeadlessBackend : public WindowBackend {

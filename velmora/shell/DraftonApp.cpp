@@ -55,6 +55,8 @@ BOOL CDraftonApp::InitInstance() {
   UpdateAccelerators();
   if (m_pMainWnd) {
     m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
+    if (auto* frame = dynamic_cast<CMainFrame*>(gGetMainFrame()))
+      if (CDlgSplash* splash = frame->GetSplash()) splash->ArmClose();
     // Two items other libraries put on the merged menu bar that this program does not offer.
     if (CMenu* bar = m_pMainWnd->GetMenu()) {
       if (CMenu* seventh = bar->GetSubMenu(6)) seventh->RemoveMenu(kInteractiveNestingCmd, MF_BYCOMMAND);

@@ -1,5 +1,7 @@
 #include "velmora/shell/DraftonDoc.h"
 
+#include "velmora/shell/MainFrame.h"
+
 #include "db/Action.h"
 #include "db/DBase.h"
 #include "db/DbAccess.h"
@@ -114,6 +116,8 @@ BOOL CDraftonDoc::OnNewDocument() {
   Database()->InitLayer();
   SendHub(QMessage::kRebuildLayers);
   if (!gGetMainFrame()) return FALSE;
+  if (auto* frame = dynamic_cast<CMainFrame*>(gGetMainFrame()))
+    if (CDlgSplash* splash = frame->GetSplash()) splash->Hide();
   AnnounceDocument();
   return TRUE;
 }

@@ -1,5 +1,8 @@
 #include "velmora/shell/DraftonView.h"
 
+#include "platform/panlet/BarAccessors.h"
+#include "platform/panlet/RuleBar.h"
+
 #include "db/Action.h"
 #include "db/DBase.h"
 #include "db/DbAccess.h"
@@ -283,8 +286,11 @@ void CDraftonView::OnMouseMove(UINT flags, CPoint pt) {
   Position pos;
   if (!ToWorld(pt, pos)) return;
   COrdvale* h = Hub();
-  if (auto* frame = dynamic_cast<CMainFrame*>(gGetMainFrame()); frame && h && h->m_nShowCoord)
+  if (auto* frame = dynamic_cast<CMainFrame*>(gGetMainFrame()); frame && h && h->m_nShowCoord) {
     frame->SetPaneText(1, FormatCursor(pos.x, pos.y));
+    if (CKxRuleBar* ruler = gGetHorRuleBar(); ruler && ruler->IsEnabled()) ruler->DrawMouse(pt.x + frame->GetRulerOffset());
+    if (CKxRuleBar* ruler = gGetVerRuleBar(); ruler && ruler->IsEnabled()) ruler->DrawMouse(pt.y);
+  }
   if (h) h->OnMouseMove(flags, pos);
 }
 

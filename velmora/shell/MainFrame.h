@@ -1,11 +1,25 @@
-// CMainFrame: the program's main window. Its creation loads the plug-ins (and binds the maps of
-// the document and view, made before them, again), attaches the command hub, restores the
-// command configuration file and arms the auto-save timer; its destruction writes the
-// configuration back. It handles the unit and grid commands and the frame timers.
+// CMainFrame: the program's main window. Its creation shows the splash window, builds the tab
+// toolbar, the ten toolbars, the status bar, the snap bar and the rulers, loads the plug-ins
+// (and binds the maps of the document and view, made before them, again), attaches the command
+// hub, restores the command configuration file, lays out the view and the layer tab strip,
+// arms the auto-save timer and restores the bar layout; its destruction writes the
+// configuration and the bar layout back. It handles the grid, ruler, snap, layer, toolbar and
+// unit commands, the context menus and the frame timers.
 #pragma once
 
+#include "platform/panlet/KXStatusBar.h"
+#include "platform/panlet/KxToolBar.h"
+#include "platform/panlet/RuleBar.h"
+#include "platform/panlet/UIToolBarMgr.h"
 #include "sockwell/PISMainFrame.h"
+#include "velmora/shell/DlgSplash.h"
 #include "velmora/shell/FrameProgress.h"
+#include "velmora/shell/KXSnapBar.h"
+#include "velmora/shell/KxTabWnd.h"
+
+#include <array>
+#include <memory>
+#include <vector>
 
 class CCmdUI;
 
@@ -19,7 +33,37 @@ class CMainFrame : public CPISMainFrame {
   static constexpr UINT kProgressTick = 100;  // ms
   // Pane 0 shows the progress, pane 1 the cursor's coordinates.
   static constexpr int kProgressPane = 0;
-  static constexpr int kStatusPanes = 4;
+  static constexpr int kStatusPanes = CKXStatusBar::kPanes;
+  static constexpr UINT kTabToolBarID = 442;
+  static constexpr int kToolBarCount = 10;
+  static constexpr wchar_t kBarStateSection[] = L"Velmora_WM_DockState";
+
+  // One toolbar of the frame: ids, look, the records it gives the toolbar manager, when it is
+  // shown at creation and where it docks.
+  struct ToolBarSpec {
+    UINT id;
+    UINT resource;
+    UINT bitmap0, bitmap1;
+    const wchar_t* title;
+    enum Shown { kUnlessClassic, kOnlyClassic, kNo, kYes } shown;
+    int look;
+    int flag1, flag2;
+    int mainCmd;
+    int page;
+    DWORD align;       // where it sits when it docks by itself
+    UINT neighbour;    // the bar it docks next to (0: none)
+    bool rightOnly;    // may dock on the right side only
+  };
+  static const std::array<ToolBarSpec, kToolBarCount>& ToolBarSpecs();
+  // The panel pages in order: title, toolbar resource, bitmap, command, flag.
+  struct PageSpec {
+    const wchar_t* title;
+    UINT resource;
+    UINT bitmap;
+    UINT command;
+    int flag;
+  };
+  static const std::array<PageSpec, 6>& PageSpecs();
 
   CMainFrame();
   ~CMainFrame() override;
@@ -40,20 +84,63 @@ class CMainFrame : public CPISMainFrame {
   // The progress display as last shown: whether open and its position in [0, 1].
   bool IsProgressShown() const { return m_progressShown; }
   double GetProgressPos() const { return m_progressPos; }
-  // What the layer tab strip keeps in the configuration: hidden flag and current tab.
-  int m_nStripState[2] = {0, 0};
+
+  // The bars and windows the frame owns (null until made).
+  CKxTabWnd* GetKxTabWnd() { return m_wndSplitter.GetSafeHwnd() ? &m_wndSplitter : nullptr; }
+  CKXSnapBar* GetSnapBar() { return m_wndSnapBar.GetSafeHwnd() ? &m_wndSnapBar : nullptr; }
+  CTabToolBar* GetTabToolBar() { return m_wndTabBar.GetSafeHwnd() ? &m_wndTabBar : nullptr; }
+  CKxToolBar* GetToolBar(UINT id);
+  CKXStatusBar* GetStatusBar() { return m_wndStatusBar.GetSafeHwnd() ? &m_wndStatusBar : nullptr; }
+  CKxRuleBar* GetRuler(bool horizontal);
+  CUIToolBarMgr* GetToolBarMgr() { return m_pToolBarMgr.get(); }
+  CDlgSplash* GetSplash() { return m_pSplash.get(); }
+  BOOL IsClassicLook() const { return m_bClassic; }
+  // Pixels between the frame's client origin and the view's, along the horizontal ruler.
+  int GetRulerOffset() const;
+  // The titles the toolbar context menu lists (ids from 5 in this order).
+  const std::vector<CString>& GetToolBarTitles() const { return m_toolBarTitles; }
+
+  // The snap bar's boxes take the state the frame's update handlers give them.
+  void OnIdleUpdateCmdUI() override;
+  void RecalcLayout(BOOL bNotify = TRUE) override;
 
  protected:
+  BOOL OnCreateClient(LPCREATESTRUCT lpcs, void* pContext) override;
   int OnCreate(LPCREATESTRUCT lpcs);
+  // Creation steps that make the bars; FALSE fails the frame.
+  BOOL CreateToolBars();
+  BOOL DockBars();
   void OnDestroy();
   void OnTimer(UINT_PTR id);
+  void OnSize(UINT type, int cx, int cy);
+  void OnContextMenu(CWnd* pWnd, CPoint point);
   void OnGrid();
   void OnUpdateGrid(CCmdUI* ui);
+  void OnRulers();
+  void OnUpdateRulers(CCmdUI* ui);
+  void OnSnapSettings();
+  void OnPathVisible();
+  void OnUpdatePathVisible(CCmdUI* ui);
+  void OnNoEffect();
+  void OnUpdateNoEffect(CCmdUI* ui);
+  void OnCurveBar();
+  void OnUpdateCurveBar(CCmdUI* ui);
+  void OnLayerBar();
+  void OnUpdateLayerBar(CCmdUI* ui);
+  void OnSnap(UINT id);
+  void OnUpdateSnap(CCmdUI* ui, UINT id);
+  void OnLayerItem(UINT id);
+  void OnToolBarItem(UINT id);
   void OnUnit(UINT id);
   void OnUpdateUnit(CCmdUI* ui, UINT id);
   void OnProgressCancel();
   void OnUpdateProgressCancel(CCmdUI* ui);
+  LRESULT OnColorChange(WPARAM, LPARAM);
+  LRESULT OnHideRulers(WPARAM, LPARAM);
+  LRESULT OnShowRulers(WPARAM, LPARAM);
   void ShowProgress();
+  void ShowRulers(BOOL show);
+  void UpdateSnapChecks();
 
   DECLARE_MESSAGE_MAP()
 
@@ -63,5 +150,19 @@ class CMainFrame : public CPISMainFrame {
   bool m_progressStarted = false;
   bool m_progressShown = false;
   double m_progressPos = 0.0;
-  CString m_panes[kStatusPanes];
+
+  std::unique_ptr<CDlgSplash> m_pSplash;
+  CTabToolBar m_wndTabBar;
+  std::array<CKxToolBar, kToolBarCount> m_toolBars;
+  CKXStatusBar m_wndStatusBar;
+  CKXSnapBar m_wndSnapBar;
+  CKxRuleBar m_wndHorRuler;
+  CKxRuleBar m_wndVerRuler;
+  CKxTabWnd m_wndSplitter;
+  std::unique_ptr<CUIToolBarMgr> m_pToolBarMgr;
+  BOOL m_bClassic = FALSE;
+  int m_nLookSel = 0;
+  BOOL m_bSnapBarShown = FALSE;
+  BOOL m_bPathVisible = TRUE;
+  std::vector<CString> m_toolBarTitles;
 };

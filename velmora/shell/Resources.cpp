@@ -1,5 +1,7 @@
 #include "velmora/shell/Resources.h"
 
+#include "velmora/shell/BarResources.h"
+
 #include "platform/afx/DocView.h"
 #include "platform/win/Menu.h"
 #include "platform/win/Resource.h"
@@ -94,4 +96,5 @@ void RegisterShellResources() {
   velmora::win::RegisterMenuResource(IDR_MAINFRAME, &BuildMainMenu);
   velmora::win::RegisterAcceleratorResource(IDR_MAINFRAME, kAccel, int(sizeof kAccel / sizeof kAccel[0]));
   velmora::win::RegisterStringResource(IDR_MAINFRAME, kDocTypeString);
+  RegisterBarResources();
 }

@@ -35,12 +35,37 @@ constexpr UINT ID_UNIT_MM = 190;
 constexpr UINT ID_UNIT_CM = 191;
 constexpr UINT ID_UNIT_INCH = 192;
 constexpr UINT ID_UNIT_FEET = 193;
+// The frame's bar, snap and layer commands.
+constexpr UINT ID_VIEW_RULERS = 32847;
+constexpr UINT ID_VIEW_SNAP_SETTINGS = 33015;
+constexpr UINT ID_VIEW_PATH = 32877;
+constexpr UINT ID_NO_EFFECT = 32876;
+constexpr UINT ID_VIEW_TOOLBARS = 59392;
+constexpr UINT ID_VIEW_CURVE_BAR = 32988;
+constexpr UINT ID_VIEW_LAYER_BAR = 33054;
+constexpr UINT ID_SNAP_FIRST = 33016;     // "End" .. "Guidline" are 33016..33026
+constexpr UINT ID_SNAP_NAVIGATE = 33027;
+constexpr UINT ID_SNAP_ALL = 33028;
+constexpr UINT ID_LAYER_CMD = 33052;      // the layer management command
+constexpr UINT ID_LAYER_EDIT = 33053;
+constexpr UINT ID_LAYER_ALL_ON = 33055;
+constexpr UINT ID_LAYER_ONE_ON = 33056;
+constexpr UINT ID_LAYER_ONE_OFF = 33057;
+constexpr UINT ID_LAYER_CHANGE_OBJ = 33058;
+constexpr UINT ID_LAYER_OBJ_TO_CUR = 33060;
+constexpr UINT ID_LAYER_SET_CUR = 33061;
+// The toolbar context menu's items, one per toolbar title.
+constexpr UINT ID_TOOLBAR_FIRST = 5;
+constexpr UINT ID_TOOLBAR_LAST = 25;
 // The Cancel button of the progress display.
 constexpr UINT ID_PROGRESS_CANCEL = 33200;
 
 // User messages of the frame and view.
 constexpr UINT WM_KX_UNIT_CHANGED = 0x410;
 constexpr UINT WM_KX_DOC_READY = 0x40A;
+constexpr UINT WM_KX_COLOR_CHANGE = 0x402;
+constexpr UINT WM_KX_HIDE_RULERS = 0x407;
+constexpr UINT WM_KX_SHOW_RULERS = 0x408;
 
 // Registers menu 100, accelerator table 100 and string 100 (again is harmless).
 void RegisterShellResources();

@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <cstring>
+#include <functional>
 
 using velmora::qtwin::CQtWindowBackend;
 
@@ -73,10 +74,11 @@ void Drawing(CDC& dc, const CRect& rc) {
 
 }  // namespace
 
-TEST_F(QtWinTest, FrameIsAMainWindowAndTheViewItsCentralWidget) {
+TEST_F(QtWinTest, FrameIsAMainWindowAndTheViewSitsInItsClientArea) {
   auto* mw = qobject_cast<QMainWindow*>(backend.Peer(frame->GetSafeHwnd()));
   ASSERT_NE(mw, nullptr);
-  EXPECT_EQ(mw->centralWidget(), backend.Peer(view.GetSafeHwnd()));
+  ASSERT_NE(mw->centralWidget(), nullptr);
+  EXPECT_EQ(backend.Peer(view.GetSafeHwnd())->parentWidget(), mw->centralWidget());
   EXPECT_EQ(mw->windowTitle(), "Qt Test");
   // The model's client area of the view is the widget's real size.
   QWidget* w = backend.Peer(view.GetSafeHwnd());
@@ -400,6 +402,57 @@ TEST_F(QtWinTest, FileDialogReturnsThePathAndFilterChosen) {
 
   QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
   EXPECT_FALSE(backend.FileDialog(req));
+}
+
+// Runs `act` on the popup menu once it shows (polling the event loop the menu runs); gives up,
+// closing whatever popup there is, after a second.
+void WhenPopupShows(std::function<void(QMenu*)> act, int triesLeft = 100) {
+  QTimer::singleShot(10, [act, triesLeft] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()); menu && menu->isVisible()) {
+      act(menu);
+      return;
+    }
+    if (triesLeft > 0) {
+      WhenPopupShows(act, triesLeft - 1);
+    } else if (QWidget* w = QApplication::activePopupWidget()) {
+      w->close();
+    }
+  });
+}
+
+TEST_F(QtWinTest, PopupMenusRunAsQtMenusAndAnswerWithTheChosenCommand) {
+  CMenu popup;
+  ASSERT_TRUE(popup.CreatePopupMenu());
+  popup.AppendMenu(MF_STRING, 190, L"mm");
+  popup.AppendMenu(MF_STRING | MF_CHECKED, 191, L"cm");
+  QStringList texts;
+  std::vector<bool> checks;
+  WhenPopupShows([&](QMenu* menu) {
+    for (QAction* a : menu->actions()) {
+      texts << a->text();
+      checks.push_back(a->isChecked());
+    }
+    // Chosen as a user chooses: the item made active, then Return.
+    menu->setActiveAction(menu->actions().at(1));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(menu, &enter);
+  });
+  EXPECT_EQ(popup.TrackPopupMenu(TPM_RETURNCMD, 0, 0, frame), BOOL(191));
+  EXPECT_EQ(texts, (QStringList{"mm", "cm"}));
+  EXPECT_EQ(checks, (std::vector<bool>{false, true}));
+  EXPECT_EQ(GetQueuedMessageCount(), 0) << "the answer is returned, not posted";
+  // Closed without a choice: nothing.
+  WhenPopupShows([](QMenu* menu) { menu->close(); });
+  EXPECT_EQ(popup.TrackPopupMenu(TPM_RETURNCMD, 0, 0, frame), BOOL(0));
+}
+
+TEST_F(QtWinTest, AFramesBarLayoutTravelsAsQtStateBytes) {
+  const std::vector<BYTE> bytes = backend.SaveBarLayout(frame->GetSafeHwnd());
+  EXPECT_FALSE(bytes.empty());
+  EXPECT_TRUE(backend.RestoreBarLayout(frame->GetSafeHwnd(), bytes));
+  EXPECT_FALSE(backend.RestoreBarLayout(frame->GetSafeHwnd(), {1, 2, 3})) << "not Qt's bytes";
+  EXPECT_FALSE(backend.RestoreBarLayout(frame->GetSafeHwnd(), {}));
+  EXPECT_TRUE(backend.SaveBarLayout(view.GetSafeHwnd()).empty()) << "no frame";
 }
 
 TEST(QtWinNames, FileFiltersAndClipboardTypes) {

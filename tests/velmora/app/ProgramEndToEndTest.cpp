@@ -16,6 +16,9 @@
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/DraftonView.h"
 #include "velmora/shell/MainFrame.h"
+#include "velmora/shell/KxTabWnd.h"
+#include "db/DbCurve.h"
+#include "platform/afx/PaintDC.h"
 #include "velmora/shell/Resources.h"
 
 #include "platform/panlet/Progress.h"
@@ -25,6 +28,7 @@
 #include <QPushButton>
 #include <QCoreApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -245,6 +249,89 @@ TEST_P(ProgramTest, SampleDrawingZoomsShowsOnScreenAndSurvivesSaveAndReopen) {
   EXPECT_FALSE(a.empty());
   EXPECT_EQ(a, b);
   EXPECT_TRUE(g_boxes.empty());
+}
+
+// Layers switched from the tab strip under the view by mouse clicks on the screen: the view
+// then shows the current layer's drawing and none of the hidden layer's.
+TEST_P(ProgramTest, ClickingALayerTabShowsOnlyThatLayersDrawing) {
+  ASSERT_TRUE(Start({}));
+  CKxTabWnd* tabs = frame->GetKxTabWnd();
+  ASSERT_NE(tabs, nullptr);
+  CKxWndTab* strip = tabs->GetTabStrip();
+  ASSERT_NE(strip, nullptr);
+  // What the layer command does when a document's layers are built.
+  tabs->ResetLayers();
+  QWidget* stripPeer = session->Backend().Peer(strip->GetSafeHwnd());
+  ASSERT_NE(stripPeer, nullptr);
+  ASSERT_GT(stripPeer->width(), 300);
+  auto click = [&](QPoint at) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(stripPeer->mapToGlobal(at)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(stripPeer, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), QPointF(stripPeer->mapToGlobal(at)), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(stripPeer, &release);
+    Pump();
+  };
+  // "New Layer": a second layer, made current.
+  const CRect newButton = CKxWndTab::ButtonRect(CKxWndTab::kNewLayer);
+  click(QPoint(newButton.CenterPoint().x, newButton.CenterPoint().y));
+  ASSERT_EQ(tabs->GetLayerCount(), 2);
+  ASSERT_EQ(tabs->GetCurLayerIndex(), 1);
+
+  // One long horizontal line on each layer, far apart.
+  CDBase* db = gGetDBase();
+  auto line = [&](double y, int layer) {
+    const double a[2] = {-40.0, y}, b[2] = {40.0, y};
+    CDbCurve* c = dbGenLine(a, b);
+    c->SetLayerID(db->GetLayerIDByIndex(layer));
+    db->AddTail(c);
+  };
+  line(-10.0, 0);
+  line(10.0, 1);
+  CVurode* vs = gGetVurode();
+  ASSERT_NE(vs, nullptr);
+  vs->SetOrigin(0.0, 0.0);
+  // Ten world units of separation take well over ten pixels.
+  const double s0 = vs->GetScale();
+  for (int i = 0; i < 40 && std::abs(vs->WorldtoScreen(0.0, 10.0).y - vs->WorldtoScreen(0.0, -10.0).y) < 60; ++i)
+    vs->SetScale(vs->GetScale() * 1.5);
+  if (std::abs(vs->WorldtoScreen(0.0, 10.0).y - vs->WorldtoScreen(0.0, -10.0).y) < 60) vs->SetScale(s0);
+  for (int i = 0; i < 40 && std::abs(vs->WorldtoScreen(0.0, 10.0).y - vs->WorldtoScreen(0.0, -10.0).y) < 60; ++i)
+    vs->SetScale(vs->GetScale() / 1.5);
+  ASSERT_GE(std::abs(vs->WorldtoScreen(0.0, 10.0).y - vs->WorldtoScreen(0.0, -10.0).y), 60);
+
+  // Whether some pixel near the middle of the line at y differs from the paper colour.
+  auto inked = [&](double y) {
+    const QImage img = Grab();
+    const CPoint mid = vs->WorldtoScreen(0.0, 0.0);
+    const QRgb paper = img.pixel(std::clamp(int(mid.x), 0, img.width() - 1), std::clamp(int(mid.y), 0, img.height() - 1));
+    for (double x : {-20.0, 0.0, 20.0}) {
+      const CPoint p = vs->WorldtoScreen(x, y);
+      for (int dy = -1; dy <= 1; ++dy) {
+        const int px = p.x, py = p.y + dy;
+        if (px >= 0 && py >= 0 && px < img.width() && py < img.height() && img.pixel(px, py) != paper) return true;
+      }
+    }
+    return false;
+  };
+  view->Invalidate();
+  Pump();
+  EXPECT_TRUE(inked(10.0)) << "the current layer is shown";
+  EXPECT_FALSE(inked(-10.0)) << "the other layer is hidden";
+
+  // A click on the first tab makes its layer current: the view swaps what it shows.
+  CClientDC dc(strip);
+  strip->MeasureTabs(&dc);
+  const int e = (strip->GetLayoutHeight() - 1) / 2;
+  click(QPoint(strip->TabStart(0) + e + 3, strip->GetLayoutHeight() / 2));
+  EXPECT_EQ(tabs->GetCurLayerIndex(), 0);
+  EXPECT_TRUE(inked(-10.0));
+  EXPECT_FALSE(inked(10.0));
+  click(QPoint(strip->TabStart(1) + e + 3, strip->GetLayoutHeight() / 2));
+  EXPECT_EQ(tabs->GetCurLayerIndex(), 1);
+  EXPECT_TRUE(inked(10.0));
+  EXPECT_FALSE(inked(-10.0));
 }
 
 // Long work on a thread of its own reports its advance; the frame shows it as a progress bar, and

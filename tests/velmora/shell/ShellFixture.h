@@ -52,6 +52,24 @@ class ScriptedBackend : public velmora::win::HeadlessBackend {
     answers.pop_front();
     return a;
   }
+  // Popup menus shown: each item's id, text and check; the answer is the command chosen.
+  struct PopupItem {
+    UINT id;
+    std::wstring text;
+    bool checked;
+  };
+  std::vector<std::vector<PopupItem>> popups;
+  UINT popupAnswer = 0;
+  UINT TrackPopupMenu(HMENU menu, int, int, HWND) override {
+    std::vector<PopupItem> items;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      wchar_t text[128] = {0};
+      GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
+      items.push_back({GetMenuItemID(menu, i), text, (GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_CHECKED) != 0});
+    }
+    popups.push_back(items);
+    return popupAnswer;
+  }
   bool FileDialog(velmora::win::FileDialogRequest& request) override {
     ++dialogs;
     if (files.empty()) return false;

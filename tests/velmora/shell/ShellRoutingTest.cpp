@@ -102,16 +102,18 @@ TEST_F(ShellTest, ADamagedCommandConfigurationFallsBackToDefaultsAndIsRewritten)
   EXPECT_EQ(Bytes(m_dir / "Command.cfg"), written);
 }
 
-TEST_F(ShellTest, CommandConfigurationKeepsTheHubWordsAcrossRuns) {
+TEST_F(ShellTest, CommandConfigurationKeepsTheHubWordsAndTheHiddenStripAcrossRuns) {
   Start();
   gGetOrdvale()->m_nShowCoord = 0;
-  frame->m_nStripState[0] = 1;
-  frame->m_nStripState[1] = 3;
+  ASSERT_FALSE(frame->GetKxTabWnd()->IsStripHidden());
+  Command(ID_VIEW_LAYER_BAR);
+  EXPECT_TRUE(frame->GetKxTabWnd()->IsStripHidden());
   Stop();
   Start();
   EXPECT_EQ(gGetOrdvale()->m_nShowCoord, 0);
-  EXPECT_EQ(frame->m_nStripState[0], 1);
-  EXPECT_EQ(frame->m_nStripState[1], 3);
+  EXPECT_TRUE(frame->GetKxTabWnd()->IsStripHidden());
+  EXPECT_EQ(frame->GetKxTabWnd()->GetTabStrip()->GetLayoutHeight(), 0);
+  EXPECT_EQ(Enabled(ID_VIEW_LAYER_BAR), 1);
 }
 
 TEST_F(ShellTest, FrameThatFailsToComeUpLeavesTheConfigurationAlone) {

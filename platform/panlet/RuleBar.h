@@ -1,0 +1,43 @@
+// CKxRuleBar: the horizontal and vertical rulers along the view. A ruler is a bar of the frame
+// outside its dock bars (horizontal along the top, vertical along the left); it marks the
+// cursor's position and shows the paper's extent that the program's getter reports.
+#pragma once
+
+#include "platform/afx/ControlBar.h"
+
+class CKxRuleBar : public CControlBar {
+  DECLARE_DYNAMIC(CKxRuleBar)
+
+ public:
+  static constexpr UINT kHorizontalID = 30022;
+  static constexpr UINT kVerticalID = 30023;
+  static constexpr int kThickness = 20;
+  // The paper's width and height in drawing units; FALSE when there is no paper to show.
+  using PaperSizeGetter = BOOL (*)(double* width, double* height);
+
+  // FALSE without a parent, or when the window cannot be made.
+  BOOL Create(CWnd* pParentWnd, BOOL bHorizontal, UINT nID, PaperSizeGetter getter);
+  BOOL IsHorizontal() const { return m_bHorizontal; }
+  // Whether the ruler is shown and so worth updating.
+  BOOL IsEnabled() const { return IsVisible(); }
+  // Marks the cursor at that pixel along the ruler (-1: no mark).
+  void DrawMouse(int pos);
+  int GetMousePos() const { return m_nMouse; }
+  // The pixel of the view's origin along the ruler, so that the scale lines up with the view.
+  void SetOffset(int offset);
+  int GetOffset() const { return m_nOffset; }
+  // The paper size through the getter; FALSE without one.
+  BOOL GetPaperSize(double* width, double* height) const;
+
+  CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
+
+ protected:
+  void OnPaint();
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  BOOL m_bHorizontal = TRUE;
+  PaperSizeGetter m_getter = nullptr;
+  int m_nMouse = -1;
+  int m_nOffset = 0;
+};
