@@ -157,6 +157,7 @@ void CCatListBox::Toggle(int row) {
   if (cat->row == row) {
     cat->checked = !cat->checked;
     Repaint();
+    AfxNotifyCommand(m_hWnd, CLBN_CHKCHANGE);
   }
 }
 

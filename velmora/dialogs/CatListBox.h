@@ -16,6 +16,9 @@ constexpr HRESULT CAT_E_POINTER = HRESULT(0x80004003u);
 constexpr HRESULT CAT_E_INVALIDARG = HRESULT(0x80070057u);
 constexpr HRESULT CAT_E_FAIL = HRESULT(0x80004005u);
 
+// Sent to the parent (WM_COMMAND) after a click or the space key toggled a category's check.
+constexpr int CLBN_CHKCHANGE = 0x40;
+
 class CCatListBox : public CListBox {
   DECLARE_DYNAMIC(CCatListBox)
 
