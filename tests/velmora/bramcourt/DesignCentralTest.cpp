@@ -4,26 +4,15 @@
 #include "platform/win/Messages.h"
 #include "velmora/bramcourt/DesignCentral.h"
 
+#include "HeardPage.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 namespace {
 
-// A page that records the notifications it hears.
-class RecPage : public CWnd {
- public:
-  LRESULT OnNotifyMsg(WPARAM w, LPARAM) {
-    heard.push_back(int(w));
-    return 0;
-  }
-  std::vector<int> heard;
-  DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(RecPage, CWnd)
-ON_MESSAGE(WM_DCENTER_NOTIFY, OnNotifyMsg)
-END_MESSAGE_MAP()
+using RecPage = HeardPage;
 
 class DesignCentralTest : public ::testing::Test {
  protected:

@@ -5,21 +5,9 @@
 #include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/ordvale/Command.h"
 
+#include "../bramcourt/HeardPage.h"
+
 namespace {
-
-class HeardPage : public CWnd {
- public:
-  LRESULT OnNotifyMsg(WPARAM w, LPARAM) {
-    heard.push_back(int(w));
-    return 0;
-  }
-  std::vector<int> heard;
-  DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(HeardPage, CWnd)
-ON_MESSAGE(WM_DCENTER_NOTIFY, OnNotifyMsg)
-END_MESSAGE_MAP()
 
 class ModeCmd : public CCommand {
  public:
