@@ -138,6 +138,23 @@ TEST_F(ToolBarSetDlgTest, RadioButtonsActOnlyWhenTheChoiceChanges) {
   EXPECT_EQ(frame.plugInRefreshes, 1);
 }
 
+TEST_F(ToolBarSetDlgTest, ChoicesStartFromWhatTheFrameShowsNotFromDefaults) {
+  // Small icons, text on top, standard style: the opposite of a fresh dialog's choices, so
+  // each first click is a change and acts.
+  frame.icon = 1;
+  frame.text = 0;
+  frame.style = 1;
+  Run([&](CToolBarSetDlg& d) {
+    Click(d, CToolBarSetDlg::kLargeID);
+    Click(d, CToolBarSetDlg::kPanelID);
+    Click(d, CToolBarSetDlg::kTextBottomID);
+  });
+  EXPECT_EQ(frame.codes, (std::vector<int>{2, 16, 33}));
+  EXPECT_EQ(frame.icon, 0);
+  EXPECT_EQ(frame.style, 0);
+  EXPECT_EQ(frame.text, 1);
+}
+
 TEST_F(ToolBarSetDlgTest, CheckingABarShowsOrHidesItInTheCurrentStyle) {
   frame.style = 1;
   Run([&](CToolBarSetDlg& d) {
