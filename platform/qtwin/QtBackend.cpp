@@ -549,6 +549,8 @@ int ScrollRequest(int action) {
 void CQtWindowBackend::Impl::SyncScrollBar(HWND h, int nBar) {
   QWidget* w = Get(h);
   if (!w || (nBar != SB_HORZ && nBar != SB_VERT)) return;
+  // Only windows we paint get bars from here; a control's widget shows its own.
+  if (!dynamic_cast<PeerWidget*>(w) && !dynamic_cast<GLPeer*>(w)) return;
   QPointer<QScrollBar>& slot = scrollBars[h][static_cast<size_t>(nBar)];
   const bool shown = ::IsScrollBarShown(h, nBar);
   if (!slot) {

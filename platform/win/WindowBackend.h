@@ -57,6 +57,11 @@ class WindowBackend {
   // A scroll bar's range, page, position or visibility changed (the model holds the values:
   // GetScrollInfo, IsScrollBarShown). Backends without bars ignore it.
   virtual void PeerScrollBarChanged(HWND /*hWnd*/, int /*nBar*/) {}
+  // The window was enabled or disabled (a modal dialog disables its owner).
+  virtual void PeerEnabled(HWND, bool) {}
+  // A control's content changed in the model (items, selection, check state, range, columns):
+  // the peer re-reads what it shows.
+  virtual void ControlChanged(HWND) {}
 
   // Painting: a device-context handle for the window's paint, or null when the backend draws
   // nowhere. A non-null handle is the address of a CDC the backend owns until EndPaint.
@@ -93,6 +98,8 @@ class WindowBackend {
   // toolkit keeps none. Restoring answers whether the bytes were taken.
   virtual std::vector<BYTE> SaveBarLayout(HWND) { return {}; }
   virtual bool RestoreBarLayout(HWND, const std::vector<BYTE>&) { return false; }
+  // The colour chooser: true with the chosen colour, false when cancelled (headless: cancelled).
+  virtual bool ColorDialog(HWND, COLORREF&) { return false; }
 };
 
 class HeadlessBackend : public WindowBackend {

@@ -17,6 +17,7 @@
 #include "platform/win/MessageBox.h"
 #include "velmora/ordvale/Command.h"
 #include "velmora/ordvale/Ordvale.h"
+#include "velmora/dialogs/DlgNotes.h"
 #include "velmora/ordvale/QMessage.h"
 #include "velmora/shell/PreviewDlg.h"
 #include "velmora/shell/Resources.h"
@@ -34,6 +35,7 @@ ON_COMMAND(ID_FILE_EXPORT_SELECTED, OnExportSelected)
 ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
 ON_COMMAND(ID_EDIT_CUT, OnEditCut)
 ON_COMMAND(ID_EDIT_PASTE, OnEditPaste)
+ON_COMMAND(ID_FILE_NOTES, OnFileNotes)
 ON_UPDATE_COMMAND_UI(ID_FILE_OPEN, OnUpdateFileCmd)
 ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, OnUpdateFileCmd)
 ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, OnUpdateFileCmd)
@@ -390,4 +392,12 @@ void CDraftonDoc::Draw(CDC* dc) {
     for (POSITION pos = sel->GetList().GetHeadPosition(); pos;)
       sel->GetList().GetNext(pos)->Draw(dc, animating ? 7 : 1);
   if (COrdvale* hub = gGetOrdvale()) hub->OnDraw(dc, 0);
+}
+
+void CDraftonDoc::OnFileNotes() {
+  const CDBase* db = gGetDBase();
+  const CString before = db ? db->GetNotes() : CString();
+  CDlgNotes dlg(AfxGetMainWnd());
+  // Changed notes are part of the document: closing it must offer to save them.
+  if (dlg.DoModal() == IDOK && db && db->GetNotes() != before) SetModifiedFlag();
 }

@@ -66,6 +66,8 @@ class CDraftonDoc : public CPIDoc {
   void OnEditCopy() { Copy(); }
   void OnEditCut() { Cut(); }
   void OnEditPaste();
+  // "Notes...": the notes dialog, modal.
+  void OnFileNotes();
   void OnUpdateFileCmd(CCmdUI* ui);
   void OnUpdateExportSelected(CCmdUI* ui);
   void OnUpdateCopyCut(CCmdUI* ui);

@@ -16,6 +16,7 @@
 #include "platform/vurode/KXGlobal.h"
 #include "sockwell/PIView.h"
 #include "sockwell/PlugInApp.h"
+#include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/ordvale/Command.h"
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/ordvale/QMessage.h"
@@ -324,6 +325,7 @@ void CMainFrame::OnDestroy() {
     gEndThreadProg();
     m_progressStarted = false;
   }
+  gSetDlgDesignCenter(nullptr);
   if (COrdvale* hub = gGetOrdvale()) {
     if (hub->GetKeyInWnd() == m_wndStatusBar.GetKeyInWnd()) hub->SetKeyInWnd(nullptr);
     hub->CancelCurCmd();
