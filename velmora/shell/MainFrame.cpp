@@ -11,9 +11,11 @@
 #include "platform/vurode/KXGlobal.h"
 #include "sockwell/PIView.h"
 #include "sockwell/PlugInApp.h"
+#include "velmora/ordvale/GLView.h"
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/Resources.h"
+#include "velmora/shell/ViewMenu.h"
 
 #include <filesystem>
 #include <string>
@@ -152,7 +154,16 @@ void CMainFrame::OnTimer(UINT_PTR id) {
     ShowProgress();
     return;
   }
+  if (id == CStdViewAnimation::kTimer) {
+    if (!m_viewAnim.Tick(dynamic_cast<CGLView*>(GetActiveView()), gGetOpenGLDC())) KillTimer(id);
+    return;
+  }
   if (COrdvale* hub = gGetOrdvale()) hub->OnTimer(id);
+}
+
+BOOL CMainFrame::PreTranslateMessage(MSG* pMsg) {
+  if (viewIsTypedLetter(pMsg)) return FALSE;
+  return CPISMainFrame::PreTranslateMessage(pMsg);
 }
 
 void CMainFrame::ShowProgress() {

@@ -6,6 +6,7 @@
 
 #include "sockwell/PISMainFrame.h"
 #include "velmora/shell/FrameProgress.h"
+#include "velmora/shell/ViewAnimation.h"
 
 class CCmdUI;
 
@@ -40,6 +41,11 @@ class CMainFrame : public CPISMainFrame {
   // The progress display as last shown: whether open and its position in [0, 1].
   bool IsProgressShown() const { return m_progressShown; }
   double GetProgressPos() const { return m_progressPos; }
+  // The animated change to a standard 3D view (timer 11).
+  CStdViewAnimation& GetViewAnimation() { return m_viewAnim; }
+  // Plain Shift+letter keys are typed text while the text tools are current: they skip the
+  // accelerators, which would otherwise take capital letters away from the text.
+  BOOL PreTranslateMessage(MSG* pMsg) override;
   // What the layer tab strip keeps in the configuration: hidden flag and current tab.
   int m_nStripState[2] = {0, 0};
 
@@ -59,6 +65,7 @@ class CMainFrame : public CPISMainFrame {
 
  private:
   UINT m_nAutoSaveElapse = 0;
+  CStdViewAnimation m_viewAnim;
   CFrameProgress m_progress;
   bool m_progressStarted = false;
   bool m_progressShown = false;

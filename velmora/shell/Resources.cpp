@@ -68,27 +68,69 @@ HMENU BuildMainMenu() {
   return bar;
 }
 
+// Table 100 in its order. Entries without FVIRTKEY name a character (Alt with punctuation).
 const ACCEL kAccel[] = {
+    {FVIRTKEY | FCONTROL, 'B', 33072},
+    {FVIRTKEY | FCONTROL, 'E', 33073},
+    {FALT, '.', 32825},
+    {FVIRTKEY | FCONTROL, VK_NUMPAD0 + 2, 32823},
+    {FVIRTKEY | FCONTROL, VK_NUMPAD0 + 5, 32824},
+    {FVIRTKEY | FCONTROL, VK_NUMPAD0 + 4, 32820},
+    {FALT, ',', 32826},
+    {FVIRTKEY | FCONTROL, VK_NUMPAD0 + 6, 32821},
+    {FVIRTKEY | FCONTROL | FALT, 'A', 32831},
+    {FVIRTKEY | FCONTROL | FALT, 'W', 32829},
+    {FVIRTKEY | FCONTROL | FALT, 'H', 32830},
+    {FALT, '[', 32827},
+    {FALT, ']', 32828},
+    {FVIRTKEY | FCONTROL, VK_NUMPAD0 + 8, 32822},
+    {FVIRTKEY | FCONTROL, 'G', 32926},
+    {FVIRTKEY | FCONTROL, 'C', ID_EDIT_COPY},
+    {FVIRTKEY | FCONTROL, VK_INSERT, ID_EDIT_COPY},
+    {FVIRTKEY | FCONTROL, 'X', ID_EDIT_CUT},
+    {FVIRTKEY | FCONTROL, 'U', 32927},
+    {FVIRTKEY | FCONTROL, 'V', ID_EDIT_PASTE},
+    {FVIRTKEY | FSHIFT, VK_INSERT, ID_EDIT_PASTE},
+    {FVIRTKEY | FCONTROL, 'Y', ID_EDIT_REDO},
+    {FVIRTKEY | FCONTROL, 'A', 32928},
+    {FVIRTKEY | FCONTROL, 'I', 32929},
+    {FVIRTKEY | FCONTROL, 'Z', ID_EDIT_UNDO},
+    {FVIRTKEY, VK_ESCAPE, 32850},
+    {FVIRTKEY | FCONTROL, 'R', ID_FILE_IMPORT},
     {FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW},
     {FVIRTKEY | FCONTROL, 'O', ID_FILE_OPEN},
+    {FVIRTKEY | FCONTROL, 'P', 57607 /* print */},
     {FVIRTKEY | FCONTROL, 'S', ID_FILE_SAVE},
     {FVIRTKEY | FCONTROL | FSHIFT, 'S', ID_FILE_SAVE_AS},
-    {FVIRTKEY | FCONTROL, 'R', ID_FILE_IMPORT},
-    {FVIRTKEY | FCONTROL, 'Z', ID_EDIT_UNDO},
-    {FVIRTKEY | FCONTROL, 'Y', ID_EDIT_REDO},
-    {FVIRTKEY | FCONTROL, 'X', ID_EDIT_CUT},
-    {FVIRTKEY | FCONTROL, 'C', ID_EDIT_COPY},
-    {FVIRTKEY | FCONTROL, 'V', ID_EDIT_PASTE},
-    {FVIRTKEY | FCONTROL, 0x2D /* Insert */, ID_EDIT_COPY},
-    {FVIRTKEY | FSHIFT, 0x2D /* Insert */, ID_EDIT_PASTE},
-    {FVIRTKEY, 0x79 /* F10 */, ID_VIEW_PAN},
-    {FVIRTKEY, 0x7A /* F11 */, ID_VIEW_PREV},
-    {FVIRTKEY, 0x75 /* F6 */, ID_VIEW_ZOOM_WINDOW},
-    {FVIRTKEY, 0x77 /* F8 */, ID_VIEW_FIT_ALL},
-    {FVIRTKEY, 0x76 /* F7 */, ID_VIEW_ZOOM_DYNAMIC},
-    {FVIRTKEY, 0x78 /* F9 */, ID_VIEW_FIT_PAGE},
+    {FVIRTKEY | FCONTROL, 'M', 32849},
+    {FVIRTKEY | FALT, '2', 32814},
+    {FVIRTKEY | FALT, '4', 32947},
+    {FVIRTKEY | FALT, '1', 32802},
+    {FVIRTKEY | FALT, '3', 32946},
+    {FVIRTKEY | FALT, '5', 33044},
+    {FVIRTKEY | FCONTROL, 'F', 32867},
+    {FVIRTKEY, VK_RETURN, 32816},
+    {FVIRTKEY | FCONTROL, 'K', 32854},
+    {FVIRTKEY | FCONTROL, 'T', 32855},
+    {FVIRTKEY, VK_F1, 32954},
+    {FVIRTKEY, VK_F1 + 9, ID_VIEW_PAN},
+    {FVIRTKEY, VK_F1 + 10, ID_VIEW_PREV},
+    {FVIRTKEY, VK_F1 + 4, 32991},
+    {FVIRTKEY, VK_F1 + 5, ID_VIEW_ZOOM_WINDOW},
+    {FVIRTKEY, VK_F1 + 7, ID_VIEW_FIT_ALL},
+    {FVIRTKEY, VK_F1 + 6, ID_VIEW_ZOOM_DYNAMIC},
+    {FVIRTKEY, VK_F1 + 8, ID_VIEW_FIT_PAGE},
+    // Typed as text while the text tools are current (the frame lets them through then).
+    {FVIRTKEY | FSHIFT, 'H', 32799},
+    // Nothing in the program handles 33172; a plug-in may.
+    {FVIRTKEY | FSHIFT, 'V', 33172},
 };
 }  // namespace
+
+const ACCEL* ShellAccelerators(int* count) {
+  if (count) *count = int(sizeof kAccel / sizeof kAccel[0]);
+  return kAccel;
+}
 
 void RegisterShellResources() {
   velmora::win::RegisterMenuResource(IDR_MAINFRAME, &BuildMainMenu);

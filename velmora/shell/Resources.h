@@ -42,5 +42,9 @@ constexpr UINT ID_PROGRESS_CANCEL = 33200;
 constexpr UINT WM_KX_UNIT_CHANGED = 0x410;
 constexpr UINT WM_KX_DOC_READY = 0x40A;
 
+// Accelerator table 100 as registered (its entry count in *count).
+struct ACCEL;
+const ACCEL* ShellAccelerators(int* count);
+
 // Registers menu 100, accelerator table 100 and string 100 (again is harmless).
 void RegisterShellResources();
