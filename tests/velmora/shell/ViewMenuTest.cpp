@@ -45,7 +45,7 @@ class Probe : public CCommand, public CTextMainOps, public CNestingOps {
   }
   int OnMessage(QMessage* msg) override {
     log.push_back("message:" + std::to_string(msg->type) + "," + std::to_string(msg->code));
-    return 1;
+    return takesMessages;
   }
   int OnUpdateMessage(QMessage* msg, CCmdUI* ui) override {
     // The node command greys the odd operations.
@@ -65,6 +65,7 @@ class Probe : public CCommand, public CTextMainOps, public CNestingOps {
   std::function<int(int)> enableFor;
   int lastEnableArg = -99;
   int editState = 0;
+  int takesMessages = 1;
   std::vector<int> starts;
   std::vector<std::string> log;
 
@@ -346,4 +347,412 @@ TEST_F(ViewMenuTest, UpdateHandlersFollowTheCommandState) {
     EXPECT_EQ(s.enabled, c.enabled);
     EXPECT_EQ(s.check, c.check);
   }
+}
+
+TEST_F(ViewMenuTest, MainCommandSwitchesAndEsc) {
+  Reset();
+  std::vector<UINT> told;
+  gViewServices().toolBarCurCmd = [&told](UINT id) { told.push_back(id); };
+  // Node Tools from selection mode switches and cancels what runs.
+  Current(32774, 0);
+  Command(viewid::kNodeTools);
+  EXPECT_EQ(hubGetMainCmdID(), viewid::kNodeTools);
+  EXPECT_EQ(hub->GetCurCmd(), nullptr);
+  // Chosen again while node editing runs: back to selection, and the running command ends too.
+  Current(32774, 0);
+  Command(viewid::kNodeTools);
+  EXPECT_EQ(hubGetMainCmdID(), viewid::kSelection);
+  EXPECT_EQ(hub->GetCurCmd(), nullptr);
+  EXPECT_EQ(Update(viewid::kSelection).check, 1);
+  EXPECT_EQ(told, std::vector<UINT>{viewid::kSelection});
+  // Text tools and the symbol library toggle with selection mode.
+  for (UINT id : {viewid::kTextTools, viewid::kSymbolLibrary}) {
+    Command(id);
+    EXPECT_EQ(hubGetMainCmdID(), id);
+    Command(id);
+    EXPECT_EQ(hubGetMainCmdID(), viewid::kSelection);
+  }
+  // Esc outside selection mode returns to it.
+  Command(viewid::kTextTools);
+  Command(viewid::kEsc);
+  EXPECT_EQ(hubGetMainCmdID(), viewid::kSelection);
+  // In selection mode: the first Esc only cancels the running command, the second clears the
+  // selection.
+  auto* e = new Thing(2);
+  gGetDBase()->AddTail(e);
+  gGetSelector()->Add(e);
+  Current(32774, 0);
+  Command(viewid::kEsc);
+  EXPECT_EQ(hub->GetCurCmd(), nullptr);
+  EXPECT_EQ(gGetSelector()->GetCount(), 1);
+  Command(viewid::kEsc);
+  EXPECT_TRUE(gGetSelector()->IsEmpty());
+}
+
+TEST_F(ViewMenuTest, UndoGoesToARunningCommandThatKeepsItsOwnSteps) {
+  Reset();
+  auto* a = new CAction(1, CString(L"Add"));
+  a->AddNewEnt(new Thing(2));
+  kxInsertActionIntoManager(a);
+  ASSERT_EQ(gGetDBase()->GetCount(), 1);
+  // A drawing command without 0x10: the undo is its own (message 6); the history stays.
+  Current(32774, 0);
+  Command(viewid::kUndo);
+  EXPECT_EQ(app[32774]->log, std::vector<std::string>{"message:6,0"});
+  EXPECT_EQ(gGetDBase()->GetCount(), 1);
+  EXPECT_TRUE(gGetActManager()->CanUndo());
+  // With 0x10 the manager undoes, and the command keeps running.
+  app[32774]->SetFlag(0x10);
+  Command(viewid::kUndo);
+  EXPECT_EQ(gGetDBase()->GetCount(), 0);
+  EXPECT_EQ(hub->GetCurCmd(), app[32774]);
+  // Redo needs 0x20 while a command runs.
+  Command(viewid::kRedo);
+  EXPECT_EQ(gGetDBase()->GetCount(), 0);
+  hub->CancelCurCmd();
+  auto* s = new Thing(2);
+  gGetDBase()->AddTail(s);
+  gGetSelector()->Add(s);
+  Command(viewid::kRedo);
+  EXPECT_EQ(gGetDBase()->GetCount(), 2);
+  EXPECT_TRUE(gGetSelector()->IsEmpty());
+}
+
+TEST_F(ViewMenuTest, SelectionActionsTakeOnlyEligibleEntities) {
+  Reset();
+  CDBase* db = gGetDBase();
+  gGetActManager()->Reset();
+  db->DeleteAllEntity();
+  auto add = [db](CDbEntity* e) {
+    db->AddTail(e);
+    return e;
+  };
+  CDbEntity* plain = add(new Thing(2));
+  CDbEntity* closed = add(new Thing(2, 0x2));
+  CDbEntity* system = add(new Thing(2));
+  system->SetSystem(1);
+  CDbEntity* hidden = add(new Thing(2));
+  hidden->SetVisible(0);
+  CDbEntity* locked = add(new Thing(2));
+  locked->SetLock(1);
+  add(new CDbAidLine(3.0, 0, 1));
+  CDbEntity* filtered = add(new Thing(2, 0x40));
+  db->SetFilterMask(0x40);
+  auto selected = [] {
+    std::vector<const CDbEntity*> out;
+    for (POSITION p = gGetSelector()->GetList().GetHeadPosition(); p;) out.push_back(gGetSelector()->GetList().GetNext(p));
+    return out;
+  };
+
+  // Only in selection mode.
+  hub->SetCurMainCmd(main[viewid::kTextTools]);
+  Command(viewid::kSelectAll);
+  EXPECT_TRUE(gGetSelector()->IsEmpty());
+  hub->SetCurMainCmd(main[viewid::kSelection]);
+  Command(viewid::kSelectAll);
+  EXPECT_EQ(selected(), (std::vector<const CDbEntity*>{plain, closed}));
+  (void)filtered;
+
+  gGetSelector()->RemoveAll(1);
+  gGetSelector()->Add(plain);
+  Command(viewid::kInverseSelection);
+  EXPECT_EQ(selected(), std::vector<const CDbEntity*>{closed});
+
+  // Filled display toggles the outlines that can be filled.
+  gGetSelector()->Add(plain);
+  Command(viewid::kFill);
+  EXPECT_EQ(closed->IsFill(), 1);
+  EXPECT_EQ(plain->IsFill(), 0);
+  // Under the text tools the text command fills instead.
+  hub->SetCurMainCmd(main[viewid::kTextTools]);
+  Command(viewid::kFill);
+  EXPECT_EQ(closed->IsFill(), 1);
+  EXPECT_EQ(main[viewid::kTextTools]->log, std::vector<std::string>{"fill"});
+  hub->SetCurMainCmd(main[viewid::kSelection]);
+
+  // Hide the selection, then show every hidden entity again.
+  Command(viewid::kHide);
+  EXPECT_EQ(plain->IsVisible(), 0);
+  EXPECT_EQ(closed->IsVisible(), 0);
+  EXPECT_TRUE(gGetSelector()->IsEmpty());
+  EXPECT_EQ(Update(viewid::kShow).enabled, 1);
+  Command(viewid::kShow);
+  EXPECT_EQ(db->GetInvisibleCount(), 0);
+  EXPECT_EQ(hidden->IsVisible(), 1);
+}
+
+TEST_F(ViewMenuTest, NodeAndNestingItemsReachTheirCommands) {
+  Reset();
+  // The hub offers messages to the main commands in turn: selection mode lets them pass.
+  main[viewid::kSelection]->takesMessages = 0;
+  hub->SetCurMainCmd(main[viewid::kNodeTools]);
+  Command(32975);  // Fillet
+  Command(32936);  // Start Point
+  EXPECT_EQ(main[viewid::kNodeTools]->log, (std::vector<std::string>{"message:0,16", "message:0,10"}));
+
+  Probe* nest = app[33000];
+  for (UINT id : {33008u, 33009u, 33010u, 33011u, 33012u}) Command(id);
+  EXPECT_EQ(nest->log,
+            (std::vector<std::string>{"stock", "part", "remove", "mirror:1", "down:1", "mirror:2", "down:1"}));
+  // Exit: what runs is cancelled and selection mode comes back.
+  Current(32774, 0);
+  Command(33007);
+  EXPECT_EQ(hub->GetCurCmd(), nullptr);
+  EXPECT_EQ(hubGetMainCmdID(), viewid::kSelection);
+
+  // Insert Text symbol only under the text tools.
+  Probe* text = main[viewid::kTextTools];
+  Command(viewid::kInsertSymbol);
+  EXPECT_TRUE(text->log.empty());
+  hub->SetCurMainCmd(text);
+  Command(viewid::kInsertSymbol);
+  EXPECT_EQ(text->log, std::vector<std::string>{"sign"});
+}
+
+TEST_F(ViewMenuTest, HelpToolsToolbarsAndPanelGoThroughTheirServices) {
+  Reset();
+  std::vector<std::wstring> opened;
+  gViewServices().openHelp = [&opened](const CString& f) { opened.push_back(L"help:" + std::wstring(f.GetString())); };
+  gViewServices().shellOpen = [&opened](const CString& f) { opened.push_back(f.GetString()); };
+  std::map<UINT, int> bars = {{viewid::kAlignBar, 1}, {viewid::kEditBar, 0}};
+  gViewServices().toolBarState = [&bars](UINT id) { return bars.count(id) ? bars[id] : -1; };
+  gViewServices().showToolBar = [&bars](UINT id, bool show) { bars[id] = show; };
+  bool panel = false;
+  gViewServices().designCentreVisible = [&panel] { return panel; };
+  gViewServices().toggleDesignCentre = [&panel] { panel = !panel; };
+
+  // F1 goes to a running command as a key press; otherwise the help file opens.
+  Current(32774, 0);
+  Command(viewid::kHelp);
+  EXPECT_EQ(app[32774]->log, std::vector<std::string>{"key:112,1,1"});
+  EXPECT_TRUE(opened.empty());
+  hub->CancelCurCmd();
+  Command(viewid::kHelp);
+  for (UINT id : {viewid::kCalculator, viewid::kNotepad, viewid::kPaint, viewid::kLearning}) Command(id);
+  const std::wstring help = L"help:" + std::wstring(gGetApplicationPath().GetString()) + L"/helpEng.chm";
+  EXPECT_EQ(opened, (std::vector<std::wstring>{help, L"calc.exe", L"notepad.exe", L"mspaint.exe", kTrainingPage}));
+
+  // Toolbar items flip their bar and show its state in selection mode only.
+  EXPECT_EQ(Update(viewid::kAlignBar).check, 1);
+  EXPECT_EQ(Update(viewid::kEditBar).check, 0);
+  EXPECT_EQ(Update(viewid::kTransformBar).check, 0);  // no such bar
+  Command(viewid::kTextTools);
+  EXPECT_EQ(Update(viewid::kAlignBar).check, 0);
+  Command(viewid::kAlignBar);  // back to selection first
+  EXPECT_EQ(hubGetMainCmdID(), viewid::kSelection);
+  EXPECT_EQ(bars[viewid::kAlignBar], 0);
+  Command(viewid::kTransformBar);  // absent: nothing to flip
+
+  // The design centre shows and hides; the selection is cleared each time.
+  auto* e = new Thing(2);
+  gGetDBase()->AddTail(e);
+  gGetSelector()->Add(e);
+  Command(viewid::kDesignCentral);
+  EXPECT_TRUE(panel);
+  EXPECT_TRUE(gGetSelector()->IsEmpty());
+  EXPECT_EQ(Update(viewid::kDesignCentral).check, 1);
+}
+
+TEST_F(ViewMenuTest, ThreeDSwitchHidesAndRestoresTheRulers) {
+  Reset();
+  bool rulers = true;
+  gViewServices().rulersVisible = [&rulers] { return rulers; };
+  gViewServices().showRulers = [&rulers](bool show) { rulers = show; };
+  gGetKXGlobal()->SetRulersShown(TRUE);
+  vs->SetViewRect(CRect(10, 20, 410, 320));
+  Command(viewid::k3DView);
+  EXPECT_TRUE(vs->IsView3D());
+  EXPECT_FALSE(rulers);
+  EXPECT_TRUE(view->IsTipShown());
+  EXPECT_EQ(view->GetTipPoint(), CPoint(10, 37));
+  // Back to 2D only while no command runs or the running one allows it (0x4).
+  Current(32774, 0);
+  Command(viewid::k3DView);
+  EXPECT_TRUE(vs->IsView3D());
+  app[32774]->SetFlag(0x4);
+  Command(viewid::k3DView);
+  EXPECT_TRUE(vs->IsView2D());
+  EXPECT_TRUE(rulers);
+  // A main command without 0x8 never enters 3D.
+  hub->CancelCurCmd();
+  main[viewid::kSelection]->SetFlag(0);
+  Command(viewid::k3DView);
+  EXPECT_TRUE(vs->IsView2D());
+
+  // Surface display modes mark the display lists stale when they change.
+  vs->SetSrfShowMode(0);
+  gGetDBase()->SetListDone(1);
+  Command(viewid::kRender);
+  EXPECT_EQ(gGetDBase()->IsListDone(), 1);
+  Command(viewid::kWireframe);
+  EXPECT_EQ(vs->GetSrfShowMode(), 2u);
+  EXPECT_EQ(gGetDBase()->IsListDone(), 0);
+}
+
+TEST_F(ViewMenuTest, AcceleratorTableInOrder) {
+  struct Row {
+    BYTE fVirt;
+    WORD key;
+    WORD cmd;
+  };
+  constexpr BYTE V = FVIRTKEY, C = FCONTROL, A = FALT, S = FSHIFT;
+  const Row expected[] = {
+      {V | C, 'B', 33072},      {V | C, 'E', 33073},      {A, '.', 32825},          {V | C, 0x62, 32823},
+      {V | C, 0x65, 32824},     {V | C, 0x64, 32820},     {A, ',', 32826},          {V | C, 0x66, 32821},
+      {V | C | A, 'A', 32831},  {V | C | A, 'W', 32829},  {V | C | A, 'H', 32830},  {A, '[', 32827},
+      {A, ']', 32828},          {V | C, 0x68, 32822},     {V | C, 'G', 32926},      {V | C, 'C', 57634},
+      {V | C, 0x2D, 57634},     {V | C, 'X', 57635},      {V | C, 'U', 32927},      {V | C, 'V', 57637},
+      {V | S, 0x2D, 57637},     {V | C, 'Y', 57644},      {V | C, 'A', 32928},      {V | C, 'I', 32929},
+      {V | C, 'Z', 57643},      {V, 0x1B, 32850},         {V | C, 'R', 32848},      {V | C, 'N', 57600},
+      {V | C, 'O', 57601},      {V | C, 'P', 57607},      {V | C, 'S', 57603},      {V | C | S, 'S', 57604},
+      {V | C, 'M', 32849},      {V | A, '2', 32814},      {V | A, '4', 32947},      {V | A, '1', 32802},
+      {V | A, '3', 32946},      {V | A, '5', 33044},      {V | C, 'F', 32867},      {V, 0x0D, 32816},
+      {V | C, 'K', 32854},      {V | C, 'T', 32855},      {V, 0x70, 32954},         {V, 0x79, 32805},
+      {V, 0x7A, 32811},         {V, 0x74, 32991},         {V, 0x75, 32806},         {V, 0x77, 32810},
+      {V, 0x76, 32807},         {V, 0x78, 32812},         {V | S, 'H', 32799},      {V | S, 'V', 33172},
+  };
+  int n = 0;
+  const ACCEL* table = ShellAccelerators(&n);
+  ASSERT_EQ(n, 52);
+  ASSERT_EQ(int(std::size(expected)), 52);
+  for (int i = 0; i < n; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(table[i].fVirt, expected[i].fVirt);
+    EXPECT_EQ(table[i].key, expected[i].key);
+    EXPECT_EQ(table[i].cmd, expected[i].cmd);
+  }
+}
+
+TEST_F(ViewMenuTest, ShiftLetterIsTypedTextUnderTheTextToolsAndAnAcceleratorOtherwise) {
+  Reset();
+  MSG msg{};
+  msg.hwnd = view->m_hWnd;
+  msg.message = WM_KEYDOWN;
+  msg.wParam = 'H';
+  velmora::win::SetKeyDown(VK_SHIFT, true);
+  // Selection mode: Shift+H mirrors horizontally.
+  EXPECT_TRUE(frame->PreTranslateMessage(&msg));
+  EXPECT_EQ(app[32801]->starts, std::vector<int>{0});
+  hub->CancelCurCmd();
+  app[32801]->starts.clear();
+  // Text tools: the key stays a key, so the capital letter reaches the text.
+  hub->SetCurMainCmd(main[viewid::kTextTools]);
+  EXPECT_FALSE(frame->PreTranslateMessage(&msg));
+  EXPECT_TRUE(app[32801]->starts.empty());
+  // Ctrl+Shift+S is no typed letter: it still saves as.
+  velmora::win::SetKeyDown(VK_CONTROL, true);
+  msg.wParam = 'S';
+  EXPECT_FALSE(viewIsTypedLetter(&msg));
+  velmora::win::SetKeyDown(VK_CONTROL, false);
+  // Without Shift a letter is no accelerator anyway, and other keys keep theirs (Esc).
+  velmora::win::SetKeyDown(VK_SHIFT, false);
+  msg.wParam = 'H';
+  EXPECT_FALSE(viewIsTypedLetter(&msg));
+  msg.wParam = VK_ESCAPE;
+  EXPECT_TRUE(frame->PreTranslateMessage(&msg));
+  EXPECT_EQ(hubGetMainCmdID(), viewid::kSelection);
+}
+
+TEST_F(ViewMenuTest, StandardViewsAnimateToTheirClosedFormDirections) {
+  struct Case {
+    UINT id;
+    double dir[3];  // from the eye towards the reference point
+    double up[3];
+  };
+  const double s = 1 / std::sqrt(3.0);
+  // Iso: looking along (-1, 1, -1); its screen up is the world z made perpendicular to that.
+  const double isoUp[3] = {-1 / std::sqrt(6.0), 1 / std::sqrt(6.0), 2 / std::sqrt(6.0)};
+  const Case cases[] = {
+      {viewid::kFront, {0, 1, 0}, {0, 0, 1}},   {viewid::kBack, {0, -1, 0}, {0, 0, 1}},
+      {viewid::kTop, {0, 0, -1}, {0, 1, 0}},    {viewid::kBottom, {0, 0, 1}, {0, 1, 0}},
+      {viewid::kRight, {-1, 0, 0}, {0, 0, 1}},  {viewid::kLeft, {1, 0, 0}, {0, 0, 1}},
+      {viewid::kIso, {-s, s, -s}, {isoUp[0], isoUp[1], isoUp[2]}},
+  };
+  gGetKXGlobal()->SetAnimateView(TRUE);
+  CStdViewAnimation& anim = frame->GetViewAnimation();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    Reset();
+    vs->SetView3D();
+    const double eye[3] = {10, -20, 30}, ref[3] = {1, 2, 3}, up[3] = {0, 0, 1};
+    gl.GetCamera().set_view(eye, ref, up);
+    const double dist = std::sqrt(9.0 * 9 + 22.0 * 22 + 27.0 * 27);
+    const int stack = gl.GetViewStackSize();
+    Command(c.id);
+    EXPECT_EQ(anim.GetStep(), -1);  // the view waits for the first tick
+    EXPECT_EQ(gl.GetViewStackSize(), stack + 1);
+    int ticks = 0;
+    do {
+      frame->SendMessage(WM_TIMER, CStdViewAnimation::kTimer);
+      ++ticks;
+      if (ticks == 4) {
+        // Half way the sight has turned part of the way only.
+        double d[3];
+        gl.GetCamera().get_viewdirection(d);
+        EXPECT_LT(d[0] * c.dir[0] + d[1] * c.dir[1] + d[2] * c.dir[2], 1 - 1e-6);
+      }
+    } while (anim.GetStep() != 0 && ticks < 20);
+    EXPECT_EQ(ticks, CStdViewAnimation::kSteps);
+    double d[3], ax[3], ay[3], az[3], r[3], e[3];
+    const GCamera& cam = gl.GetCamera();
+    cam.get_viewdirection(d);
+    cam.GetViewAxis(ax, ay, az);
+    cam.GetRefPoint(r);
+    cam.GetEye(e);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(d[i], c.dir[i], 1e-9);
+      EXPECT_NEAR(ay[i], c.up[i], 1e-9);
+      EXPECT_NEAR(r[i], ref[i], 1e-9);  // the view turns about the point it looks at
+    }
+    EXPECT_NEAR(std::sqrt((e[0] - r[0]) * (e[0] - r[0]) + (e[1] - r[1]) * (e[1] - r[1]) + (e[2] - r[2]) * (e[2] - r[2])),
+                dist, 1e-9);
+  }
+  // Animation off: the first tick lands on the view.
+  gGetKXGlobal()->SetAnimateView(FALSE);
+  Command(viewid::kTop);
+  frame->SendMessage(WM_TIMER, CStdViewAnimation::kTimer);
+  EXPECT_EQ(anim.GetStep(), 0);
+  // In 2D a standard view does nothing.
+  vs->SetView2D();
+  Command(viewid::kFront);
+  EXPECT_EQ(anim.GetStep(), 0);
+  double d[3];
+  gl.GetCamera().get_viewdirection(d);
+  EXPECT_NEAR(d[2], -1.0, 1e-9);
+}
+
+TEST_F(ViewMenuTest, GuideLinesDroppedFromTheRulersAreUndoableAndHiddenTogether) {
+  Reset();
+  CDBase* db = gGetDBase();
+  db->DeleteAllEntity();
+  gGetKXGlobal()->SetHorGuide(12.5);
+  gGetKXGlobal()->SetVerGuide(-4.0);
+  EXPECT_EQ(view->SendMessage(0x404, 0, 0), 1);
+  EXPECT_EQ(view->SendMessage(0x405, 0, 0), 1);
+  std::vector<std::pair<int, double>> lines;
+  for (POSITION p = db->GetEntityList().GetHeadPosition(); p;)
+    if (auto* l = dynamic_cast<CDbAidLine*>(db->GetEntityList().GetNext(p)))
+      lines.emplace_back(l->GetOrientation(), l->GetCoord());
+  EXPECT_EQ(lines, (std::vector<std::pair<int, double>>{{0, 12.5}, {1, -4.0}}));
+  EXPECT_EQ(gGetActManager()->GetCurrent()->GetName(), CString(L"Vertical GuideLine"));
+  Command(viewid::kUndo);
+  EXPECT_EQ(gGetActManager()->GetCurrent()->GetName(), CString(L"Horizental GuideLine"));
+  EXPECT_EQ(db->GetCount(), 1);
+  // Dropped while a drawing command runs: ignored.
+  Current(32774, 0);
+  EXPECT_EQ(view->SendMessage(0x404, 0, 0), 1);
+  EXPECT_EQ(db->GetCount(), 1);
+  hub->CancelCurCmd();
+  // Show/Hide flips every guide line and clears the selection.
+  auto* e = new Thing(2);
+  db->AddTail(e);
+  gGetSelector()->Add(e);
+  Command(viewid::kGuideLines);
+  EXPECT_EQ(db->GetDbAidLineVisibility(), 0);
+  EXPECT_EQ(db->GetEntityList().GetHead()->IsVisible(), 0);
+  EXPECT_TRUE(gGetSelector()->IsEmpty());
+  EXPECT_EQ(Update(viewid::kGuideLines).check, 0);
+  // A line dropped while they are hidden is hidden too.
+  EXPECT_EQ(view->SendMessage(0x404, 0, 0), 1);
+  EXPECT_EQ(db->GetEntityList().GetTail()->IsVisible(), 0);
 }
