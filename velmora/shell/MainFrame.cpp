@@ -161,6 +161,15 @@ void CMainFrame::OnTimer(UINT_PTR id) {
   if (COrdvale* hub = gGetOrdvale()) hub->OnTimer(id);
 }
 
+void CMainFrame::RearmAutoSave() {
+  if (m_hWnd) KillTimer(kAutoSaveTimer);
+  m_nAutoSaveElapse = 0;
+  CKXGlobal* global = gGetKXGlobal();
+  if (!global || !global->IsAutoSave() || global->GetAutoSaveMinutes() <= 0 || !m_hWnd) return;
+  m_nAutoSaveElapse = global->GetAutoSaveElapse();
+  SetTimer(kAutoSaveTimer, m_nAutoSaveElapse);
+}
+
 BOOL CMainFrame::PreTranslateMessage(MSG* pMsg) {
   if (viewIsTypedLetter(pMsg)) return FALSE;
   return CPISMainFrame::PreTranslateMessage(pMsg);

@@ -36,6 +36,9 @@ class CMainFrame : public CPISMainFrame {
   // The status bar's panes (pane 1 shows the cursor's coordinates).
   void SetPaneText(int pane, const CString& text);
   CString GetPaneText(int pane) const;
+  // Stops the auto-save timer and starts it again with the settings' period when auto-save is
+  // on (after the settings changed).
+  void RearmAutoSave();
   // The period the auto-save timer was last armed with (0: not armed).
   UINT GetAutoSaveElapse() const { return m_nAutoSaveElapse; }
   // The progress display as last shown: whether open and its position in [0, 1].
