@@ -27,8 +27,6 @@
 
 using namespace viewid;
 
-const wchar_t* const kTrainingPage = L"https://velmora.example/learning";
-
 ViewServices& gViewServices() {
   static ViewServices services;
   return services;
@@ -583,11 +581,7 @@ void Help(CDraftonView&, UINT) {
   if (gViewServices().openHelp) gViewServices().openHelp(gGetApplicationPath() + L"/helpEng.chm");
 }
 void Tool(CDraftonView&, UINT id) {
-  const wchar_t* target = id == kCalculator ? L"calc.exe"
-                          : id == kNotepad  ? L"notepad.exe"
-                          : id == kPaint    ? L"mspaint.exe"
-                                            : kTrainingPage;
-  if (gViewServices().shellOpen) gViewServices().shellOpen(CString(target));
+  if (gViewServices().openTool) gViewServices().openTool(id);
 }
 void Tip(CDraftonView&, UINT) {
   if (gViewServices().tipOfTheDay) gViewServices().tipOfTheDay();

@@ -48,6 +48,3 @@ constexpr UINT kRepeat = 98, kRepeatBefore = 99;
 constexpr UINT kRect = 32777, kArc = 32786, kMirror = 32801, kAlign = 32819, kImage = 32862, kBool = 32917,
                kArcFit = 32996, kLineFit = 33155;
 }  // namespace viewid
-
-// The address "Learning on web" opens.
-extern const wchar_t* const kTrainingPage;

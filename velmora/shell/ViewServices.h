@@ -24,9 +24,10 @@ struct ViewServices {
   std::function<void()> selectByType;
   std::function<void()> toggleDesignCentre;
   std::function<bool()> designCentreVisible;
-  // Opens the help file at a topic; opens a program or address with the desktop's handler.
+  // Opens the help file at a topic; starts the outside tool of a menu item (32900 calculator,
+  // 32901 text editor, 32972 paint program, 33180 the training pages on the web).
   std::function<void(const CString& helpFile)> openHelp;
-  std::function<void(const CString& target)> shellOpen;
+  std::function<void(UINT menuId)> openTool;
   // The start-up tip dialog, run modally.
   std::function<void()> tipOfTheDay;
 };

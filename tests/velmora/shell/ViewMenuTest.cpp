@@ -513,7 +513,7 @@ TEST_F(ViewMenuTest, HelpToolsToolbarsAndPanelGoThroughTheirServices) {
   Reset();
   std::vector<std::wstring> opened;
   gViewServices().openHelp = [&opened](const CString& f) { opened.push_back(L"help:" + std::wstring(f.GetString())); };
-  gViewServices().shellOpen = [&opened](const CString& f) { opened.push_back(f.GetString()); };
+  gViewServices().openTool = [&opened](UINT id) { opened.push_back(L"tool:" + std::to_wstring(id)); };
   std::map<UINT, int> bars = {{viewid::kAlignBar, 1}, {viewid::kEditBar, 0}};
   gViewServices().toolBarState = [&bars](UINT id) { return bars.count(id) ? bars[id] : -1; };
   gViewServices().showToolBar = [&bars](UINT id, bool show) { bars[id] = show; };
@@ -530,7 +530,7 @@ TEST_F(ViewMenuTest, HelpToolsToolbarsAndPanelGoThroughTheirServices) {
   Command(viewid::kHelp);
   for (UINT id : {viewid::kCalculator, viewid::kNotepad, viewid::kPaint, viewid::kLearning}) Command(id);
   const std::wstring help = L"help:" + std::wstring(gGetApplicationPath().GetString()) + L"/helpEng.chm";
-  EXPECT_EQ(opened, (std::vector<std::wstring>{help, L"calc.exe", L"notepad.exe", L"mspaint.exe", kTrainingPage}));
+  EXPECT_EQ(opened, (std::vector<std::wstring>{help, L"tool:32900", L"tool:32901", L"tool:32972", L"tool:33180"}));
 
   // Toolbar items flip their bar and show its state in selection mode only.
   EXPECT_EQ(Update(viewid::kAlignBar).check, 1);
