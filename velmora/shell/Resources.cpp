@@ -78,7 +78,9 @@ HMENU BuildMainMenu() {
                                                   {0, nullptr},
                                                   {32844, L"Hide Object"},
                                                   {32845, L"Show Object"},
-                                                  {32867, L"Filled Display\tCtrl+F"}})),
+                                                  {32867, L"Filled Display\tCtrl+F"},
+                                                  {0, nullptr},
+                                                  {32837, L"System Settings"}})),
                 L"View(&V)");
   ::AppendMenuW(bar, MF_POPUP,
                 reinterpret_cast<UINT_PTR>(Popup({{ID_UNIT_MM, L"Millimetre"},

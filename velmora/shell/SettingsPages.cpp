@@ -1,6 +1,9 @@
 #include "velmora/shell/SettingsPages.h"
 
 #include "db/DBase.h"
+#include "platform/afx/Control.h"
+#include "platform/afx/DataExchange.h"
+#include "platform/afx/DialogTemplate.h"
 #include "platform/afx/DocView.h"
 #include "platform/afx/Wnd.h"
 #include "platform/vurode/Accessors.h"
@@ -10,8 +13,10 @@
 #include "velmora/shell/MainFrame.h"
 #include "velmora/shell/Resources.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <cwctype>
 #include <numbers>
 
@@ -28,10 +33,91 @@ int Refuse(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
 
 const wchar_t* const CDlgSystemSet::kMinuteChoices[9] = {L"3", L"5", L"10", L"15", L"30", L"45", L"60", L"90", L"120"};
 
+void CDlgSystemSet::BeginEditing() {
+  if (CKXGlobal* g = gGetKXGlobal()) g->SetUnitBefore(g->GetUnit());
+  InitParam();
+}
+
+BOOL CDlgSystemSet::OnInitDialog() {
+  m_hOwner = m_hWnd;
+  CDataExchange dx(this, FALSE);
+  try {
+    DDX_Control(&dx, setid::kTol, m_editTol);
+    DDX_Control(&dx, setid::kAng, m_editAng);
+  } catch (const CUserException&) {
+    return FALSE;
+  }
+  m_editTol.SetFormat(L"%.5f");
+  m_editTol.SetMinus(FALSE);
+  m_editAng.SetMinus(FALSE);
+  // The pick radius is chosen on a slider that takes the edit's place.
+  if (CWnd* pick = GetDlgItem(setid::kPick); pick && m_slider.CreateInPlaceOf(pick, setid::kPickSlider))
+    m_slider.SetRange(5, 20);
+  if (auto* combo = dynamic_cast<CComboBox*>(GetDlgItem(setid::kMinutes)))
+    for (const wchar_t* m : kMinuteChoices) combo->AddString(m);
+  BeginEditing();
+  return TRUE;
+}
+
+void CDlgSystemSet::DoDataExchange(CDataExchange* pDX) {
+  if (pDX->m_bSaveAndValidate) {
+    // A value that is not a number stays one, so the checks refuse it.
+    double v = 0;
+    m_fTol = m_editTol.m_hWnd && m_editTol.GetValue(v) ? float(v) : std::numeric_limits<float>::quiet_NaN();
+    m_fAng = m_editAng.m_hWnd && m_editAng.GetValue(v) ? float(v) : std::numeric_limits<float>::quiet_NaN();
+    if (m_slider.m_hWnd) m_nPickRad = m_slider.GetPos();
+  } else {
+    if (m_editTol.m_hWnd) {
+      m_editTol.SetUnit(MM2CUR(1.0), gUnitName());
+      m_editTol.ShowUnit(TRUE);
+      m_editTol.SetValue(m_fTol);
+    }
+    if (m_editAng.m_hWnd) m_editAng.SetValue(m_fAng);
+    if (m_slider.m_hWnd) m_slider.SetPos(m_nPickRad);
+  }
+  DDX_Radio(pDX, setid::kMM, m_nUnit);
+  DDX_Check(pDX, setid::kAutoSave, m_bAutoSave);
+  DDX_CBString(pDX, setid::kMinutes, m_strMinutes);
+  DDX_Text(pDX, setid::kMAxis, m_nMAxisAngle);
+  DDX_Check(pDX, setid::kShowUnit, m_bShowUnit);
+  DDX_Check(pDX, setid::kSmooth, m_bSmooth);
+}
+
+BOOL CDlgSystemSet::OnCommand(WPARAM wParam, LPARAM lParam) {
+  const UINT id = LOWORD(wParam);
+  const int code = lParam ? HIWORD(wParam) : 0;
+  if (id == setid::kDefault && code == BN_CLICKED) {
+    UpdateData(TRUE);
+    LoadDefaults();
+    UpdateData(FALSE);
+    return TRUE;
+  }
+  if ((id == setid::kMM || id == setid::kCM || id == setid::kInch || id == setid::kFeet) && code == BN_CLICKED) {
+    const int unit = id == setid::kMM ? 0 : id == setid::kCM ? 1 : id == setid::kInch ? 2 : 3;
+    OnUnitClicked(unit, [this] {
+      if (CKxPropertySheet* sheet = GetSheet())
+        sheet->InitParam();
+      else
+        InitParam();
+    });
+    return TRUE;
+  }
+  if (id == setid::kMinutes && code == CBN_EDITCHANGE) {
+    if (auto* combo = dynamic_cast<CComboBox*>(GetDlgItem(setid::kMinutes))) {
+      CString text;
+      combo->GetWindowText(text);
+      const CString kept = FilterMinutes(text);
+      if (kept != text) combo->SetWindowText(kept);
+      combo->SetEditSel(kept.GetLength(), kept.GetLength());
+    }
+    return TRUE;
+  }
+  return CKxPropertyPage::OnCommand(wParam, lParam);
+}
+
 void CDlgSystemSet::InitParam() {
   CKXGlobal* g = gGetKXGlobal();
   if (!g) return;
-  g->SetUnitBefore(g->GetUnit());
   m_fTol = float(gGetCurveDicTol());
   m_fAng = float(gGetCurveDicAng() * kDegPerRad);
   m_nPickRad = g->GetPickRad();
@@ -41,6 +127,7 @@ void CDlgSystemSet::InitParam() {
   m_nMAxisAngle = g->GetMAxisAngle();
   m_bShowUnit = g->IsShowUnit() ? 1 : 0;
   m_bSmooth = g->IsAnimateView() ? 1 : 0;
+  if (m_hWnd) UpdateData(FALSE);
 }
 
 void CDlgSystemSet::LoadDefaults() {
@@ -85,6 +172,7 @@ int CDlgSystemSet::ParseMinutes(const CString& text) {
 int CDlgSystemSet::Ok() {
   CKXGlobal* g = gGetKXGlobal();
   if (!g) return -1;
+  if (m_hWnd && !UpdateData(TRUE)) return -1;
   const wchar_t* caption = L"Velmora";
   if (m_strMinutes.IsEmpty()) return Refuse(m_hOwner, L"Saving time wouldn't be null!", caption, MB_OK);
   // Written as negated ranges so that a value that is not a number is refused too.
@@ -111,7 +199,87 @@ int CDlgSystemSet::Ok() {
 
 // ---- GuideLines ----
 
-CSystemSetDlg::CSystemSetDlg() = default;
+CSystemSetDlg::CSystemSetDlg() : CKxPropertyPage(495) {}
+
+BOOL CSystemSetDlg::OnInitDialog() {
+  m_hOwner = m_hWnd;
+  CDataExchange dx(this, FALSE);
+  try {
+    DDX_Control(&dx, setid::kList, m_list);
+    DDX_Control(&dx, setid::kValue, m_edit);
+  } catch (const CUserException&) {
+    return FALSE;
+  }
+  m_edit.SetFormat(L"%.3f");
+  BeginEditing();
+  return TRUE;
+}
+
+void CSystemSetDlg::Show() {
+  if (!m_hWnd) return;
+  if (m_list.m_hWnd) {
+    m_list.ResetContent();
+    for (const CString& e : m_entries) m_list.AddString(e.GetString());
+    m_list.SetCurSel(m_nSel);
+  }
+  CheckRadioButton(setid::kHor, setid::kVer, m_nOrient == 0 ? setid::kHor : setid::kVer);
+  CheckDlgButton(setid::kShowGuide, m_bShowGuide ? BST_CHECKED : BST_UNCHECKED);
+  if (m_edit.m_hWnd) {
+    m_edit.SetUnit(MM2CUR(1.0), gUnitName());
+    m_edit.SetValue(m_dValue);
+  }
+}
+
+bool CSystemSetDlg::ReadValue() {
+  if (!m_edit.m_hWnd) return true;
+  double v = 0;
+  if (!m_edit.GetValue(v)) return false;
+  m_dValue = v;
+  return true;
+}
+
+BOOL CSystemSetDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+  const UINT id = LOWORD(wParam);
+  const int code = lParam ? HIWORD(wParam) : 0;
+  if (id == setid::kList) {
+    if (code == LBN_SELCHANGE) {
+      SelectEntry(m_list.GetCurSel());
+      if (m_edit.m_hWnd && m_nSel >= 0) {
+        m_edit.SetValue(m_dValue);
+        m_edit.SetSel(0, -1);
+        m_edit.SetFocus();
+      }
+    }
+    return TRUE;
+  }
+  if (code != BN_CLICKED) return CKxPropertyPage::OnCommand(wParam, lParam);
+  switch (id) {
+    case setid::kHor:
+    case setid::kVer:
+      SetOrientation(id == setid::kHor ? 0 : 1);
+      break;
+    case setid::kAdd:
+      if (ReadValue()) OnAdd();
+      break;
+    case setid::kModify:
+      if (ReadValue()) OnModify();
+      break;
+    case setid::kDelete:
+      OnDelete();
+      break;
+    case setid::kClear:
+      OnClear();
+      break;
+    case setid::kShowGuide:
+      OnShowGuideline(IsDlgButtonChecked(setid::kShowGuide) == BST_CHECKED);
+      break;
+    default:
+      return CKxPropertyPage::OnCommand(wParam, lParam);
+  }
+  Show();
+  if ((id == setid::kAdd) && m_edit.m_hWnd) m_edit.SetFocus();
+  return TRUE;
+}
 
 CString CSystemSetDlg::Format(double mm) {
   CString s;
@@ -129,14 +297,19 @@ void CSystemSetDlg::Refill() {
   m_nSel = -1;
 }
 
-void CSystemSetDlg::InitParam() {
+void CSystemSetDlg::BeginEditing() {
   m_store.AddRecordSet(&m_hor);
   m_store.AddRecordSet(&m_ver);
   m_hor.Load();
   m_ver.Load();
   m_nOrient = 0;
+  InitParam();
+}
+
+void CSystemSetDlg::InitParam() {
   Refill();
   if (CDBase* db = gGetDBase()) m_bShowGuide = db->GetDbAidLineVisibility();
+  Show();
 }
 
 void CSystemSetDlg::SetOrientation(int orientation) {
@@ -218,6 +391,64 @@ void CGridSetDlg::FillFromDrawing() {
   m_bShowGrid = db->GetGridFlag();
 }
 
+BOOL CGridSetDlg::OnInitDialog() {
+  m_hOwner = m_hWnd;
+  CDataExchange dx(this, FALSE);
+  try {
+    DDX_Control(&dx, setid::kSpaceX, m_editX);
+    DDX_Control(&dx, setid::kSpaceY, m_editY);
+    DDX_Control(&dx, setid::kLineSpace, m_editLine);
+  } catch (const CUserException&) {
+    return FALSE;
+  }
+  for (CDigitEdit* e : {&m_editX, &m_editY, &m_editLine}) e->SetMinus(FALSE);
+  if (auto* angle = dynamic_cast<CEdit*>(GetDlgItem(setid::kAngle))) angle->SetLimitText(3);
+  InitParam();
+  return TRUE;
+}
+
+void CGridSetDlg::InitParam() {
+  if (!m_hWnd) return;
+  UpdateData(FALSE);
+  EnableKind();
+}
+
+void CGridSetDlg::EnableKind() {
+  for (int kind : {0, 1})
+    for (UINT id : ControlsOf(kind))
+      if (CWnd* w = GetDlgItem(int(id))) w->EnableWindow(kind == m_nKind);
+}
+
+void CGridSetDlg::DoDataExchange(CDataExchange* pDX) {
+  struct Value {
+    CDigitEdit& edit;
+    double& value;
+  };
+  for (Value v : {Value{m_editX, m_dSpaceX}, Value{m_editY, m_dSpaceY}, Value{m_editLine, m_dLineSpace}}) {
+    if (!v.edit.m_hWnd) continue;
+    if (!pDX->m_bSaveAndValidate) {
+      v.edit.SetValue(v.value);
+    } else {
+      double d = 0;
+      // Not a number: refused by the checks below.
+      v.value = v.edit.GetValue(d) ? d : std::numeric_limits<double>::quiet_NaN();
+    }
+  }
+  DDX_Radio(pDX, setid::kRect, m_nKind);
+  DDX_Text(pDX, setid::kAngle, m_nAngle);
+  DDX_Check(pDX, setid::kShowGrid, m_bShowGrid);
+}
+
+BOOL CGridSetDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+  const UINT id = LOWORD(wParam);
+  if ((id == setid::kRect || id == setid::kRadial) && lParam && HIWORD(wParam) == BN_CLICKED) {
+    m_nKind = id == setid::kRect ? 0 : 1;
+    EnableKind();
+    return TRUE;
+  }
+  return CKxPropertyPage::OnCommand(wParam, lParam);
+}
+
 std::vector<UINT> CGridSetDlg::ControlsOf(int kind) {
   // The edits with their labels.
   if (kind == 0) return {311, 1311, 294, 1294};
@@ -227,6 +458,15 @@ std::vector<UINT> CGridSetDlg::ControlsOf(int kind) {
 int CGridSetDlg::Ok() {
   CDBase* db = gGetDBase();
   if (!db) return -1;
+  if (m_hWnd && !UpdateData(TRUE)) return -1;
+  // The refused edit gets the focus.
+  struct Focus {
+    CGridSetDlg& page;
+    ~Focus() {
+      if (page.m_hWnd && page.m_nFocus)
+        if (CWnd* w = page.GetDlgItem(int(page.m_nFocus))) w->SetFocus();
+    }
+  } focus{*this};
   const wchar_t* caption = L"System Prompt";
   const UINT type = MB_OK | MB_ICONINFORMATION;
   CWorkArea& wa = db->GetWorkArea();

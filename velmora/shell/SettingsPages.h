@@ -5,28 +5,59 @@
 // (0, or -1 after telling the user what is wrong), Cancel leaves the settings as they were.
 #pragma once
 
+#include "platform/afx/ListBox.h"
 #include "platform/afx/String.h"
+#include "platform/panlet/DigitEdit.h"
+#include "platform/panlet/KxPropertySheet.h"
+#include "platform/panlet/SliderEdit.h"
 #include "platform/win/WinTypes.h"
 #include "velmora/shell/GuideLineStore.h"
 
 #include <functional>
 #include <vector>
 
-// "General" (template 334).
-class CDlgSystemSet {
+// The pages' templates (registered once; again is harmless).
+void RegisterSettingsTemplates();
+
+// Control ids of the pages.
+namespace setid {
+// General
+constexpr UINT kTol = 135, kAng = 134, kPick = 518, kPickSlider = 1518, kMM = 153, kCM = 136, kInch = 179, kFeet = 180;
+constexpr UINT kAutoSave = 451, kMinutes = 412, kMAxis = 770, kShowUnit = 1042, kSmooth = 1043, kDefault = 32772;
+// GuideLines
+constexpr UINT kList = 622, kValue = 802, kHor = 160, kVer = 172, kAdd = 621, kModify = 799, kDelete = 801,
+               kClear = 800, kShowGuide = 804;
+// Grid
+constexpr UINT kRect = 166, kRadial = 168, kSpaceX = 311, kSpaceY = 294, kLineSpace = 356, kAngle = 332,
+               kShowGrid = 803;
+// Labels of the grid's edits, enabled with them.
+constexpr UINT kSpaceXLabel = 1311, kSpaceYLabel = 1294, kLineSpaceLabel = 1356, kAngleLabel = 1332;
+}  // namespace setid
+
+// The root page (template 111): static texts only.
+class CAboutDlgNew : public CKxPropertyPage {
  public:
+  CAboutDlgNew() : CKxPropertyPage(111) {}
+};
+
+// "General" (template 334).
+class CDlgSystemSet : public CKxPropertyPage {
+ public:
+  CDlgSystemSet() : CKxPropertyPage(334) {}
   // The auto-save period a user may type, in minutes: a day at most, so the timer's period
   // (minutes x 60000 ms) always fits.
   static constexpr int kMinMinutes = 1, kMaxMinutes = 1440;
   // The minutes offered in the combo's list.
   static const wchar_t* const kMinuteChoices[9];
 
-  virtual ~CDlgSystemSet() = default;
-
-  // Shows the stored values; records the unit in force as the unit before editing.
-  virtual void InitParam();
-  virtual int Ok();
-  virtual void Cancel() {}
+  // Showing the page: the unit in force is recorded as the unit before editing, then the stored
+  // values are shown.
+  void BeginEditing();
+  // Shows the stored values (in the unit in force).
+  void InitParam() override;
+  int Ok() override;
+  void Cancel() override {}
+  BOOL OnInitDialog() override;
   // "Default config.": the settings object's defaults for auto-save, minutes, tolerance,
   // angle, centre-line angle and pick radius.
   void LoadDefaults();
@@ -52,19 +83,30 @@ class CDlgSystemSet {
 
   // Where the refusals are shown (the page's window when it has one).
   HWND m_hOwner = nullptr;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  CDigitEdit m_editTol, m_editAng;
+  CKXSliderEdit m_slider;
 };
 
 // "GuideLines" (template 495).
-class CSystemSetDlg {
+class CSystemSetDlg : public CKxPropertyPage {
  public:
   CSystemSetDlg();
-  virtual ~CSystemSetDlg() = default;
 
-  // Joins and loads both record sets; "Horizontal " chosen; the list shows its lines.
-  virtual void InitParam();
+  // Showing the page: both record sets join the store and load their lines; "Horizontal " is
+  // chosen.
+  void BeginEditing();
+  // The list of the chosen orientation and the check box, in the unit in force.
+  void InitParam() override;
   // OK keeps the page's edits, Cancel takes them all back.
-  virtual int Ok();
-  virtual void Cancel();
+  int Ok() override;
+  void Cancel() override;
+  BOOL OnInitDialog() override;
 
   // The radio buttons: 0 horizontal, 1 vertical.
   void SetOrientation(int orientation);
@@ -89,9 +131,18 @@ class CSystemSetDlg {
 
   static CString Format(double mm);
 
+ protected:
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
  private:
   CKxRecordSet& Current();
   void Refill();
+  // The controls follow the page's state; the edit's value comes back from the control.
+  void Show();
+  bool ReadValue();
+
+  CListBox m_list;
+  CDigitEdit m_edit;
 
   CKxDatabase m_store;
   CKxHorAidLineRecordSet m_hor;
@@ -102,16 +153,17 @@ class CSystemSetDlg {
 };
 
 // "Grid" (template 247).
-class CGridSetDlg {
+class CGridSetDlg : public CKxPropertyPage {
  public:
-  virtual ~CGridSetDlg() = default;
+  CGridSetDlg() : CKxPropertyPage(247) {}
   // Copies the work area's grid and the drawing's grid kind and display switch in.
   void FillFromDrawing();
-  virtual void InitParam() {}
+  void InitParam() override;
   // Rectangular: both spacings above 1; radial: an angle of 1 to 359 and a line spacing above
   // 1. The first refusal names its edit (m_nFocus); the view is repainted at the end.
-  virtual int Ok();
-  virtual void Cancel() {}
+  int Ok() override;
+  void Cancel() override {}
+  BOOL OnInitDialog() override;
   // The controls the grid kind enables: rectangular spacings, or radial angle and spacing.
   static std::vector<UINT> ControlsOf(int kind);
 
@@ -123,4 +175,17 @@ class CGridSetDlg {
   int m_bShowGrid = 0;
   UINT m_nFocus = 0;          // the edit a refusal sends the user back to
   HWND m_hOwner = nullptr;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void EnableKind();
+  CDigitEdit m_editX, m_editY, m_editLine;
 };
+
+// The system settings sheet the view's "System Settings" item opens: the root page and the
+// GuideLines, Grid and General pages, the grid page filled from the drawing first. The modal
+// result (IDOK, IDCANCEL, or -1 when it could not open).
+INT_PTR RunSettingsSheet(CWnd* parent);

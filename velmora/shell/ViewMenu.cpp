@@ -19,6 +19,7 @@
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/DraftonView.h"
 #include "velmora/shell/MainFrame.h"
+#include "velmora/shell/SettingsPages.h"
 #include "velmora/shell/ViewServices.h"
 
 #include <algorithm>
@@ -572,6 +573,15 @@ void DesignCentralUpdate(CDraftonView&, CCmdUI* ui, UINT) {
 }
 
 
+void Settings(CDraftonView&, UINT) {
+  if (!Hub()) return;
+  RunSettingsSheet(gGetMainFrame());
+}
+void SettingsUpdate(CDraftonView&, CCmdUI* ui, UINT) {
+  COrdvale* h = Hub();
+  ui->Enable(h && !h->GetCurCmd());
+}
+
 void Help(CDraftonView&, UINT) {
   COrdvale* h = Hub();
   if (CCommand* cur = h ? h->GetCurCmd() : nullptr) {
@@ -655,6 +665,7 @@ std::vector<ViewMenuRow> BuildRows() {
   for (UINT id : {kAlignBar, kEditBar, kTransformBar}) one(id, ToolBarItem, ToolBarUpdate);
   one(kSelectByType, SelectByType, SelectByTypeUpdate);
   one(kDesignCentral, DesignCentral, DesignCentralUpdate);
+  one(kSettings, Settings, SettingsUpdate);
   one(kHelp, Help, nullptr);
   for (UINT id : {kCalculator, kNotepad, kPaint, kLearning}) one(id, Tool, nullptr);
   one(kTip, Tip, nullptr);

@@ -52,7 +52,7 @@ TEST_F(SettingsPagesTest, GeneralPageRoundTripsEveryWord) {
   const Words before = Read();
 
   CDlgSystemSet page;
-  page.InitParam();
+  page.BeginEditing();
   EXPECT_FLOAT_EQ(page.m_fTol, 0.25f);
   EXPECT_NEAR(page.m_fAng, 150.0f, 1e-4);
   EXPECT_EQ(page.m_nPickRad, 17);
@@ -92,7 +92,7 @@ TEST_F(SettingsPagesTest, GeneralPageRoundTripsEveryWord) {
   for (const Edit& e : edits) {
     SCOPED_TRACE(e.name);
     CDlgSystemSet p;
-    p.InitParam();
+    p.BeginEditing();
     const Words was = Read();
     e.edit(p);
     ASSERT_EQ(p.Ok(), 0);
@@ -142,7 +142,7 @@ TEST_F(SettingsPagesTest, GeneralPageRefusesOutOfRangeValuesInOrder) {
     SCOPED_TRACE(c.name);
     g->SetMAxisAngle(30);
     CDlgSystemSet p;
-    p.InitParam();
+    p.BeginEditing();
     c.edit(p);
     backend.boxes.clear();
     const double tolBefore = gGetCurveDicTol();
@@ -175,7 +175,7 @@ TEST_F(SettingsPagesTest, MinutesBoxFilterAndAutoSaveTimer) {
   for (const Parsed& p : parsed) EXPECT_EQ(CDlgSystemSet::ParseMinutes(CString(p.text)), p.minutes) << p.text;
 
   CDlgSystemSet page;
-  page.InitParam();
+  page.BeginEditing();
   page.m_bAutoSave = 1;
   page.m_strMinutes = L"99999999999";
   ASSERT_EQ(page.Ok(), 0);
@@ -202,7 +202,7 @@ TEST_F(SettingsPagesTest, MinutesBoxFilterAndAutoSaveTimer) {
 TEST_F(SettingsPagesTest, UnitButtonsRedisplayInTheClickedUnitAndKeepTheStoredOne) {
   g->SetUnit(0);
   CDlgSystemSet page;
-  page.InitParam();
+  page.BeginEditing();
   int shownIn = -1;
   page.OnUnitClicked(2, [&] { shownIn = g->GetUnit(); });
   EXPECT_EQ(shownIn, 2);
@@ -295,7 +295,7 @@ TEST_F(SettingsPagesTest, GuideLinesPageEditsAreKeptOnOkAndTakenBackOnCancel) {
   const auto seeded = lines();
   {
     CSystemSetDlg page;
-    page.InitParam();
+    page.BeginEditing();
     EXPECT_EQ(page.GetEntries(), std::vector<CString>{CString(L"1.000")});
     page.SetOrientation(1);
     EXPECT_EQ(page.GetEntries(), std::vector<CString>{CString(L"-0.300")});
@@ -323,7 +323,7 @@ TEST_F(SettingsPagesTest, GuideLinesPageEditsAreKeptOnOkAndTakenBackOnCancel) {
   EXPECT_FALSE(gGetActManager()->CanRedo());
   {
     CSystemSetDlg page;
-    page.InitParam();
+    page.BeginEditing();
     page.SelectEntry(0);
     EXPECT_EQ(page.OnDelete(), 1);
     EXPECT_EQ(page.Ok(), 0);
