@@ -370,10 +370,9 @@ void CSystemSetDlg::OnShowGuideline(int show) {
   if (CWnd* view = gGetView(); view && view->m_hWnd) view->Invalidate();
 }
 
-int CSystemSetDlg::Ok() {
-  m_store.Commit();
-  return 0;
-}
+int CSystemSetDlg::Ok() { return 0; }
+
+void CSystemSetDlg::Commit() { m_store.Commit(); }
 
 void CSystemSetDlg::Cancel() { m_store.Revert(); }
 

@@ -103,8 +103,10 @@ class CSystemSetDlg : public CKxPropertyPage {
   void BeginEditing();
   // The list of the chosen orientation and the check box, in the unit in force.
   void InitParam() override;
-  // OK keeps the page's edits, Cancel takes them all back.
+  // The page accepts at once; its edits are kept (Commit) only once the sheet closes with OK,
+  // because a later page may still refuse and the user then cancel: Cancel takes them all back.
   int Ok() override;
+  void Commit();
   void Cancel() override;
   BOOL OnInitDialog() override;
 

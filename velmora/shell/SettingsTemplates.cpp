@@ -1,6 +1,7 @@
 // The settings pages' layouts and the sheet that shows them.
 #include "platform/afx/Control.h"
 #include "platform/afx/DialogTemplate.h"
+#include "platform/win/MessageBox.h"
 #include "velmora/shell/SettingsPages.h"
 
 namespace {
@@ -127,5 +128,7 @@ INT_PTR RunSettingsSheet(CWnd* parent) {
   sheet.AddPage(&grid, L"Grid", 247);
   sheet.AddPage(&general, L"General", 334);
   sheet.Light(0);
-  return sheet.DoModal();
+  const INT_PTR result = sheet.DoModal();
+  if (result == IDOK) guideLines.Commit();
+  return result;
 }

@@ -6,6 +6,8 @@
 #include "db/Action.h"
 #include "db/DbAidLine.h"
 #include "platform/vurode/Accessors.h"
+#include "platform/afx/Control.h"
+#include "platform/afx/Dialog.h"
 #include "velmora/shell/SettingsPages.h"
 
 #include <cmath>
@@ -327,7 +329,125 @@ TEST_F(SettingsPagesTest, GuideLinesPageEditsAreKeptOnOkAndTakenBackOnCancel) {
     page.SelectEntry(0);
     EXPECT_EQ(page.OnDelete(), 1);
     EXPECT_EQ(page.Ok(), 0);
+    page.Commit();
   }
   EXPECT_EQ(gGetActManager()->GetCurrent()->GetName(), CString(L"DeleteAid Line"));
   EXPECT_EQ(lines(), (std::vector<std::pair<int, double>>{{1, -3.0}}));
+}
+
+namespace {
+HWND Item(CWnd* page, UINT id) {
+  CWnd* w = page ? page->GetDlgItem(int(id)) : nullptr;
+  return w ? w->m_hWnd : nullptr;
+}
+// Ends a modal run that a failed check left open, so a failure cannot hang the test.
+struct EndUnlessClosed {
+  CDialog& dialog;
+  bool closed = false;
+  ~EndUnlessClosed() {
+    if (!closed) dialog.EndDialog(IDABORT);
+  }
+};
+CString Text(CWnd* page, UINT id) {
+  CString s;
+  if (CWnd* w = page->GetDlgItem(int(id))) w->GetWindowText(s);
+  return s;
+}
+}  // namespace
+
+TEST_F(SettingsPagesTest, SheetShowsThePagesAndStoresWhatTheUserChanged) {
+  g->SetUnit(0);
+  gSetCurveDicTol(0.01);
+  g->SetAutoSave(FALSE);
+  g->SetPickRad(5);
+  CDBase* db = gGetDBase();
+  db->AddTail(new CDbAidLine(10.0, 0, 1));
+  int ran = 0;
+  std::vector<std::wstring> titles;
+  auto prev = CDialog::SetModalDriver([&](CDialog& d) {
+    EndUnlessClosed guard{d};
+    ++ran;
+    auto* sheet = dynamic_cast<CKxPropertySheet*>(&d);
+    ASSERT_NE(sheet, nullptr);
+    for (int i = 0; i < sheet->GetPageCount(); ++i) titles.push_back(sheet->GetTitle(i).GetString());
+    EXPECT_EQ(sheet->GetLit(), 0);
+    auto* general = dynamic_cast<CDlgSystemSet*>(sheet->GetPage(3));
+    auto* guide = dynamic_cast<CSystemSetDlg*>(sheet->GetPage(1));
+    ASSERT_TRUE(general && general->m_hWnd && guide && guide->m_hWnd);
+    // The stored values are on show, the tolerance in the unit in force.
+    EXPECT_EQ(Text(general, setid::kTol), CString(L"0.01000 mm"));
+    EXPECT_EQ(general->IsDlgButtonChecked(setid::kMM), BST_CHECKED);
+    EXPECT_FALSE(general->GetDlgItem(setid::kPick)->IsWindowEnabled());  // the slider took its place
+    // Inches: every page is shown in inches, and the tolerance typed in inches.
+    ASSERT_TRUE(AfxUserClick(Item(general, setid::kInch)));
+    EXPECT_EQ(g->GetUnit(), 0);
+    EXPECT_EQ(Text(general, setid::kTol), CString(L"0.00039 in"));
+    ASSERT_TRUE(AfxUserEditText(Item(general, setid::kTol), L"0.01"));
+    ASSERT_TRUE(AfxUserClick(Item(general, setid::kAutoSave)));
+    ASSERT_TRUE(AfxUserEditText(Item(general, setid::kMinutes), L"2x"));
+    EXPECT_EQ(Text(general, setid::kMinutes), CString(L"2"));
+    auto* slider = dynamic_cast<CKXSliderEdit*>(general->GetDlgItem(setid::kPickSlider));
+    ASSERT_NE(slider, nullptr);
+    ASSERT_TRUE(AfxUserSetPos(slider->Slider().m_hWnd, 12));
+    // Guide lines: the list shows inches; move the first line to 1 in.
+    ASSERT_TRUE(AfxUserSelect(Item(guide, setid::kList), 0));
+    EXPECT_EQ(guide->GetSelection(), 0);
+    ASSERT_TRUE(AfxUserEditText(Item(guide, setid::kValue), L"1"));
+    ASSERT_TRUE(AfxUserClick(Item(guide, setid::kModify)));
+    guard.closed = AfxUserClick(Item(&d, IDOK));
+  });
+  const INT_PTR r = RunSettingsSheet(frame);
+  CDialog::SetModalDriver(prev);
+  EXPECT_EQ(ran, 1);
+  EXPECT_EQ(r, IDOK);
+  EXPECT_EQ(titles, (std::vector<std::wstring>{L"Ostrand", L"GuideLines", L"Grid", L"General"}));
+  EXPECT_EQ(g->GetUnit(), 2);
+  EXPECT_NEAR(gGetCurveDicTol(), 0.254, 1e-6);
+  EXPECT_TRUE(g->IsAutoSave());
+  EXPECT_EQ(g->GetAutoSaveMinutes(), 2);
+  EXPECT_EQ(frame->GetAutoSaveElapse(), 120000u);
+  auto* line = dynamic_cast<CDbAidLine*>(db->GetEntityList().GetTail());
+  ASSERT_NE(line, nullptr);
+  EXPECT_NEAR(line->GetCoord(), 25.4, 1e-9);
+  EXPECT_EQ(gGetActManager()->GetCurrent()->GetName(), CString(L"UpdateAid Line"));
+}
+
+TEST_F(SettingsPagesTest, ARefusedGridValueKeepsTheSheetOpenAndCancelTakesTheGuideLinesBack) {
+  CDBase* db = gGetDBase();
+  db->AddTail(new CDbAidLine(10.0, 1, 1));
+  db->GetWorkArea().SetSpaceDx(6.0);
+  std::vector<int> lit;
+  auto prev = CDialog::SetModalDriver([&](CDialog& d) {
+    EndUnlessClosed guard{d};
+    auto* sheet = dynamic_cast<CKxPropertySheet*>(&d);
+    ASSERT_NE(sheet, nullptr);
+    auto* grid = dynamic_cast<CGridSetDlg*>(sheet->GetPage(2));
+    auto* guide = dynamic_cast<CSystemSetDlg*>(sheet->GetPage(1));
+    ASSERT_TRUE(grid && guide);
+    // The grid page was filled from the work area; rectangular enables its spacings only.
+    EXPECT_EQ(Text(grid, setid::kSpaceX), CString(L"6.000"));
+    EXPECT_TRUE(grid->GetDlgItem(setid::kSpaceX)->IsWindowEnabled());
+    EXPECT_FALSE(grid->GetDlgItem(setid::kLineSpace)->IsWindowEnabled());
+    ASSERT_TRUE(AfxUserClick(Item(grid, setid::kRadial)));
+    EXPECT_FALSE(grid->GetDlgItem(setid::kSpaceX)->IsWindowEnabled());
+    EXPECT_TRUE(grid->GetDlgItem(setid::kAngle)->IsWindowEnabled());
+    ASSERT_TRUE(AfxUserClick(Item(grid, setid::kRect)));
+    ASSERT_TRUE(AfxUserEditText(Item(grid, setid::kSpaceX), L"1"));
+    // A vertical guide line added on the way.
+    ASSERT_TRUE(AfxUserClick(Item(guide, setid::kVer)));
+    ASSERT_TRUE(AfxUserEditText(Item(guide, setid::kValue), L"42"));
+    ASSERT_TRUE(AfxUserClick(Item(guide, setid::kAdd)));
+    EXPECT_EQ(db->GetCount(), 2);
+    ASSERT_TRUE(AfxUserClick(Item(&d, IDOK)));
+    lit.push_back(sheet->GetLit());
+    guard.closed = AfxUserClick(Item(&d, IDCANCEL));
+  });
+  // Through the menu item, as the user opens it.
+  EXPECT_TRUE(Command(32837));
+  CDialog::SetModalDriver(prev);
+  EXPECT_EQ(lit, std::vector<int>{2});
+  EXPECT_EQ(backend.boxes, std::vector<std::wstring>{L"Error in setting horizontal point space, please reset!"});
+  EXPECT_EQ(db->GetWorkArea().GetSpaceDx(), 6.0);
+  EXPECT_EQ(db->GetCount(), 1);
+  EXPECT_FALSE(gGetActManager()->CanRedo());
 }
