@@ -29,6 +29,13 @@ int Refuse(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
 }
 }  // namespace
 
+BOOL CSettingsPage::CreateChild(CWnd* pParent, const RECT& rect) {
+  if (!pParent || !CreateFromTemplate(GetTemplateID(), pParent, WS_CHILD, false)) return FALSE;
+  MoveWindow(&rect);
+  OnInitDialog();
+  return TRUE;
+}
+
 // ---- General ----
 
 const wchar_t* const CDlgSystemSet::kMinuteChoices[9] = {L"3", L"5", L"10", L"15", L"30", L"45", L"60", L"90", L"120"};
@@ -112,7 +119,7 @@ BOOL CDlgSystemSet::OnCommand(WPARAM wParam, LPARAM lParam) {
     }
     return TRUE;
   }
-  return CKxPropertyPage::OnCommand(wParam, lParam);
+  return CSettingsPage::OnCommand(wParam, lParam);
 }
 
 void CDlgSystemSet::InitParam() {
@@ -199,7 +206,7 @@ int CDlgSystemSet::Ok() {
 
 // ---- GuideLines ----
 
-CSystemSetDlg::CSystemSetDlg() : CKxPropertyPage(495) {}
+CSystemSetDlg::CSystemSetDlg() : CSettingsPage(495) {}
 
 BOOL CSystemSetDlg::OnInitDialog() {
   m_hOwner = m_hWnd;
@@ -252,7 +259,7 @@ BOOL CSystemSetDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     }
     return TRUE;
   }
-  if (code != BN_CLICKED) return CKxPropertyPage::OnCommand(wParam, lParam);
+  if (code != BN_CLICKED) return CSettingsPage::OnCommand(wParam, lParam);
   switch (id) {
     case setid::kHor:
     case setid::kVer:
@@ -274,7 +281,7 @@ BOOL CSystemSetDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       OnShowGuideline(IsDlgButtonChecked(setid::kShowGuide) == BST_CHECKED);
       break;
     default:
-      return CKxPropertyPage::OnCommand(wParam, lParam);
+      return CSettingsPage::OnCommand(wParam, lParam);
   }
   Show();
   if ((id == setid::kAdd) && m_edit.m_hWnd) m_edit.SetFocus();
@@ -445,7 +452,7 @@ BOOL CGridSetDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     EnableKind();
     return TRUE;
   }
-  return CKxPropertyPage::OnCommand(wParam, lParam);
+  return CSettingsPage::OnCommand(wParam, lParam);
 }
 
 std::vector<UINT> CGridSetDlg::ControlsOf(int kind) {

@@ -34,6 +34,16 @@ constexpr UINT kRect = 166, kRadial = 168, kSpaceX = 311, kSpaceY = 294, kLineSp
 constexpr UINT kSpaceXLabel = 1311, kSpaceYLabel = 1294, kLineSpaceLabel = 1356, kAngleLabel = 1332;
 }  // namespace setid
 
+// A settings page that can also live as a child of another window (the tab dialog's tab
+// control) rather than in the sheet.
+class CSettingsPage : public CKxPropertyPage {
+ public:
+  explicit CSettingsPage(UINT nIDTemplate) : CKxPropertyPage(nIDTemplate) {}
+  // The page's window and controls inside the parent at the rectangle, initialised; FALSE when
+  // its template is missing or the window cannot be made.
+  BOOL CreateChild(CWnd* pParent, const RECT& rect);
+};
+
 // The root page (template 111): static texts only.
 class CAboutDlgNew : public CKxPropertyPage {
  public:
@@ -41,9 +51,9 @@ class CAboutDlgNew : public CKxPropertyPage {
 };
 
 // "General" (template 334).
-class CDlgSystemSet : public CKxPropertyPage {
+class CDlgSystemSet : public CSettingsPage {
  public:
-  CDlgSystemSet() : CKxPropertyPage(334) {}
+  CDlgSystemSet() : CSettingsPage(334) {}
   // The auto-save period a user may type, in minutes: a day at most, so the timer's period
   // (minutes x 60000 ms) always fits.
   static constexpr int kMinMinutes = 1, kMaxMinutes = 1440;
@@ -94,7 +104,7 @@ class CDlgSystemSet : public CKxPropertyPage {
 };
 
 // "GuideLines" (template 495).
-class CSystemSetDlg : public CKxPropertyPage {
+class CSystemSetDlg : public CSettingsPage {
  public:
   CSystemSetDlg();
 
@@ -155,9 +165,9 @@ class CSystemSetDlg : public CKxPropertyPage {
 };
 
 // "Grid" (template 247).
-class CGridSetDlg : public CKxPropertyPage {
+class CGridSetDlg : public CSettingsPage {
  public:
-  CGridSetDlg() : CKxPropertyPage(247) {}
+  CGridSetDlg() : CSettingsPage(247) {}
   // Copies the work area's grid and the drawing's grid kind and display switch in.
   void FillFromDrawing();
   void InitParam() override;

@@ -9,6 +9,7 @@
 #include "platform/afx/Control.h"
 #include "platform/afx/Dialog.h"
 #include "velmora/shell/SettingsPages.h"
+#include "velmora/shell/TabDlg.h"
 
 #include <cmath>
 #include <functional>
@@ -450,4 +451,42 @@ TEST_F(SettingsPagesTest, ARefusedGridValueKeepsTheSheetOpenAndCancelTakesTheGui
   EXPECT_EQ(db->GetWorkArea().GetSpaceDx(), 6.0);
   EXPECT_EQ(db->GetCount(), 1);
   EXPECT_FALSE(gGetActManager()->CanRedo());
+}
+
+TEST_F(SettingsPagesTest, TabDialogShowsOnePageAtATimeAndClosesOnOkWhateverThePagesSay) {
+  CTabDlg::RegisterTemplate();
+  gSetCurveDicAng(170 * kRad);
+  gGetDBase()->GetWorkArea().SetSpaceDx(6.0);
+  std::vector<int> shown;
+  auto prev = CDialog::SetModalDriver([&](CDialog& d) {
+    EndUnlessClosed guard{d};
+    auto* dlg = dynamic_cast<CTabDlg*>(&d);
+    ASSERT_NE(dlg, nullptr);
+    CWnd* tab = dlg->GetDlgItem(CTabDlg::kTab);
+    ASSERT_NE(tab, nullptr);
+    CDlgSystemSet& general = dlg->General();
+    CGridSetDlg& grid = dlg->Grid();
+    ASSERT_TRUE(general.m_hWnd && grid.m_hWnd);
+    // Inside the tab control, below its band of tabs.
+    CRect r;
+    general.GetWindowRect(&r);
+    tab->ScreenToClient(&r);
+    EXPECT_EQ(r.left, CTabDlg::kInset);
+    EXPECT_EQ(r.top, CTabDlg::kTabBand + CTabDlg::kInset);
+    shown.push_back(general.IsWindowVisible() ? 0 : grid.IsWindowVisible() ? 1 : -1);
+    ASSERT_TRUE(AfxUserEditText(Item(&general, setid::kAng), L"150"));
+    ASSERT_TRUE(AfxUserSelect(tab->m_hWnd, 1));
+    shown.push_back(general.IsWindowVisible() ? 0 : grid.IsWindowVisible() ? 1 : -1);
+    EXPECT_EQ(Text(&grid, setid::kSpaceX), CString(L"6.000"));
+    ASSERT_TRUE(AfxUserEditText(Item(&grid, setid::kSpaceX), L"1"));
+    guard.closed = AfxUserClick(Item(&d, IDOK));
+  });
+  CTabDlg dlg(frame);
+  const INT_PTR r = dlg.DoModal();
+  CDialog::SetModalDriver(prev);
+  EXPECT_EQ(r, IDOK);
+  EXPECT_EQ(shown, (std::vector<int>{0, 1}));
+  EXPECT_NEAR(gGetCurveDicAng(), 150 * kRad, 1e-6);
+  EXPECT_EQ(gGetDBase()->GetWorkArea().GetSpaceDx(), 6.0);
+  EXPECT_EQ(backend.boxes, std::vector<std::wstring>{L"Error in setting horizontal point space, please reset!"});
 }
