@@ -93,7 +93,8 @@ int CListBox::AddString(LPCWSTR lpszItem) {
       }
     }
   }
-  const int r = Insert(s, at, lpszItem);
+  // Without strings the pointer is the entry's data and is never read as text.
+  const int r = Insert(s, at, strings ? lpszItem : nullptr);
   if (r >= 0 && !strings) s->items[r].data = data;
   if (r >= 0 && (GetStyle() & LBS_OWNERDRAWVARIABLE)) {
     MEASUREITEMSTRUCT m{ODT_LISTBOX, GetDlgCtrlID(), static_cast<UINT>(r), 0, static_cast<UINT>(s->itemHeight), data};
@@ -105,8 +106,12 @@ int CListBox::AddString(LPCWSTR lpszItem) {
 }
 
 int CListBox::InsertString(int nIndex, LPCWSTR lpszItem) {
-  const int r = Insert(State(), nIndex, lpszItem);
-  if (r >= 0) Changed();
+  AfxControlState* s = State();
+  const bool strings = !OwnerDrawn() || (GetStyle() & LBS_HASSTRINGS);
+  const int r = Insert(s, nIndex, strings ? lpszItem : nullptr);
+  if (r < 0) return r;
+  if (!strings) s->items[r].data = reinterpret_cast<DWORD_PTR>(lpszItem);
+  Changed();
   return r;
 }
 

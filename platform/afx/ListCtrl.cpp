@@ -573,3 +573,20 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     default: return CControlWnd::DefWindowProc(message, wParam, lParam);
   }
 }
+
+BOOL CListCtrl::PreTranslateMessage(MSG* pMsg) {
+  if (pMsg && m_pEdit && pMsg->hwnd == m_pEdit->m_hWnd && pMsg->message == WM_KEYDOWN &&
+      (pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE)) {
+    EndLabelEdit(pMsg->wParam == VK_ESCAPE);
+    return TRUE;
+  }
+  return CControlWnd::PreTranslateMessage(pMsg);
+}
+
+BOOL CListCtrl::OnCommand(WPARAM wParam, LPARAM lParam) {
+  if (m_pEdit && reinterpret_cast<HWND>(lParam) == m_pEdit->m_hWnd) {
+    if (HIWORD(wParam) == EN_KILLFOCUS) EndLabelEdit(FALSE);
+    return TRUE;
+  }
+  return CControlWnd::OnCommand(wParam, lParam);
+}

@@ -153,6 +153,11 @@ class CListCtrl : public CControlWnd {
 
  protected:
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Enter and Escape in the label's edit end the editing (keeping or dropping the text) before
+  // a dialog could take them as OK or Cancel.
+  BOOL PreTranslateMessage(MSG* pMsg) override;
+  // The label's edit losing the focus ends the editing with its text.
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
  private:
   CEdit* m_pEdit = nullptr;

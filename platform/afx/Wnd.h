@@ -42,7 +42,7 @@ class CWnd : public CCmdTarget {
   BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
   BOOL EnableWindow(BOOL bEnable = TRUE);  // returns whether the window was disabled before
-  BOOL IsWindowEnabled() const { return m_bEnabled; }
+  BOOL IsWindowEnabled() const { return m_hWnd ? ::IsWindowEnabled(m_hWnd) : m_bEnabled; }
   CWnd* GetParent() const { return m_pParent; }
   // The outermost window above this one (itself when it has no parent).
   CWnd* GetTopLevelParent() const;
