@@ -5,6 +5,7 @@
 
 #include "db/Action.h"
 #include "db/DBase.h"
+#include "db/DbAidLine.h"
 #include "db/DbAccess.h"
 #include "db/Selector.h"
 #include "platform/afx/CmdTarget.h"
@@ -26,15 +27,24 @@
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/MainFrame.h"
 #include "velmora/shell/Resources.h"
+#include "velmora/shell/ViewMenu.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 IMPLEMENT_DYNCREATE(CDraftonView, CGLView)
 
-BEGIN_MESSAGE_MAP(CDraftonView, CGLView)
+namespace {
+// The menu table sits between the view's own entries and the base view's.
+struct ViewMenuMapBase {
+  static const AFX_MSGMAP* GetThisMessageMap() { return CDraftonView::GetMenuMessageMap(); }
+};
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CDraftonView, ViewMenuMapBase)
 ON_WM_CREATE()
 ON_WM_DESTROY()
 ON_WM_SIZE()
@@ -51,8 +61,6 @@ ON_WM_MOUSEMOVE()
 {WM_MBUTTONDBLCLK, 0, 0, 0, AfxSig_v_u_p, AfxMsgCast<void(UINT, CPoint)>(&ThisClass::OnMButtonDblClk)},
 {WM_RBUTTONDBLCLK, 0, 0, 0, AfxSig_v_u_p, AfxMsgCast<void(UINT, CPoint)>(&ThisClass::OnRButtonDblClk)},
 ON_WM_SETCURSOR()
-ON_COMMAND_RANGE(ID_VIEW_PAN, ID_VIEW_FIT_PAGE, OnViewCommand)
-ON_COMMAND_RANGE(ID_VIEW_ROTATE, ID_VIEW_ROTATE, OnViewCommand)
 ON_WM_MOUSEWHEEL()
 ON_WM_KEYDOWN()
 ON_WM_KEYUP()
@@ -64,11 +72,9 @@ ON_MESSAGE(0x40D, OnRedoMsg)
 ON_MESSAGE(0x40B, OnSelChangeMsg)
 ON_MESSAGE(0x40E, OnRlfLayerAddMsg)
 ON_MESSAGE(0x40F, OnRlfLayerDelMsg)
+ON_MESSAGE(0x404, OnDropHorGuide)
+ON_MESSAGE(0x405, OnDropVerGuide)
 ON_MESSAGE(WM_KX_UNIT_CHANGED, OnUnitChanged)
-ON_COMMAND(ID_EDIT_UNDO, OnEditUndo)
-ON_COMMAND(ID_EDIT_REDO, OnEditRedo)
-ON_UPDATE_COMMAND_UI(ID_EDIT_UNDO, OnUpdateEditUndo)
-ON_UPDATE_COMMAND_UI(ID_EDIT_REDO, OnUpdateEditRedo)
 END_MESSAGE_MAP()
 
 namespace {
@@ -271,10 +277,6 @@ void CDraftonView::RegisterCommands() { cmdRegisterAppCommands(); }
 
 void CDraftonView::RegisterMainCommands() { cmdRegisterMainCommands(); }
 
-void CDraftonView::OnViewCommand(UINT id) {
-  if (COrdvale* h = Hub()) h->RunAppCmd(id, 0);
-}
-
 void CDraftonView::OnMButtonDblClk(UINT flags, CPoint pt) {
   Position pos;
   if (!ToWorld(pt, pos)) return;
@@ -389,12 +391,12 @@ LRESULT CDraftonView::OnHubKey(WPARAM w, LPARAM l) {
 }
 
 LRESULT CDraftonView::OnUndoMsg(WPARAM, LPARAM) {
-  OnEditUndo();
+  viewUndo(*this);
   return 0;
 }
 
 LRESULT CDraftonView::OnRedoMsg(WPARAM, LPARAM) {
-  OnEditRedo();
+  viewRedo(*this);
   return 0;
 }
 
@@ -426,44 +428,15 @@ LRESULT CDraftonView::OnRlfLayerDelMsg(WPARAM, LPARAM) {
   return 0;
 }
 
-void CDraftonView::OnEditUndo() {
-  CActManager* undo = gGetActManager();
-  if (!undo || !undo->CanUndo()) return;
-  if (COrdvale* h = Hub()) h->CancelCurCmd();
-  kxClearSelSet(nullptr);
-  if (undo->Undo()) {
-    if (CDocument* doc = m_pDocument) doc->SetModifiedFlag();
-    RequestRedraw();
-  }
-}
-
-void CDraftonView::OnEditRedo() {
-  CActManager* undo = gGetActManager();
-  if (!undo || !undo->CanRedo()) return;
-  if (COrdvale* h = Hub()) h->CancelCurCmd();
-  kxClearSelSet(nullptr);
-  if (undo->Redo()) {
-    if (CDocument* doc = m_pDocument) doc->SetModifiedFlag();
-    RequestRedraw();
-  }
-}
-
-void CDraftonView::OnUpdateEditUndo(CCmdUI* ui) {
-  CActManager* undo = gGetActManager();
-  ui->Enable(undo && undo->CanUndo());
-}
-
-void CDraftonView::OnUpdateEditRedo(CCmdUI* ui) {
-  CActManager* undo = gGetActManager();
-  ui->Enable(undo && undo->CanRedo());
-}
-
 void CDraftonView::DrawGL(COpenGLDC* dc, int mode) {
   if (CDraftonDoc* doc = GetDocument()) doc->DrawGL(dc, mode);
 }
 
 void CDraftonView::OnDraw(CDC* pDC) {
   if (!vurode) return;
+  // A standard-view change waits for the frame's first animation tick.
+  if (auto* frame = dynamic_cast<CMainFrame*>(gGetMainFrame()); frame && frame->GetViewAnimation().GetStep() < 0)
+    return;
   if (drawGL || vurode->IsView3D()) {
     // The plan view keeps the 2D view's white paper on the GL surface too: entities of colour 0
     // are black and would vanish on the context's own black.
@@ -602,4 +575,49 @@ BOOL CDraftonView::GetPageBox(_tagBox3D& box) {
   if (!Valid(b)) return FALSE;
   Box3(b, box);
   return TRUE;
+}
+
+const AFX_MSGMAP* CDraftonView::GetMenuMessageMap() {
+  static const std::vector<AFX_MSGMAP_ENTRY> entries = [] {
+    std::vector<AFX_MSGMAP_ENTRY> out;
+    for (const ViewMenuRow& r : ViewMenuRows()) {
+      if (r.command)
+        out.push_back({WM_COMMAND, CN_COMMAND, r.first, r.last, AfxSigCmd_RANGE,
+                       AfxMsgCast<void(UINT)>(&CDraftonView::OnMenuCommand)});
+      if (r.update)
+        out.push_back({WM_COMMAND, static_cast<UINT>(CN_UPDATE_COMMAND_UI), r.first, r.last, AfxSigCmdUI_RANGE,
+                       AfxMsgCast<void(CCmdUI*, UINT)>(&CDraftonView::OnMenuUpdate)});
+    }
+    out.push_back({0, 0, 0, 0, AfxSig_end, nullptr});
+    return out;
+  }();
+  static const AFX_MSGMAP map = {&CGLView::GetThisMessageMap, entries.data()};
+  return &map;
+}
+
+void CDraftonView::OnMenuCommand(UINT id) {
+  if (const ViewMenuRow* row = FindViewMenuRow(id); row && row->command) row->command(*this, id);
+}
+
+void CDraftonView::OnMenuUpdate(CCmdUI* ui, UINT id) {
+  if (const ViewMenuRow* row = FindViewMenuRow(id); row && row->update && ui) row->update(*this, ui, id);
+}
+
+LRESULT CDraftonView::OnDropHorGuide(WPARAM, LPARAM) { return DropGuide(CDbAidLine::HORIZONTAL); }
+LRESULT CDraftonView::OnDropVerGuide(WPARAM, LPARAM) { return DropGuide(CDbAidLine::VERTICAL); }
+
+LRESULT CDraftonView::DropGuide(int orientation) {
+  COrdvale* h = Hub();
+  // A guide line dragged out while a command runs would land in the middle of its clicks.
+  if (h && h->GetCurCmd()) return 1;
+  CKXGlobal* global = gGetKXGlobal();
+  CDBase* db = gGetDBase();
+  if (!global || !db) return 1;
+  const double coord = orientation == CDbAidLine::HORIZONTAL ? global->GetHorGuide() : global->GetVerGuide();
+  auto* action = new CAction(1, CString(orientation == CDbAidLine::HORIZONTAL ? L"Horizental GuideLine"
+                                                                                  : L"Vertical GuideLine"));
+  action->AddNewEnt(new CDbAidLine(coord, orientation, db->GetDbAidLineVisibility()));
+  kxInsertActionIntoManager(action);
+  RequestRedraw();
+  return 1;
 }

@@ -38,6 +38,9 @@ class CDraftonView : public CGLView {
   void DrawGL(COpenGLDC* dc, int mode) override;
   void OnDraw(CDC* pDC) override;
 
+  // The view's menu table as a message map, chained below the view's own entries.
+  static const AFX_MSGMAP* GetMenuMessageMap();
+
   // The status-bar text of a world point in the settings' unit.
   static CString FormatCursor(double x, double y);
 
@@ -86,14 +89,16 @@ class CDraftonView : public CGLView {
   LRESULT OnSelChangeMsg(WPARAM, LPARAM);
   LRESULT OnRlfLayerAddMsg(WPARAM, LPARAM);
   LRESULT OnRlfLayerDelMsg(WPARAM, LPARAM);
-  void OnViewCommand(UINT id);
+  // Every id of the menu table, to the row's handlers.
+  void OnMenuCommand(UINT id);
+  void OnMenuUpdate(CCmdUI* ui, UINT id);
+  // A guide line dropped from the horizontal (0x404) or vertical (0x405) ruler.
+  LRESULT OnDropHorGuide(WPARAM, LPARAM);
+  LRESULT OnDropVerGuide(WPARAM, LPARAM);
+  LRESULT DropGuide(int orientation);
   void OnMButtonDblClk(UINT flags, CPoint pt);
   void OnRButtonDblClk(UINT flags, CPoint pt);
   BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
-  void OnEditUndo();
-  void OnEditRedo();
-  void OnUpdateEditUndo(CCmdUI* ui);
-  void OnUpdateEditRedo(CCmdUI* ui);
 
   DECLARE_MESSAGE_MAP()
 

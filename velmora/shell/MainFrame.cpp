@@ -18,11 +18,13 @@
 #include "sockwell/PlugInApp.h"
 #include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/ordvale/Command.h"
+#include "velmora/ordvale/GLView.h"
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/ordvale/QMessage.h"
 #include "velmora/shell/BarResources.h"
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/Resources.h"
+#include "velmora/shell/ViewMenu.h"
 
 #include <filesystem>
 #include <string>
@@ -365,6 +367,10 @@ void CMainFrame::OnTimer(UINT_PTR id) {
     ShowProgress();
     return;
   }
+  if (id == CStdViewAnimation::kTimer) {
+    if (!m_viewAnim.Tick(dynamic_cast<CGLView*>(GetActiveView()), gGetOpenGLDC())) KillTimer(id);
+    return;
+  }
   if (COrdvale* hub = gGetOrdvale()) hub->OnTimer(id);
 }
 
@@ -381,6 +387,20 @@ void CMainFrame::RecalcLayout(BOOL bNotify) {
   CPISMainFrame::RecalcLayout(bNotify);
   // The view's ruler scale starts where the view starts.
   if (m_wndHorRuler.GetSafeHwnd()) m_wndHorRuler.SetOffset(GetRulerOffset());
+}
+
+void CMainFrame::RearmAutoSave() {
+  if (m_hWnd) KillTimer(kAutoSaveTimer);
+  m_nAutoSaveElapse = 0;
+  CKXGlobal* global = gGetKXGlobal();
+  if (!global || !global->IsAutoSave() || global->GetAutoSaveMinutes() <= 0 || !m_hWnd) return;
+  m_nAutoSaveElapse = global->GetAutoSaveElapse();
+  SetTimer(kAutoSaveTimer, m_nAutoSaveElapse);
+}
+
+BOOL CMainFrame::PreTranslateMessage(MSG* pMsg) {
+  if (viewIsTypedLetter(pMsg)) return FALSE;
+  return CPISMainFrame::PreTranslateMessage(pMsg);
 }
 
 void CMainFrame::ShowProgress() {

@@ -16,6 +16,7 @@
 #include "velmora/shell/FrameProgress.h"
 #include "velmora/shell/KXSnapBar.h"
 #include "velmora/shell/KxTabWnd.h"
+#include "velmora/shell/ViewAnimation.h"
 
 #include <array>
 #include <memory>
@@ -79,6 +80,9 @@ class CMainFrame : public CPISMainFrame {
   // The status bar's panes (pane 1 shows the cursor's coordinates).
   void SetPaneText(int pane, const CString& text);
   CString GetPaneText(int pane) const;
+  // Stops the auto-save timer and starts it again with the settings' period when auto-save is
+  // on (after the settings changed).
+  void RearmAutoSave();
   // The period the auto-save timer was last armed with (0: not armed).
   UINT GetAutoSaveElapse() const { return m_nAutoSaveElapse; }
   // The progress display as last shown: whether open and its position in [0, 1].
@@ -103,6 +107,12 @@ class CMainFrame : public CPISMainFrame {
   // The snap bar's boxes take the state the frame's update handlers give them.
   void OnIdleUpdateCmdUI() override;
   void RecalcLayout(BOOL bNotify = TRUE) override;
+
+  // The animated change to a standard 3D view (timer 11).
+  CStdViewAnimation& GetViewAnimation() { return m_viewAnim; }
+  // Plain Shift+letter keys are typed text while the text tools are current: they skip the
+  // accelerators, which would otherwise take capital letters away from the text.
+  BOOL PreTranslateMessage(MSG* pMsg) override;
 
  protected:
   BOOL OnCreateClient(LPCREATESTRUCT lpcs, void* pContext) override;
@@ -146,6 +156,7 @@ class CMainFrame : public CPISMainFrame {
 
  private:
   UINT m_nAutoSaveElapse = 0;
+  CStdViewAnimation m_viewAnim;
   CFrameProgress m_progress;
   bool m_progressStarted = false;
   bool m_progressShown = false;

@@ -67,5 +67,9 @@ constexpr UINT WM_KX_COLOR_CHANGE = 0x402;
 constexpr UINT WM_KX_HIDE_RULERS = 0x407;
 constexpr UINT WM_KX_SHOW_RULERS = 0x408;
 
+// Accelerator table 100 as registered (its entry count in *count).
+struct ACCEL;
+const ACCEL* ShellAccelerators(int* count);
+
 // Registers menu 100, accelerator table 100 and string 100 (again is harmless).
 void RegisterShellResources();
