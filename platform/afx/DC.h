@@ -15,6 +15,11 @@ class CDC : public CObject {
   CDC& operator=(const CDC&) = delete;
   ~CDC() override = default;
 
+  // Device-context handles are the addresses of CDC objects (what BeginPaint, custom-draw and
+  // owner-draw records carry).
+  static CDC* FromHandle(HDC hDC) { return reinterpret_cast<CDC*>(hDC); }
+  HDC GetSafeHdc() const { return reinterpret_cast<HDC>(const_cast<CDC*>(this)); }
+
   // Returns the previous current position.
   CPoint MoveTo(int x, int y);
   CPoint MoveTo(POINT p) { return MoveTo(p.x, p.y); }

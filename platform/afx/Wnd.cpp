@@ -1,9 +1,14 @@
 #include "platform/afx/Wnd.h"
 
+#include "platform/afx/Control.h"
 #include "platform/afx/Menu.h"
 #include "platform/afx/PaintDC.h"
 #include "platform/afx/String.h"
+#include "platform/win/WindowBackend.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cwchar>
 #include <unordered_map>
 #include <vector>
 
@@ -27,15 +32,25 @@ struct CurrentMessage {
   LPARAM lParam;
 };
 thread_local CurrentMessage t_current{WM_NULL, 0, 0};
+uint64_t g_serial = 0;
+
+void ReleaseWindow(HWND h) {
+  AfxForgetControlState(h);
+  Handles().erase(h);
+  velmora::win::ReleaseWindowRecord(h);
+}
 }  // namespace
 
 CWnd::~CWnd() {
   if (m_hWnd) {
     // A window object going away with its window: take the window down without PostNcDestroy
-    // deleting the object a second time.
-    Handles().erase(m_hWnd);
-    velmora::win::ReleaseWindowRecord(m_hWnd);
-    m_hWnd = nullptr;
+    // deleting the object a second time. A subclassed window stays with its earlier object.
+    if (m_pSubclassed) {
+      UnsubclassWindow();
+    } else {
+      ReleaseWindow(m_hWnd);
+      m_hWnd = nullptr;
+    }
   }
 }
 
@@ -54,6 +69,9 @@ BOOL CWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, 
   m_bEnabled = (dwStyle & WS_DISABLED) ? FALSE : TRUE;
   m_pParent = pParentWnd;
   m_nID = nID;
+  m_dwStyle = dwStyle;
+  m_nSerial = ++g_serial;
+  AfxAdoptPendingControlState(m_hWnd);
   CREATESTRUCTW cs{};
   cs.lpCreateParams = pContext;
   cs.hwndParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
@@ -78,9 +96,9 @@ BOOL CWnd::DestroyWindow() {
   // WM_DESTROY handlers may not delete the object; the handle tells whether it is still there.
   if (FromHandle(h) != this) return TRUE;
   AfxCallWndProc(this, WM_NCDESTROY, 0, 0);
-  Handles().erase(h);
-  velmora::win::ReleaseWindowRecord(h);
+  ReleaseWindow(h);
   m_hWnd = nullptr;
+  m_pSubclassed = nullptr;  // the earlier object's window is gone too
   PostNcDestroy();
   return TRUE;
 }
@@ -340,3 +358,142 @@ BOOL CWnd::SetScrollInfo(int nBar, LPSCROLLINFO lpsi, BOOL bRedraw) {
 }
 
 void CWnd::ShowScrollBar(UINT nBar, BOOL bShow) { ::ShowScrollBar(m_hWnd, static_cast<int>(nBar), bShow); }
+
+BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT) {
+  if (!m_hWnd) return FALSE;
+  m_dwStyle = (m_dwStyle & ~dwRemove) | dwAdd;
+  if (AfxControlState* st = AfxGetControlState(m_hWnd)) {
+    st->style = m_dwStyle;
+    velmora::win::Backend().ControlChanged(m_hWnd);
+  }
+  return TRUE;
+}
+
+std::vector<CWnd*> CWnd::GetChildren() const {
+  std::vector<CWnd*> out;
+  if (!m_hWnd) return out;
+  for (auto& [h, w] : Handles())
+    if (::GetParent(h) == m_hWnd) out.push_back(w);
+  std::sort(out.begin(), out.end(), [](const CWnd* a, const CWnd* b) { return a->m_nSerial < b->m_nSerial; });
+  return out;
+}
+
+CWnd* CWnd::GetDlgItem(int nID) const {
+  for (CWnd* w : GetChildren())
+    if (static_cast<int>(w->m_nID) == nID) return w;
+  return nullptr;
+}
+
+void CWnd::SetDlgItemText(int nID, LPCWSTR lpszString) {
+  if (CWnd* w = GetDlgItem(nID)) w->SetWindowText(lpszString);
+}
+
+int CWnd::GetDlgItemText(int nID, CString& rString) const {
+  rString.Empty();
+  if (CWnd* w = GetDlgItem(nID)) w->GetWindowText(rString);
+  return rString.GetLength();
+}
+
+void CWnd::SetDlgItemInt(int nID, UINT nValue, BOOL bSigned) {
+  wchar_t buf[32];
+  if (bSigned)
+    std::swprintf(buf, 32, L"%d", static_cast<int>(nValue));
+  else
+    std::swprintf(buf, 32, L"%u", nValue);
+  SetDlgItemText(nID, buf);
+}
+
+UINT CWnd::GetDlgItemInt(int nID, BOOL* lpTrans, BOOL bSigned) const {
+  if (lpTrans) *lpTrans = FALSE;
+  CString text;
+  if (!GetDlgItem(nID)) return 0;
+  GetDlgItemText(nID, text);
+  const wchar_t* s = text.GetString();
+  while (*s == L' ') ++s;
+  if (!bSigned && *s == L'-') return 0;
+  wchar_t* end = nullptr;
+  errno = 0;
+  const long long v = std::wcstoll(s, &end, 10);
+  if (end == s || errno) return 0;
+  while (*end == L' ') ++end;
+  if (*end) return 0;
+  if (bSigned ? (v < INT32_MIN || v > INT32_MAX) : (v < 0 || v > static_cast<long long>(UINT32_MAX))) return 0;
+  if (lpTrans) *lpTrans = TRUE;
+  return static_cast<UINT>(v);
+}
+
+void CWnd::CheckDlgButton(int nIDButton, UINT nCheck) {
+  if (CWnd* w = GetDlgItem(nIDButton)) w->SendMessage(BM_SETCHECK, nCheck, 0);
+}
+
+UINT CWnd::IsDlgButtonChecked(int nIDButton) const {
+  CWnd* w = GetDlgItem(nIDButton);
+  return w ? static_cast<UINT>(w->SendMessage(BM_GETCHECK, 0, 0)) : 0;
+}
+
+void CWnd::CheckRadioButton(int nIDFirstButton, int nIDLastButton, int nIDCheckButton) {
+  for (CWnd* w : GetChildren()) {
+    const int id = static_cast<int>(w->m_nID);
+    if (id >= nIDFirstButton && id <= nIDLastButton) w->SendMessage(BM_SETCHECK, id == nIDCheckButton ? 1 : 0, 0);
+  }
+}
+
+int CWnd::GetCheckedRadioButton(int nIDFirstButton, int nIDLastButton) const {
+  for (CWnd* w : GetChildren()) {
+    const int id = static_cast<int>(w->m_nID);
+    if (id >= nIDFirstButton && id <= nIDLastButton && w->SendMessage(BM_GETCHECK, 0, 0) == 1) return id;
+  }
+  return 0;
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd) {
+  if (m_hWnd || !::IsWindow(hWnd)) return FALSE;
+  CWnd* old = FromHandle(hWnd);
+  if (!old) return FALSE;
+  m_hWnd = hWnd;
+  m_pParent = old->m_pParent;
+  m_nID = old->m_nID;
+  m_bEnabled = old->m_bEnabled;
+  m_hMenu = old->m_hMenu;
+  m_dwStyle = old->m_dwStyle;
+  m_nSerial = old->m_nSerial;
+  m_pSubclassed = old;
+  old->m_hWnd = nullptr;
+  Handles()[hWnd] = this;
+  return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
+  CWnd* item = pParent ? pParent->GetDlgItem(static_cast<int>(nID)) : nullptr;
+  return item && item != this ? SubclassWindow(item->m_hWnd) : FALSE;
+}
+
+HWND CWnd::UnsubclassWindow() {
+  const HWND h = m_hWnd;
+  if (!h || !m_pSubclassed) return nullptr;
+  m_pSubclassed->m_dwStyle = m_dwStyle;
+  m_pSubclassed->m_bEnabled = m_bEnabled;
+  Handles()[h] = m_pSubclassed;
+  m_pSubclassed->m_hWnd = h;
+  m_pSubclassed = nullptr;
+  m_hWnd = nullptr;
+  return h;
+}
+
+void CWnd::CenterWindow(CWnd* pAlternateOwner) {
+  if (!m_hWnd) return;
+  CWnd* owner = pAlternateOwner ? pAlternateOwner : m_pParent;
+  if (!owner) return;
+  CRect outer, mine;
+  owner->GetWindowRect(&outer);
+  GetWindowRect(&mine);
+  int x = outer.left + (outer.Width() - mine.Width()) / 2;
+  int y = outer.top + (outer.Height() - mine.Height()) / 2;
+  if (!(m_dwStyle & WS_POPUP) && m_pParent) {
+    CPoint p(x, y);
+    m_pParent->ScreenToClient(&p);
+    x = p.x;
+    y = p.y;
+  }
+  MoveWindow(x, y, mine.Width(), mine.Height());
+}

@@ -8,6 +8,8 @@
 #include "platform/afx/Rect.h"
 #include "platform/win/Window.h"
 
+#include <vector>
+
 class CDC;
 class CMenu;
 
@@ -45,6 +47,37 @@ class CWnd : public CCmdTarget {
   // The outermost window above this one (itself when it has no parent).
   CWnd* GetTopLevelParent() const;
   UINT GetDlgCtrlID() const { return m_nID; }
+  void SetDlgCtrlID(UINT nID) { m_nID = nID; }
+  // The style the window was created with, as changed since.
+  DWORD GetStyle() const { return m_dwStyle; }
+  BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
+
+  // Child windows: the first child with the id (null when none), and all children in creation
+  // order.
+  CWnd* GetDlgItem(int nID) const;
+  std::vector<CWnd*> GetChildren() const;
+  void SetDlgItemText(int nID, LPCWSTR lpszString);
+  int GetDlgItemText(int nID, CString& rString) const;
+  void SetDlgItemInt(int nID, UINT nValue, BOOL bSigned = TRUE);
+  // *lpTrans (when given) says whether the text was a whole number in range.
+  UINT GetDlgItemInt(int nID, BOOL* lpTrans = nullptr, BOOL bSigned = TRUE) const;
+  void CheckDlgButton(int nIDButton, UINT nCheck);
+  UINT IsDlgButtonChecked(int nIDButton) const;
+  // Checks nIDCheckButton and clears the other buttons with ids in [nIDFirst, nIDLast].
+  void CheckRadioButton(int nIDFirstButton, int nIDLastButton, int nIDCheckButton);
+  // The checked button's id in [nIDFirst, nIDLast], 0 when none.
+  int GetCheckedRadioButton(int nIDFirstButton, int nIDLastButton) const;
+
+  // Makes this object the window object of an existing window (a dialog's control made from
+  // its template): its messages come here from now on. FALSE when this object already has a
+  // window or hWnd is not a window.
+  BOOL SubclassWindow(HWND hWnd);
+  BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+  // Gives the window back to the object it had before SubclassWindow (or to none).
+  HWND UnsubclassWindow();
+
+  // Places the window in the middle of its parent (or of the main window).
+  void CenterWindow(CWnd* pAlternateOwner = nullptr);
 
   // Visibility and placement (the client area is the whole window; see platform/win/Window.h).
   BOOL ShowWindow(int nCmdShow);
@@ -124,6 +157,9 @@ class CWnd : public CCmdTarget {
   UINT m_nID = 0;
   BOOL m_bEnabled = TRUE;
   HMENU m_hMenu = nullptr;
+  DWORD m_dwStyle = 0;
+  uint64_t m_nSerial = 0;        // creation order among siblings
+  CWnd* m_pSubclassed = nullptr;  // the window object SubclassWindow took the window from
 };
 
 // Delivers one message to a window object (what SendMessage does for a live window).

@@ -17,6 +17,7 @@ constexpr UINT MB_ICONINFORMATION = 0x00000040;
 
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
+constexpr int IDABORT = 3;  // a modal run that ended without an answer
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 

@@ -351,7 +351,10 @@ BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
   if (!r) return FALSE;
   const BOOL wasDisabled = r->enabled ? FALSE : TRUE;
   r->enabled = bEnable != FALSE;
-  if (static_cast<bool>(wasDisabled) == r->enabled) Notify(hWnd, WM_ENABLE, r->enabled ? 1 : 0, 0);
+  if (static_cast<bool>(wasDisabled) == r->enabled) {
+    Backend().PeerEnabled(hWnd, r->enabled);
+    Notify(hWnd, WM_ENABLE, r->enabled ? 1 : 0, 0);
+  }
   return wasDisabled;
 }
 

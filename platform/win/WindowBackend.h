@@ -54,6 +54,11 @@ class WindowBackend {
   virtual void FocusChanged(HWND hWnd) = 0;
   virtual void CaptureChanged(HWND hWnd) = 0;
   virtual void CursorChanged(HCURSOR hCursor) = 0;
+  // The window was enabled or disabled (a modal dialog disables its owner).
+  virtual void PeerEnabled(HWND, bool) {}
+  // A control's content changed in the model (items, selection, check state, range, columns):
+  // the peer re-reads what it shows.
+  virtual void ControlChanged(HWND) {}
 
   // Painting: a device-context handle for the window's paint, or null when the backend draws
   // nowhere. A non-null handle is the address of a CDC the backend owns until EndPaint.
@@ -82,6 +87,8 @@ class WindowBackend {
   // filterIndex and returns true, or returns false when cancelled.
   virtual int MessageBox(HWND hWnd, LPCWSTR text, LPCWSTR caption, UINT type) = 0;
   virtual bool FileDialog(FileDialogRequest& request) = 0;
+  // The colour chooser: true with the chosen colour, false when cancelled (headless: cancelled).
+  virtual bool ColorDialog(HWND, COLORREF&) { return false; }
 };
 
 class HeadlessBackend : public WindowBackend {
