@@ -15,6 +15,7 @@
 #include "platform/vurode/ViewState.h"
 #include "platform/win/MessageBox.h"
 #include "sockwell/PlugInApp.h"
+#include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/ordvale/QMessage.h"
 #include "velmora/shell/DraftonDoc.h"
@@ -49,9 +50,13 @@ void RepaintView(bool update) {
   }
 }
 
-// The design-centre panel steps aside while a file dialog is up.
-void HideDCenter() {}
-void RestoreDCenter() {}
+// The design-centre panel steps aside while a command's file dialog and placement run.
+void HideDCenter() {
+  if (CDesignCentral* panel = gGetDlgDesignCenter()) panel->HideDCenter();
+}
+void RestoreDCenter() {
+  if (CDesignCentral* panel = gGetDlgDesignCenter()) panel->RestoreDCenter();
+}
 
 bool IsFileFormatModule(const CDLLWrapper& w) { return w.m_Info.nKind == 0; }
 
@@ -253,6 +258,8 @@ int CImportCmd::OnLButtonDown(UINT, Position& pos) {
 }
 
 int CImportCmd::Cancel() {
+  // The panel hidden at start-up comes back however the import ends.
+  RestoreDCenter();
   CDC* dc = GetDC();
   DropRect(dc);
   ReleaseDC(dc);

@@ -9,6 +9,7 @@
 #include "platform/vurode/Dib.h"
 #include "platform/win/Clipboard.h"
 #include "sockwell/PlugInApp.h"
+#include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/shell/ImportExportCmds.h"
 #include "velmora/shell/PasteCmd.h"
 
@@ -230,6 +231,23 @@ TEST_F(CommandsTest, ImportThroughAPlugInIsPlacedWithTheMouse) {
   const _tagBox2D b = Box(gGetDBase()->GetEntityList().GetTail());
   EXPECT_DOUBLE_EQ(b.min[0], 106.0);
   EXPECT_DOUBLE_EQ(b.max[1], 58.0);
+}
+
+TEST_F(CommandsTest, TheDesignCentreStepsAsideWhileImportingOrExportingAndComesBack) {
+  CDesignCentral* panel = gGetDlgDesignCenter();
+  ASSERT_NE(panel, nullptr);
+  panel->ShowWindow(SW_SHOW);
+  ASSERT_TRUE(panel->IsWindowVisible());
+  InstallModules();
+  backend.files.push_back(Path("part.dxf"));
+  ASSERT_TRUE(Command(ID_FILE_IMPORT));
+  EXPECT_FALSE(panel->IsWindowVisible());  // while the pieces are placed
+  Click(1, 1);
+  EXPECT_TRUE(panel->IsWindowVisible());
+  ASSERT_TRUE(Command(ID_FILE_IMPORT));  // cancelled dialog
+  EXPECT_TRUE(panel->IsWindowVisible());
+  hub->RunAppCmd(exportCmd, 0);  // cancelled dialog
+  EXPECT_TRUE(panel->IsWindowVisible());
 }
 
 TEST_F(CommandsTest, ImportOfAnUnknownExtensionCallsNoModule) {
