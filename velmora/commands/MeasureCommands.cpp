@@ -376,10 +376,14 @@ int CMeaPickCmd::Cancel() {
   return CCommand::Cancel();
 }
 
-namespace {
-// Kinds that must be converted into plain curves before they can be measured.
-bool NeedsConverting(CDbEntity* e) { return (e->GetBaseType() & DB_BASE_CONVERT) != 0; }
-}  // namespace
+bool CMeaPickCmd::Accepts(CDbEntity* entity, bool curve3d, const wchar_t* convertPrompt) {
+  if (!entity) return false;
+  const int type = entity->GetType();
+  if (type == DB_ENT_CURVE || type == DB_ENT_CURVELIST || (curve3d && type == DB_ENT_CURVE3D)) return true;
+  // Kinds that become plain curves by a conversion are told so.
+  if (entity->GetBaseType() & DB_BASE_CONVERT) Prompt(convertPrompt);
+  return false;
+}
 
 // ---- perimeter ----
 
@@ -417,12 +421,7 @@ double CMeaPeriMeterCmd::Length(CDbEntity* entity) {
 }
 
 void CMeaPeriMeterCmd::Measure(CDbEntity* entity) {
-  if (!entity) return;
-  const int type = entity->GetType();
-  if (type != DB_ENT_CURVE && type != DB_ENT_CURVE3D && type != DB_ENT_CURVELIST) {
-    if (NeedsConverting(entity)) Prompt(L"Please convert it to draft, then calculate the perimeter!");
-    return;
-  }
+  if (!Accepts(entity, true, L"Please convert it to draft, then calculate the perimeter!")) return;
   const double length = Length(entity);
   if (length == 0.0) return;
   CString text;
@@ -477,12 +476,7 @@ double CMeaAreaCmd::Area(CDbEntity* entity) {
 }
 
 void CMeaAreaCmd::Measure(CDbEntity* entity) {
-  if (!entity) return;
-  const int type = entity->GetType();
-  if (type != DB_ENT_CURVE && type != DB_ENT_CURVELIST) {
-    if (NeedsConverting(entity)) Prompt(L"Please convert it to draft, then calculate the area!");
-    return;
-  }
+  if (!Accepts(entity, false, L"Please convert it to draft, then calculate the area!")) return;
   Prompt(L"In Processing\xFF0CPlease Wait...");
   double a = Area(entity);
   if (a == 0.0) {
@@ -578,12 +572,7 @@ CMeaRadiusCmd::RadiusResult CMeaRadiusCmd::Radius(CDbEntity* entity, double& rad
 }
 
 void CMeaRadiusCmd::Measure(CDbEntity* entity) {
-  if (!entity) return;
-  const int type = entity->GetType();
-  if (type != DB_ENT_CURVE && type != DB_ENT_CURVELIST) {
-    if (NeedsConverting(entity)) Prompt(L"Please convert it to draft, then calculate the radius!");
-    return;
-  }
+  if (!Accepts(entity, false, L"Please convert it to draft, then calculate the radius!")) return;
   double r = 0.0;
   const RadiusResult result = Radius(entity, r);
   if (result == kRadiusNotClosed) {

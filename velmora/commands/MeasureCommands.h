@@ -114,6 +114,10 @@ class CMeaPickCmd : public CMeaCmd {
   virtual void Measure(CDbEntity* entity) = 0;
 
  protected:
+  // True for the kinds the command measures (2D curves and curve lists, and 3D curves when
+  // curve3d); for a kind that needs converting first, prompts convertPrompt.
+  bool Accepts(CDbEntity* entity, bool curve3d, const wchar_t* convertPrompt);
+
   CDbEntity* m_pPicked = nullptr;
 };
 

@@ -443,6 +443,23 @@ TEST_F(MeasureTest, InscribedRadiusIsShownInTheCurrentUnit) {
   EXPECT_NE(std::wstring(prompt.GetString()).find(L" in"), std::wstring::npos);
 }
 
+// An entity kind that must be converted to plain curves before measuring (text, say).
+class ConvertFirst : public CDbEntity {
+ public:
+  int GetType() const override { return 30; }
+  int GetBaseType() const override { return DB_BASE_CONVERT; }
+  CDbEntity* Copy() const override { return nullptr; }
+  int Pick(CPickRay&) override { return 1; }
+};
+
+TEST_F(MeasureTest, KindsThatNeedConvertingAskForIt) {
+  Add(new ConvertFirst);
+  EXPECT_EQ(MeasureAt(peri, 1, 1), CString(L"Please convert it to draft, then calculate the perimeter!"));
+  EXPECT_EQ(MeasureAt(area, 1, 1), CString(L"Please convert it to draft, then calculate the area!"));
+  EXPECT_EQ(MeasureAt(radius, 1, 1), CString(L"Please convert it to draft, then calculate the radius!"));
+  EXPECT_TRUE(g_boxes.empty());
+}
+
 TEST_F(MeasureTest, PickingHighlightsTheFirstVisibleHitAndKeepsItOnAMiss) {
   auto* hidden = Add(new CDbCurve(Line(0, 0, 100, 0)));
   hidden->SetVisible(0);
