@@ -42,14 +42,15 @@ struct LoopWork {
   CGeCurveList curves;
   CGeLoopList loops, open, closed;
   ~LoopWork() {
-    std::unordered_set<CGeLoop*> gone;
+    // Gathered as plain pointers first: a shared loop must not be looked at once deleted.
+    std::unordered_set<CObject*> all;
     for (CGeLoopList* list : {&loops, &open, &closed}) {
-      for (POSITION p = list->GetHeadPosition(); p;) {
-        CGeLoop* loop = list->GetNext(p);
-        if (loop && gone.insert(loop).second) delete loop;
-      }
+      CObList& plain = *list;
+      for (POSITION p = plain.GetHeadPosition(); p;)
+        if (CObject* ob = plain.GetNext(p)) all.insert(ob);
       list->RemoveAll();
     }
+    for (CObject* ob : all) delete ob;
     geDelCurveList(&curves);
   }
   // Adds a copy of the curve; Beziers and ellipses become polylines first, so that the loops
@@ -444,11 +445,13 @@ int CMeaAreaCmd::OnRButtonDown(UINT flags, Position& pos) {
 double CMeaAreaCmd::Area(CDbEntity* entity) {
   if (!entity) return 0.0;
   LoopWork work;
+  // Composites go in as their parts: the chaining takes composites apart itself, and the
+  // loops come out the same.
   if (entity->GetType() == DB_ENT_CURVE) {
-    work.AddCopy(static_cast<CDbCurve*>(entity)->GetCurve(), false);
+    work.AddParts(static_cast<CDbCurve*>(entity)->GetCurve(), false);
   } else if (entity->GetType() == DB_ENT_CURVELIST) {
     CGeCurveList& list = static_cast<CDbCurveList*>(entity)->GetCurveList();
-    for (POSITION p = list.GetHeadPosition(); p;) work.AddCopy(list.GetNext(p), false);
+    for (POSITION p = list.GetHeadPosition(); p;) work.AddParts(list.GetNext(p), false);
   } else {
     return 0.0;
   }
