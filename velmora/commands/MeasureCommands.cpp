@@ -316,9 +316,8 @@ void CMeaAngCmd::OnDraw(CDC* dc, int) {
 }
 
 int CMeaAngCmd::Cancel() {
-  CDC* dc = GetDC();
-  if (!dc) return 0;
-  ReleaseDC(dc);
+  // Ends with or without a drawing context: a cancel that refused would leave the command
+  // running with no way out. The repaint wipes the curves off the view.
   DeleteCurves();
   m_tip.Hide();
   Repaint();

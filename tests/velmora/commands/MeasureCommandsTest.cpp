@@ -277,6 +277,17 @@ TEST_F(MeasureTest, CollinearLegsKeepThePreviousArcOrientation) {
   EXPECT_EQ(ang->GetOrientation(), 1);
 }
 
+TEST_F(MeasureTest, CommandsEndEvenWithoutADrawingContext) {
+  hub.SetViewDC(nullptr);
+  for (CCommand* c : std::initializer_list<CCommand*>{dist, ang, peri, area, radius}) {
+    hub.RunAppCmd(c, 0);
+    Click(1, 1);
+    ASSERT_EQ(hub.GetCurCmd(), c);
+    hub.CancelCurCmd();
+    EXPECT_EQ(hub.GetCurCmd(), nullptr) << c->GetCmdName().ToUtf8();
+  }
+}
+
 TEST_F(MeasureTest, PerimeterOfPolygonsCirclesAndLists) {
   const Pts square = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
   const Pts tri = {{0, 0}, {30, 0}, {0, 40}};
