@@ -1,10 +1,12 @@
 #include "platform/vurode/ImageFile.h"
 
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -243,6 +245,12 @@ bool DecodeJpeg(const uint8_t* d, size_t n, DecodedImage& out) {
 
 }  // namespace
 
+namespace {
+std::atomic<ImageFileDecoder> g_extraDecoder{nullptr};
+}  // namespace
+
+ImageFileDecoder SetImageFileDecoder(ImageFileDecoder decoder) { return g_extraDecoder.exchange(decoder); }
+
 bool DecodeImageBytes(const uint8_t* data, size_t size, DecodedImage& out) {
   if (!data || size < 4) return false;
   if (data[0] == 'B' && data[1] == 'M') return DecodeBmp(data, size, out);
@@ -261,5 +269,15 @@ bool DecodeImageFile(const std::string& path, DecodedImage& out) {
   in.seekg(0);
   std::vector<uint8_t> bytes(static_cast<size_t>(len));
   if (!in.read(reinterpret_cast<char*>(bytes.data()), len)) return false;
-  return DecodeImageBytes(bytes.data(), bytes.size(), out);
+  if (DecodeImageBytes(bytes.data(), bytes.size(), out)) return true;
+  const ImageFileDecoder extra = g_extraDecoder.load();
+  if (!extra) return false;
+  DecodedImage got;
+  if (!extra(path, got)) return false;
+  // The installed decoder is trusted no further than the built-in ones.
+  if (got.width <= 0 || got.height <= 0 || got.width > kMaxImageSide || got.height > kMaxImageSide ||
+      int64_t(got.width) * got.height > kMaxImagePixels || got.rgba.size() != size_t(got.width) * got.height * 4)
+    return false;
+  out = std::move(got);
+  return true;
 }
