@@ -35,8 +35,13 @@ constexpr UINT CMD_ID_SELECTION_TOOL = 32853;
 // A new command for a row, owned by the caller: built by the library the row names; null when
 // that library has no such class in this build or memory runs out.
 CCommand* cmdCreateForRow(const CmdRow& row);
-// The program's own classes by name (null for one this build does not have yet).
+// The program's own classes by name: this library's, then those of the program's shell
+// (null for a class neither has).
 CCommand* cmdCreateOwnCommand(const char* className, int flag, const wchar_t* name);
+// The shell's own commands live above this library; the shell hands in their maker before it
+// registers the commands. Null removes it.
+using CmdOwnMaker = CCommand* (*)(const char* className, int flag, const wchar_t* name);
+void cmdSetShellCommandMaker(CmdOwnMaker maker);
 
 // Registers every application command with the hub (looked up afresh for each through
 // gGetOrdvale), then gives the drawing commands their shortcuts. A row whose command cannot be

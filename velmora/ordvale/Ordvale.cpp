@@ -166,7 +166,11 @@ CCommand* COrdvale::GetMainCmd(UINT id) const {
 }
 
 int COrdvale::RunAppCmd(CCommand* cmd, int sub) {
-  if (!cmd || std::find(m_appCmds.begin(), m_appCmds.end(), cmd) == m_appCmds.end()) return 0;
+  // A registered main command may also be run once with a sub-command (the layer menu's items
+  // run the layer command that way).
+  if (!cmd || (std::find(m_appCmds.begin(), m_appCmds.end(), cmd) == m_appCmds.end() &&
+               (cmd == m_pCurMain || std::find(m_mainCmds.begin(), m_mainCmds.end(), cmd) == m_mainCmds.end())))
+    return 0;
   // A view command runs on top of another command, which sleeps until the view command ends
   // (panning in the middle of a polyline keeps the polyline). Anything else ends what runs.
   const bool overlay = cmd->HostType() == CCommand::kHostView;
@@ -190,7 +194,10 @@ int COrdvale::RunAppCmd(CCommand* cmd, int sub) {
   return r;
 }
 
-int COrdvale::RunAppCmd(UINT id, int sub) { return RunAppCmd(GetCmd(id), sub); }
+int COrdvale::RunAppCmd(UINT id, int sub) {
+  CCommand* cmd = GetCmd(id);
+  return RunAppCmd(cmd ? cmd : GetMainCmd(id), sub);
+}
 
 int COrdvale::RunMainCmd(CCommand* cmd) {
   if (!cmd || std::find(m_mainCmds.begin(), m_mainCmds.end(), cmd) == m_mainCmds.end()) return 0;

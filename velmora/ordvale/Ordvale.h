@@ -77,7 +77,8 @@ class COrdvale {
   // Runs a registered application command: the command becomes current and starts with the
   // sub-command. What ran before is cancelled, except under a view command (host type 16): a
   // command that is not a view command then sleeps and becomes current again, woken, when the
-  // view command ends. A start-up that fails (0) counts as the command's end. Returns the
+  // view command ends. A registered main command other than the current one may be run this
+  // way too, once, with a sub-command. A start-up that fails (0) counts as the command's end. Returns the
   // start-up result, 0 for a command not registered here.
   int RunAppCmd(CCommand* cmd, int sub);
   int RunAppCmd(UINT id, int sub);

@@ -4,6 +4,8 @@
 // add, rename, delete and make current, keeping the tab names in step.
 #pragma once
 
+#include "velmora/commands/LayerTabs.h"
+
 #include "platform/afx/SplitterWnd.h"
 #include "platform/afx/String.h"
 #include "platform/panlet/WindowTip.h"
@@ -108,7 +110,8 @@ class CKxWndTab : public CWnd {
   COLORREF m_crHighlight, m_crShadow, m_crFace, m_crWindow;
 };
 
-class CKxTabWnd : public CSplitterWnd {
+// It is also the layer tab window the layer command and the layer pages work through.
+class CKxTabWnd : public CSplitterWnd, public CLayerTabs {
   DECLARE_DYNAMIC(CKxTabWnd)
 
  public:
@@ -129,19 +132,19 @@ class CKxTabWnd : public CSplitterWnd {
   // The stored word and the strip-hidden flag, as two 32-bit ints.
   void Serialize(CArchive& ar);
 
-  int GetLayerCount() const;
-  int GetCurLayerIndex() const;
-  int GetLayerAt(int index, CLayer& layer) const;
-  int SetLayerAt(int index, const CLayer& layer);
-  int SetCurLayer(int index);
-  void SetCurLayerOnly(int mode) { m_bCurLayerOnly = mode == 1 ? 1 : 0; }
+  int GetLayerCount() const override;
+  int GetCurLayerIndex() const override;
+  int GetLayerAt(int index, CLayer& layer) const override;
+  int SetLayerAt(int index, const CLayer& layer) override;
+  int SetCurLayer(int index) override;
+  void SetCurLayerOnly(int mode) override { m_bCurLayerOnly = mode == 1 ? 1 : 0; }
   int IsCurLayerOnly() const { return m_bCurLayerOnly; }
-  int AddLayer(const CString& name);
-  int RenameLayer(int index, const CString& name);
-  int DeleteLayer(int index);
+  int AddLayer(const CString& name) override;
+  int RenameLayer(int index, const CString& name) override;
+  int DeleteLayer(int index) override;
   int GetErrorCode() const { return m_nErrorCode; }
-  void ResetLayers();
-  void RefreshView(BOOL bClearSelection);
+  void ResetLayers() override;
+  void RefreshView(BOOL bClearSelection) override;
 
   const std::vector<CString>& GetTabNames() const { return m_tabNames; }
   CKxWndTab* GetTabStrip() { return m_tab.GetSafeHwnd() ? &m_tab : nullptr; }

@@ -131,6 +131,7 @@ BOOL CMainFrame::OnCreateClient(LPCREATESTRUCT, void* pContext) {
   auto* ctx = static_cast<CCreateContext*>(pContext);
   if (!ctx || !ctx->m_pNewViewClass) return TRUE;
   if (!m_wndSplitter.Create(this, ctx)) return FALSE;
+  gSetLayerTabs(&m_wndSplitter);
   if (auto* view = dynamic_cast<CView*>(m_wndSplitter.GetView())) SetActiveView(view);
   return TRUE;
 }
@@ -322,6 +323,7 @@ BOOL CMainFrame::WriteCommandConfig() {
 }
 
 void CMainFrame::OnDestroy() {
+  if (gGetLayerTabs() == &m_wndSplitter) gSetLayerTabs(nullptr);
   if (m_progressStarted) {
     KillTimer(kProgressTimer);
     gEndThreadProg();

@@ -130,7 +130,7 @@ TEST_F(CommandHubTest, EveryRowThatCanBeMadeIsRegistered) {
       missing.insert(row.id);
       continue;
     }
-    EXPECT_EQ(cmd->GetCmdName(), CString(row.displayName));
+    EXPECT_EQ(cmd->CCommand::GetCmdName(), CString(row.displayName));
     EXPECT_EQ(cmd->GetFlag(), row.flag);
   }
   // A row is missing only when its own class is not built yet.

@@ -140,8 +140,16 @@ TEST_F(OrdvaleTest, RunCancelAndRepeatOrder) {
   log.clear();
   EXPECT_EQ(hub->RunAppCmd(&stranger, 0), 0);
   EXPECT_EQ(hub->RunAppCmd(12345u, 0), 0);
-  EXPECT_EQ(hub->RunAppCmd(select, 0), 0) << "a main command is not run as an application command";
+  ASSERT_TRUE(hub->SetCurMainCmd(select));
+  EXPECT_EQ(hub->RunAppCmd(select, 0), 0) << "the current main command is not run again on top of itself";
   EXPECT_TRUE(log.empty());
+  // Another main command runs once with a sub-command, as the layer menu runs its command.
+  LogCmd* layer = new LogCmd(&log, L"Layer", 33052, CCommand::kHostSelect);
+  ASSERT_TRUE(hub->RegMainCmd(layer));
+  EXPECT_EQ(hub->RunAppCmd(33052u, 4), 1);
+  EXPECT_EQ(hub->GetCurCmd(), layer);
+  EXPECT_EQ(hub->GetCurMainCmd(), select);
+  EXPECT_EQ(log, CallLog{"Layer.StartUp4"});
 }
 
 // View commands run on top of a drawing command, which sleeps and then carries on.

@@ -61,8 +61,15 @@ class CommandsTest : public ShellTest {
     if (hub) hub->SetViewDC(nullptr);
     ShellTest::TearDown();
   }
+  // The program registers its own command under the id at start-up: that one is used (and
+  // must be of the class); otherwise the given one is registered.
   template <class T>
   T* Reg(T* cmd, UINT id) {
+    if (auto* registered = dynamic_cast<T*>(hub->GetCmd(id))) {
+      delete cmd;
+      return registered;
+    }
+    EXPECT_EQ(hub->GetCmd(id), nullptr) << "another class under id " << id;
     cmd->SetID(id);
     hub->RegAppCmd(cmd);
     return cmd;

@@ -12,6 +12,7 @@
 #include "velmora/commands/ViewCommands.h"
 #include "velmora/ordvale/Command.h"
 #include "velmora/ordvale/QMessage.h"
+#include "velmora/shell/KxTabWnd.h"
 
 #include <gmock/gmock.h>
 
@@ -404,26 +405,30 @@ TEST_F(ShellTest, TheTextCommandOwnsCopyCutAndPasteWhileItIsTheMainCommand) {
 }
 
 TEST_F(ShellTest, LoadingADrawingAndStartingANewOneTellTheCommandsToRebuildTheLayers) {
+  // The layer command takes the message and rebuilds the tab strip, first layer current.
   Start();
+  ASSERT_TRUE(started);
+  CKxTabWnd* tabs = frame->GetKxTabWnd();
+  ASSERT_NE(tabs, nullptr);
+  ASSERT_EQ(gGetLayerTabs(), tabs);
   Draw({{0, 0, 1, 1}});
+  ASSERT_GE(tabs->AddLayer(L"second"), 0);
   backend.files = {Path("d.vlm")};
   ASSERT_TRUE(doc->FileSaveAs());
-  auto* rec = new Recorder;
-  gGetOrdvale()->RegMainCmd(rec);
-  gGetOrdvale()->SetCurMainCmd(rec);
+  ASSERT_EQ(tabs->SetCurLayer(1), 1);
   doc->OnNewDocument();
-  EXPECT_THAT(rec->log, ElementsAre("message:5"));
-  rec->log.clear();
+  EXPECT_EQ(tabs->GetCurLayerIndex(), 0);
+  EXPECT_EQ(tabs->GetTabNames().size(), size_t(gGetDBase()->GetLayerCount()));
   backend.files = {Path("d.vlm")};
   ASSERT_TRUE(doc->FileOpen());
-  EXPECT_THAT(rec->log, ElementsAre("message:5"));
-  // An empty drawing loads without the message.
-  doc->OnNewDocument();
+  EXPECT_EQ(tabs->GetTabNames().size(), 2u);
+  EXPECT_EQ(tabs->GetCurLayerIndex(), 0);
+  // An empty drawing loads without the message: the tabs are left as they were.
+  ASSERT_EQ(tabs->SetCurLayer(1), 1);
   doc->SetModifiedFlag();
   backend.answers = {IDNO};
   backend.files = {Path("empty.vlm")};
   std::ofstream(m_dir / "empty.vlm").close();
-  rec->log.clear();
   ASSERT_TRUE(doc->FileOpen());
-  EXPECT_TRUE(rec->log.empty());
+  EXPECT_EQ(tabs->GetCurLayerIndex(), 1);
 }
