@@ -60,6 +60,9 @@ ON_COMMAND(ID_EDIT_UNDO, OnEditUndo)
 ON_COMMAND(ID_EDIT_REDO, OnEditRedo)
 ON_UPDATE_COMMAND_UI(ID_EDIT_UNDO, OnUpdateEditUndo)
 ON_UPDATE_COMMAND_UI(ID_EDIT_REDO, OnUpdateEditRedo)
+ON_COMMAND(ID_FILE_PRINT, OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_DIRECT, OnFilePrintDirect)
+ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnKxFilePrintPreview)
 END_MESSAGE_MAP()
 
 namespace {
@@ -401,7 +404,8 @@ void CDraftonView::DrawGL(COpenGLDC* dc, int mode) {
 }
 
 void CDraftonView::OnDraw(CDC* pDC) {
-  if (!vurode) return;
+  // While a sheet is drawn for the printer the view state shows the sheet, not the window.
+  if (!vurode || m_print.printing) return;
   if (drawGL || vurode->IsView3D()) {
     // The plan view keeps the 2D view's white paper on the GL surface too: entities of colour 0
     // are black and would vanish on the context's own black.

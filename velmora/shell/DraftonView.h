@@ -6,6 +6,7 @@
 #pragma once
 
 #include "velmora/ordvale/GLView.h"
+#include "velmora/shell/KxPrintDialog.h"
 
 #include <functional>
 
@@ -37,6 +38,18 @@ class CDraftonView : public CGLView {
               UINT nID, void* pContext = nullptr) override;
   void DrawGL(COpenGLDC* dc, int mode) override;
   void OnDraw(CDC* pDC) override;
+
+  // Printing: the scale and position settings live here between runs.
+  KxPrintState& GetPrintState() { return m_print; }
+  BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
+  // Measures the device and sets the page count of the run.
+  void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+  // One sheet of the tiled drawing.
+  void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
+  void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+  void OnEndPrintPreview(CDC* pDC, CPrintInfo* pInfo, POINT point, CPreviewView* pView) override;
+  // The preview (57609) in the drawing's own preview view; a failure is reported.
+  void OnKxFilePrintPreview();
 
   // The status-bar text of a world point in the settings' unit.
   static CString FormatCursor(double x, double y);
@@ -104,4 +117,5 @@ class CDraftonView : public CGLView {
   COrdvale* hub = nullptr;
   CVurode* vurode = nullptr;
   bool drawGL = false;
+  KxPrintState m_print;
 };
