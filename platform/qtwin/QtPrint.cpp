@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QPageSize>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
@@ -117,6 +118,8 @@ std::unique_ptr<CPrintJob> CQtPrintBackend::StartJob(const AFX_PRINTDLG& pd, LPC
   auto* printer = new QPrinter(QPrinter::HighResolution);
   ApplyTarget(*printer, pd, m_unattended.enabled ? m_unattended.pdfPath : std::wstring());
   printer->setDocName(QString::fromWCharArray(docName ? docName : L""));
+  if (m_unattended.enabled && m_unattended.pageSizeId >= 0)
+    printer->setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(m_unattended.pageSizeId)));
   auto job = std::make_unique<QtPrintJob>(printer, true);
   if (!job->Begin()) return nullptr;
   return job;
@@ -128,6 +131,8 @@ BOOL CQtPrintBackend::RunPreview(CPreviewView& preview) {
     // Render the pages as the preview widget would, on a printer of its own.
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString());
+    if (m_unattended.pageSizeId >= 0)
+      printer.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(m_unattended.pageSizeId)));
     QPrintPreviewWidget widget(&printer);
     int pages = 0;
     QObject::connect(&widget, &QPrintPreviewWidget::paintRequested, [&](QPrinter* p) {

@@ -20,6 +20,7 @@ class CQtPrintBackend : public CPrintBackend {
   struct Unattended {
     bool enabled = false;
     std::wstring pdfPath;
+    int pageSizeId = -1;  // a QPageSize::PageSizeId for the runs, -1 for the printer's own
     std::function<void(CPrintDialog&)> script;
     std::function<void(CPreviewView&, int pages)> previewScript;
   };
