@@ -24,6 +24,7 @@ class CQtPainterDC : public CDC {
   int DoGetDeviceCaps(int nIndex) const override;
   BOOL DoTextOut(CPoint p, const wchar_t* text, int nCount) override;
   BOOL DoFillSolidRect(const CRect& rect, COLORREF crColor) override;
+  BOOL DoDrawImage(int x, int y, int cx, int cy, const uint32_t* argb) override;
 
  private:
   // Pen, brush and composition for the next primitive.
@@ -32,5 +33,8 @@ class CQtPainterDC : public CDC {
   QPainter& m_painter;
   int m_width, m_height, m_dpi;
 };
+
+// Pictures decode through Qt's image readers (its GIF reader among them).
+void InstallQtPictureDecoder();
 
 }  // namespace velmora::qtwin

@@ -46,7 +46,7 @@ BOOL GifParse(const BYTE* data, size_t size, GifInfo& out) {
   if (!GifHasSignature(data, size) || size < 13) return FALSE;
   const Walk w(data, size);
   const int width = w.Word(6), height = w.Word(8), packed = w.Byte(10);
-  if (width <= 0 || height <= 0 || width * height > kGifMaxPixels) return FALSE;
+  if (width <= 0 || height <= 0 || int64_t{width} * height > kGifMaxPixels) return FALSE;
   const size_t gct = Walk::TableSize(packed);
   const size_t headerEnd = 13 + gct;
   if (!w.Has(0, headerEnd)) return FALSE;
