@@ -46,6 +46,7 @@ inline bool DecodeWritten(const BYTE* data, size_t size, velmora::win::DecodedPi
     q += data[q] + 1;
   }
   const int width = minCode + 1, clear = 1 << minCode;
+  if (size_t(3) * clear > gct) return false;  // the writer's table always covers every code
   out.width = info.width;
   out.height = info.height;
   out.argb.assign(static_cast<size_t>(out.width) * out.height, 0);
@@ -58,7 +59,8 @@ inline bool DecodeWritten(const BYTE* data, size_t size, velmora::win::DecodedPi
     if (code == clear + 1) break;
     const int x = f.left + int(n % f.width), y = f.top + int(n / f.width);
     if (x < out.width && y < out.height)
-      out.argb[static_cast<size_t>(y) * out.width + x] = 0xFF000000u | kPalette.at(code);
+      out.argb[static_cast<size_t>(y) * out.width + x] =
+          0xFF000000u | uint32_t(data[13 + 3 * code]) << 16 | uint32_t(data[14 + 3 * code]) << 8 | data[15 + 3 * code];
     ++n;
   }
   return n == total;
