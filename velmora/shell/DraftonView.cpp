@@ -63,6 +63,10 @@ ON_UPDATE_COMMAND_UI(ID_EDIT_REDO, OnUpdateEditRedo)
 ON_COMMAND(ID_FILE_PRINT, OnFilePrint)
 ON_COMMAND(ID_FILE_PRINT_DIRECT, OnFilePrintDirect)
 ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnKxFilePrintPreview)
+ON_COMMAND(ID_SCAN_ACQUIRE, OnScanAcquire)
+ON_COMMAND(ID_SCAN_SELECT, OnScanSelect)
+ON_UPDATE_COMMAND_UI(ID_SCAN_ACQUIRE, OnUpdateScanAcquire)
+ON_UPDATE_COMMAND_UI(ID_SCAN_SELECT, OnUpdateScanSelect)
 END_MESSAGE_MAP()
 
 namespace {
@@ -118,6 +122,8 @@ int CDraftonView::OnCreate(LPCREATESTRUCT lpcs) {
   hub = gGetOrdvale();
   if (hub) hub->SetSelector(gGetSelector());
   RegisterViewCommands();
+  // Without a source manager scanning stays unavailable; the view works all the same.
+  InitTwain(m_hWnd);
   return 0;
 }
 
@@ -125,6 +131,8 @@ void CDraftonView::OnDestroy() {
   // The context goes with the view: the peer must not paint through it afterwards.
   if (drawGL && Surface().attach) Surface().attach(m_hWnd, nullptr);
   drawGL = false;
+  // The source manager knows this window as its parent: close it while the window is there.
+  ReleaseTwain();
   CGLView::OnDestroy();
 }
 

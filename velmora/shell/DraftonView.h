@@ -7,6 +7,7 @@
 
 #include "velmora/ordvale/GLView.h"
 #include "velmora/shell/KxPrintDialog.h"
+#include "velmora/shell/KxScan.h"
 
 #include <functional>
 
@@ -14,7 +15,7 @@ class COrdvale;
 class CVurode;
 class CDraftonDoc;
 
-class CDraftonView : public CGLView {
+class CDraftonView : public CGLView, public CKxScan {
   DECLARE_DYNCREATE(CDraftonView)
 
  public:
@@ -50,6 +51,15 @@ class CDraftonView : public CGLView {
   void OnEndPrintPreview(CDC* pDC, CPrintInfo* pInfo, POINT point, CPreviewView* pView) override;
   // The preview (57609) in the drawing's own preview view; a failure is reported.
   void OnKxFilePrintPreview();
+
+  // Scanning: the source's events come through here first.
+  BOOL PreTranslateMessage(MSG* pMsg) override;
+  // A scanned image goes into the drawing at once (the bitmap is freed afterwards).
+  void CopyImage(HANDLE hBitmap, TW_IMAGEINFO& info) override;
+  void OnScanAcquire();
+  void OnScanSelect();
+  void OnUpdateScanAcquire(CCmdUI* ui);
+  void OnUpdateScanSelect(CCmdUI* ui);
 
   // The status-bar text of a world point in the settings' unit.
   static CString FormatCursor(double x, double y);
