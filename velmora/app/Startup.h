@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/qtwin/QtBackend.h"
+#include "platform/qtwin/QtPrint.h"
 #include "platform/qtwin/QtProgress.h"
 #include "platform/win/WindowBackend.h"
 
@@ -13,8 +14,9 @@ namespace velmora::app {
 bool DisplayAvailable();
 
 // Installs the Qt window backend (a QApplication must exist), the drawing view's OpenGL surface
-// (unless openGLView is false: the view then always draws in 2D) and the progress bar with its
-// Cancel button; restores what was there before when it goes.
+// (unless openGLView is false: the view then always draws in 2D), the progress bar with its
+// Cancel button, printing with the print dialog's scale page, and picture decoding (with the
+// tips' animations); restores what was there before when it goes.
 class CProgramSession {
  public:
   explicit CProgramSession(bool openGLView = true);
@@ -24,10 +26,12 @@ class CProgramSession {
 
   velmora::qtwin::CQtWindowBackend& Backend() { return m_backend; }
   velmora::qtwin::CQtProgressSink& Progress() { return m_progress; }
+  velmora::qtwin::CQtPrintBackend& Printing() { return m_print; }
 
  private:
   velmora::qtwin::CQtWindowBackend m_backend;
   velmora::qtwin::CQtProgressSink m_progress;
+  velmora::qtwin::CQtPrintBackend m_print;
   velmora::win::WindowBackend* m_previous = nullptr;
 };
 
