@@ -3,6 +3,8 @@
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/KXGlobal.h"
 
+#include "platform/win/MessageBox.h"
+
 #include <ctime>
 #include <optional>
 
@@ -21,6 +23,7 @@ constexpr int kFullWidth = 520;
 constexpr int kCollapsedWidth = 330;
 
 std::optional<uint32_t> g_seed;
+CAboutboxHelpPrompt::Presenter g_presenter;
 
 // The C runtime's generator, kept private so every machine draws the same tip for a seed.
 int DrawTip(uint32_t seed, int count) {
@@ -30,6 +33,13 @@ int DrawTip(uint32_t seed, int count) {
 }  // namespace
 
 void CAboutboxHelpPrompt::SetSeed(uint32_t seed) { g_seed = seed; }
+
+void CAboutboxHelpPrompt::SetPresenter(Presenter presenter) { g_presenter = std::move(presenter); }
+
+INT_PTR CAboutboxHelpPrompt::DoModal() {
+  if (!OnInitDialog()) return IDCANCEL;
+  return g_presenter ? g_presenter(*this) : IDCANCEL;
+}
 
 CAboutboxHelpPrompt::CAboutboxHelpPrompt() = default;
 

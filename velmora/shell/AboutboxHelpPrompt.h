@@ -7,6 +7,7 @@
 #include "velmora/shell/PictureEx.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // Dialog template and controls.
@@ -56,6 +57,13 @@ class CAboutboxHelpPrompt : public CWnd {
 
   // The seed of the first tip's draw; the time by default.
   static void SetSeed(uint32_t seed);
+
+  // Initialises the prompt and runs it through the platform's presenter, which shows it and
+  // calls the handlers as the user acts; without one (no screen) the prompt is only initialised
+  // and answers IDCANCEL. The presenter's result otherwise.
+  INT_PTR DoModal();
+  using Presenter = std::function<INT_PTR(CAboutboxHelpPrompt&)>;
+  static void SetPresenter(Presenter presenter);
 
   const CString& GetTipText() const { return m_strTip; }
   int GetCurrentTip() const { return m_nCurrentTip; }

@@ -22,6 +22,11 @@ class CDraftonApp : public CPlugInApp {
   BOOL InitInstance() override;
   int ExitInstance() override;
 
+ protected:
+  // The About box.
+  void OnAppAbout();
+  DECLARE_MESSAGE_MAP()
+
  private:
   // Shared objects made here when the program has none yet.
   std::unique_ptr<COrdvale> m_hub;
