@@ -5,6 +5,8 @@
 #include "platform/win/Window.h"
 
 #include <cstring>
+#include <dlfcn.h>
+#include <filesystem>
 #include <mutex>
 #include <string>
 
@@ -13,6 +15,19 @@ std::mutex g_nameMutex;
 std::wstring& ManagerName() {
   // Our source manager over SANE (TWAIN_32.DLL has no counterpart here).
   static std::wstring name = L"libvelmora_twain.so";
+  return name;
+}
+
+// A bare library name is looked for beside this library first (where the build and the
+// installation put our source manager), then the way the loader finds libraries.
+std::wstring Locate(const std::wstring& name) {
+  if (name.find(L'/') != std::wstring::npos) return name;
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<void*>(&ManagerName), &info) && info.dli_fname) {
+    std::error_code ec;
+    const std::filesystem::path beside = std::filesystem::path(info.dli_fname).parent_path() / std::filesystem::path(name);
+    if (std::filesystem::is_regular_file(beside, ec)) return beside.wstring();
+  }
   return name;
 }
 
@@ -61,7 +76,7 @@ BOOL CKxScan::InitTwain(HWND hWnd) {
     std::lock_guard lock(g_nameMutex);
     name = ManagerName();
   }
-  m_hTwainDLL = name.empty() ? nullptr : LoadLibraryW(name.c_str());
+  m_hTwainDLL = name.empty() ? nullptr : LoadLibraryW(Locate(name).c_str());
   if (m_hTwainDLL) {
     m_pDSMProc = reinterpret_cast<DSMENTRYPROC>(GetProcAddress(m_hTwainDLL, MAKEINTRESOURCEA(1)));
     if (!m_pDSMProc) {

@@ -16,7 +16,8 @@ namespace {
 // Pages drawn into recording contexts of an A4 device at 254 dpi (0.1 mm per pixel).
 class RecordingJob : public CPrintJob {
  public:
-  explicit RecordingJob(std::vector<std::unique_ptr<CRecordingDC>>& pages) : m_pages(pages) {}
+  RecordingJob(std::vector<std::unique_ptr<CRecordingDC>>& pages, int& ended, int& aborted)
+      : m_pages(pages), m_ended(ended), m_aborted(aborted) {}
   CDC* GetAttribDC() override { return &m_attrib; }
   CDC* StartPage() override {
     m_pages.push_back(std::make_unique<CRecordingDC>(2000, 2870, 254, 254));
@@ -24,15 +25,16 @@ class RecordingJob : public CPrintJob {
   }
   BOOL EndPage() override { return TRUE; }
   BOOL EndDoc() override {
-    ended = true;
+    ++m_ended;
     return TRUE;
   }
-  void AbortDoc() override { aborted = true; }
-  bool ended = false, aborted = false;
+  void AbortDoc() override { ++m_aborted; }
 
  private:
   CRecordingDC m_attrib{2000, 2870, 254, 254};
   std::vector<std::unique_ptr<CRecordingDC>>& m_pages;
+  int& m_ended;
+  int& m_aborted;
 };
 
 class ScriptedPrinter : public CPrintBackend {
@@ -42,7 +44,7 @@ class ScriptedPrinter : public CPrintBackend {
   int dialogs = 0, jobs = 0, previews = 0, previewPages = 0;
   UINT previewButton = 0;  // pressed in the preview, 0 for none
   std::vector<std::unique_ptr<CRecordingDC>> pages;
-  RecordingJob* lastJob = nullptr;
+  int ended = 0, aborted = 0;  // runs finished and abandoned
 
   INT_PTR RunPrintDialog(CPrintDialog& dlg) override {
     ++dialogs;
@@ -54,14 +56,13 @@ class ScriptedPrinter : public CPrintBackend {
   std::unique_ptr<CPrintJob> StartJob(const AFX_PRINTDLG&, LPCWSTR) override {
     ++jobs;
     pages.clear();
-    auto job = std::make_unique<RecordingJob>(pages);
-    lastJob = job.get();
-    return job;
+    return std::make_unique<RecordingJob>(pages, ended, aborted);
   }
   BOOL RunPreview(CPreviewView& preview) override {
     ++previews;
     std::vector<std::unique_ptr<CRecordingDC>> shown;
-    RecordingJob job(shown);
+    int ended = 0, aborted = 0;
+    RecordingJob job(shown, ended, aborted);
     previewPages = preview.RenderPages(job);
     if (previewButton) preview.OnCmdMsg(previewButton, CN_COMMAND, nullptr, nullptr);
     if (!preview.IsClosed()) preview.ClosePreview();
@@ -170,7 +171,8 @@ TEST_F(PrintingTest, SheetCountFollowsTheChosenScale) {
     };
     view->SendMessage(WM_COMMAND, ID_FILE_PRINT, 0);
     EXPECT_EQ(printer.pages.size(), c.sheets) << c.sel;
-    ASSERT_TRUE(printer.lastJob && printer.lastJob->ended);
+    EXPECT_EQ(printer.ended, printer.jobs);
+    EXPECT_EQ(printer.aborted, 0);
     // The chosen settings stay with the view for the next run.
     EXPECT_EQ(view->GetPrintState().scaleMode, c.sel);
   }
