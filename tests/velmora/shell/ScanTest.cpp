@@ -30,20 +30,39 @@ std::vector<CDbImage*> Images() {
   return out;
 }
 
+// SANE keeps the configuration folder it first found for the whole process: every test of this
+// program (each shell start opens the source manager) uses one folder, whose backend list the
+// scan tests rewrite.
+const fs::path& SaneConfig() {
+  static const fs::path dir = fs::temp_directory_path() / ("velmora-sane-" + std::to_string(::getpid()));
+  return dir;
+}
+class SaneEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    fs::create_directories(SaneConfig());
+    std::ofstream(SaneConfig() / "dll.conf") << "test\n";
+    ::setenv("SANE_CONFIG_DIR", SaneConfig().c_str(), 1);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(SaneConfig(), ec);
+  }
+};
+[[maybe_unused]] ::testing::Environment* const g_saneEnv = ::testing::AddGlobalTestEnvironment(new SaneEnvironment);
+
 class ScanTest : public ShellTest {
  protected:
   void SetUp() override {
     ShellTest::SetUp();
-    fs::create_directories(m_dir / "sane");
-    ::setenv("SANE_CONFIG_DIR", (m_dir / "sane").c_str(), 1);
     CKxScan::SetSourceManagerName(L"libvelmora_twain.so");
   }
   void TearDown() override {
     ShellTest::TearDown();
-    ::unsetenv("SANE_CONFIG_DIR");
+    Backends("test\n");
     CKxScan::SetSourceManagerName(L"libvelmora_twain.so");
   }
-  void Backends(const char* lines) { std::ofstream(m_dir / "sane" / "dll.conf") << lines; }
+  void Backends(const char* lines) { std::ofstream(SaneConfig() / "dll.conf") << lines; }
   // The application's loop: pre-translation (where the source's events are taken), then dispatch.
   void Pump() {
     MSG msg;
