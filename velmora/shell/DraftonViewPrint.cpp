@@ -5,6 +5,7 @@
 #include "platform/afx/DC.h"
 #include "platform/afx/WinApp.h"
 #include "platform/vurode/ViewState.h"
+#include "sockwell/PISMainFrame.h"
 #include "velmora/shell/DraftonView.h"
 #include "velmora/shell/KxPreviewView.h"
 #include "velmora/shell/PrintLayout.h"
@@ -74,6 +75,8 @@ void CDraftonView::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
 void CDraftonView::OnEndPrinting(CDC*, CPrintInfo*) {}
 
 void CDraftonView::OnEndPrintPreview(CDC* pDC, CPrintInfo* pInfo, POINT point, CPreviewView* pView) {
+  // The plug-ins' toolbars go back to their docks before the drawing shows again.
+  if (auto* frame = dynamic_cast<CPISMainFrame*>(AfxGetMainWnd())) frame->DockPlugToolBar();
   CGLView::OnEndPrintPreview(pDC, pInfo, point, pView);
 }
 

@@ -243,10 +243,11 @@ TEST_F(PrintingTest, CancelPrintsNothingAndAnEmptyDrawingPrintsBlankSheets) {
 }
 
 TEST_F(PrintingTest, PreviewFromTheDialogAndPrintFromThePreview) {
-  Start();
+  Start(true);
   ASSERT_TRUE(view);
   gGetDBase()->GetWorkArea().SetPageSize(_tagBox2D{{0, 0}, {400, 100}});
   Draw({{0, 50, 400, 50}});
+  TestLogTake();
   printer.script = [](CKxPrintDialog& dlg) {
     dlg.SetScaleSel(3);
     dlg.OnSelChangeScale();
@@ -258,6 +259,9 @@ TEST_F(PrintingTest, PreviewFromTheDialogAndPrintFromThePreview) {
   EXPECT_EQ(printer.previews, 1);
   EXPECT_EQ(view->GetPrintState().scaleMode, 3);
   EXPECT_EQ(printer.previewPages, 1);
+  // Closing the preview docks the plug-ins' toolbars again.
+  const auto log = TestLogTake();
+  EXPECT_NE(std::find(log.begin(), log.end(), std::string("test.vpf:toolbar-dock")), log.end()) << ::testing::PrintToString(log);
   // The preview's Print button closes it and opens the print dialog again.
   printer.script = nullptr;
   printer.previewButton = AFX_ID_PREVIEW_PRINT;
