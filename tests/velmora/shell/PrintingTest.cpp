@@ -43,6 +43,7 @@ class ScriptedPrinter : public CPrintBackend {
   bool cancel = false;
   int dialogs = 0, jobs = 0, previews = 0, previewPages = 0;
   UINT previewButton = 0;  // pressed in the preview, 0 for none
+  bool closedByButton = false;
   std::vector<std::unique_ptr<CRecordingDC>> pages;
   int ended = 0, aborted = 0;  // runs finished and abandoned
 
@@ -65,6 +66,7 @@ class ScriptedPrinter : public CPrintBackend {
     RecordingJob job(shown, ended, aborted);
     previewPages = preview.RenderPages(job);
     if (previewButton) preview.OnCmdMsg(previewButton, CN_COMMAND, nullptr, nullptr);
+    closedByButton = preview.IsClosed();
     if (!preview.IsClosed()) preview.ClosePreview();
     return TRUE;
   }
@@ -248,6 +250,7 @@ TEST_F(PrintingTest, PreviewFromTheDialogAndPrintFromThePreview) {
   gGetDBase()->GetWorkArea().SetPageSize(_tagBox2D{{0, 0}, {400, 100}});
   Draw({{0, 50, 400, 50}});
   TestLogTake();
+  printer.previewButton = AFX_ID_PREVIEW_CLOSE;  // the preview is closed with its Close button
   printer.script = [](CKxPrintDialog& dlg) {
     dlg.SetScaleSel(3);
     dlg.OnSelChangeScale();
@@ -259,6 +262,7 @@ TEST_F(PrintingTest, PreviewFromTheDialogAndPrintFromThePreview) {
   EXPECT_EQ(printer.previews, 1);
   EXPECT_EQ(view->GetPrintState().scaleMode, 3);
   EXPECT_EQ(printer.previewPages, 1);
+  EXPECT_TRUE(printer.closedByButton);
   // Closing the preview docks the plug-ins' toolbars again.
   const auto log = TestLogTake();
   EXPECT_NE(std::find(log.begin(), log.end(), std::string("test.vpf:toolbar-dock")), log.end()) << ::testing::PrintToString(log);
@@ -267,6 +271,7 @@ TEST_F(PrintingTest, PreviewFromTheDialogAndPrintFromThePreview) {
   printer.previewButton = AFX_ID_PREVIEW_PRINT;
   view->SendMessage(WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
   EXPECT_EQ(printer.previews, 2);
+  EXPECT_TRUE(printer.closedByButton);
   const int dialogsBefore = printer.dialogs;
   Pump();
   EXPECT_EQ(printer.dialogs, dialogsBefore + 1);
