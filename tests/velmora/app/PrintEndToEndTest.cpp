@@ -9,6 +9,7 @@
 #include "platform/win/MessageBox.h"
 #include "platform/win/Resource.h"
 #include "platform/win/Window.h"
+#include "velmora/app/PrintOptionsPage.h"
 #include "velmora/app/Startup.h"
 #include "velmora/shell/AboutboxHelpPrompt.h"
 #include "velmora/shell/DraftonApp.h"
@@ -21,6 +22,10 @@
 #include "velmora/shell/PrintLayout.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QCoreApplication>
 #include <QPageSize>
 
@@ -180,4 +185,37 @@ TEST_F(PrintProgramTest, TipAnimationsDecodeThroughQt) {
   EXPECT_EQ(c >> 24, 0xFFu);
   for (uint32_t p : f.picture.argb) EXPECT_EQ(p, c);
   EXPECT_NE(c & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST_F(PrintProgramTest, ScalePageDrivesThePrintDialog) {
+  CKxPrintDialog dlg;
+  dlg.OnInitDialog();
+  std::unique_ptr<QWidget> page(velmora::app::MakePrintOptionsPage(dlg));
+  ASSERT_TRUE(page);
+  auto* combo = page->findChild<QComboBox*>();
+  ASSERT_TRUE(combo);
+  EXPECT_EQ(combo->count(), 18);
+  EXPECT_EQ(combo->currentIndex(), 2);
+  combo->setCurrentIndex(4);  // "1:4"
+  EXPECT_EQ(dlg.m_nScaleMode, 4);
+  EXPECT_DOUBLE_EQ(dlg.m_dScale, 0.25);
+  const auto spins = page->findChildren<QDoubleSpinBox*>();
+  ASSERT_EQ(spins.size(), 4);
+  EXPECT_FALSE(spins[0]->isEnabled());  // ratio edits only for "Custom"
+  combo->setCurrentIndex(1);
+  ASSERT_TRUE(spins[0]->isEnabled());
+  spins[0]->setValue(3.0);
+  spins[1]->setValue(2.0);
+  EXPECT_DOUBLE_EQ(dlg.m_dScale, 1.5);
+  for (QRadioButton* r : page->findChildren<QRadioButton*>())
+    if (r->text() == QStringLiteral("Center")) r->click();
+  EXPECT_FALSE(spins[2]->isEnabled());
+  EXPECT_EQ(dlg.m_nPosition, 0);
+  for (QPushButton* b : page->findChildren<QPushButton*>())
+    if (b->text() == QStringLiteral("Preview")) b->click();
+  EXPECT_TRUE(dlg.m_bPreview);
+  EXPECT_EQ(dlg.GetEndResult(), IDCANCEL);
+  // Other printer dialogs get no page.
+  CPrintDialog plain(FALSE);
+  EXPECT_EQ(velmora::app::MakePrintOptionsPage(plain), nullptr);
 }
