@@ -2,8 +2,8 @@
 
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/KXGlobal.h"
-
 #include "platform/win/MessageBox.h"
+#include "velmora/bramcourt/DesignCentral.h"
 
 #include <ctime>
 #include <optional>
@@ -41,9 +41,15 @@ INT_PTR CAboutboxHelpPrompt::DoModal() {
   return g_presenter ? g_presenter(*this) : IDCANCEL;
 }
 
-CAboutboxHelpPrompt::CAboutboxHelpPrompt() = default;
+// The design centre steps aside while the prompt is up.
+CAboutboxHelpPrompt::CAboutboxHelpPrompt() {
+  if (CDesignCentral* dc = gGetDlgDesignCenter()) dc->HideDCenter();
+}
 
-CAboutboxHelpPrompt::~CAboutboxHelpPrompt() { m_Picture.Stop(); }
+CAboutboxHelpPrompt::~CAboutboxHelpPrompt() {
+  m_Picture.Stop();
+  if (CDesignCentral* dc = gGetDlgDesignCenter()) dc->RestoreDCenter();
+}
 
 BOOL CAboutboxHelpPrompt::OnInitDialog() {
   m_nFullWidth = kFullWidth;

@@ -8,6 +8,7 @@
 #include "platform/win/Menu.h"
 #include "platform/win/Window.h"
 #include "sockwell/MySingleDocTemplate.h"
+#include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/ordvale/Ordvale.h"
 #include "platform/vurode/KXGlobal.h"
 #include "velmora/shell/AboutBox.h"
@@ -30,6 +31,7 @@ constexpr UINT kInteractiveNestingCmd = 33000, kEquationCmd = 33154;
 CDraftonApp::CDraftonApp() { m_strAppName = L"Velmora"; }
 
 CDraftonApp::~CDraftonApp() {
+  DestroyDesignCentral();
   if (m_hub && gGetOrdvale() == m_hub.get()) gSetOrdvale(nullptr);
   if (m_vurode && gGetVurode() == m_vurode.get()) gSetVurode(nullptr);
   if (m_selector && gGetSelector() == m_selector.get()) gSetSelector(nullptr);
@@ -67,6 +69,12 @@ BOOL CDraftonApp::InitInstance() {
       if (CMenu* seventh = bar->GetSubMenu(6)) seventh->RemoveMenu(kInteractiveNestingCmd, MF_BYCOMMAND);
       if (CMenu* fourth = bar->GetSubMenu(3)) fourth->RemoveMenu(kEquationCmd, MF_BYCOMMAND);
     }
+    // A panel that cannot be made stays unregistered; the program runs without it.
+    auto panel = std::make_unique<CDesignCentral>();
+    if (panel->CreateMe(m_pMainWnd)) {
+      m_pDesignCentral = std::move(panel);
+      gSetDlgDesignCenter(m_pDesignCentral.get());
+    }
     m_pMainWnd->SetFocus();
   }
   // The tip of the day, when the settings ask for it at start.
@@ -82,4 +90,14 @@ void CDraftonApp::OnAppAbout() {
   about.DoModal();
 }
 
-int CDraftonApp::ExitInstance() { return CPlugInApp::ExitInstance(); }
+void CDraftonApp::DestroyDesignCentral() {
+  if (!m_pDesignCentral) return;
+  if (gGetDlgDesignCenter() == m_pDesignCentral.get()) gSetDlgDesignCenter(nullptr);
+  m_pDesignCentral->DestroyWindow();
+  m_pDesignCentral.reset();
+}
+
+int CDraftonApp::ExitInstance() {
+  DestroyDesignCentral();
+  return CPlugInApp::ExitInstance();
+}

@@ -13,6 +13,7 @@
 #include "platform/vurode/Units.h"
 #include "platform/vurode/ViewState.h"
 #include "platform/win/Messages.h"
+#include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/commands/ViewCommands.h"
 #include "velmora/ordvale/Command.h"
 #include "velmora/ordvale/Ordvale.h"
@@ -55,6 +56,9 @@ ON_MESSAGE(0x401, OnHubView)
 ON_MESSAGE(0x406, OnHubKey)
 ON_MESSAGE(0x40C, OnUndoMsg)
 ON_MESSAGE(0x40D, OnRedoMsg)
+ON_MESSAGE(0x40B, OnSelChangeMsg)
+ON_MESSAGE(0x40E, OnRlfLayerAddMsg)
+ON_MESSAGE(0x40F, OnRlfLayerDelMsg)
 ON_MESSAGE(WM_KX_UNIT_CHANGED, OnUnitChanged)
 ON_COMMAND(ID_EDIT_UNDO, OnEditUndo)
 ON_COMMAND(ID_EDIT_REDO, OnEditRedo)
@@ -209,14 +213,35 @@ void CDraftonView::ScrollPan(int nBar, UINT code, UINT thumb) {
     if (ToWorld(pt, pos))                                        \
       if (COrdvale* h = Hub()) h->Handler(flags, pos);           \
   }
-FORWARD_BUTTON(OnLButtonDown)
 FORWARD_BUTTON(OnLButtonUp)
 FORWARD_BUTTON(OnLButtonDblClk)
 FORWARD_BUTTON(OnMButtonUp)
-FORWARD_BUTTON(OnRButtonDown)
 FORWARD_BUTTON(OnRButtonUp)
 FORWARD_BUTTON(OnRButtonDblClk)
 #undef FORWARD_BUTTON
+
+namespace {
+// A click in the view may have changed what the panel's page shows.
+void RefreshDesignCentre() {
+  CDesignCentral* panel = gGetDlgDesignCenter();
+  if (const CDesignCentral::Page* page = panel ? panel->GetCurPage() : nullptr; page && page->refresh)
+    panel->UpdateState();
+}
+}  // namespace
+
+void CDraftonView::OnLButtonDown(UINT flags, CPoint pt) {
+  Position pos;
+  if (!ToWorld(pt, pos)) return;
+  if (COrdvale* h = Hub()) h->OnLButtonDown(flags, pos);
+  RefreshDesignCentre();
+}
+
+void CDraftonView::OnRButtonDown(UINT flags, CPoint pt) {
+  Position pos;
+  if (!ToWorld(pt, pos)) return;
+  if (COrdvale* h = Hub()) h->OnRButtonDown(flags, pos);
+  RefreshDesignCentre();
+}
 
 void CDraftonView::OnMButtonDown(UINT flags, CPoint pt) {
   Position pos;
@@ -373,7 +398,33 @@ LRESULT CDraftonView::OnRedoMsg(WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT CDraftonView::OnUnitChanged(WPARAM, LPARAM) { return 0; }
+LRESULT CDraftonView::OnUnitChanged(WPARAM, LPARAM) {
+  if (CDesignCentral* panel = gGetDlgDesignCenter()) panel->UnitChanged();
+  return 0;
+}
+
+LRESULT CDraftonView::OnSelChangeMsg(WPARAM, LPARAM) {
+  COrdvale* h = Hub();
+  CCommand* main = h ? h->GetCurMainCmd() : nullptr;
+  CDesignCentral* panel = gGetDlgDesignCenter();
+  if (panel && main && main->HostType() == CCommand::kHostSelect) panel->SwitchSelChange();
+  return 0;
+}
+
+LRESULT CDraftonView::OnRlfLayerAddMsg(WPARAM, LPARAM) {
+  CDesignCentral* panel = gGetDlgDesignCenter();
+  CSelector* sel = gGetSelector();
+  if (panel && (!sel || sel->IsEmpty())) {
+    panel->AddRlfLayerManagerDlg();
+    panel->UpdateWorkareaDlg();
+  }
+  return 0;
+}
+
+LRESULT CDraftonView::OnRlfLayerDelMsg(WPARAM, LPARAM) {
+  if (CDesignCentral* panel = gGetDlgDesignCenter()) panel->DelRlfLayerManagerDlg();
+  return 0;
+}
 
 void CDraftonView::OnEditUndo() {
   CActManager* undo = gGetActManager();

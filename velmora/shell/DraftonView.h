@@ -104,6 +104,11 @@ class CDraftonView : public CGLView, public CKxScan {
   LRESULT OnUndoMsg(WPARAM, LPARAM);
   LRESULT OnRedoMsg(WPARAM, LPARAM);
   LRESULT OnUnitChanged(WPARAM, LPARAM);
+  // Selection changed (0x40B), relief-layer page wanted (0x40E) or no longer (0x40F): passed
+  // on to the design-centre panel.
+  LRESULT OnSelChangeMsg(WPARAM, LPARAM);
+  LRESULT OnRlfLayerAddMsg(WPARAM, LPARAM);
+  LRESULT OnRlfLayerDelMsg(WPARAM, LPARAM);
   void OnViewCommand(UINT id);
   void OnMButtonDblClk(UINT flags, CPoint pt);
   void OnRButtonDblClk(UINT flags, CPoint pt);

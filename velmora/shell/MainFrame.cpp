@@ -11,6 +11,7 @@
 #include "platform/vurode/KXGlobal.h"
 #include "sockwell/PIView.h"
 #include "sockwell/PlugInApp.h"
+#include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/Resources.h"
@@ -119,6 +120,7 @@ void CMainFrame::OnDestroy() {
     gEndThreadProg();
     m_progressStarted = false;
   }
+  gSetDlgDesignCenter(nullptr);
   if (COrdvale* hub = gGetOrdvale()) hub->CancelCurCmd();
   // Only a frame that came up completely writes the configuration back.
   if (CKXGlobal* global = gGetKXGlobal(); global && global->IsFrameReady()) {

@@ -2,6 +2,7 @@
 // prompt only when the settings ask for it; without a presenter neither waits for anyone.
 #include "ShellFixture.h"
 
+#include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/shell/AboutBox.h"
 #include "velmora/shell/AboutboxHelpPrompt.h"
 
@@ -18,8 +19,12 @@ class AboutStartupTest : public ShellTest {
 
 TEST_F(AboutStartupTest, StartupPromptFollowsTheSetting) {
   int shown = 0;
+  bool panelHidden = false;
   CAboutboxHelpPrompt::SetPresenter([&](CAboutboxHelpPrompt& p) {
     ++shown;
+    // The design centre steps aside while the prompt is up.
+    CDesignCentral* dc = gGetDlgDesignCenter();
+    panelHidden = dc && !::IsWindowVisible(dc->GetSafeHwnd());
     // The user turns the prompt off and closes it.
     p.OnNext();
     p.m_bStartup = FALSE;
@@ -30,6 +35,9 @@ TEST_F(AboutStartupTest, StartupPromptFollowsTheSetting) {
   Start();
   ASSERT_TRUE(started);
   EXPECT_EQ(shown, 1);
+  EXPECT_TRUE(panelHidden);
+  ASSERT_TRUE(gGetDlgDesignCenter());
+  EXPECT_TRUE(::IsWindowVisible(gGetDlgDesignCenter()->GetSafeHwnd())) << "shown again once the prompt is gone";
   EXPECT_FALSE(gGetKXGlobal()->IsShowTips());
   Stop();
   Start();
