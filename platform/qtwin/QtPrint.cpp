@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrintDialog>
@@ -110,6 +111,7 @@ INT_PTR CQtPrintBackend::RunPrintDialog(CPrintDialog& dlg) {
   else
     dlg.m_pd.printerName = FromQ(printer.printerName());
   dlg.m_pd.nCopies = static_cast<WORD>(printer.copyCount());
+  m_layout = std::make_unique<QPageLayout>(printer.pageLayout());
   dlg.OnOK();
   return dlg.GetEndResult();
 }
@@ -118,6 +120,7 @@ std::unique_ptr<CPrintJob> CQtPrintBackend::StartJob(const AFX_PRINTDLG& pd, LPC
   auto* printer = new QPrinter(QPrinter::HighResolution);
   ApplyTarget(*printer, pd, m_unattended.enabled ? m_unattended.pdfPath : std::wstring());
   printer->setDocName(QString::fromWCharArray(docName ? docName : L""));
+  if (m_layout) printer->setPageLayout(*m_layout);
   if (m_unattended.enabled && m_unattended.pageSizeId >= 0)
     printer->setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(m_unattended.pageSizeId)));
   auto job = std::make_unique<QtPrintJob>(printer, true);

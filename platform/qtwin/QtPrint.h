@@ -6,8 +6,10 @@
 #include "platform/afx/Print.h"
 
 #include <functional>
+#include <memory>
 
 class QDialog;
+class QPageLayout;
 class QWidget;
 
 namespace velmora::qtwin {
@@ -41,6 +43,9 @@ class CQtPrintBackend : public CPrintBackend {
   Unattended m_unattended;
   std::function<QWidget*(CPrintDialog&)> m_optionsPage;
   QDialog* m_previewDialog = nullptr;
+  // The paper, orientation and margins chosen in the last accepted printer dialog; later runs
+  // (and runs without the dialog) print on them.
+  std::unique_ptr<QPageLayout> m_layout;
 };
 
 }  // namespace velmora::qtwin
