@@ -130,6 +130,7 @@ std::unique_ptr<CPrintJob> CQtPrintBackend::StartJob(const AFX_PRINTDLG& pd, LPC
 
 BOOL CQtPrintBackend::RunPreview(CPreviewView& preview) {
   QPrinter printer(QPrinter::HighResolution);
+  if (m_layout) printer.setPageLayout(*m_layout);
   if (m_unattended.enabled) {
     // Render the pages as the preview widget would, on a printer of its own.
     printer.setOutputFormat(QPrinter::PdfFormat);
