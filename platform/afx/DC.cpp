@@ -99,3 +99,18 @@ COLORREF CDC::SetBkColor(COLORREF crColor) {
   m_crBkColor = crColor;
   return old;
 }
+
+BOOL CDC::DrawImage(int x, int y, int cx, int cy, const uint32_t* argb) {
+  if (!argb || cx <= 0 || cy <= 0) return FALSE;
+  return DoDrawImage(x, y, cx, cy, argb);
+}
+
+BOOL CDC::DoDrawImage(int x, int y, int cx, int cy, const uint32_t* argb) {
+  for (int r = 0; r < cy; ++r)
+    for (int c = 0; c < cx; ++c) {
+      const uint32_t p = argb[static_cast<size_t>(r) * cx + c];
+      if ((p >> 24) == 0) continue;
+      DoSetPixel(CPoint(x + c, y + r), RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+    }
+  return TRUE;
+}

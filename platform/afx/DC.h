@@ -6,6 +6,8 @@
 #include "platform/afx/GdiObject.h"
 #include "platform/afx/Rect.h"
 
+#include <cstdint>
+
 class CDC : public CObject {
   DECLARE_DYNAMIC(CDC)
 
@@ -69,6 +71,10 @@ class CDC : public CObject {
   COLORREF SetTextColor(COLORREF crColor);
   COLORREF GetTextColor() const { return m_crTextColor; }
 
+  // A picture of cx x cy pixels (0xAARRGGBB, rows top down) with its top-left corner at (x, y);
+  // fully transparent pixels leave the device as it was.
+  BOOL DrawImage(int x, int y, int cx, int cy, const uint32_t* argb);
+
   // HORZRES/VERTRES in pixels, LOGPIXELSX/LOGPIXELSY in dots per inch; 0 for unknown indexes.
   int GetDeviceCaps(int nIndex) const { return DoGetDeviceCaps(nIndex); }
 
@@ -88,6 +94,8 @@ class CDC : public CObject {
   static constexpr int kTextCharWidth = 7;
   static constexpr int kTextHeight = 13;
   virtual CSize DoGetTextExtent(const wchar_t*, int nCount) const { return CSize(nCount * kTextCharWidth, kTextHeight); }
+  // Devices without pictures of their own draw them pixel by pixel.
+  virtual BOOL DoDrawImage(int x, int y, int cx, int cy, const uint32_t* argb);
 
  private:
   CPen m_defaultPen{PS_SOLID, 1, RGB(0, 0, 0)};

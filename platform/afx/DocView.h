@@ -19,6 +19,10 @@ class CFileException;
 class CFrameWnd;
 class CView;
 class CControlBar;
+class CPrintInfo;
+class CPrintJob;
+class CPreviewView;
+struct CPrintPreviewState;
 
 // The class library's own prompts (resource numbers; texts in AfxLoadString).
 constexpr UINT AFX_IDP_FAILED_TO_OPEN_DOC = 61697;
@@ -134,6 +138,29 @@ class CView : public CWnd {
   virtual void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint);
   // Own map first, then the document's.
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+
+  // Printing (Print.h): the dialog step; a refusal ends the run before anything is printed.
+  virtual BOOL OnPreparePrinting(CPrintInfo* pInfo);
+  // Runs the printer dialog of the print information (none for a direct print or a preview);
+  // FALSE when it is cancelled.
+  BOOL DoPreparePrinting(CPrintInfo* pInfo);
+  virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo);
+  // One page: OnDraw by default.
+  virtual void OnPrint(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo);
+  // A closing preview: the platform closes it; the print view may restore its frame first.
+  virtual void OnEndPrintPreview(CDC* pDC, CPrintInfo* pInfo, POINT point, CPreviewView* pView);
+  // Print with the dialog (57607) or at once with the defaults (57608).
+  void OnFilePrint();
+  void OnFilePrintDirect();
+  // The preview (57609) with the standard preview view.
+  void OnFilePrintPreview();
+  // A preview of this view's pages in a preview view of the given class, which takes the state.
+  // FALSE (state freed) when it cannot be shown.
+  BOOL DoPrintPreview(UINT nIDResource, CView* pPrintView, CRuntimeClass* pPreviewViewClass,
+                      CPrintPreviewState* pState);
+  // The page loop of a run into a job; the number of pages printed.
+  int PrintPages(CPrintInfo* pInfo, CPrintJob& job);
 
  protected:
   CView() = default;

@@ -1,5 +1,11 @@
 #include "platform/qtwin/QtDC.h"
 
+#include "platform/win/Picture.h"
+
+#include <QImage>
+#include <cstring>
+#include <limits>
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
@@ -126,6 +132,29 @@ BOOL CQtPainterDC::DoFillSolidRect(const CRect& r, COLORREF crColor) {
   m_painter.setCompositionMode(QPainter::CompositionMode_Source);
   m_painter.fillRect(QRect(r.left, r.top, r.Width(), r.Height()), ToQColor(crColor));
   return TRUE;
+}
+
+BOOL CQtPainterDC::DoDrawImage(int x, int y, int cx, int cy, const uint32_t* argb) {
+  const QImage image(reinterpret_cast<const uchar*>(argb), cx, cy, cx * 4, QImage::Format_ARGB32);
+  m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  m_painter.drawImage(QPoint(x, y), image);
+  return TRUE;
+}
+
+void InstallQtPictureDecoder() {
+  win::SetPictureDecoder([](const BYTE* data, size_t size, win::DecodedPicture& out) {
+    if (size > static_cast<size_t>(std::numeric_limits<int>::max())) return false;
+    QImage image;
+    if (!image.loadFromData(data, static_cast<int>(size))) return false;
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    out.width = image.width();
+    out.height = image.height();
+    out.argb.resize(static_cast<size_t>(out.width) * out.height);
+    for (int r = 0; r < out.height; ++r)
+      std::memcpy(out.argb.data() + static_cast<size_t>(r) * out.width, image.constScanLine(r),
+                  static_cast<size_t>(out.width) * 4);
+    return true;
+  });
 }
 
 }  // namespace velmora::qtwin

@@ -25,6 +25,7 @@ class CQtPainterDC : public CDC {
   BOOL DoTextOut(CPoint p, const wchar_t* text, int nCount) override;
   BOOL DoFillSolidRect(const CRect& rect, COLORREF crColor) override;
   CSize DoGetTextExtent(const wchar_t* text, int nCount) const override;
+  BOOL DoDrawImage(int x, int y, int cx, int cy, const uint32_t* argb) override;
 
  private:
   // Pen, brush and composition for the next primitive.
@@ -33,5 +34,8 @@ class CQtPainterDC : public CDC {
   QPainter& m_painter;
   int m_width, m_height, m_dpi;
 };
+
+// Pictures decode through Qt's image readers (its GIF reader among them).
+void InstallQtPictureDecoder();
 
 }  // namespace velmora::qtwin

@@ -12,6 +12,7 @@ struct Tables {
   std::map<UINT, velmora::win::MenuBuilder> menus;
   std::map<UINT, std::vector<ACCEL>> accels;
   std::map<UINT, std::wstring> strings;
+  std::map<std::pair<std::wstring, UINT>, std::vector<BYTE>> data;
 };
 Tables& T() {
   static Tables t;
@@ -36,6 +37,22 @@ void velmora::win::RegisterAcceleratorResource(UINT nId, const ACCEL* entries, i
 void velmora::win::RegisterStringResource(UINT nId, const std::wstring& text) {
   std::lock_guard lock(T().mutex);
   T().strings[nId] = text;
+}
+
+void velmora::win::RegisterDataResource(UINT nId, const std::wstring& type, std::vector<BYTE> data) {
+  std::lock_guard lock(T().mutex);
+  if (data.empty())
+    T().data.erase({type, nId});
+  else
+    T().data[{type, nId}] = std::move(data);
+}
+
+BOOL velmora::win::LoadDataResource(UINT nId, const std::wstring& type, std::vector<BYTE>& data) {
+  std::lock_guard lock(T().mutex);
+  auto it = T().data.find({type, nId});
+  if (it == T().data.end()) return FALSE;
+  data = it->second;
+  return TRUE;
 }
 
 std::wstring velmora::win::LoadStringResource(UINT nId) {

@@ -6,6 +6,7 @@
 #include "platform/win/WinTypes.h"
 
 #include <string>
+#include <vector>
 
 namespace velmora::win {
 using MenuBuilder = HMENU (*)();
@@ -15,6 +16,10 @@ void RegisterAcceleratorResource(UINT nId, const ACCEL* entries, int nCount);
 void RegisterStringResource(UINT nId, const std::wstring& text);
 // The registered string, or empty.
 std::wstring LoadStringResource(UINT nId);
+// Raw data resources of a named type ("GIF", ...); an empty block removes the entry.
+void RegisterDataResource(UINT nId, const std::wstring& type, std::vector<BYTE> data);
+// A copy of the registered data; FALSE when there is none.
+BOOL LoadDataResource(UINT nId, const std::wstring& type, std::vector<BYTE>& data);
 }  // namespace velmora::win
 
 // A new menu from the registered builder; null when none is registered.

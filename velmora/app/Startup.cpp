@@ -1,5 +1,9 @@
 #include "velmora/app/Startup.h"
 
+#include "platform/qtwin/QtDC.h"
+#include "platform/win/Picture.h"
+#include "velmora/app/PrintOptionsPage.h"
+#include "velmora/shell/AboutboxHelpPrompt.h"
 #include "velmora/shell/DraftonView.h"
 #include "velmora/shell/FrameProgress.h"
 
@@ -18,9 +22,15 @@ CProgramSession::CProgramSession(bool openGLView) {
     CDraftonView::SetGLSurface({velmora::qtwin::kOpenGLViewClass,
                                 [this](HWND h, COpenGLDC* dc) { return m_backend.AttachOpenGLDC(h, dc); }});
   CFrameProgress::SetDisplay(&m_progress);
+  m_print.SetOptionsPage(&MakePrintOptionsPage);
+  AfxSetPrintBackend(&m_print);
+  velmora::qtwin::InstallQtPictureDecoder();
+  KxRegisterTipPictures();
 }
 
 CProgramSession::~CProgramSession() {
+  velmora::win::SetPictureDecoder(nullptr);
+  AfxSetPrintBackend(nullptr);
   CFrameProgress::SetDisplay(nullptr);
   CDraftonView::SetGLSurface({});
   velmora::win::SetWindowBackend(m_previous);

@@ -4,6 +4,7 @@
 
 #include "platform/qtwin/QtBackend.h"
 #include "platform/qtwin/QtImageReader.h"
+#include "platform/qtwin/QtPrint.h"
 #include "platform/qtwin/QtProgress.h"
 #include "platform/win/WindowBackend.h"
 
@@ -15,8 +16,9 @@ bool DisplayAvailable();
 
 // Installs the Qt window backend (a QApplication must exist), the drawing view's OpenGL surface
 // (unless openGLView is false: the view then always draws in 2D), the progress bar with its
-// Cancel button and Qt's picture readers (GIF, TIFF); restores what was there before when it
-// goes.
+// Cancel button, printing with the print dialog's scale page, and picture decoding (Qt's
+// picture readers for GIF and TIFF, and the tips' animations); restores what was there before
+// when it goes.
 class CProgramSession {
  public:
   explicit CProgramSession(bool openGLView = true);
@@ -26,11 +28,13 @@ class CProgramSession {
 
   velmora::qtwin::CQtWindowBackend& Backend() { return m_backend; }
   velmora::qtwin::CQtProgressSink& Progress() { return m_progress; }
+  velmora::qtwin::CQtPrintBackend& Printing() { return m_print; }
 
  private:
   velmora::qtwin::CQtWindowBackend m_backend;
   velmora::qtwin::CQtProgressSink m_progress;
   velmora::qtwin::CQtImageDecoderScope m_imageReaders;
+  velmora::qtwin::CQtPrintBackend m_print;
   velmora::win::WindowBackend* m_previous = nullptr;
 };
 

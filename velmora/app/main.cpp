@@ -1,5 +1,6 @@
 // The Velmora program: the shell's application object on the Qt window backend.
 #include "platform/afx/WinApp.h"
+#include "velmora/app/ShellDialogs.h"
 #include "velmora/app/Startup.h"
 #include "velmora/shell/DraftonApp.h"
 
@@ -21,7 +22,9 @@ int main(int argc, char** argv) {
   int rc = 0;
   {
     velmora::app::CProgramSession session;
+    velmora::app::InstallShellDialogs();
     rc = AfxWinMain(argc, argv);
+    velmora::app::RemoveShellDialogs();
   }
   return rc;
 }

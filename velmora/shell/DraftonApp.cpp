@@ -10,12 +10,19 @@
 #include "sockwell/MySingleDocTemplate.h"
 #include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/ordvale/Ordvale.h"
+#include "platform/vurode/KXGlobal.h"
+#include "velmora/shell/AboutBox.h"
+#include "velmora/shell/AboutboxHelpPrompt.h"
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/DraftonView.h"
 #include "velmora/shell/MainFrame.h"
 #include "velmora/shell/Resources.h"
 
 IMPLEMENT_DYNAMIC(CDraftonApp, CPlugInApp)
+
+BEGIN_MESSAGE_MAP(CDraftonApp, CPlugInApp)
+ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+END_MESSAGE_MAP()
 
 namespace {
 constexpr UINT kInteractiveNestingCmd = 33000, kEquationCmd = 33154;
@@ -72,7 +79,17 @@ BOOL CDraftonApp::InitInstance() {
     }
     m_pMainWnd->SetFocus();
   }
+  // The tip of the day, when the settings ask for it at start.
+  if (CKXGlobal* global = gGetKXGlobal(); global && global->IsShowTips()) {
+    CAboutboxHelpPrompt prompt;
+    prompt.DoModal();
+  }
   return TRUE;
+}
+
+void CDraftonApp::OnAppAbout() {
+  CKxAboutBox about;
+  about.DoModal();
 }
 
 void CDraftonApp::DestroyDesignCentral() {

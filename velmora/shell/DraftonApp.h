@@ -23,6 +23,11 @@ class CDraftonApp : public CPlugInApp {
   BOOL InitInstance() override;
   int ExitInstance() override;
 
+ protected:
+  // The About box.
+  void OnAppAbout();
+  DECLARE_MESSAGE_MAP()
+
  private:
   void DestroyDesignCentral();
   // Shared objects made here when the program has none yet.

@@ -78,6 +78,13 @@ ON_MESSAGE(0x40F, OnRlfLayerDelMsg)
 ON_MESSAGE(0x404, OnDropHorGuide)
 ON_MESSAGE(0x405, OnDropVerGuide)
 ON_MESSAGE(WM_KX_UNIT_CHANGED, OnUnitChanged)
+ON_COMMAND(ID_FILE_PRINT, OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_DIRECT, OnFilePrintDirect)
+ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnKxFilePrintPreview)
+ON_COMMAND(ID_SCAN_ACQUIRE, OnScanAcquire)
+ON_COMMAND(ID_SCAN_SELECT, OnScanSelect)
+ON_UPDATE_COMMAND_UI(ID_SCAN_ACQUIRE, OnUpdateScanAcquire)
+ON_UPDATE_COMMAND_UI(ID_SCAN_SELECT, OnUpdateScanSelect)
 END_MESSAGE_MAP()
 
 namespace {
@@ -143,6 +150,8 @@ int CDraftonView::OnCreate(LPCREATESTRUCT lpcs) {
   }
   RegisterCommands();
   RegisterMainCommands();
+  // Without a source manager scanning stays unavailable; the view works all the same.
+  InitTwain(m_hWnd);
   return 0;
 }
 
@@ -151,6 +160,8 @@ void CDraftonView::OnDestroy() {
   if (drawGL && Surface().attach) Surface().attach(m_hWnd, nullptr);
   drawGL = false;
   if (COrdvale* h = Hub()) h->SetViewDCSource(nullptr, nullptr);
+  // The source manager knows this window as its parent: close it while the window is there.
+  ReleaseTwain();
   CGLView::OnDestroy();
 }
 
@@ -451,7 +462,8 @@ void CDraftonView::DrawGL(COpenGLDC* dc, int mode) {
 }
 
 void CDraftonView::OnDraw(CDC* pDC) {
-  if (!vurode) return;
+  // While a sheet is drawn for the printer the view state shows the sheet, not the window.
+  if (!vurode || m_print.printing) return;
   // A standard-view change waits for the frame's first animation tick.
   if (auto* frame = dynamic_cast<CMainFrame*>(gGetMainFrame()); frame && frame->GetViewAnimation().GetStep() < 0)
     return;

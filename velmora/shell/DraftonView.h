@@ -6,6 +6,8 @@
 #pragma once
 
 #include "velmora/ordvale/GLView.h"
+#include "velmora/shell/KxPrintDialog.h"
+#include "velmora/shell/KxScan.h"
 
 #include <functional>
 
@@ -13,7 +15,7 @@ class COrdvale;
 class CVurode;
 class CDraftonDoc;
 
-class CDraftonView : public CGLView {
+class CDraftonView : public CGLView, public CKxScan {
   DECLARE_DYNCREATE(CDraftonView)
 
  public:
@@ -40,6 +42,26 @@ class CDraftonView : public CGLView {
 
   // The view's menu table as a message map, chained below the view's own entries.
   static const AFX_MSGMAP* GetMenuMessageMap();
+  // Printing: the scale and position settings live here between runs.
+  KxPrintState& GetPrintState() { return m_print; }
+  BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
+  // Measures the device and sets the page count of the run.
+  void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+  // One sheet of the tiled drawing.
+  void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
+  void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+  void OnEndPrintPreview(CDC* pDC, CPrintInfo* pInfo, POINT point, CPreviewView* pView) override;
+  // The preview (57609) in the drawing's own preview view; a failure is reported.
+  void OnKxFilePrintPreview();
+
+  // Scanning: the source's events come through here first.
+  BOOL PreTranslateMessage(MSG* pMsg) override;
+  // A scanned image goes into the drawing at once (the bitmap is freed afterwards).
+  void CopyImage(HANDLE hBitmap, TW_IMAGEINFO& info) override;
+  void OnScanAcquire();
+  void OnScanSelect();
+  void OnUpdateScanAcquire(CCmdUI* ui);
+  void OnUpdateScanSelect(CCmdUI* ui);
 
   // The status-bar text of a world point in the settings' unit.
   static CString FormatCursor(double x, double y);
@@ -117,4 +139,5 @@ class CDraftonView : public CGLView {
   COrdvale* hub = nullptr;
   CVurode* vurode = nullptr;
   bool drawGL = false;
+  KxPrintState m_print;
 };

@@ -3,8 +3,11 @@
 #include "velmora/shell/BarResources.h"
 
 #include "platform/afx/DocView.h"
+#include "platform/afx/Print.h"
 #include "platform/win/Menu.h"
 #include "platform/win/Resource.h"
+#include "velmora/shell/AboutBox.h"
+#include "velmora/shell/KxScan.h"
 
 const wchar_t* const kDocTypeString =
     L"Velmora V9\nuntitled\nVelmora\n.vlm\n.vlm\nVelmora.Document\nVelmora Document";
@@ -37,6 +40,12 @@ HMENU BuildMainMenu() {
                                                   {ID_FILE_IMPORT, L"Import(&R)...\tCtrl+R"},
                                                   {ID_FILE_EXPORT_SELECTED, L"Export the selected..."},
                                                   {ID_FILE_NOTES, L"Notes..."},
+                                                  {0, nullptr},
+                                                  {ID_FILE_PRINT, L"Print(&P)..."},
+                                                  {ID_FILE_PRINT_PREVIEW, L"Print Preview(&V)"},
+                                                  {0, nullptr},
+                                                  {ID_SCAN_SELECT, L"Select Scanner..."},
+                                                  {ID_SCAN_ACQUIRE, L"Image Scan..."},
                                                   {0, nullptr},
                                                   {ID_APP_EXIT, L"Exit(&X)"}})),
                 L"File(&F)");
@@ -90,6 +99,8 @@ HMENU BuildMainMenu() {
                                                   {ID_UNIT_INCH, L"Inch"},
                                                   {ID_UNIT_FEET, L"Feet"}})),
                 L"Unit(&U)");
+  ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{ID_APP_ABOUT, L"About Velmora(&A)..."}})),
+                L"Help(&H)");
   return bar;
 }
 

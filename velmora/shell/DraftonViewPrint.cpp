@@ -1,0 +1,86 @@
+// The drawing view's printing: the print dialog with scale and position, the sheet count of a
+// run, and the layout of each sheet of the tiled page.
+#include "db/DBase.h"
+#include "db/DbAccess.h"
+#include "platform/afx/DC.h"
+#include "platform/afx/WinApp.h"
+#include "platform/vurode/ViewState.h"
+#include "sockwell/PISMainFrame.h"
+#include "velmora/shell/DraftonView.h"
+#include "velmora/shell/KxPreviewView.h"
+#include "velmora/shell/PrintLayout.h"
+
+BOOL CDraftonView::OnPreparePrinting(CPrintInfo* pInfo) {
+  if (!pInfo) return FALSE;
+  if (pInfo->m_bPreview) return DoPreparePrinting(pInfo);
+  auto* dlg = new CKxPrintDialog(FALSE, PD_RETURNDC | PD_USEDEVMODECOPIES | PD_ENABLEPRINTTEMPLATE);
+  delete pInfo->m_pPD;
+  pInfo->m_pPD = dlg;
+  dlg->LoadFrom(m_print);
+  if (DoPreparePrinting(pInfo)) {
+    dlg->StoreTo(m_print);
+    return TRUE;
+  }
+  if (dlg->m_bPreview) {
+    // Preview from the dialog: keep its choices and show them in the preview instead.
+    dlg->StoreTo(m_print);
+    if (CWnd* main = AfxGetMainWnd()) main->SendMessage(WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
+  }
+  return FALSE;
+}
+
+void CDraftonView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) {
+  if (!pDC || !pInfo) return;
+  m_print.printableW = KxPrintableMM(pDC->GetDeviceCaps(HORZRES), pDC->GetDeviceCaps(LOGPIXELSX));
+  m_print.printableH = KxPrintableMM(pDC->GetDeviceCaps(VERTRES), pDC->GetDeviceCaps(LOGPIXELSY));
+  int pages = 1;
+  if (m_print.scaleMode != kKxScaleAdaptive) {
+    _tagBox2D page{};
+    CDBase* db = gGetDBase();
+    if (db) db->GetWorkArea().GetPageSize(&page);
+    // Without a database or with a device or scale that gives no usable sheet grid, the run
+    // has no page and is abandoned.
+    pages = db ? KxPageCount(m_print.scaleMode, m_print.scale, page, m_print.printableW, m_print.printableH) : 0;
+  }
+  pInfo->SetMinPage(1);
+  pInfo->SetMaxPage(static_cast<UINT>(pages));
+}
+
+void CDraftonView::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
+  CDBase* db = gGetDBase();
+  CVurode* vs = vurode ? vurode : gGetVurode();
+  if (!pDC || !pInfo || !db || !vs || db->IsEmpty()) return;
+  _tagBox2D page{};
+  db->GetWorkArea().GetPageSize(&page);
+  KxSheetView sheet;
+  if (!KxLayoutSheet(m_print.scaleMode, m_print.scale, page, m_print.printableW, m_print.printableH,
+                     m_print.offsetX, m_print.offsetY, pDC->GetDeviceCaps(LOGPIXELSX),
+                     static_cast<int>(pInfo->m_nCurPage), sheet))
+    return;
+  if (m_print.scaleMode == kKxScaleAdaptive) m_print.scale = sheet.pixelsPerUnit * 25.4 / pDC->GetDeviceCaps(LOGPIXELSX);
+  const CRect savedRect = vs->GetViewRect();
+  const tagViewPara saved = vs->GetViewPara();
+  const BOOL was3D = vs->IsView3D();
+  m_print.printing = TRUE;
+  vs->SetView2D();
+  vs->SetViewRect(pInfo->m_rectDraw);
+  vs->SetViewPara(tagViewPara{sheet.pixelsPerUnit, {sheet.origin[0], sheet.origin[1]}});
+  db->DrawAll(pDC, 0);
+  vs->SetViewRect(savedRect);
+  vs->SetViewPara(saved);
+  if (was3D) vs->SetView3D();
+  m_print.printing = FALSE;
+}
+
+void CDraftonView::OnEndPrinting(CDC*, CPrintInfo*) {}
+
+void CDraftonView::OnEndPrintPreview(CDC* pDC, CPrintInfo* pInfo, POINT point, CPreviewView* pView) {
+  // The plug-ins' toolbars go back to their docks before the drawing shows again.
+  if (auto* frame = dynamic_cast<CPISMainFrame*>(AfxGetMainWnd())) frame->DockPlugToolBar();
+  CGLView::OnEndPrintPreview(pDC, pInfo, point, pView);
+}
+
+void CDraftonView::OnKxFilePrintPreview() {
+  if (!DoPrintPreview(AFX_IDD_PREVIEW_TOOLBAR, this, RUNTIME_CLASS(CKxPreviewView), new CPrintPreviewState))
+    AfxMessageBox(AFX_IDP_COMMAND_FAILURE);
+}

@@ -1,0 +1,32 @@
+// The drawing view's scanning: the scan menu items and the scanned images.
+#include "velmora/ordvale/Ordvale.h"
+#include "velmora/shell/DraftonDoc.h"
+#include "velmora/shell/DraftonView.h"
+#include "velmora/shell/ScanImage.h"
+
+BOOL CDraftonView::PreTranslateMessage(MSG* pMsg) {
+  // The source sees every message first; the message goes on to normal processing either way.
+  if (pMsg) ProcessMessage(*pMsg);
+  return CGLView::PreTranslateMessage(pMsg);
+}
+
+void CDraftonView::CopyImage(HANDLE hBitmap, TW_IMAGEINFO& info) {
+  // The bitmap is copied before this returns: the scanner frees it right afterwards.
+  if (!KxAddScannedImage(hBitmap, info)) return;
+  if (CDraftonDoc* doc = GetDocument()) doc->SetModifiedFlag();
+  RequestRedraw();
+}
+
+void CDraftonView::OnScanAcquire() { Acquire(-1); }
+
+void CDraftonView::OnScanSelect() { SelectSource(); }
+
+void CDraftonView::OnUpdateScanAcquire(CCmdUI* ui) {
+  COrdvale* h = Hub();
+  ui->Enable(SourceSelected() && !(h && h->GetCurCmd()));
+}
+
+void CDraftonView::OnUpdateScanSelect(CCmdUI* ui) {
+  COrdvale* h = Hub();
+  ui->Enable(IsLoaded() && !(h && h->GetCurCmd()));
+}
