@@ -226,8 +226,9 @@ int CImportCmd::OnMouseMove(UINT, Position& pos) {
 }
 
 int CImportCmd::OnLButtonDown(UINT, Position& pos) {
+  // A view drawn through OpenGL lends no drawing context: the entities are placed all the same
+  // and show with the repaint.
   CDC* dc = GetDC();
-  if (!dc) return 0;
   DropRect(dc);
   if (!m_pending.IsEmpty()) {
     auto action = std::make_unique<CAction>(1, GetCmdName());
@@ -239,7 +240,7 @@ int CImportCmd::OnLButtonDown(UINT, Position& pos) {
       CDbEntity* e = m_pending.GetNext(p);
       if (!e) continue;
       e->Translate(m_box.min, to);
-      e->Draw(dc, DB_DRAW_NORMAL);
+      if (dc) e->Draw(dc, DB_DRAW_NORMAL);
       e->SetLayerID(layer);
       action->AddNewEnt(e);
       ++added;

@@ -240,6 +240,22 @@ TEST_F(CommandsTest, ImportThroughAPlugInIsPlacedWithTheMouse) {
   EXPECT_DOUBLE_EQ(b.max[1], 58.0);
 }
 
+TEST_F(CommandsTest, ImportIsPlacedInAViewThatLendsNoDrawingContext) {
+  // An OpenGL view draws its bands with the scene and lends commands no context.
+  hub->SetViewDCSource([]() -> CDC* { return nullptr; }, [](CDC*) {});
+  hub->SetViewDC(nullptr);
+  InstallModules();
+  backend.files.push_back(Path("part.dxf"));
+  ASSERT_TRUE(Command(ID_FILE_IMPORT));
+  ASSERT_EQ(import->GetPendingCount(), 2);
+  const int before = UndoCount();
+  Click(100, 50);
+  EXPECT_EQ(hub->GetCurCmd(), nullptr);
+  EXPECT_EQ(gGetDBase()->GetCount(), 2);
+  EXPECT_EQ(UndoCount(), before + 1);
+  hub->SetViewDCSource(nullptr, nullptr);
+}
+
 TEST_F(CommandsTest, TheDesignCentreStepsAsideWhileImportingOrExportingAndComesBack) {
   CDesignCentral* panel = gGetDlgDesignCenter();
   ASSERT_NE(panel, nullptr);
