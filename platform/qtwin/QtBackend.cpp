@@ -3,6 +3,7 @@
 #include "platform/afx/DocView.h"
 #include "platform/afx/Menu.h"
 #include "platform/afx/Wnd.h"
+#include "platform/qtwin/QtControls.h"
 #include "platform/qtwin/QtDC.h"
 #include "platform/vurode/OpenGLDC.h"
 #include "platform/win/Clipboard.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -407,17 +409,24 @@ QWidget* CQtWindowBackend::Peer(HWND hWnd) const { return m_impl->Get(hWnd); }
 
 void CQtWindowBackend::PeerCreated(HWND hWnd, HWND hParent, const RECT& rect, DWORD style, LPCWSTR text) {
   QWidget* parent = m_impl->Get(hParent);
+  wchar_t clsName[64] = {};
+  ::GetClassNameW(hWnd, clsName, 64);
+  const std::wstring cls = clsName;
+  if (IsPeerlessClass(cls)) return;
   QWidget* w;
-  if (!parent) {
+  if ((style & WS_POPUP) && !(style & WS_CHILD)) {
+    // Dialogs and other owned popups: windows of their own above the owner.
+    w = CreateDialogPeer(hWnd, parent);
+  } else if (parent && IsControlClass(cls)) {
+    w = CreateControlPeer(hWnd, cls, style, parent);
+  } else if (!parent) {
     auto* frame = new FrameWindow(hWnd, *m_impl);
     frame->setWindowTitle(QString::fromWCharArray(text ? text : L""));
     w = frame;
   } else {
     auto* mw = qobject_cast<QMainWindow*>(parent);
-    wchar_t cls[64] = {};
-    ::GetClassNameW(hWnd, cls, 64);
     QWidget* child;
-    if (std::wstring(cls) == kOpenGLViewClass && OpenGLAvailable())
+    if (cls == kOpenGLViewClass && OpenGLAvailable())
       child = new GLPeer(hWnd, *m_impl, parent);
     else
       child = new PeerWidget(hWnd, *m_impl, parent);
@@ -480,7 +489,45 @@ void CQtWindowBackend::PeerMoved(HWND hWnd, const RECT& rect) {
 }
 
 void CQtWindowBackend::PeerTextChanged(HWND hWnd, LPCWSTR text) {
-  if (QWidget* w = m_impl->Get(hWnd)) w->setWindowTitle(QString::fromWCharArray(text ? text : L""));
+  QWidget* w = m_impl->Get(hWnd);
+  if (!w) return;
+  if (auto* control = dynamic_cast<ControlPeer*>(w)) {
+    control->Sync();
+    return;
+  }
+  w->setWindowTitle(QString::fromWCharArray(text ? text : L""));
+}
+
+void CQtWindowBackend::PeerEnabled(HWND hWnd, bool enabled) {
+  QWidget* w = m_impl->Get(hWnd);
+  if (!w) return;
+  if (!w->isWindow()) {
+    w->setEnabled(enabled);
+    return;
+  }
+  // A window's dialogs are windows of their own under it: disabling the owner for a modal run
+  // must leave them usable, so the owner's own contents are disabled instead.
+  for (QObject* o : w->children()) {
+    auto* c = qobject_cast<QWidget*>(o);
+    if (!c || c->isWindow()) continue;
+    bool want = enabled;
+    if (enabled)
+      for (const auto& [h, peer] : m_impl->peers)
+        if (peer == c) want = ::IsWindowEnabled(h);
+    c->setEnabled(want);
+  }
+}
+
+void CQtWindowBackend::ControlChanged(HWND hWnd) {
+  if (auto* control = dynamic_cast<ControlPeer*>(m_impl->Get(hWnd))) control->Sync();
+}
+
+bool CQtWindowBackend::ColorDialog(HWND hWnd, COLORREF& color) {
+  const QColor initial(GetRValue(color), GetGValue(color), GetBValue(color));
+  const QColor chosen = QColorDialog::getColor(initial, m_impl->Get(hWnd));
+  if (!chosen.isValid()) return false;
+  color = RGB(chosen.red(), chosen.green(), chosen.blue());
+  return true;
 }
 
 void CQtWindowBackend::PeerInvalidated(HWND hWnd) {

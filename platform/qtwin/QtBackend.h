@@ -58,6 +58,8 @@ class CQtWindowBackend : public win::WindowBackend {
   void FocusChanged(HWND hWnd) override;
   void CaptureChanged(HWND hWnd) override;
   void CursorChanged(HCURSOR hCursor) override;
+  void PeerEnabled(HWND hWnd, bool enabled) override;
+  void ControlChanged(HWND hWnd) override;
   HDC BeginPaint(HWND hWnd) override;
   void EndPaint(HWND hWnd, HDC hdc) override;
   HDC GetDC(HWND hWnd) override;
@@ -71,6 +73,7 @@ class CQtWindowBackend : public win::WindowBackend {
   bool HasClipboardFormat(UINT format, const std::wstring& formatName) override;
   int MessageBox(HWND hWnd, LPCWSTR text, LPCWSTR caption, UINT type) override;
   bool FileDialog(win::FileDialogRequest& request) override;
+  bool ColorDialog(HWND hWnd, COLORREF& color) override;
 
   // The MIME type a clipboard format travels under: registered formats get a private type of
   // their own, so binary data never passes for text.
