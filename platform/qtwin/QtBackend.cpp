@@ -1,5 +1,6 @@
 #include "platform/qtwin/QtBackend.h"
 
+#include "platform/afx/Control.h"
 #include "platform/afx/DocView.h"
 #include "platform/afx/Menu.h"
 #include "platform/afx/Wnd.h"
@@ -31,10 +32,13 @@
 #include <QPainter>
 #include <QPointer>
 #include <QTimer>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <functional>
+#include <set>
 #include <cstring>
 #include <cwchar>
 #include <limits>
@@ -188,6 +192,7 @@ struct CQtWindowBackend::Impl {
   QObject context;                   // lifetime of the clipboard connection
   bool settingClipboard = false;     // our own change is being announced
   std::map<HWND, bool> glCurrentOutside;  // GL windows painting from the message loop
+  std::set<HWND> tooltips;                // tooltip controls; their tools show as Qt tooltips
 
   CQtWindowBackend* self = nullptr;
 
@@ -343,6 +348,34 @@ class GLPeer : public QOpenGLWidget {
   bool m_fresh = false;
 };
 
+// A tool's window: Qt's tooltip request shows the text of the tool under the mouse.
+class ToolTipFilter : public QObject {
+ public:
+  ToolTipFilter(HWND h, CQtWindowBackend::Impl& impl, QObject* parent) : QObject(parent), m_h(h), m_impl(impl) {}
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() != QEvent::ToolTip) return false;
+    auto* help = static_cast<QHelpEvent*>(e);
+    for (HWND tip : m_impl.tooltips) {
+      const AfxControlState* s = AfxGetControlState(tip);
+      if (!s || !s->tipsActive) continue;
+      for (const AfxControlTool& t : s->tools)
+        if (t.hwnd == m_h && help->pos().x() >= t.rect.left && help->pos().x() < t.rect.right &&
+            help->pos().y() >= t.rect.top && help->pos().y() < t.rect.bottom) {
+          QToolTip::showText(help->globalPos(), QString::fromWCharArray(t.text.GetString()), qobject_cast<QWidget*>(o));
+          return true;
+        }
+    }
+    QToolTip::hideText();
+    return true;
+  }
+
+ private:
+  HWND m_h;
+  CQtWindowBackend::Impl& m_impl;
+};
+
 HDC CQtWindowBackend::Impl::OpenPaint(HWND h, bool keep) {
   if (auto* gl = dynamic_cast<GLPeer*>(Get(h))) {
     // Inside paintGL the context is current already; from the message loop make it current so
@@ -439,6 +472,7 @@ void CQtWindowBackend::PeerCreated(HWND hWnd, HWND hParent, const RECT& rect, DW
 }
 
 void CQtWindowBackend::PeerDestroyed(HWND hWnd) {
+  m_impl->tooltips.erase(hWnd);
   m_impl->paintings.erase(hWnd);
   m_impl->glCurrentOutside.erase(hWnd);
   m_impl->paintAsked.erase(hWnd);
@@ -519,7 +553,19 @@ void CQtWindowBackend::PeerEnabled(HWND hWnd, bool enabled) {
 }
 
 void CQtWindowBackend::ControlChanged(HWND hWnd) {
-  if (auto* control = dynamic_cast<ControlPeer*>(m_impl->Get(hWnd))) control->Sync();
+  if (auto* control = dynamic_cast<ControlPeer*>(m_impl->Get(hWnd))) {
+    control->Sync();
+    return;
+  }
+  const AfxControlState* s = AfxGetControlState(hWnd);
+  if (!s || !IsPeerlessClass(s->cls)) return;
+  m_impl->tooltips.insert(hWnd);
+  for (const AfxControlTool& t : s->tools) {
+    QWidget* w = m_impl->Get(t.hwnd);
+    if (!w || w->property("velmoraToolTips").toBool()) continue;
+    w->setProperty("velmoraToolTips", true);
+    w->installEventFilter(new ToolTipFilter(t.hwnd, *m_impl, w));
+  }
 }
 
 bool CQtWindowBackend::ColorDialog(HWND hWnd, COLORREF& color) {

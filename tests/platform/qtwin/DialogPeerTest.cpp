@@ -14,6 +14,8 @@
 #include "platform/afx/ListCtrl.h"
 #include "platform/qtwin/QtControls.h"
 
+#include <QHelpEvent>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,6 +33,7 @@
 #include <QTabBar>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 
 using namespace qtwin_test;
@@ -357,5 +360,28 @@ TEST_F(DialogPeerTest, ModalRunClosedByATimerReturnsItsResult) {
   });
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
   Pump();
+}
+}  // namespace
+
+namespace {
+TEST_F(DialogPeerTest, ToolTipsShowTheTextOfTheToolUnderTheMouse) {
+  CToolTipCtrl tips;
+  ASSERT_TRUE(tips.Create(&view));
+  for (int i = 0; i < 3; ++i) {
+    const RECT r{i * 20, 0, i * 20 + 16, 16};
+    ASSERT_TRUE(tips.AddTool(&view, (L"button " + std::to_wstring(i)).c_str(), &r, 12345 + i));
+  }
+  QWidget* w = backend.Peer(view.GetSafeHwnd());
+  ASSERT_NE(w, nullptr);
+  const QPoint at(20 + 5, 5);
+  QHelpEvent help(QEvent::ToolTip, at, w->mapToGlobal(at));
+  QApplication::sendEvent(w, &help);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), "button 1");
+  tips.UpdateTipText(L"renamed", &view, 12345 + 1);
+  QApplication::sendEvent(w, &help);
+  EXPECT_EQ(QToolTip::text(), "renamed");
+  QToolTip::hideText();
+  tips.DestroyWindow();
 }
 }  // namespace
