@@ -162,8 +162,14 @@ class LineEditPeer : public Peer<QLineEdit> {
     QObject::connect(this, &QLineEdit::textEdited, [this](const QString& t) {
       if (m_syncing) return;
       const HWND h = m_h;
+      const int caret = cursorPosition();
+      m_typing = true;
       AfxUserEditText(h, t.toStdWString().c_str());
-      if (::IsWindow(h)) Sync();  // what the edit kept (limits, filters)
+      m_typing = false;
+      if (!::IsWindow(h)) return;
+      Sync();  // what the edit kept (limits, filters)
+      // The caret stays where the user typed when the text was taken as it stands.
+      if (text() == t) setCursorPosition(caret);
     });
     // Enter is the dialog's (OK) or the label editor's: the model decides.
     QObject::connect(this, &QLineEdit::returnPressed, [this] { ::PostMessageW(m_h, WM_KEYDOWN, VK_RETURN, 1); });
@@ -180,7 +186,7 @@ class LineEditPeer : public Peer<QLineEdit> {
     setAlignment((align == ES_CENTER ? Qt::AlignHCenter : align == ES_RIGHT ? Qt::AlignRight : Qt::AlignLeft) |
                  Qt::AlignVCenter);
     setMaxLength(s->limit ? static_cast<int>(std::min<UINT>(s->limit, 32767)) : 32767);
-    if (hasFocus()) setSelection(s->selStart, s->selEnd - s->selStart);
+    if (hasFocus() && !m_typing) setSelection(s->selStart, s->selEnd - s->selStart);
   }
 
  protected:
@@ -192,6 +198,9 @@ class LineEditPeer : public Peer<QLineEdit> {
     }
     QLineEdit::keyPressEvent(e);
   }
+
+ private:
+  bool m_typing = false;  // the user's edit is on its way to the model
 };
 
 template <typename Widget>

@@ -265,6 +265,14 @@ TEST_F(DialogPeerTest, UserActionsInWidgetsReachTheModelAsNotifications) {
   dlg.GetDlgItemText(kName, text);
   EXPECT_EQ(text, CString(L"42"));
   EXPECT_NE(std::find(dlg.commands.begin(), dlg.commands.end(), std::pair{kName, EN_CHANGE}), dlg.commands.end());
+  // Typing in the middle keeps the caret there.
+  name->setCursorPosition(1);
+  Type(name, "7");
+  dlg.GetDlgItemText(kName, text);
+  EXPECT_EQ(text, CString(L"472"));
+  EXPECT_EQ(name->cursorPosition(), 2);
+  name->selectAll();
+  Type(name, "42");
 
   auto* show = PeerAs<QCheckBox>(backend, dlg.GetDlgItem(kShow));
   Click(show, QPoint(5, show->height() / 2));
