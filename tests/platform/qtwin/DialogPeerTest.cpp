@@ -5,6 +5,7 @@
 #include "QtFixture.h"
 
 #include "platform/afx/Button.h"
+#include "platform/afx/ColorDialog.h"
 #include "platform/afx/CommonCtrl.h"
 #include "platform/afx/DataExchange.h"
 #include "platform/afx/Dialog.h"
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QImage>
@@ -391,5 +393,25 @@ TEST_F(DialogPeerTest, ToolTipsShowTheTextOfTheToolUnderTheMouse) {
   EXPECT_EQ(QToolTip::text(), "renamed");
   QToolTip::hideText();
   tips.DestroyWindow();
+}
+}  // namespace
+
+namespace {
+TEST_F(DialogPeerTest, ColourDialogAnswersWithTheChosenColour) {
+  QTimer::singleShot(50, [] {
+    if (auto* d = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) {
+      d->setCurrentColor(QColor(10, 20, 30));
+      d->accept();
+    }
+  });
+  CColorDialog chosen(RGB(200, 100, 50), 0, frame);
+  EXPECT_EQ(chosen.DoModal(), IDOK);
+  EXPECT_EQ(chosen.GetColor(), RGB(10, 20, 30));
+  QTimer::singleShot(50, [] {
+    if (QWidget* d = QApplication::activeModalWidget()) d->close();
+  });
+  CColorDialog cancelled(RGB(200, 100, 50), 0, frame);
+  EXPECT_EQ(cancelled.DoModal(), IDCANCEL);
+  EXPECT_EQ(cancelled.GetColor(), RGB(200, 100, 50));
 }
 }  // namespace
