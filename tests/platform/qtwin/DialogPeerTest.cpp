@@ -95,6 +95,7 @@ class CControlsDlg : public CDialog {
   std::vector<std::pair<int, int>> commands;  // (id, code)
   std::vector<std::tuple<UINT, int, int>> notices;  // (code, item, sub)
   int postPaints = 0;
+  std::vector<std::wstring> labelEdits;
 
   BOOL OnInitDialog() override {
     units.SubclassDlgItem(kUnits, this);
@@ -151,6 +152,12 @@ class CControlsDlg : public CDialog {
           break;
         default: *pResult = 0;
       }
+      return TRUE;
+    }
+    if (hdr->code == LVN_ENDLABELEDIT) {
+      auto* info = reinterpret_cast<NMLVDISPINFO*>(hdr);
+      labelEdits.emplace_back(info->item.pszText ? info->item.pszText : L"(cancelled)");
+      *pResult = TRUE;  // keep the new label
       return TRUE;
     }
     if (hdr->code == NM_CLICK) {
@@ -413,5 +420,38 @@ TEST_F(DialogPeerTest, ColourDialogAnswersWithTheChosenColour) {
   CColorDialog cancelled(RGB(200, 100, 50), 0, frame);
   EXPECT_EQ(cancelled.DoModal(), IDCANCEL);
   EXPECT_EQ(cancelled.GetColor(), RGB(200, 100, 50));
+}
+}  // namespace
+
+namespace {
+TEST_F(DialogPeerTest, ListLabelEditedInItsWidgetEndsWithEnterOrEscape) {
+  CControlsDlg dlg(frame);
+  ASSERT_TRUE(dlg.Create(kTemplate, frame));
+  dlg.ShowWindow(SW_SHOW);
+  dlg.layers.ModifyStyle(0, LVS_EDITLABELS);
+  Pump();
+  for (bool cancel : {false, true}) {
+    CEdit* edit = dlg.layers.EditLabel(1);
+    ASSERT_NE(edit, nullptr);
+    auto* line = PeerAs<QLineEdit>(backend, edit);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->parentWidget(), backend.Peer(dlg.layers.GetSafeHwnd()));
+    EXPECT_EQ(line->text(), cancel ? "Roof" : "Page2");
+    line->setFocus();
+    line->selectAll();
+    Type(line, cancel ? "Cellar" : "Roof");
+    QKeyEvent key(QEvent::KeyPress, cancel ? Qt::Key_Escape : Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(line, &key);
+    Pump();
+    EXPECT_EQ(dlg.layers.GetEditControl(), nullptr);
+  }
+  // Enter ended the first edit with its text, Escape the second without; the dialog stayed open.
+  EXPECT_EQ(dlg.labelEdits, (std::vector<std::wstring>{L"Roof", L"(cancelled)"}));
+  EXPECT_EQ(dlg.layers.GetItemText(1, 0), CString(L"Roof"));
+  EXPECT_EQ(PeerAs<QTreeWidget>(backend, &dlg.layers)->topLevelItem(1)->text(0), "Roof");
+  EXPECT_NE(dlg.GetSafeHwnd(), nullptr);
+  EXPECT_TRUE(dlg.IsWindowVisible());
+  dlg.DestroyWindow();
+  Pump();
 }
 }  // namespace
