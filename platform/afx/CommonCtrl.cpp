@@ -7,10 +7,6 @@ IMPLEMENT_DYNAMIC(CTabCtrl, CControlWnd)
 IMPLEMENT_DYNAMIC(CToolTipCtrl, CControlWnd)
 IMPLEMENT_DYNAMIC(CSliderCtrl, CControlWnd)
 
-namespace {
-bool InRange(const AfxControlState* s, int i) { return s && i >= 0 && i < static_cast<int>(s->items.size()); }
-}  // namespace
-
 BOOL CTabCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
   return CreateControl(kTabControlClass, L"", dwStyle, rect, pParentWnd, nID);
 }
@@ -40,7 +36,7 @@ int CTabCtrl::InsertItem(int nItem, const TCITEM* p) {
 
 BOOL CTabCtrl::GetItem(int nItem, TCITEM* p) const {
   const AfxControlState* s = State();
-  if (!InRange(s, nItem) || !p) return FALSE;
+  if (!AfxItemInRange(s, nItem) || !p) return FALSE;
   const AfxControlItem& it = s->items[nItem];
   if ((p->mask & TCIF_TEXT) && p->pszText && p->cchTextMax > 0) {
     const int n = std::min(it.text.GetLength(), p->cchTextMax - 1);
@@ -54,7 +50,7 @@ BOOL CTabCtrl::GetItem(int nItem, TCITEM* p) const {
 
 BOOL CTabCtrl::DeleteItem(int nItem) {
   AfxControlState* s = State();
-  if (!InRange(s, nItem)) return FALSE;
+  if (!AfxItemInRange(s, nItem)) return FALSE;
   s->items.erase(s->items.begin() + nItem);
   if (s->cur == nItem) s->cur = s->items.empty() ? -1 : std::min(nItem, static_cast<int>(s->items.size()) - 1);
   else if (s->cur > nItem) --s->cur;
@@ -83,7 +79,7 @@ int CTabCtrl::GetCurSel() const {
 
 int CTabCtrl::SetCurSel(int nItem) {
   AfxControlState* s = State();
-  if (!InRange(s, nItem)) return -1;
+  if (!AfxItemInRange(s, nItem)) return -1;
   const int old = s->cur;
   s->cur = nItem;
   Changed();
@@ -92,7 +88,7 @@ int CTabCtrl::SetCurSel(int nItem) {
 
 BOOL CTabCtrl::GetItemRect(int nItem, LPRECT lpRect) const {
   const AfxControlState* s = State();
-  if (!InRange(s, nItem) || !lpRect) return FALSE;
+  if (!AfxItemInRange(s, nItem) || !lpRect) return FALSE;
   *lpRect = RECT{nItem * kTabWidth, 0, (nItem + 1) * kTabWidth, kTabHeight};
   return TRUE;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/afx/Button.h"
 #include "platform/afx/CommonCtrl.h"
+#include "platform/afx/DC.h"
 #include "platform/afx/Edit.h"
 #include "platform/afx/ListBox.h"
 #include "platform/afx/ListCtrl.h"
@@ -86,6 +87,15 @@ LRESULT AfxNotifyParent(HWND hCtrl, NMHDR* pHdr, UINT nCode) {
 
 void CControlWnd::Changed() const {
   if (m_hWnd) velmora::win::Backend().ControlChanged(m_hWnd);
+}
+
+LRESULT CControlWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return CWnd::DefWindowProc(message, wParam, lParam);
+  PAINTSTRUCT ps;
+  const HDC hdc = ::BeginPaint(m_hWnd, &ps);
+  if (hdc) DrawRows(CDC::FromHandle(hdc));
+  ::EndPaint(m_hWnd, &ps);
+  return 0;
 }
 
 namespace {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class CDC;
 class CImageList;
 
 // Class names of the standard controls (what a dialog template names and a peer looks at).
@@ -205,12 +206,20 @@ BOOL AfxUserSelect(HWND hCtrl, int nIndex);
 //   move a slider or a spin button (WM_HSCROLL / WM_VSCROLL to the parent, SB_THUMBPOSITION).
 BOOL AfxUserSetPos(HWND hCtrl, int nPos);
 
+// Whether an index names one of the control's items.
+inline bool AfxItemInRange(const AfxControlState* s, int i) {
+  return s && i >= 0 && i < static_cast<int>(s->items.size());
+}
+
 // Base of the standard controls: access to the state and the change notice for the peer.
 class CControlWnd : public CWnd {
   DECLARE_DYNAMIC(CControlWnd)
 
  public:
   AfxControlState* State() const { return m_hWnd ? AfxGetControlState(m_hWnd) : nullptr; }
+  // Paints the control's rows into a device context (lists); nothing by default. Painting the
+  // window does this with the backend's context.
+  virtual void DrawRows(CDC*) {}
 
  protected:
   BOOL CreateControl(LPCWSTR lpszClass, LPCWSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
@@ -219,4 +228,6 @@ class CControlWnd : public CWnd {
   }
   // The model changed: the peer re-reads it.
   void Changed() const;
+  // WM_PAINT through DrawRows.
+  LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };

@@ -130,7 +130,12 @@ void CDialog::EndDialog(int nResult) {
   m_nResult = nResult;
   if (m_bModal) {
     m_bEnded = TRUE;
-    if (m_hWnd) ShowWindow(SW_HIDE);
+    if (m_hWnd) {
+      ShowWindow(SW_HIDE);
+      // The loop may be waiting for input inside GetMessage (a toolkit event ended the run):
+      // a message wakes it to see the end.
+      PostMessage(WM_NULL);
+    }
   } else if (m_hWnd) {
     ShowWindow(SW_HIDE);
   }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/afx/Wnd.h"
+#include "platform/win/MessageBox.h"  // IDOK, IDCANCEL: what a run returns
 
 #include <functional>
 #include <memory>

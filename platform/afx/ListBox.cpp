@@ -19,7 +19,6 @@ int CompareNoCase(const CString& a, const CString& b) {
   return a.GetLength() == b.GetLength() ? 0 : a.GetLength() < b.GetLength() ? -1 : 1;
 }
 
-bool InRange(const AfxControlState* s, int i) { return s && i >= 0 && i < static_cast<int>(s->items.size()); }
 
 int Insert(AfxControlState* s, int nIndex, LPCWSTR text) {
   if (!s) return LB_ERR;
@@ -34,7 +33,7 @@ int Insert(AfxControlState* s, int nIndex, LPCWSTR text) {
 }
 
 int Delete(AfxControlState* s, UINT nIndex) {
-  if (!InRange(s, static_cast<int>(nIndex))) return LB_ERR;
+  if (!AfxItemInRange(s, static_cast<int>(nIndex))) return LB_ERR;
   const int i = static_cast<int>(nIndex);
   s->items.erase(s->items.begin() + i);
   if (s->cur == i) s->cur = -1;
@@ -99,7 +98,7 @@ int CListBox::AddString(LPCWSTR lpszItem) {
   if (r >= 0 && (GetStyle() & LBS_OWNERDRAWVARIABLE)) {
     MEASUREITEMSTRUCT m{ODT_LISTBOX, GetDlgCtrlID(), static_cast<UINT>(r), 0, static_cast<UINT>(s->itemHeight), data};
     MeasureItem(&m);
-    if ((s = State()) && InRange(s, r)) s->items[r].itemHeight = m.itemHeight;
+    if ((s = State()) && AfxItemInRange(s, r)) s->items[r].itemHeight = m.itemHeight;
   }
   Changed();
   return r;
@@ -132,26 +131,26 @@ void CListBox::ResetContent() {
 
 int CListBox::GetText(int nIndex, CString& rString) const {
   const AfxControlState* s = State();
-  if (!InRange(s, nIndex)) return LB_ERR;
+  if (!AfxItemInRange(s, nIndex)) return LB_ERR;
   rString = s->items[nIndex].text;
   return rString.GetLength();
 }
 
 int CListBox::GetTextLen(int nIndex) const {
   const AfxControlState* s = State();
-  return InRange(s, nIndex) ? s->items[nIndex].text.GetLength() : LB_ERR;
+  return AfxItemInRange(s, nIndex) ? s->items[nIndex].text.GetLength() : LB_ERR;
 }
 
 int CListBox::FindStringExact(int nStartAfter, LPCWSTR lpszFind) const { return FindExact(State(), nStartAfter, lpszFind); }
 
 DWORD_PTR CListBox::GetItemData(int nIndex) const {
   const AfxControlState* s = State();
-  return InRange(s, nIndex) ? s->items[nIndex].data : static_cast<DWORD_PTR>(LB_ERR);
+  return AfxItemInRange(s, nIndex) ? s->items[nIndex].data : static_cast<DWORD_PTR>(LB_ERR);
 }
 
 int CListBox::SetItemData(int nIndex, DWORD_PTR dwItemData) {
   AfxControlState* s = State();
-  if (!InRange(s, nIndex)) return LB_ERR;
+  if (!AfxItemInRange(s, nIndex)) return LB_ERR;
   s->items[nIndex].data = dwItemData;
   Changed();
   return 0;
@@ -159,7 +158,7 @@ int CListBox::SetItemData(int nIndex, DWORD_PTR dwItemData) {
 
 void* CListBox::GetItemDataPtr(int nIndex) const {
   const AfxControlState* s = State();
-  return InRange(s, nIndex) ? reinterpret_cast<void*>(s->items[nIndex].data) : reinterpret_cast<void*>(-1);
+  return AfxItemInRange(s, nIndex) ? reinterpret_cast<void*>(s->items[nIndex].data) : reinterpret_cast<void*>(-1);
 }
 
 int CListBox::GetCurSel() const {
@@ -170,7 +169,7 @@ int CListBox::GetCurSel() const {
 int CListBox::SetCurSel(int nSelect) {
   AfxControlState* s = State();
   if (!s || (s->style & LBS_NOSEL)) return LB_ERR;
-  if (nSelect != -1 && !InRange(s, nSelect)) return LB_ERR;
+  if (nSelect != -1 && !AfxItemInRange(s, nSelect)) return LB_ERR;
   s->cur = nSelect;
   for (int i = 0; i < static_cast<int>(s->items.size()); ++i) s->items[i].selected = i == nSelect;
   Changed();
@@ -179,7 +178,7 @@ int CListBox::SetCurSel(int nSelect) {
 
 int CListBox::GetSel(int nIndex) const {
   const AfxControlState* s = State();
-  if (!InRange(s, nIndex)) return LB_ERR;
+  if (!AfxItemInRange(s, nIndex)) return LB_ERR;
   return s->cur == nIndex && !(s->style & LBS_NOSEL) ? 1 : 0;
 }
 
@@ -190,7 +189,7 @@ int CListBox::GetTopIndex() const {
 
 int CListBox::SetTopIndex(int nIndex) {
   AfxControlState* s = State();
-  if (!InRange(s, nIndex)) return LB_ERR;
+  if (!AfxItemInRange(s, nIndex)) return LB_ERR;
   s->top = nIndex;
   Changed();
   return 0;
@@ -199,14 +198,14 @@ int CListBox::SetTopIndex(int nIndex) {
 int CListBox::GetItemHeight(int nIndex) const {
   const AfxControlState* s = State();
   if (!s) return LB_ERR;
-  if (InRange(s, nIndex) && s->items[nIndex].itemHeight) return static_cast<int>(s->items[nIndex].itemHeight);
+  if (AfxItemInRange(s, nIndex) && s->items[nIndex].itemHeight) return static_cast<int>(s->items[nIndex].itemHeight);
   return s->itemHeight;
 }
 
 int CListBox::SetItemHeight(int nIndex, UINT cyItemHeight) {
   AfxControlState* s = State();
   if (!s || cyItemHeight == 0 || cyItemHeight > 255) return LB_ERR;
-  if ((s->style & LBS_OWNERDRAWVARIABLE) && InRange(s, nIndex))
+  if ((s->style & LBS_OWNERDRAWVARIABLE) && AfxItemInRange(s, nIndex))
     s->items[nIndex].itemHeight = cyItemHeight;
   else
     s->itemHeight = static_cast<int>(cyItemHeight);
@@ -216,7 +215,7 @@ int CListBox::SetItemHeight(int nIndex, UINT cyItemHeight) {
 
 int CListBox::GetItemRect(int nIndex, LPRECT lpRect) const {
   const AfxControlState* s = State();
-  if (!InRange(s, nIndex) || !lpRect) return LB_ERR;
+  if (!AfxItemInRange(s, nIndex) || !lpRect) return LB_ERR;
   CRect client;
   GetClientRect(&client);
   int y = 0;
@@ -283,13 +282,6 @@ void CListBox::DrawRows(CDC* pDC) {
 
 LRESULT CListBox::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      const HDC hdc = ::BeginPaint(m_hWnd, &ps);
-      if (hdc) DrawRows(CDC::FromHandle(hdc));
-      ::EndPaint(m_hWnd, &ps);
-      return 0;
-    }
     case WM_LBUTTONDOWN: {
       BOOL outside = TRUE;
       const UINT i = ItemFromPoint(CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)), outside);
@@ -352,26 +344,26 @@ void CComboBox::ResetContent() {
 
 int CComboBox::GetLBText(int nIndex, CString& rString) const {
   const AfxControlState* s = State();
-  if (!InRange(s, nIndex)) return CB_ERR;
+  if (!AfxItemInRange(s, nIndex)) return CB_ERR;
   rString = s->items[nIndex].text;
   return rString.GetLength();
 }
 
 int CComboBox::GetLBTextLen(int nIndex) const {
   const AfxControlState* s = State();
-  return InRange(s, nIndex) ? s->items[nIndex].text.GetLength() : CB_ERR;
+  return AfxItemInRange(s, nIndex) ? s->items[nIndex].text.GetLength() : CB_ERR;
 }
 
 int CComboBox::FindStringExact(int nIndexStart, LPCWSTR lpszFind) const { return FindExact(State(), nIndexStart, lpszFind); }
 
 DWORD_PTR CComboBox::GetItemData(int nIndex) const {
   const AfxControlState* s = State();
-  return InRange(s, nIndex) ? s->items[nIndex].data : static_cast<DWORD_PTR>(CB_ERR);
+  return AfxItemInRange(s, nIndex) ? s->items[nIndex].data : static_cast<DWORD_PTR>(CB_ERR);
 }
 
 int CComboBox::SetItemData(int nIndex, DWORD_PTR dwItemData) {
   AfxControlState* s = State();
-  if (!InRange(s, nIndex)) return CB_ERR;
+  if (!AfxItemInRange(s, nIndex)) return CB_ERR;
   s->items[nIndex].data = dwItemData;
   return 0;
 }
@@ -384,7 +376,7 @@ int CComboBox::GetCurSel() const {
 int CComboBox::SetCurSel(int nSelect) {
   AfxControlState* s = State();
   if (!s) return CB_ERR;
-  if (nSelect != -1 && !InRange(s, nSelect)) return CB_ERR;
+  if (nSelect != -1 && !AfxItemInRange(s, nSelect)) return CB_ERR;
   s->cur = nSelect;
   SetWindowText(nSelect == -1 ? L"" : s->items[nSelect].text.GetString());
   Changed();

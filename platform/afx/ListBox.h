@@ -45,7 +45,7 @@ class CListBox : public CControlWnd {
   virtual int CompareItem(LPCOMPAREITEMSTRUCT lpCompareItemStruct);
   // Paints the visible rows into a device context: owner-drawn lists through DrawItem, others
   // as text. Painting the window does this with the backend's context.
-  void DrawRows(CDC* pDC);
+  void DrawRows(CDC* pDC) override;
 
  protected:
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

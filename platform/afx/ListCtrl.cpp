@@ -10,8 +10,6 @@
 IMPLEMENT_DYNAMIC(CListCtrl, CControlWnd)
 
 namespace {
-bool InRange(const AfxControlState* s, int i) { return s && i >= 0 && i < static_cast<int>(s->items.size()); }
-
 // The text of a cell, empty for a cell never set.
 CString Cell(const AfxControlItem& item, int col) {
   if (col == 0) return item.text;
@@ -167,7 +165,7 @@ int CListCtrl::InsertItem(const LVITEM* p) {
 
 BOOL CListCtrl::DeleteItem(int nItem) {
   AfxControlState* s = State();
-  if (!InRange(s, nItem)) return FALSE;
+  if (!AfxItemInRange(s, nItem)) return FALSE;
   if (s->editRow == nItem) EndLabelEdit(TRUE);
   if (!(s = State())) return FALSE;
   s->items.erase(s->items.begin() + nItem);
@@ -198,7 +196,7 @@ int CListCtrl::GetItemCount() const {
 
 BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCWSTR lpszText) {
   AfxControlState* s = State();
-  if (!InRange(s, nItem) || nSubItem < 0) return FALSE;
+  if (!AfxItemInRange(s, nItem) || nSubItem < 0) return FALSE;
   AfxControlItem& item = s->items[nItem];
   const CString text = lpszText ? lpszText : L"";
   if (nSubItem == 0) {
@@ -216,24 +214,24 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCWSTR lpszText) {
 
 CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
   const AfxControlState* s = State();
-  return InRange(s, nItem) ? Cell(s->items[nItem], nSubItem) : CString();
+  return AfxItemInRange(s, nItem) ? Cell(s->items[nItem], nSubItem) : CString();
 }
 
 BOOL CListCtrl::SetItemData(int nItem, DWORD_PTR dwData) {
   AfxControlState* s = State();
-  if (!InRange(s, nItem)) return FALSE;
+  if (!AfxItemInRange(s, nItem)) return FALSE;
   s->items[nItem].data = dwData;
   return TRUE;
 }
 
 DWORD_PTR CListCtrl::GetItemData(int nItem) const {
   const AfxControlState* s = State();
-  return InRange(s, nItem) ? s->items[nItem].data : 0;
+  return AfxItemInRange(s, nItem) ? s->items[nItem].data : 0;
 }
 
 BOOL CListCtrl::SetItem(const LVITEM* p) {
   AfxControlState* s = State();
-  if (!p || !InRange(s, p->iItem)) return FALSE;
+  if (!p || !AfxItemInRange(s, p->iItem)) return FALSE;
   if ((p->mask & LVIF_TEXT) && !SetItemText(p->iItem, p->iSubItem, p->pszText)) return FALSE;
   if (!(s = State())) return FALSE;
   AfxControlItem& item = s->items[p->iItem];
@@ -246,7 +244,7 @@ BOOL CListCtrl::SetItem(const LVITEM* p) {
 
 BOOL CListCtrl::GetItem(LVITEM* p) const {
   const AfxControlState* s = State();
-  if (!p || !InRange(s, p->iItem)) return FALSE;
+  if (!p || !AfxItemInRange(s, p->iItem)) return FALSE;
   const AfxControlItem& item = s->items[p->iItem];
   if ((p->mask & LVIF_TEXT) && p->pszText && p->cchTextMax > 0) {
     const CString t = Cell(item, p->iSubItem);
@@ -262,7 +260,7 @@ BOOL CListCtrl::GetItem(LVITEM* p) const {
 
 BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) {
   AfxControlState* s = State();
-  if (!InRange(s, nItem)) return FALSE;
+  if (!AfxItemInRange(s, nItem)) return FALSE;
   const UINT old = GetItemState(nItem, LVIS_SELECTED | LVIS_FOCUSED);
   if (nMask & LVIS_SELECTED) {
     const bool sel = (nState & LVIS_SELECTED) != 0;
@@ -290,7 +288,7 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) {
 
 UINT CListCtrl::GetItemState(int nItem, UINT nMask) const {
   const AfxControlState* s = State();
-  if (!InRange(s, nItem)) return 0;
+  if (!AfxItemInRange(s, nItem)) return 0;
   UINT st = 0;
   if (s->items[nItem].selected) st |= LVIS_SELECTED;
   if (s->cur == nItem) st |= LVIS_FOCUSED;
@@ -325,7 +323,7 @@ BOOL CListCtrl::GetItemRect(int nItem, LPRECT lpRect, UINT nCode) const {
 
 BOOL CListCtrl::GetSubItemRect(int iItem, int iSubItem, int nArea, CRect& ref) const {
   const AfxControlState* s = State();
-  if (!InRange(s, iItem) || iSubItem < 0 || iSubItem >= std::max<int>(1, static_cast<int>(s->columns.size())))
+  if (!AfxItemInRange(s, iItem) || iSubItem < 0 || iSubItem >= std::max<int>(1, static_cast<int>(s->columns.size())))
     return FALSE;
   const int top = kHeaderHeight + (iItem - s->top) * s->itemHeight;
   int left = 0;
@@ -398,7 +396,7 @@ int CListCtrl::GetCountPerPage() const {
 
 BOOL CListCtrl::EnsureVisible(int nItem, BOOL bPartialOK) {
   AfxControlState* s = State();
-  if (!InRange(s, nItem)) return FALSE;
+  if (!AfxItemInRange(s, nItem)) return FALSE;
   CRect client;
   GetClientRect(&client);
   const int room = client.Height() - kHeaderHeight;
@@ -419,7 +417,7 @@ BOOL CListCtrl::RedrawItems(int nFirst, int nLast) {
 
 CEdit* CListCtrl::EditLabel(int nItem) {
   AfxControlState* s = State();
-  if (!InRange(s, nItem)) return nullptr;
+  if (!AfxItemInRange(s, nItem)) return nullptr;
   if (s->editRow >= 0) EndLabelEdit(FALSE);
   if (!(s = State())) return nullptr;
   NMLVDISPINFO begin{};
@@ -428,7 +426,7 @@ CEdit* CListCtrl::EditLabel(int nItem) {
   const CString text = s->items[nItem].text;
   begin.item.pszText = const_cast<LPWSTR>(text.GetString());
   if (AfxNotifyParent(m_hWnd, &begin.hdr, LVN_BEGINLABELEDIT)) return nullptr;  // refused
-  if (!(s = State()) || !InRange(s, nItem)) return nullptr;
+  if (!(s = State()) || !AfxItemInRange(s, nItem)) return nullptr;
   EnsureVisible(nItem, FALSE);
   CRect r;
   GetSubItemRect(nItem, 0, LVIR_LABEL, r);
@@ -463,7 +461,7 @@ BOOL CListCtrl::EndLabelEdit(BOOL bCancel) {
   end.item.mask = LVIF_TEXT;
   end.item.pszText = bCancel ? nullptr : const_cast<LPWSTR>(text.GetString());
   const LRESULT keep = AfxNotifyParent(m_hWnd, &end.hdr, LVN_ENDLABELEDIT);
-  if (!bCancel && keep && (s = State()) && InRange(s, row)) SetItemText(row, 0, text.GetString());
+  if (!bCancel && keep && (s = State()) && AfxItemInRange(s, row)) SetItemText(row, 0, text.GetString());
   Changed();
   return TRUE;
 }
@@ -548,13 +546,6 @@ void CListCtrl::DrawRows(CDC* pDC) {
 
 LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      const HDC hdc = ::BeginPaint(m_hWnd, &ps);
-      if (hdc) DrawRows(CDC::FromHandle(hdc));
-      ::EndPaint(m_hWnd, &ps);
-      return 0;
-    }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {

@@ -149,7 +149,7 @@ class CListCtrl : public CControlWnd {
   // Paints the visible rows into a device context with the custom-draw notifications (prepaint,
   // item, sub-item and their post-paint stages as the answers ask). Painting the window does
   // this with the backend's context; a null context runs the notifications without drawing.
-  void DrawRows(CDC* pDC);
+  void DrawRows(CDC* pDC) override;
 
  protected:
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -23,6 +23,10 @@ CPropertyPage::CPropertyPage(UINT nIDTemplate, LPCWSTR lpszCaption) : CDialog(nI
   }
 }
 
+CPropertyPage::~CPropertyPage() {
+  if (m_pSheet) m_pSheet->RemovePage(this);
+}
+
 BOOL CPropertyPage::OnSetActive() {
   if (!m_bShown) {
     m_bShown = TRUE;

@@ -18,6 +18,8 @@ class CPropertyPage : public CDialog {
 
  public:
   explicit CPropertyPage(UINT nIDTemplate, LPCWSTR lpszCaption = nullptr);
+  // A page deleted before its sheet leaves the sheet.
+  ~CPropertyPage() override;
 
   // Becoming the shown page: TRUE lets it show. The page shows its members the first time.
   virtual BOOL OnSetActive();

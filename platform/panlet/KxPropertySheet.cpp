@@ -13,6 +13,10 @@ constexpr int kMargin = 7;
 constexpr int kButtonWidth = 75, kButtonHeight = 23;
 }  // namespace
 
+CKxPropertyPage::~CKxPropertyPage() {
+  if (m_pSheet) m_pSheet->RemovePage(this);
+}
+
 void CKxPropertyPage::InitParam() { UpdateData(FALSE); }
 int CKxPropertyPage::Ok() { return UpdateData(TRUE) ? 0 : -1; }
 void CKxPropertyPage::Cancel() {}
@@ -170,6 +174,18 @@ BOOL CKxPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
     return TRUE;
   }
   return CDialog::OnCommand(wParam, lParam);
+}
+
+void CKxPropertySheet::RemovePage(CKxPropertyPage* pPage) {
+  auto it = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& e) { return e.page == pPage; });
+  if (it == m_entries.end()) return;
+  if (pPage->m_hWnd) pPage->DestroyAll();
+  pPage->m_pSheet = nullptr;
+  const int index = static_cast<int>(it - m_entries.begin());
+  if (index == 0 && m_hasRoot) m_hasRoot = false;
+  m_entries.erase(it);
+  if (m_list.m_hWnd) m_list.DeleteString(static_cast<UINT>(index));
+  if (m_lit >= GetPageCount()) m_lit = std::max(0, GetPageCount() - 1);
 }
 
 void CKxPropertySheet::DestroyPages() {

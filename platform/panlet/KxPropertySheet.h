@@ -19,6 +19,8 @@ class CKxPropertyPage : public CDialog {
 
  public:
   explicit CKxPropertyPage(UINT nIDTemplate) : CDialog(nIDTemplate, nullptr) {}
+  // A page deleted before its sheet leaves the sheet (callers delete pages after the run).
+  ~CKxPropertyPage() override;
 
   // Shows the members in the controls (data exchange out by default).
   virtual void InitParam();
@@ -68,6 +70,8 @@ class CKxPropertySheet : public CDialog {
   int GetLit() const { return m_lit; }
   // Shows an entry's page; FALSE for a bad index.
   BOOL ShowPage(int nIndex);
+  // Drops the page from the sheet (its entry goes).
+  void RemovePage(CKxPropertyPage* pPage);
 
   void OnOK() override;
   void OnCancel() override;

@@ -1,8 +1,10 @@
 #include "platform/qtwin/QtBackend.h"
 
+#include "platform/afx/Control.h"
 #include "platform/afx/DocView.h"
 #include "platform/afx/Menu.h"
 #include "platform/afx/Wnd.h"
+#include "platform/qtwin/QtControls.h"
 #include "platform/qtwin/QtDC.h"
 #include "platform/vurode/OpenGLDC.h"
 #include "platform/win/Clipboard.h"
@@ -13,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -30,11 +33,14 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <set>
 #include <cstring>
 #include <cwchar>
 #include <limits>
@@ -188,6 +194,7 @@ struct CQtWindowBackend::Impl {
   QObject context;                   // lifetime of the clipboard connection
   bool settingClipboard = false;     // our own change is being announced
   std::map<HWND, bool> glCurrentOutside;  // GL windows painting from the message loop
+  std::set<HWND> tooltips;                // tooltip controls; their tools show as Qt tooltips
 
   CQtWindowBackend* self = nullptr;
 
@@ -352,6 +359,34 @@ class GLPeer : public QOpenGLWidget {
   bool m_fresh = false;
 };
 
+// A tool's window: Qt's tooltip request shows the text of the tool under the mouse.
+class ToolTipFilter : public QObject {
+ public:
+  ToolTipFilter(HWND h, CQtWindowBackend::Impl& impl, QObject* parent) : QObject(parent), m_h(h), m_impl(impl) {}
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() != QEvent::ToolTip) return false;
+    auto* help = static_cast<QHelpEvent*>(e);
+    for (HWND tip : m_impl.tooltips) {
+      const AfxControlState* s = AfxGetControlState(tip);
+      if (!s || !s->tipsActive) continue;
+      for (const AfxControlTool& t : s->tools)
+        if (t.hwnd == m_h && help->pos().x() >= t.rect.left && help->pos().x() < t.rect.right &&
+            help->pos().y() >= t.rect.top && help->pos().y() < t.rect.bottom) {
+          QToolTip::showText(help->globalPos(), QString::fromWCharArray(t.text.GetString()), qobject_cast<QWidget*>(o));
+          return true;
+        }
+    }
+    QToolTip::hideText();
+    return true;
+  }
+
+ private:
+  HWND m_h;
+  CQtWindowBackend::Impl& m_impl;
+};
+
 HDC CQtWindowBackend::Impl::OpenPaint(HWND h, bool keep) {
   if (auto* gl = dynamic_cast<GLPeer*>(Get(h))) {
     // Inside paintGL the context is current already; from the message loop make it current so
@@ -418,8 +453,17 @@ QWidget* CQtWindowBackend::Peer(HWND hWnd) const { return m_impl->Get(hWnd); }
 
 void CQtWindowBackend::PeerCreated(HWND hWnd, HWND hParent, const RECT& rect, DWORD style, LPCWSTR text) {
   QWidget* parent = m_impl->Get(hParent);
+  wchar_t clsName[64] = {};
+  ::GetClassNameW(hWnd, clsName, 64);
+  const std::wstring cls = clsName;
+  if (IsPeerlessClass(cls)) return;
   QWidget* w;
-  if (!parent) {
+  if ((style & WS_POPUP) && !(style & WS_CHILD)) {
+    // Dialogs and other owned popups: windows of their own above the owner.
+    w = CreateDialogPeer(hWnd, parent);
+  } else if (parent && IsControlClass(cls)) {
+    w = CreateControlPeer(hWnd, cls, style, parent);
+  } else if (!parent) {
     auto* frame = new FrameWindow(hWnd, *m_impl);
     frame->setWindowTitle(QString::fromWCharArray(text ? text : L""));
     w = frame;
@@ -434,10 +478,8 @@ void CQtWindowBackend::PeerCreated(HWND hWnd, HWND hParent, const RECT& rect, DW
       }
       parent = mw->centralWidget();
     }
-    wchar_t cls[64] = {};
-    ::GetClassNameW(hWnd, cls, 64);
     QWidget* child;
-    if (std::wstring(cls) == kOpenGLViewClass && OpenGLAvailable())
+    if (cls == kOpenGLViewClass && OpenGLAvailable())
       child = new GLPeer(hWnd, *m_impl, parent);
     else
       child = new PeerWidget(hWnd, *m_impl, parent);
@@ -451,6 +493,7 @@ void CQtWindowBackend::PeerCreated(HWND hWnd, HWND hParent, const RECT& rect, DW
 }
 
 void CQtWindowBackend::PeerDestroyed(HWND hWnd) {
+  m_impl->tooltips.erase(hWnd);
   m_impl->paintings.erase(hWnd);
   m_impl->glCurrentOutside.erase(hWnd);
   m_impl->paintAsked.erase(hWnd);
@@ -500,7 +543,57 @@ void CQtWindowBackend::PeerMoved(HWND hWnd, const RECT& rect) {
 }
 
 void CQtWindowBackend::PeerTextChanged(HWND hWnd, LPCWSTR text) {
-  if (QWidget* w = m_impl->Get(hWnd)) w->setWindowTitle(QString::fromWCharArray(text ? text : L""));
+  QWidget* w = m_impl->Get(hWnd);
+  if (!w) return;
+  if (auto* control = dynamic_cast<ControlPeer*>(w)) {
+    control->Sync();
+    return;
+  }
+  w->setWindowTitle(QString::fromWCharArray(text ? text : L""));
+}
+
+void CQtWindowBackend::PeerEnabled(HWND hWnd, bool enabled) {
+  QWidget* w = m_impl->Get(hWnd);
+  if (!w) return;
+  if (!w->isWindow()) {
+    w->setEnabled(enabled);
+    return;
+  }
+  // A window's dialogs are windows of their own under it: disabling the owner for a modal run
+  // must leave them usable, so the owner's own contents are disabled instead.
+  for (QObject* o : w->children()) {
+    auto* c = qobject_cast<QWidget*>(o);
+    if (!c || c->isWindow()) continue;
+    bool want = enabled;
+    if (enabled)
+      for (const auto& [h, peer] : m_impl->peers)
+        if (peer == c) want = ::IsWindowEnabled(h);
+    c->setEnabled(want);
+  }
+}
+
+void CQtWindowBackend::ControlChanged(HWND hWnd) {
+  if (auto* control = dynamic_cast<ControlPeer*>(m_impl->Get(hWnd))) {
+    control->Sync();
+    return;
+  }
+  const AfxControlState* s = AfxGetControlState(hWnd);
+  if (!s || !IsPeerlessClass(s->cls)) return;
+  m_impl->tooltips.insert(hWnd);
+  for (const AfxControlTool& t : s->tools) {
+    QWidget* w = m_impl->Get(t.hwnd);
+    if (!w || w->property("velmoraToolTips").toBool()) continue;
+    w->setProperty("velmoraToolTips", true);
+    w->installEventFilter(new ToolTipFilter(t.hwnd, *m_impl, w));
+  }
+}
+
+bool CQtWindowBackend::ColorDialog(HWND hWnd, COLORREF& color) {
+  const QColor initial(GetRValue(color), GetGValue(color), GetBValue(color));
+  const QColor chosen = QColorDialog::getColor(initial, m_impl->Get(hWnd));
+  if (!chosen.isValid()) return false;
+  color = RGB(chosen.red(), chosen.green(), chosen.blue());
+  return true;
 }
 
 void CQtWindowBackend::PeerInvalidated(HWND hWnd) {

@@ -64,6 +64,8 @@ class CQtWindowBackend : public win::WindowBackend {
   void PeerScrollBarChanged(HWND hWnd, int nBar) override;
   // The Qt bar showing a window's scroll bar (SB_HORZ or SB_VERT), null until the model shows it.
   QScrollBar* ScrollBarPeer(HWND hWnd, int nBar) const;
+  void PeerEnabled(HWND hWnd, bool enabled) override;
+  void ControlChanged(HWND hWnd) override;
   HDC BeginPaint(HWND hWnd) override;
   void EndPaint(HWND hWnd, HDC hdc) override;
   HDC GetDC(HWND hWnd) override;
@@ -83,6 +85,7 @@ class CQtWindowBackend : public win::WindowBackend {
   // window that is no frame, or bytes Qt does not take.
   std::vector<BYTE> SaveBarLayout(HWND hWnd) override;
   bool RestoreBarLayout(HWND hWnd, const std::vector<BYTE>& bytes) override;
+  bool ColorDialog(HWND hWnd, COLORREF& color) override;
 
   // The MIME type a clipboard format travels under: registered formats get a private type of
   // their own, so binary data never passes for text.

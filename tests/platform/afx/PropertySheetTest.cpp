@@ -171,5 +171,13 @@ TEST_F(PropertySheetTest, RemovingPagesKeepsTheSheetConsistent) {
   EXPECT_EQ(a.GetSafeHwnd(), nullptr);
   EXPECT_EQ(sheet.GetTabControl()->GetItemCount(), 1);
   EXPECT_FALSE(sheet.SetActivePage(3));
+  // A page deleted while the sheet is open leaves it.
+  {
+    CNumberPage temp(kPageC, "temp");
+    sheet.AddPage(&temp);
+    EXPECT_TRUE(sheet.SetActivePage(&temp));
+  }
+  EXPECT_EQ(sheet.GetPageCount(), 1);
+  EXPECT_EQ(sheet.GetActivePage(), &b);
 }
 }  // namespace

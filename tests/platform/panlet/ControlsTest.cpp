@@ -238,4 +238,18 @@ TEST_F(KxSheetTest, InitParamRedisplaysEveryPageAndCancelReachesThemAll) {
   CKxPropertySheet empty;
   EXPECT_EQ(empty.DoModal(), -1);
 }
+
+TEST_F(KxSheetTest, PagesDeletedAfterTheRunLeaveTheSheetFirst) {
+  CKxPropertySheet sheet(L"System Settings");
+  auto* first = new CValuePage(kRoot, "root", 0, 100);
+  auto* second = new CValuePage(kGeneral, "general", 0, 100);
+  sheet.AddRoot(first, L"Ostrand");
+  sheet.AddPage(second, L"General");
+  CDialog::SetModalDriver([](CDialog& d) { AfxUserClick(d.GetDlgItem(IDOK)->GetSafeHwnd()); });
+  EXPECT_EQ(sheet.DoModal(), IDOK);
+  // As the settings command does: the pages go in reverse order while the sheet still exists.
+  delete second;
+  delete first;
+  EXPECT_EQ(sheet.GetPageCount(), 0);
+}
 }  // namespace
