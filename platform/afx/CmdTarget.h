@@ -167,8 +167,11 @@ class CCmdUI {
 #define ON_UPDATE_COMMAND_UI(id, memberFxn) {WM_COMMAND, static_cast<UINT>(CN_UPDATE_COMMAND_UI), (id), (id), AfxSigCmdUI, AfxMsgCast<void(CCmdUI*)>(&ThisClass::memberFxn)},
 #define ON_UPDATE_COMMAND_UI_RANGE(id, idLast, memberFxn) {WM_COMMAND, static_cast<UINT>(CN_UPDATE_COMMAND_UI), (id), (idLast), AfxSigCmdUI_RANGE, AfxMsgCast<void(CCmdUI*, UINT)>(&ThisClass::memberFxn)},
 #define ON_CONTROL(code, id, memberFxn) {WM_COMMAND, (code), (id), (id), AfxSigCmd_v, AfxMsgCast<void()>(&ThisClass::memberFxn)},
-#define ON_NOTIFY(code, id, memberFxn) {WM_NOTIFY, static_cast<UINT>(code), (id), (id), AfxSigNotify_v, AfxMsgCast<void(NMHDR*, LRESULT*)>(&ThisClass::memberFxn)},
-#define ON_NOTIFY_RANGE(code, id, idLast, memberFxn) {WM_NOTIFY, static_cast<UINT>(code), (id), (idLast), AfxSigNotify_RANGE, AfxMsgCast<void(UINT, NMHDR*, LRESULT*)>(&ThisClass::memberFxn)},
-#define ON_NOTIFY_EX(code, id, memberFxn) {WM_NOTIFY, static_cast<UINT>(code), (id), (id), AfxSigNotify_EX, AfxMsgCast<BOOL(UINT, NMHDR*, LRESULT*)>(&ThisClass::memberFxn)},
+// Notification codes travel in the low word (most are negative: NM_CLICK is -2); entries keep
+// them the same way, so that the lookup finds them.
+constexpr UINT AfxNotifyCode(int code) { return static_cast<UINT>(static_cast<WORD>(code)); }
+#define ON_NOTIFY(code, id, memberFxn) {WM_NOTIFY, AfxNotifyCode(code), (id), (id), AfxSigNotify_v, AfxMsgCast<void(NMHDR*, LRESULT*)>(&ThisClass::memberFxn)},
+#define ON_NOTIFY_RANGE(code, id, idLast, memberFxn) {WM_NOTIFY, AfxNotifyCode(code), (id), (idLast), AfxSigNotify_RANGE, AfxMsgCast<void(UINT, NMHDR*, LRESULT*)>(&ThisClass::memberFxn)},
+#define ON_NOTIFY_EX(code, id, memberFxn) {WM_NOTIFY, AfxNotifyCode(code), (id), (id), AfxSigNotify_EX, AfxMsgCast<BOOL(UINT, NMHDR*, LRESULT*)>(&ThisClass::memberFxn)},
 #define ON_MESSAGE(message, memberFxn) {(message), 0, 0, 0, AfxSig_l_w_l, AfxMsgCast<LRESULT(WPARAM, LPARAM)>(&ThisClass::memberFxn)},
 #define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn) {0xC000, 0, 0, 0, reinterpret_cast<UINT_PTR>(&(nMessageVariable)), AfxMsgCast<LRESULT(WPARAM, LPARAM)>(&ThisClass::memberFxn)},

@@ -50,6 +50,7 @@ ON_COMMAND_RANGE(20, 29, OnRange)
 ON_COMMAND_EX(30, OnEx)
 ON_NOTIFY(7, 40, OnNotifyPlain)
 ON_NOTIFY_EX(8, 41, OnNotifyEx)
+ON_NOTIFY(-12, 42, OnNotifyPlain)
 ON_UPDATE_COMMAND_UI(50, OnUpdate)
 ON_UPDATE_COMMAND_UI_RANGE(60, 69, OnUpdateRange)
 END_MESSAGE_MAP()
@@ -91,7 +92,10 @@ TEST(MessageMap, NotificationsCarryCodeAndMessage) {
   EXPECT_FALSE(t.OnCmdMsg(40, 7, &notify, nullptr));  // without the message it is a WM_COMMAND code
   t.m_answer = FALSE;
   EXPECT_FALSE(t.OnCmdMsg(41, static_cast<int>(MAKELONG(8, WM_NOTIFY)), &notify, nullptr));
-  EXPECT_THAT(g_log, ElementsAre("notify7", "notifyex41"));
+  // A negative code (custom draw is -12) arrives in the low word as a window sends it.
+  hdr.code = static_cast<UINT>(-12);
+  EXPECT_TRUE(t.OnCmdMsg(42, static_cast<int>(MAKELONG(static_cast<WORD>(-12), WM_NOTIFY)), &notify, nullptr));
+  EXPECT_THAT(g_log, ElementsAre("notify7", "notifyex41", "notify" + std::to_string(static_cast<UINT>(-12))));
 }
 
 TEST(MessageMap, UpdateHandlersAndContinueRouting) {
