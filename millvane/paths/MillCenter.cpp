@@ -11,6 +11,7 @@
 #include "millvane/paths/NcPline.h"
 #include "millvane/paths/PathCombine.h"
 #include "millvane/paths/PathEntity.h"
+#include "millvane/paths/SharpEdges.h"
 #include "millvane/surfpaths/ProtectNet.h"
 #include "platform/panlet/Progress.h"
 #include "platform/vurode/Tool.h"
@@ -36,10 +37,14 @@ void Rotate(Pt3& p, double c, double s) {
   p[1] = y;
 }
 
-// Points of a chain within 0.01 of each other in x and y, in the same or the reverse order.
+// Points of a chain within 0.01 of each other in x, y and z, in the same or the reverse order.
 bool SameChain(const std::vector<Pt3>& a, const std::vector<Pt3>& b) {
   if (a.size() != b.size()) return false;
-  auto eq = [](const Pt3& p, const Pt3& q) { return std::fabs(p[0] - q[0]) <= 0.01 && std::fabs(p[1] - q[1]) <= 0.01; };
+  // Heights count too: the top and the bottom edge of a vertical wall share x and y but are
+  // different edges, and merging them would lose the top one's strip.
+  auto eq = [](const Pt3& p, const Pt3& q) {
+    return std::fabs(p[0] - q[0]) <= 0.01 && std::fabs(p[1] - q[1]) <= 0.01 && std::fabs(p[2] - q[2]) <= 0.01;
+  };
   bool fwd = true, bwd = true;
   for (size_t i = 0; i < a.size() && (fwd || bwd); ++i) {
     fwd = fwd && eq(a[i], b[i]);
@@ -497,22 +502,30 @@ CMillCenter* CreateMillCentre(CTypedPtrList<CObList, CGeMesh*>* meshes, CTool* t
     for (const auto& p : mesh->vertices) bad = bad || !std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z);
     if (bad) return nullptr;  // no safe surface can be offset from it
     mesh->Need_VertexNormals();
-    std::unique_ptr<_facet, int (*)(_facet*)> table(FACET_New(static_cast<int>(mesh->faces.size()), nv), FACET_Free);
-    if (!table) return nullptr;
+    // Faces meeting at a sharp fold are offset each along its own normal: a normal averaged
+    // across the fold would pull the offset in (a wall next to a top face would stand short of
+    // the cutter radius), and the fold's border chains get the strips that close the gap.
+    std::vector<Pt3> at(nv), nrm(nv, Pt3{0, 0, 0});
     for (int i = 0; i < nv; ++i) {
+      at[i] = {mesh->vertices[i].x, mesh->vertices[i].y, mesh->vertices[i].z};
+      if (mesh->normals.size() == mesh->vertices.size())
+        nrm[i] = {mesh->normals[i].x, mesh->normals[i].y, mesh->normals[i].z};
+    }
+    std::vector<std::array<int, 3>> tris(mesh->faces.size());
+    for (size_t f = 0; f < mesh->faces.size(); ++f)
+      for (int k = 0; k < 3; ++k) tris[f][k] = mesh->faces[f].v[k];
+    const centre::SplitMesh split = centre::SplitSharpEdges(std::move(at), std::move(nrm), std::move(tris));
+    const int nodes = static_cast<int>(split.pos.size());
+    std::unique_ptr<_facet, int (*)(_facet*)> table(FACET_New(static_cast<int>(split.tris.size()), nodes), FACET_Free);
+    if (!table) return nullptr;
+    for (int i = 0; i < nodes; ++i) {
       double* v = table->nodes[i].v;
       std::fill(v, v + 9, 0.0);
-      v[0] = mesh->vertices[i].x;
-      v[1] = mesh->vertices[i].y;
-      v[2] = mesh->vertices[i].z;
-      if (mesh->normals.size() == mesh->vertices.size()) {
-        v[5] = mesh->normals[i].x;
-        v[6] = mesh->normals[i].y;
-        v[7] = mesh->normals[i].z;
-      }
+      std::copy(split.pos[i].begin(), split.pos[i].end(), v);
+      std::copy(split.nrm[i].begin(), split.nrm[i].end(), v + 5);
     }
-    for (size_t f = 0; f < mesh->faces.size(); ++f)
-      for (int k = 0; k < 3; ++k) table->facets[f][k] = mesh->faces[f].v[k];
+    for (size_t f = 0; f < split.tris.size(); ++f)
+      for (int k = 0; k < 3; ++k) table->facets[f][k] = split.tris[f][k];
     CEdge inner, outer;
     const int cls = model->AnalysisFacet(table.get(), inner, outer);
     if (cls == 5 || gIsProgressCancel()) {

@@ -1,0 +1,112 @@
+#include "millvane/paths/SharpEdges.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numeric>
+#include <utility>
+
+namespace centre {
+
+namespace {
+
+int Find(std::vector<int>& parent, int i) {
+  while (parent[i] != i) {
+    parent[i] = parent[parent[i]];
+    i = parent[i];
+  }
+  return i;
+}
+
+int CornerOf(const std::array<int, 3>& t, int v) { return t[0] == v ? 0 : t[1] == v ? 1 : 2; }
+
+}  // namespace
+
+SplitMesh SplitSharpEdges(std::vector<Pt3> pos, std::vector<Pt3> nrm, std::vector<std::array<int, 3>> tris,
+                          double angle) {
+  const size_t nf = tris.size();
+  nrm.resize(pos.size(), Pt3{0, 0, 0});
+  // Area vectors (twice the area along the normal) and unit normals of the faces.
+  std::vector<Pt3> area(nf), unit(nf);
+  std::vector<char> valid(nf, 0);
+  for (size_t f = 0; f < nf; ++f) {
+    const Pt3 &a = pos[tris[f][0]], &b = pos[tris[f][1]], &c = pos[tris[f][2]];
+    const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    const double w[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    area[f] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
+    const double l = std::sqrt(area[f][0] * area[f][0] + area[f][1] * area[f][1] + area[f][2] * area[f][2]);
+    if (l > 1e-12) {
+      valid[f] = 1;
+      unit[f] = {area[f][0] / l, area[f][1] / l, area[f][2] / l};
+    }
+  }
+  // Edges keyed by their vertex pair, sorted so that the faces of one edge lie together.
+  std::vector<std::pair<uint64_t, int>> edges;
+  edges.reserve(3 * nf);
+  for (size_t f = 0; f < nf; ++f)
+    for (int k = 0; k < 3; ++k) {
+      const uint64_t a = static_cast<uint32_t>(std::min(tris[f][k], tris[f][(k + 1) % 3]));
+      const uint64_t b = static_cast<uint32_t>(std::max(tris[f][k], tris[f][(k + 1) % 3]));
+      if (a != b) edges.push_back({(a << 32) | b, static_cast<int>(f)});
+    }
+  std::sort(edges.begin(), edges.end());
+  // Corners (3 f + k) of one vertex joined across smooth edges form one fan.
+  std::vector<int> parent(3 * nf);
+  std::iota(parent.begin(), parent.end(), 0);
+  const double minCos = std::cos(angle);
+  for (size_t i = 0; i < edges.size();) {
+    size_t j = i;
+    while (j < edges.size() && edges[j].first == edges[i].first) ++j;
+    if (j - i == 2) {
+      const int f = edges[i].second, g = edges[i + 1].second;
+      // A degenerate face has no normal to differ by: it never splits.
+      const bool smooth = !valid[f] || !valid[g] ||
+                          unit[f][0] * unit[g][0] + unit[f][1] * unit[g][1] + unit[f][2] * unit[g][2] >= minCos;
+      if (smooth)
+        for (int v : {static_cast<int>(edges[i].first >> 32), static_cast<int>(edges[i].first & 0xffffffffu)}) {
+          const int a = Find(parent, 3 * f + CornerOf(tris[f], v));
+          const int b = Find(parent, 3 * g + CornerOf(tris[g], v));
+          if (a != b) parent[a] = b;
+        }
+    }
+    i = j;
+  }
+  // Corners by vertex.
+  std::vector<int> start(pos.size() + 1, 0);
+  for (const auto& t : tris)
+    for (int v : t) ++start[v + 1];
+  std::partial_sum(start.begin(), start.end(), start.begin());
+  std::vector<int> corners(3 * nf), fill(start.begin(), start.end() - 1);
+  for (size_t f = 0; f < nf; ++f)
+    for (int k = 0; k < 3; ++k) corners[fill[tris[f][k]]++] = static_cast<int>(3 * f + k);
+  const size_t nv = pos.size();
+  std::vector<std::pair<int, int>> fans;  // (root, index) of the current vertex
+  for (size_t v = 0; v < nv; ++v) {
+    fans.clear();
+    for (int c = start[v]; c < start[v + 1]; ++c) {
+      const int root = Find(parent, corners[c]);
+      if (std::none_of(fans.begin(), fans.end(), [root](const auto& r) { return r.first == root; }))
+        fans.push_back({root, fans.empty() ? static_cast<int>(v) : static_cast<int>(pos.size() + fans.size() - 1)});
+    }
+    if (fans.size() < 2) continue;
+    const Pt3 p = pos[v], given = nrm[v];
+    for (size_t k = 1; k < fans.size(); ++k) {
+      pos.push_back(p);
+      nrm.push_back(given);
+    }
+    for (const auto& [root, index] : fans) {
+      double s[3] = {0, 0, 0};
+      for (int c = start[v]; c < start[v + 1]; ++c)
+        if (Find(parent, corners[c]) == root) {
+          const int f = corners[c] / 3;
+          tris[f][corners[c] % 3] = index;
+          for (int i = 0; i < 3; ++i) s[i] += area[f][i];
+        }
+      const double l = std::sqrt(s[0] * s[0] + s[1] * s[1] + s[2] * s[2]);
+      if (l > 1e-12) nrm[index] = {s[0] / l, s[1] / l, s[2] / l};
+    }
+  }
+  return {std::move(pos), std::move(nrm), std::move(tris)};
+}
+
+}  // namespace centre

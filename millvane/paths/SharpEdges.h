@@ -1,0 +1,29 @@
+// Splitting a triangle mesh's vertices along its sharp edges, so that the faces on either side
+// of a fold are offset each along its own normal.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "millvane/paths/CenterSection.h"
+
+namespace centre {
+
+// Folds whose face normals differ by more than this (radians) are sharp: at 30 degrees a ball
+// offset along an averaged normal already falls short of the faces' offsets by 3.4% of its radius.
+inline constexpr double kSharpEdgeAngle = 0.5235987755982988;
+
+struct SplitMesh {
+  std::vector<Pt3> pos, nrm;
+  std::vector<std::array<int, 3>> tris;
+};
+
+// Every vertex gets one copy per fan of its faces joined across smooth edges (shared by two
+// faces whose normals differ by at most `angle`); an edge used by one face or more than two
+// ends fans too. A vertex with one fan keeps its index and its given normal; the copies of a
+// split vertex take the area-weighted normal of their own fan. Copies are appended after the
+// given vertices, so a mesh without sharp edges comes back unchanged.
+SplitMesh SplitSharpEdges(std::vector<Pt3> pos, std::vector<Pt3> nrm, std::vector<std::array<int, 3>> tris,
+                          double angle = kSharpEdgeAngle);
+
+}  // namespace centre
