@@ -607,9 +607,9 @@ void CMillCenter::DefineMarkedPane(const _tagBox2D& pane, double tol) {
     if (!XYMeets(s->box, pane, tol)) continue;
     const int n = s->ChainPoints();
     for (int i = 0; i + 1 < n; ++i)
-      for (int j = 0; j < Strip::kSamples - 1; ++j) {
-        const int b = Strip::kSamples * i + j;
-        const Pt3 c[4] = {s->pts[b], s->pts[b + 1], s->pts[b + 16], s->pts[b + 15]};
+      for (int j = 0; j < Strip::kQuads; ++j) {
+        const auto q = s->Corners(i, j);
+        const Pt3 c[4] = {s->pts[q[0]], s->pts[q[1]], s->pts[q[2]], s->pts[q[3]]};
         if (XYMeets(centre::BoxOfPoints(c, 4), pane, tol)) s->marked.push_back({i, j});
       }
   }
@@ -645,8 +645,8 @@ void CMillCenter::ProjPntOnMdl(double p[3]) const {
   }
   for (const auto& s : strips)
     for (const auto& ij : s->marked) {
-      const int b = Strip::kSamples * ij[0] + ij[1];
-      const double* v[4] = {s->pts[b].data(), s->pts[b + 1].data(), s->pts[b + 16].data(), s->pts[b + 15].data()};
+      const auto q = s->Corners(ij[0], ij[1]);
+      const double* v[4] = {s->pts[q[0]].data(), s->pts[q[1]].data(), s->pts[q[2]].data(), s->pts[q[3]].data()};
       const double top = std::max({v[0][2], v[1][2], v[2][2], v[3][2]});
       if (top > p[2]) centre::RaiseToFace(v, 4, p[0], p[1], p[2]);
     }
@@ -688,15 +688,16 @@ void CMillCenter::GenSameZLineSet(const CProtectNet& net, CIntLineSet& set) {
     const int n = s->ChainPoints();
     if (L > s->box.min[2] + 0.0001) {
       for (int i = 0; i + 1 < n; ++i)
-        for (int j = 0; j < Strip::kSamples - 1; ++j) {
-          const int b = Strip::kSamples * i + j;
-          const double* v[4] = {s->pts[b].data(), s->pts[b + 1].data(), s->pts[b + 16].data(), s->pts[b + 15].data()};
+        for (int j = 0; j < Strip::kQuads; ++j) {
+          const auto q = s->Corners(i, j);
+          const double* v[4] = {s->pts[q[0]].data(), s->pts[q[1]].data(), s->pts[q[2]].data(), s->pts[q[3]].data()};
           centre::AddFaceCut(rec, net, centre::CutFaceZ(v, 4, L), true);
         }
     } else if (L > s->minZ) {
       int added = 0;
       for (int i = 0; i + 1 < n; ++i)
-        for (int j : {0, Strip::kSamples - 1}) {
+        // Under the tube its two sides stand on: the first and the last sample of its top.
+        for (int j : {0, Strip::kArc - 1}) {
           const Pt3& a = s->pts[Strip::kSamples * i + j];
           const Pt3& b = s->pts[Strip::kSamples * (i + 1) + j];
           const Pt2 pa{a[0], a[1]}, pb{b[0], b[1]};
@@ -752,9 +753,9 @@ void CMillCenter::GenSameYLineSet(const CProtectNet& net, CIntLineSet& set) {
     if (Y < s->box.min[1] - 0.0001 || Y > s->box.max[1] + 0.0001) continue;
     const int n = s->ChainPoints();
     for (int i = 0; i + 1 < n; ++i)
-      for (int j = 0; j < Strip::kSamples - 1; ++j) {
-        const int b = Strip::kSamples * i + j;
-        const double* v[4] = {s->pts[b].data(), s->pts[b + 1].data(), s->pts[b + 16].data(), s->pts[b + 15].data()};
+      for (int j = 0; j < Strip::kQuads; ++j) {
+        const auto q = s->Corners(i, j);
+        const double* v[4] = {s->pts[q[0]].data(), s->pts[q[1]].data(), s->pts[q[2]].data(), s->pts[q[3]].data()};
         centre::AddFaceCut(rec, net, centre::CutFaceY(v, 4, Y), false);
       }
     AppendRecord(rec, set);
