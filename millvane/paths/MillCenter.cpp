@@ -323,17 +323,9 @@ std::vector<std::vector<Pt3>> CMillCenter::CutChain(std::vector<Pt3> chain) {
     }
     cur.push_back(chain[i]);
     if (i > 0 && i + 1 < chain.size() && cur.size() >= 2) {
-      const Pt3 &a = chain[i - 1], &b = chain[i], &c = chain[i + 1];
-      const double u[3] = {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
-      const double w[3] = {c[0] - b[0], c[1] - b[1], c[2] - b[2]};
-      const double lu = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
-      const double lw = std::sqrt(w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
-      if (lu > 1e-12 && lw > 1e-12) {
-        const double cosA = std::clamp((u[0] * w[0] + u[1] * w[1] + u[2] * w[2]) / (lu * lw), -1.0, 1.0);
-        if (std::acos(cosA) < 0.8 * kPi) {
-          pieces.push_back(cur);
-          cur.assign(1, chain[i]);
-        }
+      if (centre::IsCorner(chain[i - 1], chain[i], chain[i + 1])) {
+        pieces.push_back(cur);
+        cur.assign(1, chain[i]);
       }
     }
   }
@@ -391,6 +383,9 @@ void CMillCenter::AddBoundRec(const std::vector<std::vector<Pt3>>& chains, int c
 void CMillCenter::GenVertexSurf() {
   sharp.pts.clear();
   for (const auto& c : edgeSet.chains) {
+    // A closed chain has no ends: where it also turns smoothly across its seam, a point there
+    // would be a corner the solid does not have, its circle touching the outline from inside.
+    if (c.size() > 3 && c.front() == c.back() && !centre::IsCorner(c[c.size() - 2], c.front(), c[1])) continue;
     sharp.pts.push_back(c.front());
     sharp.pts.push_back(c.back());
   }
@@ -1025,8 +1020,8 @@ bool LinkPoints(int type, double param, const Pt3& E, const double tE[3], const 
   }
 }
 
-// The link as an NC polyline from E to S, sampled every 0.2 so that the check sees between
-// its corners.
+// The link as an NC polyline from E to S, sampled every 0.2 of its length so that the check
+// sees between its corners, on a steep descent too.
 CNcPline* LinkPline(const Pt3& E, const std::vector<Pt3>& mid, const Pt3& S) {
   std::vector<Pt3> all{E};
   all.insert(all.end(), mid.begin(), mid.end());
@@ -1034,7 +1029,7 @@ CNcPline* LinkPline(const Pt3& E, const std::vector<Pt3>& mid, const Pt3& S) {
   auto* pl = new CNcPline;
   for (size_t i = 0; i + 1 < all.size(); ++i) {
     const Pt3 &a = all[i], &b = all[i + 1];
-    const int n = std::max(1, static_cast<int>(std::ceil(std::hypot(b[0] - a[0], b[1] - a[1]) / 0.2)));
+    const int n = std::max(1, static_cast<int>(std::ceil(std::hypot(b[0] - a[0], b[1] - a[1], b[2] - a[2]) / 0.2)));
     for (int k = 0; k < n; ++k) {
       const double f = static_cast<double>(k) / n;
       const double p[3] = {a[0] + f * (b[0] - a[0]), a[1] + f * (b[1] - a[1]), a[2] + f * (b[2] - a[2])};

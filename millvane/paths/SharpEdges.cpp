@@ -109,4 +109,14 @@ SplitMesh SplitSharpEdges(std::vector<Pt3> pos, std::vector<Pt3> nrm, std::vecto
   return {std::move(pos), std::move(nrm), std::move(tris)};
 }
 
+bool IsCorner(const Pt3& a, const Pt3& b, const Pt3& c) {
+  const double u[3] = {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+  const double w[3] = {c[0] - b[0], c[1] - b[1], c[2] - b[2]};
+  const double lu = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
+  const double lw = std::sqrt(w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
+  if (lu <= 1e-12 || lw <= 1e-12) return false;
+  const double cosA = std::clamp((u[0] * w[0] + u[1] * w[1] + u[2] * w[2]) / (lu * lw), -1.0, 1.0);
+  return std::acos(cosA) < 0.8 * 3.14159265358979323846;
+}
+
 }  // namespace centre

@@ -26,4 +26,8 @@ struct SplitMesh {
 SplitMesh SplitSharpEdges(std::vector<Pt3> pos, std::vector<Pt3> nrm, std::vector<std::array<int, 3>> tris,
                           double angle = kSharpEdgeAngle);
 
+// True when a chain turns at b by more than a fifth of a half turn: the angle between the
+// directions to its neighbours a and c is below 0.8 pi. Coincident neighbours make no corner.
+bool IsCorner(const Pt3& a, const Pt3& b, const Pt3& c);
+
 }  // namespace centre
