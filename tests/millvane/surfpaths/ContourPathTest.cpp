@@ -785,7 +785,7 @@ TEST_F(ContourPathTest, SharpSolidsAreContouredAtTheCuttersReachWithoutGouging) 
     EXPECT_LE(worstGouge, 0.04) << gougeAt.x << ", " << gougeAt.y << ", " << gougeAt.z;
     // The layer contours themselves against the closed form.
     if (!c.off) continue;
-    for (double L : {0.5, 2.0, 3.5}) {
+    for (double L : {0.5, 1.0, 2.0, 2.5, 3.0, 3.25}) {
       const std::vector<PtCurve> cs = Level(gen, L);
       ASSERT_FALSE(cs.empty()) << L;
       double worst = 0;
