@@ -509,6 +509,8 @@ CMillCenter* CreateMillCentre(CTypedPtrList<CObList, CGeMesh*>* meshes, CTool* t
     std::vector<std::array<int, 3>> tris(mesh->faces.size());
     for (size_t f = 0; f < mesh->faces.size(); ++f)
       for (int k = 0; k < 3; ++k) tris[f][k] = mesh->faces[f].v[k];
+    // Loose triangles would make every triangle edge an open border with its own tube.
+    centre::WeldVertices(at, nrm, tris);
     const centre::SplitMesh split = centre::SplitSharpEdges(std::move(at), std::move(nrm), std::move(tris));
     const int nodes = static_cast<int>(split.pos.size());
     std::unique_ptr<_facet, int (*)(_facet*)> table(FACET_New(static_cast<int>(split.tris.size()), nodes), FACET_Free);

@@ -22,6 +22,39 @@ int CornerOf(const std::array<int, 3>& t, int v) { return t[0] == v ? 0 : t[1] =
 
 }  // namespace
 
+void WeldVertices(std::vector<Pt3>& pos, std::vector<Pt3>& nrm, std::vector<std::array<int, 3>>& tris) {
+  nrm.resize(pos.size(), Pt3{0, 0, 0});
+  for (const Pt3& p : pos)
+    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) return;  // no order to weld by
+  std::vector<int> order(pos.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [&pos](int a, int b) { return pos[a] != pos[b] ? pos[a] < pos[b] : a < b; });
+  std::vector<int> to(pos.size());
+  std::iota(to.begin(), to.end(), 0);
+  bool any = false;
+  for (size_t i = 1; i < order.size(); ++i)
+    if (pos[order[i]] == pos[order[i - 1]]) {
+      to[order[i]] = to[order[i - 1]];
+      nrm[to[order[i]]] = {0, 0, 0};
+      any = true;
+    }
+  if (!any) return;
+  // The absorbed vertices go; the others keep their order.
+  std::vector<int> index(pos.size(), -1);
+  size_t n = 0;
+  for (size_t i = 0; i < pos.size(); ++i)
+    if (to[i] == static_cast<int>(i)) {
+      index[i] = static_cast<int>(n);
+      pos[n] = pos[i];
+      nrm[n] = nrm[i];
+      ++n;
+    }
+  pos.resize(n);
+  nrm.resize(n);
+  for (auto& t : tris)
+    for (int& v : t) v = index[to[v]];
+}
+
 SplitMesh SplitSharpEdges(std::vector<Pt3> pos, std::vector<Pt3> nrm, std::vector<std::array<int, 3>> tris,
                           double angle) {
   const size_t nf = tris.size();
@@ -88,7 +121,8 @@ SplitMesh SplitSharpEdges(std::vector<Pt3> pos, std::vector<Pt3> nrm, std::vecto
       if (std::none_of(fans.begin(), fans.end(), [root](const auto& r) { return r.first == root; }))
         fans.push_back({root, fans.empty() ? static_cast<int>(v) : static_cast<int>(pos.size() + fans.size() - 1)});
     }
-    if (fans.size() < 2) continue;
+    const Pt3 zero{0, 0, 0};
+    if (fans.size() < 2 && !(fans.size() == 1 && nrm[v] == zero)) continue;
     const Pt3 p = pos[v], given = nrm[v];
     for (size_t k = 1; k < fans.size(); ++k) {
       pos.push_back(p);

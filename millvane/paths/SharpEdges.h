@@ -18,10 +18,17 @@ struct SplitMesh {
   std::vector<std::array<int, 3>> tris;
 };
 
+// Triangles that repeat a vertex position under another index (a mesh of loose triangles, or
+// parts stitched without sharing) are made to share the first such vertex, so that the edges
+// between them are not taken for open borders. The normal of a vertex that absorbed others
+// becomes zero, for the split to give it the normal of its fan; the absorbed vertices are
+// removed. A mesh without repeated positions is left untouched.
+void WeldVertices(std::vector<Pt3>& pos, std::vector<Pt3>& nrm, std::vector<std::array<int, 3>>& tris);
+
 // Every vertex gets one copy per fan of its faces joined across smooth edges (shared by two
 // faces whose normals differ by at most `angle`); an edge used by one face or more than two
-// ends fans too. A vertex with one fan keeps its index and its given normal; the copies of a
-// split vertex take the area-weighted normal of their own fan. Copies are appended after the
+// ends fans too. A vertex with one fan keeps its index and its given normal (its fan's when the
+// given one is zero); the copies of a split vertex take the area-weighted normal of their own fan. Copies are appended after the
 // given vertices, so a mesh without sharp edges comes back unchanged.
 SplitMesh SplitSharpEdges(std::vector<Pt3> pos, std::vector<Pt3> nrm, std::vector<std::array<int, 3>> tris,
                           double angle = kSharpEdgeAngle);

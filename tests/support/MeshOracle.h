@@ -161,6 +161,22 @@ inline std::vector<std::unique_ptr<CGeMesh>> BoxFaces(double a, double b, double
   return out;
 }
 
+// The same triangles, each with three vertices of its own (as read from a file of loose
+// triangles).
+inline std::unique_ptr<CGeMesh> Soup(const CGeMesh& m) {
+  auto out = std::make_unique<CGeMesh>();
+  for (const auto& f : m.faces) {
+    CGeMesh::Face g{};
+    for (int k = 0; k < 3; ++k) {
+      g.v[k] = static_cast<int>(out->vertices.size());
+      out->vertices.push_back(m.vertices[f.v[k]]);
+    }
+    out->faces.push_back(g);
+  }
+  out->CalcBox();
+  return out;
+}
+
 // V-groove along y: z = |x| tan(theta) over [-w, w] x [-l, l].
 inline std::unique_ptr<CGeMesh> VGroove(double w, double l, double theta, int n = 8) {
   const double t = std::tan(theta);

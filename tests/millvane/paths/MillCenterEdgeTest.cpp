@@ -162,6 +162,8 @@ TEST_F(MillCenterEdgeTest, SectionsOfSharpSolidsAreTheOffsetOutline) {
        [&](double, double t) { return rectRay(a, b, r, t); }},
       {"box faces, ball", [&] { return oracle::BoxFaces(a, b, h); }, &ball, {0.5, 2.5, 4.5},
        [&](double L, double t) { return rectRay(a, b, Reach(true, r, L, h), t); }},
+      {"box soup, flat", [&] { return One(oracle::Soup(*oracle::Box(a, b, h))); }, &flat, {0.5, 2.5, 4.5},
+       [&](double, double t) { return rectRay(a, b, r, t); }},
       {"cylinder, flat", [&] { return One(oracle::Cylinder(S, h, 64)); }, &flat, {1.0, 2.5, 4.5},
        [&](double, double) { return S + r; }},
       {"cylinder, ball", [&] { return One(oracle::Cylinder(S, h, 64)); }, &ball, {1.0, 2.5, 4.5},
@@ -198,6 +200,46 @@ TEST_F(MillCenterEdgeTest, SectionsOfSharpSolidsAreTheOffsetOutline) {
           EXPECT_NEAR(got, c.closed(L, t), 0.025) << "level " << L << " angle " << t;
         }
       }
+    }
+  }
+}
+
+// A box of loose triangles gives the model of the box whose triangles share their corners: no
+// tube along the diagonals of its faces, no section across its inside.
+TEST_F(MillCenterEdgeTest, LooseTrianglesGiveTheModelOfTheSharedMesh) {
+  CTCylindrical flat(2.0);
+  CTBall ball(2.0);
+  for (CTool* tool : {static_cast<CTool*>(&flat), static_cast<CTool*>(&ball)}) {
+    auto shared = oracle::Box(4, 3, 5);
+    auto soup = oracle::Soup(*shared);
+    MeshList l1, l2;
+    l1.AddTail(shared.get());
+    l2.AddTail(soup.get());
+    std::unique_ptr<CMillCenter> m1(CreateMillCentre(&l1, tool, 0, 0, 0.1)), m2(CreateMillCentre(&l2, tool, 0, 0, 0.1));
+    ASSERT_TRUE(m1 && m2);
+    EXPECT_EQ(m2->strips.size(), m1->strips.size());
+    EXPECT_EQ(m2->sharp.count(), m1->sharp.count());
+    for (int k = 0; k < 6; ++k) EXPECT_NEAR(m2->box[k], m1->box[k], 1e-9);
+    CProtectNet net;
+    ASSERT_EQ(net.Create(0.5, 1, m1->box), 1);
+    for (double L : {1.0, 4.5}) {
+      CIntLineSet s1(L), s2(L);
+      m1->SetIntMinZ();
+      m2->SetIntMinZ();
+      m1->GenSameZLineSet(net, s1);
+      m2->GenSameZLineSet(net, s2);
+      auto points = [](const CIntLineSet& s) {
+        std::vector<std::array<double, 4>> v;
+        for (const IntLineSeg* g = s.head; g; g = g->next) {
+          std::array<double, 4> e{g->s[0], g->s[1], g->e[0], g->e[1]};
+          if (std::make_pair(e[2], e[3]) < std::make_pair(e[0], e[1])) e = {e[2], e[3], e[0], e[1]};
+          for (double& x : e) x = std::round(x * 1e6) / 1e6;
+          v.push_back(e);
+        }
+        std::sort(v.begin(), v.end());
+        return v;
+      };
+      EXPECT_EQ(points(s2), points(s1)) << L;
     }
   }
 }
