@@ -11,6 +11,7 @@
 #include "millvane/paths/NcPline.h"
 #include "millvane/paths/PathCombine.h"
 #include "millvane/paths/PathEntity.h"
+#include "millvane/paths/SharpEdges.h"
 #include "millvane/surfpaths/ProtectNet.h"
 #include "platform/panlet/Progress.h"
 #include "platform/vurode/Tool.h"
@@ -36,10 +37,14 @@ void Rotate(Pt3& p, double c, double s) {
   p[1] = y;
 }
 
-// Points of a chain within 0.01 of each other in x and y, in the same or the reverse order.
+// Points of a chain within 0.01 of each other in x, y and z, in the same or the reverse order.
 bool SameChain(const std::vector<Pt3>& a, const std::vector<Pt3>& b) {
   if (a.size() != b.size()) return false;
-  auto eq = [](const Pt3& p, const Pt3& q) { return std::fabs(p[0] - q[0]) <= 0.01 && std::fabs(p[1] - q[1]) <= 0.01; };
+  // Heights count too: the top and the bottom edge of a vertical wall share x and y but are
+  // different edges, and merging them would lose the top one's strip.
+  auto eq = [](const Pt3& p, const Pt3& q) {
+    return std::fabs(p[0] - q[0]) <= 0.01 && std::fabs(p[1] - q[1]) <= 0.01 && std::fabs(p[2] - q[2]) <= 0.01;
+  };
   bool fwd = true, bwd = true;
   for (size_t i = 0; i < a.size() && (fwd || bwd); ++i) {
     fwd = fwd && eq(a[i], b[i]);
@@ -318,17 +323,9 @@ std::vector<std::vector<Pt3>> CMillCenter::CutChain(std::vector<Pt3> chain) {
     }
     cur.push_back(chain[i]);
     if (i > 0 && i + 1 < chain.size() && cur.size() >= 2) {
-      const Pt3 &a = chain[i - 1], &b = chain[i], &c = chain[i + 1];
-      const double u[3] = {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
-      const double w[3] = {c[0] - b[0], c[1] - b[1], c[2] - b[2]};
-      const double lu = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
-      const double lw = std::sqrt(w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
-      if (lu > 1e-12 && lw > 1e-12) {
-        const double cosA = std::clamp((u[0] * w[0] + u[1] * w[1] + u[2] * w[2]) / (lu * lw), -1.0, 1.0);
-        if (std::acos(cosA) < 0.8 * kPi) {
-          pieces.push_back(cur);
-          cur.assign(1, chain[i]);
-        }
+      if (centre::IsCorner(chain[i - 1], chain[i], chain[i + 1])) {
+        pieces.push_back(cur);
+        cur.assign(1, chain[i]);
       }
     }
   }
@@ -386,6 +383,9 @@ void CMillCenter::AddBoundRec(const std::vector<std::vector<Pt3>>& chains, int c
 void CMillCenter::GenVertexSurf() {
   sharp.pts.clear();
   for (const auto& c : edgeSet.chains) {
+    // A closed chain has no ends: where it also turns smoothly across its seam, a point there
+    // would be a corner the solid does not have, its circle touching the outline from inside.
+    if (c.size() > 3 && c.front() == c.back() && !centre::IsCorner(c[c.size() - 2], c.front(), c[1])) continue;
     sharp.pts.push_back(c.front());
     sharp.pts.push_back(c.back());
   }
@@ -497,22 +497,32 @@ CMillCenter* CreateMillCentre(CTypedPtrList<CObList, CGeMesh*>* meshes, CTool* t
     for (const auto& p : mesh->vertices) bad = bad || !std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z);
     if (bad) return nullptr;  // no safe surface can be offset from it
     mesh->Need_VertexNormals();
-    std::unique_ptr<_facet, int (*)(_facet*)> table(FACET_New(static_cast<int>(mesh->faces.size()), nv), FACET_Free);
-    if (!table) return nullptr;
+    // Faces meeting at a sharp fold are offset each along its own normal: a normal averaged
+    // across the fold would pull the offset in (a wall next to a top face would stand short of
+    // the cutter radius), and the fold's border chains get the strips that close the gap.
+    std::vector<Pt3> at(nv), nrm(nv, Pt3{0, 0, 0});
     for (int i = 0; i < nv; ++i) {
+      at[i] = {mesh->vertices[i].x, mesh->vertices[i].y, mesh->vertices[i].z};
+      if (mesh->normals.size() == mesh->vertices.size())
+        nrm[i] = {mesh->normals[i].x, mesh->normals[i].y, mesh->normals[i].z};
+    }
+    std::vector<std::array<int, 3>> tris(mesh->faces.size());
+    for (size_t f = 0; f < mesh->faces.size(); ++f)
+      for (int k = 0; k < 3; ++k) tris[f][k] = mesh->faces[f].v[k];
+    // Loose triangles would make every triangle edge an open border with its own tube.
+    centre::WeldVertices(at, nrm, tris);
+    const centre::SplitMesh split = centre::SplitSharpEdges(std::move(at), std::move(nrm), std::move(tris));
+    const int nodes = static_cast<int>(split.pos.size());
+    std::unique_ptr<_facet, int (*)(_facet*)> table(FACET_New(static_cast<int>(split.tris.size()), nodes), FACET_Free);
+    if (!table) return nullptr;
+    for (int i = 0; i < nodes; ++i) {
       double* v = table->nodes[i].v;
       std::fill(v, v + 9, 0.0);
-      v[0] = mesh->vertices[i].x;
-      v[1] = mesh->vertices[i].y;
-      v[2] = mesh->vertices[i].z;
-      if (mesh->normals.size() == mesh->vertices.size()) {
-        v[5] = mesh->normals[i].x;
-        v[6] = mesh->normals[i].y;
-        v[7] = mesh->normals[i].z;
-      }
+      std::copy(split.pos[i].begin(), split.pos[i].end(), v);
+      std::copy(split.nrm[i].begin(), split.nrm[i].end(), v + 5);
     }
-    for (size_t f = 0; f < mesh->faces.size(); ++f)
-      for (int k = 0; k < 3; ++k) table->facets[f][k] = mesh->faces[f].v[k];
+    for (size_t f = 0; f < split.tris.size(); ++f)
+      for (int k = 0; k < 3; ++k) table->facets[f][k] = split.tris[f][k];
     CEdge inner, outer;
     const int cls = model->AnalysisFacet(table.get(), inner, outer);
     if (cls == 5 || gIsProgressCancel()) {
@@ -594,9 +604,9 @@ void CMillCenter::DefineMarkedPane(const _tagBox2D& pane, double tol) {
     if (!XYMeets(s->box, pane, tol)) continue;
     const int n = s->ChainPoints();
     for (int i = 0; i + 1 < n; ++i)
-      for (int j = 0; j < Strip::kSamples - 1; ++j) {
-        const int b = Strip::kSamples * i + j;
-        const Pt3 c[4] = {s->pts[b], s->pts[b + 1], s->pts[b + 16], s->pts[b + 15]};
+      for (int j = 0; j < Strip::kQuads; ++j) {
+        const auto q = s->Corners(i, j);
+        const Pt3 c[4] = {s->pts[q[0]], s->pts[q[1]], s->pts[q[2]], s->pts[q[3]]};
         if (XYMeets(centre::BoxOfPoints(c, 4), pane, tol)) s->marked.push_back({i, j});
       }
   }
@@ -632,8 +642,8 @@ void CMillCenter::ProjPntOnMdl(double p[3]) const {
   }
   for (const auto& s : strips)
     for (const auto& ij : s->marked) {
-      const int b = Strip::kSamples * ij[0] + ij[1];
-      const double* v[4] = {s->pts[b].data(), s->pts[b + 1].data(), s->pts[b + 16].data(), s->pts[b + 15].data()};
+      const auto q = s->Corners(ij[0], ij[1]);
+      const double* v[4] = {s->pts[q[0]].data(), s->pts[q[1]].data(), s->pts[q[2]].data(), s->pts[q[3]].data()};
       const double top = std::max({v[0][2], v[1][2], v[2][2], v[3][2]});
       if (top > p[2]) centre::RaiseToFace(v, 4, p[0], p[1], p[2]);
     }
@@ -675,15 +685,16 @@ void CMillCenter::GenSameZLineSet(const CProtectNet& net, CIntLineSet& set) {
     const int n = s->ChainPoints();
     if (L > s->box.min[2] + 0.0001) {
       for (int i = 0; i + 1 < n; ++i)
-        for (int j = 0; j < Strip::kSamples - 1; ++j) {
-          const int b = Strip::kSamples * i + j;
-          const double* v[4] = {s->pts[b].data(), s->pts[b + 1].data(), s->pts[b + 16].data(), s->pts[b + 15].data()};
+        for (int j = 0; j < Strip::kQuads; ++j) {
+          const auto q = s->Corners(i, j);
+          const double* v[4] = {s->pts[q[0]].data(), s->pts[q[1]].data(), s->pts[q[2]].data(), s->pts[q[3]].data()};
           centre::AddFaceCut(rec, net, centre::CutFaceZ(v, 4, L), true);
         }
     } else if (L > s->minZ) {
       int added = 0;
       for (int i = 0; i + 1 < n; ++i)
-        for (int j : {0, Strip::kSamples - 1}) {
+        // Under the tube its two sides stand on: the first and the last sample of its top.
+        for (int j : {0, Strip::kArc - 1}) {
           const Pt3& a = s->pts[Strip::kSamples * i + j];
           const Pt3& b = s->pts[Strip::kSamples * (i + 1) + j];
           const Pt2 pa{a[0], a[1]}, pb{b[0], b[1]};
@@ -739,9 +750,9 @@ void CMillCenter::GenSameYLineSet(const CProtectNet& net, CIntLineSet& set) {
     if (Y < s->box.min[1] - 0.0001 || Y > s->box.max[1] + 0.0001) continue;
     const int n = s->ChainPoints();
     for (int i = 0; i + 1 < n; ++i)
-      for (int j = 0; j < Strip::kSamples - 1; ++j) {
-        const int b = Strip::kSamples * i + j;
-        const double* v[4] = {s->pts[b].data(), s->pts[b + 1].data(), s->pts[b + 16].data(), s->pts[b + 15].data()};
+      for (int j = 0; j < Strip::kQuads; ++j) {
+        const auto q = s->Corners(i, j);
+        const double* v[4] = {s->pts[q[0]].data(), s->pts[q[1]].data(), s->pts[q[2]].data(), s->pts[q[3]].data()};
         centre::AddFaceCut(rec, net, centre::CutFaceY(v, 4, Y), false);
       }
     AppendRecord(rec, set);
@@ -1011,8 +1022,8 @@ bool LinkPoints(int type, double param, const Pt3& E, const double tE[3], const 
   }
 }
 
-// The link as an NC polyline from E to S, sampled every 0.2 so that the check sees between
-// its corners.
+// The link as an NC polyline from E to S, sampled every 0.2 of its length so that the check
+// sees between its corners, on a steep descent too.
 CNcPline* LinkPline(const Pt3& E, const std::vector<Pt3>& mid, const Pt3& S) {
   std::vector<Pt3> all{E};
   all.insert(all.end(), mid.begin(), mid.end());
@@ -1020,7 +1031,7 @@ CNcPline* LinkPline(const Pt3& E, const std::vector<Pt3>& mid, const Pt3& S) {
   auto* pl = new CNcPline;
   for (size_t i = 0; i + 1 < all.size(); ++i) {
     const Pt3 &a = all[i], &b = all[i + 1];
-    const int n = std::max(1, static_cast<int>(std::ceil(std::hypot(b[0] - a[0], b[1] - a[1]) / 0.2)));
+    const int n = std::max(1, static_cast<int>(std::ceil(std::hypot(b[0] - a[0], b[1] - a[1], b[2] - a[2]) / 0.2)));
     for (int k = 0; k < n; ++k) {
       const double f = static_cast<double>(k) / n;
       const double p[3] = {a[0] + f * (b[0] - a[0]), a[1] + f * (b[1] - a[1]), a[2] + f * (b[2] - a[2])};

@@ -48,10 +48,19 @@ class CMillCenter {
     centre::ZRangeIndex triZ, quadZ;
     void CalcBoxes();
   };
-  // Bound-surface record: 15 samples per chain point; quad (i, j), j = 0..13, has the corners
-  // 15i + j, 15i + j + 1, 15i + j + 16, 15i + j + 15.
+  // Bound-surface record: 15 samples per chain point (13 around the tube's top, then the
+  // bottom points under the last and the first); quad (i, j) joins samples j and j + 1 of
+  // chain points i and i + 1, and quad 14 closes the tube from the bottom point under the first
+  // sample back up to it: without it one side of the tube would be open between the two
+  // heights, and a section there would miss that side.
   struct Strip {
     static constexpr int kSamples = 15;
+    static constexpr int kArc = 13;
+    static constexpr int kQuads = 15;
+    std::array<int, 4> Corners(int i, int j) const {
+      const int b = kSamples * i, k = (j + 1) % kSamples;
+      return {b + j, b + k, b + kSamples + k, b + kSamples + j};
+    }
     std::vector<Pt3> pts;
     std::vector<std::array<int, 2>> marked;  // (i, j) of the marked quads
     _tagBox3D box;

@@ -97,13 +97,11 @@ int FillProtectNet(CProtectNet& net, const CMillCenter* model) {
   }
   for (const auto& s : model->strips) {
     if (gIsProgressCancel()) return 0;
-    const int n = CMillCenter::Strip::kSamples;
     const int rows = s->ChainPoints();
     for (int i = 0; i + 1 < rows; ++i)
-      for (int j = 0; j + 1 < n; ++j) {
-        int k = n * i + j;
-        const double* v[4] = {s->pts[k].data(), s->pts[k + 1].data(), s->pts[k + n + 1].data(),
-                              s->pts[k + n].data()};
+      for (int j = 0; j < CMillCenter::Strip::kQuads; ++j) {
+        const auto q = s->Corners(i, j);
+        const double* v[4] = {s->pts[q[0]].data(), s->pts[q[1]].data(), s->pts[q[2]].data(), s->pts[q[3]].data()};
         RasterPolygonOnNet(net, v, 4);
       }
     for (const auto& p : s->pts) EnterVertexOnNet(net, p.data());

@@ -102,6 +102,81 @@ inline std::unique_ptr<CGeMesh> Box(double a, double b, double h) {
   return m;
 }
 
+// Closed cylinder of radius s about the z axis over [0, h], n sides, outward winding.
+inline std::unique_ptr<CGeMesh> Cylinder(double s, double h, int n) {
+  auto m = std::make_unique<CGeMesh>();
+  m->vertices.emplace_back(0.0f, 0.0f, 0.0f);
+  m->vertices.emplace_back(0.0f, 0.0f, static_cast<float>(h));
+  for (double z : {0.0, h})
+    for (int i = 0; i < n; ++i)
+      m->vertices.emplace_back(static_cast<float>(s * std::cos(2 * kPi * i / n)),
+                               static_cast<float>(s * std::sin(2 * kPi * i / n)), static_cast<float>(z));
+  for (int i = 0; i < n; ++i) {
+    const int b0 = 2 + i, b1 = 2 + (i + 1) % n, t0 = b0 + n, t1 = b1 + n;
+    m->faces.push_back({{1, t0, t1}});
+    m->faces.push_back({{0, b1, b0}});
+    m->faces.push_back({{b0, b1, t1}});
+    m->faces.push_back({{b0, t1, t0}});
+  }
+  m->CalcBox();
+  return m;
+}
+
+// Closed prism along y over [-l, l]: the triangle (-w, 0), (w, 0), (0, h) in XZ, a ridge on top.
+inline std::unique_ptr<CGeMesh> Wedge(double w, double l, double h) {
+  auto m = std::make_unique<CGeMesh>();
+  for (double y : {-l, l}) {
+    m->vertices.emplace_back(static_cast<float>(-w), static_cast<float>(y), 0.0f);
+    m->vertices.emplace_back(static_cast<float>(w), static_cast<float>(y), 0.0f);
+    m->vertices.emplace_back(0.0f, static_cast<float>(y), static_cast<float>(h));
+  }
+  const int f[8][3] = {{0, 3, 4}, {0, 4, 1}, {1, 4, 5}, {1, 5, 2}, {0, 2, 5}, {0, 5, 3}, {0, 1, 2}, {3, 5, 4}};
+  for (const auto& t : f) m->faces.push_back({{t[0], t[1], t[2]}});
+  m->CalcBox();
+  return m;
+}
+
+// The faces of Box(a, b, h) as six meshes of their own.
+inline std::vector<std::unique_ptr<CGeMesh>> BoxFaces(double a, double b, double h) {
+  auto box = Box(a, b, h);
+  std::vector<std::unique_ptr<CGeMesh>> out;
+  for (int f = 0; f < 6; ++f) {
+    auto m = std::make_unique<CGeMesh>();
+    std::vector<int> local(box->vertices.size(), -1);
+    for (int t = 0; t < 2; ++t) {
+      CGeMesh::Face face{};
+      for (int k = 0; k < 3; ++k) {
+        const int g = box->faces[2 * f + t].v[k];
+        if (local[g] < 0) {
+          local[g] = static_cast<int>(m->vertices.size());
+          m->vertices.push_back(box->vertices[g]);
+        }
+        face.v[k] = local[g];
+      }
+      m->faces.push_back(face);
+    }
+    m->CalcBox();
+    out.push_back(std::move(m));
+  }
+  return out;
+}
+
+// The same triangles, each with three vertices of its own (as read from a file of loose
+// triangles).
+inline std::unique_ptr<CGeMesh> Soup(const CGeMesh& m) {
+  auto out = std::make_unique<CGeMesh>();
+  for (const auto& f : m.faces) {
+    CGeMesh::Face g{};
+    for (int k = 0; k < 3; ++k) {
+      g.v[k] = static_cast<int>(out->vertices.size());
+      out->vertices.push_back(m.vertices[f.v[k]]);
+    }
+    out->faces.push_back(g);
+  }
+  out->CalcBox();
+  return out;
+}
+
 // V-groove along y: z = |x| tan(theta) over [-w, w] x [-l, l].
 inline std::unique_ptr<CGeMesh> VGroove(double w, double l, double theta, int n = 8) {
   const double t = std::tan(theta);

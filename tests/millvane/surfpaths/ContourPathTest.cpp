@@ -704,3 +704,96 @@ TEST(SrfProjectGroupOnModel, ArcsKeepToTheirCircle) {
 }
 
 }  // namespace
+
+// Solids with sharp edges: every layer's contour keeps the cutter's reach from the solid (the
+// closed-form offset outline), and no sample of a pass or link cuts into it. At a vertical wall
+// the drop height jumps, so a sample under the surface is measured by how far sideways the
+// nearest clear point lies: the edge tubes' chords on the wedge's sloping edges stand up to 0.02
+// inside the true outline, and links may dip 0.05 under the model.
+TEST_F(ContourPathTest, SharpSolidsAreContouredAtTheCuttersReachWithoutGouging) {
+  const double r = 1;
+  CTCylindrical flat(2 * r);
+  CTBall ball(2 * r);
+  auto one = [](std::unique_ptr<CGeMesh> m) {
+    std::vector<std::unique_ptr<CGeMesh>> v;
+    v.push_back(std::move(m));
+    return v;
+  };
+  auto rect = [](double a, double b, double x, double y) {
+    return std::hypot(std::max(std::fabs(x) - a, 0.0), std::max(std::fabs(y) - b, 0.0));
+  };
+  // Horizontal reach at level L beside an edge at height top.
+  auto reach = [r](const CTool* t, double L, double top) {
+    if (t->Type() != 3) return r;
+    const double dz = std::max(L + r - top, 0.0);
+    return std::sqrt(std::max(r * r - dz * dz, 0.0));
+  };
+  const double a = 4, b = 3, h = 5, S = 5, w = 4, l = 3;
+  struct Case {
+    const char* name;
+    std::function<std::vector<std::unique_ptr<CGeMesh>>()> make;
+    CTool* tool;
+    // Distance of a contour point at level L from the solid's waterline, less the reach; null
+    // when no closed form is at hand.
+    std::function<double(double x, double y, double L)> off;
+  };
+  const std::vector<Case> cases = {
+      {"box, flat", [&] { return one(oracle::Box(a, b, h)); }, &flat,
+       [&](double x, double y, double L) { return rect(a, b, x, y) - reach(&flat, L, h); }},
+      {"box, ball", [&] { return one(oracle::Box(a, b, h)); }, &ball,
+       [&](double x, double y, double L) { return rect(a, b, x, y) - reach(&ball, L, h); }},
+      {"box faces, flat", [&] { return oracle::BoxFaces(a, b, h); }, &flat,
+       [&](double x, double y, double L) { return rect(a, b, x, y) - reach(&flat, L, h); }},
+      {"cylinder, ball", [&] { return one(oracle::Cylinder(S, h, 64)); }, &ball,
+       [&](double x, double y, double L) { return std::hypot(x, y) - S - reach(&ball, L, h); }},
+      {"wedge, flat", [&] { return one(oracle::Wedge(w, l, 4)); }, &flat,
+       [&](double x, double y, double L) { return rect(w * (1 - L / 4), l, x, y) - r; }},
+      {"wedge, ball", [&] { return one(oracle::Wedge(w, l, 4)); }, &ball, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto m = Build(c.make(), c.tool);
+    ASSERT_TRUE(m->centre);
+    const double top = m->centre->box[5];
+    CCreSrfContourPath gen;
+    CParamSrfFinish f = Finish(top, top, 1.25);
+    std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+    ASSERT_TRUE(db);
+    const std::vector<Path> paths = Paths(db.get());
+    ASSERT_FALSE(paths.empty());
+    double worstGouge = 0;
+    oracle::P3 gougeAt{0, 0, 0};
+    auto drop = [&](double x, double y) { return oracle::DropHeight(m->meshes(), c.tool, x, y); };
+    for (const Path& p : paths)
+      for (size_t i = 0; i + 1 < p.size(); ++i) {
+        const oracle::P3 &u = p[i], &v = p[i + 1];
+        const int n = std::max(1, int(std::ceil(std::hypot(v.x - u.x, v.y - u.y, v.z - u.z) / 0.05)));
+        for (int s = 0; s < n; ++s) {
+          const double t = double(s) / n;
+          const oracle::P3 q{u.x + t * (v.x - u.x), u.y + t * (v.y - u.y), u.z + t * (v.z - u.z)};
+          if (drop(q.x, q.y) - q.z <= 0.01) continue;
+          // How far sideways the nearest clear point lies (1 when none within 0.1).
+          double side = 1;
+          for (int j = 1; j <= 20 && side == 1; ++j)
+            for (int d = 0; d < 16 && side == 1; ++d) {
+              const double rho = 0.005 * j, phi = d * oracle::kPi / 8;
+              if (drop(q.x + rho * std::cos(phi), q.y + rho * std::sin(phi)) <= q.z + 0.01) side = rho;
+            }
+          if (side > worstGouge) worstGouge = side, gougeAt = q;
+        }
+      }
+    EXPECT_LE(worstGouge, 0.04) << gougeAt.x << ", " << gougeAt.y << ", " << gougeAt.z;
+    // The layer contours themselves against the closed form.
+    if (!c.off) continue;
+    for (double L : {0.5, 1.0, 2.0, 2.5, 3.0, 3.25}) {
+      const std::vector<PtCurve> cs = Level(gen, L);
+      ASSERT_FALSE(cs.empty()) << L;
+      double worst = 0;
+      Pt2 at{0, 0};
+      for (const PtCurve& k : cs)
+        for (const Pt2& p : k)
+          if (std::fabs(c.off(p[0], p[1], L)) > worst) worst = std::fabs(c.off(p[0], p[1], L)), at = p;
+      EXPECT_LT(worst, 0.03) << "level " << L << " at " << at[0] << ", " << at[1];
+    }
+  }
+}
