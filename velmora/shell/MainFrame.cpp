@@ -25,6 +25,7 @@
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/Resources.h"
 #include "velmora/shell/ViewMenu.h"
+#include "velmora/shell/ViewServices.h"
 
 #include <filesystem>
 #include <string>
@@ -38,6 +39,7 @@ ON_WM_TIMER()
 ON_WM_SIZE()
 ON_WM_CONTEXTMENU()
 ON_COMMAND(ID_VIEW_GRID, OnGrid)
+ON_COMMAND(ID_VIEW_TOOLBARS, OnToolBarSettings)
 ON_UPDATE_COMMAND_UI(ID_VIEW_GRID, OnUpdateGrid)
 ON_COMMAND(ID_VIEW_RULERS, OnRulers)
 ON_UPDATE_COMMAND_UI(ID_VIEW_RULERS, OnUpdateRulers)
@@ -280,6 +282,8 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs) {
   SetTimer(kProgressTimer, kProgressTick);
   LoadBarState(kBarStateSection);
   DockPlugToolBar();
+  m_nTextPos = m_wndTabBar.GetTabTXTBottomMode() ? 1 : 0;
+  InstallViewServices();
   RecalcLayout();
   return 0;
 }
@@ -330,6 +334,8 @@ void CMainFrame::OnDestroy() {
     m_progressStarted = false;
   }
   gSetDlgDesignCenter(nullptr);
+  // The services name this frame; none may outlive it.
+  gViewServices() = ViewServices{};
   if (COrdvale* hub = gGetOrdvale()) {
     if (hub->GetKeyInWnd() == m_wndStatusBar.GetKeyInWnd()) hub->SetKeyInWnd(nullptr);
     hub->CancelCurCmd();
@@ -387,6 +393,7 @@ void CMainFrame::OnSize(UINT type, int cx, int cy) {
 
 void CMainFrame::RecalcLayout(BOOL bNotify) {
   CPISMainFrame::RecalcLayout(bNotify);
+  LayoutDesignCentre();
   // The view's ruler scale starts where the view starts.
   if (m_wndHorRuler.GetSafeHwnd()) m_wndHorRuler.SetOffset(GetRulerOffset());
 }
