@@ -151,5 +151,9 @@ void CMainFrame::HideBarsForPreview() {
 void CMainFrame::RestoreBarsAfterPreview() {
   if (!m_pToolBarMgr) return;
   m_pToolBarMgr->ShowCurrentUI((m_bClassic ? 1 : 0) | 0x10);
-  if (m_bClassic) m_wndTabBar.HideDragTBar();
+  // The drag bar belongs to the panel look only.
+  if (m_bClassic)
+    m_wndTabBar.HideDragTBar();
+  else if (CKxToolBar* drag = m_wndTabBar.GetDragBar())
+    ShowControlBar(drag, TRUE, FALSE);
 }
