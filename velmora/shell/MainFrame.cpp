@@ -541,16 +541,11 @@ void CMainFrame::OnToolBarItem(UINT id) {
   if (!m_bClassic || !m_pToolBarMgr) return;
   const size_t index = id - ID_TOOLBAR_FIRST;
   if (index >= m_toolBarTitles.size()) return;
-  for (int i = 0; i < m_pToolBarMgr->GetCount(); ++i) {
-    const CUIToolBarMgr::Record* r = m_pToolBarMgr->GetAt(i);
-    if (r->look != kLookClassic || !r->bar || !r->bar->GetSafeHwnd()) continue;
-    CString title;
-    r->bar->GetWindowText(title);
-    if (title != m_toolBarTitles[index]) continue;
-    ShowControlBar(r->bar, !r->bar->IsVisible(), FALSE);
-    m_pToolBarMgr->UpdateBarUI(r->bar);
-    break;
-  }
+  for (const Bar& bar : GetBars(kLookClassic))
+    if (bar.title == m_toolBarTitles[index]) {
+      ShowBar(kLookClassic, bar.title, !bar.visible);
+      break;
+    }
 }
 
 // ---- snap switches ----
