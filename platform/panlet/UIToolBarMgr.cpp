@@ -43,6 +43,13 @@ BOOL CUIToolBarMgr::UpdateBarUI(CControlBar* bar) {
   return TRUE;
 }
 
+int CUIToolBarMgr::UpdateBarUI_CurCmd(int mainCmd) {
+  int count = 0;
+  for (const Record& r : m_records)
+    if (r.mainCmd == mainCmd && r.bar && r.bar->GetSafeHwnd() && UpdateBarUI(r.bar)) ++count;
+  return count;
+}
+
 void CUIToolBarMgr::ShowCurrentUI(int code) {
   if (code == kLookPanel || code == kLookClassic) m_nLook = code;
   CFrameWnd* frame = nullptr;

@@ -51,6 +51,9 @@ class CUIToolBarMgr {
 
   // Gives the bar the image strip of the current icon look; FALSE for a bar not registered.
   BOOL UpdateBarUI(CControlBar* bar);
+  // The main command became current: the bars registered under it take the current image
+  // strip. The number of bars updated.
+  int UpdateBarUI_CurCmd(int mainCmd);
   // Shows the look given by the code (kLookPanel or kLookClassic; others keep the current
   // look): the bars registered under it are shown, the others hidden, the layout redone once.
   void ShowCurrentUI(int code);

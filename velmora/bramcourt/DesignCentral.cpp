@@ -1,5 +1,6 @@
 #include "velmora/bramcourt/DesignCentral.h"
 
+#include "platform/afx/DocView.h"
 #include "platform/afx/PaintDC.h"
 #include "platform/win/Messages.h"
 #include "platform/win/Window.h"
@@ -96,18 +97,27 @@ void CDesignCentral::HideDCenter() {
   if (!m_hWnd) return;
   if (m_nSavedShow < 0) m_nSavedShow = IsWindowVisible() ? 1 : 0;
   ShowWindow(SW_HIDE);
+  RelayoutParent();
 }
 
 void CDesignCentral::ShowDCenter() {
   if (!m_hWnd) return;
   if (m_nSavedShow < 0) m_nSavedShow = IsWindowVisible() ? 1 : 0;
   ShowWindow(IsIconic() ? SW_RESTORE : SW_SHOW);
+  RelayoutParent();
 }
 
 void CDesignCentral::RestoreDCenter() {
   if (!m_hWnd || m_nSavedShow < 0) return;
   ShowWindow(m_nSavedShow ? SW_SHOW : SW_HIDE);
   m_nSavedShow = -1;
+  RelayoutParent();
+}
+
+void CDesignCentral::RelayoutParent() {
+  // A frame parent shares its client area with the panel: it gives the space back or takes
+  // it when the panel comes or goes.
+  if (auto* frame = dynamic_cast<CFrameWnd*>(GetParent())) frame->RecalcLayout();
 }
 
 void CDesignCentral::RemoveCommandAllPage() {

@@ -106,6 +106,7 @@ class CDesignCentral : public CWnd {
   void LayoutPages();
   void NotifyAll(int code);
   void Forget();
+  void RelayoutParent();
 
   std::vector<Page> m_default;
   std::vector<Page> m_command;

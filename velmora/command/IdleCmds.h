@@ -3,6 +3,7 @@
 #pragma once
 
 #include "velmora/command/EditCmd.h"
+#include "velmora/ordvale/CommandOps.h"
 
 class CIdleCmd : public CEditCmd {
  public:
@@ -34,13 +35,13 @@ VELMORA_IDLE_COMMANDS(VELMORA_DECLARE_IDLE)
 #undef VELMORA_DECLARE_IDLE
 
 // Interactive nesting: the program hands it stock and parts and asks for mirrored or set-down
-// parts; nothing is nested yet, so each call only answers whether it was taken (0).
-class CInterPackCmd : public CIdleCmd {
+// parts; nothing is nested yet, so each call leaves the drawing as it is.
+class CInterPackCmd : public CIdleCmd, public CNestingOps {
  public:
   CInterPackCmd(int flag, const wchar_t* name) : CIdleCmd(flag, name, 0) {}
-  int AddStock() { return 0; }
-  int AddPart() { return 0; }
-  int RemovePart() { return 0; }
-  int MirrorPart(int) { return 0; }
-  int SetDownPart(int) { return 0; }
+  void AddStock() override {}
+  void AddPart() override {}
+  void RemovePart() override {}
+  void MirrorPart(int) override {}
+  void SetDownPart(int) override {}
 };

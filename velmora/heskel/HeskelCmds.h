@@ -4,6 +4,7 @@
 #pragma once
 
 #include "velmora/command/EditCmd.h"
+#include "velmora/ordvale/CommandOps.h"
 
 // Node editing (host type 2): the program's node items reach it as messages, which it does
 // not take (0).
@@ -15,7 +16,7 @@ class CToolNodeCmd : public CEditCmd {
 
 // Text editing (host type 4): the view hands it typed characters; the edit menu asks it about
 // copy, cut, paste, filling and symbols.
-class CTextMainCmd : public CEditCmd {
+class CTextMainCmd : public CEditCmd, public CTextMainOps {
  public:
   // The state of the text being edited; the text command has none while nothing is edited.
   struct EditState {
@@ -24,9 +25,13 @@ class CTextMainCmd : public CEditCmd {
 
   CTextMainCmd(int flag, const wchar_t* name) : CEditCmd(flag, name, 0) {}
   int HostType() const override { return kHostText; }
-  EditState* GetEditState() { return nullptr; }
-  void OnFill() {}
-  void StartInsSign() {}
+  EditState* GetEditState() const { return nullptr; }
+  void OnFill() override {}
+  void StartInsSign() override {}
+  int IsEditStateSet() const override {
+    const EditState* state = GetEditState();
+    return state && state->m_nState ? 1 : 0;
+  }
   void InitFontCombo() {}
   // A typed character for the text; 0: not taken.
   int InputChar(UINT) { return 0; }

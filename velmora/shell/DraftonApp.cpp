@@ -76,6 +76,8 @@ BOOL CDraftonApp::InitInstance() {
     if (panel->CreateMe(m_pMainWnd)) {
       m_pDesignCentral = std::move(panel);
       gSetDlgDesignCenter(m_pDesignCentral.get());
+      // The view gives up the panel's width.
+      if (auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd)) frame->RecalcLayout();
     }
     m_pMainWnd->SetFocus();
   }

@@ -8,11 +8,16 @@
 #include "sockwell/PISMainFrame.h"
 #include "velmora/shell/DraftonView.h"
 #include "velmora/shell/KxPreviewView.h"
+#include "velmora/shell/MainFrame.h"
 #include "velmora/shell/PrintLayout.h"
 
 BOOL CDraftonView::OnPreparePrinting(CPrintInfo* pInfo) {
   if (!pInfo) return FALSE;
-  if (pInfo->m_bPreview) return DoPreparePrinting(pInfo);
+  if (pInfo->m_bPreview) {
+    // The floating drag bar and the tab toolbar would stay over the preview.
+    if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd())) frame->HideBarsForPreview();
+    return DoPreparePrinting(pInfo);
+  }
   auto* dlg = new CKxPrintDialog(FALSE, PD_RETURNDC | PD_USEDEVMODECOPIES | PD_ENABLEPRINTTEMPLATE);
   delete pInfo->m_pPD;
   pInfo->m_pPD = dlg;
@@ -75,7 +80,9 @@ void CDraftonView::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
 void CDraftonView::OnEndPrinting(CDC*, CPrintInfo*) {}
 
 void CDraftonView::OnEndPrintPreview(CDC* pDC, CPrintInfo* pInfo, POINT point, CPreviewView* pView) {
-  // The plug-ins' toolbars go back to their docks before the drawing shows again.
+  // The bars of the current look, and the plug-ins' toolbars in their docks, come back before
+  // the drawing shows again.
+  if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd())) frame->RestoreBarsAfterPreview();
   if (auto* frame = dynamic_cast<CPISMainFrame*>(AfxGetMainWnd())) frame->DockPlugToolBar();
   CGLView::OnEndPrintPreview(pDC, pInfo, point, pView);
 }

@@ -1,7 +1,9 @@
 // The drawing view's scanning: the scan menu items and the scanned images.
+#include "velmora/command/ImageScanCmd.h"
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/DraftonView.h"
+#include "velmora/shell/KxScan.h"
 #include "velmora/shell/ScanImage.h"
 
 BOOL CDraftonView::PreTranslateMessage(MSG* pMsg) {
@@ -11,8 +13,15 @@ BOOL CDraftonView::PreTranslateMessage(MSG* pMsg) {
 }
 
 void CDraftonView::CopyImage(HANDLE hBitmap, TW_IMAGEINFO& info) {
-  // The bitmap is copied before this returns: the scanner frees it right afterwards.
-  if (!KxAddScannedImage(hBitmap, info)) return;
+  // The bitmap is copied before this returns: the scanner frees it right afterwards. The image
+  // scan command places it; without that command the picture goes in directly.
+  COrdvale* h = Hub();
+  if (auto* cmd = h ? dynamic_cast<CImageScanCmd*>(h->GetCmd(ID_IMAGE_SCAN_CMD)) : nullptr) {
+    if (!cmd->SetBitmap(hBitmap, info.BitsPerPixel, info.ImageLength, info.ImageWidth)) return;
+    h->RunAppCmd(cmd, 0);
+  } else if (!KxAddScannedImage(hBitmap, info)) {
+    return;
+  }
   if (CDraftonDoc* doc = GetDocument()) doc->SetModifiedFlag();
   RequestRedraw();
 }

@@ -25,6 +25,7 @@
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/Resources.h"
 #include "velmora/shell/ViewMenu.h"
+#include "velmora/shell/ViewServices.h"
 
 #include <filesystem>
 #include <string>
@@ -38,6 +39,7 @@ ON_WM_TIMER()
 ON_WM_SIZE()
 ON_WM_CONTEXTMENU()
 ON_COMMAND(ID_VIEW_GRID, OnGrid)
+ON_COMMAND(ID_VIEW_TOOLBARS, OnToolBarSettings)
 ON_UPDATE_COMMAND_UI(ID_VIEW_GRID, OnUpdateGrid)
 ON_COMMAND(ID_VIEW_RULERS, OnRulers)
 ON_UPDATE_COMMAND_UI(ID_VIEW_RULERS, OnUpdateRulers)
@@ -280,6 +282,8 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs) {
   SetTimer(kProgressTimer, kProgressTick);
   LoadBarState(kBarStateSection);
   DockPlugToolBar();
+  m_nTextPos = m_wndTabBar.GetTabTXTBottomMode() ? 1 : 0;
+  InstallViewServices();
   RecalcLayout();
   return 0;
 }
@@ -330,6 +334,8 @@ void CMainFrame::OnDestroy() {
     m_progressStarted = false;
   }
   gSetDlgDesignCenter(nullptr);
+  // The services name this frame; none may outlive it.
+  gViewServices() = ViewServices{};
   if (COrdvale* hub = gGetOrdvale()) {
     if (hub->GetKeyInWnd() == m_wndStatusBar.GetKeyInWnd()) hub->SetKeyInWnd(nullptr);
     hub->CancelCurCmd();
@@ -387,6 +393,7 @@ void CMainFrame::OnSize(UINT type, int cx, int cy) {
 
 void CMainFrame::RecalcLayout(BOOL bNotify) {
   CPISMainFrame::RecalcLayout(bNotify);
+  LayoutDesignCentre();
   // The view's ruler scale starts where the view starts.
   if (m_wndHorRuler.GetSafeHwnd()) m_wndHorRuler.SetOffset(GetRulerOffset());
 }
@@ -534,16 +541,11 @@ void CMainFrame::OnToolBarItem(UINT id) {
   if (!m_bClassic || !m_pToolBarMgr) return;
   const size_t index = id - ID_TOOLBAR_FIRST;
   if (index >= m_toolBarTitles.size()) return;
-  for (int i = 0; i < m_pToolBarMgr->GetCount(); ++i) {
-    const CUIToolBarMgr::Record* r = m_pToolBarMgr->GetAt(i);
-    if (r->look != kLookClassic || !r->bar || !r->bar->GetSafeHwnd()) continue;
-    CString title;
-    r->bar->GetWindowText(title);
-    if (title != m_toolBarTitles[index]) continue;
-    ShowControlBar(r->bar, !r->bar->IsVisible(), FALSE);
-    m_pToolBarMgr->UpdateBarUI(r->bar);
-    break;
-  }
+  for (const Bar& bar : GetBars(kLookClassic))
+    if (bar.title == m_toolBarTitles[index]) {
+      ShowBar(kLookClassic, bar.title, !bar.visible);
+      break;
+    }
 }
 
 // ---- snap switches ----

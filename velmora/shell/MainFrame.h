@@ -12,6 +12,7 @@
 #include "platform/panlet/RuleBar.h"
 #include "platform/panlet/UIToolBarMgr.h"
 #include "sockwell/PISMainFrame.h"
+#include "velmora/dialogs/ToolBarSetHost.h"
 #include "velmora/shell/DlgSplash.h"
 #include "velmora/shell/FrameProgress.h"
 #include "velmora/shell/KXSnapBar.h"
@@ -24,7 +25,7 @@
 
 class CCmdUI;
 
-class CMainFrame : public CPISMainFrame {
+class CMainFrame : public CPISMainFrame, public CToolBarSetHost {
   DECLARE_DYNCREATE(CMainFrame)
 
  public:
@@ -108,6 +109,30 @@ class CMainFrame : public CPISMainFrame {
   void OnIdleUpdateCmdUI() override;
   void RecalcLayout(BOOL bNotify = TRUE) override;
 
+  // The design-centre panel takes this width along the right edge while it is shown, so the
+  // view never lies under it.
+  void LayoutDesignCentre();
+
+  // Print preview: the floating drag bar and the tab toolbar go before it; afterwards the
+  // toolbar manager shows the current look again.
+  void HideBarsForPreview();
+  void RestoreBarsAfterPreview();
+
+  // The toolbar settings dialog's view of the frame.
+  int GetIconSizeWord() const override { return m_nLookSel; }
+  void SetIconSizeWord(int value) override { m_nLookSel = value ? 1 : 0; }
+  int GetTextPosWord() const override { return m_nTextPos; }
+  void SetTextPosWord(int value) override { m_nTextPos = value ? 1 : 0; }
+  int GetStyleWord() const override { return m_bClassic ? 1 : 0; }
+  void SetStyleWord(int value) override { m_bClassic = value ? TRUE : FALSE; }
+  int GetTabTXTBottomMode() const override { return m_wndTabBar.GetTabTXTBottomMode(); }
+  void HideDragTBar() override;
+  bool HasToolBarMgr() const override { return m_pToolBarMgr != nullptr; }
+  void ShowCurrentUI(int code) override;
+  std::vector<Bar> GetBars(int kind) const override;
+  bool ShowBar(int kind, const CString& title, bool show) override;
+  void RefreshPlugInToolBars() override { DockPlugToolBar(); }
+
   // The animated change to a standard 3D view (timer 11).
   CStdViewAnimation& GetViewAnimation() { return m_viewAnim; }
   // Plain Shift+letter keys are typed text while the text tools are current: they skip the
@@ -121,6 +146,9 @@ class CMainFrame : public CPISMainFrame {
   BOOL CreateToolBars();
   BOOL DockBars();
   void OnDestroy();
+  // The view's menu handlers reach the bars, rulers, panel, help and tips through these.
+  void InstallViewServices();
+  void OnToolBarSettings();
   void OnTimer(UINT_PTR id);
   void OnSize(UINT type, int cx, int cy);
   void OnContextMenu(CWnd* pWnd, CPoint point);
@@ -173,6 +201,7 @@ class CMainFrame : public CPISMainFrame {
   std::unique_ptr<CUIToolBarMgr> m_pToolBarMgr;
   BOOL m_bClassic = FALSE;
   int m_nLookSel = 0;
+  int m_nTextPos = 0;
   BOOL m_bSnapBarShown = FALSE;
   BOOL m_bPathVisible = TRUE;
   std::vector<CString> m_toolBarTitles;

@@ -59,8 +59,10 @@ class ScriptedPrinter : public CPrintBackend {
     pages.clear();
     return std::make_unique<RecordingJob>(pages, ended, aborted);
   }
+  std::function<void()> whilePreviewing;  // looks at the program while the preview shows
   BOOL RunPreview(CPreviewView& preview) override {
     ++previews;
+    if (whilePreviewing) whilePreviewing();
     std::vector<std::unique_ptr<CRecordingDC>> shown;
     int ended = 0, aborted = 0;
     RecordingJob job(shown, ended, aborted);
@@ -277,6 +279,45 @@ TEST_F(PrintingTest, PreviewFromTheDialogAndPrintFromThePreview) {
   EXPECT_EQ(printer.dialogs, dialogsBefore + 1);
   EXPECT_EQ(printer.jobs, 1);
   EXPECT_EQ(printer.pages.size(), 1u);
+}
+
+TEST_F(PrintingTest, PreviewPutsTheTabToolBarAwayAndBringsTheCurrentLookBack) {
+  Start();
+  ASSERT_TRUE(view);
+  CTabToolBar* tabs = frame->GetTabToolBar();
+  ASSERT_NE(tabs, nullptr);
+  ASSERT_TRUE(tabs->IsVisible());
+  // A bar of the panel look the user had hidden comes back with the look.
+  CKxToolBar* viewBar = frame->GetToolBar(59394);
+  ASSERT_NE(viewBar, nullptr);
+  frame->ShowControlBar(viewBar, FALSE, FALSE);
+  bool tabsDuring = true, dragDuring = true;
+  printer.whilePreviewing = [&] {
+    tabsDuring = tabs->IsVisible() != FALSE;
+    CKxToolBar* drag = tabs->GetDragBar();
+    dragDuring = drag && drag->IsVisible();
+  };
+  view->SendMessage(WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
+  ASSERT_EQ(printer.previews, 1);
+  EXPECT_FALSE(tabsDuring);
+  EXPECT_FALSE(dragDuring);
+  EXPECT_TRUE(tabs->IsVisible());
+  ASSERT_NE(tabs->GetDragBar(), nullptr);
+  EXPECT_TRUE(tabs->GetDragBar()->IsVisible());
+  EXPECT_TRUE(viewBar->IsVisible());
+  // The standard bars stay hidden in the panel look.
+  EXPECT_FALSE(frame->GetToolBar(59396)->IsVisible());
+
+  // In the standard look the panel and its drag bar stay away after the preview.
+  frame->SetStyleWord(1);
+  frame->ShowCurrentUI(CUIToolBarMgr::kLookClassic);
+  frame->HideDragTBar();
+  view->SendMessage(WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
+  ASSERT_EQ(printer.previews, 2);
+  EXPECT_FALSE(tabs->IsVisible());
+  EXPECT_FALSE(tabs->GetDragBar()->IsVisible());
+  EXPECT_TRUE(frame->GetToolBar(59396)->IsVisible());
+  EXPECT_FALSE(viewBar->IsVisible());
 }
 
 TEST_F(PrintingTest, WithoutAPrinterBackendThePreviewReportsFailure) {
