@@ -199,6 +199,62 @@ TEST(LayerContours, BoxWaterlineHasTheRoundedRectangleArea) {
   }
 }
 
+// Where two corner cells of different directions meet, each may hold more than one piece of
+// section: here the outline's straight ends run along node rows with one node on each covered
+// (a one-node bulge of the border), and circles inside the region (as the tube round a ridge's
+// end gives) cross the same cells. The pieces kept must be those that meet at the joint, so the
+// outline, not an inner circle, is traced; checked at vertices, chord midpoints and by area.
+TEST(LayerContours, JunctionKeepsThePiecesThatMeetOverInnerSections) {
+  const double a = 0.5, b = 3, R = 1;
+  auto off = [&](double x, double y) {
+    return std::hypot(std::max(std::fabs(x) - a, 0.0), std::max(std::fabs(y) - b, 0.0)) - R;
+  };
+  CProtectNet net;
+  const double box[6] = {-a - R, -b - R, 0, a + R, b + R, 5};
+  ASSERT_EQ(net.Create(0.5, R, box), 1);
+  int bulges = 0;
+  for (int i = 0; i < net.rows; ++i)
+    for (int j = 0; j < net.cols; ++j) {
+      const bool bulge = net.xs[j] == 0 && std::fabs(net.ys[i]) == b + R;
+      bulges += bulge;
+      if (off(net.xs[j], net.ys[i]) < -1e-9 || bulge) net.Raise(i, j, 5.0);
+    }
+  ASSERT_EQ(bulges, 2);  // the outline's ends lie on node rows
+  CIntLineSet set(0.0);
+  auto add = [&](const PtCurve& c) {
+    for (size_t i = 0; i + 1 < c.size(); ++i) set.AddLine(c[i].data(), c[i + 1].data());
+  };
+  PtCurve ring;
+  const double cx[4] = {a, -a, -a, a}, cy[4] = {b, b, -b, -b};
+  for (int k = 0; k < 4; ++k)
+    for (int i = 0; i <= 64; ++i) {
+      const double t = (k + i / 64.0) * std::numbers::pi / 2;
+      ring.push_back({cx[k] + R * std::cos(t), cy[k] + R * std::sin(t)});
+    }
+  ring.push_back(ring.front());
+  add(ring);
+  for (double y : {-b, b}) {
+    PtCurve circle;
+    for (int i = 0; i <= 128; ++i) {
+      const double t = i * 2 * std::numbers::pi / 128;
+      circle.push_back({R * std::cos(t), y + R * std::sin(t)});
+    }
+    add(circle);
+  }
+  const std::vector<PtCurve> cs = layer::LevelContours(net, set, 0.0, 0.01, false);
+  ASSERT_EQ(cs.size(), 1u);
+  const PtCurve& k = cs[0];
+  const double perimeter = 4 * (a + b) + 2 * std::numbers::pi * R;
+  EXPECT_NEAR(std::fabs(Area(k)), 4 * a * b + 4 * (a + b) * R + std::numbers::pi * R * R, 0.01 * perimeter);
+  // The junction keeps one piece per cell, so a chord may stand in for a short stretch of a
+  // corner arc whose cell also holds an inner circle's section: midpoints within 0.03.
+  for (size_t i = 0; i + 1 < k.size(); ++i) {
+    const double mx = 0.5 * (k[i][0] + k[i + 1][0]), my = 0.5 * (k[i][1] + k[i + 1][1]);
+    EXPECT_NEAR(off(k[i][0], k[i][1]), 0, 0.012) << k[i][0] << ", " << k[i][1];
+    EXPECT_NEAR(off(mx, my), 0, 0.03) << k[i][0] << ", " << k[i][1] << " to " << k[i + 1][0] << ", " << k[i + 1][1];
+  }
+}
+
 // Two squares touching at one diagonal node pair: the saddle is filled for the trace and cut
 // again, one contour per square.
 TEST(LayerContours, DiagonalContactGivesOneContourPerRegion) {
