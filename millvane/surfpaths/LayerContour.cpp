@@ -176,12 +176,15 @@ void ChooseJunction(const CProtectNet& net, std::vector<RecordSegs>& recs, size_
   const Frame fa = RecordFrame(net, A.cell, A.flip), fb = RecordFrame(net, B.cell, B.flip);
   const std::vector<PtCurve> ca = curves(A, fa), cb = curves(B, fb);
   if (ca.empty() || cb.empty()) return;
+  // The pieces run against the walk, so B's piece leads into A's: the pair is judged at the
+  // ends that meet, B's last point and A's first. (Judging A's last against B's first compares
+  // the far ends of the two cells, and can pick a section inside the region over the outline.)
   size_t ba = 0, bb = 0;
   double best = 1e300;
   for (size_t i = 0; i < ca.size(); ++i)
     for (size_t j = 0; j < cb.size(); ++j) {
       if (ca[i].empty() || cb[j].empty()) continue;
-      const double d = Dist(ca[i].back(), cb[j].front());
+      const double d = Dist(cb[j].back(), ca[i].front());
       if (d < best) best = d, ba = i, bb = j;
     }
   if (best >= 1e300) return;

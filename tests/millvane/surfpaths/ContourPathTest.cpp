@@ -199,6 +199,62 @@ TEST(LayerContours, BoxWaterlineHasTheRoundedRectangleArea) {
   }
 }
 
+// Where two corner cells of different directions meet, each may hold more than one piece of
+// section: here the outline's straight ends run along node rows with one node on each covered
+// (a one-node bulge of the border), and circles inside the region (as the tube round a ridge's
+// end gives) cross the same cells. The pieces kept must be those that meet at the joint, so the
+// outline, not an inner circle, is traced; checked at vertices, chord midpoints and by area.
+TEST(LayerContours, JunctionKeepsThePiecesThatMeetOverInnerSections) {
+  const double a = 0.5, b = 3, R = 1;
+  auto off = [&](double x, double y) {
+    return std::hypot(std::max(std::fabs(x) - a, 0.0), std::max(std::fabs(y) - b, 0.0)) - R;
+  };
+  CProtectNet net;
+  const double box[6] = {-a - R, -b - R, 0, a + R, b + R, 5};
+  ASSERT_EQ(net.Create(0.5, R, box), 1);
+  int bulges = 0;
+  for (int i = 0; i < net.rows; ++i)
+    for (int j = 0; j < net.cols; ++j) {
+      const bool bulge = net.xs[j] == 0 && std::fabs(net.ys[i]) == b + R;
+      bulges += bulge;
+      if (off(net.xs[j], net.ys[i]) < -1e-9 || bulge) net.Raise(i, j, 5.0);
+    }
+  ASSERT_EQ(bulges, 2);  // the outline's ends lie on node rows
+  CIntLineSet set(0.0);
+  auto add = [&](const PtCurve& c) {
+    for (size_t i = 0; i + 1 < c.size(); ++i) set.AddLine(c[i].data(), c[i + 1].data());
+  };
+  PtCurve ring;
+  const double cx[4] = {a, -a, -a, a}, cy[4] = {b, b, -b, -b};
+  for (int k = 0; k < 4; ++k)
+    for (int i = 0; i <= 64; ++i) {
+      const double t = (k + i / 64.0) * std::numbers::pi / 2;
+      ring.push_back({cx[k] + R * std::cos(t), cy[k] + R * std::sin(t)});
+    }
+  ring.push_back(ring.front());
+  add(ring);
+  for (double y : {-b, b}) {
+    PtCurve circle;
+    for (int i = 0; i <= 128; ++i) {
+      const double t = i * 2 * std::numbers::pi / 128;
+      circle.push_back({R * std::cos(t), y + R * std::sin(t)});
+    }
+    add(circle);
+  }
+  const std::vector<PtCurve> cs = layer::LevelContours(net, set, 0.0, 0.01, false);
+  ASSERT_EQ(cs.size(), 1u);
+  const PtCurve& k = cs[0];
+  const double perimeter = 4 * (a + b) + 2 * std::numbers::pi * R;
+  EXPECT_NEAR(std::fabs(Area(k)), 4 * a * b + 4 * (a + b) * R + std::numbers::pi * R * R, 0.01 * perimeter);
+  // The junction keeps one piece per cell, so a chord may stand in for a short stretch of a
+  // corner arc whose cell also holds an inner circle's section: midpoints within 0.03.
+  for (size_t i = 0; i + 1 < k.size(); ++i) {
+    const double mx = 0.5 * (k[i][0] + k[i + 1][0]), my = 0.5 * (k[i][1] + k[i + 1][1]);
+    EXPECT_NEAR(off(k[i][0], k[i][1]), 0, 0.012) << k[i][0] << ", " << k[i][1];
+    EXPECT_NEAR(off(mx, my), 0, 0.03) << k[i][0] << ", " << k[i][1] << " to " << k[i + 1][0] << ", " << k[i + 1][1];
+  }
+}
+
 // Two squares touching at one diagonal node pair: the saddle is filled for the trace and cut
 // again, one contour per square.
 TEST(LayerContours, DiagonalContactGivesOneContourPerRegion) {
@@ -785,7 +841,7 @@ TEST_F(ContourPathTest, SharpSolidsAreContouredAtTheCuttersReachWithoutGouging) 
     EXPECT_LE(worstGouge, 0.04) << gougeAt.x << ", " << gougeAt.y << ", " << gougeAt.z;
     // The layer contours themselves against the closed form.
     if (!c.off) continue;
-    for (double L : {0.5, 1.0, 2.0, 2.5, 3.0, 3.25}) {
+    for (double L : {0.5, 1.0, 2.0, 2.5, 3.0, 3.25, 3.5}) {
       const std::vector<PtCurve> cs = Level(gen, L);
       ASSERT_FALSE(cs.empty()) << L;
       double worst = 0;
@@ -794,6 +850,46 @@ TEST_F(ContourPathTest, SharpSolidsAreContouredAtTheCuttersReachWithoutGouging) 
         for (const Pt2& p : k)
           if (std::fabs(c.off(p[0], p[1], L)) > worst) worst = std::fabs(c.off(p[0], p[1], L)), at = p;
       EXPECT_LT(worst, 0.03) << "level " << L << " at " << at[0] << ", " << at[1];
+    }
+  }
+}
+
+// A wedge under a flat cutter: the net is laid out from the model's box, so the outline's
+// straight ends run along rows of net nodes, and near the top a lone node on such a row is
+// covered and the border bulges out to it. The straight end must still meet the corner arcs
+// there, not give way to the section of an inner edge tube: every vertex and chord midpoint
+// keeps to the offset rectangle and the area is the closed form.
+TEST_F(ContourPathTest, WedgeOutlineAlongANodeRowKeepsItsCorners) {
+  const double r = 1, w = 4, h = 4;
+  CTCylindrical flat(2 * r);
+  struct Case {
+    double l;                   // half length of the wedge
+    std::vector<double> levels;
+  } cases[] = {{3.0, {2.5, 3.0, 3.5}}, {3.2, {2.5, 3.0, 3.5}}};
+  for (const Case& c : cases) {
+    auto m = Build(oracle::Wedge(w, c.l, h), &flat);
+    ASSERT_TRUE(m->centre);
+    CCreSrfContourPath gen;
+    CParamSrfFinish f = Finish(m->centre->box[5], m->centre->box[5], 1.25);
+    std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(m->centre.get(), nullptr, f));
+    ASSERT_TRUE(db);
+    for (double L : c.levels) {
+      SCOPED_TRACE(testing::Message() << "half length " << c.l << ", level " << L);
+      const double a = w * (1 - L / h), b = c.l;
+      auto off = [&](double x, double y) {
+        return std::hypot(std::max(std::fabs(x) - a, 0.0), std::max(std::fabs(y) - b, 0.0)) - r;
+      };
+      const std::vector<PtCurve> cs = Level(gen, L);
+      ASSERT_EQ(cs.size(), 1u);
+      const PtCurve& k = cs[0];
+      EXPECT_NEAR(std::fabs(Area(k)), 4 * a * b + 4 * (a + b) * r + std::numbers::pi * r * r,
+                  0.01 * (4 * (a + b) + 2 * std::numbers::pi * r));
+      for (size_t i = 0; i + 1 < k.size(); ++i) {
+        const double mx = 0.5 * (k[i][0] + k[i + 1][0]), my = 0.5 * (k[i][1] + k[i + 1][1]);
+        EXPECT_LT(std::fabs(off(k[i][0], k[i][1])), 0.03) << "at " << k[i][0] << ", " << k[i][1];
+        EXPECT_LT(std::fabs(off(mx, my)), 0.03)
+            << k[i][0] << ", " << k[i][1] << " to " << k[i + 1][0] << ", " << k[i + 1][1];
+      }
     }
   }
 }
