@@ -60,6 +60,23 @@ void AppendLoopPoints(const CSmartLoop* l, PtCurve& pts) {
   for (const CSmartSect* s = l->curve->head; s; s = s->next) SampleSectAfterStart(s, 0.01, pts);
 }
 
+// The points (x, y used) dropped from the model's top onto the model as one chain of the target;
+// false when fewer than two points or nothing came of them.
+template <class Points>
+bool AppendDroppedOnModel(CMillCenter* model, const Points& pts, CPathGroup& target) {
+  if (pts.size() < 2) return false;
+  auto pl = std::make_unique<CNcPline>();
+  for (const auto& p : pts) {
+    const double q[3] = {p[0], p[1], model->box[2]};
+    pl->AddTail(q);
+  }
+  model->VerifyCutPath(pl.get(), 0.01, 1);
+  auto comb = std::make_unique<CPathCombine>(8);
+  if (!pl->AddToPathCombine(comb.get()) || !comb->head) return false;
+  target.AppendChains(comb.release(), 0.0);
+  return true;
+}
+
 }  // namespace
 
 int SrfProjectLoopsOnModel(CMillCenter* model, const CSmartLoop* loops, CPathGroup& target) {
@@ -69,17 +86,7 @@ int SrfProjectLoopsOnModel(CMillCenter* model, const CSmartLoop* loops, CPathGro
     PtCurve pts;
     AppendLoopPoints(l, pts);
     for (const CSmartLoop* i = l->islands; i; i = i->next) AppendLoopPoints(i, pts);
-    if (pts.size() < 2) continue;
-    auto pl = std::make_unique<CNcPline>();
-    for (const Pt2& p : pts) {
-      const double q[3] = {p[0], p[1], model->box[2]};
-      pl->AddTail(q);
-    }
-    model->VerifyCutPath(pl.get(), 0.01, 1);
-    auto comb = std::make_unique<CPathCombine>(8);
-    if (!pl->AddToPathCombine(comb.get()) || !comb->head) continue;
-    target.AppendChains(comb.release(), 0.0);
-    ++added;
+    if (AppendDroppedOnModel(model, pts, target)) ++added;
   }
   return added;
 }
@@ -140,17 +147,7 @@ int SrfProjectGroupOnModel(CMillCenter* model, const CPathGroup& source, CPathGr
       if (pts.empty() && e->GetEndPoint(0, p)) pts.push_back({p[0], p[1], p[2]});
       EntityPointsAfterStart(e, pts);
     }
-    if (pts.size() < 2) continue;
-    auto pl = std::make_unique<CNcPline>();
-    for (const auto& p : pts) {
-      const double q[3] = {p[0], p[1], model->box[2]};
-      pl->AddTail(q);
-    }
-    model->VerifyCutPath(pl.get(), 0.01, 1);
-    auto comb = std::make_unique<CPathCombine>(8);
-    if (!pl->AddToPathCombine(comb.get()) || !comb->head) continue;
-    target.AppendChains(comb.release(), 0.0);
-    ++added;
+    if (AppendDroppedOnModel(model, pts, target)) ++added;
   }
   return added;
 }
