@@ -1,6 +1,7 @@
 // The program on a real display prints the sample drawing into a PDF file through the print
 // dialog (at a scale that takes several sheets) and previews it; the tips' animations decode
 // through Qt's GIF reader.
+#include "PumpProgram.h"
 #include "db/DBase.h"
 #include "db/DbAccess.h"
 #include "platform/afx/Print.h"
@@ -86,19 +87,8 @@ class PrintProgramTest : public ::testing::Test {
     std::error_code ec;
     fs::remove_all(m_dir, ec);
   }
-  void Pump() {
-    for (int round = 0; round < 50; ++round) {
-      QCoreApplication::processEvents();
-      MSG msg;
-      bool any = false;
-      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        any = true;
-        if (msg.message == WM_QUIT) break;
-        if (!app || !app->PreTranslateMessage(&msg)) ::DispatchMessageW(&msg);
-      }
-      if (!any) return;
-    }
-  }
+  void Pump() { PumpProgram(app.get()); }
+
 
   std::unique_ptr<velmora::app::CProgramSession> session;
   std::unique_ptr<CDraftonApp> app;

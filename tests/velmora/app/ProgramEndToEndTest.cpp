@@ -2,6 +2,7 @@
 // beside it and the sample drawing on its command line; zoomed by key and by menu command, its view
 // read back from the screen, saved under a new name and opened again. Once with the view drawing
 // through OpenGL (where the display has it), once with the 2D view.
+#include "PumpProgram.h"
 #include "TestLog.h"
 
 #include "db/DBase.h"
@@ -119,20 +120,8 @@ class ProgramTest : public ::testing::TestWithParam<bool> {
     return doc != nullptr;
   }
   // Hands out Qt's events and every queued message the way the application's loop does.
-  void Pump() {
-    for (int round = 0; round < 50; ++round) {
-      QCoreApplication::processEvents();
-      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-      MSG msg;
-      bool any = false;
-      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        any = true;
-        if (msg.message == WM_QUIT) break;
-        if (!app || !app->PreTranslateMessage(&msg)) ::DispatchMessageW(&msg);
-      }
-      if (!any) return;
-    }
-  }
+  void Pump() { PumpProgram(app.get()); }
+
   // The view as it shows on the screen.
   QImage Grab() {
     QWidget* w = session->Backend().Peer(view->GetSafeHwnd());
