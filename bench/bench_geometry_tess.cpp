@@ -9,7 +9,7 @@
 
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/surfaces/GeTessDomain.h"
-#include "tests/geometry/surfaces/TrimTestUtil.h"
+#include "tests/support/geometry/TrimTestUtil.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "geometry/shapes2d/GeRegion.h"
 #include "geometry/tools/GeSort2D.h"
 #include "geometry/tools/GeTool2D.h"
-#include "tests/geometry/tools/GeTool2DTestNaive.h"
+#include "tests/support/geometry/GeTool2DTestNaive.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/tools/GeTool2D.h"
-#include "tests/geometry/tools/LoopMergeFold.h"
+#include "tests/support/geometry/LoopMergeFold.h"
 
 namespace {
 

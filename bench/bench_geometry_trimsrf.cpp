@@ -6,7 +6,7 @@
 #include <memory>
 #include <numbers>
 
-#include "tests/geometry/surfaces/TrimTestUtil.h"
+#include "tests/support/geometry/TrimTestUtil.h"
 
 using namespace trimtest;
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "millvane/paths/NcPline.h"
-#include "tests/millvane/paths/NcTestMeshes.h"
-#include "tests/platform/vurode/EdgeContactSearch.h"
+#include "tests/support/millvane/NcTestMeshes.h"
+#include "tests/support/EdgeContactSearch.h"
 
 namespace {
 

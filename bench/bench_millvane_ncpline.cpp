@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "millvane/paths/NcPline.h"
-#include "tests/millvane/paths/NcTestMeshes.h"
+#include "tests/support/millvane/NcTestMeshes.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "millvane/loops/SmartLoop.h"
-#include "millvane/paths/PathCombine.h"
-#include "millvane/paths/PathEntity.h"
+#include "millvane/loops/PathCombine.h"
+#include "millvane/loops/PathEntity.h"
 
 namespace {
 constexpr double kPi = std::numbers::pi;

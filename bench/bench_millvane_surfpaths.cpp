@@ -13,7 +13,7 @@
 #include "millvane/paths/MillCenter.h"
 #include "millvane/surfpaths/CreSrfContourPath.h"
 #include "millvane/surfpaths/CreSrfParallelPath.h"
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/ProtectNet.h"
 #include "millvane/surfpaths/SectionProfile.h"
 #include "platform/gorsey/ParamSrf.h"
 #include "tests/support/MeshOracle.h"

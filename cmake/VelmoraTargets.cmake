@@ -18,6 +18,12 @@ function(velmora_layer name)
     endif()
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    # A shared library resolves every symbol it uses from what it links, so its DEPS are the
+    # whole truth (clang's sanitizer runtimes live in the executable, so not with those).
+    if(NOT ARG_STATIC AND NOT VELMORA_FUZZ AND
+       NOT (CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND (VELMORA_SANITIZE OR VELMORA_TSAN)))
+      target_link_options(${name} PRIVATE LINKER:--no-undefined)
+    endif()
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})

@@ -11,7 +11,7 @@
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/shapes3d/GePolyline3d.h"
 #include "geometry/surfaces/GeMesh.h"
-#include "geometry/surfaces/GeTessRegion.h"
+#include "geometry/grid/GeTessRegion.h"
 #include "geometry/tools/GeTool2D.h"
 #include "platform/numora/Box.h"
 

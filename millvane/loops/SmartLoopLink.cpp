@@ -9,8 +9,8 @@
 
 #include "millvane/loops/PocketLinkUtil.h"
 #include "millvane/loops/SmartLoop.h"
-#include "millvane/paths/PathCombine.h"
-#include "millvane/paths/PathEntity.h"
+#include "millvane/loops/PathCombine.h"
+#include "millvane/loops/PathEntity.h"
 #include "platform/numora/Point2d.h"
 #include "platform/panlet/Progress.h"
 

@@ -9,7 +9,7 @@
 
 #include "millvane/loops/PocketLinkUtil.h"
 #include "millvane/loops/SmartLoop.h"
-#include "millvane/paths/PathCombine.h"
+#include "millvane/loops/PathCombine.h"
 #include "platform/numora/Point2d.h"
 #include "platform/panlet/Progress.h"
 

@@ -5,8 +5,8 @@
 #include <iterator>
 #include <limits>
 
-#include "millvane/surfpaths/IntLineSet.h"
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/IntLineSet.h"
+#include "millvane/paths/ProtectNet.h"
 
 namespace centre {
 

@@ -9,10 +9,10 @@
 #include "millvane/kernel/KernelLists.h"
 #include "millvane/kernel/KernelNumerics.h"
 #include "millvane/paths/NcPline.h"
-#include "millvane/paths/PathCombine.h"
-#include "millvane/paths/PathEntity.h"
+#include "millvane/loops/PathCombine.h"
+#include "millvane/loops/PathEntity.h"
 #include "millvane/paths/SharpEdges.h"
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/ProtectNet.h"
 #include "platform/panlet/Progress.h"
 #include "platform/vurode/Tool.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "millvane/paths/CenterSection.h"
-#include "millvane/surfpaths/IntLineSet.h"
+#include "millvane/paths/IntLineSet.h"
 #include "platform/afx/TypedPtrList.h"
 #include "platform/numora/Records.h"
 

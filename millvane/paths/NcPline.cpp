@@ -8,8 +8,8 @@
 
 #include "geometry/shapes3d/GePolyline3d.h"
 #include "millvane/paths/MillModel.h"
-#include "millvane/paths/PathCombine.h"
-#include "millvane/paths/PathEntity.h"
+#include "millvane/loops/PathCombine.h"
+#include "millvane/loops/PathEntity.h"
 #include "platform/numora/Box.h"
 #include "platform/numora/Line.h"
 #include "platform/panlet/Progress.h"

@@ -4,9 +4,9 @@
 
 #include "db/DbPathGroup.h"
 #include "geometry/shapes3d/GeCombCurve3d.h"
-#include "millvane/paths/PathCombine.h"
+#include "millvane/loops/PathCombine.h"
 #include "platform/vurode/Accessors.h"
-#include "millvane/paths/PathEntity.h"
+#include "millvane/loops/PathEntity.h"
 
 void InitPathGroup(CPathGroup& g, int16_t kind) {
   g.kind = kind;

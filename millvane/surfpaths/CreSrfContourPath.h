@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "millvane/surfpaths/IntLineSet.h"
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/IntLineSet.h"
+#include "millvane/paths/ProtectNet.h"
 #include "millvane/surfpaths/SectionProfile.h"
 #include "platform/afx/TypedPtrList.h"
 

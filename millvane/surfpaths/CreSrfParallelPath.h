@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/ProtectNet.h"
 #include "millvane/surfpaths/RasterLines.h"
 #include "platform/afx/TypedPtrList.h"
 

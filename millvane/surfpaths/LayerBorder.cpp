@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/ProtectNet.h"
 
 namespace layer {
 namespace {

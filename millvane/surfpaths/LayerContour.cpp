@@ -4,8 +4,8 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "millvane/surfpaths/IntLineSet.h"
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/IntLineSet.h"
+#include "millvane/paths/ProtectNet.h"
 
 namespace layer {
 namespace {

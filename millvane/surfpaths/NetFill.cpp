@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "millvane/paths/MillCenter.h"
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/ProtectNet.h"
 #include "platform/panlet/Progress.h"
 #include "platform/vurode/Tool.h"
 

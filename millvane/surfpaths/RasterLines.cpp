@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "millvane/loops/SmartLoop.h"
-#include "millvane/paths/PathCombine.h"
-#include "millvane/paths/PathEntity.h"
+#include "millvane/loops/PathCombine.h"
+#include "millvane/loops/PathEntity.h"
 
 int LoopLineIntervals(const CSmartLoop* loops, double y, std::vector<Interval>& out) {
   out.clear();

@@ -8,11 +8,11 @@
 #include "millvane/loops/SmartLoop.h"
 #include "millvane/paths/MillCenter.h"
 #include "millvane/paths/NcPline.h"
-#include "millvane/paths/PathCombine.h"
-#include "millvane/paths/PathEntity.h"
+#include "millvane/loops/PathCombine.h"
+#include "millvane/loops/PathEntity.h"
 #include "millvane/paths/PathGroup.h"
-#include "millvane/surfpaths/IntLineSet.h"
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/IntLineSet.h"
+#include "millvane/paths/ProtectNet.h"
 
 CSmartLoop* SrfRetriedOffset(const CSmartLoop* chain, double a, double b,
                              const QNC_CornerType& corner, int mode) {

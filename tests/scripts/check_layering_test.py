@@ -10,13 +10,29 @@ import unittest
 SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts",
                       "check-layering.py")
 
-# Three platform layers (win <- afx <- vurode, numora beside afx) and the deliverables.
+# Platform layers (win <- afx <- vurode, numora beside afx, the Qt adapter on top), the
+# deliverables, two program targets, and test and benchmark programs.
 CMAKE = {
     "CMakeLists.txt": "project(Fixture)\n",
     "platform/win/CMakeLists.txt": "velmora_layer(win DEPS ${CMAKE_DL_LIBS})\n",
     "platform/afx/CMakeLists.txt": "velmora_layer(afx DEPS win)\n",
     "platform/numora/CMakeLists.txt": "velmora_layer(numora DEPS win)\n",
     "platform/vurode/CMakeLists.txt": "velmora_layer(vurode DEPS afx numora OpenGL::GL)\n",
+    "platform/qtwin/CMakeLists.txt": "velmora_layer(qtwin DEPS afx vurode Qt6::Widgets)\n",
+    "geometry/CMakeLists.txt": "velmora_layer(geometry DEPS afx numora vurode\n"
+                               "  SUBDIRS shapes2d tools shapes3d)\n",
+    "db/CMakeLists.txt": "velmora_layer(db DEPS geometry afx)\n",
+    "millvane/CMakeLists.txt": "velmora_layer(millvane DEPS db geometry SUBDIRS kernel loops paths)\n",
+    "sockwell/CMakeLists.txt": "velmora_layer(sockwell DEPS afx win vurode)\n",
+    "velmora/CMakeLists.txt": "foreach(sub ordvale shell)\n  add_subdirectory(${sub})\nendforeach()\n",
+    "velmora/ordvale/CMakeLists.txt": "velmora_layer(ordvale DEPS sockwell afx)\n",
+    "velmora/shell/CMakeLists.txt": "velmora_layer(shell DEPS ordvale db geometry sockwell afx)\n",
+    "velmora/app/CMakeLists.txt": "add_library(startup STATIC Startup.cpp)\n"
+                                  "target_link_libraries(startup PUBLIC qtwin shell)\n",
+    "tests/CMakeLists.txt": "velmora_test(test_geo DIR geometry/shapes2d DEPS geometry ${support})\n"
+                            "foreach(sub paths loops)\n"
+                            "  velmora_test(test_mv_${sub} DIR millvane/${sub} DEPS millvane)\n"
+                            "endforeach()\n",
 }
 
 # Includes the layers may make; the clean tree holds all of them.
@@ -26,16 +42,32 @@ CLEAN = {
     "platform/numora/Point.h": ['"platform/win/Types.h"'],
     "platform/vurode/View.cpp": ['"platform/afx/Object.h"', '"platform/win/Types.h"',
                                  '"platform/vurode/View.h"'],
+    "platform/qtwin/QtDC.cpp": ["<QPainter>", '"platform/vurode/View.h"'],
     "geometry/shapes2d/GeLine.h": ['"platform/numora/Point.h"'],
+    "geometry/shapes2d/GeLine.cpp": ['"geometry/tools/Fit.h"'],
+    "geometry/tools/Fit.h": ['"geometry/shapes2d/GeLine.h"'],
+    "geometry/shapes3d/GeLine3d.h": ['"geometry/shapes2d/GeLine.h"'],
+    "millvane/kernel/K.h": [],
+    "millvane/loops/Loop.h": ['"millvane/kernel/K.h"'],
     "millvane/paths/Path.h": ['"geometry/shapes2d/GeLine.h"', '"millvane/kernel/K.h"',
-                              '"db/DbEntity.h"'],
+                              '"db/DbEntity.h"', '"millvane/loops/Loop.h"'],
     "sockwell/Host.cpp": ['"platform/afx/Object.h"'],
     "db/DbEntity.h": ['"geometry/shapes2d/GeLine.h"', '"platform/afx/Object.h"'],
     "velmora/App.cpp": ['"sockwell/Host.h"', '"db/DbEntity.h"', '"geometry/shapes2d/GeLine.h"'],
-    "tests/millvane/paths/PathTest.cpp": ['"millvane/paths/Path.h"'],
+    "velmora/ordvale/Hub.h": ['"sockwell/Host.h"'],
+    "velmora/shell/Frame.cpp": ['"velmora/ordvale/Hub.h"', '"db/DbEntity.h"'],
+    "velmora/app/Startup.cpp": ["<QApplication>", '"platform/qtwin/QtDC.h"',
+                                '"velmora/shell/Frame.h"'],
+    "tests/millvane/PathShapes.h": ['"millvane/paths/Path.h"'],
+    "tests/millvane/paths/PathTest.cpp": ['"millvane/paths/Path.h"', '"tests/millvane/PathShapes.h"',
+                                          '"tests/millvane/paths/PathUtil.h"'],
+    "tests/millvane/paths/PathUtil.h": [],
+    "tests/millvane/loops/LoopTest.cpp": ['"tests/millvane/PathShapes.h"'],
     "tests/geometry/shapes2d/GeLineTest.cpp": ['"geometry/shapes2d/GeLine.h"',
                                                '"tests/support/Fixture.h"'],
-    "bench/bench_millvane_paths.cpp": ['"millvane/paths/Path.h"'],
+    "tests/support/millvane/Meshes.h": ['"millvane/paths/Path.h"'],
+    "bench/bench_millvane_paths.cpp": ['"millvane/paths/Path.h"',
+                                       '"tests/support/millvane/Meshes.h"'],
 }
 
 # (file, include, a word the report must hold)
@@ -55,6 +87,22 @@ BAD = [
     ("tests/geometry/tools/ToolTest.cpp", '"millvane/paths/Path.h"', "only millvane"),
     ("bench/bench_geometry_tools.cpp", "<millvane/paths/Path.h>", "only millvane"),
     ("tests/platform/numora/PointTest.cpp", '"geometry/shapes2d/GeLine.h"', "no geometry"),
+    # What a target includes it links.
+    ("geometry/shapes2d/GeLine.cpp", "<QWidget>", "Qt headers only"),
+    ("velmora/shell/Frame.cpp", "<QtWidgets/QMenu>", "Qt headers only"),
+    ("geometry/shapes2d/GeLine.cpp", '"platform/qtwin/QtDC.h"', "geometry does not link qtwin"),
+    ("velmora/ordvale/Hub.h", '"velmora/shell/Frame.h"', "ordvale does not link shell"),
+    ("sockwell/Host.cpp", '"platform/numora/Point.h"', "sockwell does not link numora"),
+    ("db/DbEntity.h", '"platform/vurode/View.h"', "db does not link vurode"),
+    ("tests/geometry/shapes2d/GeLineTest.cpp", '"platform/qtwin/QtDC.h"', "test_geo does not link"),
+    # Test headers of other folders.
+    ("tests/millvane/loops/LoopTest.cpp", '"tests/millvane/paths/PathUtil.h"', "test headers only"),
+    ("bench/bench_millvane_paths.cpp", '"tests/millvane/PathShapes.h"', "test headers only"),
+    # Subfolders include downward only; a shape's header never sees the tools.
+    ("millvane/loops/Loop.h", '"millvane/paths/Path.h"', "does not include it"),
+    ("millvane/kernel/K.h", '"millvane/loops/Loop.h"', "does not include it"),
+    ("geometry/shapes2d/GeLine.h", '"geometry/tools/Fit.h"', "does not include it"),
+    ("geometry/shapes2d/GeLine.cpp", '"geometry/shapes3d/GeLine3d.h"', "does not include it"),
 ]
 
 

@@ -8,7 +8,7 @@
 #include <numbers>
 #include <string>
 
-#include "TessTestUtil.h"
+#include "tests/geometry/TessTestUtil.h"
 #include "geometry/shapes2d/GeCircle.h"
 
 using namespace trimtest;

@@ -6,7 +6,7 @@
 #include <memory>
 #include <random>
 
-#include "TrimTestUtil.h"
+#include "tests/support/geometry/TrimTestUtil.h"
 #include "geometry/shapes3d/GeLoop3d.h"
 #include "geometry/shapes3d/GeLine3d.h"
 #include "geometry/shapes3d/GePolyline3d.h"

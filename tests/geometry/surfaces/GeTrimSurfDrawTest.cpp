@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "TrimTestUtil.h"
+#include "tests/support/geometry/TrimTestUtil.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "support/GLContext.h"
 #include "support/VurodeFixture.h"

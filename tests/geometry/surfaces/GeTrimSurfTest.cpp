@@ -8,7 +8,7 @@
 #include <numbers>
 
 #include "SurfTestUtil.h"
-#include "TrimTestUtil.h"
+#include "tests/support/geometry/TrimTestUtil.h"
 #include "geometry/shapes3d/GeNrbCrv3d.h"
 
 using namespace trimtest;

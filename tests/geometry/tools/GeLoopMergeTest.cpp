@@ -15,7 +15,7 @@
 #include "geometry/tools/GeTool2D.h"
 #include "support/VurodeFixture.h"
 #include "tests/geometry/tools/GeOffsetTestUtil.h"
-#include "tests/geometry/tools/LoopMergeFold.h"
+#include "tests/support/geometry/LoopMergeFold.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/GeRegion.h"
 #include "support/VurodeFixture.h"
-#include "tests/geometry/tools/GeTool2DTestNaive.h"
+#include "tests/support/geometry/GeTool2DTestNaive.h"
 
 namespace bg = boost::geometry;
 

@@ -15,7 +15,7 @@
 #include "millvane/loops/LoopListOffset.h"
 #include "platform/numora/Math.h"
 #include "platform/numora/Point2d.h"
-#include "tests/millvane/loops/LoopTestUtil.h"
+#include "tests/millvane/LoopTestUtil.h"
 
 using namespace looptest;
 

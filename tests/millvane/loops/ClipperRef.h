@@ -3,7 +3,7 @@
 
 #include <polyclipping/clipper.hpp>
 
-#include "tests/millvane/loops/LoopTestUtil.h"
+#include "tests/millvane/LoopTestUtil.h"
 
 namespace looptest {
 

@@ -10,7 +10,7 @@
 #include "geometry/shapes2d/GePolyline.h"
 #include "geometry/shapes2d/GeRegion.h"
 #include "millvane/loops/LoopListOffset.h"
-#include "tests/millvane/loops/LoopTestUtil.h"
+#include "tests/millvane/LoopTestUtil.h"
 
 using namespace looptest;
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/millvane/loops/LoopTestUtil.h"
+#include "tests/millvane/LoopTestUtil.h"
 
 namespace pockettest {
 

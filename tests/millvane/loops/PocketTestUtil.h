@@ -13,9 +13,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "millvane/paths/PathCombine.h"
-#include "millvane/paths/PathEntity.h"
-#include "tests/millvane/loops/LoopTestUtil.h"
+#include "millvane/loops/PathCombine.h"
+#include "millvane/loops/PathEntity.h"
+#include "tests/millvane/LoopTestUtil.h"
 
 namespace pockettest {
 using looptest::Pts;

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "millvane/loops/SmartLoop.h"
-#include "millvane/paths/PathCombine.h"
-#include "millvane/paths/PathEntity.h"
-#include "tests/millvane/loops/LoopTestUtil.h"
+#include "millvane/loops/PathCombine.h"
+#include "millvane/loops/PathEntity.h"
+#include "tests/millvane/LoopTestUtil.h"
 #include "tests/millvane/loops/PocketShapes.h"
 #include "tests/millvane/loops/PocketTestUtil.h"
 

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "millvane/loops/SmartCurveLib.h"
-#include "tests/millvane/loops/LoopTestUtil.h"
+#include "tests/millvane/LoopTestUtil.h"
 
 using namespace looptest;
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <numbers>
 
-#include "tests/millvane/loops/LoopTestUtil.h"
+#include "tests/millvane/LoopTestUtil.h"
 
 using namespace looptest;
 

@@ -6,7 +6,7 @@
 #include <random>
 #include <numbers>
 
-#include "tests/millvane/loops/LoopTestUtil.h"
+#include "tests/millvane/LoopTestUtil.h"
 
 using namespace looptest;
 

@@ -5,7 +5,7 @@
 #include <numbers>
 
 #include "millvane/loops/SmartSect.h"
-#include "tests/millvane/loops/LoopTestUtil.h"
+#include "tests/millvane/LoopTestUtil.h"
 
 
 namespace {

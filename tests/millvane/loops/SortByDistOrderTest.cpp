@@ -12,7 +12,7 @@
 
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Point2d.h"
-#include "tests/millvane/loops/LoopTestUtil.h"
+#include "tests/millvane/LoopTestUtil.h"
 
 namespace {
 using Pt = std::array<double, 2>;

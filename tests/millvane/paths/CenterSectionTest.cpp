@@ -7,8 +7,8 @@
 #include <cmath>
 #include <random>
 
-#include "millvane/surfpaths/IntLineSet.h"
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/IntLineSet.h"
+#include "millvane/paths/ProtectNet.h"
 
 using namespace centre;
 

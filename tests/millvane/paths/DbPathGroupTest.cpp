@@ -8,8 +8,8 @@
 
 #include "db/DbPathGroup.h"
 #include "geometry/shapes3d/GeCombCurve3d.h"
-#include "millvane/paths/PathCombine.h"
-#include "millvane/paths/PathEntity.h"
+#include "millvane/loops/PathCombine.h"
+#include "millvane/loops/PathEntity.h"
 #include "millvane/paths/PathGroup.h"
 #include "support/ArchiveBytes.h"
 #include "support/VurodeFixture.h"

@@ -11,7 +11,7 @@
 
 #include "millvane/paths/MillCenter.h"
 #include "millvane/paths/SharpEdges.h"
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/ProtectNet.h"
 #include "platform/panlet/Progress.h"
 #include "support/MeshOracle.h"
 

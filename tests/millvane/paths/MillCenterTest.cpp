@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "millvane/paths/NcPline.h"
-#include "millvane/paths/PathCombine.h"
-#include "millvane/paths/PathEntity.h"
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/loops/PathCombine.h"
+#include "millvane/loops/PathEntity.h"
+#include "millvane/paths/ProtectNet.h"
 #include "platform/panlet/Progress.h"
 #include "support/MeshOracle.h"
 

@@ -8,7 +8,7 @@
 #include <numbers>
 
 #include "millvane/paths/NcPline.h"
-#include "tests/millvane/paths/NcTestMeshes.h"
+#include "tests/support/millvane/NcTestMeshes.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include "millvane/paths/NcPline.h"
 #include "platform/numora/Box.h"
-#include "tests/millvane/paths/NcTestMeshes.h"
-#include "tests/platform/vurode/EdgeContactSearch.h"
+#include "tests/support/millvane/NcTestMeshes.h"
+#include "tests/support/EdgeContactSearch.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 
 #include "geometry/shapes3d/GePolyline3d.h"
 #include "millvane/paths/NcPline.h"
-#include "millvane/paths/PathCombine.h"
-#include "millvane/paths/PathEntity.h"
+#include "millvane/loops/PathCombine.h"
+#include "millvane/loops/PathEntity.h"
 #include "platform/numora/Line.h"
 #include "platform/panlet/Progress.h"
 #include "platform/vurode/MemPool.h"
-#include "tests/millvane/paths/NcTestMeshes.h"
+#include "tests/support/millvane/NcTestMeshes.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <utility>
 
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/ProtectNet.h"
 
 namespace {
 

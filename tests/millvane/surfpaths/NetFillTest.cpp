@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "millvane/paths/MillCenter.h"
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/ProtectNet.h"
 #include "millvane/surfpaths/SurfPathSteps.h"
 #include "platform/panlet/Progress.h"
 #include "support/MeshOracle.h"

@@ -48,9 +48,9 @@ TEST(SampleSectAfterStart, ArcChordsStayWithinTolerance) {
 }  // namespace
 
 #include "millvane/loops/SmartLoop.h"
-#include "millvane/surfpaths/IntLineSet.h"
-#include "millvane/surfpaths/ProtectNet.h"
-#include "tests/millvane/loops/LoopTestUtil.h"
+#include "millvane/paths/IntLineSet.h"
+#include "millvane/paths/ProtectNet.h"
+#include "tests/millvane/LoopTestUtil.h"
 
 namespace {
 

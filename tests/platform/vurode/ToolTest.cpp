@@ -16,7 +16,7 @@
 #include "platform/afx/Archive.h"
 #include "platform/afx/Exception.h"
 #include "platform/afx/MemFile.h"
-#include "tests/platform/vurode/EdgeContactSearch.h"
+#include "tests/support/EdgeContactSearch.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "platform/win/Messages.h"
 #include "velmora/bramcourt/DesignCentral.h"
 
-#include "HeardPage.h"
+#include "tests/velmora/HeardPage.h"
 
 #include <gtest/gtest.h>
 

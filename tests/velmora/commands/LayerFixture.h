@@ -14,7 +14,7 @@
 #include "velmora/commands/LayerManageCmd.h"
 #include "velmora/ordvale/Ordvale.h"
 
-#include "FakeLayerTabs.h"
+#include "tests/velmora/FakeLayerTabs.h"
 
 #include <deque>
 #include <string>

@@ -16,7 +16,7 @@
 #include "velmora/dialogs/DlgNotes.h"
 #include "velmora/ordvale/Ordvale.h"
 
-#include "../commands/FakeLayerTabs.h"
+#include "tests/velmora/FakeLayerTabs.h"
 
 #include <QApplication>
 #include <QMainWindow>

@@ -5,7 +5,7 @@
 #include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/ordvale/Command.h"
 
-#include "../bramcourt/HeardPage.h"
+#include "tests/velmora/HeardPage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "geometry/surfaces/GeTessRegion.h"
+#include "geometry/grid/GeTessRegion.h"
 
 #include <algorithm>
 #include <array>
@@ -20,14 +20,17 @@ struct RegionRing {
   std::vector<int> pointNode;  // node index of each of the loop's points
 };
 
-}  // namespace
+// The grid rows (ys, from the top) and columns (xs, from the left) that sample the region, and
+// the grid nodes found on them, one table cell per crossing of a row and a column.
+struct SampleLines {
+  std::vector<float> ys, xs;
+  int r0 = 0, c0 = 0;
+  std::vector<CTessNode*> table;
+  CTessNode*& at(size_t j, size_t i) { return table[j * xs.size() + i]; }
+};
 
-int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
-                     std::vector<unsigned>* gridNodes) {
-  if (!loops || loops->IsEmpty() || !grid || !mesh || !grid->m_pNodes || !(grid->GetCell() > 0))
-    return 0;
-  CTessGraph g;
-  std::vector<RegionRing> rings;
+// Adds every loop's points to the graph as a ring. 0 for a non-finite point.
+int AddRings(CObList* loops, double tol, CTessGraph& g, std::vector<RegionRing>& rings) {
   std::vector<Pt> pts;
   for (POSITION pos = loops->GetHeadPosition(); pos;) {
     CObject* ob = loops->GetNext(pos);
@@ -56,8 +59,12 @@ int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
     g.AddRing(pts);
     rings.push_back(std::move(ring));
   }
-  if (g.NodeCount() == 0) return 0;
+  return 1;
+}
 
+// Sampling lines are the grid's own rows and columns, from the top row and the left column
+// of the region inwards.
+SampleLines FindSampleLines(const CTessGraph& g, CGeGrid* grid) {
   double lo[2] = {g.Node(0)->u, g.Node(0)->v}, hi[2] = {lo[0], lo[1]};
   for (int i = 0; i < g.NodeCount(); ++i) {
     const CTessNode* n = g.Node(i);
@@ -66,70 +73,75 @@ int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
     hi[0] = std::max(hi[0], n->u);
     hi[1] = std::max(hi[1], n->v);
   }
-
-  // Sampling lines are the grid's own rows and columns, from the top row and the left column
-  // of the region inwards.
+  SampleLines s;
   const float e = grid->GetCell();
   const int cols = static_cast<int>(grid->GetCols()), rows = static_cast<int>(grid->GetRows());
-  int r0 = grid->Get_Index(static_cast<float>(hi[1]), 1);
-  float y0 = static_cast<float>(grid->m_dOriginY + r0 * e);
+  s.r0 = grid->Get_Index(static_cast<float>(hi[1]), 1);
+  float y0 = static_cast<float>(grid->m_dOriginY + s.r0 * e);
   if (y0 > hi[1]) {
     y0 -= e;
-    --r0;
+    --s.r0;
   }
-  int c0 = grid->Get_Index(static_cast<float>(lo[0]), 0);
-  float x0 = static_cast<float>(grid->m_dOriginX + c0 * e);
+  s.c0 = grid->Get_Index(static_cast<float>(lo[0]), 0);
+  float x0 = static_cast<float>(grid->m_dOriginX + s.c0 * e);
   if (x0 < lo[0]) {
     x0 += e;
-    ++c0;
+    ++s.c0;
   }
   // Line positions accumulate in single precision; lines beyond the grid have no heights.
-  std::vector<float> ys, xs;
-  for (float y = y0; y > lo[1] + 1e-5 && r0 - static_cast<int>(ys.size()) >= 0; y -= e)
-    ys.push_back(y);
-  for (float x = x0; x <= hi[0] - 1e-5 && c0 + static_cast<int>(xs.size()) < cols; x += e)
-    xs.push_back(x);
-  if (c0 < 0 || r0 >= rows) ys.clear();
-  const size_t nr = ys.size(), nc = xs.size();
-  std::vector<CTessNode*> table(nr * nc, nullptr);
-  auto at = [&](size_t j, size_t i) -> CTessNode*& { return table[j * nc + i]; };
+  for (float y = y0; y > lo[1] + 1e-5 && s.r0 - static_cast<int>(s.ys.size()) >= 0; y -= e)
+    s.ys.push_back(y);
+  for (float x = x0; x <= hi[0] - 1e-5 && s.c0 + static_cast<int>(s.xs.size()) < cols; x += e)
+    s.xs.push_back(x);
+  if (s.c0 < 0 || s.r0 >= rows) s.ys.clear();
+  s.table.assign(s.ys.size() * s.xs.size(), nullptr);
+  return s;
+}
 
-  // Odd crossings: the last one closes a pair with the one before it.
-  auto pairsOf = [](const std::vector<CTessNode*>& line) {
-    std::vector<std::pair<size_t, size_t>> pairs;
-    for (size_t i = 0; i + 1 < line.size(); i += 2) pairs.emplace_back(i, i + 1);
-    if (line.size() % 2 == 1 && line.size() > 1) pairs.emplace_back(line.size() - 2, line.size() - 1);
-    return pairs;
-  };
+// Odd crossings: the last one closes a pair with the one before it.
+std::vector<std::pair<size_t, size_t>> PairsOf(const std::vector<CTessNode*>& line) {
+  std::vector<std::pair<size_t, size_t>> pairs;
+  for (size_t i = 0; i + 1 < line.size(); i += 2) pairs.emplace_back(i, i + 1);
+  if (line.size() % 2 == 1 && line.size() > 1) pairs.emplace_back(line.size() - 2, line.size() - 1);
+  return pairs;
+}
 
-  const CTessGraph::SLineRule rule{1e-6, 1e-5, 0.99999};
+const CTessGraph::SLineRule kLineRule{1e-6, 1e-5, 0.99999};
+
+// Rows: the grid nodes between each pair of crossings become graph nodes, linked along the row
+// and to the node above them. Returns the head of every linked row.
+std::vector<CTessNode*> LinkRows(CTessGraph& g, CGeGrid* grid, SampleLines& s,
+                                 std::vector<unsigned>* gridNodes) {
+  const int cols = static_cast<int>(grid->GetCols());
+  const size_t nr = s.ys.size(), nc = s.xs.size();
   std::vector<CTessNode*> rowHeads, full;
   std::vector<char> gaps;
   for (size_t j = 0; j < nr; ++j) {
-    const double y = ys[j];
-    const int gridRow = r0 - static_cast<int>(j);
-    const std::vector<CTessNode*> line = g.Cross(1, y, rule);
+    const double y = s.ys[j];
+    const int gridRow = s.r0 - static_cast<int>(j);
+    const std::vector<CTessNode*> line = g.Cross(1, y, kLineRule);
     if (line.empty()) continue;
     full.clear();
     gaps.clear();
-    for (auto [a, b] : pairsOf(line)) {
+    for (auto [a, b] : PairsOf(line)) {
       if (full.empty() || full.back() != line[a]) {
         if (!full.empty()) gaps.back() = 1;
         full.push_back(line[a]);
         gaps.push_back(0);
       }
       const double from = line[a]->u + 1e-5, to = line[b]->u - 1e-5;
-      for (size_t i = static_cast<size_t>(std::upper_bound(xs.begin(), xs.end(), from) - xs.begin());
-           i < nc && xs[i] < to; ++i) {
-        if (!(xs[i] > from)) continue;
-        CTessNode* n = g.NewNode(xs[i], y);
-        const int col = c0 + static_cast<int>(i);
+      for (size_t i = static_cast<size_t>(std::upper_bound(s.xs.begin(), s.xs.end(), from) -
+                                          s.xs.begin());
+           i < nc && s.xs[i] < to; ++i) {
+        if (!(s.xs[i] > from)) continue;
+        CTessNode* n = g.NewNode(s.xs[i], y);
+        const int col = s.c0 + static_cast<int>(i);
         n->height = grid->Node(static_cast<unsigned>(col), static_cast<unsigned>(gridRow)).z;
         if (gridNodes) gridNodes->push_back(static_cast<unsigned>(gridRow * cols + col));
-        at(j, i) = n;
-        if (j > 0 && at(j - 1, i)) {
-          n->colPrev = at(j - 1, i);
-          at(j - 1, i)->colNext = n;
+        s.at(j, i) = n;
+        if (j > 0 && s.at(j - 1, i)) {
+          n->colPrev = s.at(j - 1, i);
+          s.at(j - 1, i)->colNext = n;
         }
         full.push_back(n);
         gaps.push_back(0);
@@ -143,19 +155,23 @@ int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
     g.LinkLine(1, full, gaps);
     rowHeads.push_back(full.front());
   }
+  return rowHeads;
+}
 
-  // Columns: each pair of crossings caps the run of grid nodes between them.
+// Columns: each pair of crossings caps the run of grid nodes between them.
+void LinkColumns(CTessGraph& g, float e, SampleLines& s) {
+  const size_t nr = s.ys.size(), nc = s.xs.size();
   for (size_t t = 0; t < nc; ++t) {
-    const std::vector<CTessNode*> line = g.Cross(0, xs[t], rule);
-    for (auto [a, b] : pairsOf(line)) {
+    const std::vector<CTessNode*> line = g.Cross(0, s.xs[t], kLineRule);
+    for (auto [a, b] : PairsOf(line)) {
       CTessNode* q = line[a];
       CTessNode* k = line[b];
       const size_t j = static_cast<size_t>(
-          std::partition_point(ys.begin(), ys.end(), [q](float y) { return !(y < q->v); }) -
-          ys.begin());
+          std::partition_point(s.ys.begin(), s.ys.end(), [q](float y) { return !(y < q->v); }) -
+          s.ys.begin());
       if (j >= nr) continue;
-      CTessNode* top = at(j, t);
-      if (!top && j + 1 < nr) top = at(j + 1, t);
+      CTessNode* top = s.at(j, t);
+      if (!top && j + 1 < nr) top = s.at(j + 1, t);
       // No grid node between the crossings: the pair bounds no column segment.
       if (!top || k->v > top->v) continue;
       // A node the column only touches is both the lower end of one pair and the upper end of
@@ -167,9 +183,9 @@ int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
       q->colNext = top;
       top->colPrev = q;
       size_t jj = j;
-      while (jj + 1 < nr && ys[jj] - k->v > e) ++jj;
-      CTessNode* bottom = at(jj, t);
-      if (!bottom && jj > 0) bottom = at(jj - 1, t);
+      while (jj + 1 < nr && s.ys[jj] - k->v > e) ++jj;
+      CTessNode* bottom = s.at(jj, t);
+      if (!bottom && jj > 0) bottom = s.at(jj - 1, t);
       if (!bottom) continue;
       if (bottom->colNext && bottom->colNext != k) {
         k->colNext = bottom->colNext;
@@ -179,14 +195,12 @@ int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
       bottom->colNext = k;
     }
   }
-  table.clear();
+}
 
-  g.AddQuads(rowHeads);
-  if (!g.AddBoundaryPolygons()) return 0;
-
+// Moves the graph's nodes and cells into the mesh; boundary nodes take interpolated heights.
+void EmitMesh(CTessGraph& g, CGeGrid* grid, CGeMesh* mesh, int base) {
   CTessNode* nodes = nullptr;
   CTessTriangle* cells = nullptr;
-  const int base = static_cast<int>(mesh->vertices.size());
   const double ox = grid->m_dOriginX, oy = grid->m_dOriginY;
   g.Release(&nodes, &cells);
   for (CTessNode* n = nodes; n; n = n->next) {
@@ -200,9 +214,10 @@ int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
   }
   while (nodes) delete std::exchange(nodes, nodes->next);
   while (cells) delete std::exchange(cells, cells->next);
+}
 
-  mesh->ComputerIsoCurve(4, 4);
-  // The region's outline drawn on the relief.
+// The region's outline drawn on the relief.
+void DrawOutline(const std::vector<RegionRing>& rings, CGeMesh* mesh, int base) {
   for (const RegionRing& ring : rings) {
     if (ring.pointNode.size() < 2) continue;
     std::vector<std::array<double, 3>> p;
@@ -215,5 +230,29 @@ int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
     pl->DiscreteMe(0.1);
     mesh->m_UIsoCurveList.AddTail(pl);
   }
+}
+
+}  // namespace
+
+int geTessGridRegion(CObList* loops, double tol, CGeGrid* grid, CGeMesh* mesh,
+                     std::vector<unsigned>* gridNodes) {
+  if (!loops || loops->IsEmpty() || !grid || !mesh || !grid->m_pNodes || !(grid->GetCell() > 0))
+    return 0;
+  CTessGraph g;
+  std::vector<RegionRing> rings;
+  if (!AddRings(loops, tol, g, rings) || g.NodeCount() == 0) return 0;
+
+  SampleLines lines = FindSampleLines(g, grid);
+  const std::vector<CTessNode*> rowHeads = LinkRows(g, grid, lines, gridNodes);
+  LinkColumns(g, grid->GetCell(), lines);
+  lines.table.clear();
+
+  g.AddQuads(rowHeads);
+  if (!g.AddBoundaryPolygons()) return 0;
+
+  const int base = static_cast<int>(mesh->vertices.size());
+  EmitMesh(g, grid, mesh, base);
+  mesh->ComputerIsoCurve(4, 4);
+  DrawOutline(rings, mesh, base);
   return 1;
 }

@@ -1,4 +1,4 @@
-#include "millvane/surfpaths/ProtectNet.h"
+#include "millvane/paths/ProtectNet.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "millvane/surfpaths/IntLineSet.h"
+#include "millvane/paths/IntLineSet.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // Path entities: evaluation, lengths, reversal, transforms, splitting, repetition and nearest
 // points, checked against closed forms and brute-force sampling.
-#include "millvane/paths/PathEntity.h"
+#include "millvane/loops/PathEntity.h"
 
 #include <gtest/gtest.h>
 

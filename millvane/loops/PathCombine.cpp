@@ -1,4 +1,4 @@
-#include "millvane/paths/PathCombine.h"
+#include "millvane/loops/PathCombine.h"
 
 #include <array>
 #include <cmath>
@@ -7,7 +7,7 @@
 
 #include "geometry/shapes3d/GeCombCurve3d.h"
 #include "millvane/loops/SmartCurve.h"
-#include "millvane/paths/PathEntity.h"
+#include "millvane/loops/PathEntity.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "TrimTestUtil.h"
+#include "tests/support/geometry/TrimTestUtil.h"
 #include "geometry/surfaces/GeTessDomain.h"
 
 namespace tesstest {

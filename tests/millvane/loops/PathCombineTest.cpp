@@ -1,5 +1,5 @@
 // Chains and groups of path entities: codes, linking order, smart-curve conversion, ownership.
-#include "millvane/paths/PathCombine.h"
+#include "millvane/loops/PathCombine.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 #include "geometry/shapes3d/GeCombCurve3d.h"
 #include "millvane/loops/SmartCurve.h"
-#include "millvane/paths/PathEntity.h"
+#include "millvane/loops/PathEntity.h"
 #include "millvane/paths/PathGroup.h"
 #include "support/VurodeFixture.h"
 

@@ -1,4 +1,4 @@
-#include "millvane/paths/PathEntity.h"
+#include "millvane/loops/PathEntity.h"
 
 #include <algorithm>
 #include <array>

@@ -9,13 +9,13 @@
 #include <set>
 #include <string>
 
-#include "TessTestUtil.h"
+#include "tests/geometry/TessTestUtil.h"
 #include "geometry/grid/GeGrid.h"
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes3d/GePolyline3d.h"
 #include "geometry/surfaces/GeMesh.h"
-#include "geometry/surfaces/GeTessRegion.h"
+#include "geometry/grid/GeTessRegion.h"
 #include "support/VurodeFixture.h"
 
 using tesstest::Domain;
