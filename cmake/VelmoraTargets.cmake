@@ -40,6 +40,7 @@ function(velmora_test name)
     return()
   endif()
   add_executable(${name} ${srcs})
+  velmora_test_options(${name})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   # Test data (corpora of cases, sample files) lives in tests/data; the path is compiled in so a
@@ -50,4 +51,27 @@ function(velmora_test name)
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()
+endfunction()
+
+# velmora_test_options(<target>)
+# What every test program shares: the test framework and the standard headers, precompiled once
+# for all of them, and, in the optimised builds, test code at -O1 (the libraries keep -O2). Test
+# code is compiled as position-independent as Qt asks of its programs, so that one precompiled
+# header serves the programs with Qt and those without.
+function(velmora_test_options name)
+  target_compile_options(${name} PRIVATE -fPIC)
+  if(CMAKE_BUILD_TYPE MATCHES "^(RelWithDebInfo|Release)$")
+    target_compile_options(${name} PRIVATE -O1)
+  endif()
+  if(NOT TARGET velmora_test_pch)
+    add_library(velmora_test_pch OBJECT ${PROJECT_SOURCE_DIR}/cmake/TestPch.cpp)
+    target_link_libraries(velmora_test_pch PRIVATE GTest::gtest GTest::gmock)
+    target_compile_options(velmora_test_pch PRIVATE -fPIC)
+    target_precompile_headers(velmora_test_pch PRIVATE <gtest/gtest.h> <gmock/gmock.h>
+                              <algorithm> <array> <cmath> <functional> <memory> <string> <vector>)
+    if(CMAKE_BUILD_TYPE MATCHES "^(RelWithDebInfo|Release)$")
+      target_compile_options(velmora_test_pch PRIVATE -O1)
+    endif()
+  endif()
+  target_precompile_headers(${name} REUSE_FROM velmora_test_pch)
 endfunction()

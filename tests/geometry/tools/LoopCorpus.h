@@ -135,7 +135,8 @@ inline bool ParseLoops(const std::string& field, Loops& out, std::string& why) {
 inline std::vector<std::pair<int, std::string>> ReadLines(const std::string& file,
                                                          std::vector<std::string>& errors) {
   std::vector<std::pair<int, std::string>> out;
-  const std::string path = std::string(VELMORA_TEST_DATA_DIR) + "/" + file;
+  std::string path = VELMORA_TEST_DATA_DIR;
+  path.append("/").append(file);
   std::ifstream in(path);
   if (!in) {
     errors.push_back("cannot read " + path);

@@ -136,20 +136,22 @@ struct ClosedForm {
   std::function<void(const std::vector<_intcur*>&)> more = nullptr;
 };
 
+// Perimeter of the ellipse with semi-axes a, b (numerically). A plain function, not a lambda:
+// the compiler would try to fold a lambda's 200,000 steps at compile time.
+double EllipsePerimeter(double a, double b) {
+  double L = 0;
+  const int n = 200000;
+  for (int i = 0; i < n; ++i) {
+    const double t = 2 * kPi * (i + 0.5) / n;
+    L += std::hypot(a * std::sin(t), b * std::cos(t)) * 2 * kPi / n;
+  }
+  return L;
+}
+
 TEST_F(SurfaceIntersectTest, ClosedFormIntersections) {
   const double R = 1.0, d = 0.6;
   const double theta = 0.5;  // oblique plane's tilt from the axis' normal plane
   const double x0 = (1.2 * 1.2 + 1.0 - 0.8 * 0.8) / (2 * 1.2);  // radical plane of two spheres
-  // Perimeter of the ellipse with semi-axes a, b (numerically).
-  auto perimeter = [](double a, double b) {
-    double L = 0;
-    const int n = 200000;
-    for (int i = 0; i < n; ++i) {
-      const double t = 2 * kPi * (i + 0.5) / n;
-      L += std::hypot(a * std::sin(t), b * std::cos(t)) * 2 * kPi / n;
-    }
-    return L;
-  };
   // Bases of the offset surfaces (a fillet's spine: the ball centres at distance r from both).
   const double r = 0.3;
   Rec floor = Plane({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 3.0);
@@ -185,7 +187,7 @@ TEST_F(SurfaceIntersectTest, ClosedFormIntersections) {
        [&] {
          return Plane({0, 0, 0.2}, {std::cos(theta), 0, std::sin(theta)}, {0, 1, 0}, 2.0);
        },
-       CylBox(2), kUnit, 1, 1, perimeter(R / std::cos(theta), R),
+       CylBox(2), kUnit, 1, 1, EllipsePerimeter(R / std::cos(theta), R),
        [&](const double p[3]) {
          return std::fabs(std::hypot(p[0], p[1]) - R) +
                 std::fabs(p[2] - 0.2 - p[0] * std::tan(theta));
@@ -278,7 +280,7 @@ TEST_F(SurfaceIntersectTest, ClosedFormIntersections) {
       {"two equal perpendicular cylinders: two ellipses through two touching points",
        [&] { return Cylinder({0, 0, 0}, {1, 0, 0}, {0, 0, 1}, R); },
        [&] { return Cylinder({0, 0, 0}, {0, 1, 0}, {0, 0, 1}, R); }, CylBox(1.5), CylBox(1.5), -1,
-       -1, 2 * perimeter(R * std::sqrt(2.0), R),
+       -1, 2 * EllipsePerimeter(R * std::sqrt(2.0), R),
        [&](const double p[3]) {
          return std::fabs(std::fabs(p[0]) - std::fabs(p[1])) + std::fabs(std::hypot(p[0], p[2]) - R);
        },
@@ -301,7 +303,7 @@ TEST_F(SurfaceIntersectTest, ClosedFormIntersections) {
          return Cylinder({0, 0, 0}, {-std::sin(2 * kPi / 3), std::cos(2 * kPi / 3), 0}, {0, 0, 1}, R);
        },
        CylBox(2.5), CylBox(2.5), -1, -1,
-       perimeter(R / std::sin(kPi / 3), R) + perimeter(R / std::cos(kPi / 3), R),
+       EllipsePerimeter(R / std::sin(kPi / 3), R) + EllipsePerimeter(R / std::cos(kPi / 3), R),
        [&](const double p[3]) {
          const double b = std::hypot(p[2], -std::sin(2 * kPi / 3) * p[0] + std::cos(2 * kPi / 3) * p[1]);
          return std::fabs(std::hypot(p[1], p[2]) - R) + std::fabs(b - R);

@@ -1,0 +1,1 @@
+// The headers every test program shares are precompiled with this file.
