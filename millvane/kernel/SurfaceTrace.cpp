@@ -755,7 +755,8 @@ void Deduplicate(std::vector<LST_Node*>& nodes, double tol) {
   nodes.swap(kept);
 }
 
-// Sampling of one side: the caller's cache when it holds one, else a new one kept in it.
+// Sampling of one side: the caller's cache when it holds one, else a new one kept in it. A new
+// sampling holds its first grid only; the pairing refines it where the other surface may be.
 int SideCache(const ENT_Record* s, const _tagBox2D& box, void** slot, SSI_SampleCache*& c,
               bool& own) {
   own = false;
@@ -763,7 +764,7 @@ int SideCache(const ENT_Record* s, const _tagBox2D& box, void** slot, SSI_Sample
     c = static_cast<SSI_SampleCache*>(*slot);
     return 1;
   }
-  const int rc = SSI_SampleSurface(c, s, box);
+  const int rc = SSI_StartSampling(c, s, box);
   if (rc != 1) return rc;
   if (slot) *slot = c;
   else own = true;
@@ -811,7 +812,7 @@ int SSI_TraceSurfaces(ENT_Record* A, ENT_Record* B, const _tagBox2D* boxA, void*
 
   // Start points: one free solve per pair of meeting patches.
   std::vector<std::pair<int, int>> pairs;
-  SSI_PairPatches(*ca, *cb, 5.0 * TOL_discretise[0], pairs);
+  if (SSI_PairSampled(*ca, A, *cb, B, 5.0 * TOL_discretise[0], pairs) != 1) return 0;
   for (const auto& [ia, ib] : pairs) {
     double uvA[2] = {ca->patches[size_t(ia)].centre[0], ca->patches[size_t(ia)].centre[1]};
     double uvB[2] = {cb->patches[size_t(ib)].centre[0], cb->patches[size_t(ib)].centre[1]};
