@@ -2,6 +2,7 @@
 // sampler bounds the surface over a cell it has not looked at yet.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "millvane/kernel/KernelVec.h"
 #include "millvane/kernel/SurfaceSampling.h"
@@ -53,11 +54,62 @@ bool BsplineField(const _nurbs_surface* s, SSI_SpeedField& f) {
       f.partial[1][size_t(j * nu + i)] = q;
       f.speed[1] = std::max(f.speed[1], q);
     }
+  // Second partials, where the surface is C1 across every inner knot (a kink would hide a
+  // jump of the first partial from them).
+  auto smooth = [](const double* t, int k, int n) {
+    for (int i = k; i < n;) {
+      int m = 1;
+      while (i + m < n && t[i + m] == t[i]) ++m;
+      if (m > k - 2) return false;
+      i += m;
+    }
+    return true;
+  };
+  f.bent = smooth(s->uKnots, ku, nu) && smooth(s->vKnots, kv, nv);
+  if (!f.bent) return true;
+  // Control vectors of Su along a row (or Sv along a column), then their differences.
+  auto second = [&](int dir, int line, int i) {
+    const int k = dir == 0 ? ku : kv;
+    const double* t = dir == 0 ? s->uKnots : s->vKnots;
+    auto at = [&](int m, double q[3]) {
+      for (int c = 0; c < 3; ++c)
+        q[c] = dir == 0 ? s->net[line][m][c] / w : s->net[m][line][c] / w;
+    };
+    double first[2][3];
+    for (int e = 0; e < 2; ++e) {
+      const int m = i + e;
+      const double span = t[m + k] - t[m + 1];
+      double p[3], q[3];
+      at(m, p);
+      at(m + 1, q);
+      for (int c = 0; c < 3; ++c) first[e][c] = span > 0.0 ? (k - 1) * (q[c] - p[c]) / span : 0.0;
+    }
+    const double span = t[i + k] - t[i + 2];
+    if (!(span > 0.0)) return 0.0;
+    double d[3];
+    for (int c = 0; c < 3; ++c) d[c] = (k - 2) * (first[1][c] - first[0][c]) / span;
+    return kv::Len(d);
+  };
+  f.partial2[0].assign(size_t(std::max(0, nu - 2) * nv), 0.0);
+  f.partial2[1].assign(size_t(nu * std::max(0, nv - 2)), 0.0);
+  for (int j = 0; j < nv; ++j)
+    for (int i = 0; i + 2 < nu; ++i) {
+      const double q = second(0, j, i);
+      f.partial2[0][size_t(j * (nu - 2) + i)] = q;
+      f.bend[0] = std::max(f.bend[0], q);
+    }
+  for (int j = 0; j + 2 < nv; ++j)
+    for (int i = 0; i < nu; ++i) {
+      const double q = second(1, i, j);
+      f.partial2[1][size_t(j * nu + i)] = q;
+      f.bend[1] = std::max(f.bend[1], q);
+    }
   return true;
 }
 
 // Indices k in [0, n) of the B-splines of order `order` over knots t whose support
-// [t[k + shift], t[k + order]] meets [lo, hi] (shift 1 for a partial's control points).
+// [t[k + shift], t[k + order]] meets [lo, hi] (shift 1 for a partial's control points, 2 for
+// a second partial's).
 void Acting(const std::vector<double>& t, int order, int shift, int n, double lo, double hi,
             int& first, int& last) {
   const int below = int(std::upper_bound(t.begin(), t.end(), hi) - t.begin());  // t[k] <= hi
@@ -66,16 +118,18 @@ void Acting(const std::vector<double>& t, int order, int shift, int n, double lo
   first = std::max(0, from - order);
 }
 
-// Speed of a curve along its parameter: a line's direction, a circle's radius over its frame.
-bool CurveSpeed(const ENT_Record* c, double& speed) {
+// Bounds on a curve's first and second derivatives along its parameter: a line's direction
+// (and no bend), a circle's radius over its frame for both.
+bool CurveSpeed(const ENT_Record* c, double& speed, double& bend) {
   if (!c) return false;
   if (c->type == ENT_LINE) {
     speed = kv::Len(static_cast<const CRV_Line*>(c)->direction);
+    bend = 0.0;
     return true;
   }
   if (c->type == ENT_CIRCLE) {
     const auto* k = static_cast<const CRV_Circle*>(c);
-    speed = std::fabs(k->radius) * FrameSpan(k->frame.xAxis, k->frame.yAxis);
+    speed = bend = std::fabs(k->radius) * FrameSpan(k->frame.xAxis, k->frame.yAxis);
     return true;
   }
   return false;
@@ -93,8 +147,10 @@ void SSI_SetSpeedField(const ENT_Record* s, SSI_SpeedField& f) {
       break;
     case ENT_EXTRUSION: {
       const auto* e = static_cast<const SRF_Extrude*>(s);
-      ok = CurveSpeed(e->generator, f.speed[0]);
+      ok = CurveSpeed(e->generator, f.speed[0], f.bend[0]);
       f.speed[1] = kv::Len(e->direction);
+      f.bend[1] = 0.0;
+      f.bent = true;
       break;
     }
     case ENT_SPHERE: {
@@ -102,8 +158,10 @@ void SSI_SetSpeedField(const ENT_Record* s, SSI_SpeedField& f) {
       const auto* k = static_cast<const SRF_Sphere*>(s);
       const _rect_fm3d& fr = k->frame;
       const double r = std::fabs(k->radius), xy = FrameSpan(fr.xAxis, fr.yAxis);
-      f.speed[0] = r * xy;
-      f.speed[1] = r * std::sqrt(xy * xy + kv::Dot(fr.zAxis, fr.zAxis));
+      // Suu = -r cos v H, Svv = -r (cos v H + sin v Z): the same bounds as the first partials.
+      f.speed[0] = f.bend[0] = r * xy;
+      f.speed[1] = f.bend[1] = r * std::sqrt(xy * xy + kv::Dot(fr.zAxis, fr.zAxis));
+      f.bent = true;
       ok = true;
       break;
     }
@@ -114,34 +172,54 @@ void SSI_SetSpeedField(const ENT_Record* s, SSI_SpeedField& f) {
   bool finite = true;
   for (const std::vector<double>& p : f.partial)
     for (double q : p) finite = finite && std::isfinite(q);
-  if (!f.bounded || !finite) f = SSI_SpeedField();
+  if (!f.bounded || !finite) {
+    f = SSI_SpeedField();
+    return;
+  }
+  bool bendFinite = std::isfinite(f.bend[0]) && std::isfinite(f.bend[1]);
+  for (const std::vector<double>& p : f.partial2)
+    for (double q : p) bendFinite = bendFinite && std::isfinite(q);
+  if (!bendFinite) f.bent = false;
 }
 
-bool SSI_CellSpeed(const SSI_SpeedField& f, const double lo[2], const double hi[2],
-                   double speed[2]) {
-  if (!f.bounded) return false;
-  speed[0] = f.speed[0];
-  speed[1] = f.speed[1];
-  if (f.order[0] < 2) return true;
+double SSI_CellReach(const SSI_SpeedField& f, const double lo[2], const double hi[2]) {
+  if (!f.bounded) return std::numeric_limits<double>::infinity();
+  const double du = hi[0] - lo[0], dv = hi[1] - lo[1];
+  double speed[2] = {f.speed[0], f.speed[1]}, bend[2] = {f.bend[0], f.bend[1]};
+  bool bent = f.bent;
   const int nu = f.count[0], nv = f.count[1], ku = f.order[0], kv = f.order[1];
-  const std::vector<double>&tu = f.knots[0], &tv = f.knots[1];
-  if (!(lo[0] >= tu[size_t(ku - 1)] && hi[0] <= tu[size_t(nu)] && lo[1] >= tv[size_t(kv - 1)] &&
-        hi[1] <= tv[size_t(nv)]))
-    return true;
-  int i0, i1, j0, j1;
-  // Su: partial columns acting in u, rows acting in v.
-  Acting(tu, ku, 1, nu - 1, lo[0], hi[0], i0, i1);
-  Acting(tv, kv, 0, nv, lo[1], hi[1], j0, j1);
-  double su = 0.0;
-  for (int j = j0; j <= j1; ++j)
-    for (int i = i0; i <= i1; ++i) su = std::max(su, f.partial[0][size_t(j * (nu - 1) + i)]);
-  // Sv: columns acting in u, partial rows acting in v.
-  Acting(tu, ku, 0, nu, lo[0], hi[0], i0, i1);
-  Acting(tv, kv, 1, nv - 1, lo[1], hi[1], j0, j1);
-  double sv = 0.0;
-  for (int j = j0; j <= j1; ++j)
-    for (int i = i0; i <= i1; ++i) sv = std::max(sv, f.partial[1][size_t(j * nu + i)]);
-  speed[0] = su;
-  speed[1] = sv;
-  return true;
+  if (ku >= 2) {
+    const std::vector<double>&tu = f.knots[0], &tv = f.knots[1];
+    const bool inside = lo[0] >= tu[size_t(ku - 1)] && hi[0] <= tu[size_t(nu)] &&
+                        lo[1] >= tv[size_t(kv - 1)] && hi[1] <= tv[size_t(nv)];
+    // Out of the knot range the evaluator clamps (a kink) or wraps: first partials only.
+    if (!inside) bent = false;
+    else {
+      auto most = [](const std::vector<double>& q, int width, int i0, int i1, int j0, int j1) {
+        double m = 0.0;
+        for (int j = j0; j <= j1; ++j)
+          for (int i = i0; i <= i1; ++i) m = std::max(m, q[size_t(j * width + i)]);
+        return m;
+      };
+      int i0, i1, j0, j1;
+      // Along u: the partial's columns acting in u, the rows acting in v; along v alike.
+      Acting(tu, ku, 1, nu - 1, lo[0], hi[0], i0, i1);
+      Acting(tv, kv, 0, nv, lo[1], hi[1], j0, j1);
+      speed[0] = most(f.partial[0], nu - 1, i0, i1, j0, j1);
+      if (bent) {
+        Acting(tu, ku, 2, nu - 2, lo[0], hi[0], i0, i1);
+        bend[0] = most(f.partial2[0], nu - 2, i0, i1, j0, j1);
+      }
+      Acting(tu, ku, 0, nu, lo[0], hi[0], i0, i1);
+      Acting(tv, kv, 1, nv - 1, lo[1], hi[1], j0, j1);
+      speed[1] = most(f.partial[1], nu, i0, i1, j0, j1);
+      if (bent) {
+        Acting(tv, kv, 2, nv - 2, lo[1], hi[1], j0, j1);
+        bend[1] = most(f.partial2[1], nu, i0, i1, j0, j1);
+      }
+    }
+  }
+  double reach = 1.5 * (speed[0] * du + speed[1] * dv);
+  if (bent) reach = std::min(reach, 0.375 * (du * du * bend[0] + dv * dv * bend[1]));
+  return reach;
 }

@@ -34,9 +34,7 @@ bool AddNode(SSI_SampleCache& c, const ENT_Record* s, double u, double v, int& i
   return true;
 }
 
-// A new cell with its bound: every point of the surface over the cell lies within
-// (Lu du + Lv dv) / 2 of a corner, and a patch's box grows by twice the distance between its
-// corners' mean and its centre point, at most Lu du + Lv dv for any patch inside the cell.
+// A new cell with its bound: its corners' box grown by the cell's reach (SSI_CellReach).
 int NewCell(SSI_SampleCache& c, int c0, int c1, int c2, int c3) {
   SSI_SampleCell cell;
   cell.corner[0] = c0, cell.corner[1] = c1, cell.corner[2] = c2, cell.corner[3] = c3;
@@ -46,9 +44,8 @@ int NewCell(SSI_SampleCache& c, int c0, int c1, int c2, int c3) {
   for (int k = 0; k < 4; ++k) n[k] = &c.nodes[size_t(cell.corner[k])];
   const double lo2[2] = {std::min(n[0]->uv[0], n[1]->uv[0]), std::min(n[0]->uv[1], n[3]->uv[1])};
   const double hi2[2] = {std::max(n[0]->uv[0], n[1]->uv[0]), std::max(n[0]->uv[1], n[3]->uv[1])};
-  double sp[2];
-  if (SSI_CellSpeed(c.speed, lo2, hi2, sp)) {
-    double g = 1.5 * (sp[0] * (hi2[0] - lo2[0]) + sp[1] * (hi2[1] - lo2[1]));
+  double g = SSI_CellReach(c.speed, lo2, hi2);
+  if (std::isfinite(g)) {
     double lo[3], hi[3], mag = 1.0;
     for (int i = 0; i < 3; ++i) {
       lo[i] = hi[i] = n[0]->point[i];

@@ -38,16 +38,19 @@ struct SSI_SampleCell {
   double bound[2][3];
 };
 
-// Bounds on a surface's partials |Su| and |Sv|: over its whole parameter plane, and for a
-// B-spline surface per control point of its partials, so that a small cell takes only the
-// few that act on it.
+// Bounds on a surface's partials |Su|, |Sv| and, where it is smooth enough, |Suu|, |Svv|:
+// over its whole parameter plane, and for a B-spline surface per control point of those
+// partials, so that a small cell takes only the few that act on it.
 struct SSI_SpeedField {
   bool bounded = false;
+  bool bent = false;  // bend holds
   double speed[2] = {0, 0};
+  double bend[2] = {0, 0};
   int order[2] = {0, 0};
   int count[2] = {0, 0};
   std::vector<double> knots[2];
-  std::vector<double> partial[2];  // |control point| of Su (count[0]-1 by count[1]), of Sv
+  std::vector<double> partial[2];   // |control point| of Su (count[0]-1 by count[1]), of Sv
+  std::vector<double> partial2[2];  // of Suu (count[0]-2 by count[1]), of Svv
 };
 
 // One surface's sampling over one parameter box; kept by the caller between intersections.
@@ -94,6 +97,9 @@ int SSI_PairSampled(SSI_SampleCache& a, const ENT_Record* srfA, SSI_SampleCache&
 // of its sampling may hold anything).
 void SSI_SetSpeedField(const ENT_Record* srf, SSI_SpeedField& f);
 
-// Bounds on |Su| and |Sv| over the cell [lo, hi]; false when the field is not bounded.
-bool SSI_CellSpeed(const SSI_SpeedField& f, const double lo[2], const double hi[2],
-                   double speed[2]);
+// How far the surface over the cell [lo, hi], and the box of any patch cut from it, may reach
+// beyond the box of the cell's corners: with |Su| <= Lu, |Sv| <= Lv every point lies within
+// (Lu du + Lv dv) / 2 of a corner and a patch's box grows by at most Lu du + Lv dv; with
+// |Suu| <= Muu, |Svv| <= Mvv the surface departs from the bilinear patch of the corners by at
+// most (du^2 Muu + dv^2 Mvv) / 8, and a patch's growth is twice that. Infinite when unbounded.
+double SSI_CellReach(const SSI_SpeedField& f, const double lo[2], const double hi[2]);
