@@ -185,7 +185,7 @@ std::unique_ptr<CMillModel> CMsSweepBase::CloneModel() const {
   return m;
 }
 
-CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share) {
+CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share, double simplify) {
   CPocketLine scan;
   for (POSITION pos = m_RegionList.GetHeadPosition(); pos;) scan.m_RegionList.AddTail(m_RegionList.GetNext(pos)->Copy());
   scan.SetScanBorderFlag(1);
@@ -194,27 +194,44 @@ CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share) {
   scan.BuildAllScanLine();
   m_ScanLines = scan.TakeScanLines();
   const size_t nLines = m_ScanLines.size();
-  // Lines are independent until they are linked: each thread takes every T-th line on its own
-  // model (the marking lists are per model), and the lines are gathered in order afterwards.
+  // Lines are independent until they are linked: each thread takes the next line not taken yet
+  // (lines differ much in cost, so a fixed share would leave threads idle) and refines it on
+  // its own model (the marking lists are per model); the lines are gathered in order afterwards.
   size_t threads = m_nThreads > 0 ? static_cast<size_t>(m_nThreads)
                                    : std::min<size_t>(4, std::max(1u, std::thread::hardware_concurrency()));
   threads = std::max<size_t>(1, std::min(threads, nLines / 4));
   std::vector<std::vector<CNcPline*>> perLine(nLines);
   std::atomic<bool> stop{false}, failed{false};
+  std::atomic<size_t> nextLine{0};
   CQProgress prog;
   const double n = static_cast<double>(std::max<size_t>(nLines, 1));
-  // The copies are made here, one after another: preparing a mesh may complete its edge list.
-  std::vector<std::unique_ptr<CMillModel>> models;
-  try {
-    for (size_t t = 1; t < threads; ++t) models.push_back(CloneModel());
-  } catch (const std::bad_alloc&) {
-    models.clear();
-    threads = 1;
-  }
-  auto work = [&](size_t first) {
+  // Each thread copies the model for itself, all at once, unless preparing a mesh would
+  // complete its edge list (the main model's preparation has done that for every mesh with
+  // faces): then the copies are made here, one after another.
+  bool copyHere = false;
+  for (CGeMesh* g : m_Meshes) copyHere = copyHere || (g && g->edges.empty());
+  std::vector<std::unique_ptr<CMillModel>> models(threads > 1 ? threads - 1 : 0);
+  if (copyHere) {
     try {
-      CMillModel* model = first > 0 ? models[first - 1].get() : m_pModel;
-      for (size_t i = first; i < nLines && !stop; i += threads) {
+      for (auto& m : models) m = CloneModel();
+    } catch (const std::bad_alloc&) {
+      models.clear();
+      threads = 1;
+    }
+  }
+  auto work = [&](size_t t) {
+    CMillModel* model = m_pModel;
+    if (t > 0) {
+      // A thread that cannot have its copy leaves its lines to the others.
+      try {
+        if (!models[t - 1]) models[t - 1] = CloneModel();
+      } catch (const std::bad_alloc&) {
+        return;
+      }
+      model = models[t - 1].get();
+    }
+    try {
+      for (size_t i = nextLine++; i < nLines && !stop; i = nextLine++) {
         const auto& line = m_ScanLines[i];
         for (size_t k = 0; k + 1 < line.size(); k += 2) {
           const double p0[3] = {line[k][0], line[k][1], m_dLowDepth};
@@ -222,6 +239,7 @@ CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share) {
           // A line the model cannot answer (or a cancelled one) is left out here.
           if (CNcPline* pl = model->CreateLinePath(p0, p1, m_dPointStep, tol)) {
             pl->index = static_cast<int>(i);
+            if (simplify > 0) pl->Simplify(simplify);
             perLine[i].push_back(pl);
           }
         }
@@ -361,12 +379,10 @@ void CMsFinishSweepLine::GenPath(CTypedPtrList<CObList, CGeMesh*>* meshes, CType
   if (!PrepareModel(list, regions, dia, sw.angle, m_Param.GetCutDepth(), 0.3)) return;
   const double angle = sw.angle;
   prog.SetRange(0.1);
-  std::unique_ptr<CNcPlineGrp> grp(GenPlanePath(0.005, 0.8));
+  std::unique_ptr<CNcPlineGrp> grp(GenPlanePath(0.005, 0.8, 0.0001));
   m_Meshes.clear();
   if (!grp || gIsProgressCancel()) return;
-  prog.SetRange(0.2);
-  for (POSITION pos = grp->GetHeadPosition(); pos;) grp->GetNext(pos)->Simplify(0.0001);
-  prog.SetRange(0.2);
+  prog.SetRange(0.4);
   const int firstNew = static_cast<int>(out->m_CurveList.GetCount());
   if (!SortPathByArea(grp.get(), out, sw.linkFlag)) {
     // Cancelled: what this call appended goes again.
