@@ -118,6 +118,41 @@ void Acting(const std::vector<double>& t, int order, int shift, int n, double lo
   first = std::max(0, from - order);
 }
 
+// An offset of a bilinear B-spline sheet over the unit square, O = B + d N: with
+// a = P10 - P00, b = P01 - P00 and the twist t = P11 - P10 - P01 + P00, n = Su x Sv =
+// a x b + u (a x t) + v (t x b), so |Nu| <= |a| |t| / min |n| and |Nv| <= |b| |t| / min |n|,
+// with min |n| >= |a x b| - (|a| + |b|) |t|. A flat parallelogram (no twist) moves the whole
+// sheet by d N: the offset keeps the sheet's bounds.
+bool OffsetSheetField(const SRF_Offset* o, SSI_SpeedField& f) {
+  if (!o->base || o->base->type != ENT_BSPLINE_SURFACE) return false;
+  const _nurbs_surface* s = static_cast<const SRF_Bspline*>(o->base)->surface;
+  if (!s || s->ku != 2 || s->kv != 2 || s->nu != 2 || s->nv != 2 || !s->uKnots || !s->vKnots)
+    return false;
+  for (int k = 0; k < 4; ++k)
+    if (s->uKnots[k] != (k < 2 ? 0.0 : 1.0) || s->vKnots[k] != (k < 2 ? 0.0 : 1.0)) return false;
+  const double d = std::fabs(o->distance);
+  if (!BsplineField(s, f) || !std::isfinite(d)) return false;
+  const double w = s->net[0][0][3];
+  double a[3], b[3], t[3], x[3];
+  for (int k = 0; k < 3; ++k) {
+    a[k] = (s->net[0][1][k] - s->net[0][0][k]) / w;
+    b[k] = (s->net[1][0][k] - s->net[0][0][k]) / w;
+    t[k] = (s->net[1][1][k] - s->net[0][1][k] - s->net[1][0][k] + s->net[0][0][k]) / w;
+  }
+  kv::Cross(x, a, b);
+  const double la = kv::Len(a), lb = kv::Len(b), lt = kv::Len(t);
+  // A sheet whose normal may vanish somewhere has a normal that jumps there.
+  const double low = kv::Len(x) - (la + lb) * lt;
+  if (!(low > 1e-12 * la * lb)) return false;
+  if (t[0] == 0.0 && t[1] == 0.0 && t[2] == 0.0) return true;
+  // Bounds over the whole sheet only, and no second partials.
+  f.order[0] = f.order[1] = 0;
+  f.bent = false;
+  f.speed[0] += d * la * lt / low;
+  f.speed[1] += d * lb * lt / low;
+  return true;
+}
+
 // Bounds on a curve's first and second derivatives along its parameter: a line's direction
 // (and no bend), a circle's radius over its frame for both.
 bool CurveSpeed(const ENT_Record* c, double& speed, double& bend) {
@@ -153,6 +188,9 @@ void SSI_SetSpeedField(const ENT_Record* s, SSI_SpeedField& f) {
       f.bent = true;
       break;
     }
+    case ENT_OFFSET_SURFACE:
+      ok = OffsetSheetField(static_cast<const SRF_Offset*>(s), f);
+      break;
     case ENT_SPHERE: {
       // Su = r cos v E, Sv = r (-sin v H + cos v Z), with H and E combinations of X and Y.
       const auto* k = static_cast<const SRF_Sphere*>(s);

@@ -521,7 +521,7 @@ void ExpectSameResult(const SsiRun& x, const SsiRun& y) {
 
 TEST_F(SurfaceIntersectTest, SamplingOnDemandGivesTheCompleteSamplingsResult) {
   // The pairing refines both samplings only where their patches can meet; pairs, start points
-  // and traced curves must be those of complete samplings, to the last bit. The offset sheet
+  // and traced curves must be those of complete samplings, to the last bit. The offset sphere
   // gives no bound on its partials and is sampled wherever the other surface asks.
   Rec wavy = Wavy(12, 4.0), sphere = Sphere(0.1, -0.2, 0.3, 1.0);
   Rec plane = Plane({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 2.0);
@@ -530,6 +530,17 @@ TEST_F(SurfaceIntersectTest, SamplingOnDemandGivesTheCompleteSamplingsResult) {
   Rec crossB = Cylinder({0, 0, 0}, {0, 1, 0}, {0, 0, 1}, 1.0);
   Rec lifted(SRF_NewOffset(plane.get(), 0.25));
   Rec ball = Sphere(2, 2, 0.1, 0.9);
+  // A bilinear sheet with a twist, offset: its normal turns a little across it.
+  _nurbs_surface* tw = BSRF_Create(2, 2, 2, 2);
+  const double corners[2][2][3] = {{{-2, -2, 0}, {2, -2, 0}}, {{-2, 2, 0}, {2, 2, 0.6}}};
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i) {
+      for (int k = 0; k < 3; ++k) tw->net[j][i][k] = corners[j][i][k];
+      tw->net[j][i][3] = 1.0;
+    }
+  Rec twisted(SRF_NewBspline(tw));
+  Rec twistedUp(SRF_NewOffset(twisted.get(), 0.2));
+  Rec swollen(SRF_NewOffset(sphere.get(), 0.1));
   struct Case {
     const char* name;
     ENT_Record *a, *b;
@@ -540,7 +551,9 @@ TEST_F(SurfaceIntersectTest, SamplingOnDemandGivesTheCompleteSamplingsResult) {
       {"wavy sheet and a cylinder", post.get(), wavy.get(), CylBox(1), kUnit, true},
       {"sphere and a plane", sphere.get(), plane.get(), kSphereBox, kUnit, true},
       {"perpendicular cylinders", crossA.get(), crossB.get(), CylBox(1.5), CylBox(1.5), true},
-      {"offset plane and a sphere", lifted.get(), sphere.get(), kUnit, kSphereBox, false},
+      {"offset plane and a sphere", lifted.get(), sphere.get(), kUnit, kSphereBox, true},
+      {"offset twisted sheet and a sphere", twistedUp.get(), sphere.get(), kUnit, kSphereBox, true},
+      {"offset sphere and a plane", swollen.get(), plane.get(), kSphereBox, kUnit, false},
       {"wavy sheet and a sphere", ball.get(), wavy.get(), kSphereBox, kUnit, true},
   };
   const double tol = 5.0 * TOL_discretise[0];
