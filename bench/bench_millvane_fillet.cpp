@@ -1,6 +1,6 @@
 // Constant-radius fillets run whole: along the 12 edges of a box of planar faces, and along the
 // edge where an upright cylinder stands on a plane. "points" counts the traced spine points of
-// one run, "patches" the surfaces returned.
+// one run, "patches" the surfaces returned, "poles" their control points.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -38,8 +38,10 @@ Face Plane(std::array<double, 3> O, std::array<double, 3> U, std::array<double, 
   return WithRecord(s);
 }
 
-// Runs one fillet; returns the traced points and adds the patches to `patches`.
-int RunFillet(CGeTrimSurf* a, int flipA, CGeTrimSurf* b, int flipB, double r, int& patches) {
+// Runs one fillet; returns the traced points and adds the patches to `patches` and their
+// control points to `poles`.
+int RunFillet(CGeTrimSurf* a, int flipA, CGeTrimSurf* b, int flipB, double r, int& patches,
+              long& poles) {
   CSrfFilletSolver solver;
   solver.SetRadius(r);
   solver.AddFace(a, flipA, false);
@@ -49,6 +51,10 @@ int RunFillet(CGeTrimSurf* a, int flipA, CGeTrimSurf* b, int flipB, double r, in
   int points = 0;
   for (SSI_CurveNode* c = solver.Spines(); c; c = c->next) points += c->curve->points->count;
   patches += int(out.GetCount());
+  for (POSITION pos = out.GetHeadPosition(); pos;) {
+    const _nurbs_surface* s = out.GetNext(pos)->m_pSurface;
+    if (s) poles += long(s->nu) * s->nv;
+  }
   while (!out.IsEmpty()) delete out.RemoveHead();
   return points;
 }
@@ -68,14 +74,17 @@ void BM_FilletBoxEdges(benchmark::State& st) {
     for (int j = i + 1; j < 6; ++j)
       if (j != (i ^ 1)) edges.emplace_back(i, j);  // faces 2k and 2k+1 are opposite
   int points = 0, patches = 0;
+  long poles = 0;
   for (auto _ : st) {
     points = patches = 0;
+    poles = 0;
     for (auto [i, j] : edges)
-      points += RunFillet(faces[size_t(i)].get(), 1, faces[size_t(j)].get(), 1, 0.2, patches);
+      points += RunFillet(faces[size_t(i)].get(), 1, faces[size_t(j)].get(), 1, 0.2, patches, poles);
   }
   st.counters["edges"] = double(edges.size());
   st.counters["points"] = points;
   st.counters["patches"] = patches;
+  st.counters["poles"] = double(poles);
 }
 BENCHMARK(BM_FilletBoxEdges)->Unit(benchmark::kMillisecond);
 
@@ -89,12 +98,15 @@ void BM_FilletPlaneCylinder(benchmark::State& st) {
   BCRV_Free(circle);
   Face cylinder = WithRecord(s);
   int points = 0, patches = 0;
+  long poles = 0;
   for (auto _ : st) {
     patches = 0;
-    points = RunFillet(plane.get(), 0, cylinder.get(), 0, 0.25, patches);
+    poles = 0;
+    points = RunFillet(plane.get(), 0, cylinder.get(), 0, 0.25, patches, poles);
   }
   st.counters["points"] = points;
   st.counters["patches"] = patches;
+  st.counters["poles"] = double(poles);
 }
 BENCHMARK(BM_FilletPlaneCylinder)->Unit(benchmark::kMillisecond);
 
