@@ -92,6 +92,56 @@ inline long Intersect(ENT_Record* A, ENT_Record* B, const _tagBox2D& ba, const _
   return points;
 }
 
+// The benchmarked pairs: a wavy sheet and a cylinder of radius 2 about (5, 5) over v in
+// [-1, 1]; the plane z = 0 over [-2, 2] squared and the unit sphere about (0, 0, 0.3); two
+// unit cylinders about the y and x axes over v in [-1.5, 1.5]; spheres of radius 1 about
+// (0, 0, 0.3) and 0.8 about (1.2, 0, 0.3).
+enum SsiCaseKind { kBsplineCylinder, kPlaneSphere, kPerpendicularCylinders, kTwoSpheres };
+
+struct SsiCase {
+  ENT_Record* a = nullptr;
+  ENT_Record* b = nullptr;
+  _tagBox2D ba{}, bb{};
+
+  explicit SsiCase(SsiCaseKind kind) {
+    const _tagBox2D unit{{0, 0}, {1, 1}}, sphere{{0, -kPi / 2}, {2 * kPi, kPi / 2}};
+    switch (kind) {
+      case kBsplineCylinder: {
+        const double c[3] = {5, 5, 0}, X[3] = {1, 0, 0}, Y[3] = {0, 1, 0};
+        a = WavySurface();
+        b = Cylinder(c, X, Y, 2.0);
+        ba = unit;
+        bb = {{0, -1}, {2 * kPi, 1}};
+        break;
+      }
+      case kPlaneSphere:
+        a = Plane(0.0, 2.0);
+        b = Sphere(1.0);
+        ba = unit;
+        bb = sphere;
+        break;
+      case kPerpendicularCylinders: {
+        const double o[3] = {0, 0, 0}, X1[3] = {1, 0, 0}, X2[3] = {0, 1, 0}, Z[3] = {0, 0, 1};
+        a = Cylinder(o, X1, Z, 1.0);  // axis along -y
+        b = Cylinder(o, X2, Z, 1.0);  // axis along x
+        ba = bb = {{0, -1.5}, {2 * kPi, 1.5}};
+        break;
+      }
+      case kTwoSpheres:
+        a = Sphere(1.0);
+        b = Sphere(0.8, 1.2);
+        ba = bb = sphere;
+        break;
+    }
+  }
+  ~SsiCase() {
+    FreeRecord(a);
+    FreeRecord(b);
+  }
+  SsiCase(const SsiCase&) = delete;
+  SsiCase& operator=(const SsiCase&) = delete;
+};
+
 // One cold intersection: from empty caches, or from complete samplings of both surfaces made
 // first (the former cold path).
 inline long RunOnce(ENT_Record* A, ENT_Record* B, const _tagBox2D& ba, const _tagBox2D& bb,

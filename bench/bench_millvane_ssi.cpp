@@ -34,42 +34,26 @@ void Run(benchmark::State& st, ENT_Record* A, ENT_Record* B, const _tagBox2D& ba
 }
 
 void BM_SsiBsplineCylinder(benchmark::State& st) {
-  ENT_Record* s = WavySurface();
-  const double c[3] = {5, 5, 0}, X[3] = {1, 0, 0}, Y[3] = {0, 1, 0};
-  ENT_Record* cyl = Cylinder(c, X, Y, 2.0);
-  Run(st, s, cyl, {{0, 0}, {1, 1}}, {{0, -1}, {2 * kPi, 1}});
-  FreeRecord(s);
-  FreeRecord(cyl);
+  const SsiCase c(kBsplineCylinder);
+  Run(st, c.a, c.b, c.ba, c.bb);
 }
 BENCHMARK(BM_SsiBsplineCylinder)->DenseRange(0, 2)->ArgName("mode")->Unit(benchmark::kMillisecond);
 
 void BM_SsiPlaneSphere(benchmark::State& st) {
-  ENT_Record* p = Plane(0.0, 2.0);
-  ENT_Record* s = Sphere(1.0);
-  Run(st, p, s, {{0, 0}, {1, 1}}, {{0, -kPi / 2}, {2 * kPi, kPi / 2}});
-  FreeRecord(p);
-  FreeRecord(s);
+  const SsiCase c(kPlaneSphere);
+  Run(st, c.a, c.b, c.ba, c.bb);
 }
 BENCHMARK(BM_SsiPlaneSphere)->DenseRange(0, 2)->ArgName("mode")->Unit(benchmark::kMillisecond);
 
 void BM_SsiPerpendicularCylinders(benchmark::State& st) {
-  const double o[3] = {0, 0, 0}, X1[3] = {1, 0, 0}, X2[3] = {0, 1, 0}, Z[3] = {0, 0, 1};
-  ENT_Record* a = Cylinder(o, X1, Z, 1.0);
-  ENT_Record* b = Cylinder(o, X2, Z, 1.0);
-  const _tagBox2D box{{0, -1.5}, {2 * kPi, 1.5}};
-  Run(st, a, b, box, box);
-  FreeRecord(a);
-  FreeRecord(b);
+  const SsiCase c(kPerpendicularCylinders);
+  Run(st, c.a, c.b, c.ba, c.bb);
 }
 BENCHMARK(BM_SsiPerpendicularCylinders)->DenseRange(0, 2)->ArgName("mode")->Unit(benchmark::kMillisecond);
 
 void BM_SsiTwoSpheres(benchmark::State& st) {
-  ENT_Record* a = Sphere(1.0);
-  ENT_Record* b = Sphere(0.8, 1.2);
-  const _tagBox2D box{{0, -kPi / 2}, {2 * kPi, kPi / 2}};
-  Run(st, a, b, box, box);
-  FreeRecord(a);
-  FreeRecord(b);
+  const SsiCase c(kTwoSpheres);
+  Run(st, c.a, c.b, c.ba, c.bb);
 }
 BENCHMARK(BM_SsiTwoSpheres)->DenseRange(0, 2)->ArgName("mode")->Unit(benchmark::kMillisecond);
 

@@ -74,47 +74,31 @@ void Compare(benchmark::State& st, ENT_Record* A, ENT_Record* B, const _tagBox2D
 }
 
 void BM_RefBsplineCylinder(benchmark::State& st) {
-  ENT_Record* s = WavySurface();
-  const double c[3] = {5, 5, 0}, X[3] = {1, 0, 0}, Y[3] = {0, 1, 0};
-  ENT_Record* cyl = Cylinder(c, X, Y, 2.0);
-  Compare(st, s, cyl, {{0, 0}, {1, 1}}, {{0, -1}, {2 * kPi, 1}}, RefWavy(),
+  const SsiCase c(kBsplineCylinder);
+  Compare(st, c.a, c.b, c.ba, c.bb, RefWavy(),
           RefCylinder(gp_Pnt(5, 5, 0), gp_Dir(0, 0, 1), gp_Dir(1, 0, 0), 2.0, 1.0));
-  FreeRecord(s);
-  FreeRecord(cyl);
 }
 BENCHMARK(BM_RefBsplineCylinder)->Unit(benchmark::kMillisecond);
 
 void BM_RefPlaneSphere(benchmark::State& st) {
-  ENT_Record* p = Plane(0.0, 2.0);
-  ENT_Record* s = Sphere(1.0);
-  Handle(Geom_Surface) plane =
-      new Geom_RectangularTrimmedSurface(new Geom_Plane(gp_Pnt(0, 0, 0), gp_Dir(0, 0, 1)), -2.0, 2.0, -2.0, 2.0);
-  Compare(st, p, s, {{0, 0}, {1, 1}}, {{0, -kPi / 2}, {2 * kPi, kPi / 2}}, plane, RefSphere(1.0, 0.0));
-  FreeRecord(p);
-  FreeRecord(s);
+  const SsiCase c(kPlaneSphere);
+  Handle(Geom_Surface) plane = new Geom_RectangularTrimmedSurface(
+      new Geom_Plane(gp_Pnt(0, 0, 0), gp_Dir(0, 0, 1)), -2.0, 2.0, -2.0, 2.0);
+  Compare(st, c.a, c.b, c.ba, c.bb, plane, RefSphere(1.0, 0.0));
 }
 BENCHMARK(BM_RefPlaneSphere)->Unit(benchmark::kMillisecond);
 
 void BM_RefPerpendicularCylinders(benchmark::State& st) {
-  const double o[3] = {0, 0, 0}, X1[3] = {1, 0, 0}, X2[3] = {0, 1, 0}, Z[3] = {0, 0, 1};
-  ENT_Record* a = Cylinder(o, X1, Z, 1.0);  // axis along -y
-  ENT_Record* b = Cylinder(o, X2, Z, 1.0);  // axis along x
-  const _tagBox2D box{{0, -1.5}, {2 * kPi, 1.5}};
-  Compare(st, a, b, box, box,
+  const SsiCase c(kPerpendicularCylinders);
+  Compare(st, c.a, c.b, c.ba, c.bb,
           RefCylinder(gp_Pnt(0, 0, 0), gp_Dir(0, -1, 0), gp_Dir(1, 0, 0), 1.0, 1.5),
           RefCylinder(gp_Pnt(0, 0, 0), gp_Dir(1, 0, 0), gp_Dir(0, 1, 0), 1.0, 1.5));
-  FreeRecord(a);
-  FreeRecord(b);
 }
 BENCHMARK(BM_RefPerpendicularCylinders)->Unit(benchmark::kMillisecond);
 
 void BM_RefTwoSpheres(benchmark::State& st) {
-  ENT_Record* a = Sphere(1.0);
-  ENT_Record* b = Sphere(0.8, 1.2);
-  const _tagBox2D box{{0, -kPi / 2}, {2 * kPi, kPi / 2}};
-  Compare(st, a, b, box, box, RefSphere(1.0, 0.0), RefSphere(0.8, 1.2));
-  FreeRecord(a);
-  FreeRecord(b);
+  const SsiCase c(kTwoSpheres);
+  Compare(st, c.a, c.b, c.ba, c.bb, RefSphere(1.0, 0.0), RefSphere(0.8, 1.2));
 }
 BENCHMARK(BM_RefTwoSpheres)->Unit(benchmark::kMillisecond);
 

@@ -107,28 +107,13 @@ TEST_F(SrfFilletTest, PlaneAndStandingCylinderGiveACircularSpine) {
       EXPECT_LE(rho, R + r + 1e-4);
     }
   }
-}
-
-// The torus patch around the cylinder is skinned through a few dozen of its thousands of
-// sections and still lies on the torus, finely sampled, well within the fitting tolerance.
-TEST_F(SrfFilletTest, CurvedSpinePatchKeepsFewPolesAndStaysOnTheTorus) {
-  const double R = 1.0, r = 0.25;
-  const double o[3] = {-3, -3, 0}, u[3] = {6, 0, 0}, v[3] = {0, 6, 0};
-  Face plane = Plane(o, u, v);
-  Face cyl = Cylinder(R, 0.0, 2.0);
-  CSrfFilletSolver solver;
-  solver.SetRadius(r);
-  solver.AddFace(plane.get(), 0, false);
-  solver.AddFace(cyl.get(), 0, true);
-  SurfList out;
-  ASSERT_EQ(solver.Fillet(&out), 1);
+  // The patch is skinned through a few dozen of the thousands of sections (exact arcs across)
+  // and still lies on the torus, finely sampled, within twice the fitting tolerance.
   ASSERT_EQ(out.GetCount(), 1);
-  ASSERT_TRUE(solver.Spines());
-  const int points = solver.Spines()->curve->points->count;
   const _nurbs_surface* s = out.GetHead()->m_pSurface;
   ASSERT_TRUE(s);
   EXPECT_GT(points, 1000);
-  EXPECT_EQ(s->nu, 3) << "an exact arc across";
+  EXPECT_EQ(s->nu, 3);
   EXPECT_LT(s->nv * 20, points) << "poles along the spine";
   for (const Sample& p : SamplePatch(out.GetHead(), 64)) {
     const double rho = std::hypot(p.p[0], p.p[1]);
