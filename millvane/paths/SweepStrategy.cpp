@@ -5,6 +5,8 @@
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <unordered_map>
+#include <vector>
 
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/GePolyline.h"
@@ -269,23 +271,41 @@ CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share, double simplif
 void CMsSweepBase::GrowArea(CNcPlineGrp* pool, CNcPlineGrp* area) const {
   const double dia = m_pTool ? m_pTool->GetDia() : 0.0;
   const double d = std::min(1.5 * dia, 2 * m_dLineStep);
+  // The lines do not change while the area grows: their boxes are taken once, the area's box
+  // grows by the boxes of the lines a pass added, and the lines of the area are found by
+  // their line number (only the next two numbers either way can be near).
+  area->CalcBox();
+  for (POSITION pos = pool->GetHeadPosition(); pos;) pool->GetNext(pos)->CalcBox();
+  std::unordered_map<int, std::vector<CNcPline*>> byIndex;
+  for (POSITION ap = area->GetHeadPosition(); ap;) {
+    CNcPline* a = area->GetNext(ap);
+    byIndex[a->index].push_back(a);
+  }
+  std::vector<CNcPline*> addedInPass;
   for (bool added = true; added;) {
     added = false;
-    area->CalcBox();
+    for (CNcPline* a : addedInPass) BOX3D_Union(&area->box, &a->box);
+    addedInPass.clear();
     for (POSITION pos = pool->GetHeadPosition(); pos;) {
       POSITION cur = pos;
       CNcPline* cand = pool->GetNext(pos);
-      cand->CalcBox();
       if (!BoxesMeetXY(cand->box, area->box, 2 * d)) continue;
       bool near = false;
-      for (POSITION ap = area->GetHeadPosition(); ap && !near;) {
-        CNcPline* a = area->GetNext(ap);
-        const int dl = std::abs(a->index - cand->index);
-        near = (dl == 1 || dl == 2) && ChordGap(a, cand) <= d;
+      for (int dl : {-2, -1, 1, 2}) {
+        auto it = byIndex.find(cand->index + dl);
+        if (it == byIndex.end()) continue;
+        for (CNcPline* a : it->second)
+          if (ChordGap(a, cand) <= d) {
+            near = true;
+            break;
+          }
+        if (near) break;
       }
       if (!near) continue;
       pool->RemoveAt(cur);
       area->AddTail(cand);
+      byIndex[cand->index].push_back(cand);
+      addedInPass.push_back(cand);
       added = true;
     }
   }
