@@ -3,7 +3,7 @@
 // one run, "patches" the surfaces returned, "poles" their control points.
 #include <benchmark/benchmark.h>
 
-#include "bench/FilletCases.h"
+#include "bench/bench_millvane_fillet_cases.h"
 
 namespace {
 

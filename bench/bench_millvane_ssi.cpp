@@ -4,7 +4,7 @@
 // points of all curves.
 #include <benchmark/benchmark.h>
 
-#include "bench/SsiCases.h"
+#include "bench/bench_millvane_ssi_cases.h"
 
 namespace {
 

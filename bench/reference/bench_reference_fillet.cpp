@@ -18,7 +18,7 @@
 #include <cmath>
 #include <functional>
 
-#include "bench/FilletCases.h"
+#include "bench/bench_millvane_fillet_cases.h"
 
 namespace {
 

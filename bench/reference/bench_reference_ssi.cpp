@@ -14,7 +14,7 @@
 #include <TColgp_Array2OfPnt.hxx>
 #include <gp_Ax3.hxx>
 
-#include "bench/SsiCases.h"
+#include "bench/bench_millvane_ssi_cases.h"
 
 namespace {
 
