@@ -555,12 +555,17 @@ class Tracer {
     double mid[3];
     kv::Add(mid, cur->point, next.point);
     kv::Scale(mid, 0.5, mid);
-    if (0.5 * kv::Dist(cur->point, next.point) + 4.0 * tol[0] < cellSize) {
-      const int64_t cx = Cell(mid[0]), cy = Cell(mid[1]), cz = Cell(mid[2]);
-      for (int dx = -1; dx <= 1; ++dx)
-        for (int dy = -1; dy <= 1; ++dy)
-          for (int dz = -1; dz <= 1; ++dz) {
-            auto it = cells.find(CellKey(cx + dx, cy + dy, cz + dz));
+    const double reach = 0.5 * kv::Dist(cur->point, next.point) + 4.0 * tol[0];
+    if (reach < cellSize) {
+      // Only the cells that the ball around the step's middle reaches (a little wider against
+      // rounding): mostly two along each axis.
+      int64_t lo[3], hi[3];
+      for (int k = 0; k < 3; ++k)
+        lo[k] = Cell(mid[k] - 1.001 * reach), hi[k] = Cell(mid[k] + 1.001 * reach);
+      for (int64_t x = lo[0]; x <= hi[0]; ++x)
+        for (int64_t y = lo[1]; y <= hi[1]; ++y)
+          for (int64_t z = lo[2]; z <= hi[2]; ++z) {
+            auto it = cells.find(CellKey(x, y, z));
             if (it == cells.end()) continue;
             for (size_t i : it->second) PruneOne(starts[i], cur, next);
           }
@@ -733,11 +738,18 @@ void Deduplicate(std::vector<LST_Node*>& nodes, double tol) {
   std::vector<LST_Node*> kept;
   for (LST_Node* n : nodes) {
     const int64_t cx = cell(n->point, 0), cy = cell(n->point, 1), cz = cell(n->point, 2);
+    // A node closer than tol lies in a cell that the box of half-width tol around this one
+    // reaches (a little wider against rounding): mostly two cells along each axis.
+    int64_t lo[3], hi[3];
+    for (int k = 0; k < 3; ++k) {
+      lo[k] = int64_t(std::floor((n->point[k] - 1.001 * tol) / tol));
+      hi[k] = int64_t(std::floor((n->point[k] + 1.001 * tol) / tol));
+    }
     bool dup = false;
-    for (int dx = -1; dx <= 1 && !dup; ++dx)
-      for (int dy = -1; dy <= 1 && !dup; ++dy)
-        for (int dz = -1; dz <= 1 && !dup; ++dz) {
-          auto it = cells.find(key(cx + dx, cy + dy, cz + dz));
+    for (int64_t x = lo[0]; x <= hi[0] && !dup; ++x)
+      for (int64_t y = lo[1]; y <= hi[1] && !dup; ++y)
+        for (int64_t z = lo[2]; z <= hi[2] && !dup; ++z) {
+          auto it = cells.find(key(x, y, z));
           if (it == cells.end()) continue;
           for (const LST_Node* m : it->second)
             if (kv::Dist(m->point, n->point) < tol) {
