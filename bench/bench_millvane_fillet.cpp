@@ -1,100 +1,46 @@
 // Constant-radius fillets run whole: along the 12 edges of a box of planar faces, and along the
 // edge where an upright cylinder stands on a plane. "points" counts the traced spine points of
-// one run, "patches" the surfaces returned.
+// one run, "patches" the surfaces returned, "poles" their control points.
 #include <benchmark/benchmark.h>
 
-#include <array>
-#include <memory>
-#include <utility>
-#include <vector>
-
-#include "millvane/surface/SrfActor.h"
-#include "millvane/surface/SrfFilletSolver.h"
+#include "bench/bench_millvane_fillet_cases.h"
 
 namespace {
 
-struct FaceDeleter {
-  void operator()(CGeTrimSurf* f) const {
-    CSrfActor().FreeSURFACE(f);
-    delete f;
-  }
-};
-using Face = std::unique_ptr<CGeTrimSurf, FaceDeleter>;
-
-Face WithRecord(_nurbs_surface* s) {
-  Face f(new CGeTrimSurf(s, _tagBox2D{{0, 0}, {1, 1}}));
-  CSrfActor().CreateSURFACE(f.get());
-  return f;
-}
-
-// O + u U + v V over the unit square.
-Face Plane(std::array<double, 3> O, std::array<double, 3> U, std::array<double, 3> V) {
-  _nurbs_surface* s = BSRF_Create(2, 2, 2, 2);
-  for (int j = 0; j < 2; ++j)
-    for (int i = 0; i < 2; ++i) {
-      for (int k = 0; k < 3; ++k) s->net[j][i][k] = O[k] + i * U[k] + j * V[k];
-      s->net[j][i][3] = 1.0;
-    }
-  return WithRecord(s);
-}
-
-// Runs one fillet; returns the traced points and adds the patches to `patches`.
-int RunFillet(CGeTrimSurf* a, int flipA, CGeTrimSurf* b, int flipB, double r, int& patches) {
-  CSrfFilletSolver solver;
-  solver.SetRadius(r);
-  solver.AddFace(a, flipA, false);
-  solver.AddFace(b, flipB, true);
-  CGeTrimSurfList out;
-  solver.Fillet(&out);
-  int points = 0;
-  for (SSI_CurveNode* c = solver.Spines(); c; c = c->next) points += c->curve->points->count;
-  patches += int(out.GetCount());
-  while (!out.IsEmpty()) delete out.RemoveHead();
-  return points;
-}
+using namespace filletbench;
 
 void BM_FilletBoxEdges(benchmark::State& st) {
-  const double L = 2.0;
-  // Outward normals; the fillets roll inside, so every face is flipped.
-  std::vector<Face> faces;
-  faces.push_back(Plane({0, 0, 0}, {0, L, 0}, {L, 0, 0}));  // z = 0
-  faces.push_back(Plane({0, 0, L}, {L, 0, 0}, {0, L, 0}));  // z = L
-  faces.push_back(Plane({0, 0, 0}, {0, 0, L}, {0, L, 0}));  // x = 0
-  faces.push_back(Plane({L, 0, 0}, {0, L, 0}, {0, 0, L}));  // x = L
-  faces.push_back(Plane({0, 0, 0}, {L, 0, 0}, {0, 0, L}));  // y = 0
-  faces.push_back(Plane({0, L, 0}, {0, 0, L}, {L, 0, 0}));  // y = L
-  std::vector<std::pair<int, int>> edges;
-  for (int i = 0; i < 6; ++i)
-    for (int j = i + 1; j < 6; ++j)
-      if (j != (i ^ 1)) edges.emplace_back(i, j);  // faces 2k and 2k+1 are opposite
+  // The fillets roll inside, so every face is flipped.
+  const std::vector<Face> faces = BoxFaces(2.0);
+  const auto edges = BoxEdges();
   int points = 0, patches = 0;
+  long poles = 0;
   for (auto _ : st) {
     points = patches = 0;
+    poles = 0;
     for (auto [i, j] : edges)
-      points += RunFillet(faces[size_t(i)].get(), 1, faces[size_t(j)].get(), 1, 0.2, patches);
+      points += RunFillet(faces[size_t(i)].get(), 1, faces[size_t(j)].get(), 1, 0.2, patches, poles);
   }
   st.counters["edges"] = double(edges.size());
   st.counters["points"] = points;
   st.counters["patches"] = patches;
+  st.counters["poles"] = double(poles);
 }
 BENCHMARK(BM_FilletBoxEdges)->Unit(benchmark::kMillisecond);
 
 void BM_FilletPlaneCylinder(benchmark::State& st) {
   Face plane = Plane({-3, -3, 0}, {6, 0, 0}, {0, 6, 0});
-  BCRV* circle = BCRV_New();
-  const double c[2] = {0, 0}, up[3] = {0, 0, 1};
-  circle->GenCircle(c, 1.0);
-  _nurbs_surface* s = nullptr;
-  BSRF_GenExtrude(circle, up, 2.0, s);
-  BCRV_Free(circle);
-  Face cylinder = WithRecord(s);
+  Face cylinder = UprightCylinder();
   int points = 0, patches = 0;
+  long poles = 0;
   for (auto _ : st) {
     patches = 0;
-    points = RunFillet(plane.get(), 0, cylinder.get(), 0, 0.25, patches);
+    poles = 0;
+    points = RunFillet(plane.get(), 0, cylinder.get(), 0, 0.25, patches, poles);
   }
   st.counters["points"] = points;
   st.counters["patches"] = patches;
+  st.counters["poles"] = double(poles);
 }
 BENCHMARK(BM_FilletPlaneCylinder)->Unit(benchmark::kMillisecond);
 

@@ -4,6 +4,8 @@
 // and projection.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <memory>
 
@@ -91,6 +93,35 @@ void BM_FinishingSweep(benchmark::State& state) {
   state.counters["curves"] = static_cast<double>(curves) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_FinishingSweep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The finishing sweep's lines on range(0) threads over the 15k terrain. "of_linear" is the
+// one-thread time over threads times this time, measured side by side here (1: linear).
+double SweepSeconds(int threads, int runs) {
+  double best = 1e300;
+  for (int r = 0; r < runs; ++r) {
+    CTBall ball(6.0);
+    CParamSrfFinish p;
+    p.m_dCutDepth = 50;
+    p.Sweep().step = 20;
+    CTypedPtrList<CObList, CGeMesh*> list;
+    list.AddTail(Small());
+    CMsFinishSweepLine sweep;
+    sweep.m_nThreads = threads;
+    CGeGroup3d out;
+    const auto t0 = std::chrono::steady_clock::now();
+    sweep.GenPath(&list, nullptr, &p, &ball, &out);
+    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+  }
+  return best;
+}
+
+void BM_SweepThreads(benchmark::State& state) {
+  const int threads = static_cast<int>(state.range(0));
+  for (auto _ : state) benchmark::DoNotOptimize(SweepSeconds(threads, 1));
+  const double one = SweepSeconds(1, 3), many = SweepSeconds(threads, 3);
+  state.counters["of_linear"] = one / (threads * many);
+}
+BENCHMARK(BM_SweepThreads)->DenseRange(1, 8)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_CentreModelBuild(benchmark::State& state) {
   CTBall ball(6.0);

@@ -555,12 +555,17 @@ class Tracer {
     double mid[3];
     kv::Add(mid, cur->point, next.point);
     kv::Scale(mid, 0.5, mid);
-    if (0.5 * kv::Dist(cur->point, next.point) + 4.0 * tol[0] < cellSize) {
-      const int64_t cx = Cell(mid[0]), cy = Cell(mid[1]), cz = Cell(mid[2]);
-      for (int dx = -1; dx <= 1; ++dx)
-        for (int dy = -1; dy <= 1; ++dy)
-          for (int dz = -1; dz <= 1; ++dz) {
-            auto it = cells.find(CellKey(cx + dx, cy + dy, cz + dz));
+    const double reach = 0.5 * kv::Dist(cur->point, next.point) + 4.0 * tol[0];
+    if (reach < cellSize) {
+      // Only the cells that the ball around the step's middle reaches (a little wider against
+      // rounding): mostly two along each axis.
+      int64_t lo[3], hi[3];
+      for (int k = 0; k < 3; ++k)
+        lo[k] = Cell(mid[k] - 1.001 * reach), hi[k] = Cell(mid[k] + 1.001 * reach);
+      for (int64_t x = lo[0]; x <= hi[0]; ++x)
+        for (int64_t y = lo[1]; y <= hi[1]; ++y)
+          for (int64_t z = lo[2]; z <= hi[2]; ++z) {
+            auto it = cells.find(CellKey(x, y, z));
             if (it == cells.end()) continue;
             for (size_t i : it->second) PruneOne(starts[i], cur, next);
           }
@@ -733,11 +738,18 @@ void Deduplicate(std::vector<LST_Node*>& nodes, double tol) {
   std::vector<LST_Node*> kept;
   for (LST_Node* n : nodes) {
     const int64_t cx = cell(n->point, 0), cy = cell(n->point, 1), cz = cell(n->point, 2);
+    // A node closer than tol lies in a cell that the box of half-width tol around this one
+    // reaches (a little wider against rounding): mostly two cells along each axis.
+    int64_t lo[3], hi[3];
+    for (int k = 0; k < 3; ++k) {
+      lo[k] = int64_t(std::floor((n->point[k] - 1.001 * tol) / tol));
+      hi[k] = int64_t(std::floor((n->point[k] + 1.001 * tol) / tol));
+    }
     bool dup = false;
-    for (int dx = -1; dx <= 1 && !dup; ++dx)
-      for (int dy = -1; dy <= 1 && !dup; ++dy)
-        for (int dz = -1; dz <= 1 && !dup; ++dz) {
-          auto it = cells.find(key(cx + dx, cy + dy, cz + dz));
+    for (int64_t x = lo[0]; x <= hi[0] && !dup; ++x)
+      for (int64_t y = lo[1]; y <= hi[1] && !dup; ++y)
+        for (int64_t z = lo[2]; z <= hi[2] && !dup; ++z) {
+          auto it = cells.find(key(x, y, z));
           if (it == cells.end()) continue;
           for (const LST_Node* m : it->second)
             if (kv::Dist(m->point, n->point) < tol) {
@@ -755,7 +767,8 @@ void Deduplicate(std::vector<LST_Node*>& nodes, double tol) {
   nodes.swap(kept);
 }
 
-// Sampling of one side: the caller's cache when it holds one, else a new one kept in it.
+// Sampling of one side: the caller's cache when it holds one, else a new one kept in it. A new
+// sampling holds its first grid only; the pairing refines it where the other surface may be.
 int SideCache(const ENT_Record* s, const _tagBox2D& box, void** slot, SSI_SampleCache*& c,
               bool& own) {
   own = false;
@@ -763,7 +776,7 @@ int SideCache(const ENT_Record* s, const _tagBox2D& box, void** slot, SSI_Sample
     c = static_cast<SSI_SampleCache*>(*slot);
     return 1;
   }
-  const int rc = SSI_SampleSurface(c, s, box);
+  const int rc = SSI_StartSampling(c, s, box);
   if (rc != 1) return rc;
   if (slot) *slot = c;
   else own = true;
@@ -811,7 +824,7 @@ int SSI_TraceSurfaces(ENT_Record* A, ENT_Record* B, const _tagBox2D* boxA, void*
 
   // Start points: one free solve per pair of meeting patches.
   std::vector<std::pair<int, int>> pairs;
-  SSI_PairPatches(*ca, *cb, 5.0 * TOL_discretise[0], pairs);
+  if (SSI_PairSampled(*ca, A, *cb, B, 5.0 * TOL_discretise[0], pairs) != 1) return 0;
   for (const auto& [ia, ib] : pairs) {
     double uvA[2] = {ca->patches[size_t(ia)].centre[0], ca->patches[size_t(ia)].centre[1]};
     double uvB[2] = {cb->patches[size_t(ib)].centre[0], cb->patches[size_t(ib)].centre[1]};

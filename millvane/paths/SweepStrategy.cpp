@@ -5,6 +5,8 @@
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <unordered_map>
+#include <vector>
 
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/GePolyline.h"
@@ -185,7 +187,7 @@ std::unique_ptr<CMillModel> CMsSweepBase::CloneModel() const {
   return m;
 }
 
-CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share) {
+CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share, double simplify) {
   CPocketLine scan;
   for (POSITION pos = m_RegionList.GetHeadPosition(); pos;) scan.m_RegionList.AddTail(m_RegionList.GetNext(pos)->Copy());
   scan.SetScanBorderFlag(1);
@@ -194,27 +196,44 @@ CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share) {
   scan.BuildAllScanLine();
   m_ScanLines = scan.TakeScanLines();
   const size_t nLines = m_ScanLines.size();
-  // Lines are independent until they are linked: each thread takes every T-th line on its own
-  // model (the marking lists are per model), and the lines are gathered in order afterwards.
+  // Lines are independent until they are linked: each thread takes the next line not taken yet
+  // (lines differ much in cost, so a fixed share would leave threads idle) and refines it on
+  // its own model (the marking lists are per model); the lines are gathered in order afterwards.
   size_t threads = m_nThreads > 0 ? static_cast<size_t>(m_nThreads)
                                    : std::min<size_t>(4, std::max(1u, std::thread::hardware_concurrency()));
   threads = std::max<size_t>(1, std::min(threads, nLines / 4));
   std::vector<std::vector<CNcPline*>> perLine(nLines);
   std::atomic<bool> stop{false}, failed{false};
+  std::atomic<size_t> nextLine{0};
   CQProgress prog;
   const double n = static_cast<double>(std::max<size_t>(nLines, 1));
-  // The copies are made here, one after another: preparing a mesh may complete its edge list.
-  std::vector<std::unique_ptr<CMillModel>> models;
-  try {
-    for (size_t t = 1; t < threads; ++t) models.push_back(CloneModel());
-  } catch (const std::bad_alloc&) {
-    models.clear();
-    threads = 1;
-  }
-  auto work = [&](size_t first) {
+  // Each thread copies the model for itself, all at once, unless preparing a mesh would
+  // complete its edge list (the main model's preparation has done that for every mesh with
+  // faces): then the copies are made here, one after another.
+  bool copyHere = false;
+  for (CGeMesh* g : m_Meshes) copyHere = copyHere || (g && g->edges.empty());
+  std::vector<std::unique_ptr<CMillModel>> models(threads > 1 ? threads - 1 : 0);
+  if (copyHere) {
     try {
-      CMillModel* model = first > 0 ? models[first - 1].get() : m_pModel;
-      for (size_t i = first; i < nLines && !stop; i += threads) {
+      for (auto& m : models) m = CloneModel();
+    } catch (const std::bad_alloc&) {
+      models.clear();
+      threads = 1;
+    }
+  }
+  auto work = [&](size_t t) {
+    CMillModel* model = m_pModel;
+    if (t > 0) {
+      // A thread that cannot have its copy leaves its lines to the others.
+      try {
+        if (!models[t - 1]) models[t - 1] = CloneModel();
+      } catch (const std::bad_alloc&) {
+        return;
+      }
+      model = models[t - 1].get();
+    }
+    try {
+      for (size_t i = nextLine++; i < nLines && !stop; i = nextLine++) {
         const auto& line = m_ScanLines[i];
         for (size_t k = 0; k + 1 < line.size(); k += 2) {
           const double p0[3] = {line[k][0], line[k][1], m_dLowDepth};
@@ -222,6 +241,7 @@ CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share) {
           // A line the model cannot answer (or a cancelled one) is left out here.
           if (CNcPline* pl = model->CreateLinePath(p0, p1, m_dPointStep, tol)) {
             pl->index = static_cast<int>(i);
+            if (simplify > 0) pl->Simplify(simplify);
             perLine[i].push_back(pl);
           }
         }
@@ -251,23 +271,41 @@ CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share) {
 void CMsSweepBase::GrowArea(CNcPlineGrp* pool, CNcPlineGrp* area) const {
   const double dia = m_pTool ? m_pTool->GetDia() : 0.0;
   const double d = std::min(1.5 * dia, 2 * m_dLineStep);
+  // The lines do not change while the area grows: their boxes are taken once, the area's box
+  // grows by the boxes of the lines a pass added, and the lines of the area are found by
+  // their line number (only the next two numbers either way can be near).
+  area->CalcBox();
+  for (POSITION pos = pool->GetHeadPosition(); pos;) pool->GetNext(pos)->CalcBox();
+  std::unordered_map<int, std::vector<CNcPline*>> byIndex;
+  for (POSITION ap = area->GetHeadPosition(); ap;) {
+    CNcPline* a = area->GetNext(ap);
+    byIndex[a->index].push_back(a);
+  }
+  std::vector<CNcPline*> addedInPass;
   for (bool added = true; added;) {
     added = false;
-    area->CalcBox();
+    for (CNcPline* a : addedInPass) BOX3D_Union(&area->box, &a->box);
+    addedInPass.clear();
     for (POSITION pos = pool->GetHeadPosition(); pos;) {
       POSITION cur = pos;
       CNcPline* cand = pool->GetNext(pos);
-      cand->CalcBox();
       if (!BoxesMeetXY(cand->box, area->box, 2 * d)) continue;
       bool near = false;
-      for (POSITION ap = area->GetHeadPosition(); ap && !near;) {
-        CNcPline* a = area->GetNext(ap);
-        const int dl = std::abs(a->index - cand->index);
-        near = (dl == 1 || dl == 2) && ChordGap(a, cand) <= d;
+      for (int dl : {-2, -1, 1, 2}) {
+        auto it = byIndex.find(cand->index + dl);
+        if (it == byIndex.end()) continue;
+        for (CNcPline* a : it->second)
+          if (ChordGap(a, cand) <= d) {
+            near = true;
+            break;
+          }
+        if (near) break;
       }
       if (!near) continue;
       pool->RemoveAt(cur);
       area->AddTail(cand);
+      byIndex[cand->index].push_back(cand);
+      addedInPass.push_back(cand);
       added = true;
     }
   }
@@ -361,12 +399,10 @@ void CMsFinishSweepLine::GenPath(CTypedPtrList<CObList, CGeMesh*>* meshes, CType
   if (!PrepareModel(list, regions, dia, sw.angle, m_Param.GetCutDepth(), 0.3)) return;
   const double angle = sw.angle;
   prog.SetRange(0.1);
-  std::unique_ptr<CNcPlineGrp> grp(GenPlanePath(0.005, 0.8));
+  std::unique_ptr<CNcPlineGrp> grp(GenPlanePath(0.005, 0.8, 0.0001));
   m_Meshes.clear();
   if (!grp || gIsProgressCancel()) return;
-  prog.SetRange(0.2);
-  for (POSITION pos = grp->GetHeadPosition(); pos;) grp->GetNext(pos)->Simplify(0.0001);
-  prog.SetRange(0.2);
+  prog.SetRange(0.4);
   const int firstNew = static_cast<int>(out->m_CurveList.GetCount());
   if (!SortPathByArea(grp.get(), out, sw.linkFlag)) {
     // Cancelled: what this call appended goes again.

@@ -71,8 +71,9 @@ class CMsSweepBase : public CMillPath {
   void BuildModel(const std::vector<CGeMesh*>& meshes, double share);
   // Moves the caller's regions in, or uses the rectangle of the mesh box.
   void TakeRegions(CTypedPtrList<CObList, CGeRegion*>* regions);
-  // Lines along every scan line's inside intervals at the lower depth; null when cancelled.
-  CNcPlineGrp* GenPlanePath(double tol, double share);
+  // Lines along every scan line's inside intervals at the lower depth, each simplified with
+  // the given tolerance when it is positive; null when cancelled.
+  CNcPlineGrp* GenPlanePath(double tol, double share, double simplify = 0.0);
   // Takes from pool every polyline belonging to the area (neighbouring line numbers within
   // reach), repeating until a pass adds nothing.
   void GrowArea(CNcPlineGrp* pool, CNcPlineGrp* area) const;

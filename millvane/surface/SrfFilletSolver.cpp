@@ -8,11 +8,16 @@
 #include "millvane/kernel/KernelNumerics.h"
 #include "millvane/kernel/KernelVec.h"
 #include "millvane/kernel/SurfaceRecords.h"
+#include "millvane/surface/SrfSectionFit.h"
 #include "platform/numora/Box.h"
 #include "platform/numora/Memory.h"
 #include "platform/vurode/Accessors.h"
 
 namespace {
+
+// A patch is skinned through as few cross-sections as keep it this close to every one of them
+// (the sections are exact arcs or lines; the traced spine has a point every step limit).
+constexpr double kSectionFitTol = 1e-5;
 
 void FreeCurveChain(SSI_CurveNode* head) {
   while (head) {
@@ -359,7 +364,7 @@ CGeTrimSurf* CSrfFilletSolver::MakePatch(const _intcur* spine, const SrfSideNode
   if (n == 2 && k == 2)
     rc = SRF_NewRuled(sections[0], patch, sections[1]);
   else if (k >= 2)
-    rc = SRF_NewSkinned(k, sections.data(), k <= 3 ? k : 4, patch, 0.0001);
+    rc = SRF_SkinFewestSections(k, sections.data(), kSectionFitTol, patch);
   BCRV_FreStr(k, sections.data());
   if (rc != 1 || !patch) {
     BSRF_Free(patch);

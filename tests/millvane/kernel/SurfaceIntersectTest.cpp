@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <numbers>
@@ -71,7 +72,10 @@ struct SsiRun {
   std::vector<_intcur*> curves;
   std::vector<const LST_Node*> points;
 
-  SsiRun(ENT_Record* A, ENT_Record* B, const _tagBox2D& ba, const _tagBox2D& bb) {
+  // ca and cb: samplings to start from (owned by the run from then on).
+  SsiRun(ENT_Record* A, ENT_Record* B, const _tagBox2D& ba, const _tagBox2D& bb,
+         void* ca = nullptr, void* cb = nullptr)
+      : cacheA(ca), cacheB(cb) {
     rc = SRF_IntersectSurfaces(A, B, &ba, &cacheA, &bb, &cacheB, &traces, &chain);
     for (SSI_CurveNode* n = chain; n; n = n->next) curves.push_back(n->curve);
     for (const LST_Node* n = traces; n; n = n->next) points.push_back(n);
@@ -485,6 +489,112 @@ TEST_F(SurfaceIntersectTest, PatchPairsMatchBruteForceInOrder) {
   EXPECT_EQ(fast, slow);
   SSI_FreeSampleCache(ca);
   SSI_FreeSampleCache(cb);
+}
+
+// Wavy B-spline sheet of n x n control points over [0, w] squared.
+Rec Wavy(int n, double w) {
+  _nurbs_surface* s = BSRF_Create(4, 4, n, n);
+  for (int j = 0; j < n; ++j)
+    for (int i = 0; i < n; ++i) {
+      const double x = w * i / (n - 1), y = w * j / (n - 1);
+      s->net[j][i][0] = x;
+      s->net[j][i][1] = y;
+      s->net[j][i][2] = 0.3 * std::sin(1.5 * x) * std::cos(y);
+      s->net[j][i][3] = 1.0;
+    }
+  return Rec(SRF_NewBspline(s));
+}
+
+// Every double of two intersection results, compared exactly.
+void ExpectSameResult(const SsiRun& x, const SsiRun& y) {
+  ASSERT_EQ(x.rc, y.rc);
+  ASSERT_EQ(x.curves.size(), y.curves.size());
+  ASSERT_EQ(x.points.size(), y.points.size());
+  for (size_t k = 0; k < x.curves.size(); ++k) {
+    ASSERT_EQ(Count(x.curves[k]), Count(y.curves[k])) << "curve " << k;
+    for (int i = 0; i < Count(x.curves[k]); ++i) {
+      const SSI_TracedPoint &p = At(x.curves[k], i), &q = At(y.curves[k], i);
+      EXPECT_EQ(std::memcmp(&p, &q, sizeof p), 0) << "curve " << k << " point " << i;
+    }
+  }
+  for (size_t k = 0; k < x.points.size(); ++k)
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(x.points[k]->point[i], y.points[k]->point[i]);
+}
+
+TEST_F(SurfaceIntersectTest, SamplingOnDemandGivesTheCompleteSamplingsResult) {
+  // The pairing refines both samplings only where their patches can meet; pairs, start points
+  // and traced curves must be those of complete samplings, to the last bit. The offset sphere
+  // gives no bound on its partials and is sampled wherever the other surface asks.
+  Rec wavy = Wavy(12, 4.0), sphere = Sphere(0.1, -0.2, 0.3, 1.0);
+  Rec plane = Plane({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 2.0);
+  Rec post = Cylinder({2, 2, 0}, {1, 0, 0}, {0, 1, 0}, 1.0);
+  Rec crossA = Cylinder({0, 0, 0}, {1, 0, 0}, {0, 0, 1}, 1.0);
+  Rec crossB = Cylinder({0, 0, 0}, {0, 1, 0}, {0, 0, 1}, 1.0);
+  Rec lifted(SRF_NewOffset(plane.get(), 0.25));
+  Rec ball = Sphere(2, 2, 0.1, 0.9);
+  // A bilinear sheet with a twist, offset: its normal turns a little across it.
+  _nurbs_surface* tw = BSRF_Create(2, 2, 2, 2);
+  const double corners[2][2][3] = {{{-2, -2, 0}, {2, -2, 0}}, {{-2, 2, 0}, {2, 2, 0.6}}};
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i) {
+      for (int k = 0; k < 3; ++k) tw->net[j][i][k] = corners[j][i][k];
+      tw->net[j][i][3] = 1.0;
+    }
+  Rec twisted(SRF_NewBspline(tw));
+  Rec twistedUp(SRF_NewOffset(twisted.get(), 0.2));
+  Rec swollen(SRF_NewOffset(sphere.get(), 0.1));
+  struct Case {
+    const char* name;
+    ENT_Record *a, *b;
+    _tagBox2D ba, bb;
+    bool fewer;  // the pairing looks at fewer cells than a complete sampling holds
+  };
+  const Case cases[] = {
+      {"wavy sheet and a cylinder", post.get(), wavy.get(), CylBox(1), kUnit, true},
+      {"sphere and a plane", sphere.get(), plane.get(), kSphereBox, kUnit, true},
+      {"perpendicular cylinders", crossA.get(), crossB.get(), CylBox(1.5), CylBox(1.5), true},
+      {"offset plane and a sphere", lifted.get(), sphere.get(), kUnit, kSphereBox, true},
+      {"offset twisted sheet and a sphere", twistedUp.get(), sphere.get(), kUnit, kSphereBox, true},
+      {"offset sphere and a plane", swollen.get(), plane.get(), kSphereBox, kUnit, false},
+      {"wavy sheet and a sphere", ball.get(), wavy.get(), kSphereBox, kUnit, true},
+  };
+  const double tol = 5.0 * TOL_discretise[0];
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SSI_SampleCache *fa = nullptr, *fb = nullptr, *la = nullptr, *lb = nullptr;
+    ASSERT_EQ(SSI_SampleSurface(fa, c.a, c.ba), 1);
+    ASSERT_EQ(SSI_SampleSurface(fb, c.b, c.bb), 1);
+    ASSERT_EQ(SSI_StartSampling(la, c.a, c.ba), 1);
+    ASSERT_EQ(SSI_StartSampling(lb, c.b, c.bb), 1);
+    std::vector<std::pair<int, int>> full, lazy;
+    SSI_PairPatches(*fa, *fb, tol, full);
+    ASSERT_EQ(SSI_PairSampled(*la, c.a, *lb, c.b, tol, lazy), 1);
+    EXPECT_FALSE(full.empty());
+    ASSERT_EQ(full.size(), lazy.size());
+    for (size_t k = 0; k < full.size(); ++k) {
+      const SSI_Patch &p = fa->patches[size_t(full[k].first)], &q = la->patches[size_t(lazy[k].first)];
+      const SSI_Patch &r = fb->patches[size_t(full[k].second)], &t = lb->patches[size_t(lazy[k].second)];
+      ASSERT_TRUE(std::memcmp(p.centre, q.centre, sizeof p.centre) == 0 &&
+                  std::memcmp(p.box, q.box, sizeof p.box) == 0 &&
+                  std::memcmp(r.centre, t.centre, sizeof r.centre) == 0 &&
+                  std::memcmp(r.box, t.box, sizeof r.box) == 0)
+          << "pair " << k;
+    }
+    if (c.fewer) {
+      EXPECT_LT(la->patches.size() + lb->patches.size(), fa->patches.size() + fb->patches.size());
+    }
+    // A second pairing over the refined samplings finds the same pairs again.
+    std::vector<std::pair<int, int>> again;
+    ASSERT_EQ(SSI_PairSampled(*la, c.a, *lb, c.b, tol, again), 1);
+    EXPECT_EQ(again, lazy);
+    SSI_FreeSampleCache(la);
+    SSI_FreeSampleCache(lb);
+    // The traced result through complete samplings and through samplings made on demand.
+    SsiRun complete(c.a, c.b, c.ba, c.bb, fa, fb), onDemand(c.a, c.b, c.ba, c.bb);
+    EXPECT_EQ(complete.rc, 1);
+    EXPECT_FALSE(complete.curves.empty());
+    ExpectSameResult(complete, onDemand);
+  }
 }
 
 TEST_F(SurfaceIntersectTest, StepsKeepTheTolerancesAndTheSurfaceOrder) {

@@ -107,6 +107,18 @@ TEST_F(SrfFilletTest, PlaneAndStandingCylinderGiveACircularSpine) {
       EXPECT_LE(rho, R + r + 1e-4);
     }
   }
+  // The patch is skinned through a few dozen of the thousands of sections (exact arcs across)
+  // and still lies on the torus, finely sampled, within twice the fitting tolerance.
+  ASSERT_EQ(out.GetCount(), 1);
+  const _nurbs_surface* s = out.GetHead()->m_pSurface;
+  ASSERT_TRUE(s);
+  EXPECT_GT(points, 1000);
+  EXPECT_EQ(s->nu, 3);
+  EXPECT_LT(s->nv * 20, points) << "poles along the spine";
+  for (const Sample& p : SamplePatch(out.GetHead(), 64)) {
+    const double rho = std::hypot(p.p[0], p.p[1]);
+    EXPECT_NEAR(std::hypot(rho - (R + r), p.p[2] - r), r, 2e-5) << p.u << " " << p.v;
+  }
 }
 
 // Around the cylinder the kept part of the plane lies outwards and the kept part of the
