@@ -5,9 +5,11 @@
 #include <cmath>
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <queue>
 #include <vector>
 
+#include "millvane/loops/BoxGrid.h"
 #include "millvane/loops/BoxPairs.h"
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Point2d.h"
@@ -51,12 +53,30 @@ std::vector<CSmartLoop*> Nest(std::vector<CSmartLoop*> loops, bool needBoxOverla
                    [](const CSmartLoop* a, const CSmartLoop* b) { return a->area < b->area; });
   std::vector<bool> placed(loops.size(), false);
   std::vector<CSmartLoop*> result;
+  // A loop can only lie in an outer loop when the point IsLoopOn tests first (its head's
+  // middle) lies in the outer loop's box grown by IsPointIn's margin: the candidates are
+  // filed by that point.
+  std::vector<int> holes;
+  std::vector<std::array<double, 4>> points;
+  for (size_t k = 0; k < loops.size(); ++k) {
+    const CSmartLoop* h = loops[k];
+    if (h->area > 0.0 || !h->curve || !h->curve->head) continue;
+    double p[2];
+    h->curve->head->EvPoint(0.5, p);
+    holes.push_back(static_cast<int>(k));
+    points.push_back({p[0], p[1], p[0], p[1]});
+  }
+  CBoxGrid grid(points);
+  std::vector<int> near;
   for (size_t i = 0; i < loops.size(); ++i) {
     CSmartLoop* o = loops[i];
     if (o->area < 0.0) continue;
-    for (size_t k = 0; k < loops.size(); ++k) {
+    const double box[4] = {o->box[0], o->box[1], o->box[3], o->box[4]};
+    grid.Query(box, 0.01, near);
+    for (int n : near) {
+      const size_t k = size_t(holes[size_t(n)]);
       CSmartLoop* h = loops[k];
-      if (placed[k] || k == i || h->area > 0.0) continue;
+      if (placed[k] || k == i) continue;
       if (needBoxOverlap && !LoopBoxesMeet(o, h, 0.0)) continue;
       if (!o->IsLoopOn(h)) continue;
       placed[k] = true;
@@ -80,15 +100,62 @@ CSmartLoop* Assemble(std::vector<CSmartCurve*>& pieces) {
   return Link(Nest(Detach(chain.ChainLoops()), false, nullptr));
 }
 
-// Clears old cuts and cuts every pair of contours of different kinds against each other.
+// The box of a contour's loops together (loops whose box is not a number meet nothing).
+std::array<double, 4> ContourBox(const CSmartLoop* c) {
+  std::array<double, 4> b = {INFINITY, INFINITY, -INFINITY, -INFINITY};
+  for (const CSmartLoop* l = c; l; l = (l == c ? c->islands : l->next)) {
+    const double* x = l->box;
+    if (std::isnan(x[0]) || std::isnan(x[1]) || std::isnan(x[3]) || std::isnan(x[4])) continue;
+    b = {std::min(b[0], x[0]), std::min(b[1], x[1]), std::max(b[2], x[3]), std::max(b[3], x[4])};
+  }
+  return b;
+}
+
+// Clears old cuts and cuts every pair of contours of different kinds against each other. Only
+// contours whose boxes meet can cut; they are taken in the order of the plain double loop.
 std::vector<CSmartLoop*> DetachAndCutByKind(CSmartLoop* list) {
   std::vector<CSmartLoop*> cs = Detach(list);
   for (CSmartLoop* c : cs) c->InitBuffer();
-  for (size_t i = 0; i < cs.size(); ++i)
-    for (size_t k = i + 1; k < cs.size(); ++k)
-      if (cs[i]->kind != cs[k]->kind) cs[i]->ContourContourInt(cs[k]);
+  std::vector<std::array<double, 4>> boxes;
+  for (CSmartLoop* c : cs) boxes.push_back(ContourBox(c));
+  CBoxGrid grid(boxes);
+  std::vector<int> near;
+  for (size_t i = 0; i < cs.size(); ++i) {
+    if (!(boxes[i][0] <= boxes[i][2])) continue;  // no loop with a box
+    grid.Query(boxes[i].data(), 0.0001, near);
+    for (auto it = std::upper_bound(near.begin(), near.end(), int(i)); it != near.end(); ++it)
+      if (cs[i]->kind != cs[size_t(*it)]->kind) cs[i]->ContourContourInt(cs[size_t(*it)]);
+  }
   return cs;
 }
+
+// The contours, in list order, against which a point can be anything but outside: those that
+// count every point in (area not positive), and those whose box, grown by IsPointIn's margin,
+// holds the point.
+class ContourFinder {
+ public:
+  explicit ContourFinder(const std::vector<CSmartLoop*>& cs) : grid_(OuterBoxes(cs)) {
+    for (size_t k = 0; k < cs.size(); ++k)
+      if (!(cs[k]->area > 0.0)) everywhere_.push_back(static_cast<int>(k));
+  }
+  const std::vector<int>& At(const double p[2]) {
+    const double box[4] = {p[0], p[1], p[0], p[1]};
+    grid_.Query(box, 0.01, near_);
+    out_.clear();
+    std::merge(near_.begin(), near_.end(), everywhere_.begin(), everywhere_.end(), std::back_inserter(out_));
+    out_.erase(std::unique(out_.begin(), out_.end()), out_.end());
+    return out_;
+  }
+
+ private:
+  static std::vector<std::array<double, 4>> OuterBoxes(const std::vector<CSmartLoop*>& cs) {
+    std::vector<std::array<double, 4>> b;
+    for (const CSmartLoop* c : cs) b.push_back({c->box[0], c->box[1], c->box[3], c->box[4]});
+    return b;
+  }
+  CBoxGrid grid_;
+  std::vector<int> everywhere_, near_, out_;
+};
 
 // Where a piece lies against a contour: 0 outside, 1 inside, 2 along its boundary the same
 // way, 3 along it the opposite way. A mid point on the boundary is decided by the piece's
@@ -192,13 +259,18 @@ CSmartLoop* CSmartLoop::WeldContours(CSmartLoop* list) {
   if (!list) return nullptr;
   if (!list->next) return list;
   std::vector<CSmartLoop*> cs = DetachAndCutByKind(list);
+  ContourFinder finder(cs);
   std::vector<CSmartCurve*> kept;
   for (size_t i = 0; i < cs.size(); ++i) {
     for (CSmartCurve* p : Break(cs[i])) {
       // Inside another contour, or along its boundary: of a shared stretch running the same
       // way one copy stays (the first contour's); running opposite ways it is interior.
+      double mid[2];
+      p->PointAtFraction(0.5, mid);
       bool drop = false;
-      for (size_t k = 0; k < cs.size() && !drop; ++k) {
+      for (int n : finder.At(mid)) {
+        const size_t k = size_t(n);
+        if (drop) break;
         if (k == i) continue;
         const int r = PieceVs(p, cs[k]);
         drop = r == 1 || r == 3 || (r == 2 && k < i);

@@ -1,10 +1,12 @@
 // Loop offsets: section offsets joined by the corner rules, cut at self-crossings and
 // re-chained, then filtered; contour offsets combine them with the loop booleans.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
+#include "millvane/loops/BoxGrid.h"
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Math.h"
 #include "platform/numora/Point2d.h"
@@ -343,7 +345,7 @@ CSmartLoop* CSmartLoop::OffsetLoop(double d, const QNC_CornerType& corner) {
 
   double srcStart[2];
   curve->head->StartPoint(srcStart);
-  CSmartLoop* result = nullptr;
+  CLoopListEnd result;
   while (loops) {
     CSmartLoop* l = loops;
     loops = loops->next;
@@ -365,13 +367,13 @@ CSmartLoop* CSmartLoop::OffsetLoop(double d, const QNC_CornerType& corner) {
     l->curve->flags = curve->flags;
     l->height = height;
     l->DefineBox();
-    result = acJoinLoopLists(result, l);
+    result.Append(l);
   }
-  return result;
+  return result.head;
 }
 
 CSmartLoop* CSmartLoop::OffsetIsland(double d, const QNC_CornerType& corner, int firstKind) {
-  CSmartLoop* accepted = nullptr;
+  CLoopListEnd accepted;
   int k = 0;
   for (CSmartLoop* isl = islands; isl; isl = isl->next) {
     CSmartLoop* res = isl->OffsetLoop(d, corner);
@@ -395,9 +397,9 @@ CSmartLoop* CSmartLoop::OffsetIsland(double d, const QNC_CornerType& corner, int
       if (r != outer) outer->AddIsland(r);
     }
     outer->kind = firstKind + (++k);
-    accepted = acJoinLoopLists(accepted, outer);
+    accepted.Append(outer);
   }
-  return WeldContours(accepted);
+  return WeldContours(accepted.head);
 }
 
 CSmartLoop* CSmartLoop::OffsetContour(int mode, double d, double dIsland,
@@ -422,27 +424,28 @@ CSmartLoop* CSmartLoop::OffsetContour(int mode, double d, double dIsland,
     l->kind = 0;
   }
   CSmartLoop* result = BuildContour(outer);
-  CSmartLoop* shrunk = nullptr;
+  CLoopListEnd shrunk;
   for (CSmartLoop* isl = islands; isl; isl = isl->next) {
     CSmartLoop* r = isl->OffsetLoop(dIsland, corner);
     for (CSmartLoop* l = r; l; l = l->next) l->kind = 1;
-    shrunk = acJoinLoopLists(shrunk, r);
+    shrunk.Append(r);
   }
-  shrunk = WeldContours(shrunk);
-  result = SubtractContours(result, shrunk);
+  CSmartLoop* welded = WeldContours(shrunk.head);
+  result = SubtractContours(result, welded);
   ReverseContour(1);
   return result;
 }
 
 CSmartLoop* CSmartLoop::OffsetContourList(CSmartLoop* list, int mode, const double dist[2],
                                           const QNC_CornerType& corner) {
-  CSmartLoop* result = nullptr;
+  CLoopListEnd joined;
   int pos = 1;
   for (CSmartLoop* c = list; c; c = c->next, ++pos) {
     CSmartLoop* r = c->OffsetContour(mode, dist[0], dist[1], corner);
     for (CSmartLoop* l = r; l; l = l->next) l->kind = pos;
-    result = acJoinLoopLists(result, r);
+    joined.Append(r);
   }
+  CSmartLoop* result = joined.head;
   if (mode == 2) {
     result = WeldContours(result);
     for (CSmartLoop* l = result; l; l = l->next) l->ReverseContour(0);
@@ -466,22 +469,48 @@ CSmartLoop* CSmartLoop::BuildContour(CSmartLoop* list) {
     return a->box[0] <= b->box[3] + 0.001 && b->box[0] <= a->box[3] + 0.001 &&
            a->box[1] <= b->box[4] + 0.001 && b->box[1] <= a->box[4] + 0.001;
   };
+  // The host of each loop is the first larger one that holds it; only loops whose boxes meet
+  // are read, in ascending order as before. Islands are appended at the hosts' known ends.
+  std::vector<std::array<double, 4>> boxes(arr.size());
+  for (size_t i = 0; i < arr.size(); ++i)
+    boxes[i] = {arr[i]->box[0], arr[i]->box[1], arr[i]->box[3], arr[i]->box[4]};
+  CBoxGrid grid(boxes);
+  std::vector<CSmartLoop*> islandEnd(arr.size(), nullptr);
   std::vector<CSmartLoop*> top;
+  std::vector<int> near;
   for (size_t i = 0; i < arr.size(); ++i) {
     CSmartLoop* l = arr[i];
-    CSmartLoop* host = nullptr;
-    for (size_t k = i + 1; k < arr.size() && !host; ++k)
-      if (overlap(l, arr[k]) && arr[k]->IsLoopOn(l)) host = arr[k];
-    if (host) {
-      l->ReverseContour(1);
-      host->AddIsland(l);
-    } else {
+    grid.Query(boxes[i].data(), 0.001, near);
+    size_t host = arr.size();
+    for (auto it = std::upper_bound(near.begin(), near.end(), int(i)); it != near.end(); ++it)
+      if (overlap(l, arr[*it]) && arr[*it]->IsLoopOn(l)) {
+        host = size_t(*it);
+        break;
+      }
+    if (host == arr.size()) {
       top.push_back(l);
+      continue;
     }
+    l->ReverseContour(1);
+    CSmartLoop* h = arr[host];
+    CSmartLoop*& end = islandEnd[host];
+    if (!end)
+      for (end = h->islands; end && end->next;) end = end->next;
+    l->next = nullptr;
+    l->prev = end;
+    if (end) end->next = l;
+    else h->islands = l;
+    l->parent = h;
+    end = l;
   }
   CSmartLoop root;
   root.area = -1.0;
-  for (CSmartLoop* l : top) root.AddIsland(l);
+  for (size_t i = 0; i < top.size(); ++i) {
+    top[i]->prev = i ? top[i - 1] : nullptr;
+    top[i]->next = i + 1 < top.size() ? top[i + 1] : nullptr;
+    top[i]->parent = &root;
+  }
+  root.islands = top.empty() ? nullptr : top[0];
   for (CSmartLoop* l : top) l->ResortIsland(nullptr);
   if (top.size() > 1) {
     root.islands = SortByDist(root.islands);
