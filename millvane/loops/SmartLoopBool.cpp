@@ -11,6 +11,7 @@
 
 #include "millvane/loops/BoxGrid.h"
 #include "millvane/loops/BoxPairs.h"
+#include "millvane/loops/ChainGrids.h"
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Point2d.h"
 
@@ -194,10 +195,6 @@ std::vector<CSmartCurve*> Break(const CSmartLoop* c) {
     p = n;
   }
   return v;
-}
-
-double Len2(const double a[2], const double b[2]) {
-  return (a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]);
 }
 
 }  // namespace
@@ -408,91 +405,6 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop* list) {
   return SortByDist(v.data(), static_cast<int>(v.size()));
 }
 
-namespace {
-
-// Chain ends filed by grid cell, so that the nearest end to a point is found by reading the
-// cells in rings around it. Ends that stop being ends (joined on both sides) leave the grid.
-class EndGrid {
- public:
-  EndGrid(const std::vector<std::array<double, 2>>& pt) : pt_(pt) {
-    const int n = static_cast<int>(pt.size());
-    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
-    for (const auto& p : pt) {
-      x0 = std::min(x0, p[0]);
-      y0 = std::min(y0, p[1]);
-      x1 = std::max(x1, p[0]);
-      y1 = std::max(y1, p[1]);
-    }
-    const double side = std::max({x1 - x0, y1 - y0, 1e-9});
-    dim_ = std::max(1, static_cast<int>(std::sqrt(double(n))));
-    cell_ = side / dim_;
-    ox_ = x0;
-    oy_ = y0;
-    cells_.assign(size_t(dim_) * dim_, {});
-    slot_.assign(n, 0);
-    for (int i = 0; i < n; ++i) {
-      auto& c = cells_[Cell(i)];
-      slot_[i] = c.size();
-      c.push_back(i);
-    }
-  }
-  void Remove(int i) {
-    auto& c = cells_[Cell(i)];
-    const int last = c.back();
-    c[slot_[i]] = last;
-    slot_[last] = slot_[i];
-    c.pop_back();
-  }
-  // The filed end k (valid(k)) with the smallest (distance, min(i, k), max(i, k)); -1 if none.
-  template <class Valid>
-  int Nearest(int i, Valid valid, double& bestD) const {
-    const int cx = Coord(pt_[i][0], ox_), cy = Coord(pt_[i][1], oy_);
-    int best = -1;
-    bestD = 0.0;
-    auto better = [&](int k, double d) {
-      if (best < 0 || d < bestD) return true;
-      if (d > bestD) return false;
-      const int a = std::min(i, k), b = std::max(i, k), c = std::min(i, best), e = std::max(i, best);
-      return a < c || (a == c && b < e);
-    };
-    for (int r = 0; r <= dim_; ++r) {
-      for (int gx = cx - r; gx <= cx + r; ++gx) {
-        if (gx < 0 || gx >= dim_) continue;
-        const int step = (gx == cx - r || gx == cx + r) ? 1 : 2 * r;
-        for (int gy = cy - r; gy <= cy + r; gy += std::max(step, 1)) {
-          if (gy < 0 || gy >= dim_) continue;
-          for (int k : cells_[size_t(gx) * dim_ + gy]) {
-            if (k == i || !valid(k)) continue;
-            const double d = std::sqrt(Len2(pt_[i].data(), pt_[k].data()));
-            if (better(k, d)) {
-              best = k;
-              bestD = d;
-            }
-          }
-        }
-      }
-      // Ends beyond ring r lie further than (r - 1) cells, with a cell to spare for rounding.
-      if (best >= 0 && bestD < (r - 1) * cell_) break;
-    }
-    return best;
-  }
-
- private:
-  int Coord(double v, double o) const {
-    return std::clamp(static_cast<int>(std::floor((v - o) / cell_)), 0, dim_ - 1);
-  }
-  size_t Cell(int i) const {
-    return size_t(Coord(pt_[i][0], ox_)) * dim_ + Coord(pt_[i][1], oy_);
-  }
-  const std::vector<std::array<double, 2>>& pt_;
-  int dim_ = 1;
-  double cell_ = 1.0, ox_ = 0.0, oy_ = 0.0;
-  std::vector<std::vector<int>> cells_;
-  std::vector<size_t> slot_;
-};
-
-}  // namespace
-
 CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
   if (!array || count <= 0) return nullptr;
   std::vector<CSmartLoop*> loops(array, array + count);
@@ -513,7 +425,9 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
     chains[i] = {i};
   }
   // A crossing of segment s with another is undone by reversing the stretch between them (2-opt);
-  // only segments made by a join or a reversal can cross, so only they are checked.
+  // only segments made by a join or a reversal can cross, so only they are checked. The first
+  // crossing segment in chain order wins; the candidates come from a grid of the chains'
+  // segments, and pos gives each point's place in its chain.
   auto crossAt = [&](const std::deque<int>& c, int i, int k) {
     const double* a0 = pt[c[i]].data();
     const double* a1 = pt[c[i + 1]].data();
@@ -525,17 +439,33 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
     return P2D_Dist(x[0], a0) > 0.001 && P2D_Dist(x[0], a1) > 0.001 && P2D_Dist(x[0], b0) > 0.001 &&
            P2D_Dist(x[0], b1) > 0.001;
   };
-  auto untangle = [&](std::deque<int>& c, int fresh) {
+  std::vector<int> pos(count, 0);
+  CSegGrid segs(pt);
+  std::vector<std::pair<int, int>> near;
+  std::vector<int> order;
+  auto untangle = [&](std::deque<int>& c, int fresh, int chain) {
     const int n = static_cast<int>(c.size());
     std::vector<int> work = {fresh};
     for (long guard = 0; !work.empty() && guard < 4L * n * n; ++guard) {
       const int s = work.back();
       work.pop_back();
-      for (int o = 0; o + 1 < n; ++o) {
-        if (std::abs(o - s) < 2) continue;
+      segs.Near(c[s], c[s + 1], near);
+      order.clear();
+      for (const auto& [p, q] : near) {
+        if (chainOf[p] != chain) continue;
+        const int o = std::min(pos[p], pos[q]);
+        if (std::abs(o - s) >= 2) order.push_back(o);
+      }
+      std::sort(order.begin(), order.end());
+      for (int o : order) {
         const int i = std::min(s, o), k = std::max(s, o);
         if (!crossAt(c, i, k)) continue;
+        segs.Remove(c[i], c[i + 1]);
+        segs.Remove(c[k], c[k + 1]);
         std::reverse(c.begin() + i + 1, c.begin() + k + 1);
+        for (int x = i + 1; x <= k; ++x) pos[c[x]] = x;
+        segs.Add(c[i], c[i + 1]);
+        segs.Add(c[k], c[k + 1]);
         work.push_back(i);
         work.push_back(k);
         break;
@@ -552,7 +482,7 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
     }
   };
   std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue;
-  EndGrid grid(pt);
+  CEndGrid grid(pt);
   auto offer = [&](int i) {
     double d;
     const int k = grid.Nearest(i, [&](int x) { return chainOf[x] != chainOf[i]; }, d);
@@ -571,16 +501,21 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
     }
     std::deque<int> a = std::move(chains[chainOf[i]]), b = std::move(chains[chainOf[k]]);
     const int gone = chainOf[k], kept = chainOf[i];
-    if (a.back() != i) std::reverse(a.begin(), a.end());
+    if (a.back() != i) {
+      std::reverse(a.begin(), a.end());
+      for (int x = 0; x < static_cast<int>(a.size()); ++x) pos[a[x]] = x;
+    }
     if (b.front() != k) std::reverse(b.begin(), b.end());
     const int link = static_cast<int>(a.size()) - 1;
     for (int x : b) {
+      pos[x] = static_cast<int>(a.size());
       a.push_back(x);
       chainOf[x] = kept;
     }
     for (int x : {i, k})
       if (++degree[x] == 2) grid.Remove(x);
-    untangle(a, link);
+    segs.Add(i, k);
+    untangle(a, link, kept);
     chains[kept] = std::move(a);
     chains[gone].clear();
     --left;
