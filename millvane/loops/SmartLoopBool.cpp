@@ -424,10 +424,9 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
     chainOf[i] = i;
     chains[i] = {i};
   }
-  // A crossing of segment s with another is undone by reversing the stretch between them (2-opt);
-  // only segments made by a join or a reversal can cross, so only they are checked. The first
-  // crossing segment in chain order wins; the candidates come from a grid of the chains'
-  // segments, and pos gives each point's place in its chain.
+  // A crossing of two segments of a chain is undone by reversing the stretch between them
+  // (2-opt). Candidates come from a grid of the chains' segments; pos gives each point's place
+  // in its chain; of the segments crossing segment s, the first in chain order is taken.
   auto crossAt = [&](const std::deque<int>& c, int i, int k) {
     const double* a0 = pt[c[i]].data();
     const double* a1 = pt[c[i + 1]].data();
@@ -443,35 +442,62 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
   CSegGrid segs(pt);
   std::vector<std::pair<int, int>> near;
   std::vector<int> order;
-  auto untangle = [&](std::deque<int>& c, int fresh, int chain) {
+  auto firstCross = [&](const std::deque<int>& c, int s, int chain) {
+    segs.Near(c[s], c[s + 1], near);
+    order.clear();
+    for (const auto& [p, q] : near) {
+      if (chainOf[p] != chain) continue;
+      const int o = std::min(pos[p], pos[q]);
+      if (std::abs(o - s) >= 2) order.push_back(o);
+    }
+    std::sort(order.begin(), order.end());
+    for (int o : order)
+      if (crossAt(c, std::min(s, o), std::max(s, o))) return o;
+    return -1;
+  };
+  auto flip = [&](std::deque<int>& c, int i, int k) {
+    segs.Remove(c[i], c[i + 1]);
+    segs.Remove(c[k], c[k + 1]);
+    std::reverse(c.begin() + i + 1, c.begin() + k + 1);
+    for (int x = i + 1; x <= k; ++x) pos[c[x]] = x;
+    segs.Add(c[i], c[i + 1]);
+    segs.Add(c[k], c[k + 1]);
+  };
+  // First the joining segment and the segments each reversal makes, by place; then the
+  // segments in check (point pairs: the smaller joined chain's, and every one a reversal made)
+  // until none of them crosses another. Each chain was free of crossings before the join, so
+  // any crossing left involves one of them.
+  auto untangle = [&](std::deque<int>& c, int fresh, int chain, std::vector<std::pair<int, int>>& check) {
     const int n = static_cast<int>(c.size());
+    const long limit = 4L * n * n;
+    long guard = 0;
     std::vector<int> work = {fresh};
-    for (long guard = 0; !work.empty() && guard < 4L * n * n; ++guard) {
+    for (; !work.empty() && guard < limit; ++guard) {
       const int s = work.back();
       work.pop_back();
-      segs.Near(c[s], c[s + 1], near);
-      order.clear();
-      for (const auto& [p, q] : near) {
-        if (chainOf[p] != chain) continue;
-        const int o = std::min(pos[p], pos[q]);
-        if (std::abs(o - s) >= 2) order.push_back(o);
-      }
-      std::sort(order.begin(), order.end());
-      for (int o : order) {
-        const int i = std::min(s, o), k = std::max(s, o);
-        if (!crossAt(c, i, k)) continue;
-        segs.Remove(c[i], c[i + 1]);
-        segs.Remove(c[k], c[k + 1]);
-        std::reverse(c.begin() + i + 1, c.begin() + k + 1);
-        for (int x = i + 1; x <= k; ++x) pos[c[x]] = x;
-        segs.Add(c[i], c[i + 1]);
-        segs.Add(c[k], c[k + 1]);
-        work.push_back(i);
-        work.push_back(k);
-        break;
-      }
+      const int o = firstCross(c, s, chain);
+      if (o < 0) continue;
+      const int i = std::min(s, o), k = std::max(s, o);
+      flip(c, i, k);
+      work.push_back(i);
+      work.push_back(k);
+      check.push_back({c[i], c[i + 1]});
+      check.push_back({c[k], c[k + 1]});
+    }
+    for (; !check.empty() && guard < limit; ++guard) {
+      const auto [u, v] = check.back();
+      check.pop_back();
+      if (std::abs(pos[u] - pos[v]) != 1) continue;  // no longer a segment
+      const int s = std::min(pos[u], pos[v]);
+      const int o = firstCross(c, s, chain);
+      if (o < 0) continue;
+      const int i = std::min(s, o), k = std::max(s, o);
+      flip(c, i, k);
+      check.push_back({c[i], c[i + 1]});
+      check.push_back({c[k], c[k + 1]});
     }
   };
+  std::vector<std::pair<int, int>> check;
   struct Entry {
     double d;
     int lo, hi, owner;
@@ -501,6 +527,9 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
     }
     std::deque<int> a = std::move(chains[chainOf[i]]), b = std::move(chains[chainOf[k]]);
     const int gone = chainOf[k], kept = chainOf[i];
+    check.clear();
+    const std::deque<int>& smaller = a.size() < b.size() ? a : b;
+    for (size_t x = 0; x + 1 < smaller.size(); ++x) check.push_back({smaller[x], smaller[x + 1]});
     if (a.back() != i) {
       std::reverse(a.begin(), a.end());
       for (int x = 0; x < static_cast<int>(a.size()); ++x) pos[a[x]] = x;
@@ -515,7 +544,7 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
     for (int x : {i, k})
       if (++degree[x] == 2) grid.Remove(x);
     segs.Add(i, k);
-    untangle(a, link, kept);
+    untangle(a, link, kept, check);
     chains[kept] = std::move(a);
     chains[gone].clear();
     --left;
