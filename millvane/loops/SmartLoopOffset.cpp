@@ -311,65 +311,77 @@ void DropStretchesNearSource(CSmartCurve& chain, SourceGrid& source, double d) {
 CSmartLoop* CSmartLoop::OffsetLoop(double d, const QNC_CornerType& corner) {
   if (!curve) return nullptr;
   if (d < 1e-6) return CopyLoop();
-  CSmartCurve scratch;
-  for (CSmartSect* s = curve->head; s; s = s->next) {
-    s->offsetCopy = s->Offset(d);
-    scratch.AppendSect(s->offsetCopy);
-  }
-  // Joints go directly after the offset of their first section, keeping the chain in order.
-  CSmartSect* lastMade = nullptr;
-  for (CSmartSect* s = curve->head; s; s = s->next) {
-    CSmartSect* n = s->next ? s->next : curve->head;
-    if (s->offsetCopy) lastMade = s->offsetCopy;
-    CSmartSect* j = Corner(s, n, corner, d);
-    if (!j) continue;
-    j->tag = n->tag;
-    j->origin = n;
-    scratch.InsertSectAfter(j, lastMade);
-    lastMade = j;
-  }
-  for (CSmartSect* s = scratch.head; s; s = s->next) s->UpdateBox();
-  // Re-chaining at crossings keeps the faces on the left of the chain, which are the inside
-  // only of a counter-clockwise chain: a clockwise offset is re-chained reversed.
-  const bool cw = area <= 0.0;
-  if (cw) scratch.ReverseCurve();
-  scratch.MarkSelfCrossings();
-  scratch.SplitAtCuts();
   SourceGrid source(curve);
-  DropStretchesNearSource(scratch, source, d);
-  CSmartLoop* loops = scratch.ChainLoops();
-  if (cw)
-    for (CSmartLoop* l = loops; l; l = l->next) l->ReverseLoop(1);
-  // The offset sections are gone (split and re-chained); forget them.
-  for (CSmartSect* s = curve->head; s; s = s->next) s->offsetCopy = nullptr;
+  // The raw offset, cut at its self-crossings and re-chained into closed loops, with or without
+  // the stretches that come nearer the source than the distance.
+  auto chained = [&](bool dropNear) {
+    CSmartCurve scratch;
+    for (CSmartSect* s = curve->head; s; s = s->next) {
+      s->offsetCopy = s->Offset(d);
+      scratch.AppendSect(s->offsetCopy);
+    }
+    // Joints go directly after the offset of their first section, keeping the chain in order.
+    CSmartSect* lastMade = nullptr;
+    for (CSmartSect* s = curve->head; s; s = s->next) {
+      CSmartSect* n = s->next ? s->next : curve->head;
+      if (s->offsetCopy) lastMade = s->offsetCopy;
+      CSmartSect* j = Corner(s, n, corner, d);
+      if (!j) continue;
+      j->tag = n->tag;
+      j->origin = n;
+      scratch.InsertSectAfter(j, lastMade);
+      lastMade = j;
+    }
+    for (CSmartSect* s = scratch.head; s; s = s->next) s->UpdateBox();
+    // Re-chaining at crossings keeps the faces on the left of the chain, which are the inside
+    // only of a counter-clockwise chain: a clockwise offset is re-chained reversed.
+    const bool cw = area <= 0.0;
+    if (cw) scratch.ReverseCurve();
+    scratch.MarkSelfCrossings();
+    scratch.SplitAtCuts();
+    if (dropNear) DropStretchesNearSource(scratch, source, d);
+    CSmartLoop* loops = scratch.ChainLoops();
+    if (cw)
+      for (CSmartLoop* l = loops; l; l = l->next) l->ReverseLoop(1);
+    // The offset sections are gone (split and re-chained); forget them.
+    for (CSmartSect* s = curve->head; s; s = s->next) s->offsetCopy = nullptr;
+    return loops;
+  };
 
   double srcStart[2];
   curve->head->StartPoint(srcStart);
-  CLoopListEnd result;
-  while (loops) {
-    CSmartLoop* l = loops;
-    loops = loops->next;
-    l->next = l->prev = nullptr;
-    bool keep;
-    if (area > 0.0) keep = !(l->area < 1e-8 || l->area > area);
-    else keep = !(l->area < 0.0 && l->area > area);
-    if (keep) {
-      double mid[2];
-      l->curve->PointAtFraction(0.5, mid);
-      keep = !source.CloserThan(mid, d);
+  auto filtered = [&](CSmartLoop* loops) {
+    CLoopListEnd result;
+    while (loops) {
+      CSmartLoop* l = loops;
+      loops = loops->next;
+      l->next = l->prev = nullptr;
+      bool keep;
+      if (area > 0.0) keep = !(l->area < 1e-8 || l->area > area);
+      else keep = !(l->area < 0.0 && l->area > area);
+      if (keep) {
+        double mid[2];
+        l->curve->PointAtFraction(0.5, mid);
+        keep = !source.CloserThan(mid, d);
+      }
+      if (!keep) {
+        delete l;
+        continue;
+      }
+      double dist, at[2];
+      l->curve->StartAt(l->curve->NearestStart(srcStart, dist, at));
+      l->curve->flags = curve->flags;
+      l->height = height;
+      l->DefineBox();
+      result.Append(l);
     }
-    if (!keep) {
-      delete l;
-      continue;
-    }
-    double dist, at[2];
-    l->curve->StartAt(l->curve->NearestStart(srcStart, dist, at));
-    l->curve->flags = curve->flags;
-    l->height = height;
-    l->DefineBox();
-    result.Append(l);
-  }
-  return result.head;
+    return result.head;
+  };
+  // Dropping the inner stretches can leave the outline without a way on where it passes
+  // within 0.001 of a crossing inside it. When no loop closes then, the loops are closed from
+  // the whole raw offset instead (the inner tangle may then cut into the result).
+  CSmartLoop* result = filtered(chained(true));
+  return result ? result : filtered(chained(false));
 }
 
 CSmartLoop* CSmartLoop::OffsetIsland(double d, const QNC_CornerType& corner, int firstKind) {
