@@ -26,9 +26,9 @@
 namespace {
 constexpr double kDistance = 1.0;
 
-// A circle of radius 50 whose vertices are moved radially by up to +-0.6 (fixed seed, so every
-// run and machine sees the same polygon).
-std::vector<std::array<double, 2>> NoisyPolygon(int n) {
+// A circle of radius 50, or with lobes the star r = 50 + lobes cos 9a, whose vertices are moved
+// radially by up to +-0.6 (fixed seed, so every run and machine sees the same polygon).
+std::vector<std::array<double, 2>> NoisyPolygon(int n, double lobes = 0.0) {
   uint64_t state = 0x9E3779B97F4A7C15ull;
   auto uniform = [&state]() {
     state = state * 6364136223846793005ull + 1442695040888963407ull;
@@ -36,7 +36,8 @@ std::vector<std::array<double, 2>> NoisyPolygon(int n) {
   };
   std::vector<std::array<double, 2>> p(size_t(n), std::array<double, 2>{});
   for (int i = 0; i < n; ++i) {
-    const double a = 2 * std::numbers::pi * i / n, r = 50.0 + 1.2 * (uniform() - 0.5);
+    const double a = 2 * std::numbers::pi * i / n;
+    const double r = 50.0 + lobes * std::cos(9 * a) + 1.2 * (uniform() - 0.5);
     p[size_t(i)] = {r * std::cos(a), r * std::sin(a)};
   }
   return p;
@@ -103,24 +104,8 @@ void BM_ClipperOffsetNoisy(benchmark::State& st) {
 }
 BENCHMARK(BM_ClipperOffsetNoisy)->Arg(500)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond);
 
-// A nine-lobed star, r = 50 + 18 cos 9a, vertices moved radially by up to +-0.6.
-std::vector<std::array<double, 2>> NoisyStar(int n) {
-  uint64_t state = 0x9E3779B97F4A7C15ull;
-  auto uniform = [&state]() {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    return double(state >> 11) / double(uint64_t(1) << 53);
-  };
-  std::vector<std::array<double, 2>> p(size_t(n), std::array<double, 2>{});
-  for (int i = 0; i < n; ++i) {
-    const double a = 2 * std::numbers::pi * i / n;
-    const double r = 50.0 + 18.0 * std::cos(9 * a) + 1.2 * (uniform() - 0.5);
-    p[size_t(i)] = {r * std::cos(a), r * std::sin(a)};
-  }
-  return p;
-}
-
 void BM_GeLoopListOffsetStar(benchmark::State& st) {
-  const auto p = NoisyStar(int(st.range(0)));
+  const auto p = NoisyPolygon(int(st.range(0)), 18.0);
   const double clipper = BestTime([&] { ClipperOnce(p, 2.0); }, 3);
   double best = 1e300;
   for (auto _ : st) best = std::min(best, BestTime([&] { OffsetOnce(p, 2.0); }, 1));
