@@ -120,6 +120,7 @@ std::map<std::pair<int, long>, double> gBest;
 
 void ReportExponent(benchmark::State& st, int which, double best, long lastSize) {
   const long n = long(st.range(0));
+  st.counters["best_ms"] = best * 1e3;
   gBest[{which, n}] = best;
   auto it = gBest.find({which, n});
   if (n == lastSize && it != gBest.begin() && std::prev(it)->first.first == which) {
