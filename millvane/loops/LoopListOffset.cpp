@@ -88,17 +88,17 @@ void Emit(const CSmartLoop* l, CGeLoopList* out) {
 
 // Kernel loops cleaned of self-crossings into closed smart loops.
 CSmartLoop* Clean(CGeLoopList* in) {
-  CSmartLoop* all = nullptr;
+  CLoopListEnd all;
   for (POSITION pos = in->GetHeadPosition(); pos;) {
     CSmartCurve* c = ChainOf(in->GetNext(pos), true);
     if (!c) continue;
     c->HealJoints();
     c->MarkSelfCrossings();
     c->SplitAtCuts();
-    all = acJoinLoopLists(all, c->ChainLoops());
+    all.Append(c->ChainLoops());
     delete c;
   }
-  return all;
+  return all.head;
 }
 
 }  // namespace

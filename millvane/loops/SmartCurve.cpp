@@ -8,6 +8,7 @@
 #include <vector>
 #include <numbers>
 
+#include "millvane/loops/BoxGrid.h"
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Math.h"
 #include "platform/numora/Point2d.h"
@@ -204,20 +205,17 @@ int CSmartCurve::MarkSelfCrossings() {
   std::vector<CSmartSect*> sects;
   for (CSmartSect* s = head; s; s = s->next) sects.push_back(s);
   const int n = static_cast<int>(sects.size());
-  // Buckets of ten consecutive sections let the inner scan skip whole runs by box.
-  const bool useBuckets = n >= 10;
-  std::vector<std::array<double, 4>> bucketBox;
-  if (useBuckets) {
-    bucketBox.assign((n + 9) / 10, {1e300, 1e300, -1e300, -1e300});
-    for (int i = 0; i < n; ++i) {
-      sects[i]->group = i / 10;
-      auto& b = bucketBox[i / 10];
-      b[0] = std::min(b[0], sects[i]->box[0]);
-      b[1] = std::min(b[1], sects[i]->box[1]);
-      b[2] = std::max(b[2], sects[i]->box[2]);
-      b[3] = std::max(b[3], sects[i]->box[3]);
-    }
+  // Sections are filed in a grid of their boxes, so that only the sections whose boxes may
+  // meet are cut against each other, still in the order of the plain double loop. The group
+  // keeps its use as a bucket number of ten consecutive sections.
+  std::vector<std::array<double, 4>> boxes(sects.size());
+  for (int i = 0; i < n; ++i) {
+    if (n >= 10) sects[i]->group = i / 10;
+    const double* b = sects[i]->box;
+    boxes[i] = {b[0], b[1], b[2], b[3]};
   }
+  CBoxGrid grid(boxes);
+  std::vector<int> near;
   // 1 when b starts where a ends (within 1e-6).
   auto joined = [](const CSmartSect* a, const CSmartSect* b, double j[2]) {
     double e[2], s[2];
@@ -230,11 +228,9 @@ int CSmartCurve::MarkSelfCrossings() {
   int found = 0;
   for (int i = 0; i < n; ++i) {
     CSmartSect* a = sects[i];
-    for (int k = i + 1; k < n; ++k) {
-      if (useBuckets && k % 10 == 0 && !BoxesMeet(bucketBox[k / 10].data(), a->box, 0.0001)) {
-        k += 9;
-        continue;
-      }
+    grid.Query(boxes[i].data(), 0.0001, near);
+    for (auto it = std::upper_bound(near.begin(), near.end(), i); it != near.end(); ++it) {
+      const int k = *it;
       CSmartSect* b = sects[k];
       if (!BoxesMeet(a->box, b->box, 0.0001)) continue;
       int joints = 0;

@@ -65,6 +65,17 @@ CSmartLoop* acJoinLoopLists(CSmartLoop* a, CSmartLoop* b) {
   return a;
 }
 
+void CLoopListEnd::Append(CSmartLoop* list) {
+  if (!list) return;
+  if (tail_) {
+    tail_->next = list;
+    list->prev = tail_;
+  } else {
+    head = list;
+  }
+  for (tail_ = list; tail_->next;) tail_ = tail_->next;
+}
+
 CSmartLoop::CSmartLoop() = default;
 
 CSmartLoop::~CSmartLoop() {

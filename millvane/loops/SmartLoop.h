@@ -194,3 +194,13 @@ void acTrimCombineAfter(CPathCombine* combine, CPathEntity* keepLast);
 void acDeleteLoopList(CSmartLoop* list);
 // Appends list b after list a; returns the head.
 CSmartLoop* acJoinLoopLists(CSmartLoop* a, CSmartLoop* b);
+// A next-linked list built by appending lists at its end: each append walks only the list
+// appended, where acJoinLoopLists walks the whole list built so far.
+class CLoopListEnd {
+ public:
+  void Append(CSmartLoop* list);
+  CSmartLoop* head = nullptr;
+
+ private:
+  CSmartLoop* tail_ = nullptr;
+};

@@ -5,10 +5,13 @@
 #include <cmath>
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <queue>
 #include <vector>
 
+#include "millvane/loops/BoxGrid.h"
 #include "millvane/loops/BoxPairs.h"
+#include "millvane/loops/ChainGrids.h"
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Point2d.h"
 
@@ -51,12 +54,30 @@ std::vector<CSmartLoop*> Nest(std::vector<CSmartLoop*> loops, bool needBoxOverla
                    [](const CSmartLoop* a, const CSmartLoop* b) { return a->area < b->area; });
   std::vector<bool> placed(loops.size(), false);
   std::vector<CSmartLoop*> result;
+  // A loop can only lie in an outer loop when the point IsLoopOn tests first (its head's
+  // middle) lies in the outer loop's box grown by IsPointIn's margin: the candidates are
+  // filed by that point.
+  std::vector<int> holes;
+  std::vector<std::array<double, 4>> points;
+  for (size_t k = 0; k < loops.size(); ++k) {
+    const CSmartLoop* h = loops[k];
+    if (h->area > 0.0 || !h->curve || !h->curve->head) continue;
+    double p[2];
+    h->curve->head->EvPoint(0.5, p);
+    holes.push_back(static_cast<int>(k));
+    points.push_back({p[0], p[1], p[0], p[1]});
+  }
+  CBoxGrid grid(points);
+  std::vector<int> near;
   for (size_t i = 0; i < loops.size(); ++i) {
     CSmartLoop* o = loops[i];
     if (o->area < 0.0) continue;
-    for (size_t k = 0; k < loops.size(); ++k) {
+    const double box[4] = {o->box[0], o->box[1], o->box[3], o->box[4]};
+    grid.Query(box, 0.01, near);
+    for (int n : near) {
+      const size_t k = size_t(holes[size_t(n)]);
       CSmartLoop* h = loops[k];
-      if (placed[k] || k == i || h->area > 0.0) continue;
+      if (placed[k] || k == i) continue;
       if (needBoxOverlap && !LoopBoxesMeet(o, h, 0.0)) continue;
       if (!o->IsLoopOn(h)) continue;
       placed[k] = true;
@@ -80,15 +101,62 @@ CSmartLoop* Assemble(std::vector<CSmartCurve*>& pieces) {
   return Link(Nest(Detach(chain.ChainLoops()), false, nullptr));
 }
 
-// Clears old cuts and cuts every pair of contours of different kinds against each other.
+// The box of a contour's loops together (loops whose box is not a number meet nothing).
+std::array<double, 4> ContourBox(const CSmartLoop* c) {
+  std::array<double, 4> b = {INFINITY, INFINITY, -INFINITY, -INFINITY};
+  for (const CSmartLoop* l = c; l; l = (l == c ? c->islands : l->next)) {
+    const double* x = l->box;
+    if (std::isnan(x[0]) || std::isnan(x[1]) || std::isnan(x[3]) || std::isnan(x[4])) continue;
+    b = {std::min(b[0], x[0]), std::min(b[1], x[1]), std::max(b[2], x[3]), std::max(b[3], x[4])};
+  }
+  return b;
+}
+
+// Clears old cuts and cuts every pair of contours of different kinds against each other. Only
+// contours whose boxes meet can cut; they are taken in the order of the plain double loop.
 std::vector<CSmartLoop*> DetachAndCutByKind(CSmartLoop* list) {
   std::vector<CSmartLoop*> cs = Detach(list);
   for (CSmartLoop* c : cs) c->InitBuffer();
-  for (size_t i = 0; i < cs.size(); ++i)
-    for (size_t k = i + 1; k < cs.size(); ++k)
-      if (cs[i]->kind != cs[k]->kind) cs[i]->ContourContourInt(cs[k]);
+  std::vector<std::array<double, 4>> boxes;
+  for (CSmartLoop* c : cs) boxes.push_back(ContourBox(c));
+  CBoxGrid grid(boxes);
+  std::vector<int> near;
+  for (size_t i = 0; i < cs.size(); ++i) {
+    if (!(boxes[i][0] <= boxes[i][2])) continue;  // no loop with a box
+    grid.Query(boxes[i].data(), 0.0001, near);
+    for (auto it = std::upper_bound(near.begin(), near.end(), int(i)); it != near.end(); ++it)
+      if (cs[i]->kind != cs[size_t(*it)]->kind) cs[i]->ContourContourInt(cs[size_t(*it)]);
+  }
   return cs;
 }
+
+// The contours, in list order, against which a point can be anything but outside: those that
+// count every point in (area not positive), and those whose box, grown by IsPointIn's margin,
+// holds the point.
+class ContourFinder {
+ public:
+  explicit ContourFinder(const std::vector<CSmartLoop*>& cs) : grid_(OuterBoxes(cs)) {
+    for (size_t k = 0; k < cs.size(); ++k)
+      if (!(cs[k]->area > 0.0)) everywhere_.push_back(static_cast<int>(k));
+  }
+  const std::vector<int>& At(const double p[2]) {
+    const double box[4] = {p[0], p[1], p[0], p[1]};
+    grid_.Query(box, 0.01, near_);
+    out_.clear();
+    std::merge(near_.begin(), near_.end(), everywhere_.begin(), everywhere_.end(), std::back_inserter(out_));
+    out_.erase(std::unique(out_.begin(), out_.end()), out_.end());
+    return out_;
+  }
+
+ private:
+  static std::vector<std::array<double, 4>> OuterBoxes(const std::vector<CSmartLoop*>& cs) {
+    std::vector<std::array<double, 4>> b;
+    for (const CSmartLoop* c : cs) b.push_back({c->box[0], c->box[1], c->box[3], c->box[4]});
+    return b;
+  }
+  CBoxGrid grid_;
+  std::vector<int> everywhere_, near_, out_;
+};
 
 // Where a piece lies against a contour: 0 outside, 1 inside, 2 along its boundary the same
 // way, 3 along it the opposite way. A mid point on the boundary is decided by the piece's
@@ -127,10 +195,6 @@ std::vector<CSmartCurve*> Break(const CSmartLoop* c) {
     p = n;
   }
   return v;
-}
-
-double Len2(const double a[2], const double b[2]) {
-  return (a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]);
 }
 
 }  // namespace
@@ -192,13 +256,18 @@ CSmartLoop* CSmartLoop::WeldContours(CSmartLoop* list) {
   if (!list) return nullptr;
   if (!list->next) return list;
   std::vector<CSmartLoop*> cs = DetachAndCutByKind(list);
+  ContourFinder finder(cs);
   std::vector<CSmartCurve*> kept;
   for (size_t i = 0; i < cs.size(); ++i) {
     for (CSmartCurve* p : Break(cs[i])) {
       // Inside another contour, or along its boundary: of a shared stretch running the same
       // way one copy stays (the first contour's); running opposite ways it is interior.
+      double mid[2];
+      p->PointAtFraction(0.5, mid);
       bool drop = false;
-      for (size_t k = 0; k < cs.size() && !drop; ++k) {
+      for (int n : finder.At(mid)) {
+        const size_t k = size_t(n);
+        if (drop) break;
         if (k == i) continue;
         const int r = PieceVs(p, cs[k]);
         drop = r == 1 || r == 3 || (r == 2 && k < i);
@@ -336,91 +405,6 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop* list) {
   return SortByDist(v.data(), static_cast<int>(v.size()));
 }
 
-namespace {
-
-// Chain ends filed by grid cell, so that the nearest end to a point is found by reading the
-// cells in rings around it. Ends that stop being ends (joined on both sides) leave the grid.
-class EndGrid {
- public:
-  EndGrid(const std::vector<std::array<double, 2>>& pt) : pt_(pt) {
-    const int n = static_cast<int>(pt.size());
-    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
-    for (const auto& p : pt) {
-      x0 = std::min(x0, p[0]);
-      y0 = std::min(y0, p[1]);
-      x1 = std::max(x1, p[0]);
-      y1 = std::max(y1, p[1]);
-    }
-    const double side = std::max({x1 - x0, y1 - y0, 1e-9});
-    dim_ = std::max(1, static_cast<int>(std::sqrt(double(n))));
-    cell_ = side / dim_;
-    ox_ = x0;
-    oy_ = y0;
-    cells_.assign(size_t(dim_) * dim_, {});
-    slot_.assign(n, 0);
-    for (int i = 0; i < n; ++i) {
-      auto& c = cells_[Cell(i)];
-      slot_[i] = c.size();
-      c.push_back(i);
-    }
-  }
-  void Remove(int i) {
-    auto& c = cells_[Cell(i)];
-    const int last = c.back();
-    c[slot_[i]] = last;
-    slot_[last] = slot_[i];
-    c.pop_back();
-  }
-  // The filed end k (valid(k)) with the smallest (distance, min(i, k), max(i, k)); -1 if none.
-  template <class Valid>
-  int Nearest(int i, Valid valid, double& bestD) const {
-    const int cx = Coord(pt_[i][0], ox_), cy = Coord(pt_[i][1], oy_);
-    int best = -1;
-    bestD = 0.0;
-    auto better = [&](int k, double d) {
-      if (best < 0 || d < bestD) return true;
-      if (d > bestD) return false;
-      const int a = std::min(i, k), b = std::max(i, k), c = std::min(i, best), e = std::max(i, best);
-      return a < c || (a == c && b < e);
-    };
-    for (int r = 0; r <= dim_; ++r) {
-      for (int gx = cx - r; gx <= cx + r; ++gx) {
-        if (gx < 0 || gx >= dim_) continue;
-        const int step = (gx == cx - r || gx == cx + r) ? 1 : 2 * r;
-        for (int gy = cy - r; gy <= cy + r; gy += std::max(step, 1)) {
-          if (gy < 0 || gy >= dim_) continue;
-          for (int k : cells_[size_t(gx) * dim_ + gy]) {
-            if (k == i || !valid(k)) continue;
-            const double d = std::sqrt(Len2(pt_[i].data(), pt_[k].data()));
-            if (better(k, d)) {
-              best = k;
-              bestD = d;
-            }
-          }
-        }
-      }
-      // Ends beyond ring r lie further than (r - 1) cells, with a cell to spare for rounding.
-      if (best >= 0 && bestD < (r - 1) * cell_) break;
-    }
-    return best;
-  }
-
- private:
-  int Coord(double v, double o) const {
-    return std::clamp(static_cast<int>(std::floor((v - o) / cell_)), 0, dim_ - 1);
-  }
-  size_t Cell(int i) const {
-    return size_t(Coord(pt_[i][0], ox_)) * dim_ + Coord(pt_[i][1], oy_);
-  }
-  const std::vector<std::array<double, 2>>& pt_;
-  int dim_ = 1;
-  double cell_ = 1.0, ox_ = 0.0, oy_ = 0.0;
-  std::vector<std::vector<int>> cells_;
-  std::vector<size_t> slot_;
-};
-
-}  // namespace
-
 CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
   if (!array || count <= 0) return nullptr;
   std::vector<CSmartLoop*> loops(array, array + count);
@@ -440,8 +424,9 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
     chainOf[i] = i;
     chains[i] = {i};
   }
-  // A crossing of segment s with another is undone by reversing the stretch between them (2-opt);
-  // only segments made by a join or a reversal can cross, so only they are checked.
+  // A crossing of two segments of a chain is undone by reversing the stretch between them
+  // (2-opt). Candidates come from a grid of the chains' segments; pos gives each point's place
+  // in its chain; of the segments crossing segment s, the first in chain order is taken.
   auto crossAt = [&](const std::deque<int>& c, int i, int k) {
     const double* a0 = pt[c[i]].data();
     const double* a1 = pt[c[i + 1]].data();
@@ -453,23 +438,66 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
     return P2D_Dist(x[0], a0) > 0.001 && P2D_Dist(x[0], a1) > 0.001 && P2D_Dist(x[0], b0) > 0.001 &&
            P2D_Dist(x[0], b1) > 0.001;
   };
-  auto untangle = [&](std::deque<int>& c, int fresh) {
+  std::vector<int> pos(count, 0);
+  CSegGrid segs(pt);
+  std::vector<std::pair<int, int>> near;
+  std::vector<int> order;
+  auto firstCross = [&](const std::deque<int>& c, int s, int chain) {
+    segs.Near(c[s], c[s + 1], near);
+    order.clear();
+    for (const auto& [p, q] : near) {
+      if (chainOf[p] != chain) continue;
+      const int o = std::min(pos[p], pos[q]);
+      if (std::abs(o - s) >= 2) order.push_back(o);
+    }
+    std::sort(order.begin(), order.end());
+    for (int o : order)
+      if (crossAt(c, std::min(s, o), std::max(s, o))) return o;
+    return -1;
+  };
+  auto flip = [&](std::deque<int>& c, int i, int k) {
+    segs.Remove(c[i], c[i + 1]);
+    segs.Remove(c[k], c[k + 1]);
+    std::reverse(c.begin() + i + 1, c.begin() + k + 1);
+    for (int x = i + 1; x <= k; ++x) pos[c[x]] = x;
+    segs.Add(c[i], c[i + 1]);
+    segs.Add(c[k], c[k + 1]);
+  };
+  // First the joining segment and the segments each reversal makes, by place; then the
+  // segments in check (point pairs: the smaller joined chain's, and every one a reversal made)
+  // until none of them crosses another. Each chain was free of crossings before the join, so
+  // any crossing left involves one of them.
+  auto untangle = [&](std::deque<int>& c, int fresh, int chain, std::vector<std::pair<int, int>>& check) {
     const int n = static_cast<int>(c.size());
+    const long limit = 4L * n * n;
+    long guard = 0;
     std::vector<int> work = {fresh};
-    for (long guard = 0; !work.empty() && guard < 4L * n * n; ++guard) {
+    for (; !work.empty() && guard < limit; ++guard) {
       const int s = work.back();
       work.pop_back();
-      for (int o = 0; o + 1 < n; ++o) {
-        if (std::abs(o - s) < 2) continue;
-        const int i = std::min(s, o), k = std::max(s, o);
-        if (!crossAt(c, i, k)) continue;
-        std::reverse(c.begin() + i + 1, c.begin() + k + 1);
-        work.push_back(i);
-        work.push_back(k);
-        break;
-      }
+      const int o = firstCross(c, s, chain);
+      if (o < 0) continue;
+      const int i = std::min(s, o), k = std::max(s, o);
+      flip(c, i, k);
+      work.push_back(i);
+      work.push_back(k);
+      check.push_back({c[i], c[i + 1]});
+      check.push_back({c[k], c[k + 1]});
+    }
+    for (; !check.empty() && guard < limit; ++guard) {
+      const auto [u, v] = check.back();
+      check.pop_back();
+      if (std::abs(pos[u] - pos[v]) != 1) continue;  // no longer a segment
+      const int s = std::min(pos[u], pos[v]);
+      const int o = firstCross(c, s, chain);
+      if (o < 0) continue;
+      const int i = std::min(s, o), k = std::max(s, o);
+      flip(c, i, k);
+      check.push_back({c[i], c[i + 1]});
+      check.push_back({c[k], c[k + 1]});
     }
   };
+  std::vector<std::pair<int, int>> check;
   struct Entry {
     double d;
     int lo, hi, owner;
@@ -480,7 +508,7 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
     }
   };
   std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue;
-  EndGrid grid(pt);
+  CEndGrid grid(pt);
   auto offer = [&](int i) {
     double d;
     const int k = grid.Nearest(i, [&](int x) { return chainOf[x] != chainOf[i]; }, d);
@@ -499,16 +527,24 @@ CSmartLoop* CSmartLoop::SortByDist(CSmartLoop** array, int count) {
     }
     std::deque<int> a = std::move(chains[chainOf[i]]), b = std::move(chains[chainOf[k]]);
     const int gone = chainOf[k], kept = chainOf[i];
-    if (a.back() != i) std::reverse(a.begin(), a.end());
+    check.clear();
+    const std::deque<int>& smaller = a.size() < b.size() ? a : b;
+    for (size_t x = 0; x + 1 < smaller.size(); ++x) check.push_back({smaller[x], smaller[x + 1]});
+    if (a.back() != i) {
+      std::reverse(a.begin(), a.end());
+      for (int x = 0; x < static_cast<int>(a.size()); ++x) pos[a[x]] = x;
+    }
     if (b.front() != k) std::reverse(b.begin(), b.end());
     const int link = static_cast<int>(a.size()) - 1;
     for (int x : b) {
+      pos[x] = static_cast<int>(a.size());
       a.push_back(x);
       chainOf[x] = kept;
     }
     for (int x : {i, k})
       if (++degree[x] == 2) grid.Remove(x);
-    untangle(a, link);
+    segs.Add(i, k);
+    untangle(a, link, kept, check);
     chains[kept] = std::move(a);
     chains[gone].clear();
     --left;

@@ -35,9 +35,10 @@ inline double PathsArea2(const ClipperLib::Paths& ps) {
 }
 
 // Round-joined offset of polygons by d (positive grows, whatever their orientation), united.
-inline double ClipperOffsetArea2(const std::vector<Pts>& polys, double d) {
+// The arcs are chords that stray at most arcTol inside the true arcs.
+inline double ClipperOffsetArea2(const std::vector<Pts>& polys, double d, double arcTol = 0.0005) {
   ClipperLib::ClipperOffset co;
-  co.ArcTolerance = 0.0005 * kScale;
+  co.ArcTolerance = arcTol * kScale;
   for (auto& poly : polys) co.AddPath(ToPath(poly), ClipperLib::jtRound, ClipperLib::etClosedPolygon);
   ClipperLib::Paths out;
   co.Execute(out, d * kScale);
