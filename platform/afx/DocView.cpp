@@ -171,6 +171,23 @@ void CDocument::ReportSaveLoadException(LPCWSTR lpszPathName, const CException* 
   ReportSaveLoadFailure(lpszPathName, nIDPDefault, DescribeFailure(e));
 }
 
+BOOL CDocument::LoadFrom(CFile* pFile, LPCWSTR lpszPathName) {
+  try {
+    if (pFile->GetLength() != 0) {
+      CArchive ar(pFile, CArchive::load | CArchive::bNoFlushOnDelete);
+      ar.m_pDocument = this;
+      Serialize(ar);
+      ar.Close();
+    }
+    ReleaseFile(pFile, FALSE);
+  } catch (const CException& e) {
+    ReleaseFile(pFile, TRUE);
+    ReportSaveLoadException(lpszPathName, &e, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+    return FALSE;
+  }
+  return TRUE;
+}
+
 BOOL CDocument::OnOpenDocument(LPCWSTR lpszPathName) {
   // The file first: a file that does not open leaves the document exactly as it was.
   CFileException fe;
@@ -181,18 +198,8 @@ BOOL CDocument::OnOpenDocument(LPCWSTR lpszPathName) {
   }
   DeleteContents();
   SetModifiedFlag(TRUE);  // dirty while loading: a failed load leaves a changed document
-  try {
-    if (file->GetLength() != 0) {
-      CArchive ar(file, CArchive::load | CArchive::bNoFlushOnDelete);
-      ar.m_pDocument = this;
-      Serialize(ar);
-      ar.Close();
-    }
-    ReleaseFile(file, FALSE);
-  } catch (const CException& e) {
-    ReleaseFile(file, TRUE);
+  if (!LoadFrom(file, lpszPathName)) {
     DeleteContents();
-    ReportSaveLoadException(lpszPathName, &e, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
     return FALSE;
   }
   SetModifiedFlag(FALSE);

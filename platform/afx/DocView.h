@@ -117,6 +117,9 @@ class CDocument : public CCmdTarget {
 
  protected:
   CDocument() = default;
+  // Loads the open file into the document through an archive (nothing for an empty file) and
+  // releases it; a load error is reported with its cause and gives FALSE.
+  BOOL LoadFrom(CFile* pFile, LPCWSTR lpszPathName);
   void OnFileSave() { DoFileSave(); }
   void OnFileSaveAs() { DoSave(nullptr); }
 

@@ -271,21 +271,10 @@ CFile* CDraftonDoc::OpenDrawing(const CString& path) {
 }
 
 BOOL CDraftonDoc::OnOpenDocument(LPCWSTR lpszPathName) {
+  // The database replaces its content only once the whole stream is read, so a damaged file
+  // leaves the open drawing, its undo history and the modified flag as they were.
   CFile* file = OpenDrawing(lpszPathName);
-  if (!file) return FALSE;
-  try {
-    // The database replaces its content only once the whole stream is read, so a damaged file
-    // leaves the open drawing, its undo history and the modified flag as they were.
-    CArchive ar(file, CArchive::load | CArchive::bNoFlushOnDelete);
-    ar.m_pDocument = this;
-    Serialize(ar);
-    ar.Close();
-    ReleaseFile(file, FALSE);
-  } catch (const CException& e) {
-    ReleaseFile(file, TRUE);
-    ReportSaveLoadException(lpszPathName, &e, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
-    return FALSE;
-  }
+  if (!file || !LoadFrom(file, lpszPathName)) return FALSE;
   SetModifiedFlag(FALSE);
   return TRUE;
 }
@@ -374,9 +363,8 @@ BOOL CDraftonDoc::LoadClipboardPayload(const BYTE* data, size_t size, double cen
     ar >> centre[0] >> centre[1];
     // Only drawing entities, each read anew: a reference back to an object read before (an
     // entity twice, or an entity's own curve) would be owned twice and is refused.
-    AfxReadOwnedObjects<CDbEntity>(ar, loaded);
+    AfxReadOwnedObjects<CDbEntity>(ar, loaded);  // nothing is kept from a refused list
   } catch (const CException&) {
-    while (!loaded.IsEmpty()) delete loaded.RemoveHead();
     return FALSE;
   }
   // Copy never puts an empty list or a null entry there.
