@@ -21,8 +21,8 @@ fi
 
 # Runs per target, about half a minute each on an idle machine: the text reader and the document
 # open go through real files and the archive loaders rebuild geometry, so they get fewer.
-declare -A runs=([archive]=10000 [picture]=20000 [text]=4000 [database]=10000 [document]=4000 [import]=10000
-  [clipboard]=10000 [command_cfg]=20000)
+declare -A runs=([archive]=10000 [picture]=20000 [text]=4000 [database]=10000 [document]=50000 [import]=100000
+  [clipboard]=100000 [command_cfg]=20000)
 if [[ -n ${1:-} ]]; then
   for t in "${!runs[@]}"; do runs[$t]=$1; done
 fi
