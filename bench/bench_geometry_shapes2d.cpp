@@ -1,4 +1,4 @@
-// Discretising and picking 100,000 lines and arcs.
+// Discretising and picking 100,000 lines and arcs; loading composites nested deep.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -7,8 +7,11 @@
 #include <vector>
 
 #include "geometry/shapes2d/GeArc.h"
+#include "geometry/shapes2d/GeCombCurve.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/PickRay.h"
+#include "platform/afx/Archive.h"
+#include "platform/afx/MemFile.h"
 
 namespace {
 
@@ -69,6 +72,37 @@ void Pick(benchmark::State& state, bool arcs) {
   state.SetItemsProcessed(state.iterations() * kCount);
 }
 
+// A composite whose every level holds the level below and one line, stored, then loaded: the
+// time per load should grow linearly with the depth.
+void BM_LoadNestedComposite(benchmark::State& state) {
+  const int depth = int(state.range(0));
+  auto line = [](int k) {
+    const double a[2] = {double(k), double(k % 2)}, b[2] = {double(k + 1), double((k + 1) % 2)};
+    return new CGeLine(a, b);
+  };
+  auto nested = std::make_unique<CGeCombCurve>();
+  nested->m_CurveList.AddTail(line(0));
+  for (int k = 1; k < depth; ++k) {
+    auto outer = std::make_unique<CGeCombCurve>();
+    outer->m_CurveList.AddTail(nested.release());
+    outer->m_CurveList.AddTail(line(k));
+    nested = std::move(outer);
+  }
+  CMemFile stored;
+  {
+    CArchive ar(&stored, CArchive::store);
+    ar << static_cast<const CObject*>(nested.get());
+    ar.Close();
+  }
+  for (auto _ : state) {
+    stored.SeekToBegin();
+    CArchive ar(&stored, CArchive::load);
+    std::unique_ptr<CObject> back(ar.ReadObject(nullptr));
+    benchmark::DoNotOptimize(back.get());
+  }
+  state.SetComplexityN(depth);
+}
+
 void BM_DiscreteLines(benchmark::State& s) { Discretise(s, false); }
 void BM_DiscreteArcs(benchmark::State& s) { Discretise(s, true); }
 void BM_PickLines(benchmark::State& s) { Pick(s, false); }
@@ -78,5 +112,6 @@ BENCHMARK(BM_DiscreteLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DiscreteArcs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PickLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PickArcs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadNestedComposite)->RangeMultiplier(2)->Range(124, 990)->Complexity()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "db/Action.h"
 
 #include "db/DBase.h"
+#include "db/DbAccess.h"
 
 // ---- one action ----
 
@@ -148,6 +149,7 @@ int CActManager::Undo() {
   action->Undo();
   m_cur = pos;
   m_bBusy = FALSE;
+  dbNotifyChange();
   return 1;
 }
 
@@ -164,6 +166,7 @@ int CActManager::Redo() {
   action->Redo();
   m_cur = pos;
   m_bBusy = FALSE;
+  dbNotifyChange();
   return 1;
 }
 

@@ -83,7 +83,8 @@ class CActManager {
   // on the database. Null is ignored (null position); an action the manager holds already
   // keeps its place (its position is returned).
   POSITION Insert(CAction* action, CDBase* db);
-  // One step back / forward; 0 when there is nothing to undo / redo.
+  // One step back / forward (the change handler of DbAccess.h is told); 0 when there is
+  // nothing to undo / redo.
   int Undo();
   int Redo();
   int CanUndo() const;

@@ -99,7 +99,9 @@ int CDBase::GetCountOnLayerIndex(int index) const {
 }
 
 void CDBase::AddLayer(CLayer* layer) {
-  if (layer) m_LayerList.AddTail(layer);
+  if (!layer) return;
+  m_LayerList.AddTail(layer);
+  dbNotifyChange();
 }
 
 // ---- entities ----

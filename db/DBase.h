@@ -43,7 +43,7 @@ class CDBase {
   int GetLayerIndexByID(int id) const;
   // Entities on the layer at the index (0 outside the list).
   int GetCountOnLayerIndex(int index) const;
-  // Takes an owned layer (null ignored).
+  // Takes an owned layer (null ignored); an edit of the drawing (dbNotifyChange).
   void AddLayer(CLayer* layer);
 
   // Entities in drawing order (changed only through the members below, which keep an index:

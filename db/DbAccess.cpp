@@ -13,6 +13,8 @@ namespace {
 
 CSelector* g_selector = nullptr;
 std::unique_ptr<CActManager> g_manager;
+const void* g_changeOwner = nullptr;
+std::function<void()> g_changeHandler;
 
 }  // namespace
 
@@ -32,13 +34,30 @@ int kxInsertActionIntoManager(CAction* action) {
   CDBase* db = gGetDBase();
   if (g_manager && db) {
     g_manager->Insert(action, db);
+    dbNotifyChange();
     return 1;
   }
   // No history to keep it in: the edit still happens, it just cannot be undone.
   std::unique_ptr<CAction> owned(action);
   if (!db) return -1;
   owned->Do(db);
+  dbNotifyChange();
   return 0;
+}
+
+void dbSetChangeHandler(const void* owner, std::function<void()> handler) {
+  g_changeOwner = owner;
+  g_changeHandler = std::move(handler);
+}
+
+void dbClearChangeHandler(const void* owner) {
+  if (g_changeOwner != owner) return;
+  g_changeOwner = nullptr;
+  g_changeHandler = nullptr;
+}
+
+void dbNotifyChange() {
+  if (g_changeHandler) g_changeHandler();
 }
 
 void kxClearSelSet(CDC* pDC) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "db/DbEntity.h"
+
+#include <functional>
 // The database accessors gGetDBase/gSetDBase live in the application registry.
 #include "platform/vurode/Accessors.h"
 
@@ -25,6 +27,13 @@ void kxClearAllManager();
 // the action is done on the database and freed (nothing to undo): 0. Without a database it is
 // freed undone: -1. Null: 0.
 int kxInsertActionIntoManager(CAction* action);
+// Edits of the drawing: every action the undo manager takes in (or, without a manager, does),
+// every undo and redo, and every layer added reach the one change handler; the document marks
+// itself modified there. The owner token lets an owner clear the handler without removing a
+// newer owner's.
+void dbSetChangeHandler(const void* owner, std::function<void()> handler);
+void dbClearChangeHandler(const void* owner);
+void dbNotifyChange();
 // Empties the registered selection set (flags cleared), redrawing on the context when given.
 void kxClearSelSet(CDC* pDC);
 

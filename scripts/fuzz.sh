@@ -19,9 +19,10 @@ if [[ ${1:-} == --corpus ]]; then
   exit 0
 fi
 
-# Runs per target, about half a minute each on an idle machine: the text reader goes through
-# real files and the archive loaders rebuild geometry, so they get fewer.
-declare -A runs=([archive]=10000 [picture]=20000 [text]=4000 [database]=10000)
+# Runs per target, about half a minute each on an idle machine: the text reader and the document
+# open go through real files and the archive loaders rebuild geometry, so they get fewer.
+declare -A runs=([archive]=10000 [picture]=20000 [text]=4000 [database]=10000 [document]=50000 [import]=100000
+  [clipboard]=100000 [command_cfg]=20000)
 if [[ -n ${1:-} ]]; then
   for t in "${!runs[@]}"; do runs[$t]=$1; done
 fi
@@ -31,7 +32,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 artifacts=build/fuzz/artifacts
 mkdir -p "$artifacts"
 failed=()
-for t in archive picture text database; do
+for t in archive picture text database document import clipboard command_cfg; do
   # New inputs go to a scratch folder first, so the committed corpus stays as it is.
   work=build/fuzz/work/$t
   rm -rf "$work"

@@ -41,7 +41,12 @@ void CGeCombCurve::Serialize(CArchive& ar) {
   }
   // Only curves are read, each new (a back-reference would give a curve a second owner).
   AfxReadOwnedObjects<CGeCurve>(ar, m_CurveList);
-  Discrete(gGetCurveDicTol());
+  // Every member built its points and box while it loaded. Joining those keeps loading linear
+  // in the nesting depth; discretising and boxing the whole nesting again at every level would
+  // not (a composite nested a thousand deep took seconds).
+  CPoint2dArray pts;
+  JoinSubBuffers(gGetCurveDicTol(), pts, true);
+  SetBuffer(pts, true);
 }
 
 int CGeCombCurve::GetType() const { return GE_TYPE_COMBCURVE; }
@@ -496,12 +501,12 @@ void CGeCombCurve::ModifyEndPoint(const double p[2]) {
 
 // ---- discretisation ----
 
-void CGeCombCurve::JoinSubBuffers(double tol, CPoint2dArray& pts) {
+void CGeCombCurve::JoinSubBuffers(double tol, CPoint2dArray& pts, bool reuse) {
   bool any = false;
   for (POSITION pos = m_CurveList.GetHeadPosition(); pos;) {
     CGeCurve* c = m_CurveList.GetNext(pos);
     if (!c) continue;
-    c->Discrete(tol);
+    if (!reuse || !c->m_pSWPoint || c->m_nSWPoint <= 0) c->Discrete(tol);
     for (int i = any ? 1 : 0; i < c->m_nSWPoint; ++i) {
       tagPoint2d p;
       p.x = static_cast<float>(c->m_pSWPoint[i][0]);
@@ -512,7 +517,7 @@ void CGeCombCurve::JoinSubBuffers(double tol, CPoint2dArray& pts) {
   }
 }
 
-void CGeCombCurve::SetBuffer(const CPoint2dArray& pts) {
+void CGeCombCurve::SetBuffer(const CPoint2dArray& pts, bool memberBoxes) {
   const int n = static_cast<int>(pts.GetSize());
   if (n < 1) return;
   AllocSWMem(n);
@@ -520,7 +525,18 @@ void CGeCombCurve::SetBuffer(const CPoint2dArray& pts) {
     m_pSWPoint[i][0] = pts[i].x;
     m_pSWPoint[i][1] = pts[i].y;
   }
-  CalcBox2d();
+  if (!memberBoxes) {
+    CalcBox2d();
+    return;
+  }
+  BOX2D_Init0(&m_box);
+  for (POSITION pos = m_CurveList.GetHeadPosition(); pos;) {
+    CGeCurve* c = m_CurveList.GetNext(pos);
+    if (!c) continue;
+    _tagBox2D b = c->m_box;
+    if (c->GetType() != GE_TYPE_COMBCURVE || !c->IsBoxValid()) c->GetBox2d(&b);
+    BOX2D_Union(&m_box, &b);
+  }
 }
 
 void CGeCombCurve::Discrete(double tol) {

@@ -93,15 +93,18 @@ class CGeCombCurve : public CGeCurve {
  protected:
   // Sub-curve `index` and the segment/parameter its position t decodes to; null when absent.
   CGeCurve* Locate(double t, unsigned index, double& u, unsigned& seg);
-  // Joins the sub-curves' fresh buffers into pts, dropping each repeated first point.
-  void JoinSubBuffers(double tol, CPoint2dArray& pts);
+  // Joins the sub-curves' fresh buffers into pts, dropping each repeated first point. With
+  // reuse, a sub-curve that has a buffer already keeps it.
+  void JoinSubBuffers(double tol, CPoint2dArray& pts, bool reuse = false);
   // The two pieces of a split at entry `at` from the parts of that entry: copies before plus
   // the first part, the second part plus copies after. Empty pieces are null.
   void AssemblePieces(POSITION at, CGeCurve* parts[2], CGeCurve* pieces[2], bool unwrap);
   // Lean; with keepSingles a run of one curve stays as it is (a single polyline at the end
   // is still thinned).
   void LeanRuns(double tol, double tol2, bool keepSingles);
-  void SetBuffer(const CPoint2dArray& pts);
+  // Takes the points as the buffer and recomputes the box; with memberBoxes a nested composite
+  // lends the box it holds instead of recomputing its own nesting.
+  void SetBuffer(const CPoint2dArray& pts, bool memberBoxes = false);
   void Insert(CGeCurve* curve, int recalc, bool atHead);
   // Deletes every sub-curve and empties the list.
   void DeleteSubCurves();

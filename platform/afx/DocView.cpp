@@ -8,12 +8,16 @@
 #include "platform/afx/FileDialog.h"
 #include "platform/afx/Menu.h"
 #include "platform/afx/PaintDC.h"
+#include "platform/afx/SafeFile.h"
 #include "platform/afx/WinApp.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Resource.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 IMPLEMENT_DYNAMIC(CView, CWnd)
@@ -118,12 +122,12 @@ BOOL CDocument::OnNewDocument() {
 }
 
 CFile* CDocument::GetFile(LPCWSTR lpszFileName, UINT nOpenFlags, CFileException* pError) {
-  auto* file = new CFile;
-  if (!file->Open(lpszFileName, nOpenFlags, pError)) {
-    delete file;
-    return nullptr;
-  }
-  return file;
+  // A file made anew is written beside its target and takes its place only when released
+  // complete: a save that fails on the way keeps the previous file.
+  const bool replace = (nOpenFlags & CFile::modeCreate) && !(nOpenFlags & CFile::modeNoTruncate);
+  std::unique_ptr<CFile> file = replace ? std::make_unique<CSafeFile>() : std::make_unique<CFile>();
+  if (!file->Open(lpszFileName, nOpenFlags, pError)) return nullptr;
+  return file.release();
 }
 
 void CDocument::ReleaseFile(CFile* pFile, BOOL bAbort) {
@@ -133,10 +137,55 @@ void CDocument::ReleaseFile(CFile* pFile, BOOL bAbort) {
   delete pFile;
 }
 
-void CDocument::ReportSaveLoadException(LPCWSTR lpszPathName, const CException*, BOOL, UINT nIDPDefault) {
+CString CDocument::DescribeFailure(const CException* e) {
+  if (const auto* fe = dynamic_cast<const CFileException*>(e)) {
+    switch (fe->m_lOsError) {
+      case EISDIR: return L"It is a folder, not a file.";
+      case EACCES:
+      case EPERM: return L"Permission denied.";
+      case EROFS: return L"The disk is read-only.";
+      case ENOENT: return L"The file or its folder does not exist.";
+      case ENOSPC:
+      case EDQUOT: return L"The disk is full.";
+      case EFBIG: return L"The file is too large.";
+      default: break;
+    }
+    if (fe->m_lOsError > 0) return CString::FromUtf8(std::strerror(int(fe->m_lOsError))) + L".";
+    return fe->m_cause == CFileException::diskFull ? CString(L"The disk is full.") : CString(L"The file could not be read or written.");
+  }
+  if (const auto* ae = dynamic_cast<const CArchiveException*>(e))
+    return ae->m_cause == CArchiveException::endOfFile ? CString(L"The file is truncated.")
+                                                       : CString(L"The file is damaged.");
+  if (dynamic_cast<const CMemoryException*>(e)) return L"Out of memory.";
+  return CString();
+}
+
+void CDocument::ReportSaveLoadFailure(LPCWSTR lpszPathName, UINT nIDPDefault, const CString& cause) {
   CString text = AfxLoadString(nIDPDefault);
   if (lpszPathName && *lpszPathName) text += CString(L"\n") + lpszPathName;
+  if (!cause.IsEmpty()) text += L"\n" + cause;
   AfxMessageBox(text, MB_OK | MB_ICONSTOP);
+}
+
+void CDocument::ReportSaveLoadException(LPCWSTR lpszPathName, const CException* e, BOOL, UINT nIDPDefault) {
+  ReportSaveLoadFailure(lpszPathName, nIDPDefault, DescribeFailure(e));
+}
+
+BOOL CDocument::LoadFrom(CFile* pFile, LPCWSTR lpszPathName) {
+  try {
+    if (pFile->GetLength() != 0) {
+      CArchive ar(pFile, CArchive::load | CArchive::bNoFlushOnDelete);
+      ar.m_pDocument = this;
+      Serialize(ar);
+      ar.Close();
+    }
+    ReleaseFile(pFile, FALSE);
+  } catch (const CException& e) {
+    ReleaseFile(pFile, TRUE);
+    ReportSaveLoadException(lpszPathName, &e, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+    return FALSE;
+  }
+  return TRUE;
 }
 
 BOOL CDocument::OnOpenDocument(LPCWSTR lpszPathName) {
@@ -149,18 +198,8 @@ BOOL CDocument::OnOpenDocument(LPCWSTR lpszPathName) {
   }
   DeleteContents();
   SetModifiedFlag(TRUE);  // dirty while loading: a failed load leaves a changed document
-  try {
-    if (file->GetLength() != 0) {
-      CArchive ar(file, CArchive::load | CArchive::bNoFlushOnDelete);
-      ar.m_pDocument = this;
-      Serialize(ar);
-      ar.Close();
-    }
-    ReleaseFile(file, FALSE);
-  } catch (const CException& e) {
-    ReleaseFile(file, TRUE);
+  if (!LoadFrom(file, lpszPathName)) {
     DeleteContents();
-    ReportSaveLoadException(lpszPathName, &e, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
     return FALSE;
   }
   SetModifiedFlag(FALSE);
@@ -179,12 +218,10 @@ BOOL CDocument::OnSaveDocument(LPCWSTR lpszPathName) {
     ar.m_pDocument = this;
     Serialize(ar);
     ar.Close();
+    // Releasing puts the new file in the old one's place; until then the old one is whole.
     ReleaseFile(file, FALSE);
   } catch (const CException& e) {
     ReleaseFile(file, TRUE);
-    // Half a document is worse than none: it would load as garbage or not at all.
-    std::error_code ec;
-    std::filesystem::remove(std::filesystem::path(CString(lpszPathName).ToUtf8()), ec);
     ReportSaveLoadException(lpszPathName, &e, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
     return FALSE;
   }

@@ -78,8 +78,9 @@ class CDocument : public CCmdTarget {
   // untouched. Then the contents are deleted and the file is loaded (buffer 4096); a load error is
   // reported, leaves the contents deleted and the document marked modified, and gives FALSE.
   virtual BOOL OnOpenDocument(LPCWSTR lpszPathName);
-  // Stores into the file; a file that cannot be created or a storing error is reported and gives
-  // FALSE (a partly written file is removed); the modified flag is cleared on success only.
+  // Stores into a new file that replaces the old one only once complete; a file that cannot be
+  // created or a storing error is reported with its cause and gives FALSE, and the previous file
+  // stays as it was; the modified flag is cleared on success only.
   virtual BOOL OnSaveDocument(LPCWSTR lpszPathName);
   // Deletes the contents, closes the frames showing the document and, with m_bAutoDelete, the
   // document itself.
@@ -95,17 +96,30 @@ class CDocument : public CCmdTarget {
   // Save: as DoSave with the current path, or with a dialog when there is none.
   virtual BOOL DoFileSave();
 
-  // The opened file (owned by the caller through ReleaseFile), or null with the error filled.
+  // The opened file (owned by the caller through ReleaseFile), or null with the error filled. A
+  // file opened to be created anew (modeCreate without modeNoTruncate) is a CSafeFile: it
+  // replaces its target when released without abort, and an aborted one leaves the target as it
+  // was.
   virtual CFile* GetFile(LPCWSTR lpszFileName, UINT nOpenFlags, CFileException* pError);
+  // Closes (which may throw CFileException, the file then still to be released with bAbort) or
+  // aborts the file, then deletes it.
   virtual void ReleaseFile(CFile* pFile, BOOL bAbort);
-  // Message box for a failed load or save: the default prompt, with the file name.
+  // Message box for a failed load or save: the default prompt, the file name and the cause.
   virtual void ReportSaveLoadException(LPCWSTR lpszPathName, const CException* e, BOOL bSaving, UINT nIDPDefault);
+  // The same with the cause given as a sentence (none when empty).
+  void ReportSaveLoadFailure(LPCWSTR lpszPathName, UINT nIDPDefault, const CString& cause);
+  // Why a load or save failed, as a sentence for the operator ("Permission denied.", "The file
+  // is truncated."); empty when the exception says nothing.
+  static CString DescribeFailure(const CException* e);
 
   // Deleted by OnCloseDocument and by its template (TRUE by default).
   BOOL m_bAutoDelete = TRUE;
 
  protected:
   CDocument() = default;
+  // Loads the open file into the document through an archive (nothing for an empty file) and
+  // releases it; a load error is reported with its cause and gives FALSE.
+  BOOL LoadFrom(CFile* pFile, LPCWSTR lpszPathName);
   void OnFileSave() { DoFileSave(); }
   void OnFileSaveAs() { DoSave(nullptr); }
 

@@ -1,10 +1,12 @@
 #include "platform/afx/Object.h"
 
+#include "platform/afx/ClassRegistry.h"
 #include "platform/afx/DumpContext.h"
 #include "platform/afx/Exception.h"
 
 #include <cstring>
 #include <mutex>
+#include <vector>
 #include <new>
 
 CRuntimeClass CObject::classCObject = {"CObject", sizeof(CObject), AFX_NOT_SERIAL_SCHEMA,
@@ -40,6 +42,13 @@ CRuntimeClass* CRuntimeClass::FromName(const char* lpszClassName) {
   for (CRuntimeClass* p = g_pFirstClass; p; p = p->m_pNextClass)
     if (std::strcmp(p->m_lpszClassName, lpszClassName) == 0) return p;
   return nullptr;
+}
+
+std::vector<const CRuntimeClass*> AfxGetRegisteredClasses() {
+  std::lock_guard<std::mutex> lock(g_registryLock);
+  std::vector<const CRuntimeClass*> all;
+  for (const CRuntimeClass* p = g_pFirstClass; p; p = p->m_pNextClass) all.push_back(p);
+  return all;
 }
 
 // Appended, so that of two classes with one name the one loaded first is found.

@@ -1,5 +1,6 @@
 #include "platform/win/Profile.h"
 
+#include "platform/win/FileReplace.h"
 #include "platform/win/Utf8.h"
 
 #include <algorithm>
@@ -75,22 +76,8 @@ bool Write(LPCWSTR file, const Ini& ini) {
   const auto path = PathOf(file);
   std::error_code ec;
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
-  auto tmp = path;
-  tmp += ".tmp";
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    if (!f) return false;
-    f.write(out.data(), static_cast<std::streamsize>(out.size()));
-    f.flush();
-    if (!f) {
-      f.close();
-      std::filesystem::remove(tmp, ec);
-      return false;
-    }
-  }
-  std::filesystem::rename(tmp, path, ec);
-  if (ec) std::filesystem::remove(tmp, ec);
-  return !ec;
+  // Beside the old profile and renamed over it: a failed write keeps every earlier setting.
+  return velmora::win::WriteFileReplacing(path.string(), out.data(), out.size()) == 0;
 }
 
 const std::wstring* Lookup(const Ini& ini, LPCWSTR app, LPCWSTR key) {

@@ -1,6 +1,7 @@
 // Loads one object of whatever serial class the stream's own class tag names, as a document
 // does, and frees it. Every library with serial classes is linked, so any of them can be picked.
 #include "platform/afx/Archive.h"
+#include "platform/afx/ClassRegistry.h"
 #include "platform/afx/Exception.h"
 #include "platform/afx/MemFile.h"
 #include "platform/afx/ObList.h"
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <unordered_set>
 #include <vector>
 
@@ -34,6 +36,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const CRuntimeClass* c = CRuntimeClass::FromName(name);
     if (!c || !c->IsSerializable()) {
       std::fprintf(stderr, "fuzz_archive: serial class %s is not registered\n", name);
+      std::abort();
+    }
+  }
+  for (const CRuntimeClass* c : AfxGetRegisteredClasses()) {
+    if (!c->IsSerializable()) continue;
+    bool listed = false;
+    for (const char* name : kSerialClasses) listed = listed || std::strcmp(name, c->m_lpszClassName) == 0;
+    if (!listed) {
+      std::fprintf(stderr, "fuzz_archive: serial class %s is missing from SerialClasses.h\n", c->m_lpszClassName);
       std::abort();
     }
   }

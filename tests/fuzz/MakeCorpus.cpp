@@ -4,6 +4,7 @@
 // Usage: fuzz_corpus <corpus folder>; files are named after what they hold and are rewritten
 // byte for byte the same on every run.
 #include "db/DBase.h"
+#include "db/DbAidLine.h"
 #include "db/DbCurve.h"
 #include "db/DbImage.h"
 #include "db/DbPathGroup.h"
@@ -30,6 +31,11 @@
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/Tool.h"
 #include "sockwell/StdioFileEx.h"
+#include "velmora/commands/CommandTable.h"
+#include "velmora/ordvale/Ordvale.h"
+#include "velmora/shell/KxTabWnd.h"
+#include "velmora/shell/PreviewDlg.h"
+#include "velmora/shell/ShellCommands.h"
 
 #include "SerialClasses.h"
 
@@ -175,6 +181,7 @@ void Archives() {
     SaveObject("CDbPathUnit", unit);
     SaveObject("CDbPathGroup", &group);
   }
+  SaveObject("CDbAidLine", std::make_unique<CDbAidLine>(12.5, CDbAidLine::VERTICAL, 1).get());
   SaveObject("CTCylindrical", std::make_unique<CTCylindrical>(6.0).get());
   SaveObject("CTConnic", std::make_unique<CTConnic>(6.0, 1.0, 0.5).get());
   SaveObject("CTBall", std::make_unique<CTBall>(4.0).get());
@@ -226,6 +233,82 @@ void Databases() {
   save("selection", true);
   for (POSITION pos = db.GetEntityList().GetHeadPosition(); pos;) db.GetEntityList().GetNext(pos)->SetSelected(0);
   save("empty-selection", true);
+}
+
+// Bytes that write puts through a storing archive.
+template <class F>
+std::vector<uint8_t> Stream(F&& write) {
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    write(ar);
+    ar.Close();
+  }
+  std::vector<uint8_t> bytes(static_cast<size_t>(file.GetLength()));
+  file.SeekToBegin();
+  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+  return bytes;
+}
+
+// What the program's readers take: drawing files (open and import), clipboard payloads, and
+// the command configuration. The lists that refer back to an object already read (an entity's
+// own curve, one entity twice) are seeds too: they once freed a curve that was still in use.
+void ShellInputs() {
+  const double a[2] = {0, 0}, b[2] = {10, 0}, c[2] = {10, 5};
+  CDBase db;
+  db.SetNotes(CString(L"seed"));
+  db.InitLayer();
+  db.AddTail(dbGenLine(a, b));
+  db.AddTail(dbGenRect(a, c));
+  db.AddTail(new CDbAidLine(3.0, CDbAidLine::HORIZONTAL, 1));
+  const std::vector<uint8_t> drawing = Stream([&](CArchive& ar) {
+    CPreviewDlg preview;
+    preview.BitmapSerialize(ar);
+    db.Serialize(ar);
+  });
+  Save("document", "drawing.vlm", drawing);
+  Save("import", "drawing.vlm", drawing);
+
+  CDbEntityList two;
+  two.AddTail(db.GetEntityList().GetHead());
+  two.AddTail(db.GetEntityList().GetTail());
+  Save("clipboard", "two-entities", Stream([&](CArchive& ar) {
+         ar << 5.0 << 2.5;
+         two.Serialize(ar);
+       }));
+  std::unique_ptr<CDbCurve> rect(dbGenRect(a, c));
+  for (bool ownCurve : {true, false}) {
+    auto aliased = [&](CArchive& ar) {
+      ar.WriteCount(2);
+      ar << static_cast<const CObject*>(rect.get());
+      ar << (ownCurve ? static_cast<const CObject*>(rect->GetCurve()) : static_cast<const CObject*>(rect.get()));
+    };
+    const std::string name = ownCurve ? "entity-then-its-curve" : "entity-twice";
+    Save("clipboard", name, Stream([&](CArchive& ar) {
+           ar << 1.0 << 1.0;
+           aliased(ar);
+         }));
+    Save("import", name + ".vlm", Stream([&](CArchive& ar) {
+           CPreviewDlg preview;
+           preview.BitmapSerialize(ar);
+           ar << CString(L"") << int(DB_STREAM_VERSION);
+           aliased(ar);
+         }));
+  }
+
+  // The command configuration of a hub with every command registered, as the frame writes it.
+  COrdvale hub;
+  gSetOrdvale(&hub);
+  cmdSetShellCommandMaker(&shellMakeCommand);
+  cmdRegisterAppCommands();
+  cmdRegisterMainCommands();
+  CKxTabWnd tabs;
+  Save("command_cfg", "Command.cfg", Stream([&](CArchive& ar) {
+         tabs.Serialize(ar);
+         hub.Serialize(ar);
+       }));
+  cmdSetShellCommandMaker(nullptr);
+  gSetOrdvale(nullptr);
 }
 
 // 4 x 3 RGBA test card: colours, a grey ramp and transparency.
@@ -403,6 +486,7 @@ int main(int argc, char** argv) {
   gRestoreVurodeDefaults();
   Archives();
   Databases();
+  ShellInputs();
   Pictures();
   Texts();
   return 0;

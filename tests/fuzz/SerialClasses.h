@@ -1,6 +1,7 @@
 // The serial classes of every library the archive fuzz target links, by stored class name.
 // The target checks at start-up that each is registered (a library that was not loaded would
-// silently shrink what is fuzzed), and the corpus generator stores one of each.
+// silently shrink what is fuzzed) and that no other serial class is (a class added to a library
+// but not here would get no seed), and the corpus generator stores one of each.
 #pragma once
 
 inline constexpr const char* kSerialClasses[] = {
@@ -17,5 +18,5 @@ inline constexpr const char* kSerialClasses[] = {
     // geometry: surfaces and grids
     "CGeMesh", "CGeTrimBnd", "CGeTrimLoop", "CGeTrimSurf", "CGeGrid", "CRlfLayer",
     // drawing database: entities
-    "CDbCurve", "CDbCurveList", "CDbCurve3d", "CDbImage", "CDbPathUnit", "CDbPathGroup",
+    "CDbCurve", "CDbCurveList", "CDbCurve3d", "CDbImage", "CDbPathUnit", "CDbPathGroup", "CDbAidLine",
 };

@@ -22,6 +22,9 @@
 #include "velmora/shell/PreviewDlg.h"
 #include "velmora/shell/Resources.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <filesystem>
 
 IMPLEMENT_DYNCREATE(CDraftonDoc, CPIDoc)
@@ -73,12 +76,16 @@ void AnnounceDocument() {
 
 CDraftonDoc::CDraftonDoc() {
   kxCreateAllManager();
+  // Every edit of the drawing (through the undo manager, undo and redo, a new layer) is a
+  // change that closing, New and Open must offer to save and that Save must write.
+  dbSetChangeHandler(this, [this] { SetModifiedFlag(TRUE); });
   // Bound again by the main frame once the plug-ins are loaded: at this point of start-up no
   // plug-in has registered its maps yet.
   InitialisePlugIns();
 }
 
 CDraftonDoc::~CDraftonDoc() {
+  dbClearChangeHandler(this);
   if (m_ownedDb && gGetDBase() == m_ownedDb.get()) gSetDBase(nullptr);
 }
 
@@ -206,6 +213,7 @@ BOOL CDraftonDoc::FileSaveAs() {
 
 BOOL CDraftonDoc::StoreTo(const CString& path, bool selectedOnly) {
   CFileException fe;
+  // A new file beside the old one, put in its place only once complete (CDocument::GetFile).
   CFile* file = GetFile(path, CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive, &fe);
   if (!file) {
     ReportSaveLoadException(path, &fe, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
@@ -226,11 +234,48 @@ BOOL CDraftonDoc::StoreTo(const CString& path, bool selectedOnly) {
     ReleaseFile(file, FALSE);
   } catch (const CException& e) {
     ReleaseFile(file, TRUE);
-    std::error_code ec;
-    std::filesystem::remove(std::filesystem::path(path.ToUtf8()), ec);
     ReportSaveLoadException(path, &e, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
     return FALSE;
   }
+  return TRUE;
+}
+
+CFile* CDraftonDoc::OpenDrawing(const CString& path) {
+  CFileException fe;
+  CFile* file = GetFile(path, CFile::modeRead | CFile::shareDenyWrite, &fe);
+  if (!file) {
+    ReportSaveLoadException(path, &fe, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+    return nullptr;
+  }
+  CString why;
+  try {
+    // Every drawing starts with the thumbnail's size; a file that does not is something else.
+    BYTE head[8] = {};
+    const UINT got = file->Read(head, sizeof head);
+    BYTE expected[8] = {};
+    const uint32_t size[2] = {uint32_t(CPreviewDlg::kWidth), uint32_t(CPreviewDlg::kHeight)};
+    for (int i = 0; i < 8; ++i) expected[i] = BYTE(size[i / 4] >> (8 * (i % 4)));
+    if (got == 0)
+      why = L"The file is empty.";
+    else if (!std::equal(head, head + got, expected))
+      why = L"The file is not a Velmora drawing.";
+    else
+      file->SeekToBegin();
+  } catch (const CException& e) {
+    why = DescribeFailure(&e);
+  }
+  if (why.IsEmpty()) return file;
+  ReleaseFile(file, TRUE);
+  ReportSaveLoadFailure(path, AFX_IDP_FAILED_TO_OPEN_DOC, why);
+  return nullptr;
+}
+
+BOOL CDraftonDoc::OnOpenDocument(LPCWSTR lpszPathName) {
+  // The database replaces its content only once the whole stream is read, so a damaged file
+  // leaves the open drawing, its undo history and the modified flag as they were.
+  CFile* file = OpenDrawing(lpszPathName);
+  if (!file || !LoadFrom(file, lpszPathName)) return FALSE;
+  SetModifiedFlag(FALSE);
   return TRUE;
 }
 
@@ -304,31 +349,32 @@ BOOL CDraftonDoc::ReadClipboard(double centre[2], CDbEntityList& entities) {
     GlobalUnlock(static_cast<HGLOBAL>(data));
   }
   CloseClipboard();
-  if (bytes.empty()) return FALSE;
+  return LoadClipboardPayload(bytes.data(), bytes.size(), centre, entities);
+}
+
+BOOL CDraftonDoc::LoadClipboardPayload(const BYTE* data, size_t size, double centre[2], CDbEntityList& entities) {
+  entities.RemoveAll();
+  if (!data || size == 0 || size > UINT_MAX) return FALSE;
+  std::vector<BYTE> bytes(data, data + size);
   CMemFile mem(bytes.data(), UINT(bytes.size()));
-  CObList loaded;
-  auto drop = [&] {
-    for (POSITION q = loaded.GetHeadPosition(); q;) delete loaded.GetNext(q);
-    loaded.RemoveAll();
-  };
+  CDbEntityList loaded;
   try {
     CArchive ar(&mem, CArchive::load);
     ar >> centre[0] >> centre[1];
-    loaded.Serialize(ar);
+    // Only drawing entities, each read anew: a reference back to an object read before (an
+    // entity twice, or an entity's own curve) would be owned twice and is refused.
+    AfxReadOwnedObjects<CDbEntity>(ar, loaded);  // nothing is kept from a refused list
   } catch (const CException&) {
-    drop();
     return FALSE;
   }
-  // Copy never puts an empty list there; anything else than drawing entities is not ours.
-  if (loaded.IsEmpty()) return FALSE;
-  for (POSITION pos = loaded.GetHeadPosition(); pos;) {
-    CObject* ob = loaded.GetNext(pos);
-    if (!ob || !ob->IsKindOf(RUNTIME_CLASS(CDbEntity))) {
-      drop();
-      return FALSE;
-    }
+  // Copy never puts an empty list or a null entry there.
+  bool sound = !loaded.IsEmpty();
+  for (POSITION pos = loaded.GetHeadPosition(); pos && sound;) sound = loaded.GetNext(pos) != nullptr;
+  if (!sound) {
+    while (!loaded.IsEmpty()) delete loaded.RemoveHead();
+    return FALSE;
   }
-  for (POSITION pos = loaded.GetHeadPosition(); pos;) entities.AddTail(static_cast<CDbEntity*>(loaded.GetNext(pos)));
+  entities.AddTail(&loaded);
   loaded.RemoveAll();
   return TRUE;
 }

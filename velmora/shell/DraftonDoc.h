@@ -10,6 +10,7 @@
 #include <memory>
 
 class CCmdUI;
+class CFile;
 class CDBase;
 class COpenGLDC;
 
@@ -27,6 +28,10 @@ class CDraftonDoc : public CPIDoc {
   // entities (owned by the caller). FALSE, with the list empty, when there is none or the data
   // is damaged; the clipboard layer bounds the size read.
   static BOOL ReadClipboard(double centre[2], CDbEntityList& entities);
+  // The same from the payload's bytes: FALSE, with the list empty, for anything Copy and Cut
+  // do not write (a damaged archive, an empty list, a null entry, an object that is not an
+  // entity, a reference back to an object read before).
+  static BOOL LoadClipboardPayload(const BYTE* data, size_t size, double centre[2], CDbEntityList& entities);
 
   // Also sets the needs-auto-save flag to the same value.
   void SetModifiedFlag(BOOL bModified = TRUE) override;
@@ -37,6 +42,13 @@ class CDraftonDoc : public CPIDoc {
   // are initialised afterwards in both directions.
   void Serialize(CArchive& ar) override;
   BOOL OnNewDocument() override;
+  // Loads the drawing in place of the open one only when the whole file reads: an empty file,
+  // one that is not a drawing, a damaged or truncated one is reported with its cause and
+  // leaves the document (contents, path, undo history, modified flag) as it was.
+  BOOL OnOpenDocument(LPCWSTR lpszPathName) override;
+  // The drawing file opened for reading (released with ReleaseFile), checked to be neither
+  // empty nor another kind of file; null after reporting why it cannot be read.
+  CFile* OpenDrawing(const CString& path);
   void DeleteContents() override;
   void OnCloseDocument() override;
 
@@ -78,9 +90,10 @@ class CDraftonDoc : public CPIDoc {
  private:
   CDBase* Database();
   BOOL CopyOrCut(bool cut);
-  // Creates the file and stores an archive into it (thumbnail and whole drawing, or the
-  // selection only). A file that cannot be created or a storing error is reported; a partly
-  // written file is removed. Nothing of the document changes.
+  // Stores an archive (thumbnail and whole drawing, or the selection only) into a new file that
+  // replaces the one at the path only once complete. A file that cannot be created or a
+  // storing error is reported with its cause and leaves the old file whole. Nothing of the
+  // document changes.
   BOOL StoreTo(const CString& path, bool selectedOnly);
 
   int m_nNeedAutoSave = 0;

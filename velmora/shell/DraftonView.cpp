@@ -19,17 +19,15 @@
 #include "platform/vurode/ViewState.h"
 #include "platform/win/Messages.h"
 #include "velmora/bramcourt/DesignCentral.h"
-#include "velmora/command/CommandFactory.h"
 #include "velmora/commands/CommandTable.h"
 #include "velmora/commands/ViewCommands.h"
 #include "velmora/ordvale/Command.h"
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/ordvale/QMessage.h"
 #include "velmora/shell/DraftonDoc.h"
-#include "velmora/shell/ImportExportCmds.h"
-#include "velmora/shell/PasteCmd.h"
 #include "velmora/shell/MainFrame.h"
 #include "velmora/shell/Resources.h"
+#include "velmora/shell/ShellCommands.h"
 #include "velmora/shell/ViewMenu.h"
 
 #include <algorithm>
@@ -287,20 +285,8 @@ void CDraftonView::OnMButtonDown(UINT flags, CPoint pt) {
   h->OnMButtonDown(flags, pos);
 }
 
-namespace {
-// The shell's own commands for the registration table.
-CCommand* MakeShellCommand(const char* className, int flag, const wchar_t* name) {
-  static const CmdMaker kEntries[] = {
-      {"CPasteCmd", &cmdMake<CPasteCmd>},
-      {"CImportCmd", &cmdMake<CImportCmd>},
-      {"CExportCmd", &cmdMake<CExportCmd>},
-  };
-  return cmdMakeByName(kEntries, className, flag, name);
-}
-}  // namespace
-
 void CDraftonView::RegisterCommands() {
-  cmdSetShellCommandMaker(&MakeShellCommand);
+  cmdSetShellCommandMaker(&shellMakeCommand);
   cmdRegisterAppCommands();
 }
 

@@ -269,63 +269,62 @@ int CImportCmd::Cancel() {
   return CCommand::Cancel();
 }
 
+void CImportCmd::ReadDocument(CArchive& ar, CString& notes, CDbEntityList& entities) {
+  CPreviewDlg preview;
+  preview.BitmapSerialize(ar);
+  int32_t version = 0;
+  ar >> notes >> version;
+  // Each entity becomes the drawing's: a reference back to an object read before (an entity
+  // twice, or an entity's own curve) would be owned twice and is refused with the whole list.
+  CDbEntityList loaded;
+  AfxReadOwnedObjects<CDbEntity>(ar, loaded);
+  entities.AddTail(&loaded);
+}
+
 BOOL CImportCmd::ImportDocument(const CString& path) {
   CDBase* db = gGetDBase();
   CDraftonView* view = DrawingView();
   CDraftonDoc* doc = view ? view->GetDocument() : nullptr;
   if (!db || !doc) return FALSE;
-  doc->SetModifiedFlag(TRUE);
-  CFileException fe;
-  CFile* file = doc->GetFile(path, CFile::modeRead | CFile::shareDenyWrite, &fe);
-  if (!file) {
-    doc->ReportSaveLoadException(path, &fe, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+  // Reports an empty file or one of another kind itself.
+  CFile* file = doc->OpenDrawing(path);
+  if (!file) return FALSE;
+  CDbEntityList loaded;
+  CString notes;
+  try {
+    CWaitCursor wait;
+    CArchive ar(file, CArchive::load | CArchive::bNoFlushOnDelete, 4096);
+    ar.m_pDocument = doc;
+    ar.m_bForceFlat = TRUE;
+    ReadDocument(ar, notes, loaded);
+    ar.Close();
+    doc->ReleaseFile(file, FALSE);
+  } catch (const CException& e) {
+    doc->ReleaseFile(file, TRUE);
+    doc->ReportSaveLoadException(path, &e, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
     return FALSE;
   }
-  BOOL ok = TRUE;
-  if (file->GetLength() != 0) {
-    CWaitCursor wait;
-    CObList loaded;
-    try {
-      CArchive ar(file, CArchive::load | CArchive::bNoFlushOnDelete, 4096);
-      ar.m_pDocument = doc;
-      ar.m_bForceFlat = TRUE;
-      CPreviewDlg preview;
-      preview.BitmapSerialize(ar);
-      CString notes;
-      int32_t version = 0;
-      ar >> notes >> version;
-      loaded.Serialize(ar);
-      ar.Close();
-      // Only once the whole list has been read does the drawing change.
-      db->SetNotes(db->GetNotes() + notes);
-      const CKXGlobal* settings = gGetKXGlobal();
-      const int layer = settings ? settings->GetCurrentLayerID() : 0;
-      for (POSITION p = loaded.GetHeadPosition(); p;) {
-        CObject* ob = loaded.GetNext(p);
-        auto* e = ob && ob->IsKindOf(RUNTIME_CLASS(CDbEntity)) ? static_cast<CDbEntity*>(ob) : nullptr;
-        if (!e || e->GetType() == kHeightGridEntity) {
-          delete ob;
-          continue;
-        }
-        e->SetLayerID(layer);
-        db->AddTail(e);
-      }
-      loaded.RemoveAll();
-      if (db->GetCount() > 0) {
-        QMessage msg(0, QMessage::kRebuildLayers);
-        kxSendMessage(&msg);
-      }
-    } catch (const CException& e) {
-      for (POSITION p = loaded.GetHeadPosition(); p;) delete loaded.GetNext(p);
-      loaded.RemoveAll();
-      doc->ReportSaveLoadException(path, &e, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
-      ok = FALSE;
+  // Only once the whole list has been read does the drawing change.
+  db->SetNotes(db->GetNotes() + notes);
+  const CKXGlobal* settings = gGetKXGlobal();
+  const int layer = settings ? settings->GetCurrentLayerID() : 0;
+  while (!loaded.IsEmpty()) {
+    CDbEntity* e = loaded.RemoveHead();
+    if (!e) continue;
+    if (e->GetType() == kHeightGridEntity) {
+      delete e;
+      continue;
     }
+    e->SetLayerID(layer);
+    db->AddTail(e);
   }
-  doc->ReleaseFile(file, FALSE);
+  if (db->GetCount() > 0) {
+    QMessage msg(0, QMessage::kRebuildLayers);
+    kxSendMessage(&msg);
+  }
   doc->SetModifiedFlag(TRUE);
   RepaintView(false);
-  return ok;
+  return TRUE;
 }
 
 // ---- export ----

@@ -35,6 +35,11 @@ class CImportCmd : public CCommand {
   // Adds the entities of a drawing file to the registered database, on the current layer and
   // without an undo step. FALSE when the file cannot be opened or read (reported).
   static BOOL ImportDocument(const CString& path);
+  // Reads what a document import takes from a drawing file: the thumbnail block (skipped), the
+  // notes text, the version word and the entity list, each entity read anew (another class or
+  // a reference back to an object read before is refused). Throws the archive exception with
+  // entities left empty; the entities are the caller's.
+  static void ReadDocument(CArchive& ar, CString& notes, CDbEntityList& entities);
 
   CString GetLastExt() const { return m_strExt; }
   int GetPendingCount() const { return int(m_pending.GetCount()); }

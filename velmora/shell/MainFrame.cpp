@@ -9,6 +9,7 @@
 #include "platform/afx/Exception.h"
 #include "platform/afx/File.h"
 #include "platform/afx/Menu.h"
+#include "platform/afx/SafeFile.h"
 #include "platform/afx/WinApp.h"
 #include "platform/panlet/BarAccessors.h"
 #include "platform/win/Resource.h"
@@ -27,7 +28,6 @@
 #include "velmora/shell/ViewMenu.h"
 #include "velmora/shell/ViewServices.h"
 
-#include <filesystem>
 #include <string>
 
 IMPLEMENT_DYNCREATE(CMainFrame, CPISMainFrame)
@@ -309,8 +309,9 @@ BOOL CMainFrame::ReadCommandConfig() {
 
 BOOL CMainFrame::WriteCommandConfig() {
   const CString path = CommandConfigPath();
-  CFile file;
-  if (!file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive)) return FALSE;
+  // Written beside the old file and renamed over it: a failed write keeps the old settings.
+  CSafeFile file;
+  if (!file.Open(path)) return FALSE;
   try {
     CArchive ar(&file, CArchive::store, 512);
     m_wndSplitter.Serialize(ar);
@@ -319,8 +320,6 @@ BOOL CMainFrame::WriteCommandConfig() {
     file.Close();
   } catch (const CException&) {
     file.Abort();
-    std::error_code ec;
-    std::filesystem::remove(std::filesystem::path(path.ToUtf8()), ec);
     return FALSE;
   }
   return TRUE;

@@ -341,6 +341,45 @@ TEST_F(CombCurveTest, ArchiveRoundTripKeepsNestingNullsAndLoops) {
   EXPECT_EQ(Stored(back), Stored(&comb));
 }
 
+TEST_F(CombCurveTest, ACompositeNestedNineHundredNinetyDeepLoadsLikeItsFlatChain) {
+  // Each level holds the level below and one more line of a zigzag; the flat composite of the
+  // same lines discretises to the same points.
+  constexpr int kDepth = 990;
+  auto zigzag = [](int k) { return Line(k, k % 2, k + 1, (k + 1) % 2); };
+  auto nested = std::make_unique<CGeCombCurve>();
+  nested->m_CurveList.AddTail(zigzag(0));
+  CGeCombCurve flat;
+  flat.m_CurveList.AddTail(zigzag(0));
+  for (int k = 1; k < kDepth; ++k) {
+    auto outer = std::make_unique<CGeCombCurve>();
+    outer->m_CurveList.AddTail(nested.release());
+    outer->m_CurveList.AddTail(zigzag(k));
+    nested = std::move(outer);
+    flat.m_CurveList.AddTail(zigzag(k));
+  }
+  flat.Discrete(gGetCurveDicTol());
+
+  std::unique_ptr<CObject> ob(Load(Stored(nested.get())));
+  auto* back = dynamic_cast<CGeCombCurve*>(ob.get());
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(back->m_nSWPoint, flat.m_nSWPoint);
+  ASSERT_EQ(back->m_nSWPoint, kDepth + 1);
+  for (int i = 0; i < back->m_nSWPoint; ++i) {
+    EXPECT_EQ(back->m_pSWPoint[i][0], flat.m_pSWPoint[i][0]) << i;
+    EXPECT_EQ(back->m_pSWPoint[i][1], flat.m_pSWPoint[i][1]) << i;
+  }
+  EXPECT_EQ(back->m_box.min[0], 0.0);
+  EXPECT_EQ(back->m_box.max[0], double(kDepth));
+  EXPECT_EQ(back->m_box.min[1], 0.0);
+  EXPECT_EQ(back->m_box.max[1], 1.0);
+  // The innermost level holds its own points and box as well.
+  CGeCombCurve* inner = back;
+  while (auto* next = dynamic_cast<CGeCombCurve*>(inner->m_CurveList.GetHead())) inner = next;
+  EXPECT_EQ(inner->m_nSWPoint, 2);
+  EXPECT_EQ(inner->m_box.max[0], 1.0);
+  EXPECT_DOUBLE_EQ(back->EvTotalArcLength(), flat.EvTotalArcLength());
+}
+
 TEST_F(CombCurveTest, LoadingRejectsCurvesOwnedTwice) {
   // A file that names one line twice, or a composite inside itself, would give one object
   // two owners.

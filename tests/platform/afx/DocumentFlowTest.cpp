@@ -95,6 +95,30 @@ TEST_F(DocumentFlow, AStoringErrorIsReportedRemovesTheHalfFileAndKeepsTheDocumen
   EXPECT_TRUE(doc->IsModified());
 }
 
+TEST_F(DocumentFlow, AStoringErrorOverASavedFileKeepsItWholeAndSaysWhy) {
+  const std::wstring path = WriteDocFile("kept.tst", {1, 2});
+  CAppTestDoc* doc = StartNew();
+  ASSERT_NE(app->OpenDocumentFile(path.c_str()), nullptr);
+  auto bytes = [&] {
+    std::ifstream in(Utf8(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string before = bytes();
+  const auto entries = [&] { return std::distance(fs::directory_iterator(dir), fs::directory_iterator()); };
+  const auto files = entries();
+  doc->m_values = {1, 2, 3, 4};
+  doc->m_failStore = true;
+  doc->SetModifiedFlag();
+  backend.boxAnswers.push_back(IDOK);
+  EXPECT_FALSE(doc->DoFileSave());
+  EXPECT_EQ(bytes(), before);
+  EXPECT_EQ(entries(), files);  // nothing half-written left beside it
+  ASSERT_EQ(BoxTexts().size(), 1u);
+  EXPECT_EQ(Utf8(BoxTexts()[0]), "Failed to save document.\n" + Utf8(path) + "\nThe disk is full.");
+  EXPECT_EQ(doc->GetPathName(), CString(path.c_str()));
+  EXPECT_TRUE(doc->IsModified());
+}
+
 TEST_F(DocumentFlow, OpenOfAMissingFileReportsAndLeavesTheDocumentAsItWas) {
   CAppTestDoc* doc = StartNew();
   doc->m_values = {7, 7};

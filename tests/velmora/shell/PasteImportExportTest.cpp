@@ -41,6 +41,28 @@ void ExportDxf(CString path) { g_calls.push_back(L"export:" + std::wstring(path.
 void Forbidden(CString path) { g_calls.push_back(L"forbidden:" + std::wstring(path.GetString())); }
 void ForbiddenImport(CString path, CPtrList*) { Forbidden(path); }
 
+// A list of two objects as a hostile file or clipboard would hold it: an entity, then either a
+// reference back to that entity's own curve or the same entity again. Loading archives see the
+// second as an object read before. `head` writes what precedes the list.
+template <class Head>
+std::vector<BYTE> AliasedList(bool ownCurve, Head&& head) {
+  const double a[2] = {0, 0}, b[2] = {4, 3};
+  std::unique_ptr<CDbCurve> line(dbGenRect(a, b));
+  CMemFile mem;
+  {
+    CArchive ar(&mem, CArchive::store);
+    head(ar);
+    ar.WriteCount(2);
+    ar << static_cast<const CObject*>(line.get());
+    ar << (ownCurve ? static_cast<const CObject*>(line->GetCurve()) : static_cast<const CObject*>(line.get()));
+    ar.Close();
+  }
+  std::vector<BYTE> bytes(size_t(mem.GetLength()));
+  mem.SeekToBegin();
+  mem.Read(bytes.data(), UINT(bytes.size()));
+  return bytes;
+}
+
 class CommandsTest : public ShellTest {
  protected:
   void SetUp() override {
@@ -197,6 +219,30 @@ TEST_F(CommandsTest, PasteWithoutOurClipboardCommitsNothingAndEnds) {
   EXPECT_EQ(UndoCount(), before);
 }
 
+TEST_F(CommandsTest, AClipboardListThatRefersBackToAnObjectItReadIsRefused) {
+  for (bool ownCurve : {true, false}) {
+    SCOPED_TRACE(ownCurve ? "an entity and its own curve" : "one entity twice");
+    const std::vector<BYTE> payload = AliasedList(ownCurve, [](CArchive& ar) { ar << 2.0 << 1.5; });
+    double centre[2];
+    CDbEntityList got;
+    EXPECT_FALSE(CDraftonDoc::LoadClipboardPayload(payload.data(), payload.size(), centre, got));
+    EXPECT_TRUE(got.IsEmpty());
+    // Through the clipboard and the paste command: nothing to place, nothing freed twice.
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, payload.size());
+    std::memcpy(GlobalLock(block), payload.data(), payload.size());
+    GlobalUnlock(block);
+    ASSERT_TRUE(OpenClipboard(frame->GetSafeHwnd()));
+    EmptyClipboard();
+    ASSERT_NE(SetClipboardData(CDraftonDoc::ClipboardFormat(), block), nullptr);
+    CloseClipboard();
+    hub->RunAppCmd(paste, 0);
+    EXPECT_TRUE(paste->Pasted().IsEmpty());
+    Move(3, 3);
+    hub->CancelCurCmd();
+    EXPECT_EQ(gGetDBase()->GetCount(), 0);
+  }
+}
+
 // ---- import ----
 
 TEST_F(CommandsTest, ImportFilterOffersFileFormatImportersInTableOrder) {
@@ -312,6 +358,34 @@ TEST_F(CommandsTest, ImportedDocumentLandsInPlaceOnTheCurrentLayerWithoutUndo) {
     EXPECT_EQ(gGetDBase()->GetEntityList().GetNext(p)->GetLayerID(), layer);
 }
 
+TEST_F(CommandsTest, ADocumentWhoseListRefersBackToAnObjectItReadImportsNothing) {
+  Draw({{0, 0, 1, 1}});
+  doc->SetModifiedFlag(FALSE);
+  for (bool ownCurve : {true, false}) {
+    SCOPED_TRACE(ownCurve ? "an entity and its own curve" : "one entity twice");
+    const std::vector<BYTE> file = AliasedList(ownCurve, [](CArchive& ar) {
+      CPreviewDlg preview;
+      preview.BitmapSerialize(ar);
+      ar << CString(L"notes") << int(DB_STREAM_VERSION);
+    });
+    std::ofstream(m_dir / "aliased.vlm", std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    backend.boxes.clear();
+    backend.files.push_back(Path("aliased.vlm"));
+    ASSERT_TRUE(Command(ID_FILE_IMPORT));
+    ASSERT_EQ(backend.boxes.size(), 1u);
+    EXPECT_EQ(backend.boxes[0], L"Failed to open document.\n" + Path("aliased.vlm") + L"\nThe file is damaged.");
+    EXPECT_EQ(gGetDBase()->GetCount(), 1);
+    EXPECT_EQ(gGetDBase()->GetNotes(), CString());
+    EXPECT_FALSE(doc->IsModified());
+    // Opening it is refused the same way, and the drawing stays.
+    backend.boxes.clear();
+    backend.files.push_back(Path("aliased.vlm"));
+    EXPECT_FALSE(doc->FileOpen());
+    EXPECT_EQ(backend.boxes.size(), 1u);
+    EXPECT_EQ(gGetDBase()->GetCount(), 1);
+  }
+}
+
 TEST_F(CommandsTest, UnreadableDocumentOrPictureLeavesTheDrawingAlone) {
   {
     std::ofstream bad(m_dir / "broken.vlm", std::ios::binary);
@@ -321,10 +395,12 @@ TEST_F(CommandsTest, UnreadableDocumentOrPictureLeavesTheDrawingAlone) {
   }
   for (const char* name : {"broken.vlm", "missing.vlm", "broken.png", "missing.bmp"}) {
     SCOPED_TRACE(name);
+    doc->SetModifiedFlag(FALSE);
     backend.boxes.clear();
     backend.files.push_back(Path(name));
     ASSERT_TRUE(Command(ID_FILE_IMPORT));
     EXPECT_EQ(gGetDBase()->GetCount(), 0);
+    EXPECT_FALSE(doc->IsModified());
     EXPECT_EQ(hub->GetCurCmd(), nullptr);
     ASSERT_EQ(backend.boxes.size(), 1u);
     if (std::strstr(name, ".vlm") == nullptr) {

@@ -423,12 +423,19 @@ TEST_F(ShellTest, LoadingADrawingAndStartingANewOneTellTheCommandsToRebuildTheLa
   ASSERT_TRUE(doc->FileOpen());
   EXPECT_EQ(tabs->GetTabNames().size(), 2u);
   EXPECT_EQ(tabs->GetCurLayerIndex(), 0);
-  // An empty drawing loads without the message: the tabs are left as they were.
+  // An empty drawing (its layers, no entity) loads without the message: the tabs are left as
+  // they were.
+  doc->OnNewDocument();
+  doc->SetModifiedFlag();
+  backend.files = {Path("empty.vlm")};
+  ASSERT_TRUE(doc->FileSaveAs());
+  backend.files = {Path("d.vlm")};
+  ASSERT_TRUE(doc->FileOpen());
   ASSERT_EQ(tabs->SetCurLayer(1), 1);
   doc->SetModifiedFlag();
   backend.answers = {IDNO};
   backend.files = {Path("empty.vlm")};
-  std::ofstream(m_dir / "empty.vlm").close();
   ASSERT_TRUE(doc->FileOpen());
+  EXPECT_EQ(gGetDBase()->GetCount(), 0);
   EXPECT_EQ(tabs->GetCurLayerIndex(), 1);
 }
