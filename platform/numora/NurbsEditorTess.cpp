@@ -1,11 +1,12 @@
 // CNurbsEditor::Tesselate: adaptive triangulation of a NURBS surface within a tolerance.
 //
-// The parameter domain is cut into its knot spans, and each cell is halved across u, across v
-// or both while a bound on the distance between the surface and any triangulation of the cell
-// exceeds the tolerance. The bound comes from the cell's own Bezier net (differences of the
-// net bound the derivatives), so it holds everywhere in the cell, not just at samples; the
-// direction of a split follows the terms of the bound, so cells take the surface's own shape.
-// A leaf whose edges carry corners of smaller neighbours is triangulated through them; shared points are evaluated once, so neighbours meet without cracks. Edges
+// The parameter domain is cut into its knot spans, and each cell is split into two to four
+// parts across u, across v or both while a bound on the distance between the surface and any
+// triangulation of the cell exceeds the tolerance. The bound comes from the cell's own Bezier
+// net (differences of the net bound the derivatives), so it holds everywhere in the cell, not
+// just at samples; the direction of a split follows the terms of the bound, so cells take the
+// surface's own shape. A leaf whose edges carry corners of smaller neighbours is triangulated
+// through them; shared points are evaluated once, so neighbours meet without cracks. Edges
 // that meet in space (a closed direction) are neighbours too, and an edge that collapses to a
 // point (a pole) is one vertex: the mesh of a closed surface closes.
 #include <algorithm>
