@@ -1,4 +1,4 @@
-// Surface tessellation: the adaptive quadtree against the uniform grid it replaced (kept here as
+// Surface tessellation: the adaptive cells against the uniform grid it replaced (kept here as
 // the reference), on a wavy bicubic and a sphere. Counters: triangles made.
 #include <benchmark/benchmark.h>
 

@@ -95,9 +95,11 @@ void CGeGrid::UpdateNormal(std::vector<SRlfNode>* nodes) {
 
 namespace {
 
-// Nearest node index of a node coordinate; -1 when it rounds to no node of [0, count).
+// Node index of a node coordinate: u + 0.5 truncated toward zero, so a coordinate up to one and
+// a half cells below the first node still lands on node 0; -1 when it gives no node of
+// [0, count).
 int NearestNode(double u, uint32_t count) {
-  const double i = std::floor(u + 0.5);
+  const double i = std::trunc(u + 0.5);
   return i >= 0 && i < count ? int(i) : -1;
 }
 

@@ -41,10 +41,17 @@ bool CGeGrid::ProjectZ(double* const point, double* const result) {
   const double p[3] = {point[0], point[1], 0};
   double a[3], b[3], d[3];
   if (c == c1 || r == r1) {
+    // On the last column or row (or in the box's margin beyond it) the surface is the node
+    // line there: its height is interpolated along the line at the point, which stays where it
+    // is. Past the last node the line's end height holds.
     NodePoint(Node(c, r), a);
     NodePoint(c == c1 ? Node(c, r1) : Node(c1, r), b);
-    // The corner node: the line has no direction and the node itself is the answer.
-    if (!L3D_PrjPntEx(a, b, p, result)) std::copy(a, a + 3, result);
+    const int k = c == c1 ? 1 : 0;  // the coordinate that runs along the line
+    const double run = b[k] - a[k];
+    const double t = run > 0 ? std::clamp((point[k] - a[k]) / run, 0.0, 1.0) : 0.0;
+    result[0] = point[0];
+    result[1] = point[1];
+    result[2] = a[2] + t * (b[2] - a[2]);
     return true;
   }
   NodePoint(Node(c, r), a);

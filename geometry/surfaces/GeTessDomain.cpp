@@ -61,31 +61,52 @@ void BoundPoint(CGeTrimBnd* b, CGeTrimSurf* surface, double t, double rec[5]) {
   if (surface) surface->GetPoint(rec[3], rec[4], rec);
 }
 
+// A ring point and where it lies on its boundaries: the boundary and parameter of the curve
+// arriving at it and of the curve leaving it (null on a straight boundary, whose chords are
+// the boundary itself).
+struct RingPt {
+  Pt p;
+  CGeTrimBnd* inB = nullptr;
+  double inT = 0;
+  CGeTrimBnd* outB = nullptr;
+  double outT = 0;
+};
+
 // Nodes of one boundary from its start to its end: a polyline's vertices, a line's ends, or
 // adaptive samples of any other curve, chords within tol of the surface, quarter by quarter.
-void BoundaryPoints(CGeTrimBnd* b, CGeTrimSurf* surface, double tol, std::vector<Pt>& out) {
+// A chord is checked at its middle and at its quarter points: its distance from the curve
+// need not peak at the middle.
+void BoundaryPoints(CGeTrimBnd* b, CGeTrimSurf* surface, double tol, std::vector<RingPt>& out) {
   CGeCurve* c = b->m_pParaCrv;
   if (!c) return;
   if (c->GetType() == kTypePolyline2d) {
     auto* pl = static_cast<CGePolyline*>(c);
     for (int i = 0; i < pl->GetCount(); ++i) {
-      Pt p;
-      pl->GetPoint(i, p.data());
-      out.push_back(p);
+      RingPt r;
+      pl->GetPoint(i, r.p.data());
+      out.push_back(r);
     }
     return;
   }
   if (c->GetType() == kTypeLine2d) {
-    Pt s, e;
-    c->GetStartPoint(s.data());
-    c->GetEndPoint(e.data());
+    RingPt s, e;
+    c->GetStartPoint(s.p.data());
+    c->GetEndPoint(e.p.data());
     out.push_back(s);
     out.push_back(e);
     return;
   }
-  double p0[5], p1[5], pm[5];
+  auto put = [&](const double rec[5], double t) {
+    RingPt r;
+    r.p = {rec[3], rec[4]};
+    r.inB = r.outB = b;
+    r.inT = r.outT = t;
+    out.push_back(r);
+  };
+  double p0[5], p1[5], pm[5], pq[5];
   BoundPoint(b, surface, 0.0, p0);
-  out.push_back({p0[3], p0[4]});
+  put(p0, 0.0);
+  out.back().inB = nullptr;
   for (int q = 0; q < 4; ++q) {
     const double end = 0.25 * (q + 1);
     double t0 = 0.25 * q, t1 = end;
@@ -95,9 +116,14 @@ void BoundaryPoints(CGeTrimBnd* b, CGeTrimSurf* surface, double tol, std::vector
     while (std::fabs(t1 - t0) >= 1e-5) {
       const double tm = 0.5 * (t0 + t1);
       BoundPoint(b, surface, tm, pm);
-      const bool accept = refinements >= 200 ||
-                          std::fabs(L2D_DistToPntEx(p0 + 3, p1 + 3, pm + 3)) <= 1e-8 ||
-                          L3D_DistToPntEx(p0, p1, pm) <= tol;
+      bool accept = refinements >= 200 || std::fabs(L2D_DistToPntEx(p0 + 3, p1 + 3, pm + 3)) <= 1e-8;
+      if (!accept && L3D_DistToPntEx(p0, p1, pm) <= tol) {
+        accept = true;
+        for (double f : {0.25, 0.75}) {
+          BoundPoint(b, surface, t0 + f * (t1 - t0), pq);
+          accept = accept && L3D_DistToPntEx(p0, p1, pq) <= tol;
+        }
+      }
       if (!accept) {
         t1 = tm;
         std::copy(pm, pm + 5, p1);
@@ -105,7 +131,7 @@ void BoundaryPoints(CGeTrimBnd* b, CGeTrimSurf* surface, double tol, std::vector
         continue;
       }
       if (end - t1 < 1e-6) break;
-      out.push_back({p1[3], p1[4]});
+      put(p1, t1);
       t0 = t1;
       std::copy(p1, p1 + 5, p0);
       t1 = end;
@@ -113,32 +139,101 @@ void BoundaryPoints(CGeTrimBnd* b, CGeTrimSurf* surface, double tol, std::vector
       refinements = 0;
     }
     BoundPoint(b, surface, end, p1);
-    out.push_back({p1[3], p1[4]});
+    put(p1, end);
   }
+  out.back().outB = nullptr;
 }
 
 // The loop's boundaries as one closed chain of (u, v) points: near-coincident neighbours
 // merged, and the closing point dropped when it repeats the first.
-std::vector<Pt> LoopPoints(CGeTrimLoop* loop, double tol) {
-  std::vector<Pt> pts, chain;
+std::vector<RingPt> LoopPoints(CGeTrimLoop* loop, double tol) {
+  std::vector<RingPt> pts, chain;
   CGeTrimSurf* surface = loop->m_pOwner;
   for (POSITION pos = loop->m_BndList.GetHeadPosition(); pos;) {
     CGeTrimBnd* b = loop->m_BndList.GetNext(pos);
     if (!b) continue;
     chain.clear();
     BoundaryPoints(b, surface, tol, chain);
-    for (const Pt& p : chain) {
-      if (!pts.empty() && std::fabs(p[0] - pts.back()[0]) < 1e-7 &&
-          std::fabs(p[1] - pts.back()[1]) < 1e-7)
-        pts.back() = p;
-      else
-        pts.push_back(p);
+    for (const RingPt& r : chain) {
+      if (!pts.empty() && std::fabs(r.p[0] - pts.back().p[0]) < 1e-7 &&
+          std::fabs(r.p[1] - pts.back().p[1]) < 1e-7) {
+        pts.back().p = r.p;
+        pts.back().outB = r.outB;
+        pts.back().outT = r.outT;
+      } else {
+        pts.push_back(r);
+      }
     }
   }
-  if (pts.size() >= 2 && std::fabs(pts.back()[0] - pts.front()[0]) < 1e-6 &&
-      std::fabs(pts.back()[1] - pts.front()[1]) < 1e-6)
+  if (pts.size() >= 2 && std::fabs(pts.back().p[0] - pts.front().p[0]) < 1e-6 &&
+      std::fabs(pts.back().p[1] - pts.front().p[1]) < 1e-6) {
+    pts.front().inB = pts.back().inB;
+    pts.front().inT = pts.back().inT;
     pts.pop_back();
+  }
   return pts;
+}
+
+// Distance from q to the segment a b.
+double SegmentDist(const Pt& a, const Pt& b, const Pt& q) {
+  const double dx = b[0] - a[0], dy = b[1] - a[1], l2 = dx * dx + dy * dy;
+  double t = l2 > 0 ? ((q[0] - a[0]) * dx + (q[1] - a[1]) * dy) / l2 : 0.0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(q[0] - a[0] - t * dx, q[1] - a[1] - t * dy);
+}
+
+// Splits chords of curved boundaries at the curve's middle while a point of the sampling grid
+// lies within four times the curve's bulge from the chord's line, alongside the chord. A grid node that close would join
+// the chord's ends in a sliver whose inside reaches past the trim curve; kept farther, every
+// triangle on a chord lies on the domain's side of the curve.
+void ClearGridPoints(std::vector<RingPt>& ring, const double (*samples)[2], const int counts[2]) {
+  constexpr size_t kMaxRing = 200000;
+  auto first = [&](int d, double x) {  // first sample of direction d not below x
+    int lo = 0, hi = counts[d] + 1;
+    while (lo < hi) {
+      const int mid = (lo + hi) / 2;
+      (samples[mid][d] < x ? lo = mid + 1 : hi = mid);
+    }
+    return lo;
+  };
+  for (size_t i = 0; i < ring.size() && ring.size() < kMaxRing;) {
+    const RingPt& p = ring[i];
+    const RingPt& q = ring[(i + 1) % ring.size()];
+    if (!p.outB || p.outB != q.inB || !(q.inT > p.outT) ||
+        std::hypot(q.p[0] - p.p[0], q.p[1] - p.p[1]) < 1e-9) {
+      ++i;
+      continue;
+    }
+    const double tm = 0.5 * (p.outT + q.inT);
+    Pt mid;
+    p.outB->GetParaPoint(tm, mid.data());
+    const double band = 4 * SegmentDist(p.p, q.p, mid);
+    // Grid points along the chord's line, out to a chord's length beyond either end: a
+    // triangle may join the chord to a node just past its end.
+    const double len = std::hypot(q.p[0] - p.p[0], q.p[1] - p.p[1]);
+    bool near = false;
+    if (band > 0 && std::isfinite(band)) {
+      const double reach = std::max(band, len);
+      const int u0 = first(0, std::min(p.p[0], q.p[0]) - reach), v0 = first(1, std::min(p.p[1], q.p[1]) - reach);
+      const double u1 = std::max(p.p[0], q.p[0]) + reach, v1 = std::max(p.p[1], q.p[1]) + reach;
+      for (int a = u0; !near && a <= counts[0] && samples[a][0] <= u1; ++a)
+        for (int b = v0; !near && b <= counts[1] && samples[b][1] <= v1; ++b) {
+          const double x = samples[a][0] - p.p[0], y = samples[b][1] - p.p[1];
+          const double along = (x * (q.p[0] - p.p[0]) + y * (q.p[1] - p.p[1])) / len;
+          const double across = std::fabs(x * (q.p[1] - p.p[1]) - y * (q.p[0] - p.p[0])) / len;
+          near = across < band && along > -len && along < 2 * len;
+        }
+    }
+    if (!near) {
+      ++i;
+      continue;
+    }
+    RingPt m;
+    m.p = mid;
+    m.inB = m.outB = p.outB;
+    m.inT = m.outT = tm;
+    ring.insert(ring.begin() + std::ptrdiff_t(i) + 1, m);  // look at the first half again
+  }
 }
 
 // Splits a row's or column's ordered crossings into pairs enclosing the domain and fills each
@@ -212,13 +307,16 @@ int geTessTrimDomain(CGeTrimLoopList* loops, double tol, CTessNode** nodes, CTes
   std::vector<LoopBox> loopBoxes;
   CGeTrimSurf* surface = nullptr;
   bool first = true;
+  std::vector<std::vector<RingPt>> rings;
   for (POSITION pos = loops->GetHeadPosition(); pos;) {
     CGeTrimLoop* loop = loops->GetNext(pos);
     if (!loop) continue;
     if (first) surface = loop->m_pOwner;
     first = false;
-    const std::vector<Pt> pts = LoopPoints(loop, tol);
-    if (pts.empty()) continue;
+    std::vector<RingPt> ring = LoopPoints(loop, tol);
+    if (ring.empty()) continue;
+    std::vector<Pt> pts;
+    for (const RingPt& r : ring) pts.push_back(r.p);
     // Coordinates that are not numbers would make every comparison below fail silently.
     for (const Pt& p : pts)
       if (!std::isfinite(p[0]) || !std::isfinite(p[1])) return 0;
@@ -229,9 +327,9 @@ int geTessTrimDomain(CGeTrimLoopList* loops, double tol, CTessNode** nodes, CTes
         b.hi[d] = std::max(b.hi[d], p[d]);
       }
     loopBoxes.push_back(b);
-    g.AddRing(pts);
+    rings.push_back(ring);
   }
-  if (g.NodeCount() == 0) return 0;
+  if (rings.empty()) return 0;
 
   _tagBox2D box{{loopBoxes[0].lo[0], loopBoxes[0].lo[1]}, {loopBoxes[0].hi[0], loopBoxes[0].hi[1]}};
   for (const LoopBox& b : loopBoxes)
@@ -265,6 +363,50 @@ int geTessTrimDomain(CGeTrimLoopList* loops, double tol, CTessNode** nodes, CTes
     }
   }
 
+  // Rings, their curved chords split where a grid point comes close; `src` keeps where each
+  // node lies on the trim curves, by node index.
+  std::vector<RingPt> src;
+  for (std::vector<RingPt>& ring : rings) {
+    ClearGridPoints(ring, samples.get(), counts);
+    std::vector<Pt> pts;
+    for (const RingPt& r : ring) pts.push_back(r.p);
+    src.resize(size_t(g.NodeCount()));
+    g.AddRing(pts);
+    src.insert(src.end(), ring.begin(), ring.end());
+    src.resize(size_t(g.NodeCount()));
+  }
+
+  // A line crossing a chord of a curved boundary meets the curve itself there: the node goes
+  // onto the curve (found by bisection between the chord's ends), so that the mesh border
+  // follows the trim and no grid node falls between chord and curve.
+  const CTessGraph::Locate onCurve = [&](const CTessNode* a, const CTessNode* b, int axis, double c,
+                                         double along) {
+    const size_t made = size_t(g.NodeCount());
+    src.resize(made + 1);
+    const RingPt& ra = src[size_t(a->index)];
+    const RingPt& rb = src[size_t(b->index)];
+    CGeTrimBnd* bnd = ra.outB;
+    if (!bnd || bnd != rb.inB) return along;
+    double t0 = ra.outT, t1 = rb.inT, uv[2];
+    bnd->GetParaPoint(t0, uv);
+    const double f0 = uv[axis] - c;
+    bnd->GetParaPoint(t1, uv);
+    if (!(f0 * (uv[axis] - c) < 0)) return along;
+    for (int k = 0; k < 60 && t1 != t0; ++k) {
+      const double tm = 0.5 * (t0 + t1);
+      bnd->GetParaPoint(tm, uv);
+      ((uv[axis] - c) * f0 > 0 ? t0 : t1) = tm;
+    }
+    const double t = 0.5 * (t0 + t1);
+    bnd->GetParaPoint(t, uv);
+    if (!std::isfinite(uv[1 - axis])) return along;
+    RingPt& r = src[made];
+    r.p = axis == 1 ? Pt{uv[0], c} : Pt{c, uv[1]};
+    r.inB = r.outB = bnd;
+    r.inT = r.outT = t;
+    return uv[1 - axis];
+  };
+
   const int nu = counts[0] + 1, nv = counts[1] + 1;
   std::vector<CTessNode*> line, full;
   std::vector<char> gaps;
@@ -278,7 +420,7 @@ int geTessTrimDomain(CGeTrimLoopList* loops, double tol, CTessNode** nodes, CTes
     const double y = samples[k][1];
     if (y >= box.max[1] + 1e-8) continue;
     if (y <= box.min[1] - 1e-8) break;
-    line = g.Cross(1, y, rowRule);
+    line = g.Cross(1, y, rowRule, onCurve);
     if (line.empty()) continue;
     FillPairs(
         line,
@@ -320,7 +462,7 @@ int geTessTrimDomain(CGeTrimLoopList* loops, double tol, CTessNode** nodes, CTes
     const double x = samples[k][0];
     if (x <= box.min[0] + 1e-8) continue;
     if (x >= box.max[0] - 1e-8) break;
-    line = g.Cross(0, x, colRule);
+    line = g.Cross(0, x, colRule, onCurve);
     if (line.empty()) continue;
     FillPairs(
         line,

@@ -85,7 +85,7 @@ CTessNode* CTessGraph::AddRing(const std::vector<std::array<double, 2>>& pts) {
   return first;
 }
 
-std::vector<CTessNode*> CTessGraph::Cross(int axis, double c, const SLineRule& rule) {
+std::vector<CTessNode*> CTessGraph::Cross(int axis, double c, const SLineRule& rule, const Locate& locate) {
   const uint8_t member = axis == 1 ? kInRow : kInCol;
   const int along = 1 - axis;
   std::vector<CTessNode*> line;
@@ -128,7 +128,8 @@ std::vector<CTessNode*> CTessGraph::Cross(int axis, double c, const SLineRule& r
       } else if (s > rule.sHigh) {
         take(b, 1);
       } else {
-        const double u = Co(a, along) + s * (Co(b, along) - Co(a, along));
+        double u = Co(a, along) + s * (Co(b, along) - Co(a, along));
+        if (locate) u = locate(a, b, axis, c, u);
         CTessNode* x = axis == 1 ? NewNode(u, c) : NewNode(c, u);
         x->ringPrev = a;
         x->ringNext = b;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "geometry/surfaces/GeTessDomain.h"
@@ -38,7 +39,11 @@ class CTessGraph {
   // constant u) meets the rings, rows in ascending u and columns in descending v, so that
   // taken in pairs they enclose the domain along the line. Crossings inside an edge become new
   // nodes spliced into its ring; a node the ring only touches the line at is listed twice.
-  std::vector<CTessNode*> Cross(int axis, double c, const SLineRule& rule);
+  // `locate`, when given, places a crossing inside the edge a -> b: it returns the crossing's
+  // coordinate along the line (`along` is the straight edge's) and is called just before the
+  // node is made, so the new node's index is NodeCount() at the call.
+  using Locate = std::function<double(const CTessNode* a, const CTessNode* b, int axis, double c, double along)>;
+  std::vector<CTessNode*> Cross(int axis, double c, const SLineRule& rule, const Locate& locate = {});
   // Links consecutive nodes into one row (axis 1) or column (axis 0). gapAfter[i] marks the
   // link from line[i] to line[i + 1] as crossing outside the domain: such a link bounds no
   // cell and is never walked along.

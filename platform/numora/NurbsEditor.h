@@ -38,8 +38,11 @@ class CNurbsEditor {
   static BCRV* MakeIsoCurve(const _nurbs_surface* srf, int code, double value);
   // Triangle soup of the surface within tol: three vertices per face, counter-clockwise in the
   // parameter plane, with the unit surface normal at each vertex; indices receives 0, 1, 2, ...
-  // Cells are refined where the surface needs them; past about 130,000 cells (some half a
-  // million triangles) the tolerance gives way. The vectors are replaced on success; 1 then.
+  // Every point of the mesh lies within tol of the surface (a bound, single-precision rounding
+  // included). Cells are refined where the surface needs them; a closed direction and a
+  // collapsed edge (a pole) close up. A tolerance that would take more than about a million
+  // cells, or that floats cannot hold at the surface's distance from the origin, fails. The
+  // vectors are replaced on success; 1 then, 0 and the vectors untouched otherwise.
   static int Tesselate(const _nurbs_surface* srf, double tol, std::vector<CPoint3d>& vertices,
                        std::vector<CVector3d>& normals, std::vector<int>& indices);
   // Surface at distance d along the unit normal (Su x Sv), fitted through offset points to

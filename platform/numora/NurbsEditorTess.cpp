@@ -1,185 +1,131 @@
 // CNurbsEditor::Tesselate: adaptive triangulation of a NURBS surface within a tolerance.
 //
-// The parameter domain is cut into its knot spans and each span is split into four while the
-// surface strays from the cell's triangles by more than the tolerance, checked at a 5 x 5 set
-// of points per cell. The quadtree is then balanced (neighbouring leaves differ by at most one
-// level), so an edge carries at most one extra point from a finer neighbour. A leaf with such
-// points, or one that two triangles do not fit, becomes a fan around its centre through those
-// points; shared points are evaluated once, so neighbours meet without cracks.
+// The parameter domain is cut into its knot spans, and each cell is split into two to four
+// parts across u, across v or both while a bound on the distance between the surface and any
+// triangulation of the cell exceeds the tolerance. The bound comes from the cell's own Bezier
+// net (differences of the net bound the derivatives), so it holds everywhere in the cell, not
+// just at samples; the direction of a split follows the terms of the bound, so cells take the
+// surface's own shape. A leaf whose edges carry corners of smaller neighbours is triangulated
+// through them; shared points are evaluated once, so neighbours meet without cracks. Edges
+// that meet in space (a closed direction) are neighbours too, and an edge that collapses to a
+// point (a pole) is one vertex: the mesh of a closed surface closes.
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "platform/numora/BsrfCore.h"
 #include "platform/numora/NurbsEditor.h"
 
 namespace {
 
+using bcrv::P4;
+
 class Tessellator {
  public:
-  // du, dv: steps of a uniform grid within tol; only their ratio is used, to shape the cells.
-  Tessellator(const _nurbs_surface* srf, double tol, double du, double dv) : srf_(srf), tol_(tol) {
-    const double wu = srf->uKnots[srf->nu] - srf->uKnots[srf->ku - 1];
-    const double wv = srf->vKnots[srf->nv] - srf->vKnots[srf->kv - 1];
-    const double ru = du / wu, rv = dv / wv;
-    Breaks(srf->uKnots, srf->ku - 1, srf->nu, ru < rv ? Parts(rv / ru) : 1, bu_);
-    Breaks(srf->vKnots, srf->kv - 1, srf->nv, rv < ru ? Parts(ru / rv) : 1, bv_);
+  Tessellator(const _nurbs_surface* srf, const bsrf::Surf& s, double tol) : srf_(srf), s_(s) {
+    Breaks(s.U, s.pu, s.nu, bu_, spanU_);
+    Breaks(s.V, s.pv, s.nv, bv_, spanV_);
     rowStride_ = (uint64_t(bv_.size() - 1) << kFine) + 1;
+    // Vertices are stored in single precision: leave room for their rounding.
+    double extent = 0;
+    for (const P4& q : s.P)
+      for (int c = 0; c < 3; ++c)
+        if (q[3] > 0) extent = std::max(extent, std::fabs(q[size_t(c)] / q[3]));
+    target_ = tol - extent * 0x1p-23;
+    if (!(target_ >= 0.5 * tol)) target_ = -1;  // the tolerance is below what floats can hold
+    for (const P4& q : s.P) rational_ = rational_ || q[3] != s.P.front()[3];
+    Topology();
   }
 
   bool Run(std::vector<CPoint3d>& vertices, std::vector<CVector3d>& normals) {
+    if (!(target_ > 0) || bu_.size() < 2 || bv_.size() < 2) return false;
     const int64_t ru = int64_t(bu_.size()) - 1, rv = int64_t(bv_.size()) - 1;
-    std::vector<uint64_t> work;
+    if (ru > kMaxSpans || rv > kMaxSpans || uint64_t(ru) * uint64_t(rv) > kMaxLeaves) return false;
+    std::vector<Cell> work;
+    const uint64_t w0 = uint64_t(1) << kFine;
     for (int64_t j = 0; j < rv; ++j)
-      for (int64_t i = 0; i < ru; ++i) work.push_back(CellKey(0, i, j));
-    // Refine level by level, so that a surface that runs into the cell budget is left evenly
-    // coarse rather than fine in one corner.
+      for (int64_t i = 0; i < ru; ++i)
+        work.push_back({uint64_t(i) * w0, uint64_t(i + 1) * w0, uint64_t(j) * w0, uint64_t(j + 1) * w0});
+    // Cells are split until their bound meets the tolerance; a surface that would need more
+    // cells than the budget fails instead of giving way. The leaves a cell is expected to end
+    // as (about its bound over the tolerance) stop a hopeless run early.
+    std::vector<Terms> bound;
+    double expected = 0;
+    for (const Cell& c : work) {
+      bound.push_back(Bound(c));
+      expected += Expected(bound.back());
+    }
     for (size_t next = 0; next < work.size(); ++next) {
-      const uint64_t key = work[next];
-      Leaf leaf;
-      if (!Measure(key, leaf)) return false;
-      // Every queued cell ends as at least one leaf; a split adds three.
-      const size_t planned = leaves_.size() + (work.size() - next);
-      if (leaf.fanDev > tol_ && Level(key) < kMaxLevel && planned + 3 <= kMaxLeaves) {
-        for (uint64_t c : Children(key)) work.push_back(c);
+      if (!(expected <= 16.0 * kMaxLeaves)) return false;
+      const Cell c = work[next];
+      const Terms t = bound[next];
+      if (t.Sum() <= target_) {
+        leaves_.push_back(c);
         continue;
       }
-      leaves_.emplace(key, leaf);
+      int ku = 0, kv = 0;
+      Split(t, ku, kv);
+      // Each part keeps room for a centre point.
+      if (ku > 1 && (c.i1 - c.i0) / uint64_t(ku) < 2) ku = 1;
+      if (kv > 1 && (c.j1 - c.j0) / uint64_t(kv) < 2) kv = 1;
+      if (ku * kv == 1) return false;  // as fine as cells go, and still too far
+      if (leaves_.size() + (work.size() - next) + size_t(ku * kv) > kMaxLeaves) return false;
+      expected -= Expected(t);
+      for (int b = 0; b < kv; ++b)
+        for (int a = 0; a < ku; ++a) {
+          const Cell k{Cut(c.i0, c.i1, a, ku), Cut(c.i0, c.i1, a + 1, ku), Cut(c.j0, c.j1, b, kv),
+                       Cut(c.j0, c.j1, b + 1, kv)};
+          work.push_back(k);
+          bound.push_back(Bound(k));
+          expected += Expected(bound.back());
+        }
     }
     work.clear();
-    // Balance: split any leaf two or more levels coarser than an edge neighbour.
-    for (const auto& kv : leaves_) work.push_back(kv.first);
-    while (!work.empty()) {
-      const uint64_t key = work.back();
-      work.pop_back();
-      if (!leaves_.count(key)) continue;
-      const int L = Level(key);
-      if (L < 2) continue;
-      for (int d = 0; d < 4; ++d) {
-        int64_t ni, nj;
-        if (!Neighbour(key, d, ni, nj)) continue;
-        const int l = FindLeaf(L, ni, nj);
-        if (l < 0 || l >= L - 1) continue;
-        const uint64_t coarse = CellKey(l, ni >> (L - l), nj >> (L - l));
-        leaves_.erase(coarse);
-        for (uint64_t c : Children(coarse)) {
-          Leaf leaf;
-          if (!Measure(c, leaf)) return false;
-          leaves_.emplace(c, leaf);
-          work.push_back(c);
-        }
-        work.push_back(key);  // look again: the neighbour may need another split
-        break;
-      }
-    }
-    // Triangles, leaf by leaf in key order so that the output does not depend on hashing.
-    std::vector<uint64_t> keys;
-    keys.reserve(leaves_.size());
-    for (const auto& kv : leaves_) keys.push_back(kv.first);
-    std::sort(keys.begin(), keys.end());
-    auto put = [&](uint64_t gi, uint64_t gj) {
-      Sample& s = Point(gi, gj);
-      if (!s.hasNormal) {
-        double p[3], n[3];
-        if (!BSRF_EvNormal(srf_, U(gi), V(gj), p, n)) n[0] = n[1] = n[2] = 0.0;  // a degenerate patch
-        s.n[0] = n[0], s.n[1] = n[1], s.n[2] = n[2];
-        s.hasNormal = true;
-      }
-      vertices.emplace_back(float(s.p[0]), float(s.p[1]), float(s.p[2]));
-      normals.emplace_back(float(s.n[0]), float(s.n[1]), float(s.n[2]));
-    };
-    for (uint64_t key : keys) {
-      const Leaf& leaf = leaves_.at(key);
-      const int L = Level(key);
-      const uint64_t st = uint64_t(1) << (kFine - L), h = st / 2;
-      const uint64_t i0 = uint64_t(CellI(key)) << (kFine - L), j0 = uint64_t(CellJ(key)) << (kFine - L);
-      bool hanging[4];
-      bool any = false;
-      for (int d = 0; d < 4; ++d) {
-        int64_t ni, nj;
-        hanging[d] = Neighbour(key, d, ni, nj) && FindLeaf(L, ni, nj) == -1;
-        any = any || hanging[d];
-      }
-      if (!any && leaf.twoDev <= tol_) {
-        if (leaf.diagonal == 0) {
-          put(i0, j0), put(i0 + st, j0), put(i0 + st, j0 + st);
-          put(i0, j0), put(i0 + st, j0 + st), put(i0, j0 + st);
-        } else {
-          put(i0, j0), put(i0 + st, j0), put(i0, j0 + st);
-          put(i0 + st, j0), put(i0 + st, j0 + st), put(i0, j0 + st);
-        }
-        continue;
-      }
-      // Boundary counter-clockwise from the lower-left corner, with the hanging midpoints.
-      uint64_t ring[8][2];
-      int n = 0;
-      auto add = [&](uint64_t a, uint64_t b) { ring[n][0] = a, ring[n][1] = b, ++n; };
-      add(i0, j0);
-      if (hanging[0]) add(i0 + h, j0);
-      add(i0 + st, j0);
-      if (hanging[1]) add(i0 + st, j0 + h);
-      add(i0 + st, j0 + st);
-      if (hanging[2]) add(i0 + h, j0 + st);
-      add(i0, j0 + st);
-      if (hanging[3]) add(i0, j0 + h);
-      for (int k = 0; k < n; ++k) {
-        put(i0 + h, j0 + h);
-        put(ring[k][0], ring[k][1]);
-        put(ring[(k + 1) % n][0], ring[(k + 1) % n][1]);
-      }
-    }
-    return true;
+    bound.clear();
+    if (!Triangles(vertices, normals)) return false;
+    return !failed_;
   }
 
  private:
-  // Grid indices are counted at the finest level; a cell of level L spans 2^(kFine - L) of them.
-  // Cells go two levels below kMaxLevel for their check points.
+  // Grid indices: 2^kFine steps to a knot span.
   static constexpr int kFine = 16;
-  static constexpr int kMaxLevel = kFine - 2;
-  static constexpr size_t kMaxLeaves = size_t(1) << 17;  // about the old grid's 512 x 512 at most
-  static constexpr size_t kMaxSpans = 4096;
+  // Some two to eight million triangles at most; beyond that the call fails.
+  static constexpr size_t kMaxLeaves = size_t(1) << 20;
+  static constexpr int64_t kMaxSpans = int64_t(1) << 13;
 
+  struct G {
+    uint64_t i, j;
+  };
+  // Cell [i0, i1] x [j0, j1] of the grid.
+  struct Cell {
+    uint64_t i0, i1, j0, j1;
+  };
+  // Bounds of |S_ss|, |S_st|, |S_tt| over a cell mapped to the unit square.
+  struct Terms {
+    double ss = 0, st = 0, tt = 0;
+    double Sum() const { return (ss + 2 * st + tt) / 8; }
+  };
   struct Sample {
     double p[3];
     double n[3];
     bool hasNormal;
   };
-  struct Leaf {
-    double fanDev = 0;  // deviation of the four-triangle fan about the centre
-    double twoDev = 0;  // of the better pair of triangles
-    int diagonal = 0;   // 0: lower-left to upper-right, 1: the other
-  };
 
-  // A surface bent much more in one direction starts from cells that are narrow that way
-  // (the quadtree itself splits both ways at once).
-  static int Parts(double ratio) { return int(std::clamp(std::round(ratio), 1.0, 64.0)); }
-
-  // Cell borders along one direction: the distinct knots of the domain, plus `parts` even
-  // steps across it where they do not come close to a knot. A net with very many spans keeps
-  // every k-th border.
-  static void Breaks(const double* K, int p, int n, int parts, std::vector<double>& out) {
+  // Cell borders along one direction: the distinct knots of the domain; span[r] is the knot
+  // span that holds border interval r.
+  static void Breaks(const std::vector<double>& K, int p, int n, std::vector<double>& out,
+                     std::vector<int>& span) {
     for (int i = p; i <= n; ++i)
-      if (out.empty() || K[i] > out.back()) out.push_back(K[i]);
-    if (parts > 1) {
-      const double a = K[p], w = K[n] - K[p];
-      std::vector<double> knots(out);
-      for (int k = 1; k < parts; ++k) {
-        const double t = a + w * k / parts;
-        const auto it = std::lower_bound(knots.begin(), knots.end(), t);
-        const double gap = std::min(it == knots.end() ? w : *it - t, it == knots.begin() ? w : t - *(it - 1));
-        if (gap > 0.25 * w / parts) out.push_back(t);
-      }
-      std::sort(out.begin(), out.end());
-    }
-    if (out.size() > kMaxSpans + 1) {
-      std::vector<double> thin;
-      const size_t step = (out.size() + kMaxSpans - 1) / kMaxSpans;
-      for (size_t i = 0; i < out.size() - 1; i += step) thin.push_back(out[i]);
-      thin.push_back(out.back());
-      out.swap(thin);
+      if (out.empty() || K[size_t(i)] > out.back()) out.push_back(K[size_t(i)]);
+    for (size_t r = 0; r + 1 < out.size(); ++r) {
+      const double mid = 0.5 * (out[r] + out[r + 1]);
+      const int s = int(std::upper_bound(K.begin() + p, K.begin() + n + 1, mid) - K.begin()) - 1;
+      span.push_back(std::clamp(s, p, n - 1));
     }
   }
   static double Param(const std::vector<double>& b, uint64_t g) {
@@ -191,44 +137,186 @@ class Tessellator {
   double U(uint64_t g) const { return Param(bu_, g); }
   double V(uint64_t g) const { return Param(bv_, g); }
 
-  static uint64_t CellKey(int L, int64_t i, int64_t j) {
-    return (uint64_t(L) << 58) | (uint64_t(i) << 29) | uint64_t(j);
+  // --- Triangles -----------------------------------------------------------------------------
+
+  // Shape of the triangle (p, q, r) with the cell mapped to the unit square: area over the sum
+  // of the squared sides (1/8 for half the square, at most about 0.144), negative when it
+  // turns clockwise.
+  static double EarShape(const Cell& c, const G& p, const G& q, const G& r) {
+    const double wu = double(c.i1 - c.i0), wv = double(c.j1 - c.j0);
+    const double px = (double(p.i) - double(c.i0)) / wu, py = (double(p.j) - double(c.j0)) / wv;
+    const double qx = (double(q.i) - double(c.i0)) / wu, qy = (double(q.j) - double(c.j0)) / wv;
+    const double rx = (double(r.i) - double(c.i0)) / wu, ry = (double(r.j) - double(c.j0)) / wv;
+    const double area = 0.5 * ((qx - px) * (ry - py) - (qy - py) * (rx - px));
+    const double sides = (qx - px) * (qx - px) + (qy - py) * (qy - py) + (rx - qx) * (rx - qx) +
+                         (ry - qy) * (ry - qy) + (px - rx) * (px - rx) + (py - ry) * (py - ry);
+    return area / sides;
   }
-  static int Level(uint64_t k) { return int(k >> 58); }
-  static int64_t CellI(uint64_t k) { return int64_t((k >> 29) & ((uint64_t(1) << 29) - 1)); }
-  static int64_t CellJ(uint64_t k) { return int64_t(k & ((uint64_t(1) << 29) - 1)); }
-  static std::array<uint64_t, 4> Children(uint64_t k) {
-    const int L = Level(k) + 1;
-    const int64_t i = 2 * CellI(k), j = 2 * CellJ(k);
-    return {CellKey(L, i, j), CellKey(L, i + 1, j), CellKey(L, i + 1, j + 1), CellKey(L, i, j + 1)};
+  static constexpr double kSliver = 0.02;
+
+  // Each leaf's edges carry the corners of the leaves along them; a leaf with none is two
+  // triangles, otherwise its ring is cut into ears. Leaves in order, so that the output does not
+  // depend on the order of refinement.
+  bool Triangles(std::vector<CPoint3d>& vertices, std::vector<CVector3d>& normals) {
+    std::sort(leaves_.begin(), leaves_.end(), [](const Cell& a, const Cell& b) {
+      return std::tie(a.j0, a.i0) < std::tie(b.j0, b.i0);
+    });
+    const uint64_t iMax = uint64_t(bu_.size() - 1) << kFine, jMax = uint64_t(bv_.size() - 1) << kFine;
+    // Corners by line: (x, y) on the line u = x, and (y, x) on the line v = y. Across a closed
+    // direction the last line is the first.
+    auto lineU = [&](uint64_t x) { return closedU_ && x == iMax ? 0 : x; };
+    auto lineV = [&](uint64_t y) { return closedV_ && y == jMax ? 0 : y; };
+    std::vector<std::pair<uint64_t, uint64_t>> onU, onV;
+    onU.reserve(4 * leaves_.size());
+    onV.reserve(4 * leaves_.size());
+    for (const Cell& c : leaves_)
+      for (uint64_t x : {c.i0, c.i1})
+        for (uint64_t y : {c.j0, c.j1}) {
+          onU.emplace_back(lineU(x), y);
+          onV.emplace_back(lineV(y), x);
+        }
+    for (auto* on : {&onU, &onV}) {
+      std::sort(on->begin(), on->end());
+      on->erase(std::unique(on->begin(), on->end()), on->end());
+    }
+    // Points strictly between a and b on a line, ascending.
+    auto between = [](const std::vector<std::pair<uint64_t, uint64_t>>& on, uint64_t line,
+                      uint64_t a, uint64_t b, std::vector<uint64_t>& out) {
+      out.clear();
+      for (auto it = std::upper_bound(on.begin(), on.end(), std::make_pair(line, a));
+           it != on.end() && it->first == line && it->second < b; ++it)
+        out.push_back(it->second);
+    };
+    std::vector<G> ring, work;
+    std::vector<std::array<G, 3>> ears;
+    std::vector<uint64_t> pts;
+    for (const Cell& c : leaves_) {
+      const uint64_t i0 = c.i0, i1 = c.i1, j0 = c.j0, j1 = c.j1;
+      ring.clear();
+      ring.push_back({i0, j0});
+      between(onV, lineV(j0), i0, i1, pts);
+      for (uint64_t x : pts) ring.push_back({x, j0});
+      ring.push_back({i1, j0});
+      between(onU, lineU(i1), j0, j1, pts);
+      for (uint64_t y : pts) ring.push_back({i1, y});
+      ring.push_back({i1, j1});
+      between(onV, lineV(j1), i0, i1, pts);
+      for (auto it = pts.rbegin(); it != pts.rend(); ++it) ring.push_back({*it, j1});
+      ring.push_back({i0, j1});
+      between(onU, lineU(i0), j0, j1, pts);
+      for (auto it = pts.rbegin(); it != pts.rend(); ++it) ring.push_back({i0, *it});
+      const G m{(i0 + i1) / 2, (j0 + j1) / 2};
+      if (ring.size() == 4) {
+        // The diagonal whose middle lies nearer the surface's centre point.
+        const double* A = Point(ring[0]).p;
+        const double* B = Point(ring[1]).p;
+        const double* C = Point(ring[2]).p;
+        const double* D = Point(ring[3]).p;
+        const double* M = Point(m).p;
+        double e0 = 0, e1 = 0;
+        for (int k = 0; k < 3; ++k) {
+          e0 += std::pow(0.5 * (A[k] + C[k]) - M[k], 2);
+          e1 += std::pow(0.5 * (B[k] + D[k]) - M[k], 2);
+        }
+        if (!(e1 < e0)) {
+          Triangle(ring[0], ring[1], ring[2], vertices, normals);
+          Triangle(ring[0], ring[2], ring[3], vertices, normals);
+        } else {
+          Triangle(ring[0], ring[1], ring[3], vertices, normals);
+          Triangle(ring[1], ring[2], ring[3], vertices, normals);
+        }
+        continue;
+      }
+      // Ears cut from the ring, the best-shaped first, at corners that turn (a point between
+      // two others on an edge makes no triangle). When only slivers are left, a fan about the
+      // centre instead.
+      ears.clear();
+      work.assign(ring.begin(), ring.end());
+      while (work.size() > 3) {
+        const size_t n = work.size();
+        double bestQ = -1;
+        size_t best = 0;
+        for (size_t k = 0; k < n; ++k) {
+          const double q = EarShape(c, work[(k + n - 1) % n], work[k], work[(k + 1) % n]);
+          if (q > bestQ) bestQ = q, best = k;
+        }
+        if (bestQ < kSliver) break;
+        ears.push_back({work[(best + n - 1) % n], work[best], work[(best + 1) % n]});
+        work.erase(work.begin() + std::ptrdiff_t(best));
+      }
+      if (work.size() == 3 && EarShape(c, work[0], work[1], work[2]) >= kSliver) {
+        ears.push_back({work[0], work[1], work[2]});
+        for (const auto& e : ears) Triangle(e[0], e[1], e[2], vertices, normals);
+      } else {
+        for (size_t k = 0; k < ring.size(); ++k) Triangle(m, ring[k], ring[(k + 1) % ring.size()], vertices, normals);
+      }
+    }
+    return true;
   }
-  // Same-level neighbour across edge d (0 below, 1 right, 2 above, 3 left); false outside.
-  bool Neighbour(uint64_t k, int d, int64_t& ni, int64_t& nj) const {
-    static constexpr int dx[4] = {0, 1, 0, -1}, dy[4] = {-1, 0, 1, 0};
-    const int L = Level(k);
-    ni = CellI(k) + dx[d];
-    nj = CellJ(k) + dy[d];
-    const int64_t nu = int64_t(bu_.size() - 1) << L, nv = int64_t(bv_.size() - 1) << L;
-    return ni >= 0 && nj >= 0 && ni < nu && nj < nv;
+
+  // --- Closed directions and collapsed edges -------------------------------------------------
+
+  // Which edges of the domain meet in space, read from the net: a direction is closed when its
+  // first and last control lines coincide, an edge collapses when its control line is one point.
+  void Topology() {
+    const int nu = s_.nu, nv = s_.nv;
+    double scale = 0;
+    for (const P4& q : s_.P)
+      if (q[3] > 0)
+        for (int c = 0; c < 3; ++c) scale = std::max(scale, std::fabs(q[size_t(c)] / q[3]));
+    const double eps = 1e-12 * std::max(scale, 1.0);
+    auto same = [&](const P4& a, const P4& b) {
+      if (!(a[3] > 0) || !(b[3] > 0)) return false;
+      for (int c = 0; c < 3; ++c)
+        if (!(std::fabs(a[size_t(c)] / a[3] - b[size_t(c)] / b[3]) <= eps)) return false;
+      return true;
+    };
+    auto identical = [&](const P4& a, const P4& b) {
+      return same(a, b) && std::fabs(a[3] - b[3]) <= 1e-12 * std::max(a[3], b[3]);
+    };
+    closedU_ = closedV_ = true;
+    for (int j = 0; j < nv; ++j) closedU_ = closedU_ && identical(s_.at(0, j), s_.at(nu - 1, j));
+    for (int i = 0; i < nu; ++i) closedV_ = closedV_ && identical(s_.at(i, 0), s_.at(i, nv - 1));
+    collapsed_[0] = collapsed_[2] = collapsed_[1] = collapsed_[3] = true;
+    for (int i = 0; i < nu; ++i) {
+      collapsed_[0] = collapsed_[0] && same(s_.at(i, 0), s_.at(0, 0));
+      collapsed_[2] = collapsed_[2] && same(s_.at(i, nv - 1), s_.at(0, nv - 1));
+    }
+    for (int j = 0; j < nv; ++j) {
+      collapsed_[3] = collapsed_[3] && same(s_.at(0, j), s_.at(0, 0));
+      collapsed_[1] = collapsed_[1] && same(s_.at(nu - 1, j), s_.at(nu - 1, 0));
+    }
   }
-  // Level of the leaf holding cell (L, i, j), or -1 when that cell is split further.
-  int FindLeaf(int L, int64_t i, int64_t j) const {
-    for (int l = L; l >= 0; --l)
-      if (leaves_.count(CellKey(l, i >> (L - l), j >> (L - l)))) return l;
-    return -1;
+  // The grid point that stands for g: points that coincide in space share one.
+  G Canon(G g) const {
+    const uint64_t iMax = uint64_t(bu_.size() - 1) << kFine, jMax = uint64_t(bv_.size() - 1) << kFine;
+    for (int pass = 0; pass < 3; ++pass) {
+      if (collapsed_[0] && g.j == 0) g.i = 0;
+      if (collapsed_[2] && g.j == jMax) g.i = 0;
+      if (collapsed_[3] && g.i == 0) g.j = 0;
+      if (collapsed_[1] && g.i == iMax) g.j = 0;
+      if (closedU_ && g.i == iMax) g.i = 0;
+      if (closedV_ && g.j == jMax) g.j = 0;
+    }
+    return g;
   }
+
+  // --- Samples -------------------------------------------------------------------------------
 
   // The sample at a grid point, evaluated on first use. Open addressing: one allocation for
   // all samples instead of one per sample.
-  Sample& Point(uint64_t gi, uint64_t gj) {
-    const uint64_t key = gi * rowStride_ + gj;
+  Sample& Point(G g) {
+    g = Canon(g);
+    const uint64_t key = g.i * rowStride_ + g.j;
     if (2 * (count_ + 1) > slotKeys_.size()) Grow();
     const size_t mask = slotKeys_.size() - 1;
     size_t i = Mix(key) & mask;
     for (; slotIndex_[i] != kFree; i = (i + 1) & mask)
       if (slotKeys_[i] == key) return SampleAt(slotIndex_[i]);
     Sample s{};
-    if (!BSRF_EvPos(srf_, U(gi), V(gj), s.p)) failed_ = true;
+    if (!BSRF_EvPos(srf_, U(g.i), V(g.j), s.p)) failed_ = true;
+    for (double x : s.p)
+      if (!std::isfinite(x)) failed_ = true;
     slotKeys_[i] = key;
     slotIndex_[i] = uint32_t(count_);
     if ((count_ & (kChunk - 1)) == 0) chunks_.push_back(std::make_unique<Sample[]>(kChunk));
@@ -259,76 +347,320 @@ class Tessellator {
     slotIndex_.swap(index);
   }
 
-  static bool Skipped(int a, int b) {
-    return (a % 2 == 1 && (b == 0 || b == 4)) || (b % 2 == 1 && (a == 0 || a == 4));
+  // One output triangle; one whose corners stand for fewer than three points (at a collapsed
+  // edge) is left out.
+  void Triangle(G a, G b, G c, std::vector<CPoint3d>& vertices, std::vector<CVector3d>& normals) {
+    const G ca = Canon(a), cb = Canon(b), cc = Canon(c);
+    auto eq = [](G x, G y) { return x.i == y.i && x.j == y.j; };
+    if (eq(ca, cb) || eq(cb, cc) || eq(cc, ca)) return;
+    for (G g : {ca, cb, cc}) {
+      Sample& s = Point(g);
+      if (!s.hasNormal) {
+        double p[3], n[3];
+        if (!BSRF_EvNormal(srf_, U(g.i), V(g.j), p, n)) n[0] = n[1] = n[2] = 0.0;  // a degenerate patch
+        s.n[0] = n[0], s.n[1] = n[1], s.n[2] = n[2];
+        s.hasNormal = true;
+      }
+      vertices.emplace_back(float(s.p[0]), float(s.p[1]), float(s.p[2]));
+      normals.emplace_back(float(s.n[0]), float(s.n[1]), float(s.n[2]));
+    }
   }
 
-  // Deviations of a cell's triangulations from the surface at its 5 x 5 check points. The
-  // interpolant at a check point is taken at the same parameters, which bounds the distance
-  // from the triangles to the surface from above.
-  bool Measure(uint64_t key, Leaf& leaf) {
-    const int L = Level(key);
-    const uint64_t q = uint64_t(1) << (kFine - L - 2);
-    const uint64_t i0 = uint64_t(CellI(key)) << (kFine - L), j0 = uint64_t(CellJ(key)) << (kFine - L);
-    // Points on the cell's half grid may become vertices and are kept; the others are only
-    // looked at here. Quarter points along the edges are skipped: a chord strays most at
-    // its middle.
-    double P[5][5][3];
-    for (int b = 0; b < 5; ++b)
-      for (int a = 0; a < 5; ++a) {
-        if (Skipped(a, b)) continue;
-        if (a % 2 == 0 && b % 2 == 0) {
-          const Sample& s = Point(i0 + a * q, j0 + b * q);
-          for (int c = 0; c < 3; ++c) P[a][b][c] = s.p[c];
-        } else if (!BSRF_EvPos(srf_, U(i0 + a * q), V(j0 + b * q), P[a][b])) {
-          failed_ = true;
+  // --- Deviation bound -----------------------------------------------------------------------
+
+  // Bivariate polynomial of degrees (m, n) in Bernstein form with coefficients c[l (m + 1) + k],
+  // or in scaled form (each coefficient times C(m, k) C(n, l)), where products are plain
+  // convolutions. A scalar one holds its value in all three channels. Empty (m or n below 0)
+  // is zero.
+  struct Poly {
+    int m = -1, n = -1;
+    std::vector<std::array<double, 3>> c;
+  };
+  static bool Zero(const Poly& p) { return p.m < 0 || p.n < 0; }
+  // Derivative across u (dir 0) or v, Bernstein form.
+  static Poly Diff(const Poly& p, int dir) {
+    Poly d;
+    if ((dir == 0 ? p.m : p.n) < 1) return d;
+    d.m = p.m - (dir == 0), d.n = p.n - (dir == 1);
+    const double f = dir == 0 ? p.m : p.n;
+    for (int l = 0; l <= d.n; ++l)
+      for (int k = 0; k <= d.m; ++k) {
+        const auto& a = p.c[size_t(l * (p.m + 1) + k)];
+        const auto& b = p.c[size_t((l + (dir == 1)) * (p.m + 1) + k + (dir == 0))];
+        d.c.push_back({f * (b[0] - a[0]), f * (b[1] - a[1]), f * (b[2] - a[2])});
+      }
+    return d;
+  }
+  static double Binom(int n, int k) {
+    static const std::vector<double> table = [] {
+      constexpr int N = 3 * knot::kMaxOrder + 1;
+      std::vector<double> t(size_t(N * N), 0.0);
+      for (int i = 0; i < N; ++i) {
+        t[size_t(i * N)] = 1;
+        for (int j = 1; j <= i; ++j) t[size_t(i * N + j)] = t[size_t((i - 1) * N + j - 1)] + t[size_t((i - 1) * N + j)];
+      }
+      return t;
+    }();
+    return table[size_t(n * (3 * knot::kMaxOrder + 1) + k)];
+  }
+  static Poly Scaled(Poly p) {
+    for (int l = 0; l <= p.n; ++l)
+      for (int k = 0; k <= p.m; ++k) {
+        const double f = Binom(p.m, k) * Binom(p.n, l);
+        for (double& v : p.c[size_t(l * (p.m + 1) + k)]) v *= f;
+      }
+    return p;
+  }
+  // Channel-wise product of scaled forms.
+  static Poly Mul(const Poly& p, const Poly& q) {
+    Poly r;
+    if (Zero(p) || Zero(q)) return r;
+    r.m = p.m + q.m, r.n = p.n + q.n;
+    r.c.assign(size_t((r.m + 1) * (r.n + 1)), {0, 0, 0});
+    for (int l = 0; l <= p.n; ++l)
+      for (int k = 0; k <= p.m; ++k) {
+        const auto& a = p.c[size_t(l * (p.m + 1) + k)];
+        for (int y = 0; y <= q.n; ++y) {
+          auto* o = &r.c[size_t((l + y) * (r.m + 1) + k)];
+          const auto* b = &q.c[size_t(y * (q.m + 1))];
+          for (int x = 0; x <= q.m; ++x)
+            for (int i = 0; i < 3; ++i) o[x][size_t(i)] += a[size_t(i)] * b[x][size_t(i)];
         }
       }
-    if (failed_) return false;
-    // Linear interpolation in the triangle (A, B, C) with parameter corners (a, b, c).
-    auto interp = [](const double* A, const double* B, const double* C, const double a[2],
-                     const double b[2], const double c[2], double x, double y, double out[3]) {
-      const double det = (b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1]);
-      const double wb = ((x - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (y - a[1])) / det;
-      const double wc = ((b[0] - a[0]) * (y - a[1]) - (x - a[0]) * (b[1] - a[1])) / det;
-      for (int k = 0; k < 3; ++k) out[k] = A[k] + wb * (B[k] - A[k]) + wc * (C[k] - A[k]);
-    };
-    auto dist = [](const double* p, const double* q3) {
-      return std::sqrt((p[0] - q3[0]) * (p[0] - q3[0]) + (p[1] - q3[1]) * (p[1] - q3[1]) +
-                       (p[2] - q3[2]) * (p[2] - q3[2]));
-    };
-    static const double c00[2] = {0, 0}, c10[2] = {1, 0}, c11[2] = {1, 1}, c01[2] = {0, 1},
-                        cc[2] = {0.5, 0.5};
-    const double *A = P[0][0], *B = P[4][0], *C = P[4][4], *D = P[0][4], *M = P[2][2];
-    double fan = 0, diag0 = 0, diag1 = 0;
-    for (int b = 0; b < 5; ++b)
-      for (int a = 0; a < 5; ++a) {
-        if (Skipped(a, b)) continue;
-        const double x = a / 4.0, y = b / 4.0;
-        double t[3];
-        if (y <= x && y <= 1 - x) interp(M, A, B, cc, c00, c10, x, y, t);
-        else if (x >= y && x >= 1 - y) interp(M, B, C, cc, c10, c11, x, y, t);
-        else if (y >= x && y >= 1 - x) interp(M, C, D, cc, c11, c01, x, y, t);
-        else interp(M, D, A, cc, c01, c00, x, y, t);
-        fan = std::max(fan, dist(t, P[a][b]));
-        if (x >= y) interp(A, B, C, c00, c10, c11, x, y, t);
-        else interp(A, C, D, c00, c11, c01, x, y, t);
-        diag0 = std::max(diag0, dist(t, P[a][b]));
-        if (x + y <= 1) interp(A, B, D, c00, c10, c01, x, y, t);
-        else interp(B, C, D, c10, c11, c01, x, y, t);
-        diag1 = std::max(diag1, dist(t, P[a][b]));
+    return r;
+  }
+  // a p + b q; both of the same degrees (or zero).
+  static Poly Lin(const Poly& p, double a, const Poly& q, double b) {
+    const bool hp = !Zero(p), hq = !Zero(q);
+    Poly r = hp ? p : q;
+    if (!hp && !hq) return r;
+    if (hp && hq && (p.m != q.m || p.n != q.n)) {  // cannot happen: the degrees agree by design
+      for (auto& v : r.c) v = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+      return r;
+    }
+    for (size_t k = 0; k < r.c.size(); ++k)
+      for (int i = 0; i < 3; ++i)
+        r.c[k][size_t(i)] = (hp ? a * p.c[k][size_t(i)] : 0) + (hq ? b * q.c[k][size_t(i)] : 0);
+    return r;
+  }
+  // Degrees raised by (du, dv), scaled form: a product with the scaled form of 1.
+  static Poly Elevate(const Poly& p, int du, int dv) {
+    if (Zero(p)) return p;
+    Poly one;
+    one.m = du, one.n = dv;
+    for (int l = 0; l <= dv; ++l)
+      for (int k = 0; k <= du; ++k) {
+        const double f = Binom(du, k) * Binom(dv, l);
+        one.c.push_back({f, f, f});
       }
-    // NaN (an unbounded surface) counts as too far, so the cell splits until the caps.
-    leaf.fanDev = std::isnan(fan) ? 1e300 : fan;
-    leaf.diagonal = diag1 < diag0 ? 1 : 0;
-    leaf.twoDev = std::min(diag0, diag1);
-    if (std::isnan(leaf.twoDev)) leaf.twoDev = 1e300;
-    return true;
+    return Mul(p, one);
+  }
+  // Bound of |n / d| for d with positive coefficients of the same degrees: n / d is a weighted
+  // mean of the ratios of their coefficients (alike in either form).
+  static double MaxRatio(const Poly& n, const Poly& d) {
+    if (Zero(n)) return 0;
+    if (n.m != d.m || n.n != d.n) return HUGE_VAL;
+    double r = 0;
+    for (size_t k = 0; k < n.c.size(); ++k) {
+      const auto& v = n.c[k];
+      if (!(d.c[k][0] > 0)) return HUGE_VAL;
+      r = std::max(r, std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]) / d.c[k][0]);
+    }
+    return r;
   }
 
+  // Blossom of the degree-p B-spline piece on knot span s (control points ctrl[0..p], those of
+  // s - p .. s) at the arguments t[0..p-1].
+  static P4 Blossom(const std::vector<double>& K, int p, int s, const P4* ctrl, const double* t) {
+    P4 d[knot::kMaxOrder];
+    std::copy(ctrl, ctrl + p + 1, d);
+    for (int r = 1; r <= p; ++r)
+      for (int i = p; i >= r; --i) {
+        const int g = s - p + i;
+        const double den = K[size_t(g + p + 1 - r)] - K[size_t(g)];
+        const double al = den > 0 ? (t[r - 1] - K[size_t(g)]) / den : 0.0;
+        for (int c = 0; c < 4; ++c) d[i][size_t(c)] = (1 - al) * d[i - 1][size_t(c)] + al * d[i][size_t(c)];
+      }
+    return d[p];
+  }
+
+  // Terms of a bound on |S - T| over the cell, for T any triangulation of the cell with its
+  // vertices on the surface. With the cell mapped to the unit square, linear interpolation on a triangle
+  // errs by at most (|S_ss| + 2 |S_st| + |S_tt|) / 8; the second derivatives are bounded from
+  // the cell's homogeneous Bezier net (convex hulls of the derivative nets), for a rational
+  // surface through S = B / w.
+  Terms Bound(const Cell& cell) const {
+    const int pu = s_.pu, pv = s_.pv;
+    const uint64_t i0 = cell.i0, j0 = cell.j0;
+    const int su = spanU_[size_t(i0 >> kFine)], sv = spanV_[size_t(j0 >> kFine)];
+    const double a = U(i0), b = U(cell.i1), c = V(j0), d = V(cell.j1);
+    double tu[knot::kMaxOrder], tv[knot::kMaxOrder];
+    // Rows of the cell net in u, then each column in v.
+    std::vector<P4>& R = rows_;
+    std::vector<P4>& Q = net_;
+    R.resize(size_t(pu + 1) * size_t(pv + 1));
+    Q.resize(R.size());
+    P4 ctrl[knot::kMaxOrder];
+    for (int jj = 0; jj <= pv; ++jj) {
+      for (int i = 0; i <= pu; ++i) ctrl[i] = s_.at(su - pu + i, sv - pv + jj);
+      for (int k = 0; k <= pu; ++k) {
+        for (int r = 0; r < pu; ++r) tu[r] = r < pu - k ? a : b;
+        R[size_t(jj) * size_t(pu + 1) + size_t(k)] = Blossom(s_.U, pu, su, ctrl, tu);
+      }
+    }
+    for (int k = 0; k <= pu; ++k) {
+      for (int jj = 0; jj <= pv; ++jj) ctrl[jj] = R[size_t(jj) * size_t(pu + 1) + size_t(k)];
+      for (int l = 0; l <= pv; ++l) {
+        for (int r = 0; r < pv; ++r) tv[r] = r < pv - l ? c : d;
+        Q[size_t(l) * size_t(pu + 1) + size_t(k)] = Blossom(s_.V, pv, sv, ctrl, tv);
+      }
+    }
+    auto at = [&](int k, int l) -> const P4& { return Q[size_t(l) * size_t(pu + 1) + size_t(k)]; };
+    // Centre of the cell's points, their radius about it and the smallest weight.
+    double wmin = 1e300, c0[3] = {0, 0, 0};
+    for (const P4& q : Q) {
+      if (!(q[3] > 0)) return {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+      wmin = std::min(wmin, q[3]);
+      for (int m = 0; m < 3; ++m) c0[m] += q[size_t(m)] / q[3] / double(Q.size());
+    }
+    double rad = 0;
+    for (const P4& q : Q) {
+      double r2 = 0;
+      for (int m = 0; m < 3; ++m) r2 += std::pow(q[size_t(m)] / q[3] - c0[m], 2);
+      rad = std::max(rad, std::sqrt(r2));
+    }
+    // Bounds of the derivatives of order (dk, dl) of the translated numerator B = A - c0 w and
+    // of the weight w: the largest differences of the net, times the degree factors.
+    struct Der {
+      double b = 0, w = 0;
+    };
+    auto der = [&](int dk, int dl) {
+      Der out;
+      if (dk > pu || dl > pv) return out;
+      static constexpr double kBinom[4][4] = {{1, 0, 0, 0}, {1, 1, 0, 0}, {1, 2, 1, 0}, {1, 3, 3, 1}};
+      double f = 1;
+      for (int r = 0; r < dk; ++r) f *= pu - r;
+      for (int r = 0; r < dl; ++r) f *= pv - r;
+      for (int l = 0; l + dl <= pv; ++l)
+        for (int k = 0; k + dk <= pu; ++k) {
+          double v[4] = {0, 0, 0, 0};
+          for (int y = 0; y <= dl; ++y)
+            for (int x = 0; x <= dk; ++x) {
+              const double c = kBinom[dk][x] * kBinom[dl][y] * (((dk - x + dl - y) & 1) ? -1 : 1);
+              const P4& q = at(k + x, l + y);
+              for (int m = 0; m < 4; ++m) v[m] += c * q[size_t(m)];
+            }
+          const double bx = v[0] - c0[0] * v[3], by = v[1] - c0[1] * v[3], bz = v[2] - c0[2] * v[3];
+          out.b = std::max(out.b, std::sqrt(bx * bx + by * by + bz * bz));
+          out.w = std::max(out.w, std::fabs(v[3]));
+        }
+      out.b *= f;
+      out.w *= f;
+      return out;
+    };
+    // Bounds of the derivatives of T = B / w = S - c0 by the quotient rule (Leibniz on B = w T).
+    const Der s1 = der(1, 0), t1 = der(0, 1), ss = der(2, 0), st = der(1, 1), tt = der(0, 2);
+    const double gs = (s1.b + rad * s1.w) / wmin, gt = (t1.b + rad * t1.w) / wmin;
+    double hss = (ss.b + 2 * s1.w * gs + ss.w * rad) / wmin;
+    double htt = (tt.b + 2 * t1.w * gt + tt.w * rad) / wmin;
+    double hst = (st.b + s1.w * gt + t1.w * gs + st.w * rad) / wmin;
+    if (rational_ && (hss + 2 * hst + htt) / 8 > target_) {
+      // The quotient rule loses the cancellation between its terms. Second derivatives at the
+      // centre plus their largest change across the half cell bound them more closely where
+      // the third derivatives are small.
+      const Der sss = der(3, 0), sst = der(2, 1), stt = der(1, 2), ttt = der(0, 3);
+      const double tsss = (sss.b + 3 * s1.w * hss + 3 * ss.w * gs + sss.w * rad) / wmin;
+      const double tttt = (ttt.b + 3 * t1.w * htt + 3 * tt.w * gt + ttt.w * rad) / wmin;
+      const double tsst = (sst.b + 2 * s1.w * hst + t1.w * hss + ss.w * gt + 2 * st.w * gs + sst.w * rad) / wmin;
+      const double tstt = (stt.b + 2 * t1.w * hst + s1.w * htt + tt.w * gs + 2 * st.w * gt + stt.w * rad) / wmin;
+      double S[3][3][3];
+      if (bsrf::Eval(s_, 0.5 * (a + b), 0.5 * (c + d), 2, S)) {
+        auto norm = [](const double* x) { return std::sqrt(x[0] * x[0] + x[1] * x[1] + x[2] * x[2]); };
+        const double hu = b - a, hv = d - c;
+        const double css = norm(S[2][0]) * hu * hu + 0.5 * (tsss + tsst);
+        const double ctt = norm(S[0][2]) * hv * hv + 0.5 * (tstt + tttt);
+        const double cst = norm(S[1][1]) * hu * hv + 0.5 * (tsst + tstt);
+        hss = std::min(hss, css);
+        htt = std::min(htt, ctt);
+        hst = std::min(hst, cst);
+      }
+    }
+    if (rational_ && (hss + 2 * hst + htt) / 8 > target_) {
+      // The numerators of the second derivatives over w^3 are polynomials: their Bernstein
+      // coefficients keep the cancellation whatever the cell's shape.
+      Poly A, W;
+      A.m = W.m = pu, A.n = W.n = pv;
+      for (int l = 0; l <= pv; ++l)
+        for (int k = 0; k <= pu; ++k) {
+          const P4& q = at(k, l);
+          A.c.push_back({q[0] - c0[0] * q[3], q[1] - c0[1] * q[3], q[2] - c0[2] * q[3]});
+          W.c.push_back({q[3], q[3], q[3]});
+        }
+      const Poly as = Diff(A, 0), at = Diff(A, 1), ws = Diff(W, 0), wt = Diff(W, 1);
+      const Poly Ass = Scaled(Diff(as, 0)), Ast = Scaled(Diff(as, 1)), Att = Scaled(Diff(at, 1));
+      const Poly Wss = Scaled(Diff(ws, 0)), Wst = Scaled(Diff(ws, 1)), Wtt = Scaled(Diff(wt, 1));
+      const Poly As = Scaled(as), At = Scaled(at), Ws = Scaled(ws), Wt = Scaled(wt);
+      A = Scaled(A);
+      W = Scaled(W);
+      const Poly Ns = Lin(Mul(W, As), 1, Mul(A, Ws), -1), Nt = Lin(Mul(W, At), 1, Mul(A, Wt), -1);
+      const Poly Nss = Lin(Mul(W, Lin(Mul(W, Ass), 1, Mul(A, Wss), -1)), 1, Mul(Ws, Ns), -2);
+      const Poly Ntt = Lin(Mul(W, Lin(Mul(W, Att), 1, Mul(A, Wtt), -1)), 1, Mul(Wt, Nt), -2);
+      const Poly Nst = Lin(Mul(W, Lin(Lin(Mul(W, Ast), 1, Mul(As, Wt), 1), 1,
+                                       Lin(Mul(At, Ws), 1, Mul(A, Wst), 1), -1)),
+                           1, Mul(Wt, Ns), -2);
+      const Poly W3 = Mul(W, Mul(W, W));
+      hss = std::min(hss, MaxRatio(Elevate(Nss, 2, 0), W3));
+      htt = std::min(htt, MaxRatio(Elevate(Ntt, 0, 2), W3));
+      hst = std::min(hst, MaxRatio(Elevate(Nst, 1, 1), W3));
+    }
+    Terms out{hss, hst, htt};
+    if (!std::isfinite(out.Sum())) out = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    return out;
+  }
+
+  // Border a/k of the way from x0 to x1, on a lattice of a 64th of the width (rounded
+  // down to a power of two), so that borders of neighbouring cells either meet or keep apart
+  // and no sliver forms between them. Cell borders lie on their own lattice, finer ones on
+  // coarser ones.
+  static uint64_t Cut(uint64_t x0, uint64_t x1, int a, int k) {
+    if (a == 0) return x0;
+    if (a == k) return x1;
+    const uint64_t w = x1 - x0;
+    uint64_t g = 1;
+    while (g * 128 <= w) g *= 2;
+    const uint64_t off = (w * uint64_t(a) + uint64_t(k) / 2) / uint64_t(k);
+    return std::min(x1, x0 + (off + g / 2) / g * g);
+  }
+  // Parts across u and v for a cell whose bound is t. Where at most four parts each way meet
+  // the tolerance (by the bound's scaling), the fewest cells that do; otherwise halves, across
+  // u when its term is not small beside v's and the other way round (a twist alone halves
+  // both), and the parts look again.
+  void Split(const Terms& t, int& ku, int& kv) const {
+    int best = 0;
+    for (int a = 1; a <= 4; ++a)
+      for (int b = 1; b <= 4; ++b) {
+        // A part is at most a sixty-fourth wider than even.
+        const double fa = std::min(1.0, 1.0 / a + 1.0 / 64), fb = std::min(1.0, 1.0 / b + 1.0 / 64);
+        const Terms s{t.ss * fa * fa, t.st * fa * fb, t.tt * fb * fb};
+        if (a * b > 1 && s.Sum() <= target_ && (best == 0 || a * b < best)) best = a * b, ku = a, kv = b;
+      }
+    if (best > 0) return;
+    ku = t.ss < 0.25 * t.tt ? 1 : 2;
+    kv = t.tt < 0.25 * t.ss ? 1 : 2;
+  }
+
+  // Leaves a cell is expected to end as: about its bound over the tolerance.
+  double Expected(const Terms& t) const { return std::max(1.0, t.Sum() / target_); }
+
   const _nurbs_surface* srf_;
-  double tol_;
+  const bsrf::Surf& s_;
+  double target_ = 0;
   std::vector<double> bu_, bv_;
+  std::vector<int> spanU_, spanV_;
+  bool rational_ = false;  // the weights differ
+  bool closedU_ = false, closedV_ = false;
+  bool collapsed_[4] = {false, false, false, false};  // edges v = min, u = max, v = max, u = min
+  mutable std::vector<P4> rows_, net_;
   uint64_t rowStride_ = 0;
   static constexpr uint32_t kFree = 0xFFFFFFFFu;
   std::vector<uint64_t> slotKeys_;
@@ -339,7 +671,7 @@ class Tessellator {
   std::vector<std::unique_ptr<Sample[]>> chunks_;
   size_t count_ = 0;
   Sample& SampleAt(size_t k) { return chunks_[k / kChunk][k % kChunk]; }
-  std::unordered_map<uint64_t, Leaf> leaves_;
+  std::vector<Cell> leaves_;
   bool failed_ = false;
 };
 
@@ -347,11 +679,11 @@ class Tessellator {
 
 int CNurbsEditor::Tesselate(const _nurbs_surface* srf, double tol, std::vector<CPoint3d>& vertices,
                             std::vector<CVector3d>& normals, std::vector<int>& indices) {
-  double du, dv;
-  if (!std::isfinite(tol) || !BSRF_GetMaxiStepLin(srf, tol, &du, &dv)) return 0;
+  bsrf::Surf s;
+  if (!(tol > 0) || !std::isfinite(tol) || !bsrf::FromSrf(srf, s)) return 0;
   std::vector<CPoint3d> v;
   std::vector<CVector3d> n;
-  Tessellator t(srf, tol, du, dv);
+  Tessellator t(srf, s, tol);
   if (!t.Run(v, n)) return 0;
   vertices.swap(v);
   normals.swap(n);

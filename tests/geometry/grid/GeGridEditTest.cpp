@@ -158,12 +158,23 @@ TEST(GeGridEdit, LineWalkInWorldCoordinatesAndUnsafeEnds) {
   g.ClearColor();
   g.ColorOnLine(-1e30f, 20.5f, 1e30f, 20.5f, kInk);
   EXPECT_EQ(g.Inked().size(), 6u);
-  // Ends off the grid by more than half a cell round to no node (not to the border node).
+  // Node numbers are truncated toward zero after adding half a cell: below the first node a
+  // stroke up to one and a half cells off still paints the border, past the last node only
+  // up to half a cell does.
   g.ClearColor();
-  g.ColorOnLine(9.4f, 20, 9.4f, 22, kInk);
-  g.ColorOnLine(10, 19.3f, 12, 19.3f, kInk);
+  g.ColorOnLine(9.4f, 20, 9.4f, 22, kInk);      // 1.2 cells left of column 0
+  g.ColorOnLine(10.5f, 19.3f, 12, 19.3f, kInk);  // 1.4 cells below row 0
+  g.ColorOnLine(12.7f, 21, 12.7f, 22, kInk);     // 0.4 cells right of column 5
+  EXPECT_EQ(g.Inked(), (std::set<NodeCR>{{0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 4}, {1, 0}, {2, 0},
+                                         {3, 0}, {4, 0}, {5, 2}, {5, 3}, {5, 4}}));
+  g.ClearColor();
+  g.ColorOnLine(9.2f, 20, 9.2f, 22, kInk);      // 1.6 cells left
+  g.ColorOnLine(10, 19.2f, 12, 19.2f, kInk);    // 1.6 cells below
+  g.ColorOnLine(12.8f, 20, 12.8f, 22, kInk);    // 0.6 cells right
+  g.ColorOnLine(10, 22.3f, 12, 22.3f, kInk);    // 0.6 cells above the last row
+  g.ColorOnLine(9.3f, 19.3f, 9.3004f, 19.3003f, kInk);  // a dot 1.4 cells off both ways
   g.ColorOnLine(NAN, 20, 11, 21, kInk);
-  EXPECT_TRUE(g.Inked().empty());
+  EXPECT_EQ(g.Inked(), (std::set<NodeCR>{{0, 0}}));
   // Mask walk uses SetMask: the height window applies.
   g.SetZHeight(2, 0, 60);
   g.MaskOnLine(10, 20, 12.5f, 20);

@@ -83,14 +83,15 @@ TEST(GeGridProject, PointsFallOntoTheSurface) {
     EXPECT_NEAR(r[1], p[1], 1e-9);
     EXPECT_NEAR(r[2], Plane(p[0], p[1]), 2e-6);
   }
-  // On the last column or row line, and in the box's last cell beyond it, the cell is clamped
-  // to the grid: the answer lies on the line through the last nodes (and on the surface).
+  // On the last column or row line the answer is the surface point straight below; in the
+  // box's margin beyond the last nodes the point keeps the height of the nearest border point.
   const double edge[][2] = {{6, 0.3}, {3.3, 2}, {6, 2}, {6.4, 1.1}, {4.1, 2.4}, {6.5, 2.5}};
   for (const auto& e : edge) {
     double p[2] = {e[0], e[1]};
     ASSERT_TRUE(g.ProjectZ(p, r)) << e[0] << "," << e[1];
-    EXPECT_TRUE(std::fabs(r[0] - 6) < 1e-6 || std::fabs(r[1] - 2) < 1e-6);
-    EXPECT_NEAR(r[2], Plane(r[0], r[1]), 2e-6);
+    EXPECT_EQ(r[0], p[0]);
+    EXPECT_EQ(r[1], p[1]);
+    EXPECT_NEAR(r[2], Plane(std::min(p[0], 6.0), std::min(p[1], 2.0)), 2e-6);
   }
   // Outside the box.
   for (const auto& o : {std::pair{1.9, 0.0}, {6.6, 0.0}, {3.0, -1.1}, {3.0, 2.6}}) {
@@ -99,6 +100,44 @@ TEST(GeGridProject, PointsFallOntoTheSurface) {
   }
   double nan[2] = {NAN, 0};
   EXPECT_FALSE(g.ProjectZ(nan, r));
+}
+
+// Sloped grids of several shapes: on the last column and the last row the height is the
+// plane's at the very point, which stays where it is.
+TEST(GeGridProject, PointsOnTheLastColumnAndRowOfSlopedGrids) {
+  struct Slope {
+    float origin[2], cell;
+    int cols, rows;
+    double a, b, c;  // z = a x + b y + c
+  };
+  const Slope slopes[] = {{{0, 0}, 1, 5, 9, 0.3, -0.2, 1},
+                          {{-3, 2}, 0.25, 13, 6, -1.5, 0.7, -2},
+                          {{10, -20}, 2, 4, 4, 0.05, 2.5, 0},
+                          {{0, 0}, 0.5, 2, 2, 1, 1, 0}};
+  for (const Slope& s : slopes) {
+    CGeGrid g;
+    float o[3] = {s.origin[0], s.origin[1], 0};
+    ASSERT_EQ(g.Create(o, s.cell, s.cols, s.rows, 0), 1);
+    auto plane = [&](double x, double y) { return s.a * x + s.b * y + s.c; };
+    for (unsigned r = 0; r < g.m_nRows; ++r)
+      for (unsigned c = 0; c < g.m_nCols; ++c)
+        g.SetZHeight(int(c), int(r), float(plane(g.Node(c, r).x, g.Node(c, r).y)));
+    const double x0 = s.origin[0], y0 = s.origin[1];
+    const double x1 = x0 + s.cell * (s.cols - 1), y1 = y0 + s.cell * (s.rows - 1);
+    std::vector<std::pair<double, double>> pts;
+    for (int k = 0; k <= 8; ++k) {
+      pts.emplace_back(x1, y0 + (y1 - y0) * k / 8.0);  // last column
+      pts.emplace_back(x0 + (x1 - x0) * k / 8.0, y1);  // last row
+    }
+    for (const auto& [x, y] : pts) {
+      SCOPED_TRACE(testing::Message() << "grid at " << x0 << "," << y0 << " point " << x << "," << y);
+      double p[2] = {x, y}, res[3];
+      ASSERT_TRUE(g.ProjectZ(p, res));
+      EXPECT_EQ(res[0], x);
+      EXPECT_EQ(res[1], y);
+      EXPECT_NEAR(res[2], plane(x, y), 1e-5 * (1 + std::fabs(plane(x, y))));
+    }
+  }
 }
 
 TEST(GeGridProject, SegmentsFollowTheSurfaceThroughEveryLineTheyCross) {

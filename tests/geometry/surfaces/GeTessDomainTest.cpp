@@ -3,7 +3,10 @@
 // sampler and the interval lookup against brute force.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -437,6 +440,87 @@ TEST(GeTessTrimDomain, SpherePatchWithRoundHoleStaysOnTheSphere) {
     }
     EXPECT_LE(worst, tol);
     EXPECT_GT(worst, tol / 50);  // the tolerance is used, not wasted on a needlessly fine mesh
+  }
+}
+
+// The mesh boundary along a curved trim: every boundary edge within the tolerance of the true trim curve in space and the
+// curve within the tolerance of those edges, and no triangle's centre inside the hole.
+TEST(GeTessTrimDomain, CurvedTrimBoundaryStaysWithinTheTolerance) {
+  _nurbs_surface* srf = SpherePatch();
+  ASSERT_NE(srf, nullptr);
+  auto s = std::make_unique<CGeTrimSurf>(srf, _tagBox2D{{0, 0}, {1, 1}});
+  s->AddLoop(s->GenRectTrimLoop(0, 1, 0, 1));
+  struct Hole {
+    double cu, cv, r;
+  };
+  const Hole holes[] = {{0.45, 0.55, 0.2}, {0.82, 0.2, 0.09}};
+  for (const Hole& h : holes) {
+    auto* loop = new CGeTrimLoop();
+    const double centre[2] = {h.cu, h.cv};
+    loop->AddBound(new CGeTrimBnd(new CGeCircle(centre, h.r, 1), nullptr, nullptr));
+    s->AddLoop(loop);
+  }
+  s->BuildTopo();
+  auto space = [&](double u, double v) {
+    std::array<double, 3> p{};
+    s->GetPoint(u, v, p.data());
+    return p;
+  };
+  auto segDist = [](const std::array<double, 3>& q, const std::array<double, 3>& a, const std::array<double, 3>& b) {
+    double ab[3], aq[3], l2 = 0, t = 0;
+    for (int k = 0; k < 3; ++k) ab[k] = b[k] - a[k], aq[k] = q[k] - a[k], l2 += ab[k] * ab[k], t += ab[k] * aq[k];
+    t = l2 > 0 ? std::clamp(t / l2, 0.0, 1.0) : 0.0;
+    return std::hypot(aq[0] - t * ab[0], aq[1] - t * ab[1], aq[2] - t * ab[2]);
+  };
+  for (double tol : {0.05, 0.01, 0.002}) {
+    SCOPED_TRACE("tol " + std::to_string(tol));
+    const Flat f = Tessellate(*s, tol);
+    for (const Hole& h : holes) {
+      auto nearCircle = [&](const UV& p) { return std::fabs(std::hypot(p.u - h.cu, p.v - h.cv) - h.r) < 0.02; };
+      // Edges used by one triangle (on the mesh border) with both ends by this circle.
+      std::map<std::pair<int, int>, int> uses;
+      for (const Tri& t : f.tris)
+        for (int e = 0; e < 3; ++e) {
+          const int a = t[size_t(e)], b = t[size_t((e + 1) % 3)];
+          ++uses[{std::min(a, b), std::max(a, b)}];
+        }
+      std::vector<std::array<std::array<double, 3>, 2>> edges;
+      for (const auto& [e, n] : uses)
+        if (n == 1 && nearCircle(f.pts[size_t(e.first)]) && nearCircle(f.pts[size_t(e.second)]))
+          edges.push_back({space(f.pts[size_t(e.first)].u, f.pts[size_t(e.first)].v),
+                           space(f.pts[size_t(e.second)].u, f.pts[size_t(e.second)].v)});
+      ASSERT_GE(edges.size(), 8u);
+      // The true curve, densely.
+      const int N = 20000;
+      std::vector<std::array<double, 3>> curve;
+      for (int i = 0; i < N; ++i) {
+        const double a = 2 * std::numbers::pi * i / N;
+        curve.push_back(space(h.cu + h.r * std::cos(a), h.cv + h.r * std::sin(a)));
+      }
+      double edgeToCurve = 0, curveToEdge = 0;
+      for (const auto& e : edges)
+        for (int k = 0; k <= 16; ++k) {
+          std::array<double, 3> q;
+          for (int c = 0; c < 3; ++c) q[size_t(c)] = e[0][size_t(c)] + (e[1][size_t(c)] - e[0][size_t(c)]) * k / 16.0;
+          double best = 1e300;
+          for (const auto& p : curve) best = std::min(best, std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]));
+          edgeToCurve = std::max(edgeToCurve, best);
+        }
+      for (size_t i = 0; i < curve.size(); i += 7) {
+        double best = 1e300;
+        for (const auto& e : edges) best = std::min(best, segDist(curve[i], e[0], e[1]));
+        curveToEdge = std::max(curveToEdge, best);
+      }
+      EXPECT_LE(edgeToCurve, tol);
+      EXPECT_LE(curveToEdge, tol);
+      for (const Tri& t : f.tris) {
+        const UV& a = f.pts[size_t(t[0])];
+        const UV& b = f.pts[size_t(t[1])];
+        const UV& c = f.pts[size_t(t[2])];
+        const double cu = (a.u + b.u + c.u) / 3, cv = (a.v + b.v + c.v) / 3;
+        EXPECT_GT(std::hypot(cu - h.cu, cv - h.cv), h.r) << "triangle centre in the hole at " << cu << "," << cv;
+      }
+    }
   }
 }
 

@@ -11,7 +11,9 @@
 #include <exception>
 #include <memory>
 #include <random>
+#include <mutex>
 #include <set>
+#include <string>
 #include <thread>
 #include <type_traits>
 #include <vector>
@@ -29,15 +31,22 @@
 #include "geometry/shapes3d/GePolyline3d.h"
 #include "geometry/surfaces/GeMesh.h"
 #include "geometry/tools/GeTool2D.h"
+#include "millvane/loops/SmartLoop.h"
 #include "millvane/paths/MillModel.h"
 #include "millvane/paths/NcMesh.h"
+#include "millvane/paths/PathCombine.h"
 #include "platform/afx/Afx.h"
+#include "platform/numora/Math.h"
 #include "platform/numora/Memory.h"
 #include "platform/panlet/Progress.h"
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/KXGlobal.h"
+#include "platform/vurode/MemPool.h"
 #include "platform/vurode/Tool.h"
+#include "platform/win/Messages.h"
 #include "support/VurodeFixture.h"
+#include "tests/millvane/loops/LoopTestUtil.h"
+#include "tests/millvane/loops/PocketTestUtil.h"
 
 namespace {
 
@@ -456,6 +465,186 @@ TEST_F(Threads, AllocationHookFailsExactlyOneAllocation) {
   int total = 0;
   for (int n : failures) total += n;
   EXPECT_EQ(total, 1);
+}
+
+// Runtime classes come and go (a library loading and unloading) while other threads look
+// classes up by name: the resident ones are always found, the churning ones either found as
+// themselves or not at all.
+TEST_F(Threads, ClassRegistryLookupsDuringRegistration) {
+  static char names[4][16] = {"CThreadsTestA", "CThreadsTestB", "CThreadsTestC", "CThreadsTestD"};
+  std::array<CRuntimeClass, 4> churn{};
+  for (size_t i = 0; i < churn.size(); ++i)
+    churn[i] = CRuntimeClass{names[i], int(sizeof(CObject)), AFX_NOT_SERIAL_SCHEMA, nullptr, RUNTIME_CLASS(CObject), nullptr};
+  std::atomic<bool> done{false};
+  std::thread loader([&] {
+    while (!done.load())
+      for (CRuntimeClass& c : churn) {
+        CRuntimeClass::Register(&c);
+        CRuntimeClass::Unregister(&c);
+        CRuntimeClass::Register(&c);
+      }
+  });
+  const auto bad = OnThreads([&] {
+    int wrong = 0;
+    for (int i = 0; i < 20000; ++i) {
+      wrong += CRuntimeClass::FromName("CObject") != RUNTIME_CLASS(CObject);
+      wrong += CRuntimeClass::FromName("CGeLine") == nullptr;
+      const size_t k = size_t(i) % churn.size();
+      CRuntimeClass* c = CRuntimeClass::FromName(names[k]);
+      wrong += c != nullptr && c != &churn[k];
+    }
+    return wrong;
+  });
+  done.store(true);
+  loader.join();
+  for (CRuntimeClass& c : churn) CRuntimeClass::Unregister(&c);
+  for (int w : bad) EXPECT_EQ(w, 0);
+  for (const char* n : names) EXPECT_EQ(CRuntimeClass::FromName(n), nullptr);
+}
+
+// The numeric tolerances and the application path flip between two values while readers
+// read them: each read is one value or the other, never a mixture.
+TEST_F(Threads, TolerancesAndApplicationPathReadWhole) {
+  const double tol0 = CMath::GetTol(), ang0 = CMath::GetAng();
+  const CString path0 = gGetApplicationPath();
+  const CString pathA = L"/opt/velmora/first", pathB = L"/srv/another/much/longer/program/folder";
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    for (unsigned i = 0; !done.load(); ++i) {
+      CMath::SetTol(i & 1 ? 1e-3 : 1e-6);
+      CMath::SetAng(i & 1 ? 0.1 : 0.02);
+      gSetApplicationPath(i & 1 ? pathB : pathA);
+    }
+  });
+  const auto bad = OnThreads([&] {
+    int wrong = 0;
+    for (int i = 0; i < 5000; ++i) {
+      const double t = CMath::GetTol(), a = CMath::GetAng();
+      wrong += (t != 1e-3 && t != 1e-6 && t != tol0) + (a != 0.1 && a != 0.02 && a != ang0);
+      const CString p = gGetApplicationPath();
+      wrong += p != pathA && p != pathB && p != path0;
+    }
+    return wrong;
+  });
+  done.store(true);
+  writer.join();
+  CMath::SetTol(tol0);
+  CMath::SetAng(ang0);
+  gSetApplicationPath(path0);
+  for (int w : bad) EXPECT_EQ(w, 0);
+}
+
+// Threads registering the same window-message names at once get one number per name, and
+// different names get different numbers.
+TEST_F(Threads, RegisteredMessageNamesAgreeAcrossThreads) {
+  const auto numbers = OnThreads([] {
+    std::vector<UINT> got;
+    for (int i = 0; i < 300; ++i) got.push_back(RegisterWindowMessageW((L"ThreadsTestMessage" + std::to_wstring(i)).c_str()));
+    return got;
+  });
+  for (const auto& got : numbers) EXPECT_EQ(got, numbers[0]);
+  const std::set<UINT> distinct(numbers[0].begin(), numbers[0].end());
+  EXPECT_EQ(distinct.size(), numbers[0].size());
+  EXPECT_GE(*distinct.begin(), 0xC000u);
+}
+
+// A sink counts what the display reports while workers report into it and another thread
+// swaps sinks: sinks are called one at a time (plain counters, checked by the sanitizer) and
+// every report reaches one of them.
+TEST_F(Threads, ProgressSinksSwappedWhileWorkersReport) {
+  struct Counter : CProgressSink {
+    int shows = 0, positions = 0, hides = 0;
+    void OnShow(const std::wstring&, int) override { ++shows; }
+    void OnPos(double) override { ++positions; }
+    void OnHide() override { ++hides; }
+  };
+  Counter a, b;
+  CProgressSink* before = gSetProgressSink(&a);
+  std::atomic<bool> done{false};
+  std::thread swapper([&] {
+    for (unsigned i = 0; !done.load(); ++i) gSetProgressSink(i & 1 ? static_cast<CProgressSink*>(&a) : &b);
+  });
+  constexpr int kSteps = 3000;
+  OnThreads([] {
+    for (int i = 0; i < kSteps; ++i) {
+      CQProgress step;
+      step.SetRange(1e-6);
+    }
+    return 0;
+  });
+  done.store(true);
+  swapper.join();
+  gSetProgressSink(before);
+  // Each step reports a position; displays opened by both threads at once are shared, so
+  // fewer shows than steps are fine, but every show is matched by a hide.
+  EXPECT_EQ(a.positions + b.positions, kThreads * kSteps);
+  EXPECT_EQ(a.shows + b.shows, a.hides + b.hides);
+  EXPECT_GT(a.shows + b.shows, 0);
+}
+
+// The scratch pool is one stack per thread: nested blocks taken and given back on each thread
+// at once keep their contents and leave every stack empty.
+TEST_F(Threads, ScratchPoolsArePerThread) {
+  const auto bad = OnThreads([] {
+    static std::atomic<int> next{1};
+    const unsigned char mark = static_cast<unsigned char>(next.fetch_add(1));
+    int wrong = 0;
+    for (int round = 0; round < 2000; ++round) {
+      std::vector<unsigned char*> held;
+      for (int depth = 0; depth < 4; ++depth) {
+        const size_t n = 64 + size_t((round * 7 + depth * 13) % 500);
+        auto* p = static_cast<unsigned char*>(gAlcMemPool(n));
+        if (!p) return -1;
+        std::fill(p, p + 64, static_cast<unsigned char>(mark + depth));
+        held.push_back(p);
+      }
+      wrong += gGetMemPoolDepth() != 4;
+      for (int depth = 3; depth >= 0; --depth) {
+        const unsigned char* p = held[size_t(depth)];
+        wrong += std::any_of(p, p + 64, [&](unsigned char c) { return c != static_cast<unsigned char>(mark + depth); });
+        gFreMemPool();
+      }
+      wrong += gGetMemPoolDepth() != 0;
+    }
+    return wrong;
+  });
+  for (int w : bad) EXPECT_EQ(w, 0);
+}
+
+// Two pocketing strategies at once, one a thread: each path equals a run on one thread.
+std::vector<double> Pocket(int strategy) {
+  const QNC_CornerType round{2, 165.0, 15.0};
+  looptest::Owned outline(looptest::Rect(0, 0, 40, 30));
+  outline.l->AddIsland(looptest::Polygon({{12, 10}, {12, 16}, {18, 16}, {18, 10}}));
+  CPathCombine comb(8);
+  int r = 0;
+  if (strategy == 0) {
+    QNC_CutFollowDef def{0, 0, 1.0, 0.0};
+    r = outline.l->CreateFollowPath(&comb, def, round, {1});
+  } else {
+    const QNC_CutLinearDef def{kLinearZigZag, 0, 1.0, 0.0, 0.5, 5.0, 0.0};
+    r = outline.l->CreateLinearPath(&comb, def, round, {1});
+  }
+  std::vector<double> out{double(r)};
+  for (const pockettest::Seg& sg : pockettest::Segments(comb)) out.insert(out.end(), {sg.a[0], sg.a[1], sg.b[0], sg.b[1]});
+  return out;
+}
+
+TEST_F(Threads, TwoPocketStrategiesAtOnceMatchSingleThreadedRuns) {
+  const std::vector<double> follow = Pocket(0), scan = Pocket(1);
+  ASSERT_EQ(follow.front(), 1);
+  ASSERT_EQ(scan.front(), 1);
+  ASSERT_GT(follow.size(), 100u);
+  ASSERT_GT(scan.size(), 100u);
+  std::atomic<int> next{0};
+  const auto answers = OnThreads([&] {
+    const int strategy = next.fetch_add(1) % 2;
+    std::vector<std::pair<int, std::vector<double>>> rounds;
+    for (int r = 0; r < kRounds; ++r) rounds.emplace_back(strategy, Pocket(strategy));
+    return rounds;
+  });
+  for (const auto& rounds : answers)
+    for (const auto& [strategy, path] : rounds) EXPECT_TRUE(path == (strategy == 0 ? follow : scan)) << strategy;
 }
 
 }  // namespace
