@@ -14,7 +14,7 @@
 #include "millvane/loops/PathEntity.h"
 #include "platform/panlet/Progress.h"
 #include "tests/millvane/LoopTestUtil.h"
-#include "tests/millvane/loops/PocketTestUtil.h"
+#include "tests/millvane/PocketTestUtil.h"
 
 namespace {
 using looptest::Owned;

@@ -12,7 +12,7 @@
 #include "millvane/loops/PathEntity.h"
 #include "tests/millvane/LoopTestUtil.h"
 #include "tests/millvane/loops/PocketShapes.h"
-#include "tests/millvane/loops/PocketTestUtil.h"
+#include "tests/millvane/PocketTestUtil.h"
 
 namespace {
 using looptest::Owned;

@@ -34,7 +34,7 @@
 #include "millvane/loops/SmartLoop.h"
 #include "millvane/paths/MillModel.h"
 #include "millvane/paths/NcMesh.h"
-#include "millvane/paths/PathCombine.h"
+#include "millvane/loops/PathCombine.h"
 #include "platform/afx/Afx.h"
 #include "platform/numora/Math.h"
 #include "platform/numora/Memory.h"
@@ -45,8 +45,8 @@
 #include "platform/vurode/Tool.h"
 #include "platform/win/Messages.h"
 #include "support/VurodeFixture.h"
-#include "tests/millvane/loops/LoopTestUtil.h"
-#include "tests/millvane/loops/PocketTestUtil.h"
+#include "tests/millvane/LoopTestUtil.h"
+#include "tests/millvane/PocketTestUtil.h"
 
 namespace {
 
