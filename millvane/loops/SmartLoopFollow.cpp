@@ -77,10 +77,25 @@ void DropPlaceholders(CSmartLoop* l) {
   }
 }
 
+// Whether every coordinate of a section is a finite number; a NaN would pass box tests and
+// comparisons silently.
+bool SectFinite(const CSmartSect* s) {
+  if (s->IsArc()) {
+    const auto* a = static_cast<const CSmartArc*>(s);
+    return std::isfinite(a->centre[0]) && std::isfinite(a->centre[1]) && std::isfinite(a->radius) &&
+           std::isfinite(a->startAngle) && std::isfinite(a->endAngle);
+  }
+  if (!s->IsLine()) return false;
+  const auto* l = static_cast<const CSmartLine*>(s);
+  return std::isfinite(l->start[0]) && std::isfinite(l->start[1]) && std::isfinite(l->end[0]) &&
+         std::isfinite(l->end[1]);
+}
+
 }  // namespace
 
-// A contour is fit to pocket when it has a chain, is not absurdly large, and neither its
-// outer loop nor its islands cross themselves or each other (the inside would be undefined).
+// A contour is fit to pocket when it has a chain, is not absurdly large, holds only finite
+// coordinates, and neither its outer loop nor its islands cross themselves or each other (the
+// inside would be undefined).
 bool acPocketShapeOk(const CSmartLoop* contour) {
   if (!contour || !contour->curve || !contour->curve->head) return false;
   if (SectionCount(contour) > kPocketMaxSections) return false;
@@ -92,6 +107,7 @@ bool acPocketShapeOk(const CSmartLoop* contour) {
   for (const CSmartLoop* l = contour; l; l = (l == contour ? contour->islands : l->next)) {
     if (!l->curve) continue;
     for (CSmartSect* s = l->curve->head; s; s = s->next) {
+      if (!SectFinite(s)) return false;
       sects.push_back(s);
       boxes.push_back(s->box);
       owner.push_back(l);
