@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "millvane/loops/BoxPairs.h"
+#include "millvane/loops/LoopPairs.h"
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Point2d.h"
 
@@ -293,12 +294,12 @@ CSmartLoop* CSmartLoop::ClipLoops(CSmartLoop* list) {
           s->flags &= 0xF0;
         }
   }
-  for (size_t i = 0; i < ls.size(); ++i)
-    for (size_t k = i + 1; k < ls.size(); ++k)
-      if (ls[i]->kind != ls[k]->kind && ls[i]->LoopLoopInt(ls[k])) {
-        ls[i]->state |= kLoopCrossed;
-        ls[k]->state |= kLoopCrossed;
-      }
+  // Every pair of different kinds cut at its crossings, in one search over all sections.
+  for (const auto& [i, k] : acCrossingLoopPairs(
+           ls, [&ls](int a, int b) { return ls[size_t(a)]->kind != ls[size_t(b)]->kind; }, true)) {
+    ls[size_t(i)]->state |= kLoopCrossed;
+    ls[size_t(k)]->state |= kLoopCrossed;
+  }
   CSmartCurve chain;
   std::vector<CSmartLoop*> loops;
   for (CSmartLoop* l : ls) {
