@@ -54,6 +54,15 @@ struct PointHash {
 // twice. Such a contour is cut there into simple rings (a linear pass instead of Clipper's
 // own strictly-simple mode, which is many times slower on large inputs).
 void SplitAtRepeats(const Path& path, Paths& rings) {
+  // Most contours visit no vertex twice: a sorted copy shows it without a map.
+  Path sorted(path);
+  std::sort(sorted.begin(), sorted.end(), [](const IntPoint& a, const IntPoint& b) {
+    return a.X < b.X || (a.X == b.X && a.Y < b.Y);
+  });
+  if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) {
+    if (path.size() >= 3) rings.push_back(path);
+    return;
+  }
   Path stack;
   stack.reserve(path.size());
   std::unordered_map<IntPoint, size_t, PointHash> at;
