@@ -5,11 +5,13 @@
 #include <cmath>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <queue>
 #include <vector>
 
 #include "millvane/loops/BoxPairs.h"
 #include "millvane/loops/LoopPairs.h"
+#include "millvane/loops/LoopPointIndex.h"
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Point2d.h"
 
@@ -55,11 +57,14 @@ std::vector<CSmartLoop*> Nest(std::vector<CSmartLoop*> loops, bool needBoxOverla
   for (size_t i = 0; i < loops.size(); ++i) {
     CSmartLoop* o = loops[i];
     if (o->area < 0.0) continue;
+    // A large loop that takes many islands answers their tests through an index.
+    std::optional<CLoopPointIndex> index;
     for (size_t k = 0; k < loops.size(); ++k) {
       CSmartLoop* h = loops[k];
       if (placed[k] || k == i || h->area > 0.0) continue;
       if (needBoxOverlap && !LoopBoxesMeet(o, h, 0.0)) continue;
-      if (!o->IsLoopOn(h)) continue;
+      if (!index && o->curve && o->curve->count >= 256) index.emplace(o);
+      if (!(index && index->Usable() ? index->IsLoopOn(h) : o->IsLoopOn(h))) continue;
       placed[k] = true;
       o->AddIsland(h);
     }

@@ -252,7 +252,7 @@ CSmartLoop* CSmartLoop::FollowPath(int type, double step, const QNC_CornerType& 
     if (islands && res) {
       for (CSmartLoop* r = res; r; r = r->next) r->kind = 1;
       const std::vector<char> kept = IslandsToKeep(this, res);
-      CSmartLoop* obstacles = nullptr;
+      std::vector<CSmartLoop*> obstacles;
       size_t at = 0;
       for (CSmartLoop* i = islands; i; ++at) {
         CSmartLoop* n = i->next;
@@ -267,10 +267,19 @@ CSmartLoop* CSmartLoop::FollowPath(int type, double step, const QNC_CornerType& 
           o = i;
         }
         o->kind = 2;
-        obstacles = acJoinLoopLists(obstacles, o);
+        obstacles.push_back(o);
         i = n;
       }
-      res = ClipLoops(acJoinLoopLists(res, obstacles));
+      // Linked here in one pass: appending one by one would walk the list each time.
+      CSmartLoop* tail = res;
+      while (tail->next) tail = tail->next;
+      for (CSmartLoop* o : obstacles) {
+        o->next = nullptr;
+        o->prev = tail;
+        tail->next = o;
+        tail = o;
+      }
+      res = ClipLoops(res);
     }
   }
   for (CSmartLoop* r = res; r; r = r->next)
