@@ -71,7 +71,36 @@ CLoopPointIndex::CLoopPointIndex(const CSmartLoop* loop) : loop_(loop) {
     const int r0 = RowOf(std::min(c[1], c[3])), r1 = RowOf(std::max(c[1], c[3]));
     for (int r = r0; r <= r1; ++r) filed_[size_t(fill[size_t(r)]++)] = static_cast<int>(i);
   }
+  side_ = std::clamp(static_cast<int>(std::sqrt(double(chords_.size()) / 2.0)), 1, 512);
+  cx0_ = loop->box[0];
+  cy0_ = loop->box[1];
+  cw_ = std::max((loop->box[3] - loop->box[0]) / side_, 1e-9);
+  ch_ = std::max((loop->box[4] - loop->box[1]) / side_, 1e-9);
+  cells_.assign(size_t(side_) * size_t(side_), {});
+  for (const CSmartLoop* i = loop->islands; i; i = i->next) NoteIsland(i);
   usable_ = true;
+}
+
+int CLoopPointIndex::CellOf(double v, double lo, double size) const {
+  const double c = std::floor((v - lo) / size);
+  return c < 0 ? 0 : c >= side_ ? side_ - 1 : static_cast<int>(c);
+}
+
+void CLoopPointIndex::NoteIsland(const CSmartLoop* island) {
+  const double* b = island->box;
+  if (!std::isfinite(b[0]) || !std::isfinite(b[1]) || !std::isfinite(b[3]) || !std::isfinite(b[4])) {
+    wide_.push_back(island);
+    return;
+  }
+  // Filed by its box grown by IsPointIn's margin: a point outside that is never inside.
+  const int c0 = CellOf(b[0] - 0.01, cx0_, cw_), c1 = CellOf(b[3] + 0.01, cx0_, cw_);
+  const int r0 = CellOf(b[1] - 0.01, cy0_, ch_), r1 = CellOf(b[4] + 0.01, cy0_, ch_);
+  if ((c1 - c0 + 1) * (r1 - r0 + 1) > 16) {
+    wide_.push_back(island);
+    return;
+  }
+  for (int r = r0; r <= r1; ++r)
+    for (int c = c0; c <= c1; ++c) cells_[size_t(r) * size_t(side_) + size_t(c)].push_back(island);
 }
 
 int CLoopPointIndex::RowOf(double y) const {
@@ -106,12 +135,10 @@ int CLoopPointIndex::IsLoopOn(const CSmartLoop* loop) const {
   loop->curve->head->EvPoint(0.5, p1);
   loop->GetSectMid()->EvPoint(0.5, p2);
   if (!IsPointIn(p1) || !IsPointIn(p2)) return 0;
-  for (const CSmartLoop* i = loop_->islands; i; i = i->next) {
-    // IsPointIn's own box test, inline: most islands lie elsewhere.
-    if (p2[0] < i->box[0] - 0.01 || p2[0] > i->box[3] + 0.01 || p2[1] < i->box[1] - 0.01 ||
-        p2[1] > i->box[4] + 0.01)
-      continue;
-    if (i->IsPointIn(p2)) return 0;
-  }
+  // Any island holding the point refuses it: only the islands filed where it lies can.
+  const auto& cell = cells_[size_t(CellOf(p2[1], cy0_, ch_)) * size_t(side_) + size_t(CellOf(p2[0], cx0_, cw_))];
+  for (const auto* list : {&cell, &wide_})
+    for (const CSmartLoop* i : *list)
+      if (i->IsPointIn(p2)) return 0;
   return 1;
 }

@@ -67,6 +67,7 @@ std::vector<CSmartLoop*> Nest(std::vector<CSmartLoop*> loops, bool needBoxOverla
       if (!(index && index->Usable() ? index->IsLoopOn(h) : o->IsLoopOn(h))) continue;
       placed[k] = true;
       o->AddIsland(h);
+      if (index && index->Usable()) index->NoteIsland(h);
     }
     placed[i] = true;
     result.push_back(o);
