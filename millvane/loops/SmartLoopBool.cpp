@@ -52,6 +52,33 @@ std::vector<CSmartLoop*> Nest(std::vector<CSmartLoop*> loops, bool needBoxOverla
                               std::vector<CSmartLoop*>* unplaced) {
   std::stable_sort(loops.begin(), loops.end(),
                    [](const CSmartLoop* a, const CSmartLoop* b) { return a->area < b->area; });
+  // IsLoopOn first asks whether the middle of the candidate's first section lies in the loop,
+  // which is "no" outside the loop's box grown by IsPointIn's margin: one search pairs each
+  // loop with the candidates that pass that test, in ascending order.
+  std::vector<std::array<double, 4>> mids, grown;
+  std::vector<int> midOf, grownOf;
+  for (size_t k = 0; k < loops.size(); ++k) {
+    const CSmartLoop* l = loops[k];
+    if (!l->curve) continue;
+    const double* b = l->box;
+    if (l->area >= 0.0) {
+      grown.push_back({b[0] - 0.01, b[1] - 0.01, b[3] + 0.01, b[4] + 0.01});
+      grownOf.push_back(static_cast<int>(k));
+    }
+    double q[2];
+    if (l->area <= 0.0 && l->curve->head) {
+      l->curve->head->EvPoint(0.5, q);
+      mids.push_back({q[0], q[1], q[0], q[1]});
+      midOf.push_back(static_cast<int>(k));
+    }
+  }
+  std::vector<const double*> mp, gp;
+  for (const auto& m : mids) mp.push_back(m.data());
+  for (const auto& g : grown) gp.push_back(g.data());
+  std::vector<std::vector<int>> candidates(loops.size());
+  for (const auto& [m, g] : acMeetingBoxPairs(mp, gp, 0.0))
+    candidates[size_t(grownOf[size_t(g)])].push_back(midOf[size_t(m)]);
+
   std::vector<bool> placed(loops.size(), false);
   std::vector<CSmartLoop*> result;
   for (size_t i = 0; i < loops.size(); ++i) {
@@ -59,7 +86,8 @@ std::vector<CSmartLoop*> Nest(std::vector<CSmartLoop*> loops, bool needBoxOverla
     if (o->area < 0.0) continue;
     // A large loop that takes many islands answers their tests through an index.
     std::optional<CLoopPointIndex> index;
-    for (size_t k = 0; k < loops.size(); ++k) {
+    for (int kk : candidates[i]) {
+      const size_t k = size_t(kk);
       CSmartLoop* h = loops[k];
       if (placed[k] || k == i || h->area > 0.0) continue;
       if (needBoxOverlap && !LoopBoxesMeet(o, h, 0.0)) continue;
@@ -123,6 +151,45 @@ int PieceVs(const CSmartCurve* p, const CSmartLoop* c) {
     }
   }
   return t[0] * bt[0] + t[1] * bt[1] > 0.0 ? 2 : 3;
+}
+
+// For each piece (contour by contour, in order), the contours PieceVs may find it in or on: a
+// contour of positive area only when the piece's middle lies in its box (grown by IsPointIn's
+// margin, outside which it answers "outside"); one of other area always. Ascending.
+std::vector<std::vector<int>> ContoursNearPieces(const std::vector<CSmartLoop*>& cs,
+                                                 const std::vector<std::vector<CSmartCurve*>>& pieces) {
+  std::vector<int> always, all;
+  std::vector<std::array<double, 4>> grown;
+  std::vector<int> grownIndex;
+  for (size_t k = 0; k < cs.size(); ++k) {
+    all.push_back(static_cast<int>(k));
+    const double* b = cs[k]->box;
+    if (cs[k]->area > 0.0) {
+      grown.push_back({b[0] - 0.01, b[1] - 0.01, b[3] + 0.01, b[4] + 0.01});
+      grownIndex.push_back(static_cast<int>(k));
+    } else {
+      always.push_back(static_cast<int>(k));
+    }
+  }
+  std::vector<std::array<double, 4>> mid;
+  std::vector<std::vector<int>> near;
+  for (const auto& ps : pieces)
+    for (const CSmartCurve* p : ps) {
+      double q[2];
+      if (p->head && p->PointAtFraction(0.5, q)) {
+        mid.push_back({q[0], q[1], q[0], q[1]});
+        near.push_back(always);
+      } else {
+        mid.push_back({NAN, NAN, NAN, NAN});  // meets no box: every contour is asked
+        near.push_back(all);
+      }
+    }
+  std::vector<const double*> mp, gp;
+  for (const auto& m : mid) mp.push_back(m.data());
+  for (const auto& g : grown) gp.push_back(g.data());
+  for (const auto& [p, k] : acMeetingBoxPairs(mp, gp, 0.0)) near[size_t(p)].push_back(grownIndex[size_t(k)]);
+  for (auto& v : near) std::sort(v.begin(), v.end());
+  return near;
 }
 
 std::vector<CSmartCurve*> Break(const CSmartLoop* c) {
@@ -199,16 +266,22 @@ CSmartLoop* CSmartLoop::WeldContours(CSmartLoop* list) {
   if (!list) return nullptr;
   if (!list->next) return list;
   std::vector<CSmartLoop*> cs = DetachAndCutByKind(list);
+  std::vector<std::vector<CSmartCurve*>> pieces(cs.size());
+  for (size_t i = 0; i < cs.size(); ++i) pieces[i] = Break(cs[i]);
+  const std::vector<std::vector<int>> near = ContoursNearPieces(cs, pieces);
   std::vector<CSmartCurve*> kept;
+  size_t at = 0;
   for (size_t i = 0; i < cs.size(); ++i) {
-    for (CSmartCurve* p : Break(cs[i])) {
+    for (CSmartCurve* p : pieces[i]) {
       // Inside another contour, or along its boundary: of a shared stretch running the same
       // way one copy stays (the first contour's); running opposite ways it is interior.
       bool drop = false;
-      for (size_t k = 0; k < cs.size() && !drop; ++k) {
+      for (int kk : near[at++]) {
+        const size_t k = size_t(kk);
         if (k == i) continue;
         const int r = PieceVs(p, cs[k]);
         drop = r == 1 || r == 3 || (r == 2 && k < i);
+        if (drop) break;
       }
       if (drop) delete p;
       else kept.push_back(p);
