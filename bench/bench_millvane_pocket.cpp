@@ -28,6 +28,18 @@ CSmartLoop* LoopOf(CSmartCurve* c) {
   return l;
 }
 
+// A clockwise octagon (an island) of radius r about (cx, cy).
+CSmartLoop* Octagon(double cx, double cy, double r) {
+  auto* h = new CSmartCurve;
+  for (int k = 0; k < 8; ++k) {
+    const double a0 = -2 * kPi * k / 8, a1 = -2 * kPi * (k + 1) / 8;
+    const double s[2] = {cx + r * std::cos(a0), cy + r * std::sin(a0)};
+    const double e[2] = {cx + r * std::cos(a1), cy + r * std::sin(a1)};
+    h->AppendSect(new CSmartLine(s, e));
+  }
+  return LoopOf(h);
+}
+
 // A "D" of height 10 at (x, y): spine, half circle, and a smaller "D" hole.
 void AddGlyph(double x, double y, CSmartLoop*& list) {
   auto* c = new CSmartCurve;
@@ -77,15 +89,7 @@ CSmartLoop* NoisyWithIslands() {
     for (int gx = -4; gx <= 4 && made < 50; ++gx) {
       const double cx = 20.0 * gx, cy = 20.0 * gy;
       if (std::hypot(cx, cy) > 80) continue;
-      auto* h = new CSmartCurve;
-      for (int k = 0; k < 8; ++k) {
-        // Clockwise: an island.
-        const double a0 = -2 * kPi * k / 8, a1 = -2 * kPi * (k + 1) / 8;
-        const double s[2] = {cx + 4 * std::cos(a0), cy + 4 * std::sin(a0)};
-        const double e[2] = {cx + 4 * std::cos(a1), cy + 4 * std::sin(a1)};
-        h->AppendSect(new CSmartLine(s, e));
-      }
-      outer->AddIsland(LoopOf(h));
+      outer->AddIsland(Octagon(cx, cy, 4.0));
       ++made;
     }
   return outer;
@@ -194,15 +198,7 @@ CSmartLoop* RectWithIslands(int n) {
   for (int gy = 0; gy < k; ++gy)
     for (int gx = 0; gx < k; ++gx) {
       const double cx = gx * kPitch, cy = gy * kPitch;
-      auto* h = new CSmartCurve;
-      for (int q = 0; q < 8; ++q) {
-        // Clockwise: an island.
-        const double a0 = -2 * kPi * q / 8, a1 = -2 * kPi * (q + 1) / 8;
-        const double s[2] = {cx + 0.6 * std::cos(a0), cy + 0.6 * std::sin(a0)};
-        const double e[2] = {cx + 0.6 * std::cos(a1), cy + 0.6 * std::sin(a1)};
-        h->AppendSect(new CSmartLine(s, e));
-      }
-      l->AddIsland(LoopOf(h));
+      l->AddIsland(Octagon(cx, cy, 0.6));
     }
   return l;
 }
