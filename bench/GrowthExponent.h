@@ -1,10 +1,13 @@
-// Growth of a benchmark family with its size: each run records its seconds per iteration, and
-// a run shows as counter "exponent" the log-log slope against the previous size of its family.
+// Growth of a benchmark family with its size: each run records its CPU seconds per iteration
+// (the work is single-threaded, and CPU time stays steady on a busy machine where wall time does
+// not), and a run shows as counter "exponent" the log-log slope against the previous size of
+// its family.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <time.h>
+
 #include <cmath>
 #include <map>
 #include <string>
@@ -15,13 +18,17 @@ namespace growth {
 // Runs body once per iteration and reports the slope; size is the family's size measure.
 template <class F>
 void Timed(benchmark::State& state, const std::string& family, double size, F body) {
-  using Clock = std::chrono::steady_clock;
+  auto cpu = [] {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + 1e-9 * double(ts.tv_nsec);
+  };
   double total = 0;
   long iters = 0;
   for (auto _ : state) {
-    const auto t0 = Clock::now();
+    const double t0 = cpu();
     body();
-    total += std::chrono::duration<double>(Clock::now() - t0).count();
+    total += cpu() - t0;
     ++iters;
   }
   if (iters == 0) return;
