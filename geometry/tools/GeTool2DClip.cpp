@@ -1,6 +1,8 @@
 // Loop booleans through the polygon clipper.
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <numbers>
 #include <utility>
 #include <vector>
 
@@ -49,7 +51,36 @@ struct Part {
   std::vector<Ring> rings;
   std::array<double, 4> box{};
   bool clipped = false;
+  bool convex = false;  // one loop as drawn that is convex, so it bounds its inside simply
 };
+
+// Whether a ring turns one way only, once round: then it is convex and does not cross itself.
+// Repeated points are passed over; a point where the ring turns back counts as not convex.
+bool IsConvex(const std::vector<gpc_vertex>& v) {
+  std::vector<std::array<double, 2>> edges;
+  for (size_t i = 0; i < v.size(); ++i) {
+    const gpc_vertex& a = v[i];
+    const gpc_vertex& b = v[(i + 1) % v.size()];
+    if (a.x != b.x || a.y != b.y) edges.push_back({b.x - a.x, b.y - a.y});
+  }
+  if (edges.size() < 3) return false;
+  int sign = 0;
+  double turn = 0.0;
+  for (size_t i = 0; i < edges.size(); ++i) {
+    const auto& a = edges[i];
+    const auto& b = edges[(i + 1) % edges.size()];
+    const double cross = a[0] * b[1] - a[1] * b[0], dot = a[0] * b[0] + a[1] * b[1];
+    if (cross == 0.0 && dot <= 0.0) return false;
+    const int s = cross > 0.0 ? 1 : cross < 0.0 ? -1 : 0;
+    if (s != 0 && sign != 0 && s != sign) return false;
+    if (s != 0) sign = s;
+    turn += std::atan2(cross, dot);
+  }
+  return std::fabs(std::fabs(turn) - 2.0 * std::numbers::pi) < 1e-6;
+}
+
+// Groups of up to this many convex loops are united in one pass of the clipper.
+constexpr size_t kConvexBatch = 256;
 
 // Boxes closer than this are taken to meet: contours that only touch still go to the clipper.
 constexpr double kTouch = 1e-6;
@@ -70,6 +101,17 @@ bool ToPolygon(const std::vector<Ring>& rings, gpc_polygon& p) {
     std::copy(rings[c].v.begin(), rings[c].v.end(), p.contour[c].vertex);
   }
   return true;
+}
+
+void AppendContours(const gpc_polygon& p, std::vector<Ring>& rings) {
+  for (int c = 0; c < p.num_contours; ++c) {
+    const gpc_vertex_list& vl = p.contour[c];
+    if (vl.num_vertices <= 0) continue;
+    Ring r;
+    r.v.assign(vl.vertex, vl.vertex + vl.num_vertices);
+    r.UpdateBox();
+    rings.push_back(std::move(r));
+  }
 }
 
 // Marks the rings of a and of b whose boxes meet a box of the other side: a sweep along x.
@@ -142,14 +184,7 @@ bool MergeParts(Part& a, Part& b, Part& out) {
   // the result: the caller outputs nothing instead of a union with loops missing.
   if (!ToPolygon(ca, pa.p) || !ToPolygon(cb, pb.p) || !gpc_polygon_clip(GPC_UNION, &pa.p, &pb.p, &pu.p))
     return false;
-  for (int c = 0; c < pu.p.num_contours; ++c) {
-    const gpc_vertex_list& vl = pu.p.contour[c];
-    if (vl.num_vertices <= 0) continue;
-    Ring r;
-    r.v.assign(vl.vertex, vl.vertex + vl.num_vertices);
-    r.UpdateBox();
-    out.rings.push_back(std::move(r));
-  }
+  AppendContours(pu.p, out.rings);
   return true;
 }
 
@@ -158,6 +193,21 @@ bool MergeParts(Part& a, Part& b, Part& out) {
 bool MergeRange(std::vector<Part>& leaves, int* idx, size_t n, Part& out) {
   if (n == 1) {
     out = std::move(leaves[size_t(idx[0])]);
+    return true;
+  }
+  if (n <= kConvexBatch && std::all_of(idx, idx + n, [&](int i) { return leaves[size_t(i)].convex; })) {
+    // Convex loops need no even-odd reading of their own: one pass unites them all.
+    std::vector<Ring> rings;
+    out.box = leaves[size_t(idx[0])].box;
+    for (size_t i = 0; i < n; ++i) {
+      Part& leaf = leaves[size_t(idx[i])];
+      out.box = Union(out.box, leaf.box);
+      rings.push_back(std::move(leaf.rings[0]));
+    }
+    Polygon in, u;
+    if (!ToPolygon(rings, in.p) || !gpc_union_contours(&in.p, &u.p)) return false;
+    out.clipped = true;
+    AppendContours(u.p, out.rings);
     return true;
   }
   double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
@@ -210,6 +260,7 @@ void CGeTool2D::LoopMerge(CGeLoopList* loops, CGeLoopList* result) {
     r.UpdateBox();
     Part p;
     p.box = r.box;
+    p.convex = IsConvex(r.v);
     p.rings.push_back(std::move(r));
     leaves.push_back(std::move(p));
   }

@@ -203,3 +203,27 @@ int gpc_polygon_clip(gpc_op op, gpc_polygon* subject, gpc_polygon* clip, gpc_pol
   *result = out;
   return ok ? 1 : 0;
 }
+
+int gpc_union_contours(gpc_polygon* poly, gpc_polygon* result) {
+  if (result == nullptr || result == poly) return 0;
+  gpc_polygon out;
+  gpc_init_polygon(&out);
+  bool ok = false;
+  Paths paths;
+  if (poly != nullptr && ToPaths(*poly, paths)) {
+    try {
+      for (Path& path : paths)
+        if (!ClipperLib::Orientation(path)) ClipperLib::ReversePath(path);
+      ClipperLib::Clipper clipper(ClipperLib::ioPreserveCollinear);
+      clipper.AddPaths(paths, ClipperLib::ptSubject, true);
+      ClipperLib::PolyTree tree;
+      ok = clipper.Execute(ClipperLib::ctUnion, tree, ClipperLib::pftPositive, ClipperLib::pftPositive) &&
+           FromTree(tree, out);
+    } catch (const std::exception&) {
+      ok = false;
+    }
+  }
+  if (!ok) gpc_free_polygon(&out);
+  *result = out;
+  return ok ? 1 : 0;
+}
