@@ -1,14 +1,19 @@
-// Union of many loops: LoopMerge's tree of unions against uniting the loops one at a time over
-// the same clip call, and against one Clipper union of all contours (the clipper's own best).
+// Union of many loops: LoopMerge against uniting the loops one at a time over the same clip
+// call, against a tree of unions that pairs loops by list position, and against one Clipper
+// union of all contours (the clipper's own best). The growth runs show the log-log exponent.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <polyclipping/clipper.hpp>
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
+#include "bench/GrowthExponent.h"
 #include "geometry/tools/GeTool2D.h"
 #include "tests/support/geometry/LoopMergeFold.h"
 
@@ -54,6 +59,59 @@ void BM_LoopMergeOneAtATime(benchmark::State& state) {
 }
 BENCHMARK(BM_LoopMergeOneAtATime)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
+// Unions in rounds of neighbours by list position, for any order of the loops: later rounds
+// clip polygons spread over the whole plane.
+bool ListPairMerge(CGeLoopList* loops, CGeLoopList* result) {
+  struct Poly {
+    gpc_polygon p;
+    Poly() { gpc_init_polygon(&p); }
+    Poly(Poly&& o) noexcept : p(o.p) { gpc_init_polygon(&o.p); }
+    Poly& operator=(Poly&& o) noexcept {
+      std::swap(p, o.p);
+      return *this;
+    }
+    ~Poly() { gpc_free_polygon(&p); }
+  };
+  std::vector<Poly> level;
+  for (POSITION pos = loops->GetHeadPosition(); pos;) {
+    CGeLoopList one;
+    one.AddTail(loops->GetNext(pos));
+    level.emplace_back();
+    geLoopList2GPC(&one, &level.back().p);
+  }
+  while (level.size() > 1) {
+    std::vector<Poly> next((level.size() + 1) / 2);
+    for (size_t i = 0; i + 1 < level.size(); i += 2)
+      if (!gpc_polygon_clip(GPC_UNION, &level[i].p, &level[i + 1].p, &next[i / 2].p)) return false;
+    if (level.size() % 2) std::swap(next.back(), level.back());
+    level.swap(next);
+  }
+  geGPC2LoopList(&level[0].p, result);
+  return true;
+}
+
+void BM_LoopMergeGrowth(benchmark::State& state) {
+  Circles c(static_cast<int>(state.range(0)));
+  growth::Timed(state, "merge", double(state.range(0)), [&] {
+    CGeLoopList out;
+    CGeTool2D().LoopMerge(&c.loops, &out);
+    state.counters["loops"] = double(out.GetCount());
+    geDelGeLoopList(&out, false);
+  });
+}
+BENCHMARK(BM_LoopMergeGrowth)->Arg(1000)->Arg(4000)->Arg(16000)->Arg(64000)->Unit(benchmark::kMillisecond);
+
+void BM_LoopMergeListPairs(benchmark::State& state) {
+  Circles c(static_cast<int>(state.range(0)));
+  growth::Timed(state, "list pairs", double(state.range(0)), [&] {
+    CGeLoopList out;
+    ListPairMerge(&c.loops, &out);
+    state.counters["loops"] = double(out.GetCount());
+    geDelGeLoopList(&out, false);
+  });
+}
+BENCHMARK(BM_LoopMergeListPairs)->Arg(1000)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond);
+
 // All contours in one Clipper union with the non-zero rule: no per-loop even-odd semantics and
 // no conversion back to loops, so a floor rather than an alternative.
 void BM_ClipperUnionAll(benchmark::State& state) {
@@ -75,6 +133,6 @@ void BM_ClipperUnionAll(benchmark::State& state) {
     benchmark::DoNotOptimize(tree.Total());
   }
 }
-BENCHMARK(BM_ClipperUnionAll)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ClipperUnionAll)->Arg(100)->Arg(1000)->Arg(4000)->Arg(16000)->Arg(64000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,13 +1,18 @@
 // Follow and scan pockets of two generated outlines: a text of 1,000 glyphs (each a "D" with
 // arcs and a hole, nested and ordered as one loop list) and a noisy 2,000-vertex outline with
-// 50 islands. Counters: path length, entity count, and the time per pocket.
+// 50 islands; and their growth with the number of islands in a rectangle, with the log-log
+// exponent against the previous size. Counters: path length, entity count, and the time per
+// pocket.
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <string>
 #include <vector>
+
+#include "bench/GrowthExponent.h"
 
 #include "millvane/loops/SmartLoop.h"
 #include "millvane/loops/PathCombine.h"
@@ -21,6 +26,18 @@ CSmartLoop* LoopOf(CSmartCurve* c) {
   auto* l = new CSmartLoop;
   l->UpdateSect(c);
   return l;
+}
+
+// A clockwise octagon (an island) of radius r about (cx, cy).
+CSmartLoop* Octagon(double cx, double cy, double r) {
+  auto* h = new CSmartCurve;
+  for (int k = 0; k < 8; ++k) {
+    const double a0 = -2 * kPi * k / 8, a1 = -2 * kPi * (k + 1) / 8;
+    const double s[2] = {cx + r * std::cos(a0), cy + r * std::sin(a0)};
+    const double e[2] = {cx + r * std::cos(a1), cy + r * std::sin(a1)};
+    h->AppendSect(new CSmartLine(s, e));
+  }
+  return LoopOf(h);
 }
 
 // A "D" of height 10 at (x, y): spine, half circle, and a smaller "D" hole.
@@ -72,15 +89,7 @@ CSmartLoop* NoisyWithIslands() {
     for (int gx = -4; gx <= 4 && made < 50; ++gx) {
       const double cx = 20.0 * gx, cy = 20.0 * gy;
       if (std::hypot(cx, cy) > 80) continue;
-      auto* h = new CSmartCurve;
-      for (int k = 0; k < 8; ++k) {
-        // Clockwise: an island.
-        const double a0 = -2 * kPi * k / 8, a1 = -2 * kPi * (k + 1) / 8;
-        const double s[2] = {cx + 4 * std::cos(a0), cy + 4 * std::sin(a0)};
-        const double e[2] = {cx + 4 * std::cos(a1), cy + 4 * std::sin(a1)};
-        h->AppendSect(new CSmartLine(s, e));
-      }
-      outer->AddIsland(LoopOf(h));
+      outer->AddIsland(Octagon(cx, cy, 4.0));
       ++made;
     }
   return outer;
@@ -176,3 +185,51 @@ void BM_NoisyLoopLoopInt(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_NoisyLoopLoopInt)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// A k x k grid of octagons of radius 0.6 on a pitch of 2.5, in a rectangle 2 beyond them.
+CSmartLoop* RectWithIslands(int n) {
+  constexpr double kPitch = 2.5;
+  const int k = static_cast<int>(std::lround(std::sqrt(double(n))));
+  auto* l = new CSmartLoop;
+  const double a[2] = {-2.0, -2.0}, b[2] = {(k - 1) * kPitch + 2.0, (k - 1) * kPitch + 2.0};
+  l->CreateLoop(a, b);
+  for (int gy = 0; gy < k; ++gy)
+    for (int gx = 0; gx < k; ++gx) {
+      const double cx = gx * kPitch, cy = gy * kPitch;
+      l->AddIsland(Octagon(cx, cy, 0.6));
+    }
+  return l;
+}
+
+template <class F>
+void IslandGrowth(benchmark::State& state, const std::string& family, F run) {
+  const int n = static_cast<int>(state.range(0));
+  CSmartLoop* c = RectWithIslands(n);
+  growth::Timed(state, family, n, [&] {
+    CPathCombine comb(8);
+    if (!run(c, comb)) state.SkipWithError("the pocket failed");
+    Report(state, comb);  // a linear walk, negligible beside the pocket
+  });
+  acDeleteLoopList(c);
+}
+
+void BM_FollowIslands(benchmark::State& state) {
+  IslandGrowth(state, "follow", [](CSmartLoop* c, CPathCombine& comb) {
+    QNC_CutFollowDef def{0, 0, 0.5, 0.0};
+    return c->CreateFollowPath(&comb, def, kCorner, {1});
+  });
+}
+
+void BM_ScanIslands(benchmark::State& state) {
+  IslandGrowth(state, "scan", [](CSmartLoop* c, CPathCombine& comb) {
+    const QNC_CutLinearDef def{kLinearZigZag | kLinearFinish, 0, 0.5, 0.0, 0.25, 5.0, 0.0};
+    return c->CreateLinearPath(&comb, def, kCorner, {1});
+  });
+}
+
+}  // namespace
+
+BENCHMARK(BM_FollowIslands)->Arg(64)->Arg(256)->Arg(1024)->Arg(4096)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanIslands)->Arg(64)->Arg(256)->Arg(1024)->Arg(4096)->Iterations(1)->Unit(benchmark::kMillisecond);

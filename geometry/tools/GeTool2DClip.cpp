@@ -1,5 +1,8 @@
 // Loop booleans through the polygon clipper.
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
 #include <utility>
 #include <vector>
 
@@ -27,6 +30,207 @@ struct Polygon {
   ~Polygon() { gpc_free_polygon(&p); }
 };
 
+// One contour of a union in progress, with its box (min x, min y, max x, max y).
+struct Ring {
+  std::vector<gpc_vertex> v;
+  std::array<double, 4> box{};
+  void UpdateBox() {
+    box = {v[0].x, v[0].y, v[0].x, v[0].y};
+    for (const gpc_vertex& p : v) {
+      box[0] = std::min(box[0], p.x);
+      box[1] = std::min(box[1], p.y);
+      box[2] = std::max(box[2], p.x);
+      box[3] = std::max(box[3], p.y);
+    }
+  }
+};
+
+// The union of a group of loops: one loop as drawn (clipped false: it may cross itself and run
+// either way), or the clipper's contours, which neither cross nor overlap.
+struct Part {
+  std::vector<Ring> rings;
+  std::array<double, 4> box{};
+  bool clipped = false;
+  bool convex = false;  // one loop as drawn that is convex, so it bounds its inside simply
+};
+
+// Whether a ring turns one way only, once round: then it is convex and does not cross itself.
+// Repeated points are passed over; a point where the ring turns back counts as not convex.
+bool IsConvex(const std::vector<gpc_vertex>& v) {
+  std::vector<std::array<double, 2>> edges;
+  for (size_t i = 0; i < v.size(); ++i) {
+    const gpc_vertex& a = v[i];
+    const gpc_vertex& b = v[(i + 1) % v.size()];
+    if (a.x != b.x || a.y != b.y) edges.push_back({b.x - a.x, b.y - a.y});
+  }
+  if (edges.size() < 3) return false;
+  int sign = 0;
+  double turn = 0.0;
+  for (size_t i = 0; i < edges.size(); ++i) {
+    const auto& a = edges[i];
+    const auto& b = edges[(i + 1) % edges.size()];
+    const double cross = a[0] * b[1] - a[1] * b[0], dot = a[0] * b[0] + a[1] * b[1];
+    if (cross == 0.0 && dot <= 0.0) return false;
+    const int s = cross > 0.0 ? 1 : cross < 0.0 ? -1 : 0;
+    if (s != 0 && sign != 0 && s != sign) return false;
+    if (s != 0) sign = s;
+    turn += std::atan2(cross, dot);
+  }
+  return std::fabs(std::fabs(turn) - 2.0 * std::numbers::pi) < 1e-6;
+}
+
+// Groups of up to this many convex loops are united in one pass of the clipper.
+constexpr size_t kConvexBatch = 256;
+
+// Boxes closer than this are taken to meet: contours that only touch still go to the clipper.
+constexpr double kTouch = 1e-6;
+
+bool Meet(const std::array<double, 4>& a, const std::array<double, 4>& b) {
+  return a[0] <= b[2] + kTouch && b[0] <= a[2] + kTouch && a[1] <= b[3] + kTouch &&
+         b[1] <= a[3] + kTouch;
+}
+
+std::array<double, 4> Union(const std::array<double, 4>& a, const std::array<double, 4>& b) {
+  return {std::min(a[0], b[0]), std::min(a[1], b[1]), std::max(a[2], b[2]), std::max(a[3], b[3])};
+}
+
+bool ToPolygon(const std::vector<Ring>& rings, gpc_polygon& p) {
+  if (!gpc_create_polygon(&p, static_cast<int>(rings.size()))) return false;
+  for (size_t c = 0; c < rings.size(); ++c) {
+    if (!gpc_create_vertex(&p.contour[c], static_cast<int>(rings[c].v.size()))) return false;
+    std::copy(rings[c].v.begin(), rings[c].v.end(), p.contour[c].vertex);
+  }
+  return true;
+}
+
+void AppendContours(const gpc_polygon& p, std::vector<Ring>& rings) {
+  for (int c = 0; c < p.num_contours; ++c) {
+    const gpc_vertex_list& vl = p.contour[c];
+    if (vl.num_vertices <= 0) continue;
+    Ring r;
+    r.v.assign(vl.vertex, vl.vertex + vl.num_vertices);
+    r.UpdateBox();
+    rings.push_back(std::move(r));
+  }
+}
+
+// Marks the rings of a and of b whose boxes meet a box of the other side: a sweep along x.
+void MarkMeeting(const std::vector<Ring>& a, const std::vector<Ring>& b, std::vector<char>& ma,
+                 std::vector<char>& mb) {
+  struct Item {
+    const Ring* r;
+    char* mark;
+    int side;
+  };
+  std::vector<Item> items;
+  items.reserve(a.size() + b.size());
+  for (size_t i = 0; i < a.size(); ++i) items.push_back({&a[i], &ma[i], 0});
+  for (size_t i = 0; i < b.size(); ++i) items.push_back({&b[i], &mb[i], 1});
+  std::sort(items.begin(), items.end(),
+            [](const Item& x, const Item& y) { return x.r->box[0] < y.r->box[0]; });
+  std::vector<Item> active[2];
+  for (const Item& it : items) {
+    std::vector<Item>& other = active[1 - it.side];
+    size_t keep = 0;
+    for (const Item& o : other) {
+      if (o.r->box[2] + kTouch < it.r->box[0]) continue;  // ends left of everything to come
+      other[keep++] = o;
+      if (Meet(o.r->box, it.r->box)) *o.mark = *it.mark = 1;
+    }
+    other.resize(keep);
+    active[it.side].push_back(it);
+  }
+}
+
+// The union of two parts. The clipper's contours of one part whose boxes meet no contour of the
+// other cannot change: nothing of the other lies on them or around them. Only the rest is
+// clipped, so that merging two neighbouring groups costs what lies near their seam.
+bool MergeParts(Part& a, Part& b, Part& out) {
+  out.box = Union(a.box, b.box);
+  out.clipped = true;
+  std::vector<char> ma(a.rings.size(), 1), mb(b.rings.size(), 1);
+  if (a.clipped && b.clipped) {
+    // Contours beyond the other part's box pass at once; the sweep sorts out the rest.
+    std::vector<Ring> na, nb;
+    std::vector<char> sa, sb;
+    for (Ring& r : a.rings) {
+      if (Meet(r.box, b.box)) na.push_back(std::move(r));
+      else out.rings.push_back(std::move(r));
+    }
+    for (Ring& r : b.rings) {
+      if (Meet(r.box, a.box)) nb.push_back(std::move(r));
+      else out.rings.push_back(std::move(r));
+    }
+    a.rings.swap(na);
+    b.rings.swap(nb);
+    ma.assign(a.rings.size(), 0);
+    mb.assign(b.rings.size(), 0);
+    MarkMeeting(a.rings, b.rings, ma, mb);
+  }
+  Polygon pa, pb, pu;
+  std::vector<Ring> ca, cb;
+  for (size_t i = 0; i < a.rings.size(); ++i) {
+    if (ma[i]) ca.push_back(std::move(a.rings[i]));
+    else out.rings.push_back(std::move(a.rings[i]));
+  }
+  for (size_t i = 0; i < b.rings.size(); ++i) {
+    if (mb[i]) cb.push_back(std::move(b.rings[i]));
+    else out.rings.push_back(std::move(b.rings[i]));
+  }
+  a.rings.clear();
+  b.rings.clear();
+  if (ca.empty() && cb.empty()) return true;
+  // A union that fails (a coordinate beyond the clipper's range) would drop its loops from
+  // the result: the caller outputs nothing instead of a union with loops missing.
+  if (!ToPolygon(ca, pa.p) || !ToPolygon(cb, pb.p) || !gpc_polygon_clip(GPC_UNION, &pa.p, &pb.p, &pu.p))
+    return false;
+  AppendContours(pu.p, out.rings);
+  return true;
+}
+
+// The union of the leaves listed in idx[0, n): halves split at the median of the box centres
+// along the wider extent, so that every merge joins two neighbouring groups.
+bool MergeRange(std::vector<Part>& leaves, int* idx, size_t n, Part& out) {
+  if (n == 1) {
+    out = std::move(leaves[size_t(idx[0])]);
+    return true;
+  }
+  if (n <= kConvexBatch && std::all_of(idx, idx + n, [&](int i) { return leaves[size_t(i)].convex; })) {
+    // Convex loops need no even-odd reading of their own: one pass unites them all.
+    std::vector<Ring> rings;
+    out.box = leaves[size_t(idx[0])].box;
+    for (size_t i = 0; i < n; ++i) {
+      Part& leaf = leaves[size_t(idx[i])];
+      out.box = Union(out.box, leaf.box);
+      rings.push_back(std::move(leaf.rings[0]));
+    }
+    Polygon in, u;
+    if (!ToPolygon(rings, in.p) || !gpc_union_contours(&in.p, &u.p)) return false;
+    out.clipped = true;
+    AppendContours(u.p, out.rings);
+    return true;
+  }
+  double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
+  auto centre = [&](int i, int axis) {
+    const auto& b = leaves[size_t(i)].box;
+    return 0.5 * (b[size_t(axis)] + b[size_t(axis) + 2]);
+  };
+  for (size_t i = 0; i < n; ++i)
+    for (int axis : {0, 1}) {
+      lo[axis] = std::min(lo[axis], centre(idx[i], axis));
+      hi[axis] = std::max(hi[axis], centre(idx[i], axis));
+    }
+  const int axis = hi[0] - lo[0] >= hi[1] - lo[1] ? 0 : 1;
+  const size_t half = n / 2;
+  std::nth_element(idx, idx + half, idx + n, [&](int x, int y) {
+    const double cx = centre(x, axis), cy = centre(y, axis);
+    return cx < cy || (cx == cy && x < y);
+  });
+  Part a, b;
+  if (!MergeRange(leaves, idx, half, a) || !MergeRange(leaves, idx + half, n - half, b)) return false;
+  return MergeParts(a, b, out);
+}
+
 }  // namespace
 
 void CGeTool2D::LoopClip(CGeLoopList* subject, CGeLoopList* clip, gpc_op op,
@@ -46,29 +250,26 @@ void CGeTool2D::LoopClip(CGeLoopList* subject, CGeLoopList* clip, gpc_op op,
 
 void CGeTool2D::LoopMerge(CGeLoopList* loops, CGeLoopList* result) {
   if (!loops || loops->GetCount() < 2 || !result) return;
-  std::vector<Polygon> level;
+  std::vector<Part> leaves;
   for (POSITION pos = loops->GetHeadPosition(); pos;) {
     CGeLoop* l = loops->GetNext(pos);
     if (!HasPoints(l)) continue;
-    CGeLoopList one;
-    one.AddTail(l);
-    level.emplace_back();
-    geLoopList2GPC(&one, &level.back().p);
+    Ring r;
+    r.v.resize(static_cast<size_t>(l->m_nSWPoint));
+    for (int i = 0; i < l->m_nSWPoint; ++i) r.v[size_t(i)] = {l->m_pSWPoint[i][0], l->m_pSWPoint[i][1]};
+    r.UpdateBox();
+    Part p;
+    p.box = r.box;
+    p.convex = IsConvex(r.v);
+    p.rings.push_back(std::move(r));
+    leaves.push_back(std::move(p));
   }
-  if (level.size() < 2) return;
-  // Neighbours are united in rounds, a tree of unions: each contour passes through about
-  // log2(n) clips instead of up to n when the loops are added one by one. The clipper fills
-  // even-odd, and a union's contours (outer boundaries, holes, islands) do not overlap, so a
-  // union serves as the next round's input as it is.
-  while (level.size() > 1) {
-    std::vector<Polygon> next((level.size() + 1) / 2);
-    for (size_t i = 0; i + 1 < level.size(); i += 2) {
-      // A union that fails (a coordinate beyond the clipper's range) would drop its loops
-      // from the result: nothing is output instead of a union with loops missing.
-      if (!gpc_polygon_clip(GPC_UNION, &level[i].p, &level[i + 1].p, &next[i / 2].p)) return;
-    }
-    if (level.size() % 2) std::swap(next.back(), level.back());
-    level.swap(next);
-  }
-  geGPC2LoopList(&level[0].p, result);
+  if (leaves.size() < 2) return;
+  std::vector<int> order(leaves.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  Part all;
+  if (!MergeRange(leaves, order.data(), order.size(), all)) return;
+  Polygon out;
+  if (!ToPolygon(all.rings, out.p)) return;
+  geGPC2LoopList(&out.p, result);
 }

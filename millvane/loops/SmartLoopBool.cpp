@@ -6,12 +6,14 @@
 #include <deque>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <queue>
 #include <vector>
 
-#include "millvane/loops/BoxGrid.h"
 #include "millvane/loops/BoxPairs.h"
 #include "millvane/loops/ChainGrids.h"
+#include "millvane/loops/LoopPairs.h"
+#include "millvane/loops/LoopPointIndex.h"
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Point2d.h"
 
@@ -52,36 +54,50 @@ std::vector<CSmartLoop*> Nest(std::vector<CSmartLoop*> loops, bool needBoxOverla
                               std::vector<CSmartLoop*>* unplaced) {
   std::stable_sort(loops.begin(), loops.end(),
                    [](const CSmartLoop* a, const CSmartLoop* b) { return a->area < b->area; });
+  // IsLoopOn first asks whether the middle of the candidate's first section lies in the loop,
+  // which is "no" outside the loop's box grown by IsPointIn's margin: one search pairs each
+  // loop with the candidates that pass that test, in ascending order.
+  std::vector<std::array<double, 4>> mids, grown;
+  std::vector<int> midOf, grownOf;
+  for (size_t k = 0; k < loops.size(); ++k) {
+    const CSmartLoop* l = loops[k];
+    if (!l->curve) continue;
+    const double* b = l->box;
+    if (l->area >= 0.0) {
+      grown.push_back({b[0] - 0.01, b[1] - 0.01, b[3] + 0.01, b[4] + 0.01});
+      grownOf.push_back(static_cast<int>(k));
+    }
+    double q[2];
+    if (l->area <= 0.0 && l->curve->head) {
+      l->curve->head->EvPoint(0.5, q);
+      mids.push_back({q[0], q[1], q[0], q[1]});
+      midOf.push_back(static_cast<int>(k));
+    }
+  }
+  std::vector<const double*> mp, gp;
+  for (const auto& m : mids) mp.push_back(m.data());
+  for (const auto& g : grown) gp.push_back(g.data());
+  std::vector<std::vector<int>> candidates(loops.size());
+  for (const auto& [m, g] : acMeetingBoxPairs(mp, gp, 0.0))
+    candidates[size_t(grownOf[size_t(g)])].push_back(midOf[size_t(m)]);
+
   std::vector<bool> placed(loops.size(), false);
   std::vector<CSmartLoop*> result;
-  // A loop can only lie in an outer loop when the point IsLoopOn tests first (its head's
-  // middle) lies in the outer loop's box grown by IsPointIn's margin: the candidates are
-  // filed by that point.
-  std::vector<int> holes;
-  std::vector<std::array<double, 4>> points;
-  for (size_t k = 0; k < loops.size(); ++k) {
-    const CSmartLoop* h = loops[k];
-    if (h->area > 0.0 || !h->curve || !h->curve->head) continue;
-    double p[2];
-    h->curve->head->EvPoint(0.5, p);
-    holes.push_back(static_cast<int>(k));
-    points.push_back({p[0], p[1], p[0], p[1]});
-  }
-  CBoxGrid grid(points);
-  std::vector<int> near;
   for (size_t i = 0; i < loops.size(); ++i) {
     CSmartLoop* o = loops[i];
     if (o->area < 0.0) continue;
-    const double box[4] = {o->box[0], o->box[1], o->box[3], o->box[4]};
-    grid.Query(box, 0.01, near);
-    for (int n : near) {
-      const size_t k = size_t(holes[size_t(n)]);
+    // A large loop that takes many islands answers their tests through an index.
+    std::optional<CLoopPointIndex> index;
+    for (int kk : candidates[i]) {
+      const size_t k = size_t(kk);
       CSmartLoop* h = loops[k];
-      if (placed[k] || k == i) continue;
+      if (placed[k] || k == i || h->area > 0.0) continue;
       if (needBoxOverlap && !LoopBoxesMeet(o, h, 0.0)) continue;
-      if (!o->IsLoopOn(h)) continue;
+      if (!index && o->curve && o->curve->count >= 256) index.emplace(o);
+      if (!(index && index->Usable() ? index->IsLoopOn(h) : o->IsLoopOn(h))) continue;
       placed[k] = true;
       o->AddIsland(h);
+      if (index && index->Usable()) index->NoteIsland(h);
     }
     placed[i] = true;
     result.push_back(o);
@@ -101,62 +117,15 @@ CSmartLoop* Assemble(std::vector<CSmartCurve*>& pieces) {
   return Link(Nest(Detach(chain.ChainLoops()), false, nullptr));
 }
 
-// The box of a contour's loops together (loops whose box is not a number meet nothing).
-std::array<double, 4> ContourBox(const CSmartLoop* c) {
-  std::array<double, 4> b = {INFINITY, INFINITY, -INFINITY, -INFINITY};
-  for (const CSmartLoop* l = c; l; l = (l == c ? c->islands : l->next)) {
-    const double* x = l->box;
-    if (std::isnan(x[0]) || std::isnan(x[1]) || std::isnan(x[3]) || std::isnan(x[4])) continue;
-    b = {std::min(b[0], x[0]), std::min(b[1], x[1]), std::max(b[2], x[3]), std::max(b[3], x[4])};
-  }
-  return b;
-}
-
-// Clears old cuts and cuts every pair of contours of different kinds against each other. Only
-// contours whose boxes meet can cut; they are taken in the order of the plain double loop.
+// Clears old cuts and cuts every pair of contours of different kinds against each other.
 std::vector<CSmartLoop*> DetachAndCutByKind(CSmartLoop* list) {
   std::vector<CSmartLoop*> cs = Detach(list);
   for (CSmartLoop* c : cs) c->InitBuffer();
-  std::vector<std::array<double, 4>> boxes;
-  for (CSmartLoop* c : cs) boxes.push_back(ContourBox(c));
-  CBoxGrid grid(boxes);
-  std::vector<int> near;
-  for (size_t i = 0; i < cs.size(); ++i) {
-    if (!(boxes[i][0] <= boxes[i][2])) continue;  // no loop with a box
-    grid.Query(boxes[i].data(), 0.0001, near);
-    for (auto it = std::upper_bound(near.begin(), near.end(), int(i)); it != near.end(); ++it)
-      if (cs[i]->kind != cs[size_t(*it)]->kind) cs[i]->ContourContourInt(cs[size_t(*it)]);
-  }
+  for (size_t i = 0; i < cs.size(); ++i)
+    for (size_t k = i + 1; k < cs.size(); ++k)
+      if (cs[i]->kind != cs[k]->kind) cs[i]->ContourContourInt(cs[k]);
   return cs;
 }
-
-// The contours, in list order, against which a point can be anything but outside: those that
-// count every point in (area not positive), and those whose box, grown by IsPointIn's margin,
-// holds the point.
-class ContourFinder {
- public:
-  explicit ContourFinder(const std::vector<CSmartLoop*>& cs) : grid_(OuterBoxes(cs)) {
-    for (size_t k = 0; k < cs.size(); ++k)
-      if (!(cs[k]->area > 0.0)) everywhere_.push_back(static_cast<int>(k));
-  }
-  const std::vector<int>& At(const double p[2]) {
-    const double box[4] = {p[0], p[1], p[0], p[1]};
-    grid_.Query(box, 0.01, near_);
-    out_.clear();
-    std::merge(near_.begin(), near_.end(), everywhere_.begin(), everywhere_.end(), std::back_inserter(out_));
-    out_.erase(std::unique(out_.begin(), out_.end()), out_.end());
-    return out_;
-  }
-
- private:
-  static std::vector<std::array<double, 4>> OuterBoxes(const std::vector<CSmartLoop*>& cs) {
-    std::vector<std::array<double, 4>> b;
-    for (const CSmartLoop* c : cs) b.push_back({c->box[0], c->box[1], c->box[3], c->box[4]});
-    return b;
-  }
-  CBoxGrid grid_;
-  std::vector<int> everywhere_, near_, out_;
-};
 
 // Where a piece lies against a contour: 0 outside, 1 inside, 2 along its boundary the same
 // way, 3 along it the opposite way. A mid point on the boundary is decided by the piece's
@@ -184,6 +153,45 @@ int PieceVs(const CSmartCurve* p, const CSmartLoop* c) {
     }
   }
   return t[0] * bt[0] + t[1] * bt[1] > 0.0 ? 2 : 3;
+}
+
+// For each piece (contour by contour, in order), the contours PieceVs may find it in or on: a
+// contour of positive area only when the piece's middle lies in its box (grown by IsPointIn's
+// margin, outside which it answers "outside"); one of other area always. Ascending.
+std::vector<std::vector<int>> ContoursNearPieces(const std::vector<CSmartLoop*>& cs,
+                                                 const std::vector<std::vector<CSmartCurve*>>& pieces) {
+  std::vector<int> always, all;
+  std::vector<std::array<double, 4>> grown;
+  std::vector<int> grownIndex;
+  for (size_t k = 0; k < cs.size(); ++k) {
+    all.push_back(static_cast<int>(k));
+    const double* b = cs[k]->box;
+    if (cs[k]->area > 0.0) {
+      grown.push_back({b[0] - 0.01, b[1] - 0.01, b[3] + 0.01, b[4] + 0.01});
+      grownIndex.push_back(static_cast<int>(k));
+    } else {
+      always.push_back(static_cast<int>(k));
+    }
+  }
+  std::vector<std::array<double, 4>> mid;
+  std::vector<std::vector<int>> near;
+  for (const auto& ps : pieces)
+    for (const CSmartCurve* p : ps) {
+      double q[2];
+      if (p->head && p->PointAtFraction(0.5, q)) {
+        mid.push_back({q[0], q[1], q[0], q[1]});
+        near.push_back(always);
+      } else {
+        mid.push_back({NAN, NAN, NAN, NAN});  // meets no box: every contour is asked
+        near.push_back(all);
+      }
+    }
+  std::vector<const double*> mp, gp;
+  for (const auto& m : mid) mp.push_back(m.data());
+  for (const auto& g : grown) gp.push_back(g.data());
+  for (const auto& [p, k] : acMeetingBoxPairs(mp, gp, 0.0)) near[size_t(p)].push_back(grownIndex[size_t(k)]);
+  for (auto& v : near) std::sort(v.begin(), v.end());
+  return near;
 }
 
 std::vector<CSmartCurve*> Break(const CSmartLoop* c) {
@@ -256,21 +264,22 @@ CSmartLoop* CSmartLoop::WeldContours(CSmartLoop* list) {
   if (!list) return nullptr;
   if (!list->next) return list;
   std::vector<CSmartLoop*> cs = DetachAndCutByKind(list);
-  ContourFinder finder(cs);
+  std::vector<std::vector<CSmartCurve*>> pieces(cs.size());
+  for (size_t i = 0; i < cs.size(); ++i) pieces[i] = Break(cs[i]);
+  const std::vector<std::vector<int>> near = ContoursNearPieces(cs, pieces);
   std::vector<CSmartCurve*> kept;
+  size_t at = 0;
   for (size_t i = 0; i < cs.size(); ++i) {
-    for (CSmartCurve* p : Break(cs[i])) {
+    for (CSmartCurve* p : pieces[i]) {
       // Inside another contour, or along its boundary: of a shared stretch running the same
       // way one copy stays (the first contour's); running opposite ways it is interior.
-      double mid[2];
-      p->PointAtFraction(0.5, mid);
       bool drop = false;
-      for (int n : finder.At(mid)) {
-        const size_t k = size_t(n);
-        if (drop) break;
+      for (int kk : near[at++]) {
+        const size_t k = size_t(kk);
         if (k == i) continue;
         const int r = PieceVs(p, cs[k]);
         drop = r == 1 || r == 3 || (r == 2 && k < i);
+        if (drop) break;
       }
       if (drop) delete p;
       else kept.push_back(p);
@@ -362,12 +371,12 @@ CSmartLoop* CSmartLoop::ClipLoops(CSmartLoop* list) {
           s->flags &= 0xF0;
         }
   }
-  for (size_t i = 0; i < ls.size(); ++i)
-    for (size_t k = i + 1; k < ls.size(); ++k)
-      if (ls[i]->kind != ls[k]->kind && ls[i]->LoopLoopInt(ls[k])) {
-        ls[i]->state |= kLoopCrossed;
-        ls[k]->state |= kLoopCrossed;
-      }
+  // Every pair of different kinds cut at its crossings, in one search over all sections.
+  for (const auto& [i, k] : acCrossingLoopPairs(
+           ls, [&ls](int a, int b) { return ls[size_t(a)]->kind != ls[size_t(b)]->kind; }, true)) {
+    ls[size_t(i)]->state |= kLoopCrossed;
+    ls[size_t(k)]->state |= kLoopCrossed;
+  }
   CSmartCurve chain;
   std::vector<CSmartLoop*> loops;
   for (CSmartLoop* l : ls) {

@@ -1,11 +1,13 @@
 // Follow (contour-parallel) pocket: the tree of successive inward offsets of a contour. Every
 // loop of the tree is the offset of its parent; the tree is linked and emitted afterwards.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <vector>
 
 #include "millvane/loops/BoxPairs.h"
+#include "millvane/loops/LoopPairs.h"
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Point2d.h"
 #include "platform/panlet/Progress.h"
@@ -77,10 +79,57 @@ void DropPlaceholders(CSmartLoop* l) {
   }
 }
 
+// For each island of l, whether it stays l's island (and goes on as a copy): always at level 1,
+// else when it crosses one of the results or one of them lies in it. All crossings are found
+// in one search: a loop around many islands is not searched once per island.
+std::vector<char> IslandsToKeep(CSmartLoop* l, CSmartLoop* results) {
+  std::vector<CSmartLoop*> loops;
+  for (CSmartLoop* r = results; r; r = r->next) loops.push_back(r);
+  const int nr = static_cast<int>(loops.size());
+  for (CSmartLoop* i = l->islands; i; i = i->next) loops.push_back(i);
+  std::vector<char> keep(loops.size() - size_t(nr), l->level == 1);
+  if (l->level == 1) return keep;
+  const auto crossing = acCrossingLoopPairs(
+      loops, [nr](int a, int b) { return a < nr && b >= nr; }, false);
+  for (const auto& [r, i] : crossing) keep[size_t(i - nr)] = 1;
+  // A result inside an island: IsLoopOn tests the middle of the result's first section first,
+  // so an island whose box (with IsPointIn's margin) misses that point is passed over at once.
+  std::vector<std::array<double, 2>> mid(static_cast<size_t>(nr));
+  for (int r = 0; r < nr; ++r)
+    if (loops[size_t(r)]->curve && loops[size_t(r)]->curve->head)
+      loops[size_t(r)]->curve->head->EvPoint(0.5, mid[size_t(r)].data());
+  for (size_t k = 0; k < keep.size(); ++k) {
+    const CSmartLoop* i = loops[size_t(nr) + k];
+    for (int r = 0; r < nr && !keep[k]; ++r) {
+      const double* p = mid[size_t(r)].data();
+      if (!loops[size_t(r)]->curve || !loops[size_t(r)]->curve->head || p[0] < i->box[0] - 0.01 ||
+          p[0] > i->box[3] + 0.01 || p[1] < i->box[1] - 0.01 || p[1] > i->box[4] + 0.01)
+        continue;
+      keep[k] = i->IsLoopOn(loops[size_t(r)]);
+    }
+  }
+  return keep;
+}
+
+// Whether every coordinate of a section is a finite number; a NaN would pass box tests and
+// comparisons silently.
+bool SectFinite(const CSmartSect* s) {
+  if (s->IsArc()) {
+    const auto* a = static_cast<const CSmartArc*>(s);
+    return std::isfinite(a->centre[0]) && std::isfinite(a->centre[1]) && std::isfinite(a->radius) &&
+           std::isfinite(a->startAngle) && std::isfinite(a->endAngle);
+  }
+  if (!s->IsLine()) return false;
+  const auto* l = static_cast<const CSmartLine*>(s);
+  return std::isfinite(l->start[0]) && std::isfinite(l->start[1]) && std::isfinite(l->end[0]) &&
+         std::isfinite(l->end[1]);
+}
+
 }  // namespace
 
-// A contour is fit to pocket when it has a chain, is not absurdly large, and neither its
-// outer loop nor its islands cross themselves or each other (the inside would be undefined).
+// A contour is fit to pocket when it has a chain, is not absurdly large, holds only finite
+// coordinates, and neither its outer loop nor its islands cross themselves or each other (the
+// inside would be undefined).
 bool acPocketShapeOk(const CSmartLoop* contour) {
   if (!contour || !contour->curve || !contour->curve->head) return false;
   if (SectionCount(contour) > kPocketMaxSections) return false;
@@ -92,6 +141,7 @@ bool acPocketShapeOk(const CSmartLoop* contour) {
   for (const CSmartLoop* l = contour; l; l = (l == contour ? contour->islands : l->next)) {
     if (!l->curve) continue;
     for (CSmartSect* s = l->curve->head; s; s = s->next) {
+      if (!SectFinite(s)) return false;
       sects.push_back(s);
       boxes.push_back(s->box);
       owner.push_back(l);
@@ -201,15 +251,13 @@ CSmartLoop* CSmartLoop::FollowPath(int type, double step, const QNC_CornerType& 
     res = OffsetLoop(step, corner);
     if (islands && res) {
       for (CSmartLoop* r = res; r; r = r->next) r->kind = 1;
-      CSmartLoop* obstacles = nullptr;
-      for (CSmartLoop* i = islands; i;) {
+      const std::vector<char> kept = IslandsToKeep(this, res);
+      std::vector<CSmartLoop*> obstacles;
+      size_t at = 0;
+      for (CSmartLoop* i = islands; i; ++at) {
         CSmartLoop* n = i->next;
         i->kind = -1;
-        bool keep = level == 1;
-        for (CSmartLoop* r = res; r && !keep; r = r->next) {
-          keep = i->LoopLoopInt(r) || i->IsLoopOn(r);
-          ClearCuts(r);
-        }
+        const bool keep = kept[at];
         ClearCuts(i);
         CSmartLoop* o;
         if (keep) {
@@ -219,10 +267,19 @@ CSmartLoop* CSmartLoop::FollowPath(int type, double step, const QNC_CornerType& 
           o = i;
         }
         o->kind = 2;
-        obstacles = acJoinLoopLists(obstacles, o);
+        obstacles.push_back(o);
         i = n;
       }
-      res = ClipLoops(acJoinLoopLists(res, obstacles));
+      // Linked here in one pass: appending one by one would walk the list each time.
+      CSmartLoop* tail = res;
+      while (tail->next) tail = tail->next;
+      for (CSmartLoop* o : obstacles) {
+        o->next = nullptr;
+        o->prev = tail;
+        tail->next = o;
+        tail = o;
+      }
+      res = ClipLoops(res);
     }
   }
   for (CSmartLoop* r = res; r; r = r->next)

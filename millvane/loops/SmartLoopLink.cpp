@@ -162,24 +162,33 @@ CSmartLoop* CSmartLoop::GetNextLoop(const double p[2], int style) {
   return parent ? inList(parent->children, this) : nullptr;
 }
 
+namespace {
+
+// The first loop in pre-order (as PreOrder visits) that pred accepts; the walk stops there.
+template <class P>
+CSmartLoop* FirstInPreOrder(CSmartLoop* l, const P& pred) {
+  if (pred(l)) return l;
+  for (CSmartLoop* c = l->children; c; c = c->next)
+    if (CSmartLoop* f = FirstInPreOrder(c, pred)) return f;
+  for (CSmartLoop* i = l->islands; i; i = i->next)
+    if (CSmartLoop* f = FirstInPreOrder(i, pred)) return f;
+  return nullptr;
+}
+
+}  // namespace
+
 CSmartLoop* CSmartLoop::GetFirstLoop(int style) {
-  CSmartLoop* found = nullptr;
   if (style == 2) {
-    auto islandOfKind1 = [&](CSmartLoop* l) {
-      if (!found && !IsEmitted(l) && l->curve && l->area <= 0.0 && l->kind == 1) found = l;
-    };
-    PreOrder(this, islandOfKind1);
-    if (found) return found;
+    if (CSmartLoop* found = FirstInPreOrder(this, [](const CSmartLoop* l) {
+          return !IsEmitted(l) && l->curve && l->area <= 0.0 && l->kind == 1;
+        }))
+      return found;
   }
   if (style == 1) {
-    if ((found = FindExportChild())) return found;
+    if (CSmartLoop* found = FindExportChild()) return found;
     return FindExportIsland();
   }
-  auto first = [&](CSmartLoop* l) {
-    if (!found && !IsEmitted(l) && l->curve) found = l;
-  };
-  PreOrder(this, first);
-  return found;
+  return FirstInPreOrder(this, [](const CSmartLoop* l) { return !IsEmitted(l) && l->curve; });
 }
 
 CSmartLoop* CSmartLoop::FindExportChild() {

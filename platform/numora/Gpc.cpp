@@ -54,6 +54,15 @@ struct PointHash {
 // twice. Such a contour is cut there into simple rings (a linear pass instead of Clipper's
 // own strictly-simple mode, which is many times slower on large inputs).
 void SplitAtRepeats(const Path& path, Paths& rings) {
+  // Most contours visit no vertex twice: a sorted copy shows it without a map.
+  Path sorted(path);
+  std::sort(sorted.begin(), sorted.end(), [](const IntPoint& a, const IntPoint& b) {
+    return a.X < b.X || (a.X == b.X && a.Y < b.Y);
+  });
+  if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) {
+    if (path.size() >= 3) rings.push_back(path);
+    return;
+  }
   Path stack;
   stack.reserve(path.size());
   std::unordered_map<IntPoint, size_t, PointHash> at;
@@ -191,6 +200,30 @@ int gpc_polygon_clip(gpc_op op, gpc_polygon* subject, gpc_polygon* clip, gpc_pol
   if (!ok) gpc_free_polygon(&out);
   // An aliased input is released only now that both inputs have been read.
   if (aliased) gpc_free_polygon(result);
+  *result = out;
+  return ok ? 1 : 0;
+}
+
+int gpc_union_contours(gpc_polygon* poly, gpc_polygon* result) {
+  if (result == nullptr || result == poly) return 0;
+  gpc_polygon out;
+  gpc_init_polygon(&out);
+  bool ok = false;
+  Paths paths;
+  if (poly != nullptr && ToPaths(*poly, paths)) {
+    try {
+      for (Path& path : paths)
+        if (!ClipperLib::Orientation(path)) ClipperLib::ReversePath(path);
+      ClipperLib::Clipper clipper(ClipperLib::ioPreserveCollinear);
+      clipper.AddPaths(paths, ClipperLib::ptSubject, true);
+      ClipperLib::PolyTree tree;
+      ok = clipper.Execute(ClipperLib::ctUnion, tree, ClipperLib::pftPositive, ClipperLib::pftPositive) &&
+           FromTree(tree, out);
+    } catch (const std::exception&) {
+      ok = false;
+    }
+  }
+  if (!ok) gpc_free_polygon(&out);
   *result = out;
   return ok ? 1 : 0;
 }

@@ -57,3 +57,10 @@ void gpc_free_polygon(gpc_polygon* poly);
 // null argument, an unknown op, a malformed polygon (negative counts, null arrays), a
 // coordinate outside the scaling range or an allocation failure.
 int gpc_polygon_clip(gpc_op op, gpc_polygon* subject, gpc_polygon* clip, gpc_polygon* result);
+
+// result := the union of the contours of poly, all in one pass. Each contour is first turned to
+// run counter-clockwise, and a point belongs to the result when the contours' winding numbers
+// about it add up to a positive number: for contours that do not cross themselves, the union
+// of their insides, however they overlap (unlike gpc_polygon_clip, which fills even-odd). The
+// result is laid out, overwritten and fails as gpc_polygon_clip's; result must not be poly.
+int gpc_union_contours(gpc_polygon* poly, gpc_polygon* result);

@@ -77,6 +77,41 @@ TEST_F(LoopMergeTest, TreeOfUnionsMatchesUnitingOneAtATime) {
   }
 }
 
+// Loops drawn either way round, bow ties that cross themselves, loops far from all others, and
+// one large frame with a hole over part of the field: every loop counts even-odd on its own,
+// contours of one group lying in a loop of another still unite with it, and contours away from
+// everything come through unchanged.
+TEST_F(LoopMergeTest, MixedLoopsMatchUnitingOneAtATime) {
+  for (int n : {4, 9, 40, 250}) {
+    SCOPED_TRACE(std::to_string(n) + " loops");
+    Owned in, tree, fold;
+    std::mt19937 rng(31u + unsigned(n));
+    std::uniform_real_distribution<double> u(0, 1);
+    const double span = 3 * std::sqrt(double(n));
+    for (int i = 0; i < n; ++i) {
+      const double x = span * u(rng), y = span * u(rng), r = 0.5 + u(rng);
+      std::vector<P> pts;
+      if (i % 4 == 1) pts = {{x, y}, {x + r, y + r}, {x + r, y}, {x, y + r}};  // a bow tie
+      else pts = {{x, y}, {x + r, y}, {x + r, y + r}, {x, y + r}};
+      if (i % 3 == 2) std::reverse(pts.begin(), pts.end());
+      in.loops.AddTail(offset_test::PolygonLoop(pts).release());
+    }
+    for (double far : {10 * span, 20 * span})
+      in.loops.AddTail(offset_test::PolygonLoop({{far, far}, {far, far + 1}, {far + 1, far + 1}, {far + 1, far}}).release());
+    // A frame whose hole covers the middle of the field.
+    const double a = 0.2 * span, b = 0.8 * span;
+    in.loops.AddTail(offset_test::PolygonLoop({{0, 0}, {span, 0}, {span, span}, {0, span}, {0, 0},
+                                                 {a, a}, {a, b}, {b, b}, {b, a}, {a, a}})
+                          .release());
+    for (POSITION pos = in.loops.GetHeadPosition(); pos;) in.loops.GetNext(pos)->EvArea(0.01);
+    CGeTool2D().LoopMerge(&in.loops, &tree.loops);
+    ASSERT_TRUE(FoldLoopMerge(&in.loops, &fold.loops));
+    const auto t = Areas(tree.loops), f = Areas(fold.loops);
+    ASSERT_EQ(t.size(), f.size());
+    for (size_t i = 0; i < t.size(); ++i) EXPECT_NEAR(t[i], f[i], 1e-7 * (1 + std::fabs(f[i])));
+  }
+}
+
 TEST_F(LoopMergeTest, LoopBeyondTheClipperRangeGivesNoUnion) {
   for (int at : {0, 2, 4}) {
     SCOPED_TRACE("bad loop at " + std::to_string(at));

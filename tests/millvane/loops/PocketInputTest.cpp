@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -58,6 +59,25 @@ std::vector<Strategy> Strategies() {
   };
 }
 
+// The entries above plus the ones that only build part of a pocket: the follow tree alone and
+// the spiral into a curve library.
+std::vector<Strategy> AllEntries() {
+  std::vector<Strategy> all = Strategies();
+  all.push_back({"follow tree", [](CSmartLoop* c, CPathCombine*) {
+                   return c->FollowContour(0, 1.0, kRound, -1, 60.0);
+                 }});
+  all.push_back({"spiral library", [](CSmartLoop* c, CPathCombine*) {
+                   const double c0[2] = {5, 5}, c1[2] = {4.5, 5};
+                   CSmartArc a0(c0, 8.05, 0.0, kPi), a1(c1, 7.55, kPi, 2 * kPi);
+                   CSmartArc* arcs[2] = {&a0, &a1};
+                   CSmartCurveLib lib;
+                   CSmartLPoint* pts = CSmartLoop::GenerateSpiralPoint(c, arcs, 1.0, &lib);
+                   c->InitBuffer();
+                   return pts && lib.count > 0 ? 1 : 0;
+                 }});
+  return all;
+}
+
 CSmartLoop* FigureEight() {
   return looptest::Polygon({{0, 0}, {10, 10}, {10, 0}, {0, 10}});
 }
@@ -88,6 +108,41 @@ TEST(PocketInput, UnusableContoursFailForEveryStrategy) {
       CPathCombine comb(8);
       EXPECT_EQ(s.run(c.l, &comb), 0);
       EXPECT_EQ(comb.head, nullptr);
+    }
+  }
+}
+
+// A NaN or an infinity in the outline or in an island: the inside is unknown, so every entry
+// refuses instead of emitting non-finite points or a path through the island (the same
+// contour with the island's vertex finite works).
+TEST(PocketInput, NonFiniteVertexFailsEveryEntry) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    std::string name;
+    double bad;
+    bool island;
+  };
+  const Case cases[] = {{"finite", 7.0, true},
+                        {"NaN outline", nan, false},
+                        {"Inf outline", inf, false},
+                        {"NaN island", nan, true},
+                        {"Inf island", -inf, true}};
+  for (const Case& k : cases) {
+    for (const Strategy& s : AllEntries()) {
+      SCOPED_TRACE(k.name + " " + s.name);
+      looptest::Pts outline = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+      looptest::Pts island = {{3, 3}, {3, 6}, {6, 6}, {6, 3}};
+      (k.island ? island : outline)[2] = {k.bad, 7};
+      Owned c(looptest::Polygon(outline));
+      c.l->AddIsland(looptest::Polygon(island));
+      CPathCombine comb(8);
+      const bool sound = std::isfinite(k.bad);
+      EXPECT_EQ(s.run(c.l, &comb), sound ? 1 : 0);
+      if (!sound) {
+        EXPECT_EQ(comb.head, nullptr);
+        EXPECT_EQ(c.l->children, nullptr);
+      }
     }
   }
 }

@@ -175,6 +175,30 @@ TEST(CObList, FailedLoadFreesWhatItMadeAndKeepsTheRest) {
   }
 }
 
+TEST(CObList, FailedLoadFreesTheElementsOfANestedListThatLoaded) {
+  // [node owning c, [c again, x, y, x again], z]: every cut after the nested list has loaded
+  // fails in z, and x and y (the nested list's own) go with it; c goes once, with its node.
+  CTestValue c(1), x(2), y(3), z(4);
+  CTestNode node;
+  node.m_pChild = &c;
+  CObList inner, outer;
+  for (CObject* p : {static_cast<CObject*>(&c), static_cast<CObject*>(&x), static_cast<CObject*>(&y),
+                     static_cast<CObject*>(&x)})
+    inner.AddTail(p);
+  for (CObject* p : {static_cast<CObject*>(&node), static_cast<CObject*>(&inner), static_cast<CObject*>(&z)})
+    outer.AddTail(p);
+  const Bytes bytes = Store([&](CArchive& ar) { ar << &outer; });
+  node.m_pChild = nullptr;
+  const int live = CTestValue::s_live;
+  for (size_t n = 0; n < bytes.size(); ++n) {
+    EXPECT_EQ(CauseOf(Bytes(bytes.begin(), bytes.begin() + n),
+                      [](CArchive& ar) { delete ar.ReadObject(nullptr); }),
+              CArchiveException::endOfFile)
+        << n;
+    ASSERT_EQ(CTestValue::s_live, live) << n;
+  }
+}
+
 TEST(CArchive, AllocationFailuresWhileLoadingAreArchiveExceptions) {
   for (int fail : {1, 2, 3}) {
     SCOPED_TRACE(fail);

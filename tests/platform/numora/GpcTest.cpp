@@ -354,6 +354,39 @@ TEST(Gpc, BadInputFailsWithAnEmptyResult) {
   EXPECT_EQ(0, res.p.num_contours);
 }
 
+// The union of contours in one pass: overlaps count once whichever way each contour runs, and
+// the result is the one that uniting them pair by pair gives (each contour alone is simple).
+TEST(Gpc, UnionOfContoursIsThePairwiseUnion) {
+  std::mt19937 rng(17);
+  std::uniform_real_distribution<double> u(0, 1);
+  for (int n : {1, 2, 7, 40}) {
+    SCOPED_TRACE(n);
+    Rings rings;
+    for (int i = 0; i < n; ++i) {
+      const double x = 10 * u(rng), y = 10 * u(rng);
+      Ring r = Rect(x, y, x + 1 + 3 * u(rng), y + 1 + 3 * u(rng));
+      if (i % 2) std::reverse(r.begin(), r.end());
+      rings.push_back(r);
+    }
+    Poly all(rings), once;
+    ASSERT_EQ(1, gpc_union_contours(&all.p, &once.p));
+    Poly acc({rings[0]});
+    for (size_t i = 1; i < rings.size(); ++i) {
+      Poly next({rings[i]});
+      ASSERT_EQ(1, gpc_polygon_clip(GPC_UNION, &acc.p, &next.p, &acc.p));
+    }
+    EXPECT_NEAR(FlaggedArea(once.p), FlaggedArea(acc.p), 1e-8);
+    EXPECT_EQ(once.p.num_contours, acc.p.num_contours);
+    EXPECT_EQ(CountHoles(once.p), CountHoles(acc.p));
+  }
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  Poly bad({Rect(0, 0, 1, 1), Rect(0, 0, nan, 1)}), out;
+  EXPECT_EQ(0, gpc_union_contours(&bad.p, &out.p));
+  EXPECT_EQ(0, out.p.num_contours);
+  EXPECT_EQ(0, gpc_union_contours(nullptr, &out.p));
+  EXPECT_EQ(0, gpc_union_contours(&bad.p, &bad.p));
+}
+
 TEST(Gpc, DegenerateContoursAreSkipped) {
   // Empty contours (from skipped loops) and two-point contours enclose nothing.
   Poly a({Rect(0, 0, 1, 1), {}, {{5, 5}, {6, 6}}});
