@@ -10,6 +10,8 @@ namespace {
 
 // More buckets than this cost more to lay out than they save.
 constexpr double kMaxBuckets = 1 << 22;
+// Entries allowed whatever the number of parts.
+constexpr double kMaxEntries = 1 << 22;
 
 }  // namespace
 
@@ -68,8 +70,21 @@ void CCenterHeights::Build(const CMillCenter* model, double bucket) {
   }
   model_ = model;
   if (x0 > x1 || y0 > y1) return;
+  // Large parts (a wide cutter's sharp points and tubes) in small buckets would be entered many
+  // times over: the buckets grow until the entries stay within a few per part.
+  auto entriesAt = [&](double size) {
+    double n = 0;
+    for (const Item& it : items)
+      if (std::isfinite(it.x0) && std::isfinite(it.y0) && std::isfinite(it.x1) && std::isfinite(it.y1))
+        n += (std::floor((it.x1 - x0) / size) - std::floor((it.x0 - x0) / size) + 1) *
+             (std::floor((it.y1 - y0) / size) - std::floor((it.y0 - y0) / size) + 1);
+    return n;
+  };
+  const double maxEntries = std::max(kMaxEntries, 16.0 * static_cast<double>(items.size()));
   double size = bucket;
-  while ((std::floor((x1 - x0) / size) + 1) * (std::floor((y1 - y0) / size) + 1) > kMaxBuckets) size *= 2;
+  while ((std::floor((x1 - x0) / size) + 1) * (std::floor((y1 - y0) / size) + 1) > kMaxBuckets ||
+         entriesAt(size) > maxEntries)
+    size *= 2;
   x0_ = x0, y0_ = y0, size_ = size;
   nx_ = static_cast<int>(std::floor((x1 - x0) / size)) + 1;
   ny_ = static_cast<int>(std::floor((y1 - y0) / size)) + 1;
