@@ -136,7 +136,6 @@ int CMillCenter::GenOutEdge(EdgeTable& t, CEdge& outer) {
   for (size_t a = 0; a < n; ++a) {
     if (gIsProgressCancel()) return 0;
     for (const auto& rec : t[a]) outer.pairs.push_back({static_cast<int>(a), rec[0]});
-    t[a].clear();
     if (n < 10)
       prog.SetRange(1.0 / n);
     else if (a % 10 == 9)
@@ -145,19 +144,45 @@ int CMillCenter::GenOutEdge(EdgeTable& t, CEdge& outer) {
   return 1;
 }
 
+void CMillCenter::DeleteAllNodes(EdgeTable& t) {
+  for (auto& list : t) {
+    list.clear();
+    list.shrink_to_fit();
+  }
+}
+
+int CMillCenter::IsNormalDown(const _facet* table, int f) {
+  if (!table || f < 0 || f >= table->facetCount) return 0;
+  const int* v = table->facets[f];
+  const double* a = table->nodes[v[0]].v;
+  const double* b = table->nodes[v[1]].v;
+  const double* c = table->nodes[v[2]].v;
+  return (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]) < -0.0001 ? 1 : 0;
+}
+
+void CMillCenter::ChangeNodeNum(const _facet* table, const std::vector<int>& copyOf,
+                                std::vector<std::array<int, 3>>& tris) {
+  const int n = std::min(table->facetCount, static_cast<int>(tris.size()));
+  for (int f = 0; f < n; ++f) {
+    if (!IsNormalDown(table, f)) continue;
+    for (int k = 0; k < 3; ++k) {
+      const int v = table->facets[f][k];
+      if (v >= 0 && static_cast<size_t>(v) < copyOf.size() && copyOf[v] >= 0) tris[f][k] = copyOf[v];
+    }
+  }
+}
+
 int CMillCenter::GenInnOutEdge(_facet* table, CEdge& inner, CEdge& outer) {
   EdgeTable t(table->nodeCount);
   std::vector<char> down(table->facetCount, 0);
   for (int f = 0; f < table->facetCount; ++f) {
     const int* v = table->facets[f];
-    const double* a = table->nodes[v[0]].v;
-    const double* b = table->nodes[v[1]].v;
-    const double* c = table->nodes[v[2]].v;
-    const double area = (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
-    down[f] = area < -0.0001 ? 1 : 0;
+    down[f] = static_cast<char>(IsNormalDown(table, f));
     for (int k = 0; k < 3; ++k) AddEdgeSect(t, v[k], v[(k + 1) % 3], down[f]);
   }
-  if (!GenInnEdge(t, inner) || !GenOutEdge(t, outer)) return 0;
+  const bool done = GenInnEdge(t, inner) && GenOutEdge(t, outer);
+  DeleteAllNodes(t);
+  if (!done) return 0;
   std::vector<char> onInner(table->nodeCount, 0);
   for (const auto& e : inner.pairs) onInner[e[0]] = onInner[e[1]] = 1;
   std::vector<char> flipped(table->nodeCount, 0);
@@ -220,7 +245,9 @@ int CMillCenter::AnalysisFacet(_facet* table, CEdge& inner, CEdge& outer) {
   EdgeTable t(table->nodeCount);
   for (int f = 0; f < table->facetCount; ++f)
     for (int k = 0; k < 3; ++k) AddEdgeSect(t, table->facets[f][k], table->facets[f][(k + 1) % 3], 0);
-  return GenOutEdge(t, outer) ? cls : 5;
+  const bool done = GenOutEdge(t, outer);
+  DeleteAllNodes(t);
+  return done ? cls : 5;
 }
 
 void CMillCenter::GenOffsetSurf(_facet* table, const CEdge& inner, int cls) {
@@ -252,15 +279,7 @@ void CMillCenter::GenOffsetSurf(_facet* table, const CEdge& inner, int cls) {
           copyOf[v] = static_cast<int>(rec->pts.size());
           rec->pts.push_back({p[0] + off[0], p[1] + off[1], p[2] + off[2]});
         }
-    for (int f = 0; f < table->facetCount; ++f) {
-      const int* v = table->facets[f];
-      const double* a = table->nodes[v[0]].v;
-      const double* b = table->nodes[v[1]].v;
-      const double* c = table->nodes[v[2]].v;
-      if ((b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]) >= -0.0001) continue;
-      for (int k = 0; k < 3; ++k)
-        if (copyOf[v[k]] >= 0) rec->tris[f][k] = copyOf[v[k]];
-    }
+    ChangeNodeNum(table, copyOf, rec->tris);
   }
   rec->CalcBoxes();
   faces.insert(faces.begin(), std::move(rec));
@@ -599,9 +618,12 @@ void CMillCenter::DefineMarkedPane(const _tagBox2D& pane, double tol) {
     for (size_t k = 0; k < f->quads.size(); ++k)
       if (XYMeets(f->quadBox[k], pane, tol)) f->markedQuads.push_back(static_cast<int>(k));
   }
-  for (auto& s : strips) {
+  markedStrips.clear();
+  for (size_t k = 0; k < strips.size(); ++k) {
+    Strip* s = strips[k].get();
     s->marked.clear();
     if (!XYMeets(s->box, pane, tol)) continue;
+    markedStrips.push_back(static_cast<int>(k));
     const int n = s->ChainPoints();
     for (int i = 0; i + 1 < n; ++i)
       for (int j = 0; j < Strip::kQuads; ++j) {
@@ -621,46 +643,57 @@ void CMillCenter::DefineMarkedPane(const _tagBox2D& pane, double tol) {
   }
 }
 
+void CMillCenter::RaiseOnTri(const FaceTable& f, int k, double p[3]) const {
+  const _tagBox3D& b = f.triBox[k];
+  if (p[0] < b.min[0] || p[0] > b.max[0] || p[1] < b.min[1] || p[1] > b.max[1]) return;
+  if (!(b.max[2] - 0.01 > p[2])) return;
+  const double* v[3] = {f.pts[f.tris[k][0]].data(), f.pts[f.tris[k][1]].data(), f.pts[f.tris[k][2]].data()};
+  centre::RaiseToFace(v, 3, p[0], p[1], p[2]);
+}
+
+void CMillCenter::RaiseOnQuad(const FaceTable& f, int k, double p[3]) const {
+  const _tagBox3D& b = f.quadBox[k];
+  if (p[0] < b.min[0] || p[0] > b.max[0] || p[1] < b.min[1] || p[1] > b.max[1]) return;
+  if (!(b.max[2] - 0.01 > p[2])) return;
+  const double* v[4] = {f.pts[f.quads[k][0]].data(), f.pts[f.quads[k][1]].data(), f.pts[f.quads[k][2]].data(),
+                        f.pts[f.quads[k][3]].data()};
+  centre::RaiseToFace(v, 4, p[0], p[1], p[2]);
+}
+
+void CMillCenter::RaiseOnStrip(const Strip& s, int i, int j, double p[3]) const {
+  const auto q = s.Corners(i, j);
+  const double* v[4] = {s.pts[q[0]].data(), s.pts[q[1]].data(), s.pts[q[2]].data(), s.pts[q[3]].data()};
+  const double top = std::max({v[0][2], v[1][2], v[2][2], v[3][2]});
+  if (top > p[2]) centre::RaiseToFace(v, 4, p[0], p[1], p[2]);
+}
+
+void CMillCenter::RaiseOnSharp(int i, double p[3]) const {
+  if (!tool) return;
+  const double r = Radius();
+  const Pt3& q = sharp.pts[i];
+  if (!(q[2] > p[2])) return;
+  if (std::fabs(q[0] - p[0]) > r || std::fabs(q[1] - p[1]) > r) return;
+  const double d = std::hypot(q[0] - p[0], q[1] - p[1]);
+  double h = -1e300;
+  if (d < r - 0.0001)
+    h = tool->Zval_VertCC(q.data(), p[0], p[1]);
+  else if (d <= r + 0.0001)
+    h = q[2] - r;
+  if (h > p[2]) p[2] = h;
+}
+
 void CMillCenter::ProjPntOnMdl(double p[3]) const {
   if (!std::isfinite(p[0]) || !std::isfinite(p[1])) return;
   for (const auto& f : faces) {
-    for (int k : f->markedTris) {
-      const _tagBox3D& b = f->triBox[k];
-      if (p[0] < b.min[0] || p[0] > b.max[0] || p[1] < b.min[1] || p[1] > b.max[1]) continue;
-      if (!(b.max[2] - 0.01 > p[2])) continue;
-      const double* v[3] = {f->pts[f->tris[k][0]].data(), f->pts[f->tris[k][1]].data(), f->pts[f->tris[k][2]].data()};
-      centre::RaiseToFace(v, 3, p[0], p[1], p[2]);
-    }
-    for (int k : f->markedQuads) {
-      const _tagBox3D& b = f->quadBox[k];
-      if (p[0] < b.min[0] || p[0] > b.max[0] || p[1] < b.min[1] || p[1] > b.max[1]) continue;
-      if (!(b.max[2] - 0.01 > p[2])) continue;
-      const double* v[4] = {f->pts[f->quads[k][0]].data(), f->pts[f->quads[k][1]].data(),
-                            f->pts[f->quads[k][2]].data(), f->pts[f->quads[k][3]].data()};
-      centre::RaiseToFace(v, 4, p[0], p[1], p[2]);
-    }
+    for (int k : f->markedTris) RaiseOnTri(*f, k, p);
+    for (int k : f->markedQuads) RaiseOnQuad(*f, k, p);
   }
-  for (const auto& s : strips)
-    for (const auto& ij : s->marked) {
-      const auto q = s->Corners(ij[0], ij[1]);
-      const double* v[4] = {s->pts[q[0]].data(), s->pts[q[1]].data(), s->pts[q[2]].data(), s->pts[q[3]].data()};
-      const double top = std::max({v[0][2], v[1][2], v[2][2], v[3][2]});
-      if (top > p[2]) centre::RaiseToFace(v, 4, p[0], p[1], p[2]);
-    }
-  if (!tool) return;
-  const double r = Radius();
-  for (int i : sharp.marked) {
-    const Pt3& q = sharp.pts[i];
-    if (!(q[2] > p[2])) continue;
-    if (std::fabs(q[0] - p[0]) > r || std::fabs(q[1] - p[1]) > r) continue;
-    const double d = std::hypot(q[0] - p[0], q[1] - p[1]);
-    double h = -1e300;
-    if (d < r - 0.0001)
-      h = tool->Zval_VertCC(q.data(), p[0], p[1]);
-    else if (d <= r + 0.0001)
-      h = q[2] - r;
-    if (h > p[2]) p[2] = h;
+  for (int k : markedStrips) {
+    if (static_cast<size_t>(k) >= strips.size()) continue;
+    const Strip& s = *strips[k];
+    for (const auto& ij : s.marked) RaiseOnStrip(s, ij[0], ij[1], p);
   }
+  for (int i : sharp.marked) RaiseOnSharp(i, p);
 }
 
 void CMillCenter::GenSameZLineSet(const CProtectNet& net, CIntLineSet& set) {
@@ -1061,7 +1094,9 @@ int GenLinkMoves(CMillCenter* model, int type, double parameter, CPathCombine* c
         double tE[3] = {1, 0, 0}, tS[3] = {1, 0, 0};
         a->GetTangent(1, tE);
         b->GetTangent(0, tS);
-        // Types in the order they are tried: the one asked for, then the safer fall-backs.
+        // Types in the order they are tried: the one asked for, then the safer fall-backs
+        // (half turn to up-and-over, blend to straight, straight to up-and-over), and last the
+        // retract below.
         std::vector<int> tries{type};
         if (type == 2) tries.push_back(0);
         if (type == 3) tries.push_back(1);

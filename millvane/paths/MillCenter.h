@@ -92,6 +92,12 @@ class CMillCenter {
   void RotateModel(double angle);
   // Raises p[2] to the highest tip height over the marked parts.
   void ProjPntOnMdl(double p[3]) const;
+  // The steps of that projection, one part at a time: a face table's triangle or quad k, strip
+  // quad (i, j), sharp point i.
+  void RaiseOnTri(const FaceTable& f, int k, double p[3]) const;
+  void RaiseOnQuad(const FaceTable& f, int k, double p[3]) const;
+  void RaiseOnStrip(const Strip& s, int i, int j, double p[3]) const;
+  void RaiseOnSharp(int i, double p[3]) const;
   void SetIntMinZ();
   // Marks the parts meeting the XY rectangle widened by tol; later projections see only these.
   void DefineMarkedPane(const _tagBox2D& pane, double tol);
@@ -126,6 +132,14 @@ class CMillCenter {
   static void AddEdgeSect(EdgeTable& t, int a, int b, int mark);
   int GenInnEdge(EdgeTable& t, CEdge& inner);
   int GenOutEdge(EdgeTable& t, CEdge& outer);
+  // Empties every vertex's record list of an edge table.
+  static void DeleteAllNodes(EdgeTable& t);
+  // 1 when facet f faces down: the signed XY area of its vertices is below -0.0001.
+  static int IsNormalDown(const _facet* table, int f);
+  // In every downward facet, each vertex that has a copy (copyOf[v] >= 0) is switched to it in
+  // the offset record's triangles: the downward side of a fold takes its own offset vertex.
+  static void ChangeNodeNum(const _facet* table, const std::vector<int>& copyOf,
+                            std::vector<std::array<int, 3>>& tris);
   static void ReverseDirect(_facet* table);
   void GenOffsetSurf(_facet* table, const CEdge& inner, int cls);
   void AddBoundRec(const std::vector<std::vector<Pt3>>& chains, int cls, double factor);
@@ -145,6 +159,9 @@ class CMillCenter {
   void* spare1 = nullptr;
   std::vector<std::unique_ptr<FaceTable>> faces;  // newest first
   std::vector<std::unique_ptr<Strip>> strips;     // newest first
+  // Strips whose box met the last marked pane: a projection visits only these, not every
+  // strip of a model with thousands of edge chains.
+  std::vector<int> markedStrips;
   SharpPoints sharp;
   std::vector<Pt3> extraPts;
   int openBorder = 0;
@@ -163,10 +180,11 @@ class CMillCenter {
 
 // Joins consecutive entities of the chain whose ends lie more than 0.01 apart by a link of the
 // given type (-1 none, 0 up-and-over, 1 straight, 2 half turn, 3 smooth blend); closer ones
-// are snapped together. Every link is checked against the model: a gouging half turn or
-// up-and-over falls back to a straight link, a gouging blend or straight link to up-and-over,
-// and an up-and-over that still gouges to a retract over the model's top. 0 for an empty or
-// missing chain, a missing model or a type outside -1..3.
+// are snapped together. Every link is checked against the model (CheckPntString): a gouging
+// half turn falls back to up-and-over, a gouging blend to a straight link; a straight link that
+// gouges falls back to up-and-over, and an up-and-over that gouges to a retract over the
+// model's top, so that no link is left cutting into the part. 0 for an empty or missing chain,
+// a missing model or a type outside -1..3.
 int GenLinkMoves(CMillCenter* model, int type, double parameter, CPathCombine* chain);
 
 // Null for a missing or empty mesh list, a missing cutter, a cutter whose diameter is not a

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "db/DbPathGroup.h"
 #include "geometry/shapes2d/GeRegion.h"
 #include "millvane/loops/LoopListOffset.h"
 #include "millvane/loops/SmartLoop.h"
+#include "millvane/paths/CenterHeights.h"
 #include "millvane/paths/MillCenter.h"
 #include "millvane/loops/PathCombine.h"
 #include "millvane/loops/PathEntity.h"
@@ -32,6 +34,7 @@ struct LoopChain {
 };
 
 double Dist(const Pt2& a, const Pt2& b) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
+
 
 // Restarts the closed curve at its point nearest to p (the foot on the nearest segment becomes
 // a new point unless it lies within 0.01 of a segment end); the distance from p.
@@ -119,6 +122,7 @@ CCreSrfContourPath::CCreSrfContourPath(const CCreSrfContourPath& o) { *this = o;
 
 CCreSrfContourPath& CCreSrfContourPath::operator=(const CCreSrfContourPath& o) {
   if (this == &o) return *this;
+  heightsOf_ = nullptr;
   exclude = o.exclude;
   orderFlag = o.orderFlag;
   step = o.step;
@@ -143,6 +147,7 @@ CCreSrfContourPath& CCreSrfContourPath::operator=(const CCreSrfContourPath& o) {
 
 int CCreSrfContourPath::Create(const CTool* tool, const double modelBox[6], bool useUserCell, double userCell) {
   FreeLayers();
+  heightsOf_ = nullptr;
   if (!tool) return 0;
   std::copy(modelBox, modelBox + 6, box);
   std::vector<double> levels;
@@ -162,7 +167,18 @@ void CCreSrfContourPath::GenOneLayerLoop(CIntCurveSet* layer, double tol) {
   if (!model || !layer) return;
   CIntLineSet sections(layer->level);
   model->GenSameZLineSet(net, sections);
-  for (PtCurve& c : layer::LevelContours(net, sections, layer->level, tol, exclude != 0)) {
+  // Laid out once per run over the model: every layer asks it.
+  if (heightsOf_ != model) {
+    heights_.Build(model, 2 * net.cell);
+    heightsOf_ = model;
+  }
+  const double L = layer->level;
+  const auto above = [&](double x, double y) {
+    double p[3] = {x, y, L + 0.0001};
+    heights_.Raise(p);
+    return p[2] > L + 0.0001;
+  };
+  for (PtCurve& c : layer::LevelContours(net, sections, layer->level, tol, exclude != 0, above)) {
     auto* ic = new IntCurve;
     ic->pts = std::move(c);
     ic->value = layer->level;

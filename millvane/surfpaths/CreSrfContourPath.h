@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "millvane/paths/CenterHeights.h"
 #include "millvane/paths/IntLineSet.h"
 #include "millvane/paths/ProtectNet.h"
 #include "millvane/surfpaths/SectionProfile.h"
@@ -82,4 +83,8 @@ class CCreSrfContourPath {
   void GenCntrPlanePath(CParamSrfFinish& finish, CSmartLoop* loop, double z, CPathGroup& group);
   void GenFlatSurfPath(CParamSrfFinish& finish, CPathGroup& group);
   void FreeLayers() { layers.clear(); }
+  // The model's heights for telling buried section segments; laid out by the first layer of a
+  // run (Create starts a run).
+  CCenterHeights heights_;
+  const CMillCenter* heightsOf_ = nullptr;
 };

@@ -265,14 +265,17 @@ void AssignSections(const CProtectNet& net, const CIntLineSet& sections, std::ve
           rest.push_back(p);
           continue;
         }
-        if (px0 >= b.x0 - 0.05 && px1 <= b.x1 + 0.05 && py0 >= b.y0 - 0.05 && py1 <= b.y1 + 0.05) {
-          recs[i].segs.push_back(p);
-          continue;
-        }
+        // A piece that only touches the cell's outskirts lies in the neighbouring cell: left
+        // over there by a record of the same cell, it is a section inside the covered area,
+        // and taken as this record's whole envelope it would pull the contour in.
         double t0, t1;
         const Box grown{b.x0 - 0.005, b.y0 - 0.005, b.x1 + 0.005, b.y1 + 0.005};
-        if (!ClipRange(p, grown, t0, t1)) {
+        if (!ClipRange(p, grown, t0, t1) || (t1 - t0) * Len(p) <= 1e-9) {
           rest.push_back(p);
+          continue;
+        }
+        if (px0 >= b.x0 - 0.05 && px1 <= b.x1 + 0.05 && py0 >= b.y0 - 0.05 && py1 <= b.y1 + 0.05) {
+          recs[i].segs.push_back(p);
           continue;
         }
         const Seg in = Part(p, t0, t1);
@@ -406,8 +409,25 @@ void RemoveSmallDefects(PtCurve& c) {
   }
 }
 
+void DropBuriedSegments(std::vector<RecordSegs>& recs, const AboveLevel& above) {
+  if (!above) return;
+  // Beyond the 0.01 by which a vertical face still raises a point beside it.
+  constexpr double kOff = 0.02;
+  auto buried = [&](const Seg& s) {
+    const double dx = s[2] - s[0], dy = s[3] - s[1], l = std::hypot(dx, dy);
+    if (!(l > 0)) return false;
+    const double nx = -dy / l * kOff, ny = dx / l * kOff;
+    for (double t : {0.5, 0.1, 0.9}) {
+      const double x = s[0] + t * dx, y = s[1] + t * dy;
+      if (!above(x + nx, y + ny) || !above(x - nx, y - ny)) return false;
+    }
+    return true;
+  };
+  for (RecordSegs& r : recs) r.segs.erase(std::remove_if(r.segs.begin(), r.segs.end(), buried), r.segs.end());
+}
+
 std::vector<PtCurve> LevelContours(CProtectNet& net, const CIntLineSet& sections, double z, double tol,
-                                   bool exclude) {
+                                   bool exclude, const AboveLevel& above) {
   std::vector<PtCurve> out;
   std::vector<Saddle> saddles;
   std::vector<BorderChain> chains = LayerBorders(net, z, exclude, &saddles);
@@ -417,6 +437,7 @@ std::vector<PtCurve> LevelContours(CProtectNet& net, const CIntLineSet& sections
     for (const CellRecord& c : CellRecords(ch)) recs.push_back({c, {}, false});
     MarkSaddleRecords(saddles, recs);
     AssignSections(net, sections, recs);
+    DropBuriedSegments(recs, above);
     PtCurve c = ChainContour(net, recs, tol);
     if (c.size() >= 3) out.push_back(std::move(c));
   }

@@ -3,6 +3,7 @@
 // its segments, and the cells' pieces are joined round the chain into one closed curve.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "millvane/surfpaths/LayerBorder.h"
@@ -40,11 +41,23 @@ PtCurve ChainContour(const CProtectNet& net, std::vector<RecordSegs>& recs, doub
 // points).
 void RemoveSmallDefects(PtCurve& c);
 
+// Whether the model stands above the level at (x, y).
+using AboveLevel = std::function<bool(double x, double y)>;
+
+// Removes the records' segments that lie inside the covered area. The section of every part of
+// the model is taken, also where another part stands above the level (the corner circle of a
+// box's top under its top face, the tube of a bottom edge under the top edge's reach); left in,
+// such a segment can be the outermost one a border cell holds, and the contour is drawn through
+// it into the material. A segment is buried when the model stands above the level on both
+// sides of it, just off it, at each of three places along it: a piece of the true contour has
+// the open side next to it.
+void DropBuriedSegments(std::vector<RecordSegs>& recs, const AboveLevel& above);
+
 // Every contour of the level z: the borders of the covered nodes, their cell records, the
-// sections assigned to them, one closed curve per region. `exclude` drops the border of the
-// largest region first.
+// sections assigned to them (less the buried ones, when `above` is given), one closed curve per
+// region. `exclude` drops the border of the largest region first.
 std::vector<PtCurve> LevelContours(CProtectNet& net, const CIntLineSet& sections, double z, double tol,
-                                   bool exclude);
+                                   bool exclude, const AboveLevel& above = {});
 
 // The border chains of the level as closed polygons through their nodes: the covered regions'
 // outlines to within one cell, where no section is there to refine them.
