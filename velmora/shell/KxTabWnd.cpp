@@ -380,6 +380,10 @@ int CKxTabWnd::GetLayerAt(int index, CLayer& layer) const {
 int CKxTabWnd::SetLayerAt(int index, const CLayer& layer) {
   CLayer* dst = LayerAt(index);
   if (!dst) return -1;
+  // A layer's name, lock, visibility and colour are kept in the drawing: a change is an edit.
+  const bool changed = bool(dst->IsLocked()) != bool(layer.IsLocked()) ||
+                       bool(dst->IsVisible()) != bool(layer.IsVisible()) ||
+                       dst->GetColor() != layer.GetColor() || dst->GetName() != layer.GetName();
   dst->SetLock(layer.IsLocked());
   if (layer.IsVisible())
     dst->SetVisible();
@@ -389,6 +393,7 @@ int CKxTabWnd::SetLayerAt(int index, const CLayer& layer) {
   dst->SetName(layer.GetName());
   if (index < int(m_tabNames.size())) m_tabNames[size_t(index)] = layer.GetName();
   m_tab.SetDirty();
+  if (changed) dbNotifyChange();
   return index;
 }
 
@@ -437,6 +442,7 @@ int CKxTabWnd::RenameLayer(int index, const CString& name) {
   layer->SetName(name);
   if (index < int(m_tabNames.size())) m_tabNames[size_t(index)] = name;
   m_tab.SetDirty();
+  dbNotifyChange();
   return index;
 }
 

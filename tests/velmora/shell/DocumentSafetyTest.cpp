@@ -66,6 +66,15 @@ TEST_F(DocumentSafetyTest, EveryEditThroughTheUndoManagerMarksTheDrawingModified
          kxInsertActionIntoManager(action);
        }},
       {"a new layer", [&] { ASSERT_GE(frame->GetKxTabWnd()->AddLayer(L""), 0); }},
+      {"a renamed layer", [&] { ASSERT_EQ(frame->GetKxTabWnd()->RenameLayer(0, L"Renamed"), 0); }},
+      {"a layer's colour and visibility",
+       [&] {
+         CLayer layer;
+         ASSERT_EQ(frame->GetKxTabWnd()->GetLayerAt(0, layer), 0);
+         layer.SetColor(layer.GetColor() + 1);
+         layer.SetInVisible();
+         ASSERT_EQ(frame->GetKxTabWnd()->SetLayerAt(0, layer), 0);
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -74,6 +83,13 @@ TEST_F(DocumentSafetyTest, EveryEditThroughTheUndoManagerMarksTheDrawingModified
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(doc->NeedsAutoSave(), 1);
   }
+
+  // Writing a layer back unchanged is no edit.
+  CLayer same;
+  ASSERT_EQ(frame->GetKxTabWnd()->GetLayerAt(0, same), 0);
+  doc->SetModifiedFlag(FALSE);
+  frame->GetKxTabWnd()->SetLayerAt(0, same);
+  EXPECT_FALSE(doc->IsModified());
 
   // Save (Ctrl+S) writes the edit: the file holds what the drawing holds.
   AddLineUndoable(7);
