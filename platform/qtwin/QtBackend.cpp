@@ -303,7 +303,9 @@ static QSurfaceFormat GLFormat() {
 }
 
 // A GL window: Qt's paints send the window its WM_PAINT with the context current, so the view's
-// drawing through its COpenGLDC lands in the widget's framebuffer.
+// drawing through its COpenGLDC lands in the widget's framebuffer. Qt alone decides when that
+// framebuffer is shown (and may discard it once composed), so every frame is drawn inside
+// paintGL: an invalidation only schedules one.
 class GLPeer : public QOpenGLWidget {
  public:
   GLPeer(HWND h, CQtWindowBackend::Impl& impl, QWidget* parent) : QOpenGLWidget(parent), m_h(h), m_impl(impl) {
@@ -316,8 +318,6 @@ class GLPeer : public QOpenGLWidget {
     m_dcReady = false;
     update();
   }
-  // The view drew from the message loop into the framebuffer: show that, do not ask again.
-  void MarkFresh() { m_fresh = true; }
 
  protected:
   bool event(QEvent* e) override {
@@ -333,16 +333,11 @@ class GLPeer : public QOpenGLWidget {
     if (::GetFocus() != m_h && ::IsWindow(m_h)) ::SetFocus(m_h);
   }
   void initializeGL() override { m_dcReady = false; }
-  void resizeGL(int, int) override { m_fresh = false; }
   void paintGL() override {
     if (m_dc && !m_dcReady) m_dcReady = m_dc->InitGL();
     if (m_dc) {
       const qreal dpr = devicePixelRatioF();
       m_dc->SetScreenSize(static_cast<int>(width() * dpr), static_cast<int>(height() * dpr));
-    }
-    if (m_fresh) {
-      m_fresh = false;
-      return;
     }
     if (!::IsWindow(m_h)) return;
     const HWND old = m_impl.glPainting;
@@ -356,7 +351,6 @@ class GLPeer : public QOpenGLWidget {
   CQtWindowBackend::Impl& m_impl;
   COpenGLDC* m_dc = nullptr;
   bool m_dcReady = false;
-  bool m_fresh = false;
 };
 
 // A tool's window: Qt's tooltip request shows the text of the tool under the mouse.
@@ -389,9 +383,15 @@ class ToolTipFilter : public QObject {
 
 HDC CQtWindowBackend::Impl::OpenPaint(HWND h, bool keep) {
   if (auto* gl = dynamic_cast<GLPeer*>(Get(h))) {
-    // Inside paintGL the context is current already; from the message loop make it current so
-    // the drawing goes to this window's framebuffer. GL windows draw no 2D.
-    if (glPainting != h && !glCurrentOutside.count(h) && gl->isValid()) {
+    // Inside paintGL the context is current already. A paint from the message loop only asks
+    // Qt for a frame (the window sees no current context and draws nothing now); a client
+    // context from the loop (picking) makes the window's context current until it is released.
+    if (glPainting == h) return nullptr;
+    if (!keep) {
+      gl->update();
+      return nullptr;
+    }
+    if (!glCurrentOutside.count(h) && gl->isValid()) {
       gl->makeCurrent();
       glCurrentOutside[h] = true;
     }
@@ -417,9 +417,9 @@ HDC CQtWindowBackend::Impl::OpenPaint(HWND h, bool keep) {
 
 void CQtWindowBackend::Impl::ClosePaint(HWND h, HDC hdc) {
   if (auto* gl = dynamic_cast<GLPeer*>(Get(h))) {
+    // What was drawn outside paintGL is not shown: the next frame draws the window afresh.
     if (glCurrentOutside.erase(h)) {
       gl->doneCurrent();
-      gl->MarkFresh();
       gl->update();
     }
     return;
@@ -715,6 +715,10 @@ bool CQtWindowBackend::AttachOpenGLDC(HWND hWnd, COpenGLDC* dc) {
   if (!gl) return false;
   gl->Attach(dc);
   return true;
+}
+
+bool CQtWindowBackend::IsOpenGLCurrent(HWND hWnd) const {
+  return hWnd && (m_impl->glPainting == hWnd || m_impl->glCurrentOutside.count(hWnd));
 }
 
 HDC CQtWindowBackend::BeginPaint(HWND hWnd) { return m_impl->OpenPaint(hWnd, false); }

@@ -468,6 +468,7 @@ void CDraftonView::OnDraw(CDC* pDC) {
   if (auto* frame = dynamic_cast<CMainFrame*>(gGetMainFrame()); frame && frame->GetViewAnimation().GetStep() < 0)
     return;
   if (drawGL || vurode->IsView3D()) {
+    if (drawGL && Surface().current && !Surface().current(m_hWnd)) return;
     // The plan view keeps the 2D view's white paper on the GL surface too: entities of colour 0
     // are black and would vanish on the context's own black.
     COpenGLDC* dc = drawGL && !vurode->IsView3D() ? gGetOpenGLDC() : nullptr;
