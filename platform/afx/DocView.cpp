@@ -596,7 +596,8 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(LPCWSTR lpszPathName, BOOL bMake
   if (createdFrame) {
     CWinApp* app = AfxGetApp();
     if (app && !app->m_pMainWnd) app->m_pMainWnd = frame;
-    InitialUpdateFrame(frame, doc, bMakeVisible);
   }
+  // A reused frame's views show the new contents too: every new or opened document gets them.
+  InitialUpdateFrame(frame, doc, bMakeVisible);
   return doc;
 }

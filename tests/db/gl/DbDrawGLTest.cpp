@@ -61,3 +61,24 @@ TEST_F(DbDrawGL, SelfErasingModesRestoreTheFrame) {
     dc().Finish();
   }
 }
+
+// The selection draws dotted over the entity already in the frame (same depth), in the
+// selection colour: both colours show along the line.
+TEST_F(DbDrawGL, SelectedModeShowsDottedOverTheEntity) {
+  std::unique_ptr<CDbCurve> line(Line(-30, 3, 30, 3));
+  Frame();
+  line->DrawGL(&dc(), DB_DRAW_NORMAL);
+  const int own = gl().CountPixels(kColor, 2);
+  ASSERT_GT(own, 40);
+  const COLORREF ownColor = dc().GetColor();
+  line->DrawGL(&dc(), DB_DRAW_SELECTED);
+  dc().Finish();
+  EXPECT_EQ(dc().GetColor(), ownColor);
+  EXPECT_GT(gl().CountPixels(DB_SELECTED_COLOR, 2), own / 4);
+  EXPECT_GT(gl().CountPixels(kColor, 2), own / 4);
+  // A second frame after it draws solid again: the dotting went with the mode.
+  Frame();
+  line->DrawGL(&dc(), DB_DRAW_NORMAL);
+  dc().Finish();
+  EXPECT_EQ(gl().CountPixels(kColor, 2), own);
+}

@@ -188,6 +188,41 @@ TEST_P(ViewRepaintTest, DrawingWheelAndFitShowAtOnce) {
   });
 }
 
+// File > New shows the empty drawing at once.
+TEST_P(ViewRepaintTest, NewDocumentClearsTheScreen) {
+  ASSERT_TRUE(Start({VELMORA_SAMPLE}));
+  // The drawing area without the scroll bars.
+  const QRect area(0, 0, peer->width() - 24, peer->height() - 24);
+  ASSERT_GT(Ink(Screen().copy(area)), 50);
+  frame->PostMessage(WM_COMMAND, ID_FILE_NEW, 0);
+  Pump();
+  EXPECT_EQ(gGetDBase()->GetCount(), 0);
+  EXPECT_EQ(Ink(Screen().copy(area)), 0);
+}
+
+// Select All marks every entity on the screen in the selection colour; clearing the selection
+// (Esc) takes the marks away again.
+TEST_P(ViewRepaintTest, SelectionShowsHighlighted) {
+  ASSERT_TRUE(Start({VELMORA_SAMPLE}));
+  auto marked = [](const QImage& img) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) n += (img.pixel(x, y) & 0xFFFFFF) == 0x0000FF;
+    return n;
+  };
+  const QRect area(0, 0, peer->width() - 24, peer->height() - 24);  // without the scroll bars
+  const QImage plain = Screen().copy(area);
+  ASSERT_EQ(marked(plain), 0);
+  frame->PostMessage(WM_COMMAND, 32928 /* Select All */, 0);
+  Pump();
+  ASSERT_EQ(gGetSelector()->GetCount(), gGetDBase()->GetCount());
+  EXPECT_GT(marked(Screen().copy(area)), Ink(plain) / 4);
+  Key(Qt::Key_Escape);
+  EXPECT_TRUE(gGetSelector()->IsEmpty());
+  EXPECT_EQ(marked(Screen().copy(area)), 0);
+  EXPECT_EQ(Ink(Screen().copy(area)), Ink(plain));
+}
+
 INSTANTIATE_TEST_SUITE_P(View, ViewRepaintTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "OpenGL" : "TwoD"; });
 
