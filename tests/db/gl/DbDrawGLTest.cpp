@@ -7,6 +7,8 @@
 
 #include "db/DBase.h"
 #include "db/DbCurve.h"
+#include "db/DbImage.h"
+#include "platform/vurode/Dib.h"
 #include "support/GLContext.h"
 
 namespace {
@@ -81,4 +83,32 @@ TEST_F(DbDrawGL, SelectedModeShowsDottedOverTheEntity) {
   line->DrawGL(&dc(), DB_DRAW_NORMAL);
   dc().Finish();
   EXPECT_EQ(gl().CountPixels(kColor, 2), own);
+}
+
+// A picture shows its pixels on its rectangle; a line drawn after it at the same depth lies over
+// it, and the other modes show only the frame.
+TEST_F(DbDrawGL, PictureShowsItsPixels) {
+  auto* dib = new CDib;
+  ASSERT_TRUE(dib->Create(16, 8));
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 16; ++x) dib->SetPixel(x, y, x < 8 ? RGB(255, 0, 0) : RGB(0, 160, 0));
+  dib->AddRef();
+  const double origin[2] = {-16, -8};
+  CDbImage image(dib, origin);
+  ASSERT_TRUE(image.SetSize(32, 16));  // x -16..16, y -8..8
+  std::unique_ptr<CDbCurve> over(Line(-30, 0, 30, 0));
+  Frame();
+  image.DrawGL(&dc(), DB_DRAW_NORMAL);
+  over->DrawGL(&dc(), DB_DRAW_NORMAL);
+  dc().Finish();
+  // 64 x 64 pixels for 64 x 64 units: the left half of the picture red, the right half green.
+  EXPECT_EQ(gl().PixelAt(24, 28), RGB(255, 0, 0));
+  EXPECT_EQ(gl().PixelAt(40, 36), RGB(0, 160, 0));
+  EXPECT_EQ(gl().PixelAt(8, 28), kWhite);  // beside it
+  EXPECT_GT(gl().CountPixels(kColor, 2), 40);  // the line over it
+  Frame();
+  image.DrawGL(&dc(), DB_DRAW_SELECTED);
+  dc().Finish();
+  EXPECT_EQ(gl().CountPixels(RGB(255, 0, 0), 2), 0);
+  EXPECT_GT(gl().CountPixels(DB_SELECTED_COLOR, 2), 20);
 }
