@@ -1,144 +1,18 @@
-// The drawing view on a real display keeps what the screen shows current: the picture is read
-// back from the X server (what the user sees), never by asking the widget to render again, and
-// nothing covers and uncovers the window between the steps.
-#include "PumpProgram.h"
+// The drawing view on a real display keeps what the screen shows current: nothing covers and
+// uncovers the window between the steps.
+#include "ProgramOnScreen.h"
 
 #include "db/DBase.h"
 #include "db/DbAccess.h"
-#include "db/DbCurve.h"
 #include "db/Selector.h"
-#include "platform/vurode/Accessors.h"
-#include "platform/vurode/KXGlobal.h"
-#include "platform/vurode/ViewState.h"
-#include "platform/win/MessageBox.h"
-#include "velmora/app/Startup.h"
-#include "velmora/shell/DraftonApp.h"
-#include "velmora/shell/DraftonDoc.h"
-#include "velmora/shell/DraftonView.h"
-#include "velmora/shell/MainFrame.h"
-
-#include <QApplication>
-#include <QImage>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPixmap>
-#include <QScreen>
-#include <QWheelEvent>
-#include <QWidget>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
-#include <memory>
-#include <unistd.h>
 
-namespace fs = std::filesystem;
-
+namespace screen_test {
 namespace {
 
-int g_argc = 1;
-char g_arg0[] = "test_velmora_app";
-char* g_argv[] = {g_arg0, nullptr};
-int QuietBox(HWND, LPCWSTR, LPCWSTR, UINT) { return IDNO; }
-
-class ViewRepaintTest : public ::testing::TestWithParam<bool> {
- protected:
-  void SetUp() override {
-    if (!qApp) new QApplication(g_argc, g_argv);
-    if (GetParam() && !velmora::qtwin::CQtWindowBackend::OpenGLAvailable()) GTEST_SKIP() << "no OpenGL on this display";
-    m_dir = fs::temp_directory_path() / ("velmora-repaint-" + std::to_string(::getpid()));
-    fs::create_directories(m_dir / "config");
-    ::setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
-    gNewKXGlobal();
-    gGetKXGlobal()->SetShowTips(FALSE);
-    gSetApplicationPath(CString::FromUtf8(m_dir.string()));
-    m_prevBox = velmora::win::SetMessageBoxHandler(&QuietBox);
-    session = std::make_unique<velmora::app::CProgramSession>(GetParam());
-  }
-  void TearDown() override {
-    if (app) {
-      app->CloseAllDocuments(TRUE);
-      app->ExitInstance();
-      app.reset();
-    }
-    PumpProgram(nullptr);
-    session.reset();
-    if (m_prevBox) velmora::win::SetMessageBoxHandler(m_prevBox);
-    gRestoreVurodeDefaults();
-    std::error_code ec;
-    fs::remove_all(m_dir, ec);
-  }
-
-  bool Start(const std::vector<std::string>& args) {
-    app = std::make_unique<CDraftonApp>();
-    std::vector<const char*> argv = {"velmora"};
-    for (const auto& a : args) argv.push_back(a.c_str());
-    app->SetCommandLine(int(argv.size()), argv.data());
-    if (!app->InitInstance()) return false;
-    frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
-    view = frame ? dynamic_cast<CDraftonView*>(frame->GetActiveView()) : nullptr;
-    doc = view ? view->GetDocument() : nullptr;
-    peer = view ? session->Backend().Peer(view->GetSafeHwnd()) : nullptr;
-    Pump();
-    return doc && peer;
-  }
-  void Pump() { PumpProgram(app.get()); }
-
-  // The view's pixels as the X server holds them.
-  QImage Screen() {
-    Pump();
-    const QPoint at = peer->mapTo(peer->window(), QPoint(0, 0));
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(peer->window()->winId(), at.x(), at.y(), peer->width(), peer->height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-  }
-  // Pixels that are not the white paper.
-  static int Ink(const QImage& img) {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-      for (int x = 0; x < img.width(); ++x)
-        if ((img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) ++n;
-    return n;
-  }
-  static bool Differs(const QImage& a, const QImage& b) { return a.size() != b.size() || a != b; }
-
-  void Key(int qtKey, const QString& text = {}) {
-    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(peer, &press);
-    QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(peer, &release);
-    Pump();
-  }
-  void Wheel(QPoint at, int delta) {
-    QWheelEvent e(QPointF(at), QPointF(peer->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
-                  Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(peer, &e);
-    Pump();
-  }
-  void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
-    QMouseEvent e(type, QPointF(at), QPointF(peer->mapToGlobal(at)), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(peer, &e);
-    Pump();
-  }
-  void Click(QPoint at) {
-    Mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-    Mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
-  }
-
-  std::unique_ptr<velmora::app::CProgramSession> session;
-  std::unique_ptr<CDraftonApp> app;
-  CMainFrame* frame = nullptr;
-  CDraftonView* view = nullptr;
-  CDraftonDoc* doc = nullptr;
-  QWidget* peer = nullptr;
-  fs::path m_dir;
-
- private:
-  MessageBoxHandler m_prevBox = nullptr;
-};
+using ViewRepaintTest = ProgramOnScreenTest;
 
 TEST_P(ViewRepaintTest, DrawingWheelAndFitShowAtOnce) {
   ASSERT_TRUE(Start({VELMORA_SAMPLE}));
@@ -227,3 +101,4 @@ INSTANTIATE_TEST_SUITE_P(View, ViewRepaintTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "OpenGL" : "TwoD"; });
 
 }  // namespace
+}  // namespace screen_test
