@@ -23,6 +23,7 @@
 #include "velmora/commands/CommandTable.h"
 #include "velmora/commands/ViewCommands.h"
 #include "velmora/ordvale/Command.h"
+#include "velmora/ordvale/CommandOps.h"
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/ordvale/QMessage.h"
 #include "velmora/shell/DraftonDoc.h"
@@ -35,6 +36,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cwctype>
 #include <utility>
 #include <vector>
 
@@ -403,9 +405,15 @@ void CDraftonView::OnChar(UINT ch, UINT repeat, UINT flags) {
   COrdvale* h = Hub();
   if (!h) return;
   CCommand* main = h->GetCurMainCmd();
-  // Text entry belongs to the text command; others get every character through the hub.
-  if (main && main->HostType() == kTextHostType) return;
-  h->OnChar(ch, repeat, flags);
+  if (!main || main->HostType() != kTextHostType) {
+    h->OnChar(ch, repeat, flags);
+    return;
+  }
+  // Text entry goes to the text command itself, never past the hub's shortcut letters. The
+  // window layer delivers whole characters (no double-byte halves to pair), and text uses the
+  // toolkit's font, so every printable character is taken as it comes.
+  if (ch > 0x10FFFF || std::iswcntrl(static_cast<wint_t>(ch))) return;
+  if (auto* text = dynamic_cast<CTextMainOps*>(main)) text->InputChar(ch);
 }
 
 LRESULT CDraftonView::OnHubView(WPARAM, LPARAM) {
