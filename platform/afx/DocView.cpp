@@ -9,11 +9,14 @@
 #include "platform/afx/Menu.h"
 #include "platform/afx/PaintDC.h"
 #include "platform/afx/WinApp.h"
+#include "platform/win/DropFiles.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Resource.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 IMPLEMENT_DYNAMIC(CView, CWnd)
@@ -300,7 +303,29 @@ ON_WM_CREATE()
 ON_WM_DESTROY()
 ON_WM_CLOSE()
 ON_WM_SIZE()
+ON_MESSAGE(WM_DROPFILES, OnDropFilesMessage)
 END_MESSAGE_MAP()
+
+LRESULT CFrameWnd::OnDropFilesMessage(WPARAM wParam, LPARAM) {
+  OnDropFiles(reinterpret_cast<HDROP>(wParam));
+  return 0;
+}
+
+void CFrameWnd::OnDropFiles(HDROP hDropInfo) {
+  // The list is read whole first: opening a document runs the message loop's work.
+  std::vector<CString> names;
+  const UINT count = ::DragQueryFileW(hDropInfo, 0xFFFFFFFFu, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    std::wstring name(::DragQueryFileW(hDropInfo, i, nullptr, 0), L'\0');
+    if (name.empty()) continue;
+    ::DragQueryFileW(hDropInfo, i, name.data(), static_cast<UINT>(name.size() + 1));
+    names.emplace_back(name.c_str());
+  }
+  ::DragFinish(hDropInfo);
+  CWinApp* app = AfxGetApp();
+  for (const CString& name : names)
+    if (app) app->OpenDocumentFile(name);
+}
 
 CFrameWnd::~CFrameWnd() {
   if (m_hAccelTable) ::DestroyAcceleratorTable(m_hAccelTable);

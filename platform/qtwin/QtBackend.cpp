@@ -8,6 +8,7 @@
 #include "platform/qtwin/QtDC.h"
 #include "platform/vurode/OpenGLDC.h"
 #include "platform/win/Clipboard.h"
+#include "platform/win/DropFiles.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Window.h"
 
@@ -17,6 +18,7 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QImage>
@@ -33,6 +35,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
+#include <QUrl>
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -173,6 +176,39 @@ bool PostInput(HWND hWnd, QWidget* w, QEvent* e) {
     default: return false;
   }
 }
+
+// The local files a drag carries (other URLs are no files to open).
+std::vector<std::wstring> DraggedFiles(const QMimeData* mime) {
+  std::vector<std::wstring> files;
+  if (mime && mime->hasUrls())
+    for (const QUrl& url : mime->urls())
+      if (url.isLocalFile() && !url.toLocalFile().isEmpty()) files.push_back(url.toLocalFile().toStdWString());
+  return files;
+}
+
+// Files dragged over or dropped on a window that takes them: a drop becomes WM_DROPFILES.
+bool PostDrop(HWND hWnd, QEvent* e) {
+  switch (e->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* de = static_cast<QDropEvent*>(e);
+      if (!win::AcceptsFiles(hWnd) || DraggedFiles(de->mimeData()).empty()) return false;
+      de->acceptProposedAction();
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* de = static_cast<QDropEvent*>(e);
+      std::vector<std::wstring> files = DraggedFiles(de->mimeData());
+      if (!win::AcceptsFiles(hWnd) || files.empty()) return false;
+      const QPoint p = de->position().toPoint();
+      de->acceptProposedAction();
+      ::PostMessageW(hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(win::MakeDrop(std::move(files), POINT{p.x(), p.y()})),
+                     0);
+      return true;
+    }
+    default: return false;
+  }
+}
 }  // namespace
 
 struct CQtWindowBackend::Impl {
@@ -237,7 +273,7 @@ class PeerWidget : public QWidget {
 
  protected:
   bool event(QEvent* e) override {
-    if (PostInput(m_h, this, e)) return true;
+    if (PostInput(m_h, this, e) || PostDrop(m_h, e)) return true;
     return QWidget::event(e);
   }
   void paintEvent(QPaintEvent*) override {
@@ -276,7 +312,7 @@ class FrameWindow : public QMainWindow {
 
  protected:
   bool event(QEvent* e) override {
-    if (PostInput(m_h, this, e)) return true;
+    if (PostInput(m_h, this, e) || PostDrop(m_h, e)) return true;
     return QMainWindow::event(e);
   }
   void closeEvent(QCloseEvent* e) override {
@@ -321,7 +357,7 @@ class GLPeer : public QOpenGLWidget {
 
  protected:
   bool event(QEvent* e) override {
-    if (PostInput(m_h, this, e)) return true;
+    if (PostInput(m_h, this, e) || PostDrop(m_h, e)) return true;
     return QOpenGLWidget::event(e);
   }
   void resizeEvent(QResizeEvent* e) override {
@@ -594,6 +630,10 @@ bool CQtWindowBackend::ColorDialog(HWND hWnd, COLORREF& color) {
   if (!chosen.isValid()) return false;
   color = RGB(chosen.red(), chosen.green(), chosen.blue());
   return true;
+}
+
+void CQtWindowBackend::PeerAcceptsFiles(HWND hWnd, bool accept) {
+  if (QWidget* w = m_impl->Get(hWnd)) w->setAcceptDrops(accept);
 }
 
 void CQtWindowBackend::PeerInvalidated(HWND hWnd) {

@@ -62,6 +62,8 @@ class CQtWindowBackend : public win::WindowBackend {
   void PeerMoved(HWND hWnd, const RECT& rect) override;
   void PeerTextChanged(HWND hWnd, LPCWSTR text) override;
   void PeerInvalidated(HWND hWnd) override;
+  // Windows that take dropped files accept drags of local files; a drop posts WM_DROPFILES.
+  void PeerAcceptsFiles(HWND hWnd, bool accept) override;
   void FocusChanged(HWND hWnd) override;
   void CaptureChanged(HWND hWnd) override;
   void CursorChanged(HCURSOR hCursor) override;

@@ -6,6 +6,10 @@
 #include "db/DbAccess.h"
 #include "db/Selector.h"
 
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
 #include <chrono>
 #include <thread>
 
@@ -95,6 +99,34 @@ TEST_P(ViewRepaintTest, SelectionShowsHighlighted) {
   EXPECT_TRUE(gGetSelector()->IsEmpty());
   EXPECT_EQ(marked(Screen().copy(area)), 0);
   EXPECT_EQ(Ink(Screen().copy(area)), Ink(plain));
+}
+
+// A drawing file dragged from a file manager and dropped on the window opens, and the view shows
+// it; a drop of something that is no local file is refused.
+TEST_P(ViewRepaintTest, DroppedFileOpens) {
+  ASSERT_TRUE(Start({}));
+  const QRect area(0, 0, peer->width() - 24, peer->height() - 24);  // without the scroll bars
+  ASSERT_EQ(Ink(Screen().copy(area)), 0);
+  QWidget* top = peer->window();
+  ASSERT_TRUE(top->acceptDrops());
+  auto drop = [&](const QList<QUrl>& urls) {
+    QMimeData mime;
+    mime.setUrls(urls);
+    const QPointF at(top->width() / 2.0, top->height() / 2.0);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(top, &enter);
+    const bool accepted = enter.isAccepted();
+    QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(top, &dropped);
+    Pump();
+    return accepted;
+  };
+  EXPECT_FALSE(drop({QUrl(QStringLiteral("https://example.org/a.vlm"))}));
+  EXPECT_EQ(gGetDBase()->GetCount(), 0);
+  EXPECT_TRUE(drop({QUrl::fromLocalFile(QString::fromUtf8(VELMORA_SAMPLE))}));
+  EXPECT_GT(gGetDBase()->GetCount(), 0);
+  EXPECT_EQ(CString(doc->GetPathName()), CString::FromUtf8(VELMORA_SAMPLE));
+  EXPECT_GT(Ink(Screen().copy(area)), 50);
 }
 
 INSTANTIATE_TEST_SUITE_P(View, ViewRepaintTest, ::testing::Values(false, true),
