@@ -303,8 +303,13 @@ ON_WM_CREATE()
 ON_WM_DESTROY()
 ON_WM_CLOSE()
 ON_WM_SIZE()
+ON_WM_SETFOCUS()
 ON_MESSAGE(WM_DROPFILES, OnDropFilesMessage)
 END_MESSAGE_MAP()
+
+void CFrameWnd::OnSetFocus(CWnd*) {
+  if (m_pViewActive && m_pViewActive->GetSafeHwnd()) m_pViewActive->SetFocus();
+}
 
 LRESULT CFrameWnd::OnDropFilesMessage(WPARAM wParam, LPARAM) {
   OnDropFiles(reinterpret_cast<HDROP>(wParam));

@@ -248,6 +248,8 @@ class CFrameWnd : public CWnd {
   void OnSize(UINT nType, int cx, int cy);
   // Asks the active document whether it may close (SaveModified), then closes it or the window.
   void OnClose();
+  // The focus given to the frame goes on to its active view, where typing belongs.
+  void OnSetFocus(CWnd* pOldWnd);
   // Files dropped on the frame open as documents, one after the other.
   virtual void OnDropFiles(HDROP hDropInfo);
   LRESULT OnDropFilesMessage(WPARAM wParam, LPARAM);

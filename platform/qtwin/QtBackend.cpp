@@ -319,6 +319,10 @@ class FrameWindow : public QMainWindow {
     e->ignore();
     ::PostMessageW(m_h, WM_CLOSE, 0, 0);
   }
+  // The frame itself took the focus (on activation): the model decides where it goes on.
+  void focusInEvent(QFocusEvent*) override {
+    if (::GetFocus() != m_h && ::IsWindow(m_h)) ::SetFocus(m_h);
+  }
   void resizeEvent(QResizeEvent* e) override {
     QMainWindow::resizeEvent(e);
     m_impl.ReportSize(m_h, this);

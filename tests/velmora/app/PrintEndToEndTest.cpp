@@ -160,15 +160,11 @@ class PrintProgramTest : public ::testing::Test {
       }
     };
     session->Printing().SetUnattended(u);
-    app = std::make_unique<CDraftonApp>();
-    const char* argv[] = {"velmora", VELMORA_SAMPLE};
-    app->SetCommandLine(2, argv);
-    if (!app->InitInstance()) return nullptr;
-    auto* frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
-    auto* view = frame ? dynamic_cast<CDraftonView*>(frame->GetActiveView()) : nullptr;
-    Pump();
+    StartedProgram p = StartProgram({VELMORA_SAMPLE});
+    app = std::move(p.app);
+    CDraftonView* view = p.view;
     if (!view) return nullptr;
-    frame->PostMessage(WM_COMMAND, ID_FILE_PRINT, 0);
+    p.frame->PostMessage(WM_COMMAND, ID_FILE_PRINT, 0);
     Pump();
     return view;
   }
@@ -203,15 +199,12 @@ TEST_F(PrintProgramTest, SampleDrawingPrintsToPdfAndPreviews) {
   u.previewScript = [&](CPreviewView&, int pages) { previewPages = pages; };
   session->Printing().SetUnattended(u);
 
-  app = std::make_unique<CDraftonApp>();
-  const char* argv[] = {"velmora", VELMORA_SAMPLE};
-  app->SetCommandLine(2, argv);
-  ASSERT_TRUE(app->InitInstance());
-  auto* frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
+  StartedProgram p = StartProgram({VELMORA_SAMPLE});
+  app = std::move(p.app);
+  CMainFrame* frame = p.frame;
   ASSERT_NE(frame, nullptr);
-  auto* view = dynamic_cast<CDraftonView*>(frame->GetActiveView());
+  CDraftonView* view = p.view;
   ASSERT_NE(view, nullptr);
-  Pump();
   ASSERT_GT(gGetDBase()->GetCount(), 0);
 
   frame->PostMessage(WM_COMMAND, ID_FILE_PRINT, 0);

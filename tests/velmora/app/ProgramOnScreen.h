@@ -66,17 +66,14 @@ class ProgramOnScreenTest : public ::testing::TestWithParam<bool> {
     std::filesystem::remove_all(m_dir, ec);
   }
 
+  // Starts the program with the arguments on its command line.
   bool Start(const std::vector<std::string>& args) {
-    app = std::make_unique<CDraftonApp>();
-    std::vector<const char*> argv = {"velmora"};
-    for (const auto& a : args) argv.push_back(a.c_str());
-    app->SetCommandLine(int(argv.size()), argv.data());
-    if (!app->InitInstance()) return false;
-    frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
-    view = frame ? dynamic_cast<CDraftonView*>(frame->GetActiveView()) : nullptr;
-    doc = view ? view->GetDocument() : nullptr;
+    StartedProgram p = StartProgram(args);
+    app = std::move(p.app);
+    frame = p.frame;
+    view = p.view;
+    doc = p.doc;
     peer = view ? session->Backend().Peer(view->GetSafeHwnd()) : nullptr;
-    Pump();
     return doc && peer;
   }
   void Pump() { PumpProgram(app.get()); }

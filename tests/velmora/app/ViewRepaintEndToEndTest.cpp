@@ -5,6 +5,8 @@
 #include "db/DBase.h"
 #include "db/DbAccess.h"
 #include "db/Selector.h"
+#include "velmora/ordvale/Command.h"
+#include "velmora/ordvale/Ordvale.h"
 
 #include <QDropEvent>
 #include <QMimeData>
@@ -127,6 +129,28 @@ TEST_P(ViewRepaintTest, DroppedFileOpens) {
   EXPECT_GT(gGetDBase()->GetCount(), 0);
   EXPECT_EQ(CString(doc->GetPathName()), CString::FromUtf8(VELMORA_SAMPLE));
   EXPECT_GT(Ink(Screen().copy(area)), 50);
+}
+
+// Keys typed right after start-up, before any click, go where Qt sends them (the focus widget)
+// and reach the view: a shortcut letter starts its command.
+TEST_P(ViewRepaintTest, TypingAfterStartReachesTheView) {
+  ASSERT_TRUE(Start({VELMORA_SAMPLE}));
+  // The display activates the window when it gets to it.
+  peer->window()->activateWindow();
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!QApplication::focusWidget() && std::chrono::steady_clock::now() < until) {
+    Pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  QWidget* focus = QApplication::focusWidget();
+  ASSERT_NE(focus, nullptr);
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_L, Qt::NoModifier, QStringLiteral("l"));
+  QCoreApplication::sendEvent(focus, &press);
+  Pump();
+  COrdvale* hub = gGetOrdvale();
+  ASSERT_NE(hub, nullptr);
+  ASSERT_NE(hub->GetCurCmd(), nullptr);
+  EXPECT_EQ(hub->GetCurCmd()->GetID(), 32774u);  // Line
 }
 
 INSTANTIATE_TEST_SUITE_P(View, ViewRepaintTest, ::testing::Values(false, true),
