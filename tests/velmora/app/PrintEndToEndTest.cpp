@@ -160,11 +160,11 @@ class PrintProgramTest : public ::testing::Test {
       }
     };
     session->Printing().SetUnattended(u);
-    StartedProgram p = StartProgram({VELMORA_SAMPLE});
-    app = std::move(p.app);
-    CDraftonView* view = p.view;
-    if (!view) return nullptr;
-    p.frame->PostMessage(WM_COMMAND, ID_FILE_PRINT, 0);
+    CMainFrame* frame = nullptr;
+    CDraftonView* view = nullptr;
+    CDraftonDoc* doc = nullptr;
+    if (!StartProgram({VELMORA_SAMPLE}, app, frame, view, doc) || !view) return nullptr;
+    frame->PostMessage(WM_COMMAND, ID_FILE_PRINT, 0);
     Pump();
     return view;
   }
@@ -199,11 +199,10 @@ TEST_F(PrintProgramTest, SampleDrawingPrintsToPdfAndPreviews) {
   u.previewScript = [&](CPreviewView&, int pages) { previewPages = pages; };
   session->Printing().SetUnattended(u);
 
-  StartedProgram p = StartProgram({VELMORA_SAMPLE});
-  app = std::move(p.app);
-  CMainFrame* frame = p.frame;
-  ASSERT_NE(frame, nullptr);
-  CDraftonView* view = p.view;
+  CMainFrame* frame = nullptr;
+  CDraftonView* view = nullptr;
+  CDraftonDoc* doc = nullptr;
+  ASSERT_TRUE(StartProgram({VELMORA_SAMPLE}, app, frame, view, doc));
   ASSERT_NE(view, nullptr);
   ASSERT_GT(gGetDBase()->GetCount(), 0);
 

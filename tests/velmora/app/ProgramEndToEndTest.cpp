@@ -107,14 +107,7 @@ class ProgramTest : public ::testing::TestWithParam<bool> {
 
   // Starts the program with the arguments on its command line, as the application's entry does
   // before it enters the message loop.
-  bool Start(const std::vector<std::string>& args) {
-    StartedProgram p = StartProgram(args);
-    app = std::move(p.app);
-    frame = p.frame;
-    view = p.view;
-    doc = p.doc;
-    return doc != nullptr;
-  }
+  bool Start(const std::vector<std::string>& args) { return StartProgram(args, app, frame, view, doc); }
   // Hands out Qt's events and every queued message the way the application's loop does.
   void Pump() { PumpProgram(app.get()); }
 

@@ -68,13 +68,9 @@ class ProgramOnScreenTest : public ::testing::TestWithParam<bool> {
 
   // Starts the program with the arguments on its command line.
   bool Start(const std::vector<std::string>& args) {
-    StartedProgram p = StartProgram(args);
-    app = std::move(p.app);
-    frame = p.frame;
-    view = p.view;
-    doc = p.doc;
-    peer = view ? session->Backend().Peer(view->GetSafeHwnd()) : nullptr;
-    return doc && peer;
+    if (!StartProgram(args, app, frame, view, doc)) return false;
+    peer = session->Backend().Peer(view->GetSafeHwnd());
+    return peer != nullptr;
   }
   void Pump() { PumpProgram(app.get()); }
 

@@ -32,24 +32,22 @@ inline void PumpProgram(CWinApp* app) {
   }
 }
 
-// The program started with the arguments on its command line, as the application's entry does
+// Starts the program with the arguments on its command line, as the application's entry does
 // before it enters the message loop; its frame, view and document (null where it has none).
-struct StartedProgram {
-  std::unique_ptr<CDraftonApp> app;
-  CMainFrame* frame = nullptr;
-  CDraftonView* view = nullptr;
-  CDraftonDoc* doc = nullptr;
-};
-inline StartedProgram StartProgram(const std::vector<std::string>& args) {
-  StartedProgram p;
-  p.app = std::make_unique<CDraftonApp>();
+// False when the document is missing.
+inline bool StartProgram(const std::vector<std::string>& args, std::unique_ptr<CDraftonApp>& app,
+                         CMainFrame*& frame, CDraftonView*& view, CDraftonDoc*& doc) {
+  app = std::make_unique<CDraftonApp>();
+  frame = nullptr;
+  view = nullptr;
+  doc = nullptr;
   std::vector<const char*> argv = {"velmora"};
   for (const auto& a : args) argv.push_back(a.c_str());
-  p.app->SetCommandLine(int(argv.size()), argv.data());
-  if (!p.app->InitInstance()) return p;
-  p.frame = dynamic_cast<CMainFrame*>(p.app->m_pMainWnd);
-  p.view = p.frame ? dynamic_cast<CDraftonView*>(p.frame->GetActiveView()) : nullptr;
-  p.doc = p.view ? p.view->GetDocument() : nullptr;
-  PumpProgram(p.app.get());
-  return p;
+  app->SetCommandLine(int(argv.size()), argv.data());
+  if (!app->InitInstance()) return false;
+  frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
+  view = frame ? dynamic_cast<CDraftonView*>(frame->GetActiveView()) : nullptr;
+  doc = view ? view->GetDocument() : nullptr;
+  PumpProgram(app.get());
+  return doc != nullptr;
 }
