@@ -54,7 +54,8 @@ CDbDrawMode::CDbDrawMode(CDC* pDC, int nMode, uint32_t color) : m_pDC(pDC) {
   int rop = R2_COPYPEN;
   switch (nMode) {
     case DB_DRAW_SELECTED:
-      m_pen.CreatePen(PS_DOT, 1, color);
+      // Over the entity in its own colour: a dotted line of the same colour would not show.
+      m_pen.CreatePen(PS_DOT, 1, dbSelectedColor(color));
       break;
     case DB_DRAW_HIGHLIGHT:
       m_pen.CreatePen(PS_SOLID, 2, DB_HIGHLIGHT_COLOR);
@@ -94,14 +95,23 @@ CDbDrawModeGL::CDbDrawModeGL(COpenGLDC* pDC, int nMode, uint32_t color) : m_pDC(
     // wrote would hide it, so these modes neither test nor write depth.
     glDisable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
-    m_logicOp = true;
+    m_pushedAttrib = true;
+  } else if (nMode == DB_DRAW_SELECTED) {
+    // Dotted over the entity as drawn: the same depth must pass the test again.
+    glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_LINE_STIPPLE);
+    glLineStipple(2, 0x5555);
+    glDepthFunc(GL_LEQUAL);
+    m_pushedAttrib = true;
   }
-  pDC->SetColor(nMode == DB_DRAW_HIGHLIGHT ? DB_HIGHLIGHT_COLOR : color);
+  pDC->SetColor(nMode == DB_DRAW_HIGHLIGHT   ? DB_HIGHLIGHT_COLOR
+                : nMode == DB_DRAW_SELECTED ? dbSelectedColor(color)
+                                            : color);
 }
 
 CDbDrawModeGL::~CDbDrawModeGL() {
   if (!m_pDC) return;
-  if (m_logicOp) glPopAttrib();
+  if (m_pushedAttrib) glPopAttrib();
   m_pDC->SetColor(m_oldColor);
 }
 

@@ -43,7 +43,7 @@ enum : int {
 // Drawing modes of Draw, gDrawBox and the selection.
 enum : int {
   DB_DRAW_NORMAL = 0,     // the entity's colour
-  DB_DRAW_SELECTED = 1,   // dotted, the entity's colour
+  DB_DRAW_SELECTED = 1,   // dotted, the selection colour (drawn over the entity as it stands)
   DB_DRAW_HIGHLIGHT = 2,  // two pixels wide, the highlight colour
   DB_DRAW_XOR = 3,        // inverts what is below: drawing it twice erases it
   DB_DRAW_PREVIEW = 7,    // the entity's colour over white, and drawing it twice erases it
@@ -51,6 +51,12 @@ enum : int {
 
 // Colour of the highlight mode.
 constexpr uint32_t DB_HIGHLIGHT_COLOR = 0x0000FFu;  // RGB(255, 0, 0)
+// Colour of the selected mode; an entity of that colour shows its selection in the highlight
+// colour, so that it never draws over itself unseen.
+constexpr uint32_t DB_SELECTED_COLOR = 0xFF0000u;  // RGB(0, 0, 255)
+inline uint32_t dbSelectedColor(uint32_t entityColor) {
+  return entityColor == DB_SELECTED_COLOR ? DB_HIGHLIGHT_COLOR : DB_SELECTED_COLOR;
+}
 
 // Schema of the stored entities and the database stream: versionable, schema 1.
 constexpr unsigned DB_SCHEMA = 0x80000001u;
@@ -148,7 +154,7 @@ class CDbDrawModeGL {
  private:
   COpenGLDC* m_pDC;
   uint32_t m_oldColor = 0;
-  bool m_logicOp = false;
+  bool m_pushedAttrib = false;  // GL attributes were pushed (logic-op and selected modes)
 };
 
 // Deletes every entity of the list and empties it; a null list does nothing.

@@ -1,5 +1,8 @@
 #include "db/DbImage.h"
 
+#include <GL/gl.h>
+
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -118,9 +121,10 @@ void CDbImage::Draw(CDC* pDC, int nMode) {
 
 void CDbImage::DrawGL(COpenGLDC* pDC, int nMode) {
   if (!pDC) return;
-  // The 3D view shows where the picture lies, not its pixels.
   _tagBox2D b;
   GetBox(&b);
+  if (nMode == DB_DRAW_NORMAL && m_pDib && !m_pDib->IsEmpty() && DrawPicture(b)) return;
+  // Any other mode, or a picture the context cannot take, shows where the picture lies.
   const double frame[5][3] = {{b.min[0], b.min[1], 0.0},
                               {b.max[0], b.min[1], 0.0},
                               {b.max[0], b.max[1], 0.0},
@@ -128,6 +132,62 @@ void CDbImage::DrawGL(COpenGLDC* pDC, int nMode) {
                               {b.min[0], b.min[1], 0.0}};
   CDbDrawModeGL mode(pDC, nMode, m_crColor);
   pDC->DrawPolyline(frame, 5);
+}
+
+bool CDbImage::DrawPicture(const _tagBox2D& b) const {
+  // The pixels as a texture on the picture's rectangle in the plane z = 0 (bottom row first,
+  // blue-green-red-alpha, as the texture wants them). A picture larger than the context's
+  // textures is sampled down.
+  GLint maxSize = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+  if (maxSize < 1) return false;
+  const int w = m_pDib->GetWidth(), h = m_pDib->GetHeight();
+  const int step = std::max((w + maxSize - 1) / maxSize, (h + maxSize - 1) / maxSize);
+  const int tw = (w + step - 1) / step, th = (h + step - 1) / step;
+  const DibPixel* bits = m_pDib->GetBits();
+  if (!bits) return false;
+  std::vector<DibPixel> sampled;
+  if (step > 1) {
+    sampled.resize(size_t(tw) * th);
+    for (int y = 0; y < th; ++y)
+      for (int x = 0; x < tw; ++x) sampled[size_t(y) * tw + x] = bits[size_t(y) * step * w + size_t(x) * step];
+    bits = sampled.data();
+  }
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  if (!texture) return false;
+  glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT);
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_BGRA, GL_UNSIGNED_BYTE, bits);
+  const bool loaded = glGetError() == GL_NO_ERROR;
+  if (loaded) {
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    // Like a picture painted in 2D: what is drawn later lies over it, even at the same depth.
+    glDepthMask(GL_FALSE);
+    glBegin(GL_QUADS);
+    glTexCoord2d(0, 0);
+    glVertex3d(b.min[0], b.min[1], 0.0);
+    glTexCoord2d(1, 0);
+    glVertex3d(b.max[0], b.min[1], 0.0);
+    glTexCoord2d(1, 1);
+    glVertex3d(b.max[0], b.max[1], 0.0);
+    glTexCoord2d(0, 1);
+    glVertex3d(b.min[0], b.max[1], 0.0);
+    glEnd();
+  }
+  glPopClientAttrib();
+  glPopAttrib();
+  glDeleteTextures(1, &texture);
+  return loaded;
 }
 
 int CDbImage::Pick(CPickRay& ray) {

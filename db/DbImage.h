@@ -23,7 +23,8 @@ class CDbImage : public CDbEntity {
   int GetBaseType() const override { return DB_BASE_IMAGE; }
   // Shares the bitmap (one more reference).
   CDbImage* Copy() const override;
-  // Mode 0 shows the pixels; the other modes draw the frame in that mode.
+  // Mode 0 shows the pixels (in OpenGL as a texture); the other modes draw the frame in that
+  // mode.
   void Draw(CDC* pDC, int nMode) override;
   void DrawGL(COpenGLDC* pDC, int nMode) override;
   int Pick(CPickRay& ray) override;
@@ -37,6 +38,9 @@ class CDbImage : public CDbEntity {
   BOOL SetSize(double width, double height);
 
  private:
+  // The pixels on the rectangle b through the current GL context; false when it took none.
+  bool DrawPicture(const _tagBox2D& b) const;
+
   CDib* m_pDib;
   double m_origin[2];
   double m_size[2];

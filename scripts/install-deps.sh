@@ -10,6 +10,7 @@ PACKAGES=(
   libpng-dev libjpeg-dev
   qt6-base-dev libqt6opengl6-dev qt6-image-formats-plugins xvfb xauth
   libsane-dev
+  poppler-utils
   clang libclang-rt-dev llvm python3
 )
 

@@ -10,6 +10,7 @@
 #include "platform/afx/PaintDC.h"
 #include "platform/afx/SafeFile.h"
 #include "platform/afx/WinApp.h"
+#include "platform/win/DropFiles.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Resource.h"
 
@@ -18,6 +19,8 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 IMPLEMENT_DYNAMIC(CView, CWnd)
@@ -337,7 +340,34 @@ ON_WM_CREATE()
 ON_WM_DESTROY()
 ON_WM_CLOSE()
 ON_WM_SIZE()
+ON_WM_SETFOCUS()
+ON_MESSAGE(WM_DROPFILES, OnDropFilesMessage)
 END_MESSAGE_MAP()
+
+void CFrameWnd::OnSetFocus(CWnd*) {
+  if (m_pViewActive && m_pViewActive->GetSafeHwnd()) m_pViewActive->SetFocus();
+}
+
+LRESULT CFrameWnd::OnDropFilesMessage(WPARAM wParam, LPARAM) {
+  OnDropFiles(reinterpret_cast<HDROP>(wParam));
+  return 0;
+}
+
+void CFrameWnd::OnDropFiles(HDROP hDropInfo) {
+  // The list is read whole first: opening a document runs the message loop's work.
+  std::vector<CString> names;
+  const UINT count = ::DragQueryFileW(hDropInfo, 0xFFFFFFFFu, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    std::wstring name(::DragQueryFileW(hDropInfo, i, nullptr, 0), L'\0');
+    if (name.empty()) continue;
+    ::DragQueryFileW(hDropInfo, i, name.data(), static_cast<UINT>(name.size() + 1));
+    names.emplace_back(name.c_str());
+  }
+  ::DragFinish(hDropInfo);
+  CWinApp* app = AfxGetApp();
+  for (const CString& name : names)
+    if (app) app->OpenDocumentFile(name);
+}
 
 CFrameWnd::~CFrameWnd() {
   if (m_hAccelTable) ::DestroyAcceleratorTable(m_hAccelTable);
@@ -633,7 +663,8 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(LPCWSTR lpszPathName, BOOL bMake
   if (createdFrame) {
     CWinApp* app = AfxGetApp();
     if (app && !app->m_pMainWnd) app->m_pMainWnd = frame;
-    InitialUpdateFrame(frame, doc, bMakeVisible);
   }
+  // A reused frame's views show the new contents too: every new or opened document gets them.
+  InitialUpdateFrame(frame, doc, bMakeVisible);
   return doc;
 }

@@ -262,6 +262,11 @@ class CFrameWnd : public CWnd {
   void OnSize(UINT nType, int cx, int cy);
   // Asks the active document whether it may close (SaveModified), then closes it or the window.
   void OnClose();
+  // The focus given to the frame goes on to its active view, where typing belongs.
+  void OnSetFocus(CWnd* pOldWnd);
+  // Files dropped on the frame open as documents, one after the other.
+  virtual void OnDropFiles(HDROP hDropInfo);
+  LRESULT OnDropFilesMessage(WPARAM wParam, LPARAM);
   // Frames live on the heap and go with their windows.
   void PostNcDestroy() override { delete this; }
 

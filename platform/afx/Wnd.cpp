@@ -4,6 +4,7 @@
 #include "platform/afx/Menu.h"
 #include "platform/afx/PaintDC.h"
 #include "platform/afx/String.h"
+#include "platform/win/DropFiles.h"
 #include "platform/win/WindowBackend.h"
 
 #include <algorithm>
@@ -245,6 +246,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   // A child without a menu of its own hands the request to its parent.
   if (message == WM_CONTEXTMENU && m_pParent && m_pParent->GetSafeHwnd())
     return m_pParent->SendMessage(WM_CONTEXTMENU, wParam, lParam);
+  // Dropped files nobody took: their list goes.
+  if (message == WM_DROPFILES) ::DragFinish(reinterpret_cast<HDROP>(wParam));
   if (message == WM_PAINT) {
     // Nobody paints: validate, so the paint request goes away.
     PAINTSTRUCT ps;
@@ -252,6 +255,10 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     ::EndPaint(m_hWnd, &ps);
   }
   return 0;
+}
+
+void CWnd::DragAcceptFiles(BOOL bAccept) {
+  if (m_hWnd) ::DragAcceptFiles(m_hWnd, bAccept);
 }
 
 LRESULT CWnd::Default() { return DefWindowProc(t_current.message, t_current.wParam, t_current.lParam); }

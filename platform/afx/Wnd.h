@@ -81,6 +81,8 @@ class CWnd : public CCmdTarget {
 
   // Visibility and placement (the client area is the whole window; see platform/win/Window.h).
   BOOL ShowWindow(int nCmdShow);
+  // The window takes files dropped on it (WM_DROPFILES).
+  void DragAcceptFiles(BOOL bAccept = TRUE);
   BOOL IsWindowVisible() const;
   void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
   void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);

@@ -8,6 +8,7 @@
 #include "platform/qtwin/QtDC.h"
 #include "platform/vurode/OpenGLDC.h"
 #include "platform/win/Clipboard.h"
+#include "platform/win/DropFiles.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Window.h"
 
@@ -17,6 +18,7 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QImage>
@@ -33,6 +35,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
+#include <QUrl>
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -173,6 +176,39 @@ bool PostInput(HWND hWnd, QWidget* w, QEvent* e) {
     default: return false;
   }
 }
+
+// The local files a drag carries (other URLs are no files to open).
+std::vector<std::wstring> DraggedFiles(const QMimeData* mime) {
+  std::vector<std::wstring> files;
+  if (mime && mime->hasUrls())
+    for (const QUrl& url : mime->urls())
+      if (url.isLocalFile() && !url.toLocalFile().isEmpty()) files.push_back(url.toLocalFile().toStdWString());
+  return files;
+}
+
+// Files dragged over or dropped on a window that takes them: a drop becomes WM_DROPFILES.
+bool PostDrop(HWND hWnd, QEvent* e) {
+  switch (e->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* de = static_cast<QDropEvent*>(e);
+      if (!win::AcceptsFiles(hWnd) || DraggedFiles(de->mimeData()).empty()) return false;
+      de->acceptProposedAction();
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* de = static_cast<QDropEvent*>(e);
+      std::vector<std::wstring> files = DraggedFiles(de->mimeData());
+      if (!win::AcceptsFiles(hWnd) || files.empty()) return false;
+      const QPoint p = de->position().toPoint();
+      de->acceptProposedAction();
+      ::PostMessageW(hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(win::MakeDrop(std::move(files), POINT{p.x(), p.y()})),
+                     0);
+      return true;
+    }
+    default: return false;
+  }
+}
 }  // namespace
 
 struct CQtWindowBackend::Impl {
@@ -237,7 +273,7 @@ class PeerWidget : public QWidget {
 
  protected:
   bool event(QEvent* e) override {
-    if (PostInput(m_h, this, e)) return true;
+    if (PostInput(m_h, this, e) || PostDrop(m_h, e)) return true;
     return QWidget::event(e);
   }
   void paintEvent(QPaintEvent*) override {
@@ -276,12 +312,16 @@ class FrameWindow : public QMainWindow {
 
  protected:
   bool event(QEvent* e) override {
-    if (PostInput(m_h, this, e)) return true;
+    if (PostInput(m_h, this, e) || PostDrop(m_h, e)) return true;
     return QMainWindow::event(e);
   }
   void closeEvent(QCloseEvent* e) override {
     e->ignore();
     ::PostMessageW(m_h, WM_CLOSE, 0, 0);
+  }
+  // The frame itself took the focus (on activation): the model decides where it goes on.
+  void focusInEvent(QFocusEvent*) override {
+    if (::GetFocus() != m_h && ::IsWindow(m_h)) ::SetFocus(m_h);
   }
   void resizeEvent(QResizeEvent* e) override {
     QMainWindow::resizeEvent(e);
@@ -303,7 +343,9 @@ static QSurfaceFormat GLFormat() {
 }
 
 // A GL window: Qt's paints send the window its WM_PAINT with the context current, so the view's
-// drawing through its COpenGLDC lands in the widget's framebuffer.
+// drawing through its COpenGLDC lands in the widget's framebuffer. Qt alone decides when that
+// framebuffer is shown (and may discard it once composed), so every frame is drawn inside
+// paintGL: an invalidation only schedules one.
 class GLPeer : public QOpenGLWidget {
  public:
   GLPeer(HWND h, CQtWindowBackend::Impl& impl, QWidget* parent) : QOpenGLWidget(parent), m_h(h), m_impl(impl) {
@@ -316,12 +358,10 @@ class GLPeer : public QOpenGLWidget {
     m_dcReady = false;
     update();
   }
-  // The view drew from the message loop into the framebuffer: show that, do not ask again.
-  void MarkFresh() { m_fresh = true; }
 
  protected:
   bool event(QEvent* e) override {
-    if (PostInput(m_h, this, e)) return true;
+    if (PostInput(m_h, this, e) || PostDrop(m_h, e)) return true;
     return QOpenGLWidget::event(e);
   }
   void resizeEvent(QResizeEvent* e) override {
@@ -333,16 +373,11 @@ class GLPeer : public QOpenGLWidget {
     if (::GetFocus() != m_h && ::IsWindow(m_h)) ::SetFocus(m_h);
   }
   void initializeGL() override { m_dcReady = false; }
-  void resizeGL(int, int) override { m_fresh = false; }
   void paintGL() override {
     if (m_dc && !m_dcReady) m_dcReady = m_dc->InitGL();
     if (m_dc) {
       const qreal dpr = devicePixelRatioF();
       m_dc->SetScreenSize(static_cast<int>(width() * dpr), static_cast<int>(height() * dpr));
-    }
-    if (m_fresh) {
-      m_fresh = false;
-      return;
     }
     if (!::IsWindow(m_h)) return;
     const HWND old = m_impl.glPainting;
@@ -356,7 +391,6 @@ class GLPeer : public QOpenGLWidget {
   CQtWindowBackend::Impl& m_impl;
   COpenGLDC* m_dc = nullptr;
   bool m_dcReady = false;
-  bool m_fresh = false;
 };
 
 // A tool's window: Qt's tooltip request shows the text of the tool under the mouse.
@@ -389,9 +423,15 @@ class ToolTipFilter : public QObject {
 
 HDC CQtWindowBackend::Impl::OpenPaint(HWND h, bool keep) {
   if (auto* gl = dynamic_cast<GLPeer*>(Get(h))) {
-    // Inside paintGL the context is current already; from the message loop make it current so
-    // the drawing goes to this window's framebuffer. GL windows draw no 2D.
-    if (glPainting != h && !glCurrentOutside.count(h) && gl->isValid()) {
+    // Inside paintGL the context is current already. A paint from the message loop only asks
+    // Qt for a frame (the window sees no current context and draws nothing now); a client
+    // context from the loop (picking) makes the window's context current until it is released.
+    if (glPainting == h) return nullptr;
+    if (!keep) {
+      gl->update();
+      return nullptr;
+    }
+    if (!glCurrentOutside.count(h) && gl->isValid()) {
       gl->makeCurrent();
       glCurrentOutside[h] = true;
     }
@@ -417,9 +457,9 @@ HDC CQtWindowBackend::Impl::OpenPaint(HWND h, bool keep) {
 
 void CQtWindowBackend::Impl::ClosePaint(HWND h, HDC hdc) {
   if (auto* gl = dynamic_cast<GLPeer*>(Get(h))) {
+    // What was drawn outside paintGL is not shown: the next frame draws the window afresh.
     if (glCurrentOutside.erase(h)) {
       gl->doneCurrent();
-      gl->MarkFresh();
       gl->update();
     }
     return;
@@ -596,6 +636,10 @@ bool CQtWindowBackend::ColorDialog(HWND hWnd, COLORREF& color) {
   return true;
 }
 
+void CQtWindowBackend::PeerAcceptsFiles(HWND hWnd, bool accept) {
+  if (QWidget* w = m_impl->Get(hWnd)) w->setAcceptDrops(accept);
+}
+
 void CQtWindowBackend::PeerInvalidated(HWND hWnd) {
   if (QWidget* w = m_impl->Get(hWnd)) w->update();
 }
@@ -715,6 +759,10 @@ bool CQtWindowBackend::AttachOpenGLDC(HWND hWnd, COpenGLDC* dc) {
   if (!gl) return false;
   gl->Attach(dc);
   return true;
+}
+
+bool CQtWindowBackend::IsOpenGLCurrent(HWND hWnd) const {
+  return hWnd && (m_impl->glPainting == hWnd || m_impl->glCurrentOutside.count(hWnd));
 }
 
 HDC CQtWindowBackend::BeginPaint(HWND hWnd) { return m_impl->OpenPaint(hWnd, false); }

@@ -51,6 +51,10 @@ class CQtWindowBackend : public win::WindowBackend {
   // keeps current while the window paints; null detaches it. False when the window has no GL
   // peer: the window then paints in 2D through its device context.
   bool AttachOpenGLDC(HWND hWnd, COpenGLDC* dc);
+  // Whether the window's GL context is current for drawing now: inside Qt's paint of its GL
+  // peer, or between GetDC and ReleaseDC. A paint from the message loop only asks Qt for a
+  // frame, and the window must not draw then.
+  bool IsOpenGLCurrent(HWND hWnd) const;
 
   void PeerCreated(HWND hWnd, HWND hParent, const RECT& rect, DWORD style, LPCWSTR text) override;
   void PeerDestroyed(HWND hWnd) override;
@@ -58,6 +62,8 @@ class CQtWindowBackend : public win::WindowBackend {
   void PeerMoved(HWND hWnd, const RECT& rect) override;
   void PeerTextChanged(HWND hWnd, LPCWSTR text) override;
   void PeerInvalidated(HWND hWnd) override;
+  // Windows that take dropped files accept drags of local files; a drop posts WM_DROPFILES.
+  void PeerAcceptsFiles(HWND hWnd, bool accept) override;
   void FocusChanged(HWND hWnd) override;
   void CaptureChanged(HWND hWnd) override;
   void CursorChanged(HCURSOR hCursor) override;

@@ -62,6 +62,8 @@ class WindowBackend {
   // A control's content changed in the model (items, selection, check state, range, columns):
   // the peer re-reads what it shows.
   virtual void ControlChanged(HWND) {}
+  // The window takes files dropped on it (DragAcceptFiles): the backend posts WM_DROPFILES.
+  virtual void PeerAcceptsFiles(HWND, bool) {}
 
   // Painting: a device-context handle for the window's paint, or null when the backend draws
   // nowhere. A non-null handle is the address of a CDC the backend owns until EndPaint.

@@ -136,6 +136,44 @@ TEST_F(DrawTest, SelfErasingModesRestoreEveryPixel) {
   }
 }
 
+// The selection draws over the entity as it stands; it must show whatever the entity's colour.
+TEST_F(DrawTest, SelectedModeShowsOverTheEntityDrawnNormally) {
+  struct Case {
+    const char* name;
+    std::function<CDbEntity*()> make;
+    COLORREF color;
+  };
+  const Case cases[] = {
+      {"black line", [] { return MakeLine(-15, -12, 14, 9); }, RGB(0, 0, 0)},
+      {"coloured rectangle", [] { return MakeRect(-5, -5, 5, 8); }, RGB(30, 120, 200)},
+      {"3D curve", [] { return MakeLine3d(-8, 3, 9, -7); }, RGB(0, 0, 0)},
+      {"line in the selection colour", [] { return MakeLine(-15, 2, 14, 2); }, DB_SELECTED_COLOR},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<CDbEntity> e(c.make());
+    e->SetColor(c.color);
+    Canvas canvas;
+    e->Draw(&canvas.dc, DB_DRAW_NORMAL);
+    const int inked = canvas.CountNot(RGB(255, 255, 255));
+    const auto before = canvas.Pixels();
+    e->Draw(&canvas.dc, DB_DRAW_SELECTED);
+    const COLORREF mark = c.color == DB_SELECTED_COLOR ? DB_HIGHLIGHT_COLOR : DB_SELECTED_COLOR;
+    int marked = 0;
+    for (COLORREF p : canvas.Pixels()) marked += p == mark;
+    EXPECT_NE(canvas.Pixels(), before) << c.name;
+    EXPECT_GT(marked, inked / 3) << c.name;
+  }
+  // Drawn with a dotted pen in the selection colour.
+  std::unique_ptr<CDbEntity> line(MakeLine(-10, 0, 10, 0));
+  CRecordingDC rec;
+  line->Draw(&rec, DB_DRAW_SELECTED);
+  ASSERT_FALSE(rec.GetCalls().empty());
+  for (const auto& call : rec.GetCalls()) {
+    EXPECT_EQ(call.penStyle, PS_DOT);
+    EXPECT_EQ(call.penColor, DB_SELECTED_COLOR);
+  }
+}
+
 TEST_F(DrawTest, PreviewOverWhiteShowsTheColourAndNormalModeDrawsIt) {
   std::unique_ptr<CDbEntity> e(MakeLine(-10, 5, 10, 5));
   e->SetColor(RGB(30, 120, 200));

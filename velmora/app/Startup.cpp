@@ -20,7 +20,8 @@ CProgramSession::CProgramSession(bool openGLView) {
   m_previous = velmora::win::SetWindowBackend(&m_backend);
   if (openGLView)
     CDraftonView::SetGLSurface({velmora::qtwin::kOpenGLViewClass,
-                                [this](HWND h, COpenGLDC* dc) { return m_backend.AttachOpenGLDC(h, dc); }});
+                                [this](HWND h, COpenGLDC* dc) { return m_backend.AttachOpenGLDC(h, dc); },
+                                [this](HWND h) { return m_backend.IsOpenGLCurrent(h); }});
   CFrameProgress::SetDisplay(&m_progress);
   m_print.SetOptionsPage(&MakePrintOptionsPage);
   AfxSetPrintBackend(&m_print);

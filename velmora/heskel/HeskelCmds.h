@@ -34,7 +34,7 @@ class CTextMainCmd : public CEditCmd, public CTextMainOps {
   }
   void InitFontCombo() {}
   // A typed character for the text; 0: not taken.
-  int InputChar(UINT) { return 0; }
+  int InputChar(UINT) override { return 0; }
   int EditCopy() { return 0; }
   int EditCut() { return 0; }
   int EditPaste() { return 0; }

@@ -13,6 +13,8 @@ class CTextMainOps {
   virtual void StartInsSign() = 0;
   // Whether an editing-state object exists and has its state word set: a symbol can go in.
   virtual int IsEditStateSet() const = 0;
+  // A character typed into the text (the view passes printable characters only); 0: not taken.
+  virtual int InputChar(UINT) { return 0; }
 };
 
 class CNestingOps {

@@ -64,6 +64,7 @@ BOOL CDraftonApp::InitInstance() {
   UpdateAccelerators();
   if (m_pMainWnd) {
     m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
+    m_pMainWnd->DragAcceptFiles();
     if (auto* frame = dynamic_cast<CMainFrame*>(gGetMainFrame()))
       if (CDlgSplash* splash = frame->GetSplash()) splash->ArmClose();
     // Two items other libraries put on the merged menu bar that this program does not offer.

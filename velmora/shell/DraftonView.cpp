@@ -22,6 +22,7 @@
 #include "velmora/commands/CommandTable.h"
 #include "velmora/commands/ViewCommands.h"
 #include "velmora/ordvale/Command.h"
+#include "velmora/ordvale/CommandOps.h"
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/ordvale/QMessage.h"
 #include "velmora/shell/DraftonDoc.h"
@@ -33,6 +34,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cwctype>
 #include <utility>
 #include <vector>
 
@@ -389,9 +391,15 @@ void CDraftonView::OnChar(UINT ch, UINT repeat, UINT flags) {
   COrdvale* h = Hub();
   if (!h) return;
   CCommand* main = h->GetCurMainCmd();
-  // Text entry belongs to the text command; others get every character through the hub.
-  if (main && main->HostType() == kTextHostType) return;
-  h->OnChar(ch, repeat, flags);
+  if (!main || main->HostType() != kTextHostType) {
+    h->OnChar(ch, repeat, flags);
+    return;
+  }
+  // Text entry goes to the text command itself, never past the hub's shortcut letters. The
+  // window layer delivers whole characters (no double-byte halves to pair), and text uses the
+  // toolkit's font, so every printable character is taken as it comes.
+  if (ch > 0x10FFFF || std::iswcntrl(static_cast<wint_t>(ch))) return;
+  if (auto* text = dynamic_cast<CTextMainOps*>(main)) text->InputChar(ch);
 }
 
 LRESULT CDraftonView::OnHubView(WPARAM, LPARAM) {
@@ -454,6 +462,7 @@ void CDraftonView::OnDraw(CDC* pDC) {
   if (auto* frame = dynamic_cast<CMainFrame*>(gGetMainFrame()); frame && frame->GetViewAnimation().GetStep() < 0)
     return;
   if (drawGL || vurode->IsView3D()) {
+    if (drawGL && Surface().current && !Surface().current(m_hWnd)) return;
     // The plan view keeps the 2D view's white paper on the GL surface too: entities of colour 0
     // are black and would vanish on the context's own black.
     COpenGLDC* dc = drawGL && !vurode->IsView3D() ? gGetOpenGLDC() : nullptr;

@@ -26,10 +26,13 @@ class CDraftonView : public CGLView, public CKxScan {
 
   // Where the running program gives the view an OpenGL surface: the window class whose windows
   // get a GL peer, and the call binding the view's drawing context to that peer (null context:
-  // unbind; false: the window has no GL peer and the view draws in 2D). Unset: always 2D.
+  // unbind; false: the window has no GL peer and the view draws in 2D), and whether the
+  // window's context is current, so that a paint outside the surface's own frame draws
+  // nothing (the surface then shows a frame of its own). Unset: always 2D.
   struct GLSurface {
     const wchar_t* windowClass = nullptr;
     std::function<bool(HWND, COpenGLDC*)> attach;
+    std::function<bool(HWND)> current;
   };
   static void SetGLSurface(GLSurface surface);
   // Whether this view draws through its OpenGL context.

@@ -11,6 +11,25 @@
 #include "velmora/shell/MainFrame.h"
 #include "velmora/shell/PrintLayout.h"
 
+#include "platform/numora/Box.h"
+
+namespace {
+// What the sheets show: the work area's page, grown to take in any drawing that lies beyond
+// it, so that no part of the drawing falls off the paper.
+_tagBox2D PrintBox(CDBase& db) {
+  _tagBox2D box{}, drawing{};
+  db.GetWorkArea().GetPageSize(&box);
+  db.GetBox(&drawing);
+  if (BOX2D_IsValid(&drawing)) {
+    if (BOX2D_IsValid(&box))
+      BOX2D_Union(&box, &drawing);
+    else
+      box = drawing;
+  }
+  return box;
+}
+}  // namespace
+
 BOOL CDraftonView::OnPreparePrinting(CPrintInfo* pInfo) {
   if (!pInfo) return FALSE;
   if (pInfo->m_bPreview) {
@@ -40,12 +59,11 @@ void CDraftonView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) {
   m_print.printableH = KxPrintableMM(pDC->GetDeviceCaps(VERTRES), pDC->GetDeviceCaps(LOGPIXELSY));
   int pages = 1;
   if (m_print.scaleMode != kKxScaleAdaptive) {
-    _tagBox2D page{};
-    CDBase* db = gGetDBase();
-    if (db) db->GetWorkArea().GetPageSize(&page);
     // Without a database or with a device or scale that gives no usable sheet grid, the run
     // has no page and is abandoned.
-    pages = db ? KxPageCount(m_print.scaleMode, m_print.scale, page, m_print.printableW, m_print.printableH) : 0;
+    CDBase* db = gGetDBase();
+    pages = db ? KxPageCount(m_print.scaleMode, m_print.scale, PrintBox(*db), m_print.printableW, m_print.printableH)
+               : 0;
   }
   pInfo->SetMinPage(1);
   pInfo->SetMaxPage(static_cast<UINT>(pages));
@@ -55,8 +73,7 @@ void CDraftonView::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
   CDBase* db = gGetDBase();
   CVurode* vs = vurode ? vurode : gGetVurode();
   if (!pDC || !pInfo || !db || !vs || db->IsEmpty()) return;
-  _tagBox2D page{};
-  db->GetWorkArea().GetPageSize(&page);
+  const _tagBox2D page = PrintBox(*db);
   KxSheetView sheet;
   if (!KxLayoutSheet(m_print.scaleMode, m_print.scale, page, m_print.printableW, m_print.printableH,
                      m_print.offsetX, m_print.offsetY, pDC->GetDeviceCaps(LOGPIXELSX),

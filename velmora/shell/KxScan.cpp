@@ -122,9 +122,15 @@ BOOL CKxScan::GetDefaultSource() {
 }
 
 BOOL CKxScan::SelectSource() {
+  // A cancelled choice keeps the source chosen before (a cleared identity would name none).
+  const TW_IDENTITY before = m_Source;
   std::memset(&m_Source, 0, sizeof m_Source);
   if (!m_bSourceSelected) GetDefaultSource();
-  if (CallDSM(&m_AppId, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_USERSELECT, &m_Source)) m_bSourceSelected = TRUE;
+  const TW_IDENTITY fallback = m_bSourceSelected && m_Source.Id ? m_Source : before;
+  if (CallDSM(&m_AppId, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_USERSELECT, &m_Source))
+    m_bSourceSelected = TRUE;
+  else
+    m_Source = fallback;
   return m_bSourceSelected;
 }
 

@@ -1,14 +1,17 @@
 // A TWAIN source manager over SANE. Every SANE device is a source (its name as product name);
-// there is no user interface of its own: selecting takes the first device, enabling starts the
-// acquisition and reports "transfer ready" through the application's event pump, and each
-// native transfer reads one SANE frame into a device-independent bitmap in a global block.
+// the user selects one from the list of devices (SaneDsmUi.h), enabling starts the acquisition
+// and reports "transfer ready" through the application's event pump, and each native transfer
+// reads one SANE frame (showing its progress when the source's interface is wanted) into a
+// device-independent bitmap in a global block.
 #include "platform/twain/Twain.h"
+#include "platform/twain/sane/SaneDsmUi.h"
 #include "platform/win/GlobalMem.h"
 
 #include <sane/sane.h>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -19,10 +22,14 @@ namespace {
 constexpr size_t kMaxFrameBytes = size_t(512) << 20;
 
 struct Manager {
-  std::mutex mutex;
+  // Recursive: the progress window lets the application's events run while a frame is read.
+  std::recursive_mutex mutex;
   bool open = false;
   TW_UINT16 condition = TWCC_SUCCESS;
   std::vector<std::string> devices;  // names by source id - 1
+  std::vector<std::string> labels;   // what the source list shows of each
+  size_t chosen = 0;                 // the default source: the one last selected
+  bool showUI = false;               // the source was enabled with its interface
   // The one open source.
   SANE_Handle handle = nullptr;
   TW_UINT32 sourceId = 0;
@@ -52,10 +59,17 @@ void CopyName(TW_STR32 dst, const std::string& src) {
 void ListDevices() {
   Manager& m = M();
   m.devices.clear();
+  m.labels.clear();
   const SANE_Device** list = nullptr;
   if (sane_get_devices(&list, SANE_TRUE) != SANE_STATUS_GOOD || !list) return;
-  for (int i = 0; list[i] && m.devices.size() < 1000; ++i)
-    if (list[i]->name) m.devices.emplace_back(list[i]->name);
+  for (int i = 0; list[i] && m.devices.size() < 1000; ++i) {
+    const SANE_Device& d = *list[i];
+    if (!d.name) continue;
+    m.devices.emplace_back(d.name);
+    std::string label = d.name;
+    if (d.vendor && d.model) label += std::string(" (") + d.vendor + " " + d.model + ")";
+    m.labels.push_back(std::move(label));
+  }
 }
 
 void FillSource(TW_IDENTITY& id, size_t index) {
@@ -96,7 +110,8 @@ bool StartFrame() {
   return true;
 }
 
-// Reads the whole frame; lines unknown in advance are read to the end of the frame.
+// Reads the whole frame; lines unknown in advance are read to the end of the frame. False when
+// the device fails or the user cancels.
 bool ReadFrame(std::vector<uint8_t>& raw, int& lines) {
   Manager& m = M();
   const size_t bpl = static_cast<size_t>(m.params.bytes_per_line);
@@ -104,6 +119,9 @@ bool ReadFrame(std::vector<uint8_t>& raw, int& lines) {
   if (expect > kMaxFrameBytes) return false;
   raw.clear();
   raw.reserve(expect);
+  std::unique_ptr<velmora::twain::ReadProgress> progress;
+  if (m.showUI && m.sourceId > 0 && m.sourceId <= m.devices.size())
+    progress = std::make_unique<velmora::twain::ReadProgress>(m.devices[m.sourceId - 1], expect);
   std::vector<SANE_Byte> buf(64 * 1024);
   for (;;) {
     SANE_Int got = 0;
@@ -112,6 +130,7 @@ bool ReadFrame(std::vector<uint8_t>& raw, int& lines) {
     if (st != SANE_STATUS_GOOD) return false;
     if (raw.size() + static_cast<size_t>(got) > kMaxFrameBytes) return false;
     raw.insert(raw.end(), buf.begin(), buf.begin() + got);
+    if (progress && !progress->Advance(raw.size())) return false;
   }
   lines = static_cast<int>(raw.size() / bpl);
   return lines > 0;
@@ -194,7 +213,13 @@ TW_UINT16 ManagerCall(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
     if (!data) return Fail(TWCC_BADVALUE);
     ListDevices();
     if (m.devices.empty()) return Fail(TWCC_NODS);
-    FillSource(*static_cast<TW_IDENTITY*>(data), 0);
+    size_t index = msg == MSG_GETFIRST || m.chosen >= m.devices.size() ? 0 : m.chosen;
+    if (msg == MSG_USERSELECT) {
+      const int pick = velmora::twain::ChooseSource(m.labels, static_cast<int>(index));
+      if (pick < 0 || static_cast<size_t>(pick) >= m.devices.size()) return TWRC_CANCEL;
+      m.chosen = index = static_cast<size_t>(pick);
+    }
+    FillSource(*static_cast<TW_IDENTITY*>(data), index);
     return TWRC_SUCCESS;
   }
   if (dat == DAT_IDENTITY && msg == MSG_OPENDS) {
@@ -257,6 +282,7 @@ TW_UINT16 SourceCall(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data)
     if (msg == MSG_ENABLEDS) {
       if (!ui || m.enabled) return Fail(TWCC_SEQERROR);
       m.enabled = true;
+      m.showUI = ui->ShowUI != 0;
       m.pending = m.xferCount < 0 ? 1 : m.xferCount;
       m.event = MSG_XFERREADY;
       ui->ModalUI = 0;

@@ -7,6 +7,8 @@
 
 #include "db/DBase.h"
 #include "db/DbCurve.h"
+#include "db/DbImage.h"
+#include "platform/vurode/Dib.h"
 #include "support/GLContext.h"
 
 namespace {
@@ -60,4 +62,53 @@ TEST_F(DbDrawGL, SelfErasingModesRestoreTheFrame) {
     EXPECT_EQ(gl().ReadRGB(), before) << mode;
     dc().Finish();
   }
+}
+
+// The selection draws dotted over the entity already in the frame (same depth), in the
+// selection colour: both colours show along the line.
+TEST_F(DbDrawGL, SelectedModeShowsDottedOverTheEntity) {
+  std::unique_ptr<CDbCurve> line(Line(-30, 3, 30, 3));
+  Frame();
+  line->DrawGL(&dc(), DB_DRAW_NORMAL);
+  const int own = gl().CountPixels(kColor, 2);
+  ASSERT_GT(own, 40);
+  const COLORREF ownColor = dc().GetColor();
+  line->DrawGL(&dc(), DB_DRAW_SELECTED);
+  dc().Finish();
+  EXPECT_EQ(dc().GetColor(), ownColor);
+  EXPECT_GT(gl().CountPixels(DB_SELECTED_COLOR, 2), own / 4);
+  EXPECT_GT(gl().CountPixels(kColor, 2), own / 4);
+  // A second frame after it draws solid again: the dotting went with the mode.
+  Frame();
+  line->DrawGL(&dc(), DB_DRAW_NORMAL);
+  dc().Finish();
+  EXPECT_EQ(gl().CountPixels(kColor, 2), own);
+}
+
+// A picture shows its pixels on its rectangle; a line drawn after it at the same depth lies over
+// it, and the other modes show only the frame.
+TEST_F(DbDrawGL, PictureShowsItsPixels) {
+  auto* dib = new CDib;
+  ASSERT_TRUE(dib->Create(16, 8));
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 16; ++x) dib->SetPixel(x, y, x < 8 ? RGB(255, 0, 0) : RGB(0, 160, 0));
+  dib->AddRef();
+  const double origin[2] = {-16, -8};
+  CDbImage image(dib, origin);
+  ASSERT_TRUE(image.SetSize(32, 16));  // x -16..16, y -8..8
+  std::unique_ptr<CDbCurve> over(Line(-30, 0, 30, 0));
+  Frame();
+  image.DrawGL(&dc(), DB_DRAW_NORMAL);
+  over->DrawGL(&dc(), DB_DRAW_NORMAL);
+  dc().Finish();
+  // 64 x 64 pixels for 64 x 64 units: the left half of the picture red, the right half green.
+  EXPECT_EQ(gl().PixelAt(24, 28), RGB(255, 0, 0));
+  EXPECT_EQ(gl().PixelAt(40, 36), RGB(0, 160, 0));
+  EXPECT_EQ(gl().PixelAt(8, 28), kWhite);  // beside it
+  EXPECT_GT(gl().CountPixels(kColor, 2), 40);  // the line over it
+  Frame();
+  image.DrawGL(&dc(), DB_DRAW_SELECTED);
+  dc().Finish();
+  EXPECT_EQ(gl().CountPixels(RGB(255, 0, 0), 2), 0);
+  EXPECT_GT(gl().CountPixels(DB_SELECTED_COLOR, 2), 20);
 }

@@ -28,10 +28,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QCoreApplication>
+#include <QPageLayout>
 #include <QPageSize>
+#include <QPrinter>
+#include <QRect>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -57,6 +62,57 @@ std::pair<int, std::vector<std::pair<double, double>>> PdfPages(const fs::path& 
   for (auto it = std::sregex_iterator(pdf.begin(), pdf.end(), box); it != std::sregex_iterator(); ++it)
     sizes.emplace_back(std::stod((*it)[3]) - std::stod((*it)[1]), std::stod((*it)[4]) - std::stod((*it)[2]));
   return {count, sizes};
+}
+
+// The pages of a PDF file rendered in grey at `dpi` by poppler's pdftoppm (empty when it fails).
+struct GreyPage {
+  int width = 0, height = 0;
+  std::vector<unsigned char> px;
+  // Bounding box of the pixels darker than the paper, in pixels; empty when there are none.
+  QRect Ink() const {
+    int x0 = width, y0 = height, x1 = -1, y1 = -1;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        if (px[size_t(y) * width + x] < 230) {
+          x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+        }
+    return x1 < 0 ? QRect() : QRect(QPoint(x0, y0), QPoint(x1, y1));
+  }
+};
+std::vector<GreyPage> RenderPdf(const fs::path& pdf, int dpi) {
+  const fs::path prefix = pdf.parent_path() / (pdf.stem().string() + "-page");
+  const std::string cmd = "pdftoppm -gray -r " + std::to_string(dpi) + " '" + pdf.string() + "' '" + prefix.string() + "'";
+  std::vector<GreyPage> pages;
+  if (std::system(cmd.c_str()) != 0) return pages;
+  std::vector<fs::path> files;
+  for (const auto& e : fs::directory_iterator(pdf.parent_path()))
+    if (e.path().filename().string().rfind(prefix.filename().string(), 0) == 0) files.push_back(e.path());
+  std::sort(files.begin(), files.end());  // pdftoppm pads the page numbers to one width
+  for (const fs::path& f : files) {
+    std::ifstream in(f, std::ios::binary);
+    std::string magic;
+    GreyPage g;
+    int maxv = 0;
+    in >> magic >> g.width >> g.height >> maxv;
+    in.get();
+    if (magic != "P5" || g.width <= 0 || g.height <= 0 || maxv != 255) return {};
+    g.px.resize(size_t(g.width) * g.height);
+    in.read(reinterpret_cast<char*>(g.px.data()), std::streamsize(g.px.size()));
+    pages.push_back(std::move(g));
+  }
+  return pages;
+}
+
+// The work area's page grown to take in the whole drawing: what the sheets lay out.
+_tagBox2D SheetBox() {
+  _tagBox2D page{}, drawing{};
+  gGetDBase()->GetWorkArea().GetPageSize(&page);
+  gGetDBase()->GetBox(&drawing);
+  for (int i = 0; i < 2; ++i) {
+    page.min[i] = std::min(page.min[i], drawing.min[i]);
+    page.max[i] = std::max(page.max[i], drawing.max[i]);
+  }
+  return page;
 }
 
 class PrintProgramTest : public ::testing::Test {
@@ -89,6 +145,30 @@ class PrintProgramTest : public ::testing::Test {
   }
   void Pump() { PumpProgram(app.get()); }
 
+  // Starts the program on the sample drawing and prints it to `pdf` on A4 with the scale entry
+  // `mode`, centred; the view that printed.
+  CDraftonView* PrintSample(const fs::path& pdf, int mode) {
+    velmora::qtwin::CQtPrintBackend::Unattended u;
+    u.enabled = true;
+    u.pdfPath = pdf.wstring();
+    u.pageSizeId = QPageSize::A4;
+    u.script = [mode](CPrintDialog& dlg) {
+      if (auto* kx = dynamic_cast<CKxPrintDialog*>(&dlg)) {
+        kx->SetScaleSel(mode);
+        kx->OnSelChangeScale();
+        kx->OnCenter();
+      }
+    };
+    session->Printing().SetUnattended(u);
+    CMainFrame* frame = nullptr;
+    CDraftonView* view = nullptr;
+    CDraftonDoc* doc = nullptr;
+    if (!StartProgram({VELMORA_SAMPLE}, app, frame, view, doc) || !view) return nullptr;
+    frame->PostMessage(WM_COMMAND, ID_FILE_PRINT, 0);
+    Pump();
+    return view;
+  }
+
 
   std::unique_ptr<velmora::app::CProgramSession> session;
   std::unique_ptr<CDraftonApp> app;
@@ -119,15 +199,11 @@ TEST_F(PrintProgramTest, SampleDrawingPrintsToPdfAndPreviews) {
   u.previewScript = [&](CPreviewView&, int pages) { previewPages = pages; };
   session->Printing().SetUnattended(u);
 
-  app = std::make_unique<CDraftonApp>();
-  const char* argv[] = {"velmora", VELMORA_SAMPLE};
-  app->SetCommandLine(2, argv);
-  ASSERT_TRUE(app->InitInstance());
-  auto* frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
-  ASSERT_NE(frame, nullptr);
-  auto* view = dynamic_cast<CDraftonView*>(frame->GetActiveView());
+  CMainFrame* frame = nullptr;
+  CDraftonView* view = nullptr;
+  CDraftonDoc* doc = nullptr;
+  ASSERT_TRUE(StartProgram({VELMORA_SAMPLE}, app, frame, view, doc));
   ASSERT_NE(view, nullptr);
-  Pump();
   ASSERT_GT(gGetDBase()->GetCount(), 0);
 
   frame->PostMessage(WM_COMMAND, ID_FILE_PRINT, 0);
@@ -139,9 +215,7 @@ TEST_F(PrintProgramTest, SampleDrawingPrintsToPdfAndPreviews) {
   // The A4 sheet's printable area, less Qt's default margins.
   EXPECT_GT(st.printableW, 150);
   EXPECT_LE(st.printableW, 210);
-  _tagBox2D page{};
-  gGetDBase()->GetWorkArea().GetPageSize(&page);
-  const int sheets = KxPageCount(st.scaleMode, st.scale, page, st.printableW, st.printableH);
+  const int sheets = KxPageCount(st.scaleMode, st.scale, SheetBox(), st.printableW, st.printableH);
   EXPECT_GT(sheets, 1);
   const auto [count, sizes] = PdfPages(pdf);
   EXPECT_EQ(count, sheets);
@@ -209,3 +283,71 @@ TEST_F(PrintProgramTest, ScalePageDrivesThePrintDialog) {
   CPrintDialog plain(FALSE);
   EXPECT_EQ(velmora::app::MakePrintOptionsPage(plain), nullptr);
 }
+
+// The sheets of a scaled print, read back from the PDF: each sheet shows its tile of the page
+// box, every tile the drawing crosses has ink, the others none, and the tiles' ink put back in
+// drawing coordinates spans the drawing exactly. "Adaptive" puts the whole drawing on one sheet.
+TEST_F(PrintProgramTest, PrintedSheetsComposeTheDrawing) {
+  constexpr int kDpi = 50;
+  // The printable area of an A4 sheet on Qt's PDF printer, in millimetres on the sheet.
+  QPrinter probe(QPrinter::HighResolution);
+  probe.setOutputFormat(QPrinter::PdfFormat);
+  probe.setPageSize(QPageSize(QPageSize::A4));
+  const QRectF paint = probe.pageLayout().paintRect(QPageLayout::Millimeter);
+  struct Case {
+    const char* name;
+    int mode;
+  };
+  for (const Case& c : {Case{"2:1", 13}, Case{"4:1", 14}, Case{"1:1", 2}, Case{"Adaptive", 0}}) {
+    SCOPED_TRACE(c.name);
+    const fs::path pdf = m_dir / (std::string("sheets-") + std::to_string(c.mode) + ".pdf");
+    CDraftonView* view = PrintSample(pdf, c.mode);
+    ASSERT_NE(view, nullptr);
+    const KxPrintState& st = view->GetPrintState();
+    // The sample reaches past the work area's page on the left and below.
+    _tagBox2D drawing{}, page = SheetBox();
+    gGetDBase()->GetWorkArea().GetPageSize(&drawing);
+    ASSERT_LT(page.min[0], drawing.min[0]);
+    gGetDBase()->GetBox(&drawing);
+    const std::vector<GreyPage> sheets = RenderPdf(pdf, kDpi);
+    const double pw = st.printableW, ph = st.printableH;
+    // Paper millimetres per drawing unit, and the sheet grid.
+    double scale = KxScaleAt(c.mode).scale;
+    int cols = int(std::ceil((page.max[0] - page.min[0]) * scale / pw));
+    int rows = int(std::ceil((page.max[1] - page.min[1]) * scale / ph));
+    if (c.mode == 0) {
+      scale = std::min(pw / (page.max[0] - page.min[0]), ph / (page.max[1] - page.min[1]));
+      cols = rows = 1;
+    }
+    ASSERT_EQ(int(sheets.size()), cols * rows);
+    const double cx = (page.min[0] + page.max[0]) / 2, cy = (page.min[1] + page.max[1]) / 2;
+    const double mmPerPx = 25.4 / kDpi, tol = 2 * mmPerPx / scale + 0.5;
+    double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
+    for (int n = 0; n < cols * rows; ++n) {
+      const int col = n % cols, row = n / cols;
+      // The drawing point at the middle of this sheet's printable area.
+      const double tx = cx + pw * (col - (cols - 1) / 2.0) / scale;
+      const double ty = cy - ph * (row - (rows - 1) / 2.0) / scale;
+      const double hw = pw / 2 / scale, hh = ph / 2 / scale;
+      const bool crossed = drawing.min[0] < tx + hw - tol && drawing.max[0] > tx - hw + tol &&
+                           drawing.min[1] < ty + hh - tol && drawing.max[1] > ty - hh + tol;
+      const QRect ink = sheets[n].Ink();
+      EXPECT_EQ(!ink.isEmpty(), crossed) << "sheet " << n + 1;
+      if (ink.isEmpty()) continue;
+      // Back from sheet pixels to the drawing.
+      auto wx = [&](double px) { return tx + (px * mmPerPx - paint.center().x()) / scale; };
+      auto wy = [&](double py) { return ty - (py * mmPerPx - paint.center().y()) / scale; };
+      x0 = std::min(x0, wx(ink.left())), x1 = std::max(x1, wx(ink.right() + 1));
+      y0 = std::min(y0, wy(ink.bottom() + 1)), y1 = std::max(y1, wy(ink.top()));
+    }
+    EXPECT_NEAR(x0, drawing.min[0], tol);
+    EXPECT_NEAR(x1, drawing.max[0], tol);
+    EXPECT_NEAR(y0, drawing.min[1], tol);
+    EXPECT_NEAR(y1, drawing.max[1], tol);
+    app->CloseAllDocuments(TRUE);
+    app->ExitInstance();
+    app.reset();
+    Pump();
+  }
+}
+

@@ -107,18 +107,7 @@ class ProgramTest : public ::testing::TestWithParam<bool> {
 
   // Starts the program with the arguments on its command line, as the application's entry does
   // before it enters the message loop.
-  bool Start(const std::vector<std::string>& args) {
-    app = std::make_unique<CDraftonApp>();
-    std::vector<const char*> argv = {"velmora"};
-    for (const auto& a : args) argv.push_back(a.c_str());
-    app->SetCommandLine(int(argv.size()), argv.data());
-    if (!app->InitInstance()) return false;
-    frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
-    view = frame ? dynamic_cast<CDraftonView*>(frame->GetActiveView()) : nullptr;
-    doc = view ? view->GetDocument() : nullptr;
-    Pump();
-    return doc != nullptr;
-  }
+  bool Start(const std::vector<std::string>& args) { return StartProgram(args, app, frame, view, doc); }
   // Hands out Qt's events and every queued message the way the application's loop does.
   void Pump() { PumpProgram(app.get()); }
 

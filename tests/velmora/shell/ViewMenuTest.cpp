@@ -55,6 +55,10 @@ class Probe : public CCommand, public CTextMainOps, public CNestingOps {
   void OnFill() override { log.push_back("fill"); }
   void StartInsSign() override { log.push_back("sign"); }
   int IsEditStateSet() const override { return editState; }
+  int InputChar(UINT ch) override {
+    log.push_back("text:" + std::to_string(ch));
+    return 1;
+  }
   void AddStock() override { log.push_back("stock"); }
   void AddPart() override { log.push_back("part"); }
   void RemovePart() override { log.push_back("remove"); }
@@ -659,6 +663,26 @@ TEST_F(ViewMenuTest, ShiftLetterIsTypedTextUnderTheTextToolsAndAnAcceleratorOthe
   msg.wParam = VK_ESCAPE;
   EXPECT_TRUE(frame->PreTranslateMessage(&msg));
   EXPECT_EQ(hubGetMainCmdID(), viewid::kSelection);
+}
+
+// Under the text tools every printable character, accented or not Latin at all, goes to the text
+// command (a shortcut letter starts no command then); control characters go nowhere. Other main
+// commands hand characters to the hub, where a shortcut letter starts its command.
+TEST_F(ViewMenuTest, TypedCharactersGoToTheTextToolsAndThroughTheHubOtherwise) {
+  Reset();
+  app[32774]->SetShortCut(L"L");
+  hub->SetCurMainCmd(main[viewid::kTextTools]);
+  main[viewid::kTextTools]->log.clear();
+  for (UINT ch : {UINT('l'), UINT('H'), 0x08u, 0x1Bu, 0x7Fu, 0xE9u, 0x4E2Du, 0x1F600u, 0x110000u})
+    view->SendMessage(WM_CHAR, ch, 1);
+  EXPECT_EQ(main[viewid::kTextTools]->log,
+            (std::vector<std::string>{"text:108", "text:72", "text:233", "text:20013", "text:128512"}));
+  EXPECT_TRUE(app[32774]->starts.empty());
+  EXPECT_EQ(hub->GetCurCmd(), nullptr);
+  hub->SetCurMainCmd(main[viewid::kSelection]);
+  view->SendMessage(WM_CHAR, 'l', 1);
+  EXPECT_EQ(app[32774]->starts, std::vector<int>{0});
+  EXPECT_EQ(main[viewid::kTextTools]->log.size(), 5u);
 }
 
 TEST_F(ViewMenuTest, StandardViewsAnimateToTheirClosedFormDirections) {

@@ -1,5 +1,5 @@
 // The OpenGL window peer on a real display (run under Xvfb): drawing through COpenGLDC lands in
-// the widget's framebuffer, whether Qt or the message loop asks for the paint.
+// the widget's framebuffer; a paint the message loop asks for is drawn in Qt's next frame.
 #include "QtFixture.h"
 
 #include "platform/vurode/OpenGLDC.h"
@@ -67,7 +67,7 @@ TEST_F(QtWinTest, DrawingThroughTheOpenGLContextReachesTheFramebuffer) {
   EXPECT_EQ(Rgb(img, 2, 2), 0x000040u);
   EXPECT_EQ(Rgb(img, 60, 32), 0x000040u);
 
-  // The message loop paints after an invalidation: the new drawing is what the widget shows.
+  // An invalidation from the message loop brings a new frame: the new drawing is what shows.
   gl.colour = RGB(0, 255, 0);
   const int before = gl.paints;
   gl.Invalidate();
