@@ -891,12 +891,14 @@ void AddMenuItems(QMenu* qmenu, HMENU menu, const std::function<void(QMenu*, HME
     wchar_t buf[256];
     ::GetMenuStringW(menu, static_cast<UINT>(i), buf, 256, MF_BYPOSITION);
     const QString text = QString::fromWCharArray(buf);
-    if (state & MF_SEPARATOR) {
-      qmenu->addSeparator();
-    } else if (HMENU sub = ::GetSubMenu(menu, i)) {
+    // A popup's state carries its item count in the high byte, which may look like any flag
+    // there (MF_SEPARATOR among them): the sub-menu is asked for first.
+    if (HMENU sub = ::GetSubMenu(menu, i)) {
       QMenu* child = qmenu->addMenu(text);
       if (onSub) onSub(child, sub);
       AddMenuItems(child, sub, onSub, onCommand);
+    } else if (state & MF_SEPARATOR) {
+      qmenu->addSeparator();
     } else {
       const UINT id = ::GetMenuItemID(menu, i);
       QAction* a = qmenu->addAction(text);
