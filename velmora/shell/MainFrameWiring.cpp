@@ -2,6 +2,7 @@
 // the toolbar settings dialog's host, the design-centre panel's place in the layout and the
 // bars put away during a print preview.
 #include "platform/panlet/BarAccessors.h"
+#include "velmora/commands/CommandIds.h"
 #include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/dialogs/ToolBarSetDlg.h"
 #include "velmora/shell/AboutboxHelpPrompt.h"
@@ -16,9 +17,9 @@ namespace {
 // bar) and Transform, all bars of the selection command.
 UINT BarOfMenuItem(UINT menuId) {
   switch (menuId) {
-    case 32986: return 59403;
-    case 32987: return 59401;
-    case 32989: return 59402;
+    case ID_VIEW_ALIGN_BAR: return 59403;
+    case ID_VIEW_EDIT_BAR: return 59401;
+    case ID_VIEW_TRANSFORM_BAR: return 59402;
     default: return 0;
   }
 }
