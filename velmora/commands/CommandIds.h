@@ -12,8 +12,9 @@ constexpr UINT ID_FILE_IMPORT = 32848;
 constexpr UINT ID_FILE_EXPORT = 32999;
 constexpr UINT ID_FILE_EXPORT_SELECTED = 33151;
 constexpr UINT ID_FILE_NOTES = 33146;
-// The scanner's items (ID_SCAN_SELECT, ID_SCAN_ACQUIRE, ID_IMAGE_SCAN_CMD) are declared with the
-// scanner driver, velmora/shell/KxScan.h.
+constexpr UINT ID_SCAN_SELECT = 32955;
+constexpr UINT ID_SCAN_ACQUIRE = 32840;    // the menu item; the scanner hands images to:
+constexpr UINT ID_IMAGE_SCAN_CMD = 32839;  // the image command that places them (no menu item)
 
 // ---- Edit ----
 constexpr UINT ID_EDIT_UNDO = 57643;

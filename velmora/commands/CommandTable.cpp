@@ -17,7 +17,7 @@ const CmdRow kAppRows[] = {
     {"CImportCmd", O, L"Import File", 1, ID_FILE_IMPORT},
     {"CExportCmd", O, L"Export File", 1, ID_FILE_EXPORT},
     {"CImageTraceCmd", C, L"Image Tracing", 1, ID_IMAGE_TRACE},
-    {"CImageScanCmd", C, L"Image Scan", 1, 32839},
+    {"CImageScanCmd", C, L"Image Scan", 1, ID_IMAGE_SCAN_CMD},
     {"CImageSectionCmd", C, L"Image Stripping", 1, ID_IMAGE_STRIP},
     {"CGenPointCmd", C, L"Point", 1, ID_DRAW_POINT},
     {"CGenLineCmd", C, L"Line", 1, ID_DRAW_LINE},

@@ -2,6 +2,8 @@
 #include "velmora/commands/CommandIds.h"
 
 #include "platform/afx/ControlBar.h"
+#include "platform/afx/DocView.h"
+#include "platform/afx/Print.h"
 #include "platform/win/Menu.h"
 #include "platform/win/Resource.h"
 #include "velmora/shell/Resources.h"
@@ -33,8 +35,8 @@ void RegisterBarResources() {
   RegisterToolBarResource(IDR_TB_VIEW_PANEL, view);
   RegisterToolBarResource(IDR_TB_VIEW, view);
   RegisterToolBarResource(IDR_TB_EDIT_MODE, {ID_MODE_SELECTION, ID_MODE_NODE, ID_MODE_TEXT, ID_MODE_SYMBOL_LIBRARY});
-  RegisterToolBarResource(IDR_TB_STANDARD, {57600, 57601, 57603, S, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, S,
-                                            ID_EDIT_UNDO, ID_EDIT_REDO, S, 57607, 57609});
+  RegisterToolBarResource(IDR_TB_STANDARD, {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, S, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, S,
+                                            ID_EDIT_UNDO, ID_EDIT_REDO, S, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW});
   const std::vector<UINT> curve = {ID_DRAW_POINT,        ID_DRAW_LINE,     ID_DRAW_RECT, ID_DRAW_POLYGON,
                                    ID_DRAW_STAR,         ID_DRAW_CIRCLE,   ID_DRAW_ARC,  ID_DRAW_ELLIPSE,
                                    ID_DRAW_SPLINE,       ID_DRAW_POLYLINE, ID_DRAW_HAND, ID_DRAW_DOUBLE_POLYLINE,
@@ -57,7 +59,7 @@ void RegisterBarResources() {
                           {ID_ALIGN_LEFT, ID_ALIGN_RIGHT, ID_ALIGN_TOP, ID_ALIGN_BOTTOM, ID_ALIGN_CENTER,
                            ID_ALIGN_VERT_CENTER, S, ID_ALIGN_HORZ_CENTER, ID_ALIGN_HORZ_SPACING, ID_ALIGN_VERT_SPACING,
                            ID_ALIGN_SAME_WIDTH, ID_ALIGN_SAME_HEIGHT, ID_ALIGN_SAME_SIZE});
-  RegisterToolBarResource(IDR_TB_FILE_PAGE, {57600, 57601, 57603, 57604, S, ID_FILE_IMPORT, ID_FILE_EXPORT, S, 57607});
+  RegisterToolBarResource(IDR_TB_FILE_PAGE, {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, S, ID_FILE_IMPORT, ID_FILE_EXPORT, S, ID_FILE_PRINT});
   std::vector<UINT> draw = curve;
   draw.insert(draw.end(), {S, ID_TEXT_RAPID_INPUT, ID_TEXT_TO_CURVES, ID_TEXT_ALONG_CURVE});
   RegisterToolBarResource(IDR_TB_DRAW_PAGE, draw);

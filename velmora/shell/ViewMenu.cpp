@@ -191,7 +191,7 @@ void MirrorUpdate(CDraftonView&, CCmdUI* ui, UINT id) {
   ui->SetCheck(CurrentWith(c, int(id - ID_XFORM_MIRROR_H)));
 }
 
-// Sub-commands of the align command, in menu id order ID_ALIGN_LEFT..32831.
+// Sub-commands of the align command, in menu id order ID_ALIGN_LEFT..ID_ALIGN_SAME_SIZE.
 constexpr int kAlignSubs[] = {1, 2, 3, 4, 12, 6, 5, 7, 8, 9, 10, 11};
 void AlignItem(CDraftonView&, UINT id) {
   Cancel();
