@@ -1,6 +1,7 @@
 #include "velmora/shell/Resources.h"
 
 #include "velmora/shell/BarResources.h"
+#include "velmora/shell/MainMenu.h"
 
 #include "platform/afx/DocView.h"
 #include "platform/afx/Print.h"
@@ -13,97 +14,6 @@ const wchar_t* const kDocTypeString =
     L"Velmora V9\nuntitled\nVelmora\n.vlm\n.vlm\nVelmora.Document\nVelmora Document";
 
 namespace {
-struct Item {
-  UINT id;  // 0: separator
-  const wchar_t* text;
-};
-
-HMENU Popup(std::initializer_list<Item> items) {
-  HMENU menu = ::CreatePopupMenu();
-  for (const Item& it : items) {
-    if (it.id == 0)
-      ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    else
-      ::AppendMenuW(menu, MF_STRING, it.id, it.text);
-  }
-  return menu;
-}
-
-HMENU BuildMainMenu() {
-  HMENU bar = ::CreateMenu();
-  ::AppendMenuW(bar, MF_POPUP,
-                reinterpret_cast<UINT_PTR>(Popup({{ID_FILE_NEW, L"New(&N)\tCtrl+N"},
-                                                  {ID_FILE_OPEN, L"Open(&O)...\tCtrl+O"},
-                                                  {ID_FILE_SAVE, L"Save(&S)\tCtrl+S"},
-                                                  {ID_FILE_SAVE_AS, L"Save As(&A)...\tCtrl+Shift+S"},
-                                                  {0, nullptr},
-                                                  {ID_FILE_IMPORT, L"Import(&R)...\tCtrl+R"},
-                                                  {ID_FILE_EXPORT_SELECTED, L"Export the selected..."},
-                                                  {ID_FILE_NOTES, L"Notes..."},
-                                                  {0, nullptr},
-                                                  {ID_FILE_PRINT, L"Print(&P)..."},
-                                                  {ID_FILE_PRINT_PREVIEW, L"Print Preview(&V)"},
-                                                  {0, nullptr},
-                                                  {ID_SCAN_SELECT, L"Select Scanner..."},
-                                                  {ID_SCAN_ACQUIRE, L"Image Scan..."},
-                                                  {0, nullptr},
-                                                  {ID_APP_EXIT, L"Exit(&X)"}})),
-                L"File(&F)");
-  ::AppendMenuW(bar, MF_POPUP,
-                reinterpret_cast<UINT_PTR>(Popup({{ID_EDIT_UNDO, L"Undo(&U)\tCtrl+Z"},
-                                                  {ID_EDIT_REDO, L"Redo(&R)\tCtrl+Y"},
-                                                  {0, nullptr},
-                                                  {ID_EDIT_CUT, L"Cut(&T)\tCtrl+X"},
-                                                  {ID_EDIT_COPY, L"Copy(&C)\tCtrl+C"},
-                                                  {ID_EDIT_PASTE, L"Paste(&P)\tCtrl+V"},
-                                                  {0, nullptr},
-                                                  {ID_EDIT_SELECT_ALL, L"Select All\tCtrl+A"},
-                                                  {ID_EDIT_INVERSE_SELECTION, L"Inverse Selection\tCtrl+I"}})),
-                L"Edit(&E)");
-  ::AppendMenuW(bar, MF_POPUP,
-                reinterpret_cast<UINT_PTR>(Popup({{ID_VIEW_ZOOM_IN_MENU, L"Zoom In(&I)\tPageUp"},
-                                                  {ID_VIEW_ZOOM_OUT_MENU, L"Zoom Out(&M)\tPageDown"},
-                                                  {ID_VIEW_ZOOM_WINDOW, L"Zoom Window\tF6"},
-                                                  {ID_VIEW_ZOOM_DYNAMIC, L"Dynamic Zoom\tF7"},
-                                                  {ID_VIEW_PAN, L"Pan View\tF10"},
-                                                  {ID_VIEW_FIT_ALL, L"Fit to All\tF8"},
-                                                  {ID_VIEW_FIT_PAGE, L"Fit to Page\tF9"},
-                                                  {ID_VIEW_PREV, L"Prev View\tF11"},
-                                                  {ID_VIEW_ROTATE, L"Rotate View"},
-                                                  {0, nullptr},
-                                                  {ID_VIEW_GRID, L"Grids(&B)\tShow/Hide"},
-                                                  {ID_VIEW_GUIDELINES, L"Guidelines Show/Hide"},
-                                                  {ID_VIEW_REDRAW, L"Redraw\tF5"},
-                                                  {0, nullptr},
-                                                  {ID_VIEW_3D, L"3D View"},
-                                                  {ID_VIEW_FRONT, L"Front View(XZ)"},
-                                                  {ID_VIEW_BACK, L"Back View(XZ)"},
-                                                  {ID_VIEW_TOP, L"Top View(XY)"},
-                                                  {ID_VIEW_BOTTOM, L"Bottom View(XY)"},
-                                                  {ID_VIEW_RIGHT, L"Right View(YZ)"},
-                                                  {ID_VIEW_LEFT, L"Left View(YZ)"},
-                                                  {ID_VIEW_ISO, L"ISO View"},
-                                                  {ID_VIEW_RENDER, L"Render"},
-                                                  {ID_VIEW_SHADE, L"Shade"},
-                                                  {ID_VIEW_WIREFRAME, L"Wireframe Display"},
-                                                  {0, nullptr},
-                                                  {ID_EDIT_HIDE_OBJECT, L"Hide Object"},
-                                                  {ID_EDIT_SHOW_OBJECT, L"Show Object"},
-                                                  {ID_VIEW_FILL, L"Filled Display\tCtrl+F"},
-                                                  {0, nullptr},
-                                                  {ID_VIEW_SETTINGS, L"System Settings"}})),
-                L"View(&V)");
-  ::AppendMenuW(bar, MF_POPUP,
-                reinterpret_cast<UINT_PTR>(Popup({{ID_UNIT_MM, L"Millimetre"},
-                                                  {ID_UNIT_CM, L"Centimetre"},
-                                                  {ID_UNIT_INCH, L"Inch"},
-                                                  {ID_UNIT_FEET, L"Feet"}})),
-                L"Unit(&U)");
-  ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{ID_APP_ABOUT, L"About Velmora(&A)..."}})),
-                L"Help(&H)");
-  return bar;
-}
-
 // Table 100 in its order. Entries without FVIRTKEY name a character (Alt with punctuation).
 const ACCEL kAccel[] = {
     {FVIRTKEY | FCONTROL, 'B', ID_ARRANGE_BLOCK},
