@@ -199,6 +199,7 @@ class CMainFrame : public CPISMainFrame, public CToolBarSetHost {
   CKxRuleBar m_wndVerRuler;
   CKxTabWnd m_wndSplitter;
   std::unique_ptr<CUIToolBarMgr> m_pToolBarMgr;
+  UINT m_nBarsMainCmd = 0;  // the main command the bars were last shown for
   BOOL m_bClassic = FALSE;
   int m_nLookSel = 0;
   int m_nTextPos = 0;

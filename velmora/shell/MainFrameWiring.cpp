@@ -33,8 +33,12 @@ CDesignCentral* PanelOf(const CWnd* frame) {
 
 void CMainFrame::InstallViewServices() {
   ViewServices& s = gViewServices();
+  // The menu's update of the current main command runs at every idle pass; the bars are
+  // redone only when that command changed, or every repaint would start another pass.
   s.toolBarCurCmd = [this](UINT mainCmd) {
-    if (m_pToolBarMgr) m_pToolBarMgr->UpdateBarUI_CurCmd(int(mainCmd));
+    if (!m_pToolBarMgr || mainCmd == m_nBarsMainCmd) return;
+    m_nBarsMainCmd = mainCmd;
+    m_pToolBarMgr->UpdateBarUI_CurCmd(int(mainCmd));
   };
   s.toolBarState = [this](UINT menuId) {
     const UINT id = BarOfMenuItem(menuId);

@@ -143,3 +143,23 @@ TEST_F(ShellTest, StartUpTakesNestingAndEquationOffTheirMenusAndKeepsEverythingE
   EXPECT_NE(gGetOrdvale()->GetCmd(ID_NEST_INTERACTIVE), nullptr);
   EXPECT_NE(gGetOrdvale()->GetCmd(ID_DRAW_EQUATION), nullptr);
 }
+
+// The idle pass updates every menu item, the selection tools' among them: once the windows are
+// painted, another pass must leave nothing to repaint, or the program would never rest.
+TEST_F(ShellTest, AnIdleUpdateAfterPaintingLeavesNothingToRepaint) {
+  Start();
+  ASSERT_TRUE(started);
+  auto paintAll = [] {
+    MSG m;
+    int n = 0;
+    while (n < 1000 && ::PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) ::DispatchMessageW(&m), ++n;
+    return n;
+  };
+  for (int pass = 0; pass < 2; ++pass) {
+    frame->OnIdleUpdateCmdUI();
+    paintAll();
+  }
+  frame->OnIdleUpdateCmdUI();
+  MSG m;
+  EXPECT_FALSE(::PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
