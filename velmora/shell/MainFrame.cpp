@@ -418,7 +418,7 @@ void CMainFrame::ShowProgress() {
   m_progressShown = state.shown;
   m_progressPos = state.pos;
   if (!state.shown) {
-    SetPaneText(kProgressPane, L"");
+    SetPaneText(kProgressPane, GetPromptText());
     return;
   }
   CString text = state.caption.c_str();
@@ -434,7 +434,9 @@ void CMainFrame::OnProgressCancel() {
 void CMainFrame::OnUpdateProgressCancel(CCmdUI* ui) { ui->Enable(m_progressShown); }
 
 void CMainFrame::SetPaneText(int pane, const CString& text) {
-  if (m_wndStatusBar.GetSafeHwnd()) m_wndStatusBar.SetPaneText(pane, text, TRUE);
+  // Unchanged text is not drawn again: the panes are refreshed at every tick and idle pass.
+  if (m_wndStatusBar.GetSafeHwnd() && m_wndStatusBar.GetPaneText(pane) != text)
+    m_wndStatusBar.SetPaneText(pane, text, TRUE);
 }
 
 CString CMainFrame::GetPaneText(int pane) const { return m_wndStatusBar.GetPaneText(pane); }
@@ -564,6 +566,12 @@ void CMainFrame::UpdateSnapChecks() {
 void CMainFrame::OnIdleUpdateCmdUI() {
   CPISMainFrame::OnIdleUpdateCmdUI();
   UpdateSnapChecks();
+  UpdateRulerScales();
+  if (!m_progressShown) SetPaneText(kProgressPane, GetPromptText());
+  const CString title = GetFrameTitle();
+  CString shown;
+  GetWindowText(shown);
+  if (shown != title) SetWindowText(title.GetString());
 }
 
 void CMainFrame::OnSnap(UINT id) {
