@@ -8,7 +8,7 @@ PACKAGES=(
   libpolyclipping-dev libeigen3-dev libboost-dev
   libgl1-mesa-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libpng-dev libjpeg-dev
-  qt6-base-dev libqt6opengl6-dev qt6-image-formats-plugins xvfb xauth
+  qt6-base-dev libqt6opengl6-dev qt6-svg-dev qt6-image-formats-plugins xvfb xauth
   libsane-dev
   poppler-utils
   clang libclang-rt-dev llvm python3

@@ -1,5 +1,7 @@
 #include "platform/afx/ControlBar.h"
 
+#include "platform/afx/CommandImage.h"
+#include "platform/afx/CommonCtrl.h"
 #include "platform/afx/DocView.h"
 #include "platform/afx/PaintDC.h"
 #include "platform/afx/WinApp.h"
@@ -18,6 +20,8 @@ IMPLEMENT_DYNAMIC(CStatusBar, CControlBar)
 BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
 ON_WM_PAINT()
 ON_WM_LBUTTONUP()
+ON_WM_MOUSEMOVE()
+ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeave)
 END_MESSAGE_MAP()
 
 BEGIN_MESSAGE_MAP(CStatusBar, CControlBar)
@@ -63,6 +67,8 @@ const std::vector<UINT>* FindToolBarResource(UINT nId) {
 // ---------------------------------------------------------------------------------------------
 // CControlBar
 
+CControlBar::CControlBar() = default;
+
 CControlBar::~CControlBar() {
   if (CFrameWnd* frame = GetDockingFrame()) {
     auto& bars = frame->m_bars;
@@ -79,6 +85,29 @@ BOOL CControlBar::IsVisible() const { return m_hWnd && ::GetShowCommand(m_hWnd) 
 bool CControlBar::IsHorz() const { return (m_dwStyle & (CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT)) == 0; }
 
 CSize CControlBar::CalcFixedLayout(BOOL, BOOL bHorz) { return bHorz ? CSize(0, 20) : CSize(20, 0); }
+
+void CControlBar::SetButtonTips(const std::vector<ButtonTip>& buttons) {
+  CFrameWnd* frame = GetDockingFrame();
+  if (!m_hWnd || !frame || buttons == m_tipButtons) return;
+  if (!m_pTips) {
+    auto tips = std::make_unique<CToolTipCtrl>();
+    if (!tips->Create(this)) return;
+    tips->Activate(TRUE);
+    m_pTips = std::move(tips);
+  }
+  for (const ButtonTip& b : m_tipButtons) m_pTips->DelTool(this, b.id);
+  for (const ButtonTip& b : buttons) {
+    const CString tip = frame->GetCommandTip(b.id);
+    if (!tip.IsEmpty()) m_pTips->AddTool(this, tip.GetString(), &b.rect, b.id);
+  }
+  m_tipButtons = buttons;
+}
+
+void CControlBar::HoverCommand(UINT nID) {
+  if (nID == m_nHover) return;
+  m_nHover = nID;
+  if (CFrameWnd* frame = GetDockingFrame()) frame->SetHoverCommand(nID);
+}
 
 void CControlBar::SendCommand(UINT nID) {
   CWnd* target = GetDockingFrame();
@@ -200,10 +229,14 @@ void CToolBar::OnPaint() {
   GetClientRect(&rc);
   dc.FillSolidRect(rc, RGB(240, 240, 240));
   CPen light(PS_SOLID, 1, RGB(255, 255, 255)), dark(PS_SOLID, 1, RGB(160, 160, 160));
+  std::vector<ButtonTip> tips;
   for (int i = 0; i < GetCount(); ++i) {
     if (m_buttons[size_t(i)].style & TBBS_SEPARATOR) continue;
     CRect r;
     GetItemRect(i, &r);
+    tips.push_back({m_buttons[size_t(i)].id, r});
+    // A button with a picture is flat, as on a flat toolbar; one without stays a raised box.
+    if (velmora::afx::DrawCommandImage(dc, m_buttons[size_t(i)].id, r)) continue;
     r.left += 1, r.top += 1, r.right -= 2, r.bottom -= 2;
     CPen* old = dc.SelectObject(&light);
     dc.MoveTo(r.left, r.bottom);
@@ -214,12 +247,24 @@ void CToolBar::OnPaint() {
     dc.LineTo(r.left, r.bottom);
     dc.SelectObject(old);
   }
+  if (m_dwCtrlStyle & TBSTYLE_TOOLTIPS) SetButtonTips(tips);
 }
 
 void CToolBar::OnLButtonUp(UINT, CPoint point) {
   const int i = HitTest(point);
   if (i >= 0 && IsWindowEnabled()) SendCommand(m_buttons[size_t(i)].id);
   Default();
+}
+
+void CToolBar::OnMouseMove(UINT, CPoint point) {
+  const int i = HitTest(point);
+  HoverCommand(i >= 0 ? m_buttons[size_t(i)].id : 0);
+  Default();
+}
+
+LRESULT CToolBar::OnMouseLeave(WPARAM, LPARAM) {
+  HoverCommand(0);
+  return 0;
 }
 
 CSize CToolBar::CalcFixedLayout(BOOL, BOOL bHorz) {

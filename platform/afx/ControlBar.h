@@ -7,9 +7,11 @@
 #include "platform/afx/String.h"
 #include "platform/afx/Wnd.h"
 
+#include <memory>
 #include <vector>
 
 class CFrameWnd;
+class CToolTipCtrl;
 
 // Bar styles: alignment (also the sides a bar may dock on) and behaviour bits.
 constexpr DWORD CBRS_ALIGN_LEFT = 0x1000;
@@ -55,6 +57,7 @@ class CControlBar : public CWnd {
   DECLARE_DYNAMIC(CControlBar)
 
  public:
+  CControlBar();
   ~CControlBar() override;
 
   DWORD GetBarStyle() const { return m_dwStyle; }
@@ -75,6 +78,17 @@ class CControlBar : public CWnd {
  protected:
   // Sends a command to the frame the bar belongs to (else to its top-level window).
   void SendCommand(UINT nID);
+  // The buttons a bar shows, for their tooltips (each its command's tip from the frame, over
+  // the button's rectangle). Only a changed set reaches the tooltip control.
+  struct ButtonTip {
+    UINT id;
+    CRect rect;
+    bool operator==(const ButtonTip&) const = default;
+  };
+  void SetButtonTips(const std::vector<ButtonTip>& buttons);
+  // The command under the pointer (0: none) goes to the frame's status line.
+  void HoverCommand(UINT nID);
+  CToolTipCtrl* GetButtonTips() const { return m_pTips.get(); }
   // Creates the child window on the frame and joins its bar list.
   BOOL CreateBar(CWnd* pParentWnd, DWORD dwStyle, UINT nID, LPCWSTR className);
 
@@ -86,6 +100,9 @@ class CControlBar : public CWnd {
   UINT m_nDockBar = 0;   // dock bar id, 0 when not docked
   int m_nRow = 0;        // row inside the dock bar
   int m_nOrder = 0;      // position along the row (pixels from the row's start)
+  std::unique_ptr<CToolTipCtrl> m_pTips;
+  std::vector<ButtonTip> m_tipButtons;
+  UINT m_nHover = 0;
 };
 
 class CToolBar : public CControlBar {
@@ -127,6 +144,8 @@ class CToolBar : public CControlBar {
   // the frame the bar belongs to (or its top-level window).
   void OnPaint();
   void OnLButtonUp(UINT nFlags, CPoint point);
+  void OnMouseMove(UINT nFlags, CPoint point);
+  LRESULT OnMouseLeave(WPARAM, LPARAM);
   DECLARE_MESSAGE_MAP()
 
  private:

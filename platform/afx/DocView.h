@@ -223,6 +223,14 @@ class CFrameWnd : public CWnd {
   // The same for one popup, as a toolkit calls it when the popup opens.
   void UpdateMenuCmdUI(CMenu* pMenu);
 
+  // What a bar's button says about its command: the tip is the text of the command's item on
+  // the frame's menu without its key and mnemonic, the prompt that text with the key; both
+  // empty when the menu has no such item.
+  virtual CString GetCommandTip(UINT nID) const;
+  virtual CString GetCommandPrompt(UINT nID) const;
+  // The bars report the command under the pointer (0: none), for the status line.
+  virtual void SetHoverCommand(UINT nID) { (void)nID; }
+
   HACCEL m_hAccelTable = nullptr;  // owned by the frame
 
   // Control bars (ControlBar.h). The sides bars may dock on (CBRS_ALIGN_* bits).

@@ -1,5 +1,6 @@
 #include "platform/panlet/KxToolBar.h"
 
+#include "platform/afx/CommandImage.h"
 #include "platform/afx/DocView.h"
 #include "platform/afx/PaintDC.h"
 
@@ -11,6 +12,8 @@ IMPLEMENT_DYNAMIC(CTabToolBar, CControlBar)
 BEGIN_MESSAGE_MAP(CTabToolBar, CControlBar)
 ON_WM_PAINT()
 ON_WM_LBUTTONUP()
+ON_WM_MOUSEMOVE()
+ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeave)
 END_MESSAGE_MAP()
 
 BOOL CKxToolBar::CreateKx(CWnd* pParentWnd, UINT nID, DWORD dwAlign) {
@@ -108,20 +111,60 @@ void CTabToolBar::OnPaint() {
   GetClientRect(&rc);
   dc.FillSolidRect(rc, RGB(240, 240, 240));
   dc.SetBkMode(TRANSPARENT);
+  // The current page's tab is white, open towards its buttons and marked along its top; the
+  // others are grey and closed.
+  CPen edge(PS_SOLID, 1, RGB(150, 150, 150)), mark(PS_SOLID, 2, RGB(217, 105, 44));
+  CPen* old = dc.SelectObject(&edge);
   for (int i = 0; i < GetPageCount(); ++i) {
     const CRect r = GetTabRect(i);
-    if (i == m_nCurPage) dc.FillSolidRect(r, RGB(255, 255, 255));
-    dc.Rectangle(r.left, r.top, r.right, r.bottom);
+    const bool current = i == m_nCurPage;
+    dc.FillSolidRect(CRect(r.left, r.top, r.right, r.bottom + (current ? 1 : 0)),
+                     current ? RGB(255, 255, 255) : RGB(225, 225, 225));
+    dc.MoveTo(r.left, r.bottom);
+    dc.LineTo(r.left, r.top);
+    dc.LineTo(r.right, r.top);
+    dc.LineTo(r.right, r.bottom);
+    if (!current) dc.LineTo(r.left, r.bottom);
+    dc.SetTextColor(current ? RGB(0, 0, 0) : RGB(90, 90, 90));
     // "&&" shows as one ampersand.
     CString title = m_pages[size_t(i)].title;
     title.Replace(L"&&", L"&");
-    dc.TextOut(r.left + 4, r.top + 4, title.GetString());
+    dc.TextOut(r.left + 6, r.top + 4, title.GetString());
+    if (current) {
+      dc.SelectObject(&mark);
+      dc.MoveTo(r.left + 1, r.top + 1);
+      dc.LineTo(r.right - 1, r.top + 1);
+      dc.SelectObject(&edge);
+    }
   }
+  dc.SelectObject(old);
+  std::vector<ButtonTip> tips;
   if (const Page* page = GetPage(m_nCurPage))
     for (int i = 0; i < int(page->buttons.size()); ++i) {
       const CRect r = GetButtonRect(i);
-      if (r.Width() > 0) dc.Rectangle(r.left + 1, r.top + 1, r.right - 1, r.bottom - 1);
+      if (r.Width() <= 0) continue;
+      tips.push_back({page->buttons[size_t(i)], r});
+      if (!velmora::afx::DrawCommandImage(dc, page->buttons[size_t(i)], r))
+        dc.Rectangle(r.left + 1, r.top + 1, r.right - 1, r.bottom - 1);
     }
+  SetButtonTips(tips);
+}
+
+UINT CTabToolBar::ButtonAt(CPoint point) const {
+  if (const Page* page = GetPage(m_nCurPage))
+    for (int i = 0; i < int(page->buttons.size()); ++i)
+      if (GetButtonRect(i).PtInRect(point)) return page->buttons[size_t(i)];
+  return 0;
+}
+
+void CTabToolBar::OnMouseMove(UINT, CPoint point) {
+  HoverCommand(ButtonAt(point));
+  Default();
+}
+
+LRESULT CTabToolBar::OnMouseLeave(WPARAM, LPARAM) {
+  HoverCommand(0);
+  return 0;
 }
 
 void CTabToolBar::OnLButtonUp(UINT, CPoint point) {

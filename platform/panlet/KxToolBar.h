@@ -84,9 +84,13 @@ class CTabToolBar : public CControlBar {
   // clicking a button sends its command to the frame.
   void OnPaint();
   void OnLButtonUp(UINT nFlags, CPoint point);
+  void OnMouseMove(UINT nFlags, CPoint point);
+  LRESULT OnMouseLeave(WPARAM, LPARAM);
   DECLARE_MESSAGE_MAP()
 
  private:
+  // The command of the current page's button at a client point, 0 for none.
+  UINT ButtonAt(CPoint point) const;
   std::vector<Page> m_pages;
   int m_nCurPage = -1;
   int m_bTextBottom = 0;

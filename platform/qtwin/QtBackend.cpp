@@ -2,6 +2,7 @@
 
 #include "platform/afx/Control.h"
 #include "platform/afx/DocView.h"
+#include "platform/afx/CommandImage.h"
 #include "platform/afx/Menu.h"
 #include "platform/afx/Wnd.h"
 #include "platform/qtwin/QtControls.h"
@@ -22,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QImage>
+#include <QPixmap>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
@@ -138,9 +140,18 @@ bool PostInput(HWND hWnd, QWidget* w, QEvent* e) {
     case QEvent::MouseMove: {
       auto* me = static_cast<QMouseEvent*>(e);
       const QPoint p = me->position().toPoint();
+      w->setProperty("velmoraHovered", true);
       ::PostMessageW(hWnd, WM_MOUSEMOVE, MouseFlags(me->buttons(), me->modifiers()), PointParam(p.x(), p.y()));
       return true;
     }
+    case QEvent::Leave:
+      // A window the pointer moved over learns that it left (hover marks and tips go), once,
+      // as a tracked leave does; Qt still handles the event.
+      if (w->property("velmoraHovered").toBool()) {
+        w->setProperty("velmoraHovered", false);
+        ::PostMessageW(hWnd, WM_MOUSELEAVE, 0, 0);
+      }
+      return false;
     case QEvent::Wheel: {
       auto* we = static_cast<QWheelEvent*>(e);
       // Qt's angle delta counts eighths of a degree: 120 per notch, the window layer's unit too.
@@ -408,7 +419,10 @@ class ToolTipFilter : public QObject {
       for (const AfxControlTool& t : s->tools)
         if (t.hwnd == m_h && help->pos().x() >= t.rect.left && help->pos().x() < t.rect.right &&
             help->pos().y() >= t.rect.top && help->pos().y() < t.rect.bottom) {
-          QToolTip::showText(help->globalPos(), QString::fromWCharArray(t.text.GetString()), qobject_cast<QWidget*>(o));
+          // The tip goes as soon as the pointer leaves the tool's rectangle.
+          const QRect area(t.rect.left, t.rect.top, t.rect.right - t.rect.left, t.rect.bottom - t.rect.top);
+          QToolTip::showText(help->globalPos(), QString::fromWCharArray(t.text.GetString()), qobject_cast<QWidget*>(o),
+                             area);
           return true;
         }
     }
@@ -939,12 +953,14 @@ void AddMenuItems(QMenu* qmenu, HMENU menu, const std::function<void(QMenu*, HME
     wchar_t buf[256];
     ::GetMenuStringW(menu, static_cast<UINT>(i), buf, 256, MF_BYPOSITION);
     const QString text = QString::fromWCharArray(buf);
-    if (state & MF_SEPARATOR) {
-      qmenu->addSeparator();
-    } else if (HMENU sub = ::GetSubMenu(menu, i)) {
+    // A popup's state carries its item count in the high byte, which may look like any flag
+    // there (MF_SEPARATOR among them): the sub-menu is asked for first.
+    if (HMENU sub = ::GetSubMenu(menu, i)) {
       QMenu* child = qmenu->addMenu(text);
       if (onSub) onSub(child, sub);
       AddMenuItems(child, sub, onSub, onCommand);
+    } else if (state & MF_SEPARATOR) {
+      qmenu->addSeparator();
     } else {
       const UINT id = ::GetMenuItemID(menu, i);
       QAction* a = qmenu->addAction(text);
@@ -952,6 +968,9 @@ void AddMenuItems(QMenu* qmenu, HMENU menu, const std::function<void(QMenu*, HME
       a->setEnabled(!(state & (MF_GRAYED | MF_DISABLED)));
       a->setCheckable(state & MF_CHECKED);
       a->setChecked(state & MF_CHECKED);
+      if (const AfxCommandImage* image = velmora::afx::FindCommandImage(id))
+        a->setIcon(QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(image->argb.data()), image->size,
+                                             image->size, image->size * 4, QImage::Format_ARGB32)));
       if (onCommand) onCommand(a, id);
     }
   }

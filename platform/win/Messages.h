@@ -54,6 +54,8 @@ constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
+// The pointer left the window (sent by the toolkit whenever it does).
+constexpr UINT WM_MOUSELEAVE = 0x02A3;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
 constexpr UINT WM_MDIACTIVATE = 0x0222;
 constexpr UINT WM_DROPFILES = 0x0233;

@@ -1,7 +1,9 @@
 #include "velmora/app/Startup.h"
 
+#include "platform/afx/CommandImage.h"
 #include "platform/qtwin/QtDC.h"
 #include "platform/win/Picture.h"
+#include "velmora/app/CommandIcons.h"
 #include "velmora/app/PrintOptionsPage.h"
 #include "velmora/shell/AboutboxHelpPrompt.h"
 #include "velmora/shell/DraftonView.h"
@@ -27,9 +29,11 @@ CProgramSession::CProgramSession(bool openGLView) {
   AfxSetPrintBackend(&m_print);
   velmora::qtwin::InstallQtPictureDecoder();
   KxRegisterTipPictures();
+  RegisterCommandIcons();
 }
 
 CProgramSession::~CProgramSession() {
+  velmora::afx::ClearCommandImages();
   velmora::win::SetPictureDecoder(nullptr);
   AfxSetPrintBackend(nullptr);
   CFrameProgress::SetDisplay(nullptr);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/win/WinTypes.h"
+#include "velmora/commands/CommandIds.h"
 
 #include <span>
 
@@ -29,8 +30,6 @@ struct CmdShortcut {
 std::span<const CmdRow> cmdAppTable();
 std::span<const CmdRow> cmdMainTable();
 std::span<const CmdShortcut> cmdShortcutTable();
-// The id of the main command the program starts in (selection).
-constexpr UINT CMD_ID_SELECTION_TOOL = 32853;
 
 // A new command for a row, owned by the caller: built by the library the row names; null when
 // that library has no such class in this build or memory runs out.

@@ -9,6 +9,7 @@
 // tab order (a layer was deleted) keeps working.
 #pragma once
 
+#include "velmora/commands/CommandIds.h"
 #include "velmora/ordvale/Command.h"
 
 #include <memory>
@@ -27,7 +28,6 @@ class CLayerManageCmd : public CCommand {
     kToCurrent = 5,
     kSetCurrent = 6,
   };
-  static constexpr UINT kCmdID = 33052;
 
   CLayerManageCmd(int flag, const wchar_t* name);
   ~CLayerManageCmd() override;

@@ -22,7 +22,6 @@ enum : UINT {
   IDC_TIP_FRAME = 6065,
   IDC_TIP_TEXT_EDGE = 6067,
   IDC_HAND_CURSOR = 317,
-  ID_HELP_TIPS = 33133,
 };
 
 // The tips in their fixed order, and the picture resource of a tip number (index + 1), 0 for none.

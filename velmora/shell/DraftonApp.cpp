@@ -1,4 +1,5 @@
 #include "velmora/shell/DraftonApp.h"
+#include "velmora/commands/CommandIds.h"
 
 #include "db/DbAccess.h"
 #include "db/Selector.h"
@@ -23,10 +24,6 @@ IMPLEMENT_DYNAMIC(CDraftonApp, CPlugInApp)
 BEGIN_MESSAGE_MAP(CDraftonApp, CPlugInApp)
 ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
 END_MESSAGE_MAP()
-
-namespace {
-constexpr UINT kInteractiveNestingCmd = 33000, kEquationCmd = 33154;
-}  // namespace
 
 CDraftonApp::CDraftonApp() { m_strAppName = L"Velmora"; }
 
@@ -69,8 +66,8 @@ BOOL CDraftonApp::InitInstance() {
       if (CDlgSplash* splash = frame->GetSplash()) splash->ArmClose();
     // Two items other libraries put on the merged menu bar that this program does not offer.
     if (CMenu* bar = m_pMainWnd->GetMenu()) {
-      if (CMenu* seventh = bar->GetSubMenu(6)) seventh->RemoveMenu(kInteractiveNestingCmd, MF_BYCOMMAND);
-      if (CMenu* fourth = bar->GetSubMenu(3)) fourth->RemoveMenu(kEquationCmd, MF_BYCOMMAND);
+      if (CMenu* seventh = bar->GetSubMenu(6)) seventh->RemoveMenu(ID_NEST_INTERACTIVE, MF_BYCOMMAND);
+      if (CMenu* fourth = bar->GetSubMenu(3)) fourth->RemoveMenu(ID_DRAW_EQUATION, MF_BYCOMMAND);
     }
     // A panel that cannot be made stays unregistered; the program runs without it.
     auto panel = std::make_unique<CDesignCentral>();

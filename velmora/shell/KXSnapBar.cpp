@@ -1,4 +1,5 @@
 #include "velmora/shell/KXSnapBar.h"
+#include "velmora/commands/CommandIds.h"
 
 #include "platform/afx/DocView.h"
 #include "platform/afx/PaintDC.h"
@@ -61,19 +62,19 @@ void CSnapButton::OnLButtonUp(UINT, CPoint) {
 
 const std::array<CKXSnapBar::Slot, CKXSnapBar::kControlCount>& CKXSnapBar::Slots() {
   static const std::array<Slot, kControlCount> slots = {{
-      {33016, L"End", 56, 0x1},
-      {33017, L"Near", 66, 0x2},
-      {33018, L"Point", 46, 0x4},
-      {33020, L"Mid", 66, 0x8},
-      {33019, L"Center", 66, 0x10},
-      {33021, L"Inter", 66, 0x20},
-      {33022, L"Perp", 66, 0x40},
-      {33023, L"Tan", 66, 0x80},
-      {33024, L"Quad", 76, 0x100},
-      {33025, L"Grid", 66, 0x400},
-      {33026, L"Guidline", 66, 0x800},
-      {kAllID, L"All", 56, 0},
-      {kNavigateID, L"Navigate", 86, 0},
+      {ID_SNAP_END, L"End", 56, 0x1},
+      {ID_SNAP_NEAR, L"Near", 66, 0x2},
+      {ID_SNAP_POINT, L"Point", 46, 0x4},
+      {ID_SNAP_MID, L"Mid", 66, 0x8},
+      {ID_SNAP_CENTER, L"Center", 66, 0x10},
+      {ID_SNAP_INTER, L"Inter", 66, 0x20},
+      {ID_SNAP_PERP, L"Perp", 66, 0x40},
+      {ID_SNAP_TAN, L"Tan", 66, 0x80},
+      {ID_SNAP_QUAD, L"Quad", 76, 0x100},
+      {ID_SNAP_GRID, L"Grid", 66, 0x400},
+      {ID_SNAP_GUIDELINE, L"Guidline", 66, 0x800},
+      {ID_SNAP_ALL, L"All", 56, 0},
+      {ID_SNAP_NAVIGATE, L"Navigate", 86, 0},
   }};
   return slots;
 }
@@ -97,12 +98,12 @@ BOOL CKXSnapBar::Create(CFrameWnd* pFrame) {
     const Slot& s = slots[size_t(i)];
     CRect r;
     GetItemRect(i, &r);
-    const bool checkBox = s.id != kAllID;
-    if (s.id == kAllID) r.right += 10;
-    if (s.id == kNavigateID) r.left += 30, r.right += 40;
+    const bool checkBox = s.id != ID_SNAP_ALL;
+    if (s.id == ID_SNAP_ALL) r.right += 10;
+    if (s.id == ID_SNAP_NAVIGATE) r.left += 30, r.right += 40;
     if (!m_controls[size_t(i)].Create(s.label, r, this, s.id, checkBox)) return FALSE;
     if (s.bit) m_controls[size_t(i)].SetCheck((flags & s.bit) ? 1 : 0);
-    if (s.id == kNavigateID) m_controls[size_t(i)].SetCheck(global->IsNavigation() ? 1 : 0);
+    if (s.id == ID_SNAP_NAVIGATE) m_controls[size_t(i)].SetCheck(global->IsNavigation() ? 1 : 0);
   }
   return TRUE;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/afx/ControlBar.h"
+#include "velmora/commands/CommandIds.h"
 
 #include <array>
 
@@ -42,8 +43,6 @@ class CKXSnapBar : public CToolBar {
   static constexpr UINT kBitmapID = 239;
   static constexpr int kSlotCount = 14;
   static constexpr int kControlCount = 13;
-  static constexpr UINT kAllID = 33028;
-  static constexpr UINT kNavigateID = 33027;
   struct Slot {
     UINT id;
     const wchar_t* label;

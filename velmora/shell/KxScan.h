@@ -7,11 +7,8 @@
 #include "platform/twain/Twain.h"
 #include "platform/win/Window.h"
 #include "platform/win/WinTypes.h"
+#include "velmora/commands/CommandIds.h"
 
-// Menu ids: acquire an image, choose the scanner; the image command that takes the bitmap.
-constexpr UINT ID_SCAN_ACQUIRE = 32840;
-constexpr UINT ID_SCAN_SELECT = 32955;
-constexpr UINT ID_IMAGE_SCAN_CMD = 32839;
 
 class CKxScan {
  public:

@@ -4,6 +4,7 @@
 #include "db/DBase.h"
 #include "db/DbAccess.h"
 #include "platform/afx/Archive.h"
+#include "platform/afx/CommandImage.h"
 #include "platform/afx/PaintDC.h"
 #include "platform/panlet/BarAccessors.h"
 #include "platform/panlet/KXStatusBar.h"
@@ -28,6 +29,7 @@ ON_WM_LBUTTONUP()
 ON_WM_MOUSEMOVE()
 ON_WM_SETCURSOR()
 ON_WM_TIMER()
+ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeave)
 END_MESSAGE_MAP()
 
 CKxWndTab::CKxWndTab()
@@ -153,7 +155,9 @@ void CKxWndTab::DrawButtons(CDC* pDC) {
       pDC->LineTo(r.left, r.bottom - 1);
       pDC->SelectObject(old);
     }
-    // The glyph: an arrow for the scroll buttons, a mark for the others.
+    // The button's picture (registered under its tool id), else a plain glyph: an arrow for
+    // the scroll buttons, a mark for the others.
+    if (velmora::afx::DrawCommandImage(*pDC, kFirstToolId + UINT(i), r, b.enabled)) continue;
     CPen glyph(PS_SOLID, 1, b.enabled ? RGB(0, 0, 0) : m_crShadow);
     CPen* old = pDC->SelectObject(&glyph);
     const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
@@ -250,6 +254,14 @@ void CKxWndTab::OnMouseMove(UINT, CPoint point) {
   Default();
 }
 
+// The pointer left the strip: no button is hovered any more; the next tick says so (it redraws
+// the buttons, hides the tip and stops the timer).
+LRESULT CKxWndTab::OnMouseLeave(WPARAM, LPARAM) {
+  m_ptMouse = CPoint(-1, -1);
+  OnTimer(kHoverTimer);
+  return 0;
+}
+
 BOOL CKxWndTab::OnSetCursor(CWnd*, UINT, UINT message) {
   if (message == WM_MOUSEMOVE) SetTimer(kHoverTimer, kHoverElapse);
   return FALSE;
@@ -276,6 +288,8 @@ void CKxWndTab::ShowTip(int button) {
   CWnd* view = m_pOwner ? m_pOwner->GetView() : nullptr;
   if (!view) return;
   if (!m_tip.GetSafeHwnd() && !m_tip.CreateTipWnd(view)) return;
+  // The status line says what the button does while the pointer is on it.
+  if (CFrameWnd* frame = gGetMainFrame()) frame->SetHoverCommand(button < 0 ? 0 : kFirstToolId + UINT(button));
   if (button < 0) {
     m_tip.Hide();
     return;

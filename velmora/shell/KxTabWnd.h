@@ -95,6 +95,7 @@ class CKxWndTab : public CWnd {
   // Half the tab slant: e = (height - 1) / 2.
   int Slant() const { return (m_nHeight - 1) / 2; }
   void SendLayerItem(int subCode);
+  LRESULT OnMouseLeave(WPARAM, LPARAM);
   void ShowTip(int button);
 
   CKxTabWnd* m_pOwner = nullptr;

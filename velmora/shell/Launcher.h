@@ -5,16 +5,10 @@
 #pragma once
 
 #include "platform/afx/String.h"
+#include "velmora/commands/CommandIds.h"
 
 #include <functional>
 #include <string>
-
-// Menu ids of the help and tool entries.
-constexpr UINT ID_HELP_FINDER = 32954;
-constexpr UINT ID_TOOL_CALCULATOR = 32900;
-constexpr UINT ID_TOOL_NOTEPAD = 32901;
-constexpr UINT ID_TOOL_PAINT = 32972;
-constexpr UINT ID_HELP_WEB = 33180;
 
 // What the launcher is asked to open: a file or folder, a URL, or a tool program by name.
 struct KxLaunchRequest {

@@ -1,4 +1,5 @@
 #include "velmora/shell/MainFrame.h"
+#include "velmora/commands/CommandIds.h"
 
 #include "db/Action.h"
 #include "db/DBase.h"
@@ -92,24 +93,24 @@ const std::array<CMainFrame::ToolBarSpec, CMainFrame::kToolBarCount>& CMainFrame
       {59395, IDR_TB_EDIT_MODE, 596, 597, L"Editing Mode Bar", Spec::kOnlyClassic, kLookClassic, 1, 0, 18, -1, CBRS_ALIGN_RIGHT, 0, true},
       {59396, IDR_TB_STANDARD, 594, 595, L"Standard Bar", Spec::kOnlyClassic, kLookClassic, 1, 1, 18, -1, CBRS_ALIGN_TOP, 0, false},
       {59397, IDR_TB_VIEW, 600, 592, L"View Bar", Spec::kOnlyClassic, kLookClassic, 1, 1, 18, -1, CBRS_ALIGN_TOP, kStandardBar, false},
-      {59398, IDR_TB_CURVE, 601, 593, L"Curve Bar", Spec::kOnlyClassic, kLookClassic, 1, 0, 32853, 1, CBRS_ALIGN_LEFT, 0, false},
+      {59398, IDR_TB_CURVE, 601, 593, L"Curve Bar", Spec::kOnlyClassic, kLookClassic, 1, 0, ID_MODE_SELECTION, 1, CBRS_ALIGN_LEFT, 0, false},
       {59399, IDR_TB_TEXT, 598, 599, L"Text Editing Bar", Spec::kOnlyClassic, kLookClassic, 1, 0, 18, -1, CBRS_ALIGN_TOP, kStandardBar, false},
-      {59400, IDR_TB_NODE, 434, 590, L"Node Editing Bar", Spec::kNo, kLookClassic, 1, 1, 32854, 5, CBRS_ALIGN_LEFT, 0, false},
-      {59401, IDR_TB_MODIFY, 609, 610, L"Modification Bar", Spec::kNo, kLookClassic, 0, 0, 32853, -1, CBRS_ALIGN_TOP, 0, false},
-      {59402, IDR_TB_TRANSFORM, 611, 612, L"Transform Bar", Spec::kNo, kLookClassic, 0, 0, 32853, -1, CBRS_ALIGN_TOP, 0, false},
-      {59403, IDR_TB_ALIGN, 440, 591, L"Aligning Bar", Spec::kYes, kLookClassic, 0, 0, 32853, -1, CBRS_ALIGN_BOTTOM, 0, false},
+      {59400, IDR_TB_NODE, 434, 590, L"Node Editing Bar", Spec::kNo, kLookClassic, 1, 1, ID_MODE_NODE, 5, CBRS_ALIGN_LEFT, 0, false},
+      {59401, IDR_TB_MODIFY, 609, 610, L"Modification Bar", Spec::kNo, kLookClassic, 0, 0, ID_MODE_SELECTION, -1, CBRS_ALIGN_TOP, 0, false},
+      {59402, IDR_TB_TRANSFORM, 611, 612, L"Transform Bar", Spec::kNo, kLookClassic, 0, 0, ID_MODE_SELECTION, -1, CBRS_ALIGN_TOP, 0, false},
+      {59403, IDR_TB_ALIGN, 440, 591, L"Aligning Bar", Spec::kYes, kLookClassic, 0, 0, ID_MODE_SELECTION, -1, CBRS_ALIGN_BOTTOM, 0, false},
   }};
   return specs;
 }
 
 const std::array<CMainFrame::PageSpec, 6>& CMainFrame::PageSpecs() {
   static const std::array<PageSpec, 6> pages = {{
-      {L"File", IDR_TB_FILE_PAGE, 118, 32853, 1},
-      {L"Draw && Text", IDR_TB_DRAW_PAGE, 439, 32853, 1},
-      {L"Modify", IDR_TB_MODIFY, 609, 32853, 0},
-      {L"Transform", IDR_TB_TRANSFORM, 611, 32853, 0},
-      {L"Align", IDR_TB_ALIGN, 440, 32853, 0},
-      {L"Node", IDR_TB_NODE, 434, 32854, 1},
+      {L"File", IDR_TB_FILE_PAGE, 118, ID_MODE_SELECTION, 1},
+      {L"Draw && Text", IDR_TB_DRAW_PAGE, 439, ID_MODE_SELECTION, 1},
+      {L"Modify", IDR_TB_MODIFY, 609, ID_MODE_SELECTION, 0},
+      {L"Transform", IDR_TB_TRANSFORM, 611, ID_MODE_SELECTION, 0},
+      {L"Align", IDR_TB_ALIGN, 440, ID_MODE_SELECTION, 0},
+      {L"Node", IDR_TB_NODE, 434, ID_MODE_NODE, 1},
   }};
   return pages;
 }
@@ -416,7 +417,7 @@ void CMainFrame::ShowProgress() {
   m_progressShown = state.shown;
   m_progressPos = state.pos;
   if (!state.shown) {
-    SetPaneText(kProgressPane, L"");
+    SetPaneText(kProgressPane, GetPromptText());
     return;
   }
   CString text = state.caption.c_str();
@@ -432,7 +433,9 @@ void CMainFrame::OnProgressCancel() {
 void CMainFrame::OnUpdateProgressCancel(CCmdUI* ui) { ui->Enable(m_progressShown); }
 
 void CMainFrame::SetPaneText(int pane, const CString& text) {
-  if (m_wndStatusBar.GetSafeHwnd()) m_wndStatusBar.SetPaneText(pane, text, TRUE);
+  // Unchanged text is not drawn again: the panes are refreshed at every tick and idle pass.
+  if (m_wndStatusBar.GetSafeHwnd() && m_wndStatusBar.GetPaneText(pane) != text)
+    m_wndStatusBar.SetPaneText(pane, text, TRUE);
 }
 
 CString CMainFrame::GetPaneText(int pane) const { return m_wndStatusBar.GetPaneText(pane); }
@@ -552,7 +555,7 @@ void CMainFrame::OnToolBarItem(UINT id) {
 void CMainFrame::UpdateSnapChecks() {
   if (!m_wndSnapBar.GetSafeHwnd()) return;
   for (const CKXSnapBar::Slot& s : CKXSnapBar::Slots()) {
-    if (s.id == CKXSnapBar::kAllID) continue;
+    if (s.id == ID_SNAP_ALL) continue;
     CCmdUI ui;
     ui.m_nID = s.id;
     if (OnCmdMsg(s.id, CN_UPDATE_COMMAND_UI, &ui, nullptr)) m_wndSnapBar.SetCheck(s.id, ui.m_nCheck);
@@ -562,6 +565,12 @@ void CMainFrame::UpdateSnapChecks() {
 void CMainFrame::OnIdleUpdateCmdUI() {
   CPISMainFrame::OnIdleUpdateCmdUI();
   UpdateSnapChecks();
+  UpdateRulerScales();
+  if (!m_progressShown) SetPaneText(kProgressPane, GetPromptText());
+  const CString title = GetFrameTitle();
+  CString shown;
+  GetWindowText(shown);
+  if (shown != title) SetWindowText(title.GetString());
 }
 
 void CMainFrame::OnSnap(UINT id) {

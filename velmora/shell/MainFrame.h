@@ -105,8 +105,20 @@ class CMainFrame : public CPISMainFrame, public CToolBarSetHost {
   // The titles the toolbar context menu lists (ids from 5 in this order).
   const std::vector<CString>& GetToolBarTitles() const { return m_toolBarTitles; }
 
-  // The snap bar's boxes take the state the frame's update handlers give them.
+  // The snap bar's boxes take the state the frame's update handlers give them; the rulers, the
+  // status line's prompt and the window title follow the view, the command and the document.
   void OnIdleUpdateCmdUI() override;
+  // A button's tip and prompt: its menu item's, else the layer strip button's tip or the
+  // registered command's display name.
+  CString GetCommandTip(UINT nID) const override;
+  CString GetCommandPrompt(UINT nID) const override;
+  void SetHoverCommand(UINT nID) override;
+  UINT GetHoverCommand() const { return m_nHover; }
+  // What the status line's first pane says when no progress shows: the prompt of the button
+  // under the pointer, else the running command's prompt.
+  CString GetPromptText() const;
+  // "name - Velmora V9": the document's file name before the document type's window title.
+  CString GetFrameTitle() const;
   void RecalcLayout(BOOL bNotify = TRUE) override;
 
   // The design-centre panel takes this width along the right edge while it is shown, so the
@@ -179,6 +191,8 @@ class CMainFrame : public CPISMainFrame, public CToolBarSetHost {
   void ShowProgress();
   void ShowRulers(BOOL show);
   void UpdateSnapChecks();
+  // The rulers' scale from the view state, in the current unit (ticks only in 3D).
+  void UpdateRulerScales();
 
   DECLARE_MESSAGE_MAP()
 
@@ -199,6 +213,8 @@ class CMainFrame : public CPISMainFrame, public CToolBarSetHost {
   CKxRuleBar m_wndVerRuler;
   CKxTabWnd m_wndSplitter;
   std::unique_ptr<CUIToolBarMgr> m_pToolBarMgr;
+  UINT m_nBarsMainCmd = 0;  // the main command the bars were last shown for
+  UINT m_nHover = 0;        // the bar button under the pointer
   BOOL m_bClassic = FALSE;
   int m_nLookSel = 0;
   int m_nTextPos = 0;

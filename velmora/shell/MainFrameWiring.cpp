@@ -2,6 +2,7 @@
 // the toolbar settings dialog's host, the design-centre panel's place in the layout and the
 // bars put away during a print preview.
 #include "platform/panlet/BarAccessors.h"
+#include "velmora/commands/CommandIds.h"
 #include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/dialogs/ToolBarSetDlg.h"
 #include "velmora/shell/AboutboxHelpPrompt.h"
@@ -16,9 +17,9 @@ namespace {
 // bar) and Transform, all bars of the selection command.
 UINT BarOfMenuItem(UINT menuId) {
   switch (menuId) {
-    case 32986: return 59403;
-    case 32987: return 59401;
-    case 32989: return 59402;
+    case ID_VIEW_ALIGN_BAR: return 59403;
+    case ID_VIEW_EDIT_BAR: return 59401;
+    case ID_VIEW_TRANSFORM_BAR: return 59402;
     default: return 0;
   }
 }
@@ -32,8 +33,12 @@ CDesignCentral* PanelOf(const CWnd* frame) {
 
 void CMainFrame::InstallViewServices() {
   ViewServices& s = gViewServices();
+  // The menu's update of the current main command runs at every idle pass; the bars are
+  // redone only when that command changed, or every repaint would start another pass.
   s.toolBarCurCmd = [this](UINT mainCmd) {
-    if (m_pToolBarMgr) m_pToolBarMgr->UpdateBarUI_CurCmd(int(mainCmd));
+    if (!m_pToolBarMgr || mainCmd == m_nBarsMainCmd) return;
+    m_nBarsMainCmd = mainCmd;
+    m_pToolBarMgr->UpdateBarUI_CurCmd(int(mainCmd));
   };
   s.toolBarState = [this](UINT menuId) {
     const UINT id = BarOfMenuItem(menuId);

@@ -1,4 +1,5 @@
 #include "velmora/shell/ViewMenu.h"
+#include "velmora/commands/CommandIds.h"
 
 #include "db/Action.h"
 #include "db/DBase.h"
@@ -25,8 +26,6 @@
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
-
-using namespace viewid;
 
 ViewServices& gViewServices() {
   static ViewServices services;
@@ -84,8 +83,8 @@ CCommand* TextMain() {
 
 void ToSelection() {
   COrdvale* h = Hub();
-  if (!h || hubGetMainCmdID() == kSelection) return;
-  if (CCommand* sel = h->GetMainCmd(kSelection)) h->RunMainCmd(sel);
+  if (!h || hubGetMainCmdID() == ID_MODE_SELECTION) return;
+  if (CCommand* sel = h->GetMainCmd(ID_MODE_SELECTION)) h->RunMainCmd(sel);
 }
 
 void RunMain(UINT id) {
@@ -120,15 +119,17 @@ void Enter(CDraftonView&, UINT) {
 
 // Point, Rectangle and the other drawing items: the rectangle variants run the rectangle
 // command with their sub-command; the others their own command with -1.
-int DrawItemSub(UINT id) { return id == kRect ? 0 : id == 32780 ? 1 : id == 32781 ? 2 : -1; }
+int DrawItemSub(UINT id) {
+  return id == ID_DRAW_RECT ? 0 : id == ID_DRAW_FILLET_RECT ? 1 : id == ID_DRAW_CHAMFER_RECT ? 2 : -1;
+}
 void DrawItem(CDraftonView&, UINT id) {
   CancelIfRunning();
   const int sub = DrawItemSub(id);
-  GetRun(sub >= 0 ? kRect : id, sub);
+  GetRun(sub >= 0 ? ID_DRAW_RECT : id, sub);
 }
 void DrawItemUpdate(CDraftonView&, CCmdUI* ui, UINT id) {
   CCommand* c = Cmd(id);
-  if (!c) c = Cmd(kRect);
+  if (!c) c = Cmd(ID_DRAW_RECT);
   if (!c) return;
   if (!c->IsEnable()) {
     ui->Enable(FALSE);
@@ -137,7 +138,7 @@ void DrawItemUpdate(CDraftonView&, CCmdUI* ui, UINT id) {
   }
   ui->Enable(TRUE);
   const int sub = DrawItemSub(id);
-  ui->SetCheck(sub >= 0 ? CurrentWith(Cmd(kRect), sub) : CurrentIs(id));
+  ui->SetCheck(sub >= 0 ? CurrentWith(Cmd(ID_DRAW_RECT), sub) : CurrentIs(id));
 }
 
 // Items running their own command with 0 after cancelling (Line, Circle, Move...).
@@ -158,58 +159,62 @@ void OwnUpdate(CDraftonView&, CCmdUI* ui, UINT id) {
 
 void ArcItem(CDraftonView&, UINT id) {
   Cancel();
-  GetRun(kArc, id == 32942 ? 0 : int(id - 32787));
+  GetRun(ID_DRAW_ARC, id == ID_DRAW_ARC_BUTTON ? 0 : int(id - ID_DRAW_ARC_3P));
 }
 void ArcUpdate(CDraftonView&, CCmdUI* ui, UINT id) {
-  CCommand* c = Cmd(kArc);
+  CCommand* c = Cmd(ID_DRAW_ARC);
   if (!c) return;
   ui->Enable(c->IsEnable() ? TRUE : FALSE);
-  ui->SetCheck(id == 32942 ? CurrentIs(kArc) : CurrentWith(c, int(id - 32787)));
+  ui->SetCheck(id == ID_DRAW_ARC_BUTTON ? CurrentIs(ID_DRAW_ARC) : CurrentWith(c, int(id - ID_DRAW_ARC_3P)));
 }
 void RectButtonUpdate(CDraftonView&, CCmdUI* ui, UINT) {
-  CCommand* c = Cmd(kRect);
+  CCommand* c = Cmd(ID_DRAW_RECT);
   if (!c) return;
   ui->Enable(c->IsEnable() ? TRUE : FALSE);
-  ui->SetCheck(CurrentIs(kRect));
+  ui->SetCheck(CurrentIs(ID_DRAW_RECT));
 }
-void RectButton(CDraftonView& v, UINT) { DrawItem(v, kRect); }
+void RectButton(CDraftonView& v, UINT) { DrawItem(v, ID_DRAW_RECT); }
 
 void MirrorItem(CDraftonView&, UINT id) {
   Cancel();
-  GetRun(kMirror, int(id - 32799));
+  GetRun(ID_XFORM_MIRROR, int(id - ID_XFORM_MIRROR_H));
 }
 void MirrorUpdate(CDraftonView&, CCmdUI* ui, UINT id) {
-  CCommand* c = Cmd(kMirror);
+  CCommand* c = Cmd(ID_XFORM_MIRROR);
   if (!c) return;
   if (!c->IsEnable()) {
     ui->Enable(FALSE);
   } else if (CSelector* sel = gGetSelector(); sel && sel->GetSizeOfBType(288) >= 1) {
     // Mirroring about a picked line makes no sense for these kinds: only the axis mirrors.
-    ui->Enable(id != kMirror ? TRUE : FALSE);
+    ui->Enable(id != ID_XFORM_MIRROR ? TRUE : FALSE);
   }
-  ui->SetCheck(CurrentWith(c, int(id - 32799)));
+  ui->SetCheck(CurrentWith(c, int(id - ID_XFORM_MIRROR_H)));
 }
 
-// Sub-commands of the align command, in menu id order 32820..32831.
+// Sub-commands of the align command, in menu id order ID_ALIGN_LEFT..ID_ALIGN_SAME_SIZE.
 constexpr int kAlignSubs[] = {1, 2, 3, 4, 12, 6, 5, 7, 8, 9, 10, 11};
 void AlignItem(CDraftonView&, UINT id) {
   Cancel();
-  GetRun(kAlign, kAlignSubs[id - 32820]);
+  GetRun(ID_ALIGN_CMD, kAlignSubs[id - ID_ALIGN_LEFT]);
 }
 void EnableBy(UINT owner, CCmdUI* ui) {
   if (CCommand* c = Cmd(owner)) ui->Enable(c->IsEnable() ? TRUE : FALSE);
 }
-void AlignUpdate(CDraftonView&, CCmdUI* ui, UINT) { EnableBy(kAlign, ui); }
+void AlignUpdate(CDraftonView&, CCmdUI* ui, UINT) { EnableBy(ID_ALIGN_CMD, ui); }
 
 void ImageItem(CDraftonView&, UINT id) {
   Cancel();
-  GetRun(kImage, int(id - 32863));
+  GetRun(ID_IMAGE_EDIT, int(id - ID_IMAGE_BRIGHTNESS));
 }
-void ImageExtra(CDraftonView&, UINT id) { GetRun(kImage, id == 32997 ? 4 : 5); }
-void ImageUpdate(CDraftonView&, CCmdUI* ui, UINT) { EnableBy(kImage, ui); }
+void ImageExtra(CDraftonView&, UINT id) { GetRun(ID_IMAGE_EDIT, id == ID_IMAGE_DESPECKLE ? 4 : 5); }
+void ImageUpdate(CDraftonView&, CCmdUI* ui, UINT) { EnableBy(ID_IMAGE_EDIT, ui); }
 
 // Slice families: the first id of the family owns the command, sub-commands 1..3 in id order.
-UINT SliceOwner(UINT id) { return id >= 32978 && id <= 32980 ? 32978 : id >= 33164 ? 33164 : 32897; }
+UINT SliceOwner(UINT id) {
+  return id >= ID_SLICE_LINEAR && id <= ID_SLICE_ELLIPSE ? ID_SLICE_LINEAR
+         : id >= ID_XFORM_COPY_RECT                      ? ID_XFORM_COPY_RECT
+                                                         : ID_SLICE_PARALLEL;
+}
 void SliceItem(CDraftonView&, UINT id) {
   Cancel();
   const UINT owner = SliceOwner(id);
@@ -228,36 +233,36 @@ void SliceUpdate(CDraftonView&, CCmdUI* ui, UINT id) {
   ui->SetCheck(CurrentWith(c, int(id - owner) + 1));
 }
 void DuplicationUpdate(CDraftonView&, CCmdUI* ui, UINT id) {
-  CCommand* c = Cmd(33164);
+  CCommand* c = Cmd(ID_XFORM_COPY_RECT);
   if (!c) return;
   if (!c->IsEnable())
     ui->Enable(FALSE);
   else
-    ui->SetCheck(CurrentWith(c, int(id - 33164) + 1));
+    ui->SetCheck(CurrentWith(c, int(id - ID_XFORM_COPY_RECT) + 1));
 }
 
 void BoolItem(CDraftonView&, UINT id) {
   Cancel();
-  GetRun(kBool, int(id - kBool));
+  GetRun(ID_BOOL_JOIN, int(id - ID_BOOL_JOIN));
 }
 void BoolUpdate(CDraftonView&, CCmdUI* ui, UINT id) {
-  CCommand* c = Cmd(kBool);
+  CCommand* c = Cmd(ID_BOOL_JOIN);
   if (!c) return;
-  ui->Enable(c->IsEnable(id == kBool ? 3 : 1) ? TRUE : FALSE);
-  if (CurrentIs(kBool)) ui->SetCheck(c->GetSubCmd() == int(id - kBool));
+  ui->Enable(c->IsEnable(id == ID_BOOL_JOIN ? 3 : 1) ? TRUE : FALSE);
+  if (CurrentIs(ID_BOOL_JOIN)) ui->SetCheck(c->GetSubCmd() == int(id - ID_BOOL_JOIN));
 }
 
 void LineFit(CDraftonView&, UINT) {
-  if (COrdvale* h = Hub()) h->RunAppCmd(kArcFit, 1);
+  if (COrdvale* h = Hub()) h->RunAppCmd(ID_CURVE_ARC_FIT, 1);
 }
 void LineFitUpdate(CDraftonView&, CCmdUI* ui, UINT) {
-  if (CCommand* c = Cmd(kArcFit)) ui->Enable(c->IsEnable() == 1);
+  if (CCommand* c = Cmd(ID_CURVE_ARC_FIT)) ui->Enable(c->IsEnable() == 1);
 }
 
 CCommand* RepeatCmd(UINT id) {
   COrdvale* h = Hub();
   if (!h) return nullptr;
-  return id == kRepeat ? h->GetPrevCmd() : h->GetPrevPrevCmd();
+  return id == ID_EDIT_REPEAT ? h->GetPrevCmd() : h->GetPrevPrevCmd();
 }
 void Repeat(CDraftonView&, UINT id) {
   if (CCommand* c = RepeatCmd(id)) Hub()->RunAppCmd(c, c->GetSubCmd());
@@ -271,20 +276,26 @@ void Nesting(CDraftonView&, UINT id) {
   COrdvale* h = Hub();
   CCommand* c = h ? h->GetCmd(L"Interactive Nesting") : nullptr;
   if (!c) return;
-  if (id == 33007) {
+  if (id == ID_NEST_EXIT) {
     Cancel();
-    if (CCommand* sel = h->GetMainCmd(kSelection)) h->RunMainCmd(sel);
+    if (CCommand* sel = h->GetMainCmd(ID_MODE_SELECTION)) h->RunMainCmd(sel);
     return;
   }
   auto* ops = dynamic_cast<CNestingOps*>(c);
   if (!ops) return;
   switch (id) {
-    case 33008: ops->AddStock(); break;
-    case 33009: ops->AddPart(); break;
-    case 33010: ops->RemovePart(); break;
-    case 33011:
-    case 33012:
-      ops->MirrorPart(id == 33011 ? 1 : 2);
+    case ID_NEST_CONFIRM_STOCK:
+      ops->AddStock();
+      break;
+    case ID_NEST_CONFIRM_PART:
+      ops->AddPart();
+      break;
+    case ID_NEST_CLEAR:
+      ops->RemovePart();
+      break;
+    case ID_NEST_X_MIRROR:
+    case ID_NEST_Y_MIRROR:
+      ops->MirrorPart(id == ID_NEST_X_MIRROR ? 1 : 2);
       ops->SetDownPart(1);
       break;
     default: break;
@@ -302,10 +313,10 @@ void MainSwitchUpdate(CDraftonView&, CCmdUI* ui, UINT id) {
 void Selection(CDraftonView&, UINT) { ToSelection(); }
 void NodeTools(CDraftonView&, UINT) {
   if (!Hub()) return;
-  if (hubGetMainCmdID() == kNodeTools)
+  if (hubGetMainCmdID() == ID_MODE_NODE)
     ToSelection();
   else
-    RunMain(kNodeTools);
+    RunMain(ID_MODE_NODE);
   Cancel();
 }
 void TextOrSymbolTools(CDraftonView&, UINT id) {
@@ -318,7 +329,7 @@ void TextOrSymbolTools(CDraftonView&, UINT id) {
 void Esc(CDraftonView& view, UINT) {
   COrdvale* h = Hub();
   if (!h) return;
-  if (hubGetMainCmdID() != kSelection) {
+  if (hubGetMainCmdID() != ID_MODE_SELECTION) {
     ToSelection();
   } else if (h->GetCurCmd()) {
     h->CancelCurCmd();
@@ -339,8 +350,10 @@ void InsertSymbolUpdate(CDraftonView&, CCmdUI* ui, UINT) {
 
 int NodeCode(UINT id) {
   static const std::unordered_map<UINT, int> kCodes = {
-      {32870, 0}, {32871, 1}, {32872, 2}, {32873, 3}, {32916, 4},  {32878, 5},  {32879, 7},  {32934, 8},
-      {32936, 10}, {32937, 11}, {32938, 12}, {32939, 13}, {33062, 15}, {32975, 16}, {32990, 17}};
+      {ID_NODE_SMOOTH, 0},       {ID_NODE_CUSP, 1},        {ID_NODE_DELETE, 2},   {ID_NODE_ADD, 3},
+      {ID_NODE_ALIGN, 4},        {ID_NODE_SYMMETRY, 5},    {ID_NODE_TO_CURVE, 7}, {ID_NODE_TO_LINE, 8},
+      {ID_NODE_START_POINT, 10}, {ID_NODE_DISCONNECT, 11}, {ID_NODE_CLOSE, 12},   {ID_NODE_CONNECT, 13},
+      {ID_NODE_AUTO_REMOVE, 15}, {ID_NODE_FILLET, 16},     {ID_NODE_VERTICAL, 17}};
   auto it = kCodes.find(id);
   return it == kCodes.end() ? -1 : it->second;
 }
@@ -350,7 +363,7 @@ void NodeItem(CDraftonView&, UINT id) {
 }
 void NodeUpdate(CDraftonView&, CCmdUI* ui, UINT id) {
   if (!Hub()) return;
-  if (CCommand* m = MainCmd(); m && m->GetID() != kNodeTools) {
+  if (CCommand* m = MainCmd(); m && m->GetID() != ID_MODE_NODE) {
     ui->Enable(FALSE);
     return;
   }
@@ -378,7 +391,7 @@ void UndoUpdate(CDraftonView&, CCmdUI* ui, UINT id) {
     ui->Enable(FALSE);
     return;
   }
-  ui->Enable(id == kUndo ? m->CanUndo() : m->CanRedo());
+  ui->Enable(id == ID_EDIT_UNDO ? m->CanUndo() : m->CanRedo());
 }
 
 void SelectAll(CDraftonView& view, UINT) {
@@ -485,7 +498,7 @@ void Toggle3DUpdate(CDraftonView&, CCmdUI* ui, UINT) {
 void DisplayMode(CDraftonView& view, UINT id) {
   CVurode* v = gGetVurode();
   if (!v) return;
-  const unsigned mode = id - kRender;
+  const unsigned mode = id - ID_VIEW_RENDER;
   if (v->GetSrfShowMode() == mode) return;
   v->SetSrfShowMode(mode);
   if (CDBase* db = gGetDBase()) db->SetListDone(0);
@@ -511,13 +524,20 @@ void RotateView(CDraftonView&, UINT id) {
 
 int StandardViewType(UINT id) {
   switch (id) {
-    case kFront: return 1;
-    case kBack: return 2;
-    case kTop: return 3;
-    case kBottom: return 4;
-    case kRight: return 5;
-    case kLeft: return 6;
-    case kIso: return 7;
+    case ID_VIEW_FRONT:
+      return 1;
+    case ID_VIEW_BACK:
+      return 2;
+    case ID_VIEW_TOP:
+      return 3;
+    case ID_VIEW_BOTTOM:
+      return 4;
+    case ID_VIEW_RIGHT:
+      return 5;
+    case ID_VIEW_LEFT:
+      return 6;
+    case ID_VIEW_ISO:
+      return 7;
     default: return 0;
   }
 }
@@ -536,9 +556,9 @@ void ViewCmdUpdate(CDraftonView& view, CCmdUI* ui, UINT id) {
   bool on = true;
   if (v->IsView3D()) {
     COpenGLDC* dc = gGetOpenGLDC();
-    if (!view.GetZoomEnable() && id >= 32806) on = false;
-    if (id == 32811 && (!dc || dc->IsViewStackEmpty())) on = false;
-  } else if (id == 32811) {
+    if (!view.GetZoomEnable() && id >= ID_VIEW_ZOOM_WINDOW) on = false;
+    if (id == ID_VIEW_PREV && (!dc || dc->IsViewStackEmpty())) on = false;
+  } else if (id == ID_VIEW_PREV) {
     on = !v->IsViewStackEmpty();
   }
   ui->Enable(on);
@@ -553,7 +573,7 @@ void ToolBarItem(CDraftonView&, UINT id) {
 }
 void ToolBarUpdate(CDraftonView&, CCmdUI* ui, UINT id) {
   ViewServices& s = gViewServices();
-  ui->SetCheck(hubGetMainCmdID() == kSelection && s.toolBarState && s.toolBarState(id) == 1);
+  ui->SetCheck(hubGetMainCmdID() == ID_MODE_SELECTION && s.toolBarState && s.toolBarState(id) == 1);
 }
 
 void SelectByType(CDraftonView&, UINT) {
@@ -607,68 +627,118 @@ std::vector<ViewMenuRow> BuildRows() {
   auto one = [&rows](UINT id, Cmdf c, Updf u) { rows.push_back({id, id, c, u}); };
   auto range = [&rows](UINT first, UINT last, Cmdf c, Updf u) { rows.push_back({first, last, c, u}); };
 
-  // Run through the hub; the hub says whether they may run. Rapid Input (32784) is one of
+  // Run through the hub; the hub says whether they may run. Rapid Input is one of
   // them: it is a text tool, not a drawing item, so it starts as every plain command does.
-  for (UINT id : {32773u, 32784u, 32793u, 32802u, 32814u, 32818u, 32834u, 32836u, 32852u, 32903u, 32904u, 32914u,
-                  32926u, 32927u, 32930u, 32933u, 32935u, 32940u, 32946u, 32947u, 32948u, 32949u, 32950u, 32951u,
-                  32956u, 32958u, 32959u, 32960u, 32961u, 32962u, 32963u, 32964u, 32971u, 32973u, 32974u, 32977u,
-                  32982u, 32992u, 32994u, 32995u, 32996u, 32999u, 33000u, 33001u, 33002u, 33005u, 33006u, 33044u,
-                  33063u, 33072u, 33073u, 33148u, 33154u})
+  for (UINT id : {ID_EDIT_LOCK,
+                  ID_TEXT_RAPID_INPUT,
+                  ID_TEXT_TO_CURVES,
+                  ID_MEASURE_DISTANCE,
+                  ID_MEASURE_ANGLE,
+                  ID_EDIT_DELETE,
+                  ID_CURVE_TRIM,
+                  ID_XFORM_DIRECTION,
+                  ID_CURVE_OFFSET,
+                  ID_DRAW_POLYLINE,
+                  ID_DRAW_COMBINE_CURVE,
+                  ID_TEXT_ALONG_CURVE,
+                  ID_ARRANGE_GROUP,
+                  ID_ARRANGE_UNGROUP,
+                  ID_DRAW_BOUNDING_BOX,
+                  ID_XFORM_ROTATE,
+                  ID_IMAGE_TRACE,
+                  ID_CURVE_CLOSE,
+                  ID_MEASURE_PERIMETER,
+                  ID_MEASURE_AREA,
+                  ID_DRAW_ARROW,
+                  ID_TEXT_SERIAL_NUMBER,
+                  ID_IMAGE_STRIP,
+                  ID_XFORM_PERSPECTIVE,
+                  ID_XFORM_ENVELOPE,
+                  ID_CURVE_EXPAND,
+                  ID_XFORM_COPY_ALONG_LINE,
+                  ID_XFORM_COPY_ALONG_ARC,
+                  ID_DRAW_SPIRAL,
+                  ID_DRAW_WAVE,
+                  ID_XFORM_COPY_ALONG_SPIRAL,
+                  ID_CURVE_DIVIDE,
+                  ID_XFORM_PUSH_PULL,
+                  ID_DRAW_DOUBLE_POLYLINE,
+                  ID_XFORM_TWIST,
+                  ID_TEXT_HOLLOW,
+                  ID_XFORM_SHEAR,
+                  ID_NEST_AUTO,
+                  ID_CURVE_DEL_OVERLAY_LOOP,
+                  ID_XFORM_MOVE_REL,
+                  ID_CURVE_ARC_FIT,
+                  ID_FILE_EXPORT,
+                  ID_NEST_INTERACTIVE,
+                  ID_IMAGE_INVERT,
+                  ID_TEXT_REPLACE,
+                  ID_DRAW_HAND,
+                  ID_TEXT_SINGLE_STROKE,
+                  ID_MEASURE_RADIUS,
+                  ID_TEXT_FONT_SIZE,
+                  ID_ARRANGE_BLOCK,
+                  ID_ARRANGE_UNBLOCK,
+                  ID_TEXT_REVERSE,
+                  ID_DRAW_EQUATION})
     one(id, RunPlain, HubUpdate);
-  one(kEnter, Enter, nullptr);
+  one(ID_KEY_ENTER, Enter, nullptr);
 
-  range(32776, 32783, DrawItem, DrawItemUpdate);
-  one(32785, DrawItem, DrawItemUpdate);
-  range(32774, 32775, OwnCancelIfRunning, OwnUpdate);
-  range(32787, 32791, ArcItem, ArcUpdate);
-  one(32942, ArcItem, ArcUpdate);
-  one(32943, RectButton, RectButtonUpdate);
-  range(32795, 32797, OwnCancel, OwnUpdate);
-  range(32799, 32801, MirrorItem, MirrorUpdate);
-  range(32820, 32831, AlignItem, AlignUpdate);
-  range(32863, 32866, ImageItem, ImageUpdate);
-  one(32997, ImageExtra, ImageUpdate);
-  one(33077, ImageExtra, ImageUpdate);
-  range(32897, 32899, SliceItem, SliceUpdate);
-  range(32917, 32920, BoolItem, BoolUpdate);
-  range(32978, 32980, SliceItem, SliceUpdate);
-  range(33164, 33165, SliceItem, DuplicationUpdate);
-  one(kLineFit, LineFit, LineFitUpdate);
-  range(kRepeat, kRepeatBefore, Repeat, RepeatUpdate);
-  range(33007, 33012, Nesting, nullptr);
+  range(ID_DRAW_POINT, ID_DRAW_STAR, DrawItem, DrawItemUpdate);
+  one(ID_DRAW_ITEM_LAST, DrawItem, DrawItemUpdate);
+  range(ID_DRAW_LINE, ID_DRAW_CIRCLE, OwnCancelIfRunning, OwnUpdate);
+  range(ID_DRAW_ARC_3P, ID_DRAW_ARC_TANGENT, ArcItem, ArcUpdate);
+  one(ID_DRAW_ARC_BUTTON, ArcItem, ArcUpdate);
+  one(ID_DRAW_RECT_BUTTON, RectButton, RectButtonUpdate);
+  range(ID_XFORM_MOVE, ID_XFORM_COPY_ALONG_CURVE, OwnCancel, OwnUpdate);
+  range(ID_XFORM_MIRROR_H, ID_XFORM_MIRROR, MirrorItem, MirrorUpdate);
+  range(ID_ALIGN_LEFT, ID_ALIGN_SAME_SIZE, AlignItem, AlignUpdate);
+  range(ID_IMAGE_BRIGHTNESS, ID_IMAGE_THRESHOLD, ImageItem, ImageUpdate);
+  one(ID_IMAGE_DESPECKLE, ImageExtra, ImageUpdate);
+  one(ID_IMAGE_UNDO, ImageExtra, ImageUpdate);
+  range(ID_SLICE_PARALLEL, ID_SLICE_RADIAL, SliceItem, SliceUpdate);
+  range(ID_BOOL_JOIN, ID_BOOL_NOT_COMMON, BoolItem, BoolUpdate);
+  range(ID_SLICE_LINEAR, ID_SLICE_ELLIPSE, SliceItem, SliceUpdate);
+  range(ID_XFORM_COPY_RECT, ID_XFORM_COPY_CIRCULAR, SliceItem, DuplicationUpdate);
+  one(ID_CURVE_LINE_FIT, LineFit, LineFitUpdate);
+  range(ID_EDIT_REPEAT, ID_EDIT_REPEAT_BEFORE, Repeat, RepeatUpdate);
+  range(ID_NEST_EXIT, ID_NEST_Y_MIRROR, Nesting, nullptr);
 
-  one(kSelection, Selection, MainSwitchUpdate);
-  one(kNodeTools, NodeTools, MainSwitchUpdate);
-  one(kTextTools, TextOrSymbolTools, MainSwitchUpdate);
-  one(kSymbolLibrary, TextOrSymbolTools, MainSwitchUpdate);
-  one(kEsc, Esc, nullptr);
-  one(kInsertSymbol, InsertSymbol, InsertSymbolUpdate);
+  one(ID_MODE_SELECTION, Selection, MainSwitchUpdate);
+  one(ID_MODE_NODE, NodeTools, MainSwitchUpdate);
+  one(ID_MODE_TEXT, TextOrSymbolTools, MainSwitchUpdate);
+  one(ID_MODE_SYMBOL_LIBRARY, TextOrSymbolTools, MainSwitchUpdate);
+  one(ID_KEY_ESC, Esc, nullptr);
+  one(ID_TEXT_INSERT_SYMBOL, InsertSymbol, InsertSymbolUpdate);
 
-  for (UINT id : {32870u, 32871u, 32872u, 32873u, 32916u, 32878u, 32879u, 32934u, 32936u, 32937u, 32938u, 32939u,
-                  33062u, 32975u, 32990u})
+  for (UINT id : {ID_NODE_SMOOTH, ID_NODE_CUSP, ID_NODE_DELETE, ID_NODE_ADD, ID_NODE_ALIGN, ID_NODE_SYMMETRY,
+                  ID_NODE_TO_CURVE, ID_NODE_TO_LINE, ID_NODE_START_POINT, ID_NODE_DISCONNECT, ID_NODE_CLOSE,
+                  ID_NODE_CONNECT, ID_NODE_AUTO_REMOVE, ID_NODE_FILLET, ID_NODE_VERTICAL})
     one(id, NodeItem, NodeUpdate);
 
-  one(kUndo, UndoItem, UndoUpdate);
-  one(kRedo, RedoItem, UndoUpdate);
-  one(kSelectAll, SelectAll, HubUpdate);
-  one(kInverseSelection, InverseSelection, SelectionNotEmpty);
-  one(kHide, HideObjects, SelectionNotEmpty);
-  one(kShow, ShowObjects, ShowObjectsUpdate);
-  one(kFill, Fill, FillUpdate);
-  one(k3DView, Toggle3D, Toggle3DUpdate);
-  range(kRender, kWireframe, DisplayMode, nullptr);
-  one(kRedraw, RedrawItem, nullptr);
-  one(kGuideLines, GuideLines, GuideLinesUpdate);
-  one(kRotateView, RotateView, Only3DUpdate);
-  for (UINT id : {kFront, kBack, kIso, kLeft, kRight, kTop, kBottom}) one(id, StandardView, Only3DUpdate);
-  range(32805, 32812, ViewCmd, ViewCmdUpdate);
-  for (UINT id : {kAlignBar, kEditBar, kTransformBar}) one(id, ToolBarItem, ToolBarUpdate);
-  one(kSelectByType, SelectByType, SelectByTypeUpdate);
-  one(kDesignCentral, DesignCentral, DesignCentralUpdate);
-  one(kSettings, Settings, SettingsUpdate);
-  one(kHelp, Help, nullptr);
-  for (UINT id : {kCalculator, kNotepad, kPaint, kLearning}) one(id, Tool, nullptr);
-  one(kTip, Tip, nullptr);
+  one(ID_EDIT_UNDO, UndoItem, UndoUpdate);
+  one(ID_EDIT_REDO, RedoItem, UndoUpdate);
+  one(ID_EDIT_SELECT_ALL, SelectAll, HubUpdate);
+  one(ID_EDIT_INVERSE_SELECTION, InverseSelection, SelectionNotEmpty);
+  one(ID_EDIT_HIDE_OBJECT, HideObjects, SelectionNotEmpty);
+  one(ID_EDIT_SHOW_OBJECT, ShowObjects, ShowObjectsUpdate);
+  one(ID_VIEW_FILL, Fill, FillUpdate);
+  one(ID_VIEW_3D, Toggle3D, Toggle3DUpdate);
+  range(ID_VIEW_RENDER, ID_VIEW_WIREFRAME, DisplayMode, nullptr);
+  one(ID_VIEW_REDRAW, RedrawItem, nullptr);
+  one(ID_VIEW_GUIDELINES, GuideLines, GuideLinesUpdate);
+  one(ID_VIEW_ROTATE, RotateView, Only3DUpdate);
+  for (UINT id : {ID_VIEW_FRONT, ID_VIEW_BACK, ID_VIEW_ISO, ID_VIEW_LEFT, ID_VIEW_RIGHT, ID_VIEW_TOP, ID_VIEW_BOTTOM})
+    one(id, StandardView, Only3DUpdate);
+  range(ID_VIEW_PAN, ID_VIEW_FIT_PAGE, ViewCmd, ViewCmdUpdate);
+  for (UINT id : {ID_VIEW_ALIGN_BAR, ID_VIEW_EDIT_BAR, ID_VIEW_TRANSFORM_BAR}) one(id, ToolBarItem, ToolBarUpdate);
+  one(ID_EDIT_SELECT_BY_TYPE, SelectByType, SelectByTypeUpdate);
+  one(ID_VIEW_DESIGN_CENTRAL, DesignCentral, DesignCentralUpdate);
+  one(ID_VIEW_SETTINGS, Settings, SettingsUpdate);
+  one(ID_HELP_FINDER, Help, nullptr);
+  for (UINT id : {ID_TOOL_CALCULATOR, ID_TOOL_NOTEPAD, ID_TOOL_PAINT, ID_HELP_WEB}) one(id, Tool, nullptr);
+  one(ID_HELP_TIPS, Tip, nullptr);
   return rows;
 }
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -193,3 +194,20 @@ TEST_F(BarsTest, TipWindowShowsItsTextAtTheOffsetFromThePoint) {
 }
 
 }  // namespace
+
+// Numbered ticks lie 1, 2 or 5 times a power of ten apart, the closest that keeps the numbers
+// at least the minimum gap apart, whichever way the values run; unusable scales give none.
+TEST(RulerScaleTest, MajorStepsAndTheirNumbers) {
+  struct Case {
+    double perPixel, step;
+  };
+  for (const Case c : {Case{1.0, 100.0}, Case{0.5, 50.0}, Case{0.2, 20.0}, Case{0.01, 1.0}, Case{0.0125, 1.0},
+                       Case{0.02, 2.0}, Case{-0.5, 50.0}, Case{3.0, 200.0}, Case{1e-5, 1e-3}})
+    EXPECT_NEAR(CKxRuleBar::MajorStep(c.perPixel), c.step, c.step * 1e-9) << c.perPixel;
+  for (double bad : {0.0, std::nan(""), double(INFINITY), -double(INFINITY), 1e300})
+    EXPECT_EQ(CKxRuleBar::MajorStep(bad), 0.0) << bad;
+  EXPECT_EQ(CKxRuleBar::Label(-200.0, 100.0), CString(L"-200"));
+  EXPECT_EQ(CKxRuleBar::Label(12.5, 0.5), CString(L"12.5"));
+  EXPECT_EQ(CKxRuleBar::Label(0.02, 0.01), CString(L"0.02"));
+  EXPECT_EQ(CKxRuleBar::Label(-1e-12, 0.5), CString(L"0.0"));
+}

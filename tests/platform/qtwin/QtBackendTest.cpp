@@ -263,6 +263,58 @@ TEST_F(QtWinTest, MenuStatesFollowCommandUiWhenTheMenuOpens) {
   EXPECT_FALSE(subs[0]->actions()[0]->isEnabled());
 }
 
+// A popup's menu state holds its item count in the high byte; whatever that count looks like, the
+// Qt bar shows the popup with all its items (separators, commands and a nested popup).
+TEST_F(QtWinTest, MenuBarShowsPopupsOfEverySize) {
+  constexpr int kLargest = 40;
+  CMenu bar;
+  ASSERT_TRUE(bar.CreateMenu());
+  for (int n = 0; n <= kLargest; ++n) {
+    HMENU popup = ::CreatePopupMenu();
+    for (int i = 0; i < n; ++i) {
+      if (i % 7 == 3) {
+        ::AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+      } else if (i == 5) {
+        HMENU nested = ::CreatePopupMenu();
+        for (int k = 0; k < n; ++k) ::AppendMenuW(nested, MF_STRING, 40000 + k, L"nested");
+        ::AppendMenuW(popup, MF_POPUP, reinterpret_cast<UINT_PTR>(nested), L"Nested");
+      } else {
+        ::AppendMenuW(popup, MF_STRING, 30000 + 100 * n + i, (L"Item " + std::to_wstring(i)).c_str());
+      }
+    }
+    ::AppendMenuW(bar.GetSafeHmenu(), MF_POPUP, reinterpret_cast<UINT_PTR>(popup), (L"M" + std::to_wstring(n)).c_str());
+  }
+  const HMENU own = frame->GetMenu()->GetSafeHmenu();
+  ASSERT_TRUE(frame->SetMenu(&bar));
+  backend.RebuildMenuBar(frame->GetSafeHwnd());
+  auto* mw = qobject_cast<QMainWindow*>(backend.Peer(frame->GetSafeHwnd()));
+  ASSERT_NE(mw, nullptr);
+  const QList<QAction*> tops = mw->menuBar()->actions();
+  ASSERT_EQ(tops.size(), kLargest + 1);
+  for (int n = 0; n <= kLargest; ++n) {
+    SCOPED_TRACE(n);
+    QMenu* menu = tops[n]->menu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(tops[n]->text(), QString("M%1").arg(n));
+    const QList<QAction*> items = menu->actions();
+    ASSERT_EQ(items.size(), n);
+    for (int i = 0; i < n; ++i) {
+      if (i % 7 == 3) {
+        EXPECT_TRUE(items[i]->isSeparator()) << i;
+      } else if (i == 5) {
+        ASSERT_NE(items[i]->menu(), nullptr);
+        EXPECT_EQ(items[i]->menu()->actions().size(), n);
+      } else {
+        EXPECT_FALSE(items[i]->isSeparator()) << i;
+        EXPECT_EQ(items[i]->data().toUInt(), UINT(30000 + 100 * n + i));
+      }
+    }
+  }
+  frame->SetMenu(CMenu::FromHandle(own));
+  backend.RebuildMenuBar(frame->GetSafeHwnd());
+  bar.DestroyMenu();
+}
+
 TEST_F(QtWinTest, TimersFireInTheMessageLoop) {
   ASSERT_NE(view.SetTimer(7, 20, nullptr), 0u);
   QElapsedTimer clock;

@@ -72,7 +72,7 @@ class LayerFixture : public VurodeTest {
       db.AddTail(ents[i]);
     }
     cmd = new CLayerManageCmd(1, L"Layer");
-    cmd->SetID(CLayerManageCmd::kCmdID);
+    cmd->SetID(ID_LAYER_CMD);
     hub.RegMainCmd(cmd);
   }
   void TearDown() override {

@@ -293,8 +293,8 @@ TEST_F(FrameWiringTest, TextAndNestingCommandsOfferTheMenusOperations) {
   line->SetKind(0x2);  // an outline that can be filled
   gGetSelector()->Add(line);
   hub->SetCurMainCmd(text);
-  EXPECT_EQ(Enabled(viewid::kInsertSymbol), 0);
+  EXPECT_EQ(Enabled(ID_TEXT_INSERT_SYMBOL), 0);
   const bool filled = line->IsFill() != FALSE;
-  Command(viewid::kFill);
+  Command(ID_VIEW_FILL);
   EXPECT_EQ(line->IsFill() != FALSE, filled);
 }

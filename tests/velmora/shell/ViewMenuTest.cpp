@@ -117,12 +117,12 @@ class ViewMenuTest : public ShellTest {
                     32996u, 32784u, 32773u})
       app[id] = Reg(new Probe(id, 2, 0));
     app[33000] = Reg(new Probe(33000, 2, 0, L"Interactive Nesting"));
-    for (UINT id : {viewid::kSelection, viewid::kNodeTools, viewid::kTextTools, viewid::kSymbolLibrary}) {
-      auto* p = new Probe(id, id == viewid::kTextTools ? 4 : 1, 0x8);
+    for (UINT id : {ID_MODE_SELECTION, ID_MODE_NODE, ID_MODE_TEXT, ID_MODE_SYMBOL_LIBRARY}) {
+      auto* p = new Probe(id, id == ID_MODE_TEXT ? 4 : 1, 0x8);
       hub->RegMainCmd(p);
       main[id] = p;
     }
-    hub->SetCurMainCmd(main[viewid::kSelection]);
+    hub->SetCurMainCmd(main[ID_MODE_SELECTION]);
     vs = gGetVurode();
     vs->SetViewRect(CRect(0, 0, 400, 300));
     gSetOpenGLDC(&gl);
@@ -154,7 +154,7 @@ class ViewMenuTest : public ShellTest {
   }
   void Reset() {
     hub->CancelCurCmd();
-    hub->SetCurMainCmd(main[viewid::kSelection]);
+    hub->SetCurMainCmd(main[ID_MODE_SELECTION]);
     for (auto& [id, p] : app) {
       p->enable = 1;
       p->enableFor = nullptr;
@@ -209,14 +209,14 @@ TEST_F(ViewMenuTest, RepeatRunsThePreviousCommandsWithTheirOwnSubCommand) {
   hub->CancelCurCmd();
   app[32786]->starts.clear();
   app[32777]->starts.clear();
-  EXPECT_EQ(Update(viewid::kRepeat).enabled, 1);
-  Command(viewid::kRepeat);
+  EXPECT_EQ(Update(ID_EDIT_REPEAT).enabled, 1);
+  Command(ID_EDIT_REPEAT);
   EXPECT_EQ(app[32777]->starts, std::vector<int>{1});
-  Command(viewid::kRepeatBefore);
+  Command(ID_EDIT_REPEAT_BEFORE);
   EXPECT_EQ(app[32786]->starts, std::vector<int>{2});
   // "Exactly 1": a command answering 2 is not repeatable.
   app[32786]->enable = 2;
-  EXPECT_EQ(Update(viewid::kRepeat).enabled, 0);
+  EXPECT_EQ(Update(ID_EDIT_REPEAT).enabled, 0);
 }
 
 TEST_F(ViewMenuTest, UpdateHandlersFollowTheCommandState) {
@@ -267,9 +267,9 @@ TEST_F(ViewMenuTest, UpdateHandlersFollowTheCommandState) {
       {"line fit", 33155, [](ViewMenuTest&) {}, 1, 0},
       {"rapid input through the hub, current", 32784, [](ViewMenuTest& t) { t.Current(32784, 0); }, 1, 1},
       {"lock through the hub, disabled", 32773, [](ViewMenuTest& t) { t.app[32773]->enable = 0; }, 0, 0},
-      {"selection tools current", viewid::kSelection, [](ViewMenuTest&) {}, 1, 1},
-      {"node tools not current", viewid::kNodeTools, [](ViewMenuTest&) {}, 1, 0},
-      {"undo while a command without 0x10 runs", viewid::kUndo,
+      {"selection tools current", ID_MODE_SELECTION, [](ViewMenuTest&) {}, 1, 1},
+      {"node tools not current", ID_MODE_NODE, [](ViewMenuTest&) {}, 1, 0},
+      {"undo while a command without 0x10 runs", ID_EDIT_UNDO,
        [](ViewMenuTest& t) {
          auto* a = new CAction(1, CString(L"Add"));
          a->AddNewEnt(new Thing(2));
@@ -277,7 +277,7 @@ TEST_F(ViewMenuTest, UpdateHandlersFollowTheCommandState) {
          t.Current(32774, 0);
        },
        0, 0},
-      {"undo while a command with 0x10 runs", viewid::kUndo,
+      {"undo while a command with 0x10 runs", ID_EDIT_UNDO,
        [](ViewMenuTest& t) {
          auto* a = new CAction(1, CString(L"Add"));
          a->AddNewEnt(new Thing(2));
@@ -286,27 +286,27 @@ TEST_F(ViewMenuTest, UpdateHandlersFollowTheCommandState) {
          t.Current(32774, 0);
        },
        1, 0},
-      {"redo with nothing undone", viewid::kRedo, [](ViewMenuTest&) {}, 0, 0},
-      {"inverse selection, empty selection", viewid::kInverseSelection, [](ViewMenuTest&) {}, 0, 0},
-      {"hide with a selection", viewid::kHide, sel(2), 1, 0},
-      {"show without hidden objects", viewid::kShow, [](ViewMenuTest&) {}, 0, 0},
+      {"redo with nothing undone", ID_EDIT_REDO, [](ViewMenuTest&) {}, 0, 0},
+      {"inverse selection, empty selection", ID_EDIT_INVERSE_SELECTION, [](ViewMenuTest&) {}, 0, 0},
+      {"hide with a selection", ID_EDIT_HIDE_OBJECT, sel(2), 1, 0},
+      {"show without hidden objects", ID_EDIT_SHOW_OBJECT, [](ViewMenuTest&) {}, 0, 0},
       {"show with a hidden object",
-       viewid::kShow,
+       ID_EDIT_SHOW_OBJECT,
        [](ViewMenuTest&) {
          auto* e = new Thing(2);
          e->SetVisible(0);
          gGetDBase()->AddTail(e);
        },
        1, 0},
-      {"fill with an open curve selected", viewid::kFill, sel(2, 0), 0, 0},
-      {"fill with a closed outline selected", viewid::kFill, sel(2, 0x2), 1, 0},
-      {"3D view in 2D", viewid::k3DView, [](ViewMenuTest&) {}, 1, 0},
-      {"3D view checked in 3D", viewid::k3DView, [](ViewMenuTest& t) { t.vs->SetView3D(); }, 1, 1},
-      {"3D view under a main command without 0x8", viewid::k3DView,
-       [](ViewMenuTest& t) { t.main[viewid::kSelection]->SetFlag(0); }, 0, 0},
-      {"standard view in 2D", viewid::kTop, [](ViewMenuTest&) {}, 0, 0},
-      {"standard view in 3D", viewid::kIso, [](ViewMenuTest& t) { t.vs->SetView3D(); }, 1, 0},
-      {"rotate view in 2D", viewid::kRotateView, [](ViewMenuTest&) {}, 0, 0},
+      {"fill with an open curve selected", ID_VIEW_FILL, sel(2, 0), 0, 0},
+      {"fill with a closed outline selected", ID_VIEW_FILL, sel(2, 0x2), 1, 0},
+      {"3D view in 2D", ID_VIEW_3D, [](ViewMenuTest&) {}, 1, 0},
+      {"3D view checked in 3D", ID_VIEW_3D, [](ViewMenuTest& t) { t.vs->SetView3D(); }, 1, 1},
+      {"3D view under a main command without 0x8", ID_VIEW_3D,
+       [](ViewMenuTest& t) { t.main[ID_MODE_SELECTION]->SetFlag(0); }, 0, 0},
+      {"standard view in 2D", ID_VIEW_TOP, [](ViewMenuTest&) {}, 0, 0},
+      {"standard view in 3D", ID_VIEW_ISO, [](ViewMenuTest& t) { t.vs->SetView3D(); }, 1, 0},
+      {"rotate view in 2D", ID_VIEW_ROTATE, [](ViewMenuTest&) {}, 0, 0},
       {"prev view, empty 2D stack", 32811, [](ViewMenuTest&) {}, 0, 0},
       {"prev view after a 2D change", 32811, [](ViewMenuTest& t) { t.vs->PushViewPara(); }, 1, 0},
       {"prev view, empty 3D stack", 32811, [](ViewMenuTest& t) { t.vs->SetView3D(); t.vs->PushViewPara(); }, 0, 0},
@@ -322,29 +322,29 @@ TEST_F(ViewMenuTest, UpdateHandlersFollowTheCommandState) {
          t.view->SetZoomEnable(FALSE);
        },
        1, 0},
-      {"guide lines shown", viewid::kGuideLines, [](ViewMenuTest&) {}, 1, 1},
-      {"guide lines hidden", viewid::kGuideLines, [](ViewMenuTest&) { gGetDBase()->SetDbAidLineVisibility(0); }, 1,
+      {"guide lines shown", ID_VIEW_GUIDELINES, [](ViewMenuTest&) {}, 1, 1},
+      {"guide lines hidden", ID_VIEW_GUIDELINES, [](ViewMenuTest&) { gGetDBase()->SetDbAidLineVisibility(0); }, 1,
        0},
-      {"select by type, empty drawing", viewid::kSelectByType, [](ViewMenuTest&) {}, 0, 0},
-      {"insert symbol outside the text tools", viewid::kInsertSymbol, [](ViewMenuTest&) {}, 0, 0},
-      {"insert symbol, text tools without edit state", viewid::kInsertSymbol,
-       [](ViewMenuTest& t) { t.hub->SetCurMainCmd(t.main[viewid::kTextTools]); }, 0, 0},
-      {"insert symbol, text tools editing", viewid::kInsertSymbol,
+      {"select by type, empty drawing", ID_EDIT_SELECT_BY_TYPE, [](ViewMenuTest&) {}, 0, 0},
+      {"insert symbol outside the text tools", ID_TEXT_INSERT_SYMBOL, [](ViewMenuTest&) {}, 0, 0},
+      {"insert symbol, text tools without edit state", ID_TEXT_INSERT_SYMBOL,
+       [](ViewMenuTest& t) { t.hub->SetCurMainCmd(t.main[ID_MODE_TEXT]); }, 0, 0},
+      {"insert symbol, text tools editing", ID_TEXT_INSERT_SYMBOL,
        [](ViewMenuTest& t) {
-         t.main[viewid::kTextTools]->editState = 1;
-         t.hub->SetCurMainCmd(t.main[viewid::kTextTools]);
+         t.main[ID_MODE_TEXT]->editState = 1;
+         t.hub->SetCurMainCmd(t.main[ID_MODE_TEXT]);
        },
        1, 0},
       {"node item outside node editing", 32871, [](ViewMenuTest&) {}, 0, 0},
       {"node item the node command allows", 32872,
-       [](ViewMenuTest& t) { t.hub->SetCurMainCmd(t.main[viewid::kNodeTools]); }, 1, 0},
+       [](ViewMenuTest& t) { t.hub->SetCurMainCmd(t.main[ID_MODE_NODE]); }, 1, 0},
       {"node item the node command greys", 32871,
-       [](ViewMenuTest& t) { t.hub->SetCurMainCmd(t.main[viewid::kNodeTools]); }, 0, 0},
+       [](ViewMenuTest& t) { t.hub->SetCurMainCmd(t.main[ID_MODE_NODE]); }, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Reset();
-    main[viewid::kSelection]->SetFlag(0x8);
+    main[ID_MODE_SELECTION]->SetFlag(0x8);
     app[32774]->SetFlag(0);
     view->SetZoomEnable(TRUE);
     while (gl.PopViewPara()) {
@@ -367,37 +367,37 @@ TEST_F(ViewMenuTest, MainCommandSwitchesAndEsc) {
   gViewServices().toolBarCurCmd = [&told](UINT id) { told.push_back(id); };
   // Node Tools from selection mode switches and cancels what runs.
   Current(32774, 0);
-  Command(viewid::kNodeTools);
-  EXPECT_EQ(hubGetMainCmdID(), viewid::kNodeTools);
+  Command(ID_MODE_NODE);
+  EXPECT_EQ(hubGetMainCmdID(), ID_MODE_NODE);
   EXPECT_EQ(hub->GetCurCmd(), nullptr);
   // Chosen again while node editing runs: back to selection, and the running command ends too.
   Current(32774, 0);
-  Command(viewid::kNodeTools);
-  EXPECT_EQ(hubGetMainCmdID(), viewid::kSelection);
+  Command(ID_MODE_NODE);
+  EXPECT_EQ(hubGetMainCmdID(), ID_MODE_SELECTION);
   EXPECT_EQ(hub->GetCurCmd(), nullptr);
-  EXPECT_EQ(Update(viewid::kSelection).check, 1);
-  EXPECT_EQ(told, std::vector<UINT>{viewid::kSelection});
+  EXPECT_EQ(Update(ID_MODE_SELECTION).check, 1);
+  EXPECT_EQ(told, std::vector<UINT>{ID_MODE_SELECTION});
   // Text tools and the symbol library toggle with selection mode.
-  for (UINT id : {viewid::kTextTools, viewid::kSymbolLibrary}) {
+  for (UINT id : {ID_MODE_TEXT, ID_MODE_SYMBOL_LIBRARY}) {
     Command(id);
     EXPECT_EQ(hubGetMainCmdID(), id);
     Command(id);
-    EXPECT_EQ(hubGetMainCmdID(), viewid::kSelection);
+    EXPECT_EQ(hubGetMainCmdID(), ID_MODE_SELECTION);
   }
   // Esc outside selection mode returns to it.
-  Command(viewid::kTextTools);
-  Command(viewid::kEsc);
-  EXPECT_EQ(hubGetMainCmdID(), viewid::kSelection);
+  Command(ID_MODE_TEXT);
+  Command(ID_KEY_ESC);
+  EXPECT_EQ(hubGetMainCmdID(), ID_MODE_SELECTION);
   // In selection mode: the first Esc only cancels the running command, the second clears the
   // selection.
   auto* e = new Thing(2);
   gGetDBase()->AddTail(e);
   gGetSelector()->Add(e);
   Current(32774, 0);
-  Command(viewid::kEsc);
+  Command(ID_KEY_ESC);
   EXPECT_EQ(hub->GetCurCmd(), nullptr);
   EXPECT_EQ(gGetSelector()->GetCount(), 1);
-  Command(viewid::kEsc);
+  Command(ID_KEY_ESC);
   EXPECT_TRUE(gGetSelector()->IsEmpty());
 }
 
@@ -409,23 +409,23 @@ TEST_F(ViewMenuTest, UndoGoesToARunningCommandThatKeepsItsOwnSteps) {
   ASSERT_EQ(gGetDBase()->GetCount(), 1);
   // A drawing command without 0x10: the undo is its own (message 6); the history stays.
   Current(32774, 0);
-  Command(viewid::kUndo);
+  Command(ID_EDIT_UNDO);
   EXPECT_EQ(app[32774]->log, std::vector<std::string>{"message:6,0"});
   EXPECT_EQ(gGetDBase()->GetCount(), 1);
   EXPECT_TRUE(gGetActManager()->CanUndo());
   // With 0x10 the manager undoes, and the command keeps running.
   app[32774]->SetFlag(0x10);
-  Command(viewid::kUndo);
+  Command(ID_EDIT_UNDO);
   EXPECT_EQ(gGetDBase()->GetCount(), 0);
   EXPECT_EQ(hub->GetCurCmd(), app[32774]);
   // Redo needs 0x20 while a command runs.
-  Command(viewid::kRedo);
+  Command(ID_EDIT_REDO);
   EXPECT_EQ(gGetDBase()->GetCount(), 0);
   hub->CancelCurCmd();
   auto* s = new Thing(2);
   gGetDBase()->AddTail(s);
   gGetSelector()->Add(s);
-  Command(viewid::kRedo);
+  Command(ID_EDIT_REDO);
   EXPECT_EQ(gGetDBase()->GetCount(), 2);
   EXPECT_TRUE(gGetSelector()->IsEmpty());
 }
@@ -457,38 +457,38 @@ TEST_F(ViewMenuTest, SelectionActionsTakeOnlyEligibleEntities) {
   };
 
   // Only in selection mode.
-  hub->SetCurMainCmd(main[viewid::kTextTools]);
-  Command(viewid::kSelectAll);
+  hub->SetCurMainCmd(main[ID_MODE_TEXT]);
+  Command(ID_EDIT_SELECT_ALL);
   EXPECT_TRUE(gGetSelector()->IsEmpty());
-  hub->SetCurMainCmd(main[viewid::kSelection]);
-  Command(viewid::kSelectAll);
+  hub->SetCurMainCmd(main[ID_MODE_SELECTION]);
+  Command(ID_EDIT_SELECT_ALL);
   EXPECT_EQ(selected(), (std::vector<const CDbEntity*>{plain, closed}));
   (void)filtered;
 
   gGetSelector()->RemoveAll(1);
   gGetSelector()->Add(plain);
-  Command(viewid::kInverseSelection);
+  Command(ID_EDIT_INVERSE_SELECTION);
   EXPECT_EQ(selected(), std::vector<const CDbEntity*>{closed});
 
   // Filled display toggles the outlines that can be filled.
   gGetSelector()->Add(plain);
-  Command(viewid::kFill);
+  Command(ID_VIEW_FILL);
   EXPECT_EQ(closed->IsFill(), 1);
   EXPECT_EQ(plain->IsFill(), 0);
   // Under the text tools the text command fills instead.
-  hub->SetCurMainCmd(main[viewid::kTextTools]);
-  Command(viewid::kFill);
+  hub->SetCurMainCmd(main[ID_MODE_TEXT]);
+  Command(ID_VIEW_FILL);
   EXPECT_EQ(closed->IsFill(), 1);
-  EXPECT_EQ(main[viewid::kTextTools]->log, std::vector<std::string>{"fill"});
-  hub->SetCurMainCmd(main[viewid::kSelection]);
+  EXPECT_EQ(main[ID_MODE_TEXT]->log, std::vector<std::string>{"fill"});
+  hub->SetCurMainCmd(main[ID_MODE_SELECTION]);
 
   // Hide the selection, then show every hidden entity again.
-  Command(viewid::kHide);
+  Command(ID_EDIT_HIDE_OBJECT);
   EXPECT_EQ(plain->IsVisible(), 0);
   EXPECT_EQ(closed->IsVisible(), 0);
   EXPECT_TRUE(gGetSelector()->IsEmpty());
-  EXPECT_EQ(Update(viewid::kShow).enabled, 1);
-  Command(viewid::kShow);
+  EXPECT_EQ(Update(ID_EDIT_SHOW_OBJECT).enabled, 1);
+  Command(ID_EDIT_SHOW_OBJECT);
   EXPECT_EQ(db->GetInvisibleCount(), 0);
   EXPECT_EQ(hidden->IsVisible(), 1);
 }
@@ -496,11 +496,11 @@ TEST_F(ViewMenuTest, SelectionActionsTakeOnlyEligibleEntities) {
 TEST_F(ViewMenuTest, NodeAndNestingItemsReachTheirCommands) {
   Reset();
   // The hub offers messages to the main commands in turn: selection mode lets them pass.
-  main[viewid::kSelection]->takesMessages = 0;
-  hub->SetCurMainCmd(main[viewid::kNodeTools]);
+  main[ID_MODE_SELECTION]->takesMessages = 0;
+  hub->SetCurMainCmd(main[ID_MODE_NODE]);
   Command(32975);  // Fillet
   Command(32936);  // Start Point
-  EXPECT_EQ(main[viewid::kNodeTools]->log, (std::vector<std::string>{"message:0,16", "message:0,10"}));
+  EXPECT_EQ(main[ID_MODE_NODE]->log, (std::vector<std::string>{"message:0,16", "message:0,10"}));
 
   Probe* nest = app[33000];
   for (UINT id : {33008u, 33009u, 33010u, 33011u, 33012u}) Command(id);
@@ -510,14 +510,14 @@ TEST_F(ViewMenuTest, NodeAndNestingItemsReachTheirCommands) {
   Current(32774, 0);
   Command(33007);
   EXPECT_EQ(hub->GetCurCmd(), nullptr);
-  EXPECT_EQ(hubGetMainCmdID(), viewid::kSelection);
+  EXPECT_EQ(hubGetMainCmdID(), ID_MODE_SELECTION);
 
   // Insert Text symbol only under the text tools.
-  Probe* text = main[viewid::kTextTools];
-  Command(viewid::kInsertSymbol);
+  Probe* text = main[ID_MODE_TEXT];
+  Command(ID_TEXT_INSERT_SYMBOL);
   EXPECT_TRUE(text->log.empty());
   hub->SetCurMainCmd(text);
-  Command(viewid::kInsertSymbol);
+  Command(ID_TEXT_INSERT_SYMBOL);
   EXPECT_EQ(text->log, std::vector<std::string>{"sign"});
 }
 
@@ -526,7 +526,7 @@ TEST_F(ViewMenuTest, HelpToolsToolbarsAndPanelGoThroughTheirServices) {
   std::vector<std::wstring> opened;
   gViewServices().openHelp = [&opened](const CString& f) { opened.push_back(L"help:" + std::wstring(f.GetString())); };
   gViewServices().openTool = [&opened](UINT id) { opened.push_back(L"tool:" + std::to_wstring(id)); };
-  std::map<UINT, int> bars = {{viewid::kAlignBar, 1}, {viewid::kEditBar, 0}};
+  std::map<UINT, int> bars = {{ID_VIEW_ALIGN_BAR, 1}, {ID_VIEW_EDIT_BAR, 0}};
   gViewServices().toolBarState = [&bars](UINT id) { return bars.count(id) ? bars[id] : -1; };
   gViewServices().showToolBar = [&bars](UINT id, bool show) { bars[id] = show; };
   bool panel = false;
@@ -535,34 +535,34 @@ TEST_F(ViewMenuTest, HelpToolsToolbarsAndPanelGoThroughTheirServices) {
 
   // F1 goes to a running command as a key press; otherwise the help file opens.
   Current(32774, 0);
-  Command(viewid::kHelp);
+  Command(ID_HELP_FINDER);
   EXPECT_EQ(app[32774]->log, std::vector<std::string>{"key:112,1,1"});
   EXPECT_TRUE(opened.empty());
   hub->CancelCurCmd();
-  Command(viewid::kHelp);
-  for (UINT id : {viewid::kCalculator, viewid::kNotepad, viewid::kPaint, viewid::kLearning}) Command(id);
+  Command(ID_HELP_FINDER);
+  for (UINT id : {ID_TOOL_CALCULATOR, ID_TOOL_NOTEPAD, ID_TOOL_PAINT, ID_HELP_WEB}) Command(id);
   const std::wstring help = L"help:" + std::wstring(gGetApplicationPath().GetString()) + L"/helpEng.chm";
   EXPECT_EQ(opened, (std::vector<std::wstring>{help, L"tool:32900", L"tool:32901", L"tool:32972", L"tool:33180"}));
 
   // Toolbar items flip their bar and show its state in selection mode only.
-  EXPECT_EQ(Update(viewid::kAlignBar).check, 1);
-  EXPECT_EQ(Update(viewid::kEditBar).check, 0);
-  EXPECT_EQ(Update(viewid::kTransformBar).check, 0);  // no such bar
-  Command(viewid::kTextTools);
-  EXPECT_EQ(Update(viewid::kAlignBar).check, 0);
-  Command(viewid::kAlignBar);  // back to selection first
-  EXPECT_EQ(hubGetMainCmdID(), viewid::kSelection);
-  EXPECT_EQ(bars[viewid::kAlignBar], 0);
-  Command(viewid::kTransformBar);  // absent: nothing to flip
+  EXPECT_EQ(Update(ID_VIEW_ALIGN_BAR).check, 1);
+  EXPECT_EQ(Update(ID_VIEW_EDIT_BAR).check, 0);
+  EXPECT_EQ(Update(ID_VIEW_TRANSFORM_BAR).check, 0);  // no such bar
+  Command(ID_MODE_TEXT);
+  EXPECT_EQ(Update(ID_VIEW_ALIGN_BAR).check, 0);
+  Command(ID_VIEW_ALIGN_BAR);  // back to selection first
+  EXPECT_EQ(hubGetMainCmdID(), ID_MODE_SELECTION);
+  EXPECT_EQ(bars[ID_VIEW_ALIGN_BAR], 0);
+  Command(ID_VIEW_TRANSFORM_BAR);  // absent: nothing to flip
 
   // The design centre shows and hides; the selection is cleared each time.
   auto* e = new Thing(2);
   gGetDBase()->AddTail(e);
   gGetSelector()->Add(e);
-  Command(viewid::kDesignCentral);
+  Command(ID_VIEW_DESIGN_CENTRAL);
   EXPECT_TRUE(panel);
   EXPECT_TRUE(gGetSelector()->IsEmpty());
-  EXPECT_EQ(Update(viewid::kDesignCentral).check, 1);
+  EXPECT_EQ(Update(ID_VIEW_DESIGN_CENTRAL).check, 1);
 }
 
 TEST_F(ViewMenuTest, ThreeDSwitchHidesAndRestoresTheRulers) {
@@ -572,31 +572,31 @@ TEST_F(ViewMenuTest, ThreeDSwitchHidesAndRestoresTheRulers) {
   gViewServices().showRulers = [&rulers](bool show) { rulers = show; };
   gGetKXGlobal()->SetRulersShown(TRUE);
   vs->SetViewRect(CRect(10, 20, 410, 320));
-  Command(viewid::k3DView);
+  Command(ID_VIEW_3D);
   EXPECT_TRUE(vs->IsView3D());
   EXPECT_FALSE(rulers);
   EXPECT_TRUE(view->IsTipShown());
   EXPECT_EQ(view->GetTipPoint(), CPoint(10, 37));
   // Back to 2D only while no command runs or the running one allows it (0x4).
   Current(32774, 0);
-  Command(viewid::k3DView);
+  Command(ID_VIEW_3D);
   EXPECT_TRUE(vs->IsView3D());
   app[32774]->SetFlag(0x4);
-  Command(viewid::k3DView);
+  Command(ID_VIEW_3D);
   EXPECT_TRUE(vs->IsView2D());
   EXPECT_TRUE(rulers);
   // A main command without 0x8 never enters 3D.
   hub->CancelCurCmd();
-  main[viewid::kSelection]->SetFlag(0);
-  Command(viewid::k3DView);
+  main[ID_MODE_SELECTION]->SetFlag(0);
+  Command(ID_VIEW_3D);
   EXPECT_TRUE(vs->IsView2D());
 
   // Surface display modes mark the display lists stale when they change.
   vs->SetSrfShowMode(0);
   gGetDBase()->SetListDone(1);
-  Command(viewid::kRender);
+  Command(ID_VIEW_RENDER);
   EXPECT_EQ(gGetDBase()->IsListDone(), 1);
-  Command(viewid::kWireframe);
+  Command(ID_VIEW_WIREFRAME);
   EXPECT_EQ(vs->GetSrfShowMode(), 2u);
   EXPECT_EQ(gGetDBase()->IsListDone(), 0);
 }
@@ -648,7 +648,7 @@ TEST_F(ViewMenuTest, ShiftLetterIsTypedTextUnderTheTextToolsAndAnAcceleratorOthe
   hub->CancelCurCmd();
   app[32801]->starts.clear();
   // Text tools: the key stays a key, so the capital letter reaches the text.
-  hub->SetCurMainCmd(main[viewid::kTextTools]);
+  hub->SetCurMainCmd(main[ID_MODE_TEXT]);
   EXPECT_FALSE(frame->PreTranslateMessage(&msg));
   EXPECT_TRUE(app[32801]->starts.empty());
   // Ctrl+Shift+S is no typed letter: it still saves as.
@@ -662,7 +662,7 @@ TEST_F(ViewMenuTest, ShiftLetterIsTypedTextUnderTheTextToolsAndAnAcceleratorOthe
   EXPECT_FALSE(viewIsTypedLetter(&msg));
   msg.wParam = VK_ESCAPE;
   EXPECT_TRUE(frame->PreTranslateMessage(&msg));
-  EXPECT_EQ(hubGetMainCmdID(), viewid::kSelection);
+  EXPECT_EQ(hubGetMainCmdID(), ID_MODE_SELECTION);
 }
 
 // Under the text tools every printable character, accented or not Latin at all, goes to the text
@@ -695,10 +695,10 @@ TEST_F(ViewMenuTest, StandardViewsAnimateToTheirClosedFormDirections) {
   // Iso: looking along (-1, 1, -1); its screen up is the world z made perpendicular to that.
   const double isoUp[3] = {-1 / std::sqrt(6.0), 1 / std::sqrt(6.0), 2 / std::sqrt(6.0)};
   const Case cases[] = {
-      {viewid::kFront, {0, 1, 0}, {0, 0, 1}},   {viewid::kBack, {0, -1, 0}, {0, 0, 1}},
-      {viewid::kTop, {0, 0, -1}, {0, 1, 0}},    {viewid::kBottom, {0, 0, 1}, {0, 1, 0}},
-      {viewid::kRight, {-1, 0, 0}, {0, 0, 1}},  {viewid::kLeft, {1, 0, 0}, {0, 0, 1}},
-      {viewid::kIso, {-s, s, -s}, {isoUp[0], isoUp[1], isoUp[2]}},
+      {ID_VIEW_FRONT, {0, 1, 0}, {0, 0, 1}},   {ID_VIEW_BACK, {0, -1, 0}, {0, 0, 1}},
+      {ID_VIEW_TOP, {0, 0, -1}, {0, 1, 0}},    {ID_VIEW_BOTTOM, {0, 0, 1}, {0, 1, 0}},
+      {ID_VIEW_RIGHT, {-1, 0, 0}, {0, 0, 1}},  {ID_VIEW_LEFT, {1, 0, 0}, {0, 0, 1}},
+      {ID_VIEW_ISO, {-s, s, -s}, {isoUp[0], isoUp[1], isoUp[2]}},
   };
   gGetKXGlobal()->SetAnimateView(TRUE);
   CStdViewAnimation& anim = frame->GetViewAnimation();
@@ -741,12 +741,12 @@ TEST_F(ViewMenuTest, StandardViewsAnimateToTheirClosedFormDirections) {
   }
   // Animation off: the first tick lands on the view.
   gGetKXGlobal()->SetAnimateView(FALSE);
-  Command(viewid::kTop);
+  Command(ID_VIEW_TOP);
   frame->SendMessage(WM_TIMER, CStdViewAnimation::kTimer);
   EXPECT_EQ(anim.GetStep(), 0);
   // In 2D a standard view does nothing.
   vs->SetView2D();
-  Command(viewid::kFront);
+  Command(ID_VIEW_FRONT);
   EXPECT_EQ(anim.GetStep(), 0);
   double d[3];
   gl.GetCamera().get_viewdirection(d);
@@ -767,7 +767,7 @@ TEST_F(ViewMenuTest, GuideLinesDroppedFromTheRulersAreUndoableAndHiddenTogether)
       lines.emplace_back(l->GetOrientation(), l->GetCoord());
   EXPECT_EQ(lines, (std::vector<std::pair<int, double>>{{0, 12.5}, {1, -4.0}}));
   EXPECT_EQ(gGetActManager()->GetCurrent()->GetName(), CString(L"Vertical GuideLine"));
-  Command(viewid::kUndo);
+  Command(ID_EDIT_UNDO);
   EXPECT_EQ(gGetActManager()->GetCurrent()->GetName(), CString(L"Horizental GuideLine"));
   EXPECT_EQ(db->GetCount(), 1);
   // Dropped while a drawing command runs: ignored.
@@ -779,11 +779,11 @@ TEST_F(ViewMenuTest, GuideLinesDroppedFromTheRulersAreUndoableAndHiddenTogether)
   auto* e = new Thing(2);
   db->AddTail(e);
   gGetSelector()->Add(e);
-  Command(viewid::kGuideLines);
+  Command(ID_VIEW_GUIDELINES);
   EXPECT_EQ(db->GetDbAidLineVisibility(), 0);
   EXPECT_EQ(db->GetEntityList().GetHead()->IsVisible(), 0);
   EXPECT_TRUE(gGetSelector()->IsEmpty());
-  EXPECT_EQ(Update(viewid::kGuideLines).check, 0);
+  EXPECT_EQ(Update(ID_VIEW_GUIDELINES).check, 0);
   // A line dropped while they are hidden is hidden too.
   EXPECT_EQ(view->SendMessage(0x404, 0, 0), 1);
   EXPECT_EQ(db->GetEntityList().GetTail()->IsVisible(), 0);
