@@ -671,18 +671,18 @@ TEST_F(ViewMenuTest, ShiftLetterIsTypedTextUnderTheTextToolsAndAnAcceleratorOthe
 TEST_F(ViewMenuTest, TypedCharactersGoToTheTextToolsAndThroughTheHubOtherwise) {
   Reset();
   app[32774]->SetShortCut(L"L");
-  hub->SetCurMainCmd(main[viewid::kTextTools]);
-  main[viewid::kTextTools]->log.clear();
+  hub->SetCurMainCmd(main[ID_MODE_TEXT]);
+  main[ID_MODE_TEXT]->log.clear();
   for (UINT ch : {UINT('l'), UINT('H'), 0x08u, 0x1Bu, 0x7Fu, 0xE9u, 0x4E2Du, 0x1F600u, 0x110000u})
     view->SendMessage(WM_CHAR, ch, 1);
-  EXPECT_EQ(main[viewid::kTextTools]->log,
+  EXPECT_EQ(main[ID_MODE_TEXT]->log,
             (std::vector<std::string>{"text:108", "text:72", "text:233", "text:20013", "text:128512"}));
   EXPECT_TRUE(app[32774]->starts.empty());
   EXPECT_EQ(hub->GetCurCmd(), nullptr);
-  hub->SetCurMainCmd(main[viewid::kSelection]);
+  hub->SetCurMainCmd(main[ID_MODE_SELECTION]);
   view->SendMessage(WM_CHAR, 'l', 1);
   EXPECT_EQ(app[32774]->starts, std::vector<int>{0});
-  EXPECT_EQ(main[viewid::kTextTools]->log.size(), 5u);
+  EXPECT_EQ(main[ID_MODE_TEXT]->log.size(), 5u);
 }
 
 TEST_F(ViewMenuTest, StandardViewsAnimateToTheirClosedFormDirections) {
