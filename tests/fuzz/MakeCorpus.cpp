@@ -34,7 +34,7 @@
 #include "velmora/commands/CommandTable.h"
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/shell/KxTabWnd.h"
-#include "velmora/shell/PreviewDlg.h"
+#include "velmora/printing/PreviewDlg.h"
 #include "velmora/shell/ShellCommands.h"
 
 #include "SerialClasses.h"

@@ -1,6 +1,6 @@
 #include "velmora/app/PrintOptionsPage.h"
 
-#include "velmora/shell/KxPrintDialog.h"
+#include "velmora/printing/KxPrintDialog.h"
 
 #include <QComboBox>
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "velmora/app/ShellDialogs.h"
 
-#include "velmora/shell/AboutBox.h"
-#include "velmora/shell/AboutboxHelpPrompt.h"
+#include "velmora/dialogs/AboutBox.h"
+#include "velmora/dialogs/AboutboxHelpPrompt.h"
 
 #include <QCheckBox>
 #include <QDialog>

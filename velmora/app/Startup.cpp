@@ -5,7 +5,7 @@
 #include "platform/win/Picture.h"
 #include "velmora/app/CommandIcons.h"
 #include "velmora/app/PrintOptionsPage.h"
-#include "velmora/shell/AboutboxHelpPrompt.h"
+#include "velmora/dialogs/AboutboxHelpPrompt.h"
 #include "velmora/shell/DraftonView.h"
 #include "velmora/shell/FrameProgress.h"
 

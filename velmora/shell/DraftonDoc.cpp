@@ -19,7 +19,7 @@
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/dialogs/DlgNotes.h"
 #include "velmora/ordvale/QMessage.h"
-#include "velmora/shell/PreviewDlg.h"
+#include "velmora/printing/PreviewDlg.h"
 #include "velmora/shell/Resources.h"
 
 #include <algorithm>

@@ -6,8 +6,8 @@
 #pragma once
 
 #include "velmora/ordvale/GLView.h"
-#include "velmora/shell/KxPrintDialog.h"
-#include "velmora/shell/KxScan.h"
+#include "velmora/printing/KxPrintDialog.h"
+#include "velmora/pictures/KxScan.h"
 
 #include <functional>
 

@@ -7,9 +7,9 @@
 #include "platform/vurode/ViewState.h"
 #include "sockwell/PISMainFrame.h"
 #include "velmora/shell/DraftonView.h"
-#include "velmora/shell/KxPreviewView.h"
+#include "velmora/printing/KxPreviewView.h"
 #include "velmora/shell/MainFrame.h"
-#include "velmora/shell/PrintLayout.h"
+#include "velmora/printing/PrintLayout.h"
 
 #include "platform/numora/Box.h"
 

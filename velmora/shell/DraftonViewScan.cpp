@@ -3,8 +3,8 @@
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/DraftonView.h"
-#include "velmora/shell/KxScan.h"
-#include "velmora/shell/ScanImage.h"
+#include "velmora/pictures/KxScan.h"
+#include "velmora/pictures/ScanImage.h"
 
 BOOL CDraftonView::PreTranslateMessage(MSG* pMsg) {
   // The source sees every message first; the message goes on to normal processing either way.

@@ -20,7 +20,7 @@
 #include "velmora/ordvale/QMessage.h"
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/DraftonView.h"
-#include "velmora/shell/PreviewDlg.h"
+#include "velmora/printing/PreviewDlg.h"
 
 #include <cstdlib>
 #include <cwctype>

@@ -13,7 +13,7 @@
 #include "platform/panlet/UIToolBarMgr.h"
 #include "sockwell/PISMainFrame.h"
 #include "velmora/dialogs/ToolBarSetHost.h"
-#include "velmora/shell/DlgSplash.h"
+#include "velmora/dialogs/DlgSplash.h"
 #include "velmora/shell/FrameProgress.h"
 #include "velmora/shell/KXSnapBar.h"
 #include "velmora/shell/KxTabWnd.h"

@@ -5,7 +5,7 @@
 #include "velmora/commands/CommandIds.h"
 #include "velmora/bramcourt/DesignCentral.h"
 #include "velmora/dialogs/ToolBarSetDlg.h"
-#include "velmora/shell/AboutboxHelpPrompt.h"
+#include "velmora/dialogs/AboutboxHelpPrompt.h"
 #include "velmora/shell/Launcher.h"
 #include "velmora/shell/MainFrame.h"
 #include "velmora/shell/ViewServices.h"

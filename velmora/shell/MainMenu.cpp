@@ -4,7 +4,7 @@
 #include "platform/afx/Print.h"
 #include "platform/win/Menu.h"
 #include "velmora/commands/CommandIds.h"
-#include "velmora/shell/AboutBox.h"
+#include "velmora/dialogs/AboutBox.h"
 
 #include <initializer_list>
 

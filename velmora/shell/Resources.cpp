@@ -7,8 +7,8 @@
 #include "platform/afx/Print.h"
 #include "platform/win/Menu.h"
 #include "platform/win/Resource.h"
-#include "velmora/shell/AboutBox.h"
-#include "velmora/shell/KxScan.h"
+#include "velmora/dialogs/AboutBox.h"
+#include "velmora/pictures/KxScan.h"
 
 const wchar_t* const kDocTypeString =
     L"Velmora V9\nuntitled\nVelmora\n.vlm\n.vlm\nVelmora.Document\nVelmora Document";

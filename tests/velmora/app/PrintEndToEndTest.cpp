@@ -12,15 +12,15 @@
 #include "platform/win/Window.h"
 #include "velmora/app/PrintOptionsPage.h"
 #include "velmora/app/Startup.h"
-#include "velmora/shell/AboutboxHelpPrompt.h"
+#include "velmora/dialogs/AboutboxHelpPrompt.h"
 #include "velmora/shell/DraftonApp.h"
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/DraftonView.h"
-#include "velmora/shell/GifFile.h"
-#include "velmora/shell/KxPreviewView.h"
+#include "velmora/pictures/GifFile.h"
+#include "velmora/printing/KxPreviewView.h"
 #include "velmora/shell/MainFrame.h"
-#include "velmora/shell/PictureEx.h"
-#include "velmora/shell/PrintLayout.h"
+#include "velmora/pictures/PictureEx.h"
+#include "velmora/printing/PrintLayout.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -12,6 +12,7 @@
 #include "velmora/shell/DraftonApp.h"
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/DraftonView.h"
+#include "velmora/dialogs/DlgSplash.h"
 #include "velmora/shell/MainFrame.h"
 
 #include <QApplication>
@@ -25,9 +26,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -70,6 +73,13 @@ class ProgramOnScreenTest : public ::testing::TestWithParam<bool> {
   bool Start(const std::vector<std::string>& args) {
     if (!StartProgram(args, app, frame, view, doc)) return false;
     peer = session->Backend().Peer(view->GetSafeHwnd());
+    // The splash window lies over the view until its timer closes it: screens are read after.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (frame->GetSplash() && frame->GetSplash()->GetSafeHwnd() &&
+           std::chrono::steady_clock::now() < until) {
+      Pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     return peer != nullptr;
   }
   void Pump() { PumpProgram(app.get()); }

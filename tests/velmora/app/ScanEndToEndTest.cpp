@@ -6,7 +6,7 @@
 
 #include "db/DBase.h"
 #include "db/DbImage.h"
-#include "velmora/shell/KxScan.h"
+#include "velmora/pictures/KxScan.h"
 #include "velmora/shell/KxTabWnd.h"
 #include "velmora/shell/Resources.h"
 

@@ -3,8 +3,8 @@
 #include "ShellFixture.h"
 
 #include "velmora/bramcourt/DesignCentral.h"
-#include "velmora/shell/AboutBox.h"
-#include "velmora/shell/AboutboxHelpPrompt.h"
+#include "velmora/dialogs/AboutBox.h"
+#include "velmora/dialogs/AboutboxHelpPrompt.h"
 
 namespace {
 class AboutStartupTest : public ShellTest {

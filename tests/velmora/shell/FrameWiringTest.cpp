@@ -13,7 +13,7 @@
 #include "velmora/ordvale/CommandOps.h"
 #include "velmora/shell/ViewMenu.h"
 #include "velmora/dialogs/ToolBarSetDlg.h"
-#include "velmora/shell/AboutboxHelpPrompt.h"
+#include "velmora/dialogs/AboutboxHelpPrompt.h"
 #include "velmora/shell/Launcher.h"
 #include "velmora/shell/ViewServices.h"
 

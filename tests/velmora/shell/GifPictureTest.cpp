@@ -2,7 +2,7 @@
 // hostile files, and the control's passes, delays, disposal and stopping.
 #include "GifTestImages.h"
 
-#include "velmora/shell/PictureEx.h"
+#include "velmora/pictures/PictureEx.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/win/Picture.h"
-#include "velmora/shell/GifFile.h"
+#include "velmora/pictures/GifFile.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,6 +1,6 @@
 // Scaled printing arithmetic: the scale list, sheet counts for scales and page sizes, and the
 // sheet views, checked against the tiles' coverage of the page.
-#include "velmora/shell/PrintLayout.h"
+#include "velmora/printing/PrintLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include "platform/afx/Print.h"
 #include "platform/afx/RecordingDC.h"
 #include "platform/win/Window.h"
-#include "velmora/shell/KxPrintDialog.h"
-#include "velmora/shell/KxPreviewView.h"
+#include "velmora/printing/KxPrintDialog.h"
+#include "velmora/printing/KxPreviewView.h"
 
 #include <functional>
 

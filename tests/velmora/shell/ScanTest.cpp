@@ -6,8 +6,8 @@
 #include "db/DbImage.h"
 #include "platform/vurode/Dib.h"
 #include "platform/win/Window.h"
-#include "velmora/shell/KxScan.h"
-#include "velmora/shell/ScanImage.h"
+#include "velmora/pictures/KxScan.h"
+#include "velmora/pictures/ScanImage.h"
 
 #ifdef VELMORA_SANE_DSM
 #include <sane/sane.h>

@@ -18,7 +18,7 @@
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/DraftonView.h"
 #include "velmora/shell/MainFrame.h"
-#include "velmora/shell/PreviewDlg.h"
+#include "velmora/printing/PreviewDlg.h"
 #include "velmora/shell/Resources.h"
 
 #include <array>

@@ -5,7 +5,7 @@
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/KXGlobal.h"
 #include "platform/win/Resource.h"
-#include "velmora/shell/AboutboxHelpPrompt.h"
+#include "velmora/dialogs/AboutboxHelpPrompt.h"
 #include "velmora/shell/Launcher.h"
 
 #include <gtest/gtest.h>

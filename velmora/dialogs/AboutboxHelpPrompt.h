@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/afx/Wnd.h"
-#include "velmora/shell/PictureEx.h"
+#include "velmora/pictures/PictureEx.h"
 
 #include <cstdint>
 #include <functional>

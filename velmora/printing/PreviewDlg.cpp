@@ -1,4 +1,4 @@
-#include "velmora/shell/PreviewDlg.h"
+#include "velmora/printing/PreviewDlg.h"
 
 #include "db/DBase.h"
 #include "db/DbAccess.h"

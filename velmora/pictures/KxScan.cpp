@@ -1,4 +1,4 @@
-#include "velmora/shell/KxScan.h"
+#include "velmora/pictures/KxScan.h"
 
 #include "platform/win/GlobalMem.h"
 #include "platform/win/Module.h"

@@ -1,4 +1,4 @@
-#include "velmora/shell/PrintLayout.h"
+#include "velmora/printing/PrintLayout.h"
 
 #include <cmath>
 

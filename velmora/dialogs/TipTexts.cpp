@@ -1,9 +1,9 @@
 // The tips of "Tip of the Day" and their animations. The order is fixed: pictures belong to tip
 // numbers.
-#include "velmora/shell/AboutboxHelpPrompt.h"
+#include "velmora/dialogs/AboutboxHelpPrompt.h"
 
 #include "platform/win/Resource.h"
-#include "velmora/shell/GifFile.h"
+#include "velmora/pictures/GifFile.h"
 
 #include <utility>
 

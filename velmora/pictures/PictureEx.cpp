@@ -1,8 +1,8 @@
-#include "velmora/shell/PictureEx.h"
+#include "velmora/pictures/PictureEx.h"
 
 #include "platform/afx/PaintDC.h"
 #include "platform/win/Resource.h"
-#include "velmora/shell/GifFile.h"
+#include "velmora/pictures/GifFile.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "velmora/shell/DlgSplash.h"
+#include "velmora/dialogs/DlgSplash.h"
 
 #include "platform/afx/WinApp.h"
 

@@ -1,4 +1,4 @@
-#include "velmora/shell/ScanImage.h"
+#include "velmora/pictures/ScanImage.h"
 
 #include "db/DBase.h"
 #include "db/DbAccess.h"

@@ -1,4 +1,4 @@
-#include "velmora/shell/AboutboxHelpPrompt.h"
+#include "velmora/dialogs/AboutboxHelpPrompt.h"
 
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/KXGlobal.h"

@@ -1,4 +1,4 @@
-#include "velmora/shell/GifFile.h"
+#include "velmora/pictures/GifFile.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "velmora/shell/AboutBox.h"
+#include "velmora/dialogs/AboutBox.h"
 
 #include "platform/vurode/Accessors.h"
 #include "platform/vurode/OpenGLDC.h"

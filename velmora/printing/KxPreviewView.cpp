@@ -1,4 +1,4 @@
-#include "velmora/shell/KxPreviewView.h"
+#include "velmora/printing/KxPreviewView.h"
 
 #include "platform/afx/WinApp.h"
 

@@ -1,6 +1,6 @@
-#include "velmora/shell/KxPrintDialog.h"
+#include "velmora/printing/KxPrintDialog.h"
 
-#include "velmora/shell/PrintLayout.h"
+#include "velmora/printing/PrintLayout.h"
 
 #include <cmath>
 
