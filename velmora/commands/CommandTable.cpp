@@ -1,7 +1,7 @@
 #include "velmora/commands/CommandTable.h"
 
 #include "platform/vurode/Accessors.h"
-#include "velmora/command/CommandFactory.h"
+#include "velmora/commandlib/CommandFactory.h"
 #include "velmora/heskel/HeskelCmds.h"
 #include "velmora/ordvale/Command.h"
 #include "velmora/ordvale/Ordvale.h"

@@ -1,5 +1,5 @@
 // The program's own command classes by name: one entry per class.
-#include "velmora/command/CommandFactory.h"
+#include "velmora/commandlib/CommandFactory.h"
 #include "velmora/commands/CommandTable.h"
 #include "velmora/commands/LayerManageCmd.h"
 #include "velmora/commands/MeasureCommands.h"

@@ -1,6 +1,6 @@
 #include "velmora/heskel/HeskelCmds.h"
 
-#include "velmora/command/CommandFactory.h"
+#include "velmora/commandlib/CommandFactory.h"
 #include "velmora/heskel/ToolCmd.h"
 
 

@@ -3,7 +3,7 @@
 // question about text editing with "nothing to do".
 #pragma once
 
-#include "velmora/command/EditCmd.h"
+#include "velmora/commandlib/EditCmd.h"
 #include "velmora/ordvale/CommandOps.h"
 
 // Node editing (host type 2): the program's node items reach it as messages, which it does

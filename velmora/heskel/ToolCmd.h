@@ -4,7 +4,7 @@
 // removes the selection from the drawing as one undoable action; Esc clears it.
 #pragma once
 
-#include "velmora/command/EditCmd.h"
+#include "velmora/commandlib/EditCmd.h"
 
 class CToolCmd : public CEditCmd {
  public:

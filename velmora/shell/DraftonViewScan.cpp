@@ -1,5 +1,5 @@
 // The drawing view's scanning: the scan menu items and the scanned images.
-#include "velmora/command/ImageScanCmd.h"
+#include "velmora/commandlib/ImageScanCmd.h"
 #include "velmora/ordvale/Ordvale.h"
 #include "velmora/shell/DraftonDoc.h"
 #include "velmora/shell/DraftonView.h"

@@ -1,6 +1,6 @@
 #include "velmora/shell/ShellCommands.h"
 
-#include "velmora/command/CommandFactory.h"
+#include "velmora/commandlib/CommandFactory.h"
 #include "velmora/shell/ImportExportCmds.h"
 #include "velmora/shell/PasteCmd.h"
 

@@ -6,7 +6,7 @@
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GePolyline.h"
-#include "velmora/command/DrawCmds.h"
+#include "velmora/commandlib/DrawCmds.h"
 #include "velmora/ordvale/Command.h"
 
 #include <cmath>

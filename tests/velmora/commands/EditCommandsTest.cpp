@@ -8,8 +8,8 @@
 #include "platform/vurode/Dib.h"
 #include "platform/win/GlobalMem.h"
 #include "db/DbImage.h"
-#include "velmora/command/EditSelCmds.h"
-#include "velmora/command/ImageScanCmd.h"
+#include "velmora/commandlib/EditSelCmds.h"
+#include "velmora/commandlib/ImageScanCmd.h"
 
 #include <cmath>
 #include <cstring>

@@ -2,7 +2,7 @@
 // without a working body yet: starting one does nothing and ends it at once.
 #pragma once
 
-#include "velmora/command/EditCmd.h"
+#include "velmora/commandlib/EditCmd.h"
 #include "velmora/ordvale/CommandOps.h"
 
 class CIdleCmd : public CEditCmd {

@@ -1,4 +1,4 @@
-#include "velmora/command/ImageScanCmd.h"
+#include "velmora/commandlib/ImageScanCmd.h"
 
 #include "db/Action.h"
 #include "db/DbImage.h"

@@ -1,4 +1,4 @@
-#include "velmora/command/EditSelCmds.h"
+#include "velmora/commandlib/EditSelCmds.h"
 
 #include "db/Action.h"
 #include "db/DbAccess.h"

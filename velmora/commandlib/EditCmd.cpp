@@ -1,4 +1,4 @@
-#include "velmora/command/EditCmd.h"
+#include "velmora/commandlib/EditCmd.h"
 
 #include "db/Action.h"
 #include "db/DBase.h"

@@ -4,7 +4,7 @@
 // nothing pending) ends it.
 #pragma once
 
-#include "velmora/command/EditCmd.h"
+#include "velmora/commandlib/EditCmd.h"
 
 #include <array>
 #include <vector>

@@ -5,7 +5,7 @@
 // they are.
 #pragma once
 
-#include "velmora/command/EditCmd.h"
+#include "velmora/commandlib/EditCmd.h"
 
 // Base of the commands that work on the selection from a base point.
 class CSelectionEditCmd : public CEditCmd {

@@ -1,4 +1,4 @@
-#include "velmora/command/IdleCmds.h"
+#include "velmora/commandlib/IdleCmds.h"
 
 int CIdleCmd::StartUp(int sub) {
   CEditCmd::StartUp(sub);

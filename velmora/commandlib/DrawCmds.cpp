@@ -1,4 +1,4 @@
-#include "velmora/command/DrawCmds.h"
+#include "velmora/commandlib/DrawCmds.h"
 
 #include "db/Action.h"
 #include "geometry/shapes2d/GeArc.h"

@@ -3,7 +3,7 @@
 // the command, which adds the picture as an image entity in one undoable action.
 #pragma once
 
-#include "velmora/command/EditCmd.h"
+#include "velmora/commandlib/EditCmd.h"
 
 #include <memory>
 

@@ -1,9 +1,9 @@
-#include "velmora/command/CommandFactory.h"
+#include "velmora/commandlib/CommandFactory.h"
 
-#include "velmora/command/DrawCmds.h"
-#include "velmora/command/EditSelCmds.h"
-#include "velmora/command/IdleCmds.h"
-#include "velmora/command/ImageScanCmd.h"
+#include "velmora/commandlib/DrawCmds.h"
+#include "velmora/commandlib/EditSelCmds.h"
+#include "velmora/commandlib/IdleCmds.h"
+#include "velmora/commandlib/ImageScanCmd.h"
 
 #include <cstring>
 
