@@ -88,6 +88,9 @@ std::vector<CSmartLoop*> Nest(std::vector<CSmartLoop*> loops, bool needBoxOverla
     if (o->area < 0.0) continue;
     // A large loop that takes many islands answers their tests through an index.
     std::optional<CLoopPointIndex> index;
+    // Islands are appended at an end kept here: AddIsland would walk the list each time.
+    CLoopListEnd isl;
+    isl.Append(o->islands);
     for (int kk : candidates[i]) {
       const size_t k = size_t(kk);
       CSmartLoop* h = loops[k];
@@ -96,7 +99,9 @@ std::vector<CSmartLoop*> Nest(std::vector<CSmartLoop*> loops, bool needBoxOverla
       if (!index && o->curve && o->curve->count >= 256) index.emplace(o);
       if (!(index && index->Usable() ? index->IsLoopOn(h) : o->IsLoopOn(h))) continue;
       placed[k] = true;
-      o->AddIsland(h);
+      isl.Append(h);
+      o->islands = isl.head;
+      h->parent = o;
       if (index && index->Usable()) index->NoteIsland(h);
     }
     placed[i] = true;
