@@ -126,9 +126,29 @@ CSmartLoop* Assemble(std::vector<CSmartCurve*>& pieces) {
 std::vector<CSmartLoop*> DetachAndCutByKind(CSmartLoop* list) {
   std::vector<CSmartLoop*> cs = Detach(list);
   for (CSmartLoop* c : cs) c->InitBuffer();
-  for (size_t i = 0; i < cs.size(); ++i)
-    for (size_t k = i + 1; k < cs.size(); ++k)
-      if (cs[i]->kind != cs[k]->kind) cs[i]->ContourContourInt(cs[k]);
+  // As ContourContourInt for each pair of contours in list order, but only the loop pairs whose
+  // boxes may meet are tried (LoopLoopInt does nothing for the others), in the same order.
+  std::vector<CSmartLoop*> loops;
+  std::vector<int> contourOf;
+  std::vector<std::array<double, 4>> boxes;
+  for (size_t c = 0; c < cs.size(); ++c)
+    for (CSmartLoop* l = cs[c]; l; l = (l == cs[c] ? cs[c]->islands : l->next)) {
+      loops.push_back(l);
+      contourOf.push_back(static_cast<int>(c));
+      boxes.push_back({l->box[0], l->box[1], l->box[3], l->box[4]});
+    }
+  std::vector<const double*> bp;
+  for (const auto& b : boxes) bp.push_back(b.data());
+  std::vector<std::pair<int, int>> pairs;
+  for (const auto& [i, k] : acMeetingBoxPairs(bp, 0.0002)) {
+    const int ci = contourOf[size_t(i)], ck = contourOf[size_t(k)];
+    if (ci != ck && cs[size_t(ci)]->kind != cs[size_t(ck)]->kind) pairs.emplace_back(i, k);
+  }
+  std::stable_sort(pairs.begin(), pairs.end(), [&](const auto& x, const auto& y) {
+    return std::pair(contourOf[size_t(x.first)], contourOf[size_t(x.second)]) <
+           std::pair(contourOf[size_t(y.first)], contourOf[size_t(y.second)]);
+  });
+  for (const auto& [i, k] : pairs) loops[size_t(i)]->LoopLoopInt(loops[size_t(k)]);
   return cs;
 }
 
