@@ -86,8 +86,9 @@ std::vector<CSmartLoop*> Nest(std::vector<CSmartLoop*> loops, bool needBoxOverla
   for (size_t i = 0; i < loops.size(); ++i) {
     CSmartLoop* o = loops[i];
     if (o->area < 0.0) continue;
-    // A large loop that takes many islands answers their tests through an index.
+    // A large loop, or one that may take many islands, answers their tests through an index.
     std::optional<CLoopPointIndex> index;
+    const bool indexed = o->curve && (o->curve->count >= 256 || candidates[i].size() >= 64);
     // Islands are appended at an end kept here: AddIsland would walk the list each time.
     CLoopListEnd isl;
     isl.Append(o->islands);
@@ -96,7 +97,7 @@ std::vector<CSmartLoop*> Nest(std::vector<CSmartLoop*> loops, bool needBoxOverla
       CSmartLoop* h = loops[k];
       if (placed[k] || k == i || h->area > 0.0) continue;
       if (needBoxOverlap && !LoopBoxesMeet(o, h, 0.0)) continue;
-      if (!index && o->curve && o->curve->count >= 256) index.emplace(o);
+      if (!index && indexed) index.emplace(o, candidates[i].size());
       if (!(index && index->Usable() ? index->IsLoopOn(h) : o->IsLoopOn(h))) continue;
       placed[k] = true;
       isl.Append(h);
