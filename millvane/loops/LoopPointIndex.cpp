@@ -20,7 +20,7 @@ double SegDist(const std::array<double, 4>& c, const double p[2]) {
 
 }  // namespace
 
-CLoopPointIndex::CLoopPointIndex(const CSmartLoop* loop) : loop_(loop) {
+CLoopPointIndex::CLoopPointIndex(const CSmartLoop* loop, size_t expectedIslands) : loop_(loop) {
   if (!loop || !loop->curve || !loop->curve->head) return;
   double pts[51][2];
   for (const CSmartSect* s = loop->curve->head; s; s = s->next) {
@@ -71,7 +71,8 @@ CLoopPointIndex::CLoopPointIndex(const CSmartLoop* loop) : loop_(loop) {
     const int r0 = RowOf(std::min(c[1], c[3])), r1 = RowOf(std::max(c[1], c[3]));
     for (int r = r0; r <= r1; ++r) filed_[size_t(fill[size_t(r)]++)] = static_cast<int>(i);
   }
-  side_ = std::clamp(static_cast<int>(std::sqrt(double(chords_.size()) / 2.0)), 1, 512);
+  const double cells = std::max(double(chords_.size()) / 2.0, double(expectedIslands));
+  side_ = std::clamp(static_cast<int>(std::sqrt(cells)), 1, 512);
   cx0_ = loop->box[0];
   cy0_ = loop->box[1];
   cw_ = std::max((loop->box[3] - loop->box[0]) / side_, 1e-9);

@@ -5,13 +5,15 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <vector>
 
 class CSmartLoop;
 
 class CLoopPointIndex {
  public:
-  explicit CLoopPointIndex(const CSmartLoop* loop);
+  // expectedIslands: how many islands the loop may come to hold (sizes the island cells).
+  explicit CLoopPointIndex(const CSmartLoop* loop, size_t expectedIslands = 0);
   // As CSmartLoop::IsPointIn: 1 inside, 0 outside, 2 on the loop.
   int IsPointIn(const double p[2]) const;
   // As CSmartLoop::IsLoopOn of the indexed loop (its islands included). Islands given to the

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cmath>
+#include <cstddef>
+#include <vector>
 
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Point2d.h"
@@ -96,5 +98,21 @@ inline CSmartLoop* ChildEnteredAt(CSmartLoop* l, const double p[2]) {
     if (!IsEmitted(c) && c->curve && HasConnectEnd(c) && Near(c->connectEnd, p, 0.0001)) return c;
   return nullptr;
 }
+
+// The loops GetFirstLoop(style) gives, one call after another, while a tree is emitted: the
+// tree's pre-order is read once. Meanwhile loops only become emitted and nothing else the
+// choice reads changes, so each answer lies at or after the one before in that order.
+class CPendingLoops {
+ public:
+  CPendingLoops(CSmartLoop* root, int style);
+  CSmartLoop* Next();
+
+ private:
+  CSmartLoop* root_;
+  int style_;
+  std::vector<CSmartLoop*> order_;
+  size_t islandAt_ = 0;
+  size_t anyAt_ = 0;
+};
 
 }  // namespace pocketlink

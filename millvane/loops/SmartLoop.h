@@ -13,6 +13,7 @@
 
 class CPathCombine;
 class CPathEntity;
+class CSectRowIndex;
 class CSmartCurveLib;
 
 // Loop state bits.
@@ -66,6 +67,9 @@ class CSmartLoop {
   int IsLineInt(const CSmartLine* line) const;
   int LineIntCurve(const CSmartLine* line, CSmartCurve*& out) const;
   int GetYLineInt(double y, double (*points)[2], CSmartSect** sects, int max) const;
+  // The same crossings, read from the sections an index of this contour files near y.
+  int GetYLineInt(double y, double (*points)[2], CSmartSect** sects, int max,
+                  const CSectRowIndex* index) const;
   int GetYLineIntContour(double y, double (*points)[2], int max) const;
   int GetLineInt(const double p[2], const double q[2], double (*points)[2], CSmartSect** sects,
                  int max) const;

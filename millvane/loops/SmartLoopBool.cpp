@@ -86,17 +86,23 @@ std::vector<CSmartLoop*> Nest(std::vector<CSmartLoop*> loops, bool needBoxOverla
   for (size_t i = 0; i < loops.size(); ++i) {
     CSmartLoop* o = loops[i];
     if (o->area < 0.0) continue;
-    // A large loop that takes many islands answers their tests through an index.
+    // A large loop, or one that may take many islands, answers their tests through an index.
     std::optional<CLoopPointIndex> index;
+    const bool indexed = o->curve && (o->curve->count >= 256 || candidates[i].size() >= 64);
+    // Islands are appended at an end kept here: AddIsland would walk the list each time.
+    CLoopListEnd isl;
+    isl.Append(o->islands);
     for (int kk : candidates[i]) {
       const size_t k = size_t(kk);
       CSmartLoop* h = loops[k];
       if (placed[k] || k == i || h->area > 0.0) continue;
       if (needBoxOverlap && !LoopBoxesMeet(o, h, 0.0)) continue;
-      if (!index && o->curve && o->curve->count >= 256) index.emplace(o);
+      if (!index && indexed) index.emplace(o, candidates[i].size());
       if (!(index && index->Usable() ? index->IsLoopOn(h) : o->IsLoopOn(h))) continue;
       placed[k] = true;
-      o->AddIsland(h);
+      isl.Append(h);
+      o->islands = isl.head;
+      h->parent = o;
       if (index && index->Usable()) index->NoteIsland(h);
     }
     placed[i] = true;
@@ -121,9 +127,29 @@ CSmartLoop* Assemble(std::vector<CSmartCurve*>& pieces) {
 std::vector<CSmartLoop*> DetachAndCutByKind(CSmartLoop* list) {
   std::vector<CSmartLoop*> cs = Detach(list);
   for (CSmartLoop* c : cs) c->InitBuffer();
-  for (size_t i = 0; i < cs.size(); ++i)
-    for (size_t k = i + 1; k < cs.size(); ++k)
-      if (cs[i]->kind != cs[k]->kind) cs[i]->ContourContourInt(cs[k]);
+  // As ContourContourInt for each pair of contours in list order, but only the loop pairs whose
+  // boxes may meet are tried (LoopLoopInt does nothing for the others), in the same order.
+  std::vector<CSmartLoop*> loops;
+  std::vector<int> contourOf;
+  std::vector<std::array<double, 4>> boxes;
+  for (size_t c = 0; c < cs.size(); ++c)
+    for (CSmartLoop* l = cs[c]; l; l = (l == cs[c] ? cs[c]->islands : l->next)) {
+      loops.push_back(l);
+      contourOf.push_back(static_cast<int>(c));
+      boxes.push_back({l->box[0], l->box[1], l->box[3], l->box[4]});
+    }
+  std::vector<const double*> bp;
+  for (const auto& b : boxes) bp.push_back(b.data());
+  std::vector<std::pair<int, int>> pairs;
+  for (const auto& [i, k] : acMeetingBoxPairs(bp, 0.0002)) {
+    const int ci = contourOf[size_t(i)], ck = contourOf[size_t(k)];
+    if (ci != ck && cs[size_t(ci)]->kind != cs[size_t(ck)]->kind) pairs.emplace_back(i, k);
+  }
+  std::stable_sort(pairs.begin(), pairs.end(), [&](const auto& x, const auto& y) {
+    return std::pair(contourOf[size_t(x.first)], contourOf[size_t(x.second)]) <
+           std::pair(contourOf[size_t(y.first)], contourOf[size_t(y.second)]);
+  });
+  for (const auto& [i, k] : pairs) loops[size_t(i)]->LoopLoopInt(loops[size_t(k)]);
   return cs;
 }
 

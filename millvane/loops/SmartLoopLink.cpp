@@ -175,20 +175,39 @@ CSmartLoop* FirstInPreOrder(CSmartLoop* l, const P& pred) {
   return nullptr;
 }
 
+// What GetFirstLoop looks for first with style 2, and otherwise.
+bool PendingIsland(const CSmartLoop* l) {
+  return !IsEmitted(l) && l->curve && l->area <= 0.0 && l->kind == 1;
+}
+bool Pending(const CSmartLoop* l) { return !IsEmitted(l) && l->curve; }
+
 }  // namespace
 
 CSmartLoop* CSmartLoop::GetFirstLoop(int style) {
   if (style == 2) {
-    if (CSmartLoop* found = FirstInPreOrder(this, [](const CSmartLoop* l) {
-          return !IsEmitted(l) && l->curve && l->area <= 0.0 && l->kind == 1;
-        }))
-      return found;
+    if (CSmartLoop* found = FirstInPreOrder(this, PendingIsland)) return found;
   }
   if (style == 1) {
     if (CSmartLoop* found = FindExportChild()) return found;
     return FindExportIsland();
   }
-  return FirstInPreOrder(this, [](const CSmartLoop* l) { return !IsEmitted(l) && l->curve; });
+  return FirstInPreOrder(this, Pending);
+}
+
+pocketlink::CPendingLoops::CPendingLoops(CSmartLoop* root, int style) : root_(root), style_(style) {
+  if (style_ == 1) return;  // searched afresh each time: children deepest first, then islands
+  auto add = [this](CSmartLoop* l) { order_.push_back(l); };
+  PreOrder(root_, add);
+}
+
+CSmartLoop* pocketlink::CPendingLoops::Next() {
+  if (style_ == 1) return root_->GetFirstLoop(style_);
+  if (style_ == 2) {
+    while (islandAt_ < order_.size() && !PendingIsland(order_[islandAt_])) ++islandAt_;
+    if (islandAt_ < order_.size()) return order_[islandAt_];
+  }
+  while (anyAt_ < order_.size() && !Pending(order_[anyAt_])) ++anyAt_;
+  return anyAt_ < order_.size() ? order_[anyAt_] : nullptr;
 }
 
 CSmartLoop* CSmartLoop::FindExportChild() {
@@ -305,7 +324,8 @@ int CSmartLoop::ExtractFollowPath(CPathCombine* combine, const QNC_CutFollowDef&
   ConnectFollowPath(style, flags);
 
   std::vector<std::unique_ptr<CSmartCurve>> made;
-  while (CSmartLoop* l = GetFirstLoop(style)) {
+  CPendingLoops pending(this, style);
+  while (CSmartLoop* l = pending.Next()) {
     if (gIsProgressCancel()) return 0;
     auto c = std::make_unique<CSmartCurve>();
     if (l->area < 0.0) c->flags = kLoopCurveIsland;

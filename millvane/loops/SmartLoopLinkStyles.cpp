@@ -311,7 +311,8 @@ int CSmartLoop::LoopToSect(CPathCombine* combine, int style) {
   if (!combine || !curve) return 0;
   CPathEntity* before = combine->tail;
   ConnectFollowPath(style, 0);
-  while (CSmartLoop* l = GetFirstLoop(style)) {
+  CPendingLoops pending(this, style);
+  while (CSmartLoop* l = pending.Next()) {
     if (gIsProgressCancel()) {
       acTrimCombineAfter(combine, before);
       return 0;
@@ -348,7 +349,8 @@ int CSmartLoop::ExtractAllChild(CPathCombine* combine, uint32_t flags) {
     CSmartSect* at;
   };
   // A further tree starts a curve of its own: a jump inside one curve would be cut as a line.
-  while (CSmartLoop* first = GetFirstLoop(0)) {
+  CPendingLoops pending(this, 0);
+  while (CSmartLoop* first = pending.Next()) {
     if (gIsProgressCancel()) {
       acTrimCombineAfter(combine, before);
       return 0;

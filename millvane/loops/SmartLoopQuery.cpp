@@ -6,6 +6,7 @@
 #include <numeric>
 #include <vector>
 
+#include "millvane/loops/SectRowIndex.h"
 #include "millvane/loops/SmartLoop.h"
 #include "platform/numora/Point2d.h"
 
@@ -122,6 +123,11 @@ int CSmartLoop::LineIntCurve(const CSmartLine* line, CSmartCurve*& out) const {
 }
 
 int CSmartLoop::GetYLineInt(double y, double (*points)[2], CSmartSect** sects, int max) const {
+  return GetYLineInt(y, points, sects, max, nullptr);
+}
+
+int CSmartLoop::GetYLineInt(double y, double (*points)[2], CSmartSect** sects, int max,
+                            const CSectRowIndex* index) const {
   if (!curve || max <= 0) return 0;
   const double a[2] = {box[0] - 10.0, y}, b[2] = {box[3] + 10.0, y};
   int n = 0;
@@ -132,50 +138,58 @@ int CSmartLoop::GetYLineInt(double y, double (*points)[2], CSmartSect** sects, i
     if (sects) sects[n] = s;
     ++n;
   };
+  auto cross = [&](CSmartSect* s, const CSmartCurve* c) {
+    if (s->box[1] > y || s->box[3] < y || FlatOn(s, y)) return;
+    double pts[2][2];
+    int m = 0;
+    if (s->IsLine()) {
+      const auto* ln = static_cast<const CSmartLine*>(s);
+      m = acSegSegInt(ln->start, ln->end, a, b, pts);
+    } else {
+      m = SectLineInt(s, a, b, pts);
+    }
+    double sStart[2], sEnd[2];
+    s->StartPoint(sStart);
+    s->EndPoint(sEnd);
+    for (int i = 0; i < m; ++i) {
+      CSmartSect* nx = NextOf(c, s);
+      CSmartSect* pv = PrevOf(c, s);
+      if (FlatOn(nx, y) && P2D_AbsDist(pts[i], sEnd) < 0.001) {
+        // A flat run after the section: one crossing at its start when the chain goes on
+        // the same way and the run heads the matching way.
+        while (FlatOn(nx, y) && nx != s) nx = NextOf(c, nx);
+        double runEnd[2], t0[2], t1[2];
+        nx->StartPoint(runEnd);
+        s->EvTangent(1.0, t0);
+        nx->EvTangent(0.0, t1);
+        const bool rise = t0[1] > 0 && t1[1] > 0, fall = t0[1] < 0 && t1[1] < 0;
+        if ((rise && runEnd[0] > sEnd[0]) || (fall && runEnd[0] < sEnd[0])) add(sEnd, s);
+        continue;
+      }
+      if (FlatOn(pv, y) && P2D_AbsDist(pts[i], sStart) < 0.001) {
+        while (FlatOn(pv, y) && pv != s) pv = PrevOf(c, pv);
+        double runStart[2], t0[2], t1[2];
+        pv->EndPoint(runStart);
+        pv->EvTangent(1.0, t0);
+        s->EvTangent(0.0, t1);
+        const bool rise = t0[1] > 0 && t1[1] > 0, fall = t0[1] < 0 && t1[1] < 0;
+        if ((rise && sStart[0] < runStart[0]) || (fall && sStart[0] > runStart[0])) add(sStart, s);
+        continue;
+      }
+      add(pts[i], s);
+    }
+  };
+  if (index && index->Contour() == this && index->Holds(y)) {
+    for (const CSectRowIndex::Entry& e : index->At(y)) {
+      if (n >= max) break;
+      cross(e.sect, e.curve);
+    }
+    return n;
+  }
   ForEachLoop(this, [&](const CSmartLoop* l) {
     const CSmartCurve* c = l->curve;
     if (!c) return;
-    for (CSmartSect* s = c->head; s && n < max; s = s->next) {
-      if (s->box[1] > y || s->box[3] < y || FlatOn(s, y)) continue;
-      double pts[2][2];
-      int m = 0;
-      if (s->IsLine()) {
-        const auto* ln = static_cast<const CSmartLine*>(s);
-        m = acSegSegInt(ln->start, ln->end, a, b, pts);
-      } else {
-        m = SectLineInt(s, a, b, pts);
-      }
-      double sStart[2], sEnd[2];
-      s->StartPoint(sStart);
-      s->EndPoint(sEnd);
-      for (int i = 0; i < m; ++i) {
-        CSmartSect* nx = NextOf(c, s);
-        CSmartSect* pv = PrevOf(c, s);
-        if (FlatOn(nx, y) && P2D_AbsDist(pts[i], sEnd) < 0.001) {
-          // A flat run after the section: one crossing at its start when the chain goes on
-          // the same way and the run heads the matching way.
-          while (FlatOn(nx, y) && nx != s) nx = NextOf(c, nx);
-          double runEnd[2], t0[2], t1[2];
-          nx->StartPoint(runEnd);
-          s->EvTangent(1.0, t0);
-          nx->EvTangent(0.0, t1);
-          const bool rise = t0[1] > 0 && t1[1] > 0, fall = t0[1] < 0 && t1[1] < 0;
-          if ((rise && runEnd[0] > sEnd[0]) || (fall && runEnd[0] < sEnd[0])) add(sEnd, s);
-          continue;
-        }
-        if (FlatOn(pv, y) && P2D_AbsDist(pts[i], sStart) < 0.001) {
-          while (FlatOn(pv, y) && pv != s) pv = PrevOf(c, pv);
-          double runStart[2], t0[2], t1[2];
-          pv->EndPoint(runStart);
-          pv->EvTangent(1.0, t0);
-          s->EvTangent(0.0, t1);
-          const bool rise = t0[1] > 0 && t1[1] > 0, fall = t0[1] < 0 && t1[1] < 0;
-          if ((rise && sStart[0] < runStart[0]) || (fall && sStart[0] > runStart[0])) add(sStart, s);
-          continue;
-        }
-        add(pts[i], s);
-      }
-    }
+    for (CSmartSect* s = c->head; s && n < max; s = s->next) cross(s, c);
   });
   return n;
 }

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <numbers>
 #include <unordered_map>
 #include <vector>
 
 #include "millvane/loops/PocketWalk.h"
+#include "millvane/loops/SectRowIndex.h"
 #include "millvane/loops/SmartLoop.h"
 #include "millvane/loops/PathCombine.h"
 #include "millvane/loops/PathEntity.h"
@@ -89,6 +91,11 @@ CSmartLPoint* CSmartLoop::GenerateScanPoint(CSmartLoop* loops, double step, int)
     else first = p;
     last = p;
   };
+  // Each row reads only the sections near it.
+  const int rows = static_cast<int>((ymax - ymin) / step) + 2;
+  std::vector<std::unique_ptr<CSectRowIndex>> index;
+  for (CSmartLoop* l = loops; l; l = l->next)
+    index.push_back(std::make_unique<CSectRowIndex>(l, ymin, step, rows));
   auto* pts = reinterpret_cast<double(*)[2]>(raw.data());
   for (int k = 1;; ++k) {
     const double y = ymin + k * step;
@@ -99,10 +106,11 @@ CSmartLPoint* CSmartLoop::GenerateScanPoint(CSmartLoop* loops, double step, int)
     }
     all.clear();
     allSects.clear();
-    for (CSmartLoop* l = loops; l; l = l->next) {
+    size_t at = 0;
+    for (CSmartLoop* l = loops; l; l = l->next, ++at) {
       int n = 0;
       for (double yy : {y, y + d, y - d}) {
-        n = l->GetYLineInt(yy, pts, rawSects.data(), static_cast<int>(cap));
+        n = l->GetYLineInt(yy, pts, rawSects.data(), static_cast<int>(cap), index[at].get());
         if (n % 2 == 0) break;
       }
       for (int i = 0; i < n; ++i) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <numbers>
 
+#include "millvane/loops/SectRowIndex.h"
 #include "tests/millvane/LoopTestUtil.h"
 
 using namespace looptest;
@@ -67,6 +68,44 @@ TEST(SmartLoopQuery, ScanLinesAlongFlatEdges) {
   CSmartLoop* hole = Circle(5, 5, 2, false);
   ring->AddIsland(hole);
   ExpectSame(Scan(ring.get(), 5), {0, 3, 7, 10}, 1e-9);
+}
+
+// Scan lines read through a row index find what a walk over every section finds, in the same
+// order: on rows, between them, at vertices and along flat runs, off the grid, on rows merged
+// because a comb's teeth would fill every row, and with an index of another contour.
+TEST(SmartLoopQuery, RowIndexGivesTheCrossingsOfTheFullWalk) {
+  std::unique_ptr<CSmartLoop> c(
+      Polygon({{0, 0}, {30, 0}, {30, 10}, {26, 10}, {26, 20}, {20, 20}, {20, 15}, {14, 15}, {14, 20}, {0, 20}}));
+  c->AddIsland(Circle(5, 5, 2, false));
+  c->AddIsland(Rect(8, 2, 12, 6));
+  Pts comb;  // twenty teeth from y = 1 to y = 19
+  for (int t = 0; t < 20; ++t) {
+    comb.push_back({16 + 0.4 * t, 1});
+    comb.push_back({16.2 + 0.4 * t, 19});
+  }
+  comb.push_back({24, 1});
+  c->AddIsland(Polygon(comb));
+  std::unique_ptr<CSmartLoop> other(Rect(0, 0, 30, 20));
+  std::vector<double> ys = {-0.5, 0, 20, 25, std::nan("")};
+  for (double y = 0.013; y < 20; y += 0.037) ys.push_back(y);
+  for (const CSmartLoop* l = c.get(); l; l = (l == c.get() ? c->islands : l->next))
+    for (CSmartSect* s = l->curve->head; s; s = s->next) ys.push_back(s->box[1]);
+  for (double pitch : {0.5, 0.002}) {
+    const CSectRowIndex index(c.get(), 0.0, pitch, static_cast<int>(20 / pitch) + 2);
+    for (const CSmartLoop* scanned : {c.get(), other.get()})
+      for (double y : ys) {
+        double want[256][2], got[256][2];
+        CSmartSect* wantS[256];
+        CSmartSect* gotS[256];
+        const int n = scanned->GetYLineInt(y, want, wantS, 256);
+        ASSERT_EQ(scanned->GetYLineInt(y, got, gotS, 256, &index), n) << pitch << " " << y;
+        for (int i = 0; i < n; ++i) {
+          EXPECT_EQ(gotS[i], wantS[i]);
+          EXPECT_EQ(got[i][0], want[i][0]);
+          EXPECT_EQ(got[i][1], want[i][1]);
+        }
+      }
+  }
 }
 
 TEST(SmartLoopQuery, LinesAndCircles) {
