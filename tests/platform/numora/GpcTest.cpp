@@ -13,6 +13,7 @@
 #include <numbers>
 
 #include "support/PolygonOracle.h"
+#include "support/ShoelaceArea.h"
 
 namespace {
 
@@ -40,16 +41,9 @@ struct Poly {
 };
 
 double RingArea(const gpc_vertex_list& vl) {
-  if (vl.num_vertices == 0) return 0.0;
-  // Relative to the first vertex, so that far-off polygons keep their precision.
-  const gpc_vertex& o = vl.vertex[0];
-  double a = 0.0;
-  for (int i = 1; i + 1 < vl.num_vertices; ++i) {
-    const gpc_vertex& p = vl.vertex[i];
-    const gpc_vertex& q = vl.vertex[i + 1];
-    a += (p.x - o.x) * (q.y - o.y) - (q.x - o.x) * (p.y - o.y);
-  }
-  return 0.5 * a;
+  return shoelace::Area(size_t(std::max(vl.num_vertices, 0)), [&](size_t i) {
+    return std::pair(vl.vertex[i].x, vl.vertex[i].y);
+  });
 }
 
 // Area as the hole flags describe it, independent of the orientation the clipper chose.
