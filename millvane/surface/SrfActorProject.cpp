@@ -188,6 +188,21 @@ std::unique_ptr<CGeTrimSurf> ZWall(CGeCurve3d* curve, const _tagBox3D& box, doub
       ExtrudeCurve(curve, up, all.max[2] - all.min[2] + 1.0, discTol));
 }
 
+// Ends a run of the adaptor: its working data goes, and the pieces go to out unless the run
+// failed (they are freed then) or none came. 1 when pieces were handed over.
+template <class List>
+int HandOver(CSrfTrimAdaptor& adaptor, bool failed, List& pieces, List* out) {
+  adaptor.ReleaseKernelData();
+  adaptor.ReleaseToolSurfaces();
+  if (failed) {
+    while (!pieces.IsEmpty()) delete pieces.RemoveHead();
+    return 0;
+  }
+  if (pieces.IsEmpty()) return 0;
+  out->AddTail(&pieces);
+  return 1;
+}
+
 }  // namespace
 
 int CSrfActor::CrvPrjToSrfAlongZAxis(CGeCurve3dPtrList* curves, CGeTrimSurfList* surfaces,
@@ -222,15 +237,7 @@ int CSrfActor::CrvPrjToSrfAlongZAxis(CGeCurve3dPtrList* curves, CGeTrimSurfList*
     for (POSITION pos = surfaces->GetHeadPosition(); pos;)
       adaptor.GetCurves(adaptor.FindEditor(surfaces->GetNext(pos)), type, &pieces);
   }
-  adaptor.ReleaseKernelData();
-  adaptor.ReleaseToolSurfaces();
-  if (failed) {
-    while (!pieces.IsEmpty()) delete pieces.RemoveHead();
-    return 0;
-  }
-  if (pieces.IsEmpty()) return 0;
-  out->AddTail(&pieces);
-  return 1;
+  return HandOver(adaptor, failed, pieces, out);
 }
 
 int CSrfActor::CrvSrfTrimAlongZAxis(CGeCurve3dPtrList* curves, CGeTrimSurf* surface,
@@ -252,13 +259,5 @@ int CSrfActor::CrvSrfTrimAlongZAxis(CGeCurve3dPtrList* curves, CGeTrimSurf* surf
   CGeTrimSurfList pieces;
   if (!failed && adaptor.IntersectSurfaces() && adaptor.Trim(0))
     adaptor.GetTrimmedSurfaces(&pieces);
-  adaptor.ReleaseKernelData();
-  adaptor.ReleaseToolSurfaces();
-  if (failed) {
-    while (!pieces.IsEmpty()) delete pieces.RemoveHead();
-    return 0;
-  }
-  if (pieces.IsEmpty()) return 0;
-  out->AddTail(&pieces);
-  return 1;
+  return HandOver(adaptor, failed, pieces, out);
 }

@@ -93,6 +93,17 @@ bool BlendRows(const SURFBLEND_PARAM& prm, CGeCurve3d* side1, CGeCurve3d* side2,
   return true;
 }
 
+// Ends a blend: a surface that came out (rc 1) gets its rows offset and goes to out.
+int AddBlend(int rc, _nurbs_surface* srf, const SURFBLEND_PARAM& prm, CGeTrimSurfList* out) {
+  if (rc != 1 || !srf) {
+    BSRF_Free(srf);
+    return 0;
+  }
+  OffsetRows(srf, prm.startOffset, prm.endOffset);
+  out->AddTail(new CGeTrimSurf(srf, _tagBox2D{{0, 0}, {1, 1}}));
+  return 1;
+}
+
 }  // namespace
 
 int CSrfActor::SurfSurfBlend(CGeTrimSurf* s1, CGeTrimSurf* s2, CGeTrimBnd* e1, CGeTrimBnd* e2,
@@ -127,13 +138,7 @@ int CSrfActor::SurfSurfBlend(CGeTrimSurf* s1, CGeTrimSurf* s2, CGeTrimBnd* e1, C
   const int rc = cross ? BSRF_IntpPsUniK(n, net, cross, 4, srf) : 0;
   BCRV_Free(cross);
   NET4D_Free(net, n);
-  if (rc != 1 || !srf) {
-    BSRF_Free(srf);
-    return 0;
-  }
-  OffsetRows(srf, prm.startOffset, prm.endOffset);
-  out->AddTail(new CGeTrimSurf(srf, _tagBox2D{{0, 0}, {1, 1}}));
-  return 1;
+  return AddBlend(rc, srf, prm, out);
 }
 
 int CSrfActor::SurfCurveBlend(CGeCurve3d* curve, CGeTrimSurf* surface, CGeTrimBnd* edge,
@@ -183,11 +188,5 @@ int CSrfActor::SurfCurveBlend(CGeCurve3d* curve, CGeTrimSurf* surface, CGeTrimBn
   const int rc = cross ? BSRF_IntpPs(n, net, cross, 3, srf) : 0;
   BCRV_Free(cross);
   NET4D_Free(net, n);
-  if (rc != 1 || !srf) {
-    BSRF_Free(srf);
-    return 0;
-  }
-  OffsetRows(srf, prm.startOffset, prm.endOffset);
-  out->AddTail(new CGeTrimSurf(srf, _tagBox2D{{0, 0}, {1, 1}}));
-  return 1;
+  return AddBlend(rc, srf, prm, out);
 }

@@ -42,6 +42,18 @@ BMulti ToBoost(const Region& rings) {
   return m;
 }
 
+// Area of the rings combined one by one into what came before by op(acc, ring, next).
+template <class Op>
+double Accumulated(const std::vector<Ring>& rings, Op op) {
+  BMulti acc;
+  for (const Ring& ring : rings) {
+    BMulti next;
+    op(acc, ToBoost(ring), next);
+    acc = next;
+  }
+  return bg::area(acc);
+}
+
 }  // namespace
 
 ClipResult Clip(ClipOp op, const Region& a, const Region& b) {
@@ -61,23 +73,15 @@ ClipResult Clip(ClipOp op, const Region& a, const Region& b) {
 }
 
 double EvenOddArea(const std::vector<Ring>& rings) {
-  BMulti acc;
-  for (const Ring& ring : rings) {
-    BMulti next;
-    bg::sym_difference(acc, ToBoost(ring), next);
-    acc = next;
-  }
-  return bg::area(acc);
+  return Accumulated(rings, [](const BMulti& acc, const BPolygon& p, BMulti& next) {
+    bg::sym_difference(acc, p, next);
+  });
 }
 
 double UnionArea(const std::vector<Ring>& rings) {
-  BMulti acc;
-  for (const Ring& ring : rings) {
-    BMulti next;
-    bg::union_(acc, ToBoost(ring), next);
-    acc = next;
-  }
-  return bg::area(acc);
+  return Accumulated(rings, [](const BMulti& acc, const BPolygon& p, BMulti& next) {
+    bg::union_(acc, p, next);
+  });
 }
 
 bool Within(const Pt& p, const Ring& ring) { return bg::within(BPoint(p[0], p[1]), ToBoost(ring)); }
