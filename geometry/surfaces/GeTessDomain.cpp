@@ -259,6 +259,235 @@ void FillPairs(const std::vector<CTessNode*>& crossings, Fill&& fill, std::vecto
   }
 }
 
+// Meshes a trim domain: the loops' rings are cut by rows and columns of a sampling grid, the
+// rows filled with grid nodes between their crossings, the columns linked through them, and
+// the cells between closed by quads and boundary polygons.
+class DomainMesher {
+ public:
+  int Run(CGeTrimLoopList* loops, double tol, CTessNode** nodes, CTessTriangle** cells) {
+    if (!CollectRings(loops, tol) || rings_.empty()) return 0;
+    PlaceSamples(tol);
+    AddRings();
+    nu_ = counts_[0] + 1;
+    nv_ = counts_[1] + 1;
+    AddRows();
+    AddColumns();
+    g_.AddQuads(rowHeads_);
+    if (!g_.AddBoundaryPolygons()) return 0;
+    g_.Release(nodes, cells);
+    return 1;
+  }
+
+ private:
+  struct LoopBox {
+    double lo[2], hi[2];
+  };
+
+  // Every loop's ring and box; the surface is the first loop's owner. False when a ring holds
+  // coordinates that are not numbers: they would make every comparison after fail silently.
+  bool CollectRings(CGeTrimLoopList* loops, double tol) {
+    bool first = true;
+    for (POSITION pos = loops->GetHeadPosition(); pos;) {
+      CGeTrimLoop* loop = loops->GetNext(pos);
+      if (!loop) continue;
+      if (first) surface_ = loop->m_pOwner;
+      first = false;
+      std::vector<RingPt> ring = LoopPoints(loop, tol);
+      if (ring.empty()) continue;
+      std::vector<Pt> pts;
+      for (const RingPt& r : ring) pts.push_back(r.p);
+      for (const Pt& p : pts)
+        if (!std::isfinite(p[0]) || !std::isfinite(p[1])) return false;
+      LoopBox b{{pts[0][0], pts[0][1]}, {pts[0][0], pts[0][1]}};
+      for (const Pt& p : pts)
+        for (int d = 0; d < 2; ++d) {
+          b.lo[d] = std::min(b.lo[d], p[d]);
+          b.hi[d] = std::max(b.hi[d], p[d]);
+        }
+      loopBoxes_.push_back(b);
+      rings_.push_back(ring);
+    }
+    return true;
+  }
+
+  // The domain's box and the sampling lines across it.
+  void PlaceSamples(double tol) {
+    box_ = _tagBox2D{{loopBoxes_[0].lo[0], loopBoxes_[0].lo[1]},
+                     {loopBoxes_[0].hi[0], loopBoxes_[0].hi[1]}};
+    for (const LoopBox& b : loopBoxes_)
+      for (int d = 0; d < 2; ++d) {
+        box_.min[d] = std::min(box_.min[d], b.lo[d]);
+        box_.max[d] = std::max(box_.max[d], b.hi[d]);
+      }
+
+    samples_ = std::make_unique<double[][2]>(kMaxSamples);
+    if (surface_) {
+      int caps[2] = {600, 600};
+      geGetParamSamples(surface_, tol, &box_, samples_.get(), caps, counts_);
+    }
+    for (int d = 0; d < 2; ++d) {
+      samples_[0][d] = box_.min[d];
+      samples_[counts_[d]][d] = box_.max[d];
+    }
+
+    // A loop lying between two neighbouring lines in a direction gets a line through its
+    // middle, so that every ring is cut by at least one row and one column.
+    for (const LoopBox& b : loopBoxes_) {
+      for (int d = 0; d < 2; ++d) {
+        if (counts_[0] + 1 >= kMaxSamples || counts_[1] + 1 >= kMaxSamples) break;
+        int k = 0;
+        while (k + 1 <= counts_[d] && samples_[k + 1][d] < b.lo[d]) ++k;
+        if (k + 1 > counts_[d] || !(samples_[k][d] < b.lo[d] && b.hi[d] < samples_[k + 1][d]))
+          continue;
+        for (int i = counts_[d] + 1; i > k + 1; --i) samples_[i][d] = samples_[i - 1][d];
+        samples_[k + 1][d] = 0.5 * (b.lo[d] + b.hi[d]);
+        ++counts_[d];
+      }
+    }
+  }
+
+  // Rings, their curved chords split where a grid point comes close; src_ keeps where each
+  // node lies on the trim curves, by node index.
+  void AddRings() {
+    for (std::vector<RingPt>& ring : rings_) {
+      ClearGridPoints(ring, samples_.get(), counts_);
+      std::vector<Pt> pts;
+      for (const RingPt& r : ring) pts.push_back(r.p);
+      src_.resize(size_t(g_.NodeCount()));
+      g_.AddRing(pts);
+      src_.insert(src_.end(), ring.begin(), ring.end());
+      src_.resize(size_t(g_.NodeCount()));
+    }
+  }
+
+  // A line crossing a chord of a curved boundary meets the curve itself there: the node goes
+  // onto the curve (found by bisection between the chord's ends), so that the mesh border
+  // follows the trim and no grid node falls between chord and curve.
+  double OnCurve(const CTessNode* a, const CTessNode* b, int axis, double c, double along) {
+    const size_t made = size_t(g_.NodeCount());
+    src_.resize(made + 1);
+    const RingPt& ra = src_[size_t(a->index)];
+    const RingPt& rb = src_[size_t(b->index)];
+    CGeTrimBnd* bnd = ra.outB;
+    if (!bnd || bnd != rb.inB) return along;
+    double t0 = ra.outT, t1 = rb.inT, uv[2];
+    bnd->GetParaPoint(t0, uv);
+    const double f0 = uv[axis] - c;
+    bnd->GetParaPoint(t1, uv);
+    if (!(f0 * (uv[axis] - c) < 0)) return along;
+    for (int k = 0; k < 60 && t1 != t0; ++k) {
+      const double tm = 0.5 * (t0 + t1);
+      bnd->GetParaPoint(tm, uv);
+      ((uv[axis] - c) * f0 > 0 ? t0 : t1) = tm;
+    }
+    const double t = 0.5 * (t0 + t1);
+    bnd->GetParaPoint(t, uv);
+    if (!std::isfinite(uv[1 - axis])) return along;
+    RingPt& r = src_[made];
+    r.p = axis == 1 ? Pt{uv[0], c} : Pt{c, uv[1]};
+    r.inB = r.outB = bnd;
+    r.inT = r.outT = t;
+    return uv[1 - axis];
+  }
+
+  // Rows, top down; each filled with grid nodes at the u samples between its crossing pairs.
+  void AddRows() {
+    const CTessGraph::SLineRule rowRule{1e-8, 1e-8, 0.99999999};
+    for (int k = nv_ - 2; k >= 1; --k) {
+      const double y = samples_[k][1];
+      if (y >= box_.max[1] + 1e-8) continue;
+      if (y <= box_.min[1] - 1e-8) break;
+      line_ = g_.Cross(1, y, rowRule, onCurve_);
+      if (line_.empty()) continue;
+      FillPairs(
+          line_,
+          [&](CTessNode* a, CTessNode* b, std::vector<CTessNode*>& out, std::vector<char>& gap) {
+            const double lo = a->u + 1e-8, hi = b->u - 1e-8;
+            int i = static_cast<int>(std::upper_bound(samples_.get(), samples_.get() + nu_, lo,
+                                                      [](double x, const double(&s)[2]) {
+                                                        return x < s[0];
+                                                      }) -
+                                     samples_.get());
+            for (; i < nu_ && samples_[i][0] < hi; ++i) {
+              if (!(samples_[i][0] > lo)) continue;
+              out.push_back(g_.NewNode(samples_[i][0], y));
+              gap.push_back(0);
+            }
+          },
+          full_, gaps_);
+      g_.LinkLine(1, full_, gaps_);
+      rowHeads_.push_back(full_.front());
+      rowNodes_.push_back(full_);
+      rowV_.push_back(y);
+    }
+  }
+
+  // The row node at (x, y): rows and their nodes are searched by bisection rather than walked.
+  CTessNode* GridNode(double x, double y) const {
+    const size_t r = static_cast<size_t>(
+        std::partition_point(rowV_.begin(), rowV_.end(),
+                             [y](double v) { return !(v < y + 1e-8); }) -
+        rowV_.begin());
+    if (r >= rowV_.size() || !(rowV_[r] > y - 1e-8)) return nullptr;
+    const std::vector<CTessNode*>& row = rowNodes_[r];
+    auto it = std::partition_point(row.begin(), row.end(),
+                                   [x](const CTessNode* n) { return !(n->u > x - 1e-8); });
+    return it != row.end() && (*it)->u < x + 1e-8 ? *it : nullptr;
+  }
+
+  // Columns, left to right; each takes the row nodes at the v samples between its pairs.
+  void AddColumns() {
+    const CTessGraph::SLineRule colRule{1.2e-8, 1e-8, 0.99999999};
+    for (int k = 1; k <= nu_ - 2; ++k) {
+      const double x = samples_[k][0];
+      if (x <= box_.min[0] + 1e-8) continue;
+      if (x >= box_.max[0] - 1e-8) break;
+      line_ = g_.Cross(0, x, colRule, onCurve_);
+      if (line_.empty()) continue;
+      FillPairs(
+          line_,
+          [&](CTessNode* top, CTessNode* bottom, std::vector<CTessNode*>& out,
+              std::vector<char>& gap) {
+            const double hi = top->v - 1.2e-8, lo = bottom->v + 1.2e-8;
+            int i = static_cast<int>(std::partition_point(samples_.get(), samples_.get() + nv_,
+                                                          [hi](const double(&s)[2]) {
+                                                            return s[1] < hi;
+                                                          }) -
+                                     samples_.get()) -
+                    1;
+            for (; i >= 0 && samples_[i][1] > lo; --i) {
+              CTessNode* n = GridNode(x, samples_[i][1]);
+              if (!n || g_.InColumn(n)) continue;
+              g_.MarkInColumn(n);
+              out.push_back(n);
+              gap.push_back(0);
+            }
+          },
+          full_, gaps_);
+      g_.LinkLine(0, full_, gaps_);
+    }
+  }
+
+  CTessGraph g_;
+  CGeTrimSurf* surface_ = nullptr;
+  std::vector<LoopBox> loopBoxes_;
+  std::vector<std::vector<RingPt>> rings_;
+  _tagBox2D box_{{0.0, 0.0}, {0.0, 0.0}};
+  std::unique_ptr<double[][2]> samples_;
+  int counts_[2] = {1, 1};
+  int nu_ = 0, nv_ = 0;
+  std::vector<RingPt> src_;
+  const CTessGraph::Locate onCurve_ = [this](const CTessNode* a, const CTessNode* b, int axis,
+                                             double c, double along) {
+    return OnCurve(a, b, axis, c, along);
+  };
+  std::vector<CTessNode*> line_, full_;
+  std::vector<char> gaps_;
+  std::vector<CTessNode*> rowHeads_;
+  std::vector<std::vector<CTessNode*>> rowNodes_;  // each row in ascending u
+  std::vector<double> rowV_;                       // descending
+};
+
 }  // namespace
 
 int geGetParamSamples(CGeTrimSurf* surface, double tol, _tagBox2D* box, double (*samples)[2],
@@ -300,195 +529,5 @@ int geGetSampleInterval(const double (*samples)[2], int count, double value, int
 
 int geTessTrimDomain(CGeTrimLoopList* loops, double tol, CTessNode** nodes, CTessTriangle** cells) {
   if (!loops || loops->IsEmpty() || !nodes || !cells) return 0;
-  CTessGraph g;
-  struct LoopBox {
-    double lo[2], hi[2];
-  };
-  std::vector<LoopBox> loopBoxes;
-  CGeTrimSurf* surface = nullptr;
-  bool first = true;
-  std::vector<std::vector<RingPt>> rings;
-  for (POSITION pos = loops->GetHeadPosition(); pos;) {
-    CGeTrimLoop* loop = loops->GetNext(pos);
-    if (!loop) continue;
-    if (first) surface = loop->m_pOwner;
-    first = false;
-    std::vector<RingPt> ring = LoopPoints(loop, tol);
-    if (ring.empty()) continue;
-    std::vector<Pt> pts;
-    for (const RingPt& r : ring) pts.push_back(r.p);
-    // Coordinates that are not numbers would make every comparison below fail silently.
-    for (const Pt& p : pts)
-      if (!std::isfinite(p[0]) || !std::isfinite(p[1])) return 0;
-    LoopBox b{{pts[0][0], pts[0][1]}, {pts[0][0], pts[0][1]}};
-    for (const Pt& p : pts)
-      for (int d = 0; d < 2; ++d) {
-        b.lo[d] = std::min(b.lo[d], p[d]);
-        b.hi[d] = std::max(b.hi[d], p[d]);
-      }
-    loopBoxes.push_back(b);
-    rings.push_back(ring);
-  }
-  if (rings.empty()) return 0;
-
-  _tagBox2D box{{loopBoxes[0].lo[0], loopBoxes[0].lo[1]}, {loopBoxes[0].hi[0], loopBoxes[0].hi[1]}};
-  for (const LoopBox& b : loopBoxes)
-    for (int d = 0; d < 2; ++d) {
-      box.min[d] = std::min(box.min[d], b.lo[d]);
-      box.max[d] = std::max(box.max[d], b.hi[d]);
-    }
-
-  auto samples = std::make_unique<double[][2]>(kMaxSamples);
-  int counts[2] = {1, 1};
-  if (surface) {
-    int caps[2] = {600, 600};
-    geGetParamSamples(surface, tol, &box, samples.get(), caps, counts);
-  }
-  for (int d = 0; d < 2; ++d) {
-    samples[0][d] = box.min[d];
-    samples[counts[d]][d] = box.max[d];
-  }
-
-  // A loop lying between two neighbouring lines in a direction gets a line through its middle,
-  // so that every ring is cut by at least one row and one column.
-  for (const LoopBox& b : loopBoxes) {
-    for (int d = 0; d < 2; ++d) {
-      if (counts[0] + 1 >= kMaxSamples || counts[1] + 1 >= kMaxSamples) break;
-      int k = 0;
-      while (k + 1 <= counts[d] && samples[k + 1][d] < b.lo[d]) ++k;
-      if (k + 1 > counts[d] || !(samples[k][d] < b.lo[d] && b.hi[d] < samples[k + 1][d])) continue;
-      for (int i = counts[d] + 1; i > k + 1; --i) samples[i][d] = samples[i - 1][d];
-      samples[k + 1][d] = 0.5 * (b.lo[d] + b.hi[d]);
-      ++counts[d];
-    }
-  }
-
-  // Rings, their curved chords split where a grid point comes close; `src` keeps where each
-  // node lies on the trim curves, by node index.
-  std::vector<RingPt> src;
-  for (std::vector<RingPt>& ring : rings) {
-    ClearGridPoints(ring, samples.get(), counts);
-    std::vector<Pt> pts;
-    for (const RingPt& r : ring) pts.push_back(r.p);
-    src.resize(size_t(g.NodeCount()));
-    g.AddRing(pts);
-    src.insert(src.end(), ring.begin(), ring.end());
-    src.resize(size_t(g.NodeCount()));
-  }
-
-  // A line crossing a chord of a curved boundary meets the curve itself there: the node goes
-  // onto the curve (found by bisection between the chord's ends), so that the mesh border
-  // follows the trim and no grid node falls between chord and curve.
-  const CTessGraph::Locate onCurve = [&](const CTessNode* a, const CTessNode* b, int axis, double c,
-                                         double along) {
-    const size_t made = size_t(g.NodeCount());
-    src.resize(made + 1);
-    const RingPt& ra = src[size_t(a->index)];
-    const RingPt& rb = src[size_t(b->index)];
-    CGeTrimBnd* bnd = ra.outB;
-    if (!bnd || bnd != rb.inB) return along;
-    double t0 = ra.outT, t1 = rb.inT, uv[2];
-    bnd->GetParaPoint(t0, uv);
-    const double f0 = uv[axis] - c;
-    bnd->GetParaPoint(t1, uv);
-    if (!(f0 * (uv[axis] - c) < 0)) return along;
-    for (int k = 0; k < 60 && t1 != t0; ++k) {
-      const double tm = 0.5 * (t0 + t1);
-      bnd->GetParaPoint(tm, uv);
-      ((uv[axis] - c) * f0 > 0 ? t0 : t1) = tm;
-    }
-    const double t = 0.5 * (t0 + t1);
-    bnd->GetParaPoint(t, uv);
-    if (!std::isfinite(uv[1 - axis])) return along;
-    RingPt& r = src[made];
-    r.p = axis == 1 ? Pt{uv[0], c} : Pt{c, uv[1]};
-    r.inB = r.outB = bnd;
-    r.inT = r.outT = t;
-    return uv[1 - axis];
-  };
-
-  const int nu = counts[0] + 1, nv = counts[1] + 1;
-  std::vector<CTessNode*> line, full;
-  std::vector<char> gaps;
-
-  // Rows, top down; each filled with grid nodes at the u samples between its crossing pairs.
-  std::vector<CTessNode*> rowHeads;
-  std::vector<std::vector<CTessNode*>> rowNodes;  // each row in ascending u
-  std::vector<double> rowV;                       // descending
-  const CTessGraph::SLineRule rowRule{1e-8, 1e-8, 0.99999999};
-  for (int k = nv - 2; k >= 1; --k) {
-    const double y = samples[k][1];
-    if (y >= box.max[1] + 1e-8) continue;
-    if (y <= box.min[1] - 1e-8) break;
-    line = g.Cross(1, y, rowRule, onCurve);
-    if (line.empty()) continue;
-    FillPairs(
-        line,
-        [&](CTessNode* a, CTessNode* b, std::vector<CTessNode*>& out, std::vector<char>& gap) {
-          const double lo = a->u + 1e-8, hi = b->u - 1e-8;
-          int i = static_cast<int>(std::upper_bound(samples.get(), samples.get() + nu, lo,
-                                                    [](double x, const double(&s)[2]) {
-                                                      return x < s[0];
-                                                    }) -
-                                   samples.get());
-          for (; i < nu && samples[i][0] < hi; ++i) {
-            if (!(samples[i][0] > lo)) continue;
-            out.push_back(g.NewNode(samples[i][0], y));
-            gap.push_back(0);
-          }
-        },
-        full, gaps);
-    g.LinkLine(1, full, gaps);
-    rowHeads.push_back(full.front());
-    rowNodes.push_back(full);
-    rowV.push_back(y);
-  }
-
-  // The row node at (x, y): rows and their nodes are searched by bisection rather than walked.
-  auto gridNode = [&](double x, double y) -> CTessNode* {
-    const size_t r = static_cast<size_t>(
-        std::partition_point(rowV.begin(), rowV.end(), [y](double v) { return !(v < y + 1e-8); }) -
-        rowV.begin());
-    if (r >= rowV.size() || !(rowV[r] > y - 1e-8)) return nullptr;
-    const std::vector<CTessNode*>& row = rowNodes[r];
-    auto it = std::partition_point(row.begin(), row.end(),
-                                   [x](const CTessNode* n) { return !(n->u > x - 1e-8); });
-    return it != row.end() && (*it)->u < x + 1e-8 ? *it : nullptr;
-  };
-
-  // Columns, left to right; each takes the row nodes at the v samples between its pairs.
-  const CTessGraph::SLineRule colRule{1.2e-8, 1e-8, 0.99999999};
-  for (int k = 1; k <= nu - 2; ++k) {
-    const double x = samples[k][0];
-    if (x <= box.min[0] + 1e-8) continue;
-    if (x >= box.max[0] - 1e-8) break;
-    line = g.Cross(0, x, colRule, onCurve);
-    if (line.empty()) continue;
-    FillPairs(
-        line,
-        [&](CTessNode* top, CTessNode* bottom, std::vector<CTessNode*>& out,
-            std::vector<char>& gap) {
-          const double hi = top->v - 1.2e-8, lo = bottom->v + 1.2e-8;
-          int i = static_cast<int>(std::partition_point(samples.get(), samples.get() + nv,
-                                                        [hi](const double(&s)[2]) {
-                                                          return s[1] < hi;
-                                                        }) -
-                                   samples.get()) -
-                  1;
-          for (; i >= 0 && samples[i][1] > lo; --i) {
-            CTessNode* n = gridNode(x, samples[i][1]);
-            if (!n || g.InColumn(n)) continue;
-            g.MarkInColumn(n);
-            out.push_back(n);
-            gap.push_back(0);
-          }
-        },
-        full, gaps);
-    g.LinkLine(0, full, gaps);
-  }
-
-  g.AddQuads(rowHeads);
-  if (!g.AddBoundaryPolygons()) return 0;
-  g.Release(nodes, cells);
-  return 1;
+  return DomainMesher().Run(loops, tol, nodes, cells);
 }

@@ -1,12 +1,11 @@
 #include "millvane/kernel/SurfaceIntersect.h"
 
-#include <Eigen/Dense>
-
 #include <cmath>
 #include <limits>
 #include <numbers>
 
 #include "millvane/kernel/KernelNumerics.h"
+#include "millvane/kernel/KernelSolve.h"
 #include "millvane/kernel/KernelVec.h"
 #include "millvane/kernel/SurfaceRecords.h"
 #include "platform/numora/Inter3.h"
@@ -89,25 +88,15 @@ int SolvePair(double point[3], double uvA[2], double uvB[2], const ENT_Record* A
       rhs[3] = -kv::Dot(w, t);
       if (MAT_Solve4(x, rhs, Mx) != 1) return 0;
     } else {
-      Eigen::Matrix<double, 3, 4> J;
-      Eigen::Vector3d r;
+      double J[3][4], r[3];
       for (int i = 0; i < 3; ++i) {
-        J(i, 0) = SuA[i];
-        J(i, 1) = SvA[i];
-        J(i, 2) = -SuB[i];
-        J(i, 3) = -SvB[i];
-        r(i) = SB[i] - SA[i];
+        J[i][0] = SuA[i];
+        J[i][1] = SvA[i];
+        J[i][2] = -SuB[i];
+        J[i][3] = -SvB[i];
+        r[i] = SB[i] - SA[i];
       }
-      // Full rank (surfaces crossing): x = J^T (J J^T)^-1 r. Near rank two (surfaces
-      // touching) the Gram matrix is singular and the orthogonal decomposition takes over.
-      const Eigen::Matrix3d G = J * J.transpose();
-      const double det = G.determinant(), tr = G.trace();
-      Eigen::Vector4d step;
-      if (std::fabs(det) > 1e-10 * tr * tr * tr)
-        step = J.transpose() * G.inverse() * r;
-      else
-        step = J.completeOrthogonalDecomposition().solve(r);
-      for (int k = 0; k < 4; ++k) x[k] = step(k);
+      MAT_MinNormStep34(J, r, x);
     }
     if (!Finite4(x[0], x[1], x[2], x[3])) return 0;
     ua += x[0], va += x[1], ub += x[2], vb += x[3];

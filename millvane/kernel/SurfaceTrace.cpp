@@ -1,8 +1,6 @@
 // The marching tracer of surface-surface intersections: start points from paired patches,
 // their preparation, the predictor-corrector march with its end checks, the joining of the two
 // directions traced from one start point and the output records.
-#include <Eigen/Dense>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "millvane/kernel/KernelNumerics.h"
+#include "millvane/kernel/KernelSolve.h"
 #include "millvane/kernel/KernelVec.h"
 #include "millvane/kernel/SurfaceIntersect.h"
 #include "millvane/kernel/SurfaceRecords.h"
@@ -413,18 +412,16 @@ class Tracer {
       }
       const double* cols[4] = {SuA, SvA, SuB, SvB};
       const double sign[4] = {1, 1, -1, -1};
-      Eigen::Matrix3d J;
-      Eigen::Vector3d r;
+      double J[3][3], r[3], s[3];
       int idx[3], m = 0;
       for (int k = 0; k < 4; ++k)
         if (k != fixed) idx[m++] = k;
       for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) J(i, j) = sign[idx[j]] * cols[idx[j]][i];
-        r(i) = SB[i] - SA[i];
+        for (int j = 0; j < 3; ++j) J[i][j] = sign[idx[j]] * cols[idx[j]][i];
+        r[i] = SB[i] - SA[i];
       }
-      const Eigen::Vector3d s = J.colPivHouseholderQr().solve(r);
-      if (!s.allFinite()) return false;
-      for (int j = 0; j < 3; ++j) p[idx[j]] += s(j);
+      if (!MAT_SolveQR3(J, r, s)) return false;
+      for (int j = 0; j < 3; ++j) p[idx[j]] += s[j];
     }
     return false;
   }

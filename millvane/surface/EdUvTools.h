@@ -5,16 +5,14 @@
 #include <cmath>
 #include <vector>
 
+#include "millvane/surface/SrfVec3.h"
 #include "platform/numora/Box.h"
 
 namespace edtrim {
 
 inline double Dist2(const double* a, const double* b) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
 
-inline double Dist3(const double* a, const double* b) {
-  return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
-                   (a[2] - b[2]) * (a[2] - b[2]));
-}
+using srfvec::Dist3;
 
 // Fraction of p along a0→a1, measured on the coordinate in which the segment extends more.
 inline double Fraction(const double a0[2], const double a1[2], const double p[2]) {

@@ -1,8 +1,5 @@
 // Curve generators: lines, exact rational arcs, circles and ellipses, conics, Hermite segments,
 // and interpolation through points.
-#include <Eigen/Dense>
-#include <Eigen/SparseLU>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -10,6 +7,7 @@
 
 #include "platform/numora/Bcrv.h"
 #include "platform/numora/BcrvCore.h"
+#include "platform/numora/SparseSolve.h"
 
 namespace bcrv {
 
@@ -50,28 +48,16 @@ bool SolveInterp(int p, const std::vector<double>& U, const std::vector<double>&
                  const std::vector<double>& Q, int dim, std::vector<double>& P) {
   const int n = int(t.size());
   if (n < p + 1 || int(U.size()) != n + p + 1 || int(Q.size()) != n * dim) return false;
-  std::vector<Eigen::Triplet<double>> trip;
-  trip.reserve(size_t(n) * size_t(p + 1));
+  std::vector<sparse::Entry> entries;
+  entries.reserve(size_t(n) * size_t(p + 1));
   double N[knot::kMaxOrder];
   for (int i = 0; i < n; ++i) {
     const int span = knot::FindSpan(n, p, t[size_t(i)], U.data());
     knot::BasisFuns(span, t[size_t(i)], p, U.data(), N);
     for (int j = 0; j <= p; ++j)
-      if (N[j] != 0.0) trip.emplace_back(i, span - p + j, N[j]);
+      if (N[j] != 0.0) entries.push_back({i, span - p + j, N[j]});
   }
-  Eigen::SparseMatrix<double> A(n, n);
-  A.setFromTriplets(trip.begin(), trip.end());
-  Eigen::SparseLU<Eigen::SparseMatrix<double>> lu;
-  lu.compute(A);
-  if (lu.info() != Eigen::Success) return false;
-  Eigen::Map<const Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>> B(
-      Q.data(), n, dim);
-  Eigen::MatrixXd X = lu.solve(Eigen::MatrixXd(B));
-  if (lu.info() != Eigen::Success || !X.allFinite()) return false;
-  P.resize(size_t(n) * size_t(dim));
-  for (int i = 0; i < n; ++i)
-    for (int k = 0; k < dim; ++k) P[size_t(i * dim + k)] = X(i, k);
-  return true;
+  return sparse::SolveLU(n, entries, Q.data(), dim, P);
 }
 
 }  // namespace bcrv

@@ -2,12 +2,11 @@
 // knot insertion, arc length and splitting.
 #include "platform/numora/NurbsEditor.h"
 
-#include <Eigen/SparseCholesky>
-
 #include <algorithm>
 #include <cmath>
 
 #include "platform/numora/BcrvCore.h"
+#include "platform/numora/SparseSolve.h"
 
 using bcrv::P4;
 using bcrv::Spline;
@@ -41,8 +40,8 @@ bool FitLsq(const std::vector<double>& Q, const std::vector<double>& t, int p, i
   }
   const int unk = n - 2;
   if (unk > 0) {
-    std::vector<Eigen::Triplet<double>> trip;
-    Eigen::MatrixXd rhs = Eigen::MatrixXd::Zero(unk, 3);
+    std::vector<sparse::Entry> entries;
+    std::vector<double> rhs(size_t(unk) * 3, 0.0);  // row-major
     double N[knot::kMaxOrder];
     std::vector<std::pair<int, double>> row;
     for (int k = 1; k < m; ++k) {
@@ -59,18 +58,14 @@ bool FitLsq(const std::vector<double>& Q, const std::vector<double>& t, int p, i
         }
       }
       for (const auto& [a, va] : row) {
-        for (int c = 0; c < 3; ++c) rhs(a, c) += va * R[c];
-        for (const auto& [b, vb] : row) trip.emplace_back(a, b, va * vb);
+        for (int c = 0; c < 3; ++c) rhs[size_t(3 * a + c)] += va * R[c];
+        for (const auto& [b, vb] : row) entries.push_back({a, b, va * vb});
       }
     }
-    Eigen::SparseMatrix<double> A(unk, unk);
-    A.setFromTriplets(trip.begin(), trip.end());
-    Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> ldlt(A);
-    if (ldlt.info() != Eigen::Success) return false;
-    Eigen::MatrixXd X = ldlt.solve(rhs);
-    if (ldlt.info() != Eigen::Success || !X.allFinite()) return false;
+    std::vector<double> X;
+    if (!sparse::SolveLDLT(unk, entries, rhs.data(), 3, X)) return false;
     for (int i = 0; i < unk; ++i)
-      for (int c = 0; c < 3; ++c) s.P[size_t(i + 1)][size_t(c)] = X(i, c);
+      for (int c = 0; c < 3; ++c) s.P[size_t(i + 1)][size_t(c)] = X[size_t(3 * i + c)];
   }
   err = 0.0;
   for (int k = 0; k <= m; ++k) {

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/ShoelaceArea.h"
 #include "tests/support/geometry/TrimTestUtil.h"
 #include "geometry/surfaces/GeTessDomain.h"
 
@@ -46,10 +47,7 @@ inline Flat Flatten(CTessNode* nodes, CTessTriangle* cells) {
 }
 
 inline double Area(const std::vector<UV>& poly) {
-  double s = 0;
-  for (size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
-    s += poly[j].u * poly[i].v - poly[i].u * poly[j].v;
-  return 0.5 * s;
+  return shoelace::Area(poly.size(), [&](size_t i) { return std::pair(poly[i].u, poly[i].v); });
 }
 
 inline double Perimeter(const std::vector<UV>& poly) {

@@ -14,19 +14,13 @@
 #include "geometry/shapes2d/GeEllipse.h"
 #include "geometry/shapes2d/PickRay.h"
 #include "support/VurodeFixture.h"
+#include "support/geometry/BufferArea.h"
 
 namespace {
 double Dist(const double a[2], const double b[2]) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
 
 // Signed area of the point buffer taken as a polygon: the buffer must turn the way the
 // circle's direction says.
-double BufferArea(const CGeCurve& c) {
-  double s = 0.0;
-  for (int i = 0; i + 1 < c.m_nSWPoint; ++i)
-    s += c.m_pSWPoint[i][0] * c.m_pSWPoint[i + 1][1] - c.m_pSWPoint[i + 1][0] * c.m_pSWPoint[i][1];
-  return 0.5 * s;
-}
-
 using CircleTest = VurodeTest;
 
 TEST_F(CircleTest, PointsTangentsAndDerivativesFollowTheDirection) {

@@ -14,6 +14,7 @@
 #include "geometry/shapes2d/GeCircle.h"
 #include "geometry/shapes2d/GeEllipse.h"
 #include "support/VurodeFixture.h"
+#include "support/geometry/BufferArea.h"
 
 namespace {
 double Dist(const double a[2], const double b[2]) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
@@ -41,13 +42,6 @@ void Formula(const CGeEllipse& e, double t, double p[2]) {
   const double c = std::cos(e.m_dRotation), s = std::sin(e.m_dRotation);
   p[0] = e.m_ptCenter[0] + c * x - s * y;
   p[1] = e.m_ptCenter[1] + s * x + c * y;
-}
-
-double BufferArea(const CGeCurve& c) {
-  double s = 0.0;
-  for (int i = 0; i + 1 < c.m_nSWPoint; ++i)
-    s += c.m_pSWPoint[i][0] * c.m_pSWPoint[i + 1][1] - c.m_pSWPoint[i + 1][0] * c.m_pSWPoint[i][1];
-  return 0.5 * s;
 }
 
 struct Shape {

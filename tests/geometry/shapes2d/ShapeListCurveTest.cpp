@@ -14,6 +14,7 @@
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "platform/lumbril/TraceSpline.h"
 #include "support/VurodeFixture.h"
+#include "support/geometry/BufferArea.h"
 
 namespace {
 
@@ -126,11 +127,7 @@ TEST_F(ShapeListCurve, LinkedListJoinsIntoOnePolyline) {
   EXPECT_EQ(poly->m_pSWPoint[0][0], -5.0);
   EXPECT_EQ(poly->m_pSWPoint[poly->m_nSWPoint - 1][1], -3.0);
   // Shoelace area of the closed joined string: rectangle plus half disc.
-  double area = 0.0;
-  for (int i = 0; i + 1 < poly->m_nSWPoint; ++i)
-    area += poly->m_pSWPoint[i][0] * poly->m_pSWPoint[i + 1][1] -
-            poly->m_pSWPoint[i + 1][0] * poly->m_pSWPoint[i][1];
-  EXPECT_NEAR(area / 2, 30.0 + std::numbers::pi * 25 / 2, 0.2);
+  EXPECT_NEAR(BufferArea(*poly), 30.0 + std::numbers::pi * 25 / 2, 0.2);
   list.AddTail(Line(0, 0, 1, 1));  // breaks the chain
   EXPECT_EQ(geCurveListToPolyLine(&list, 0.01, 0.1), nullptr);
   EXPECT_EQ(geCurveListToPolyLine(nullptr, 0.01, 0.1), nullptr);

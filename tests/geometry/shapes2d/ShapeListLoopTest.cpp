@@ -2,9 +2,11 @@
 // the conversions between loop lists and clipper polygons.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "geometry/shapes2d/GeCombCurve.h"
@@ -15,6 +17,7 @@
 #include "geometry/shapes2d/GeRegion.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "platform/numora/Gpc.h"
+#include "support/ShoelaceArea.h"
 #include "support/VurodeFixture.h"
 
 namespace {
@@ -43,13 +46,8 @@ CGeLoop* Square(double x0, double y0, double side, bool ccw) {
 
 // Signed shoelace area of a closed gpc contour.
 double ContourArea(const gpc_vertex_list& c) {
-  double a = 0.0;
-  for (int i = 0; i < c.num_vertices; ++i) {
-    const gpc_vertex& p = c.vertex[i];
-    const gpc_vertex& q = c.vertex[(i + 1) % c.num_vertices];
-    a += p.x * q.y - q.x * p.y;
-  }
-  return a / 2;
+  return shoelace::Area(size_t(std::max(c.num_vertices, 0)),
+                        [&](size_t i) { return std::pair(c.vertex[i].x, c.vertex[i].y); });
 }
 
 class ShapeListLoop : public VurodeTest {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <utility>
 #include <vector>
 #include <numbers>
 
@@ -13,6 +14,7 @@
 #include "geometry/shapes3d/GeCombCurve3d.h"
 #include "geometry/shapes3d/GeLine3d.h"
 #include "geometry/shapes3d/GePolyline3d.h"
+#include "support/ShoelaceArea.h"
 
 namespace {
 // Closed polygon of 3D lines through the corners, in order.
@@ -27,13 +29,7 @@ std::unique_ptr<CGeLoop3d> Polygon(std::initializer_list<std::array<double, 3>> 
 // Shoelace area of the corners, the independent answer.
 double Shoelace(std::initializer_list<std::array<double, 3>> corners) {
   std::vector<std::array<double, 3>> v(corners);
-  double a = 0.0;
-  for (size_t i = 0; i < v.size(); ++i) {
-    const auto& p = v[i];
-    const auto& q = v[(i + 1) % v.size()];
-    a += p[0] * q[1] - q[0] * p[1];
-  }
-  return 0.5 * a;
+  return shoelace::Area(v.size(), [&](size_t i) { return std::pair(v[i][0], v[i][1]); });
 }
 
 TEST(GeLoop3d, AreaFollowsOrientationAndReversal) {

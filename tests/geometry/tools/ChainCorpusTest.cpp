@@ -2,19 +2,19 @@
 // each case is its own test, compared by loop count, closed count, total length and area.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cmath>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/tools/GeTool2D.h"
+#include "support/CorpusLines.h"
 #include "support/VurodeFixture.h"
 
 namespace {
@@ -51,13 +51,12 @@ bool ParseSeg(const std::string& text, ChainCase::Seg& seg) {
   return !(in >> rest);
 }
 
-Corpus ParseCorpus(std::istream& in) {
+Corpus ParseLines(const std::vector<std::pair<int, std::string>>& lines) {
   Corpus c;
   std::set<std::string> names;
-  std::string text;
-  for (int no = 1; std::getline(in, text); ++no) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos || text[first] == '#') continue;
+  for (const auto& line : lines) {
+    const int no = line.first;
+    const std::string& text = line.second;
     const auto bad = [&](const std::string& why) {
       c.errors.push_back("line " + std::to_string(no) + ": " + why);
     };
@@ -76,9 +75,7 @@ Corpus ParseCorpus(std::istream& in) {
       bad("expected: name tol closed_only loops closed length area");
       continue;
     }
-    bool nameOk = !k.name.empty();
-    for (char ch : k.name) nameOk = nameOk && (std::isalnum(static_cast<unsigned char>(ch)) || ch == '_');
-    if (!nameOk || !names.insert(k.name).second) {
+    if (!corpus::GoodName(k.name, names)) {
       bad("name '" + k.name + "' is not a unique identifier");
       continue;
     }
@@ -106,10 +103,13 @@ Corpus ParseCorpus(std::istream& in) {
   return c;
 }
 
+Corpus ParseCorpus(std::istream& in) { return ParseLines(corpus::ReadLines(in)); }
+
 Corpus LoadCorpus(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) return Corpus{{}, {"cannot read " + path}};
-  Corpus c = ParseCorpus(in);
+  std::vector<std::string> errors;
+  const auto lines = corpus::ReadFileLines(path, errors);
+  if (!errors.empty()) return Corpus{{}, errors};
+  Corpus c = ParseLines(lines);
   for (std::string& e : c.errors) e = path + ": " + e;
   return c;
 }

@@ -12,6 +12,7 @@
 #include "geometry/shapes2d/GeArc.h"
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
+#include "tests/support/ShoelaceArea.h"
 
 namespace offset_test {
 
@@ -56,13 +57,7 @@ inline std::vector<P> SampleLoop(CGeCombCurve* loop, int n) {
 }
 
 inline double Shoelace(const std::vector<P>& pts) {
-  double a = 0;
-  for (size_t i = 0; i < pts.size(); ++i) {
-    const P& p = pts[i];
-    const P& q = pts[(i + 1) % pts.size()];
-    a += p[0] * q[1] - q[0] * p[1];
-  }
-  return a / 2;
+  return shoelace::Area(pts.size(), [&](size_t i) { return pts[i]; });
 }
 
 inline double SegDist(const P& p, const P& a, const P& b) {

@@ -7,11 +7,6 @@
 
 #include <algorithm>
 #include <array>
-// Boost.Geometry trips GCC's flow analysis; the warnings are in its headers, not here.
-#if !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#include <boost/geometry.hpp>
 #include <cmath>
 #include <memory>
 #include <numeric>
@@ -23,17 +18,13 @@
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/GeRegion.h"
+#include "support/PolygonOracle.h"
 #include "support/VurodeFixture.h"
 #include "tests/support/geometry/GeTool2DTestNaive.h"
-
-namespace bg = boost::geometry;
 
 namespace {
 
 using P = std::array<double, 2>;
-using BPoint = bg::model::d2::point_xy<double>;
-using BPolygon = bg::model::polygon<BPoint>;
-using BMulti = bg::model::multi_polygon<BPolygon>;
 
 // A closed figure drawn as separate curves, with a dense outline for the reference area.
 struct Figure {
@@ -185,16 +176,9 @@ struct Owned {
 
 // Even-odd area of the outlines, by Boost.Geometry's symmetric difference.
 double EvenOddArea(const std::vector<Figure>& figs) {
-  BMulti acc;
-  for (const Figure& f : figs) {
-    BPolygon poly;
-    for (const P& p : f.outline) bg::append(poly.outer(), BPoint(p[0], p[1]));
-    bg::correct(poly);
-    BMulti next;
-    bg::sym_difference(acc, poly, next);
-    acc = next;
-  }
-  return bg::area(acc);
+  std::vector<polygon_oracle::Ring> rings;
+  for (const Figure& f : figs) rings.push_back(f.outline);
+  return polygon_oracle::EvenOddArea(rings);
 }
 
 std::vector<double> SortedAreas(std::vector<double> v) {
@@ -491,16 +475,10 @@ CGeLoop* LoopOf(const Figure& f) {
 
 // Nesting depth of each figure, from Boost.Geometry's point-in-polygon on the outlines.
 std::vector<int> Depths(const std::vector<Figure>& figs) {
-  std::vector<BPolygon> polys(figs.size());
-  for (size_t i = 0; i < figs.size(); ++i) {
-    for (const P& p : figs[i].outline) bg::append(polys[i].outer(), BPoint(p[0], p[1]));
-    bg::correct(polys[i]);
-  }
   std::vector<int> depth(figs.size(), 0);
   for (size_t i = 0; i < figs.size(); ++i)
     for (size_t j = 0; j < figs.size(); ++j)
-      if (i != j && bg::within(BPoint(figs[i].outline[0][0], figs[i].outline[0][1]), polys[j]))
-        ++depth[i];
+      if (i != j && polygon_oracle::Within(figs[i].outline[0], figs[j].outline)) ++depth[i];
   return depth;
 }
 
@@ -695,18 +673,14 @@ TEST_F(RegionTest, SortClassifyAndRefine) {
 
 // Even-odd area of loops, from their point buffers by Boost.Geometry.
 double LoopsEvenOddArea(CGeLoopList& loops) {
-  BMulti acc;
+  std::vector<polygon_oracle::Ring> rings;
   for (CGeLoop* l : Items(loops)) {
     l->EvArea(0.001);
-    BPolygon poly;
+    rings.emplace_back();
     for (int i = 0; i < l->m_nSWPoint; ++i)
-      bg::append(poly.outer(), BPoint(l->m_pSWPoint[i][0], l->m_pSWPoint[i][1]));
-    bg::correct(poly);
-    BMulti next;
-    bg::sym_difference(acc, poly, next);
-    acc = next;
+      rings.back().push_back({l->m_pSWPoint[i][0], l->m_pSWPoint[i][1]});
   }
-  return bg::area(acc);
+  return polygon_oracle::EvenOddArea(rings);
 }
 
 TEST_F(RegionTest, LoopClipByOperation) {
@@ -745,22 +719,17 @@ TEST_F(RegionTest, LoopMergeIsTheUnion) {
   std::mt19937 rng(21);
   std::uniform_real_distribution<double> u(0, 20);
   Owned o;
-  BMulti want;
+  std::vector<polygon_oracle::Ring> squares;
   for (int i = 0; i < 25; ++i) {
     const double x = u(rng), y = u(rng), size = 1 + u(rng) / 4;
     o.loops.AddTail(LoopOf(Square(x, y, size)));
-    BPolygon sq;
-    for (const P& p : Square(x, y, size).outline) bg::append(sq.outer(), BPoint(p[0], p[1]));
-    bg::correct(sq);
-    BMulti next;
-    bg::union_(want, sq, next);
-    want = next;
+    squares.push_back(Square(x, y, size).outline);
   }
   for (CGeLoop* l : Items(o.loops)) l->EvArea(0.001);
   CGeLoopList merged;
   CGeTool2D().LoopMerge(&o.loops, &merged);
   ASSERT_FALSE(merged.IsEmpty());
-  EXPECT_NEAR(LoopsEvenOddArea(merged), bg::area(want), 1e-4);  // vertices pass through floats
+  EXPECT_NEAR(LoopsEvenOddArea(merged), polygon_oracle::UnionArea(squares), 1e-4);  // vertices pass through floats
   while (!merged.IsEmpty()) delete merged.RemoveHead();
 
   // Only one loop with points: nothing to merge.

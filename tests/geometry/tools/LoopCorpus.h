@@ -1,7 +1,6 @@
-// Reading the text corpora of loop cases in tests/data: one case a line, fields separated by
-// '|', loops written as "poly x,y x,y ..." or "circle cx,cy r [cw]" and joined by ';'. Every
-// problem (missing file, bad line, repeated name, no case at all) is collected so that a test
-// can fail naming it, instead of the corpus quietly running fewer cases.
+// The text corpora of loop cases in tests/data: fields separated by '|', loops written as
+// "poly x,y x,y ..." or "circle cx,cy r [cw]" and joined by ';'. Every problem (missing file,
+// bad line, repeated name, no case at all) is collected so that a test can fail naming it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,9 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <fstream>
 #include <memory>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +17,7 @@
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
 #include "tests/geometry/tools/GeOffsetTestUtil.h"
+#include "tests/support/CorpusLines.h"
 
 namespace corpus {
 
@@ -64,32 +62,6 @@ inline Loops Transformed(const Loops& loops, P shift, bool flip, bool reverse) {
   return out;
 }
 
-inline std::string Trim(const std::string& s) {
-  const size_t a = s.find_first_not_of(" \t\r");
-  if (a == std::string::npos) return "";
-  const size_t b = s.find_last_not_of(" \t\r");
-  return s.substr(a, b - a + 1);
-}
-
-inline std::vector<std::string> Split(const std::string& s, char sep) {
-  std::vector<std::string> out;
-  std::stringstream in(s);
-  std::string part;
-  while (std::getline(in, part, sep)) out.push_back(Trim(part));
-  if (!s.empty() && s.back() == sep) out.push_back("");
-  return out;
-}
-
-inline bool ParseNumber(const std::string& s, double& v) {
-  size_t used = 0;
-  try {
-    v = std::stod(s, &used);
-  } catch (...) {
-    return false;
-  }
-  return used == s.size() && std::isfinite(v);
-}
-
 inline bool ParsePoint(const std::string& s, P& p) {
   const auto xy = Split(s, ',');
   return xy.size() == 2 && ParseNumber(xy[0], p[0]) && ParseNumber(xy[1], p[1]);
@@ -130,32 +102,11 @@ inline bool ParseLoops(const std::string& field, Loops& out, std::string& why) {
   return true;
 }
 
-// The non-comment lines of a corpus file with their line numbers; a missing or unreadable
-// file is reported in errors.
+// The case lines of a corpus file in tests/data with their line numbers; a missing or
+// unreadable file is reported in errors.
 inline std::vector<std::pair<int, std::string>> ReadLines(const std::string& file,
                                                          std::vector<std::string>& errors) {
-  std::vector<std::pair<int, std::string>> out;
-  std::string path = VELMORA_TEST_DATA_DIR;
-  path.append("/").append(file);
-  std::ifstream in(path);
-  if (!in) {
-    errors.push_back("cannot read " + path);
-    return out;
-  }
-  std::string line;
-  for (int n = 1; std::getline(in, line); ++n) {
-    line = Trim(line);
-    if (!line.empty() && line[0] != '#') out.emplace_back(n, line);
-  }
-  return out;
-}
-
-// Names become test names: letters, digits and underscores, each used once.
-inline bool GoodName(const std::string& name, std::set<std::string>& seen) {
-  if (name.empty()) return false;
-  for (char c : name)
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
-  return seen.insert(name).second;
+  return ReadFileLines(std::string(VELMORA_TEST_DATA_DIR) + "/" + file, errors);
 }
 
 // Signed area (positive counter-clockwise) and length of result loops, from the curves' exact

@@ -10,6 +10,7 @@
 #include "geometry/shapes2d/GeLoop.h"
 #include "geometry/shapes2d/ShapeListUtil.h"
 #include "geometry/tools/GeTool2D.h"
+#include "tests/support/ShoelaceArea.h"
 
 namespace chaintest {
 
@@ -80,13 +81,7 @@ inline double VertexArea(CGeCombCurve* c) {
     c->m_CurveList.GetNext(pos)->GetStartPoint(s);
     v.emplace_back(s[0], s[1]);
   }
-  double a = 0;
-  for (size_t i = 0; i < v.size(); ++i) {
-    const auto& p = v[i];
-    const auto& q = v[(i + 1) % v.size()];
-    a += p.first * q.second - q.first * p.second;
-  }
-  return a / 2;
+  return shoelace::Area(v.size(), [&](size_t i) { return v[i]; });
 }
 
 }  // namespace chaintest

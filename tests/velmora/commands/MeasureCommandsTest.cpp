@@ -16,6 +16,7 @@
 #include "platform/vurode/Units.h"
 #include "platform/vurode/ViewState.h"
 #include "platform/win/MessageBox.h"
+#include "support/ShoelaceArea.h"
 #include "support/VurodeFixture.h"
 #include "velmora/commands/MeasureCommands.h"
 #include "velmora/ordvale/Ordvale.h"
@@ -66,13 +67,7 @@ CGeCombCurve* Edges(const Pts& pts) {
 }
 
 double PolygonArea(const Pts& p) {
-  double s = 0;
-  for (size_t i = 0; i < p.size(); ++i) {
-    const auto& a = p[i];
-    const auto& b = p[(i + 1) % p.size()];
-    s += a[0] * b[1] - b[0] * a[1];
-  }
-  return std::fabs(s) / 2;
+  return std::fabs(shoelace::Area(p.size(), [&](size_t i) { return p[i]; }));
 }
 double PolygonPerimeter(const Pts& p) {
   double s = 0;
