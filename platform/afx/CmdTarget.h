@@ -131,6 +131,9 @@ class CCmdUI {
 
   UINT m_nID = 0;
   UINT m_nIndex = 0;
+  // The menu's item count; a handler that adds or removes items sets it anew and leaves
+  // m_nIndex at the last item it took care of.
+  UINT m_nIndexMax = 0;
   CMenu* m_pMenu = nullptr;
   CWnd* m_pOther = nullptr;
   BOOL m_bEnableChanged = FALSE;
@@ -163,6 +166,7 @@ class CCmdUI {
 
 #define ON_COMMAND(id, memberFxn) {WM_COMMAND, CN_COMMAND, (id), (id), AfxSigCmd_v, AfxMsgCast<void()>(&ThisClass::memberFxn)},
 #define ON_COMMAND_EX(id, memberFxn) {WM_COMMAND, CN_COMMAND, (id), (id), AfxSigCmd_EX, AfxMsgCast<BOOL(UINT)>(&ThisClass::memberFxn)},
+#define ON_COMMAND_EX_RANGE(id, idLast, memberFxn) {WM_COMMAND, CN_COMMAND, (id), (idLast), AfxSigCmd_EX, AfxMsgCast<BOOL(UINT)>(&ThisClass::memberFxn)},
 #define ON_COMMAND_RANGE(id, idLast, memberFxn) {WM_COMMAND, CN_COMMAND, (id), (idLast), AfxSigCmd_RANGE, AfxMsgCast<void(UINT)>(&ThisClass::memberFxn)},
 #define ON_UPDATE_COMMAND_UI(id, memberFxn) {WM_COMMAND, static_cast<UINT>(CN_UPDATE_COMMAND_UI), (id), (id), AfxSigCmdUI, AfxMsgCast<void(CCmdUI*)>(&ThisClass::memberFxn)},
 #define ON_UPDATE_COMMAND_UI_RANGE(id, idLast, memberFxn) {WM_COMMAND, static_cast<UINT>(CN_UPDATE_COMMAND_UI), (id), (idLast), AfxSigCmdUI_RANGE, AfxMsgCast<void(CCmdUI*, UINT)>(&ThisClass::memberFxn)},

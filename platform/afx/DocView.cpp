@@ -394,7 +394,7 @@ BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg) {
 
 void CFrameWnd::UpdateMenuCmdUI(CMenu* pMenu) {
   if (!pMenu) return;
-  const UINT n = pMenu->GetMenuItemCount();
+  UINT n = pMenu->GetMenuItemCount();
   if (n == static_cast<UINT>(-1)) return;
   for (UINT i = 0; i < n; ++i) {
     if (CMenu* sub = pMenu->GetSubMenu(static_cast<int>(i))) {
@@ -406,8 +406,12 @@ void CFrameWnd::UpdateMenuCmdUI(CMenu* pMenu) {
     CCmdUI state;
     state.m_nID = id;
     state.m_nIndex = i;
+    state.m_nIndexMax = n;
     state.m_pMenu = pMenu;
     state.DoUpdate(this, TRUE);
+    // The handler may have put items in or taken them out (the recent files).
+    n = std::min(state.m_nIndexMax, pMenu->GetMenuItemCount());
+    i = state.m_nIndex;
   }
 }
 

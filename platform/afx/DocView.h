@@ -36,6 +36,12 @@ constexpr UINT ID_FILE_OPEN = 57601;
 constexpr UINT ID_FILE_CLOSE = 57602;
 constexpr UINT ID_FILE_SAVE = 57603;
 constexpr UINT ID_FILE_SAVE_AS = 57604;
+// The recent-file items on the File menu, newest first.
+constexpr UINT ID_FILE_MRU_FILE1 = 0xE110;
+constexpr UINT ID_FILE_MRU_FILE2 = 0xE111;
+constexpr UINT ID_FILE_MRU_FILE3 = 0xE112;
+constexpr UINT ID_FILE_MRU_FILE4 = 0xE113;
+constexpr UINT ID_FILE_MRU_LAST = 0xE11F;
 constexpr UINT ID_APP_EXIT = 57665;
 // The first (and, without a splitter, only) view pane.
 constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;

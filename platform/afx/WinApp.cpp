@@ -80,12 +80,57 @@ void CRecentFileList::WriteList() {
   for (int i = 0; i < GetCount(); ++i) app->WriteProfileString(m_strSectionName, EntryName(i), m_names[static_cast<size_t>(i)]);
 }
 
+CString CRecentFileList::GetDisplayName(int nIndex, int nMaxLength) const {
+  CString path = (*this)[nIndex];
+  const int slash = path.ReverseFind(L'/');
+  // "/first/.../name" when too long: the start says where, the name says what.
+  if (slash > 0 && path.GetLength() > nMaxLength) {
+    const int firstEnd = path.Find(L'/', 1);
+    const CString head = firstEnd > 0 && firstEnd < slash ? path.Left(firstEnd) : CString();
+    path = head + L"/..." + path.Mid(slash);
+  }
+  path.Replace(L"&", L"&&");
+  return path;
+}
+
+void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI) {
+  if (!pCmdUI) return;
+  CMenu* menu = pCmdUI->m_pMenu;
+  if (!menu) {
+    pCmdUI->Enable(GetCount() > 0);
+    return;
+  }
+  const HMENU h = menu->GetSafeHmenu();
+  // The resource's text, shown while the list is empty, is kept before entries replace it.
+  if (m_strOriginal.IsEmpty()) {
+    wchar_t buf[256]{};
+    ::GetMenuStringW(h, pCmdUI->m_nIndex, buf, 256, MF_BYPOSITION);
+    m_strOriginal = *buf ? buf : L"Recent File";
+  }
+  const UINT first = ID_FILE_MRU_FILE1 + m_nStart;
+  for (int i = 0; i < m_nSize; ++i) ::DeleteMenu(h, first + static_cast<UINT>(i), MF_BYCOMMAND);
+  if (GetCount() == 0) {
+    ::InsertMenuW(h, pCmdUI->m_nIndex, MF_BYPOSITION | MF_STRING | MF_GRAYED, first, m_strOriginal);
+  } else {
+    for (int i = 0; i < GetCount(); ++i) {
+      CString text;
+      text.Format(L"&%d %s", i + 1, GetDisplayName(i).GetString());
+      ::InsertMenuW(h, pCmdUI->m_nIndex + static_cast<UINT>(i), MF_BYPOSITION | MF_STRING, first + static_cast<UINT>(i), text);
+    }
+    pCmdUI->m_nIndex += static_cast<UINT>(GetCount()) - 1;
+  }
+  pCmdUI->m_nIndexMax = menu->GetMenuItemCount();
+  pCmdUI->m_bEnableChanged = TRUE;
+}
+
 // ---------------------------------------------------------------------------------------------
 // CWinApp
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 ON_COMMAND(ID_FILE_NEW, OnFileNew)
 ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, OnUpdateRecentFileMenu)
+ON_COMMAND_EX_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_LAST, OnOpenRecentFile)
 ON_COMMAND(ID_APP_EXIT, OnAppExit)
 END_MESSAGE_MAP()
 
@@ -229,6 +274,20 @@ void CWinApp::OnFileOpen() {
                   m_pMainWnd);
   if (dlg.DoModal() != IDOK) return;
   OpenDocumentFile(dlg.GetPathName());
+}
+
+void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI) {
+  if (m_pRecentFileList)
+    m_pRecentFileList->UpdateMenu(pCmdUI);
+  else if (pCmdUI)
+    pCmdUI->Enable(FALSE);
+}
+
+BOOL CWinApp::OnOpenRecentFile(UINT nID) {
+  if (!m_pRecentFileList) return FALSE;
+  const CString path = (*m_pRecentFileList)[static_cast<int>(nID - ID_FILE_MRU_FILE1 - m_pRecentFileList->m_nStart)];
+  if (!path.IsEmpty()) OpenDocumentFile(path);
+  return TRUE;
 }
 
 void CWinApp::OnAppExit() {

@@ -45,6 +45,12 @@ class CRecentFileList {
   virtual void Remove(int nIndex);
   virtual void ReadList();
   virtual void WriteList();
+  // The name an entry shows on the menu: the path, shortened in its middle beyond nMaxLength
+  // characters (the file's name is always kept whole), ampersands doubled.
+  CString GetDisplayName(int nIndex, int nMaxLength = 40) const;
+  // The update handler of the first recent-file item: the entries become the items
+  // "&1 name".."&4 name" in its place; an empty list leaves one greyed "Recent File" item.
+  virtual void UpdateMenu(CCmdUI* pCmdUI);
 
   UINT m_nStart;
   CString m_strSectionName;
@@ -53,6 +59,7 @@ class CRecentFileList {
  private:
   CString EntryName(int i) const;
   int m_nSize;
+  CString m_strOriginal;  // the first item's text in the resource
   std::vector<CString> m_names;
 };
 
@@ -106,6 +113,9 @@ class CWinApp : public CCmdTarget {
   virtual CDocument* OpenDocumentFile(LPCWSTR lpszFileName);
   void OnFileNew();
   void OnFileOpen();
+  void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
+  // Opens the entry the item stands for; the list stays as it is when that fails.
+  BOOL OnOpenRecentFile(UINT nID);
   // Exit: the main window is asked to close (which asks about unsaved changes).
   void OnAppExit();
   BOOL SaveAllModified();

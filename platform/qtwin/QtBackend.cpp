@@ -583,6 +583,12 @@ void CQtWindowBackend::PeerShown(HWND hWnd, bool visible) {
     }
   }
   w->setVisible(visible);
+  // A dialog shown comes to the front and takes the keyboard, as the window system does it
+  // elsewhere; without that, keys typed at it would reach the (disabled) window it came from.
+  if (visible && w->windowType() == Qt::Dialog) {
+    w->raise();
+    w->activateWindow();
+  }
 }
 
 void CQtWindowBackend::PeerMoved(HWND hWnd, const RECT& rect) {

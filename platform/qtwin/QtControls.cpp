@@ -547,7 +547,14 @@ class DialogWindow : public QWidget {
       case Qt::Key_Tab: vk = 0x09; break;
       default: QWidget::keyPressEvent(e); return;
     }
-    const HWND target = ::GetFocus() && ::IsWindow(::GetFocus()) ? ::GetFocus() : m_h;
+    // To the focused control when it is one of this dialog's; the focus may still be in the
+    // window the dialog was opened from, which must not get the dialog's keys.
+    HWND target = m_h;
+    for (HWND f = ::GetFocus(); f && ::IsWindow(f); f = ::GetParent(f))
+      if (f == m_h) {
+        target = ::GetFocus();
+        break;
+      }
     ::PostMessageW(target, WM_KEYDOWN, vk, 1);
   }
 

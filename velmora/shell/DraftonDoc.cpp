@@ -31,6 +31,7 @@ IMPLEMENT_DYNCREATE(CDraftonDoc, CPIDoc)
 
 BEGIN_MESSAGE_MAP(CDraftonDoc, CPIDoc)
 ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+ON_COMMAND_EX_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE4, OnOpenRecentFile)
 ON_COMMAND(ID_FILE_SAVE, OnFileSave)
 ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs)
 ON_COMMAND(ID_FILE_IMPORT, OnFileImport)
@@ -144,23 +145,38 @@ void CDraftonDoc::OnCloseDocument() {
 
 CString CDraftonDoc::BackupPath() { return gGetApplicationPath() + L"/backup.vlm"; }
 
-BOOL CDraftonDoc::FileOpen() {
+BOOL CDraftonDoc::MayReplace() {
   if (!gGetDBase()) return FALSE;
   CancelRunning();
-  if (IsModified()) {
-    const int answer = AfxMessageBox(L"Save changes to file?", MB_YESNOCANCEL | MB_ICONQUESTION);
-    if (answer == IDCANCEL) return FALSE;
-    if (answer == IDYES) {
-      if (CWnd* main = AfxGetMainWnd())
-        main->SendMessage(WM_COMMAND, ID_FILE_SAVE);
-      else
-        FileSave();
-      // A save that was cancelled or failed leaves the changes only here: keep them.
-      if (IsModified()) return FALSE;
-    }
+  if (!IsModified()) return TRUE;
+  const int answer = AfxMessageBox(L"Save changes to file?", MB_YESNOCANCEL | MB_ICONQUESTION);
+  if (answer == IDCANCEL) return FALSE;
+  if (answer == IDYES) {
+    if (CWnd* main = AfxGetMainWnd())
+      main->SendMessage(WM_COMMAND, ID_FILE_SAVE);
+    else
+      FileSave();
+    // A save that was cancelled or failed leaves the changes only here: keep them.
+    if (IsModified()) return FALSE;
   }
+  return TRUE;
+}
+
+BOOL CDraftonDoc::FileOpen() {
+  if (!MayReplace()) return FALSE;
   CString path;
   if (!CPreviewDlg::GetCADName(CPreviewDlg::kOpen, path)) return FALSE;
+  return OpenPath(path);
+}
+
+BOOL CDraftonDoc::OpenRecent(int index) {
+  CWinApp* app = AfxGetApp();
+  const CString path = app && app->m_pRecentFileList ? (*app->m_pRecentFileList)[index] : CString();
+  if (path.IsEmpty() || !MayReplace()) return FALSE;
+  return OpenPath(path);
+}
+
+BOOL CDraftonDoc::OpenPath(const CString& path) {
   {
     CWaitCursor wait;
     // Opens the file before anything of the document changes; a failure is reported there.

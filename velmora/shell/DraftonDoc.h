@@ -54,6 +54,8 @@ class CDraftonDoc : public CPIDoc {
 
   // The file commands. Each answers whether it did its work.
   BOOL FileOpen();
+  // Opens entry index of the recent-file list the way Open does, without the file dialog.
+  BOOL OpenRecent(int index);
   BOOL FileSave();
   BOOL FileSaveAs();
   BOOL ExportSelected();
@@ -71,6 +73,10 @@ class CDraftonDoc : public CPIDoc {
 
  protected:
   void OnFileOpen() { FileOpen(); }
+  BOOL OnOpenRecentFile(UINT nID) {
+    OpenRecent(static_cast<int>(nID - ID_FILE_MRU_FILE1));
+    return TRUE;
+  }
   void OnFileSave() { FileSave(); }
   void OnFileSaveAs() { FileSaveAs(); }
   void OnFileImport();
@@ -89,6 +95,12 @@ class CDraftonDoc : public CPIDoc {
 
  private:
   CDBase* Database();
+  // Before another drawing replaces this one: a running command ends and unsaved changes are
+  // saved, dropped or kept (FALSE: the operator cancelled, or the save did not happen).
+  BOOL MayReplace();
+  // Loads the drawing at the path and makes it the document's; reports and changes nothing
+  // when it cannot be read.
+  BOOL OpenPath(const CString& path);
   BOOL CopyOrCut(bool cut);
   // Stores an archive (thumbnail and whole drawing, or the selection only) into a new file that
   // replaces the one at the path only once complete. A file that cannot be created or a

@@ -48,6 +48,8 @@ HMENU FileMenu() {
                 {ID_SCAN_SELECT, L"Select Scanner..."},
                 {ID_SCAN_ACQUIRE, L"Image Scan..."},
                 kSep,
+                {ID_FILE_MRU_FILE1, L"Recent File"},
+                kSep,
                 {ID_APP_EXIT, L"Exit(&X)"}});
 }
 

@@ -97,6 +97,13 @@ bool Is3D() {
   return v && v->IsView3D();
 }
 
+// The main commands under which the view may switch between 2D and 3D: those that say so, and
+// the selection tools, which every other tool returns to, so that 3D is reachable at all.
+bool May3D() {
+  CCommand* m = MainCmd();
+  return m && (m->HasFlag(kFlagEnter3D) || hubGetMainCmdID() == ID_MODE_SELECTION);
+}
+
 // Entities Select All may take: drawn, editable, not guide lines, not filtered out.
 bool Eligible(const CDBase& db, const CDbEntity* e) {
   return e && !e->IsSystem() && e->IsVisible() && !e->IsLocked() && e->GetType() != kGuideLineType &&
@@ -472,9 +479,8 @@ void FillUpdate(CDraftonView&, CCmdUI* ui, UINT) {
 
 void Toggle3D(CDraftonView& view, UINT) {
   CVurode* v = gGetVurode();
-  CCommand* m = MainCmd();
   CKXGlobal* g = gGetKXGlobal();
-  if (!v || !m || !m->HasFlag(kFlagEnter3D)) return;
+  if (!v || !May3D()) return;
   ViewServices& s = gViewServices();
   const bool rulersOn = g && g->IsRulersShown();
   if (v->IsView2D()) {
@@ -490,8 +496,7 @@ void Toggle3D(CDraftonView& view, UINT) {
   view.RequestRedraw();
 }
 void Toggle3DUpdate(CDraftonView&, CCmdUI* ui, UINT) {
-  CCommand* m = MainCmd();
-  ui->Enable(m && m->HasFlag(kFlagEnter3D));
+  ui->Enable(May3D());
   ui->SetCheck(Is3D());
 }
 

@@ -89,6 +89,9 @@ HMENU BuildMenu() {
   AppendMenuW(file, MF_STRING, kLockedCmd, L"Locked");
   AppendMenuW(file, MF_STRING, kOrphanCmd, L"Orphan");
   AppendMenuW(file, MF_STRING, kCheckedCmd, L"Show path");
+  AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(file, MF_STRING, ID_FILE_MRU_FILE1, L"Recent File");
+  AppendMenuW(file, MF_STRING, ID_APP_EXIT, L"Exit");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
   AppendMenuW(bar, MF_STRING, kAppCmd, L"App");
   return bar;

@@ -62,6 +62,79 @@ TEST_F(Profile, OpeningAndSavingAddToTheRecentFiles) {
   EXPECT_EQ(Recent(*app), std::vector<std::wstring>{a});
 }
 
+namespace {
+// The File menu's items from the recent-file place on, after the update the menu gets when it
+// opens: text, command and whether it is greyed.
+struct MenuItem {
+  std::wstring text;
+  UINT id;
+  bool grey;
+  bool operator==(const MenuItem&) const = default;
+};
+std::vector<MenuItem> FileMenuTail(CFrameWnd* frame) {
+  CMenu* file = frame->GetMenu()->GetSubMenu(0);
+  frame->UpdateMenuCmdUI(file);
+  std::vector<MenuItem> out;
+  bool from = false;
+  for (UINT i = 0; i < file->GetMenuItemCount(); ++i) {
+    const UINT id = file->GetMenuItemID(static_cast<int>(i));
+    from = from || (id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_LAST);
+    if (!from) continue;
+    wchar_t text[256]{};
+    ::GetMenuStringW(file->GetSafeHmenu(), i, text, 256, MF_BYPOSITION);
+    out.push_back({text, id, (::GetMenuState(file->GetSafeHmenu(), i, MF_BYPOSITION) & MF_GRAYED) != 0});
+  }
+  return out;
+}
+}  // namespace
+
+TEST_F(Profile, TheFileMenuListsTheRecentFilesAndOpensThem) {
+  StartNew();
+  const std::vector<MenuItem> empty{{L"Recent File", ID_FILE_MRU_FILE1, true}, {L"Exit", ID_APP_EXIT, false}};
+  EXPECT_EQ(FileMenuTail(Frame()), empty);
+
+  const std::wstring a = WriteDocFile("a.tst", {1});
+  const std::wstring b = WriteDocFile("b&c.tst", {2, 3});
+  ASSERT_NE(app->OpenDocumentFile(a.c_str()), nullptr);
+  ASSERT_NE(app->OpenDocumentFile(b.c_str()), nullptr);
+  const std::vector<MenuItem> two{{L"&1 " + std::wstring(app->m_pRecentFileList->GetDisplayName(0).GetString()),
+                                   ID_FILE_MRU_FILE1, false},
+                                  {L"&2 " + std::wstring(app->m_pRecentFileList->GetDisplayName(1).GetString()),
+                                   ID_FILE_MRU_FILE2, false},
+                                  {L"Exit", ID_APP_EXIT, false}};
+  EXPECT_EQ(FileMenuTail(Frame()), two);
+  // Updated again (every idle pass does it) the items are rebuilt, not added twice.
+  EXPECT_EQ(FileMenuTail(Frame()), two);
+
+  // Choosing the second entry opens that file, which moves to the top.
+  Frame()->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE2);
+  EXPECT_EQ(Doc()->m_values, std::vector<int>{1});
+  EXPECT_EQ(Recent(*app), (std::vector<std::wstring>{a, b}));
+
+  // An entry whose file has gone: reported, the document and the list stay as they were.
+  std::filesystem::remove(std::filesystem::path(b));
+  backend.boxAnswers = {IDOK};
+  Frame()->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE2);
+  ASSERT_EQ(BoxTexts().size(), 1u);
+  EXPECT_EQ(Doc()->m_values, std::vector<int>{1});
+  EXPECT_EQ(Doc()->GetPathName(), CString(a.c_str()));
+  EXPECT_EQ(Recent(*app), (std::vector<std::wstring>{a, b}));
+  // A command beyond the list does nothing.
+  Frame()->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE4);
+  EXPECT_EQ(BoxTexts().size(), 1u);
+  EXPECT_EQ(Doc()->GetPathName(), CString(a.c_str()));
+}
+
+TEST(RecentFileNames, LongPathsAreShortenedInTheMiddle) {
+  CRecentFileList list(0, L"Recent File List", L"File%d", 4);
+  for (const wchar_t* f : {L"/home/u/drawings/2026/customers/north/sign & plate.vlm", L"/tmp/a.vlm", L"plain.vlm"})
+    list.Add(f);
+  EXPECT_EQ(list.GetDisplayName(0), CString(L"plain.vlm"));
+  EXPECT_EQ(list.GetDisplayName(1), CString(L"/tmp/a.vlm"));
+  EXPECT_EQ(list.GetDisplayName(2), CString(L"/home/.../sign && plate.vlm"));
+  EXPECT_EQ(list.GetDisplayName(3), CString());
+}
+
 using CommandLine = AppTest;
 
 TEST_F(CommandLine, ParsesTheFileToOpenAndFlags) {

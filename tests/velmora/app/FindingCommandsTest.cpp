@@ -1,7 +1,7 @@
 // The program as a new user meets it on the screen: every menu of the bar with all its items,
-// toolbar buttons with pictures, tips and status prompts, the layer page and the snap bar the
-// buttons and menus open, the 3D view from the View menu, numbered rulers and the drawing's name in the
-// title.
+// toolbar buttons with pictures, tips and status prompts, the dialogs, layer page and snap bar
+// the buttons and menus open, the 3D view and the recent files from the menus, numbered rulers
+// and the drawing's name in the title.
 #include "ProgramFixture.h"
 
 #include "platform/afx/CommandImage.h"
@@ -20,6 +20,10 @@
 #include "velmora/shell/KxTabWnd.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QImage>
@@ -30,6 +34,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <memory>
 #include <set>
 
 namespace {
@@ -69,6 +74,87 @@ class FindingCommandsTest : public ProgramFixture {
       QCoreApplication::sendEvent(w, &e);
     }
     Pump();
+  }
+  // Chooses a command from the menu bar with the mouse: a click on its top-level menu, on each
+  // sub-menu on the way, then on the item. False when the item is not on the bar or greyed.
+  bool ChooseFromMenu(UINT id) {
+    QMenuBar* bar = Main()->menuBar();
+    for (QAction* top : bar->actions()) {
+      QMenu* menu = top->menu();
+      if (!menu) continue;
+      Q_EMIT menu->aboutToShow();  // the items as the menu will show them
+      if (!MenuAction(id, menu)) continue;
+      const QRect r = bar->actionGeometry(top);
+      Press(bar, r.center());
+      // Down the sub-menus to the item.
+      for (;;) {
+        if (!menu->isVisible()) return false;
+        QAction* next = nullptr;
+        for (QAction* a : menu->actions())
+          if ((a->menu() && MenuAction(id, a->menu())) || (!a->menu() && !a->isSeparator() && a->data().toUInt() == id))
+            next = a;
+        if (!next || !next->isEnabled()) {
+          menu->hide();
+          return false;
+        }
+        const QPoint at = menu->actionGeometry(next).center();
+        Move(menu, at);
+        Click(menu, at);
+        if (!next->menu()) return true;
+        menu = next->menu();
+      }
+    }
+    return false;
+  }
+  void Press(QWidget* w, QPoint p) {
+    QMouseEvent e(QEvent::MouseButtonPress, p, w->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+    Pump();
+  }
+  // What the screen showed of a dialog the program ran: its window on the screen with its
+  // title, drawn with more than two colours, and whether it had to be closed by force.
+  struct Seen {
+    bool shown = false;
+    int colours = 0;
+    bool forced = false;
+  };
+  // Watches, while the program runs the dialog, for a visible window titled so and presses
+  // Escape on it as a user would. A window still open two seconds later (a wrong title, or
+  // Escape went astray) is closed through its title bar, so the test fails instead of hanging.
+  QTimer* WatchAndEscape(const QString& title, Seen& seen) {
+    auto* timer = new QTimer;
+    auto clock = std::make_shared<QElapsedTimer>();
+    auto escaped = std::make_shared<QPointer<QWidget>>();
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, timer, [this, timer, clock, escaped, title, &seen] {
+      if (*escaped) {
+        if ((*escaped)->isVisible() && clock->elapsed() > 2000) {
+          seen.forced = true;
+          (*escaped)->close();
+          timer->stop();
+        }
+        return;
+      }
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == Main() || !w->isVisible() || qobject_cast<QMenu*>(w)) continue;
+        if (w->windowTitle() != title) {
+          if (clock->elapsed() > 2000) {
+            seen.forced = true;
+            w->close();
+          }
+          continue;
+        }
+        seen.shown = true;
+        seen.colours = Colours(w, CRect(0, 0, w->width(), w->height()));
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(w->focusWidget() ? w->focusWidget() : w, &press);
+        *escaped = w;
+        clock->restart();
+        return;
+      }
+    });
+    timer->start(50);
+    return timer;
   }
   QString TipAt(QWidget* w, QPoint p) {
     QToolTip::hideText();
@@ -201,14 +287,8 @@ TEST_F(FindingCommandsTest, TheLayerStripsTipGoesWhenThePointerLeavesTheStrip) {
   EXPECT_EQ(frame->GetHoverCommand(), 0u);
 }
 
-TEST_F(FindingCommandsTest, MenusAndButtonsOpenTheLayerPageTheSnapBarAndThe3DView) {
+TEST_F(FindingCommandsTest, TheLayerStripsEditButtonOpensTheLayerPage) {
   ASSERT_TRUE(Start());
-  // The snap bar from the View menu's toolbars.
-  ASSERT_NE(frame->GetSnapBar(), nullptr);
-  const bool snapShown = frame->GetSnapBar()->IsVisible();
-  MenuAction(ID_VIEW_SNAP_SETTINGS)->trigger();
-  Pump();
-  EXPECT_NE(frame->GetSnapBar()->IsVisible(), snapShown);
   // "Edit Layer", the strip's first button, opens the layer page.
   CKxWndTab* strip = frame->GetKxTabWnd()->GetTabStrip();
   const CRect edit = strip->ButtonRect(CKxWndTab::kEditLayer);
@@ -219,24 +299,111 @@ TEST_F(FindingCommandsTest, MenusAndButtonsOpenTheLayerPageTheSnapBarAndThe3DVie
   EXPECT_EQ(running->GetSubCmd(), 0);
   gGetOrdvale()->CancelCurCmd();
   Pump();
-  // The 3D view from the View menu, and back: offered while the current editing mode allows
-  // 3D (where the display draws with OpenGL).
-  QAction* view3d = MenuAction(ID_VIEW_3D);
-  ASSERT_NE(view3d, nullptr);
-  Q_EMIT qobject_cast<QMenu*>(view3d->parent())->aboutToShow();
-  view3d = MenuAction(ID_VIEW_3D);
+}
+
+TEST_F(FindingCommandsTest, TheViewMenuSwitchesTo3DAndBack) {
+  ASSERT_TRUE(Start());
+  // Under the selection tools, where the program starts.
   CCommand* mode = gGetOrdvale()->GetCurMainCmd();
   ASSERT_NE(mode, nullptr);
-  EXPECT_EQ(view3d->isEnabled(), mode->HasFlag(0x8) != 0);
-  if (!view3d->isEnabled() || !velmora::qtwin::CQtWindowBackend::OpenGLAvailable()) return;
+  EXPECT_EQ(mode->GetID(), ID_MODE_SELECTION);
   CVurode* vs = gGetVurode();
   ASSERT_TRUE(vs->IsView2D());
-  view3d->trigger();
+  QWidget* gl = Peer(view);
+  ASSERT_NE(gl, nullptr);
+  const QImage before = gl->grab().toImage();
+  ASSERT_TRUE(ChooseFromMenu(ID_VIEW_3D));
   Pump();
-  EXPECT_FALSE(vs->IsView2D());
-  MenuAction(ID_VIEW_3D)->trigger();
+  EXPECT_TRUE(vs->IsView3D());
+  Q_EMIT qobject_cast<QMenu*>(MenuAction(ID_VIEW_3D)->parent())->aboutToShow();
+  EXPECT_TRUE(MenuAction(ID_VIEW_3D)->isChecked());
+  // The view on the screen shows the drawing otherwise (where the display draws with OpenGL).
+  view->Invalidate();
+  Pump();
+  if (velmora::qtwin::CQtWindowBackend::OpenGLAvailable()) {
+    EXPECT_NE(gl->grab().toImage(), before);
+  }
+  ASSERT_TRUE(ChooseFromMenu(ID_VIEW_3D));
   Pump();
   EXPECT_TRUE(vs->IsView2D());
+}
+
+TEST_F(FindingCommandsTest, DialogsOpenFromTheMenusAndCloseWithEscape) {
+  ASSERT_TRUE(Start());
+  struct Case {
+    UINT id;
+    const char* title;
+  };
+  for (const Case& c : {Case{ID_VIEW_SETTINGS, "System Settings"}, Case{ID_VIEW_TOOLBARS, "ToolBar Settings"}}) {
+    // Twice: after Escape the program goes on and the same dialog opens again.
+    for (int round = 0; round < 2; ++round) {
+      SCOPED_TRACE(std::string(c.title) + " round " + std::to_string(round));
+      Seen seen;
+      std::unique_ptr<QTimer> watch(WatchAndEscape(c.title, seen));
+      ASSERT_TRUE(ChooseFromMenu(c.id));
+      Pump();  // runs the dialog until Escape ends it
+      EXPECT_TRUE(seen.shown);
+      EXPECT_GT(seen.colours, 2);
+      EXPECT_FALSE(seen.forced);
+      for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible() && w->windowTitle() == c.title);
+    }
+  }
+  // The layer page from Tools > Layer > Layer Edit..., in the panel beside the view; Escape in
+  // the view ends the command and the page goes.
+  ASSERT_TRUE(ChooseFromMenu(ID_LAYER_EDIT));
+  Pump();
+  CCommand* running = gGetOrdvale()->GetCurCmd();
+  ASSERT_NE(running, nullptr);
+  EXPECT_EQ(running->GetID(), ID_LAYER_CMD);
+  CWnd* page = running->GetCmdDlg();
+  ASSERT_NE(page, nullptr);
+  QWidget* pageWidget = Peer(page);
+  ASSERT_NE(pageWidget, nullptr);
+  EXPECT_TRUE(pageWidget->isVisible());
+  EXPECT_GT(Colours(pageWidget, CRect(0, 0, pageWidget->width(), pageWidget->height())), 2);
+  QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(Peer(view), &esc);
+  Pump();
+  EXPECT_EQ(gGetOrdvale()->GetCurCmd(), nullptr);
+  // The snap bar from View > Toolbars > Snap Settings, shown and hidden again.
+  ASSERT_NE(frame->GetSnapBar(), nullptr);
+  const bool snapShown = frame->GetSnapBar()->IsVisible();
+  ASSERT_TRUE(ChooseFromMenu(ID_VIEW_SNAP_SETTINGS));
+  Pump();
+  EXPECT_NE(frame->GetSnapBar()->IsVisible(), snapShown);
+  QWidget* snap = Peer(frame->GetSnapBar());
+  ASSERT_NE(snap, nullptr);
+  EXPECT_EQ(snap->isVisible(), !snapShown);
+  ASSERT_TRUE(ChooseFromMenu(ID_VIEW_SNAP_SETTINGS));
+  Pump();
+  EXPECT_EQ(frame->GetSnapBar()->IsVisible(), snapShown);
+}
+
+TEST_F(FindingCommandsTest, TheFileMenuListsTheRecentFilesAndOpensThem) {
+  ASSERT_TRUE(Start());
+  // The sample, opened at start, is the newest entry; a drawing opened after it comes first.
+  const std::filesystem::path copy = m_dir / "copy of sample.vlm";
+  std::filesystem::copy_file(VELMORA_SAMPLE, copy);
+  auto texts = [&] {
+    QMenu* file = Main()->menuBar()->actions().front()->menu();
+    Q_EMIT file->aboutToShow();
+    QStringList out;
+    for (QAction* a : file->actions())
+      if (const UINT id = a->data().toUInt(); id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_LAST) out << a->text();
+    return out;
+  };
+  const QString sample = QString::fromStdWString(app->m_pRecentFileList->GetDisplayName(0).GetString());
+  EXPECT_EQ(texts(), QStringList{"&1 " + sample});
+  EXPECT_TRUE(app->m_pRecentFileList->GetDisplayName(0).Find(L"sample.vlm") >= 0);
+  ASSERT_NE(app->OpenDocumentFile(CString::FromUtf8(copy.string())), nullptr);
+  EXPECT_EQ(texts().size(), 2);
+  EXPECT_EQ(texts().at(1), "&2 " + sample);
+  // Choosing the sample's entry opens it again: the title names it.
+  ASSERT_TRUE(ChooseFromMenu(ID_FILE_MRU_FILE2));
+  Pump();
+  frame->OnIdleUpdateCmdUI();
+  EXPECT_EQ(Main()->windowTitle(), QString("sample.vlm - Velmora V9"));
+  EXPECT_EQ(texts().at(0), "&1 " + sample);
 }
 
 TEST_F(FindingCommandsTest, RulersAreNumberedAndTheTitleNamesTheDrawing) {

@@ -4,6 +4,9 @@
 
 #include "platform/afx/Archive.h"
 #include "platform/afx/File.h"
+#include "platform/afx/Menu.h"
+#include "platform/win/Menu.h"
+#include "velmora/shell/MainMenu.h"
 
 namespace {
 int Count() { return gGetDBase() ? gGetDBase()->GetCount() : -1; }
@@ -144,6 +147,50 @@ TEST_F(ShellTest, OpenOpensTheFileBeforeChangingTheDocument) {
   EXPECT_FALSE(doc->FileOpen());
   EXPECT_EQ(backend.boxes.size(), 2u);
   EXPECT_EQ(CString(doc->GetPathName()), CString(Path("mine.vlm").c_str()));
+}
+
+TEST_F(ShellTest, RecentFilesOnTheFileMenuOpenTheWayOpenDoes) {
+  Start();
+  CMenu* file = frame->GetMenu()->GetSubMenu(kMenuFile);
+  auto recent = [&] {
+    frame->UpdateMenuCmdUI(file);
+    std::vector<std::pair<UINT, bool>> out;  // id, enabled
+    for (UINT i = 0; i < file->GetMenuItemCount(); ++i)
+      if (const UINT id = file->GetMenuItemID(int(i)); id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_LAST)
+        out.emplace_back(id, !(::GetMenuState(file->GetSafeHmenu(), i, MF_BYPOSITION) & MF_GRAYED));
+    return out;
+  };
+  EXPECT_EQ(recent(), (std::vector<std::pair<UINT, bool>>{{ID_FILE_MRU_FILE1, false}}));
+  Draw({{0, 0, 1, 0}});
+  backend.files = {Path("one.vlm")};
+  ASSERT_TRUE(doc->FileSaveAs());
+  Draw({{0, 0, 0, 1}});
+  backend.files = {Path("two.vlm")};
+  ASSERT_TRUE(doc->FileSaveAs());
+  EXPECT_EQ(recent(), (std::vector<std::pair<UINT, bool>>{{ID_FILE_MRU_FILE1, true}, {ID_FILE_MRU_FILE2, true}}));
+
+  // The second entry with unsaved changes: the same question as Open; cancel keeps everything.
+  Draw({{2, 2, 3, 3}});
+  backend.answers = {IDCANCEL};
+  frame->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE2);
+  EXPECT_EQ(backend.boxes.back(), L"Save changes to file?");
+  EXPECT_EQ(Count(), 3);
+  EXPECT_EQ(CString(doc->GetPathName()), CString(Path("two.vlm").c_str()));
+  backend.answers = {IDNO};
+  frame->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE2);
+  EXPECT_EQ(Count(), 1);
+  EXPECT_FALSE(doc->IsModified());
+  EXPECT_EQ(CString(doc->GetPathName()), CString(Path("one.vlm").c_str()));
+  EXPECT_EQ(CString((*app->m_pRecentFileList)[0]), CString(Path("one.vlm").c_str()));
+
+  // A file gone since: reported, and the drawing, its path and the list stay.
+  std::filesystem::remove(m_dir / "two.vlm");
+  backend.boxes.clear();
+  frame->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE2);
+  EXPECT_EQ(backend.boxes.size(), 1u);
+  EXPECT_EQ(Count(), 1);
+  EXPECT_EQ(CString(doc->GetPathName()), CString(Path("one.vlm").c_str()));
+  EXPECT_EQ(app->m_pRecentFileList->GetCount(), 2);
 }
 
 TEST_F(ShellTest, AutoSaveWritesTheBackupWithoutTouchingTheDocument) {

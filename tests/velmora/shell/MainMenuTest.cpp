@@ -88,7 +88,7 @@ TEST(MainMenuTest, EveryCommandWithAMenuTextIsOnTheBar) {
                   ID_VIEW_CURVE_BAR, ID_VIEW_LAYER_BAR, ID_LAYER_EDIT, ID_LAYER_ALL_ON, ID_LAYER_ONE_ON,
                   ID_LAYER_ONE_OFF, ID_LAYER_CHANGE_OBJ, ID_LAYER_OBJ_TO_CUR, ID_LAYER_SET_CUR, ID_UNIT_MM,
                   ID_UNIT_CM, ID_UNIT_INCH, ID_UNIT_FEET, ID_SNAP_ALL, ID_SNAP_NAVIGATE, ID_FILE_EXPORT_SELECTED,
-                  ID_FILE_NOTES, ID_FILE_IMPORT, ID_FILE_EXPORT, ID_SCAN_SELECT, ID_SCAN_ACQUIRE})
+                  ID_FILE_NOTES, ID_FILE_IMPORT, ID_FILE_EXPORT, ID_SCAN_SELECT, ID_SCAN_ACQUIRE, ID_FILE_MRU_FILE1})
     expectOnMenu(id, "frame or document");
   for (UINT id = ID_SNAP_FIRST; id <= ID_SNAP_GUIDELINE; ++id) expectOnMenu(id, "snap");
   // Texts with their keys, as the accelerator table has them.

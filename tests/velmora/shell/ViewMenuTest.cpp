@@ -303,7 +303,13 @@ TEST_F(ViewMenuTest, UpdateHandlersFollowTheCommandState) {
       {"3D view in 2D", ID_VIEW_3D, [](ViewMenuTest&) {}, 1, 0},
       {"3D view checked in 3D", ID_VIEW_3D, [](ViewMenuTest& t) { t.vs->SetView3D(); }, 1, 1},
       {"3D view under a main command without 0x8", ID_VIEW_3D,
-       [](ViewMenuTest& t) { t.main[ID_MODE_SELECTION]->SetFlag(0); }, 0, 0},
+       [](ViewMenuTest& t) {
+         t.main[ID_MODE_NODE]->SetFlag(0);
+         t.hub->SetCurMainCmd(t.main[ID_MODE_NODE]);
+       },
+       0, 0},
+      {"3D view under the selection tools without 0x8", ID_VIEW_3D,
+       [](ViewMenuTest& t) { t.main[ID_MODE_SELECTION]->SetFlag(0); }, 1, 0},
       {"standard view in 2D", ID_VIEW_TOP, [](ViewMenuTest&) {}, 0, 0},
       {"standard view in 3D", ID_VIEW_ISO, [](ViewMenuTest& t) { t.vs->SetView3D(); }, 1, 0},
       {"rotate view in 2D", ID_VIEW_ROTATE, [](ViewMenuTest&) {}, 0, 0},
@@ -345,6 +351,7 @@ TEST_F(ViewMenuTest, UpdateHandlersFollowTheCommandState) {
     SCOPED_TRACE(c.name);
     Reset();
     main[ID_MODE_SELECTION]->SetFlag(0x8);
+    main[ID_MODE_NODE]->SetFlag(0x8);
     app[32774]->SetFlag(0);
     view->SetZoomEnable(TRUE);
     while (gl.PopViewPara()) {
@@ -585,11 +592,19 @@ TEST_F(ViewMenuTest, ThreeDSwitchHidesAndRestoresTheRulers) {
   Command(ID_VIEW_3D);
   EXPECT_TRUE(vs->IsView2D());
   EXPECT_TRUE(rulers);
-  // A main command without 0x8 never enters 3D.
+  // A main command without 0x8 never enters 3D, except the selection tools.
   hub->CancelCurCmd();
-  main[ID_MODE_SELECTION]->SetFlag(0);
+  main[ID_MODE_NODE]->SetFlag(0);
+  hub->SetCurMainCmd(main[ID_MODE_NODE]);
   Command(ID_VIEW_3D);
   EXPECT_TRUE(vs->IsView2D());
+  main[ID_MODE_SELECTION]->SetFlag(0);
+  hub->SetCurMainCmd(main[ID_MODE_SELECTION]);
+  Command(ID_VIEW_3D);
+  EXPECT_TRUE(vs->IsView3D());
+  Command(ID_VIEW_3D);
+  EXPECT_TRUE(vs->IsView2D());
+  main[ID_MODE_NODE]->SetFlag(0x8);
 
   // Surface display modes mark the display lists stale when they change.
   vs->SetSrfShowMode(0);
