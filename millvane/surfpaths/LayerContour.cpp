@@ -423,7 +423,19 @@ void DropBuriedSegments(std::vector<RecordSegs>& recs, const AboveLevel& above) 
     }
     return true;
   };
-  for (RecordSegs& r : recs) r.segs.erase(std::remove_if(r.segs.begin(), r.segs.end(), buried), r.segs.end());
+  for (RecordSegs& r : recs) {
+    // A section that crosses another is cut there first: the part beyond the crossing may run
+    // under the other part's cover while the rest is contour, and judged whole it would stay.
+    std::vector<SectSeg> parts;
+    parts.reserve(r.segs.size());
+    for (const Seg& s : r.segs) parts.push_back({s[0], s[1], s[2], s[3]});
+    SplitCrossingSegments(parts);
+    r.segs.clear();
+    for (const SectSeg& p : parts) {
+      const Seg s{p.u0, p.v0, p.u1, p.v1};
+      if (!buried(s)) r.segs.push_back(s);
+    }
+  }
 }
 
 std::vector<PtCurve> LevelContours(CProtectNet& net, const CIntLineSet& sections, double z, double tol,
