@@ -14,8 +14,8 @@ namespace centre {
 inline constexpr double kSharpEdgeAngle = 0.5235987755982988;
 // No face of a fan leans from the fan's averaged normal by more than this (radians): many small
 // folds in a row would otherwise bend a fan far enough for its offset to fall short of its outer
-// faces' by more than 1 - cos(0.12) = 0.72% of the radius, about what the edge tubes' chords leave.
-inline constexpr double kFanLeanAngle = 0.2;
+// faces' by many times the 1 - cos(0.15) = 1.1% of the radius left at this lean.
+inline constexpr double kFanLeanAngle = 0.15;
 
 struct SplitMesh {
   std::vector<Pt3> pos, nrm;
