@@ -56,7 +56,7 @@ void WeldVertices(std::vector<Pt3>& pos, std::vector<Pt3>& nrm, std::vector<std:
 }
 
 SplitMesh SplitSharpEdges(std::vector<Pt3> pos, std::vector<Pt3> nrm, std::vector<std::array<int, 3>> tris,
-                          double angle) {
+                          double angle, double lean) {
   const size_t nf = tris.size();
   nrm.resize(pos.size(), Pt3{0, 0, 0});
   // Area vectors (twice the area along the normal) and unit normals of the faces.
@@ -83,26 +83,69 @@ SplitMesh SplitSharpEdges(std::vector<Pt3> pos, std::vector<Pt3> nrm, std::vecto
       if (a != b) edges.push_back({(a << 32) | b, static_cast<int>(f)});
     }
   std::sort(edges.begin(), edges.end());
-  // Corners (3 f + k) of one vertex joined across smooth edges form one fan.
+  // Corners (3 f + k) of one vertex joined across smooth edges form one fan. Joined edge by
+  // edge, a fan could still turn by many small folds, and its offset along the averaged normal
+  // would fall short of its outer faces: an edge joins only while every face of the fans it
+  // joins at both of its ends stays within `lean` of their area-weighted normal.
   std::vector<int> parent(3 * nf);
   std::iota(parent.begin(), parent.end(), 0);
+  std::vector<std::vector<int>> members(3 * nf);
+  std::vector<Pt3> sum(3 * nf, Pt3{0, 0, 0});
+  for (size_t c = 0; c < 3 * nf; ++c)
+    if (valid[c / 3]) {
+      members[c] = {static_cast<int>(c / 3)};
+      sum[c] = area[c / 3];
+    }
+  const double minLean = std::cos(lean);
   const double minCos = std::cos(angle);
+  auto dot = [&unit](int f, int g) {
+    return unit[f][0] * unit[g][0] + unit[f][1] * unit[g][1] + unit[f][2] * unit[g][2];
+  };
+  struct Join {
+    double cos;
+    int f, g, v0, v1;
+  };
+  std::vector<Join> joins;
   for (size_t i = 0; i < edges.size();) {
     size_t j = i;
     while (j < edges.size() && edges[j].first == edges[i].first) ++j;
     if (j - i == 2) {
       const int f = edges[i].second, g = edges[i + 1].second;
       // A degenerate face has no normal to differ by: it never splits.
-      const bool smooth = !valid[f] || !valid[g] ||
-                          unit[f][0] * unit[g][0] + unit[f][1] * unit[g][1] + unit[f][2] * unit[g][2] >= minCos;
-      if (smooth)
-        for (int v : {static_cast<int>(edges[i].first >> 32), static_cast<int>(edges[i].first & 0xffffffffu)}) {
-          const int a = Find(parent, 3 * f + CornerOf(tris[f], v));
-          const int b = Find(parent, 3 * g + CornerOf(tris[g], v));
-          if (a != b) parent[a] = b;
-        }
+      const double c = valid[f] && valid[g] ? dot(f, g) : 2.0;
+      if (c >= minCos)
+        joins.push_back({c, f, g, static_cast<int>(edges[i].first >> 32),
+                         static_cast<int>(edges[i].first & 0xffffffffu)});
     }
     i = j;
+  }
+  std::stable_sort(joins.begin(), joins.end(), [](const Join& a, const Join& b) { return a.cos > b.cos; });
+  for (const Join& e : joins) {
+    int roots[2][2];
+    bool ok = true;
+    for (int k = 0; k < 2 && ok; ++k) {
+      const int v = k ? e.v1 : e.v0;
+      roots[k][0] = Find(parent, 3 * e.f + CornerOf(tris[e.f], v));
+      roots[k][1] = Find(parent, 3 * e.g + CornerOf(tris[e.g], v));
+      if (roots[k][0] == roots[k][1]) continue;
+      const Pt3 &sa = sum[roots[k][0]], &sb = sum[roots[k][1]];
+      const Pt3 s{sa[0] + sb[0], sa[1] + sb[1], sa[2] + sb[2]};
+      const double l = std::sqrt(s[0] * s[0] + s[1] * s[1] + s[2] * s[2]);
+      if (l <= 1e-12) continue;
+      for (int r : roots[k])
+        for (int f : members[r])
+          if ((unit[f][0] * s[0] + unit[f][1] * s[1] + unit[f][2] * s[2]) / l < minLean) ok = false;
+    }
+    if (!ok) continue;
+    for (auto& r : roots) {
+      if (r[0] == r[1]) continue;
+      auto& from = members[r[0]];
+      auto& to = members[r[1]];
+      to.insert(to.end(), from.begin(), from.end());
+      std::vector<int>().swap(from);
+      for (int i = 0; i < 3; ++i) sum[r[1]][i] += sum[r[0]][i];
+      parent[r[0]] = r[1];
+    }
   }
   // Corners by vertex.
   std::vector<int> start(pos.size() + 1, 0);

@@ -12,6 +12,10 @@ namespace centre {
 // Folds whose face normals differ by more than this (radians) are sharp: at 30 degrees a ball
 // offset along an averaged normal already falls short of the faces' offsets by 3.4% of its radius.
 inline constexpr double kSharpEdgeAngle = 0.5235987755982988;
+// No face of a fan leans from the fan's averaged normal by more than this (radians): many small
+// folds in a row would otherwise bend a fan far enough for its offset to fall short of its outer
+// faces' by many times the 1 - cos(0.15) = 1.1% of the radius left at this lean.
+inline constexpr double kFanLeanAngle = 0.15;
 
 struct SplitMesh {
   std::vector<Pt3> pos, nrm;
@@ -26,12 +30,14 @@ struct SplitMesh {
 void WeldVertices(std::vector<Pt3>& pos, std::vector<Pt3>& nrm, std::vector<std::array<int, 3>>& tris);
 
 // Every vertex gets one copy per fan of its faces joined across smooth edges (shared by two
-// faces whose normals differ by at most `angle`); an edge used by one face or more than two
-// ends fans too. A vertex with one fan keeps its index and its given normal (its fan's when the
-// given one is zero); the copies of a split vertex take the area-weighted normal of their own fan. Copies are appended after the
-// given vertices, so a mesh without sharp edges comes back unchanged.
+// faces whose normals differ by at most `angle`; an edge joins only while no face of the fans it
+// joins at either end would lean from their area-weighted normal by more than `lean`, the
+// flattest folds joining first); an edge used by one face or more than two ends fans too. A
+// vertex with one fan keeps its index and its given normal (its fan's when the given one is
+// zero); the copies of a split vertex take the area-weighted normal of their own fan. Copies
+// are appended after the given vertices, so a mesh without sharp edges comes back unchanged.
 SplitMesh SplitSharpEdges(std::vector<Pt3> pos, std::vector<Pt3> nrm, std::vector<std::array<int, 3>> tris,
-                          double angle = kSharpEdgeAngle);
+                          double angle = kSharpEdgeAngle, double lean = kFanLeanAngle);
 
 // True when a chain turns at b by more than a fifth of a half turn: the angle between the
 // directions to its neighbours a and c is below 0.8 pi. Coincident neighbours make no corner.

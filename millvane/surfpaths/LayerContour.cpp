@@ -409,6 +409,47 @@ void RemoveSmallDefects(PtCurve& c) {
   }
 }
 
+namespace {
+
+// The parts of a section that are not covered on both sides, added to out. A face's section can
+// run on under a neighbouring face's cover without crossing that face's section (their offsets
+// part at a fold), and the envelope would end the contour inside the cover: it is sampled every
+// 0.05 and each run of open samples kept, its ends found to 0.001 between an open and a covered
+// sample.
+template <class Buried>
+void Unburied(const Seg& s, const Buried& buriedAt, std::vector<Seg>& out) {
+  const double l = std::hypot(s[2] - s[0], s[3] - s[1]);
+  if (!(l > 1e-6)) return;
+  const int n = std::max(2, static_cast<int>(std::ceil(l / 0.05)));
+  std::vector<char> cov(n + 1);
+  for (int i = 0; i <= n; ++i) cov[i] = buriedAt(s, double(i) / n) ? 1 : 0;
+  auto edge = [&](double open, double covered) {
+    while (std::fabs(open - covered) * l > 0.001) {
+      const double m = 0.5 * (open + covered);
+      (buriedAt(s, m) ? covered : open) = m;
+    }
+    return open;
+  };
+  auto at = [&](double t) { return Pt2{s[0] + t * (s[2] - s[0]), s[1] + t * (s[3] - s[1])}; };
+  for (int i = 0; i <= n;) {
+    if (cov[i]) {
+      ++i;
+      continue;
+    }
+    int j = i;
+    while (j < n && !cov[j + 1]) ++j;
+    const double t0 = i == 0 ? 0.0 : edge(double(i) / n, double(i - 1) / n);
+    const double t1 = j == n ? 1.0 : edge(double(j) / n, double(j + 1) / n);
+    if ((t1 - t0) * l > 1e-9) {
+      const Pt2 a = at(t0), b = at(t1);
+      out.push_back({a[0], a[1], b[0], b[1]});
+    }
+    i = j + 1;
+  }
+}
+
+}  // namespace
+
 void DropBuriedSegments(std::vector<RecordSegs>& recs, const AboveLevel& above) {
   if (!above) return;
   // Beyond the 0.01 by which a vertical face still raises a point beside it.
@@ -423,7 +464,26 @@ void DropBuriedSegments(std::vector<RecordSegs>& recs, const AboveLevel& above) 
     }
     return true;
   };
-  for (RecordSegs& r : recs) r.segs.erase(std::remove_if(r.segs.begin(), r.segs.end(), buried), r.segs.end());
+  // Covered on both sides just off the segment at t.
+  auto buriedAt = [&](const Seg& s, double t) {
+    const double dx = s[2] - s[0], dy = s[3] - s[1], l = std::hypot(dx, dy);
+    const double nx = -dy / l * kOff, ny = dx / l * kOff;
+    const double x = s[0] + t * dx, y = s[1] + t * dy;
+    return above(x + nx, y + ny) && above(x - nx, y - ny);
+  };
+  for (RecordSegs& r : recs) {
+    // A section that crosses another is cut there first: the part beyond the crossing may run
+    // under the other part's cover while the rest is contour, and judged whole it would stay.
+    std::vector<SectSeg> parts;
+    parts.reserve(r.segs.size());
+    for (const Seg& s : r.segs) parts.push_back({s[0], s[1], s[2], s[3]});
+    SplitCrossingSegments(parts);
+    r.segs.clear();
+    for (const SectSeg& p : parts) {
+      const Seg s{p.u0, p.v0, p.u1, p.v1};
+      if (!buried(s)) Unburied(s, buriedAt, r.segs);
+    }
+  }
 }
 
 std::vector<PtCurve> LevelContours(CProtectNet& net, const CIntLineSet& sections, double z, double tol,

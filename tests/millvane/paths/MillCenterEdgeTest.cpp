@@ -72,19 +72,24 @@ class MillCenterEdgeTest : public ::testing::Test {
   void TearDown() override { gResetProgress(); }
 };
 
+// A mesh's positions, vertex normals and triangles as the split takes them.
+centre::SplitMesh MeshArrays(CGeMesh& m) {
+  m.Need_VertexNormals();
+  centre::SplitMesh a;
+  for (size_t i = 0; i < m.vertices.size(); ++i) {
+    a.pos.push_back({m.vertices[i].x, m.vertices[i].y, m.vertices[i].z});
+    a.nrm.push_back({m.normals[i].x, m.normals[i].y, m.normals[i].z});
+  }
+  for (const auto& f : m.faces) a.tris.push_back({f.v[0], f.v[1], f.v[2]});
+  return a;
+}
+
 }  // namespace
 
 // Each face of a box keeps its own normal at the corners; a smooth sphere comes back as given.
 TEST(SharpEdges, BoxCornersSplitPerFaceAndSmoothMeshesStayAsGiven) {
   auto box = oracle::Box(4, 3, 5);
-  box->Need_VertexNormals();
-  std::vector<centre::Pt3> pos, nrm;
-  for (size_t i = 0; i < box->vertices.size(); ++i) {
-    pos.push_back({box->vertices[i].x, box->vertices[i].y, box->vertices[i].z});
-    nrm.push_back({box->normals[i].x, box->normals[i].y, box->normals[i].z});
-  }
-  std::vector<std::array<int, 3>> tris;
-  for (const auto& f : box->faces) tris.push_back({f.v[0], f.v[1], f.v[2]});
+  const auto [pos, nrm, tris] = MeshArrays(*box);
   const centre::SplitMesh s = centre::SplitSharpEdges(pos, nrm, tris);
   ASSERT_EQ(s.pos.size(), 24u);  // three faces meet at each of the 8 corners
   for (size_t f = 0; f < s.tris.size(); ++f) {
@@ -110,18 +115,36 @@ TEST(SharpEdges, BoxCornersSplitPerFaceAndSmoothMeshesStayAsGiven) {
   for (auto make : {+[] { return oracle::Sphere(5, 48, 24); }, +[] { return oracle::WavyGrid(20, 30); },
                     +[] { return oracle::Hemisphere(8, 64, 16); }}) {
     auto m = make();
-    m->Need_VertexNormals();
-    std::vector<centre::Pt3> p, n;
-    for (size_t i = 0; i < m->vertices.size(); ++i) {
-      p.push_back({m->vertices[i].x, m->vertices[i].y, m->vertices[i].z});
-      n.push_back({m->normals[i].x, m->normals[i].y, m->normals[i].z});
-    }
-    std::vector<std::array<int, 3>> t;
-    for (const auto& f : m->faces) t.push_back({f.v[0], f.v[1], f.v[2]});
+    const auto [p, n, t] = MeshArrays(*m);
     const centre::SplitMesh r = centre::SplitSharpEdges(p, n, t);
     EXPECT_EQ(r.pos, p);
     EXPECT_EQ(r.nrm, n);
     EXPECT_EQ(r.tris, t);
+  }
+}
+
+// A shallow groove folds by less than a sharp edge, but its faces lean further from their shared
+// normal than a fan may: the groove splits, and every corner's normal stays within the lean of
+// its face's, so that the offset nowhere falls short of a face by more than that lean leaves.
+TEST(SharpEdges, FansLeanNoFurtherThanTheirBound) {
+  for (double theta : {0.1, 0.2, 0.25}) {
+    SCOPED_TRACE(theta);
+    auto m = oracle::VGroove(4, 4, theta, 4);
+    const auto [p, n, t] = MeshArrays(*m);
+    const centre::SplitMesh r = centre::SplitSharpEdges(p, n, t);
+    // The groove's fold (2 theta) is below a sharp edge's either way; a fan across it leans by theta.
+    EXPECT_EQ(r.pos.size() > p.size(), theta > centre::kFanLeanAngle);
+    for (const auto& f : r.tris) {
+      const centre::Pt3 &a = r.pos[f[0]], &b = r.pos[f[1]], &c = r.pos[f[2]];
+      double fn[3] = {(b[1] - a[1]) * (c[2] - a[2]) - (b[2] - a[2]) * (c[1] - a[1]),
+                      (b[2] - a[2]) * (c[0] - a[0]) - (b[0] - a[0]) * (c[2] - a[2]),
+                      (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0])};
+      const double l = std::sqrt(fn[0] * fn[0] + fn[1] * fn[1] + fn[2] * fn[2]);
+      for (int v : f) {
+        const double cosA = (r.nrm[v][0] * fn[0] + r.nrm[v][1] * fn[1] + r.nrm[v][2] * fn[2]) / l;
+        EXPECT_GE(cosA, std::cos(theta > centre::kFanLeanAngle ? centre::kFanLeanAngle : theta) - 1e-9);
+      }
+    }
   }
 }
 

@@ -256,6 +256,25 @@ TEST(LayerContours, JunctionKeepsThePiecesThatMeetOverInnerSections) {
   }
 }
 
+// A section that runs on under cover without meeting the covering face's section keeps its open
+// run only, ended where the cover begins; one under cover all along goes.
+TEST(LayerContours, BuriedRunsOfASectionAreCutOff) {
+  std::vector<layer::RecordSegs> recs(1);
+  recs[0].segs = {{0, 0, 1, 0}, {0, 2, 1, 2}, {0, 3, 0.5, 3}};
+  const layer::AboveLevel above = [](double x, double y) {
+    return y > 2.5 || (y < 1 && x > 0.6) || (y > 1.5 && y < 2.5 && (x < 0.2 || x > 0.7));
+  };
+  layer::DropBuriedSegments(recs, above);
+  std::vector<std::array<double, 4>> s = recs[0].segs;
+  std::sort(s.begin(), s.end());
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[0][0], 0.0);
+  EXPECT_NEAR(s[0][2], 0.6, 0.002);
+  EXPECT_NEAR(s[1][0], 0.2, 0.002);
+  EXPECT_NEAR(s[1][2], 0.7, 0.002);
+  EXPECT_EQ(s[1][1], 2.0);
+}
+
 // Two squares touching at one diagonal node pair: the saddle is filled for the trace and cut
 // again, one contour per square.
 TEST(LayerContours, DiagonalContactGivesOneContourPerRegion) {
