@@ -18,7 +18,10 @@ END_MESSAGE_MAP()
 
 BOOL CSnapButton::Create(LPCWSTR label, const RECT& rect, CWnd* parent, UINT nID, bool checkBox) {
   m_bCheckBox = checkBox;
-  return CWnd::Create(L"Button", label, WS_CHILD | WS_VISIBLE, rect, parent, nID);
+  // A window class of its own: the button paints its box, tick and label itself (a toolkit
+  // push button in its place would show neither the label's check state nor, sized as a bar
+  // slot, the label).
+  return CWnd::Create(L"VelmoraSnapButton", label, WS_CHILD | WS_VISIBLE, rect, parent, nID);
 }
 
 void CSnapButton::SetCheck(int check) {
