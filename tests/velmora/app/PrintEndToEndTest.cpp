@@ -130,12 +130,7 @@ class PrintProgramTest : public ::testing::Test {
     CKxPreviewView::SetClosePause(0);
   }
   void TearDown() override {
-    if (app) {
-      app->CloseAllDocuments(TRUE);
-      app->ExitInstance();
-      app.reset();
-    }
-    Pump();
+    StopProgram(app);
     session.reset();
     CKxPreviewView::SetClosePause(1000);
     velmora::win::SetMessageBoxHandler(m_prevBox);

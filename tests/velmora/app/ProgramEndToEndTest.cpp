@@ -92,12 +92,7 @@ class ProgramTest : public ::testing::TestWithParam<bool> {
     TestLogTake();
   }
   void TearDown() override {
-    if (app) {
-      app->CloseAllDocuments(TRUE);
-      app->ExitInstance();
-      app.reset();
-    }
-    Pump();
+    StopProgram(app);
     session.reset();
     velmora::win::SetMessageBoxHandler(m_prevBox);
     gRestoreVurodeDefaults();

@@ -39,12 +39,7 @@ class ProgramFixture : public ::testing::Test {
     session = std::make_unique<velmora::app::CProgramSession>(m_gl);
   }
   void TearDown() override {
-    if (app) {
-      app->CloseAllDocuments(TRUE);
-      app->ExitInstance();
-      app.reset();
-    }
-    Pump();
+    StopProgram(app);
     session.reset();
     velmora::win::SetMessageBoxHandler(m_prevBox);
     gRestoreVurodeDefaults();

@@ -56,12 +56,7 @@ class ProgramOnScreenTest : public ::testing::TestWithParam<bool> {
     session = std::make_unique<velmora::app::CProgramSession>(GetParam());
   }
   void TearDown() override {
-    if (app) {
-      app->CloseAllDocuments(TRUE);
-      app->ExitInstance();
-      app.reset();
-    }
-    PumpProgram(nullptr);
+    StopProgram(app);
     session.reset();
     if (m_prevBox) velmora::win::SetMessageBoxHandler(m_prevBox);
     gRestoreVurodeDefaults();

@@ -51,3 +51,14 @@ inline bool StartProgram(const std::vector<std::string>& args, std::unique_ptr<C
   PumpProgram(app.get());
   return doc != nullptr;
 }
+
+// Ends the program as the application's exit does (documents closed without asking, then
+// ExitInstance) and hands out what that leaves queued.
+inline void StopProgram(std::unique_ptr<CDraftonApp>& app) {
+  if (app) {
+    app->CloseAllDocuments(TRUE);
+    app->ExitInstance();
+    app.reset();
+  }
+  PumpProgram(nullptr);
+}
