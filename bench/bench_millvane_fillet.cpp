@@ -1,6 +1,7 @@
-// Constant-radius fillets run whole: along the 12 edges of a box of planar faces, and along the
-// edge where an upright cylinder stands on a plane. "points" counts the traced spine points of
-// one run, "patches" the surfaces returned, "poles" their control points.
+// Constant-radius fillets run whole: along the 12 edges of a box of planar faces, along one
+// edge where two planar faces meet at 60 degrees, and along the edge where an upright cylinder
+// stands on a plane. "points" counts the traced spine points of one run, "patches" the surfaces
+// returned, "poles" their control points.
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_millvane_fillet_cases.h"
@@ -19,7 +20,8 @@ void BM_FilletBoxEdges(benchmark::State& st) {
     points = patches = 0;
     poles = 0;
     for (auto [i, j] : edges)
-      points += RunFillet(faces[size_t(i)].get(), 1, faces[size_t(j)].get(), 1, 0.2, patches, poles);
+      points +=
+          RunFillet(faces[size_t(i)].get(), 1, faces[size_t(j)].get(), 1, 0.2, patches, poles);
   }
   st.counters["edges"] = double(edges.size());
   st.counters["points"] = points;
@@ -27,6 +29,21 @@ void BM_FilletBoxEdges(benchmark::State& st) {
   st.counters["poles"] = double(poles);
 }
 BENCHMARK(BM_FilletBoxEdges)->Unit(benchmark::kMillisecond);
+
+void BM_FilletWedge60(benchmark::State& st) {
+  const auto [a, b] = Wedge60Faces(2.0);
+  int points = 0, patches = 0;
+  long poles = 0;
+  for (auto _ : st) {
+    patches = 0;
+    poles = 0;
+    points = RunFillet(a.get(), 0, b.get(), 0, 0.2, patches, poles);
+  }
+  st.counters["points"] = points;
+  st.counters["patches"] = patches;
+  st.counters["poles"] = double(poles);
+}
+BENCHMARK(BM_FilletWedge60)->Unit(benchmark::kMillisecond);
 
 void BM_FilletPlaneCylinder(benchmark::State& st) {
   Face plane = Plane({-3, -3, 0}, {6, 0, 0}, {0, 6, 0});

@@ -39,7 +39,7 @@ inline Face Plane(std::array<double, 3> O, std::array<double, 3> U, std::array<d
 // Runs one fillet; returns the traced points and adds the patches to `patches` and their
 // control points to `poles`.
 inline int RunFillet(CGeTrimSurf* a, int flipA, CGeTrimSurf* b, int flipB, double r, int& patches,
-              long& poles) {
+                     long& poles) {
   CSrfFilletSolver solver;
   solver.SetRadius(r);
   solver.AddFace(a, flipA, false);
@@ -55,6 +55,28 @@ inline int RunFillet(CGeTrimSurf* a, int flipA, CGeTrimSurf* b, int flipB, doubl
   }
   while (!out.IsEmpty()) delete out.RemoveHead();
   return points;
+}
+
+// Runs one fillet and hands back its patches.
+inline std::vector<std::unique_ptr<CGeTrimSurf>> FilletPatches(CGeTrimSurf* a, int flipA,
+                                                               CGeTrimSurf* b, int flipB,
+                                                               double r) {
+  CSrfFilletSolver solver;
+  solver.SetRadius(r);
+  solver.AddFace(a, flipA, false);
+  solver.AddFace(b, flipB, true);
+  CGeTrimSurfList out;
+  solver.Fillet(&out);
+  std::vector<std::unique_ptr<CGeTrimSurf>> patches;
+  while (!out.IsEmpty()) patches.emplace_back(out.RemoveHead());
+  return patches;
+}
+
+// Two faces of side L meeting along the y axis at an interior angle of 60 degrees: z = 0 for
+// x >= 0, and the face rising along (cos 60, 0, sin 60). Their normals point into the wedge.
+inline std::pair<Face, Face> Wedge60Faces(double L) {
+  const double c = 0.5, s = 0.8660254037844386;
+  return {Plane({0, 0, 0}, {L, 0, 0}, {0, L, 0}), Plane({0, 0, 0}, {0, L, 0}, {L * c, 0, L * s})};
 }
 
 // The six faces of a box of side L (outward normals; a fillet inside flips both faces) and the

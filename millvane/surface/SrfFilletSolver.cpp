@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "millvane/kernel/BsplineUtils.h"
@@ -138,6 +139,79 @@ bool SnapBeside(const ENT_Record* surface, const double p[3], const double dir[3
   }
   return false;
 }
+
+// One cross-section of a patch, planned from its traced point and made only when the fit
+// asks for it: most of a long spine's sections are only ever needed for their middle points.
+struct SectionPlan {
+  enum Kind { kPoint, kLine, kArc } kind;
+  double P[3], C1[3], C2[3];
+  _arc arc;
+};
+
+class PlannedSections : public SrfSectionSource {
+ public:
+  explicit PlannedSections(std::vector<SectionPlan> plans)
+      : m_plans(std::move(plans)), m_made(m_plans.size(), nullptr) {}
+  ~PlannedSections() override { BCRV_FreStr(int(m_made.size()), m_made.data()); }
+  PlannedSections(const PlannedSections&) = delete;
+  PlannedSections& operator=(const PlannedSections&) = delete;
+
+  int Count() const override { return int(m_plans.size()); }
+  const BCRV* Section(int i) override {
+    BCRV*& c = m_made[size_t(i)];
+    if (c) return c;
+    const SectionPlan& s = m_plans[size_t(i)];
+    if (s.kind == SectionPlan::kPoint) {
+      // No room for a section: it collapses onto the spine point.
+      const double pts[2][3] = {{s.P[0], s.P[1], s.P[2]}, {s.P[0], s.P[1], s.P[2]}};
+      CRV_NewSegmentBcrv(c, pts);
+    } else if (s.kind == SectionPlan::kLine) {
+      BCRV_GenLine(s.C1, s.C2, c);
+    } else {
+      BCRV_GenArc(&s.arc, c);
+    }
+    return c;
+  }
+  // An arc's middle is the middle of its sweep (its spline has equal symmetric spans).
+  bool Middle(int i, double p[3]) override {
+    const SectionPlan& s = m_plans[size_t(i)];
+    if (s.kind == SectionPlan::kArc) {
+      const _rect_fm3d& f = s.arc.frame;
+      const double a = 0.5 * s.arc.sweep, x = s.arc.radius * std::cos(a),
+                   y = s.arc.radius * std::sin(a);
+      for (int k = 0; k < 3; ++k) p[k] = f.origin[k] + x * f.xAxis[k] + y * f.yAxis[k];
+      return true;
+    }
+    const BCRV* c = Section(i);
+    return c && BCRV_EvPos(c, 0.5 * (c->knots[c->order - 1] + c->knots[c->n]), p);
+  }
+  // The sections that can be made, in order.
+  std::vector<BCRV*> MadeSections() {
+    std::vector<BCRV*> made;
+    for (int i = 0; i < Count(); ++i)
+      if (Section(i)) made.push_back(m_made[size_t(i)]);
+    return made;
+  }
+
+ private:
+  std::vector<SectionPlan> m_plans;
+  std::vector<BCRV*> m_made;
+};
+
+// Sections made already (not owned).
+class ListedSections : public SrfSectionSource {
+ public:
+  explicit ListedSections(const std::vector<BCRV*>& sections) : m_sections(sections) {}
+  int Count() const override { return int(m_sections.size()); }
+  const BCRV* Section(int i) override { return m_sections[size_t(i)]; }
+  bool Middle(int i, double p[3]) override {
+    const BCRV* c = m_sections[size_t(i)];
+    return BCRV_EvPos(c, 0.5 * (c->knots[c->order - 1] + c->knots[c->n]), p);
+  }
+
+ private:
+  const std::vector<BCRV*>& m_sections;
+};
 
 }  // namespace
 
@@ -287,35 +361,32 @@ int CSrfFilletSolver::RunFromSpines(CGeTrimSurfList* out, bool straight) {
       for (POSITION pos = n->face->m_LoopList.GetHeadPosition(); pos;)
         if (CGeTrimLoop* loop = n->face->m_LoopList.GetNext(pos)) loop->CalcUVBox();
 
-  // Spines whose two surfaces both belong to this job, copied whole: cutting the faces at
-  // their trim boundaries is the trim adaptor's work.
-  SSI_CurveNode* copies = nullptr;
+  // Spines whose two surfaces both belong to this job stay, whole: cutting the faces at their
+  // trim boundaries is the trim adaptor's work. The others are dropped.
+  SSI_CurveNode* kept = nullptr;
   SSI_CurveNode* tail = nullptr;
-  for (SSI_CurveNode* c = m_pSpine; c; c = c->next) {
-    if (!c->curve || c->curve->type != ENT_INTCURVE) continue;
-    SrfSideNode *A, *B;
-    FindNodes(c->curve, A, B);
-    if (!A || !B) continue;
-    auto* node = static_cast<SSI_CurveNode*>(KX_MemAlloc(sizeof(SSI_CurveNode)));
-    if (!node) continue;
-    *node = SSI_CurveNode{tail, nullptr, 0, SSI_CloneCurve(c->curve), 1.0};
-    if (!node->curve) {
-      KX_MemFree(node);
-      continue;
+  for (SSI_CurveNode* c = m_pSpine; c;) {
+    SSI_CurveNode* next = c->next;
+    SrfSideNode *A = nullptr, *B = nullptr;
+    if (c->curve && c->curve->type == ENT_INTCURVE) FindNodes(c->curve, A, B);
+    if (A && B) {
+      *c = SSI_CurveNode{tail, nullptr, 0, c->curve, 1.0};
+      (tail ? tail->next : kept) = c;
+      tail = c;
+    } else {
+      ENT_Free(c->curve);
+      KX_MemFree(c);
     }
-    (tail ? tail->next : copies) = node;
-    tail = node;
+    c = next;
   }
-  if (!copies) return 0;
+  m_pSpine = kept;
+  if (!m_pSpine) return 0;
 
-  for (SSI_CurveNode* c = copies; c; c = c->next) {
+  for (SSI_CurveNode* c = m_pSpine; c; c = c->next) {
     SrfSideNode *A, *B;
     FindNodes(c->curve, A, B);
-    if (!A || !B) continue;
     if (CGeTrimSurf* patch = MakePatch(c->curve, *A, *B, straight)) out->AddTail(patch);
   }
-  FreeCurveChain(m_pSpine);
-  m_pSpine = copies;
 
   if (m_nTrimFirst || m_nTrimSecond) {
     for (SSI_CurveNode* c = m_pSpine; c; c = c->next) {
@@ -338,34 +409,44 @@ CGeTrimSurf* CSrfFilletSolver::MakePatch(const _intcur* spine, const SrfSideNode
   if (!spine || !spine->points || spine->points->count < 2 || !spine->points->points)
     return nullptr;
   const int n = spine->points->count;
-  std::vector<BCRV*> sections;
-  sections.reserve(size_t(n));
+  std::vector<SectionPlan> plans;
+  plans.reserve(size_t(n));
   for (int i = 0; i < n; ++i) {
     const SSI_TracedPoint& tp = spine->points->points[i];
-    double C1[3], C2[3];
-    if (!ContactPoints(tp, A, B, C1, C2)) continue;
-    BCRV* section = nullptr;
-    if (kv::Dist(tp.point, C1) < 1e-6) {
-      // No room for a section: it collapses onto the spine point.
-      const double pts[2][3] = {{tp.point[0], tp.point[1], tp.point[2]},
-                                {tp.point[0], tp.point[1], tp.point[2]}};
-      CRV_NewSegmentBcrv(section, pts);
+    SectionPlan s{};
+    if (!ContactPoints(tp, A, B, s.C1, s.C2)) continue;
+    kv::Copy(s.P, tp.point);
+    if (kv::Dist(tp.point, s.C1) < 1e-6) {
+      s.kind = SectionPlan::kPoint;
     } else if (straight) {
-      BCRV_GenLine(C1, C2, section);
-    } else if (_arc* arc = SectionArc(C1, C2, tp.point, tp.tangent)) {
-      BCRV_GenArc(arc, section);
+      s.kind = SectionPlan::kLine;
+    } else if (_arc* arc = SectionArc(s.C1, s.C2, tp.point, tp.tangent)) {
+      s.kind = SectionPlan::kArc;
+      s.arc = *arc;
       KX_MemFree(arc);
+    } else {
+      continue;
     }
-    if (section) sections.push_back(section);
+    plans.push_back(s);
   }
-  const int k = int(sections.size());
+  PlannedSections sections(std::move(plans));
   _nurbs_surface* patch = nullptr;
   int rc = 0;
-  if (n == 2 && k == 2)
-    rc = SRF_NewRuled(sections[0], patch, sections[1]);
-  else if (k >= 2)
-    rc = SRF_SkinFewestSections(k, sections.data(), kSectionFitTol, patch);
-  BCRV_FreStr(k, sections.data());
+  // More than four sections (so more than two traced points) are fitted from the plans; a
+  // section that cannot be made leaves the fit to the sections that can, as with fewer.
+  if (sections.Count() > 4) rc = SRF_SkinFewestSections(sections, kSectionFitTol, patch);
+  if (sections.Count() <= 4 || rc == -1) {
+    BSRF_Free(patch);
+    patch = nullptr;
+    const std::vector<BCRV*> made = sections.MadeSections();
+    const int k = int(made.size());
+    if (n == 2 && k == 2) {
+      rc = SRF_NewRuled(made[0], patch, made[1]);
+    } else if (k >= 2) {
+      ListedSections listed(made);
+      rc = SRF_SkinFewestSections(listed, kSectionFitTol, patch);
+    }
+  }
   if (rc != 1 || !patch) {
     BSRF_Free(patch);
     return nullptr;
@@ -392,9 +473,8 @@ void CSrfFilletSolver::OrientSpine(_intcur* spine, const SrfSideNode& A, const S
     const double sBu = PeriodShift(B.uRange, a.uvB[0]), sBv = PeriodShift(B.vRange, a.uvB[1]);
     a.uvA[0] += sAu, a.uvA[1] += sAv, bA[0] += sAu, bA[1] += sAv;
     a.uvB[0] += sBu, a.uvB[1] += sBv, bB[0] += sBu, bB[1] += sBv;
-    if (!InRange(A.uRange, a.uvA[0]) || !InRange(A.vRange, a.uvA[1]) ||
-        !InRange(A.uRange, bA[0]) || !InRange(A.vRange, bA[1]) ||
-        !InRange(B.uRange, a.uvB[0]) || !InRange(B.vRange, a.uvB[1]) ||
+    if (!InRange(A.uRange, a.uvA[0]) || !InRange(A.vRange, a.uvA[1]) || !InRange(A.uRange, bA[0]) ||
+        !InRange(A.vRange, bA[1]) || !InRange(B.uRange, a.uvB[0]) || !InRange(B.vRange, a.uvB[1]) ||
         !InRange(B.uRange, bB[0]) || !InRange(B.vRange, bB[1]))
       continue;
 

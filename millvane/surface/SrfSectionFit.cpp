@@ -39,20 +39,34 @@ double Deviation(const _nurbs_surface* patch, const BCRV* section, double v0) {
   return worst;
 }
 
+// Every section of the source; false when one cannot be made.
+bool AllSections(SrfSectionSource& src, std::vector<const BCRV*>& all) {
+  all.clear();
+  for (int i = 0; i < src.Count(); ++i) {
+    const BCRV* s = src.Section(i);
+    if (!s) return false;
+    all.push_back(s);
+  }
+  return true;
+}
+
 }  // namespace
 
-int SRF_SkinFewestSections(int count, const BCRV* const* sections, double tol,
-                           _nurbs_surface*& out) {
+int SRF_SkinFewestSections(SrfSectionSource& src, double tol, _nurbs_surface*& out) {
   out = nullptr;
-  if (!sections || count <= 4) return SkinAll(count, sections, out);
+  const int count = src.Count();
+  auto skinAll = [&] {
+    std::vector<const BCRV*> all;
+    if (!AllSections(src, all)) return -1;
+    return SkinAll(count, all.data(), out);
+  };
+  if (count <= 4) return skinAll();
   // Chord lengths between the sections' middle points: where a left-out section should lie.
   std::vector<double> along(size_t(count), 0.0);
   double prev[3];
   for (int i = 0; i < count; ++i) {
-    const BCRV* s = sections[i];
     double p[3];
-    if (!s || !BCRV_EvPos(s, 0.5 * (s->knots[s->order - 1] + s->knots[s->n]), p))
-      return SkinAll(count, sections, out);
+    if (!src.Middle(i, p)) return skinAll();
     if (i > 0) along[size_t(i)] = along[size_t(i - 1)] + kv::Dist(prev, p);
     kv::Copy(prev, p);
   }
@@ -61,7 +75,11 @@ int SRF_SkinFewestSections(int count, const BCRV* const* sections, double tol,
   while (int(kept.size()) < count) {
     const std::vector<int> idx(kept.begin(), kept.end());
     std::vector<const BCRV*> subset;
-    for (int i : idx) subset.push_back(sections[i]);
+    for (int i : idx) {
+      const BCRV* s = src.Section(i);
+      if (!s) return -1;
+      subset.push_back(s);
+    }
     _nurbs_surface* patch = nullptr;
     if (SkinAll(int(subset.size()), subset.data(), patch) != 1 || !patch) {
       BSRF_Free(patch);
@@ -81,8 +99,13 @@ int SRF_SkinFewestSections(int count, const BCRV* const* sections, double tol,
       const double la = along[size_t(a)], lb = along[size_t(b)];
       for (int c : {a + (b - a) / 4, (a + b) / 2, b - (b - a) / 4}) {
         if (c <= a || c >= b) continue;
+        const BCRV* section = src.Section(c);
+        if (!section) {
+          BSRF_Free(patch);
+          return -1;
+        }
         const double f = lb > la ? (along[size_t(c)] - la) / (lb - la) : 0.5;
-        if (!(Deviation(patch, sections[c], va + f * (vb - va)) <= tol)) {
+        if (!(Deviation(patch, section, va + f * (vb - va)) <= tol)) {
           add.push_back((a + b) / 2);
           break;
         }
@@ -95,5 +118,5 @@ int SRF_SkinFewestSections(int count, const BCRV* const* sections, double tol,
     BSRF_Free(patch);
     kept.insert(add.begin(), add.end());
   }
-  return SkinAll(count, sections, out);
+  return skinAll();
 }

@@ -5,6 +5,7 @@
 
 #include "BlendFixture.h"
 #include "millvane/kernel/SurfaceRecords.h"
+#include "millvane/surface/SrfSectionFit.h"
 
 namespace {
 
@@ -248,6 +249,64 @@ TEST_F(SrfBlendStagesTest, NoPatchWithoutTwoSections) {
       [&](double t, double uv[2]) { uv[0] = (0.5 + t) / 2, uv[1] = 0.5; }));
   EXPECT_EQ(CSrfFilletSolver::MakePatch(flat.get(), k.A, k.B, false), nullptr);
   EXPECT_EQ(CSrfFilletSolver::MakePatch(nullptr, k.A, k.B, false), nullptr);
+}
+
+// The section fit over a source that cannot make a section it needs: -1 and no patch, whether
+// it skins a few sections whole, fits many (the first is always kept) or, without middle
+// points, skins them all; with every section there, a patch on the swept quarter cylinder.
+TEST_F(SrfBlendStagesTest, SectionFitReportsASectionItCannotMake) {
+  const double r = 0.3;
+  // Quarter circles of radius r about the y axis at y = i / (count - 1), from +x to +z.
+  struct Arcs : SrfSectionSource {
+    int count, missing;
+    bool middles;
+    std::vector<BCRV*> made;
+    Arcs(int c, int m, bool mid) : count(c), missing(m), middles(mid), made(size_t(c), nullptr) {}
+    ~Arcs() override { BCRV_FreStr(count, made.data()); }
+    double Y(int i) const { return double(i) / (count - 1); }
+    int Count() const override { return count; }
+    const BCRV* Section(int i) override {
+      if (i == missing) return nullptr;
+      if (!made[size_t(i)]) {
+        _arc a{};
+        a.frame.origin[1] = Y(i);
+        a.frame.xAxis[0] = 1.0;
+        a.frame.yAxis[2] = 1.0;
+        a.frame.zAxis[1] = -1.0;
+        a.radius = 0.3;
+        a.sweep = std::numbers::pi / 2;
+        BCRV_GenArc(&a, made[size_t(i)]);
+      }
+      return made[size_t(i)];
+    }
+    bool Middle(int i, double p[3]) override {
+      p[0] = p[2] = 0.3 * std::sqrt(0.5);
+      p[1] = Y(i);
+      return middles;
+    }
+  };
+  struct Case {
+    int count, missing;
+    bool middles;
+    int rc;
+  } cases[] = {{3, 1, true, -1},
+               {40, 0, true, -1},
+               {40, 20, false, -1},
+               {40, -1, true, 1},
+               {40, -1, false, 1}};
+  for (const Case& c : cases) {
+    Arcs src(c.count, c.missing, c.middles);
+    _nurbs_surface* out = nullptr;
+    EXPECT_EQ(SRF_SkinFewestSections(src, 1e-5, out), c.rc) << c.count << " " << c.missing;
+    EXPECT_EQ(out != nullptr, c.rc == 1);
+    for (int j = 0; out && j <= 8; ++j)
+      for (int i = 0; i <= 8; ++i) {
+        double p[3];
+        ASSERT_EQ(BSRF_EvPos(out, i / 8.0, j / 8.0, p), 1);
+        EXPECT_NEAR(std::hypot(p[0], p[2]), r, 1e-5) << c.count << " " << c.middles;
+      }
+    BSRF_Free(out);
+  }
 }
 
 // The flags say on which side of the spine, walking along it, each face is kept: 1 for the
