@@ -99,7 +99,7 @@ class CQtWindowBackend : public win::WindowBackend {
   // "Drawings|*.vlm|All|*.*" as a Qt name filter list ("Drawings (*.vlm)", "All (*.*)").
   static std::vector<std::wstring> NameFilters(const std::wstring& filter);
 
-  // The peers' shared state (defined with the peers).
+  // The peers' shared state (defined in the folder's private QtBackendImpl.h).
   struct Impl;
 
  private:
