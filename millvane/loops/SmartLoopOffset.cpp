@@ -377,11 +377,13 @@ CSmartLoop* CSmartLoop::OffsetLoop(double d, const QNC_CornerType& corner) {
     }
     return result.head;
   };
-  // Dropping the inner stretches can leave the outline without a way on where it passes
-  // within 0.001 of a crossing inside it. When no loop closes then, the loops are closed from
-  // the whole raw offset instead; the inner tangle may then be chained into a loop that cuts
-  // into the band the offset must keep clear, so every loop of that second pass is checked
-  // along its whole length and dropped when it comes nearer the source than the distance.
+  // Dropping the inner stretches can leave the outline without a way on: where the source
+  // crosses itself, stretches of the true outline are offsets to the other side of sections
+  // that run backwards, which the raw offset does not hold. When no loop closes then, the
+  // loops are closed from the whole raw offset instead; the inner tangle may then be chained
+  // into a loop that cuts into the band the offset must keep clear, so every loop of that
+  // second pass is checked along its length and dropped when it comes nearer the source than
+  // the distance: no offset is better than one that cuts into the band.
   CSmartLoop* result = filtered(chained(true));
   if (result) return result;
   CLoopListEnd clear;

@@ -489,9 +489,9 @@ namespace {
 
 // Noisy circles offset outwards: every point of the result keeps the distance from the
 // outline (farther only at the mitred corners of turns below 15 degrees, by at most 1/cos 7.5
-// degrees). An outline that crosses itself all along tangles its raw offset so that its outer
-// loop cannot be closed without stretches inside the band: it may fail, but no loop cutting
-// into the band is returned.
+// degrees). Of an outline that crosses itself all along, parts of the true offset lie on the
+// other side of sections running backwards, where the raw offset has nothing: that offset may
+// fail, but no loop cutting into the band is returned.
 TEST(SmartLoopOffset, NoisyCircleOutwardKeepsItsDistance) {
   const struct {
     const char* name;
