@@ -2,6 +2,10 @@
 // round-joined offset of the same polygon. BM_GeLoopListOffsetNoisy reports the ratio of its
 // time to Clipper's as the counter "vs_clipper" (below 1: faster than Clipper); so does
 // BM_GeLoopListOffsetStar for the 8,000-vertex noisy star offset inwards by 2.
+// Built with -DVELMORA_CAVC_DIR=<CavalierContours checkout>, BM_GeLoopListOffsetStarVsCavc
+// times CavalierContours' offset (exact arcs) of the same star and reports "cavc_over_ours",
+// its best processor time over ours (above 1: faster than CavalierContours), and "area_diff",
+// the area of its offset less ours.
 // Growth: BM_GeLoopListOffsetSquares offsets a grid of n separate 10 x 10 squares by 1 (inward
 // and outward), BM_GeLoopListOffsetWideCircle one noisy circle of n vertices 0.1 apart; each
 // reports at its largest size the counter "exponent", the log-log slope of the best time
@@ -22,6 +26,11 @@
 #include "geometry/shapes2d/GeLine.h"
 #include "geometry/shapes2d/GeLoop.h"
 #include "millvane/loops/LoopListOffset.h"
+
+#ifdef VELMORA_WITH_CAVC
+#include <cavc/polylineoffset.hpp>
+#include <ctime>
+#endif
 
 namespace {
 constexpr double kDistance = 1.0;
@@ -113,6 +122,62 @@ void BM_GeLoopListOffsetStar(benchmark::State& st) {
   st.counters["clipper_ms"] = clipper * 1e3;
 }
 BENCHMARK(BM_GeLoopListOffsetStar)->Arg(8000)->Unit(benchmark::kMillisecond);
+
+#ifdef VELMORA_WITH_CAVC
+// CavalierContours' offset of a counter-clockwise polyline of lines: a positive distance
+// offsets inwards, as offset mode 0. Returns the summed area of the results.
+double CavcOnce(const std::vector<std::array<double, 2>>& p, double d) {
+  cavc::Polyline<double> pl;
+  for (auto& q : p) pl.addVertex(q[0], q[1], 0.0);
+  pl.isClosed() = true;
+  const auto out = cavc::parallelOffset(pl, d);
+  double area = 0.0;
+  for (const auto& r : out) area += cavc::getArea(r);
+  return area;
+}
+
+// Summed area of the kernel loops an offset returns (islands negative).
+double OffsetArea(const std::vector<std::array<double, 2>>& p, double d) {
+  CGeLoopList in, out;
+  in.AddTail(GeLoopOf(p));
+  acGeLoopListOffset(&in, d, 2, 0, &out);
+  double area = 0.0;
+  for (POSITION pos = out.GetHeadPosition(); pos;) area += out.GetNext(pos)->EvArea(0.0001);
+  geDelGeLoopList(&in, false);
+  geDelGeLoopList(&out, false);
+  return area;
+}
+
+// Best of a few runs in seconds of this thread's processor time: both offsets run on one
+// thread, and on a loaded machine wall time measures the neighbours as much as the offset.
+template <typename F>
+double BestCpuTime(F f, int runs) {
+  auto now = [] {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
+  };
+  double best = 1e300;
+  for (int i = 0; i < runs; ++i) {
+    const double t0 = now();
+    f();
+    best = std::min(best, now() - t0);
+  }
+  return best;
+}
+
+void BM_GeLoopListOffsetStarVsCavc(benchmark::State& st) {
+  const auto p = NoisyPolygon(int(st.range(0)), 18.0);
+  const double cavc = BestCpuTime([&] { benchmark::DoNotOptimize(CavcOnce(p, 2.0)); }, 5);
+  double best = 1e300;
+  for (auto _ : st) best = std::min(best, BestCpuTime([&] { OffsetOnce(p, 2.0); }, 1));
+  st.counters["cavc_over_ours"] = cavc / best;
+  st.counters["cavc_ms"] = cavc * 1e3;
+  st.counters["ours_ms"] = best * 1e3;
+  st.counters["area_diff"] = std::fabs(CavcOnce(p, 2.0)) - std::fabs(OffsetArea(p, 2.0));
+}
+BENCHMARK(BM_GeLoopListOffsetStarVsCavc)->Arg(8000)->Unit(benchmark::kMillisecond);
+#endif
 
 // Best times by (benchmark, size), so that the largest size can report the slope to the one
 // before it (sizes run in ascending order).

@@ -190,6 +190,8 @@ class CSmartLoop {
 // the limits, whose loops cross neither themselves nor each other; for the follow pocket also
 // a usable step.
 bool acPocketShapeOk(const CSmartLoop* contour);
+// Whether every coordinate of every section of the contour and its islands is finite.
+bool acContourFinite(const CSmartLoop* contour);
 bool acPocketInputOk(const CSmartLoop* contour, double step);
 // Frees every entity of the chain after keepLast (all of them for null): what a failed call
 // had appended.

@@ -127,6 +127,15 @@ bool SectFinite(const CSmartSect* s) {
 
 }  // namespace
 
+bool acContourFinite(const CSmartLoop* contour) {
+  for (const CSmartLoop* l = contour; l; l = (l == contour ? contour->islands : l->next)) {
+    if (!l->curve) continue;
+    for (const CSmartSect* s = l->curve->head; s; s = s->next)
+      if (!SectFinite(s)) return false;
+  }
+  return true;
+}
+
 // A contour is fit to pocket when it has a chain, is not absurdly large, holds only finite
 // coordinates, and neither its outer loop nor its islands cross themselves or each other (the
 // inside would be undefined).

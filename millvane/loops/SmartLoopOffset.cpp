@@ -377,11 +377,31 @@ CSmartLoop* CSmartLoop::OffsetLoop(double d, const QNC_CornerType& corner) {
     }
     return result.head;
   };
-  // Dropping the inner stretches can leave the outline without a way on where it passes
-  // within 0.001 of a crossing inside it. When no loop closes then, the loops are closed from
-  // the whole raw offset instead (the inner tangle may then cut into the result).
+  // Dropping the inner stretches can leave the outline without a way on: where the source
+  // crosses itself, stretches of the true outline are offsets to the other side of sections
+  // that run backwards, which the raw offset does not hold. When no loop closes then, the
+  // loops are closed from the whole raw offset instead; the inner tangle may then be chained
+  // into a loop that cuts into the band the offset must keep clear, so every loop of that
+  // second pass is checked along its length and dropped when it comes nearer the source than
+  // the distance: no offset is better than one that cuts into the band.
   CSmartLoop* result = filtered(chained(true));
-  return result ? result : filtered(chained(false));
+  if (result) return result;
+  CLoopListEnd clear;
+  for (CSmartLoop* loops = filtered(chained(false)); loops;) {
+    CSmartLoop* l = loops;
+    loops = loops->next;
+    l->next = l->prev = nullptr;
+    bool near = false;
+    for (const CSmartSect* s = l->curve->head; s && !near; s = s->next)
+      for (double t : {0.0, 0.25, 0.5, 0.75}) {
+        double p[2];
+        s->EvPoint(t, p);
+        if ((near = source.CloserThan(p, d))) break;
+      }
+    if (near) delete l;
+    else clear.Append(l);
+  }
+  return clear.head;
 }
 
 CSmartLoop* CSmartLoop::OffsetIsland(double d, const QNC_CornerType& corner, int firstKind) {

@@ -69,6 +69,9 @@ const CSmartLoop* LoopHolding(const CSmartLoop* contour, const CSmartSect* s) {
 
 CSmartLPoint* CSmartLoop::GenerateScanPoint(CSmartLoop* loops, double step, int) {
   if (!loops || !std::isfinite(step) || step < 0.001) return nullptr;
+  // A NaN would slip through every box and row test: such a contour has no known inside.
+  for (CSmartLoop* l = loops; l; l = l->next)
+    if (!acContourFinite(l)) return nullptr;
   const double d = std::min(step / 10.0, 0.0001);
   double ymin = 1e300, ymax = -1e300;
   for (CSmartLoop* l = loops; l; l = l->next) {

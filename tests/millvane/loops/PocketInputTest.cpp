@@ -66,6 +66,11 @@ std::vector<Strategy> AllEntries() {
   all.push_back({"follow tree", [](CSmartLoop* c, CPathCombine*) {
                    return c->FollowContour(0, 1.0, kRound, -1, 60.0);
                  }});
+  all.push_back({"scan points", [](CSmartLoop* c, CPathCombine*) {
+                   CSmartLPoint* pts = CSmartLoop::GenerateScanPoint(c, 1.0, 2000);
+                   if (pts) c->InitBuffer();
+                   return pts ? 1 : 0;
+                 }});
   all.push_back({"spiral library", [](CSmartLoop* c, CPathCombine*) {
                    const double c0[2] = {5, 5}, c1[2] = {4.5, 5};
                    CSmartArc a0(c0, 8.05, 0.0, kPi), a1(c1, 7.55, kPi, 2 * kPi);
@@ -142,6 +147,8 @@ TEST(PocketInput, NonFiniteVertexFailsEveryEntry) {
       if (!sound) {
         EXPECT_EQ(comb.head, nullptr);
         EXPECT_EQ(c.l->children, nullptr);
+        for (const CSmartLoop* l : {c.l, c.l->islands})
+          for (CSmartSect* x = l->curve->head; x; x = x->next) EXPECT_EQ(x->CutCount(), 0);
       }
     }
   }
