@@ -74,4 +74,7 @@ function(velmora_test_options name)
     endif()
   endif()
   target_precompile_headers(${name} REUSE_FROM velmora_test_pch)
+  # Test sources compile in batches: each source alone spends most of its time on the same
+  # framework and library headers and templates.
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
 endfunction()
