@@ -424,14 +424,37 @@ void CMillCenter::GenVertexSurf() {
 void CMillCenter::GenBoundSurf() {
   if (!tool) return;
   const double r = Radius();
+  auto unit = [](const double* d, Pt3& out) {
+    const double l = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    if (l < 1e-12) return false;
+    out = {d[0] / l, d[1] / l, d[2] / l};
+    return true;
+  };
+  auto dot = [](const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
   for (const auto& c : edgeSet.chains) {
+    const size_t n = c.size();
+    if (n < 2) continue;
     auto strip = std::make_unique<Strip>();
-    const std::vector<Pt3> dirs = centre::UnitDirections(c);
     double zlow = 1e300;
     for (const Pt3& p : c) zlow = std::min(zlow, p[2]);
     zlow -= r;
-    for (size_t i = 0; i < c.size(); ++i) {
-      const Pt3& t = dirs[i];
+    // Unit directions of the segments; a segment of no length takes its neighbour's.
+    std::vector<Pt3> seg(n - 1, Pt3{0, 0, 0});
+    std::vector<char> has(seg.size(), 0);
+    for (size_t i = 0; i < seg.size(); ++i) {
+      const double d[3] = {c[i + 1][0] - c[i][0], c[i + 1][1] - c[i][1], c[i + 1][2] - c[i][2]};
+      has[i] = unit(d, seg[i]);
+    }
+    for (size_t i = 1; i < seg.size(); ++i)
+      if (!has[i] && has[i - 1]) seg[i] = seg[i - 1], has[i] = 1;
+    for (size_t i = seg.size(); i-- > 1;)
+      if (!has[i - 1] && has[i]) seg[i - 1] = seg[i], has[i - 1] = 1;
+    // A closed chain that turns smoothly across its seam has no corner point there, and its tube
+    // turns across the seam as at any other point.
+    const bool closed = n > 3 && c.front() == c.back() && !centre::IsCorner(c[n - 2], c.front(), c[1]);
+    // One cross-section of the tube about point p, in the plane across the unit direction t: the
+    // cutter offsets for the normals at 0, 15, ..., 180 degrees from the horizontal u up over v.
+    auto section = [&](const Pt3& p, const Pt3& t) {
       // u across the chain in the horizontal plane, v up across it.
       double u[3] = {-t[1], t[0], 0.0};
       double lu = std::hypot(u[0], u[1]);
@@ -443,7 +466,7 @@ void CMillCenter::GenBoundSurf() {
       u[0] /= lu;
       u[1] /= lu;
       double v[3] = {t[1] * u[2] - t[2] * u[1], t[2] * u[0] - t[0] * u[2], t[0] * u[1] - t[1] * u[0]};
-      const double lv = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+      const double lv = std::sqrt(dot(v, v));
       if (lv < 1e-6) {
         v[0] = v[1] = 0;
         v[2] = 1;
@@ -452,16 +475,48 @@ void CMillCenter::GenBoundSurf() {
       }
       for (int k = 0; k <= 12; ++k) {
         const double a = k * kPi / 12;
-        double n[3] = {std::cos(a) * u[0] + std::sin(a) * v[0], std::cos(a) * u[1] + std::sin(a) * v[1],
-                       std::cos(a) * u[2] + std::sin(a) * v[2]};
-        if (n[2] < 0) n[2] = 0;  // the sides are horizontal up to rounding
+        double nt[3] = {std::cos(a) * u[0] + std::sin(a) * v[0], std::cos(a) * u[1] + std::sin(a) * v[1],
+                        std::cos(a) * u[2] + std::sin(a) * v[2]};
+        if (nt[2] < 0) nt[2] = 0;  // the sides are horizontal up to rounding
         double off[3] = {0, 0, 0};
-        tool->Eval_FacetCC_OffVec(n, off);
-        strip->pts.push_back({c[i][0] + off[0], c[i][1] + off[1], c[i][2] + off[2]});
+        tool->Eval_FacetCC_OffVec(nt, off);
+        strip->pts.push_back({p[0] + off[0], p[1] + off[1], p[2] + off[2]});
       }
       const Pt3 last = strip->pts.back(), first = strip->pts[strip->pts.size() - 13];
       strip->pts.push_back({last[0], last[1], zlow});
       strip->pts.push_back({first[0], first[1], zlow});
+    };
+    for (size_t i = 0; i < n; ++i) {
+      const bool before = i > 0 || closed, after = i + 1 < n || closed;
+      const Pt3& g = i > 0 ? seg[i - 1] : seg.back();
+      const Pt3& h = i + 1 < n ? seg[i] : seg.front();
+      if (!before || !after) {
+        section(c[i], before ? g : h);
+        continue;
+      }
+      // Where the chain turns from g into h, a section across the mean direction alone would
+      // stand inside the tubes of both segments (at the turn's inner side) or leave the strip's
+      // quads to cut into them (at its outer side) by up to 1 - cos of half the turn, in units
+      // of the radius. The turn is taken in an odd number of equal steps of at most 5 degrees
+      // instead, one section at the point across the mean direction of each step: a step leaves
+      // no more than 1 - cos 2.5 degrees (0.1%) of the radius, the middle step's section is the
+      // one across the mean direction of the whole turn, and a turn of up to 5 degrees keeps
+      // that one section alone.
+      const double turn = std::acos(std::clamp(dot(g.data(), h.data()), -1.0, 1.0));
+      int steps = std::max(1, static_cast<int>(std::ceil(turn / (kPi / 36) - 1e-9)));
+      if (steps % 2 == 0) ++steps;
+      for (int k = 0; k < steps; ++k) {
+        const double f = (k + 0.5) / steps;
+        double d[3] = {g[0] + h[0], g[1] + h[1], g[2] + h[2]};
+        if (steps > 1) {
+          // Spherical interpolation from g to h.
+          const double wa = std::sin((1 - f) * turn) / std::sin(turn), wb = std::sin(f * turn) / std::sin(turn);
+          for (int j = 0; j < 3; ++j) d[j] = wa * g[j] + wb * h[j];
+        }
+        Pt3 t;
+        if (!unit(d, t)) t = h;
+        section(c[i], t);
+      }
     }
     strip->CalcBox();
     strips.insert(strips.begin(), std::move(strip));

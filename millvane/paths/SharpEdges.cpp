@@ -165,7 +165,20 @@ SplitMesh SplitSharpEdges(std::vector<Pt3> pos, std::vector<Pt3> nrm, std::vecto
         fans.push_back({root, fans.empty() ? static_cast<int>(v) : static_cast<int>(pos.size() + fans.size() - 1)});
     }
     const Pt3 zero{0, 0, 0};
-    if (fans.size() < 2 && !(fans.size() == 1 && nrm[v] == zero)) continue;
+    // A lone fan keeps its given normal while every face of the fan stays within the lean of it
+    // too: the fan's faces were joined against their area-weighted normal, and a given normal
+    // weighted otherwise (as by corner angles or edge lengths, which favour a few faces at a
+    // mesh's open border) may lean further from some of them.
+    bool keep = fans.size() == 1 && nrm[v] != zero;
+    if (keep) {
+      const Pt3& g = nrm[v];
+      const double lg = std::sqrt(g[0] * g[0] + g[1] * g[1] + g[2] * g[2]);
+      for (int c = start[v]; c < start[v + 1] && keep; ++c) {
+        const int f = corners[c] / 3;
+        if (valid[f] && (unit[f][0] * g[0] + unit[f][1] * g[1] + unit[f][2] * g[2]) < minLean * lg) keep = false;
+      }
+    }
+    if (fans.size() < 2 && (fans.empty() || keep)) continue;
     const Pt3 p = pos[v], given = nrm[v];
     for (size_t k = 1; k < fans.size(); ++k) {
       pos.push_back(p);

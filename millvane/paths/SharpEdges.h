@@ -34,7 +34,7 @@ void WeldVertices(std::vector<Pt3>& pos, std::vector<Pt3>& nrm, std::vector<std:
 // joins at either end would lean from their area-weighted normal by more than `lean`, the
 // flattest folds joining first); an edge used by one face or more than two ends fans too. A
 // vertex with one fan keeps its index and its given normal (its fan's when the given one is
-// zero); the copies of a split vertex take the area-weighted normal of their own fan. Copies
+// zero or leans from a face of the fan by more than `lean`); the copies of a split vertex take the area-weighted normal of their own fan. Copies
 // are appended after the given vertices, so a mesh without sharp edges comes back unchanged.
 SplitMesh SplitSharpEdges(std::vector<Pt3> pos, std::vector<Pt3> nrm, std::vector<std::array<int, 3>> tris,
                           double angle = kSharpEdgeAngle, double lean = kFanLeanAngle);

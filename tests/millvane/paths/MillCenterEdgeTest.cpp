@@ -126,25 +126,101 @@ TEST(SharpEdges, BoxCornersSplitPerFaceAndSmoothMeshesStayAsGiven) {
 // A shallow groove folds by less than a sharp edge, but its faces lean further from their shared
 // normal than a fan may: the groove splits, and every corner's normal stays within the lean of
 // its face's, so that the offset nowhere falls short of a face by more than that lean leaves.
+// Given normals that all lean to one side of the groove (as normals weighted by a few faces of
+// a fan may) give way where a face of the fan leans from them by more than that.
 TEST(SharpEdges, FansLeanNoFurtherThanTheirBound) {
-  for (double theta : {0.1, 0.2, 0.25}) {
-    SCOPED_TRACE(theta);
-    auto m = oracle::VGroove(4, 4, theta, 4);
-    const auto [p, n, t] = MeshArrays(*m);
-    const centre::SplitMesh r = centre::SplitSharpEdges(p, n, t);
-    // The groove's fold (2 theta) is below a sharp edge's either way; a fan across it leans by theta.
-    EXPECT_EQ(r.pos.size() > p.size(), theta > centre::kFanLeanAngle);
-    for (const auto& f : r.tris) {
-      const centre::Pt3 &a = r.pos[f[0]], &b = r.pos[f[1]], &c = r.pos[f[2]];
-      double fn[3] = {(b[1] - a[1]) * (c[2] - a[2]) - (b[2] - a[2]) * (c[1] - a[1]),
-                      (b[2] - a[2]) * (c[0] - a[0]) - (b[0] - a[0]) * (c[2] - a[2]),
-                      (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0])};
-      const double l = std::sqrt(fn[0] * fn[0] + fn[1] * fn[1] + fn[2] * fn[2]);
-      for (int v : f) {
-        const double cosA = (r.nrm[v][0] * fn[0] + r.nrm[v][1] * fn[1] + r.nrm[v][2] * fn[2]) / l;
-        EXPECT_GE(cosA, std::cos(theta > centre::kFanLeanAngle ? centre::kFanLeanAngle : theta) - 1e-9);
+  for (const bool skewed : {false, true}) {
+    for (double theta : {0.1, 0.2, 0.25}) {
+      SCOPED_TRACE(testing::Message() << theta << (skewed ? " skewed" : ""));
+      auto m = oracle::VGroove(4, 4, theta, 4);
+      auto [p, n, t] = MeshArrays(*m);
+      if (skewed) {
+        const centre::Pt3 &a = p[t[0][0]], &b = p[t[0][1]], &c = p[t[0][2]];
+        const double fn[3] = {(b[1] - a[1]) * (c[2] - a[2]) - (b[2] - a[2]) * (c[1] - a[1]),
+                              (b[2] - a[2]) * (c[0] - a[0]) - (b[0] - a[0]) * (c[2] - a[2]),
+                              (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0])};
+        const double l = std::sqrt(fn[0] * fn[0] + fn[1] * fn[1] + fn[2] * fn[2]);
+        for (auto& q : n) q = {fn[0] / l, fn[1] / l, fn[2] / l};
+      }
+      const centre::SplitMesh r = centre::SplitSharpEdges(p, n, t);
+      // The groove's fold (2 theta) is below a sharp edge's either way; a fan across it leans by theta.
+      EXPECT_EQ(r.pos.size() > p.size(), theta > centre::kFanLeanAngle);
+      for (const auto& f : r.tris) {
+        const centre::Pt3 &a = r.pos[f[0]], &b = r.pos[f[1]], &c = r.pos[f[2]];
+        double fn[3] = {(b[1] - a[1]) * (c[2] - a[2]) - (b[2] - a[2]) * (c[1] - a[1]),
+                        (b[2] - a[2]) * (c[0] - a[0]) - (b[0] - a[0]) * (c[2] - a[2]),
+                        (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0])};
+        const double l = std::sqrt(fn[0] * fn[0] + fn[1] * fn[1] + fn[2] * fn[2]);
+        for (int v : f) {
+          const double cosA = (r.nrm[v][0] * fn[0] + r.nrm[v][1] * fn[1] + r.nrm[v][2] * fn[2]) / l;
+          EXPECT_GE(cosA, std::cos(skewed || theta > centre::kFanLeanAngle ? centre::kFanLeanAngle : theta) - 1e-9);
+        }
       }
     }
+  }
+}
+
+// An edge tube keeps the ball's reach from its chain where the chain turns: wherever the tube
+// lies over a point within 0.95 r of the chain in plan, the ball on the tube stands no nearer
+// to the chain than the 15-degree sampling round the tube and the 5-degree steps of a turn
+// leave (r cos 7.5 cos 2.5 degrees, to 0.002 r), and hardly farther than r. Chains turning up and
+// down as an open border of a rough terrain does, turning in plan while climbing, and a ring
+// closed smoothly (no corner point covers its seam).
+TEST(EdgeTubes, TurningChainsKeepTheCuttersReach) {
+  const double r = 1;
+  CTBall ball(2 * r);
+  using P = centre::Pt3;
+  std::vector<P> ring;
+  for (int k = 0; k <= 12; ++k) ring.push_back({5 * std::cos(k * oracle::kPi / 6), 5 * std::sin(k * oracle::kPi / 6), 1});
+  ring.back() = ring.front();
+  const std::vector<std::pair<const char*, std::vector<P>>> cases = {
+      {"up and down", {{0, 0, 0}, {1, 0, 0.3}, {2, 0, -0.1}, {3, 0, 0.35}, {4, 0, 0.35}, {5, 0, -0.2}}},
+      {"in plan, climbing", {{0, 0, 0}, {2, 0, 0.4}, {3.8, 0.9, 0.8}, {5, 2.4, 1.2}, {5.4, 4.4, 1.8}}},
+      {"ring", ring},
+  };
+  auto segDist = [](const double* q, const P& a, const P& b, int dims) {
+    double d[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, w[3] = {q[0] - a[0], q[1] - a[1], q[2] - a[2]};
+    if (dims == 2) d[2] = w[2] = 0;
+    const double t = std::clamp((w[0] * d[0] + w[1] * d[1] + w[2] * d[2]) / (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]), 0.0, 1.0);
+    return std::hypot(w[0] - t * d[0], w[1] - t * d[1], w[2] - t * d[2]);
+  };
+  const double c = std::cos(oracle::kPi / 24) * std::cos(oracle::kPi / 72);
+  for (const auto& [name, chain] : cases) {
+    SCOPED_TRACE(name);
+    CMillCenter m;
+    m.tool = &ball;
+    m.edgeSet.chains = {chain};
+    m.GenBoundSurf();
+    ASSERT_EQ(m.strips.size(), 1u);
+    _tagBox2D pane{{-20, -20}, {20, 20}};
+    m.DefineMarkedPane(pane, 0);
+    double lo = 1e300, hi = 0;
+    size_t n = 0;
+    for (double x = -1; x <= 7; x += 0.05)
+      for (double y = -6; y <= 6; y += 0.05) {
+        double q[3] = {x, y, 0};
+        double plan = 1e300;
+        for (size_t k = 0; k + 1 < chain.size(); ++k) plan = std::min(plan, segDist(q, chain[k], chain[k + 1], 2));
+        // Beyond the chain's ends lies the corner points' reach, not the tube's.
+        const bool open = chain.front() != chain.back();
+        if (plan > 0.95 * r || (open && (std::hypot(x - chain[0][0], y - chain[0][1]) < r ||
+                                         std::hypot(x - chain.back()[0], y - chain.back()[1]) < r)))
+          continue;
+        double p[3] = {x, y, -1e9};
+        m.ProjPntOnMdl(p);
+        p[2] += r;  // the ball's centre over its tip
+        double d = 1e300;
+        for (size_t k = 0; k + 1 < chain.size(); ++k) d = std::min(d, segDist(p, chain[k], chain[k + 1], 3));
+        lo = std::min(lo, d);
+        hi = std::max(hi, d);
+        ++n;
+      }
+    EXPECT_GT(n, 1000u);
+    // The sections' frames turn about the vertical rather than about a turn's own axis, which
+    // twists the quads of a turn in plan a little: 0.002 r more.
+    EXPECT_GE(lo, r * c - 2e-3 * r);
+    // The projection lifts a point within 0.01 beside a face's cut to the cut's height.
+    EXPECT_LE(hi, r + 0.01);
   }
 }
 
