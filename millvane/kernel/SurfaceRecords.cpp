@@ -18,8 +18,10 @@ void BsplineUV(const SRF_Bspline* s, double& u, double& v) {
 }
 
 // Sphere: H = cos u X + sin u Y, E = -sin u X + cos u Y.
+// N, when given, receives the outward unit normal cos v H + sin v Z.
 void SphereDerivs(const SRF_Sphere* s, double u, double v, double S[3], double Su[3],
-                  double Sv[3], double Suu[3], double Suv[3], double Svv[3]) {
+                  double Sv[3], double Suu[3], double Suv[3], double Svv[3],
+                  double N[3] = nullptr) {
   const _rect_fm3d& f = s->frame;
   const double r = s->radius, cu = std::cos(u), su = std::sin(u), cv = std::cos(v),
                sv = std::sin(v);
@@ -33,6 +35,7 @@ void SphereDerivs(const SRF_Sphere* s, double u, double v, double S[3], double S
     if (Suu) Suu[i] = -r * cv * H;
     if (Suv) Suv[i] = -r * sv * E;
     if (Svv) Svv[i] = -r * (cv * H + sv * Z);
+    if (N) N[i] = cv * H + sv * Z;
   }
 }
 
@@ -389,12 +392,8 @@ bool PoleNormal(const ENT_Record* rec, const double p[3], double n[3]) {
 int SRF_EvPosNormal(double n[3], const ENT_Record* rec, double p[3], double u, double v) {
   if (!rec || !n || !p) return 0;
   if (rec->type == ENT_SPHERE) {
-    const auto* s = static_cast<const SRF_Sphere*>(rec);
-    SphereDerivs(s, u, v, p, nullptr, nullptr, nullptr, nullptr, nullptr);
-    const _rect_fm3d& f = s->frame;
-    const double cu = std::cos(u), su = std::sin(u), cv = std::cos(v), sv = std::sin(v);
-    for (int i = 0; i < 3; ++i)
-      n[i] = cv * (cu * f.xAxis[i] + su * f.yAxis[i]) + sv * f.zAxis[i];
+    SphereDerivs(static_cast<const SRF_Sphere*>(rec), u, v, p, nullptr, nullptr, nullptr,
+                 nullptr, nullptr, n);
     return 1;
   }
   if (rec->type != ENT_BSPLINE_SURFACE && rec->type != ENT_EXTRUSION &&

@@ -2,9 +2,13 @@
 // parameter ranges and transforms.
 #include "platform/numora/Bsrf.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
+#include <utility>
 
 #include "platform/numora/BsrfCore.h"
 #include "platform/numora/Frame.h"
@@ -244,11 +248,80 @@ bool EvalReady(const _nurbs_surface* s) {
          s->uKnots[s->ku - 1] < s->uKnots[s->nu] && s->vKnots[s->kv - 1] < s->vKnots[s->nv];
 }
 
+// f(0), f(1), ..., f(N - 1) in this order, each index a compile-time constant.
+template <int N, class F>
+inline void Unrolled(F&& f) {
+  [&]<size_t... I>(std::index_sequence<I...>) {
+    (f(std::integral_constant<int, int(I)>{}), ...);
+  }(std::make_index_sequence<size_t(N)>{});
+}
+
+// Homogeneous evaluation (bsrf::EvalRaw) with the degrees and nd fixed at compile time, so
+// that its loops unroll; every sum is formed in EvalRaw's order, to the same last bit.
+template <int PU, int PV, int ND>
+void EvalFixed(const _nurbs_surface* s, double u, double v, P4 A[3][3]) {
+  const double *U = s->uKnots, *V = s->vKnots;
+  const int nu = s->nu, nv = s->nv;
+  u = std::clamp(u, U[PU], U[nu]);
+  v = std::clamp(v, V[PV], V[nv]);
+  auto span = [](int n, int p, double t, const double* K) {
+    if (t >= K[n]) return knot::FindSpan(n, p, t, K);
+    const int sp = int(std::upper_bound(K + p, K + n + 1, t) - K) - 1;
+    return std::clamp(sp, p, n - 1);
+  };
+  const int su = span(nu, PU, u, U), sv = span(nv, PV, v, V);
+  using DegU = std::integral_constant<int, PU>;
+  using DegV = std::integral_constant<int, PV>;
+  using Nd = std::integral_constant<int, ND>;
+  double Nu[(ND + 1) * (PU + 1)], Nv[(ND + 1) * (PV + 1)];
+  knot::DersBasisFunsT(su, u, DegU{}, Nd{}, U, Nu);
+  knot::DersBasisFunsT(sv, v, DegV{}, Nd{}, V, Nv);
+  double acc[ND + 1][ND + 1][4] = {};
+  Unrolled<PV + 1>([&](auto j) {
+    const double (*row)[4] = s->net[sv - PV + j] + (su - PU);
+    double T[ND + 1][4];
+    Unrolled<ND + 1>([&](auto k) {
+      double t[4] = {0, 0, 0, 0};
+      Unrolled<PU + 1>([&](auto i) {
+        const double b = Nu[k * (PU + 1) + i];
+        Unrolled<4>([&](auto c) { t[c] += b * row[i][c]; });
+      });
+      Unrolled<4>([&](auto c) { T[k][c] = t[c]; });
+    });
+    Unrolled<ND + 1>([&](auto k) {
+      Unrolled<ND + 1 - k>([&](auto l) {
+        const double bv = Nv[l * (PV + 1) + j];
+        Unrolled<4>([&](auto c) { acc[k][l][c] += bv * T[k][c]; });
+      });
+    });
+  });
+  for (int k = 0; k <= ND; ++k)
+    for (int l = 0; l <= ND - k; ++l)
+      for (int c = 0; c < 4; ++c) A[k][l][size_t(c)] = acc[k][l][c];
+}
+
+using EvalFn = void (*)(const _nurbs_surface*, double, double, P4[3][3]);
+
+template <int PU, int PV>
+constexpr std::array<EvalFn, 3> kFixedByNd = {&EvalFixed<PU, PV, 0>, &EvalFixed<PU, PV, 1>,
+                                              &EvalFixed<PU, PV, 2>};
+
+// Degrees 1 to 3 in either direction: [pu - 1][pv - 1][nd].
+constexpr std::array<std::array<std::array<EvalFn, 3>, 3>, 3> kFixed = {{
+    {kFixedByNd<1, 1>, kFixedByNd<1, 2>, kFixedByNd<1, 3>},
+    {kFixedByNd<2, 1>, kFixedByNd<2, 2>, kFixedByNd<2, 3>},
+    {kFixedByNd<3, 1>, kFixedByNd<3, 2>, kFixedByNd<3, 3>},
+}};
+
 int Evaluate(const _nurbs_surface* s, double u, double v, int nd, double S[3][3][3]) {
   if (!EvalReady(s) || std::isnan(u) || std::isnan(v)) return 0;
   P4 A[3][3];
-  bsrf::EvalRaw(s->ku - 1, s->nu, s->uKnots, s->kv - 1, s->nv, s->vKnots,
-                [s](int j) -> const double (*)[4] { return s->net[j]; }, u, v, nd, A);
+  const int pu = s->ku - 1, pv = s->kv - 1;
+  if (pu >= 1 && pu <= 3 && pv >= 1 && pv <= 3 && nd >= 0 && nd <= 2)
+    kFixed[size_t(pu - 1)][size_t(pv - 1)][size_t(nd)](s, u, v, A);
+  else
+    bsrf::EvalRaw(pu, s->nu, s->uKnots, pv, s->nv, s->vKnots,
+                  [s](int j) -> const double (*)[4] { return s->net[j]; }, u, v, nd, A);
   if (!bsrf::Rational(A, nd, S)) return 0;
   for (int k = 0; k <= nd; ++k)
     for (int l = 0; l <= nd - k; ++l)

@@ -38,56 +38,7 @@ void BasisFuns(int span, double u, int p, const double* U, double* N) {
 }
 
 void DersBasisFuns(int span, double u, int p, int nd, const double* U, double* ders) {
-  const int w = p + 1;
-  double ndu[kMaxOrder][kMaxOrder];
-  double left[kMaxOrder + 1], right[kMaxOrder + 1];
-  double a[2][kMaxOrder];
-  ndu[0][0] = 1.0;
-  for (int j = 1; j <= p; ++j) {
-    left[j] = u - U[span + 1 - j];
-    right[j] = U[span + j] - u;
-    double saved = 0.0;
-    for (int r = 0; r < j; ++r) {
-      ndu[j][r] = right[r + 1] + left[j - r];  // lower triangle: knot differences
-      const double tmp = ndu[r][j - 1] / ndu[j][r];
-      ndu[r][j] = saved + right[r + 1] * tmp;
-      saved = left[j - r] * tmp;
-    }
-    ndu[j][j] = saved;
-  }
-  for (int j = 0; j <= p; ++j) ders[j] = ndu[j][p];
-  for (int k = 1; k <= nd; ++k)
-    for (int j = 0; j <= p; ++j) ders[k * w + j] = 0.0;
-  const int top = nd < p ? nd : p;
-  for (int r = 0; r <= p; ++r) {
-    int s1 = 0, s2 = 1;
-    a[0][0] = 1.0;
-    for (int k = 1; k <= top; ++k) {
-      double d = 0.0;
-      const int rk = r - k, pk = p - k;
-      if (r >= k) {
-        a[s2][0] = a[s1][0] / ndu[pk + 1][rk];
-        d = a[s2][0] * ndu[rk][pk];
-      }
-      const int j1 = rk >= -1 ? 1 : -rk;
-      const int j2 = (r - 1 <= pk) ? k - 1 : p - r;
-      for (int j = j1; j <= j2; ++j) {
-        a[s2][j] = (a[s1][j] - a[s1][j - 1]) / ndu[pk + 1][rk + j];
-        d += a[s2][j] * ndu[rk + j][pk];
-      }
-      if (r <= pk) {
-        a[s2][k] = -a[s1][k - 1] / ndu[pk + 1][r];
-        d += a[s2][k] * ndu[r][pk];
-      }
-      ders[k * w + r] = d;
-      const int t = s1; s1 = s2; s2 = t;
-    }
-  }
-  int f = p;
-  for (int k = 1; k <= top; ++k) {
-    for (int j = 0; j <= p; ++j) ders[k * w + j] *= f;
-    f *= (p - k);
-  }
+  DersBasisFunsT(span, u, p, nd, U, ders);
 }
 
 }  // namespace knot
