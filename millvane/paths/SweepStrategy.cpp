@@ -116,6 +116,12 @@ void Output(CNcPlineGrp* grp, CGeGroup3d* out) {
   flush();
 }
 
+// The threads' model copies go when the run that made them ends.
+struct DropCopies {
+  std::vector<std::unique_ptr<CMillModel>>& copies;
+  ~DropCopies() { copies.clear(); }
+};
+
 // Sort by line number, then by the smaller x of the two ends.
 void SortArea(CNcPlineGrp* area) {
   std::vector<CNcPline*> v;
@@ -137,12 +143,15 @@ void SortArea(CNcPlineGrp* area) {
 
 CMillPath::~CMillPath() = default;
 
+CMsSweepBase::CMsSweepBase() = default;
+
 CMsSweepBase::~CMsSweepBase() {
   Reset();
   while (!m_RegionList.IsEmpty()) delete m_RegionList.RemoveHead();
 }
 
 void CMsSweepBase::Reset() {
+  m_Copies.clear();
   delete m_pModel;
   m_pModel = nullptr;
   delete m_pTool;
@@ -212,6 +221,7 @@ CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share, double simplif
   // faces): then the copies are made here, one after another.
   bool copyHere = false;
   for (CGeMesh* g : m_Meshes) copyHere = copyHere || (g && g->edges.empty());
+  m_Copies.clear();
   std::vector<std::unique_ptr<CMillModel>> models(threads > 1 ? threads - 1 : 0);
   if (copyHere) {
     try {
@@ -265,6 +275,9 @@ CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share, double simplif
   for (auto& line : perLine)
     for (CNcPline* pl : line) grp->AddTail(pl);
   if (stop || failed) return nullptr;  // the group frees what was made
+  // The copies refine the links later on.
+  for (auto& m : models)
+    if (m) m_Copies.push_back(std::move(m));
   return grp.release();
 }
 
@@ -313,7 +326,11 @@ void CMsSweepBase::GrowArea(CNcPlineGrp* pool, CNcPlineGrp* area) const {
 
 void CMsSweepBase::GenAreaPath(CNcPlineGrp* area, CGeGroup3d* out, int linkFlag) {
   SortArea(area);
-  if (!linkFlag) area->LinkLines(m_pModel, 10);
+  if (!linkFlag) {
+    std::vector<CMillModel*> models{m_pModel};
+    for (auto& m : m_Copies) models.push_back(m.get());
+    area->LinkLines(models.data(), models.size(), 10);
+  }
   Output(area, out);
   area->DelAll();
 }
@@ -391,6 +408,7 @@ void CMsFinishSweepLine::GenPath(CTypedPtrList<CObList, CGeMesh*>* meshes, CType
   m_Param = *param;
   SrfSweepBlock& sw = m_Param.Sweep();
   if (!StartRun(tool, sw, std::clamp(dia / 2.0, 0.5, 2.0))) return;
+  const DropCopies drop{m_Copies};
   std::vector<CGeMesh*> list;
   for (POSITION pos = meshes->GetHeadPosition(); pos;)
     if (CGeMesh* m = meshes->GetNext(pos)) list.push_back(m);
@@ -568,6 +586,7 @@ void CMsRoughSweepLine::GenPath(CTypedPtrList<CObList, CGeSurf*>* surfaces, CTyp
   m_Param = *param;
   SrfSweepBlock& sw = m_Param.Sweep();
   if (!(sw.layerStep >= 0.01) || !StartRun(tool, sw, dia / 2.0)) return;
+  const DropCopies drop{m_Copies};
 
   std::vector<CGeMesh*> list;
   std::vector<std::unique_ptr<CGeMesh>> temp;

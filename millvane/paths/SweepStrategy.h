@@ -36,7 +36,7 @@ class CMillPath {
 // State and steps the three strategies share.
 class CMsSweepBase : public CMillPath {
  public:
-  CMsSweepBase() = default;
+  CMsSweepBase();
   ~CMsSweepBase() override;
   CMsSweepBase(const CMsSweepBase&) = delete;
   CMsSweepBase& operator=(const CMsSweepBase&) = delete;
@@ -84,6 +84,8 @@ class CMsSweepBase : public CMillPath {
   std::unique_ptr<CMillModel> CloneModel() const;
 
   std::vector<CGeMesh*> m_Meshes;  // not owned: the meshes of the last model
+  // The other threads' copies of m_pModel from the last sweep lines, kept for the links.
+  std::vector<std::unique_ptr<CMillModel>> m_Copies;
   double m_dTurn = 0;              // radians the model was turned by
 };
 
