@@ -162,7 +162,6 @@ void CMsSweepBase::Reset() {
 void CMsSweepBase::BuildModel(const std::vector<CGeMesh*>& meshes, double share) {
   delete m_pModel;
   m_pModel = new CMillModel;
-  m_Meshes = meshes;
   m_dTurn = 0;
   CQProgress prog;
   for (CGeMesh* m : meshes) {
@@ -184,14 +183,15 @@ void CMsSweepBase::TakeRegions(CTypedPtrList<CObList, CGeRegion*>* regions) {
 }
 
 std::unique_ptr<CMillModel> CMsSweepBase::CloneModel() const {
+  // The prepared meshes are copied as they stand: their geometry, offsets and cutter do not
+  // change while lines are swept (only the marking lists do, and each copy has its own).
   auto m = std::make_unique<CMillModel>();
-  for (CGeMesh* g : m_Meshes) {
-    auto* nc = new CNcMesh;
-    nc->Init(g);
-    m->meshes.push_back(nc);
+  for (const CNcMesh* g : m_pModel->meshes) {
+    std::unique_ptr<CNcMesh> c = g->Copy();
+    m->meshes.push_back(c.get());
+    c.release();
   }
-  if (m_dTurn != 0) m->RotateWithZAxis(m_dTurn);
-  m->SetTool(m_pTool);
+  m->tool = m_pModel->tool ? m_pModel->tool->Copy() : nullptr;
   m->SetMillDepth(m_pModel->depth1, m_pModel->depth2);
   return m;
 }
@@ -216,21 +216,9 @@ CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share, double simplif
   std::atomic<size_t> nextLine{0};
   CQProgress prog;
   const double n = static_cast<double>(std::max<size_t>(nLines, 1));
-  // Each thread copies the model for itself, all at once, unless preparing a mesh would
-  // complete its edge list (the main model's preparation has done that for every mesh with
-  // faces): then the copies are made here, one after another.
-  bool copyHere = false;
-  for (CGeMesh* g : m_Meshes) copyHere = copyHere || (g && g->edges.empty());
+  // Each thread copies the model for itself, all at once.
   m_Copies.clear();
   std::vector<std::unique_ptr<CMillModel>> models(threads > 1 ? threads - 1 : 0);
-  if (copyHere) {
-    try {
-      for (auto& m : models) m = CloneModel();
-    } catch (const std::bad_alloc&) {
-      models.clear();
-      threads = 1;
-    }
-  }
   auto work = [&](size_t t) {
     CMillModel* model = m_pModel;
     if (t > 0) {
@@ -418,7 +406,6 @@ void CMsFinishSweepLine::GenPath(CTypedPtrList<CObList, CGeMesh*>* meshes, CType
   const double angle = sw.angle;
   prog.SetRange(0.1);
   std::unique_ptr<CNcPlineGrp> grp(GenPlanePath(0.005, 0.8, 0.0001));
-  m_Meshes.clear();
   if (!grp || gIsProgressCancel()) return;
   prog.SetRange(0.4);
   const int firstNew = static_cast<int>(out->m_CurveList.GetCount());
@@ -603,13 +590,10 @@ void CMsRoughSweepLine::GenPath(CTypedPtrList<CObList, CGeSurf*>* surfaces, CTyp
   if (list.empty()) return;
   CQProgress prog;
   prog.SetRange(0.1);
-  // The temporary meshes live until the lines are made: other threads build their own models
-  // from them.
   if (!PrepareModel(list, regions, dia, sw.angle, m_Param.GetCutDepth(), 0.1)) return;
+  temp.clear();  // the model holds all it needs of them
   const double angle = sw.angle;
   std::unique_ptr<CNcPlineGrp> grp(GenPlanePath(0.1, 0.5));
-  temp.clear();
-  m_Meshes.clear();
   if (!grp) return;
   if (!LayerAllPath(grp.get())) {
     FreeLayers();

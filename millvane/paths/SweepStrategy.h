@@ -83,7 +83,6 @@ class CMsSweepBase : public CMillPath {
   // A model equal to m_pModel (same meshes, turn, cutter and depths) for another thread.
   std::unique_ptr<CMillModel> CloneModel() const;
 
-  std::vector<CGeMesh*> m_Meshes;  // not owned: the meshes of the last model
   // The other threads' copies of m_pModel from the last sweep lines, kept for the links.
   std::vector<std::unique_ptr<CMillModel>> m_Copies;
   double m_dTurn = 0;              // radians the model was turned by
