@@ -56,8 +56,9 @@ class CMsSweepBase : public CMillPath {
   double m_dLowDepth = 0;
   double m_dPointStep = 0;
   _tagBox3D m_Box{};
-  // Threads for the sweep lines (0: up to four, as the machine allows). Each thread refines
-  // its lines on its own copy of the model; the result equals a run on one thread.
+  // Threads for the sweep lines and their links (0: up to four, as the machine allows). Each
+  // thread refines its lines and links on its own copy of the model; the result equals a run
+  // on one thread.
   int m_nThreads = 0;
 
  protected:
