@@ -94,7 +94,7 @@ void BM_FinishingSweep(benchmark::State& state) {
 }
 BENCHMARK(BM_FinishingSweep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// The finishing sweep's lines on range(0) threads over the 15k terrain. "of_linear" is the
+// The finishing sweep (lines and links) on range(0) threads over the 15k terrain. "of_linear" is the
 // one-thread time over threads times this time, measured side by side here (1: linear).
 double SweepSeconds(int threads, int runs) {
   double best = 1e300;

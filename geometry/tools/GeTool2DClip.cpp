@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
+#include <memory>
 #include <numbers>
 #include <utility>
 #include <vector>
@@ -30,13 +32,36 @@ struct Polygon {
   ~Polygon() { gpc_free_polygon(&p); }
 };
 
-// One contour of a union in progress, with its box (min x, min y, max x, max y).
+// One contour of a union in progress, with its box (min x, min y, max x, max y). Its vertices
+// are either its own (malloc'ed, as the clipper hands out its contours, so that they are taken
+// over without a copy) or borrowed from a block that outlives it (the loops' points).
 struct Ring {
-  std::vector<gpc_vertex> v;
+  gpc_vertex* v = nullptr;
+  int n = 0;
+  bool owned = false;
   std::array<double, 4> box{};
+  Ring() = default;
+  Ring(Ring&& o) noexcept : v(o.v), n(o.n), owned(o.owned), box(o.box) {
+    o.v = nullptr;
+    o.n = 0;
+    o.owned = false;
+  }
+  Ring& operator=(Ring&& o) noexcept {
+    std::swap(v, o.v);
+    std::swap(n, o.n);
+    std::swap(owned, o.owned);
+    box = o.box;
+    return *this;
+  }
+  Ring(const Ring&) = delete;
+  Ring& operator=(const Ring&) = delete;
+  ~Ring() {
+    if (owned) std::free(v);
+  }
   void UpdateBox() {
     box = {v[0].x, v[0].y, v[0].x, v[0].y};
-    for (const gpc_vertex& p : v) {
+    for (int i = 1; i < n; ++i) {
+      const gpc_vertex& p = v[i];
       box[0] = std::min(box[0], p.x);
       box[1] = std::min(box[1], p.y);
       box[2] = std::max(box[2], p.x);
@@ -56,11 +81,12 @@ struct Part {
 
 // Whether a ring turns one way only, once round: then it is convex and does not cross itself.
 // Repeated points are passed over; a point where the ring turns back counts as not convex.
-bool IsConvex(const std::vector<gpc_vertex>& v) {
-  std::vector<std::array<double, 2>> edges;
-  for (size_t i = 0; i < v.size(); ++i) {
+// `edges` is scratch space.
+bool IsConvex(const gpc_vertex* v, int n, std::vector<std::array<double, 2>>& edges) {
+  edges.clear();
+  for (int i = 0; i < n; ++i) {
     const gpc_vertex& a = v[i];
-    const gpc_vertex& b = v[(i + 1) % v.size()];
+    const gpc_vertex& b = v[(i + 1) % n];
     if (a.x != b.x || a.y != b.y) edges.push_back({b.x - a.x, b.y - a.y});
   }
   if (edges.size() < 3) return false;
@@ -94,21 +120,34 @@ std::array<double, 4> Union(const std::array<double, 4>& a, const std::array<dou
   return {std::min(a[0], b[0]), std::min(a[1], b[1]), std::max(a[2], b[2]), std::max(a[3], b[3])};
 }
 
-bool ToPolygon(const std::vector<Ring>& rings, gpc_polygon& p) {
-  if (!gpc_create_polygon(&p, static_cast<int>(rings.size()))) return false;
-  for (size_t c = 0; c < rings.size(); ++c) {
-    if (!gpc_create_vertex(&p.contour[c], static_cast<int>(rings[c].v.size()))) return false;
-    std::copy(rings[c].v.begin(), rings[c].v.end(), p.contour[c].vertex);
+// A clipper polygon whose contours are the rings' vertices, lent for as long as it lives: the
+// clipper only reads its inputs.
+struct Lent {
+  gpc_polygon p;
+  Lent() { gpc_init_polygon(&p); }
+  Lent(const Lent&) = delete;
+  Lent& operator=(const Lent&) = delete;
+  ~Lent() {
+    for (int c = 0; c < p.num_contours; ++c) p.contour[c] = {0, nullptr};
+    gpc_free_polygon(&p);
   }
-  return true;
-}
+  bool Lend(const std::vector<Ring>& rings) {
+    if (!gpc_create_polygon(&p, static_cast<int>(rings.size()))) return false;
+    for (size_t c = 0; c < rings.size(); ++c) p.contour[c] = {rings[c].n, rings[c].v};
+    return true;
+  }
+};
 
-void AppendContours(const gpc_polygon& p, std::vector<Ring>& rings) {
+// Takes the clipper's contours over as rings; the polygon is left with none.
+void AppendContours(gpc_polygon& p, std::vector<Ring>& rings) {
   for (int c = 0; c < p.num_contours; ++c) {
-    const gpc_vertex_list& vl = p.contour[c];
+    gpc_vertex_list& vl = p.contour[c];
     if (vl.num_vertices <= 0) continue;
     Ring r;
-    r.v.assign(vl.vertex, vl.vertex + vl.num_vertices);
+    r.v = vl.vertex;
+    r.n = vl.num_vertices;
+    r.owned = true;
+    vl = {0, nullptr};
     r.UpdateBox();
     rings.push_back(std::move(r));
   }
@@ -167,7 +206,8 @@ bool MergeParts(Part& a, Part& b, Part& out) {
     mb.assign(b.rings.size(), 0);
     MarkMeeting(a.rings, b.rings, ma, mb);
   }
-  Polygon pa, pb, pu;
+  Lent pa, pb;
+  Polygon pu;
   std::vector<Ring> ca, cb;
   for (size_t i = 0; i < a.rings.size(); ++i) {
     if (ma[i]) ca.push_back(std::move(a.rings[i]));
@@ -182,7 +222,7 @@ bool MergeParts(Part& a, Part& b, Part& out) {
   if (ca.empty() && cb.empty()) return true;
   // A union that fails (a coordinate beyond the clipper's range) would drop its loops from
   // the result: the caller outputs nothing instead of a union with loops missing.
-  if (!ToPolygon(ca, pa.p) || !ToPolygon(cb, pb.p) || !gpc_polygon_clip(GPC_UNION, &pa.p, &pb.p, &pu.p))
+  if (!pa.Lend(ca) || !pb.Lend(cb) || !gpc_polygon_clip(GPC_UNION, &pa.p, &pb.p, &pu.p))
     return false;
   AppendContours(pu.p, out.rings);
   return true;
@@ -204,8 +244,9 @@ bool MergeRange(std::vector<Part>& leaves, int* idx, size_t n, Part& out) {
       out.box = Union(out.box, leaf.box);
       rings.push_back(std::move(leaf.rings[0]));
     }
-    Polygon in, u;
-    if (!ToPolygon(rings, in.p) || !gpc_union_contours(&in.p, &u.p)) return false;
+    Lent in;
+    Polygon u;
+    if (!in.Lend(rings) || !gpc_union_contours(&in.p, &u.p)) return false;
     out.clipped = true;
     AppendContours(u.p, out.rings);
     return true;
@@ -250,26 +291,38 @@ void CGeTool2D::LoopClip(CGeLoopList* subject, CGeLoopList* clip, gpc_op op,
 
 void CGeTool2D::LoopMerge(CGeLoopList* loops, CGeLoopList* result) {
   if (!loops || loops->GetCount() < 2 || !result) return;
+  // The loops' points in one block, which the leaves borrow.
+  size_t total = 0;
+  for (POSITION pos = loops->GetHeadPosition(); pos;) {
+    CGeLoop* l = loops->GetNext(pos);
+    if (HasPoints(l)) total += static_cast<size_t>(l->m_nSWPoint);
+  }
+  // Written in full below: no need to clear it first.
+  const std::unique_ptr<gpc_vertex[]> points(new gpc_vertex[total]);
   std::vector<Part> leaves;
+  leaves.reserve(static_cast<size_t>(loops->GetCount()));
+  std::vector<std::array<double, 2>> scratch;
+  size_t at = 0;
   for (POSITION pos = loops->GetHeadPosition(); pos;) {
     CGeLoop* l = loops->GetNext(pos);
     if (!HasPoints(l)) continue;
     Ring r;
-    r.v.resize(static_cast<size_t>(l->m_nSWPoint));
-    for (int i = 0; i < l->m_nSWPoint; ++i) r.v[size_t(i)] = {l->m_pSWPoint[i][0], l->m_pSWPoint[i][1]};
+    r.v = points.get() + at;
+    r.n = l->m_nSWPoint;
+    for (int i = 0; i < r.n; ++i) r.v[i] = {l->m_pSWPoint[i][0], l->m_pSWPoint[i][1]};
+    at += static_cast<size_t>(r.n);
     r.UpdateBox();
-    Part p;
+    Part& p = leaves.emplace_back();
     p.box = r.box;
-    p.convex = IsConvex(r.v);
+    p.convex = IsConvex(r.v, r.n, scratch);
     p.rings.push_back(std::move(r));
-    leaves.push_back(std::move(p));
   }
   if (leaves.size() < 2) return;
   std::vector<int> order(leaves.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
   Part all;
   if (!MergeRange(leaves, order.data(), order.size(), all)) return;
-  Polygon out;
-  if (!ToPolygon(all.rings, out.p)) return;
+  Lent out;
+  if (!out.Lend(all.rings)) return;
   geGPC2LoopList(&out.p, result);
 }

@@ -176,6 +176,25 @@ void CNcMesh::SetTool(CTool* t) {
   CalcBox();
 }
 
+std::unique_ptr<CNcMesh> CNcMesh::Copy() const {
+  auto m = std::make_unique<CNcMesh>();
+  m->box = box;
+  m->vertices = vertices;
+  m->facets = facets;
+  m->edges = edges;
+  m->m_badMesh = m_badMesh;
+  m->m_badTool = m_badTool;
+  if (tool) {
+    m->tool = tool->Copy();
+    m->tool->SetAidParam();
+  }
+  m->m_regFacet.assign(facets.size(), 0);
+  m->m_actFacet.assign(facets.size(), 0);
+  m->m_regEdge.assign(edges.size(), 0);
+  m->m_actEdge.assign(edges.size(), 0);
+  return m;
+}
+
 void CNcMesh::CalcBox() {
   BOX3D_Init0(&box);
   for (const Edge& e : edges) BOX3D_Union(&box, &e.box);

@@ -4,6 +4,7 @@
 // heights are taken from the active lists only.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/numora/Records.h"
@@ -33,6 +34,10 @@ class CNcMesh {
   void Init(CGeMesh* mesh);
   // A cutter whose diameter is not a finite number is refused: no copy is kept.
   void SetTool(CTool* tool);
+  // The prepared mesh again: its vertices, facets, edges, boxes and offsets, a copy of its
+  // cutter, and candidate lists of its own with nothing marked. Reads only what marking and
+  // height queries leave alone, so the mesh may be in use on another thread meanwhile.
+  std::unique_ptr<CNcMesh> Copy() const;
   // True after Init refused its mesh, or while the last SetTool refused its cutter. A refused
   // mesh answers no height; leaving it out would drop the cutter through where it should be.
   bool IsRefused() const { return m_badMesh || m_badTool; }

@@ -1,10 +1,14 @@
 #include "millvane/paths/NcPline.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
 #include <memory>
-#include <vector>
+#include <mutex>
 #include <numbers>
+#include <thread>
+#include <vector>
 
 #include "geometry/shapes3d/GePolyline3d.h"
 #include "millvane/paths/MillModel.h"
@@ -353,14 +357,44 @@ int CNcPlineGrp::ChkTol_InsPt(CMillModel* model, double tol) {
   return failed ? 0 : 1;
 }
 
-int CNcPlineGrp::LinkLines(CMillModel* model, double maxLink) {
+int CNcPlineGrp::LinkLines(CMillModel* model, double maxLink) { return LinkLines(&model, 1, maxLink); }
+
+namespace {
+
+// The link from a to b over the model: points every 1 pushed onto it and refined, its ends
+// dropped where they stand at the lines' own heights.
+void MakeLink(CMillModel* model, const double a[3], const double b[3], CNcPline& link) {
+  link.kind = 2;
+  link.Init(a, b, 1e30);
+  link.InsPoint(1.0);
+  link.ChkTol_InsPt(model, 0.01, 1);
+  link.Simplify(0.005);
+  if (!link.IsEmpty() && std::fabs(link.GetHead()->z - a[2]) <= 0.001) delete link.RemoveHead();
+  if (!link.IsEmpty() && std::fabs(link.GetTail()->z - b[2]) <= 0.001) delete link.RemoveTail();
+}
+
+}  // namespace
+
+int CNcPlineGrp::LinkLines(CMillModel* const* models, size_t nModels, double maxLink) {
   for (POSITION pos = GetHeadPosition(); pos;) GetNext(pos)->CalcBox();
+  // Which line joins which depends on the lines' end points only, never on the links between
+  // them: the joins are chosen first, the links made afterwards (each on its own, so on
+  // several models at once when there are), and the zig-zags put together last.
+  struct Join {
+    CNcPline* chain;  // the line that heads the zig-zag
+    CNcPline* line;   // taken out of the group
+    bool reverse;     // the line is turned to run on from the chain's end
+    double a[3], b[3];
+    std::unique_ptr<CNcPline> link;
+  };
+  std::vector<Join> joins;
   for (POSITION cpos = GetHeadPosition(); cpos;) {
     CNcPline* c = GetAt(cpos);
     int k = c->index;
     bool f = true;
+    CNcPoint e{};
+    if (!c->IsEmpty()) e = *c->GetTail();
     while (!c->IsEmpty()) {
-      const CNcPoint e = *c->GetTail();
       double best = maxLink;
       POSITION found = nullptr;
       POSITION scan = cpos;
@@ -394,26 +428,60 @@ int CNcPlineGrp::LinkLines(CMillModel* model, double maxLink) {
       }
       if (!found) break;
       CNcPline* cand = GetAt(found);
-      if (f) cand->Reverse();
       RemoveAt(found);
-      CNcPline link;
-      link.kind = 2;
-      const double a[3] = {e.x, e.y, e.z};
-      double b[3];
-      cand->GetStartPoint(b);
-      link.Init(a, b, 1e30);
-      link.InsPoint(1.0);
-      link.ChkTol_InsPt(model, 0.01, 1);
-      link.Simplify(0.005);
-      if (!link.IsEmpty() && std::fabs(link.GetHead()->z - e.z) <= 0.001) delete link.RemoveHead();
-      if (!link.IsEmpty() && std::fabs(link.GetTail()->z - b[2]) <= 0.001) delete link.RemoveTail();
-      c->AddTail(&link);
-      c->AddTail(cand);
+      Join& j = joins.emplace_back();
+      j.chain = c;
+      j.line = cand;
+      j.reverse = f;
+      j.a[0] = e.x, j.a[1] = e.y, j.a[2] = e.z;
+      // The line is turned round later, with its link.
+      const CNcPoint& start = f ? *cand->GetTail() : *cand->GetHead();
+      j.b[0] = start.x, j.b[1] = start.y, j.b[2] = start.z;
+      e = f ? *cand->GetHead() : *cand->GetTail();
       k = cand->index;
-      delete cand;
       f = !f;
     }
     GetNext(cpos);
+  }
+  // A thread takes the next link not taken yet; a few links are not worth a thread.
+  std::atomic<size_t> next{0};
+  std::exception_ptr error;
+  std::mutex errorLock;
+  auto work = [&](CMillModel* model) {
+    try {
+      for (size_t i = next++; i < joins.size(); i = next++) {
+        Join& j = joins[i];
+        if (j.reverse) j.line->Reverse();
+        j.link = std::make_unique<CNcPline>();
+        MakeLink(model, j.a, j.b, *j.link);
+      }
+    } catch (...) {
+      const std::lock_guard<std::mutex> hold(errorLock);
+      if (!error) error = std::current_exception();
+      next = joins.size();
+    }
+  };
+  const size_t threads = std::max<size_t>(1, std::min(nModels, joins.size() / 4));
+  if (threads == 1) {
+    work(nModels > 0 ? models[0] : nullptr);
+  } else {
+    std::vector<std::thread> pool;
+    try {
+      for (size_t t = 1; t < threads; ++t) pool.emplace_back(work, models[t]);
+    } catch (...) {
+      // Fewer threads than asked for: the ones running share the links.
+    }
+    work(models[0]);
+    for (auto& th : pool) th.join();
+  }
+  if (error) {
+    for (Join& j : joins) delete j.line;  // out of the group already
+    std::rethrow_exception(error);
+  }
+  for (Join& j : joins) {
+    j.chain->AddTail(j.link.get());
+    j.chain->AddTail(j.line);
+    delete j.line;
   }
   return 1;
 }

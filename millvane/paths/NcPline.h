@@ -3,6 +3,8 @@
 // model departs from the chords, then simplified and handed on as path entities or polylines.
 #pragma once
 
+#include <cstddef>
+
 #include "platform/afx/TypedPtrList.h"
 #include "platform/numora/Records.h"
 
@@ -84,6 +86,9 @@ class CNcPlineGrp : public CTypedPtrList<CPtrList, CNcPline*> {
   int ChkTol_InsPt(CMillModel* model, double tol);
   // Joins lines of consecutive numbers into zig-zags with links no longer than maxLink (XY).
   int LinkLines(CMillModel* model, double maxLink);
+  // The same joins, the links refined on up to nModels threads, thread t on models[t]: equal
+  // copies of one model (same meshes, cutter and depths), so that the result is the one above.
+  int LinkLines(CMillModel* const* models, size_t nModels, double maxLink);
 
   _tagBox3D box;
 };

@@ -116,6 +116,12 @@ void Output(CNcPlineGrp* grp, CGeGroup3d* out) {
   flush();
 }
 
+// The threads' model copies go when the run that made them ends.
+struct DropCopies {
+  std::vector<std::unique_ptr<CMillModel>>& copies;
+  ~DropCopies() { copies.clear(); }
+};
+
 // Sort by line number, then by the smaller x of the two ends.
 void SortArea(CNcPlineGrp* area) {
   std::vector<CNcPline*> v;
@@ -137,12 +143,15 @@ void SortArea(CNcPlineGrp* area) {
 
 CMillPath::~CMillPath() = default;
 
+CMsSweepBase::CMsSweepBase() = default;
+
 CMsSweepBase::~CMsSweepBase() {
   Reset();
   while (!m_RegionList.IsEmpty()) delete m_RegionList.RemoveHead();
 }
 
 void CMsSweepBase::Reset() {
+  m_Copies.clear();
   delete m_pModel;
   m_pModel = nullptr;
   delete m_pTool;
@@ -153,7 +162,6 @@ void CMsSweepBase::Reset() {
 void CMsSweepBase::BuildModel(const std::vector<CGeMesh*>& meshes, double share) {
   delete m_pModel;
   m_pModel = new CMillModel;
-  m_Meshes = meshes;
   m_dTurn = 0;
   CQProgress prog;
   for (CGeMesh* m : meshes) {
@@ -175,14 +183,15 @@ void CMsSweepBase::TakeRegions(CTypedPtrList<CObList, CGeRegion*>* regions) {
 }
 
 std::unique_ptr<CMillModel> CMsSweepBase::CloneModel() const {
+  // The prepared meshes are copied as they stand: their geometry, offsets and cutter do not
+  // change while lines are swept (only the marking lists do, and each copy has its own).
   auto m = std::make_unique<CMillModel>();
-  for (CGeMesh* g : m_Meshes) {
-    auto* nc = new CNcMesh;
-    nc->Init(g);
-    m->meshes.push_back(nc);
+  for (const CNcMesh* g : m_pModel->meshes) {
+    std::unique_ptr<CNcMesh> c = g->Copy();
+    m->meshes.push_back(c.get());
+    c.release();
   }
-  if (m_dTurn != 0) m->RotateWithZAxis(m_dTurn);
-  m->SetTool(m_pTool);
+  m->tool = m_pModel->tool ? m_pModel->tool->Copy() : nullptr;
   m->SetMillDepth(m_pModel->depth1, m_pModel->depth2);
   return m;
 }
@@ -207,20 +216,9 @@ CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share, double simplif
   std::atomic<size_t> nextLine{0};
   CQProgress prog;
   const double n = static_cast<double>(std::max<size_t>(nLines, 1));
-  // Each thread copies the model for itself, all at once, unless preparing a mesh would
-  // complete its edge list (the main model's preparation has done that for every mesh with
-  // faces): then the copies are made here, one after another.
-  bool copyHere = false;
-  for (CGeMesh* g : m_Meshes) copyHere = copyHere || (g && g->edges.empty());
+  // Each thread copies the model for itself, all at once.
+  m_Copies.clear();
   std::vector<std::unique_ptr<CMillModel>> models(threads > 1 ? threads - 1 : 0);
-  if (copyHere) {
-    try {
-      for (auto& m : models) m = CloneModel();
-    } catch (const std::bad_alloc&) {
-      models.clear();
-      threads = 1;
-    }
-  }
   auto work = [&](size_t t) {
     CMillModel* model = m_pModel;
     if (t > 0) {
@@ -265,6 +263,9 @@ CNcPlineGrp* CMsSweepBase::GenPlanePath(double tol, double share, double simplif
   for (auto& line : perLine)
     for (CNcPline* pl : line) grp->AddTail(pl);
   if (stop || failed) return nullptr;  // the group frees what was made
+  // The copies refine the links later on.
+  for (auto& m : models)
+    if (m) m_Copies.push_back(std::move(m));
   return grp.release();
 }
 
@@ -313,7 +314,11 @@ void CMsSweepBase::GrowArea(CNcPlineGrp* pool, CNcPlineGrp* area) const {
 
 void CMsSweepBase::GenAreaPath(CNcPlineGrp* area, CGeGroup3d* out, int linkFlag) {
   SortArea(area);
-  if (!linkFlag) area->LinkLines(m_pModel, 10);
+  if (!linkFlag) {
+    std::vector<CMillModel*> models{m_pModel};
+    for (auto& m : m_Copies) models.push_back(m.get());
+    area->LinkLines(models.data(), models.size(), 10);
+  }
   Output(area, out);
   area->DelAll();
 }
@@ -391,6 +396,7 @@ void CMsFinishSweepLine::GenPath(CTypedPtrList<CObList, CGeMesh*>* meshes, CType
   m_Param = *param;
   SrfSweepBlock& sw = m_Param.Sweep();
   if (!StartRun(tool, sw, std::clamp(dia / 2.0, 0.5, 2.0))) return;
+  const DropCopies drop{m_Copies};
   std::vector<CGeMesh*> list;
   for (POSITION pos = meshes->GetHeadPosition(); pos;)
     if (CGeMesh* m = meshes->GetNext(pos)) list.push_back(m);
@@ -400,7 +406,6 @@ void CMsFinishSweepLine::GenPath(CTypedPtrList<CObList, CGeMesh*>* meshes, CType
   const double angle = sw.angle;
   prog.SetRange(0.1);
   std::unique_ptr<CNcPlineGrp> grp(GenPlanePath(0.005, 0.8, 0.0001));
-  m_Meshes.clear();
   if (!grp || gIsProgressCancel()) return;
   prog.SetRange(0.4);
   const int firstNew = static_cast<int>(out->m_CurveList.GetCount());
@@ -568,6 +573,7 @@ void CMsRoughSweepLine::GenPath(CTypedPtrList<CObList, CGeSurf*>* surfaces, CTyp
   m_Param = *param;
   SrfSweepBlock& sw = m_Param.Sweep();
   if (!(sw.layerStep >= 0.01) || !StartRun(tool, sw, dia / 2.0)) return;
+  const DropCopies drop{m_Copies};
 
   std::vector<CGeMesh*> list;
   std::vector<std::unique_ptr<CGeMesh>> temp;
@@ -584,13 +590,10 @@ void CMsRoughSweepLine::GenPath(CTypedPtrList<CObList, CGeSurf*>* surfaces, CTyp
   if (list.empty()) return;
   CQProgress prog;
   prog.SetRange(0.1);
-  // The temporary meshes live until the lines are made: other threads build their own models
-  // from them.
   if (!PrepareModel(list, regions, dia, sw.angle, m_Param.GetCutDepth(), 0.1)) return;
+  temp.clear();  // the model holds all it needs of them
   const double angle = sw.angle;
   std::unique_ptr<CNcPlineGrp> grp(GenPlanePath(0.1, 0.5));
-  temp.clear();
-  m_Meshes.clear();
   if (!grp) return;
   if (!LayerAllPath(grp.get())) {
     FreeLayers();

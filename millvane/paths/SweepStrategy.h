@@ -36,7 +36,7 @@ class CMillPath {
 // State and steps the three strategies share.
 class CMsSweepBase : public CMillPath {
  public:
-  CMsSweepBase() = default;
+  CMsSweepBase();
   ~CMsSweepBase() override;
   CMsSweepBase(const CMsSweepBase&) = delete;
   CMsSweepBase& operator=(const CMsSweepBase&) = delete;
@@ -56,8 +56,9 @@ class CMsSweepBase : public CMillPath {
   double m_dLowDepth = 0;
   double m_dPointStep = 0;
   _tagBox3D m_Box{};
-  // Threads for the sweep lines (0: up to four, as the machine allows). Each thread refines
-  // its lines on its own copy of the model; the result equals a run on one thread.
+  // Threads for the sweep lines and their links (0: up to four, as the machine allows). Each
+  // thread refines its lines and links on its own copy of the model; the result equals a run
+  // on one thread.
   int m_nThreads = 0;
 
  protected:
@@ -83,7 +84,8 @@ class CMsSweepBase : public CMillPath {
   // A model equal to m_pModel (same meshes, turn, cutter and depths) for another thread.
   std::unique_ptr<CMillModel> CloneModel() const;
 
-  std::vector<CGeMesh*> m_Meshes;  // not owned: the meshes of the last model
+  // The other threads' copies of m_pModel from the last sweep lines, kept for the links.
+  std::vector<std::unique_ptr<CMillModel>> m_Copies;
   double m_dTurn = 0;              // radians the model was turned by
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #include "geometry/shapes3d/GeCombCurve3d.h"
@@ -363,11 +364,12 @@ TEST_F(SweepTest, ProjectionOutsideTheMeshGivesNothing) {
   EXPECT_FALSE(gIsProgressShown());
 }
 
-// Sweep lines built on several threads give the very same paths as on one.
+// Sweep lines and their links built on several threads give the very same paths as on one,
+// for finishing and for roughing (whose links are made area by area, layer by layer).
 TEST_F(SweepTest, ThreadedLinesEqualOneThread) {
   CTBull bull(3, 0.5);
   auto mesh = oracle::WavyGrid(16, 24);
-  auto run = [&](int threads, CGeGroup3d& out) {
+  auto finish = [&](int threads, CGeGroup3d& out) {
     MeshList l;
     l.AddTail(mesh.get());
     CMsFinishSweepLine s;
@@ -375,18 +377,31 @@ TEST_F(SweepTest, ThreadedLinesEqualOneThread) {
     CParamSrfFinish p = Finish(20, 25);
     s.GenPath(&l, nullptr, &p, &bull, &out);
   };
-  CGeGroup3d one, four;
-  run(1, one);
-  run(4, four);
-  const auto a = Paths(one), b = Paths(four);
-  ASSERT_FALSE(a.empty());
-  ASSERT_EQ(a.size(), b.size());
-  for (size_t i = 0; i < a.size(); ++i) {
-    ASSERT_EQ(a[i].size(), b[i].size()) << i;
-    for (size_t k = 0; k < a[i].size(); ++k) {
-      EXPECT_EQ(a[i][k].x, b[i][k].x);
-      EXPECT_EQ(a[i][k].y, b[i][k].y);
-      EXPECT_EQ(a[i][k].z, b[i][k].z);
+  auto rough = [&](int threads, CGeGroup3d& out) {
+    CTypedPtrList<CObList, CGeSurf*> l;
+    l.AddTail(mesh.get());
+    CMsRoughSweepLine s;
+    s.m_nThreads = threads;
+    CParamSrfRough p;
+    p.m_dCutDepth = 3;
+    p.Sweep().step = 20;
+    p.Sweep().layerStep = 1;
+    s.GenPath(&l, nullptr, &p, &bull, &out);
+  };
+  for (const auto& run : {std::function<void(int, CGeGroup3d&)>(finish), std::function<void(int, CGeGroup3d&)>(rough)}) {
+    CGeGroup3d one, four;
+    run(1, one);
+    run(4, four);
+    const auto a = Paths(one), b = Paths(four);
+    ASSERT_FALSE(a.empty());
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+      ASSERT_EQ(a[i].size(), b[i].size()) << i;
+      for (size_t k = 0; k < a[i].size(); ++k) {
+        EXPECT_EQ(a[i][k].x, b[i][k].x);
+        EXPECT_EQ(a[i][k].y, b[i][k].y);
+        EXPECT_EQ(a[i][k].z, b[i][k].z);
+      }
     }
   }
 }
