@@ -30,34 +30,30 @@ void BM_FilletBoxEdges(benchmark::State& st) {
 }
 BENCHMARK(BM_FilletBoxEdges)->Unit(benchmark::kMillisecond);
 
-void BM_FilletWedge60(benchmark::State& st) {
-  const auto [a, b] = Wedge60Faces(2.0);
+// Runs the fillet of two faces and reports its points, patches and poles.
+void RunPair(benchmark::State& st, CGeTrimSurf* a, CGeTrimSurf* b, double r) {
   int points = 0, patches = 0;
   long poles = 0;
   for (auto _ : st) {
     patches = 0;
     poles = 0;
-    points = RunFillet(a.get(), 0, b.get(), 0, 0.2, patches, poles);
+    points = RunFillet(a, 0, b, 0, r, patches, poles);
   }
   st.counters["points"] = points;
   st.counters["patches"] = patches;
   st.counters["poles"] = double(poles);
+}
+
+void BM_FilletWedge60(benchmark::State& st) {
+  const auto [a, b] = Wedge60Faces(2.0);
+  RunPair(st, a.get(), b.get(), 0.2);
 }
 BENCHMARK(BM_FilletWedge60)->Unit(benchmark::kMillisecond);
 
 void BM_FilletPlaneCylinder(benchmark::State& st) {
   Face plane = Plane({-3, -3, 0}, {6, 0, 0}, {0, 6, 0});
   Face cylinder = UprightCylinder();
-  int points = 0, patches = 0;
-  long poles = 0;
-  for (auto _ : st) {
-    patches = 0;
-    poles = 0;
-    points = RunFillet(plane.get(), 0, cylinder.get(), 0, 0.25, patches, poles);
-  }
-  st.counters["points"] = points;
-  st.counters["patches"] = patches;
-  st.counters["poles"] = double(poles);
+  RunPair(st, plane.get(), cylinder.get(), 0.25);
 }
 BENCHMARK(BM_FilletPlaneCylinder)->Unit(benchmark::kMillisecond);
 

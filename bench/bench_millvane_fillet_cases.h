@@ -36,16 +36,22 @@ inline Face Plane(std::array<double, 3> O, std::array<double, 3> U, std::array<d
   return WithRecord(s);
 }
 
+// Fillets face `a` against face `b` with radius r into `out`.
+inline void SolveFillet(CSrfFilletSolver& solver, CGeTrimSurf* a, int flipA, CGeTrimSurf* b,
+                        int flipB, double r, CGeTrimSurfList& out) {
+  solver.SetRadius(r);
+  solver.AddFace(a, flipA, false);
+  solver.AddFace(b, flipB, true);
+  solver.Fillet(&out);
+}
+
 // Runs one fillet; returns the traced points and adds the patches to `patches` and their
 // control points to `poles`.
 inline int RunFillet(CGeTrimSurf* a, int flipA, CGeTrimSurf* b, int flipB, double r, int& patches,
                      long& poles) {
   CSrfFilletSolver solver;
-  solver.SetRadius(r);
-  solver.AddFace(a, flipA, false);
-  solver.AddFace(b, flipB, true);
   CGeTrimSurfList out;
-  solver.Fillet(&out);
+  SolveFillet(solver, a, flipA, b, flipB, r, out);
   int points = 0;
   for (SSI_CurveNode* c = solver.Spines(); c; c = c->next) points += c->curve->points->count;
   patches += int(out.GetCount());
@@ -62,11 +68,8 @@ inline std::vector<std::unique_ptr<CGeTrimSurf>> FilletPatches(CGeTrimSurf* a, i
                                                                CGeTrimSurf* b, int flipB,
                                                                double r) {
   CSrfFilletSolver solver;
-  solver.SetRadius(r);
-  solver.AddFace(a, flipA, false);
-  solver.AddFace(b, flipB, true);
   CGeTrimSurfList out;
-  solver.Fillet(&out);
+  SolveFillet(solver, a, flipA, b, flipB, r, out);
   std::vector<std::unique_ptr<CGeTrimSurf>> patches;
   while (!out.IsEmpty()) patches.emplace_back(out.RemoveHead());
   return patches;

@@ -14,14 +14,19 @@
 
 namespace looptest {
 
+// Uniform numbers in [0, 1) from a fixed seed, the same on every platform.
+struct SeededUniform {
+  uint64_t state = 0x9E3779B97F4A7C15ull;
+  double operator()() {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return double(state >> 11) / double(uint64_t(1) << 53);
+  }
+};
+
 // A circle of radius 50, or with lobes the star r = 50 + lobes cos 9a, whose n vertices are
 // moved radially by up to +-0.6 (fixed seed).
 inline Pts NoisyOutline(int n, double lobes) {
-  uint64_t state = 0x9E3779B97F4A7C15ull;
-  auto uniform = [&state]() {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    return double(state >> 11) / double(uint64_t(1) << 53);
-  };
+  SeededUniform uniform;
   Pts p;
   for (int i = 0; i < n; ++i) {
     const double a = 2 * std::numbers::pi * i / n;
@@ -34,11 +39,7 @@ inline Pts NoisyOutline(int n, double lobes) {
 // A circle of radius 50 whose n vertices are moved by up to +-0.6 in x and in y (fixed
 // seed): far more than their spacing, so the outline crosses itself all along.
 inline Pts JitteredCircle(int n) {
-  uint64_t state = 0x9E3779B97F4A7C15ull;
-  auto uniform = [&state]() {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    return double(state >> 11) / double(uint64_t(1) << 53);
-  };
+  SeededUniform uniform;
   Pts p;
   for (int i = 0; i < n; ++i) {
     const double a = 2 * std::numbers::pi * i / n;
