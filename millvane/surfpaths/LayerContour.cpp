@@ -188,8 +188,23 @@ void ChooseJunction(const CProtectNet& net, std::vector<RecordSegs>& recs, size_
       if (d < best) best = d, ba = i, bb = j;
     }
   if (best >= 1e300) return;
-  A.segs = WorldSegs(ca[ba]);
-  B.segs = WorldSegs(cb[bb]);
+  // The choice is between the pieces that meet at the junction. The pieces beyond the chosen
+  // one, on the side away from the junction, are the rest of the run's contour (a record joined
+  // by its neighbour covers two cells, and a step in its envelope splits it into several
+  // pieces): they stay, or the contour would cut straight across the material between the
+  // junction and the next record. The list runs in increasing u, against the walk: away from
+  // the junction in A, towards it in B (the other way round in a turned record).
+  auto kept = [](const std::vector<PtCurve>& cs, size_t chosen, bool farFollow) {
+    std::vector<Seg> out;
+    for (size_t i = 0; i < cs.size(); ++i)
+      if (i == chosen || (farFollow ? i > chosen : i < chosen)) {
+        const std::vector<Seg> w = WorldSegs(cs[i]);
+        out.insert(out.end(), w.begin(), w.end());
+      }
+    return out;
+  };
+  A.segs = kept(ca, ba, !A.flip);
+  B.segs = kept(cb, bb, B.flip);
 }
 
 }  // namespace
