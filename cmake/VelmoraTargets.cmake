@@ -1,10 +1,13 @@
 # Helpers shared by every folder's CMakeLists.
 
-# velmora_layer(<target> [STATIC] DEPS <targets...> [SUBDIRS <dirs...>])
+# velmora_layer(<target> [STATIC] DEPS <targets...> [SUBDIRS <dirs...>] [ALONE <sources...>])
 # One target per folder: every .cpp/.c beside this CMakeLists (and in SUBDIRS) is a source.
 # A folder without sources yet becomes an INTERFACE target, so dependants can link it already.
+# Sources compile in batches of eight (most of a source's time goes on the same headers); ALONE
+# names, relative to the folder, the sources that keep a translation unit of their own because
+# their file-local names (helpers in unnamed namespaces, file-scope macros) meet another source's.
 function(velmora_layer name)
-  cmake_parse_arguments(ARG "STATIC" "" "DEPS;SUBDIRS" ${ARGN})
+  cmake_parse_arguments(ARG "STATIC" "" "DEPS;SUBDIRS;ALONE" ${ARGN})
   set(globs ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
   foreach(sub IN LISTS ARG_SUBDIRS)
     list(APPEND globs ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.c)
@@ -18,6 +21,11 @@ function(velmora_layer name)
     endif()
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+    foreach(src IN LISTS ARG_ALONE)
+      set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/${src}
+                                  PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+    endforeach()
     # A shared library resolves every symbol it uses from what it links, so its DEPS are the
     # whole truth (clang's sanitizer runtimes live in the executable, so not with those).
     if(NOT ARG_STATIC AND NOT VELMORA_FUZZ AND

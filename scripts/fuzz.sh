@@ -31,21 +31,36 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 artifacts=build/fuzz/artifacts
 mkdir -p "$artifacts"
-failed=()
-for t in archive picture text database document import clipboard command_cfg; do
-  # New inputs go to a scratch folder first, so the committed corpus stays as it is.
-  work=build/fuzz/work/$t
+# One target's run: new inputs go to a scratch folder first, so the committed corpus stays as
+# it is; inputs that once failed stay in the run as seeds, so a fault that returns is found at once.
+run_target() {
+  local t=$1 work=build/fuzz/work/$1
   rm -rf "$work"
   mkdir -p "$work"
-  echo "== fuzz_$t: ${runs[$t]} runs"
-  # Inputs that once failed stay in the run as seeds, so a fault that returns is found at once.
-  seeds=("tests/fuzz/corpus/$t")
+  local seeds=("tests/fuzz/corpus/$t")
   if [[ -d tests/fuzz/regressions/$t ]]; then seeds+=("tests/fuzz/regressions/$t"); fi
-  if ! "$bin/fuzz_$t" -seed=1 -runs="${runs[$t]}" -rss_limit_mb=2048 -timeout=5 \
-      -artifact_prefix="$artifacts/$t-" "$work" "${seeds[@]}" >"build/fuzz/$t.log" 2>&1; then
+  "$bin/fuzz_$t" -seed=1 -runs="${runs[$t]}" -rss_limit_mb=2048 -timeout=5 \
+    -artifact_prefix="$artifacts/$t-" "$work" "${seeds[@]}" >"build/fuzz/$t.log" 2>&1
+}
+
+# The targets are independent and each runs on one core, so as many run at once as there are
+# cores; every target still sees the same seed and count, so each run is the same as before.
+targets=(archive picture text database document import clipboard command_cfg)
+failed=()
+slots=$(nproc)
+for t in "${targets[@]}"; do
+  while (($(jobs -rp | wc -l) >= slots)); do wait -n || true; done
+  echo "== fuzz_$t: ${runs[$t]} runs"
+  rm -f "build/fuzz/$t.rc"
+  (if run_target "$t"; then echo 0; else echo 1; fi >"build/fuzz/$t.rc") &
+done
+wait
+for t in "${targets[@]}"; do
+  if [[ $(cat "build/fuzz/$t.rc" 2>/dev/null) != 0 ]]; then
     tail -n 60 "build/fuzz/$t.log"
     failed+=("$t")
   else
+    echo "== fuzz_$t:"
     grep -E '^(#[0-9]+[[:space:]]+INITED|Done)' "build/fuzz/$t.log" || true
   fi
 done
