@@ -61,25 +61,31 @@ function(velmora_test name)
   endif()
 endfunction()
 
+# Test code's optimisation: in the optimised builds -O1 (the libraries keep -O2); in the debug
+# builds (the sanitizer build among them) -Og, which builds in about half the time the
+# instrumented -O1 takes (the libraries keep what the build type gives them).
+if(CMAKE_BUILD_TYPE MATCHES "^(RelWithDebInfo|Release)$")
+  set(VELMORA_TEST_OPT -O1)
+elseif(CMAKE_BUILD_TYPE STREQUAL "Debug")
+  set(VELMORA_TEST_OPT -Og)
+else()
+  set(VELMORA_TEST_OPT "")
+endif()
+
 # velmora_test_options(<target>)
 # What every test program shares: the test framework and the standard headers, precompiled once
-# for all of them, and, in the optimised builds, test code at -O1 (the libraries keep -O2). Test
-# code is compiled as position-independent as Qt asks of its programs, so that one precompiled
-# header serves the programs with Qt and those without.
+# for all of them, and test code at VELMORA_TEST_OPT. Test code is compiled as
+# position-independent as Qt asks of its programs, so that one precompiled header serves the
+# programs with Qt and those without.
 function(velmora_test_options name)
-  target_compile_options(${name} PRIVATE -fPIC)
-  if(CMAKE_BUILD_TYPE MATCHES "^(RelWithDebInfo|Release)$")
-    target_compile_options(${name} PRIVATE -O1)
-  endif()
+  target_compile_options(${name} PRIVATE -fPIC ${VELMORA_TEST_OPT})
   if(NOT TARGET velmora_test_pch)
     add_library(velmora_test_pch OBJECT ${PROJECT_SOURCE_DIR}/cmake/TestPch.cpp)
     target_link_libraries(velmora_test_pch PRIVATE GTest::gtest GTest::gmock)
     target_compile_options(velmora_test_pch PRIVATE -fPIC)
     target_precompile_headers(velmora_test_pch PRIVATE <gtest/gtest.h> <gmock/gmock.h>
                               <algorithm> <array> <cmath> <functional> <memory> <string> <vector>)
-    if(CMAKE_BUILD_TYPE MATCHES "^(RelWithDebInfo|Release)$")
-      target_compile_options(velmora_test_pch PRIVATE -O1)
-    endif()
+    target_compile_options(velmora_test_pch PRIVATE ${VELMORA_TEST_OPT})
   endif()
   target_precompile_headers(${name} REUSE_FROM velmora_test_pch)
   # Test sources compile in batches: each source alone spends most of its time on the same
