@@ -243,12 +243,21 @@ void AssignSections(const CProtectNet& net, const CIntLineSet& sections, std::ve
       for (int col = c.colMin; col <= std::max(c.colMin, c.colMax - 1); ++col) byCell[key(r, col)].push_back(i);
   }
   const double slack = 0.05 * net.cell;
+  // The records' boxes together: a segment beyond it by more than the slack misses every
+  // record, and the level's sections are mostly such for a small border.
+  Box all{1e300, 1e300, -1e300, -1e300};
+  for (const RecordSegs& r : recs) {
+    const Box b = RecordBox(net, r.cell);
+    all = {std::min({all.x0, b.x0, b.x1}), std::min({all.y0, b.y0, b.y1}), std::max({all.x1, b.x0, b.x1}),
+           std::max({all.y1, b.y0, b.y1})};
+  }
   std::vector<int> cand;
   std::vector<Seg> pieces, rest;
   for (const IntLineSeg* s = sections.head; s; s = s->next) {
     const Seg seg{s->s[0], s->s[1], s->e[0], s->e[1]};
     const double bx0 = std::min(seg[0], seg[2]) - slack, bx1 = std::max(seg[0], seg[2]) + slack;
     const double by0 = std::min(seg[1], seg[3]) - slack, by1 = std::max(seg[1], seg[3]) + slack;
+    if (bx1 < all.x0 || bx0 > all.x1 || by1 < all.y0 || by0 > all.y1) continue;
     const int c0 = static_cast<int>(std::floor((bx0 - net.xs[0]) / net.cell)) - 1;
     const int c1 = static_cast<int>(std::floor((bx1 - net.xs[0]) / net.cell)) + 1;
     const int r0 = static_cast<int>(std::floor((by0 - net.ys[0]) / net.cell)) - 1;
