@@ -122,7 +122,7 @@ def parse_calls(text, cml_dir, targets, variables, globs):
             section = None
             t.folders.add(cml_dir)
             for word in w[1:]:
-                if word in ("DEPS", "SUBDIRS"):
+                if word in ("DEPS", "SUBDIRS", "ALONE"):
                     section = word
                 elif word == "STATIC":
                     section = None

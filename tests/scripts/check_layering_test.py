@@ -20,7 +20,7 @@ CMAKE = {
     "platform/vurode/CMakeLists.txt": "velmora_layer(vurode DEPS afx numora OpenGL::GL)\n",
     "platform/qtwin/CMakeLists.txt": "velmora_layer(qtwin DEPS afx vurode Qt6::Widgets)\n",
     "geometry/CMakeLists.txt": "velmora_layer(geometry DEPS afx numora vurode\n"
-                               "  SUBDIRS shapes2d tools shapes3d)\n",
+                               "  SUBDIRS shapes2d tools shapes3d ALONE shapes2d/Lone.cpp)\n",
     "db/CMakeLists.txt": "velmora_layer(db DEPS geometry afx)\n",
     "millvane/CMakeLists.txt": "velmora_layer(millvane DEPS db geometry SUBDIRS kernel loops paths)\n",
     "sockwell/CMakeLists.txt": "velmora_layer(sockwell DEPS afx win vurode)\n",
