@@ -915,98 +915,106 @@ std::vector<std::unique_ptr<CGeMesh>> One(std::unique_ptr<CGeMesh> m) {
   return v;
 }
 
+// A model, its ball cutter and step-down, and the heights the run spans, cut to the model's (the
+// whole model when not given).
+struct GougeCase {
+  const char* name;
+  std::function<std::vector<std::unique_ptr<CGeMesh>>()> make;
+  double dia;
+  double step;
+  double low = -1e300, high = 1e300;
+};
+
+// The relief with other jitters is run over a band of five levels only, each run taking a few
+// seconds.
+constexpr double kBandLow = -2.5, kBandHigh = 0.0;
+
+const GougeCase kGougeCases[] = {
+    {"BoxBall4Step050", [] { return One(oracle::Box(8, 5, 6)); }, 4, 0.5},
+    {"BoxBall6Step100", [] { return One(oracle::Box(8, 5, 6)); }, 6, 1.0},
+    {"BoxBall4Step075", [] { return One(oracle::Box(8, 5, 6)); }, 4, 0.75},
+    {"WedgeBall4Step060", [] { return One(oracle::Wedge(5, 4, 5)); }, 4, 0.6},
+    {"CylinderOnAPlateBall6Step070", [] {
+       std::vector<std::unique_ptr<CGeMesh>> v;
+       v.push_back(oracle::Cylinder(4, 5, 48));
+       v.push_back(oracle::Plane(24, 0, 6));
+       return v;
+     }, 6, 0.7},
+    {"RoughTerrainBall6Step050", [] { return One(RoughRelief(1)); }, 6, 0.5},
+    {"RoughTerrainSeed2Band", [] { return One(RoughRelief(2)); }, 6, 0.5, kBandLow, kBandHigh},
+    {"RoughTerrainSeed3Band", [] { return One(RoughRelief(3)); }, 6, 0.5, kBandLow, kBandHigh},
+    {"RoughTerrainSeed4Band", [] { return One(RoughRelief(4)); }, 6, 0.5, kBandLow, kBandHigh},
+};
+
+class ContourGougeTest : public ContourPathTest, public ::testing::WithParamInterface<GougeCase> {};
+
 // Against oracles that share nothing with the generator: a brute-force drop-cutter (every point
 // of every level stands where the cutter, dropped at (x, y), comes to rest at that level) and
 // the exact distance from a ball cutter to every triangle along every pass and link, over sharp
-// solids, where the drop height jumps at the walls, at many levels and step-downs.
-TEST_F(ContourPathTest, EveryLevelStandsAtItsDropHeightAndNothingGouges) {
-  struct Case {
-    const char* name;
-    std::function<std::vector<std::unique_ptr<CGeMesh>>()> make;
-    double dia;
-    double step;
-    // The heights the run spans, cut to the model's (the whole model when not given).
-    double low = -1e300, high = 1e300;
-  };
-  // The relief with other jitters is run over a band of five levels only, each run taking a
-  // few seconds.
-  const double bandLow = -2.5, bandHigh = 0.0;
-  const std::vector<Case> cases = {
-      {"box, ball 4, step 0.5", [] { return One(oracle::Box(8, 5, 6)); }, 4, 0.5},
-      {"box, ball 6, step 1", [] { return One(oracle::Box(8, 5, 6)); }, 6, 1.0},
-      {"box, ball 4, step 0.75", [] { return One(oracle::Box(8, 5, 6)); }, 4, 0.75},
-      {"wedge, ball 4, step 0.6", [] { return One(oracle::Wedge(5, 4, 5)); }, 4, 0.6},
-      {"cylinder on a plate, ball 6, step 0.7", [] {
-         std::vector<std::unique_ptr<CGeMesh>> v;
-         v.push_back(oracle::Cylinder(4, 5, 48));
-         v.push_back(oracle::Plane(24, 0, 6));
-         return v;
-       }, 6, 0.7},
-      {"rough terrain, ball 6, step 0.5", [] { return One(RoughRelief(1)); }, 6, 0.5},
-      {"rough terrain, seed 2, band", [] { return One(RoughRelief(2)); }, 6, 0.5, bandLow, bandHigh},
-      {"rough terrain, seed 3, band", [] { return One(RoughRelief(3)); }, 6, 0.5, bandLow, bandHigh},
-      {"rough terrain, seed 4, band", [] { return One(RoughRelief(4)); }, 6, 0.5, bandLow, bandHigh},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    CTBall ball(c.dia);
-    const double r = c.dia / 2;
-    auto s = MakeScene(c.make(), &ball);
-    ASSERT_TRUE(s->centre);
-    const double top = std::min(s->centre->box[5], c.high), bottom = std::max(s->centre->box[2], c.low);
-    CCreSrfContourPath gen;
-    CParamSrfFinish f = Finish(top, top - bottom, c.step);
-    std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(s->centre.get(), nullptr, f));
-    ASSERT_TRUE(db);
-    // The model itself stands inside the true offset by its edge tubes' 15-degree chords
-    // (0.0086 r) and its circles' 0.01 chords, and contours are simplified with 0.01; links are
-    // checked against the model with 0.05 of slack.
-    const double tol = 0.02 + 0.009 * r, linkTol = 0.05 + 0.009 * r;
-    double worstOff = 0, worstGouge = 0, worstLink = 0;
-    P3 offAt{0, 0, 0}, gougeAt{0, 0, 0};
-    // Levels halfway between the run's, taken as a run takes its own: from the top down after
-    // one SetIntMinZ, since a corner point found buried under a level takes no part below it.
-    std::vector<double> levels;
-    for (double L = bottom + c.step * 0.5; L < top; L += c.step) levels.insert(levels.begin(), L);
-    s->centre->SetIntMinZ();
-    for (double L : levels) {
-      CIntCurveSet set;
-      set.level = L;
-      gen.GenOneLayerLoop(&set, 0.01);
-      for (const IntCurve* k = set.head; k; k = k->next)
-        for (const auto& p : k->pts) {
-          const double d = Drop(*s, &ball, r, p[0], p[1]);
-          // On a steep drop surface a hair sideways is a big step: the level must pass within eps.
-          double lo = d, hi = d;
-          const double eps = tol;
-          for (int q = 0; q < 8; ++q) {
-            const double a = q * oracle::kPi / 4;
-            const double e = Drop(*s, &ball, r, p[0] + eps * std::cos(a), p[1] + eps * std::sin(a));
-            lo = std::min(lo, e), hi = std::max(hi, e);
-          }
-          const double off = std::max({0.0, lo - L, L - hi});
-          if (off > worstOff) worstOff = off, offAt = {p[0], p[1], L};
+// solids, where the drop height jumps at the walls, at many levels and step-downs. Each model is
+// a test of its own, so that the runs share the machine.
+TEST_P(ContourGougeTest, EveryLevelStandsAtItsDropHeightAndNothingGouges) {
+  const GougeCase& c = GetParam();
+  CTBall ball(c.dia);
+  const double r = c.dia / 2;
+  auto s = MakeScene(c.make(), &ball);
+  ASSERT_TRUE(s->centre);
+  const double top = std::min(s->centre->box[5], c.high), bottom = std::max(s->centre->box[2], c.low);
+  CCreSrfContourPath gen;
+  CParamSrfFinish f = Finish(top, top - bottom, c.step);
+  std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(s->centre.get(), nullptr, f));
+  ASSERT_TRUE(db);
+  // The model itself stands inside the true offset by its edge tubes' 15-degree chords
+  // (0.0086 r) and its circles' 0.01 chords, and contours are simplified with 0.01; links are
+  // checked against the model with 0.05 of slack.
+  const double tol = 0.02 + 0.009 * r, linkTol = 0.05 + 0.009 * r;
+  double worstOff = 0, worstGouge = 0, worstLink = 0;
+  P3 offAt{0, 0, 0}, gougeAt{0, 0, 0};
+  // Levels halfway between the run's, taken as a run takes its own: from the top down after
+  // one SetIntMinZ, since a corner point found buried under a level takes no part below it.
+  std::vector<double> levels;
+  for (double L = bottom + c.step * 0.5; L < top; L += c.step) levels.insert(levels.begin(), L);
+  s->centre->SetIntMinZ();
+  for (double L : levels) {
+    CIntCurveSet set;
+    set.level = L;
+    gen.GenOneLayerLoop(&set, 0.01);
+    for (const IntCurve* k = set.head; k; k = k->next)
+      for (const auto& p : k->pts) {
+        const double d = Drop(*s, &ball, r, p[0], p[1]);
+        // On a steep drop surface a hair sideways is a big step: the level must pass within eps.
+        double lo = d, hi = d;
+        const double eps = tol;
+        for (int q = 0; q < 8; ++q) {
+          const double a = q * oracle::kPi / 4;
+          const double e = Drop(*s, &ball, r, p[0] + eps * std::cos(a), p[1] + eps * std::sin(a));
+          lo = std::min(lo, e), hi = std::max(hi, e);
         }
-    }
-    EXPECT_LT(worstOff, tol) << offAt.x << ", " << offAt.y << " at " << offAt.z;
-    P3 gu{0, 0, 0}, gv{0, 0, 0};
-    for (const auto& p : Paths(db.get()))
-      for (size_t i = 0; i + 1 < p.size(); ++i) {
-        const P3 &u = p[i], &v = p[i + 1];
-        const int n = std::max(1, int(std::ceil(std::hypot(v.x - u.x, v.y - u.y, v.z - u.z) / 0.05)));
-        for (int k = 0; k <= n; ++k) {
-          const double t = double(k) / n;
-          const P3 q{u.x + t * (v.x - u.x), u.y + t * (v.y - u.y), u.z + t * (v.z - u.z)};
-          const double g = BallPenetration(*s, r, q);
-          // Contours run at their level; links change height.
-          if (u.z != v.z) worstLink = std::max(worstLink, g);
-          else if (g > worstGouge) worstGouge = g, gougeAt = q, gu = u, gv = v;
-        }
+        const double off = std::max({0.0, lo - L, L - hi});
+        if (off > worstOff) worstOff = off, offAt = {p[0], p[1], L};
       }
-    EXPECT_LT(worstLink, linkTol);
-    EXPECT_LT(worstGouge, tol) << gougeAt.x << ", " << gougeAt.y << ", " << gougeAt.z << " seg " << gu.x << "," << gu.y << "," << gu.z << " -> " << gv.x << "," << gv.y << "," << gv.z;
   }
+  EXPECT_LT(worstOff, tol) << offAt.x << ", " << offAt.y << " at " << offAt.z;
+  P3 gu{0, 0, 0}, gv{0, 0, 0};
+  for (const auto& p : Paths(db.get()))
+    for (size_t i = 0; i + 1 < p.size(); ++i) {
+      const P3 &u = p[i], &v = p[i + 1];
+      const int n = std::max(1, int(std::ceil(std::hypot(v.x - u.x, v.y - u.y, v.z - u.z) / 0.05)));
+      for (int k = 0; k <= n; ++k) {
+        const double t = double(k) / n;
+        const P3 q{u.x + t * (v.x - u.x), u.y + t * (v.y - u.y), u.z + t * (v.z - u.z)};
+        const double g = BallPenetration(*s, r, q);
+        // Contours run at their level; links change height.
+        if (u.z != v.z) worstLink = std::max(worstLink, g);
+        else if (g > worstGouge) worstGouge = g, gougeAt = q, gu = u, gv = v;
+      }
+    }
+  EXPECT_LT(worstLink, linkTol);
+  EXPECT_LT(worstGouge, tol) << gougeAt.x << ", " << gougeAt.y << ", " << gougeAt.z << " seg " << gu.x << "," << gu.y << "," << gu.z << " -> " << gv.x << "," << gv.y << "," << gv.z;
 }
+
+INSTANTIATE_TEST_SUITE_P(Models, ContourGougeTest, ::testing::ValuesIn(kGougeCases),
+                         [](const ::testing::TestParamInfo<GougeCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 
