@@ -248,8 +248,8 @@ void AssignSections(const CProtectNet& net, const CIntLineSet& sections, std::ve
   Box all{1e300, 1e300, -1e300, -1e300};
   for (const RecordSegs& r : recs) {
     const Box b = RecordBox(net, r.cell);
-    all = {std::min({all.x0, b.x0, b.x1}), std::min({all.y0, b.y0, b.y1}), std::max({all.x1, b.x0, b.x1}),
-           std::max({all.y1, b.y0, b.y1})};
+    all = {std::min({all.x0, b.x0, b.x1}), std::min({all.y0, b.y0, b.y1}),
+           std::max({all.x1, b.x0, b.x1}), std::max({all.y1, b.y0, b.y1})};
   }
   std::vector<int> cand;
   std::vector<Seg> pieces, rest;

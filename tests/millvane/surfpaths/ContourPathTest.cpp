@@ -934,12 +934,14 @@ const GougeCase kGougeCases[] = {
     {"BoxBall6Step100", [] { return One(oracle::Box(8, 5, 6)); }, 6, 1.0},
     {"BoxBall4Step075", [] { return One(oracle::Box(8, 5, 6)); }, 4, 0.75},
     {"WedgeBall4Step060", [] { return One(oracle::Wedge(5, 4, 5)); }, 4, 0.6},
-    {"CylinderOnAPlateBall6Step070", [] {
+    {"CylinderOnAPlateBall6Step070",
+     [] {
        std::vector<std::unique_ptr<CGeMesh>> v;
        v.push_back(oracle::Cylinder(4, 5, 48));
        v.push_back(oracle::Plane(24, 0, 6));
        return v;
-     }, 6, 0.7},
+     },
+     6, 0.7},
     {"RoughTerrainBall6Step050", [] { return One(RoughRelief(1)); }, 6, 0.5},
     {"RoughTerrainSeed2Band", [] { return One(RoughRelief(2)); }, 6, 0.5, kBandLow, kBandHigh},
     {"RoughTerrainSeed3Band", [] { return One(RoughRelief(3)); }, 6, 0.5, kBandLow, kBandHigh},
@@ -959,7 +961,8 @@ TEST_P(ContourGougeTest, EveryLevelStandsAtItsDropHeightAndNothingGouges) {
   const double r = c.dia / 2;
   auto s = MakeScene(c.make(), &ball);
   ASSERT_TRUE(s->centre);
-  const double top = std::min(s->centre->box[5], c.high), bottom = std::max(s->centre->box[2], c.low);
+  const double top = std::min(s->centre->box[5], c.high),
+               bottom = std::max(s->centre->box[2], c.low);
   CCreSrfContourPath gen;
   CParamSrfFinish f = Finish(top, top - bottom, c.step);
   std::unique_ptr<CDbPathGroup> db(gen.CreateContourPath(s->centre.get(), nullptr, f));
@@ -1010,11 +1013,15 @@ TEST_P(ContourGougeTest, EveryLevelStandsAtItsDropHeightAndNothingGouges) {
       }
     }
   EXPECT_LT(worstLink, linkTol);
-  EXPECT_LT(worstGouge, tol) << gougeAt.x << ", " << gougeAt.y << ", " << gougeAt.z << " seg " << gu.x << "," << gu.y << "," << gu.z << " -> " << gv.x << "," << gv.y << "," << gv.z;
+  EXPECT_LT(worstGouge, tol) << gougeAt.x << ", " << gougeAt.y << ", " << gougeAt.z << " seg "
+                             << gu.x << "," << gu.y << "," << gu.z << " -> " << gv.x << "," << gv.y
+                             << "," << gv.z;
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, ContourGougeTest, ::testing::ValuesIn(kGougeCases),
-                         [](const ::testing::TestParamInfo<GougeCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<GougeCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace
 
