@@ -18,7 +18,7 @@ END_MESSAGE_MAP()
 
 namespace {
 CDesignCentral* g_panel = nullptr;
-constexpr COLORREF kFace = RGB(240, 240, 240), kFront = RGB(255, 255, 255);
+constexpr COLORREF kFace = RGB(240, 240, 240), kFront = RGB(255, 255, 255), kHint = RGB(110, 110, 110);
 }  // namespace
 
 CDesignCentral* gGetDlgDesignCenter() { return g_panel; }
@@ -202,18 +202,37 @@ void CDesignCentral::LayoutPages() {
   place(m_command, m_bCommand);
 }
 
+const wchar_t* const CDesignCentral::kEmptyHint[3] = {L"Pages of the running command", L"show here: for the layers,",
+                                                      L"Tools > Layer > Layer Edit..."};
+
 void CDesignCentral::OnPaint() {
   CPaintDC dc(this);
-  CRect client;
-  GetClientRect(&client);
-  dc.FillSolidRect(CRect(client.left, client.top, client.right, client.top + kTabHeight), kFace);
+  Draw(&dc);
+}
+
+void CDesignCentral::Draw(CDC* pDC) {
+  CRect client(0, 0, 0, 0);
+  if (m_hWnd) GetClientRect(&client);
+  pDC->FillSolidRect(CRect(client.left, client.top, client.right, client.top + kTabHeight), kFace);
   for (int i = 0; i < GetPageCount(); ++i) {
     const CRect tab = GetTabRect(i);
-    if (i == m_nCur) dc.FillSolidRect(tab, kFront);
-    dc.Rectangle(&tab);
+    if (i == m_nCur) pDC->FillSolidRect(tab, kFront);
+    pDC->Rectangle(&tab);
     const CString& title = GetPage(i)->title;
-    dc.TextOut(tab.left + 6, tab.top + 4, title.GetString(), title.GetLength());
+    pDC->TextOut(tab.left + 6, tab.top + 4, title.GetString(), title.GetLength());
   }
+  if (GetPageCount() > 0) return;
+  const CRect area = GetPageRect();
+  pDC->FillSolidRect(area, kFront);
+  const int oldMode = pDC->SetBkMode(TRANSPARENT);
+  const COLORREF oldColour = pDC->SetTextColor(kHint);
+  int y = area.top + 12;
+  for (const wchar_t* line : kEmptyHint) {
+    pDC->TextOut(area.left + 10, y, line);
+    y += pDC->GetTextExtent(line).cy + 2;
+  }
+  pDC->SetTextColor(oldColour);
+  pDC->SetBkMode(oldMode);
 }
 
 void CDesignCentral::OnSize(UINT, int, int) { LayoutPages(); }

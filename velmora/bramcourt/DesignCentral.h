@@ -93,6 +93,11 @@ class CDesignCentral : public CWnd {
   CRect GetTabRect(int index) const;
   int HitTab(CPoint pt) const;
 
+  // Paints the tab strip; with no page to show, the page area says what comes there and how a
+  // user brings pages up, so that the empty panel is not a blank mystery.
+  void Draw(CDC* pDC);
+  static const wchar_t* const kEmptyHint[3];
+
  protected:
   void OnPaint();
   void OnSize(UINT type, int cx, int cy);

@@ -1,6 +1,7 @@
 // The design-centre panel: its default and command pages, the notifications its pages hear,
 // tab switching by click, and hiding and restoring around commands. Runs on the headless
 // window layer.
+#include "platform/afx/RecordingDC.h"
 #include "platform/win/Messages.h"
 #include "velmora/bramcourt/DesignCentral.h"
 
@@ -125,6 +126,35 @@ TEST_F(DesignCentralTest, ClickingATabBringsItsPageToFront) {
   EXPECT_EQ(panel.GetCurPageIndex(), 1);
   EXPECT_EQ(panel.HitTab(CPoint(t0.left + 1, t0.bottom + 1)), -1);
   panel.UpdateWindow();  // painting the tabs headless must not fail
+}
+
+// Empty, the panel says what comes there and how to bring it up, inside the page area; once
+// a page is shown only the tabs are drawn, the page covers the rest.
+TEST_F(DesignCentralTest, EmptyPanelSaysWhereItsPagesComeFrom) {
+  auto texts = [&] {
+    CRecordingDC dc;
+    panel.Draw(&dc);
+    std::vector<std::pair<CPoint, std::wstring>> out;
+    for (const auto& call : dc.GetCalls())
+      if (call.kind == CRecordingDC::Kind::TextOut) out.push_back({call.points[0], call.text});
+    return out;
+  };
+  const auto hint = texts();
+  ASSERT_EQ(hint.size(), 3u);
+  for (size_t i = 0; i < hint.size(); ++i) {
+    EXPECT_EQ(hint[i].second, CDesignCentral::kEmptyHint[i]);
+    EXPECT_TRUE(panel.GetPageRect().PtInRect(hint[i].first));
+    if (i > 0) {
+      EXPECT_GT(hint[i].first.y, hint[i - 1].first.y);
+    }
+  }
+  panel.AddCommandPage(L"Edit Layer", &cmd1);
+  panel.LoadCommandPage();
+  const auto tabs = texts();
+  ASSERT_EQ(tabs.size(), 1u);
+  EXPECT_EQ(tabs[0].second, L"Edit Layer");
+  panel.RecoverDefaultPage();
+  EXPECT_EQ(texts().size(), 3u);
 }
 
 TEST_F(DesignCentralTest, PagesHearTheNotifications) {
