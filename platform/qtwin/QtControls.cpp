@@ -401,7 +401,7 @@ class ReportDelegate : public QStyledItemDelegate {
       if (col == 0 && s->smallImages && s->items[row].image >= 0)
         s->smallImages->Draw(&dc, s->items[row].image, POINT{r.left(), r.top()}, ILD_TRANSPARENT);
     }
-    if (sub & CDRF_NOTIFYPOSTPAINT) ask(CDDS_ITEMPOSTPAINT | CDDS_SUBITEM, col, nullptr, nullptr);
+    if (sub & CDRF_NOTIFYPOSTPAINT) PostPaint(painter, r, row, col, data, itemState);
     painter->restore();
   }
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -412,6 +412,33 @@ class ReportDelegate : public QStyledItemDelegate {
   }
 
  private:
+  // The parent draws after the cell in the list's own geometry (GetSubItemRect: below the
+  // header, in the control's client area), as it does on the headless window layer; the painter
+  // works in the viewport's. The device context is moved so that the model's cell falls on the
+  // painted one, and the cell rectangle it is given is the model's.
+  void PostPaint(QPainter* painter, const QRect& r, int row, int col, LPARAM data, UINT itemState) const {
+    auto* list = dynamic_cast<CListCtrl*>(CWnd::FromHandle(m_h));
+    CRect bounds, label;
+    if (!list || !list->GetSubItemRect(row, col, LVIR_BOUNDS, bounds) ||
+        !list->GetSubItemRect(row, col, LVIR_LABEL, label))
+      return;
+    painter->save();
+    painter->translate(r.left() - bounds.left, r.top() - bounds.top);
+    CQtPainterDC dc(*painter, std::max<LONG>(bounds.right, label.right), bounds.bottom);
+    NMLVCUSTOMDRAW cd{};
+    cd.nmcd.dwDrawStage = CDDS_ITEMPOSTPAINT | CDDS_SUBITEM;
+    cd.nmcd.hdc = dc.GetSafeHdc();
+    cd.nmcd.rc = label;
+    cd.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+    cd.nmcd.uItemState = itemState;
+    cd.nmcd.lItemlParam = data;
+    cd.iSubItem = col;
+    cd.clrText = CLR_DEFAULT;
+    cd.clrTextBk = CLR_DEFAULT;
+    AfxNotifyParent(m_h, &cd.nmcd.hdr, NM_CUSTOMDRAW);
+    painter->restore();
+  }
+
   HWND m_h;
 };
 

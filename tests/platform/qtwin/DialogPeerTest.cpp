@@ -141,12 +141,18 @@ class CControlsDlg : public CDialog {
         case CDDS_ITEMPREPAINT: *pResult = CDRF_NOTIFYSUBITEMDRAW; break;
         case CDDS_ITEMPREPAINT | CDDS_SUBITEM: *pResult = cd->iSubItem == 1 ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT; break;
         case CDDS_ITEMPOSTPAINT | CDDS_SUBITEM:
-          // A colour swatch one pixel inside the count cell.
+          // A colour swatch one pixel inside the count cell, and a green mark in its corner set
+          // pixel by pixel where the list's own cell geometry puts it (as image lists draw).
           ++postPaints;
           if (cd->nmcd.hdc) {
+            CDC* dc = CDC::FromHandle(cd->nmcd.hdc);
             CRect r(cd->nmcd.rc);
             r.DeflateRect(1, 1);
-            CDC::FromHandle(cd->nmcd.hdc)->FillSolidRect(r, RGB(0, 0, 255));
+            dc->FillSolidRect(r, RGB(0, 0, 255));
+            CRect cell;
+            if (layers.GetSubItemRect(int(cd->nmcd.dwItemSpec), cd->iSubItem, LVIR_BOUNDS, cell))
+              for (int y = 2; y < 6; ++y)
+                for (int x = 2; x < 6; ++x) dc->SetPixel(cell.left + x, cell.top + y, RGB(0, 255, 0));
           }
           *pResult = 0;
           break;
@@ -343,6 +349,7 @@ TEST_F(DialogPeerTest, ListsPaintThroughTheModel) {
   EXPECT_EQ(row.height(), CListCtrl::kRowHeight);
   EXPECT_EQ(image.pixelColor(QPoint(80 + 30, row.center().y())), QColor(0, 0, 255));
   EXPECT_NE(image.pixelColor(QPoint(40, row.center().y())), QColor(0, 0, 255));
+  EXPECT_EQ(image.pixelColor(QPoint(80 + 3, row.top() + 3)), QColor(0, 255, 0));
   dlg.DestroyWindow();
   Pump();
 }
