@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <fstream>
+#include <functional>
 
 #ifdef VELMORA_SANE_DSM
 
@@ -55,6 +56,24 @@ void WhileWatching(Act act, Watch watch) {
   act();
   timer.stop();
 }
+
+// Calls `seen` with every progress window the moment it is shown: a short scan on a busy
+// machine may be over before a timer's turn comes.
+class ProgressShowWatch : public QObject {
+ public:
+  explicit ProgressShowWatch(std::function<void(QProgressDialog*)> seen) : m_seen(std::move(seen)) {
+    qApp->installEventFilter(this);
+  }
+  ~ProgressShowWatch() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Show)
+      if (auto* p = qobject_cast<QProgressDialog*>(o)) m_seen(p);
+    return false;
+  }
+
+ private:
+  std::function<void(QProgressDialog*)> m_seen;
+};
 
 TEST_P(ScanTest, ChosenSourceScansWithProgressIntoTheView) {
   ASSERT_TRUE(Start({VELMORA_SAMPLE}));
@@ -96,18 +115,14 @@ TEST_P(ScanTest, ChosenSourceScansWithProgressIntoTheView) {
   const int before = gGetDBase()->GetCount();
   QString progressText;
   int progressMax = -1;
-  WhileWatching(
-      [&] {
-        frame->SendMessage(WM_COMMAND, ID_SCAN_ACQUIRE, 0);
-        Pump();
-      },
-      [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-          if (auto* p = qobject_cast<QProgressDialog*>(w); p && p->isVisible()) {
-            progressText = p->labelText();
-            progressMax = p->maximum();
-          }
-      });
+  {
+    ProgressShowWatch watch([&](QProgressDialog* p) {
+      progressText = p->labelText();
+      progressMax = p->maximum();
+    });
+    frame->SendMessage(WM_COMMAND, ID_SCAN_ACQUIRE, 0);
+    Pump();
+  }
   EXPECT_TRUE(progressText.contains(QStringLiteral("test:1"))) << progressText.toStdString();
   EXPECT_GT(progressMax, 0);
   for (QWidget* w : QApplication::topLevelWidgets())
