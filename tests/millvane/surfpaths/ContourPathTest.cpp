@@ -948,6 +948,9 @@ const GougeCase kGougeCases[] = {
     {"RoughTerrainSeed4Band", [] { return One(RoughRelief(4)); }, 6, 0.5, kBandLow, kBandHigh},
 };
 
+// The case by its name in test listings.
+void PrintTo(const GougeCase& c, std::ostream* os) { *os << c.name; }
+
 class ContourGougeTest : public ContourPathTest, public ::testing::WithParamInterface<GougeCase> {};
 
 // Against oracles that share nothing with the generator: a brute-force drop-cutter (every point
