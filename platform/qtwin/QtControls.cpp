@@ -369,30 +369,15 @@ class ReportDelegate : public QStyledItemDelegate {
     CQtPainterDC dc(*painter, option.rect.right() + 1, option.rect.bottom() + 1);
     const QRect r = option.rect;
     const RECT rc{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
-    const LPARAM data = static_cast<LPARAM>(s->items[row].data);
-    const UINT itemState = s->items[row].selected ? CDIS_SELECTED : 0;
-    auto ask = [&](DWORD stage, int sub, COLORREF* text, COLORREF* back) {
-      NMLVCUSTOMDRAW cd{};
-      cd.nmcd.dwDrawStage = stage;
-      cd.nmcd.hdc = dc.GetSafeHdc();
-      cd.nmcd.rc = rc;
-      cd.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
-      cd.nmcd.uItemState = itemState;
-      cd.nmcd.lItemlParam = data;
-      cd.iSubItem = sub;
-      cd.clrText = text ? *text : CLR_DEFAULT;
-      cd.clrTextBk = back ? *back : CLR_DEFAULT;
-      const LRESULT r = AfxNotifyParent(m_h, &cd.nmcd.hdr, NM_CUSTOMDRAW);
-      if (text) *text = cd.clrText;
-      if (back) *back = cd.clrTextBk;
-      return r;
-    };
+    const Cell cell{dc.GetSafeHdc(), rc, row, static_cast<LPARAM>(s->items[row].data),
+                    s->items[row].selected ? UINT(CDIS_SELECTED) : 0u};
     COLORREF text = CLR_DEFAULT, back = CLR_DEFAULT;
-    const LRESULT pre = ask(CDDS_PREPAINT, 0, nullptr, nullptr);
+    const LRESULT pre = Ask(cell, CDDS_PREPAINT, 0, nullptr, nullptr);
     LRESULT item = CDRF_DODEFAULT, sub = CDRF_DODEFAULT;
-    if (pre & CDRF_NOTIFYITEMDRAW) item = ask(CDDS_ITEMPREPAINT, 0, &text, &back);
+    if (pre & CDRF_NOTIFYITEMDRAW) item = Ask(cell, CDDS_ITEMPREPAINT, 0, &text, &back);
     sub = item & CDRF_NOTIFYPOSTPAINT;
-    if (item & CDRF_NOTIFYSUBITEMDRAW) sub = ask(CDDS_ITEMPREPAINT | CDDS_SUBITEM, col, &text, &back);
+    if (item & CDRF_NOTIFYSUBITEMDRAW)
+      sub = Ask(cell, CDDS_ITEMPREPAINT | CDDS_SUBITEM, col, &text, &back);
     if (!(sub & CDRF_SKIPDEFAULT)) {
       QStyleOptionViewItem o = option;
       if (text != CLR_DEFAULT) o.palette.setColor(QPalette::Text, Color(text));
@@ -401,7 +386,7 @@ class ReportDelegate : public QStyledItemDelegate {
       if (col == 0 && s->smallImages && s->items[row].image >= 0)
         s->smallImages->Draw(&dc, s->items[row].image, POINT{r.left(), r.top()}, ILD_TRANSPARENT);
     }
-    if (sub & CDRF_NOTIFYPOSTPAINT) PostPaint(painter, r, row, col, data, itemState);
+    if (sub & CDRF_NOTIFYPOSTPAINT) PostPaint(painter, r, cell, col);
     painter->restore();
   }
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -412,30 +397,50 @@ class ReportDelegate : public QStyledItemDelegate {
   }
 
  private:
+  // What the parent is told of the cell being drawn.
+  struct Cell {
+    HDC hdc;
+    RECT rc;
+    int row;
+    LPARAM data;
+    UINT state;
+  };
+
+  // One custom-draw notice to the parent; the colours go in and come back when given.
+  LRESULT Ask(const Cell& cell, DWORD stage, int sub, COLORREF* text, COLORREF* back) const {
+    NMLVCUSTOMDRAW cd{};
+    cd.nmcd.dwDrawStage = stage;
+    cd.nmcd.hdc = cell.hdc;
+    cd.nmcd.rc = cell.rc;
+    cd.nmcd.dwItemSpec = static_cast<DWORD_PTR>(cell.row);
+    cd.nmcd.uItemState = cell.state;
+    cd.nmcd.lItemlParam = cell.data;
+    cd.iSubItem = sub;
+    cd.clrText = text ? *text : CLR_DEFAULT;
+    cd.clrTextBk = back ? *back : CLR_DEFAULT;
+    const LRESULT r = AfxNotifyParent(m_h, &cd.nmcd.hdr, NM_CUSTOMDRAW);
+    if (text) *text = cd.clrText;
+    if (back) *back = cd.clrTextBk;
+    return r;
+  }
+
   // The parent draws after the cell in the list's own geometry (GetSubItemRect: below the
   // header, in the control's client area), as it does on the headless window layer; the painter
   // works in the viewport's. The device context is moved so that the model's cell falls on the
   // painted one, and the cell rectangle it is given is the model's.
-  void PostPaint(QPainter* painter, const QRect& r, int row, int col, LPARAM data, UINT itemState) const {
+  void PostPaint(QPainter* painter, const QRect& r, const Cell& painted, int col) const {
     auto* list = dynamic_cast<CListCtrl*>(CWnd::FromHandle(m_h));
     CRect bounds, label;
-    if (!list || !list->GetSubItemRect(row, col, LVIR_BOUNDS, bounds) ||
-        !list->GetSubItemRect(row, col, LVIR_LABEL, label))
+    if (!list || !list->GetSubItemRect(painted.row, col, LVIR_BOUNDS, bounds) ||
+        !list->GetSubItemRect(painted.row, col, LVIR_LABEL, label))
       return;
     painter->save();
     painter->translate(r.left() - bounds.left, r.top() - bounds.top);
     CQtPainterDC dc(*painter, std::max<LONG>(bounds.right, label.right), bounds.bottom);
-    NMLVCUSTOMDRAW cd{};
-    cd.nmcd.dwDrawStage = CDDS_ITEMPOSTPAINT | CDDS_SUBITEM;
-    cd.nmcd.hdc = dc.GetSafeHdc();
-    cd.nmcd.rc = label;
-    cd.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
-    cd.nmcd.uItemState = itemState;
-    cd.nmcd.lItemlParam = data;
-    cd.iSubItem = col;
-    cd.clrText = CLR_DEFAULT;
-    cd.clrTextBk = CLR_DEFAULT;
-    AfxNotifyParent(m_h, &cd.nmcd.hdr, NM_CUSTOMDRAW);
+    Cell cell = painted;
+    cell.hdc = dc.GetSafeHdc();
+    cell.rc = label;
+    Ask(cell, CDDS_ITEMPOSTPAINT | CDDS_SUBITEM, col, nullptr, nullptr);
     painter->restore();
   }
 
