@@ -98,9 +98,26 @@ class StaticPeer : public Peer<QLabel> {
   void Sync() override {
     if (!Live()) return;
     setText(Caption(m_h));
-    const DWORD align = State()->style & 0x3;
+    Lay();
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override {
+    QLabel::resizeEvent(e);
+    if (Live()) Lay();
+  }
+
+ private:
+  // A text static as tall as two lines or more breaks its text at words to fit its width and
+  // starts at its top, as the class library's statics do; a one-line static keeps its text on
+  // one line, centred in its height (the toolkit's font may be wider than the box was made for).
+  void Lay() {
+    const DWORD style = State()->style;
+    const DWORD align = style & 0x3;
+    const bool lines = (style & 0x1F) <= SS_RIGHT && height() >= 2 * fontMetrics().lineSpacing();
+    setWordWrap(lines);
     setAlignment((align == SS_CENTER ? Qt::AlignHCenter : align == SS_RIGHT ? Qt::AlignRight : Qt::AlignLeft) |
-                 Qt::AlignVCenter);
+                 (lines ? Qt::AlignTop : Qt::AlignVCenter));
   }
 };
 
@@ -250,6 +267,9 @@ class ComboPeer : public Peer<QComboBox> {
           if (!m_syncing) AfxUserEditText(m_h, t.toStdWString().c_str());
         });
     }
+    // A combo box's rectangle reaches down over its dropped list; the closed box is one field
+    // high at its top (the toolkit drops its own list).
+    setMaximumHeight(sizeHint().height());
     bool same = count() == static_cast<int>(s->items.size());
     for (int i = 0; same && i < count(); ++i) same = itemText(i).toStdWString() == s->items[i].text.GetString();
     if (!same) {

@@ -227,6 +227,9 @@ TEST_F(DialogPeerTest, EveryControlIsTheMatchingWidgetShowingTheModel) {
   ASSERT_NE(units, nullptr);
   EXPECT_EQ(units->count(), 3);
   EXPECT_EQ(units->currentText(), "mm");
+  // Its rectangle reaches over the dropped list; the closed box is one field high at its top.
+  EXPECT_EQ(units->geometry().top(), 100);
+  EXPECT_LT(units->height(), 50);
   auto* list = PeerAs<QListWidget>(backend, dlg.GetDlgItem(kList));
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->count(), 3);
@@ -248,6 +251,11 @@ TEST_F(DialogPeerTest, EveryControlIsTheMatchingWidgetShowingTheModel) {
   auto* label = PeerAs<QLabel>(backend, dlg.GetDlgItem(kLabel));
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->text(), "Snap:");
+  // A one-line static keeps its text on one line; one with room for more breaks it at words.
+  EXPECT_FALSE(label->wordWrap());
+  dlg.GetDlgItem(kLabel)->MoveWindow(210, 210, 80, 4 * label->fontMetrics().lineSpacing());
+  Pump();
+  EXPECT_TRUE(label->wordWrap());
   ASSERT_NE(PeerAs<QTextEdit>(backend, dlg.GetDlgItem(kNotes)), nullptr);
   ASSERT_NE(PeerAs<QPushButton>(backend, dlg.GetDlgItem(IDOK)), nullptr);
 
