@@ -116,7 +116,9 @@ class StaticPeer : public Peer<QLabel> {
     const DWORD align = style & 0x3;
     const bool lines = (style & 0x1F) <= SS_RIGHT && height() >= 2 * fontMetrics().lineSpacing();
     setWordWrap(lines);
-    setAlignment((align == SS_CENTER ? Qt::AlignHCenter : align == SS_RIGHT ? Qt::AlignRight : Qt::AlignLeft) |
+    setAlignment((align == SS_CENTER  ? Qt::AlignHCenter
+                  : align == SS_RIGHT ? Qt::AlignRight
+                                      : Qt::AlignLeft) |
                  (lines ? Qt::AlignTop : Qt::AlignVCenter));
   }
 };

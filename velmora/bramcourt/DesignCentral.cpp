@@ -18,7 +18,8 @@ END_MESSAGE_MAP()
 
 namespace {
 CDesignCentral* g_panel = nullptr;
-constexpr COLORREF kFace = RGB(240, 240, 240), kFront = RGB(255, 255, 255), kHint = RGB(110, 110, 110);
+constexpr COLORREF kFace = RGB(240, 240, 240), kFront = RGB(255, 255, 255),
+                   kHint = RGB(110, 110, 110);
 }  // namespace
 
 CDesignCentral* gGetDlgDesignCenter() { return g_panel; }
@@ -202,7 +203,8 @@ void CDesignCentral::LayoutPages() {
   place(m_command, m_bCommand);
 }
 
-const wchar_t* const CDesignCentral::kEmptyHint[3] = {L"Pages of the running command", L"show here: for the layers,",
+const wchar_t* const CDesignCentral::kEmptyHint[3] = {L"Pages of the running command",
+                                                      L"show here: for the layers,",
                                                       L"Tools > Layer > Layer Edit..."};
 
 void CDesignCentral::OnPaint() {

@@ -152,7 +152,8 @@ class CControlsDlg : public CDialog {
             CRect cell;
             if (layers.GetSubItemRect(int(cd->nmcd.dwItemSpec), cd->iSubItem, LVIR_BOUNDS, cell))
               for (int y = 2; y < 6; ++y)
-                for (int x = 2; x < 6; ++x) dc->SetPixel(cell.left + x, cell.top + y, RGB(0, 255, 0));
+                for (int x = 2; x < 6; ++x)
+                  dc->SetPixel(cell.left + x, cell.top + y, RGB(0, 255, 0));
           }
           *pResult = 0;
           break;
